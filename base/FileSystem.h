@@ -1,0 +1,106 @@
+// The one way the core reaches the disk.
+//
+// Paths are Windows-1252 text, as the program keeps them everywhere; the real
+// implementation converts them for the operating system. Tests use a fake
+// (tests/support/FakeFileSystem.h) that can fail any single operation, so
+// every outcome code of a conversion can be reached on purpose.
+//
+// Every operation reports its failure as a value; nothing throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace morvatex {
+
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // Reads up to `capacity` bytes into `buffer`. Returns the number read,
+  // 0 at the end of the file, or -1 when the read failed.
+  virtual std::ptrdiff_t Read(char* buffer, std::size_t capacity) = 0;
+  // Closes the file; false when closing failed. Called at most once.
+  virtual bool Close() = 0;
+};
+
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // Hands all of `bytes` to the operating system at once (no buffering in
+  // between, so a failure belongs to the write that caused it). False when
+  // not every byte could be written.
+  virtual bool Write(std::string_view bytes) = 0;
+  // Closes the file; false when closing failed. Called at most once.
+  virtual bool Close() = 0;
+};
+
+// An existing file opened to overwrite bytes at fixed offsets.
+class PatchableFile {
+ public:
+  virtual ~PatchableFile() = default;
+  // Overwrites bytes.size() bytes from `offset` on; false on failure.
+  virtual bool WriteAt(std::uint64_t offset, std::string_view bytes) = 0;
+  virtual bool Close() = 0;
+};
+
+enum class MakeFoldersResult {
+  kOk,       // the folder exists now (or existed before)
+  kFailed,   // it could not be created
+  kIoError,  // the device reported an input/output error
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Opens an existing file for reading; null when that fails.
+  virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
+
+  // Creates the file, replacing (truncating) one of that name; null on failure,
+  // also when the path names a folder.
+  virtual std::unique_ptr<WritableFile> CreateFile(const std::string& path) = 0;
+
+  // Opens an existing file for appending at its end; null when the file is
+  // missing or cannot be opened (a missing file is not created).
+  virtual std::unique_ptr<WritableFile> OpenForAppending(const std::string& path) = 0;
+
+  // Opens an existing file for overwriting bytes in place; null on failure.
+  virtual std::unique_ptr<PatchableFile> OpenForPatching(const std::string& path) = 0;
+
+  // Creates `folder` with every missing parent. An empty text means the
+  // current folder and succeeds.
+  virtual MakeFoldersResult MakeFolders(const std::string& folder) = 0;
+
+  // Deletes a file; never deletes a folder. False when nothing was deleted.
+  virtual bool RemoveFile(const std::string& path) = 0;
+
+  // Replaces the file at `path` by one holding exactly `contents`, so that a
+  // crash or a full disk halfway leaves either the old file or the complete
+  // new one, never a short file. False when the new file was not put in place.
+  virtual bool ReplaceFile(const std::string& path, std::string_view contents) = 0;
+
+  // True when both paths name the same existing file (also through links or
+  // differently written paths).
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+};
+
+// The operating system's file system.
+class RealFileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
+  std::unique_ptr<WritableFile> CreateFile(const std::string& path) override;
+  std::unique_ptr<WritableFile> OpenForAppending(const std::string& path) override;
+  std::unique_ptr<PatchableFile> OpenForPatching(const std::string& path) override;
+  MakeFoldersResult MakeFolders(const std::string& folder) override;
+  bool RemoveFile(const std::string& path) override;
+  bool ReplaceFile(const std::string& path, std::string_view contents) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+};
+
+// Reads a whole file; false when it cannot be opened, read or closed.
+bool ReadWholeFile(FileSystem& fs, const std::string& path, std::string& contents);
+
+}  // namespace morvatex

@@ -1,0 +1,39 @@
+#include "base/PathSyntax.h"
+
+namespace morvatex {
+
+PathSyntax NativePathSyntax() {
+#ifdef _WIN32
+  return kWindowsPathSyntax;
+#else
+  return kPosixPathSyntax;
+#endif
+}
+
+char FolderSeparator(PathSyntax syntax) { return syntax.separators.empty() ? '/' : syntax.separators.front(); }
+
+std::size_t LastSeparator(std::string_view path, PathSyntax syntax) {
+  return path.find_last_of(syntax.separators);
+}
+
+std::string FolderPart(std::string_view path, PathSyntax syntax) {
+  const std::size_t last = LastSeparator(path, syntax);
+  return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last + 1));
+}
+
+std::string FileNamePart(std::string_view path, PathSyntax syntax) {
+  const std::size_t last = LastSeparator(path, syntax);
+  return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
+}
+
+std::string ChangeFileExt(std::string_view path, std::string_view extension, PathSyntax syntax) {
+  const std::size_t last = LastSeparator(path, syntax);
+  const std::size_t nameStart = last == std::string_view::npos ? 0 : last + 1;
+  const std::size_t dot = path.rfind('.');
+  const std::size_t cut = (dot != std::string_view::npos && dot >= nameStart) ? dot : path.size();
+  std::string result(path.substr(0, cut));
+  result.append(extension);
+  return result;
+}
+
+}  // namespace morvatex

@@ -1,0 +1,166 @@
+#include "settings/SettingsFile.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "base/Cp1252Codec.h"
+#include "base/ProductInfo.h"
+
+namespace morvatex {
+namespace {
+
+// Reads up to `size` bytes; the count actually read, or -1 on a read error.
+std::ptrdiff_t ReadUpTo(ReadableFile& file, char* buffer, std::size_t size) {
+  std::size_t total = 0;
+  while (total < size) {
+    const std::ptrdiff_t n = file.Read(buffer + total, size - total);
+    if (n < 0) return -1;
+    if (n == 0) break;
+    total += static_cast<std::size_t>(n);
+  }
+  return static_cast<std::ptrdiff_t>(total);
+}
+
+// Reads the first record of the file into `live`; false when the file is
+// missing, unreadable or shorter than one record (then `live` is untouched).
+bool ReadFirstRecord(Einstellungen& live, const std::string& path, FileSystem& fs) {
+  std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
+  if (!file) return false;
+  char buffer[kSettingsRecordSize];
+  const std::ptrdiff_t n = ReadUpTo(*file, buffer, sizeof buffer);
+  file->Close();  // a record read in full stays valid whatever closing says
+  if (n != static_cast<std::ptrdiff_t>(kSettingsRecordSize)) return false;
+  std::memcpy(&live, buffer, kSettingsRecordSize);
+  return true;
+}
+
+}  // namespace
+
+std::string SettingsPathFor(std::string_view programPath, PathSyntax syntax) {
+  return ChangeFileExt(programPath, ".set", syntax);
+}
+
+void RepariereFaktor(double& factor) {
+  if (factor == 0.0 || std::isnan(factor)) factor = 1.0;
+}
+
+LoadResult LadeEinstellungen(Einstellungen& live, const std::string& settingsPath, FileSystem& fs,
+                             MessageSink& messages) {
+  const bool read = ReadFirstRecord(live, settingsPath, fs);
+  const bool valid = read && live.Version == kSettingsVersion && live.Profil.ProfilVersion == kProfileFormat;
+  if (read) {
+    RepariereFaktor(live.Profil.FaktorSonderS);
+    RepariereFaktor(live.Profil.FaktorSonderF);
+  }
+  if (valid) return LoadResult::kLoaded;
+
+  live.Version = kSettingsVersion;
+  live.reserved1968.length = 0;
+  live.DXFDateinerzeugen = false;
+  live.Erstelle2DPolylinien = true;
+  live.CNCDINCodeerstellen = true;
+  live.Quelle.length = 0;
+  live.Ziel.length = 0;
+  live.Zielordner = 0;
+  NeueKonfiguration(live, messages);
+  return LoadResult::kNewConfiguration;
+}
+
+bool SpeichereEinstellungen(const Einstellungen& live, const std::string& settingsPath, FileSystem& fs,
+                            MessageSink& messages) {
+  const std::string_view bytes(reinterpret_cast<const char*>(&live), sizeof live);
+  if (fs.ReplaceFile(settingsPath, bytes)) return true;
+  std::string text(Cp1252<u8"Beim speichern der Datei\r\n">());
+  text += settingsPath;
+  text += Cp1252<u8"\r\nist ein Fehler aufgetreten !!">();
+  messages.ShowMessage(text);
+  return false;
+}
+
+void SetzeNeueProfilwerte(Maschinenprofil& p) {
+  p.ProfilVersion = kProfileFormat;
+  p.Dateinamenerweiterung.Assign("cnc");
+  for (std::uint16_t& tool : p.Werkzeuge) tool = 1;
+  p.Sonderbehandlung = 0;
+  p.ZeichenWertzuweisung.Assign(":");
+  p.Satznummerierung = true;
+  p.Nachkommastellen = 4;
+  p.ErsterSatz = 100;
+  p.SatznummernIncrement = 2;
+  p.ZWerte = true;
+  p.RWerte = true;
+  p.IJWerte = true;
+  p.KWerte = true;
+  p.SWerte = true;
+  p.FWerte = true;
+  p.ModaleG = true;
+  p.ModaleXYZ = true;
+  p.ModaleIJK = false;
+  p.OrdneFZuG0_3 = false;
+  p.OrdneSZuG0_3 = false;
+  p.OrdneSpLiReEinZuG0_3 = false;
+  p.XYZRelativ = false;
+  p.IJKRelativ = false;
+  p.Vorspann1.Assign("");
+  p.Vorspann2.Assign("(Generator:)");
+  p.Vorspann3.Assign("(Morvatex 01.23)");
+  p.Vorspann4.Assign("(31.01.2008 - 01.05.2020)");
+  p.Vorspann5.Assign("(Autor: Morvatex-Team)");
+  p.Vorspann6.Assign("");
+  p.Nachspann1.Assign("M30");
+  p.Nachspann2.Assign("");
+  p.Nachspann3.Assign("#");
+  p.Werkzeugwechsel1.Assign("");
+  p.Werkzeugwechsel2.Assign("T? M6");
+  p.Werkzeugwechsel3.Assign("");
+  p.ZGrenze = 4000.0;
+  p.VorUnterschreitenDerZGrenze.Assign("(Laser Ein)");
+  p.VorErreichenDerZGrenze.Assign("(Laser Aus)");
+  p.VorWechselZuG0.Assign("(Positioniere)");
+  p.VorWechselZuG123.Assign("(Konturanfang)");
+  p.KuehlungEin.Assign("");
+  p.KuehlungAus.Assign("");
+  p.SpindelEin.Assign("");
+  p.SpindelAus.Assign("M81 M05");
+  p.SpindelRechtslauf.Assign("M81 M03");
+  p.SpindelLinkslauf.Assign("M81 M04");
+  p.G17.Assign("G17");
+  p.G18.Assign("G18");
+  p.G19.Assign("G19");
+  p.Halt.Assign("M0");
+  p._N.Assign("N");
+  p._S.Assign("S");
+  p._F.Assign("F");
+  p._G0.Assign("G0");
+  p._G1.Assign("G1");
+  p._G2.Assign("G2");
+  p._G3.Assign("G3");
+  p._X.Assign("X");
+  p._Y.Assign("Y");
+  p._Z.Assign("Z");
+  p._I.Assign("I");
+  p._J.Assign("J");
+  p._K.Assign("K");
+  p._R.Assign("R");
+  for (Bool8& b : p.reserved1668) b = false;
+  for (Bool8& b : p.reserved1672) b = true;
+  p.ModalExtra = 0;
+  p.NachkommastellenS = 0;
+  p.NachkommastellenF = 0;
+  p.reserved1688 = 0;
+  p.FaktorSonderS = 1.0;
+  p.FaktorSonderF = 1.0;
+  std::memset(p.reserved1712, 0, sizeof p.reserved1712);
+  for (auto* s : {&p.reserved1728, &p.reserved1744, &p.reserved1760, &p.reserved1776}) s->length = 0;
+  for (auto* s : {&p.reserved1792, &p.reserved1833, &p.reserved1874, &p.reserved1915}) s->length = 0;
+}
+
+void NeueKonfiguration(Einstellungen& live, MessageSink& messages) {
+  SetzeNeueProfilwerte(live.Profil);
+  messages.ShowMessage(" W A R N U N G ");
+  messages.ShowMessage(Cp1252<u8" W A R N U N G \r\nEs wurde eine neue Konfiguration angelegt !\r\n"
+                              u8"Bitte unbedingt überprüfen !\r\n(Einstellungen -> CNC-DIN-Code -> Einstellungen)">());
+}
+
+}  // namespace morvatex

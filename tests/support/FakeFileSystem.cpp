@@ -1,0 +1,124 @@
+#include "tests/support/FakeFileSystem.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace morvatex::testing {
+namespace {
+
+class FakeReadable final : public ReadableFile {
+ public:
+  FakeReadable(std::string contents, std::size_t failAfter, std::size_t chunk, bool failClose)
+      : contents_(std::move(contents)), failAfter_(failAfter), chunk_(chunk), failClose_(failClose) {}
+  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+    if (pos_ >= failAfter_ && pos_ < contents_.size()) return -1;
+    std::size_t n = std::min({capacity, chunk_, contents_.size() - pos_});
+    if (pos_ + n > failAfter_) n = failAfter_ - pos_;
+    std::memcpy(buffer, contents_.data() + pos_, n);
+    pos_ += n;
+    return static_cast<std::ptrdiff_t>(n);
+  }
+  bool Close() override { return !failClose_; }
+
+ private:
+  std::string contents_;
+  std::size_t pos_ = 0;
+  std::size_t failAfter_;
+  std::size_t chunk_;
+  bool failClose_;
+};
+
+class FakeWritable final : public WritableFile {
+ public:
+  FakeWritable(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+  bool Write(std::string_view bytes) override {
+    const int number = ++fs_.writeCount[path_];
+    const auto fail = fs_.failWriteNumber.find(path_);
+    if (fail != fs_.failWriteNumber.end() && number >= fail->second) return false;
+    fs_.files[path_].append(bytes);
+    return true;
+  }
+  bool Close() override { return fs_.failCloseWrite.count(path_) == 0; }
+
+ private:
+  FakeFileSystem& fs_;
+  std::string path_;
+};
+
+class FakePatchable final : public PatchableFile {
+ public:
+  FakePatchable(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+  bool WriteAt(std::uint64_t offset, std::string_view bytes) override {
+    if (fs_.failPatchWrite.count(path_)) return false;
+    std::string& file = fs_.files[path_];
+    if (offset + bytes.size() > file.size()) file.resize(offset + bytes.size(), '\0');
+    std::memcpy(file.data() + offset, bytes.data(), bytes.size());
+    return true;
+  }
+  bool Close() override { return fs_.failClosePatch.count(path_) == 0; }
+
+ private:
+  FakeFileSystem& fs_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadableFile> FakeFileSystem::OpenForReading(const std::string& path) {
+  calls.push_back("open-read " + path);
+  const auto it = files.find(path);
+  if (it == files.end() || failOpenRead.count(path)) return nullptr;
+  const auto failAfter = failReadAfterBytes.find(path);
+  return std::make_unique<FakeReadable>(it->second,
+                                        failAfter == failReadAfterBytes.end() ? it->second.size() : failAfter->second,
+                                        readChunk, failCloseRead.count(path) != 0);
+}
+
+std::unique_ptr<WritableFile> FakeFileSystem::CreateFile(const std::string& path) {
+  calls.push_back("create " + path);
+  if (failCreate.count(path) || folders.count(path)) return nullptr;
+  files[path].clear();
+  writeCount[path] = 0;
+  return std::make_unique<FakeWritable>(*this, path);
+}
+
+std::unique_ptr<WritableFile> FakeFileSystem::OpenForAppending(const std::string& path) {
+  calls.push_back("append " + path);
+  if (!files.count(path) || failCreate.count(path)) return nullptr;
+  return std::make_unique<FakeWritable>(*this, path);
+}
+
+std::unique_ptr<PatchableFile> FakeFileSystem::OpenForPatching(const std::string& path) {
+  calls.push_back("patch " + path);
+  if (!files.count(path) || failOpenPatch.count(path)) return nullptr;
+  return std::make_unique<FakePatchable>(*this, path);
+}
+
+MakeFoldersResult FakeFileSystem::MakeFolders(const std::string& folder) {
+  calls.push_back("mkdir " + folder);
+  if (makeFoldersResult) return *makeFoldersResult;
+  if (!folder.empty()) folders.insert(folder);
+  return MakeFoldersResult::kOk;
+}
+
+bool FakeFileSystem::RemoveFile(const std::string& path) {
+  calls.push_back("remove " + path);
+  return files.erase(path) != 0;
+}
+
+bool FakeFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
+  calls.push_back("replace " + path);
+  if (failReplace.count(path)) return false;
+  files[path] = std::string(contents);
+  return true;
+}
+
+bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {
+  return a == b && files.count(a) != 0;
+}
+
+bool FakeFileSystem::Called(const std::string& prefix) const {
+  return std::any_of(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+}
+
+}  // namespace morvatex::testing

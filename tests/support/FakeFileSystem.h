@@ -1,0 +1,59 @@
+// An in-memory FileSystem for tests. Every operation can be made to fail on
+// purpose, and every call is recorded, so a test can reach each outcome code
+// of a conversion and check which files were touched.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/FileSystem.h"
+
+namespace morvatex::testing {
+
+class FakeFileSystem final : public FileSystem {
+ public:
+  // Files by path, with their whole contents.
+  std::map<std::string, std::string> files;
+  // Folders made by MakeFolders (or put here by a test).
+  std::set<std::string> folders;
+  // One line per call: "open-read P", "create P", "append P", "patch P",
+  // "mkdir P", "remove P", "replace P".
+  std::vector<std::string> calls;
+
+  // Failure switches, by path.
+  std::set<std::string> failOpenRead;
+  std::map<std::string, std::size_t> failReadAfterBytes;  // reads fail once this many bytes were delivered
+  std::set<std::string> failCloseRead;
+  std::set<std::string> failCreate;
+  std::map<std::string, int> failWriteNumber;  // the n-th Write call (1-based) and all after it fail
+  std::set<std::string> failCloseWrite;
+  std::set<std::string> failOpenPatch;
+  std::set<std::string> failPatchWrite;
+  std::set<std::string> failClosePatch;
+  std::set<std::string> failReplace;
+  std::optional<MakeFoldersResult> makeFoldersResult;  // when set, MakeFolders answers this
+  std::size_t readChunk = 1 << 16;                     // the most bytes one Read returns
+
+  // Number of Write calls made on each path so far.
+  std::map<std::string, int> writeCount;
+
+  std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
+  std::unique_ptr<WritableFile> CreateFile(const std::string& path) override;
+  std::unique_ptr<WritableFile> OpenForAppending(const std::string& path) override;
+  std::unique_ptr<PatchableFile> OpenForPatching(const std::string& path) override;
+  MakeFoldersResult MakeFolders(const std::string& folder) override;
+  bool RemoveFile(const std::string& path) override;
+  bool ReplaceFile(const std::string& path, std::string_view contents) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+
+  bool Exists(const std::string& path) const { return files.count(path) != 0; }
+  // True when some recorded call begins with `prefix`.
+  bool Called(const std::string& prefix) const;
+};
+
+}  // namespace morvatex::testing
