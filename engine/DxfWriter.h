@@ -1,0 +1,53 @@
+// Writes the DXF drawing of the tool path: the header with placeholder
+// extents, the feed moves of the writing pass as lines and arcs or as
+// polylines, the end of the file, and finally the extents patched into the
+// header of the closed file.
+#pragma once
+
+#include <string>
+
+#include "base/FileSystem.h"
+#include "engine/DrawingExtents.h"
+#include "engine/MachineState.h"
+#include "settings/Einstellungen.h"
+
+namespace morvatex {
+
+class DxfWriter {
+ public:
+  // Reads `settings` live (`Erstelle2DPolylinien` chooses the form).
+  explicit DxfWriter(const Einstellungen& settings) : settings_(settings) {}
+
+  // The start of a run: the polyline segment list is emptied.
+  void StartRun();
+
+  // Writes the two comments, the HEADER section with placeholder extents and
+  // the start of the ENTITIES section; false when it cannot be written.
+  bool WriteHeader(WritableFile& out);
+
+  // Draws the move of one line of the writing pass: a rapid move flushes the
+  // open polyline, a feed move that changes X or Y is drawn, anything else is
+  // left alone. Returns 0, or 65 when an entity cannot be written.
+  int DrawMove(WritableFile& out, const MachineState& state);
+
+  // Writes the collected segments as one POLYLINE entity and empties the
+  // list; nothing when it is empty. Returns 0, or 65.
+  int FlushPolyline(WritableFile& out);
+
+  // Writes the end of the ENTITIES section and of the file; false on failure.
+  bool WriteEnd(WritableFile& out);
+
+  // Reopens the closed file at `path` and overwrites the eight placeholder
+  // fields with the extents and limits (three decimals, right-aligned in ten
+  // characters, cut to ten). False when any step fails.
+  static bool WriteExtents(FileSystem& fs, const std::string& path, const DrawingExtents& extents);
+
+  // The text of one extents field: fixed point with three decimals,
+  // right-aligned in ten characters, cut to its first ten.
+  static std::string ExtentsField(long double value);
+
+ private:
+  const Einstellungen& settings_;
+};
+
+}  // namespace morvatex

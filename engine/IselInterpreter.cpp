@@ -1,0 +1,302 @@
+#include "engine/IselInterpreter.h"
+
+#include <array>
+#include <cmath>
+
+#include "engine/ArcGeometry.h"
+#include "engine/ExtendedPrecision.h"
+#include "engine/IntegerReader.h"
+#include "engine/OutcomeCodes.h"
+
+namespace morvatex {
+namespace {
+
+enum class Effect {
+  kMove,
+  kFeed,
+  kRapidFeed,
+  kSpindle,
+  kCoolant,
+  kTool,
+  kPlane,
+  kWorkZeroAdd,
+  kWorkZeroAbsolute,
+  kWorkZeroClear,
+  kHalt,
+  kWait,
+  kEnd,
+};
+
+struct Keyword {
+  std::string_view word;
+  Effect effect;
+  int motionKind;        // for moves
+  bool relative;         // for moves
+  std::size_t removed;   // the keyword and the one character after it
+  bool measuringPass;    // also recognised by the measuring pass
+};
+
+// Tested in this order; every keyword that matches applies its effect, so on
+// a WPZEROABS line WPZERO matches first and WPZEROABS has the last word.
+constexpr std::array<Keyword, 20> kKeywords = {{
+    {"FASTABS", Effect::kMove, motion::kRapid, false, 8, true},
+    {"FASTREL", Effect::kMove, motion::kRapid, true, 8, true},
+    {"MOVEABS", Effect::kMove, motion::kLinear, false, 8, true},
+    {"MOVEREL", Effect::kMove, motion::kLinear, true, 8, true},
+    {"CWABS", Effect::kMove, motion::kClockwise, false, 6, true},
+    {"CCWABS", Effect::kMove, motion::kCounterClockwise, false, 7, true},
+    {"CWREL", Effect::kMove, motion::kClockwise, true, 6, true},
+    {"CCWREL", Effect::kMove, motion::kCounterClockwise, true, 7, true},
+    {"VEL", Effect::kFeed, motion::kNone, false, 4, false},
+    {"FASTVEL", Effect::kRapidFeed, motion::kNone, false, 8, false},
+    {"SPINDLE", Effect::kSpindle, motion::kNone, false, 8, false},
+    {"COOLANT", Effect::kCoolant, motion::kNone, false, 8, false},
+    {"GETTOOL", Effect::kTool, motion::kNone, false, 8, false},
+    {"PLANE", Effect::kPlane, motion::kNone, false, 6, false},
+    {"WPZERO", Effect::kWorkZeroAdd, motion::kNone, false, 7, true},
+    {"WPZEROABS", Effect::kWorkZeroAbsolute, motion::kNone, false, 10, true},
+    {"WPCLEAR", Effect::kWorkZeroClear, motion::kNone, false, 8, true},
+    {"HALT", Effect::kHalt, motion::kNone, false, 5, false},
+    {"WAIT", Effect::kWait, motion::kNone, false, 5, false},
+    {"PROGEND", Effect::kEnd, motion::kNone, false, 8, true},
+}};
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  return text;
+}
+
+bool Contains(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
+
+long double Millimetres(std::int64_t offset, std::int64_t programmed) {
+  return static_cast<long double>(offset + programmed) * kMillimetresPerMicrometre;
+}
+
+// The parameter words of a move line: address letter, value up to the next
+// blank. X to K set or add to the programmed values; other letters must
+// still carry an integer and are then ignored.
+void ReadMoveWords(std::string_view text, Pass pass, MachineState& s, int& code) {
+  const bool writing = pass == Pass::kWriting;
+  const int notInteger = writing ? outcome::kWritingNotInteger : outcome::kMeasuringNotInteger;
+  while (!text.empty()) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    if (text.empty()) break;
+    const char letter = text.front();
+    text.remove_prefix(1);
+    const std::size_t blank = text.find(' ');
+    const std::string_view valueText = text.substr(0, blank);
+    text = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+
+    const IntegerRead read = ReadInteger(valueText);
+    if (!read.ok) {
+      code = notInteger;
+      continue;
+    }
+    if (writing) {
+      for (int* mark : {&s.firstUseX, &s.firstUseY, &s.firstUseZ}) {
+        if (*mark == first_use::kJustNow) *mark = first_use::kBefore;
+      }
+    }
+    std::int64_t* target = nullptr;
+    int* mark = nullptr;
+    switch (letter) {
+      case 'X': target = &s.progX, mark = &s.firstUseX; break;
+      case 'Y': target = &s.progY, mark = &s.firstUseY; break;
+      case 'Z': target = &s.progZ, mark = &s.firstUseZ; break;
+      case 'I': target = &s.progI; break;
+      case 'J': target = &s.progJ; break;
+      case 'K': target = &s.progK; break;
+      default: continue;
+    }
+    if (!s.relative) {
+      *target = read.value;
+    } else if (__builtin_add_overflow(*target, std::int64_t{read.value}, target)) {
+      code = notInteger;  // unreachable with real files; never wrap around
+      continue;
+    }
+    if (writing && mark && *mark == first_use::kNever) *mark = first_use::kJustNow;
+  }
+}
+
+void ComputePositions(MachineState& s) {
+  s.posX = Millimetres(s.workOffsetX, s.progX);
+  s.posY = Millimetres(s.workOffsetY, s.progY);
+  s.posZ = Millimetres(s.workOffsetZ, s.progZ);
+  s.posI = Millimetres(s.workOffsetX, s.progI);
+  s.posJ = Millimetres(s.workOffsetY, s.progJ);
+  s.posK = Millimetres(s.workOffsetZ, s.progK);
+}
+
+void ComputeArc(MachineState& s) {
+  const long double dx = s.posX - s.posI, dy = s.posY - s.posJ;
+  s.radius = std::sqrt(dx * dx + dy * dy);
+  const long double startAngle = std::atan2(s.prevY - s.posJ, s.prevX - s.posI);
+  const long double endAngle = std::atan2(dy, dx);
+  const long double sweep = ArcSweep(startAngle, endAngle, s.motionKind == motion::kClockwise);
+  s.largeArc = sweep * 180 / kPi > 180;
+}
+
+void ReadFeed(std::string_view text, const Maschinenprofil& profile, MachineState& s, InterpretedLine& out, int& code) {
+  const IntegerRead read = ReadInteger(text);
+  if (!read.ok) {
+    code = outcome::kFeedNotInteger;
+    return;
+  }
+  // µm/s to mm/min; the product is exact in 64 bits.
+  s.feed = static_cast<long double>(std::int64_t{read.value} * 60) / 1000;
+  s.feedOut = s.feed * static_cast<long double>(profile.FaktorSonderF);
+  s.feedChanged = true;
+  out.feedRead = true;
+}
+
+void ReadSpindle(std::string_view text, const Maschinenprofil& profile, MachineState& s, InterpretedLine& out,
+                 int& code) {
+  std::size_t marker = text.find("RPM");
+  bool perSecond = false;
+  if (marker == std::string_view::npos) {
+    marker = text.find("RPS");
+    perSecond = marker != std::string_view::npos;
+  }
+  if (marker != std::string_view::npos) {
+    std::string_view number = text.substr(marker + 3, 10);
+    number = number.substr(0, number.find(' '));
+    const IntegerRead read = ReadInteger(number);
+    if (!read.ok) {
+      code = outcome::kSpeedNotInteger;
+    } else {
+      const std::int64_t rpm = perSecond ? std::int64_t{read.value} * 60 : read.value;
+      s.speedOut = static_cast<long double>(rpm * 6) * static_cast<long double>(profile.FaktorSonderS);
+      s.speedChanged = true;
+      out.speedRead = true;
+    }
+  }
+  out.spindleCounterClockwise = Contains(text, "CCW");
+  for (std::size_t at = text.find("CW"); at != std::string_view::npos; at = text.find("CW", at + 1)) {
+    if (at == 0 || text[at - 1] != 'C') {
+      out.spindleClockwise = true;
+      break;
+    }
+  }
+  out.spindleOff = Contains(text, "OFF");
+  out.spindleOn = Contains(text, "ON");
+}
+
+void ReadTool(std::string_view text, MachineState& s, InterpretedLine& out, int& code) {
+  const IntegerRead read = ReadInteger(text);
+  if (!read.ok) code = outcome::kToolNotInteger;
+  if (read.value < 0 || read.value > 99) code = outcome::kToolOutOfRange;
+  if (IsGood(code)) {
+    s.toolIndex = static_cast<std::uint16_t>(read.value);
+    out.toolAccepted = true;
+  }
+}
+
+}  // namespace
+
+void StartPass(MachineState& state) { state = MachineState{}; }
+
+InterpretedLine InterpretLine(std::string_view line, Pass pass, const Maschinenprofil& profile, MachineState& s,
+                              std::string& currentLineText, int& code) {
+  InterpretedLine out;
+  s.motionKind = motion::kNone;
+  std::string_view text = line;
+
+  if (!text.empty() && text.front() == 'N') {
+    const std::size_t blank = text.find(' ');
+    if (blank == std::string_view::npos) {
+      code = outcome::kBlockNumber;
+    } else {
+      text.remove_prefix(blank + 1);
+    }
+  }
+  if (const std::size_t semicolon = text.find(';'); semicolon != std::string_view::npos) {
+    text = text.substr(0, semicolon);
+  }
+
+  const Keyword* matched = nullptr;
+  for (const Keyword& keyword : kKeywords) {
+    if (pass == Pass::kMeasuring && !keyword.measuringPass) continue;
+    if (text.substr(0, keyword.word.size()) != keyword.word) continue;
+    matched = &keyword;
+    switch (keyword.effect) {
+      case Effect::kWorkZeroAdd:
+        s.workOffsetX += s.progX;
+        s.workOffsetY += s.progY;
+        s.workOffsetZ += s.progZ;
+        break;
+      case Effect::kWorkZeroAbsolute:
+      case Effect::kWorkZeroClear:
+        s.workOffsetX = s.workOffsetY = s.workOffsetZ = 0;
+        break;
+      default:
+        break;
+    }
+  }
+  if (matched) text.remove_prefix(std::min(matched->removed, text.size()));
+  text = TrimBlanks(text);
+  currentLineText.assign(text);
+  if (!matched) return out;
+
+  switch (matched->effect) {
+    case Effect::kMove:
+      out.commandClass = CommandClass::kMove;
+      s.motionKind = matched->motionKind;
+      s.relative = matched->relative;
+      ReadMoveWords(text, pass, s, code);
+      currentLineText.clear();  // the words consume the whole parameter text
+      ComputePositions(s);
+      if (IsArc(s.motionKind)) ComputeArc(s);
+      break;
+    case Effect::kFeed:
+      out.commandClass = CommandClass::kFeed;
+      ReadFeed(text, profile, s, out, code);
+      break;
+    case Effect::kRapidFeed:
+      out.commandClass = CommandClass::kRapidFeed;
+      break;
+    case Effect::kSpindle:
+      out.commandClass = CommandClass::kSpindle;
+      ReadSpindle(text, profile, s, out, code);
+      break;
+    case Effect::kCoolant:
+      out.commandClass = CommandClass::kCoolant;
+      out.coolantOff = Contains(text, "OFF");
+      break;
+    case Effect::kTool:
+      out.commandClass = CommandClass::kTool;
+      ReadTool(text, s, out, code);
+      break;
+    case Effect::kPlane:
+      out.commandClass = CommandClass::kPlane;
+      out.planeXY = Contains(text, "XY");
+      if (!out.planeXY) code = outcome::kPlaneNotSupported;
+      break;
+    case Effect::kHalt:
+      out.commandClass = CommandClass::kHalt;
+      break;
+    case Effect::kWait:
+      out.commandClass = CommandClass::kWait;
+      break;
+    case Effect::kEnd:
+      out.commandClass = CommandClass::kEnd;
+      s.finished = true;
+      break;
+    case Effect::kWorkZeroAdd:
+    case Effect::kWorkZeroAbsolute:
+    case Effect::kWorkZeroClear:
+      break;  // applied above; they take effect at the next move
+  }
+  return out;
+}
+
+void EndOfLine(MachineState& s) {
+  s.prevX = s.posX;
+  s.prevY = s.posY;
+  s.prevZ = s.posZ;
+  s.prevI = s.posI;
+  s.prevJ = s.posJ;
+  s.prevK = s.posK;
+}
+
+}  // namespace morvatex

@@ -1,0 +1,64 @@
+// Interprets one line of an Isel NC program: block number, comment, keyword
+// and parameters, and follows the machine state through it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/MachineState.h"
+#include "settings/Einstellungen.h"
+
+namespace morvatex {
+
+enum class Pass {
+  kMeasuring,  // follows positions only, for the drawing extents
+  kWriting,    // the full command set, feeding the CNC and DXF writers
+};
+
+// What a line asks the writers to do.
+enum class CommandClass {
+  kNone,  // no output: unknown lines, comments, the work-piece zero commands
+  kMove,
+  kFeed,       // VEL
+  kRapidFeed,  // FASTVEL
+  kSpindle,
+  kCoolant,
+  kTool,
+  kPlane,
+  kHalt,
+  kWait,
+  kEnd,  // PROGEND
+};
+
+struct InterpretedLine {
+  CommandClass commandClass = CommandClass::kNone;
+  bool feedRead = false;  // VEL: the value was read; feed, feedOut and feedChanged are set
+  // SPINDLE: a speed was read (speedOut set), and which codes the line names.
+  bool speedRead = false;
+  bool spindleCounterClockwise = false;
+  bool spindleClockwise = false;
+  bool spindleOff = false;
+  bool spindleOn = false;
+  bool coolantOff = false;    // COOLANT: "OFF" named, else coolant on
+  bool toolAccepted = false;  // GETTOOL: valid number taken into toolIndex; write the tool change
+  bool planeXY = false;       // PLANE: the XY plane named
+};
+
+// Resets the state for the start of a pass: positions, work offsets,
+// programmed and previous values, motion kind, first-use marks, feed, speed,
+// tool and the finished flag go back to their initial values.
+void StartPass(MachineState& state);
+
+// Interprets `line` in `pass`. `currentLineText` receives what is left of the
+// line after cutting (the parameter text; empty after the words of a move).
+// An error sets `code` to its outcome code (a later error on the same line
+// overwriting an earlier one); the line is always interpreted to its end.
+// `profile` supplies the two output factors for feed and speed.
+InterpretedLine InterpretLine(std::string_view line, Pass pass, const Maschinenprofil& profile, MachineState& state,
+                              std::string& currentLineText, int& code);
+
+// The end of every line, moves or not: the positions reached become the
+// previous values of the next line.
+void EndOfLine(MachineState& state);
+
+}  // namespace morvatex

@@ -1,0 +1,65 @@
+// The source program as a list of lines, held compactly: all line texts in
+// one buffer plus one end offset per line, so that memory stays within a
+// small multiple of the file's size even for files of empty lines.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvatex {
+
+class LineList {
+ public:
+  std::size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  // Line `index` (0-based, below size()) without its line end.
+  std::string_view operator[](std::size_t index) const {
+    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+    return std::string_view(text_).substr(begin, ends_[index] - begin);
+  }
+  // The last line, or an empty text when there is none.
+  std::string_view back() const { return empty() ? std::string_view() : (*this)[size() - 1]; }
+
+  void clear() {
+    text_.clear();
+    ends_.clear();
+  }
+  // Adds bytes to the line being built.
+  void AppendToOpenLine(std::string_view bytes) { text_.append(bytes); }
+  // Ends the line being built (possibly empty) and starts the next.
+  void CloseLine() { ends_.push_back(text_.size()); }
+  void push_back(std::string_view line) {
+    AppendToOpenLine(line);
+    CloseLine();
+  }
+
+  // True when some line contains `word`.
+  bool AnyLineContains(std::string_view word) const;
+
+ private:
+  std::string text_;
+  std::vector<std::size_t> ends_;
+};
+
+// Splits a byte stream into lines as a text file reader does: a line ends at
+// LF or CR LF and its line end is not kept, a CR not followed by LF is
+// dropped, and the byte 26 (Ctrl-Z) ends the file. Bytes after the last line
+// end form a last line.
+class LineSplitter {
+ public:
+  explicit LineSplitter(LineList& lines) : lines_(lines) {}
+  // Feeds the next bytes of the file. Returns false once Ctrl-Z was met;
+  // everything after it is ignored.
+  bool Feed(std::string_view bytes);
+  // Ends the file: an open last line is added to the list.
+  void Finish();
+
+ private:
+  LineList& lines_;
+  bool lineOpen_ = false;  // bytes were met since the last line end
+  bool ended_ = false;
+};
+
+}  // namespace morvatex

@@ -1,0 +1,61 @@
+// The interpreter's picture of the machine during one conversion run: where
+// the tool stands, how it moves, where the work-piece zero lies, and which
+// feed, spindle speed and tool are in force. Read by the CNC and DXF writers
+// after every line of the writing pass.
+#pragma once
+
+#include <cstdint>
+
+namespace morvatex {
+
+// Motion kind of the current line.
+namespace motion {
+inline constexpr int kNone = -1;
+inline constexpr int kRapid = 0;
+inline constexpr int kLinear = 1;
+inline constexpr int kClockwise = 2;
+inline constexpr int kCounterClockwise = 3;
+}  // namespace motion
+
+constexpr bool IsArc(int motionKind) {
+  return motionKind == motion::kClockwise || motionKind == motion::kCounterClockwise;
+}
+constexpr bool IsFeedMove(int motionKind) { return motionKind >= motion::kLinear && motionKind <= motion::kCounterClockwise; }
+
+// First-use marks of X, Y and Z (kept in the writing pass only).
+namespace first_use {
+inline constexpr int kNever = 0;     // the coordinate was never given
+inline constexpr int kJustNow = 1;   // given for the first time by the last word read
+inline constexpr int kBefore = 2;    // given before
+}  // namespace first_use
+
+struct MachineState {
+  int motionKind = motion::kNone;  // set back to kNone at the start of every line
+  bool relative = false;           // the current move line is a REL command
+
+  // Work-piece zero and programmed values in micrometres. Held in 64 bits so
+  // that sums of 32-bit program values are exact and can never overflow.
+  std::int64_t workOffsetX = 0, workOffsetY = 0, workOffsetZ = 0;
+  std::int64_t progX = 0, progY = 0, progZ = 0, progI = 0, progJ = 0, progK = 0;
+
+  // Absolute positions in mm: (work offset + programmed value) × 0.001.
+  long double posX = 0, posY = 0, posZ = 0, posI = 0, posJ = 0, posK = 0;
+  // The pos values at the end of the previous line; a move starts there.
+  long double prevX = 0, prevY = 0, prevZ = 0, prevI = 0, prevJ = 0, prevK = 0;
+
+  int firstUseX = first_use::kNever, firstUseY = first_use::kNever, firstUseZ = first_use::kNever;
+
+  long double radius = 0;  // of the current arc, from centre to end point, mm
+  bool largeArc = false;   // the current arc sweeps more than 180°
+
+  std::uint16_t toolIndex = 0;  // Isel tool number of the last valid GETTOOL
+  long double feed = 0;         // last VEL in mm/min
+  long double feedOut = 0;      // feed × FaktorSonderF, written for F and V words
+  long double speedOut = 0;     // rpm × 6 × FaktorSonderS, written for S words
+  bool feedChanged = false;     // cleared only by the SCM Xilog layout
+  bool speedChanged = false;
+
+  bool finished = false;  // PROGEND has been met
+};
+
+}  // namespace morvatex

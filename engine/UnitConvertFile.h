@@ -1,0 +1,97 @@
+// The conversion run: turns one Isel program into a CNC program at the target
+// path and a DXF drawing beside it (target path + ".dxf"), as the settings
+// choose, and reports the outcome as an integer code.
+//
+// A run reads and checks the source, creates the target folder, measures the
+// drawing extents in a first pass over the lines, writes both outputs in a
+// second pass, and always runs its closing steps. Every stage runs only while
+// the outcome code is at most 10; the first failure sets 11 or more.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/FileSystem.h"
+#include "base/PathSyntax.h"
+#include "engine/DinBlockWriter.h"
+#include "engine/DrawingExtents.h"
+#include "engine/DxfWriter.h"
+#include "engine/IselInterpreter.h"
+#include "engine/LineList.h"
+#include "engine/MachineState.h"
+#include "engine/OutcomeCodes.h"
+#include "engine/StopRequest.h"
+#include "settings/Einstellungen.h"
+
+namespace morvatex {
+
+struct ConversionOptions {
+  // Keeps the DXF file of a failed run (for looking into it).
+  bool debugMode = false;
+  // The separators that end the target folder in the target path.
+  PathSyntax pathSyntax = NativePathSyntax();
+  // Called once per source line in each pass, before the stop request is
+  // read: the desktop program lets pending window input through here, so
+  // that the stop command takes effect during a long file.
+  std::function<void()> processPendingInput;
+};
+
+class ConversionRun {
+ public:
+  // `settings` is the live record, read (never changed) during every run.
+  ConversionRun(const Einstellungen& settings, FileSystem& fs, ConversionOptions options = {});
+
+  // Converts `sourcePath` to `targetPath` (Windows-1252 paths) and returns the
+  // outcome code: 0 for success, 11 or more for the stage that failed. The
+  // code, the current line text, the paths and the line list stay readable
+  // until the next run.
+  int Convert(const std::string& sourcePath, const std::string& targetPath);
+
+  // The report of the last run, every line ending with CR LF: status, source,
+  // target (with CNC output), DXF path (with DXF output), the message, and
+  // for a failure the current line text in parentheses.
+  std::string OutcomeReport() const;
+
+  int outcomeCode() const { return code_; }
+  const std::string& currentLineText() const { return currentLineText_; }
+  const std::string& dxfPath() const { return dxfPath_; }
+  const std::string& sourcePath() const { return sourcePath_; }
+  const std::string& targetPath() const { return targetPath_; }
+  // The source lines of the last run, for the debug view.
+  const LineList& lines() const { return lines_; }
+  const DrawingExtents& extents() const { return extents_.extents(); }
+
+ private:
+  void ReadSource();
+  void CreateTargetFolder();
+  void RunPass(Pass pass);
+  void StartDxf();
+  void StartCnc();
+  void FinishDxf();
+  void FinishCnc();
+  // Sets the code when `failure` is not 0 (the code set last counts).
+  void Fail(int failure) {
+    if (failure != outcome::kSuccess) code_ = failure;
+  }
+  bool good() const { return IsGood(code_); }
+
+  const Einstellungen& settings_;
+  FileSystem& fs_;
+  ConversionOptions options_;
+
+  int code_ = outcome::kSuccess;
+  std::string sourcePath_;
+  std::string targetPath_;
+  std::string dxfPath_;
+  std::string currentLineText_;
+  LineList lines_;
+  MachineState state_;
+  ExtentsTracker extents_;
+  DinBlockWriter cncWriter_;
+  DxfWriter dxfWriter_;
+  std::unique_ptr<WritableFile> cncFile_;
+  std::unique_ptr<WritableFile> dxfFile_;
+};
+
+}  // namespace morvatex

@@ -1,0 +1,47 @@
+#include "tests/support/ConversionHarness.h"
+
+#include "settings/SettingsFile.h"
+
+namespace morvatex::testing {
+
+Einstellungen NewConfigurationSettings() {
+  Einstellungen settings{};
+  settings.Version = kSettingsVersion;
+  settings.DXFDateinerzeugen = false;
+  settings.Erstelle2DPolylinien = true;
+  settings.CNCDINCodeerstellen = true;
+  SetzeNeueProfilwerte(settings.Profil);
+  return settings;
+}
+
+std::string IselProgram(const std::vector<std::string_view>& lines) {
+  std::string text;
+  for (std::string_view line : lines) {
+    text.append(line);
+    text.append("\r\n");
+  }
+  return text;
+}
+
+ConversionResult Convert(const Einstellungen& settings, const std::string& program, FakeFileSystem& fs,
+                         ConversionOptions options) {
+  fs.files[kSourcePath] = program;
+  options.pathSyntax = kWindowsPathSyntax;
+  ConversionRun run(settings, fs, std::move(options));
+  ConversionResult result;
+  result.code = run.Convert(kSourcePath, kTargetPath);
+  result.report = run.OutcomeReport();
+  result.currentLineText = run.currentLineText();
+  result.cncWritten = fs.Exists(kTargetPath);
+  result.dxfWritten = fs.Exists(kDxfPath);
+  if (result.cncWritten) result.cnc = fs.files[kTargetPath];
+  if (result.dxfWritten) result.dxf = fs.files[kDxfPath];
+  return result;
+}
+
+ConversionResult Convert(const Einstellungen& settings, const std::string& program) {
+  FakeFileSystem fs;
+  return Convert(settings, program, fs);
+}
+
+}  // namespace morvatex::testing

@@ -1,0 +1,45 @@
+// Runs whole conversions on an in-memory file system, for tests of the
+// engine: a program text in, the outcome code, report and output files out.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/UnitConvertFile.h"
+#include "settings/Einstellungen.h"
+#include "tests/support/FakeFileSystem.h"
+
+namespace morvatex::testing {
+
+// The settings of a new configuration as a fresh start without a settings
+// file leaves them: CNC output on, DXF output off, polylines, rule 0.
+Einstellungen NewConfigurationSettings();
+
+// Joins program lines with CR LF after each, as Isel files are written.
+std::string IselProgram(const std::vector<std::string_view>& lines);
+
+inline constexpr const char* kSourcePath = "C:\\cnc\\teil.ncp";
+inline constexpr const char* kTargetPath = "C:\\cnc\\teil.cnc";
+inline constexpr const char* kDxfPath = "C:\\cnc\\teil.cnc.dxf";
+
+struct ConversionResult {
+  int code = 0;
+  std::string report;
+  std::string currentLineText;
+  bool cncWritten = false;  // a file exists at the target path afterwards
+  bool dxfWritten = false;  // a file exists at the DXF path afterwards
+  std::string cnc;          // its contents
+  std::string dxf;
+};
+
+// Converts `program` (the whole source file's bytes) from kSourcePath to
+// kTargetPath with Windows path rules on `fs` (which may carry failure
+// switches and earlier files).
+ConversionResult Convert(const Einstellungen& settings, const std::string& program, FakeFileSystem& fs,
+                         ConversionOptions options = {});
+
+// The same on a fresh file system.
+ConversionResult Convert(const Einstellungen& settings, const std::string& program);
+
+}  // namespace morvatex::testing
