@@ -1,0 +1,190 @@
+#include "engine/NumberText.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cstring>
+#include <cmath>
+#include <string_view>
+
+namespace morvatex {
+namespace {
+
+// Enough to recover the decimal value of every whole number of micrometres
+// held in extended precision, and few enough to hide its binary error.
+constexpr int kSignificantDigits = 17;
+constexpr int kMostDecimals = 6;
+
+using Uint128 = unsigned __int128;
+
+constexpr Uint128 PowerOfTen(int n) {
+  Uint128 power = 1;
+  while (n-- > 0) power *= 10;
+  return power;
+}
+constexpr Uint128 kSmallestSignificand = PowerOfTen(kSignificantDigits - 1);
+constexpr Uint128 kLargestSignificand = PowerOfTen(kSignificantDigits);
+
+// Sets numerator / denominator to mantissa × 2^binaryExponent ×
+// 10^decimalShift exactly; false when that needs more than 128 bits. The
+// denominator stays below 2^127, so twice a remainder still fits.
+bool ExactFraction(std::uint64_t mantissa, int binaryExponent, int decimalShift, Uint128& numerator,
+                   Uint128& denominator) {
+  // 10^19 × 2^64 < 2^128 and 10^38 < 2^127.
+  if (decimalShift > 19 || decimalShift < -38) return false;
+  numerator = mantissa;
+  denominator = 1;
+  if (decimalShift >= 0) {
+    numerator *= PowerOfTen(decimalShift);
+  } else {
+    denominator = PowerOfTen(-decimalShift);
+  }
+  if (binaryExponent >= 0) {
+    if (binaryExponent > 127 || (binaryExponent > 0 && (numerator >> (128 - binaryExponent)) != 0)) return false;
+    numerator <<= binaryExponent;
+  } else {
+    const int shift = -binaryExponent;
+    if (shift > 126 || (denominator >> (127 - shift)) != 0) return false;
+    denominator <<= shift;
+  }
+  return true;
+}
+
+// The significant digits by exact integer arithmetic: the same digits as
+// to_chars, without its multi-precision printing, for the magnitudes that a
+// CNC program meets. False outside what 128 bits hold exactly.
+bool SignificantDecimalFast(long double magnitude, DecimalValue& decimal) {
+  // The x87 extended format: a 64-bit mantissa with its integer bit, then a
+  // 15-bit biased exponent (and the sign, here 0).
+  std::uint64_t mantissa = 0;
+  std::uint16_t biasedExponent = 0;
+  std::memcpy(&mantissa, &magnitude, sizeof mantissa);
+  std::memcpy(&biasedExponent, reinterpret_cast<const char*>(&magnitude) + sizeof mantissa, sizeof biasedExponent);
+  if (mantissa == 0) return false;
+  const int binaryExponent = std::max(int{biasedExponent}, 1) - 16383 - 63;
+  // The decimal power of the leading digit, from the binary one; it may be
+  // one too small, which the loop mends.
+  const int log2 = 63 - std::countl_zero(mantissa) + binaryExponent;
+  int power = static_cast<int>(std::floor(log2 * 0.30102999566398119521L));
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    Uint128 numerator = 0, denominator = 0;
+    if (!ExactFraction(mantissa, binaryExponent, kSignificantDigits - 1 - power, numerator, denominator)) {
+      return false;
+    }
+    Uint128 significand = numerator / denominator;
+    if (significand < kSmallestSignificand) {
+      --power;
+      continue;
+    }
+    if (significand >= kLargestSignificand) {
+      ++power;
+      continue;
+    }
+    const Uint128 twiceRemainder = (numerator % denominator) * 2;
+    if (twiceRemainder > denominator || (twiceRemainder == denominator && (significand & 1) != 0)) ++significand;
+    if (significand == kLargestSignificand) {
+      significand = kSmallestSignificand;
+      ++power;
+    }
+    decimal.digits = std::to_string(static_cast<std::uint64_t>(significand));
+    decimal.exponent = power - (kSignificantDigits - 1);
+    return true;
+  }
+  return false;
+}
+
+// True when the dropped digits `rest` (not empty) make the kept ones round up.
+bool RoundsUp(std::string_view rest, char lastKept, HalfRounding rounding) {
+  if (rest[0] != '5') return rest[0] > '5';
+  if (rest.find_first_not_of('0', 1) != std::string_view::npos) return true;
+  if (rounding == HalfRounding::kAwayFromZero) return true;
+  return (lastKept - '0') % 2 != 0;
+}
+
+void Increment(std::string& digits) {
+  for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+    if (*it != '9') {
+      ++*it;
+      return;
+    }
+    *it = '0';
+  }
+  digits.insert(digits.begin(), '1');
+}
+
+// The digits of round(decimal × 10^shift), halves as `rounding` says.
+std::string RoundedInteger(const DecimalValue& decimal, long shift, HalfRounding rounding) {
+  std::string digits = decimal.digits;
+  const long scale = decimal.exponent + shift;
+  if (scale >= 0) {
+    if (digits != "0") digits.append(static_cast<std::size_t>(scale), '0');
+    return digits;
+  }
+  const std::size_t dropped = static_cast<std::size_t>(-scale);
+  // Everything dropped and the first dropped digit an implied 0: below one half.
+  if (dropped > digits.size()) return "0";
+  const std::size_t kept = digits.size() - dropped;
+  const char lastKept = kept == 0 ? '0' : digits[kept - 1];
+  const bool up = RoundsUp(std::string_view(digits).substr(kept), lastKept, rounding);
+  digits.resize(kept);
+  if (digits.empty()) digits = "0";
+  if (up) Increment(digits);
+  return digits;
+}
+
+}  // namespace
+
+DecimalValue SignificantDecimal(long double magnitude) {
+  DecimalValue decimal;
+  if (magnitude == 0) {
+    decimal.digits = "0";
+    return decimal;
+  }
+  if (SignificantDecimalFast(magnitude, decimal)) return decimal;
+  // to_chars is exact and ignores the locale: "d.dddddddddddddddde+xx".
+  char buffer[64];
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific,
+                                     kSignificantDigits - 1);
+  const std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
+  const std::size_t e = text.find('e');
+  decimal.digits.push_back(text[0]);
+  decimal.digits.append(text.substr(2, e - 2));
+  std::size_t exponentStart = e + 1;
+  if (text[exponentStart] == '+') ++exponentStart;
+  int exponent10 = 0;
+  std::from_chars(text.data() + exponentStart, text.data() + text.size(), exponent10);
+  decimal.exponent = exponent10 - static_cast<int>(decimal.digits.size() - 1);
+  return decimal;
+}
+
+int DecimalsOf(std::int32_t setting) { return setting >= 1 && setting <= kMostDecimals ? setting : 0; }
+
+std::string FixedPointText(long double value, int decimals, HalfRounding rounding, int powerOfTen) {
+  if (!std::isfinite(value)) return std::string();
+  decimals = DecimalsOf(decimals);
+  std::string digits =
+      RoundedInteger(SignificantDecimal(std::fabs(value)), long{powerOfTen} + decimals, rounding);
+  const std::size_t start = digits.find_first_not_of('0');
+  digits.erase(0, start == std::string::npos ? digits.size() - 1 : start);
+
+  std::string text;
+  text.reserve(digits.size() + decimals + 3);
+  if (std::signbit(value)) text.push_back('-');
+  if (decimals == 0) {
+    text.append(digits);
+    return text;
+  }
+  const std::size_t width = static_cast<std::size_t>(decimals) + 1;
+  if (digits.size() < width) text.append(width - digits.size(), '0');
+  text.append(digits);
+  text.insert(text.end() - decimals, '.');
+  return text;
+}
+
+std::string NearestIntegerText(long double value, int powerOfTen) {
+  std::string text = FixedPointText(value, 0, HalfRounding::kToEven, powerOfTen);
+  if (text == "-0") text = "0";
+  return text;
+}
+
+}  // namespace morvatex
