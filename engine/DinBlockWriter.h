@@ -11,6 +11,7 @@
 #include "engine/DrawingExtents.h"
 #include "engine/IselInterpreter.h"
 #include "engine/MachineState.h"
+#include "engine/XilogLayout.h"
 #include "settings/Einstellungen.h"
 
 namespace morvatex {
@@ -18,7 +19,7 @@ namespace morvatex {
 class DinBlockWriter {
  public:
   // Reads `profile` live at every call; keeps no copy of it.
-  explicit DinBlockWriter(const Maschinenprofil& profile) : profile_(profile) {}
+  explicit DinBlockWriter(const Maschinenprofil& profile) : profile_(profile), xilog_(profile, valueAssignment_) {}
 
   // The start of a run: no block has been numbered yet, and the value
   // assignment text (`ZeichenWertzuweisung` without trailing blanks) is fixed.
@@ -30,12 +31,18 @@ class DinBlockWriter {
 
   // Writes `Vorspann1` unnumbered, the work-piece header line of the Xilog
   // layout when chosen, then `Vorspann2` to `Vorspann6` numbered; empty lines
-  // are left out. Stops at the first line that cannot be written and returns
-  // its outcome code (81, 95, 82), or 0.
+  // are left out. The work-piece line is tried even after `Vorspann1` failed;
+  // `Vorspann2` to `Vorspann6` only while nothing has failed. Returns the
+  // outcome code of the last failure (81, 95, 82), or 0.
   int WriteHeader(WritableFile& out, const DrawingExtents& extents);
 
-  // Writes the blocks of one interpreted line of the writing pass. Returns 0,
-  // or the outcome code of the last write that failed.
+  // Writes the blocks of one interpreted line of the writing pass: the move
+  // block under the modal rules (with its change code line before it), the
+  // feed, spindle, tool change, coolant, plane and halt lines. Every block of
+  // the line is tried even after one failed. Returns 0, or the outcome code
+  // of the last write that failed (85 to 93, 95), or 153 / 154 when a feed
+  // or speed to be written is not a finite number (an infinite output
+  // factor): that block is not written.
   int WriteBlocks(WritableFile& out, const InterpretedLine& line, MachineState& state);
 
   // Writes `Nachspann1` and `Nachspann2` numbered and `Nachspann3` without a
@@ -50,17 +57,42 @@ class DinBlockWriter {
  private:
   // Writes `text` + CR LF in one write.
   static bool WriteLine(WritableFile& out, std::string_view text);
+  // Writes `text` with the next block number in front.
+  bool WriteNumberedLine(WritableFile& out, std::string_view text);
   // Writes a non-empty code line with the next block number in front; an
   // empty one writes nothing and draws no number.
   bool WriteNumberedCodeLine(WritableFile& out, std::string_view code);
-  // The SCM Xilog work-piece header line; false when it cannot be written.
-  bool WriteWorkpieceHeader(WritableFile& out, const DrawingExtents& extents);
+  // The same for a code of the settings, with trailing blanks removed;
+  // returns `failure` when the write fails, else 0.
+  int WriteCode(WritableFile& out, std::string_view code, int failure);
+
+  int WriteMove(WritableFile& out, MachineState& state);
+  // The change code before a rapid move after feed moves, or before a feed
+  // move after rapid moves; 88 / 89 when it cannot be written.
+  int WriteChangeCode(WritableFile& out, int motionKind);
+  // The words of a move block, each followed by one blank.
+  std::string MoveWords(const MachineState& state);
+  // address + value assignment text + geometry number text + one blank.
+  void AppendWord(std::string& words, std::string_view address, long double value) const;
+  int WriteFeed(WritableFile& out, const MachineState& state);
+  int WriteSpindle(WritableFile& out, const InterpretedLine& line, const MachineState& state);
+  int WriteToolChange(WritableFile& out, const MachineState& state);
+  bool xilog() const { return profile_.Sonderbehandlung == 1; }
 
   const Maschinenprofil& profile_;
   std::string valueAssignment_;
-  // Last block number used; -1 until the first numbered line. 64 bits, so a
-  // large first number or increment can never wrap around.
-  std::int64_t blockNumber_ = -1;
+  // True once a line has been numbered in this run.
+  bool numbered_ = false;
+  // Last block number used. 64 bits, so a large first number or increment
+  // can never wrap around.
+  std::int64_t blockNumber_ = 0;
+
+  // Per program, from the start of the writing pass.
+  int prevMotion_ = motion::kNone;
+  bool beforeG0Written_ = false;    // the change code to rapid handled since the last feed move or tool change
+  bool beforeG123Written_ = false;  // the change code to feed handled since the last rapid move or tool change
+  std::string pendingFeedWord_;     // an F word held back for the next move block
+  XilogLayout xilog_;
 };
 
 }  // namespace morvatex
