@@ -57,8 +57,13 @@ void ConversionRun::ReadSource() {
       splitter.Finish();
       break;
     }
-    if (!splitter.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
-      splitter.Finish();  // Ctrl-Z ends the file
+    const LineSplitter::Fed fed = splitter.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+    if (fed == LineSplitter::Fed::kEndOfFile) {
+      splitter.Finish();
+      break;
+    }
+    if (fed == LineSplitter::Fed::kTooLarge) {
+      code_ = outcome::kSourceRead;  // beyond what any Isel program holds
       break;
     }
   }

@@ -12,7 +12,9 @@ std::vector<std::string> Split(std::string_view bytes, std::size_t chunk = 1 << 
   LineList lines;
   LineSplitter splitter(lines);
   bool going = true;
-  for (std::size_t at = 0; at < bytes.size() && going; at += chunk) going = splitter.Feed(bytes.substr(at, chunk));
+  for (std::size_t at = 0; at < bytes.size() && going; at += chunk) {
+    going = splitter.Feed(bytes.substr(at, chunk)) == LineSplitter::Fed::kMore;
+  }
   splitter.Finish();
   std::vector<std::string> out;
   for (std::size_t i = 0; i < lines.size(); ++i) out.emplace_back(lines[i]);
