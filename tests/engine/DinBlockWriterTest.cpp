@@ -76,10 +76,8 @@ TEST(DinBlockWriterTest, HeaderAndTrailerLinesDrawBlockNumbersInOrder) {
   p.Satznummerierung = false;
   EXPECT_THAT(CncOfProgram(settings, {"HALT"}),
               ElementsAre("%", "(eins)", "(vier)", std::string(80, 'x'), "M0", "M30", "M2", "%"));
-}
-
-TEST(DinBlockWriterTest, NegativeFirstBlockNumberFromADamagedFileStillCounts) {
-  Einstellungen settings = BlocksOnlySettings();
+  // A damaged file may hold a negative first number: counting goes on.
+  settings = BlocksOnlySettings();
   settings.Profil.ErsterSatz = -1;
   settings.Profil.SatznummernIncrement = 1;
   EXPECT_THAT(CncOfProgram(settings, {"HALT", "HALT", "HALT"}), ElementsAre("N-1 M0", "N0 M0", "N1 M0"));
@@ -95,18 +93,16 @@ TEST(DinBlockWriterTest, ChangeCodesStandBeforeEachChangeOfMotionAndAfterToolCha
                           "N120 X:0.0000", "N122 (Konturanfang)", "N124 G1 X:1.0000"));
 }
 
-TEST(DinBlockWriterTest, ModalGWordOnlyWhenTheMotionChanges) {
+TEST(DinBlockWriterTest, ModalGWordAndBlocksWithoutWords) {
   Einstellungen settings = MovesOnlySettings();
-  EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "MOVEABS X2000"}), ElementsAre("N100 G1 X:1.0000", "N102 X:2.0000"));
+  // A move that changes nothing still writes its block: the number alone.
+  EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "MOVEABS X2000", "MOVEABS X2000"}),
+              ElementsAre("N100 G1 X:1.0000", "N102 X:2.0000", "N104 "));
   settings.Profil.ModaleG = false;
-  EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "MOVEABS X2000"}),
-              ElementsAre("N100 G1 X:1.0000", "N102 G1 X:2.0000"));
-}
-
-TEST(DinBlockWriterTest, AMoveThatChangesNothingStillWritesItsBlock) {
-  Einstellungen settings = MovesOnlySettings();
-  EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "MOVEABS X1000"}), ElementsAre("N100 G1 X:1.0000", "N102 "));
   settings.Profil.Satznummerierung = false;
+  EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "MOVEABS X2000", "MOVEABS X2000"}),
+              ElementsAre("G1 X:1.0000", "G1 X:2.0000", "G1"));
+  settings.Profil.ModaleG = true;
   EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "MOVEABS X1000"}), ElementsAre("G1 X:1.0000", ""));
 }
 
@@ -175,15 +171,12 @@ TEST(DinBlockWriterTest, ArcCentresAbsoluteOrFromTheStartPoint) {
               ElementsAre("N100 G0 X:10.0000", "N102 G2 X:20.0000"));
 }
 
-TEST(DinBlockWriterTest, RelativeCoordinatesAreTheWayFromThePreviousPosition) {
+TEST(DinBlockWriterTest, RelativeCoordinatesAndNegativeValuesRoundingToZero) {
   Einstellungen settings = MovesOnlySettings();
   settings.Profil.XYZRelativ = true;
   EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1500 Y-250", "MOVEABS X1000", "MOVEREL Z-3000"}),
               ElementsAre("N100 G1 X:1.5000 Y:-0.2500", "N102 X:-0.5000", "N104 Z:-3.0000"));
-}
-
-TEST(DinBlockWriterTest, NegativeValuesThatRoundToZeroKeepTheirSign) {
-  Einstellungen settings = MovesOnlySettings();
+  settings.Profil.XYZRelativ = false;
   settings.Profil.Nachkommastellen = 0;
   EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X-400 Y1500 Z-500"}), ElementsAre("N100 G1 X:-0 Y:2 Z:-1"));
 }

@@ -1,7 +1,6 @@
 #include "engine/NumberText.h"
 
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -173,21 +172,6 @@ TEST(NumberTextTest, ValuesThatAreNotFiniteHaveNoText) {
   EXPECT_EQ(FixedPointText(-std::numeric_limits<long double>::infinity(), 2), "");
   EXPECT_EQ(FixedPointText(std::numeric_limits<long double>::quiet_NaN(), 2), "");
   EXPECT_EQ(NearestIntegerText(std::numeric_limits<long double>::infinity(), -3), "");
-}
-
-TEST(NumberTextTest, ThePointIsAPointWhateverTheLocale) {
-  // Qt sets the C locale to the user's; a German one writes "," in printf.
-  const char* german = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252"}) {
-    if (std::setlocale(LC_ALL, name)) {
-      german = name;
-      break;
-    }
-  }
-  if (!german) GTEST_SKIP() << "no German locale installed";
-  EXPECT_EQ(FixedPointText(12.5L, 3), "12.500");
-  EXPECT_EQ(FixedPointText(1234567.5L, 1), "1234567.5");
-  std::setlocale(LC_ALL, "C");
 }
 
 }  // namespace
