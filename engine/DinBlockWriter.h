@@ -1,6 +1,7 @@
 // Writes the CNC program: header lines, the blocks of every interpreted line,
 // trailer lines. Almost every text comes from the machine profile; with
-// `Sonderbehandlung` 1 the program takes the SCM Xilog layout.
+// `Sonderbehandlung` 1 the program takes the SCM Xilog layout, with any other
+// value the plain DIN layout.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,9 @@ class DinBlockWriter {
  public:
   // Reads `profile` live at every call; keeps no copy of it.
   explicit DinBlockWriter(const Maschinenprofil& profile) : profile_(profile), xilog_(profile, valueAssignment_) {}
+  // The Xilog layout refers to this writer's value assignment text.
+  DinBlockWriter(const DinBlockWriter&) = delete;
+  DinBlockWriter& operator=(const DinBlockWriter&) = delete;
 
   // The start of a run: no block has been numbered yet, and the value
   // assignment text (`ZeichenWertzuweisung` without trailing blanks) is fixed.
@@ -42,7 +46,8 @@ class DinBlockWriter {
   // the line is tried even after one failed. Returns 0, or the outcome code
   // of the last write that failed (85 to 93, 95), or 153 / 154 when a feed
   // or speed to be written is not a finite number (an infinite output
-  // factor): that block is not written.
+  // factor): that block is not written. In the Xilog layout, writing the
+  // feed and speed clears `feedChanged` / `speedChanged` in `state`.
   int WriteBlocks(WritableFile& out, const InterpretedLine& line, MachineState& state);
 
   // Writes `Nachspann1` and `Nachspann2` numbered and `Nachspann3` without a
