@@ -11,14 +11,14 @@ bool LineList::AnyLineContains(std::string_view word) const {
   return false;
 }
 
-bool LineSplitter::Feed(std::string_view bytes) {
-  if (ended_) return false;
+LineSplitter::Fed LineSplitter::Feed(std::string_view bytes) {
+  if (ended_) return Fed::kEndOfFile;
   while (!bytes.empty()) {
     // Copy the run of ordinary bytes up to the next special one in one go.
     std::size_t run = 0;
     while (run < bytes.size() && bytes[run] != '\n' && bytes[run] != '\r' && bytes[run] != '\x1A') ++run;
     if (run > 0) {
-      lines_.AppendToOpenLine(bytes.substr(0, run));
+      if (!lines_.AppendToOpenLine(bytes.substr(0, run))) return Fed::kTooLarge;
       lineOpen_ = true;
     }
     if (run == bytes.size()) break;
@@ -31,10 +31,10 @@ bool LineSplitter::Feed(std::string_view bytes) {
       lineOpen_ = true;  // dropped, but the line exists
     } else {
       ended_ = true;
-      return false;
+      return Fed::kEndOfFile;
     }
   }
-  return true;
+  return Fed::kMore;
 }
 
 void LineSplitter::Finish() {

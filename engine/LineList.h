@@ -1,9 +1,12 @@
 // The source program as a list of lines, held compactly: all line texts in
-// one buffer plus one end offset per line, so that memory stays within a
-// small multiple of the file's size even for files of empty lines.
+// one buffer plus one 32-bit end offset per line, so that memory stays
+// within a small multiple of the file's size even for files of empty lines.
+// The texts of all lines together are limited to 4 GiB.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,14 +25,22 @@ class LineList {
   // The last line, or an empty text when there is none.
   std::string_view back() const { return empty() ? std::string_view() : (*this)[size() - 1]; }
 
+  // The most text bytes the list can hold.
+  static constexpr std::size_t kMaxTextSize = std::numeric_limits<std::uint32_t>::max();
+
   void clear() {
     text_.clear();
     ends_.clear();
   }
-  // Adds bytes to the line being built.
-  void AppendToOpenLine(std::string_view bytes) { text_.append(bytes); }
+  // Adds bytes to the line being built; false (and nothing added) when the
+  // list would grow beyond kMaxTextSize.
+  bool AppendToOpenLine(std::string_view bytes) {
+    if (bytes.size() > kMaxTextSize - text_.size()) return false;
+    text_.append(bytes);
+    return true;
+  }
   // Ends the line being built (possibly empty) and starts the next.
-  void CloseLine() { ends_.push_back(text_.size()); }
+  void CloseLine() { ends_.push_back(static_cast<std::uint32_t>(text_.size())); }
   void push_back(std::string_view line) {
     AppendToOpenLine(line);
     CloseLine();
@@ -40,7 +51,7 @@ class LineList {
 
  private:
   std::string text_;
-  std::vector<std::size_t> ends_;
+  std::vector<std::uint32_t> ends_;
 };
 
 // Splits a byte stream into lines as a text file reader does: a line ends at
@@ -50,9 +61,13 @@ class LineList {
 class LineSplitter {
  public:
   explicit LineSplitter(LineList& lines) : lines_(lines) {}
-  // Feeds the next bytes of the file. Returns false once Ctrl-Z was met;
-  // everything after it is ignored.
-  bool Feed(std::string_view bytes);
+  enum class Fed {
+    kMore,      // ready for the next bytes
+    kEndOfFile, // Ctrl-Z was met; everything after it is ignored
+    kTooLarge,  // the list cannot hold more text
+  };
+  // Feeds the next bytes of the file.
+  Fed Feed(std::string_view bytes);
   // Ends the file: an open last line is added to the list.
   void Finish();
 

@@ -57,8 +57,13 @@ void ConversionRun::ReadSource() {
       splitter.Finish();
       break;
     }
-    if (!splitter.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
-      splitter.Finish();  // Ctrl-Z ends the file
+    const LineSplitter::Fed fed = splitter.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+    if (fed == LineSplitter::Fed::kEndOfFile) {
+      splitter.Finish();
+      break;
+    }
+    if (fed == LineSplitter::Fed::kTooLarge) {
+      code_ = outcome::kSourceRead;  // beyond what any Isel program holds
       break;
     }
   }
@@ -141,11 +146,19 @@ void ConversionRun::FinishDxf() {
     dxfFile_.reset();
     if (!closed && good()) code_ = outcome::kDxfClose;
   }
+  RemoveDrawingOfFailedRun();
+  if (good() && !DxfWriter::WriteExtents(fs_, dxfPath_, extents_.extents())) {
+    code_ = outcome::kDxfExtents;
+    // A drawing whose header still holds the placeholders is no drawing.
+    RemoveDrawingOfFailedRun();
+  }
+}
+
+void ConversionRun::RemoveDrawingOfFailedRun() {
   // A failed run leaves no drawing behind, not even one of an earlier run;
   // debug mode keeps it for inspection. Deleting never changes the code and
   // never touches the source itself.
   if (!good() && !options_.debugMode && !fs_.SameFile(dxfPath_, sourcePath_)) fs_.RemoveFile(dxfPath_);
-  if (good() && !DxfWriter::WriteExtents(fs_, dxfPath_, extents_.extents())) code_ = outcome::kDxfExtents;
 }
 
 void ConversionRun::FinishCnc() {

@@ -69,6 +69,7 @@ class ConversionRun {
   void StartDxf();
   void StartCnc();
   void FinishDxf();
+  void RemoveDrawingOfFailedRun();
   void FinishCnc();
   // Sets the code when `failure` is not 0 (the code set last counts).
   void Fail(int failure) {

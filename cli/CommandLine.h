@@ -1,0 +1,30 @@
+// The command line of the converter:
+//   morvatex-convert [--settings FILE] [--debug] SOURCE TARGET
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace morvatex {
+
+struct ConverterCall {
+  enum class Kind { kConvert, kHelp, kUsageError };
+  Kind kind = Kind::kUsageError;
+  std::string error;         // what was wrong, for kUsageError
+  std::string settingsPath;  // empty: the desktop program's settings file
+  bool debug = false;
+  std::string source;
+  std::string target;
+};
+
+// Reads the arguments after the program name (as given, UTF-8). Options may
+// stand anywhere before "--"; "--settings=FILE" works too.
+ConverterCall ParseConverterCall(const std::vector<std::string>& arguments);
+
+// The usage text (UTF-8), one line per line, ending with a line end.
+std::string ConverterUsage();
+
+// The exit status for an outcome code: 0 for success, 1 for a failed run.
+int ExitStatusFor(int outcomeCode);
+
+}  // namespace morvatex

@@ -1,0 +1,103 @@
+// morvatex-convert: one conversion run from the command line, with the
+// settings of the desktop program. Prints the outcome report (UTF-8) and
+// exits with 0 (converted), 1 (failed) or 2 (wrong call).
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "base/Cp1252Codec.h"
+#include "base/FileSystem.h"
+#include "base/MessageSink.h"
+#include "base/PathSyntax.h"
+#include "base/ProgramPath.h"
+#include "cli/CommandLine.h"
+#include "engine/StopRequest.h"
+#include "engine/UnitConvertFile.h"
+#include "settings/SettingsFile.h"
+
+namespace morvatex {
+namespace {
+
+constexpr int kUsageStatus = 2;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+  interrupted = 1;
+  RequestStop();
+}
+
+// Windows-1252 text with CR LF line ends as UTF-8 lines for the terminal.
+std::string ForTerminal(std::string_view text) {
+  std::string utf8 = Cp1252ToUtf8(text);
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
+    out.push_back(utf8[i]);
+  }
+  if (!out.empty() && out.back() != '\n') out.push_back('\n');
+  return out;
+}
+
+class StandardErrorSink final : public MessageSink {
+ public:
+  void ShowMessage(std::string_view text) override { std::cerr << ForTerminal(text); }
+};
+
+int UsageError(const std::string& what) {
+  std::cerr << "morvatex-convert: " << what << "\n" << ConverterUsage();
+  return kUsageStatus;
+}
+
+int Run(int argc, char** argv) {
+  const ConverterCall call = ParseConverterCall(std::vector<std::string>(argv + 1, argv + argc));
+  if (call.kind == ConverterCall::Kind::kHelp) {
+    std::cout << ConverterUsage();
+    return 0;
+  }
+  if (call.kind == ConverterCall::Kind::kUsageError) return UsageError(call.error);
+
+  // Paths are kept as Windows-1252 text like everywhere in the program; one
+  // that cannot be written so is refused rather than changed.
+  const auto source = Utf8ToCp1252(call.source);
+  const auto target = Utf8ToCp1252(call.target);
+  if (!source) return UsageError("SOURCE cannot be written in Windows-1252: " + call.source);
+  if (!target) return UsageError("TARGET cannot be written in Windows-1252: " + call.target);
+  std::string settingsPath;
+  if (!call.settingsPath.empty()) {
+    const auto path = Utf8ToCp1252(call.settingsPath);
+    if (!path) return UsageError("FILE cannot be written in Windows-1252: " + call.settingsPath);
+    settingsPath = *path;
+  } else {
+    const auto program = RunningProgramPath();
+    if (!program) return UsageError("the folder of this program is unknown; name the settings with --settings");
+    settingsPath = FolderPart(*program, NativePathSyntax()) + "morvatex.set";
+  }
+
+  RealFileSystem fs;
+  StandardErrorSink messages;
+  Einstellungen settings{};
+  LadeEinstellungen(settings, settingsPath, fs, messages);
+
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+  ConversionOptions options;
+  options.debugMode = call.debug;
+  // Each pass clears the stop request when it begins; an interrupt that came
+  // earlier (while the source was read) is raised again here, once per line.
+  options.processPendingInput = [] {
+    if (interrupted) RequestStop();
+  };
+  ConversionRun run(settings, fs, options);
+  const int code = run.Convert(*source, *target);
+  std::cout << ForTerminal(run.OutcomeReport()) << std::flush;
+  return ExitStatusFor(code);
+}
+
+}  // namespace
+}  // namespace morvatex
+
+int main(int argc, char** argv) { return morvatex::Run(argc, argv); }

@@ -1,0 +1,50 @@
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace morvatex {
+namespace {
+
+using Kind = ConverterCall::Kind;
+
+TEST(ConverterCall, TakesSourceTargetAndOptionsInAnyOrder) {
+  ConverterCall call = ParseConverterCall({"a.ncp", "b.cnc"});
+  EXPECT_EQ(call.kind, Kind::kConvert);
+  EXPECT_EQ(call.source, "a.ncp");
+  EXPECT_EQ(call.target, "b.cnc");
+  EXPECT_FALSE(call.debug);
+  EXPECT_EQ(call.settingsPath, "");
+
+  call = ParseConverterCall({"a.ncp", "--debug", "--settings", "x.set", "b.cnc"});
+  EXPECT_EQ(call.kind, Kind::kConvert);
+  EXPECT_TRUE(call.debug);
+  EXPECT_EQ(call.settingsPath, "x.set");
+  EXPECT_EQ(call.target, "b.cnc");
+
+  call = ParseConverterCall({"--settings=y.set", "--", "-a.ncp", "--b.cnc"});
+  EXPECT_EQ(call.kind, Kind::kConvert);
+  EXPECT_EQ(call.settingsPath, "y.set");
+  EXPECT_EQ(call.source, "-a.ncp");
+  EXPECT_EQ(call.target, "--b.cnc");
+}
+
+TEST(ConverterCall, RefusesIncompleteOrUnknownCalls) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {}, {"a.ncp"}, {"a", "b", "c"}, {"a", "b", "--settings"}, {"--settings=", "a", "b"},
+           {"--settings", "", "a", "b"}, {"--verbose", "a", "b"}}) {
+    const ConverterCall call = ParseConverterCall(arguments);
+    EXPECT_EQ(call.kind, Kind::kUsageError);
+    EXPECT_FALSE(call.error.empty());
+  }
+  EXPECT_EQ(ParseConverterCall({"a", "--help"}).kind, Kind::kHelp);
+  EXPECT_EQ(ParseConverterCall({"-h"}).kind, Kind::kHelp);
+}
+
+TEST(ConverterCall, ExitsWithZeroOnlyForSuccess) {
+  EXPECT_EQ(ExitStatusFor(0), 0);
+  EXPECT_EQ(ExitStatusFor(11), 1);
+  EXPECT_EQ(ExitStatusFor(170), 1);
+}
+
+}  // namespace
+}  // namespace morvatex

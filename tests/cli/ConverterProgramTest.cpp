@@ -1,0 +1,175 @@
+// Runs the built morvatex-convert program as a user would.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "base/FileSystem.h"
+#include "base/MessageSink.h"
+#include "bench/ProgramGenerator.h"
+#include "settings/SettingsFile.h"
+#include "tests/support/ConversionHarness.h"
+#include "tests/support/RecordingMessageSink.h"
+#include "tests/support/TempDir.h"
+
+namespace morvatex {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class ConverterProgramTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string settingsPath = dir.Sub("morvatex.set");
+
+  void SaveSettings(bool cnc, bool dxf) {
+    Einstellungen settings = testing::NewConfigurationSettings();
+    settings.CNCDINCodeerstellen = cnc;
+    settings.DXFDateinerzeugen = dxf;
+    RealFileSystem fs;
+    testing::RecordingMessageSink sink;
+    ASSERT_TRUE(SpeichereEinstellungen(settings, settingsPath, fs, sink));
+  }
+
+  Outcome Run(const std::vector<std::string>& arguments) {
+    std::string command = Quoted(MORVATEX_CONVERT_PROGRAM);
+    for (const std::string& a : arguments) command += " " + Quoted(a);
+    command += " >" + Quoted(dir.Sub("out.txt")) + " 2>" + Quoted(dir.Sub("err.txt"));
+    const int raw = std::system(command.c_str());
+    Outcome outcome;
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.out = ReadFileBytes(dir.Sub("out.txt"));
+    outcome.err = ReadFileBytes(dir.Sub("err.txt"));
+    return outcome;
+  }
+
+  static std::string Example(const std::string& name) {
+    const char* folder = std::getenv("MORVATEX_EXAMPLES");
+    return std::string(folder ? folder : "examples") + "/" + name;
+  }
+};
+
+TEST_F(ConverterProgramTest, ConvertsTheExamplesWithoutTouchingTheSettingsFile) {
+  SaveSettings(true, true);
+  const std::string settingsBefore = ReadFileBytes(settingsPath);
+  for (const char* name : {"rechtecktasche", "kreis", "platte-werkzeugwechsel"}) {
+    const std::string target = dir.Sub(std::string("ausgabe/") + name + ".cnc");
+    const Outcome r = Run({"--settings", settingsPath, Example(std::string(name) + ".ncp"), target});
+    EXPECT_EQ(r.status, 0) << name << r.out << r.err;
+    EXPECT_EQ(r.out, "Fehlerstatus: 0\n Quelldatei: " + Example(std::string(name) + ".ncp") + "\n Zieldatei:  " +
+                         target + "\n DXFdatei:  " + target + ".dxf\n Datei wurde fehlerfrei konvertiert!\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(std::filesystem::exists(target));
+    EXPECT_TRUE(std::filesystem::exists(target + ".dxf"));
+  }
+  EXPECT_EQ(ReadFileBytes(settingsPath), settingsBefore);
+}
+
+TEST_F(ConverterProgramTest, WarnsOnStandardErrorAboutANewConfigurationAndCreatesNoSettingsFile) {
+  const Outcome r = Run({"--settings", settingsPath, Example("kreis.ncp"), dir.Sub("kreis.cnc")});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err,
+            " W A R N U N G \n W A R N U N G \nEs wurde eine neue Konfiguration angelegt !\n"
+            "Bitte unbedingt \u00FCberpr\u00FCfen !\n(Einstellungen -> CNC-DIN-Code -> Einstellungen)\n");
+  EXPECT_FALSE(std::filesystem::exists(settingsPath));
+}
+
+TEST_F(ConverterProgramTest, ReportsAFailedRunWithStatusOne) {
+  SaveSettings(true, false);
+  const Outcome r = Run({"--settings", settingsPath, dir.Sub("fehlt.ncp"), dir.Sub("x.cnc")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Fehlerstatus: 50\n Quelldatei: " + dir.Sub("fehlt.ncp") + "\n Zieldatei:  " + dir.Sub("x.cnc") +
+                       "\n Fehler beim Lesen der Quelldatei!\n()\n");
+}
+
+TEST_F(ConverterProgramTest, ExplainsAWrongCall) {
+  Outcome r = Run({"nur-eine-datei.ncp"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("Usage: morvatex-convert"), std::string::npos);
+  r = Run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("Usage: morvatex-convert", 0), 0u);
+}
+
+TEST_F(ConverterProgramTest, ShowsUmlautsInPathsAsUtf8) {
+  SaveSettings(true, false);
+  const std::string source = dir.Sub("Gr\u00F6\u00DFe.ncp");
+  std::filesystem::copy_file(Example("kreis.ncp"), source);
+  const Outcome r = Run({"--settings", settingsPath, source, dir.Sub("\u00C4nderung/Gr\u00F6\u00DFe.cnc")});
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find(" Quelldatei: " + source + "\n"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "\u00C4nderung" / "Gr\u00F6\u00DFe.cnc"));
+}
+
+TEST_F(ConverterProgramTest, RefusesPathsOutsideWindows1252) {
+  SaveSettings(true, false);
+  const Outcome r = Run({"--settings", settingsPath, Example("kreis.ncp"), dir.Sub("\u0141\u00F3d\u017A.cnc")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Windows-1252"), std::string::npos);
+}
+
+TEST_F(ConverterProgramTest, NeverOverwritesTheSourceWithItsOwnOutput) {
+  SaveSettings(true, false);
+  const std::string source = dir.Sub("teil.ncp");
+  std::filesystem::copy_file(Example("kreis.ncp"), source);
+  const std::string before = ReadFileBytes(source);
+  const Outcome r = Run({"--settings", settingsPath, source, dir.Sub("./teil.ncp")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, 17), "Fehlerstatus: 80\n");
+  EXPECT_EQ(ReadFileBytes(source), before);
+}
+
+TEST_F(ConverterProgramTest, CtrlCStopsTheRunAndRemovesTheDrawing) {
+  SaveSettings(true, true);
+  const std::string source = dir.Sub("lang.ncp");
+  WriteFileBytes(source, bench::GenerateIselProgram(3'000'000));
+  const std::string target = dir.Sub("lang.cnc");
+  const std::string outPath = dir.Sub("out.txt");
+
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    freopen(outPath.c_str(), "w", stdout);
+    execl(MORVATEX_CONVERT_PROGRAM, "morvatex-convert", "--settings", settingsPath.c_str(), source.c_str(),
+          target.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // The CNC file appears when the writing pass is about to begin.
+  for (int i = 0; i < 20000 && !std::filesystem::exists(target); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  kill(pid, SIGINT);
+  int raw = 0;
+  waitpid(pid, &raw, 0);
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  const std::string out = ReadFileBytes(outPath);
+  EXPECT_EQ(out.substr(0, 17), "Fehlerstatus: 11\n") << out;
+  EXPECT_NE(out.find(" Konvertierung durch Benutzer abgebrochen! \n"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(target + ".dxf"));
+  EXPECT_TRUE(std::filesystem::exists(target)) << "a CNC file written in part stays";
+}
+
+}  // namespace
+}  // namespace morvatex

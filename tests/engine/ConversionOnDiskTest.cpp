@@ -1,0 +1,80 @@
+// Conversion runs against the real file system, for the failures that only
+// a real disk shows.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "base/FileSystem.h"
+#include "engine/UnitConvertFile.h"
+#include "tests/support/ConversionHarness.h"
+#include "tests/support/TempDir.h"
+
+namespace morvatex {
+namespace {
+
+using testing::IselProgram;
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+class ConversionOnDiskTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  RealFileSystem fs;
+  Einstellungen settings = testing::NewConfigurationSettings();
+  std::string source = dir.Sub("teil.ncp");
+
+  void SetUp() override {
+    WriteFileBytes(source, IselProgram({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"}));
+    settings.DXFDateinerzeugen = true;
+  }
+  int Convert(const std::string& target) {
+    ConversionRun run(settings, fs, ConversionOptions{false, kPosixPathSyntax, {}});
+    return run.Convert(source, target);
+  }
+};
+
+TEST_F(ConversionOnDiskTest, WritesBothFilesIntoANewFolder) {
+  const std::string target = dir.Sub("neu/tiefer/teil.cnc");
+  EXPECT_EQ(Convert(target), 0);
+  EXPECT_TRUE(std::filesystem::is_regular_file(target));
+  EXPECT_TRUE(std::filesystem::is_regular_file(target + ".dxf"));
+}
+
+TEST_F(ConversionOnDiskTest, ATargetThatIsAFolderCannotBeCreated) {
+  std::filesystem::create_directory(dir.path() / "ordner.cnc");
+  EXPECT_EQ(Convert(dir.Sub("ordner.cnc")), 80);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "ordner.cnc"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "ordner.cnc.dxf")) << "the drawing of the failed run is gone";
+}
+
+TEST_F(ConversionOnDiskTest, ADrawingPathThatIsAFolderIsNeitherWrittenNorDeleted) {
+  std::filesystem::create_directory(dir.path() / "teil.cnc.dxf");
+  EXPECT_EQ(Convert(dir.Sub("teil.cnc")), 60);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "teil.cnc.dxf"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "teil.cnc")) << "the CNC stage comes after the drawing's";
+}
+
+TEST_F(ConversionOnDiskTest, AFolderBelowAPlainFileCannotBeCreated) {
+  WriteFileBytes(dir.Sub("datei"), "x");
+  EXPECT_EQ(Convert(dir.Sub("datei/teil.cnc")), 70);
+}
+
+TEST_F(ConversionOnDiskTest, AFullDiskIsAWriteFailureOfTheLineThatMetIt) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP();
+  settings.DXFDateinerzeugen = false;
+  EXPECT_EQ(Convert("/dev/full"), 82);
+  settings.Profil.Vorspann1.Assign("%");
+  EXPECT_EQ(Convert("/dev/full"), 81);
+}
+
+TEST_F(ConversionOnDiskTest, TheSourceSurvivesATargetThatNamesIt) {
+  const std::string before = ReadFileBytes(source);
+  EXPECT_EQ(Convert(dir.Sub("./teil.ncp")), 80);
+  std::filesystem::create_hard_link(source, dir.path() / "zweiter-name.ncp");
+  EXPECT_EQ(Convert(dir.Sub("zweiter-name.ncp")), 80);
+  EXPECT_EQ(ReadFileBytes(source), before);
+}
+
+}  // namespace
+}  // namespace morvatex

@@ -1,0 +1,310 @@
+#include "engine/UnitConvertFile.h"
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "engine/StopRequest.h"
+#include "tests/support/ConversionHarness.h"
+
+namespace morvatex {
+namespace {
+
+using testing::Convert;
+using testing::ConversionResult;
+using testing::FakeFileSystem;
+using testing::IselProgram;
+using testing::kDxfPath;
+using testing::kSourcePath;
+using testing::kTargetPath;
+
+const std::string kProgram = IselProgram({
+    "N1 VEL 10000",
+    "N2 FASTABS X0 Y0 Z10000",
+    "N3 MOVEABS Z-2000",
+    "N4 MOVEABS X20000",
+    "N5 FASTABS Z10000",
+    "N6 PROGEND",
+});
+
+class ConversionRunTest : public ::testing::Test {
+ protected:
+  Einstellungen settings = testing::NewConfigurationSettings();
+  FakeFileSystem fs;
+
+  ConversionResult Run(const std::string& program = kProgram, ConversionOptions options = {}) {
+    return Convert(settings, program, fs, std::move(options));
+  }
+  void BothOutputs() {
+    settings.CNCDINCodeerstellen = true;
+    settings.DXFDateinerzeugen = true;
+  }
+};
+
+TEST_F(ConversionRunTest, ConvertsAProgramWithBothOutputs) {
+  BothOutputs();
+  const ConversionResult r = Run();
+  EXPECT_EQ(r.code, 0);
+  EXPECT_TRUE(r.cncWritten);
+  EXPECT_TRUE(r.dxfWritten);
+  EXPECT_TRUE(fs.folders.count("C:\\cnc\\"));
+  EXPECT_EQ(r.cnc.substr(0, 20), "N100 (Generator:)\r\nN");
+  EXPECT_EQ(r.cnc.substr(r.cnc.size() - 3), "#\r\n");
+  EXPECT_EQ(r.dxf.substr(r.dxf.size() - 18), "ENDSEC\r\n  0\r\nEOF\r\n");
+  EXPECT_EQ(r.dxf.substr(213, 10), "     0.000");
+  EXPECT_EQ(r.dxf.substr(257, 10), "    20.000");
+}
+
+TEST_F(ConversionRunTest, WithoutAnyOutputTouchesNothing) {
+  settings.CNCDINCodeerstellen = false;
+  settings.DXFDateinerzeugen = false;
+  fs.files[kDxfPath] = "alt";
+  const ConversionResult r = Run();
+  EXPECT_EQ(r.code, 20);
+  EXPECT_FALSE(fs.Called("open-read"));
+  EXPECT_FALSE(fs.Called("mkdir"));
+  EXPECT_FALSE(fs.Called("remove"));
+  EXPECT_EQ(r.report,
+            "Fehlerstatus: 20\r\n Quelldatei: C:\\cnc\\teil.ncp\r\n Es wurde kein Ausgabeformat gew\xE4hlt (DXF/CNC)! "
+            "\r\n()\r\n");
+}
+
+TEST_F(ConversionRunTest, ChecksTheSizeOfTheSource) {
+  EXPECT_EQ(Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "PROGEND"})).code, 55);
+  EXPECT_EQ(Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "PROGEND"})).code, 0);
+  const ConversionResult empty = Run("");
+  EXPECT_EQ(empty.code, 55);
+  EXPECT_EQ(empty.currentLineText, "");
+}
+
+TEST_F(ConversionRunTest, NeedsTheExactWordProgend) {
+  ConversionResult r = Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "progend"}));
+  EXPECT_EQ(r.code, 56);
+  EXPECT_EQ(r.currentLineText, "progend") << "the last line read";
+  EXPECT_FALSE(fs.Called("mkdir"));
+  // In a comment it passes the check, but the passes find no PROGEND line.
+  r = Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "; PROGEND"}));
+  EXPECT_EQ(r.code, 111);
+  r = Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "MOVEABS X1", "N99  PROGEND"}));
+  EXPECT_EQ(r.code, 111);
+  EXPECT_EQ(r.currentLineText, "PROGEND") << "what the last line left";
+  EXPECT_FALSE(r.cncWritten) << "the writing pass never ran";
+}
+
+TEST_F(ConversionRunTest, ReportsSourceFailures) {
+  fs.failOpenRead.insert(kSourcePath);
+  EXPECT_EQ(Run().code, 50);
+  fs.failOpenRead.clear();
+  fs.failReadAfterBytes[kSourcePath] = 45;
+  fs.readChunk = 8;
+  ConversionResult r = Run();
+  EXPECT_EQ(r.code, 51);
+  EXPECT_EQ(r.currentLineText, "N2 FASTABS X0 Y0 Z10000") << "the lines read so far stay";
+  fs.failReadAfterBytes.clear();
+  fs.failCloseRead.insert(kSourcePath);
+  EXPECT_EQ(Run().code, 52);
+  EXPECT_FALSE(fs.Called("mkdir"));
+}
+
+TEST_F(ConversionRunTest, ReportsAFolderThatCannotBeCreated) {
+  fs.makeFoldersResult = MakeFoldersResult::kFailed;
+  EXPECT_EQ(Run().code, 70);
+  fs.makeFoldersResult = MakeFoldersResult::kIoError;
+  const ConversionResult r = Run();
+  EXPECT_EQ(r.code, 71);
+  EXPECT_EQ(r.report.substr(r.report.find(" Fehler!")), " Fehler! Kann Zielordner nicht erstellen!\r\n(N6 PROGEND)\r\n");
+  EXPECT_FALSE(r.cncWritten);
+}
+
+TEST_F(ConversionRunTest, CreatesTheFolderOfTheDxfPathAlsoForDxfAlone) {
+  settings.CNCDINCodeerstellen = false;
+  settings.DXFDateinerzeugen = true;
+  EXPECT_EQ(Run().code, 0);
+  EXPECT_TRUE(fs.Called("mkdir C:\\cnc\\"));
+}
+
+TEST_F(ConversionRunTest, StopsAtAnInterpreterErrorAfterWritingItsLine) {
+  const ConversionResult r = Run(IselProgram({"VEL 1", "GETTOOL 100", "VEL 2", "VEL 3", "PROGEND"}));
+  EXPECT_EQ(r.code, 156);
+  EXPECT_EQ(r.currentLineText, "100");
+  EXPECT_TRUE(r.cncWritten);
+  EXPECT_EQ(r.cnc.find("M30"), std::string::npos) << "no trailer after a failure";
+}
+
+TEST_F(ConversionRunTest, AMeasuringErrorPreventsTheWritingPass) {
+  ConversionResult r = Run(IselProgram({"VEL 1", "MOVEABS X1.5", "VEL 3", "VEL 4", "PROGEND"}));
+  EXPECT_EQ(r.code, 149);
+  EXPECT_EQ(r.currentLineText, "");
+  EXPECT_FALSE(fs.Called("create"));
+  r = Run(IselProgram({"VEL 1", "N12", "VEL 3", "VEL 4", "PROGEND"}));
+  EXPECT_EQ(r.code, 170);
+  EXPECT_EQ(r.currentLineText, "N12");
+}
+
+TEST_F(ConversionRunTest, NeverReadsLinesAfterProgend) {
+  EXPECT_EQ(Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "PROGEND", "MOVEABS X1.5", "N7"})).code, 0);
+}
+
+TEST_F(ConversionRunTest, ReportsCncFileFailures) {
+  fs.failCreate.insert(kTargetPath);
+  EXPECT_EQ(Run().code, 80);
+  fs.failCreate.clear();
+
+  settings.Profil.Vorspann1.Assign("%");
+  fs.failWriteNumber[kTargetPath] = 1;
+  ConversionResult r = Run();
+  EXPECT_EQ(r.code, 81);
+  EXPECT_EQ(r.cnc, "");
+
+  fs.failWriteNumber[kTargetPath] = 3;  // Vorspann3
+  r = Run();
+  EXPECT_EQ(r.code, 82);
+  EXPECT_EQ(r.cnc, "%\r\nN100 (Generator:)\r\n") << "the header stops at the first failure";
+
+  fs.failWriteNumber.clear();
+  fs.failCloseWrite.insert(kTargetPath);
+  EXPECT_EQ(Run().code, 83);
+}
+
+TEST_F(ConversionRunTest, ATrailerFailureLeavesTheFinishedDrawing) {
+  BothOutputs();
+  FakeFileSystem probe;
+  Convert(settings, kProgram, probe);
+  fs.failWriteNumber[kTargetPath] = probe.writeCount[kTargetPath];  // the last trailer line
+  const ConversionResult r = Run();
+  EXPECT_EQ(r.code, 84);
+  EXPECT_TRUE(r.dxfWritten);
+  EXPECT_NE(r.dxf.find("EOF"), std::string::npos);
+}
+
+TEST_F(ConversionRunTest, ReportsDxfFileFailuresAndRemovesTheDrawing) {
+  BothOutputs();
+  fs.failCreate.insert(kDxfPath);
+  ConversionResult r = Run();
+  EXPECT_EQ(r.code, 60);
+  EXPECT_FALSE(r.cncWritten) << "the CNC stage is not reached";
+  fs.failCreate.clear();
+
+  fs.failWriteNumber[kDxfPath] = 1;
+  r = Run();
+  EXPECT_EQ(r.code, 62);
+  EXPECT_FALSE(r.dxfWritten);
+  fs.failWriteNumber.clear();
+
+  fs.failOpenPatch.insert(kDxfPath);
+  r = Run();
+  EXPECT_EQ(r.code, 64);
+  EXPECT_FALSE(r.dxfWritten) << "a drawing without its extents is not left behind";
+  EXPECT_TRUE(r.cncWritten);
+  fs.failOpenPatch.clear();
+
+  fs.failCloseWrite.insert(kDxfPath);
+  r = Run();
+  EXPECT_EQ(r.code, 67);
+  EXPECT_FALSE(r.dxfWritten);
+  EXPECT_EQ(r.cnc.find("M30"), std::string::npos) << "no CNC trailer after a DXF failure";
+}
+
+TEST_F(ConversionRunTest, ReportsAFailedEndOfTheDrawing) {
+  settings.CNCDINCodeerstellen = false;
+  settings.DXFDateinerzeugen = true;
+  // Header, then the polyline of the one feed move at the end of the pass
+  // (written in one or more writes), then the end: fail from the end on.
+  FakeFileSystem probe;
+  Convert(settings, kProgram, probe);
+  fs.failWriteNumber[kDxfPath] = probe.writeCount[kDxfPath];
+  const ConversionResult r = Run();
+  EXPECT_EQ(r.code, 66);
+  EXPECT_FALSE(r.dxfWritten);
+}
+
+TEST_F(ConversionRunTest, AFailedRunRemovesADrawingOfAnEarlierRun) {
+  BothOutputs();
+  fs.files[kDxfPath] = "alte Zeichnung";
+  EXPECT_EQ(Run(IselProgram({"PROGEND"})).code, 55);
+  EXPECT_FALSE(fs.Exists(kDxfPath));
+}
+
+TEST_F(ConversionRunTest, DebugModeKeepsTheDrawingOfAFailedRun) {
+  BothOutputs();
+  ConversionOptions options;
+  options.debugMode = true;
+  const ConversionResult r = Run(IselProgram({"VEL 1", "FASTABS X1000", "GETTOOL x", "VEL 3", "PROGEND"}), options);
+  EXPECT_EQ(r.code, 152);
+  EXPECT_TRUE(r.dxfWritten);
+  EXPECT_EQ(r.dxf.find("EOF"), std::string::npos) << "neither end nor extents after a failure";
+}
+
+TEST_F(ConversionRunTest, RefusesToOverwriteTheSourceWithTheCncProgram) {
+  BothOutputs();
+  fs.files[kSourcePath] = kProgram;
+  ConversionRun run(settings, fs, ConversionOptions{false, kWindowsPathSyntax, {}});
+  EXPECT_EQ(run.Convert(kSourcePath, kSourcePath), 80);
+  EXPECT_EQ(fs.files[kSourcePath], kProgram);
+  EXPECT_EQ(std::count(fs.calls.begin(), fs.calls.end(), "create C:\\cnc\\teil.ncp"), 0);
+  EXPECT_FALSE(fs.Exists(std::string(kSourcePath) + ".dxf")) << "the drawing of the failed run is removed";
+}
+
+TEST_F(ConversionRunTest, RefusesToOverwriteTheSourceWithTheDrawing) {
+  settings.DXFDateinerzeugen = true;
+  const std::string source = "C:\\cnc\\teil.ncp.dxf";
+  fs.files[source] = kProgram;
+  ConversionRun run(settings, fs, ConversionOptions{false, kWindowsPathSyntax, {}});
+  EXPECT_EQ(run.Convert(source, "C:\\cnc\\teil.ncp"), 60);
+  EXPECT_EQ(fs.files[source], kProgram) << "neither overwritten nor deleted";
+}
+
+TEST_F(ConversionRunTest, TheStopRequestEndsTheRunAfterTheLineInHand) {
+  BothOutputs();
+  int linesSeen = 0;
+  ConversionOptions options;
+  options.processPendingInput = [&] {
+    if (++linesSeen == 7) RequestStop();  // in the writing pass, at line 1
+  };
+  RequestStop();  // a stop before the run has no effect
+  const ConversionResult r = Run(kProgram, options);
+  EXPECT_EQ(r.code, 11);
+  EXPECT_EQ(linesSeen, 7) << "six lines measured, one written";
+  EXPECT_EQ(r.currentLineText, "10000") << "the line in hand is still interpreted";
+  EXPECT_TRUE(r.cncWritten);
+  EXPECT_EQ(r.cnc.find("M30"), std::string::npos);
+  EXPECT_FALSE(r.dxfWritten);
+  ClearStopRequest();
+}
+
+TEST_F(ConversionRunTest, KeepsTheLinesForTheDebugView) {
+  fs.files[kSourcePath] = kProgram;
+  ConversionRun run(settings, fs, ConversionOptions{false, kWindowsPathSyntax, {}});
+  run.Convert(kSourcePath, kTargetPath);
+  ASSERT_EQ(run.lines().size(), 6u);
+  EXPECT_EQ(run.lines()[3], "N4 MOVEABS X20000");
+  EXPECT_EQ(run.dxfPath(), kDxfPath);
+}
+
+TEST_F(ConversionRunTest, EndsEveryBadInputWithAnOutcomeCode) {
+  BothOutputs();
+  std::string garbage;
+  unsigned seed = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    seed = seed * 1103515245 + 12345;
+    garbage.push_back(static_cast<char>(seed >> 16));
+  }
+  const std::string inputs[] = {
+      garbage,
+      std::string(1 << 20, 'X'),                                        // no line ends
+      std::string(1 << 20, '\0') + "\r\nPROGEND\r\n",                   // NUL bytes
+      "MOVEABS " + std::string(1 << 20, '9') + "\r\n\r\n\r\n\r\nPROGEND",  // a megabyte word
+      IselProgram({"SPINDLE RPM", "GETTOOL", "VEL", "PLANE", "MOVEABS X", "PROGEND"}),
+      IselProgram({"\xC4\xD6\xDC", "\x80\xFF", "N", "N ", "PROGEND"}),
+  };
+  for (const std::string& input : inputs) {
+    const ConversionResult r = Run(input);
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(r.code == 55 || r.code == 56 || r.code == 149 || r.code == 150 || r.code == 154 ||
+                r.code == 170)
+        << r.code;
+  }
+}
+
+}  // namespace
+}  // namespace morvatex
