@@ -107,8 +107,8 @@ class ProgramMaker {
         if (Uniform(0, 1)) return Emit("MOVEABS Z-" + std::to_string(Uniform(0, 5000)), std::nullopt, 1);
         return Emit(Uniform(0, 1) ? "FASTABS Z5000" : "FASTREL Z0", std::nullopt, 0);
       case 10: {
-        const char* others[] = {"VEL 3000", "SPINDLE CW RPM12000", "; Kommentar", "COOLANT ON", "GETTOOL 4",
-                                "FASTVEL 20000", "HALT"};
+        const char* others[] = {"VEL 3000",  "SPINDLE CW RPM12000", "; Kommentar", "COOLANT ON",
+                                "GETTOOL 4", "FASTVEL 20000",       "HALT"};
         return Emit(others[Uniform(0, 6)], std::nullopt);
       }
       case 11:
@@ -211,8 +211,8 @@ class ProgramMaker {
     if (!move || !move->isArc()) return;
     const Segment& s = *move;
     const double cx = Mm(s.centre.x), cy = Mm(s.centre.y), r = s.radius();
-    const double axis[4][3] = {{0, cx + r, cy}, {kPiDouble / 2, cx, cy + r}, {kPiDouble, cx - r, cy},
-                               {-kPiDouble / 2, cx, cy - r}};
+    const double axis[4][3] = {
+        {0, cx + r, cy}, {kPiDouble / 2, cx, cy + r}, {kPiDouble, cx - r, cy}, {-kPiDouble / 2, cx, cy - r}};
     for (const auto& a : axis) {
       double offset = s.kind == 2 ? s.startAngle() - a[0] : a[0] - s.startAngle();
       while (offset < 0) offset += 2 * kPiDouble;
