@@ -16,7 +16,7 @@ QPixmap DrawPicture(const QString& word, QSize size, const BildFarben& colours) 
   painter.fillRect(all.adjusted(3, 3, -3, -3), colours.background);
   QFont font = painter.font();
   font.setBold(true);
-  font.setPixelSize(size.height() - 10);
+  font.setPixelSize(size.height() - 12);
   painter.setFont(font);
   painter.setPen(colours.text);
   painter.drawText(all, Qt::AlignCenter, word);

@@ -94,6 +94,7 @@ void TForm1::FormShow() {
   CNCDINCodeerstellen1Click(this);
   // The grid starts on its first row; only later moves show details.
   stringGrid1_->setCurrentIndex(model_->IndexVon(1, 0));
+  stringGrid1_->setFocus();
   connect(stringGrid1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid()) StringGrid1SelectCell(JobTableModel::TabellenZeile(current));

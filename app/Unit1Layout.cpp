@@ -38,6 +38,11 @@ QFrame* PanelWith(const char* name, QWidget* child, QWidget* parent) {
 }  // namespace
 
 void TForm1::BaueFenster() {
+  // The standard dialog font at 8 points, for which the column widths are made.
+  QFont dialogFont = font();
+  dialogFont.setPointSize(8);
+  setFont(dialogFont);
+
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -45,7 +50,7 @@ void TForm1::BaueFenster() {
 
   QFrame* panel3 = Panel("Panel3", central);
   panel3->setFixedHeight(41);
-  const QColor green(0, 128, 0);
+  const QColor green(0, 192, 0);
   const BildFarben addColours{Qt::red, green, Qt::yellow, Qt::red};
   image1_ = new ClickableImage(QStringLiteral("Add"), QSize(46, 25), addColours, panel3);
   image2_ = new ClickableImage(QStringLiteral("Convert"), QSize(77, 25), addColours, panel3);
@@ -74,6 +79,7 @@ void TForm1::BaueFenster() {
   stringGrid1_->verticalHeader()->setDefaultSectionSize(stringGrid1_->fontMetrics().height() + 8);
   stringGrid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   stringGrid1_->horizontalHeader()->setHighlightSections(false);
+  stringGrid1_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   for (int column = 0; column < kJobColumnCount; ++column)
     stringGrid1_->setColumnWidth(column, kColumnWidths[column]);
   stringGrid1_->installEventFilter(this);
