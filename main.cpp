@@ -1,11 +1,31 @@
+// The desktop program: creates its windows, one of each, and runs the event
+// loop, the program's only main loop.
 #include <QApplication>
-#include <QMainWindow>
+
+#include <cstdio>
+
+#include "app/GermanTranslation.h"
+#include "app/QtDialogs.h"
+#include "app/Unit1.h"
+#include "app/UnitOrdnereinstellungen.h"
+#include "base/FileSystem.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QMainWindow window;
-  window.setWindowTitle("Morvatex    Ver.: 01.23");
-  window.resize(670, 479);
-  window.show();
+  // Before the first window: the settings warnings may already need buttons.
+  if (!morvatex::InstallGermanQtTranslation(app))
+    std::fputs("Qt's German translation (qtbase_de) was not found; Qt's own texts stay English.\n", stderr);
+
+  morvatex::RealFileSystem fileSystem;
+  morvatex::QtDialogs dialogs;
+
+  // The windows in their fixed order: main window (its start-up runs now),
+  // about window, folder dialog, settings dialog, help window.
+  morvatex::TForm1 form1(dialogs, fileSystem, QCoreApplication::applicationFilePath(),
+                         QCoreApplication::arguments().mid(1));
+  morvatex::TFormOrdner formOrdner(dialogs);
+  form1.SetzeOrdnerDialog(&formOrdner);
+
+  form1.show();
   return app.exec();
 }

@@ -25,6 +25,11 @@ inline constexpr std::array<std::size_t, 8> kExtentsFieldOffsets = {213, 229, 25
 // The distance of the drawing limits from the extents, mm.
 inline constexpr long double kLimitsMargin = 10;
 
+// Every entity lies on this layer.
 inline constexpr std::string_view kLayer = "KTX";
+
+// Group codes of the ENTITIES section, right-aligned in three characters.
+inline constexpr std::string_view kTypeCode = "  0";
+inline constexpr std::string_view kLayerCode = "  8";
 
 }  // namespace morvatex::dxf

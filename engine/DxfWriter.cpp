@@ -1,9 +1,13 @@
 #include "engine/DxfWriter.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "base/ProductInfo.h"
+#include "engine/ArcGeometry.h"
 #include "engine/DxfFormat.h"
+#include "engine/DxfNumberText.h"
+#include "engine/ExtendedPrecision.h"
 #include "engine/OutcomeCodes.h"
 
 namespace morvatex {
@@ -30,9 +34,53 @@ void AddExtentsVariable(std::string& out, std::string_view name) {
   AddLine(out, dxf::kExtentsPlaceholder);
 }
 
+// A group of the ENTITIES section: its right-aligned code, then its value.
+void AddGroup(std::string& out, std::string_view code, std::string_view value) {
+  AddLine(out, code);
+  AddLine(out, value);
+}
+
+void AddNumberGroup(std::string& out, std::string_view code, long double value) {
+  AddLine(out, code);
+  AppendDxfNumber(out, value);
+  out.append("\r\n");
+}
+
+// The entity type and the layer every entity lies on.
+void AddEntityStart(std::string& out, std::string_view type) {
+  AddLine(out, type);
+  AddGroup(out, dxf::kLayerCode, dxf::kLayer);
+}
+
+// An entity ends with the code of the next one's type.
+void AddEntityEnd(std::string& out) { AddLine(out, dxf::kTypeCode); }
+
+struct ArcAngles {
+  long double start, end;  // radians, -π to π
+};
+
+ArcAngles AnglesOf(const MachineState& s) {
+  return {std::atan2(s.prevY - s.posJ, s.prevX - s.posI), std::atan2(s.posY - s.posJ, s.posX - s.posI)};
+}
+
+long double Degrees(long double radians) { return radians * 180 / kPi; }
+
+// tan(sweep / 4), negative for a clockwise arc.
+long double BulgeOf(const MachineState& s) {
+  const bool clockwise = s.motionKind == motion::kClockwise;
+  const ArcAngles angles = AnglesOf(s);
+  const long double bulge = std::tan(ArcSweep(angles.start, angles.end, clockwise) / 4);
+  return clockwise ? -bulge : bulge;
+}
+
+// A polyline's text goes out in pieces of about this size: one write per
+// vertex would cost a system call each, one for all could need as much
+// memory as the whole drawing.
+constexpr std::size_t kPolylineWriteSize = 64 * 1024;
+
 }  // namespace
 
-void DxfWriter::StartRun() {}
+void DxfWriter::StartRun() { segments_.Clear(); }
 
 bool DxfWriter::WriteHeader(WritableFile& out) {
   std::string header;
@@ -45,15 +93,102 @@ bool DxfWriter::WriteHeader(WritableFile& out) {
   AddExtentsVariable(header, "$EXTMAX");
   AddExtentsVariable(header, "$LIMMIN");
   AddExtentsVariable(header, "$LIMMAX");
-  for (std::string_view line : {"0", "ENDSEC", "0", "SECTION", "2", "ENTITIES", "  0"}) AddLine(header, line);
+  for (std::string_view line : {"0", "ENDSEC", "0", "SECTION", "2", "ENTITIES"}) AddLine(header, line);
+  AddEntityEnd(header);
   return out.Write(header);
 }
 
-int DxfWriter::DrawMove(WritableFile&, const MachineState&) { return outcome::kSuccess; }
+int DxfWriter::DrawMove(WritableFile& out, const MachineState& s) {
+  if (s.motionKind == motion::kRapid) return FlushPolyline(out);
+  if (!IsFeedMove(s.motionKind)) return outcome::kSuccess;
+  if (s.posX == s.prevX && s.posY == s.prevY) return outcome::kSuccess;  // Z only, or a full circle
 
-int DxfWriter::FlushPolyline(WritableFile&) { return outcome::kSuccess; }
+  if (settings_.Erstelle2DPolylinien) {
+    if (IsArc(s.motionKind)) {
+      segments_.AddArc(s.prevX, s.prevY, s.posX, s.posY, BulgeOf(s));
+    } else {
+      segments_.AddLine(s.prevX, s.prevY, s.posX, s.posY);
+    }
+    return outcome::kSuccess;
+  }
+  const bool written = IsArc(s.motionKind) ? WriteArc(out, s) : WriteLine(out, s);
+  return written ? outcome::kSuccess : outcome::kDxfEntity;
+}
 
-bool DxfWriter::WriteEnd(WritableFile& out) { return out.Write("ENDSEC\r\n  0\r\nEOF\r\n"); }
+bool DxfWriter::WriteLine(WritableFile& out, const MachineState& s) {
+  text_.clear();
+  AddEntityStart(text_, "LINE");
+  AddNumberGroup(text_, " 10", s.prevX);
+  AddNumberGroup(text_, " 20", s.prevY);
+  AddNumberGroup(text_, " 11", s.posX);
+  AddNumberGroup(text_, " 21", s.posY);
+  AddEntityEnd(text_);
+  return out.Write(text_);
+}
+
+bool DxfWriter::WriteArc(WritableFile& out, const MachineState& s) {
+  const long double dx = s.posX - s.posI, dy = s.posY - s.posJ;
+  const ArcAngles angles = AnglesOf(s);
+  // An arc of the drawing always runs counter-clockwise from 50 to 51.
+  const bool clockwise = s.motionKind == motion::kClockwise;
+  text_.clear();
+  AddEntityStart(text_, "ARC");
+  AddNumberGroup(text_, " 10", s.posI);
+  AddNumberGroup(text_, " 20", s.posJ);
+  AddNumberGroup(text_, " 40", std::sqrt(dx * dx + dy * dy));
+  AddNumberGroup(text_, " 50", Degrees(clockwise ? angles.end : angles.start));
+  AddNumberGroup(text_, " 51", Degrees(clockwise ? angles.start : angles.end));
+  AddEntityEnd(text_);
+  return out.Write(text_);
+}
+
+int DxfWriter::FlushPolyline(WritableFile& out) {
+  if (segments_.empty()) return outcome::kSuccess;
+  const bool closed = segments_.Closed();
+  text_.clear();
+  AddEntityStart(text_, "POLYLINE");
+  AddGroup(text_, " 66", "     1");  // vertices follow
+  AddGroup(text_, " 10", "0");
+  AddGroup(text_, " 20", "0");
+  AddGroup(text_, " 30", "0");
+  if (closed) AddGroup(text_, " 70", "     1");
+  AddEntityEnd(text_);
+
+  const auto addVertex = [this](long double x, long double y) {
+    AddEntityStart(text_, "VERTEX");
+    AddNumberGroup(text_, " 10", x);
+    AddNumberGroup(text_, " 20", y);
+    AddGroup(text_, " 30", "0");
+  };
+  bool written = segments_.ForEachVertex([&](const PolylineSegments::Vertex& vertex) {
+    addVertex(vertex.x, vertex.y);
+    if (vertex.isArc) AddNumberGroup(text_, " 42", vertex.bulge);
+    AddEntityEnd(text_);
+    if (text_.size() < kPolylineWriteSize) return true;
+    const bool ok = out.Write(text_);
+    text_.clear();
+    return ok;
+  });
+  if (written && !closed) {  // an open polyline ends at its last end point
+    addVertex(segments_.endX(), segments_.endY());
+    AddEntityEnd(text_);
+  }
+  if (written) {
+    AddEntityStart(text_, "SEQEND");
+    AddEntityEnd(text_);
+    written = out.Write(text_);
+  }
+  segments_.Clear();
+  return written ? outcome::kSuccess : outcome::kDxfEntity;
+}
+
+bool DxfWriter::WriteEnd(WritableFile& out) {
+  std::string end;
+  AddLine(end, "ENDSEC");
+  AddEntityEnd(end);
+  AddLine(end, "EOF");
+  return out.Write(end);
+}
 
 std::string DxfWriter::ExtentsField(long double value) {
   // to_chars ignores the locale: the point is always ".".

@@ -14,6 +14,7 @@
 #include "base/MessageSink.h"
 #include "bench/ProgramGenerator.h"
 #include "settings/SettingsFile.h"
+#include "tests/engine/DxfReading.h"
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/RecordingMessageSink.h"
 #include "tests/support/TempDir.h"
@@ -80,7 +81,9 @@ TEST_F(ConverterProgramTest, ConvertsTheExamplesWithoutTouchingTheSettingsFile) 
                          target + "\n DXFdatei:  " + target + ".dxf\n Datei wurde fehlerfrei konvertiert!\n");
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(std::filesystem::exists(target));
-    EXPECT_TRUE(std::filesystem::exists(target + ".dxf"));
+    const testing::ReadDrawing drawing = testing::ReadWithDxflib(ReadFileBytes(target + ".dxf"));
+    EXPECT_TRUE(drawing.ok) << name;
+    EXPECT_FALSE(drawing.polylines.empty()) << name;
   }
   EXPECT_EQ(ReadFileBytes(settingsPath), settingsBefore);
 }

@@ -1,0 +1,56 @@
+// The modal boxes and file dialogs of the desktop program, behind one small
+// interface so that tests can answer them. Production uses the Qt dialogs
+// (app/QtDialogs.h). Texts use "\r\n" between lines.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <string_view>
+
+#include "base/MessageSink.h"
+
+namespace morvatex {
+
+// What an open-files dialog offers.
+struct OeffnenOptionen {
+  // Entries "description|pattern", joined by "|", for example
+  // "NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*".
+  QString filter;
+  // Extension without the dot, added to a typed name that has none.
+  QString standardErweiterung;
+  bool mehrfachauswahl = false;
+};
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+
+  // A plain message box with an OK button; returns when it is closed.
+  virtual void Nachricht(const QString& text) = 0;
+
+  // A confirmation box with a question icon and OK and Cancel. True for
+  // OK; false for Cancel and for closing the box.
+  virtual bool FrageOkAbbrechen(const QString& text) = 0;
+
+  // A confirmation box with a question icon and Yes and No. True for Yes;
+  // false for No and for closing the box.
+  virtual bool FrageJaNein(const QString& text) = 0;
+
+  // The open dialog. Returns the chosen files as full paths with the
+  // platform's separators, in the order the dialog lists them; empty when
+  // the user cancelled.
+  virtual QStringList DateienOeffnen(const OeffnenOptionen& options) = 0;
+};
+
+// Shows the core's messages (Windows-1252) as plain message boxes.
+class DialogMessageSink final : public MessageSink {
+ public:
+  explicit DialogMessageSink(Dialogs& dialogs) : dialogs_(dialogs) {}
+  void ShowMessage(std::string_view text) override;
+
+ private:
+  Dialogs& dialogs_;
+};
+
+}  // namespace morvatex

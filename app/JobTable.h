@@ -1,0 +1,130 @@
+// The job table: a grid of text cells in which every row between the header
+// and an always-empty last row is one conversion job.
+//
+// Row 0 is the header, rows 1..n are the n jobs and row n + 1 is the empty
+// placeholder row, so a table always has n + 2 rows. Every job row has six
+// cells: its number, the marks "M" (marked for conversion), "A" (converted)
+// and "E" (last conversion failed), the source path and the target path.
+// Texts are Windows-1252. The main window shows this model in its grid; the
+// model knows nothing about windows.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/PathSyntax.h"
+
+namespace morvatex {
+
+enum JobColumn : int {
+  kSpalteNummer = 0,
+  kSpalteMarkiert = 1,
+  kSpalteAbgearbeitet = 2,
+  kSpalteFehler = 3,
+  kSpalteQuelldatei = 4,
+  kSpalteZieldatei = 5,
+};
+inline constexpr int kJobColumnCount = 6;
+
+inline constexpr std::string_view kMarkeMarkiert = "M";
+inline constexpr std::string_view kMarkeAbgearbeitet = "A";
+inline constexpr std::string_view kMarkeFehler = "E";
+
+// Told about every change, so that a view can follow the model. Row counts
+// change only at the end of the table.
+class JobTableObserver {
+ public:
+  virtual ~JobTableObserver() = default;
+  // Called before and after the row count changes from `oldCount` to `newCount`.
+  virtual void RowCountChanging(int oldCount, int newCount) = 0;
+  virtual void RowCountChanged(int oldCount, int newCount) = 0;
+  // Called after the text of one cell has changed.
+  virtual void CellChanged(int row, int column) = 0;
+};
+
+class JobTable {
+ public:
+  using Row = std::array<std::string, kJobColumnCount>;
+
+  // An empty table: the header row (texts still empty) and the placeholder.
+  JobTable();
+
+  // The observer is told about every later change; null detaches it.
+  void SetObserver(JobTableObserver* observer) { observer_ = observer; }
+
+  int RowCount() const { return static_cast<int>(rows_.size()); }
+  int JobCount() const { return RowCount() - 2; }
+  // Index of the empty last row.
+  int PlaceholderRow() const { return RowCount() - 1; }
+  // True for rows 1..n, the rows that hold jobs.
+  bool IsJobRow(int row) const { return row >= 1 && row < PlaceholderRow(); }
+
+  // The text of a cell; empty for a row or column outside the table.
+  const std::string& Cell(int row, int column) const;
+  // Sets the text of a cell inside the table; other positions are ignored.
+  void SetCell(int row, int column, std::string_view text);
+  // Rows added at the end are empty; rows beyond the count are dropped.
+  // A count below 2 is taken as 2 (header and placeholder always exist).
+  void SetRowCount(int count);
+
+  // Writes the header texts into row 0 (column 0 stays empty).
+  void SchreibeKopfzeile();
+
+  // Sets up `row` as a fresh job: its number in column 0, "M", no "A", no
+  // "E". When `row` is the last row it becomes the empty placeholder instead
+  // (columns 0, 1, 4 and 5 emptied as well). Columns 4 and 5 of any other
+  // row are left as they are.
+  void ZeileEinrichten(int row);
+
+  // Appends a job before the placeholder: a new placeholder row at the end,
+  // the former placeholder set up as job row n with "M". Returns the index
+  // of the new job row, whose source and target cells are still empty.
+  int ZeileAnhaengen();
+
+  // Removes job row `row`: the rows below move up by one (each keeping its
+  // own number in column 0) and the table shrinks by one row. Sets
+  // TabelleGeaendert. Does nothing for the header or the placeholder row.
+  void ZeileEntfernen(int row);
+
+  // Leaves the header and one empty placeholder row and forgets the job list
+  // file. TabelleGeaendert stays as it is.
+  void TabelleLeeren();
+
+  // The Space key on cell (row, column): on a job row sets TabelleGeaendert
+  // and, in the columns 1 to 3, toggles that column's mark (a cell holding
+  // exactly the mark becomes empty, anything else becomes the mark). Other
+  // columns change no cell. Returns false (and changes nothing) when `row`
+  // is not a job row.
+  bool MarkeUmschalten(int row, int column);
+
+  // Marks every job for conversion again: "M", no "A", no "E". Leaves
+  // TabelleGeaendert as it is.
+  void AlleZuruecksetzen();
+
+  // Removes every job row whose "A" mark is set, whatever its other marks.
+  // Returns the number of rows removed (TabelleGeaendert is set when it is
+  // not 0).
+  int AbgearbeiteteLoeschen();
+
+  // The table has changes that are not saved in its job list file.
+  bool TabelleGeaendert = false;
+  // The job list file the table was last opened from or saved to; empty
+  // for a new table.
+  std::string Tabellendatei;
+
+ private:
+  void Store(int row, int column, std::string_view text);
+
+  std::vector<Row> rows_;
+  JobTableObserver* observer_ = nullptr;
+};
+
+// The four lines that describe job row `row` in the message field: the row
+// number, ": " and the source's file name; an empty line; the source path;
+// the target path. The placeholder row gives its number, ": " and three
+// empty lines.
+std::array<std::string, 4> ZeilenDetails(const JobTable& table, int row, PathSyntax syntax);
+
+}  // namespace morvatex

@@ -1,0 +1,26 @@
+// An edit field with its label above it; enabling or disabling the whole
+// widget greys both.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+
+namespace morvatex {
+
+class LabeledEdit final : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit LabeledEdit(const QString& label, QWidget* parent = nullptr);
+
+  QLabel* label() const { return label_; }
+  QLineEdit* edit() const { return edit_; }
+
+ private:
+  QLabel* label_;
+  QLineEdit* edit_;
+};
+
+}  // namespace morvatex

@@ -1,0 +1,280 @@
+#include "app/Unit1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTableView>
+
+#include "app/ClickableImage.h"
+#include "app/JobTableModel.h"
+#include "app/LocalDateTime.h"
+#include "app/LogFile.h"
+#include "app/QtText.h"
+#include "app/TargetPath.h"
+#include "app/UnitOrdnereinstellungen.h"
+#include "base/PathSyntax.h"
+#include "base/ProductInfo.h"
+#include "settings/SettingsFile.h"
+
+namespace morvatex {
+namespace {
+
+const QString kIselFilter = QStringLiteral("NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*");
+
+QString Latin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+TForm1::TForm1(Dialogs& dialogs, FileSystem& fs, const QString& programPath, const QStringList& parameters,
+               QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), fs_(fs), messages_(dialogs) {
+  setObjectName(QStringLiteral("Form1"));
+  BaueFenster();
+  BaueMenue();
+  const int menuHeight = menuBar()->sizeHint().height();
+  resize(670, 479 + menuHeight);  // the client area below the menu is 670 x 479
+  if (QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
+
+  setWindowTitle(Latin1(kProductName) + QStringLiteral("    Ver.: ") + Latin1(kVersionText));
+  debugModus_ = !parameters.isEmpty() && parameters.first() == QStringLiteral("debug");
+  LaufBeenden();
+  tabelle_.Tabellendatei.clear();
+
+  const QString nativeProgramPath = QDir::toNativeSeparators(programPath);
+  if (std::optional<std::string> path = ToCp1252(nativeProgramPath)) {
+    programmpfad_ = *path;
+    einstellungsdatei_ = SettingsPathFor(programmpfad_, NativePathSyntax());
+    logdatei_ = LogPathFor(programmpfad_, NativePathSyntax());
+  } else {
+    dialogs_.Nachricht(QStringLiteral("Der Programmpfad\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes "
+                                      "Windows-1252.\r\nEinstellungsdatei und Protokolldatei können deshalb nicht "
+                                      "benutzt werden.")
+                           .arg(nativeProgramPath));
+  }
+
+  // Without a settings path this finds no file and sets up a new configuration.
+  LadeEinstellungen(einstellungen_, einstellungsdatei_, fs_, messages_);
+  Erstelle2DPolylinien1Click(this);
+
+  if (!logdatei_.empty()) {
+    // The log must never keep the program from starting: its errors are ignored.
+    StarteLogdatei(fs_, logdatei_, LogStartHeader(DatumZeitText(QDateTime::currentDateTime()), programmpfad_));
+  }
+}
+
+TForm1::~TForm1() {
+  // Qt deletes the children only after the members are gone; the grid and
+  // its model read the table, so they go first.
+  delete stringGrid1_;
+  delete model_;
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  if (!gezeigt_) {
+    gezeigt_ = true;
+    FormShow();
+  }
+  QMainWindow::showEvent(event);
+}
+
+void TForm1::FormShow() {
+  panel4_->setVisible(debugModus_);
+  image3_->move(image1_->x(), image3_->y());
+  tabelle_.SchreibeKopfzeile();
+  Erstelle2DPolylinien1Click(this);
+  DXFDateinerzeugen1Click(this);
+  CNCDINCodeerstellen1Click(this);
+  // The grid starts on its first row; only later moves show details.
+  stringGrid1_->setCurrentIndex(model_->IndexVon(1, 0));
+  stringGrid1_->setFocus();
+  connect(stringGrid1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) StringGrid1SelectCell(JobTableModel::TabellenZeile(current));
+          });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (laufAktiv_ || !AenderungenVerwerfen())
+    event->ignore();
+  else
+    event->accept();
+}
+
+void TForm1::LaufBeginnen() {
+  laufAktiv_ = true;
+  for (QMenu* menu : {liste1_, editieren1_, einstellungen1_}) menu->menuAction()->setEnabled(false);
+  start1_->setEnabled(false);
+  image1_->hide();
+  image2_->hide();
+  image3_->show();
+  stop1_->setEnabled(true);
+}
+
+void TForm1::LaufBeenden() {
+  laufAktiv_ = false;
+  for (QMenu* menu : {liste1_, editieren1_, einstellungen1_}) menu->menuAction()->setEnabled(true);
+  start1_->setEnabled(true);
+  image1_->show();
+  image2_->show();
+  image3_->hide();
+  stop1_->setEnabled(false);
+}
+
+bool TForm1::AenderungenVerwerfen() {
+  if (!tabelle_.TabelleGeaendert) return true;
+  if (!dialogs_.FrageOkAbbrechen(
+          QStringLiteral("Die aktuelle Tabelle wurde noch nicht gespeichert!\r\nTrotzdem fortfahren?")))
+    return false;
+  tabelle_.TabelleGeaendert = false;
+  return true;
+}
+
+std::string TForm1::BildeZieldatei(std::string_view source) const {
+  return morvatex::BildeZieldatei(source, einstellungen_, NativePathSyntax());
+}
+
+// The batch run, the job list file, the settings dialog and the help windows
+// come with their own windows and files; until then these commands have no
+// effect.
+void TForm1::Start1Click() {}
+void TForm1::Stop1Click() {}
+void TForm1::ffnen1Click() {}
+void TForm1::Speichern1Click() {}
+void TForm1::Speichernunter1Click() {}
+void TForm1::Einstellungen2Click() {}
+void TForm1::Kurzbeschreibung1Click() {}
+void TForm1::Info1Click() {}
+
+void TForm1::Neu1Click() {
+  if (laufAktiv_) return;
+  if (AenderungenVerwerfen()) tabelle_.TabelleLeeren();
+}
+
+void TForm1::Beenden1Click() { close(); }
+
+void TForm1::Allezurcksetzen1Click() {
+  if (!laufAktiv_) tabelle_.AlleZuruecksetzen();
+}
+
+void TForm1::AbgearbeiteteEintrgelschen1Click() {
+  if (!laufAktiv_) tabelle_.AbgearbeiteteLoeschen();
+}
+
+void TForm1::KTXDateihinzufgen1Click() {
+  if (laufAktiv_) return;
+  const QStringList files = dialogs_.DateienOeffnen({kIselFilter, QStringLiteral("ncp"), true});
+  QStringList refused;
+  for (const QString& file : files) {
+    const std::optional<std::string> source = ToCp1252(file);
+    if (!source) {
+      refused << file;
+      continue;
+    }
+    const int row = tabelle_.ZeileAnhaengen();
+    tabelle_.SetCell(row, kSpalteQuelldatei, *source);
+    tabelle_.SetCell(row, kSpalteZieldatei, BildeZieldatei(*source));
+    tabelle_.TabelleGeaendert = true;
+  }
+  if (!refused.isEmpty()) {
+    dialogs_.Nachricht(QStringLiteral("Diese Dateien werden nicht hinzugefügt, weil ihr Pfad Zeichen außerhalb "
+                                      "des Zeichensatzes Windows-1252 enthält:\r\n") +
+                       refused.join(QStringLiteral("\r\n")));
+  }
+}
+
+void TForm1::StringGrid1SelectCell(int row) {
+  memo2_->clear();
+  for (const std::string& line : ZeilenDetails(tabelle_, row, NativePathSyntax()))
+    memo2_->appendPlainText(ToQString(line));
+}
+
+int TForm1::AusgewaehlteZeile() const { return JobTableModel::TabellenZeile(stringGrid1_->currentIndex()); }
+
+int TForm1::AusgewaehlteSpalte() const { return stringGrid1_->currentIndex().column(); }
+
+bool TForm1::FormKeyDown(int key) {
+  if (key != Qt::Key_Escape && key != Qt::Key_Insert && key != Qt::Key_Space && key != Qt::Key_Delete)
+    return false;
+  if (laufAktiv_) {
+    if (key == Qt::Key_Escape) Stop1Click();
+    return true;
+  }
+  const int row = AusgewaehlteZeile();
+  switch (key) {
+    case Qt::Key_Insert:
+      KTXDateihinzufgen1Click();
+      break;
+    case Qt::Key_Space:
+      tabelle_.MarkeUmschalten(row, AusgewaehlteSpalte());
+      break;
+    case Qt::Key_Delete:
+      if (tabelle_.IsJobRow(row) &&
+          dialogs_.FrageJaNein(QStringLiteral("Zeile %1 wirklich löschen?").arg(row)))
+        tabelle_.ZeileEntfernen(row);
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && (watched == stringGrid1_ || watched == memo2_))
+    return FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+  if (!FormKeyDown(event->key())) QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::CNCDINCodeerstellen1Click(QObject* sender) {
+  Ausgabeschalter(sender, cncDinCodeErstellen1_, einstellungen_.CNCDINCodeerstellen);
+}
+
+void TForm1::DXFDateinerzeugen1Click(QObject* sender) {
+  Ausgabeschalter(sender, dxfDateinErzeugen1_, einstellungen_.DXFDateinerzeugen);
+}
+
+void TForm1::Ausgabeschalter(QObject* sender, QAction* item, Bool8& setting) {
+  const bool switched = sender == item && !laufAktiv_;
+  if (switched) setting = !setting;
+  item->setChecked(setting);  // Qt has toggled the mark already; the setting decides
+  if (switched) EinstellungenSpeichern();
+}
+
+void TForm1::Erstelle2DPolylinien1Click(QObject* sender) {
+  const bool switched = (sender == erstelle2DPolylinien1_ || sender == geradenUndKreisboegen1_) && !laufAktiv_;
+  if (switched) einstellungen_.Erstelle2DPolylinien = sender == erstelle2DPolylinien1_;
+  const bool polylines = einstellungen_.Erstelle2DPolylinien;
+  // The item to check first: the group then unchecks the other one.
+  (polylines ? erstelle2DPolylinien1_ : geradenUndKreisboegen1_)->setChecked(true);
+  (polylines ? geradenUndKreisboegen1_ : erstelle2DPolylinien1_)->setChecked(false);
+  if (switched) EinstellungenSpeichern();
+}
+
+void TForm1::OrdnereinstellungenClick() {
+  if (laufAktiv_ || !formOrdner_) return;
+  formOrdner_->Fuellen(einstellungen_.Quelle.Text(), einstellungen_.Ziel.Text(), einstellungen_.Zielordner);
+  formOrdner_->exec();
+  if (!formOrdner_->Gespeichert()) return;
+  einstellungen_.Quelle.Assign(formOrdner_->Quelle());
+  einstellungen_.Ziel.Assign(formOrdner_->Ziel());
+  einstellungen_.Zielordner = formOrdner_->Zielordner();
+  EinstellungenSpeichern();
+}
+
+void TForm1::EinstellungenSpeichern() {
+  // Without a usable path the user was told at start-up.
+  if (!einstellungsdatei_.empty()) SpeichereEinstellungen(einstellungen_, einstellungsdatei_, fs_, messages_);
+}
+
+}  // namespace morvatex
