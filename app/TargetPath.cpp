@@ -40,8 +40,10 @@ std::string BildeZieldatei(std::string_view source, const Einstellungen& setting
       const std::string folder = FolderPart(source, syntax);
       const std::string_view sourceFolder = settings.Quelle.Text();
       if (!LiesInSourceFolder(folder, sourceFolder, syntax)) return directlyInTarget;
-      // The sub-folders keep the letter case of the source path.
-      const std::string rest = folder.substr(sourceFolder.size());
+      // The remainder comes from the lower-cased folder: sub-folders of the
+      // target are always in lower case (letters A to Z).
+      std::string rest = folder.substr(sourceFolder.size());
+      for (char& c : rest) c = LowerAsciiLetter(c);
       return rest.empty() ? directlyInTarget : targetFolder + rest + name;
     }
     default:
@@ -49,37 +51,14 @@ std::string BildeZieldatei(std::string_view source, const Einstellungen& setting
   }
 }
 
-std::string OrdnerHilfetext(PathSyntax syntax) {
-  struct Examples {
-    std::string_view sourceFolder, targetFolder, source1, target1, source2, target2;
-  };
-  const bool windows = syntax.separators == kWindowsPathSyntax.separators;
-  const Examples e = windows ? Examples{"C:\\CNC\\NCP", "C:\\CNC\\DXF", "C:\\CNC\\NCP\\KundeXYZ\\TeilXYZ.NCP",
-                                        "C:\\CNC\\DXF\\KundeXYZ\\TeilXYZ.DXF", "D:\\Import\\TeilABC.NCP",
-                                        "C:\\CNC\\DXF\\TeilABC.DXF"}
-                             : Examples{"/cnc/NCP", "/cnc/DXF", "/cnc/NCP/KundeXYZ/TeilXYZ.NCP",
-                                        "/cnc/DXF/KundeXYZ/TeilXYZ.DXF", "/import/TeilABC.NCP",
-                                        "/cnc/DXF/TeilABC.DXF"};
-  auto example = [](std::string_view number, std::string_view sourceFolder, std::string_view targetFolder,
-                    std::string_view source, std::string_view target) {
-    std::string text(number);
-    text += ". Beispiel zu (3).\r\n Quellordner\r\n    ";
-    text += sourceFolder;
-    text += "\r\n Zielordner\r\n    ";
-    text += targetFolder;
-    text += "\r\n Quelldatei\r\n    ";
-    text += source;
-    text += "\r\n Zieldatei\r\n    ";
-    text += target;
-    text += "\r\n";
-    return text;
-  };
-  std::string text = example("1", e.sourceFolder, e.targetFolder, e.source1, e.target1);
-  text += "(Im Zielordner werden analog zur Lage der Quelldatei Unterordner erstellt)\r\n\r\n\r\n";
-  text += example("2", e.sourceFolder, e.targetFolder, e.source2, e.target2);
-  text += "(Weil die Quelldatei nicht unterhalb des Quellordners liegt,\r\n"
-          "erscheint die Zieldatei unmittelbar im Zielordner)\r\n";
-  return text;
+std::string_view OrdnerHilfetext() {
+  return "1. Beispiel zu (3).\r\n Quellordner\r\n    C:\\CNC\\NCP\r\n Zielordner\r\n    C:\\CNC\\DXF\r\n Quelldatei\r\n"
+         "    C:\\CNC\\NCP\\KundeXYZ\\TeilXYZ.NCP\r\n Zieldatei\r\n    C:\\CNC\\DXF\\KundeXYZ\\TeilXYZ.DXF\r\n"
+         "(Im Zielordner werden analog zur Lage der Quelldatei Unterordner erstellt)\r\n\r\n\r\n"
+         "2. Beispiel zu (3).\r\n Quellordner\r\n    C:\\CNC\\NCP\r\n Zielordner\r\n    C:\\CNC\\DXF\r\n Quelldatei\r\n"
+         "    D:\\Import\\TeilABC.NCP\r\n Zieldatei\r\n    C:\\CNC\\DXF\\TeilABC.DXF\r\n"
+         "(Weil die Quelldatei nicht unterhalb des Quellordners liegt,\r\nerscheint die Zieldatei unmittelbar im "
+         "Zielordner)\r\n";
 }
 
 }  // namespace morvatex

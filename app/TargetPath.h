@@ -27,14 +27,17 @@ inline constexpr std::uint8_t kZielMitUnterordnern = 2;
 // - rule 1: `Ziel` + separator + name;
 // - rule 2: when the source's folder lies at or below `Quelle` (compared
 //   without regard to the case of A to Z), `Ziel` + the rest of the source
-//   folder after `Quelle` + name, and `Ziel` + separator + name otherwise;
+//   folder after `Quelle`, in lower case, + name; `Ziel` + separator + name
+//   otherwise (also when that rest is empty). `Quelle` must stand where the
+//   folder begins and end at a folder boundary: matching it anywhere else
+//   would give folders that have nothing to do with the source's;
 // - rule 0 and every other value: the source path with the new extension.
 // No separator is added or removed anywhere else, so folders are expected
 // without a trailing separator.
 std::string BildeZieldatei(std::string_view source, const Einstellungen& settings, PathSyntax syntax);
 
-// The help text of the folder dialog: two worked examples of rule 2, with
-// example paths written in the style of `syntax`. Lines end with CR LF.
-std::string OrdnerHilfetext(PathSyntax syntax);
+// The help text of the folder dialog: two worked examples of rule 2.
+// Lines end with CR LF.
+std::string_view OrdnerHilfetext();
 
 }  // namespace morvatex

@@ -126,6 +126,6 @@ void TFormOrdner::Button2Click() {
   accept();
 }
 
-void TFormOrdner::Button3Click() { dialogs_.Nachricht(ToQString(OrdnerHilfetext(NativePathSyntax()))); }
+void TFormOrdner::Button3Click() { dialogs_.Nachricht(ToQString(OrdnerHilfetext())); }
 
 }  // namespace morvatex

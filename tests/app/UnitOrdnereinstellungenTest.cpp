@@ -134,7 +134,7 @@ TEST_F(FolderDialogTest, SavingStoresTheFoldersAndTheRuleAndWritesTheFileAtOnce)
   dialogs.fileChoices.push_back({root + QStringLiteral("/NCP/KundeXYZ/Teil.NCP"), root + QStringLiteral("/x/T.ncp")});
   Action("KTXDateihinzufgen1")->trigger();
   EXPECT_EQ(Cell(1, 5), Native("before.cnc"));
-  EXPECT_EQ(Cell(2, 5), root + QStringLiteral("/DXF/KundeXYZ/Teil.cnc"));
+  EXPECT_EQ(Cell(2, 5), root + QStringLiteral("/DXF/kundexyz/Teil.cnc"));
   EXPECT_EQ(Cell(3, 5), root + QStringLiteral("/DXF/T.cnc"));
 }
 
@@ -161,8 +161,8 @@ TEST_F(FolderDialogTest, HelpShowsTheExamplesInThisPlatformsPathStyle) {
     Click(formOrdner->Button1());
   });
   ASSERT_EQ(dialogs.log.size(), 1u);
-  EXPECT_EQ(dialogs.log[0], QStringLiteral("Nachricht: ") + ToQString(OrdnerHilfetext(NativePathSyntax())));
-  EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("/cnc/NCP/KundeXYZ/TeilXYZ.NCP")));
+  EXPECT_EQ(dialogs.log[0], QStringLiteral("Nachricht: ") + ToQString(OrdnerHilfetext()));
+  EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("C:\\CNC\\NCP\\KundeXYZ\\TeilXYZ.NCP")));
 }
 
 TEST_F(FolderDialogTest, AFolderTextOutsideWindows1252IsRefusedAndTheDialogStaysOpen) {
