@@ -3,8 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
-#include "engine/ExtendedPrecision.h"
+#include "engine/ExactDecimal.h"
 
 namespace morvatex {
 namespace {
@@ -52,35 +53,16 @@ void AppendWithoutDecimals(std::string& out, long double value) {
 }  // namespace
 
 void AppendDxfNumber(std::string& out, long double value) {
-  // The exact binary value: |value| = mantissa / 2^shift, with all 64 bits
-  // of the extended format in the mantissa. std::to_chars gives the same
-  // digits, but formatting every coordinate through it costs half a
-  // microsecond; this stays exact with 128-bit integers.
+  // 17 significant digits: the decimals left after the integer digits (a
+  // lone 0 counts as one). Rounding to 20 decimals, as the rule counts them,
+  // never adds a digit: no extended value lies that close below a power of ten.
   const long double magnitude = std::fabs(value);
-  if (!std::isfinite(magnitude)) return AppendWithoutDecimals(out, value);
-  int exponent = 0;
-  const long double fraction = std::frexp(magnitude, &exponent);
-  if (exponent > 64) return AppendWithoutDecimals(out, value);
-  const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
-  const int shift = 64 - exponent;
-
-  // Digits before the point; rounding to 20 decimals (how the rule counts
-  // them) never adds one, as no extended value lies that close below a
-  // power of ten.
-  const int integerDigits = exponent <= 0 ? 1 : DecimalDigits(mantissa >> shift);
+  if (!(magnitude < 1e17L)) return AppendWithoutDecimals(out, value);  // huge or not finite
+  const int integerDigits = magnitude < 1 ? 1 : DecimalDigits(static_cast<std::uint64_t>(magnitude));
   const int decimals = kSignificantDigits - integerDigits;
-  if (decimals < 0) return AppendWithoutDecimals(out, value);
-
-  // Round mantissa × 10^decimals / 2^shift to an integer, ties to even.
-  // shift is at least 7 here (the value is below 10^17 < 2^57).
-  std::uint64_t scaled = 0;
-  if (shift < 128) {
-    const unsigned __int128 product = static_cast<unsigned __int128>(mantissa) * kPowersOfTen[decimals];
-    scaled = static_cast<std::uint64_t>(product >> shift);
-    const unsigned __int128 remainder = product & ((static_cast<unsigned __int128>(1) << shift) - 1);
-    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-    if (remainder > half || (remainder == half && (scaled & 1) != 0)) ++scaled;
-  }  // else the product (below 2^118) is less than half a unit: it rounds to 0
+  // Only values far below the last decimal are out of the exact range: 0.
+  const std::optional<ScaledDecimal> exact = ScaleExactly(magnitude, decimals);
+  const std::uint64_t scaled = exact ? static_cast<std::uint64_t>(exact->RoundedToEven()) : 0;
 
   if (scaled == 0) {
     out += '0';  // no "-0"

@@ -1,11 +1,11 @@
 #include "engine/NumberText.h"
 
-#include <algorithm>
-#include <bit>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <optional>
 #include <string_view>
+
+#include "engine/ExactDecimal.h"
 
 namespace morvatex {
 namespace {
@@ -15,8 +15,6 @@ namespace {
 constexpr int kSignificantDigits = 17;
 constexpr int kMostDecimals = 6;
 
-using Uint128 = unsigned __int128;
-
 constexpr Uint128 PowerOfTen(int n) {
   Uint128 power = 1;
   while (n-- > 0) power *= 10;
@@ -25,63 +23,25 @@ constexpr Uint128 PowerOfTen(int n) {
 constexpr Uint128 kSmallestSignificand = PowerOfTen(kSignificantDigits - 1);
 constexpr Uint128 kLargestSignificand = PowerOfTen(kSignificantDigits);
 
-// Sets numerator / denominator to mantissa × 2^binaryExponent ×
-// 10^decimalShift exactly; false when that needs more than 128 bits. The
-// denominator stays below 2^127, so twice a remainder still fits.
-bool ExactFraction(std::uint64_t mantissa, int binaryExponent, int decimalShift, Uint128& numerator,
-                   Uint128& denominator) {
-  // 10^19 × 2^64 < 2^128 and 10^38 < 2^127.
-  if (decimalShift > 19 || decimalShift < -38) return false;
-  numerator = mantissa;
-  denominator = 1;
-  if (decimalShift >= 0) {
-    numerator *= PowerOfTen(decimalShift);
-  } else {
-    denominator = PowerOfTen(-decimalShift);
-  }
-  if (binaryExponent >= 0) {
-    if (binaryExponent > 127 || (binaryExponent > 0 && (numerator >> (128 - binaryExponent)) != 0)) return false;
-    numerator <<= binaryExponent;
-  } else {
-    const int shift = -binaryExponent;
-    if (shift > 126 || (denominator >> (127 - shift)) != 0) return false;
-    denominator <<= shift;
-  }
-  return true;
-}
-
 // The significant digits by exact integer arithmetic: the same digits as
 // to_chars, without its multi-precision printing, for the magnitudes that a
 // CNC program meets. False outside what 128 bits hold exactly.
 bool SignificantDecimalFast(long double magnitude, DecimalValue& decimal) {
-  // The x87 extended format: a 64-bit mantissa with its integer bit, then a
-  // 15-bit biased exponent (and the sign, here 0).
-  std::uint64_t mantissa = 0;
-  std::uint16_t biasedExponent = 0;
-  std::memcpy(&mantissa, &magnitude, sizeof mantissa);
-  std::memcpy(&biasedExponent, reinterpret_cast<const char*>(&magnitude) + sizeof mantissa, sizeof biasedExponent);
-  if (mantissa == 0) return false;
-  const int binaryExponent = std::max(int{biasedExponent}, 1) - 16383 - 63;
   // The decimal power of the leading digit, from the binary one; it may be
-  // one too small, which the loop mends.
-  const int log2 = 63 - std::countl_zero(mantissa) + binaryExponent;
-  int power = static_cast<int>(std::floor(log2 * 0.30102999566398119521L));
+  // one off, which the loop mends.
+  int power = static_cast<int>(std::floor(std::ilogb(magnitude) * 0.30102999566398119521L));
   for (int attempt = 0; attempt < 3; ++attempt) {
-    Uint128 numerator = 0, denominator = 0;
-    if (!ExactFraction(mantissa, binaryExponent, kSignificantDigits - 1 - power, numerator, denominator)) {
-      return false;
-    }
-    Uint128 significand = numerator / denominator;
-    if (significand < kSmallestSignificand) {
+    const std::optional<ScaledDecimal> scaled = ScaleExactly(magnitude, kSignificantDigits - 1 - power);
+    if (!scaled) return false;
+    if (scaled->quotient < kSmallestSignificand) {
       --power;
       continue;
     }
-    if (significand >= kLargestSignificand) {
+    if (scaled->quotient >= kLargestSignificand) {
       ++power;
       continue;
     }
-    const Uint128 twiceRemainder = (numerator % denominator) * 2;
-    if (twiceRemainder > denominator || (twiceRemainder == denominator && (significand & 1) != 0)) ++significand;
+    Uint128 significand = scaled->RoundedToEven();
     if (significand == kLargestSignificand) {
       significand = kSmallestSignificand;
       ++power;

@@ -109,33 +109,24 @@ void ConversionRun::RunPass(Pass pass) {
   }
 }
 
+std::unique_ptr<WritableFile> ConversionRun::CreateOutput(const std::string& path, int failure) {
+  // An output must never replace the program it is made from: a target equal
+  // to the source (the folder rule beside the source with the extension
+  // "ncp") would overwrite the user's Isel program.
+  std::unique_ptr<WritableFile> file;
+  if (!fs_.SameFile(path, sourcePath_)) file = fs_.CreateFile(path);
+  if (!file) code_ = failure;
+  return file;
+}
+
 void ConversionRun::StartDxf() {
-  // The drawing must never replace the program it is drawn from.
-  if (fs_.SameFile(dxfPath_, sourcePath_)) {
-    code_ = outcome::kDxfCreate;
-    return;
-  }
-  dxfFile_ = fs_.CreateFile(dxfPath_);
-  if (!dxfFile_) {
-    code_ = outcome::kDxfCreate;
-    return;
-  }
-  if (!dxfWriter_.WriteHeader(*dxfFile_)) code_ = outcome::kDxfHeader;
+  dxfFile_ = CreateOutput(dxfPath_, outcome::kDxfCreate);
+  if (dxfFile_ && !dxfWriter_.WriteHeader(*dxfFile_)) code_ = outcome::kDxfHeader;
 }
 
 void ConversionRun::StartCnc() {
-  // A target equal to the source (the folder rule beside the source with the
-  // extension "ncp") would overwrite the user's Isel program: refuse it.
-  if (fs_.SameFile(targetPath_, sourcePath_)) {
-    code_ = outcome::kCncCreate;
-    return;
-  }
-  cncFile_ = fs_.CreateFile(targetPath_);
-  if (!cncFile_) {
-    code_ = outcome::kCncCreate;
-    return;
-  }
-  Fail(cncWriter_.WriteHeader(*cncFile_, extents_.extents()));
+  cncFile_ = CreateOutput(targetPath_, outcome::kCncCreate);
+  if (cncFile_) Fail(cncWriter_.WriteHeader(*cncFile_, extents_.extents()));
 }
 
 void ConversionRun::FinishDxf() {

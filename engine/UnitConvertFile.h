@@ -66,6 +66,8 @@ class ConversionRun {
   void ReadSource();
   void CreateTargetFolder();
   void RunPass(Pass pass);
+  // Creates an output file; on failure sets `failure` and returns null.
+  std::unique_ptr<WritableFile> CreateOutput(const std::string& path, int failure);
   void StartDxf();
   void StartCnc();
   void FinishDxf();

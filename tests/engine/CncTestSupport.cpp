@@ -65,7 +65,7 @@ std::vector<std::string> CncOfProgram(const Einstellungen& settings, std::vector
                                       int expectedCode) {
   while (lines.size() < 4) lines.push_back(";");
   lines.push_back("PROGEND");
-  const ConversionResult result = Convert(settings, IselProgram(lines));
+  const ConversionResult result = Convert(settings, CrLfLines(lines));
   EXPECT_EQ(result.code, expectedCode) << result.report;
   return CncLines(result.cnc);
 }

@@ -12,7 +12,7 @@
 namespace morvatex {
 namespace {
 
-using testing::IselProgram;
+using testing::CrLfLines;
 using testing::ReadFileBytes;
 using testing::TempDir;
 using testing::WriteFileBytes;
@@ -25,7 +25,7 @@ class ConversionOnDiskTest : public ::testing::Test {
   std::string source = dir.Sub("teil.ncp");
 
   void SetUp() override {
-    WriteFileBytes(source, IselProgram({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"}));
+    WriteFileBytes(source, CrLfLines({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"}));
     settings.DXFDateinerzeugen = true;
   }
   int Convert(const std::string& target) {

@@ -13,12 +13,12 @@ namespace {
 using testing::Convert;
 using testing::ConversionResult;
 using testing::FakeFileSystem;
-using testing::IselProgram;
+using testing::CrLfLines;
 using testing::kDxfPath;
 using testing::kSourcePath;
 using testing::kTargetPath;
 
-const std::string kProgram = IselProgram({
+const std::string kProgram = CrLfLines({
     "N1 VEL 10000",
     "N2 FASTABS X0 Y0 Z10000",
     "N3 MOVEABS Z-2000",
@@ -70,22 +70,22 @@ TEST_F(ConversionRunTest, WithoutAnyOutputTouchesNothing) {
 }
 
 TEST_F(ConversionRunTest, ChecksTheSizeOfTheSource) {
-  EXPECT_EQ(Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "PROGEND"})).code, 55);
-  EXPECT_EQ(Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "PROGEND"})).code, 0);
+  EXPECT_EQ(Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "PROGEND"})).code, 55);
+  EXPECT_EQ(Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "PROGEND"})).code, 0);
   const ConversionResult empty = Run("");
   EXPECT_EQ(empty.code, 55);
   EXPECT_EQ(empty.currentLineText, "");
 }
 
 TEST_F(ConversionRunTest, NeedsTheExactWordProgend) {
-  ConversionResult r = Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "progend"}));
+  ConversionResult r = Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "progend"}));
   EXPECT_EQ(r.code, 56);
   EXPECT_EQ(r.currentLineText, "progend") << "the last line read";
   EXPECT_FALSE(fs.Called("mkdir"));
   // In a comment it passes the check, but the passes find no PROGEND line.
-  r = Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "; PROGEND"}));
+  r = Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "; PROGEND"}));
   EXPECT_EQ(r.code, 111);
-  r = Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "MOVEABS X1", "N99  PROGEND"}));
+  r = Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "MOVEABS X1", "N99  PROGEND"}));
   EXPECT_EQ(r.code, 111);
   EXPECT_EQ(r.currentLineText, "PROGEND") << "what the last line left";
   EXPECT_FALSE(r.cncWritten) << "the writing pass never ran";
@@ -124,7 +124,7 @@ TEST_F(ConversionRunTest, CreatesTheFolderOfTheDxfPathAlsoForDxfAlone) {
 }
 
 TEST_F(ConversionRunTest, StopsAtAnInterpreterErrorAfterWritingItsLine) {
-  const ConversionResult r = Run(IselProgram({"VEL 1", "GETTOOL 100", "VEL 2", "VEL 3", "PROGEND"}));
+  const ConversionResult r = Run(CrLfLines({"VEL 1", "GETTOOL 100", "VEL 2", "VEL 3", "PROGEND"}));
   EXPECT_EQ(r.code, 156);
   EXPECT_EQ(r.currentLineText, "100");
   EXPECT_TRUE(r.cncWritten);
@@ -132,17 +132,17 @@ TEST_F(ConversionRunTest, StopsAtAnInterpreterErrorAfterWritingItsLine) {
 }
 
 TEST_F(ConversionRunTest, AMeasuringErrorPreventsTheWritingPass) {
-  ConversionResult r = Run(IselProgram({"VEL 1", "MOVEABS X1.5", "VEL 3", "VEL 4", "PROGEND"}));
+  ConversionResult r = Run(CrLfLines({"VEL 1", "MOVEABS X1.5", "VEL 3", "VEL 4", "PROGEND"}));
   EXPECT_EQ(r.code, 149);
   EXPECT_EQ(r.currentLineText, "");
   EXPECT_FALSE(fs.Called("create"));
-  r = Run(IselProgram({"VEL 1", "N12", "VEL 3", "VEL 4", "PROGEND"}));
+  r = Run(CrLfLines({"VEL 1", "N12", "VEL 3", "VEL 4", "PROGEND"}));
   EXPECT_EQ(r.code, 170);
   EXPECT_EQ(r.currentLineText, "N12");
 }
 
 TEST_F(ConversionRunTest, NeverReadsLinesAfterProgend) {
-  EXPECT_EQ(Run(IselProgram({"VEL 1", "VEL 2", "VEL 3", "PROGEND", "MOVEABS X1.5", "N7"})).code, 0);
+  EXPECT_EQ(Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "PROGEND", "MOVEABS X1.5", "N7"})).code, 0);
 }
 
 TEST_F(ConversionRunTest, ReportsCncFileFailures) {
@@ -221,7 +221,7 @@ TEST_F(ConversionRunTest, ReportsAFailedEndOfTheDrawing) {
 TEST_F(ConversionRunTest, AFailedRunRemovesADrawingOfAnEarlierRun) {
   BothOutputs();
   fs.files[kDxfPath] = "alte Zeichnung";
-  EXPECT_EQ(Run(IselProgram({"PROGEND"})).code, 55);
+  EXPECT_EQ(Run(CrLfLines({"PROGEND"})).code, 55);
   EXPECT_FALSE(fs.Exists(kDxfPath));
 }
 
@@ -229,7 +229,7 @@ TEST_F(ConversionRunTest, DebugModeKeepsTheDrawingOfAFailedRun) {
   BothOutputs();
   ConversionOptions options;
   options.debugMode = true;
-  const ConversionResult r = Run(IselProgram({"VEL 1", "FASTABS X1000", "GETTOOL x", "VEL 3", "PROGEND"}), options);
+  const ConversionResult r = Run(CrLfLines({"VEL 1", "FASTABS X1000", "GETTOOL x", "VEL 3", "PROGEND"}), options);
   EXPECT_EQ(r.code, 152);
   EXPECT_TRUE(r.dxfWritten);
   EXPECT_EQ(r.dxf.find("EOF"), std::string::npos) << "neither end nor extents after a failure";
@@ -294,8 +294,8 @@ TEST_F(ConversionRunTest, EndsEveryBadInputWithAnOutcomeCode) {
       std::string(1 << 20, 'X'),                                        // no line ends
       std::string(1 << 20, '\0') + "\r\nPROGEND\r\n",                   // NUL bytes
       "MOVEABS " + std::string(1 << 20, '9') + "\r\n\r\n\r\n\r\nPROGEND",  // a megabyte word
-      IselProgram({"SPINDLE RPM", "GETTOOL", "VEL", "PLANE", "MOVEABS X", "PROGEND"}),
-      IselProgram({"\xC4\xD6\xDC", "\x80\xFF", "N", "N ", "PROGEND"}),
+      CrLfLines({"SPINDLE RPM", "GETTOOL", "VEL", "PLANE", "MOVEABS X", "PROGEND"}),
+      CrLfLines({"\xC4\xD6\xDC", "\x80\xFF", "N", "N ", "PROGEND"}),
   };
   for (const std::string& input : inputs) {
     const ConversionResult r = Run(input);

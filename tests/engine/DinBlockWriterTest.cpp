@@ -371,7 +371,7 @@ TEST(DinBlockWriterTest, EachFailedWriteHasItsOwnCodeAndTheRestOfTheLineIsStillW
 
 TEST(DinBlockWriterTest, AFailedBlockEndsTheRunWithItsCodeAndTheLinesBeforeIt) {
   const Einstellungen settings = MovesOnlySettings();
-  const std::string program = IselProgram({"MOVEABS X1000", "MOVEABS X2000", "MOVEABS X3000", "HALT", "PROGEND"});
+  const std::string program = CrLfLines({"MOVEABS X1000", "MOVEABS X2000", "MOVEABS X3000", "HALT", "PROGEND"});
   FakeFileSystem fs;
   fs.failWriteNumber[kTargetPath] = 2;
   const ConversionResult result = Convert(settings, program, fs);
@@ -383,7 +383,7 @@ TEST(DinBlockWriterTest, AFailedBlockEndsTheRunWithItsCodeAndTheLinesBeforeIt) {
 // Settings are user input too: whatever a settings file holds, a run writes
 // well-formed lines with plain decimal numbers, or stops with a clear code.
 TEST(DinBlockWriterTest, HostileSettingsNeverBreakTheFile) {
-  const std::string program = IselProgram(
+  const std::string program = CrLfLines(
       {"N1 GETTOOL 7", "N2 SPINDLE CW RPM12000 ON", "N3 VEL 10000", "N4 COOLANT ON", "N5 PLANE XY",
        "N6 FASTABS X0 Y0 Z10000", "N7 FASTABS X-10005 Y10000", "N8 MOVEABS Z-2000", "N9 MOVEREL X20000 Y-1",
        "N10 CWABS I20000 J5000 X25000 Y5000", "N11 CCWREL I-5000 J0 X-10000", "N12 VEL 25000",

@@ -20,22 +20,13 @@ Einstellungen DxfSettings(bool polylines) {
   return settings;
 }
 
-std::string Join(const std::vector<std::string_view>& lines) {
-  std::string text;
-  for (std::string_view line : lines) {
-    text.append(line);
-    text.append("\r\n");
-  }
-  return text;
-}
-
 // The file up to the first entity, with the eight extents fields in the
 // order minimum X, minimum Y, maximum X, maximum Y, then the limits.
 std::string Header(const std::array<std::string_view, 8>& f) {
   const std::string comment1 =
       "Generator: Morvatex Ver.01.23 / Infos: https://morvatex.example/" + std::string(16, ' ');
   const std::string comment2 = "Werkzeugbahn: Vorschubbewegungen in der XY-Ebene" + std::string(32, ' ');
-  return Join({"999", comment1,  "999", comment2,               //
+  return CrLfLines({"999", comment1,  "999", comment2,               //
                "0",   "SECTION", "2",   "HEADER",               //
                "9",   "$EXTMIN", "10",  f[0],      "20", f[1],  //
                "9",   "$EXTMAX", "10",  f[2],      "20", f[3],  //
@@ -44,36 +35,36 @@ std::string Header(const std::array<std::string_view, 8>& f) {
                "0",   "ENDSEC",  "0",   "SECTION", "2",  "ENTITIES", "  0"});
 }
 
-const std::string kEnd = Join({"ENDSEC", "  0", "EOF"});
+const std::string kEnd = CrLfLines({"ENDSEC", "  0", "EOF"});
 
 std::string Line(std::string_view x1, std::string_view y1, std::string_view x2, std::string_view y2) {
-  return Join({"LINE", "  8", "KTX", " 10", x1, " 20", y1, " 11", x2, " 21", y2, "  0"});
+  return CrLfLines({"LINE", "  8", "KTX", " 10", x1, " 20", y1, " 11", x2, " 21", y2, "  0"});
 }
 
 std::string Arc(std::string_view cx, std::string_view cy, std::string_view r, std::string_view a1,
                 std::string_view a2) {
-  return Join({"ARC", "  8", "KTX", " 10", cx, " 20", cy, " 40", r, " 50", a1, " 51", a2, "  0"});
+  return CrLfLines({"ARC", "  8", "KTX", " 10", cx, " 20", cy, " 40", r, " 50", a1, " 51", a2, "  0"});
 }
 
 std::string PolylineHead(bool closed) {
-  std::string head = Join({"POLYLINE", "  8", "KTX", " 66", "     1", " 10", "0", " 20", "0", " 30", "0"});
-  if (closed) head += Join({" 70", "     1"});
-  return head + Join({"  0"});
+  std::string head = CrLfLines({"POLYLINE", "  8", "KTX", " 66", "     1", " 10", "0", " 20", "0", " 30", "0"});
+  if (closed) head += CrLfLines({" 70", "     1"});
+  return head + CrLfLines({"  0"});
 }
 
 std::string Vertex(std::string_view x, std::string_view y, std::string_view bulge = {}) {
-  std::string vertex = Join({"VERTEX", "  8", "KTX", " 10", x, " 20", y, " 30", "0"});
-  if (!bulge.empty()) vertex += Join({" 42", bulge});
-  return vertex + Join({"  0"});
+  std::string vertex = CrLfLines({"VERTEX", "  8", "KTX", " 10", x, " 20", y, " 30", "0"});
+  if (!bulge.empty()) vertex += CrLfLines({" 42", bulge});
+  return vertex + CrLfLines({"  0"});
 }
 
-const std::string kSeqEnd = Join({"SEQEND", "  8", "KTX", "  0"});
+const std::string kSeqEnd = CrLfLines({"SEQEND", "  8", "KTX", "  0"});
 
 // Converts `program` with DXF output only and checks that an independent
 // reader accepts the file it leaves.
 ConversionResult ConvertDrawing(bool polylines, const std::vector<std::string_view>& program,
                                 ReadDrawing* read = nullptr) {
-  ConversionResult result = Convert(DxfSettings(polylines), IselProgram(program));
+  ConversionResult result = Convert(DxfSettings(polylines), CrLfLines(program));
   if (result.dxfWritten) {
     const ReadDrawing drawing = ReadWithDxflib(result.dxf);
     EXPECT_TRUE(drawing.ok);
@@ -256,7 +247,7 @@ TEST(DxfDrawingTest, ExtentsFieldsAreRightAlignedAndCutToTenCharacters) {
 TEST(DxfDrawingTest, AnEntityThatCannotBeWrittenEndsTheRunWith65) {
   FakeFileSystem fs;
   fs.failWriteNumber[kDxfPath] = 3;
-  ConversionResult result = Convert(DxfSettings(false), IselProgram(kClosedRectangle), fs);
+  ConversionResult result = Convert(DxfSettings(false), CrLfLines(kClosedRectangle), fs);
   EXPECT_EQ(result.code, 65);
   EXPECT_FALSE(result.dxfWritten);  // a failed run leaves no drawing
   EXPECT_NE(result.report.find("Fehler beim Schreiben der DXF-Datei!"), std::string::npos);
@@ -266,7 +257,7 @@ TEST(DxfDrawingTest, AnEntityThatCannotBeWrittenEndsTheRunWith65) {
   kept.failWriteNumber[kDxfPath] = 3;
   ConversionOptions debug;
   debug.debugMode = true;
-  result = Convert(DxfSettings(false), IselProgram(kClosedRectangle), kept, debug);
+  result = Convert(DxfSettings(false), CrLfLines(kClosedRectangle), kept, debug);
   EXPECT_EQ(result.code, 65);
   ASSERT_TRUE(result.dxfWritten);
   EXPECT_EQ(result.dxf, Header({"0000000000", "0000000000", "0000000000", "0000000000", "0000000000", "0000000000",
@@ -280,7 +271,7 @@ TEST(DxfDrawingTest, APolylineThatCannotBeWrittenGives65WhereverItIsFlushed) {
   fs.failWriteNumber[kDxfPath] = 2;
   ConversionOptions debug;
   debug.debugMode = true;
-  ConversionResult result = Convert(DxfSettings(true), IselProgram(kClosedRectangle), fs, debug);
+  ConversionResult result = Convert(DxfSettings(true), CrLfLines(kClosedRectangle), fs, debug);
   EXPECT_EQ(result.code, 65);
   EXPECT_EQ(fs.writeCount[kDxfPath], 2);
   EXPECT_EQ(result.dxf, Header({"0000000000", "0000000000", "0000000000", "0000000000", "0000000000", "0000000000",
@@ -290,7 +281,7 @@ TEST(DxfDrawingTest, APolylineThatCannotBeWrittenGives65WhereverItIsFlushed) {
   FakeFileSystem atEnd;
   atEnd.failWriteNumber[kDxfPath] = 2;
   result = Convert(DxfSettings(true),
-                   IselProgram({"FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "PROGEND"}), atEnd);
+                   CrLfLines({"FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "PROGEND"}), atEnd);
   EXPECT_EQ(result.code, 65);
   EXPECT_EQ(atEnd.writeCount[kDxfPath], 2);
   EXPECT_FALSE(result.dxfWritten);
@@ -308,7 +299,7 @@ TEST(DxfDrawingTest, ALongPolylineIsWrittenInPiecesWithTheSameBytes) {
   const std::vector<std::string_view> program(lines.begin(), lines.end());
 
   FakeFileSystem fs;
-  ConversionResult result = Convert(DxfSettings(true), IselProgram(program), fs);
+  ConversionResult result = Convert(DxfSettings(true), CrLfLines(program), fs);
   ASSERT_EQ(result.code, 0);
   EXPECT_EQ(result.dxf.substr(kHeaderSize), expected + kEnd);
   EXPECT_GT(fs.writeCount[kDxfPath], 3);
@@ -320,7 +311,7 @@ TEST(DxfDrawingTest, ALongPolylineIsWrittenInPiecesWithTheSameBytes) {
   failing.failWriteNumber[kDxfPath] = 3;
   ConversionOptions debug;
   debug.debugMode = true;
-  result = Convert(DxfSettings(true), IselProgram(program), failing, debug);
+  result = Convert(DxfSettings(true), CrLfLines(program), failing, debug);
   EXPECT_EQ(result.code, 65);
   EXPECT_EQ(failing.writeCount[kDxfPath], 3);  // no piece after the failed one
   const std::string written = result.dxf.substr(kHeaderSize);

@@ -7,12 +7,12 @@ namespace morvatex {
 namespace {
 
 using testing::Convert;
-using testing::IselProgram;
+using testing::CrLfLines;
 
 TEST(OutcomeReport, ASuccessfulRunHasFiveLines) {
   Einstellungen settings = testing::NewConfigurationSettings();
   settings.DXFDateinerzeugen = true;
-  const auto r = Convert(settings, IselProgram({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "PROGEND"}));
+  const auto r = Convert(settings, CrLfLines({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "PROGEND"}));
   EXPECT_EQ(r.report,
             "Fehlerstatus: 0\r\n"
             " Quelldatei: C:\\cnc\\teil.ncp\r\n"
@@ -25,7 +25,7 @@ TEST(OutcomeReport, AFailedRunShowsTheLineTextAndOnlyTheChosenOutputs) {
   Einstellungen settings = testing::NewConfigurationSettings();
   settings.CNCDINCodeerstellen = false;
   settings.DXFDateinerzeugen = true;
-  const auto r = Convert(settings, IselProgram({"VEL 1", "VEL 2", "N3 PLANE  YZ ; Ebene", "VEL 4", "PROGEND"}));
+  const auto r = Convert(settings, CrLfLines({"VEL 1", "VEL 2", "N3 PLANE  YZ ; Ebene", "VEL 4", "PROGEND"}));
   EXPECT_EQ(r.report,
             "Fehlerstatus: 151\r\n"
             " Quelldatei: C:\\cnc\\teil.ncp\r\n"

@@ -172,7 +172,7 @@ TEST(XilogLayoutTest, FailedWritesOfTheLayoutHaveTheirCodes) {
   settings.Profil.VorWechselZuG0.Assign("G40");
   settings.Profil.Nachspann1.Assign("M30");
   // header line, ISO line, G40, opening line, contour block, G40
-  const std::string program = IselProgram(
+  const std::string program = CrLfLines(
       {"FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS X1000", "FASTABS Z5000", "PROGEND"});
   const struct {
     int failingWrite;

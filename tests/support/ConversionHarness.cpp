@@ -14,7 +14,7 @@ Einstellungen NewConfigurationSettings() {
   return settings;
 }
 
-std::string IselProgram(const std::vector<std::string_view>& lines) {
+std::string CrLfLines(const std::vector<std::string_view>& lines) {
   std::string text;
   for (std::string_view line : lines) {
     text.append(line);

@@ -16,8 +16,9 @@ namespace morvatex::testing {
 // file leaves them: CNC output on, DXF output off, polylines, rule 0.
 Einstellungen NewConfigurationSettings();
 
-// Joins program lines with CR LF after each, as Isel files are written.
-std::string IselProgram(const std::vector<std::string_view>& lines);
+// Joins lines with CR LF after each, as Isel programs and the files the
+// program writes hold them.
+std::string CrLfLines(const std::vector<std::string_view>& lines);
 
 inline constexpr const char* kSourcePath = "C:\\cnc\\teil.ncp";
 inline constexpr const char* kTargetPath = "C:\\cnc\\teil.cnc";
