@@ -1,70 +1,165 @@
-// Times whole conversion runs of a generated one-million-line Isel program on
-// the real disk, with CNC output, DXF output, or both. Run one variant per
-// process (--benchmark_filter) to read its own peak memory.
+// Times whole conversion runs of a generated Isel program on the real disk,
+// with CNC output, DXF output, or both, and sets each against the I/O floor:
+// reading the same source and writing the same number of output bytes in
+// large writes, as `cat` would. Prints one table:
+//
+//   morvatex_bench [LINES [REPEATS]]      (default 1000000 lines, best of 3)
+//
+// Every variant runs in a process of its own (this program started again
+// with --variant), so that its peak memory is its own.
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-
-#include <benchmark/benchmark.h>
+#include <string>
+#include <vector>
 
 #include "base/FileSystem.h"
 #include "bench/ProgramGenerator.h"
 #include "engine/UnitConvertFile.h"
 #include "settings/SettingsFile.h"
 
+extern char** environ;
+
 namespace morvatex::bench {
 namespace {
 
-constexpr std::size_t kLines = 1'000'000;
+using Clock = std::chrono::steady_clock;
 
-const std::filesystem::path& Folder() {
-  static const std::filesystem::path folder = [] {
-    auto dir = std::filesystem::temp_directory_path() / "morvatex-bench";
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "programm.ncp", std::ios::binary) << GenerateIselProgram(kLines);
-    return dir;
-  }();
-  return folder;
-}
+struct Variant {
+  const char* name;
+  bool cnc, dxf, polylines;
+};
 
-void Convert(benchmark::State& state, bool cnc, bool dxf, bool polylines) {
-  const std::string source = (Folder() / "programm.ncp").string();
-  const std::string target = (Folder() / "programm.cnc").string();
+constexpr Variant kVariants[] = {
+    {"CNC", true, false, true},
+    {"DXF", false, true, true},
+    {"DXF lines+arcs", false, true, false},
+    {"CNC+DXF", true, true, true},
+};
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// The child: converts `repeats` times and prints the best wall time.
+int RunVariant(const Variant& v, const std::string& folder, int repeats) {
   Einstellungen settings{};
   settings.Version = kSettingsVersion;
   SetzeNeueProfilwerte(settings.Profil);
-  settings.CNCDINCodeerstellen = cnc;
-  settings.DXFDateinerzeugen = dxf;
-  settings.Erstelle2DPolylinien = polylines;
+  settings.CNCDINCodeerstellen = v.cnc;
+  settings.DXFDateinerzeugen = v.dxf;
+  settings.Erstelle2DPolylinien = v.polylines;
   RealFileSystem fs;
   ConversionRun run(settings, fs);
-  for (auto _ : state) {
-    const int code = run.Convert(source, target);
-    if (code != 0) state.SkipWithError(("outcome code " + std::to_string(code)).c_str());
+  double best = 1e30;
+  for (int i = 0; i < repeats; ++i) {
+    const auto start = Clock::now();
+    const int code = run.Convert(folder + "/programm.ncp", folder + "/programm.cnc");
+    best = std::min(best, Seconds(Clock::now() - start));
+    if (code != 0) {
+      std::fprintf(stderr, "outcome code %d\n", code);
+      return 1;
+    }
   }
-  state.counters["lines/s"] = benchmark::Counter(static_cast<double>(run.lines().size()) * state.iterations(),
-                                                 benchmark::Counter::kIsRate);
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  std::error_code ec;
-  state.counters["cnc_MiB"] = cnc ? std::filesystem::file_size(target, ec) / 1048576.0 : 0;
-  state.counters["dxf_MiB"] = dxf ? std::filesystem::file_size(target + ".dxf", ec) / 1048576.0 : 0;
-  state.counters["source_MiB"] = std::filesystem::file_size(source, ec) / 1048576.0;
+  std::printf("%.6f %zu\n", best, run.lines().size());
+  return 0;
 }
 
-void BM_CncOnly(benchmark::State& state) { Convert(state, true, false, true); }
-void BM_DxfPolylinesOnly(benchmark::State& state) { Convert(state, false, true, true); }
-void BM_DxfLinesAndArcsOnly(benchmark::State& state) { Convert(state, false, true, false); }
-void BM_CncAndDxf(benchmark::State& state) { Convert(state, true, true, true); }
+// Reads `path` and writes `bytes` bytes to `out` in writes of 1 MiB.
+double IoFloorOnce(const std::string& path, const std::vector<std::pair<std::string, std::uintmax_t>>& outputs) {
+  std::vector<char> buffer(1 << 20, 'x');
+  const auto start = Clock::now();
+  const int in = ::open(path.c_str(), O_RDONLY);
+  std::string contents;  // the conversion keeps the source in memory as well
+  for (ssize_t n; (n = ::read(in, buffer.data(), buffer.size())) > 0;) contents.append(buffer.data(), n);
+  ::close(in);
+  for (const auto& [out, size] : outputs) {
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    for (std::uintmax_t left = size; left > 0;) {
+      const std::size_t n = std::min<std::uintmax_t>(left, buffer.size());
+      if (::write(fd, buffer.data(), n) != static_cast<ssize_t>(n)) break;
+      left -= n;
+    }
+    ::close(fd);
+  }
+  return Seconds(Clock::now() - start);
+}
 
-BENCHMARK(BM_CncOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_DxfPolylinesOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_DxfLinesAndArcsOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_CncAndDxf)->Unit(benchmark::kMillisecond)->Iterations(3);
+struct ChildResult {
+  double seconds = 0;
+  std::size_t lines = 0;
+  double peakMiB = 0;
+  bool ok = false;
+};
+
+ChildResult SpawnVariant(const char* self, int index, const std::string& folder, int repeats) {
+  ChildResult result;
+  const std::string indexText = std::to_string(index), repeatsText = std::to_string(repeats);
+  const std::string outPath = folder + "/child.txt";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  const char* argv[] = {self, "--variant", indexText.c_str(), folder.c_str(), repeatsText.c_str(), nullptr};
+  pid_t pid = 0;
+  if (posix_spawn(&pid, self, &actions, nullptr, const_cast<char**>(argv), environ) != 0) return result;
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  result.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  std::ifstream out(outPath);
+  result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && (out >> result.seconds >> result.lines);
+  return result;
+}
+
+int Main(int argc, char** argv) {
+  if (argc == 5 && std::strcmp(argv[1], "--variant") == 0) {
+    return RunVariant(kVariants[std::atoi(argv[2])], argv[3], std::atoi(argv[4]));
+  }
+  const std::size_t lines = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1'000'000;
+  const int repeats = argc > 2 ? std::atoi(argv[2]) : 3;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "morvatex-bench";
+  std::filesystem::create_directories(folder);
+  const std::string source = (folder / "programm.ncp").string();
+  const std::string cnc = (folder / "programm.cnc").string();
+  std::ofstream(source, std::ios::binary) << GenerateIselProgram(lines);
+  const double sourceMiB = std::filesystem::file_size(source) / 1048576.0;
+  std::printf("source: %zu lines requested, %.1f MiB; best of %d\n\n", lines, sourceMiB, repeats);
+  std::printf("%-15s %10s %10s %7s %12s %9s %10s %9s %9s\n", "variant", "convert s", "I/O s", "ratio", "lines/s",
+              "peak MiB", "peak/src", "CNC MiB", "DXF MiB");
+
+  for (int i = 0; i < static_cast<int>(std::size(kVariants)); ++i) {
+    const Variant& v = kVariants[i];
+    std::filesystem::remove(cnc);
+    std::filesystem::remove(cnc + ".dxf");
+    const ChildResult r = SpawnVariant(argv[0], i, folder.string(), repeats);
+    if (!r.ok) {
+      std::printf("%-15s failed\n", v.name);
+      continue;
+    }
+    std::vector<std::pair<std::string, std::uintmax_t>> outputs;
+    std::uintmax_t cncBytes = 0, dxfBytes = 0;
+    if (v.cnc) outputs.emplace_back((folder / "floor.cnc").string(), cncBytes = std::filesystem::file_size(cnc));
+    if (v.dxf) outputs.emplace_back((folder / "floor.dxf").string(), dxfBytes = std::filesystem::file_size(cnc + ".dxf"));
+    double floor = 1e30;
+    for (int k = 0; k < repeats; ++k) floor = std::min(floor, IoFloorOnce(source, outputs));
+    std::printf("%-15s %10.3f %10.3f %7.1f %12.0f %9.1f %10.2f %9.1f %9.1f\n", v.name, r.seconds, floor,
+                r.seconds / floor, r.lines / r.seconds, r.peakMiB, r.peakMiB / sourceMiB, cncBytes / 1048576.0,
+                dxfBytes / 1048576.0);
+  }
+  std::filesystem::remove_all(folder);
+  return 0;
+}
 
 }  // namespace
 }  // namespace morvatex::bench
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return morvatex::bench::Main(argc, argv); }
