@@ -69,8 +69,31 @@ std::string_view TrimBlanks(std::string_view text) {
 
 bool Contains(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
 
-long double Millimetres(std::int64_t offset, std::int64_t programmed) {
-  return static_cast<long double>(offset + programmed) * kMillimetresPerMicrometre;
+int NotIntegerCode(Pass pass) {
+  return pass == Pass::kWriting ? outcome::kWritingNotInteger : outcome::kMeasuringNotInteger;
+}
+
+// (offset + programmed) × 0.001. A sum beyond 64 bits is no value a program
+// can mean: it sets `code` and gives the sum as near as extended precision
+// holds it, never a wrapped one.
+long double Millimetres(std::int64_t offset, std::int64_t programmed, int notInteger, int& code) {
+  std::int64_t sum = 0;
+  if (__builtin_add_overflow(offset, programmed, &sum)) {
+    code = notInteger;
+    return (static_cast<long double>(offset) + static_cast<long double>(programmed)) * kMillimetresPerMicrometre;
+  }
+  return static_cast<long double>(sum) * kMillimetresPerMicrometre;
+}
+
+// The work offset moves by the programmed value; a sum beyond 64 bits keeps
+// the offset and sets `code`, as the relative sums do.
+void ShiftWorkOffset(std::int64_t& offset, std::int64_t programmed, int notInteger, int& code) {
+  std::int64_t sum = 0;
+  if (__builtin_add_overflow(offset, programmed, &sum)) {
+    code = notInteger;
+  } else {
+    offset = sum;
+  }
 }
 
 // The parameter words of a move line: address letter, value up to the next
@@ -78,7 +101,7 @@ long double Millimetres(std::int64_t offset, std::int64_t programmed) {
 // still carry an integer and are then ignored.
 void ReadMoveWords(std::string_view text, Pass pass, MachineState& s, int& code) {
   const bool writing = pass == Pass::kWriting;
-  const int notInteger = writing ? outcome::kWritingNotInteger : outcome::kMeasuringNotInteger;
+  const int notInteger = NotIntegerCode(pass);
   while (!text.empty()) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     if (text.empty()) break;
@@ -119,13 +142,14 @@ void ReadMoveWords(std::string_view text, Pass pass, MachineState& s, int& code)
   }
 }
 
-void ComputePositions(MachineState& s) {
-  s.posX = Millimetres(s.workOffsetX, s.progX);
-  s.posY = Millimetres(s.workOffsetY, s.progY);
-  s.posZ = Millimetres(s.workOffsetZ, s.progZ);
-  s.posI = Millimetres(s.workOffsetX, s.progI);
-  s.posJ = Millimetres(s.workOffsetY, s.progJ);
-  s.posK = Millimetres(s.workOffsetZ, s.progK);
+void ComputePositions(MachineState& s, Pass pass, int& code) {
+  const int e = NotIntegerCode(pass);
+  s.posX = Millimetres(s.workOffsetX, s.progX, e, code);
+  s.posY = Millimetres(s.workOffsetY, s.progY, e, code);
+  s.posZ = Millimetres(s.workOffsetZ, s.progZ, e, code);
+  s.posI = Millimetres(s.workOffsetX, s.progI, e, code);
+  s.posJ = Millimetres(s.workOffsetY, s.progJ, e, code);
+  s.posK = Millimetres(s.workOffsetZ, s.progK, e, code);
 }
 
 void ComputeArc(MachineState& s) {
@@ -221,9 +245,9 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const Maschinenp
     matched = &keyword;
     switch (keyword.effect) {
       case Effect::kWorkZeroAdd:
-        s.workOffsetX += s.progX;
-        s.workOffsetY += s.progY;
-        s.workOffsetZ += s.progZ;
+        ShiftWorkOffset(s.workOffsetX, s.progX, NotIntegerCode(pass), code);
+        ShiftWorkOffset(s.workOffsetY, s.progY, NotIntegerCode(pass), code);
+        ShiftWorkOffset(s.workOffsetZ, s.progZ, NotIntegerCode(pass), code);
         break;
       case Effect::kWorkZeroAbsolute:
       case Effect::kWorkZeroClear:
@@ -245,7 +269,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const Maschinenp
       s.relative = matched->relative;
       ReadMoveWords(text, pass, s, code);
       currentLineText.clear();  // the words consume the whole parameter text
-      ComputePositions(s);
+      ComputePositions(s, pass, code);
       if (IsArc(s.motionKind)) ComputeArc(s);
       break;
     case Effect::kFeed:

@@ -11,8 +11,30 @@ bool LineList::AnyLineContains(std::string_view word) const {
   return false;
 }
 
+namespace {
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+}  // namespace
+
 LineSplitter::Fed LineSplitter::Feed(std::string_view bytes) {
   if (ended_) return Fed::kEndOfFile;
+  if (!startDecided_) {
+    // The mark may arrive split over several pieces.
+    while (!bytes.empty() && markBytes_ < kByteOrderMark.size() && bytes.front() == kByteOrderMark[markBytes_]) {
+      ++markBytes_;
+      bytes.remove_prefix(1);
+    }
+    if (markBytes_ == kByteOrderMark.size()) {
+      startDecided_ = true;
+    } else if (!bytes.empty()) {
+      startDecided_ = true;  // no mark: the bytes taken for one are text
+      const Fed fed = FeedText(kByteOrderMark.substr(0, markBytes_));
+      if (fed != Fed::kMore) return fed;
+    }
+  }
+  return FeedText(bytes);
+}
+
+LineSplitter::Fed LineSplitter::FeedText(std::string_view bytes) {
   while (!bytes.empty()) {
     // Copy the run of ordinary bytes up to the next special one in one go.
     std::size_t run = 0;
@@ -38,6 +60,10 @@ LineSplitter::Fed LineSplitter::Feed(std::string_view bytes) {
 }
 
 void LineSplitter::Finish() {
+  if (!startDecided_) {
+    startDecided_ = true;  // a file shorter than the mark: its bytes are text
+    FeedText(kByteOrderMark.substr(0, markBytes_));
+  }
   if (lineOpen_) lines_.CloseLine();
   lineOpen_ = false;
 }

@@ -57,7 +57,8 @@ class LineList {
 // Splits a byte stream into lines as a text file reader does: a line ends at
 // LF or CR LF and its line end is not kept, a CR not followed by LF is
 // dropped, and the byte 26 (Ctrl-Z) ends the file. Bytes after the last line
-// end form a last line.
+// end form a last line. A UTF-8 byte-order mark at the very start (editors
+// put one there) is skipped; it would otherwise hide the first command.
 class LineSplitter {
  public:
   explicit LineSplitter(LineList& lines) : lines_(lines) {}
@@ -72,9 +73,15 @@ class LineSplitter {
   void Finish();
 
  private:
+  Fed FeedText(std::string_view bytes);
+
   LineList& lines_;
   bool lineOpen_ = false;  // bytes were met since the last line end
   bool ended_ = false;
+  // Bytes of the byte-order mark met so far at the start of the stream, and
+  // whether the start has been decided (mark skipped, or none there).
+  std::size_t markBytes_ = 0;
+  bool startDecided_ = false;
 };
 
 }  // namespace morvatex

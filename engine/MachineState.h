@@ -34,7 +34,8 @@ struct MachineState {
   bool relative = false;           // the current move line is a REL command
 
   // Work-piece zero and programmed values in micrometres. Held in 64 bits so
-  // that sums of 32-bit program values are exact and can never overflow.
+  // that sums of 32-bit program values are exact; a sum beyond 64 bits is
+  // refused as a value that is not an integer, never wrapped.
   std::int64_t workOffsetX = 0, workOffsetY = 0, workOffsetZ = 0;
   std::int64_t progX = 0, progY = 0, progZ = 0, progI = 0, progJ = 0, progK = 0;
 

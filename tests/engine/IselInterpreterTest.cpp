@@ -1,5 +1,8 @@
 #include "engine/IselInterpreter.h"
 
+#include <limits>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "engine/ExtendedPrecision.h"
@@ -154,6 +157,39 @@ TEST_F(InterpreterTest, WpzeroabsAndWpclearResetTheOffsets) {
   EXPECT_EQ(state.workOffsetX, 0);
   Line("MOVEABS X1000");
   EXPECT_EQ(state.posX, Mm(1000));
+}
+
+TEST_F(InterpreterTest, AWorkOffsetBeyondSixtyFourBitsIsNoInteger) {
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+  const struct {
+    std::int64_t offset, programmed;
+    std::string_view line;
+    Pass pass;
+    int code;
+  } cases[] = {
+      {kMax - 5, 10, "WPZERO", Pass::kMeasuring, outcome::kMeasuringNotInteger},
+      {-kMax, -10, "WPZERO", Pass::kWriting, outcome::kWritingNotInteger},
+      {kMax - 5, 5, "WPZERO", Pass::kWriting, outcome::kSuccess},
+      {kMax, 0, "MOVEABS X1", Pass::kMeasuring, outcome::kMeasuringNotInteger},
+      {kMax - 1, 0, "MOVEABS X1", Pass::kWriting, outcome::kSuccess},
+  };
+  for (const auto& c : cases) {
+    state = MachineState{};
+    code = 0;
+    state.workOffsetX = c.offset;
+    state.progX = c.programmed;
+    Line(c.line, c.pass);
+    EXPECT_EQ(code, c.code) << c.line << " " << c.offset;
+    EXPECT_GT(c.offset < 0 ? -state.workOffsetX : state.workOffsetX, 0) << "never wrapped";
+  }
+  // The same from a program: the offset grows with the square of the lines.
+  std::vector<std::string_view> program;
+  for (int i = 0; i < 100000; ++i) {
+    program.push_back("MOVEREL X2147483647");
+    program.push_back("WPZERO");
+  }
+  program.push_back("PROGEND");
+  EXPECT_EQ(testing::Convert(settings, testing::CrLfLines(program)).code, outcome::kMeasuringNotInteger);
 }
 
 TEST_F(InterpreterTest, PositionsAreExtendedPrecisionProducts) {

@@ -43,6 +43,24 @@ TEST(LineSplitter, GivesTheSameLinesWhateverTheChunkSize) {
   EXPECT_EQ(whole, (Lines{"N1 MOVEABS X1", "", "N2X", "", "N3 PROGEND"}));
 }
 
+TEST(LineSplitter, SkipsAByteOrderMarkOnlyAtTheVeryStart) {
+  const struct {
+    std::string_view bytes;
+    Lines lines;
+  } cases[] = {
+      {"\xEF\xBB\xBFGETTOOL 5\r\nPROGEND\r\n", {"GETTOOL 5", "PROGEND"}},
+      {"\xEF\xBB\xBF", {}},
+      {"\xEF\xBB\xBF\xEF\xBB\xBFX", {"\xEF\xBB\xBFX"}},
+      {"\xEF\xBBX\r\n", {"\xEF\xBBX"}},
+      {"\xEF\xBB", {"\xEF\xBB"}},
+      {"\xEF\x1A", {"\xEF"}},
+      {"A\xEF\xBB\xBF", {"A\xEF\xBB\xBF"}},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t chunk : {1, 2, 64}) EXPECT_EQ(Split(c.bytes, chunk), c.lines) << c.bytes << " " << chunk;
+  }
+}
+
 TEST(LineSplitter, KeepsNulAndHighBytes) {
   const std::string text("a\0b\xFF\r\n", 6);
   const Lines lines = Split(text);
