@@ -33,6 +33,10 @@ class WritableFile {
   // between, so a failure belongs to the write that caused it). False when
   // not every byte could be written.
   virtual bool Write(std::string_view bytes) = 0;
+  // The same, telling how many bytes reached the file: bytes.size() when
+  // the write succeeded, fewer when it failed part way (a full disk). A file
+  // that cannot tell counts none of a failed write.
+  virtual std::size_t WriteCounted(std::string_view bytes) { return Write(bytes) ? bytes.size() : 0; }
   // Closes the file; false when closing failed. Called at most once.
   virtual bool Close() = 0;
 };
@@ -44,6 +48,16 @@ class PatchableFile {
   // Overwrites bytes.size() bytes from `offset` on; false on failure.
   virtual bool WriteAt(std::uint64_t offset, std::string_view bytes) = 0;
   virtual bool Close() = 0;
+};
+
+// Where the output for a target is written: a new file beside the target,
+// to be renamed over it once complete, or the target itself when it is a
+// device or a pipe (nothing can be put in its place).
+struct StagedFile {
+  std::unique_ptr<WritableFile> file;  // null when it could not be created
+  std::string path;                    // where the bytes go
+  std::string finalPath;               // where they belong (the target, its links followed)
+  bool staged() const { return path != finalPath; }
 };
 
 enum class MakeFoldersResult {
@@ -62,6 +76,20 @@ class FileSystem {
   // Creates the file, replacing (truncating) one of that name; null on failure,
   // also when the path names a folder.
   virtual std::unique_ptr<WritableFile> CreateFile(const std::string& path) = 0;
+
+  // Opens the file the output for `target` is written to (see StagedFile).
+  // The new file gets a name beside the final path that no file had, so it
+  // never replaces anything, and two writers never share one. The file is
+  // null on failure, also when the target names a folder.
+  virtual StagedFile CreateStagedFile(const std::string& target) = 0;
+
+  // Renames `from` to `to` in one step, replacing the file at `to`. False
+  // when that failed; then both stay as they were.
+  virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
+
+  // How many bytes a writer should collect before each write to a file it
+  // creates: large writes for a disk, 0 for one write per piece of text.
+  virtual std::size_t PreferredWriteSize() const = 0;
 
   // Opens an existing file for appending at its end; null when the file is
   // missing or cannot be opened (a missing file is not created).
@@ -92,6 +120,9 @@ class RealFileSystem final : public FileSystem {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<WritableFile> CreateFile(const std::string& path) override;
+  StagedFile CreateStagedFile(const std::string& target) override;
+  bool RenameFile(const std::string& from, const std::string& to) override;
+  std::size_t PreferredWriteSize() const override { return std::size_t{1} << 20; }
   std::unique_ptr<WritableFile> OpenForAppending(const std::string& path) override;
   std::unique_ptr<PatchableFile> OpenForPatching(const std::string& path) override;
   MakeFoldersResult MakeFolders(const std::string& folder) override;

@@ -1,7 +1,9 @@
 // The operating system's side of FileSystem: POSIX calls, or their wide
 // counterparts on Windows. Paths turn into the system's form here and only here.
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 #include <fcntl.h>
@@ -57,18 +59,22 @@ std::filesystem::path FsPath(const std::string& path) {
 #endif
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const long long n = WriteNative(fd, bytes.data(), bytes.size());
+// Writes as much of `bytes` as the system takes; returns how much that was.
+std::size_t WriteSome(int fd, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const long long n = WriteNative(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return false;
+      break;
     }
-    if (n == 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
   }
-  return true;
+  return done;
 }
+
+bool WriteAll(int fd, std::string_view bytes) { return WriteSome(fd, bytes) == bytes.size(); }
 
 // Owns a descriptor; closes it silently if the owner never called Close().
 class Descriptor {
@@ -111,6 +117,7 @@ class RealWritableFile final : public WritableFile {
  public:
   explicit RealWritableFile(int fd) : fd_(fd) {}
   bool Write(std::string_view bytes) override { return WriteAll(fd_.get(), bytes); }
+  std::size_t WriteCounted(std::string_view bytes) override { return WriteSome(fd_.get(), bytes); }
   bool Close() override { return fd_.Close(); }
 
  private:
@@ -129,14 +136,52 @@ class RealPatchableFile final : public PatchableFile {
   Descriptor fd_;
 };
 
-bool IsDirectory(const NativeString& native) {
+enum class FileKind { kMissing, kRegular, kFolder, kOther };
+
+// What `native` names, links followed.
+FileKind KindOf(const NativeString& native) {
 #ifdef _WIN32
   struct _stat64 st;
-  return ::_wstat64(native.c_str(), &st) == 0 && (st.st_mode & _S_IFDIR);
+  if (::_wstat64(native.c_str(), &st) != 0) return FileKind::kMissing;
+  if (st.st_mode & _S_IFDIR) return FileKind::kFolder;
+  return (st.st_mode & _S_IFREG) ? FileKind::kRegular : FileKind::kOther;
 #else
   struct stat st;
-  return ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  if (::stat(native.c_str(), &st) != 0) return FileKind::kMissing;
+  if (S_ISDIR(st.st_mode)) return FileKind::kFolder;
+  return S_ISREG(st.st_mode) ? FileKind::kRegular : FileKind::kOther;
 #endif
+}
+
+bool IsDirectory(const NativeString& native) { return KindOf(native) == FileKind::kFolder; }
+
+// The file a target path stands for: a link is followed, so that the new
+// file replaces the file it names and the link stays. The path itself when
+// it is no link, or when the file's path has no Windows-1252 form.
+std::string FinalPath(const std::string& target) {
+#ifdef _WIN32
+  return target;
+#else
+  std::error_code ec;
+  const std::filesystem::path path = FsPath(target);
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return target;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+  if (ec) return target;
+  return Utf8ToCp1252(resolved.string()).value_or(target);
+#endif
+}
+
+// Six letters or digits that make a name nobody else is likely to use.
+std::string RandomEnding() {
+  static std::mt19937_64 random = [] {
+    std::random_device device;
+    const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return std::mt19937_64((std::uint64_t{device()} << 32) ^ now);
+  }();
+  constexpr std::string_view kLetters = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string ending;
+  for (int i = 0; i < 6; ++i) ending += kLetters[random() % kLetters.size()];
+  return ending;
 }
 
 }  // namespace
@@ -156,6 +201,44 @@ std::unique_ptr<WritableFile> RealFileSystem::CreateFile(const std::string& path
   const int fd = OpenNative(ToNative(path), O_WRONLY | O_CREAT | O_TRUNC, kCreateMode);
   if (fd < 0) return nullptr;
   return std::make_unique<RealWritableFile>(fd);
+}
+
+StagedFile RealFileSystem::CreateStagedFile(const std::string& target) {
+  StagedFile staged;
+  staged.path = staged.finalPath = target;
+  if (!Usable(target)) return staged;
+  const NativeString native = ToNative(target);
+  switch (KindOf(native)) {
+    case FileKind::kFolder:
+      return staged;
+    case FileKind::kOther: {  // a device or a pipe takes the bytes itself
+      const int fd = OpenNative(native, O_WRONLY | O_CREAT | O_TRUNC, kCreateMode);
+      if (fd >= 0) staged.file = std::make_unique<RealWritableFile>(fd);
+      return staged;
+    }
+    case FileKind::kMissing:
+    case FileKind::kRegular:
+      break;
+  }
+  staged.finalPath = FinalPath(target);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = staged.finalPath + ".~" + RandomEnding();
+    const int fd = OpenNative(ToNative(candidate), O_WRONLY | O_CREAT | O_EXCL, kCreateMode);
+    if (fd >= 0) {
+      staged.path = candidate;
+      staged.file = std::make_unique<RealWritableFile>(fd);
+      return staged;
+    }
+    if (errno != EEXIST) break;
+  }
+  return staged;
+}
+
+bool RealFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  if (!Usable(from) || !Usable(to)) return false;
+  std::error_code ec;
+  std::filesystem::rename(FsPath(from), FsPath(to), ec);
+  return !ec;
 }
 
 std::unique_ptr<WritableFile> RealFileSystem::OpenForAppending(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "engine/DinBlockWriter.h"
 
+#include <charconv>
+
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
 #include "engine/ToolTable.h"
@@ -10,6 +12,11 @@ namespace {
 void TrimTrailingBlanks(std::string& text) {
   const std::size_t end = text.find_last_not_of(' ');
   text.erase(end == std::string::npos ? 0 : end + 1);
+}
+
+// The code set last counts.
+void Keep(int& failure, int code) {
+  if (code != outcome::kSuccess) failure = code;
 }
 
 }  // namespace
@@ -28,47 +35,38 @@ void DinBlockWriter::StartWritingPass() {
   xilog_.StartWritingPass();
 }
 
-std::string DinBlockWriter::NextBlockNumber() {
-  if (!profile_.Satznummerierung) return std::string();
+void DinBlockWriter::AppendBlockNumber(std::string& text) {
+  if (!profile_.Satznummerierung) return;
   // A flag, not the value -1, marks the first line: a damaged settings file
   // may hold a negative first number, and counting must still go on.
   blockNumber_ = numbered_ ? blockNumber_ + profile_.SatznummernIncrement : profile_.ErsterSatz;
   numbered_ = true;
-  std::string prefix(profile_._N.Text());
-  prefix += std::to_string(blockNumber_);
-  prefix += ' ';
-  return prefix;
+  text += profile_._N.Text();
+  char digits[24];
+  text.append(digits, std::to_chars(digits, digits + sizeof digits, blockNumber_).ptr);
+  text += ' ';
 }
 
-bool DinBlockWriter::WriteLine(WritableFile& out, std::string_view text) {
-  std::string line;
-  line.reserve(text.size() + 2);
-  line.append(text);
-  line.append("\r\n");
-  return out.Write(line);
+int DinBlockWriter::WriteLine(OutputBuffer& out, std::string_view text, int failure) {
+  out.text().append(text);
+  out.text().append("\r\n");
+  return out.EndPiece(failure);
 }
 
-bool DinBlockWriter::WriteNumberedLine(WritableFile& out, std::string_view text) {
-  std::string line = NextBlockNumber();
-  line.append(text);
-  return WriteLine(out, line);
+int DinBlockWriter::WriteNumberedLine(OutputBuffer& out, std::string_view text, int failure) {
+  AppendBlockNumber(out.text());
+  return WriteLine(out, text, failure);
 }
 
-bool DinBlockWriter::WriteNumberedCodeLine(WritableFile& out, std::string_view code) {
-  return code.empty() || WriteNumberedLine(out, code);
+int DinBlockWriter::WriteCode(OutputBuffer& out, std::string_view code, int failure) {
+  return code.empty() ? outcome::kSuccess : WriteNumberedLine(out, code, failure);
 }
 
-int DinBlockWriter::WriteCode(WritableFile& out, std::string_view code, int failure) {
-  return WriteNumberedCodeLine(out, code) ? outcome::kSuccess : failure;
-}
-
-int DinBlockWriter::WriteHeader(WritableFile& out, const DrawingExtents& extents) {
+int DinBlockWriter::WriteHeader(OutputBuffer& out, const DrawingExtents& extents) {
   int failure = outcome::kSuccess;
   const std::string_view first = profile_.Vorspann1.Trimmed();
-  if (!first.empty() && !WriteLine(out, first)) failure = outcome::kCncHeaderFirst;
-  if (xilog() && !WriteNumberedLine(out, xilog_.WorkpieceHeader(extents))) {
-    failure = outcome::kXilogHeaderOrContourStart;
-  }
+  if (!first.empty()) failure = WriteLine(out, first, outcome::kCncHeaderFirst);
+  if (xilog()) Keep(failure, WriteNumberedLine(out, xilog_.WorkpieceHeader(extents), outcome::kXilogHeaderOrContourStart));
   for (const auto* line : {&profile_.Vorspann2, &profile_.Vorspann3, &profile_.Vorspann4, &profile_.Vorspann5,
                            &profile_.Vorspann6}) {
     if (failure != outcome::kSuccess) break;
@@ -77,7 +75,7 @@ int DinBlockWriter::WriteHeader(WritableFile& out, const DrawingExtents& extents
   return failure;
 }
 
-int DinBlockWriter::WriteBlocks(WritableFile& out, const InterpretedLine& line, MachineState& state) {
+int DinBlockWriter::WriteBlocks(OutputBuffer& out, const InterpretedLine& line, MachineState& state) {
   switch (line.commandClass) {
     case CommandClass::kMove:
       return WriteMove(out, state);
@@ -103,7 +101,7 @@ int DinBlockWriter::WriteBlocks(WritableFile& out, const InterpretedLine& line, 
   return outcome::kSuccess;
 }
 
-int DinBlockWriter::WriteChangeCode(WritableFile& out, int motionKind) {
+int DinBlockWriter::WriteChangeCode(OutputBuffer& out, int motionKind) {
   int failure = outcome::kSuccess;
   if (motionKind == motion::kRapid) {
     if (!beforeG0Written_) {
@@ -127,7 +125,7 @@ void DinBlockWriter::AppendWord(std::string& words, std::string_view address, lo
   words += ' ';
 }
 
-std::string DinBlockWriter::MoveWords(const MachineState& s) {
+void DinBlockWriter::AppendMoveWords(const MachineState& s, std::string& words) {
   const Maschinenprofil& p = profile_;
   const int kind = s.motionKind;
   const bool arc = IsArc(kind);
@@ -135,7 +133,6 @@ std::string DinBlockWriter::MoveWords(const MachineState& s) {
   // rapid move in X and Y.
   const bool firstUseCounts = !xilog();
   const bool xilogRapid = xilog() && kind == motion::kRapid;
-  std::string words;
 
   if (kind != prevMotion_ || !p.ModaleG) {
     const ShortString<15>* const codes[] = {&p._G0, &p._G1, &p._G2, &p._G3};
@@ -155,7 +152,7 @@ std::string DinBlockWriter::MoveWords(const MachineState& s) {
       (firstUseCounts && s.firstUseZ == first_use::kJustNow && p.ZWerte)) {
     AppendWord(words, p._Z.Text(), p.XYZRelativ ? s.posZ - s.prevZ : s.posZ);
   }
-  if (!arc) return words;
+  if (!arc) return;
 
   if (p.IJWerte) {
     // Relative centres are measured from the start point.
@@ -177,43 +174,42 @@ std::string DinBlockWriter::MoveWords(const MachineState& s) {
       words += ' ';
     }
   }
-  return words;
 }
 
-int DinBlockWriter::WriteMove(WritableFile& out, MachineState& s) {
+int DinBlockWriter::WriteMove(OutputBuffer& out, MachineState& s) {
   if (s.motionKind < motion::kRapid || s.motionKind > motion::kCounterClockwise) {
     return outcome::kUnknownInterpolation;
   }
   int failure = WriteChangeCode(out, s.motionKind);
-  std::string words = MoveWords(s);
+  words_.clear();
+  AppendMoveWords(s, words_);
 
   if (xilog()) {
-    const XilogBlock block = xilog_.TakeMove(s, words);
+    XilogBlock block = xilog_.TakeMove(s, words_);
     if (block.valueError != outcome::kSuccess) {
       failure = block.valueError;
     } else if (block.kind == XilogBlock::Kind::kOpeningLine) {
-      if (!WriteNumberedLine(out, block.text)) failure = outcome::kXilogHeaderOrContourStart;
+      Keep(failure, WriteNumberedLine(out, block.text, outcome::kXilogHeaderOrContourStart));
     } else if (block.kind == XilogBlock::Kind::kContourBlock) {
-      std::string text = block.text;
-      TrimTrailingBlanks(text);
-      if (!WriteNumberedLine(out, text)) failure = outcome::kXilogMotion;
+      TrimTrailingBlanks(block.text);
+      Keep(failure, WriteNumberedLine(out, block.text, outcome::kXilogMotion));
     }
   } else {
     // Written even without a word: then the block number alone (or an empty
     // line) keeps the place of the move.
-    TrimTrailingBlanks(words);
+    TrimTrailingBlanks(words_);
     if (!pendingFeedWord_.empty()) {
-      words += ' ';
-      words += pendingFeedWord_;
+      words_ += ' ';
+      words_ += pendingFeedWord_;
       pendingFeedWord_.clear();
     }
-    if (!WriteNumberedLine(out, words)) failure = outcome::kCncMotion;
+    Keep(failure, WriteNumberedLine(out, words_, outcome::kCncMotion));
   }
   prevMotion_ = s.motionKind;
   return failure;
 }
 
-int DinBlockWriter::WriteFeed(WritableFile& out, const MachineState& s) {
+int DinBlockWriter::WriteFeed(OutputBuffer& out, const MachineState& s) {
   if (!profile_.FWerte) return outcome::kSuccess;
   const std::string number = FixedPointText(s.feedOut, profile_.NachkommastellenF);
   if (number.empty()) return outcome::kFeedNotInteger;
@@ -225,10 +221,10 @@ int DinBlockWriter::WriteFeed(WritableFile& out, const MachineState& s) {
     pendingFeedWord_ = word + ' ';
     return outcome::kSuccess;
   }
-  return WriteNumberedLine(out, word) ? outcome::kSuccess : outcome::kCncFeed;
+  return WriteNumberedLine(out, word, outcome::kCncFeed);
 }
 
-int DinBlockWriter::WriteSpindle(WritableFile& out, const InterpretedLine& line, const MachineState& s) {
+int DinBlockWriter::WriteSpindle(OutputBuffer& out, const InterpretedLine& line, const MachineState& s) {
   // Without S values the spindle codes go as well.
   if (!profile_.SWerte) return outcome::kSuccess;
   std::string words;
@@ -253,17 +249,17 @@ int DinBlockWriter::WriteSpindle(WritableFile& out, const InterpretedLine& line,
   }
   if (words.empty()) return outcome::kSuccess;
   TrimTrailingBlanks(words);
-  return WriteNumberedLine(out, words) ? outcome::kSuccess : outcome::kCncSpindle;
+  return WriteNumberedLine(out, words, outcome::kCncSpindle);
 }
 
-int DinBlockWriter::WriteToolChange(WritableFile& out, const MachineState& s) {
+int DinBlockWriter::WriteToolChange(OutputBuffer& out, const MachineState& s) {
   const std::string toolNumber = DinToolNumberText(profile_, s.toolIndex);
   int failure = outcome::kSuccess;
   for (const auto* field : {&profile_.Werkzeugwechsel1, &profile_.Werkzeugwechsel2, &profile_.Werkzeugwechsel3}) {
     std::string line(field->Trimmed());
     if (line.empty()) continue;
     if (const std::size_t mark = line.find('?'); mark != std::string::npos) line.replace(mark, 1, toolNumber);
-    if (!WriteNumberedLine(out, line)) failure = outcome::kCncToolChange;
+    Keep(failure, WriteNumberedLine(out, line, outcome::kCncToolChange));
   }
   // After a tool change both change codes are due again.
   beforeG0Written_ = false;
@@ -271,15 +267,14 @@ int DinBlockWriter::WriteToolChange(WritableFile& out, const MachineState& s) {
   return failure;
 }
 
-int DinBlockWriter::WriteTrailer(WritableFile& out) {
-  if (!WriteNumberedCodeLine(out, profile_.Nachspann1.Trimmed())) return outcome::kCncTrailer;
-  if (!WriteNumberedCodeLine(out, profile_.Nachspann2.Trimmed())) return outcome::kCncTrailer;
+int DinBlockWriter::WriteTrailer(OutputBuffer& out) {
+  if (const int f = WriteCode(out, profile_.Nachspann1.Trimmed(), outcome::kCncTrailer)) return f;
+  if (const int f = WriteCode(out, profile_.Nachspann2.Trimmed(), outcome::kCncTrailer)) return f;
   const std::string_view last = profile_.Nachspann3.Trimmed();
-  if (!last.empty()) {
-    NextBlockNumber();  // drawn, but not shown
-    if (!WriteLine(out, last)) return outcome::kCncTrailer;
-  }
-  return outcome::kSuccess;
+  if (last.empty()) return outcome::kSuccess;
+  std::string drawn;  // the number is drawn, but not shown
+  AppendBlockNumber(drawn);
+  return WriteLine(out, last, outcome::kCncTrailer);
 }
 
 }  // namespace morvatex

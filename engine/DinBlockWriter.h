@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "base/FileSystem.h"
 #include "engine/DrawingExtents.h"
 #include "engine/IselInterpreter.h"
 #include "engine/MachineState.h"
+#include "engine/OutputBuffer.h"
 #include "engine/XilogLayout.h"
 #include "settings/Einstellungen.h"
 
@@ -37,8 +37,9 @@ class DinBlockWriter {
   // layout when chosen, then `Vorspann2` to `Vorspann6` numbered; empty lines
   // are left out. The work-piece line is tried even after `Vorspann1` failed;
   // `Vorspann2` to `Vorspann6` only while nothing has failed. Returns the
-  // outcome code of the last failure (81, 95, 82), or 0.
-  int WriteHeader(WritableFile& out, const DrawingExtents& extents);
+  // outcome code of the last failure (81, 95, 82, or one the buffer reports
+  // for an earlier line), or 0.
+  int WriteHeader(OutputBuffer& out, const DrawingExtents& extents);
 
   // Writes the blocks of one interpreted line of the writing pass: the move
   // block under the modal rules (with its change code line before it), the
@@ -48,40 +49,38 @@ class DinBlockWriter {
   // or speed to be written is not a finite number (an infinite output
   // factor): that block is not written. In the Xilog layout, writing the
   // feed and speed clears `feedChanged` / `speedChanged` in `state`.
-  int WriteBlocks(WritableFile& out, const InterpretedLine& line, MachineState& state);
+  int WriteBlocks(OutputBuffer& out, const InterpretedLine& line, MachineState& state);
 
   // Writes `Nachspann1` and `Nachspann2` numbered and `Nachspann3` without a
   // number (it still draws one). Stops at the first failure: 84, or 0.
-  int WriteTrailer(WritableFile& out);
+  int WriteTrailer(OutputBuffer& out);
 
-  // The prefix of the next numbered line: `_N` + number + one blank, or empty
-  // when numbering is off. The first call of a run gives `ErsterSatz`, every
-  // further one adds `SatznummernIncrement`.
-  std::string NextBlockNumber();
+  // Appends the prefix of the next numbered line to `text`: `_N` + number +
+  // one blank, or nothing when numbering is off. The first call of a run
+  // gives `ErsterSatz`, every further one adds `SatznummernIncrement`.
+  void AppendBlockNumber(std::string& text);
 
  private:
-  // Writes `text` + CR LF in one write.
-  static bool WriteLine(WritableFile& out, std::string_view text);
-  // Writes `text` with the next block number in front.
-  bool WriteNumberedLine(WritableFile& out, std::string_view text);
-  // Writes a non-empty code line with the next block number in front; an
-  // empty one writes nothing and draws no number.
-  bool WriteNumberedCodeLine(WritableFile& out, std::string_view code);
-  // The same for a code of the settings, with trailing blanks removed;
-  // returns `failure` when the write fails, else 0.
-  int WriteCode(WritableFile& out, std::string_view code, int failure);
+  // Each writes one line, `text` + CR LF, as one piece of the output, and
+  // returns 0 or the failure code (`failure` for this line).
+  static int WriteLine(OutputBuffer& out, std::string_view text, int failure);
+  // `text` with the next block number in front.
+  int WriteNumberedLine(OutputBuffer& out, std::string_view text, int failure);
+  // A non-empty code line with the next block number in front; an empty one
+  // writes nothing and draws no number.
+  int WriteCode(OutputBuffer& out, std::string_view code, int failure);
 
-  int WriteMove(WritableFile& out, MachineState& state);
+  int WriteMove(OutputBuffer& out, MachineState& state);
   // The change code before a rapid move after feed moves, or before a feed
   // move after rapid moves; 88 / 89 when it cannot be written.
-  int WriteChangeCode(WritableFile& out, int motionKind);
-  // The words of a move block, each followed by one blank.
-  std::string MoveWords(const MachineState& state);
+  int WriteChangeCode(OutputBuffer& out, int motionKind);
+  // Appends the words of a move block, each followed by one blank.
+  void AppendMoveWords(const MachineState& state, std::string& words);
   // address + value assignment text + geometry number text + one blank.
   void AppendWord(std::string& words, std::string_view address, long double value) const;
-  int WriteFeed(WritableFile& out, const MachineState& state);
-  int WriteSpindle(WritableFile& out, const InterpretedLine& line, const MachineState& state);
-  int WriteToolChange(WritableFile& out, const MachineState& state);
+  int WriteFeed(OutputBuffer& out, const MachineState& state);
+  int WriteSpindle(OutputBuffer& out, const InterpretedLine& line, const MachineState& state);
+  int WriteToolChange(OutputBuffer& out, const MachineState& state);
   bool xilog() const { return profile_.Sonderbehandlung == 1; }
 
   const Maschinenprofil& profile_;
@@ -97,6 +96,7 @@ class DinBlockWriter {
   bool beforeG0Written_ = false;    // the change code to rapid handled since the last feed move or tool change
   bool beforeG123Written_ = false;  // the change code to feed handled since the last rapid move or tool change
   std::string pendingFeedWord_;     // an F word held back for the next move block
+  std::string words_;               // the words of the move in hand; kept to reuse its memory
   XilogLayout xilog_;
 };
 

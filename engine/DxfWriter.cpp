@@ -73,17 +73,16 @@ long double BulgeOf(const MachineState& s) {
   return clockwise ? -bulge : bulge;
 }
 
-// A polyline's text goes out in pieces of about this size: one write per
-// vertex would cost a system call each, one for all could need as much
-// memory as the whole drawing.
+// A polyline's text goes out in pieces of about this size: one piece for
+// all could need as much memory as the whole drawing.
 constexpr std::size_t kPolylineWriteSize = 64 * 1024;
 
 }  // namespace
 
 void DxfWriter::StartRun() { segments_.Clear(); }
 
-bool DxfWriter::WriteHeader(WritableFile& out) {
-  std::string header;
+int DxfWriter::WriteHeader(OutputBuffer& out) {
+  std::string& header = out.text();
   AddLine(header, "999");
   AddLine(header, CommentField(kGeneratorLine));
   AddLine(header, "999");
@@ -95,10 +94,10 @@ bool DxfWriter::WriteHeader(WritableFile& out) {
   AddExtentsVariable(header, "$LIMMAX");
   for (std::string_view line : {"0", "ENDSEC", "0", "SECTION", "2", "ENTITIES"}) AddLine(header, line);
   AddEntityEnd(header);
-  return out.Write(header);
+  return out.EndPiece(outcome::kDxfHeader);
 }
 
-int DxfWriter::DrawMove(WritableFile& out, const MachineState& s) {
+int DxfWriter::DrawMove(OutputBuffer& out, const MachineState& s) {
   if (s.motionKind == motion::kRapid) return FlushPolyline(out);
   if (!IsFeedMove(s.motionKind)) return outcome::kSuccess;
   if (s.posX == s.prevX && s.posY == s.prevY) return outcome::kSuccess;  // Z only, or a full circle
@@ -111,83 +110,85 @@ int DxfWriter::DrawMove(WritableFile& out, const MachineState& s) {
     }
     return outcome::kSuccess;
   }
-  const bool written = IsArc(s.motionKind) ? WriteArc(out, s) : WriteLine(out, s);
-  return written ? outcome::kSuccess : outcome::kDxfEntity;
+  return IsArc(s.motionKind) ? WriteArc(out, s) : WriteLine(out, s);
 }
 
-bool DxfWriter::WriteLine(WritableFile& out, const MachineState& s) {
-  text_.clear();
-  AddEntityStart(text_, "LINE");
-  AddNumberGroup(text_, " 10", s.prevX);
-  AddNumberGroup(text_, " 20", s.prevY);
-  AddNumberGroup(text_, " 11", s.posX);
-  AddNumberGroup(text_, " 21", s.posY);
-  AddEntityEnd(text_);
-  return out.Write(text_);
+int DxfWriter::WriteLine(OutputBuffer& out, const MachineState& s) {
+  std::string& text = out.text();
+  AddEntityStart(text, "LINE");
+  AddNumberGroup(text, " 10", s.prevX);
+  AddNumberGroup(text, " 20", s.prevY);
+  AddNumberGroup(text, " 11", s.posX);
+  AddNumberGroup(text, " 21", s.posY);
+  AddEntityEnd(text);
+  return out.EndPiece(outcome::kDxfEntity);
 }
 
-bool DxfWriter::WriteArc(WritableFile& out, const MachineState& s) {
+int DxfWriter::WriteArc(OutputBuffer& out, const MachineState& s) {
   const long double dx = s.posX - s.posI, dy = s.posY - s.posJ;
   const ArcAngles angles = AnglesOf(s);
   // An arc of the drawing always runs counter-clockwise from 50 to 51.
   const bool clockwise = s.motionKind == motion::kClockwise;
-  text_.clear();
-  AddEntityStart(text_, "ARC");
-  AddNumberGroup(text_, " 10", s.posI);
-  AddNumberGroup(text_, " 20", s.posJ);
-  AddNumberGroup(text_, " 40", std::sqrt(dx * dx + dy * dy));
-  AddNumberGroup(text_, " 50", Degrees(clockwise ? angles.end : angles.start));
-  AddNumberGroup(text_, " 51", Degrees(clockwise ? angles.start : angles.end));
-  AddEntityEnd(text_);
-  return out.Write(text_);
+  std::string& text = out.text();
+  AddEntityStart(text, "ARC");
+  AddNumberGroup(text, " 10", s.posI);
+  AddNumberGroup(text, " 20", s.posJ);
+  AddNumberGroup(text, " 40", std::sqrt(dx * dx + dy * dy));
+  AddNumberGroup(text, " 50", Degrees(clockwise ? angles.end : angles.start));
+  AddNumberGroup(text, " 51", Degrees(clockwise ? angles.start : angles.end));
+  AddEntityEnd(text);
+  return out.EndPiece(outcome::kDxfEntity);
 }
 
-int DxfWriter::FlushPolyline(WritableFile& out) {
+int DxfWriter::FlushPolyline(OutputBuffer& out) {
   if (segments_.empty()) return outcome::kSuccess;
   const bool closed = segments_.Closed();
-  text_.clear();
-  AddEntityStart(text_, "POLYLINE");
-  AddGroup(text_, " 66", "     1");  // vertices follow
-  AddGroup(text_, " 10", "0");
-  AddGroup(text_, " 20", "0");
-  AddGroup(text_, " 30", "0");
-  if (closed) AddGroup(text_, " 70", "     1");
-  AddEntityEnd(text_);
+  std::string& text = out.text();
+  // The piece in hand starts at `start`; a write empties the text.
+  std::size_t start = text.size();
+  AddEntityStart(text, "POLYLINE");
+  AddGroup(text, " 66", "     1");  // vertices follow
+  AddGroup(text, " 10", "0");
+  AddGroup(text, " 20", "0");
+  AddGroup(text, " 30", "0");
+  if (closed) AddGroup(text, " 70", "     1");
+  AddEntityEnd(text);
 
-  const auto addVertex = [this](long double x, long double y) {
-    AddEntityStart(text_, "VERTEX");
-    AddNumberGroup(text_, " 10", x);
-    AddNumberGroup(text_, " 20", y);
-    AddGroup(text_, " 30", "0");
+  const auto addVertex = [&text](long double x, long double y) {
+    AddEntityStart(text, "VERTEX");
+    AddNumberGroup(text, " 10", x);
+    AddNumberGroup(text, " 20", y);
+    AddGroup(text, " 30", "0");
   };
-  bool written = segments_.ForEachVertex([&](const PolylineSegments::Vertex& vertex) {
+  int failure = outcome::kSuccess;
+  segments_.ForEachVertex([&](const PolylineSegments::Vertex& vertex) {
     addVertex(vertex.x, vertex.y);
-    if (vertex.isArc) AddNumberGroup(text_, " 42", vertex.bulge);
-    AddEntityEnd(text_);
-    if (text_.size() < kPolylineWriteSize) return true;
-    const bool ok = out.Write(text_);
-    text_.clear();
-    return ok;
+    if (vertex.isArc) AddNumberGroup(text, " 42", vertex.bulge);
+    AddEntityEnd(text);
+    if (text.size() - start < kPolylineWriteSize) return true;
+    failure = out.EndPiece(outcome::kDxfEntity);
+    start = text.size();
+    return failure == outcome::kSuccess;
   });
-  if (written && !closed) {  // an open polyline ends at its last end point
-    addVertex(segments_.endX(), segments_.endY());
-    AddEntityEnd(text_);
-  }
-  if (written) {
-    AddEntityStart(text_, "SEQEND");
-    AddEntityEnd(text_);
-    written = out.Write(text_);
+  if (failure == outcome::kSuccess) {
+    if (!closed) {  // an open polyline ends at its last end point
+      addVertex(segments_.endX(), segments_.endY());
+      AddEntityEnd(text);
+    }
+    AddEntityStart(text, "SEQEND");
+    AddEntityEnd(text);
+    failure = out.EndPiece(outcome::kDxfEntity);
   }
   segments_.Clear();
-  return written ? outcome::kSuccess : outcome::kDxfEntity;
+  return failure;
 }
 
-bool DxfWriter::WriteEnd(WritableFile& out) {
-  std::string end;
+int DxfWriter::WriteEnd(OutputBuffer& out) {
+  std::string& end = out.text();
   AddLine(end, "ENDSEC");
   AddEntityEnd(end);
   AddLine(end, "EOF");
-  return out.Write(end);
+  return out.EndPiece(outcome::kDxfEnd);
 }
 
 std::string DxfWriter::ExtentsField(long double value) {

@@ -9,6 +9,7 @@
 #include "base/FileSystem.h"
 #include "engine/DrawingExtents.h"
 #include "engine/MachineState.h"
+#include "engine/OutputBuffer.h"
 #include "engine/PolylineSegments.h"
 #include "settings/Einstellungen.h"
 
@@ -23,24 +24,26 @@ class DxfWriter {
   void StartRun();
 
   // Writes the two comments, the HEADER section with placeholder extents and
-  // the start of the ENTITIES section in one write; false when it fails.
-  bool WriteHeader(WritableFile& out);
+  // the start of the ENTITIES section as one piece; 62 when it fails, or the
+  // code of an earlier failure, else 0.
+  int WriteHeader(OutputBuffer& out);
 
   // Draws the move of one line of the writing pass. A rapid move flushes the
   // open polyline (also when it moves nothing); a feed move whose end point
   // differs from its start point in X or Y becomes a LINE or ARC entity (one
-  // write each) or a segment of the open polyline; anything else, Z-only
+  // piece each) or a segment of the open polyline; anything else, Z-only
   // moves and full circles included, is left alone. Returns 0, or 65 when an
-  // entity cannot be written.
-  int DrawMove(WritableFile& out, const MachineState& state);
+  // entity cannot be written (or the code of an earlier failure).
+  int DrawMove(OutputBuffer& out, const MachineState& state);
 
   // Writes the collected segments as one POLYLINE entity and empties the
   // list; nothing when it is empty. Returns 0, or 65 (the list is emptied
   // all the same; the entity may be incomplete in the file).
-  int FlushPolyline(WritableFile& out);
+  int FlushPolyline(OutputBuffer& out);
 
-  // Writes the end of the ENTITIES section and of the file; false on failure.
-  bool WriteEnd(WritableFile& out);
+  // Writes the end of the ENTITIES section and of the file; 66 on failure
+  // (or the code of an earlier one), else 0.
+  int WriteEnd(OutputBuffer& out);
 
   // Reopens the closed file at `path` and overwrites the eight placeholder
   // fields with the extents and limits (three decimals, right-aligned in ten
@@ -52,12 +55,11 @@ class DxfWriter {
   static std::string ExtentsField(long double value);
 
  private:
-  bool WriteLine(WritableFile& out, const MachineState& state);
-  bool WriteArc(WritableFile& out, const MachineState& state);
+  int WriteLine(OutputBuffer& out, const MachineState& state);
+  int WriteArc(OutputBuffer& out, const MachineState& state);
 
   const Einstellungen& settings_;
   PolylineSegments segments_;
-  std::string text_;  // the entity being written; kept to reuse its memory
 };
 
 }  // namespace morvatex

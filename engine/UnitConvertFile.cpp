@@ -16,8 +16,12 @@ int ConversionRun::Convert(const std::string& sourcePath, const std::string& tar
   extents_.Reset();
   dxfWriter_.StartRun();
   cncWriter_.StartRun(settings_.Profil.ZeichenWertzuweisung.Trimmed());
-  cncFile_.reset();
-  dxfFile_.reset();
+  for (Output* output : {&cnc_, &dxf_}) {
+    output->staged = StagedFile{};
+    output->created = false;
+  }
+  lastPendingInput_ = std::chrono::steady_clock::now();
+  linesSincePendingInput_ = 0;
 
   const bool cnc = settings_.CNCDINCodeerstellen;
   const bool dxf = settings_.DXFDateinerzeugen;
@@ -89,12 +93,12 @@ void ConversionRun::RunPass(Pass pass) {
   StartPass(state_);
   const bool writing = pass == Pass::kWriting;
   if (writing) cncWriter_.StartWritingPass();
-  const bool cnc = writing && cncFile_;
-  const bool dxf = writing && dxfFile_;
+  const bool cnc = writing && cnc_.open();
+  const bool dxf = writing && dxf_.open();
 
   std::size_t index = 0;
   while (!state_.finished && code_ < outcome::kStopped) {
-    if (options_.processPendingInput) options_.processPendingInput();
+    if (options_.processPendingInput && PendingInputDue()) options_.processPendingInput();
     if (StopRequested()) code_ = outcome::kStopped;  // the line in hand is still completed
     if (index >= lines_.size()) {
       code_ = writing ? outcome::kWritingPassNoEnd : outcome::kMeasuringPassNoEnd;
@@ -102,63 +106,85 @@ void ConversionRun::RunPass(Pass pass) {
     }
     const InterpretedLine line = InterpretLine(lines_[index], pass, settings_.Profil, state_, currentLineText_, code_);
     if (!writing) extents_.Update(state_);
-    if (cnc) Fail(cncWriter_.WriteBlocks(*cncFile_, line, state_));
-    if (dxf) Fail(dxfWriter_.DrawMove(*dxfFile_, state_));
+    if (cnc) Fail(cncWriter_.WriteBlocks(cnc_.buffer, line, state_));
+    if (dxf) Fail(dxfWriter_.DrawMove(dxf_.buffer, state_));
     EndOfLine(state_);
     ++index;
   }
 }
 
-std::unique_ptr<WritableFile> ConversionRun::CreateOutput(const std::string& path, int failure) {
+bool ConversionRun::PendingInputDue() {
+  if (options_.pendingInputInterval.count() <= 0) return true;
+  // A line takes a microsecond or so: the clock is read every few lines only.
+  constexpr unsigned kLinesPerClockReading = 64;
+  if (++linesSincePendingInput_ < kLinesPerClockReading) return false;
+  linesSincePendingInput_ = 0;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastPendingInput_ < options_.pendingInputInterval) return false;
+  lastPendingInput_ = now;
+  return true;
+}
+
+void ConversionRun::CreateOutput(Output& output, const std::string& path, int failure) {
   // An output must never replace the program it is made from: a target equal
   // to the source (the folder rule beside the source with the extension
   // "ncp") would overwrite the user's Isel program.
-  std::unique_ptr<WritableFile> file;
-  if (!fs_.SameFile(path, sourcePath_)) file = fs_.CreateFile(path);
-  if (!file) code_ = failure;
-  return file;
+  output.staged = StagedFile{};
+  if (!fs_.SameFile(path, sourcePath_)) output.staged = fs_.CreateStagedFile(path);
+  if (!output.open()) {
+    code_ = failure;
+    return;
+  }
+  output.created = true;
+  output.buffer.Start(*output.staged.file, fs_.PreferredWriteSize());
+}
+
+void ConversionRun::CloseOutput(Output& output, int closeFailure) {
+  if (!output.open()) return;  // never created, or closed
+  // Also a failed run hands over what it wrote: debug mode shows it.
+  const int flushed = output.buffer.Flush();
+  if (good()) Fail(flushed);
+  const bool closed = output.staged.file->Close();
+  output.staged.file.reset();
+  if (!closed && good()) code_ = closeFailure;
+}
+
+void ConversionRun::PlaceOutput(Output& output, int closeFailure) {
+  // Only the file this run created is renamed or removed; a target written
+  // in place (a device) stays as it is.
+  if (!output.created || !output.staged.staged()) return;
+  output.created = false;
+  if (good() || options_.debugMode) {
+    if (fs_.RenameFile(output.staged.path, output.staged.finalPath)) return;
+    if (good()) code_ = closeFailure;
+  }
+  fs_.RemoveFile(output.staged.path);
 }
 
 void ConversionRun::StartDxf() {
-  dxfFile_ = CreateOutput(dxfPath_, outcome::kDxfCreate);
-  if (dxfFile_ && !dxfWriter_.WriteHeader(*dxfFile_)) code_ = outcome::kDxfHeader;
+  CreateOutput(dxf_, dxfPath_, outcome::kDxfCreate);
+  if (dxf_.open()) Fail(dxfWriter_.WriteHeader(dxf_.buffer));
 }
 
 void ConversionRun::StartCnc() {
-  cncFile_ = CreateOutput(targetPath_, outcome::kCncCreate);
-  if (cncFile_) Fail(cncWriter_.WriteHeader(*cncFile_, extents_.extents()));
+  CreateOutput(cnc_, targetPath_, outcome::kCncCreate);
+  if (cnc_.open()) Fail(cncWriter_.WriteHeader(cnc_.buffer, extents_.extents()));
 }
 
 void ConversionRun::FinishDxf() {
-  if (good() && dxfFile_) Fail(dxfWriter_.FlushPolyline(*dxfFile_));
-  if (good() && dxfFile_ && !dxfWriter_.WriteEnd(*dxfFile_)) code_ = outcome::kDxfEnd;
-  if (dxfFile_) {
-    const bool closed = dxfFile_->Close();
-    dxfFile_.reset();
-    if (!closed && good()) code_ = outcome::kDxfClose;
-  }
-  RemoveDrawingOfFailedRun();
-  if (good() && !DxfWriter::WriteExtents(fs_, dxfPath_, extents_.extents())) {
-    code_ = outcome::kDxfExtents;
-    // A drawing whose header still holds the placeholders is no drawing.
-    RemoveDrawingOfFailedRun();
-  }
-}
-
-void ConversionRun::RemoveDrawingOfFailedRun() {
-  // A failed run leaves no drawing behind, not even one of an earlier run;
-  // debug mode keeps it for inspection. Deleting never changes the code and
-  // never touches the source itself.
-  if (!good() && !options_.debugMode && !fs_.SameFile(dxfPath_, sourcePath_)) fs_.RemoveFile(dxfPath_);
+  if (good() && dxf_.open()) Fail(dxfWriter_.FlushPolyline(dxf_.buffer));
+  if (good() && dxf_.open()) Fail(dxfWriter_.WriteEnd(dxf_.buffer));
+  CloseOutput(dxf_, outcome::kDxfClose);
+  // A drawing whose header still holds the placeholders is no drawing.
+  if (good() && !DxfWriter::WriteExtents(fs_, dxf_.staged.path, extents_.extents())) code_ = outcome::kDxfExtents;
+  // In place before the CNC end: a failed CNC trailer leaves the finished drawing.
+  PlaceOutput(dxf_, outcome::kDxfClose);
 }
 
 void ConversionRun::FinishCnc() {
-  if (good() && cncFile_) Fail(cncWriter_.WriteTrailer(*cncFile_));
-  if (cncFile_) {
-    const bool closed = cncFile_->Close();
-    cncFile_.reset();
-    if (!closed && good()) code_ = outcome::kCncClose;
-  }
+  if (good() && cnc_.open()) Fail(cncWriter_.WriteTrailer(cnc_.buffer));
+  CloseOutput(cnc_, outcome::kCncClose);
+  PlaceOutput(cnc_, outcome::kCncClose);
 }
 
 std::string ConversionRun::OutcomeReport() const {

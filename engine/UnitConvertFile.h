@@ -6,8 +6,14 @@
 // drawing extents in a first pass over the lines, writes both outputs in a
 // second pass, and always runs its closing steps. Every stage runs only while
 // the outcome code is at most 10; the first failure sets 11 or more.
+//
+// Both outputs are written to new files beside their targets and renamed
+// over them when complete, so a failed or stopped run leaves whatever was at
+// the target paths before (debug mode keeps the partial files under the
+// target names instead), and two runs on one target never mix their bytes.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,20 +27,25 @@
 #include "engine/LineList.h"
 #include "engine/MachineState.h"
 #include "engine/OutcomeCodes.h"
+#include "engine/OutputBuffer.h"
 #include "engine/StopRequest.h"
 #include "settings/Einstellungen.h"
 
 namespace morvatex {
 
 struct ConversionOptions {
-  // Keeps the DXF file of a failed run (for looking into it).
+  // Keeps the outputs of a failed run under their names (for looking into
+  // them), as far as they were written.
   bool debugMode = false;
   // The separators that end the target folder in the target path.
   PathSyntax pathSyntax = NativePathSyntax();
-  // Called once per source line in each pass, before the stop request is
+  // Called before a source line of each pass, before the stop request is
   // read: the desktop program lets pending window input through here, so
   // that the stop command takes effect during a long file.
   std::function<void()> processPendingInput;
+  // The least time between two calls of processPendingInput; 0 calls it
+  // before every line. The stop request is read at every line all the same.
+  std::chrono::milliseconds pendingInputInterval{0};
 };
 
 class ConversionRun {
@@ -63,15 +74,31 @@ class ConversionRun {
   const DrawingExtents& extents() const { return extents_.extents(); }
 
  private:
+  // One output file of the run, with the text collected for it.
+  struct Output {
+    StagedFile staged;
+    OutputBuffer buffer;
+    bool created = false;  // its file was created in this run (it may be closed by now)
+    bool open() const { return staged.file != nullptr; }
+  };
+
   void ReadSource();
   void CreateTargetFolder();
   void RunPass(Pass pass);
-  // Creates an output file; on failure sets `failure` and returns null.
-  std::unique_ptr<WritableFile> CreateOutput(const std::string& path, int failure);
+  // True when the pending input is to be let through before the next line.
+  bool PendingInputDue();
+  // Creates an output file; on failure sets `failure` and leaves it closed.
+  void CreateOutput(Output& output, const std::string& path, int failure);
+  // Hands the collected text to the file and closes it; `closeFailure` when
+  // closing fails while the run is good.
+  void CloseOutput(Output& output, int closeFailure);
+  // A closed output takes its target's place when the run is good (or in
+  // debug mode); otherwise its file is removed. `closeFailure` when the
+  // rename of a good run fails.
+  void PlaceOutput(Output& output, int closeFailure);
   void StartDxf();
   void StartCnc();
   void FinishDxf();
-  void RemoveDrawingOfFailedRun();
   void FinishCnc();
   // Sets the code when `failure` is not 0 (the code set last counts).
   void Fail(int failure) {
@@ -93,8 +120,10 @@ class ConversionRun {
   ExtentsTracker extents_;
   DinBlockWriter cncWriter_;
   DxfWriter dxfWriter_;
-  std::unique_ptr<WritableFile> cncFile_;
-  std::unique_ptr<WritableFile> dxfFile_;
+  Output cnc_;
+  Output dxf_;
+  std::chrono::steady_clock::time_point lastPendingInput_;
+  unsigned linesSincePendingInput_ = 0;
 };
 
 }  // namespace morvatex

@@ -158,8 +158,15 @@ TEST_F(ConverterProgramTest, CtrlCStopsTheRunAndRemovesTheDrawing) {
           target.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  // The CNC file appears when the writing pass is about to begin.
-  for (int i = 0; i < 20000 && !std::filesystem::exists(target); ++i) {
+  // The new CNC file appears beside the target when the writing pass is
+  // about to begin.
+  const auto staged = [&] {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      if (entry.path().filename().string().rfind("lang.cnc.~", 0) == 0) return true;
+    }
+    return false;
+  };
+  for (int i = 0; i < 20000 && !staged(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   kill(pid, SIGINT);
@@ -171,7 +178,8 @@ TEST_F(ConverterProgramTest, CtrlCStopsTheRunAndRemovesTheDrawing) {
   EXPECT_EQ(out.substr(0, 17), "Fehlerstatus: 11\n") << out;
   EXPECT_NE(out.find(" Konvertierung durch Benutzer abgebrochen! \n"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(target + ".dxf"));
-  EXPECT_TRUE(std::filesystem::exists(target)) << "a CNC file written in part stays";
+  EXPECT_FALSE(std::filesystem::exists(target)) << "no program without its end at the target";
+  EXPECT_FALSE(staged()) << "nor beside it";
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Conversion runs against the real file system, for the failures that only
 // a real disk shows.
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +68,35 @@ TEST_F(ConversionOnDiskTest, AFullDiskIsAWriteFailureOfTheLineThatMetIt) {
   EXPECT_EQ(Convert("/dev/full"), 82);
   settings.Profil.Vorspann1.Assign("%");
   EXPECT_EQ(Convert("/dev/full"), 81);
+}
+
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(ConversionOnDiskTest, AFailedRunLeavesTheEarlierFilesAndNothingElse) {
+  const std::string target = dir.Sub("teil.cnc");
+  WriteFileBytes(target, "altes Programm");
+  WriteFileBytes(target + ".dxf", "alte Zeichnung");
+  WriteFileBytes(source, CrLfLines({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "GETTOOL 100", "PROGEND"}));
+  EXPECT_EQ(Convert(target), 156);
+  EXPECT_EQ(ReadFileBytes(target), "altes Programm");
+  EXPECT_EQ(ReadFileBytes(target + ".dxf"), "alte Zeichnung");
+  EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"teil.cnc", "teil.cnc.dxf", "teil.ncp"}));
+}
+
+TEST_F(ConversionOnDiskTest, ALinkAtTheTargetStaysALinkToTheNewProgram) {
+  const std::string real = dir.Sub("echt.cnc"), link = dir.Sub("verweis.cnc");
+  WriteFileBytes(real, "altes Programm");
+  std::filesystem::create_symlink("echt.cnc", link);
+  settings.DXFDateinerzeugen = false;
+  EXPECT_EQ(Convert(link), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadFileBytes(real).substr(0, 4), "N100");
+  EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"echt.cnc", "teil.ncp", "verweis.cnc"}));
 }
 
 TEST_F(ConversionOnDiskTest, TheSourceSurvivesATargetThatNamesIt) {

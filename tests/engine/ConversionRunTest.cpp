@@ -1,6 +1,8 @@
 #include "engine/UnitConvertFile.h"
 
 #include <algorithm>
+#include <chrono>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -127,8 +129,8 @@ TEST_F(ConversionRunTest, StopsAtAnInterpreterErrorAfterWritingItsLine) {
   const ConversionResult r = Run(CrLfLines({"VEL 1", "GETTOOL 100", "VEL 2", "VEL 3", "PROGEND"}));
   EXPECT_EQ(r.code, 156);
   EXPECT_EQ(r.currentLineText, "100");
-  EXPECT_TRUE(r.cncWritten);
   EXPECT_EQ(r.cnc.find("M30"), std::string::npos) << "no trailer after a failure";
+  EXPECT_FALSE(r.cncWritten) << "and no program without its end at the target";
 }
 
 TEST_F(ConversionRunTest, AMeasuringErrorPreventsTheWritingPass) {
@@ -195,7 +197,7 @@ TEST_F(ConversionRunTest, ReportsDxfFileFailuresAndRemovesTheDrawing) {
   r = Run();
   EXPECT_EQ(r.code, 64);
   EXPECT_FALSE(r.dxfWritten) << "a drawing without its extents is not left behind";
-  EXPECT_TRUE(r.cncWritten);
+  EXPECT_FALSE(r.cncWritten) << "nor the program of the failed run";
   fs.failOpenPatch.clear();
 
   fs.failCloseWrite.insert(kDxfPath);
@@ -218,11 +220,83 @@ TEST_F(ConversionRunTest, ReportsAFailedEndOfTheDrawing) {
   EXPECT_FALSE(r.dxfWritten);
 }
 
-TEST_F(ConversionRunTest, AFailedRunRemovesADrawingOfAnEarlierRun) {
+TEST_F(ConversionRunTest, AFailedRunLeavesTheOutputsOfAnEarlierRunAlone) {
   BothOutputs();
+  const std::string programs[] = {
+      CrLfLines({"PROGEND"}),                                                         // 55, before any output
+      CrLfLines({"VEL 1", "FASTABS X1000", "MOVEABS Y1000", "GETTOOL x", "PROGEND"}),  // 152, while writing
+  };
+  for (const std::string& program : programs) {
+    fs.files[kTargetPath] = "altes Programm";
+    fs.files[kDxfPath] = "alte Zeichnung";
+    EXPECT_GT(Run(program).code, 10);
+    EXPECT_EQ(fs.files[kTargetPath], "altes Programm");
+    EXPECT_EQ(fs.files[kDxfPath], "alte Zeichnung");
+    EXPECT_TRUE(fs.StagedFiles().empty()) << "the files of the failed run are gone";
+  }
+}
+
+TEST_F(ConversionRunTest, ASuccessfulRunReplacesTheOutputsOfAnEarlierRun) {
+  BothOutputs();
+  fs.files[kTargetPath] = "altes Programm";
   fs.files[kDxfPath] = "alte Zeichnung";
-  EXPECT_EQ(Run(CrLfLines({"PROGEND"})).code, 55);
-  EXPECT_FALSE(fs.Exists(kDxfPath));
+  const ConversionResult r = Run();
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.cnc.substr(0, 4), "N100");
+  EXPECT_EQ(r.dxf.substr(0, 5), "999\r\n");
+  EXPECT_TRUE(fs.StagedFiles().empty());
+  EXPECT_FALSE(fs.Called("remove"));
+}
+
+TEST_F(ConversionRunTest, AFailedRenameIsAFailureToClose) {
+  BothOutputs();
+  fs.files[kTargetPath] = "altes Programm";
+  fs.failRename.insert(kDxfPath);
+  EXPECT_EQ(Run().code, 67);
+  EXPECT_EQ(fs.files[kTargetPath], "altes Programm");
+  fs.failRename = {kTargetPath};
+  const ConversionResult r = Run();
+  EXPECT_EQ(r.code, 83);
+  EXPECT_EQ(fs.files[kTargetPath], "altes Programm");
+  EXPECT_TRUE(r.dxfWritten) << "the drawing was complete before the program's end";
+  EXPECT_TRUE(fs.StagedFiles().empty());
+}
+
+TEST_F(ConversionRunTest, DebugModeKeepsBothPartialFilesUnderTheirNames) {
+  BothOutputs();
+  fs.files[kTargetPath] = "altes Programm";
+  ConversionOptions options;
+  options.debugMode = true;
+  const ConversionResult r = Run(CrLfLines({"VEL 1", "FASTABS X1000", "MOVEABS Y1000", "GETTOOL x", "PROGEND"}), options);
+  EXPECT_EQ(r.code, 152);
+  ASSERT_TRUE(r.cncWritten);
+  EXPECT_NE(fs.files[kTargetPath].find("G1 Y:1.0000"), std::string::npos) << fs.files[kTargetPath];
+  EXPECT_TRUE(r.dxfWritten);
+  EXPECT_TRUE(fs.StagedFiles().empty());
+}
+
+// With large writes, a failed write is still reported with the code of the
+// earliest line that did not reach the file, and what reached it is the
+// program's beginning.
+TEST_F(ConversionRunTest, ABufferedWriteFailsWithTheCodeOfTheFirstLineNotWritten) {
+  settings.Profil.Vorspann1.Assign("%");
+  ConversionOptions debug;
+  debug.debugMode = true;
+  const std::string full = Run().cnc;
+  const std::size_t move = full.find("G1 Z:-2.0000") - 5, trailer = full.find("M30") - 5;
+  const struct {
+    std::size_t bytesThatFit;
+    int code;
+  } cases[] = {{0, 81}, {2, 81}, {3, 82}, {move, 92}, {move + 3, 92}, {trailer, 84}, {full.size() - 1, 84}};
+  for (std::size_t writeSize : {std::size_t{16}, std::size_t{1} << 20}) {
+    for (const auto& c : cases) {
+      fs.writeSize = writeSize;
+      fs.failWriteAfterBytes[kTargetPath] = c.bytesThatFit;
+      const ConversionResult r = Run(kProgram, debug);
+      EXPECT_EQ(r.code, c.code) << c.bytesThatFit << " bytes, writes of " << writeSize;
+      EXPECT_EQ(r.cnc, full.substr(0, c.bytesThatFit));
+    }
+  }
 }
 
 TEST_F(ConversionRunTest, DebugModeKeepsTheDrawingOfAFailedRun) {
@@ -266,10 +340,25 @@ TEST_F(ConversionRunTest, TheStopRequestEndsTheRunAfterTheLineInHand) {
   EXPECT_EQ(r.code, 11);
   EXPECT_EQ(linesSeen, 7) << "six lines measured, one written";
   EXPECT_EQ(r.currentLineText, "10000") << "the line in hand is still interpreted";
-  EXPECT_TRUE(r.cncWritten);
+  EXPECT_NE(r.cnc.find("F:600"), std::string::npos) << "the line in hand is written";
   EXPECT_EQ(r.cnc.find("M30"), std::string::npos);
+  EXPECT_FALSE(r.cncWritten);
   EXPECT_FALSE(r.dxfWritten);
   ClearStopRequest();
+}
+
+TEST_F(ConversionRunTest, PendingInputCanBeLetThroughLessOften) {
+  std::vector<std::string_view> lines(5000, "VEL 1");
+  lines.push_back("PROGEND");
+  int calls = 0;
+  ConversionOptions options;
+  options.processPendingInput = [&] { ++calls; };
+  EXPECT_EQ(Run(CrLfLines(lines), options).code, 0);
+  EXPECT_EQ(calls, 2 * 5001) << "before every line of both passes";
+  calls = 0;
+  options.pendingInputInterval = std::chrono::hours(1);
+  EXPECT_EQ(Run(CrLfLines(lines), options).code, 0);
+  EXPECT_EQ(calls, 0);
 }
 
 TEST_F(ConversionRunTest, KeepsTheLinesForTheDebugView) {

@@ -322,6 +322,8 @@ class FailingWrites final : public WritableFile {
 // writer's code for the last line.
 int WriteLines(const Einstellungen& settings, const std::vector<std::string_view>& lines, WritableFile& out) {
   DinBlockWriter writer(settings.Profil);
+  OutputBuffer buffer;
+  buffer.Start(out, 0);  // every line at once, as the failures are counted
   writer.StartRun(settings.Profil.ZeichenWertzuweisung.Trimmed());
   writer.StartWritingPass();
   MachineState state;
@@ -331,7 +333,7 @@ int WriteLines(const Einstellungen& settings, const std::vector<std::string_view
   for (std::string_view text : lines) {
     int code = outcome::kSuccess;
     const InterpretedLine line = InterpretLine(text, Pass::kWriting, settings.Profil, state, currentLine, code);
-    result = writer.WriteBlocks(out, line, state);
+    result = writer.WriteBlocks(buffer, line, state);
     EndOfLine(state);
   }
   return result;

@@ -29,12 +29,13 @@ ConversionResult Convert(const Einstellungen& settings, const std::string& progr
   options.pathSyntax = kWindowsPathSyntax;
   ConversionRun run(settings, fs, std::move(options));
   ConversionResult result;
+  const int stagedBefore = fs.stagedCount;
   result.code = run.Convert(kSourcePath, kTargetPath);
   result.report = run.OutcomeReport();
   result.currentLineText = run.currentLineText();
   result.cncWritten = fs.Exists(kTargetPath);
   result.dxfWritten = fs.Exists(kDxfPath);
-  if (result.cncWritten) result.cnc = fs.files[kTargetPath];
+  result.cnc = fs.WrittenFor(kTargetPath, stagedBefore);
   if (result.dxfWritten) result.dxf = fs.files[kDxfPath];
   return result;
 }

@@ -30,8 +30,10 @@ struct ConversionResult {
   std::string currentLineText;
   bool cncWritten = false;  // a file exists at the target path afterwards
   bool dxfWritten = false;  // a file exists at the DXF path afterwards
-  std::string cnc;          // its contents
-  std::string dxf;
+  // What the run wrote for the CNC program, also when a failed run removed
+  // it again (the lines before a failure tell where it stopped).
+  std::string cnc;
+  std::string dxf;  // the file at the DXF path
 };
 
 // Converts `program` (the whole source file's bytes) from kSourcePath to

@@ -31,14 +31,21 @@ class FakeReadable final : public ReadableFile {
 class FakeWritable final : public WritableFile {
  public:
   FakeWritable(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
-  bool Write(std::string_view bytes) override {
-    const int number = ++fs_.writeCount[path_];
-    const auto fail = fs_.failWriteNumber.find(path_);
-    if (fail != fs_.failWriteNumber.end() && number >= fail->second) return false;
-    fs_.files[path_].append(bytes);
-    return true;
+  bool Write(std::string_view bytes) override { return WriteCounted(bytes) == bytes.size(); }
+  std::size_t WriteCounted(std::string_view bytes) override {
+    const std::string key = fs_.TargetOf(path_);
+    const int number = ++fs_.writeCount[key];
+    const auto fail = fs_.failWriteNumber.find(key);
+    if (fail != fs_.failWriteNumber.end() && number >= fail->second) return 0;
+    std::string& file = fs_.files[path_];
+    std::size_t room = bytes.size();
+    if (const auto full = fs_.failWriteAfterBytes.find(key); full != fs_.failWriteAfterBytes.end()) {
+      room = full->second > file.size() ? std::min(room, full->second - file.size()) : 0;
+    }
+    file.append(bytes.substr(0, room));
+    return room;
   }
-  bool Close() override { return fs_.failCloseWrite.count(path_) == 0; }
+  bool Close() override { return fs_.failCloseWrite.count(fs_.TargetOf(path_)) == 0; }
 
  private:
   FakeFileSystem& fs_;
@@ -49,13 +56,13 @@ class FakePatchable final : public PatchableFile {
  public:
   FakePatchable(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   bool WriteAt(std::uint64_t offset, std::string_view bytes) override {
-    if (fs_.failPatchWrite.count(path_)) return false;
+    if (fs_.failPatchWrite.count(fs_.TargetOf(path_))) return false;
     std::string& file = fs_.files[path_];
     if (offset + bytes.size() > file.size()) file.resize(offset + bytes.size(), '\0');
     std::memcpy(file.data() + offset, bytes.data(), bytes.size());
     return true;
   }
-  bool Close() override { return fs_.failClosePatch.count(path_) == 0; }
+  bool Close() override { return fs_.failClosePatch.count(fs_.TargetOf(path_)) == 0; }
 
  private:
   FakeFileSystem& fs_;
@@ -82,6 +89,54 @@ std::unique_ptr<WritableFile> FakeFileSystem::CreateFile(const std::string& path
   return std::make_unique<FakeWritable>(*this, path);
 }
 
+StagedFile FakeFileSystem::CreateStagedFile(const std::string& target) {
+  calls.push_back("stage " + target);
+  StagedFile staged;
+  staged.path = staged.finalPath = target;
+  if (failCreate.count(target) || folders.count(target)) return staged;
+  staged.path = target + ".~" + std::to_string(++stagedCount);
+  stagedFor[staged.path] = target;
+  files[staged.path].clear();
+  writeCount[target] = 0;
+  staged.file = std::make_unique<FakeWritable>(*this, staged.path);
+  return staged;
+}
+
+bool FakeFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  calls.push_back("rename " + from + " " + to);
+  const auto it = files.find(from);
+  if (it == files.end() || failRename.count(to) || folders.count(to)) return false;
+  files[to] = std::move(it->second);
+  files.erase(from);
+  return true;
+}
+
+std::string FakeFileSystem::TargetOf(const std::string& path) const {
+  const auto it = stagedFor.find(path);
+  return it == stagedFor.end() ? path : it->second;
+}
+
+std::vector<std::string> FakeFileSystem::StagedFiles() const {
+  std::vector<std::string> paths;
+  for (const auto& [path, target] : stagedFor) {
+    if (files.count(path)) paths.push_back(path);
+  }
+  return paths;
+}
+
+std::string FakeFileSystem::WrittenFor(const std::string& target, int stagedBefore) const {
+  for (int n = stagedCount; n > stagedBefore; --n) {
+    const std::string path = target + ".~" + std::to_string(n);
+    const auto staged = stagedFor.find(path);
+    if (staged == stagedFor.end() || staged->second != target) continue;
+    if (const auto it = files.find(path); it != files.end()) return it->second;
+    if (const auto it = removed.find(path); it != removed.end()) return it->second;
+    break;  // renamed over the target
+  }
+  const auto it = files.find(target);
+  return it == files.end() ? std::string() : it->second;
+}
+
 std::unique_ptr<WritableFile> FakeFileSystem::OpenForAppending(const std::string& path) {
   calls.push_back("append " + path);
   if (!files.count(path) || failCreate.count(path)) return nullptr;
@@ -90,7 +145,7 @@ std::unique_ptr<WritableFile> FakeFileSystem::OpenForAppending(const std::string
 
 std::unique_ptr<PatchableFile> FakeFileSystem::OpenForPatching(const std::string& path) {
   calls.push_back("patch " + path);
-  if (!files.count(path) || failOpenPatch.count(path)) return nullptr;
+  if (!files.count(path) || failOpenPatch.count(TargetOf(path))) return nullptr;
   return std::make_unique<FakePatchable>(*this, path);
 }
 
@@ -103,7 +158,11 @@ MakeFoldersResult FakeFileSystem::MakeFolders(const std::string& folder) {
 
 bool FakeFileSystem::RemoveFile(const std::string& path) {
   calls.push_back("remove " + path);
-  return files.erase(path) != 0;
+  const auto it = files.find(path);
+  if (it == files.end()) return false;
+  removed[path] = std::move(it->second);
+  files.erase(it);
+  return true;
 }
 
 bool FakeFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {

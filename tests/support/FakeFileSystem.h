@@ -21,9 +21,13 @@ class FakeFileSystem final : public FileSystem {
   std::map<std::string, std::string> files;
   // Folders made by MakeFolders (or put here by a test).
   std::set<std::string> folders;
-  // One line per call: "open-read P", "create P", "append P", "patch P",
-  // "mkdir P", "remove P", "replace P".
+  // One line per call: "open-read P", "create P", "stage P", "rename P Q",
+  // "append P", "patch P", "mkdir P", "remove P", "replace P".
   std::vector<std::string> calls;
+  // Staged files: "T.~N" (N counting from 1) stands in for the target T.
+  // Every failure switch and writeCount below names the target T, and then
+  // acts on its staged file.
+  std::map<std::string, std::string> stagedFor;
 
   // Failure switches, by path.
   std::set<std::string> failOpenRead;
@@ -31,6 +35,8 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> failCloseRead;
   std::set<std::string> failCreate;
   std::map<std::string, int> failWriteNumber;  // the n-th Write call (1-based) and all after it fail
+  std::map<std::string, std::size_t> failWriteAfterBytes;  // a full disk: bytes beyond this many are refused
+  std::set<std::string> failRename;                        // by the path renamed to
   std::set<std::string> failCloseWrite;
   std::set<std::string> failOpenPatch;
   std::set<std::string> failPatchWrite;
@@ -38,12 +44,20 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> failReplace;
   std::optional<MakeFoldersResult> makeFoldersResult;  // when set, MakeFolders answers this
   std::size_t readChunk = 1 << 16;                     // the most bytes one Read returns
+  std::size_t writeSize = 0;                           // what PreferredWriteSize answers
 
   // Number of Write calls made on each path so far.
   std::map<std::string, int> writeCount;
+  // Staged files created so far.
+  int stagedCount = 0;
+  // The last contents of every file removed.
+  std::map<std::string, std::string> removed;
 
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<WritableFile> CreateFile(const std::string& path) override;
+  StagedFile CreateStagedFile(const std::string& target) override;
+  bool RenameFile(const std::string& from, const std::string& to) override;
+  std::size_t PreferredWriteSize() const override { return writeSize; }
   std::unique_ptr<WritableFile> OpenForAppending(const std::string& path) override;
   std::unique_ptr<PatchableFile> OpenForPatching(const std::string& path) override;
   MakeFoldersResult MakeFolders(const std::string& folder) override;
@@ -52,6 +66,14 @@ class FakeFileSystem final : public FileSystem {
   bool SameFile(const std::string& a, const std::string& b) override;
 
   bool Exists(const std::string& path) const { return files.count(path) != 0; }
+  // The target a path stands for: T for a staged file of T, else the path.
+  std::string TargetOf(const std::string& path) const;
+  // The paths of the staged files that still exist.
+  std::vector<std::string> StagedFiles() const;
+  // What the newest staged file of `target` after the first `stagedBefore`
+  // ones held at last (still there, renamed over the target, or removed);
+  // without one, the file at the target, or nothing.
+  std::string WrittenFor(const std::string& target, int stagedBefore) const;
   // True when some recorded call begins with `prefix`.
   bool Called(const std::string& prefix) const;
 };
