@@ -121,7 +121,7 @@ int DinBlockWriter::WriteChangeCode(OutputBuffer& out, int motionKind) {
 void DinBlockWriter::AppendWord(std::string& words, std::string_view address, long double value) const {
   words += address;
   words += valueAssignment_;
-  words += FixedPointText(value, profile_.Nachkommastellen);
+  AppendFixedPointText(words, value, profile_.Nachkommastellen);
   words += ' ';
 }
 
@@ -170,7 +170,7 @@ void DinBlockWriter::AppendMoveWords(const MachineState& s, std::string& words) 
       words += p._R.Text();
       words += valueAssignment_;
       if (s.largeArc) words += '-';
-      words += FixedPointText(s.radius, p.Nachkommastellen);
+      AppendFixedPointText(words, s.radius, p.Nachkommastellen);
       words += ' ';
     }
   }

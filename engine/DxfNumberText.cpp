@@ -50,9 +50,31 @@ void AppendWithoutDecimals(std::string& out, long double value) {
   if (result.ec == std::errc()) out.append(buffer, result.ptr);
 }
 
+// A whole number of micrometres below 10^15: its decimal value, at most
+// three decimals, without trailing zeros.
+void AppendMicrometres(std::string& out, std::int64_t micrometres) {
+  if (micrometres == 0) {
+    out += '0';
+    return;
+  }
+  if (micrometres < 0) out += '-';
+  const std::uint64_t magnitude = micrometres < 0 ? 0 - static_cast<std::uint64_t>(micrometres)
+                                                  : static_cast<std::uint64_t>(micrometres);
+  AppendUnsigned(out, magnitude / 1000);
+  const std::uint64_t fraction = magnitude % 1000;
+  if (fraction == 0) return;
+  char digits[3] = {static_cast<char>('0' + fraction / 100), static_cast<char>('0' + fraction / 10 % 10),
+                    static_cast<char>('0' + fraction % 10)};
+  std::size_t count = 3;
+  while (digits[count - 1] == '0') --count;
+  out += '.';
+  out.append(digits, count);
+}
+
 }  // namespace
 
 void AppendDxfNumber(std::string& out, long double value) {
+  if (std::int64_t micrometres = 0; WholeMicrometres(value, micrometres)) return AppendMicrometres(out, micrometres);
   // 17 significant digits: the decimals left after the integer digits (a
   // lone 0 counts as one). Rounding to 20 decimals, as the rule counts them,
   // never adds a digit: no extended value lies that close below a power of ten.

@@ -1,7 +1,9 @@
 #include "engine/ExactDecimal.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "engine/ExtendedPrecision.h"
 
@@ -39,22 +41,54 @@ bool ExactFraction(std::uint64_t mantissa, int binaryExponent, int decimalShift,
   return true;
 }
 
+std::atomic<bool> shortcutsEnabled{true};
+
+// magnitude = mantissa × 2^binaryExponent, with all 64 bits of the extended
+// format in the mantissa. Normal numbers are read from their bits directly.
+void SplitExtended(long double magnitude, std::uint64_t& mantissa, int& binaryExponent) {
+  std::uint64_t bits = 0;
+  std::uint16_t biased = 0;
+  std::memcpy(&bits, &magnitude, sizeof bits);
+  std::memcpy(&biased, reinterpret_cast<const char*>(&magnitude) + sizeof bits, sizeof biased);
+  biased &= 0x7FFF;
+  if (biased != 0 && (bits >> 63) != 0) {
+    mantissa = bits;
+    binaryExponent = biased - 16383 - 63;
+    return;
+  }
+  int exponent = 0;
+  const long double fraction = std::frexp(magnitude, &exponent);
+  mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+  binaryExponent = exponent - 64;
+}
+
 }  // namespace
 
 std::optional<ScaledDecimal> ScaleExactly(long double magnitude, int decimalShift) {
   if (magnitude == 0) return ScaledDecimal{};
-  // magnitude = mantissa × 2^(exponent − 64), with all 64 bits of the
-  // extended format in the mantissa.
-  int exponent = 0;
-  const long double fraction = std::frexp(magnitude, &exponent);
-  const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+  std::uint64_t mantissa = 0;
+  int binaryExponent = 0;
+  SplitExtended(magnitude, mantissa, binaryExponent);
   Uint128 numerator = 0, denominator = 0;
-  if (!ExactFraction(mantissa, exponent - 64, decimalShift, numerator, denominator)) return std::nullopt;
+  if (!ExactFraction(mantissa, binaryExponent, decimalShift, numerator, denominator)) return std::nullopt;
   ScaledDecimal scaled;
   scaled.quotient = numerator / denominator;
   const Uint128 twiceRemainder = (numerator % denominator) * 2;
   scaled.fractionVersusHalf = twiceRemainder < denominator ? -1 : twiceRemainder == denominator ? 0 : 1;
   return scaled;
 }
+
+bool WholeMicrometres(long double value, std::int64_t& micrometres) {
+  if (!shortcutsEnabled.load(std::memory_order_relaxed)) return false;
+  const long double scaled = value * 1000;
+  if (!(std::fabs(scaled) < 1e15L)) return false;  // also not finite
+  const auto nearest = static_cast<std::int64_t>(scaled < 0 ? scaled - 0.5L : scaled + 0.5L);
+  // The test that makes the shortcut exact, whatever the value's origin.
+  if (static_cast<long double>(nearest) * kMillimetresPerMicrometre != value) return false;
+  micrometres = nearest;
+  return true;
+}
+
+void EnableNumberShortcuts(bool enabled) { shortcutsEnabled.store(enabled, std::memory_order_relaxed); }
 
 }  // namespace morvatex

@@ -4,6 +4,7 @@
 // program meets, 128-bit integers give the same exact result much faster.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 namespace morvatex {
@@ -27,5 +28,18 @@ struct ScaledDecimal {
 // nothing when that needs more than 128 bits (very large or very small
 // values, or shifts beyond 10^±19 and 10^-38).
 std::optional<ScaledDecimal> ScaleExactly(long double magnitude, int decimalShift);
+
+// True when `value` is exactly the extended product of a whole number of
+// micrometres (below 10^15 in magnitude) and 0.001, as every position is
+// computed; `micrometres` receives that number. Such a value lies within
+// 2^-63 of micrometres / 1000, far closer than half a unit of its 17th
+// significant digit, so every number text rounded from it to 17 significant
+// digits (or to 3 decimals and more) is that of micrometres / 1000, and can
+// be formed from the integer alone.
+bool WholeMicrometres(long double value, std::int64_t& micrometres);
+
+// Switches the shortcut above off (false) or on: the tests compare the
+// number texts of whole conversions made both ways. On by default.
+void EnableNumberShortcuts(bool enabled);
 
 }  // namespace morvatex

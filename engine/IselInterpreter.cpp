@@ -241,6 +241,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const Maschinenp
   const Keyword* matched = nullptr;
   for (const Keyword& keyword : kKeywords) {
     if (pass == Pass::kMeasuring && !keyword.measuringPass) continue;
+    if (text.empty() || text.front() != keyword.word.front()) continue;  // the cheap test first
     if (text.substr(0, keyword.word.size()) != keyword.word) continue;
     matched = &keyword;
     switch (keyword.effect) {

@@ -92,6 +92,34 @@ std::string RoundedInteger(const DecimalValue& decimal, long shift, HalfRounding
   return digits;
 }
 
+constexpr std::uint64_t kDecimalPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+
+// A whole number of micrometres with `decimals` decimals (0 to 6), from its
+// integer alone: the same digits as rounding its decimal value.
+void AppendMicrometres(std::string& out, std::int64_t micrometres, bool negative, int decimals,
+                       HalfRounding rounding) {
+  const std::uint64_t magnitude =
+      micrometres < 0 ? 0 - static_cast<std::uint64_t>(micrometres) : static_cast<std::uint64_t>(micrometres);
+  std::uint64_t scaled = 0;
+  if (decimals >= 3) {
+    scaled = magnitude * kDecimalPowers[decimals - 3];
+  } else {
+    const std::uint64_t unit = kDecimalPowers[3 - decimals];
+    scaled = magnitude / unit;
+    const std::uint64_t twiceRest = magnitude % unit * 2;
+    if (twiceRest > unit || (twiceRest == unit && (rounding == HalfRounding::kAwayFromZero || scaled % 2 != 0))) {
+      ++scaled;
+    }
+  }
+  char digits[32];
+  const std::size_t width = static_cast<std::size_t>(decimals) + 1;
+  const std::size_t count = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, scaled).ptr - digits);
+  if (negative) out += '-';
+  if (count < width) out.append(width - count, '0');
+  out.append(digits, count);
+  if (decimals > 0) out.insert(out.end() - decimals, '.');
+}
+
 }  // namespace
 
 DecimalValue SignificantDecimal(long double magnitude) {
@@ -119,25 +147,33 @@ DecimalValue SignificantDecimal(long double magnitude) {
 
 int DecimalsOf(std::int32_t setting) { return setting >= 1 && setting <= kMostDecimals ? setting : 0; }
 
-std::string FixedPointText(long double value, int decimals, HalfRounding rounding, int powerOfTen) {
-  if (!std::isfinite(value)) return std::string();
+bool AppendFixedPointText(std::string& out, long double value, int decimals, HalfRounding rounding, int powerOfTen) {
+  if (!std::isfinite(value)) return false;
   decimals = DecimalsOf(decimals);
+  if (std::int64_t micrometres = 0; powerOfTen == 0 && WholeMicrometres(value, micrometres)) {
+    AppendMicrometres(out, micrometres, std::signbit(value), decimals, rounding);
+    return true;
+  }
   std::string digits =
       RoundedInteger(SignificantDecimal(std::fabs(value)), long{powerOfTen} + decimals, rounding);
   const std::size_t start = digits.find_first_not_of('0');
   digits.erase(0, start == std::string::npos ? digits.size() - 1 : start);
 
-  std::string text;
-  text.reserve(digits.size() + decimals + 3);
-  if (std::signbit(value)) text.push_back('-');
+  if (std::signbit(value)) out.push_back('-');
   if (decimals == 0) {
-    text.append(digits);
-    return text;
+    out.append(digits);
+    return true;
   }
   const std::size_t width = static_cast<std::size_t>(decimals) + 1;
-  if (digits.size() < width) text.append(width - digits.size(), '0');
-  text.append(digits);
-  text.insert(text.end() - decimals, '.');
+  if (digits.size() < width) out.append(width - digits.size(), '0');
+  out.append(digits);
+  out.insert(out.end() - decimals, '.');
+  return true;
+}
+
+std::string FixedPointText(long double value, int decimals, HalfRounding rounding, int powerOfTen) {
+  std::string text;
+  AppendFixedPointText(text, value, decimals, rounding, powerOfTen);
   return text;
 }
 

@@ -41,6 +41,11 @@ int DecimalsOf(std::int32_t setting);
 std::string FixedPointText(long double value, int decimals, HalfRounding rounding = HalfRounding::kAwayFromZero,
                            int powerOfTen = 0);
 
+// The same text appended to `out`; false (and nothing appended) when
+// `value` is not finite.
+bool AppendFixedPointText(std::string& out, long double value, int decimals,
+                          HalfRounding rounding = HalfRounding::kAwayFromZero, int powerOfTen = 0);
+
 // The integer nearest to `value` × 10^`powerOfTen`, halves to even, as plain
 // decimal digits; zero has no sign. Empty when `value` is not finite.
 std::string NearestIntegerText(long double value, int powerOfTen = 0);
