@@ -46,11 +46,9 @@ void ExtentsTracker::Update(const MachineState& s) {
     return;
   }
   const bool clockwise = s.motionKind == motion::kClockwise;
-  const long double startAngle = std::atan2(s.prevY - cy, s.prevX - cx);
-  const long double endAngle = std::atan2(s.posY - cy, s.posX - cx);
-  const long double sweep = ArcSweep(startAngle, endAngle, clockwise);
+  const long double sweep = ArcSweep(s.startAngle, s.endAngle, clockwise);
   for (const AxisPoint& p : axisPoints) {
-    if (Passes(startAngle, sweep, p.angle, clockwise)) Include(p.x, p.y);
+    if (Passes(s.startAngle, sweep, p.angle, clockwise)) Include(p.x, p.y);
   }
 }
 

@@ -55,21 +55,12 @@ void AddEntityStart(std::string& out, std::string_view type) {
 // An entity ends with the code of the next one's type.
 void AddEntityEnd(std::string& out) { AddLine(out, dxf::kTypeCode); }
 
-struct ArcAngles {
-  long double start, end;  // radians, -π to π
-};
-
-ArcAngles AnglesOf(const MachineState& s) {
-  return {std::atan2(s.prevY - s.posJ, s.prevX - s.posI), std::atan2(s.posY - s.posJ, s.posX - s.posI)};
-}
-
 long double Degrees(long double radians) { return radians * 180 / kPi; }
 
 // tan(sweep / 4), negative for a clockwise arc.
 long double BulgeOf(const MachineState& s) {
   const bool clockwise = s.motionKind == motion::kClockwise;
-  const ArcAngles angles = AnglesOf(s);
-  const long double bulge = std::tan(ArcSweep(angles.start, angles.end, clockwise) / 4);
+  const long double bulge = std::tan(ArcSweep(s.startAngle, s.endAngle, clockwise) / 4);
   return clockwise ? -bulge : bulge;
 }
 
@@ -126,7 +117,6 @@ int DxfWriter::WriteLine(OutputBuffer& out, const MachineState& s) {
 
 int DxfWriter::WriteArc(OutputBuffer& out, const MachineState& s) {
   const long double dx = s.posX - s.posI, dy = s.posY - s.posJ;
-  const ArcAngles angles = AnglesOf(s);
   // An arc of the drawing always runs counter-clockwise from 50 to 51.
   const bool clockwise = s.motionKind == motion::kClockwise;
   std::string& text = out.text();
@@ -134,8 +124,8 @@ int DxfWriter::WriteArc(OutputBuffer& out, const MachineState& s) {
   AddNumberGroup(text, " 10", s.posI);
   AddNumberGroup(text, " 20", s.posJ);
   AddNumberGroup(text, " 40", std::sqrt(dx * dx + dy * dy));
-  AddNumberGroup(text, " 50", Degrees(clockwise ? angles.end : angles.start));
-  AddNumberGroup(text, " 51", Degrees(clockwise ? angles.start : angles.end));
+  AddNumberGroup(text, " 50", Degrees(clockwise ? s.endAngle : s.startAngle));
+  AddNumberGroup(text, " 51", Degrees(clockwise ? s.startAngle : s.endAngle));
   AddEntityEnd(text);
   return out.EndPiece(outcome::kDxfEntity);
 }

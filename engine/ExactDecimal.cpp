@@ -82,7 +82,12 @@ bool WholeMicrometres(long double value, std::int64_t& micrometres) {
   if (!shortcutsEnabled.load(std::memory_order_relaxed)) return false;
   const long double scaled = value * 1000;
   if (!(std::fabs(scaled) < 1e15L)) return false;  // also not finite
-  const auto nearest = static_cast<std::int64_t>(scaled < 0 ? scaled - 0.5L : scaled + 0.5L);
+  // Adding 1.5 × 2^63 leaves the nearest integer in the low bits of the
+  // mantissa (|scaled| < 2^62): no switch of the rounding mode as a cast needs.
+  const long double shifted = scaled + 0x1.8p63L;
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &shifted, sizeof bits);
+  const auto nearest = static_cast<std::int64_t>(bits - 0xC000000000000000u);
   // The test that makes the shortcut exact, whatever the value's origin.
   if (static_cast<long double>(nearest) * kMillimetresPerMicrometre != value) return false;
   micrometres = nearest;

@@ -155,9 +155,9 @@ void ComputePositions(MachineState& s, Pass pass, int& code) {
 void ComputeArc(MachineState& s) {
   const long double dx = s.posX - s.posI, dy = s.posY - s.posJ;
   s.radius = std::sqrt(dx * dx + dy * dy);
-  const long double startAngle = std::atan2(s.prevY - s.posJ, s.prevX - s.posI);
-  const long double endAngle = std::atan2(dy, dx);
-  const long double sweep = ArcSweep(startAngle, endAngle, s.motionKind == motion::kClockwise);
+  s.startAngle = std::atan2(s.prevY - s.posJ, s.prevX - s.posI);
+  s.endAngle = std::atan2(dy, dx);
+  const long double sweep = ArcSweep(s.startAngle, s.endAngle, s.motionKind == motion::kClockwise);
   s.largeArc = sweep * 180 / kPi > 180;
 }
 

@@ -48,6 +48,9 @@ struct MachineState {
 
   long double radius = 0;  // of the current arc, from centre to end point, mm
   bool largeArc = false;   // the current arc sweeps more than 180°
+  // Directions of the current arc's start and end point seen from its
+  // centre (atan2, radians); computed once for the extents and the drawing.
+  long double startAngle = 0, endAngle = 0;
 
   std::uint16_t toolIndex = 0;  // Isel tool number of the last valid GETTOOL
   long double feed = 0;         // last VEL in mm/min
