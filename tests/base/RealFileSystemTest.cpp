@@ -33,6 +33,35 @@ TEST_F(RealFileSystemTest, WritesReadsAndAppends) {
   EXPECT_EQ(contents, "eins\r\nzwei\r\n");
 }
 
+TEST_F(RealFileSystemTest, StagedFilesLieBesideTheTargetUntilRenamedOverIt) {
+  const std::string target = dir.Sub("teil.cnc");
+  WriteFileBytes(target, "alt");
+  StagedFile first = fs.CreateStagedFile(target);
+  StagedFile second = fs.CreateStagedFile(target);
+  ASSERT_TRUE(first.file && second.file);
+  EXPECT_TRUE(first.staged());
+  EXPECT_NE(first.path, second.path) << "two writers never share a file";
+  EXPECT_EQ(first.path.rfind(target + ".~", 0), 0u);
+  EXPECT_EQ(first.file->WriteCounted("neu"), 3u);
+  EXPECT_TRUE(first.file->Close() && second.file->Close());
+  EXPECT_EQ(ReadFileBytes(target), "alt");
+  EXPECT_TRUE(fs.RenameFile(first.path, first.finalPath));
+  EXPECT_EQ(ReadFileBytes(target), "neu");
+  EXPECT_FALSE(std::filesystem::exists(first.path));
+  EXPECT_FALSE(fs.RenameFile(first.path, target)) << "gone after the rename";
+  EXPECT_FALSE(fs.CreateStagedFile(dir.Sub("")).file) << "a folder";
+  EXPECT_FALSE(fs.CreateStagedFile(dir.Sub("fehlt/teil.cnc")).file);
+}
+
+TEST_F(RealFileSystemTest, ADeviceIsWrittenInPlaceAndAFullOneTakesNothing) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP();
+  StagedFile full = fs.CreateStagedFile("/dev/full");
+  ASSERT_TRUE(full.file);
+  EXPECT_FALSE(full.staged());
+  EXPECT_EQ(full.file->WriteCounted("x"), 0u);
+  EXPECT_TRUE(full.file->Close());
+}
+
 TEST_F(RealFileSystemTest, AppendingNeverCreatesAMissingFile) {
   EXPECT_FALSE(fs.OpenForAppending(dir.Sub("fehlt.log")));
   EXPECT_FALSE(std::filesystem::exists(dir.Sub("fehlt.log")));
