@@ -79,7 +79,7 @@ std::optional<ScaledDecimal> ScaleExactly(long double magnitude, int decimalShif
 }
 
 bool WholeMicrometres(long double value, std::int64_t& micrometres) {
-  if (!shortcutsEnabled.load(std::memory_order_relaxed)) return false;
+  if (!NumberShortcutsEnabled()) return false;
   const long double scaled = value * 1000;
   if (!(std::fabs(scaled) < 1e15L)) return false;  // also not finite
   // Adding 1.5 × 2^63 leaves the nearest integer in the low bits of the
@@ -95,5 +95,6 @@ bool WholeMicrometres(long double value, std::int64_t& micrometres) {
 }
 
 void EnableNumberShortcuts(bool enabled) { shortcutsEnabled.store(enabled, std::memory_order_relaxed); }
+bool NumberShortcutsEnabled() { return shortcutsEnabled.load(std::memory_order_relaxed); }
 
 }  // namespace morvatex

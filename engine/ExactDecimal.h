@@ -38,8 +38,10 @@ std::optional<ScaledDecimal> ScaleExactly(long double magnitude, int decimalShif
 // be formed from the integer alone.
 bool WholeMicrometres(long double value, std::int64_t& micrometres);
 
-// Switches the shortcut above off (false) or on: the tests compare the
-// number texts of whole conversions made both ways. On by default.
+// Switches the shortcut above, and the number texts' other integer
+// shortcuts, off (false) or on: the tests compare the number texts of whole
+// conversions made both ways. On by default.
 void EnableNumberShortcuts(bool enabled);
+bool NumberShortcutsEnabled();
 
 }  // namespace morvatex

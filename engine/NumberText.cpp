@@ -26,7 +26,7 @@ constexpr Uint128 kLargestSignificand = PowerOfTen(kSignificantDigits);
 // The significant digits by exact integer arithmetic: the same digits as
 // to_chars, without its multi-precision printing, for the magnitudes that a
 // CNC program meets. False outside what 128 bits hold exactly.
-bool SignificantDecimalFast(long double magnitude, DecimalValue& decimal) {
+bool SignificantInteger(long double magnitude, std::uint64_t& significand, int& exponent) {
   // The decimal power of the leading digit, from the binary one; it may be
   // one off, which the loop mends.
   int power = static_cast<int>(std::floor(std::ilogb(magnitude) * 0.30102999566398119521L));
@@ -41,16 +41,23 @@ bool SignificantDecimalFast(long double magnitude, DecimalValue& decimal) {
       ++power;
       continue;
     }
-    Uint128 significand = scaled->RoundedToEven();
-    if (significand == kLargestSignificand) {
-      significand = kSmallestSignificand;
+    Uint128 rounded = scaled->RoundedToEven();
+    if (rounded == kLargestSignificand) {
+      rounded = kSmallestSignificand;
       ++power;
     }
-    decimal.digits = std::to_string(static_cast<std::uint64_t>(significand));
-    decimal.exponent = power - (kSignificantDigits - 1);
+    significand = static_cast<std::uint64_t>(rounded);
+    exponent = power - (kSignificantDigits - 1);
     return true;
   }
   return false;
+}
+
+bool SignificantDecimalFast(long double magnitude, DecimalValue& decimal) {
+  std::uint64_t significand = 0;
+  if (!SignificantInteger(magnitude, significand, decimal.exponent)) return false;
+  decimal.digits = std::to_string(significand);
+  return true;
 }
 
 // True when the dropped digits `rest` (not empty) make the kept ones round up.
@@ -92,25 +99,34 @@ std::string RoundedInteger(const DecimalValue& decimal, long shift, HalfRounding
   return digits;
 }
 
-constexpr std::uint64_t kDecimalPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
-
-// A whole number of micrometres with `decimals` decimals (0 to 6), from its
-// integer alone: the same digits as rounding its decimal value.
-void AppendMicrometres(std::string& out, std::int64_t micrometres, bool negative, int decimals,
-                       HalfRounding rounding) {
-  const std::uint64_t magnitude =
-      micrometres < 0 ? 0 - static_cast<std::uint64_t>(micrometres) : static_cast<std::uint64_t>(micrometres);
-  std::uint64_t scaled = 0;
-  if (decimals >= 3) {
-    scaled = magnitude * kDecimalPowers[decimals - 3];
-  } else {
-    const std::uint64_t unit = kDecimalPowers[3 - decimals];
-    scaled = magnitude / unit;
-    const std::uint64_t twiceRest = magnitude % unit * 2;
-    if (twiceRest > unit || (twiceRest == unit && (rounding == HalfRounding::kAwayFromZero || scaled % 2 != 0))) {
-      ++scaled;
+// round(value × 10^shift) for value = digits × 10^exponent, halves as
+// `rounding` says: the integer form of RoundedInteger. False when the result
+// does not fit in 64 bits.
+bool RoundedScaledInteger(std::uint64_t digits, long shift, HalfRounding rounding, std::uint64_t& result) {
+  if (shift >= 0) {
+    if (digits == 0) {
+      result = 0;
+      return true;
     }
+    if (shift > 19) return false;
+    const Uint128 scaled = Uint128{digits} * PowerOfTen(static_cast<int>(shift));
+    result = static_cast<std::uint64_t>(scaled);
+    return scaled == result;
   }
+  if (shift < -38) {  // all digits dropped, far below one half
+    result = 0;
+    return true;
+  }
+  const Uint128 unit = PowerOfTen(static_cast<int>(-shift));
+  const Uint128 kept = digits / unit, twiceRest = digits % unit * 2;
+  const bool up =
+      twiceRest > unit || (twiceRest == unit && (rounding == HalfRounding::kAwayFromZero || kept % 2 != 0));
+  result = static_cast<std::uint64_t>(kept) + (up ? 1 : 0);
+  return true;
+}
+
+// The digits of `scaled` with `decimals` of them after the point.
+void AppendScaledInteger(std::string& out, std::uint64_t scaled, bool negative, int decimals) {
   char digits[32];
   const std::size_t width = static_cast<std::size_t>(decimals) + 1;
   const std::size_t count = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, scaled).ptr - digits);
@@ -150,8 +166,23 @@ int DecimalsOf(std::int32_t setting) { return setting >= 1 && setting <= kMostDe
 bool AppendFixedPointText(std::string& out, long double value, int decimals, HalfRounding rounding, int powerOfTen) {
   if (!std::isfinite(value)) return false;
   decimals = DecimalsOf(decimals);
+  const bool negative = std::signbit(value);
+  std::uint64_t scaled = 0;
   if (std::int64_t micrometres = 0; powerOfTen == 0 && WholeMicrometres(value, micrometres)) {
-    AppendMicrometres(out, micrometres, std::signbit(value), decimals, rounding);
+    // The decimal value is micrometres / 1000 exactly.
+    const std::uint64_t magnitude =
+        micrometres < 0 ? 0 - static_cast<std::uint64_t>(micrometres) : static_cast<std::uint64_t>(micrometres);
+    RoundedScaledInteger(magnitude, decimals - 3, rounding, scaled);
+    AppendScaledInteger(out, scaled, negative, decimals);
+    return true;
+  }
+  // The same rounding on the 17 significant digits held in an integer.
+  std::uint64_t significand = 0;
+  int exponent = 0;
+  const long double magnitude = std::fabs(value);
+  if (NumberShortcutsEnabled() && (magnitude == 0 || SignificantInteger(magnitude, significand, exponent)) &&
+      RoundedScaledInteger(significand, long{exponent} + powerOfTen + decimals, rounding, scaled)) {
+    AppendScaledInteger(out, scaled, negative, decimals);
     return true;
   }
   std::string digits =

@@ -117,7 +117,7 @@ TEST(ExactDecimalTest, ConversionsGiveTheSameBytesWithAndWithoutShortcutsAndLarg
   }
 }
 
-TEST(ExactDecimalTest, NumberTextsOfWholeMicrometresAreTheExactOnes) {
+TEST(ExactDecimalTest, NumberTextsAreTheExactOnes) {
   std::mt19937_64 random(4711);
   std::vector<long double> values = {0.0L, -0.0L, 0.0005L, -0.0005L, 1e12L - 0.001L};
   for (int i = 0; i < 20000; ++i) {
@@ -126,6 +126,9 @@ TEST(ExactDecimalTest, NumberTextsOfWholeMicrometresAreTheExactOnes) {
     values.push_back(static_cast<long double>(micrometres) * kMillimetresPerMicrometre);
     // Differences of positions, as relative words write them.
     values.push_back(values.back() - static_cast<long double>(random() % 100000) * kMillimetresPerMicrometre);
+    // Radii, angles, feeds: no whole micrometres.
+    values.push_back(std::sqrt(static_cast<long double>(random() % 1'000'000'000'000)) / 7);
+    values.push_back(std::ldexp(static_cast<long double>(random()), static_cast<int>(random() % 140) - 100));
   }
   std::vector<std::string> fast;
   for (long double v : values) {
@@ -134,6 +137,7 @@ TEST(ExactDecimalTest, NumberTextsOfWholeMicrometresAreTheExactOnes) {
       fast.push_back(FixedPointText(v, decimals));
       fast.push_back(FixedPointText(v, decimals, HalfRounding::kToEven));
     }
+    fast.push_back(NearestIntegerText(v, -3));
   }
   ExactPathOnly exactPath;
   std::size_t next = 0;
@@ -143,6 +147,7 @@ TEST(ExactDecimalTest, NumberTextsOfWholeMicrometresAreTheExactOnes) {
       ASSERT_EQ(fast[next++], FixedPointText(v, decimals)) << static_cast<double>(v) << " " << decimals;
       ASSERT_EQ(fast[next++], FixedPointText(v, decimals, HalfRounding::kToEven)) << static_cast<double>(v);
     }
+    ASSERT_EQ(fast[next++], NearestIntegerText(v, -3)) << static_cast<double>(v);
   }
   std::int64_t micrometres = 0;
   EXPECT_FALSE(WholeMicrometres(1.0005L, micrometres)) << "with the shortcut off";
