@@ -96,7 +96,7 @@ Einstellungen RandomSettings(std::mt19937_64& random) {
 
 TEST(ExactDecimalTest, ConversionsGiveTheSameBytesWithAndWithoutShortcutsAndLargeWrites) {
   std::mt19937_64 random(20261208);
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 200; ++round) {
     const Einstellungen settings = RandomSettings(random);
     const std::string program = RandomProgram(random()).Make();
     SCOPED_TRACE("round " + std::to_string(round));
@@ -120,7 +120,7 @@ TEST(ExactDecimalTest, ConversionsGiveTheSameBytesWithAndWithoutShortcutsAndLarg
 TEST(ExactDecimalTest, NumberTextsAreTheExactOnes) {
   std::mt19937_64 random(4711);
   std::vector<long double> values = {0.0L, -0.0L, 0.0005L, -0.0005L, 1e12L - 0.001L};
-  for (int i = 0; i < 20000; ++i) {
+  for (int i = 0; i < 5000; ++i) {
     const std::int64_t limit = i % 3 == 0 ? 1'000'000'000'000'000 : i % 3 == 1 ? 1'000'000 : 5000;
     const auto micrometres = static_cast<std::int64_t>(random() % (2 * limit)) - limit;
     values.push_back(static_cast<long double>(micrometres) * kMillimetresPerMicrometre);
