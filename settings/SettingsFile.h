@@ -44,6 +44,10 @@ void NeueKonfiguration(Einstellungen& live, MessageSink& messages);
 // warnings (the first step of NeueKonfiguration).
 void SetzeNeueProfilwerte(Maschinenprofil& profile);
 
+// Reads the first `size` bytes of the file into `block`; false, with
+// `block` untouched, when the file is missing, unreadable or shorter.
+bool ReadFirstBlock(const std::string& path, FileSystem& fs, void* block, std::size_t size);
+
 // Sets a factor that is zero or not a number to 1.0; others stay as they are.
 void RepariereFaktor(double& factor);
 
