@@ -54,14 +54,7 @@ LoadResult LadeEinstellungen(Einstellungen& live, const std::string& settingsPat
   }
   if (valid) return LoadResult::kLoaded;
 
-  live.Version = kSettingsVersion;
-  live.reserved1968.length = 0;
-  live.DXFDateinerzeugen = false;
-  live.Erstelle2DPolylinien = true;
-  live.CNCDINCodeerstellen = true;
-  live.Quelle.length = 0;
-  live.Ziel.length = 0;
-  live.Zielordner = 0;
+  SetzeGrundwerte(live);
   NeueKonfiguration(live, messages);
   return LoadResult::kNewConfiguration;
 }
@@ -72,6 +65,17 @@ bool SpeichereEinstellungen(const Einstellungen& live, const std::string& settin
   if (fs.ReplaceFile(settingsPath, bytes)) return true;
   messages.ShowMessage(SpeicherFehlerText(settingsPath));
   return false;
+}
+
+void SetzeGrundwerte(Einstellungen& live) {
+  live.Version = kSettingsVersion;
+  live.reserved1968.length = 0;
+  live.DXFDateinerzeugen = false;
+  live.Erstelle2DPolylinien = true;
+  live.CNCDINCodeerstellen = true;
+  live.Quelle.length = 0;
+  live.Ziel.length = 0;
+  live.Zielordner = 0;
 }
 
 void SetzeNeueProfilwerte(Maschinenprofil& p) {

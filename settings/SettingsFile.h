@@ -40,6 +40,11 @@ bool SpeichereEinstellungen(const Einstellungen& live, const std::string& settin
 // `live` (nothing outside the block), then shows the two warnings.
 void NeueKonfiguration(Einstellungen& live, MessageSink& messages);
 
+// The reset of the fields outside the profile block that a load does before
+// a new configuration: version 4, output switches CNC on, DXF off, polylines,
+// empty folders, folder rule 0. Other bytes stay as they are.
+void SetzeGrundwerte(Einstellungen& live);
+
 // The values of a new configuration for the profile block alone, without the
 // warnings (the first step of NeueKonfiguration).
 void SetzeNeueProfilwerte(Maschinenprofil& profile);
