@@ -20,7 +20,7 @@ TForm2::TForm2(QWidget* parent)
 
   memo1_->setObjectName(QStringLiteral("Memo1"));
   memo1_->setReadOnly(true);
-  memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);  // the text keeps its own lines and indents
+  memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long lines wrap
   memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   QPalette palette = memo1_->palette();
   palette.setColor(QPalette::Base, palette.color(QPalette::Button));

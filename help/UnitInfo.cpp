@@ -120,7 +120,7 @@ TFormInfo::TFormInfo(QWidget* parent)
 
   memo1_->setObjectName(QStringLiteral("Memo1"));
   memo1_->setReadOnly(true);
-  memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long lines wrap
   memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo1_->setGeometry(33, 168, 489, 145);
   QStringList lines;

@@ -227,11 +227,15 @@ void TCNCEinstellungen::BaueFenster() {
       {"_K", "K"},
       {"_R", "R / Radius"},
   };
-  // F and S on the first row, the G codes on the second, the addresses after.
+  // F and S, then the G codes two to a row (their captions are long), then
+  // the addresses four to a row.
   int index = 0;
   for (const auto& [setting, caption] : codes) {
-    const int at = index < 2 ? index : index < 6 ? 4 + (index - 2) : 8 + (index - 6);
-    g->addWidget(parent(Feld(setting, QString::fromLatin1(caption))), at / 4, at % 4);
+    QWidget* field = parent(Feld(setting, QString::fromLatin1(caption)));
+    if (index < 6)
+      g->addWidget(field, index / 2, (index % 2) * 2, 1, 2);
+    else
+      g->addWidget(field, 3 + (index - 6) / 4, (index - 6) % 4);
     ++index;
   }
 

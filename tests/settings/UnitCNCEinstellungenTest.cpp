@@ -100,6 +100,8 @@ TEST_F(SettingsDialogTest, ShowsTheStoredValuesAndStartsViewingUntilAFieldTakesT
   EXPECT_EQ(Edit("ErsterSatz")->text(), QStringLiteral("100"));
   for (int n : {0, 57, 99}) EXPECT_EQ(Tool(n), QStringLiteral("1"));
   EXPECT_EQ(Grid()->item(0, 100)->text(), QStringLiteral("99"));
+  // Every control fits the width of the scrolling area: none is cut off.
+  EXPECT_LE(dlg->ScrollBox()->widget()->minimumSizeHint().width(), dlg->ScrollBox()->viewport()->width());
   EXPECT_FALSE(dlg->Bearbeitungsmodus());
   EXPECT_EQ(Buttons(), QStringLiteral("-++"));
   QTest::keyClicks(dlg->EditPasswort(), QStringLiteral("471"));
