@@ -146,8 +146,8 @@ std::string TForm1::BildeZieldatei(std::string_view source) const {
   return morvatex::BildeZieldatei(source, einstellungen_, NativePathSyntax());
 }
 
-// The batch run and the job list file come with their own files; until then these commands have no
-// effect.
+// The batch run and the job list file come with their own files; until
+// then these commands have no effect.
 void TForm1::Start1Click() {}
 void TForm1::Stop1Click() {}
 void TForm1::ffnen1Click() {}
