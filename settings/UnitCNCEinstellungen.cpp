@@ -21,12 +21,16 @@
 namespace morvatex {
 
 TCNCEinstellungen::TCNCEinstellungen(Dialogs& dialogs, FileSystem& fs, Einstellungen& live, QWidget* parent)
-    : QDialog(parent, Qt::Tool), dialogs_(dialogs), fs_(fs), live_(live), messages_(new DialogMessageSink(dialogs)) {
+    : QDialog(parent, Qt::Tool), dialogs_(dialogs), fs_(fs), live_(live), messages_(dialogs) {
   BaueFenster();
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { GroupBox1Enter(now); });
+  fokus_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { GroupBox1Enter(now); });
 }
 
-TCNCEinstellungen::~TCNCEinstellungen() { delete messages_; }
+TCNCEinstellungen::~TCNCEinstellungen() {
+  // The focus moves while the widgets are destroyed, when this object is no
+  // longer a dialog of this class.
+  disconnect(fokus_);
+}
 
 void TCNCEinstellungen::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) FormShow();
@@ -136,7 +140,7 @@ void TCNCEinstellungen::ButtonProfilladenClick() {
     dialogs_.Nachricht(ToQString(PasswortFehltText()));
     return;
   }
-  const bool loaded = LadeProfil(live_, path, fs_, *messages_);
+  const bool loaded = LadeProfil(live_, path, fs_, messages_);
   ZeigeEinstellungen();
   passwort_->clear();
   SetzeBearbeitungsmodus(false);
@@ -149,7 +153,7 @@ void TCNCEinstellungen::ButtonProfilSpeichernClick() {
       dialogs_.DateiSpeichern({QStringLiteral("Maschinenprofil (*.Prof)|*.Prof"), QStringLiteral("Prof"), false});
   std::string path;
   if (file.isEmpty() || !Dateipfad(file, path)) return;
-  SpeichereProfil(live_.Profil, path, fs_, *messages_);
+  SpeichereProfil(live_.Profil, path, fs_, messages_);
 }
 
 void TCNCEinstellungen::Button1Click() {

@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QString>
 
+#include "app/Dialogs.h"
 #include "base/FileSystem.h"
 #include "settings/DialogValues.h"
 #include "settings/Einstellungen.h"
@@ -26,8 +27,6 @@ class QTableWidget;
 
 namespace morvatex {
 
-class Dialogs;
-class DialogMessageSink;
 enum class Vorgabe;
 class TForm2;
 
@@ -106,9 +105,10 @@ class TCNCEinstellungen final : public QDialog {
   Dialogs& dialogs_;
   FileSystem& fs_;
   Einstellungen& live_;
-  DialogMessageSink* messages_;
+  DialogMessageSink messages_;
   TForm2* form2_ = nullptr;
   bool bearbeitung_ = false;
+  QMetaObject::Connection fokus_;  // the application's focus changes
 
   QMap<QString, QLineEdit*> edits_;
   QMap<QString, QCheckBox*> checks_;
