@@ -71,7 +71,7 @@ Dialogwerte TCNCEinstellungen::Werte() const {
   values["Sonderbehandlung"] = std::to_string(sonderbehandlung_->checkedId());
   values["ModalExtra"] = std::to_string(modalExtra_->currentIndex());
   for (std::size_t n = 0; n < kToolCount; ++n) {
-    const QTableWidgetItem* cell = werkzeuge_->item(1, static_cast<int>(n) + 1);
+    const QTableWidgetItem* cell = werkzeuge_->item(1, static_cast<int>(n));
     values[WerkzeugSchluessel(n)] = cell ? bytes(cell->text()) : std::string();
   }
   return values;
@@ -103,7 +103,7 @@ void TCNCEinstellungen::SetzeWerte(const Dialogwerte& values) {
   }
   for (std::size_t n = 0; n < kToolCount; ++n) {
     if (const auto it = values.find(WerkzeugSchluessel(n)); it != values.end())
-      werkzeuge_->item(1, static_cast<int>(n) + 1)->setText(ToQString(it->second));
+      werkzeuge_->item(1, static_cast<int>(n))->setText(ToQString(it->second));
   }
 }
 

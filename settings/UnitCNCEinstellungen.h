@@ -55,6 +55,8 @@ class TCNCEinstellungen final : public QDialog {
   QCheckBox* Haken(const QString& setting) const { return checks_.value(setting); }
   QButtonGroup* RadioGroupSonderbehandlung() const { return sonderbehandlung_; }
   QComboBox* ComboBoxModalExtra() const { return modalExtra_; }
+  // The tool table: column n is Isel tool n, row 0 its number (fixed), row 1
+  // the DIN tool number; "Isel:" and "Din:" are the row headers.
   QTableWidget* StringGridWerkzeuge() const { return werkzeuge_; }
   QLineEdit* EditPasswort() const { return passwort_; }
   QPushButton* ButtonProfilladen() const { return profilLaden_; }

@@ -242,30 +242,30 @@ void TCNCEinstellungen::BaueFenster() {
   QGroupBox* werkzeug = Gruppe(QStringLiteral("Werkzeug:"));
   g = grid(werkzeug);
   auto* zuordnung = new QLabel(QStringLiteral("Werkzeugzuordnung:"), werkzeug);
-  werkzeuge_ = new QTableWidget(2, static_cast<int>(kToolCount) + 1, werkzeug);
+  // The captions "Isel:" and "Din:" are the row headers, so that they stay
+  // in view while the tool columns scroll; the row of Isel tool numbers is
+  // fixed as well.
+  werkzeuge_ = new QTableWidget(2, static_cast<int>(kToolCount), werkzeug);
   werkzeuge_->setObjectName(QStringLiteral("StringGridWerkzeuge"));
   zuordnung->setBuddy(werkzeuge_);
   werkzeuge_->horizontalHeader()->hide();
-  werkzeuge_->verticalHeader()->hide();
+  werkzeuge_->setVerticalHeaderLabels({QStringLiteral("Isel:"), QStringLiteral("Din:")});
+  werkzeuge_->verticalHeader()->setFixedWidth(kToolColumnWidth);
+  werkzeuge_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  werkzeuge_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   werkzeuge_->horizontalHeader()->setDefaultSectionSize(kToolColumnWidth);
   werkzeuge_->verticalHeader()->setDefaultSectionSize(20);
   werkzeuge_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   werkzeuge_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  werkzeuge_->setFixedHeight(2 * 20 + werkzeuge_->horizontalScrollBar()->sizeHint().height() + 2 * werkzeuge_->frameWidth());
-  for (int column = 0; column <= static_cast<int>(kToolCount); ++column) {
-    for (int r = 0; r < 2; ++r) {
-      auto* cell = new QTableWidgetItem;
-      if (r == 0 || column == 0) {
-        // The fixed row and column: not editable, on the button colour.
-        cell->setFlags(Qt::ItemIsEnabled);
-        cell->setBackground(palette().button());
-      }
-      werkzeuge_->setItem(r, column, cell);
-    }
+  werkzeuge_->setFixedHeight(2 * 20 + werkzeuge_->horizontalScrollBar()->sizeHint().height() +
+                             2 * werkzeuge_->frameWidth());
+  for (int n = 0; n < static_cast<int>(kToolCount); ++n) {
+    auto* number = new QTableWidgetItem(QString::number(n));
+    number->setFlags(Qt::ItemIsEnabled);  // not editable, on the button colour
+    number->setBackground(palette().button());
+    werkzeuge_->setItem(0, n, number);
+    werkzeuge_->setItem(1, n, new QTableWidgetItem);
   }
-  werkzeuge_->item(0, 0)->setText(QStringLiteral("Isel:"));
-  werkzeuge_->item(1, 0)->setText(QStringLiteral("Din:"));
-  for (int n = 0; n < static_cast<int>(kToolCount); ++n) werkzeuge_->item(0, n + 1)->setText(QString::number(n));
   g->addWidget(zuordnung, 0, 0, 1, 4);
   g->addWidget(werkzeuge_, 1, 0, 1, 4);
   g->addWidget(parent(Feld("Werkzeugwechsel1", QStringLiteral("Werkzeugwechsel"))), 2, 0, 1, 2);

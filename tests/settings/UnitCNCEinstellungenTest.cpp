@@ -63,11 +63,11 @@ class SettingsDialogTest : public MainWindowTest {
   }
   void Type(const char* setting, const QString& text) { Type(Edit(setting), text); }
   QTableWidget* Grid() { return dlg->StringGridWerkzeuge(); }
-  QString Tool(int n) { return Grid()->item(1, n + 1)->text(); }
+  QString Tool(int n) { return Grid()->item(1, n)->text(); }
   // Edits the cell of Isel tool n with F2, typing and Enter.
   void TypeTool(int n, const QString& text) {
     Grid()->setFocus();
-    Grid()->setCurrentCell(1, n + 1);
+    Grid()->setCurrentCell(1, n);
     QTest::keyClick(Grid(), Qt::Key_F2);
     QWidget* editor = Grid()->indexWidget(Grid()->currentIndex());
     ASSERT_NE(editor, nullptr);
@@ -99,7 +99,8 @@ TEST_F(SettingsDialogTest, ShowsTheStoredValuesAndStartsViewingUntilAFieldTakesT
   EXPECT_EQ(Edit("FaktorSonderS")->text(), QStringLiteral("1.000000"));
   EXPECT_EQ(Edit("ErsterSatz")->text(), QStringLiteral("100"));
   for (int n : {0, 57, 99}) EXPECT_EQ(Tool(n), QStringLiteral("1"));
-  EXPECT_EQ(Grid()->item(0, 100)->text(), QStringLiteral("99"));
+  EXPECT_EQ(Grid()->item(0, 99)->text(), QStringLiteral("99"));
+  EXPECT_EQ(Grid()->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("Din:"));
   // Every control fits the width of the scrolling area: none is cut off.
   EXPECT_LE(dlg->ScrollBox()->widget()->minimumSizeHint().width(), dlg->ScrollBox()->viewport()->width());
   EXPECT_FALSE(dlg->Bearbeitungsmodus());
