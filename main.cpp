@@ -9,6 +9,9 @@
 #include "app/Unit1.h"
 #include "app/UnitOrdnereinstellungen.h"
 #include "base/FileSystem.h"
+#include "help/UnitHilfe.h"
+#include "help/UnitInfo.h"
+#include "settings/UnitCNCEinstellungen.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -23,8 +26,15 @@ int main(int argc, char** argv) {
   // about window, folder dialog, settings dialog, help window.
   morvatex::TForm1 form1(dialogs, fileSystem, QCoreApplication::applicationFilePath(),
                          QCoreApplication::arguments().mid(1));
+  morvatex::TFormInfo formInfo;
   morvatex::TFormOrdner formOrdner(dialogs);
+  morvatex::TCNCEinstellungen cncEinstellungen(dialogs, fileSystem, form1.LiveEinstellungen());
+  morvatex::TForm2 form2;
+  form1.SetzeInfofenster(&formInfo);
   form1.SetzeOrdnerDialog(&formOrdner);
+  form1.SetzeCNCEinstellungen(&cncEinstellungen);
+  form1.SetzeHilfefenster(&form2);
+  cncEinstellungen.SetzeHilfefenster(&form2);
 
   form1.show();
   return app.exec();

@@ -41,6 +41,12 @@ class Dialogs {
   // platform's separators, in the order the dialog lists them; empty when
   // the user cancelled.
   virtual QStringList DateienOeffnen(const OeffnenOptionen& options) = 0;
+
+  // The save dialog with the filter and default extension of `options`
+  // (`mehrfachauswahl` is ignored); it appends the default extension to a
+  // name typed without one and asks before replacing a file. Returns the
+  // full path with the platform's separators; empty when the user cancelled.
+  virtual QString DateiSpeichern(const OeffnenOptionen& options) = 0;
 };
 
 // Shows the core's messages (Windows-1252) as plain message boxes.

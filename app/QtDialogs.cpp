@@ -40,16 +40,30 @@ QStringList QtDialogs::DateienOeffnen(const OeffnenOptionen& options) {
   QFileDialog dialog(QApplication::activeWindow());
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(options.mehrfachauswahl ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-  // Before the filters: it decides whether their patterns are shown twice.
-  dialog.setOption(QFileDialog::HideNameFilterDetails);
-  dialog.setNameFilters(QtNamensfilter(options.filter));
-  dialog.setDefaultSuffix(options.standardErweiterung);
-  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+  Einrichten(dialog, options);
   if (dialog.exec() != QDialog::Accepted) return {};
   lastFolder_ = dialog.directory().absolutePath();
   QStringList files;
   for (const QString& file : dialog.selectedFiles()) files << QDir::toNativeSeparators(file);
   return files;
+}
+
+QString QtDialogs::DateiSpeichern(const OeffnenOptionen& options) {
+  QFileDialog dialog(QApplication::activeWindow());
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  Einrichten(dialog, options);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  lastFolder_ = dialog.directory().absolutePath();
+  return QDir::toNativeSeparators(dialog.selectedFiles().first());
+}
+
+void QtDialogs::Einrichten(QFileDialog& dialog, const OeffnenOptionen& options) const {
+  // Before the filters: it decides whether their patterns are shown twice.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setNameFilters(QtNamensfilter(options.filter));
+  dialog.setDefaultSuffix(options.standardErweiterung);
+  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
 }
 
 QStringList QtNamensfilter(const QString& filter) {

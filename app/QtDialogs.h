@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QFileDialog;
+
 #include "app/Dialogs.h"
 
 namespace morvatex {
@@ -14,9 +16,13 @@ class QtDialogs final : public Dialogs {
   bool FrageOkAbbrechen(const QString& text) override;
   bool FrageJaNein(const QString& text) override;
   QStringList DateienOeffnen(const OeffnenOptionen& options) override;
+  QString DateiSpeichern(const OeffnenOptionen& options) override;
 
  private:
   QString lastFolder_;  // the next open dialog starts where the last one ended
+
+  // A file dialog set up with the filter and default extension of `options`.
+  void Einrichten(QFileDialog& dialog, const OeffnenOptionen& options) const;
 };
 
 // Qt name filters for a filter of "description|pattern" entries. Each

@@ -20,7 +20,11 @@
 #include "app/UnitOrdnereinstellungen.h"
 #include "base/PathSyntax.h"
 #include "base/ProductInfo.h"
+#include "help/HelpTexts.h"
+#include "help/UnitHilfe.h"
+#include "help/UnitInfo.h"
 #include "settings/SettingsFile.h"
+#include "settings/UnitCNCEinstellungen.h"
 
 namespace morvatex {
 namespace {
@@ -86,6 +90,7 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
+  if (formInfo_) formInfo_->BeschriftungenSetzen();
   panel4_->setVisible(debugModus_);
   image3_->move(image1_->x(), image3_->y());
   tabelle_.SchreibeKopfzeile();
@@ -141,17 +146,13 @@ std::string TForm1::BildeZieldatei(std::string_view source) const {
   return morvatex::BildeZieldatei(source, einstellungen_, NativePathSyntax());
 }
 
-// The batch run, the job list file, the settings dialog and the help windows
-// come with their own windows and files; until then these commands have no
-// effect.
+// The batch run and the job list file come with their own files; until
+// then these commands have no effect.
 void TForm1::Start1Click() {}
 void TForm1::Stop1Click() {}
 void TForm1::ffnen1Click() {}
 void TForm1::Speichern1Click() {}
 void TForm1::Speichernunter1Click() {}
-void TForm1::Einstellungen2Click() {}
-void TForm1::Kurzbeschreibung1Click() {}
-void TForm1::Info1Click() {}
 
 void TForm1::Neu1Click() {
   if (laufAktiv_) return;
@@ -270,6 +271,23 @@ void TForm1::OrdnereinstellungenClick() {
   einstellungen_.Ziel.Assign(formOrdner_->Ziel());
   einstellungen_.Zielordner = formOrdner_->Zielordner();
   EinstellungenSpeichern();
+}
+
+void TForm1::Einstellungen2Click() {
+  if (laufAktiv_ || !cncEinstellungen_) return;
+  cncEinstellungen_->exec();
+  // However the dialog was closed: an apply with errors and a loaded profile
+  // have changed the live settings already.
+  EinstellungenSpeichern();
+}
+
+// Both help windows are modal and also open during a batch run.
+void TForm1::Kurzbeschreibung1Click() {
+  if (form2_) form2_->Zeige(ToQString(Kurzbeschreibung(logdatei_)));
+}
+
+void TForm1::Info1Click() {
+  if (formInfo_) formInfo_->exec();
 }
 
 void TForm1::EinstellungenSpeichern() {

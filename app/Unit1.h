@@ -24,6 +24,9 @@ namespace morvatex {
 
 class ClickableImage;
 class JobTableModel;
+class TCNCEinstellungen;
+class TForm2;
+class TFormInfo;
 class TFormOrdner;
 
 class TForm1 final : public QMainWindow {
@@ -45,6 +48,11 @@ class TForm1 final : public QMainWindow {
   // The folder dialog that "Ordnereinstellungen..." shows; created after the
   // main window, so it is handed over here.
   void SetzeOrdnerDialog(TFormOrdner* dialog) { formOrdner_ = dialog; }
+  // The about window, the settings dialog and the help window, created
+  // after the main window like the folder dialog.
+  void SetzeInfofenster(TFormInfo* window) { formInfo_ = window; }
+  void SetzeCNCEinstellungen(TCNCEinstellungen* dialog) { cncEinstellungen_ = dialog; }
+  void SetzeHilfefenster(TForm2* window) { form2_ = window; }
 
   JobTable& Tabelle() { return tabelle_; }
   Einstellungen& LiveEinstellungen() { return einstellungen_; }
@@ -138,6 +146,9 @@ class TForm1 final : public QMainWindow {
   std::string einstellungsdatei_;
   std::string logdatei_;
   TFormOrdner* formOrdner_ = nullptr;
+  TFormInfo* formInfo_ = nullptr;
+  TCNCEinstellungen* cncEinstellungen_ = nullptr;
+  TForm2* form2_ = nullptr;
 
   JobTableModel* model_ = nullptr;
   QTableView* stringGrid1_ = nullptr;

@@ -50,14 +50,22 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
 
 std::string ConverterUsage() {
   return "Usage: morvatex-convert [--settings FILE] [--debug] SOURCE TARGET\n"
+         "       morvatex-convert --write-settings FILE [--preset NAME] [--set NAME=VALUE]...\n"
+         "       morvatex-convert --show-settings FILE\n"
          "Converts the Isel program SOURCE into the CNC program TARGET and, when\n"
          "the settings ask for it, the DXF drawing TARGET.dxf.\n"
          "  --settings FILE  settings file to read (default: morvatex.set beside\n"
          "                   this program, the desktop program's settings file)\n"
          "  --debug          keep the DXF file of a failed conversion\n"
          "  --help           show this text\n"
-         "Prints the outcome report. Exit status: 0 converted, 1 conversion failed,\n"
-         "2 wrong call.\n";
+         "--write-settings writes a settings file: a new configuration, then the\n"
+         "preset NAME (allgemein, loesche, mach3 or xilog) as the settings dialog\n"
+         "applies it, then each --set. NAME of --set is a field as --show-settings\n"
+         "names it (Werkzeuge[N] for tool N); VALUE a number as the dialog reads it\n"
+         "(decimal point, $1F or 0x1F, 1.5E2) or a text, cut to the field's length.\n"
+         "--show-settings prints every field of a settings file as NAME=VALUE.\n"
+         "A conversion prints the outcome report. Exit status: 0 done, 1 conversion\n"
+         "failed or settings file not readable or writable, 2 wrong call.\n";
 }
 
 int ExitStatusFor(int outcomeCode) { return outcomeCode == 0 ? 0 : 1; }

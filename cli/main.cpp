@@ -13,6 +13,7 @@
 #include "base/PathSyntax.h"
 #include "base/ProgramPath.h"
 #include "cli/CommandLine.h"
+#include "cli/SettingsCommand.h"
 #include "engine/StopRequest.h"
 #include "engine/UnitConvertFile.h"
 #include "settings/SettingsFile.h"
@@ -53,7 +54,9 @@ int UsageError(const std::string& what) {
 }
 
 int Run(int argc, char** argv) {
-  const ConverterCall call = ParseConverterCall(std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (IsSettingsCommand(arguments)) return RunSettingsCommand(arguments, std::cout, std::cerr);
+  const ConverterCall call = ParseConverterCall(arguments);
   if (call.kind == ConverterCall::Kind::kHelp) {
     std::cout << ConverterUsage();
     return 0;

@@ -6,6 +6,7 @@
 
 #include "base/Cp1252Codec.h"
 #include "base/ProductInfo.h"
+#include "settings/SettingsTexts.h"
 
 namespace morvatex {
 namespace {
@@ -22,20 +23,18 @@ std::ptrdiff_t ReadUpTo(ReadableFile& file, char* buffer, std::size_t size) {
   return static_cast<std::ptrdiff_t>(total);
 }
 
-// Reads the first record of the file into `live`; false when the file is
-// missing, unreadable or shorter than one record (then `live` is untouched).
-bool ReadFirstRecord(Einstellungen& live, const std::string& path, FileSystem& fs) {
+}  // namespace
+
+bool ReadFirstBlock(const std::string& path, FileSystem& fs, void* block, std::size_t size) {
   std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
   if (!file) return false;
-  char buffer[kSettingsRecordSize];
-  const std::ptrdiff_t n = ReadUpTo(*file, buffer, sizeof buffer);
-  file->Close();  // a record read in full stays valid whatever closing says
-  if (n != static_cast<std::ptrdiff_t>(kSettingsRecordSize)) return false;
-  std::memcpy(&live, buffer, kSettingsRecordSize);
+  std::string buffer(size, '\0');
+  const std::ptrdiff_t n = ReadUpTo(*file, buffer.data(), size);
+  file->Close();  // a block read in full stays valid whatever closing says
+  if (n != static_cast<std::ptrdiff_t>(size)) return false;
+  std::memcpy(block, buffer.data(), size);
   return true;
 }
-
-}  // namespace
 
 std::string SettingsPathFor(std::string_view programPath, PathSyntax syntax) {
   return ChangeFileExt(programPath, ".set", syntax);
@@ -47,7 +46,7 @@ void RepariereFaktor(double& factor) {
 
 LoadResult LadeEinstellungen(Einstellungen& live, const std::string& settingsPath, FileSystem& fs,
                              MessageSink& messages) {
-  const bool read = ReadFirstRecord(live, settingsPath, fs);
+  const bool read = ReadFirstBlock(settingsPath, fs, &live, sizeof live);
   const bool valid = read && live.Version == kSettingsVersion && live.Profil.ProfilVersion == kProfileFormat;
   if (read) {
     RepariereFaktor(live.Profil.FaktorSonderS);
@@ -55,14 +54,7 @@ LoadResult LadeEinstellungen(Einstellungen& live, const std::string& settingsPat
   }
   if (valid) return LoadResult::kLoaded;
 
-  live.Version = kSettingsVersion;
-  live.reserved1968.length = 0;
-  live.DXFDateinerzeugen = false;
-  live.Erstelle2DPolylinien = true;
-  live.CNCDINCodeerstellen = true;
-  live.Quelle.length = 0;
-  live.Ziel.length = 0;
-  live.Zielordner = 0;
+  SetzeGrundwerte(live);
   NeueKonfiguration(live, messages);
   return LoadResult::kNewConfiguration;
 }
@@ -71,11 +63,19 @@ bool SpeichereEinstellungen(const Einstellungen& live, const std::string& settin
                             MessageSink& messages) {
   const std::string_view bytes(reinterpret_cast<const char*>(&live), sizeof live);
   if (fs.ReplaceFile(settingsPath, bytes)) return true;
-  std::string text(Cp1252<u8"Beim speichern der Datei\r\n">());
-  text += settingsPath;
-  text += Cp1252<u8"\r\nist ein Fehler aufgetreten !!">();
-  messages.ShowMessage(text);
+  messages.ShowMessage(SpeicherFehlerText(settingsPath));
   return false;
+}
+
+void SetzeGrundwerte(Einstellungen& live) {
+  live.Version = kSettingsVersion;
+  live.reserved1968.length = 0;
+  live.DXFDateinerzeugen = false;
+  live.Erstelle2DPolylinien = true;
+  live.CNCDINCodeerstellen = true;
+  live.Quelle.length = 0;
+  live.Ziel.length = 0;
+  live.Zielordner = 0;
 }
 
 void SetzeNeueProfilwerte(Maschinenprofil& p) {

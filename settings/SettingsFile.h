@@ -40,9 +40,18 @@ bool SpeichereEinstellungen(const Einstellungen& live, const std::string& settin
 // `live` (nothing outside the block), then shows the two warnings.
 void NeueKonfiguration(Einstellungen& live, MessageSink& messages);
 
+// The reset of the fields outside the profile block that a load does before
+// a new configuration: version 4, output switches CNC on, DXF off, polylines,
+// empty folders, folder rule 0. Other bytes stay as they are.
+void SetzeGrundwerte(Einstellungen& live);
+
 // The values of a new configuration for the profile block alone, without the
 // warnings (the first step of NeueKonfiguration).
 void SetzeNeueProfilwerte(Maschinenprofil& profile);
+
+// Reads the first `size` bytes of the file into `block`; false, with
+// `block` untouched, when the file is missing, unreadable or shorter.
+bool ReadFirstBlock(const std::string& path, FileSystem& fs, void* block, std::size_t size);
 
 // Sets a factor that is zero or not a number to 1.0; others stay as they are.
 void RepariereFaktor(double& factor);

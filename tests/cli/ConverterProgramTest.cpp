@@ -13,6 +13,7 @@
 #include "base/FileSystem.h"
 #include "base/MessageSink.h"
 #include "bench/ProgramGenerator.h"
+#include "settings/SettingsFields.h"
 #include "settings/SettingsFile.h"
 #include "tests/engine/DxfReading.h"
 #include "tests/support/ConversionHarness.h"
@@ -180,6 +181,79 @@ TEST_F(ConverterProgramTest, CtrlCStopsTheRunAndRemovesTheDrawing) {
   EXPECT_FALSE(std::filesystem::exists(target + ".dxf"));
   EXPECT_FALSE(std::filesystem::exists(target)) << "no program without its end at the target";
   EXPECT_FALSE(staged()) << "nor beside it";
+}
+
+}  // namespace
+}  // namespace morvatex
+
+namespace morvatex {
+namespace {
+
+// The record in a settings file with the bytes behind each text's length
+// cleared: they carry no meaning.
+std::string Meaningful(const std::string& file) {
+  std::string bytes = file;
+  for (const Feld& feld : Einstellungsfelder()) {
+    if (feld.art != FeldArt::kText) continue;
+    const std::size_t length = static_cast<unsigned char>(bytes.at(feld.offset));
+    for (std::size_t i = feld.offset + 1 + length; i < feld.offset + 1 + feld.kapazitaet; ++i) bytes[i] = 0;
+  }
+  return bytes;
+}
+
+TEST_F(ConverterProgramTest, WrittenSettingsShowAndSetBackToTheSameRecord) {
+  const struct {
+    const char* preset;
+    const char* extension;  // as --show-settings prints it
+  } cases[] = {{nullptr, "cnc"}, {"allgemein", "cnc"}, {"loesche", ""}, {"mach3", "tap"}, {"xilog", "xxl"}};
+  for (const auto& c : cases) {
+    const std::string first = dir.Sub("erst.set");
+    const std::string second = dir.Sub("zweit.set");
+    std::vector<std::string> write = {"--write-settings", first, "--set", "Vorspann4=Gr\u00F6\u00DFe " + std::string(90, 'x'),
+                                      "--set", "Werkzeuge[3]=-1", "--set=ZGrenze=0.1"};
+    if (c.preset) write.insert(write.end(), {"--preset", c.preset});
+    Outcome r = Run(write);
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Run({"--show-settings", first});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\nDateinamenerweiterung=" + std::string(c.extension) + "\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nWerkzeuge[3]=65535\nWerkzeuge[4]="), std::string::npos);
+    EXPECT_NE(r.out.find("\nVorspann4=Gr\u00F6\u00DFe xxxx"), std::string::npos);
+    EXPECT_NE(r.out.find("\nZGrenze=0.1\n"), std::string::npos);
+
+    std::vector<std::string> setBack = {"--write-settings", second};
+    std::size_t lines = 0;
+    for (std::size_t at = 0, end; (end = r.out.find('\n', at)) != std::string::npos; at = end + 1, ++lines)
+      setBack.insert(setBack.end(), {"--set", r.out.substr(at, end - at)});
+    EXPECT_EQ(lines, 209u);
+    const Outcome back = Run(setBack);
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(Meaningful(ReadFileBytes(second)), Meaningful(ReadFileBytes(first))) << (c.preset ? c.preset : "-");
+  }
+}
+
+TEST_F(ConverterProgramTest, AWrongSettingWritesNothingAndNamesIt) {
+  const std::string file = dir.Sub("neu.set");
+  const struct {
+    std::vector<std::string> arguments;
+    const char* named;
+  } cases[] = {
+      {{"--set", "Unbekannt=1"}, "unknown setting Unbekannt"},
+      {{"--set", "Werkzeuge[100]=1"}, "unknown setting Werkzeuge[100]"},
+      {{"--set", "Nachkommastellen=7"}, "invalid value for Nachkommastellen: 7"},
+      {{"--set", "ZGrenze=1,5"}, "invalid value for ZGrenze: 1,5"},
+      {{"--preset", "fanuc"}, "unknown preset fanuc"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = {"--write-settings", file, "--set", "ErsterSatz=5"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const Outcome r = Run(arguments);
+    EXPECT_EQ(r.status, 2) << c.named;
+    EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(file)) << c.named;
+  }
+  const Outcome missing = Run({"--show-settings", dir.Sub("fehlt.set")});
+  EXPECT_EQ(missing.status, 1);
 }
 
 }  // namespace

@@ -1,0 +1,275 @@
+#include "settings/SettingsFields.h"
+
+#include <array>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+
+#include "settings/NumberSyntax.h"
+
+namespace morvatex {
+namespace {
+
+constexpr std::int64_t kIntMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kIntMax = std::numeric_limits<std::int32_t>::max();
+
+template <typename T>
+struct Art;
+template <>
+struct Art<std::int32_t> {
+  static constexpr FeldArt art = FeldArt::kGanzzahl;
+};
+template <>
+struct Art<std::uint16_t> {
+  static constexpr FeldArt art = FeldArt::kWort;
+};
+template <>
+struct Art<std::uint8_t> {
+  static constexpr FeldArt art = FeldArt::kByte;
+};
+template <>
+struct Art<Bool8> {
+  static constexpr FeldArt art = FeldArt::kBoolean;
+};
+template <>
+struct Art<double> {
+  static constexpr FeldArt art = FeldArt::kDezimal;
+};
+template <std::size_t N>
+struct Art<ShortString<N>> {
+  static constexpr FeldArt art = FeldArt::kText;
+};
+
+template <typename T>
+constexpr std::size_t Capacity() {
+  if constexpr (Art<T>::art == FeldArt::kText) return T::kCapacity;
+  return 0;
+}
+
+// A field of type M; integers take every value of their type unless a
+// range is given.
+template <typename M>
+constexpr Feld MakeFeld(std::string_view name, std::size_t offset, std::int64_t minimum = 1, std::int64_t maximum = 0) {
+  using Element = std::remove_all_extents_t<M>;
+  constexpr FeldArt art = Art<Element>::art;
+  if (minimum > maximum) {
+    minimum = art == FeldArt::kGanzzahl ? kIntMin : 0;
+    maximum = art == FeldArt::kGanzzahl ? kIntMax : art == FeldArt::kWort ? 65535 : 255;
+  }
+  const std::size_t count = std::is_array_v<M> ? std::extent_v<M> : 1;
+  return Feld{name, offset, art, count, Capacity<Element>(), minimum, maximum};
+}
+
+#define MORVATEX_R(field) MakeFeld<decltype(Einstellungen::field)>(#field, offsetof(Einstellungen, field))
+#define MORVATEX_P(field, ...)                                                                                 \
+  MakeFeld<decltype(Maschinenprofil::field)>(#field, kProfileBlockOffset + offsetof(Maschinenprofil, field) \
+                                             __VA_OPT__(, ) __VA_ARGS__)
+
+// The ranges are those of the dialog: decimals 0..6, block numbers not
+// negative, one of the two special treatments and the two extra modal rules.
+// A tool entry accepts every 32-bit integer and keeps its low 16 bits.
+constexpr auto kFelder = std::to_array<Feld>({
+    MORVATEX_R(Version),
+    MORVATEX_P(ProfilVersion),
+    MORVATEX_P(Dateinamenerweiterung),
+    MORVATEX_P(Werkzeuge, kIntMin, kIntMax),
+    MORVATEX_P(Sonderbehandlung, 0, 1),
+    MORVATEX_P(ZeichenWertzuweisung),
+    MORVATEX_P(Satznummerierung),
+    MORVATEX_P(Nachkommastellen, 0, 6),
+    MORVATEX_P(ErsterSatz, 0, kIntMax),
+    MORVATEX_P(SatznummernIncrement, 0, kIntMax),
+    MORVATEX_P(ZWerte),
+    MORVATEX_P(RWerte),
+    MORVATEX_P(IJWerte),
+    MORVATEX_P(KWerte),
+    MORVATEX_P(SWerte),
+    MORVATEX_P(FWerte),
+    MORVATEX_P(ModaleG),
+    MORVATEX_P(ModaleXYZ),
+    MORVATEX_P(ModaleIJK),
+    MORVATEX_P(OrdneFZuG0_3),
+    MORVATEX_P(OrdneSZuG0_3),
+    MORVATEX_P(OrdneSpLiReEinZuG0_3),
+    MORVATEX_P(XYZRelativ),
+    MORVATEX_P(IJKRelativ),
+    MORVATEX_P(Vorspann1),
+    MORVATEX_P(Vorspann2),
+    MORVATEX_P(Vorspann3),
+    MORVATEX_P(Vorspann4),
+    MORVATEX_P(Vorspann5),
+    MORVATEX_P(Vorspann6),
+    MORVATEX_P(Nachspann1),
+    MORVATEX_P(Nachspann2),
+    MORVATEX_P(Nachspann3),
+    MORVATEX_P(Werkzeugwechsel1),
+    MORVATEX_P(Werkzeugwechsel2),
+    MORVATEX_P(Werkzeugwechsel3),
+    MORVATEX_P(ZGrenze),
+    MORVATEX_P(VorUnterschreitenDerZGrenze),
+    MORVATEX_P(VorErreichenDerZGrenze),
+    MORVATEX_P(VorWechselZuG0),
+    MORVATEX_P(VorWechselZuG123),
+    MORVATEX_P(KuehlungEin),
+    MORVATEX_P(KuehlungAus),
+    MORVATEX_P(SpindelEin),
+    MORVATEX_P(SpindelAus),
+    MORVATEX_P(SpindelRechtslauf),
+    MORVATEX_P(SpindelLinkslauf),
+    MORVATEX_P(G17),
+    MORVATEX_P(G18),
+    MORVATEX_P(G19),
+    MORVATEX_P(Halt),
+    MORVATEX_P(_N),
+    MORVATEX_P(_S),
+    MORVATEX_P(_F),
+    MORVATEX_P(_G0),
+    MORVATEX_P(_G1),
+    MORVATEX_P(_G2),
+    MORVATEX_P(_G3),
+    MORVATEX_P(_X),
+    MORVATEX_P(_Y),
+    MORVATEX_P(_Z),
+    MORVATEX_P(_I),
+    MORVATEX_P(_J),
+    MORVATEX_P(_K),
+    MORVATEX_P(_R),
+    MORVATEX_P(reserved1668),
+    MORVATEX_P(reserved1672),
+    MORVATEX_P(ModalExtra, 0, 1),
+    MORVATEX_P(NachkommastellenS, 0, 6),
+    MORVATEX_P(NachkommastellenF, 0, 6),
+    MORVATEX_P(reserved1688),
+    MORVATEX_P(FaktorSonderS),
+    MORVATEX_P(FaktorSonderF),
+    MORVATEX_P(reserved1712),
+    MORVATEX_P(reserved1728),
+    MORVATEX_P(reserved1744),
+    MORVATEX_P(reserved1760),
+    MORVATEX_P(reserved1776),
+    MORVATEX_P(reserved1792),
+    MORVATEX_P(reserved1833),
+    MORVATEX_P(reserved1874),
+    MORVATEX_P(reserved1915),
+    MORVATEX_R(reserved1968),
+    MORVATEX_R(DXFDateinerzeugen),
+    MORVATEX_R(Erstelle2DPolylinien),
+    MORVATEX_R(CNCDINCodeerstellen),
+    MORVATEX_R(Quelle),
+    MORVATEX_R(Ziel),
+    MORVATEX_R(Zielordner),
+});
+
+#undef MORVATEX_P
+#undef MORVATEX_R
+
+// Record order, and no field overlapping the next one.
+constexpr bool InRecordOrder() {
+  for (std::size_t i = 0; i + 1 < kFelder.size(); ++i)
+    if (kFelder[i].offset + kFelder[i].Groesse() * kFelder[i].anzahl > kFelder[i + 1].offset) return false;
+  return kFelder.back().offset + kFelder.back().Groesse() <= kSettingsRecordSize;
+}
+static_assert(InRecordOrder());
+
+unsigned char* At(Einstellungen& record, FeldElement e) {
+  return reinterpret_cast<unsigned char*>(&record) + e.feld->offset + e.index * e.feld->Groesse();
+}
+const unsigned char* At(const Einstellungen& record, FeldElement e) {
+  return reinterpret_cast<const unsigned char*>(&record) + e.feld->offset + e.index * e.feld->Groesse();
+}
+
+template <typename T>
+T Load(const unsigned char* p) {
+  T value;
+  std::memcpy(&value, p, sizeof value);
+  return value;
+}
+template <typename T>
+void Store(unsigned char* p, T value) {
+  std::memcpy(p, &value, sizeof value);
+}
+
+}  // namespace
+
+std::string FeldElement::Name() const {
+  std::string name(feld->name);
+  if (feld->anzahl > 1) name += "[" + std::to_string(index) + "]";
+  return name;
+}
+
+std::span<const Feld> Einstellungsfelder() { return kFelder; }
+
+std::optional<FeldElement> FindeFeld(std::string_view name) {
+  std::size_t index = 0;
+  bool indexed = false;
+  if (const std::size_t open = name.find('['); open != std::string_view::npos) {
+    if (!name.ends_with(']') || open + 2 >= name.size()) return std::nullopt;
+    const std::string_view digits = name.substr(open + 1, name.size() - open - 2);
+    if (digits.size() > 3) return std::nullopt;
+    for (char c : digits) {
+      if (c < '0' || c > '9') return std::nullopt;
+      index = index * 10 + static_cast<std::size_t>(c - '0');
+    }
+    name = name.substr(0, open);
+    indexed = true;
+  }
+  for (const Feld& feld : kFelder) {
+    if (feld.name != name) continue;
+    if (indexed != (feld.anzahl > 1) || index >= feld.anzahl) return std::nullopt;
+    return FeldElement{&feld, index};
+  }
+  return std::nullopt;
+}
+
+std::string FeldText(const Einstellungen& record, FeldElement e) {
+  const unsigned char* p = At(record, e);
+  switch (e.feld->art) {
+    case FeldArt::kGanzzahl:
+      return std::to_string(Load<std::int32_t>(p));
+    case FeldArt::kWort:
+      return std::to_string(Load<std::uint16_t>(p));
+    case FeldArt::kByte:
+    case FeldArt::kBoolean:
+      return std::to_string(*p);
+    case FeldArt::kDezimal:
+      return KuerzesterDezimalText(Load<double>(p));
+    case FeldArt::kText: {
+      const std::size_t length = std::min<std::size_t>(*p, e.feld->kapazitaet);
+      return std::string(reinterpret_cast<const char*>(p + 1), length);
+    }
+  }
+  return {};
+}
+
+bool SetzeFeld(Einstellungen& record, FeldElement e, std::string_view text) {
+  unsigned char* p = At(record, e);
+  const Feld& feld = *e.feld;
+  if (feld.art == FeldArt::kText) {
+    const std::size_t length = std::min(text.size(), feld.kapazitaet);
+    if (length > 0) std::memcpy(p + 1, text.data(), length);
+    *p = static_cast<unsigned char>(length);
+    return true;
+  }
+  if (feld.art == FeldArt::kDezimal) {
+    const std::optional<double> value = LeseDezimalzahl(text);
+    if (!value) return false;
+    Store(p, *value);
+    return true;
+  }
+  const std::optional<std::int32_t> value = LeseGanzzahl(text);
+  if (!value || *value < feld.minimum || *value > feld.maximum) return false;
+  switch (feld.art) {
+    case FeldArt::kGanzzahl:
+      Store(p, *value);
+      break;
+    case FeldArt::kWort:
+      Store(p, static_cast<std::uint16_t>(*value));  // the low 16 bits: -1 becomes 65535
+      break;
+    default:
+      *p = static_cast<unsigned char>(*value);
+      break;
+  }
+  return true;
+}
+
+}  // namespace morvatex
