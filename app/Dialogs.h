@@ -12,7 +12,7 @@
 
 namespace morvatex {
 
-// What an open-files dialog offers.
+// What a file dialog offers.
 struct OeffnenOptionen {
   // Entries "description|pattern", joined by "|", for example
   // "NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*".
@@ -41,6 +41,12 @@ class Dialogs {
   // platform's separators, in the order the dialog lists them; empty when
   // the user cancelled.
   virtual QStringList DateienOeffnen(const OeffnenOptionen& options) = 0;
+
+  // The save dialog (it does not ask before overwriting). Returns the chosen
+  // file as a full path with the platform's separators, with the default
+  // extension added to a name typed without one; empty when the user
+  // cancelled. `mehrfachauswahl` is ignored.
+  virtual QString DateiSpeichern(const OeffnenOptionen& options) = 0;
 };
 
 // Shows the core's messages (Windows-1252) as plain message boxes.

@@ -40,6 +40,19 @@ QStringList QtDialogs::DateienOeffnen(const OeffnenOptionen& options) {
   QFileDialog dialog(QApplication::activeWindow());
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(options.mehrfachauswahl ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  return Zeigen(dialog, options);
+}
+
+QString QtDialogs::DateiSpeichern(const OeffnenOptionen& options) {
+  QFileDialog dialog(QApplication::activeWindow());
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  const QStringList files = Zeigen(dialog, options);
+  return files.isEmpty() ? QString() : files.first();
+}
+
+QStringList QtDialogs::Zeigen(QFileDialog& dialog, const OeffnenOptionen& options) {
   // Before the filters: it decides whether their patterns are shown twice.
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilters(QtNamensfilter(options.filter));

@@ -6,6 +6,8 @@
 
 #include "app/Dialogs.h"
 
+class QFileDialog;
+
 namespace morvatex {
 
 class QtDialogs final : public Dialogs {
@@ -14,9 +16,14 @@ class QtDialogs final : public Dialogs {
   bool FrageOkAbbrechen(const QString& text) override;
   bool FrageJaNein(const QString& text) override;
   QStringList DateienOeffnen(const OeffnenOptionen& options) override;
+  QString DateiSpeichern(const OeffnenOptionen& options) override;
 
  private:
-  QString lastFolder_;  // the next open dialog starts where the last one ended
+  // Runs `dialog` with the filter and default extension of `options`, in the
+  // folder where the last file dialog ended; the chosen files, native.
+  QStringList Zeigen(QFileDialog& dialog, const OeffnenOptionen& options);
+
+  QString lastFolder_;  // the next file dialog starts where the last one ended
 };
 
 // Qt name filters for a filter of "description|pattern" entries. Each

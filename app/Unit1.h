@@ -6,11 +6,14 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/BatchRun.h"
 #include "app/Dialogs.h"
 #include "app/JobTable.h"
+#include "app/LogFile.h"
 #include "base/FileSystem.h"
 #include "settings/Einstellungen.h"
 
@@ -26,7 +29,7 @@ class ClickableImage;
 class JobTableModel;
 class TFormOrdner;
 
-class TForm1 final : public QMainWindow {
+class TForm1 final : public QMainWindow, private BatchAnzeige {
   Q_OBJECT
 
  public:
@@ -79,7 +82,11 @@ class TForm1 final : public QMainWindow {
   ClickableImage* Image3() const { return image3_; }
 
  public slots:
+  // "&Start" and the Convert picture: the batch run over the marked rows, in
+  // the running state; input is let through once per source line.
   void Start1Click();
+  // "Stop", the Stop picture and Esc during a run: the conversion in progress
+  // ends at its next source line, and with it the batch.
   void Stop1Click();
   void Neu1Click();
   void ffnen1Click();
@@ -126,6 +133,23 @@ class TForm1 final : public QMainWindow {
   // errors); without a usable settings path it writes nothing.
   void EinstellungenSpeichern();
 
+  // Saves the table to Tabellendatei, reporting a failure and logging the save.
+  void TabelleSchreiben();
+  // The log as the batch run and the saves append to it.
+  Protokoll LaufProtokoll() const;
+  // A path chosen in a file dialog as Windows-1252; tells the user and gives
+  // nothing when the code page cannot write it.
+  std::optional<std::string> GewaehlterPfad(const QString& file);
+
+  // The batch run's view of the window.
+  void ZeileBeginnt(int row) override;
+  void ZeileKonvertiert(int row, const ConversionRun& run) override;
+  void MeldungHinzufuegen(std::string_view text) override;
+  // Called once per source line of a running conversion.
+  void EingabeDurchlassen();
+  // Debug mode: the line list of the file in hand into Memo1.
+  void ZeigeZeilenliste(const ConversionRun& run);
+
   Dialogs& dialogs_;
   FileSystem& fs_;
   DialogMessageSink messages_;
@@ -138,6 +162,12 @@ class TForm1 final : public QMainWindow {
   std::string einstellungsdatei_;
   std::string logdatei_;
   TFormOrdner* formOrdner_ = nullptr;
+  // The conversion of the running batch, null between runs.
+  const ConversionRun* lauf_ = nullptr;
+  // Debug mode: the line list of the file in hand is not shown yet.
+  bool zeilenlisteOffen_ = false;
+  // The batch run moves the selection: no row details into Memo2 then.
+  bool laufWaehltZeile_ = false;
 
   JobTableModel* model_ = nullptr;
   QTableView* stringGrid1_ = nullptr;

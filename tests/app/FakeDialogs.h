@@ -19,11 +19,14 @@ namespace morvatex::testing {
 class FakeDialogs final : public Dialogs {
  public:
   // One entry per box or dialog: "Nachricht: " + text, "OK/Abbrechen: " +
-  // text, "Ja/Nein: " + text, or "Öffnen".
+  // text, "Ja/Nein: " + text, "Öffnen" or "Speichern".
   std::vector<QString> log;
   std::deque<bool> answers;
   std::deque<QStringList> fileChoices;
   std::vector<OeffnenOptionen> openOptions;
+  // The save dialog's answers (an empty text cancels) and what it offered.
+  std::deque<QString> saveChoices;
+  std::vector<OeffnenOptionen> saveOptions;
   // Runs inside every message box, while it is "shown".
   std::function<void(const QString&)> onMessage;
 
@@ -43,6 +46,17 @@ class FakeDialogs final : public Dialogs {
     QStringList files = fileChoices.front();
     fileChoices.pop_front();
     return files;
+  }
+  QString DateiSpeichern(const OeffnenOptionen& options) override {
+    log.push_back(QStringLiteral("Speichern"));
+    saveOptions.push_back(options);
+    if (saveChoices.empty()) {
+      ADD_FAILURE() << "save dialog without a prepared choice";
+      return {};
+    }
+    QString file = saveChoices.front();
+    saveChoices.pop_front();
+    return file;
   }
 
  private:
