@@ -40,13 +40,17 @@ class BatchWindowTest : public MainWindowTest {
     return std::regex_replace(ReadFileBytes(LogPath()), dateTime, "DT");
   }
   std::string StartHeader() { return "DT Neustart:\r\n" + ProgramPath() + "\r\n\r\n\r\n"; }
-  void ExpectIdle() {
-    EXPECT_FALSE(form->LaufAktiv());
-    EXPECT_TRUE(Action("Start1")->isEnabled());
-    EXPECT_FALSE(Action("Stop1")->isEnabled());
-    EXPECT_TRUE(form->Image1()->isVisible());
-    EXPECT_TRUE(form->Image2()->isVisible());
-    EXPECT_FALSE(form->Image3()->isVisible());
+  // The running or the idle state: menus, "&Start", "Stop" and the pictures.
+  void ExpectState(bool running) {
+    EXPECT_EQ(form->LaufAktiv(), running);
+    EXPECT_EQ(Action("Start1")->isEnabled(), !running);
+    EXPECT_EQ(Action("Stop1")->isEnabled(), running);
+    EXPECT_EQ(form->Image1()->isVisible(), !running);
+    EXPECT_EQ(form->Image2()->isVisible(), !running);
+    EXPECT_EQ(form->Image3()->isVisible(), running);
+    for (const char* menu : {"Liste1", "Editieren1", "Einstellungen1"})
+      EXPECT_EQ(form->findChild<QMenu*>(menu)->menuAction()->isEnabled(), !running) << menu;
+    EXPECT_TRUE(form->findChild<QMenu*>("Hilfe1")->menuAction()->isEnabled());
   }
   // Runs `during` inside the batch, once the first conversion lets input through.
   void StartWith(const std::function<void()>& during) {
@@ -81,7 +85,7 @@ TEST_F(BatchWindowTest, ThreeRowsWithTheMiddleOneFailing) {
   EXPECT_EQ(selected.size(), 6);
   for (const QModelIndex& index : selected) EXPECT_EQ(index.row() + 1, 3);
   EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
-  ExpectIdle();
+  ExpectState(false);
 }
 
 TEST_F(BatchWindowTest, StopEndsALongFileAndTheBatchWhileTheWindowStaysUsable) {
@@ -98,15 +102,7 @@ TEST_F(BatchWindowTest, StopEndsALongFileAndTheBatchWhileTheWindowStaysUsable) {
     std::filesystem::remove(LogPath());
     WriteFileBytes(LogPath(), "");
     StartWith([&] {
-      EXPECT_TRUE(form->LaufAktiv());
-      EXPECT_FALSE(Action("Start1")->isEnabled());
-      EXPECT_TRUE(Action("Stop1")->isEnabled());
-      EXPECT_FALSE(form->Image1()->isVisible());
-      EXPECT_FALSE(form->Image2()->isVisible());
-      EXPECT_TRUE(form->Image3()->isVisible());
-      for (const char* menu : {"Liste1", "Editieren1", "Einstellungen1"})
-        EXPECT_FALSE(form->findChild<QMenu*>(menu)->menuAction()->isEnabled()) << menu;
-      EXPECT_TRUE(form->findChild<QMenu*>("Hilfe1")->menuAction()->isEnabled());
+      ExpectState(true);
       EXPECT_FALSE(form->close());
       Key(Qt::Key_Delete);  // refused without a question
       Select(2, 4);         // cells can still be looked at
@@ -124,7 +120,7 @@ TEST_F(BatchWindowTest, StopEndsALongFileAndTheBatchWhileTheWindowStaysUsable) {
     EXPECT_NE(log.find("Zeile:   1 / 1M\r\nFehlerstatus: 11\r\n"), std::string::npos);
     EXPECT_EQ(log.find("Zeile:   2"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir.Sub("kurz.cnc")));
-    ExpectIdle();
+    ExpectState(false);
     EXPECT_EQ(dialogs.log.size(), 1u) << "only the open dialog";
   }
 }
@@ -148,7 +144,7 @@ TEST_F(BatchWindowTest, MixedMarksAndARunWithoutMarkedRows) {
   EXPECT_EQ(Memo2(), QStringLiteral("Es wurden keine abzuarbeitenden (markierten) Dateien gefunden !\n"));
   EXPECT_EQ(ReadFileBytes(LogPath()), log);
   EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
-  ExpectIdle();
+  ExpectState(false);
 }
 
 TEST_F(BatchWindowTest, DebugModeShowsTheLinesOfTheFileInHand) {
