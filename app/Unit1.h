@@ -84,7 +84,7 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
 
  public slots:
   // "&Start" and the Convert picture: the batch run over the marked rows, in
-  // the running state; input is let through once per source line.
+  // the running state; input is let through between source lines.
   void Start1Click();
   // "Stop", the Stop picture and Esc during a run: the conversion in progress
   // ends at its next source line, and with it the batch.
