@@ -20,6 +20,9 @@ struct OeffnenOptionen {
   // Extension without the dot, added to a typed name that has none.
   QString standardErweiterung;
   bool mehrfachauswahl = false;
+  // Save dialog only: ask before a chosen file replaces an existing one.
+  // Job lists are replaced without a question, profiles after one.
+  bool ueberschreibenFragen = false;
 };
 
 class Dialogs {
@@ -44,8 +47,9 @@ class Dialogs {
 
   // The save dialog with the filter and default extension of `options`
   // (`mehrfachauswahl` is ignored); it appends the default extension to a
-  // name typed without one and asks before replacing a file. Returns the
-  // full path with the platform's separators; empty when the user cancelled.
+  // name typed without one and asks before replacing a file only when
+  // `ueberschreibenFragen` is set. Returns the full path with the platform's
+  // separators; empty when the user cancelled.
   virtual QString DateiSpeichern(const OeffnenOptionen& options) = 0;
 };
 

@@ -22,4 +22,36 @@ bool StarteLogdatei(FileSystem& fs, const std::string& logPath, std::string_view
   return file->Close() && written;
 }
 
+std::string LogRunEntry(std::string_view dateTime, std::string_view tabellendatei, int row,
+                        std::string_view rowMarks, std::string_view report) {
+  std::string entry(dateTime);
+  entry += "\r\nTabelle: ";
+  entry += tabellendatei;
+  entry += "\r\nZeile:   " + std::to_string(row) + " / ";
+  entry += rowMarks;
+  entry += "\r\n";
+  entry += report;
+  entry += "\r\n\r\n\r\n";
+  return entry;
+}
+
+std::string LogSaveEntry(std::string_view dateTime, std::string_view tabellendatei, int errorNumber) {
+  std::string entry = "\r\n\r\n";
+  entry += dateTime;
+  entry += "  ####################\r\nTabelle gespeichert unter : \r\n   ";
+  entry += tabellendatei;
+  entry += "\r\n";
+  if (errorNumber != 0) entry += std::to_string(errorNumber) + " / dabei ist ein Schreibfehler aufgetreten !!!!\r\n";
+  entry += "\r\n\r\n\r\n";
+  return entry;
+}
+
+bool Protokoll::Anhaengen(std::string_view entry) const {
+  if (path_.empty()) return false;
+  std::unique_ptr<WritableFile> file = fs_.OpenForAppending(path_);
+  if (!file) return false;  // a log deleted meanwhile stays deleted
+  const bool written = file->Write(entry);
+  return file->Close() && written;
+}
+
 }  // namespace morvatex

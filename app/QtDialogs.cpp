@@ -52,6 +52,7 @@ QString QtDialogs::DateiSpeichern(const OeffnenOptionen& options) {
   QFileDialog dialog(QApplication::activeWindow());
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.ueberschreibenFragen);
   Einrichten(dialog, options);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   lastFolder_ = dialog.directory().absolutePath();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QKeyEvent>
@@ -12,6 +13,7 @@
 #include <QTableView>
 
 #include "app/ClickableImage.h"
+#include "app/JobListFile.h"
 #include "app/JobTableModel.h"
 #include "app/LocalDateTime.h"
 #include "app/LogFile.h"
@@ -23,6 +25,7 @@
 #include "help/HelpTexts.h"
 #include "help/UnitHilfe.h"
 #include "help/UnitInfo.h"
+#include "engine/StopRequest.h"
 #include "settings/SettingsFile.h"
 #include "settings/UnitCNCEinstellungen.h"
 
@@ -30,6 +33,9 @@ namespace morvatex {
 namespace {
 
 const QString kIselFilter = QStringLiteral("NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*");
+const QString kListenFilter = QStringLiteral("MVX-Dateien (*.mvx) |*.mvx");
+// The shortest time between two rounds of input during a conversion.
+constexpr qint64 kEingabeAbstandMs = 10;
 
 QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -102,7 +108,7 @@ void TForm1::FormShow() {
   stringGrid1_->setFocus();
   connect(stringGrid1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
-            if (current.isValid()) StringGrid1SelectCell(JobTableModel::TabellenZeile(current));
+            if (current.isValid() && !laufWaehltZeile_) StringGrid1SelectCell(JobTableModel::TabellenZeile(current));
           });
 }
 
@@ -146,13 +152,109 @@ std::string TForm1::BildeZieldatei(std::string_view source) const {
   return morvatex::BildeZieldatei(source, einstellungen_, NativePathSyntax());
 }
 
-// The batch run and the job list file come with their own files; until
-// then these commands have no effect.
-void TForm1::Start1Click() {}
-void TForm1::Stop1Click() {}
-void TForm1::ffnen1Click() {}
-void TForm1::Speichern1Click() {}
-void TForm1::Speichernunter1Click() {}
+void TForm1::Start1Click() {
+  if (laufAktiv_) return;
+  memo2_->clear();
+  LaufBeginnen();
+  ConversionOptions options;
+  options.debugMode = debugModus_;
+  options.processPendingInput = [this] { EingabeDurchlassen(); };
+  ConversionRun run(einstellungen_, fs_, std::move(options));
+  lauf_ = &run;
+  eingabeUhr_.invalidate();  // the first line lets input through
+  BatchAusfuehren(tabelle_, run, LaufProtokoll(), *this);
+  lauf_ = nullptr;
+  LaufBeenden();
+}
+
+void TForm1::Stop1Click() { RequestStop(); }
+
+void TForm1::ZeileBeginnt(int row) {
+  zeilenlisteOffen_ = debugModus_;
+  // The whole row shows as selected; the current cell goes to its end.
+  const QModelIndex first = model_->IndexVon(row, kSpalteNummer);
+  const QModelIndex last = model_->IndexVon(row, kSpalteZieldatei);
+  laufWaehltZeile_ = true;
+  stringGrid1_->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
+  stringGrid1_->selectionModel()->select(QItemSelection(first, last), QItemSelectionModel::ClearAndSelect);
+  laufWaehltZeile_ = false;
+  stringGrid1_->scrollTo(first);
+}
+
+void TForm1::EingabeDurchlassen() {
+  if (zeilenlisteOffen_ && lauf_) ZeigeZeilenliste(*lauf_);
+  // Letting input through (and repainting) costs far more than converting a
+  // line; every few milliseconds answers the user just as fast, and Stop
+  // still acts between two source lines.
+  if (eingabeUhr_.isValid() && eingabeUhr_.elapsed() < kEingabeAbstandMs) return;
+  QCoreApplication::processEvents();
+  eingabeUhr_.start();
+}
+
+void TForm1::ZeileKonvertiert(int /*row*/, const ConversionRun& run) {
+  // A file that failed before its first pass shows its lines now.
+  if (zeilenlisteOffen_) ZeigeZeilenliste(run);
+}
+
+void TForm1::ZeigeZeilenliste(const ConversionRun& run) {
+  zeilenlisteOffen_ = false;
+  const LineList& lines = run.lines();
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += '\n';
+    text += lines[i];
+  }
+  memo1_->setPlainText(ToQString(text));
+}
+
+void TForm1::MeldungHinzufuegen(std::string_view text) {
+  memo2_->appendPlainText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void TForm1::ffnen1Click() {
+  if (laufAktiv_ || !AenderungenVerwerfen()) return;
+  // Emptied before the dialog: cancelling it leaves an empty, unnamed table.
+  tabelle_.TabelleLeeren();
+  const QStringList files = dialogs_.DateienOeffnen({kListenFilter, QStringLiteral("mvx"), false});
+  if (files.isEmpty()) return;
+  if (const std::optional<std::string> path = GewaehlterPfad(files.first()))
+    TabelleOeffnen(tabelle_, *path, fs_, messages_);
+}
+
+void TForm1::Speichern1Click() {
+  if (laufAktiv_) return;
+  if (tabelle_.Tabellendatei.empty())
+    Speichernunter1Click();
+  else
+    TabelleSchreiben();
+}
+
+void TForm1::Speichernunter1Click() {
+  if (laufAktiv_) return;
+  const QString file = dialogs_.DateiSpeichern({kListenFilter, QStringLiteral("mvx"), false});
+  if (file.isEmpty()) return;
+  if (const std::optional<std::string> path = GewaehlterPfad(file)) {
+    tabelle_.Tabellendatei = *path;
+    TabelleSchreiben();
+  }
+}
+
+void TForm1::TabelleSchreiben() { morvatex::TabelleSchreiben(tabelle_, fs_, messages_, LaufProtokoll()); }
+
+Protokoll TForm1::LaufProtokoll() const {
+  return Protokoll(fs_, logdatei_, [] { return DatumZeitText(QDateTime::currentDateTime()); });
+}
+
+std::optional<std::string> TForm1::GewaehlterPfad(const QString& file) {
+  std::optional<std::string> path = ToCp1252(file);
+  if (!path) {
+    dialogs_.Nachricht(QStringLiteral("Die Datei\r\n%1\r\nkann nicht benutzt werden, weil ihr Pfad Zeichen "
+                                      "außerhalb des Zeichensatzes Windows-1252 enthält.")
+                           .arg(file));
+  }
+  return path;
+}
+
 
 void TForm1::Neu1Click() {
   if (laufAktiv_) return;

@@ -3,14 +3,18 @@
 // shutdown. It owns the one live settings record of the process.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QStringList>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/BatchRun.h"
 #include "app/Dialogs.h"
 #include "app/JobTable.h"
+#include "app/LogFile.h"
 #include "base/FileSystem.h"
 #include "settings/Einstellungen.h"
 
@@ -29,7 +33,7 @@ class TForm2;
 class TFormInfo;
 class TFormOrdner;
 
-class TForm1 final : public QMainWindow {
+class TForm1 final : public QMainWindow, private BatchAnzeige {
   Q_OBJECT
 
  public:
@@ -87,7 +91,11 @@ class TForm1 final : public QMainWindow {
   ClickableImage* Image3() const { return image3_; }
 
  public slots:
+  // "&Start" and the Convert picture: the batch run over the marked rows, in
+  // the running state; input is let through between source lines.
   void Start1Click();
+  // "Stop", the Stop picture and Esc during a run: the conversion in progress
+  // ends at its next source line, and with it the batch.
   void Stop1Click();
   void Neu1Click();
   void ffnen1Click();
@@ -134,6 +142,24 @@ class TForm1 final : public QMainWindow {
   // errors); without a usable settings path it writes nothing.
   void EinstellungenSpeichern();
 
+  // Saves the table to Tabellendatei, reporting a failure and logging the save.
+  void TabelleSchreiben();
+  // The log as the batch run and the saves append to it.
+  Protokoll LaufProtokoll() const;
+  // A path chosen in a file dialog as Windows-1252; tells the user and gives
+  // nothing when the code page cannot write it.
+  std::optional<std::string> GewaehlterPfad(const QString& file);
+
+  // The batch run's view of the window.
+  void ZeileBeginnt(int row) override;
+  void ZeileKonvertiert(int row, const ConversionRun& run) override;
+  void MeldungHinzufuegen(std::string_view text) override;
+  // Called once per source line of a running conversion: lets pending input
+  // through, at most every 10 ms.
+  void EingabeDurchlassen();
+  // Debug mode: the line list of the file in hand into Memo1.
+  void ZeigeZeilenliste(const ConversionRun& run);
+
   Dialogs& dialogs_;
   FileSystem& fs_;
   DialogMessageSink messages_;
@@ -149,6 +175,14 @@ class TForm1 final : public QMainWindow {
   TFormInfo* formInfo_ = nullptr;
   TCNCEinstellungen* cncEinstellungen_ = nullptr;
   TForm2* form2_ = nullptr;
+  // The conversion of the running batch, null between runs.
+  const ConversionRun* lauf_ = nullptr;
+  // Debug mode: the line list of the file in hand is not shown yet.
+  bool zeilenlisteOffen_ = false;
+  // The batch run moves the selection: no row details into Memo2 then.
+  bool laufWaehltZeile_ = false;
+  // Since input was last let through during the run; invalid before the first time.
+  QElapsedTimer eingabeUhr_;
 
   JobTableModel* model_ = nullptr;
   QTableView* stringGrid1_ = nullptr;

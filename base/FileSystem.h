@@ -107,8 +107,14 @@ class FileSystem {
 
   // Replaces the file at `path` by one holding exactly `contents`, so that a
   // crash or a full disk halfway leaves either the old file or the complete
-  // new one, never a short file. False when the new file was not put in place.
-  virtual bool ReplaceFile(const std::string& path, std::string_view contents) = 0;
+  // new one, never a short file. Returns 0 when the new file is in place,
+  // otherwise the platform's error number (errno) of the step that failed,
+  // which is never 0.
+  virtual int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) = 0;
+  // The same, answering only whether the new file is in place.
+  bool ReplaceFile(const std::string& path, std::string_view contents) {
+    return ReplaceFileErrorNumber(path, contents) == 0;
+  }
 
   // True when both paths name the same existing file (also through links or
   // differently written paths).
@@ -127,7 +133,7 @@ class RealFileSystem final : public FileSystem {
   std::unique_ptr<PatchableFile> OpenForPatching(const std::string& path) override;
   MakeFoldersResult MakeFolders(const std::string& folder) override;
   bool RemoveFile(const std::string& path) override;
-  bool ReplaceFile(const std::string& path, std::string_view contents) override;
+  int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) override;
   bool SameFile(const std::string& a, const std::string& b) override;
 };
 

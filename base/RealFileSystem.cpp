@@ -48,6 +48,9 @@ int UnlinkNative(const NativeString& p) { return ::unlink(p.c_str()); }
 constexpr int kCreateMode = 0666;
 #endif
 
+// errno of the call that just failed; EIO should the system have left none.
+int ErrorNumber() { return errno != 0 ? errno : EIO; }
+
 // A path with a NUL byte would be cut short by the system; refuse it instead.
 bool Usable(const std::string& path) { return !path.empty() && path.find('\0') == std::string::npos; }
 
@@ -68,7 +71,10 @@ std::size_t WriteSome(int fd, std::string_view bytes) {
       if (errno == EINTR) continue;
       break;
     }
-    if (n == 0) break;
+    if (n == 0) {
+      errno = ENOSPC;  // nothing written and no error: the device is full
+      break;
+    }
     done += static_cast<std::size_t>(n);
   }
   return done;
@@ -275,29 +281,30 @@ bool RealFileSystem::RemoveFile(const std::string& path) {
   return UnlinkNative(ToNative(path)) == 0;
 }
 
-bool RealFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
-  if (!Usable(path)) return false;
+int RealFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_view contents) {
+  if (!Usable(path)) return EINVAL;
   // The new file is completed and flushed beside the old one, then renamed
   // over it in one step.
   const std::string temporary = path + ".neu~";
   const NativeString nativeTemporary = ToNative(temporary);
   {
     const int fd = OpenNative(nativeTemporary, O_WRONLY | O_CREAT | O_TRUNC, kCreateMode);
-    if (fd < 0) return false;
+    if (fd < 0) return ErrorNumber();
     Descriptor file(fd);
-    const bool written = WriteAll(file.get(), contents) && SyncNative(file.get());
-    if (!file.Close() || !written) {
+    int failure = WriteAll(file.get(), contents) && SyncNative(file.get()) ? 0 : ErrorNumber();
+    if (!file.Close() && failure == 0) failure = ErrorNumber();
+    if (failure != 0) {
       UnlinkNative(nativeTemporary);
-      return false;
+      return failure;
     }
   }
   std::error_code ec;
   std::filesystem::rename(FsPath(temporary), FsPath(path), ec);
   if (ec) {
     UnlinkNative(nativeTemporary);
-    return false;
+    return ec.value() != 0 ? ec.value() : EIO;
   }
-  return true;
+  return 0;
 }
 
 bool RealFileSystem::SameFile(const std::string& a, const std::string& b) {

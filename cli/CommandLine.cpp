@@ -1,6 +1,26 @@
 #include "cli/CommandLine.h"
 
 namespace morvatex {
+namespace {
+
+// Takes the value of option `name` at arguments[i], written "--name FILE" or
+// "--name=FILE"; false when `argument` is not that option. A missing or
+// empty value becomes the call's error.
+bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
+               std::string& value, ConverterCall& call) {
+  const std::string& argument = arguments[i];
+  if (argument == name) {
+    value = i + 1 < arguments.size() ? arguments[++i] : std::string();
+  } else if (argument.rfind(name + "=", 0) == 0) {
+    value = argument.substr(name.size() + 1);
+  } else {
+    return false;
+  }
+  if (value.empty()) call.error = name + " needs a file";
+  return true;
+}
+
+}  // namespace
 
 ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
   ConverterCall call;
@@ -17,26 +37,26 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
       return call;
     } else if (argument == "--debug") {
       call.debug = true;
-    } else if (argument == "--settings") {
-      if (i + 1 >= arguments.size()) {
-        call.error = "--settings needs a file";
-        return call;
-      }
-      call.settingsPath = arguments[++i];
-      if (call.settingsPath.empty()) {
-        call.error = "--settings needs a file";
-        return call;
-      }
-    } else if (argument.rfind("--settings=", 0) == 0) {
-      call.settingsPath = argument.substr(11);
-      if (call.settingsPath.empty()) {
-        call.error = "--settings needs a file";
-        return call;
-      }
+    } else if (TakeValue(arguments, i, "--settings", call.settingsPath, call) ||
+               TakeValue(arguments, i, "--list", call.listPath, call) ||
+               TakeValue(arguments, i, "--log", call.logPath, call)) {
+      if (!call.error.empty()) return call;
     } else {
       call.error = "unknown option " + argument;
       return call;
     }
+  }
+  if (!call.listPath.empty()) {
+    if (!paths.empty()) {
+      call.error = "--list takes no SOURCE or TARGET";
+      return call;
+    }
+    call.kind = ConverterCall::Kind::kBatch;
+    return call;
+  }
+  if (!call.logPath.empty()) {
+    call.error = "--log works only with --list";
+    return call;
   }
   if (paths.size() != 2) {
     call.error = "SOURCE and TARGET expected";
@@ -52,10 +72,17 @@ std::string ConverterUsage() {
   return "Usage: morvatex-convert [--settings FILE] [--debug] SOURCE TARGET\n"
          "       morvatex-convert --write-settings FILE [--preset NAME] [--set NAME=VALUE]...\n"
          "       morvatex-convert --show-settings FILE\n"
+         "       morvatex-convert --list FILE.mvx [--settings FILE] [--log FILE] [--debug]\n"
          "Converts the Isel program SOURCE into the CNC program TARGET and, when\n"
          "the settings ask for it, the DXF drawing TARGET.dxf.\n"
+         "With --list, converts every row marked M of the job list FILE.mvx (saved\n"
+         "by the desktop program) as its \"Start\" does, prints a \"Zeile:\" report per\n"
+         "row and writes the list back with the new marks (A converted, E failed).\n"
          "  --settings FILE  settings file to read (default: morvatex.set beside\n"
          "                   this program, the desktop program's settings file)\n"
+         "  --list FILE.mvx  run the job list FILE.mvx\n"
+         "  --log FILE       with --list: append the run and save entries to FILE\n"
+         "                   (created when missing)\n"
          "  --debug          keep the DXF file of a failed conversion\n"
          "  --help           show this text\n"
          "--write-settings writes a settings file: a new configuration, then the\n"
@@ -64,8 +91,12 @@ std::string ConverterUsage() {
          "names it (Werkzeuge[N] for tool N); VALUE a number as the dialog reads it\n"
          "(decimal point, $1F or 0x1F, 1.5E2) or a text, cut to the field's length.\n"
          "--show-settings prints every field of a settings file as NAME=VALUE.\n"
-         "A conversion prints the outcome report. Exit status: 0 done, 1 conversion\n"
-         "failed or settings file not readable or writable, 2 wrong call.\n";
+         "A conversion prints the outcome report. Ctrl-C stops the conversion in\n"
+         "progress; a list run then ends and still writes the list back.\n"
+         "Exit status: 0 done (with --list: every marked row converted, also when\n"
+         "none was marked), 1 a conversion failed, saving the list failed or a\n"
+         "settings file was not readable or writable, 2 wrong call or unreadable\n"
+         "list.\n";
 }
 
 int ExitStatusFor(int outcomeCode) { return outcomeCode == 0 ? 0 : 1; }

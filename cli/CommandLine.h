@@ -1,5 +1,6 @@
 // The command line of the converter:
 //   morvatex-convert [--settings FILE] [--debug] SOURCE TARGET
+//   morvatex-convert --list FILE.mvx [--settings FILE] [--log FILE] [--debug]
 #pragma once
 
 #include <string>
@@ -8,13 +9,15 @@
 namespace morvatex {
 
 struct ConverterCall {
-  enum class Kind { kConvert, kHelp, kUsageError };
+  enum class Kind { kConvert, kBatch, kHelp, kUsageError };
   Kind kind = Kind::kUsageError;
   std::string error;         // what was wrong, for kUsageError
   std::string settingsPath;  // empty: the desktop program's settings file
   bool debug = false;
   std::string source;
   std::string target;
+  std::string listPath;  // kBatch: the job list file to run
+  std::string logPath;   // kBatch: the log for run and save entries; empty: none
 };
 
 // Reads the arguments after the program name (as given, UTF-8). Options may

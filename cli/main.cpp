@@ -1,6 +1,7 @@
-// morvatex-convert: one conversion run from the command line, with the
-// settings of the desktop program. Prints the outcome report (UTF-8) and
-// exits with 0 (converted), 1 (failed) or 2 (wrong call).
+// morvatex-convert: one conversion run, or the batch run over a job list
+// (--list), from the command line, with the settings of the desktop program.
+// Prints the outcome reports (UTF-8) and exits with 0 (converted), 1 (failed)
+// or 2 (wrong call).
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -12,8 +13,10 @@
 #include "base/MessageSink.h"
 #include "base/PathSyntax.h"
 #include "base/ProgramPath.h"
+#include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/SettingsCommand.h"
+#include "cli/TerminalText.h"
 #include "engine/StopRequest.h"
 #include "engine/UnitConvertFile.h"
 #include "settings/SettingsFile.h"
@@ -28,19 +31,6 @@ volatile std::sig_atomic_t interrupted = 0;
 extern "C" void OnInterrupt(int) {
   interrupted = 1;
   RequestStop();
-}
-
-// Windows-1252 text with CR LF line ends as UTF-8 lines for the terminal.
-std::string ForTerminal(std::string_view text) {
-  std::string utf8 = Cp1252ToUtf8(text);
-  std::string out;
-  out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
-    out.push_back(utf8[i]);
-  }
-  if (!out.empty() && out.back() != '\n') out.push_back('\n');
-  return out;
 }
 
 class StandardErrorSink final : public MessageSink {
@@ -69,6 +59,10 @@ int Run(int argc, char** argv) {
   const auto target = Utf8ToCp1252(call.target);
   if (!source) return UsageError("SOURCE cannot be written in Windows-1252: " + call.source);
   if (!target) return UsageError("TARGET cannot be written in Windows-1252: " + call.target);
+  const auto list = Utf8ToCp1252(call.listPath);
+  const auto log = Utf8ToCp1252(call.logPath);
+  if (!list) return UsageError("FILE.mvx cannot be written in Windows-1252: " + call.listPath);
+  if (!log) return UsageError("the log FILE cannot be written in Windows-1252: " + call.logPath);
   std::string settingsPath;
   if (!call.settingsPath.empty()) {
     const auto path = Utf8ToCp1252(call.settingsPath);
@@ -94,6 +88,8 @@ int Run(int argc, char** argv) {
   options.processPendingInput = [] {
     if (interrupted) RequestStop();
   };
+  if (call.kind == ConverterCall::Kind::kBatch)
+    return RunBatchCommand(*list, *log, settings, fs, std::move(options), messages, std::cout);
   ConversionRun run(settings, fs, options);
   const int code = run.Convert(*source, *target);
   std::cout << ForTerminal(run.OutcomeReport()) << std::flush;

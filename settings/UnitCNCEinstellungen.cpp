@@ -150,7 +150,8 @@ void TCNCEinstellungen::ButtonProfilladenClick() {
 void TCNCEinstellungen::ButtonProfilSpeichernClick() {
   // SaveDialog1
   const QString file =
-      dialogs_.DateiSpeichern({QStringLiteral("Maschinenprofil (*.Prof)|*.Prof"), QStringLiteral("Prof"), false});
+      dialogs_.DateiSpeichern({QStringLiteral("Maschinenprofil (*.Prof)|*.Prof"), QStringLiteral("Prof"), false,
+                               /*ueberschreibenFragen=*/true});
   std::string path;
   if (file.isEmpty() || !Dateipfad(file, path)) return;
   SpeichereProfil(live_.Profil, path, fs_, messages_);

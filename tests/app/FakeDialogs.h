@@ -24,7 +24,7 @@ class FakeDialogs final : public Dialogs {
   std::deque<bool> answers;
   std::deque<QStringList> fileChoices;
   std::vector<OeffnenOptionen> openOptions;
-  // The save dialog's answers (an empty text cancels) and what it was shown.
+  // The save dialog's answers (an empty text cancels) and what it offered.
   std::deque<QString> saveChoices;
   std::vector<OeffnenOptionen> saveOptions;
   // Runs inside every message box, while it is "shown".
@@ -39,28 +39,25 @@ class FakeDialogs final : public Dialogs {
   QStringList DateienOeffnen(const OeffnenOptionen& options) override {
     log.push_back(QStringLiteral("Öffnen"));
     openOptions.push_back(options);
-    if (fileChoices.empty()) {
-      ADD_FAILURE() << "open dialog without a prepared choice";
-      return {};
-    }
-    QStringList files = fileChoices.front();
-    fileChoices.pop_front();
-    return files;
+    return Next(fileChoices, "open dialog");
   }
-
   QString DateiSpeichern(const OeffnenOptionen& options) override {
     log.push_back(QStringLiteral("Speichern"));
     saveOptions.push_back(options);
-    if (saveChoices.empty()) {
-      ADD_FAILURE() << "save dialog without a prepared choice";
-      return {};
-    }
-    QString file = saveChoices.front();
-    saveChoices.pop_front();
-    return file;
+    return Next(saveChoices, "save dialog");
   }
 
  private:
+  template <typename Choice>
+  static Choice Next(std::deque<Choice>& choices, const char* dialog) {
+    if (choices.empty()) {
+      ADD_FAILURE() << dialog << " without a prepared choice";
+      return {};
+    }
+    Choice choice = choices.front();
+    choices.pop_front();
+    return choice;
+  }
   bool Answer(const QString& entry) {
     log.push_back(entry);
     if (answers.empty()) {

@@ -39,5 +39,21 @@ TEST(LogFile, StartingReportsEveryFailureAsFalseAndNothingElse) {
   EXPECT_FALSE(StarteLogdatei(fs, "/p.log", "x"));
 }
 
+TEST(LogFile, RunEntryIsDateTableRowMarksReportAndEmptyLines) {
+  EXPECT_EQ(LogRunEntry("08.12.2026 10:00:00", "C:\\jobs.mvx", 3, "3M", "Fehlerstatus: 55\r\n(x)\r\n"),
+            "08.12.2026 10:00:00\r\nTabelle: C:\\jobs.mvx\r\nZeile:   3 / 3M\r\nFehlerstatus: 55\r\n(x)\r\n"
+            "\r\n\r\n\r\n");
+}
+
+TEST(LogFile, EntriesGoOnlyToAnExistingLogAndErrorsAreSwallowed) {
+  FakeFileSystem fs;
+  const Protokoll log(fs, "/p.log", nullptr);
+  EXPECT_FALSE(log.Anhaengen("lost\r\n"));
+  EXPECT_FALSE(fs.Exists("/p.log"));  // a deleted log is not made again
+  fs.files["/p.log"] = "header\r\n";
+  EXPECT_TRUE(log.Anhaengen("entry\r\n"));
+  EXPECT_EQ(fs.files["/p.log"], "header\r\nentry\r\n");
+}
+
 }  // namespace
 }  // namespace morvatex

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -121,6 +122,15 @@ TEST_F(RealFileSystemTest, AFailedReplaceKeepsTheOldFile) {
   if (fs.CreateFile(dir.Sub("fest/probe"))) GTEST_SKIP() << "running with rights that ignore folder permissions";
   EXPECT_FALSE(fs.ReplaceFile(path, "neu"));
   EXPECT_EQ(ReadFileBytes(path), "alt");
+}
+
+TEST_F(RealFileSystemTest, AFailedReplaceTellsTheSystemsErrorNumber) {
+  std::filesystem::create_directory(dir.path() / "ordner");
+  EXPECT_EQ(fs.ReplaceFileErrorNumber(dir.Sub("fehlt/liste.mvx"), "neu"), ENOENT);
+  EXPECT_EQ(fs.ReplaceFileErrorNumber(dir.Sub("ordner"), "neu"), EISDIR);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "ordner"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "ordner.neu~"));
+  EXPECT_EQ(fs.ReplaceFileErrorNumber(dir.Sub("liste.mvx"), "neu"), 0);
 }
 
 TEST_F(RealFileSystemTest, PatchesBytesInPlace) {

@@ -40,6 +40,25 @@ TEST(ConverterCall, RefusesIncompleteOrUnknownCalls) {
   EXPECT_EQ(ParseConverterCall({"-h"}).kind, Kind::kHelp);
 }
 
+TEST(ConverterCall, TakesAJobListWithItsLog) {
+  ConverterCall call = ParseConverterCall({"--list", "j.mvx"});
+  EXPECT_EQ(call.kind, Kind::kBatch);
+  EXPECT_EQ(call.listPath, "j.mvx");
+  EXPECT_EQ(call.logPath, "");
+  call = ParseConverterCall({"--log=l.log", "--settings", "s.set", "--list=j.mvx", "--debug"});
+  EXPECT_EQ(call.kind, Kind::kBatch);
+  EXPECT_EQ(call.logPath, "l.log");
+  EXPECT_EQ(call.settingsPath, "s.set");
+  EXPECT_TRUE(call.debug);
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"--list"}, {"--list="}, {"--list", "j.mvx", "a", "b"}, {"--log", "l.log", "a", "b"},
+           {"--list", "j.mvx", "--log"}}) {
+    call = ParseConverterCall(arguments);
+    EXPECT_EQ(call.kind, Kind::kUsageError) << arguments[0];
+    EXPECT_FALSE(call.error.empty());
+  }
+}
+
 TEST(ConverterCall, ExitsWithZeroOnlyForSuccess) {
   EXPECT_EQ(ExitStatusFor(0), 0);
   EXPECT_EQ(ExitStatusFor(11), 1);

@@ -65,6 +65,44 @@ class ConverterProgramTest : public ::testing::Test {
     return outcome;
   }
 
+  // Starts the program with `arguments`, interrupts it with Ctrl-C once
+  // `appears` exists (the writing pass is about to begin), and returns its
+  // exit status and standard output.
+  // True while a new output for `target` is being written beside it.
+  bool StagedBeside(const std::string& target) const {
+    const std::string prefix = std::filesystem::path(target).filename().string() + ".~";
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(target).parent_path())) {
+      if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+  }
+
+  // Starts the converter and interrupts it once the output for `target` is
+  // being written.
+  Outcome RunAndInterrupt(const std::vector<std::string>& arguments, const std::string& target) {
+    const std::string outPath = dir.Sub("out.txt");
+    std::vector<const char*> argv{"morvatex-convert"};
+    for (const std::string& a : arguments) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) return {};
+    if (pid == 0) {
+      freopen(outPath.c_str(), "w", stdout);
+      execv(MORVATEX_CONVERT_PROGRAM, const_cast<char* const*>(argv.data()));
+      _exit(127);
+    }
+    for (int i = 0; i < 20000 && !StagedBeside(target); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    kill(pid, SIGINT);
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    Outcome outcome;
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.out = ReadFileBytes(outPath);
+    return outcome;
+  }
+
   static std::string Example(const std::string& name) {
     const char* folder = std::getenv("MORVATEX_EXAMPLES");
     return std::string(folder ? folder : "examples") + "/" + name;
@@ -149,38 +187,13 @@ TEST_F(ConverterProgramTest, CtrlCStopsTheRunAndRemovesTheDrawing) {
   const std::string source = dir.Sub("lang.ncp");
   WriteFileBytes(source, bench::GenerateIselProgram(3'000'000));
   const std::string target = dir.Sub("lang.cnc");
-  const std::string outPath = dir.Sub("out.txt");
-
-  const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    freopen(outPath.c_str(), "w", stdout);
-    execl(MORVATEX_CONVERT_PROGRAM, "morvatex-convert", "--settings", settingsPath.c_str(), source.c_str(),
-          target.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  // The new CNC file appears beside the target when the writing pass is
-  // about to begin.
-  const auto staged = [&] {
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-      if (entry.path().filename().string().rfind("lang.cnc.~", 0) == 0) return true;
-    }
-    return false;
-  };
-  for (int i = 0; i < 20000 && !staged(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  kill(pid, SIGINT);
-  int raw = 0;
-  waitpid(pid, &raw, 0);
-  ASSERT_TRUE(WIFEXITED(raw));
-  EXPECT_EQ(WEXITSTATUS(raw), 1);
-  const std::string out = ReadFileBytes(outPath);
-  EXPECT_EQ(out.substr(0, 17), "Fehlerstatus: 11\n") << out;
-  EXPECT_NE(out.find(" Konvertierung durch Benutzer abgebrochen! \n"), std::string::npos);
+  const Outcome r = RunAndInterrupt({"--settings", settingsPath, source, target}, target);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, 17), "Fehlerstatus: 11\n") << r.out;
+  EXPECT_NE(r.out.find(" Konvertierung durch Benutzer abgebrochen! \n"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(target + ".dxf"));
   EXPECT_FALSE(std::filesystem::exists(target)) << "no program without its end at the target";
-  EXPECT_FALSE(staged()) << "nor beside it";
+  EXPECT_FALSE(StagedBeside(target)) << "nor beside it";
 }
 
 }  // namespace
@@ -254,6 +267,68 @@ TEST_F(ConverterProgramTest, AWrongSettingWritesNothingAndNamesIt) {
   }
   const Outcome missing = Run({"--show-settings", dir.Sub("fehlt.set")});
   EXPECT_EQ(missing.status, 1);
+}
+
+// The job list a.ncp (marked), b.ncp (marked), c.ncp (not marked).
+std::string ThreeJobs(const TempDir& dir, const std::string& marks1, const std::string& marks2) {
+  std::string list;
+  for (const auto& [name, marks] : {std::pair<std::string, std::string>{"a", marks1}, {"b", marks2}, {"c", ""}}) {
+    list += "[" + std::string(1, static_cast<char>(name[0] - 'a' + '1')) + "]\r\n" + marks + "\r\n" +
+            dir.Sub(name + ".ncp") + "\r\n" + dir.Sub(name + ".cnc") + "\r\n";
+  }
+  return list + "[E]\r\n\r\n";
+}
+
+TEST_F(ConverterProgramTest, RunsAJobListAsTheDesktopProgramDoesWritesTheMarksBackAndRefusesABrokenList) {
+  SaveSettings(true, false);
+  std::filesystem::copy_file(Example("kreis.ncp"), dir.Sub("a.ncp"));
+  WriteFileBytes(dir.Sub("b.ncp"), "FASTABS X0 Y0\r\nPROGEND\r\n");
+  const std::string list = dir.Sub("jobs.mvx");
+  const std::string log = dir.Sub("protokoll.log");
+  WriteFileBytes(list, ThreeJobs(dir, "M", "ME"));
+
+  Outcome r = Run({"--list", list, "--settings", settingsPath, "--log", log});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.out, "Zeile:   1:Fehlerstatus: 0\n Quelldatei: " + dir.Sub("a.ncp") + "\n Zieldatei:  " + dir.Sub("a.cnc") +
+                       "\n Datei wurde fehlerfrei konvertiert!\n\nZeile:   2:Fehlerstatus: 55\n Quelldatei: " +
+                       dir.Sub("b.ncp") + "\n Zieldatei:  " + dir.Sub("b.cnc") +
+                       "\n Quelldatei hat weniger als 5 Zeilen!\n(PROGEND)\n\n");
+  EXPECT_EQ(ReadFileBytes(list), ThreeJobs(dir, "A", "ME"));
+  EXPECT_TRUE(std::filesystem::exists(dir.Sub("a.cnc")));
+  EXPECT_FALSE(std::filesystem::exists(dir.Sub("c.cnc")));
+  const std::string logText = ReadFileBytes(log);
+  EXPECT_NE(logText.find("\r\nTabelle: " + list + "\r\nZeile:   1 / 1A\r\nFehlerstatus: 0\r\n"), std::string::npos);
+  EXPECT_NE(logText.find("\r\nTabelle: " + list + "\r\nZeile:   2 / 2M\r\nFehlerstatus: 55\r\n"), std::string::npos);
+  EXPECT_NE(logText.find("  ####################\r\nTabelle gespeichert unter : \r\n   " + list + "\r\n\r\n\r\n\r\n"),
+            std::string::npos);
+
+  // Mended, the failed row converts; then nothing is left to do.
+  std::filesystem::copy_file(Example("kreis.ncp"), dir.Sub("b.ncp"), std::filesystem::copy_options::overwrite_existing);
+  r = Run({"--list", list, "--settings", settingsPath});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(ReadFileBytes(list), ThreeJobs(dir, "A", "A"));
+  r = Run({"--list", list, "--settings", settingsPath});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "Es wurden keine abzuarbeitenden (markierten) Dateien gefunden !\n");
+
+  WriteFileBytes(list, "[1]\r\nM\r\na.ncp\r\n");
+  r = Run({"--settings", settingsPath, "--list", list});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Beim lesen der Datei\n\n" + list + "\n\nist ein Fehler aufgetreten (40) !\n");
+}
+
+TEST_F(ConverterProgramTest, CtrlCEndsAJobListRunAfterTheRowInProgress) {
+  SaveSettings(true, false);
+  WriteFileBytes(dir.Sub("a.ncp"), bench::GenerateIselProgram(1'000'000));
+  std::filesystem::copy_file(Example("kreis.ncp"), dir.Sub("b.ncp"));
+  const std::string list = dir.Sub("jobs.mvx");
+  WriteFileBytes(list, ThreeJobs(dir, "M", "M"));
+  const Outcome r = RunAndInterrupt({"--settings", settingsPath, "--list", list}, dir.Sub("a.cnc"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, 28), "Zeile:   1:Fehlerstatus: 11\n") << r.out;
+  EXPECT_EQ(r.out.find("Zeile:   2"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(list), ThreeJobs(dir, "ME", "M"));
 }
 
 }  // namespace

@@ -165,11 +165,11 @@ bool FakeFileSystem::RemoveFile(const std::string& path) {
   return true;
 }
 
-bool FakeFileSystem::ReplaceFile(const std::string& path, std::string_view contents) {
+int FakeFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_view contents) {
   calls.push_back("replace " + path);
-  if (failReplace.count(path)) return false;
+  if (failReplace.count(path)) return replaceErrorNumber;
   files[path] = std::string(contents);
-  return true;
+  return 0;
 }
 
 bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {

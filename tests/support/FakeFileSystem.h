@@ -42,6 +42,7 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> failPatchWrite;
   std::set<std::string> failClosePatch;
   std::set<std::string> failReplace;
+  int replaceErrorNumber = 28;  // what a failing ReplaceFile reports (ENOSPC)
   std::optional<MakeFoldersResult> makeFoldersResult;  // when set, MakeFolders answers this
   std::size_t readChunk = 1 << 16;                     // the most bytes one Read returns
   std::size_t writeSize = 0;                           // what PreferredWriteSize answers
@@ -62,7 +63,7 @@ class FakeFileSystem final : public FileSystem {
   std::unique_ptr<PatchableFile> OpenForPatching(const std::string& path) override;
   MakeFoldersResult MakeFolders(const std::string& folder) override;
   bool RemoveFile(const std::string& path) override;
-  bool ReplaceFile(const std::string& path, std::string_view contents) override;
+  int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) override;
   bool SameFile(const std::string& a, const std::string& b) override;
 
   bool Exists(const std::string& path) const { return files.count(path) != 0; }

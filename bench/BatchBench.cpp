@@ -1,0 +1,198 @@
+// Times batch runs in the desktop program (the real main window on Qt's
+// offscreen platform, started through "&Start") against the same runs
+// through `morvatex-convert --list`, and how long Stop takes to act:
+//   - 1,000 small programs,
+//   - one program of 1,000,000 lines,
+//   - Stop (Esc in the window, Ctrl-C for the converter) during that long
+//     program: from the request to the end of the batch.
+// Prints one line per figure. Run: build/bin/morvatex_batch_bench
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTableView>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "app/Dialogs.h"
+#include "app/JobListFile.h"
+#include "app/Unit1.h"
+#include "base/FileSystem.h"
+#include "bench/ProgramGenerator.h"
+#include "settings/SettingsFile.h"
+
+namespace morvatex::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// User and system CPU seconds of this process or of its waited-for children;
+// on a busy machine they compare better than the wall clock.
+double CpuSeconds(int who) {
+  rusage usage{};
+  getrusage(who, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct Timing {
+  double wall = 0;
+  double cpu = 0;
+};
+
+// Times `run` by the wall clock and by the CPU time of `who`.
+template <typename Run>
+Timing Timed(int who, Run run) {
+  const double cpu = CpuSeconds(who);
+  const Clock::time_point start = Clock::now();
+  run();
+  return {Seconds(Clock::now() - start), CpuSeconds(who) - cpu};
+}
+
+void Print(const char* what, Timing t) { std::printf("%-52s %7.3f s wall, %7.3f s CPU\n", what, t.wall, t.cpu); }
+
+// No questions come up in these runs; a message would be a fault.
+class SilentDialogs final : public Dialogs {
+ public:
+  void Nachricht(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
+  bool FrageOkAbbrechen(const QString&) override { return true; }
+  bool FrageJaNein(const QString&) override { return true; }
+  QStringList DateienOeffnen(const OeffnenOptionen&) override { return {}; }
+  QString DateiSpeichern(const OeffnenOptionen&) override { return {}; }
+};
+
+struct Workspace {
+  fs::path folder = fs::temp_directory_path() / "morvatex-batch-bench";
+  std::string Sub(const std::string& name) const { return (folder / name).string(); }
+};
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Writes the job list `name`.mvx over `count` programs named `name`N.ncp,
+// all marked (afresh before every run: a run writes its marks back).
+std::string JobList(const Workspace& w, const std::string& name, int count) {
+  JobTable table;
+  for (int i = 1; i <= count; ++i) {
+    const int row = table.ZeileAnhaengen();
+    table.SetCell(row, kSpalteQuelldatei, w.Sub(name + std::to_string(i) + ".ncp"));
+    table.SetCell(row, kSpalteZieldatei, w.Sub("ziel/" + name + std::to_string(i) + ".cnc"));
+  }
+  const std::string path = w.Sub(name + ".mvx");
+  WriteFile(path, JobListText(table));
+  return path;
+}
+
+// The desktop program: opens the list into the window's table and presses
+// "&Start"; timed until the batch has ended.
+Timing DesktopRun(TForm1& form, const std::string& list) {
+  RealFileSystem disk;
+  form.Tabelle().TabelleLeeren();
+  LiesJobListe(disk, list, form.Tabelle());
+  return Timed(RUSAGE_SELF, [&] { form.Start1Click(); });
+}
+
+std::string ConverterCommand(const Workspace& w, const std::string& list) {
+  return std::string("'") + MORVATEX_CONVERT_PROGRAM + "' --list '" + list + "' --settings '" + w.Sub("morvatex.set") +
+         "' --log '" + w.Sub("convert.log") + "' >/dev/null";
+}
+
+Timing ConverterRun(const Workspace& w, const std::string& list) {
+  return Timed(RUSAGE_CHILDREN, [&] {
+    if (std::system(ConverterCommand(w, list).c_str()) == -1) std::perror("system");
+  });
+}
+
+// Esc on the grid once the writing pass of the long program has begun; the
+// seconds from the key to the end of the batch.
+double DesktopStop(TForm1& form, const Workspace& w, const std::string& list) {
+  Clock::time_point pressed;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (!fs::exists(w.Sub("ziel/lang1.cnc")) || pressed != Clock::time_point()) return;
+    pressed = Clock::now();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.StringGrid1(), &esc);
+  });
+  poll.start(5);
+  fs::remove(w.Sub("ziel/lang1.cnc"));
+  DesktopRun(form, list);
+  return pressed == Clock::time_point() ? -1 : Seconds(Clock::now() - pressed);
+}
+
+double ConverterStop(const Workspace& w, const std::string& list) {
+  fs::remove(w.Sub("ziel/lang1.cnc"));
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execl("/bin/sh", "sh", "-c", ("exec " + ConverterCommand(w, list)).c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int i = 0; i < 600'000 && !fs::exists(w.Sub("ziel/lang1.cnc")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const Clock::time_point pressed = Clock::now();
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return Seconds(Clock::now() - pressed);
+}
+
+int Run() {
+  Workspace w;
+  fs::remove_all(w.folder);
+  fs::create_directories(w.folder);
+  Einstellungen settings{};
+  settings.Version = kSettingsVersion;
+  SetzeNeueProfilwerte(settings.Profil);
+  settings.CNCDINCodeerstellen = true;
+  settings.DXFDateinerzeugen = true;
+  settings.Erstelle2DPolylinien = true;
+  WriteFile(w.Sub("morvatex.set"), std::string(reinterpret_cast<const char*>(&settings), sizeof settings));
+
+  const std::string small = GenerateIselProgram(40);
+  for (int i = 1; i <= 1000; ++i) WriteFile(w.Sub("klein" + std::to_string(i) + ".ncp"), small);
+  WriteFile(w.Sub("lang1.ncp"), GenerateIselProgram(1'000'000));
+
+  RealFileSystem disk;
+  SilentDialogs dialogs;
+  TForm1 form(dialogs, disk, QString::fromStdString(w.Sub("morvatex")), {});
+  form.show();
+  QCoreApplication::processEvents();
+
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  // Unreported first runs create the targets, so that every timed run
+  // replaces existing files.
+  ConverterRun(w, JobList(w, "klein", 1000));
+  ConverterRun(w, JobList(w, "lang", 1));
+  Print("1,000 programs of 40 lines, desktop (offscreen):", DesktopRun(form, JobList(w, "klein", 1000)));
+  Print("1,000 programs of 40 lines, morvatex-convert --list:", ConverterRun(w, JobList(w, "klein", 1000)));
+  Print("1,000,000-line program, desktop (offscreen):", DesktopRun(form, JobList(w, "lang", 1)));
+  Print("1,000,000-line program, morvatex-convert --list:", ConverterRun(w, JobList(w, "lang", 1)));
+  std::printf("Stop in the writing pass, desktop (Esc to batch end):     %.1f ms\n", 1000 * DesktopStop(form, w, JobList(w, "lang", 1)));
+  std::printf("Stop in the writing pass, converter (Ctrl-C to exit):     %.1f ms\n", 1000 * ConverterStop(w, JobList(w, "lang", 1)));
+  form.Tabelle().TabelleGeaendert = false;
+  fs::remove_all(w.folder);
+  return 0;
+}
+
+}  // namespace
+}  // namespace morvatex::bench
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  return morvatex::bench::Run();
+}

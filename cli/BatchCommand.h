@@ -1,0 +1,28 @@
+// morvatex-convert --list: the desktop program's batch run over a job list
+// file, from a script.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "base/FileSystem.h"
+#include "base/MessageSink.h"
+#include "engine/UnitConvertFile.h"
+#include "settings/Einstellungen.h"
+
+namespace morvatex {
+
+// Reads the job list at `listPath` as "Öffnen..." does, runs the batch over
+// its marked rows as "Start" does (the "Zeile:" reports go to `out` as
+// UTF-8), and writes the list back as "Speichern" does. Run and save entries
+// are appended to the log at `logPath` (Windows-1252 like `listPath`), which
+// is created when missing; an empty `logPath` keeps no log. Messages (a list
+// that cannot be read or saved) go to `messages`.
+//
+// Returns the exit status: 0 when every converted row succeeded (also when
+// none was marked), 1 when a row failed or the list could not be saved, 2
+// when the list could not be read (nothing is converted then).
+int RunBatchCommand(const std::string& listPath, const std::string& logPath, const Einstellungen& settings,
+                    FileSystem& fs, ConversionOptions options, MessageSink& messages, std::ostream& out);
+
+}  // namespace morvatex
