@@ -34,8 +34,10 @@ namespace {
 
 const QString kIselFilter = QStringLiteral("NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*");
 const QString kListenFilter = QStringLiteral("MVX-Dateien (*.mvx) |*.mvx");
-// The shortest time between two rounds of input during a conversion.
-constexpr qint64 kEingabeAbstandMs = 10;
+// The shortest time between two rounds of input during a conversion:
+// letting input through (and repainting) costs far more than converting a
+// line, and every few milliseconds answers the user just as fast.
+constexpr std::chrono::milliseconds kEingabeAbstand{10};
 
 QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -159,9 +161,9 @@ void TForm1::Start1Click() {
   ConversionOptions options;
   options.debugMode = debugModus_;
   options.processPendingInput = [this] { EingabeDurchlassen(); };
+  options.pendingInputInterval = kEingabeAbstand;
   ConversionRun run(einstellungen_, fs_, std::move(options));
   lauf_ = &run;
-  eingabeUhr_.invalidate();  // the first line lets input through
   BatchAusfuehren(tabelle_, run, LaufProtokoll(), *this);
   lauf_ = nullptr;
   LaufBeenden();
@@ -183,12 +185,7 @@ void TForm1::ZeileBeginnt(int row) {
 
 void TForm1::EingabeDurchlassen() {
   if (zeilenlisteOffen_ && lauf_) ZeigeZeilenliste(*lauf_);
-  // Letting input through (and repainting) costs far more than converting a
-  // line; every few milliseconds answers the user just as fast, and Stop
-  // still acts between two source lines.
-  if (eingabeUhr_.isValid() && eingabeUhr_.elapsed() < kEingabeAbstandMs) return;
   QCoreApplication::processEvents();
-  eingabeUhr_.start();
 }
 
 void TForm1::ZeileKonvertiert(int /*row*/, const ConversionRun& run) {

@@ -3,7 +3,6 @@
 // shutdown. It owns the one live settings record of the process.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -154,8 +153,8 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   void ZeileBeginnt(int row) override;
   void ZeileKonvertiert(int row, const ConversionRun& run) override;
   void MeldungHinzufuegen(std::string_view text) override;
-  // Called once per source line of a running conversion: lets pending input
-  // through, at most every 10 ms.
+  // Lets pending input through during a running conversion; the run calls it
+  // at the first line of each pass and then at most every 10 ms.
   void EingabeDurchlassen();
   // Debug mode: the line list of the file in hand into Memo1.
   void ZeigeZeilenliste(const ConversionRun& run);
@@ -181,8 +180,6 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   bool zeilenlisteOffen_ = false;
   // The batch run moves the selection: no row details into Memo2 then.
   bool laufWaehltZeile_ = false;
-  // Since input was last let through during the run; invalid before the first time.
-  QElapsedTimer eingabeUhr_;
 
   JobTableModel* model_ = nullptr;
   QTableView* stringGrid1_ = nullptr;

@@ -20,8 +20,6 @@ int ConversionRun::Convert(const std::string& sourcePath, const std::string& tar
     output->staged = StagedFile{};
     output->created = false;
   }
-  lastPendingInput_ = std::chrono::steady_clock::now();
-  linesSincePendingInput_ = 0;
 
   const bool cnc = settings_.CNCDINCodeerstellen;
   const bool dxf = settings_.DXFDateinerzeugen;
@@ -90,6 +88,7 @@ void ConversionRun::CreateTargetFolder() {
 
 void ConversionRun::RunPass(Pass pass) {
   ClearStopRequest();
+  pendingInputDueNow_ = true;
   StartPass(state_);
   const bool writing = pass == Pass::kWriting;
   if (writing) cncWriter_.StartWritingPass();
@@ -115,12 +114,15 @@ void ConversionRun::RunPass(Pass pass) {
 
 bool ConversionRun::PendingInputDue() {
   if (options_.pendingInputInterval.count() <= 0) return true;
-  // A line takes a microsecond or so: the clock is read every few lines only.
+  // The first line of a pass always lets input through; after it, a line
+  // takes a microsecond or so, so the clock is read every few lines only.
   constexpr unsigned kLinesPerClockReading = 64;
-  if (++linesSincePendingInput_ < kLinesPerClockReading) return false;
+  const bool first = pendingInputDueNow_;
+  pendingInputDueNow_ = false;
+  if (!first && ++linesSincePendingInput_ < kLinesPerClockReading) return false;
   linesSincePendingInput_ = 0;
   const auto now = std::chrono::steady_clock::now();
-  if (now - lastPendingInput_ < options_.pendingInputInterval) return false;
+  if (!first && now - lastPendingInput_ < options_.pendingInputInterval) return false;
   lastPendingInput_ = now;
   return true;
 }

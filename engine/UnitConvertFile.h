@@ -124,6 +124,7 @@ class ConversionRun {
   Output dxf_;
   std::chrono::steady_clock::time_point lastPendingInput_;
   unsigned linesSincePendingInput_ = 0;
+  bool pendingInputDueNow_ = false;  // set when a pass begins
 };
 
 }  // namespace morvatex
