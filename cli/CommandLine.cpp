@@ -53,11 +53,21 @@ std::string ConverterUsage() {
          "Converts the Isel program SOURCE into the CNC program TARGET and, when\n"
          "the settings ask for it, the DXF drawing TARGET.dxf.\n"
          "  --settings FILE  settings file to read (default: morvatex.set beside\n"
-         "                   this program, the desktop program's settings file)\n"
+         "                   this program, the desktop program's settings file).\n"
+         "                   FILE must exist and hold a settings record; if not,\n"
+         "                   nothing is converted (exit status 2). Without it, a\n"
+         "                   missing or damaged default file gives a new\n"
+         "                   configuration, with a warning.\n"
          "  --debug          keep the DXF file of a failed conversion\n"
          "  --help           show this text\n"
-         "Prints the outcome report. Exit status: 0 converted, 1 conversion failed,\n"
-         "2 wrong call.\n";
+         "Neither output may be the source or the settings file (status 80 or 60).\n"
+         "Ctrl-C, SIGTERM and SIGHUP stop the run, also while the source is read\n"
+         "(status 11); the drawing of a stopped run is removed.\n"
+         "Prints the outcome report. Exit status:\n"
+         "  0  converted\n"
+         "  1  conversion failed or stopped (the report says why)\n"
+         "  2  wrong call, or FILE of --settings unusable\n"
+         "  3  the report could not be written (standard output closed or full)\n";
 }
 
 int ExitStatusFor(int outcomeCode) { return outcomeCode == 0 ? 0 : 1; }

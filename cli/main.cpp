@@ -1,7 +1,7 @@
 // morvatex-convert: one conversion run from the command line, with the
 // settings of the desktop program. Prints the outcome report (UTF-8) and
-// exits with 0 (converted), 1 (failed) or 2 (wrong call).
-#include <csignal>
+// exits with 0 (converted), 1 (failed), 2 (wrong call or unusable settings
+// file) or 3 (the report could not be written).
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -13,6 +13,8 @@
 #include "base/PathSyntax.h"
 #include "base/ProgramPath.h"
 #include "cli/CommandLine.h"
+#include "cli/ExplicitSettings.h"
+#include "cli/Signals.h"
 #include "engine/StopRequest.h"
 #include "engine/UnitConvertFile.h"
 #include "settings/SettingsFile.h"
@@ -21,13 +23,6 @@ namespace morvatex {
 namespace {
 
 constexpr int kUsageStatus = 2;
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-  interrupted = 1;
-  RequestStop();
-}
 
 // Windows-1252 text with CR LF line ends as UTF-8 lines for the terminal.
 std::string ForTerminal(std::string_view text) {
@@ -52,11 +47,20 @@ int UsageError(const std::string& what) {
   return kUsageStatus;
 }
 
+// What standard output received decides: a report that did not arrive in
+// full must not pass for a success.
+int Reported(bool outputOpen, int status) {
+  std::cout.flush();
+  return outputOpen && std::cout.good() ? status : kReportLostStatus;
+}
+
 int Run(int argc, char** argv) {
+  const bool outputOpen = ReserveStandardDescriptors();
+  InstallStopSignals();
   const ConverterCall call = ParseConverterCall(std::vector<std::string>(argv + 1, argv + argc));
   if (call.kind == ConverterCall::Kind::kHelp) {
     std::cout << ConverterUsage();
-    return 0;
+    return Reported(outputOpen, 0);
   }
   if (call.kind == ConverterCall::Kind::kUsageError) return UsageError(call.error);
 
@@ -77,24 +81,32 @@ int Run(int argc, char** argv) {
     settingsPath = FolderPart(*program, NativePathSyntax()) + "morvatex.set";
   }
 
-  RealFileSystem fs;
-  StandardErrorSink messages;
+  RealFileSystem fs(StopSignalArrived);
   Einstellungen settings{};
-  LadeEinstellungen(settings, settingsPath, fs, messages);
+  if (!call.settingsPath.empty()) {
+    const std::string problem = LoadExplicitSettings(settingsPath, call.settingsPath, fs, settings);
+    if (!problem.empty()) {
+      std::cerr << "morvatex-convert: " << problem << "\n";
+      return kUsageStatus;
+    }
+  } else {
+    StandardErrorSink messages;
+    LadeEinstellungen(settings, settingsPath, fs, messages);
+  }
 
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
   ConversionOptions options;
   options.debugMode = call.debug;
-  // Each pass clears the stop request when it begins; an interrupt that came
-  // earlier (while the source was read) is raised again here, once per line.
+  // Neither output may replace the settings that made it.
+  options.protectedPaths.push_back(settingsPath);
+  // Each stage clears the stop request when it begins; a signal that came
+  // earlier is raised again here, once per line.
   options.processPendingInput = [] {
-    if (interrupted) RequestStop();
+    if (StopSignalArrived()) RequestStop();
   };
   ConversionRun run(settings, fs, options);
   const int code = run.Convert(*source, *target);
-  std::cout << ForTerminal(run.OutcomeReport()) << std::flush;
-  return ExitStatusFor(code);
+  std::cout << ForTerminal(run.OutcomeReport());
+  return Reported(outputOpen, ExitStatusFor(code));
 }
 
 }  // namespace

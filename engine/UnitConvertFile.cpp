@@ -40,15 +40,25 @@ int ConversionRun::Convert(const std::string& sourcePath, const std::string& tar
 }
 
 void ConversionRun::ReadSource() {
+  // A stop requested while the source is read (from a signal handler: no
+  // window input is processed here) ends the run between two chunks, so that
+  // a source that never ends (a FIFO, a device) or a huge one can be
+  // stopped. A stop given before this run has no effect on it.
+  ClearStopRequest();
+  const auto stopped = [this] {
+    if (StopRequested()) code_ = outcome::kStopped;
+    return !good();
+  };
   std::unique_ptr<ReadableFile> file = fs_.OpenForReading(sourcePath_);
   if (!file) {
-    code_ = outcome::kSourceOpen;
+    if (!stopped()) code_ = outcome::kSourceOpen;
     return;
   }
   LineSplitter splitter(lines_);
   std::string buffer(1 << 16, '\0');
   for (;;) {
     const std::ptrdiff_t n = file->Read(buffer.data(), buffer.size());
+    if (stopped()) break;  // also a read that the stop interrupted
     if (n < 0) {
       code_ = outcome::kSourceRead;  // the lines read so far stay
       break;
@@ -109,12 +119,21 @@ void ConversionRun::RunPass(Pass pass) {
   }
 }
 
+bool ConversionRun::MayReplace(const std::string& path) {
+  if (fs_.SameFile(path, sourcePath_)) return false;
+  for (const std::string& kept : options_.protectedPaths) {
+    if (fs_.SameFile(path, kept)) return false;
+  }
+  return true;
+}
+
 std::unique_ptr<WritableFile> ConversionRun::CreateOutput(const std::string& path, int failure) {
   // An output must never replace the program it is made from: a target equal
   // to the source (the folder rule beside the source with the extension
-  // "ncp") would overwrite the user's Isel program.
+  // "ncp") would overwrite the user's Isel program, one equal to the settings
+  // file the program's configuration.
   std::unique_ptr<WritableFile> file;
-  if (!fs_.SameFile(path, sourcePath_)) file = fs_.CreateFile(path);
+  if (MayReplace(path)) file = fs_.CreateFile(path);
   if (!file) code_ = failure;
   return file;
 }
@@ -149,7 +168,7 @@ void ConversionRun::RemoveDrawingOfFailedRun() {
   // A failed run leaves no drawing behind, not even one of an earlier run;
   // debug mode keeps it for inspection. Deleting never changes the code and
   // never touches the source itself.
-  if (!good() && !options_.debugMode && !fs_.SameFile(dxfPath_, sourcePath_)) fs_.RemoveFile(dxfPath_);
+  if (!good() && !options_.debugMode && MayReplace(dxfPath_)) fs_.RemoveFile(dxfPath_);
 }
 
 void ConversionRun::FinishCnc() {

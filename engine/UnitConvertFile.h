@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/FileSystem.h"
 #include "base/PathSyntax.h"
@@ -35,6 +36,10 @@ struct ConversionOptions {
   // read: the desktop program lets pending window input through here, so
   // that the stop command takes effect during a long file.
   std::function<void()> processPendingInput;
+  // Files besides the source that an output must never replace or delete,
+  // such as the settings file in use; an output path naming one of them is
+  // refused as a target equal to the source is.
+  std::vector<std::string> protectedPaths;
 };
 
 class ConversionRun {
@@ -66,6 +71,9 @@ class ConversionRun {
   void ReadSource();
   void CreateTargetFolder();
   void RunPass(Pass pass);
+  // True when `path` may be replaced or deleted: it names neither the source
+  // nor a protected file.
+  bool MayReplace(const std::string& path);
   // Creates an output file; on failure sets `failure` and returns null.
   std::unique_ptr<WritableFile> CreateOutput(const std::string& path, int failure);
   void StartDxf();
