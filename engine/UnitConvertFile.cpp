@@ -55,9 +55,10 @@ void ConversionRun::ReadSource() {
     return;
   }
   LineSplitter splitter(lines_);
-  std::string buffer(1 << 16, '\0');
+  constexpr std::size_t kChunk = 1 << 16;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kChunk);  // no clearing: Read fills it
   for (;;) {
-    const std::ptrdiff_t n = file->Read(buffer.data(), buffer.size());
+    const std::ptrdiff_t n = file->Read(buffer.get(), kChunk);
     if (stopped()) break;  // also a read that the stop interrupted
     if (n < 0) {
       code_ = outcome::kSourceRead;  // the lines read so far stay
@@ -67,7 +68,7 @@ void ConversionRun::ReadSource() {
       splitter.Finish();
       break;
     }
-    const LineSplitter::Fed fed = splitter.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+    const LineSplitter::Fed fed = splitter.Feed(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
     if (fed == LineSplitter::Fed::kEndOfFile) {
       splitter.Finish();
       break;
