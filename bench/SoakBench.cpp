@@ -45,13 +45,17 @@ std::string RandomProgram(std::mt19937& random) {
   std::uniform_int_distribution<int> value(-200000, 200000);
   std::uniform_int_distribution<int> percent(0, 99);
   const int lines = std::uniform_int_distribution<int>(5, 1500)(random);
+  // One program in twenty has one value that is not an integer (149).
+  const int broken = percent(random) < 5 ? std::uniform_int_distribution<int>(1, lines)(random) : 0;
   std::string out;
   auto add = [&](const std::string& line) { out += line + "\r\n"; };
   add("GETTOOL " + std::to_string(percent(random)));
   for (int n = 1; n < lines; ++n) {
-    const int kind = percent(random);
+    const int kind = n == broken ? -1 : percent(random);
     const std::string number = "N" + std::to_string(n) + " ";
-    if (kind < 45) {
+    if (kind < 0) {
+      add(number + "MOVEABS X1.5");
+    } else if (kind < 45) {
       add(number + kMoves[kind % 4] + " X" + std::to_string(value(random)) + " Y" + std::to_string(value(random)) +
           " Z" + std::to_string(value(random) / 100));
     } else if (kind < 75) {
@@ -69,8 +73,6 @@ std::string RandomProgram(std::mt19937& random) {
       add(number + "; " + std::to_string(value(random)));
     } else if (kind < 96) {
       add(number + "HALT");
-    } else if (kind == 96) {
-      add(number + "MOVEABS X1.5");  // not an integer: 149
     } else {
       add(number + "FASTABS X" + std::to_string(value(random)));
     }
