@@ -2,12 +2,14 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -279,10 +281,21 @@ int WaitFor(pid_t pid) {
   return -1;
 }
 
-// True once the process holds `path` open.
-bool HoldsOpen(pid_t pid, const std::string& path) {
+// True when the converter (not the child before its exec) holds `path` open
+// and, unless `call` is -1, waits in that system call.
+bool Reached(pid_t pid, const std::string& path, long call) {
   std::error_code ec;
-  for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+  const std::string proc = "/proc/" + std::to_string(pid);
+  if (std::filesystem::read_symlink(proc + "/exe", ec) != std::filesystem::canonical(MORVATEX_CONVERT_PROGRAM)) {
+    return false;
+  }
+  if (call != -1) {
+    long waitingIn = -2;
+    std::ifstream(proc + "/syscall") >> waitingIn;
+    if (waitingIn != call) return false;
+    if (call == SYS_openat) return true;  // the FIFO is not open yet
+  }
+  for (const auto& fd : std::filesystem::directory_iterator(proc + "/fd", ec)) {
     if (std::filesystem::read_symlink(fd.path(), ec) == path) return true;
   }
   return false;
@@ -296,29 +309,26 @@ TEST_F(ConverterProgramTest, StopSignalsEndTheRunWhileTheSourceIsRead) {
   const struct {
     int signal;
     std::string source;
-    bool writer;  // a writer holds the FIFO open (the read waits, not the open)
+    long waitsIn;  // where the converter waits when the signal comes (-1: it reads on)
   } cases[] = {
-      {SIGINT, fifo, true}, {SIGTERM, fifo, true}, {SIGHUP, fifo, true}, {SIGINT, fifo, false},
-      {SIGTERM, "/dev/zero", false},
+      {SIGINT, fifo, SYS_read},    {SIGTERM, fifo, SYS_read}, {SIGHUP, fifo, SYS_read},
+      {SIGINT, fifo, SYS_openat},  // no writer: the open waits
+      {SIGTERM, "/dev/zero", -1},
   };
   for (const auto& c : cases) {
     WriteFileBytes(target + ".dxf", "drawing of an earlier run");
-    const int writer = c.writer ? open(fifo.c_str(), O_RDWR) : -1;
+    const int writer = c.waitsIn == SYS_read ? open(fifo.c_str(), O_RDWR | O_CLOEXEC) : -1;
     if (writer >= 0) {
       ASSERT_GT(write(writer, "N1 VEL 100\r\n", 12), 0);
     }
     const std::string outPath = dir.Sub("out.txt");
     const pid_t pid = Start({"--settings", settingsPath, c.source, target},
                             [&] { freopen(outPath.c_str(), "w", stdout); });
-    // The source held open shows the handlers are in place; a FIFO without a
-    // writer is never opened (the open waits), so time must do.
-    const bool opens = c.writer || c.source == "/dev/zero";
-    for (int i = 0; i < 5000 && opens && !HoldsOpen(pid, c.source); ++i) {
+    for (int i = 0; i < 10000 && !Reached(pid, c.source, c.waitsIn); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(opens ? 50 : 300));
     kill(pid, c.signal);
-    EXPECT_EQ(WaitFor(pid), 1) << c.signal << " " << c.source;
+    EXPECT_EQ(WaitFor(pid), 1) << c.signal << " " << c.source << " " << c.waitsIn;
     if (writer >= 0) close(writer);
     const std::string out = ReadFileBytes(outPath);
     EXPECT_EQ(out.substr(0, 17), "Fehlerstatus: 11\n") << c.signal << " " << c.source << out;
