@@ -26,7 +26,12 @@ void InstallStopSignals() {
   stop.sa_handler = OnStopSignal;
   sigemptyset(&stop.sa_mask);
   stop.sa_flags = SA_RESETHAND;  // and no SA_RESTART: a waiting read returns EINTR
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &stop, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal the caller ignores stays ignored (nohup, a background job).
+    struct sigaction inherited {};
+    if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &stop, nullptr);
+  }
 
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;

@@ -7,7 +7,8 @@ namespace morvatex {
 // run: the reading of the source or the pass in hand ends with outcome 11 and
 // the run's closing steps still run. The handlers are installed without
 // SA_RESTART, so a read that waits for data (a FIFO) returns at once; a
-// second signal of the same kind ends the process at once. SIGPIPE is
+// second signal of the same kind ends the process at once. A signal that is
+// ignored at start (nohup, a background job) stays ignored. SIGPIPE is
 // ignored, so a closed standard output shows as a failed write instead of
 // killing the converter.
 void InstallStopSignals();
