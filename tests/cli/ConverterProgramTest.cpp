@@ -304,7 +304,6 @@ bool Reached(pid_t pid, const std::string& path, long call) {
 TEST_F(ConverterProgramTest, StopSignalsEndTheRunWhileTheSourceIsRead) {
   SaveSettings(true, true);
   const std::string fifo = dir.Sub("quelle.fifo");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const std::string target = dir.Sub("teil.cnc");
   const struct {
     int signal;
@@ -316,6 +315,8 @@ TEST_F(ConverterProgramTest, StopSignalsEndTheRunWhileTheSourceIsRead) {
       {SIGTERM, "/dev/zero", -1},
   };
   for (const auto& c : cases) {
+    std::filesystem::remove(fifo);  // a fresh FIFO for each case
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     WriteFileBytes(target + ".dxf", "drawing of an earlier run");
     const int writer = c.waitsIn == SYS_read ? open(fifo.c_str(), O_RDWR | O_CLOEXEC) : -1;
     if (writer >= 0) {
