@@ -124,6 +124,13 @@ class FileSystem {
 // The operating system's file system.
 class RealFileSystem final : public FileSystem {
  public:
+  RealFileSystem() = default;
+  // `giveUpWaiting` is asked whenever a signal interrupts a read or an open
+  // that waits (a FIFO without data or writer, a terminal): when it answers
+  // true, that read fails (returns -1) instead of waiting on, so that a stop
+  // request takes effect. Without it such reads simply go on waiting.
+  explicit RealFileSystem(bool (*giveUpWaiting)() noexcept) : giveUpWaiting_(giveUpWaiting) {}
+
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<WritableFile> CreateFile(const std::string& path) override;
   StagedFile CreateStagedFile(const std::string& target) override;
@@ -135,6 +142,9 @@ class RealFileSystem final : public FileSystem {
   bool RemoveFile(const std::string& path) override;
   int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) override;
   bool SameFile(const std::string& a, const std::string& b) override;
+
+ private:
+  bool (*giveUpWaiting_)() noexcept = nullptr;
 };
 
 // Reads a whole file; false when it cannot be opened, read or closed.

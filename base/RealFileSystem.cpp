@@ -103,20 +103,23 @@ class Descriptor {
   int fd_;
 };
 
+using GiveUpWaiting = bool (*)() noexcept;
+
 class RealReadableFile final : public ReadableFile {
  public:
-  explicit RealReadableFile(int fd) : fd_(fd) {}
+  RealReadableFile(int fd, GiveUpWaiting giveUpWaiting) : fd_(fd), giveUpWaiting_(giveUpWaiting) {}
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
     for (;;) {
       const long long n = ReadNative(fd_.get(), buffer, capacity);
       if (n >= 0) return static_cast<std::ptrdiff_t>(n);
-      if (errno != EINTR) return -1;
+      if (errno != EINTR || (giveUpWaiting_ && giveUpWaiting_())) return -1;
     }
   }
   bool Close() override { return fd_.Close(); }
 
  private:
   Descriptor fd_;
+  GiveUpWaiting giveUpWaiting_;
 };
 
 class RealWritableFile final : public WritableFile {
@@ -197,9 +200,13 @@ std::unique_ptr<ReadableFile> RealFileSystem::OpenForReading(const std::string& 
   const NativeString native = ToNative(path);
   // Reading a folder "succeeds" to open on POSIX and fails later; refuse early.
   if (IsDirectory(native)) return nullptr;
-  const int fd = OpenNative(native, O_RDONLY);
+  int fd = -1;
+  do {
+    // Opening a FIFO waits for a writer; a signal may end that wait.
+    fd = OpenNative(native, O_RDONLY);
+  } while (fd < 0 && errno == EINTR && !(giveUpWaiting_ && giveUpWaiting_()));
   if (fd < 0) return nullptr;
-  return std::make_unique<RealReadableFile>(fd);
+  return std::make_unique<RealReadableFile>(fd, giveUpWaiting_);
 }
 
 std::unique_ptr<WritableFile> RealFileSystem::CreateFile(const std::string& path) {

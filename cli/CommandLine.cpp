@@ -79,7 +79,11 @@ std::string ConverterUsage() {
          "by the desktop program) as its \"Start\" does, prints a \"Zeile:\" report per\n"
          "row and writes the list back with the new marks (A converted, E failed).\n"
          "  --settings FILE  settings file to read (default: morvatex.set beside\n"
-         "                   this program, the desktop program's settings file)\n"
+         "                   this program, the desktop program's settings file).\n"
+         "                   FILE must exist and hold a settings record; if not,\n"
+         "                   nothing is converted (exit status 2). Without it, a\n"
+         "                   missing or damaged default file gives a new\n"
+         "                   configuration, with a warning.\n"
          "  --list FILE.mvx  run the job list FILE.mvx\n"
          "  --log FILE       with --list: append the run and save entries to FILE\n"
          "                   (created when missing)\n"
@@ -91,12 +95,19 @@ std::string ConverterUsage() {
          "names it (Werkzeuge[N] for tool N); VALUE a number as the dialog reads it\n"
          "(decimal point, $1F or 0x1F, 1.5E2) or a text, cut to the field's length.\n"
          "--show-settings prints every field of a settings file as NAME=VALUE.\n"
-         "A conversion prints the outcome report. Ctrl-C stops the conversion in\n"
-         "progress; a list run then ends and still writes the list back.\n"
-         "Exit status: 0 done (with --list: every marked row converted, also when\n"
-         "none was marked), 1 a conversion failed, saving the list failed or a\n"
-         "settings file was not readable or writable, 2 wrong call or unreadable\n"
-         "list.\n";
+         "Neither output may be the source or the settings file (status 80 or 60),\n"
+         "nor, with --list, the job list or the log.\n"
+         "Ctrl-C, SIGTERM and SIGHUP stop the conversion in progress, also while\n"
+         "the source is read (status 11); a list run then ends and still writes\n"
+         "the list back. A failed or stopped conversion leaves the files at its\n"
+         "target and drawing paths as they were.\n"
+         "A conversion prints the outcome report. Exit status:\n"
+         "  0  done (with --list: every marked row converted, also when none was\n"
+         "     marked)\n"
+         "  1  a conversion failed or was stopped (the report says why), saving the\n"
+         "     list failed, or a settings file was not readable or writable\n"
+         "  2  wrong call, unreadable list, or FILE of --settings unusable\n"
+         "  3  the report could not be written (standard output closed or full)\n";
 }
 
 int ExitStatusFor(int outcomeCode) { return outcomeCode == 0 ? 0 : 1; }

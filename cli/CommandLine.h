@@ -30,4 +30,8 @@ std::string ConverterUsage();
 // The exit status for an outcome code: 0 for success, 1 for a failed run.
 int ExitStatusFor(int outcomeCode);
 
+// The exit status when the report could not be written in full (standard
+// output closed or full), whatever the outcome; never that of a success.
+inline constexpr int kReportLostStatus = 3;
+
 }  // namespace morvatex

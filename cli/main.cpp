@@ -1,8 +1,8 @@
 // morvatex-convert: one conversion run, or the batch run over a job list
-// (--list), from the command line, with the settings of the desktop program.
-// Prints the outcome reports (UTF-8) and exits with 0 (converted), 1 (failed)
-// or 2 (wrong call).
-#include <csignal>
+// (--list), from the command line, with the settings of the desktop program;
+// or the settings commands (--write-settings, --show-settings). Prints the
+// outcome reports (UTF-8) and exits with 0 (converted), 1 (failed), 2 (wrong
+// call or unusable settings file) or 3 (the report could not be written).
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -15,7 +15,9 @@
 #include "base/ProgramPath.h"
 #include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/ExplicitSettings.h"
 #include "cli/SettingsCommand.h"
+#include "cli/Signals.h"
 #include "cli/TerminalText.h"
 #include "engine/StopRequest.h"
 #include "engine/UnitConvertFile.h"
@@ -25,13 +27,6 @@ namespace morvatex {
 namespace {
 
 constexpr int kUsageStatus = 2;
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-  interrupted = 1;
-  RequestStop();
-}
 
 class StandardErrorSink final : public MessageSink {
  public:
@@ -43,13 +38,22 @@ int UsageError(const std::string& what) {
   return kUsageStatus;
 }
 
+// What standard output received decides: a report that did not arrive in
+// full must not pass for a success.
+int Reported(bool outputOpen, int status) {
+  std::cout.flush();
+  return outputOpen && std::cout.good() ? status : kReportLostStatus;
+}
+
 int Run(int argc, char** argv) {
+  const bool outputOpen = ReserveStandardDescriptors();
+  InstallStopSignals();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (IsSettingsCommand(arguments)) return RunSettingsCommand(arguments, std::cout, std::cerr);
+  if (IsSettingsCommand(arguments)) return Reported(outputOpen, RunSettingsCommand(arguments, std::cout, std::cerr));
   const ConverterCall call = ParseConverterCall(arguments);
   if (call.kind == ConverterCall::Kind::kHelp) {
     std::cout << ConverterUsage();
-    return 0;
+    return Reported(outputOpen, 0);
   }
   if (call.kind == ConverterCall::Kind::kUsageError) return UsageError(call.error);
 
@@ -74,26 +78,38 @@ int Run(int argc, char** argv) {
     settingsPath = FolderPart(*program, NativePathSyntax()) + "morvatex.set";
   }
 
-  RealFileSystem fs;
+  RealFileSystem fs(StopSignalArrived);
   StandardErrorSink messages;
   Einstellungen settings{};
-  LadeEinstellungen(settings, settingsPath, fs, messages);
+  if (!call.settingsPath.empty()) {
+    const std::string problem = LoadExplicitSettings(settingsPath, call.settingsPath, fs, settings);
+    if (!problem.empty()) {
+      std::cerr << "morvatex-convert: " << problem << "\n";
+      return kUsageStatus;
+    }
+  } else {
+    LadeEinstellungen(settings, settingsPath, fs, messages);
+  }
 
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
   ConversionOptions options;
   options.debugMode = call.debug;
-  // Each pass clears the stop request when it begins; an interrupt that came
-  // earlier (while the source was read) is raised again here, once per line.
+  // Neither output may replace the settings that made it.
+  options.protectedPaths.push_back(settingsPath);
+  // Each stage clears the stop request when it begins; a signal that came
+  // earlier is raised again here, once per line.
   options.processPendingInput = [] {
-    if (interrupted) RequestStop();
+    if (StopSignalArrived()) RequestStop();
   };
-  if (call.kind == ConverterCall::Kind::kBatch)
-    return RunBatchCommand(*list, *log, settings, fs, std::move(options), messages, std::cout);
+  if (call.kind == ConverterCall::Kind::kBatch) {
+    // Nor the job list and the log of the run.
+    options.protectedPaths.push_back(*list);
+    if (!log->empty()) options.protectedPaths.push_back(*log);
+    return Reported(outputOpen, RunBatchCommand(*list, *log, settings, fs, std::move(options), messages, std::cout));
+  }
   ConversionRun run(settings, fs, options);
   const int code = run.Convert(*source, *target);
-  std::cout << ForTerminal(run.OutcomeReport()) << std::flush;
-  return ExitStatusFor(code);
+  std::cout << ForTerminal(run.OutcomeReport());
+  return Reported(outputOpen, ExitStatusFor(code));
 }
 
 }  // namespace

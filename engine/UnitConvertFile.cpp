@@ -42,15 +42,26 @@ int ConversionRun::Convert(const std::string& sourcePath, const std::string& tar
 }
 
 void ConversionRun::ReadSource() {
+  // A stop requested while the source is read (from a signal handler: no
+  // window input is processed here) ends the run between two chunks, so that
+  // a source that never ends (a FIFO, a device) or a huge one can be
+  // stopped. A stop given before this run has no effect on it.
+  ClearStopRequest();
+  const auto stopped = [this] {
+    if (StopRequested()) code_ = outcome::kStopped;
+    return !good();
+  };
   std::unique_ptr<ReadableFile> file = fs_.OpenForReading(sourcePath_);
   if (!file) {
-    code_ = outcome::kSourceOpen;
+    if (!stopped()) code_ = outcome::kSourceOpen;
     return;
   }
   LineSplitter splitter(lines_);
-  std::string buffer(1 << 16, '\0');
+  constexpr std::size_t kChunk = 1 << 16;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kChunk);  // no clearing: Read fills it
   for (;;) {
-    const std::ptrdiff_t n = file->Read(buffer.data(), buffer.size());
+    const std::ptrdiff_t n = file->Read(buffer.get(), kChunk);
+    if (stopped()) break;  // also a read that the stop interrupted
     if (n < 0) {
       code_ = outcome::kSourceRead;  // the lines read so far stay
       break;
@@ -59,7 +70,7 @@ void ConversionRun::ReadSource() {
       splitter.Finish();
       break;
     }
-    const LineSplitter::Fed fed = splitter.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+    const LineSplitter::Fed fed = splitter.Feed(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
     if (fed == LineSplitter::Fed::kEndOfFile) {
       splitter.Finish();
       break;
@@ -127,12 +138,21 @@ bool ConversionRun::PendingInputDue() {
   return true;
 }
 
+bool ConversionRun::MayReplace(const std::string& path) {
+  if (fs_.SameFile(path, sourcePath_)) return false;
+  for (const std::string& kept : options_.protectedPaths) {
+    if (fs_.SameFile(path, kept)) return false;
+  }
+  return true;
+}
+
 void ConversionRun::CreateOutput(Output& output, const std::string& path, int failure) {
   // An output must never replace the program it is made from: a target equal
   // to the source (the folder rule beside the source with the extension
-  // "ncp") would overwrite the user's Isel program.
+  // "ncp") would overwrite the user's Isel program, one equal to the settings
+  // file the program's configuration.
   output.staged = StagedFile{};
-  if (!fs_.SameFile(path, sourcePath_)) output.staged = fs_.CreateStagedFile(path);
+  if (MayReplace(path)) output.staged = fs_.CreateStagedFile(path);
   if (!output.open()) {
     code_ = failure;
     return;

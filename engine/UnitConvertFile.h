@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/FileSystem.h"
 #include "base/PathSyntax.h"
@@ -46,6 +47,10 @@ struct ConversionOptions {
   // The least time between two calls of processPendingInput; 0 calls it
   // before every line. The stop request is read at every line all the same.
   std::chrono::milliseconds pendingInputInterval{0};
+  // Files besides the source that an output must never replace or delete,
+  // such as the settings file in use; an output path naming one of them is
+  // refused as a target equal to the source is.
+  std::vector<std::string> protectedPaths;
 };
 
 class ConversionRun {
@@ -87,6 +92,9 @@ class ConversionRun {
   void RunPass(Pass pass);
   // True when the pending input is to be let through before the next line.
   bool PendingInputDue();
+  // True when `path` may be replaced: it names neither the source nor a
+  // protected file.
+  bool MayReplace(const std::string& path);
   // Creates an output file; on failure sets `failure` and leaves it closed.
   void CreateOutput(Output& output, const std::string& path, int failure);
   // Hands the collected text to the file and closes it; `closeFailure` when

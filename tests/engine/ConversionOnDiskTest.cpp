@@ -31,7 +31,7 @@ class ConversionOnDiskTest : public ::testing::Test {
     settings.DXFDateinerzeugen = true;
   }
   int Convert(const std::string& target) {
-    ConversionRun run(settings, fs, ConversionOptions{false, kPosixPathSyntax, {}});
+    ConversionRun run(settings, fs, ConversionOptions{false, kPosixPathSyntax, {}, {}});
     return run.Convert(source, target);
   }
 };
