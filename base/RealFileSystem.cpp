@@ -12,6 +12,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -105,13 +106,34 @@ class Descriptor {
 
 using GiveUpWaiting = bool (*)() noexcept;
 
+#ifndef _WIN32
+// Waits until `fd` can be read without blocking, asking `giveUp` at least
+// every tenth of a second. A signal that arrives just before a blocking read
+// would not interrupt it; this wait never misses one. False when given up.
+bool WaitReadable(int fd, GiveUpWaiting giveUp) {
+  for (;;) {
+    if (giveUp()) return false;
+    pollfd wanted{fd, POLLIN, 0};
+    const int ready = ::poll(&wanted, 1, 100);
+    if (ready > 0 || (ready < 0 && errno != EINTR)) return true;  // the read tells what it is
+  }
+}
+#endif
+
 class RealReadableFile final : public ReadableFile {
  public:
-  RealReadableFile(int fd, GiveUpWaiting giveUpWaiting) : fd_(fd), giveUpWaiting_(giveUpWaiting) {}
+  // `waitFirst`: a source that may block (a FIFO, a terminal); each read
+  // waits in WaitReadable first.
+  RealReadableFile(int fd, GiveUpWaiting giveUpWaiting, bool waitFirst)
+      : fd_(fd), giveUpWaiting_(giveUpWaiting), waitFirst_(waitFirst && giveUpWaiting) {}
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
     for (;;) {
+#ifndef _WIN32
+      if (waitFirst_ && !WaitReadable(fd_.get(), giveUpWaiting_)) return -1;
+#endif
       const long long n = ReadNative(fd_.get(), buffer, capacity);
       if (n >= 0) return static_cast<std::ptrdiff_t>(n);
+      if (waitFirst_ && (errno == EAGAIN || errno == EWOULDBLOCK)) continue;
       if (errno != EINTR || (giveUpWaiting_ && giveUpWaiting_())) return -1;
     }
   }
@@ -120,6 +142,7 @@ class RealReadableFile final : public ReadableFile {
  private:
   Descriptor fd_;
   GiveUpWaiting giveUpWaiting_;
+  bool waitFirst_;
 };
 
 class RealWritableFile final : public WritableFile {
@@ -200,13 +223,24 @@ std::unique_ptr<ReadableFile> RealFileSystem::OpenForReading(const std::string& 
   const NativeString native = ToNative(path);
   // Reading a folder "succeeds" to open on POSIX and fails later; refuse early.
   if (IsDirectory(native)) return nullptr;
+  bool mayBlock = false;
+  int flags = O_RDONLY;
+#ifndef _WIN32
+  // Opening a FIFO waits for a writer, and reading it for data. When waiting
+  // can be given up, it is opened without waiting and each read waits in
+  // poll instead, which a signal can always end.
+  struct stat info {};
+  if (giveUpWaiting_ && ::stat(native.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    mayBlock = true;
+    if (S_ISFIFO(info.st_mode)) flags |= O_NONBLOCK;
+  }
+#endif
   int fd = -1;
   do {
-    // Opening a FIFO waits for a writer; a signal may end that wait.
-    fd = OpenNative(native, O_RDONLY);
+    fd = OpenNative(native, flags);
   } while (fd < 0 && errno == EINTR && !(giveUpWaiting_ && giveUpWaiting_()));
   if (fd < 0) return nullptr;
-  return std::make_unique<RealReadableFile>(fd, giveUpWaiting_);
+  return std::make_unique<RealReadableFile>(fd, giveUpWaiting_, mayBlock);
 }
 
 std::unique_ptr<WritableFile> RealFileSystem::CreateFile(const std::string& path) {

@@ -14,6 +14,13 @@
 namespace morvatex {
 namespace {
 
+// Default options, but with the separators of `syntax`.
+ConversionOptions OptionsFor(const PathSyntax& syntax) {
+  ConversionOptions options;
+  options.pathSyntax = syntax;
+  return options;
+}
+
 using testing::CrLfLines;
 using testing::ReadFileBytes;
 using testing::TempDir;
@@ -31,7 +38,7 @@ class ConversionOnDiskTest : public ::testing::Test {
     settings.DXFDateinerzeugen = true;
   }
   int Convert(const std::string& target) {
-    ConversionRun run(settings, fs, ConversionOptions{false, kPosixPathSyntax, {}, {}});
+    ConversionRun run(settings, fs, OptionsFor(kPosixPathSyntax));
     return run.Convert(source, target);
   }
 };

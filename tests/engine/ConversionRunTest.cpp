@@ -12,6 +12,13 @@
 namespace morvatex {
 namespace {
 
+// Default options, but with the separators of `syntax`.
+ConversionOptions OptionsFor(const PathSyntax& syntax) {
+  ConversionOptions options;
+  options.pathSyntax = syntax;
+  return options;
+}
+
 using testing::Convert;
 using testing::ConversionResult;
 using testing::FakeFileSystem;
@@ -312,7 +319,7 @@ TEST_F(ConversionRunTest, DebugModeKeepsTheDrawingOfAFailedRun) {
 TEST_F(ConversionRunTest, RefusesToOverwriteTheSourceWithTheCncProgram) {
   BothOutputs();
   fs.files[kSourcePath] = kProgram;
-  ConversionRun run(settings, fs, ConversionOptions{false, kWindowsPathSyntax, {}, {}});
+  ConversionRun run(settings, fs, OptionsFor(kWindowsPathSyntax));
   EXPECT_EQ(run.Convert(kSourcePath, kSourcePath), 80);
   EXPECT_EQ(fs.files[kSourcePath], kProgram);
   EXPECT_EQ(std::count(fs.calls.begin(), fs.calls.end(), "create C:\\cnc\\teil.ncp"), 0);
@@ -323,7 +330,7 @@ TEST_F(ConversionRunTest, RefusesToOverwriteTheSourceWithTheDrawing) {
   settings.DXFDateinerzeugen = true;
   const std::string source = "C:\\cnc\\teil.ncp.dxf";
   fs.files[source] = kProgram;
-  ConversionRun run(settings, fs, ConversionOptions{false, kWindowsPathSyntax, {}, {}});
+  ConversionRun run(settings, fs, OptionsFor(kWindowsPathSyntax));
   EXPECT_EQ(run.Convert(source, "C:\\cnc\\teil.ncp"), 60);
   EXPECT_EQ(fs.files[source], kProgram) << "neither overwritten nor deleted";
 }
@@ -363,7 +370,7 @@ TEST_F(ConversionRunTest, PendingInputCanBeLetThroughLessOften) {
 
 TEST_F(ConversionRunTest, KeepsTheLinesForTheDebugView) {
   fs.files[kSourcePath] = kProgram;
-  ConversionRun run(settings, fs, ConversionOptions{false, kWindowsPathSyntax, {}, {}});
+  ConversionRun run(settings, fs, OptionsFor(kWindowsPathSyntax));
   run.Convert(kSourcePath, kTargetPath);
   ASSERT_EQ(run.lines().size(), 6u);
   EXPECT_EQ(run.lines()[3], "N4 MOVEABS X20000");
