@@ -162,6 +162,9 @@ void TForm1::Start1Click() {
   options.debugMode = debugModus_;
   options.processPendingInput = [this] { EingabeDurchlassen(); };
   options.pendingInputInterval = kEingabeAbstand;
+  // No output may replace the program's own files.
+  options.protectedPaths = {einstellungsdatei_, logdatei_};
+  if (!tabelle_.Tabellendatei.empty()) options.protectedPaths.push_back(tabelle_.Tabellendatei);
   ConversionRun run(einstellungen_, fs_, std::move(options));
   lauf_ = &run;
   BatchAusfuehren(tabelle_, run, LaufProtokoll(), *this);

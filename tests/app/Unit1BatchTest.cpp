@@ -145,6 +145,20 @@ TEST_F(BatchWindowTest, MixedMarksAndARunWithoutMarkedRows) {
   ExpectState(false);
 }
 
+TEST_F(BatchWindowTest, NoRowReplacesTheSettingsOrTheLogOfTheProgram) {
+  Program("a.ncp", kGood);
+  AddFiles({"a.ncp", "a.ncp"});
+  form->Tabelle().SetCell(1, 5, SettingsPath());
+  form->Tabelle().SetCell(2, 5, LogPath());
+  const std::string settings = ReadFileBytes(SettingsPath());
+  Action("Start1")->trigger();
+  EXPECT_EQ(QStringList({Marks(1), Marks(2)}), QStringList({"ME", "ME"}));
+  EXPECT_TRUE(Memo2().contains(QStringLiteral("Fehlerstatus: 80\n"))) << Memo2().toStdString();
+  EXPECT_EQ(ReadFileBytes(SettingsPath()), settings);
+  EXPECT_NE(ReadFileBytes(LogPath()).find("Zeile:   2 / 2M\r\nFehlerstatus: 80\r\n"), std::string::npos)
+      << "the log stays a log";
+}
+
 TEST_F(BatchWindowTest, DebugModeShowsTheLinesOfTheFileInHand) {
   form.reset();
   StartWithSettings(NewSettings(), {QStringLiteral("debug")});
