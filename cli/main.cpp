@@ -2,10 +2,13 @@
 // (--list), from the command line, with the settings of the desktop program.
 // Prints the outcome reports (UTF-8) and exits with 0 (converted), 1 (failed)
 // or 2 (wrong call).
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/Cp1252Codec.h"
@@ -26,10 +29,12 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 
-volatile std::sig_atomic_t interrupted = 0;
+// Lock-free, so that the handler may set it and every conversion thread read it.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
-  interrupted = 1;
+  interrupted.store(true, std::memory_order_relaxed);
   RequestStop();
 }
 
@@ -85,11 +90,15 @@ int Run(int argc, char** argv) {
   options.debugMode = call.debug;
   // Each pass clears the stop request when it begins; an interrupt that came
   // earlier (while the source was read) is raised again here, once per line.
+  // With --jobs, one conversion may clear it while another runs; each raises
+  // it again before its next line.
   options.processPendingInput = [] {
-    if (interrupted) RequestStop();
+    if (interrupted.load(std::memory_order_relaxed)) RequestStop();
   };
-  if (call.kind == ConverterCall::Kind::kBatch)
-    return RunBatchCommand(*list, *log, settings, fs, std::move(options), messages, std::cout);
+  if (call.kind == ConverterCall::Kind::kBatch) {
+    const int jobs = call.jobs > 0 ? call.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return RunBatchCommand(*list, *log, settings, fs, std::move(options), jobs, messages, std::cout);
+  }
   ConversionRun run(settings, fs, options);
   const int code = run.Convert(*source, *target);
   std::cout << ForTerminal(run.OutcomeReport()) << std::flush;
