@@ -98,8 +98,13 @@ class Verteiler {
       }
       Auftrag& auftrag = auftraege_[gefunden];
       auftrag.begonnen = true;
+      std::unique_ptr<ConversionRun> run;
+      if (!frei_.empty()) {
+        run = std::move(frei_.back());
+        frei_.pop_back();
+      }
       lock.unlock();
-      auto run = std::make_unique<ConversionRun>(settings, fs, options);
+      if (!run) run = std::make_unique<ConversionRun>(settings, fs, options);
       const int code = run->Convert(auftrag.paths[kQuelle], auftrag.paths[1]);
       lock.lock();
       auftrag.run = std::move(run);
@@ -117,10 +122,11 @@ class Verteiler {
     return std::move(auftraege_[k].run);
   }
 
-  // Jobs up to `k` are recorded.
-  void Erfasst(std::size_t k) {
+  // Jobs up to `k` are recorded; `run` may convert the next one.
+  void Erfasst(std::size_t k, std::unique_ptr<ConversionRun> run) {
     const std::lock_guard lock(mutex_);
     erfasst_ = k + 1;
+    frei_.push_back(std::move(run));
     changed_.notify_all();
   }
 
@@ -131,6 +137,8 @@ class Verteiler {
   std::condition_variable changed_;
   std::size_t grenze_;       // jobs from here on are not started
   std::size_t erfasst_ = 0;  // jobs recorded so far
+  // Recorded runs, kept for the next jobs: a run's buffers are large.
+  std::vector<std::unique_ptr<ConversionRun>> frei_;
 };
 
 }  // namespace
@@ -163,15 +171,16 @@ BatchErgebnis BatchParallelAusfuehren(JobTable& table, const Einstellungen& sett
 
   BatchErgebnis ergebnis;
   for (std::size_t k = 0; k < auftraege.size(); ++k) {
-    const std::unique_ptr<ConversionRun> run = verteiler.Abholen(k);
+    std::unique_ptr<ConversionRun> run = verteiler.Abholen(k);
     if (!run) break;
     const int row = auftraege[k].row;
     table.TabelleGeaendert = true;
     ++ergebnis.konvertiert;
     anzeige.ZeileBeginnt(row);
     ZeileAbschliessen(table, row, *run, log, anzeige, ergebnis);
-    verteiler.Erfasst(k);
-    if (run->outcomeCode() == outcome::kStopped) {
+    const bool stopped = run->outcomeCode() == outcome::kStopped;
+    verteiler.Erfasst(k, std::move(run));
+    if (stopped) {
       ergebnis.abgebrochen = true;
       break;
     }
