@@ -70,6 +70,9 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
     if (file) file->Close();
   }
   const Protokoll log(fs, logPath, LogDateTime);
+  // Its first call sets the locale, which must not happen while conversion
+  // threads run.
+  (void)LogDateTime();
 
   TerminalAnzeige anzeige(out);
   const BatchErgebnis ergebnis = BatchParallelAusfuehren(table, settings, fs, options, log, anzeige, jobs);
