@@ -46,6 +46,12 @@ struct BatchErgebnis {
 // found, and nothing else changes.
 BatchErgebnis BatchAusfuehren(JobTable& table, ConversionRun& run, const Protokoll& log, BatchAnzeige& anzeige);
 
+// Records the outcome of job row `row`, just converted by `run`, as
+// BatchAusfuehren does for each row: marks, log entry, ZeileKonvertiert and
+// the "Zeile:" report; counts a failure in `ergebnis`.
+void ZeileAbschliessen(JobTable& table, int row, const ConversionRun& run, const Protokoll& log,
+                       BatchAnzeige& anzeige, BatchErgebnis& ergebnis);
+
 // The note for a batch that found no marked row.
 inline constexpr std::string_view kKeineMarkiertenZeilen =
     "Es wurden keine abzuarbeitenden (markierten) Dateien gefunden !\r\n";

@@ -203,9 +203,10 @@ std::string FinalPath(const std::string& target) {
 #endif
 }
 
-// Six letters or digits that make a name nobody else is likely to use.
+// Six letters or digits that make a name nobody else is likely to use. One
+// generator per thread: conversions may run on several at once.
 std::string RandomEnding() {
-  static std::mt19937_64 random = [] {
+  thread_local std::mt19937_64 random = [] {
     std::random_device device;
     const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     return std::mt19937_64((std::uint64_t{device()} << 32) ^ now);

@@ -5,7 +5,9 @@
 //   - one program of 1,000,000 lines,
 //   - Stop (Esc in the window, Ctrl-C for the converter) during that long
 //     program: from the request to the end of the batch.
-// Prints one line per figure. Run: build/bin/morvatex_batch_bench
+//   - the 1,000 small programs through the converter with --jobs 1 and 2.
+// Prints one line per figure. Run: build/bin/morvatex_batch_bench; with
+// --jobs only the last comparison.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -106,14 +108,16 @@ Timing DesktopRun(TForm1& form, const std::string& list) {
   return Timed(RUSAGE_SELF, [&] { form.Start1Click(); });
 }
 
-std::string ConverterCommand(const Workspace& w, const std::string& list) {
-  return std::string("'") + MORVATEX_CONVERT_PROGRAM + "' --list '" + list + "' --settings '" + w.Sub("morvatex.set") +
+// `jobs` empty: the converter's default (one row per processor core).
+std::string ConverterCommand(const Workspace& w, const std::string& list, const std::string& jobs = "") {
+  return std::string("'") + MORVATEX_CONVERT_PROGRAM + "' --list '" + list + "'" +
+         (jobs.empty() ? "" : " --jobs " + jobs) + " --settings '" + w.Sub("morvatex.set") +
          "' --log '" + w.Sub("convert.log") + "' >/dev/null";
 }
 
-Timing ConverterRun(const Workspace& w, const std::string& list) {
+Timing ConverterRun(const Workspace& w, const std::string& list, const std::string& jobs = "") {
   return Timed(RUSAGE_CHILDREN, [&] {
-    if (std::system(ConverterCommand(w, list).c_str()) == -1) std::perror("system");
+    if (std::system(ConverterCommand(w, list, jobs).c_str()) == -1) std::perror("system");
   });
 }
 
@@ -150,7 +154,25 @@ double ConverterStop(const Workspace& w, const std::string& list) {
   return Seconds(Clock::now() - pressed);
 }
 
-int Run() {
+// The 1,000 small programs through the converter one row at a time and on
+// two cores, each timed `repeats` times (the best run counts).
+void CompareJobs(const Workspace& w, int repeats) {
+  double loads[3] = {};
+  if (getloadavg(loads, 3) < 0) loads[0] = -1;
+  Timing best[2];
+  for (int r = 0; r < repeats; ++r) {
+    for (int j = 0; j < 2; ++j) {
+      const Timing t = ConverterRun(w, JobList(w, "klein", 1000), j == 0 ? "1" : "2");
+      if (r == 0 || t.wall < best[j].wall) best[j] = t;
+    }
+  }
+  Print("1,000 programs of 40 lines, --list --jobs 1:", best[0]);
+  Print("1,000 programs of 40 lines, --list --jobs 2:", best[1]);
+  std::printf("--jobs 2 against --jobs 1: %.2f times as fast (load average before: %.2f)\n",
+              best[0].wall / best[1].wall, loads[0]);
+}
+
+int Run(bool jobsOnly) {
   Workspace w;
   fs::remove_all(w.folder);
   fs::create_directories(w.folder);
@@ -164,6 +186,12 @@ int Run() {
 
   const std::string small = GenerateIselProgram(40);
   for (int i = 1; i <= 1000; ++i) WriteFile(w.Sub("klein" + std::to_string(i) + ".ncp"), small);
+  if (jobsOnly) {
+    ConverterRun(w, JobList(w, "klein", 1000));
+    CompareJobs(w, 5);
+    fs::remove_all(w.folder);
+    return 0;
+  }
   WriteFile(w.Sub("lang1.ncp"), GenerateIselProgram(1'000'000));
 
   RealFileSystem disk;
@@ -179,6 +207,7 @@ int Run() {
   ConverterRun(w, JobList(w, "lang", 1));
   Print("1,000 programs of 40 lines, desktop (offscreen):", DesktopRun(form, JobList(w, "klein", 1000)));
   Print("1,000 programs of 40 lines, morvatex-convert --list:", ConverterRun(w, JobList(w, "klein", 1000)));
+  CompareJobs(w, 3);
   Print("1,000,000-line program, desktop (offscreen):", DesktopRun(form, JobList(w, "lang", 1)));
   Print("1,000,000-line program, morvatex-convert --list:", ConverterRun(w, JobList(w, "lang", 1)));
   std::printf("Stop in the writing pass, desktop (Esc to batch end):     %.1f ms\n", 1000 * DesktopStop(form, w, JobList(w, "lang", 1)));
@@ -194,5 +223,5 @@ int Run() {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  return morvatex::bench::Run();
+  return morvatex::bench::Run(argc > 1 && std::string(argv[1]) == "--jobs");
 }

@@ -7,6 +7,7 @@
 #endif
 
 #include "app/BatchRun.h"
+#include "app/ParallelBatch.h"
 #include "app/JobListFile.h"
 #include "app/LogFile.h"
 #include "base/Cp1252Codec.h"
@@ -57,7 +58,8 @@ class TerminalAnzeige final : public BatchAnzeige {
 }  // namespace
 
 int RunBatchCommand(const std::string& listPath, const std::string& logPath, const Einstellungen& settings,
-                    FileSystem& fs, ConversionOptions options, MessageSink& messages, std::ostream& out) {
+                    FileSystem& fs, ConversionOptions options, int jobs, MessageSink& messages,
+                    std::ostream& out) {
   JobTable table;
   if (TabelleOeffnen(table, listPath, fs, messages) != jobliste::kOk) return kListUnreadableStatus;
 
@@ -68,10 +70,12 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
     if (file) file->Close();
   }
   const Protokoll log(fs, logPath, LogDateTime);
+  // Its first call sets the locale, which must not happen while conversion
+  // threads run.
+  (void)LogDateTime();
 
-  ConversionRun run(settings, fs, std::move(options));
   TerminalAnzeige anzeige(out);
-  const BatchErgebnis ergebnis = BatchAusfuehren(table, run, log, anzeige);
+  const BatchErgebnis ergebnis = BatchParallelAusfuehren(table, settings, fs, options, log, anzeige, jobs);
   const int saveError = TabelleSchreiben(table, fs, messages, log);
   return ergebnis.fehlgeschlagen > 0 || saveError != 0 ? 1 : 0;
 }

@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <charconv>
+
 namespace morvatex {
 namespace {
 
@@ -16,7 +18,7 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
   } else {
     return false;
   }
-  if (value.empty()) call.error = name + " needs a file";
+  if (value.empty()) call.error = name + (name == "--jobs" ? " needs a number" : " needs a file");
   return true;
 }
 
@@ -41,6 +43,11 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
                TakeValue(arguments, i, "--list", call.listPath, call) ||
                TakeValue(arguments, i, "--log", call.logPath, call)) {
       if (!call.error.empty()) return call;
+    } else if (std::string count; TakeValue(arguments, i, "--jobs", count, call)) {
+      const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), call.jobs);
+      if (error != std::errc() || end != count.data() + count.size() || call.jobs < 1)
+        call.error = "--jobs needs a whole number of at least 1";
+      if (!call.error.empty()) return call;
     } else {
       call.error = "unknown option " + argument;
       return call;
@@ -58,6 +65,10 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
     call.error = "--log works only with --list";
     return call;
   }
+  if (call.jobs != 0) {
+    call.error = "--jobs works only with --list";
+    return call;
+  }
   if (paths.size() != 2) {
     call.error = "SOURCE and TARGET expected";
     return call;
@@ -72,7 +83,8 @@ std::string ConverterUsage() {
   return "Usage: morvatex-convert [--settings FILE] [--debug] SOURCE TARGET\n"
          "       morvatex-convert --write-settings FILE [--preset NAME] [--set NAME=VALUE]...\n"
          "       morvatex-convert --show-settings FILE\n"
-         "       morvatex-convert --list FILE.mvx [--settings FILE] [--log FILE] [--debug]\n"
+         "       morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE]\n"
+         "                        [--debug]\n"
          "Converts the Isel program SOURCE into the CNC program TARGET and, when\n"
          "the settings ask for it, the DXF drawing TARGET.dxf.\n"
          "With --list, converts every row marked M of the job list FILE.mvx (saved\n"
@@ -85,6 +97,12 @@ std::string ConverterUsage() {
          "                   missing or damaged default file gives a new\n"
          "                   configuration, with a warning.\n"
          "  --list FILE.mvx  run the job list FILE.mvx\n"
+         "  --jobs N         with --list: convert up to N rows at the same time\n"
+         "                   (default: the number of processor cores). Rows that\n"
+         "                   share a target or DXF file, or read a file another row\n"
+         "                   writes, are converted one after the other, in row\n"
+         "                   order. Reports, marks, log and list are those of a run\n"
+         "                   one row at a time.\n"
          "  --log FILE       with --list: append the run and save entries to FILE\n"
          "                   (created when missing)\n"
          "  --debug          keep the DXF file of a failed conversion\n"
@@ -99,8 +117,12 @@ std::string ConverterUsage() {
          "nor, with --list, the job list or the log.\n"
          "Ctrl-C, SIGTERM and SIGHUP stop the conversion in progress, also while\n"
          "the source is read (status 11); a list run then ends and still writes\n"
-         "the list back. A failed or stopped conversion leaves the files at its\n"
-         "target and drawing paths as they were.\n"
+         "the list back. With --jobs, every row in progress is stopped; the\n"
+         "outcome is that of a run one row at a time stopped at the first of them\n"
+         "(in row order): it gets E, the rows below it keep their marks (a row\n"
+         "below it that was already converted is converted again by the next\n"
+         "run). A failed or stopped conversion leaves the files at its target and\n"
+         "drawing paths as they were.\n"
          "A conversion prints the outcome report. Exit status:\n"
          "  0  done (with --list: every marked row converted, also when none was\n"
          "     marked)\n"

@@ -1,6 +1,6 @@
 // The command line of the converter:
 //   morvatex-convert [--settings FILE] [--debug] SOURCE TARGET
-//   morvatex-convert --list FILE.mvx [--settings FILE] [--log FILE] [--debug]
+//   morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE] [--debug]
 #pragma once
 
 #include <string>
@@ -18,6 +18,7 @@ struct ConverterCall {
   std::string target;
   std::string listPath;  // kBatch: the job list file to run
   std::string logPath;   // kBatch: the log for run and save entries; empty: none
+  int jobs = 0;          // kBatch: rows converted at the same time; 0: one per processor core
 };
 
 // Reads the arguments after the program name (as given, UTF-8). Options may

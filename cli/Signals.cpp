@@ -1,5 +1,6 @@
 #include "cli/Signals.h"
 
+#include <atomic>
 #include <csignal>
 #include <initializer_list>
 
@@ -12,10 +13,13 @@
 namespace morvatex {
 namespace {
 
-volatile std::sig_atomic_t stopSignal = 0;
+// Lock-free, so that the handler may set it and every conversion thread of a
+// list run read it.
+std::atomic<bool> stopSignal{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 extern "C" void OnStopSignal(int) {
-  stopSignal = 1;
+  stopSignal.store(true, std::memory_order_relaxed);
   RequestStop();
 }
 
@@ -39,7 +43,7 @@ void InstallStopSignals() {
   sigaction(SIGPIPE, &ignore, nullptr);
 }
 
-bool StopSignalArrived() noexcept { return stopSignal != 0; }
+bool StopSignalArrived() noexcept { return stopSignal.load(std::memory_order_relaxed); }
 
 bool ReserveStandardDescriptors() {
   bool outputOpen = true;

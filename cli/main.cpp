@@ -3,9 +3,11 @@
 // or the settings commands (--write-settings, --show-settings). Prints the
 // outcome reports (UTF-8) and exits with 0 (converted), 1 (failed), 2 (wrong
 // call or unusable settings file) or 3 (the report could not be written).
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/Cp1252Codec.h"
@@ -96,7 +98,8 @@ int Run(int argc, char** argv) {
   // Neither output may replace the settings that made it.
   options.protectedPaths.push_back(settingsPath);
   // Each stage clears the stop request when it begins; a signal that came
-  // earlier is raised again here, once per line.
+  // earlier is raised again here, once per line. With --jobs, one conversion
+  // may clear it while another runs; each raises it again before its next line.
   options.processPendingInput = [] {
     if (StopSignalArrived()) RequestStop();
   };
@@ -104,7 +107,9 @@ int Run(int argc, char** argv) {
     // Nor the job list and the log of the run.
     options.protectedPaths.push_back(*list);
     if (!log->empty()) options.protectedPaths.push_back(*log);
-    return Reported(outputOpen, RunBatchCommand(*list, *log, settings, fs, std::move(options), messages, std::cout));
+    const int jobs = call.jobs > 0 ? call.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return Reported(outputOpen,
+                    RunBatchCommand(*list, *log, settings, fs, std::move(options), jobs, messages, std::cout));
   }
   ConversionRun run(settings, fs, options);
   const int code = run.Convert(*source, *target);

@@ -45,14 +45,17 @@ TEST(ConverterCall, TakesAJobListWithItsLog) {
   EXPECT_EQ(call.kind, Kind::kBatch);
   EXPECT_EQ(call.listPath, "j.mvx");
   EXPECT_EQ(call.logPath, "");
-  call = ParseConverterCall({"--log=l.log", "--settings", "s.set", "--list=j.mvx", "--debug"});
+  EXPECT_EQ(call.jobs, 0);
+  call = ParseConverterCall({"--log=l.log", "--settings", "s.set", "--list=j.mvx", "--debug", "--jobs", "3"});
   EXPECT_EQ(call.kind, Kind::kBatch);
+  EXPECT_EQ(call.jobs, 3);
   EXPECT_EQ(call.logPath, "l.log");
   EXPECT_EQ(call.settingsPath, "s.set");
   EXPECT_TRUE(call.debug);
   for (const auto& arguments : std::vector<std::vector<std::string>>{
            {"--list"}, {"--list="}, {"--list", "j.mvx", "a", "b"}, {"--log", "l.log", "a", "b"},
-           {"--list", "j.mvx", "--log"}}) {
+           {"--list", "j.mvx", "--log"}, {"--list", "j.mvx", "--jobs"}, {"--list", "j.mvx", "--jobs=0"},
+           {"--list", "j.mvx", "--jobs", "2x"}, {"--list", "j.mvx", "--jobs", "-1"}, {"--jobs", "2", "a", "b"}}) {
     call = ParseConverterCall(arguments);
     EXPECT_EQ(call.kind, Kind::kUsageError) << arguments[0];
     EXPECT_FALSE(call.error.empty());

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -513,6 +514,45 @@ TEST_F(ConverterProgramTest, AReportThatCannotBeWrittenEndsWithStatusThree) {
   }
   EXPECT_EQ(WaitFor(Start({"--help"}, [] { freopen("/dev/full", "w", stdout); })), 3);
   close(lostPipe[1]);
+}
+
+TEST_F(ConverterProgramTest, AJobListRunOnSeveralCoresGivesTheBytesOfARunOneRowAtATime) {
+  SaveSettings(true, true);
+  // Shared targets, a target that a later row reads, a failing and an
+  // unmarked row among independent ones.
+  const std::vector<std::pair<std::string, std::string>> rows = {
+      {"M", "a.ncp a.cnc"},    {"M", "b.ncp shared.cnc"}, {"M", "c.ncp shared.cnc"}, {"M", "fehlt.ncp f.cnc"},
+      {"M", "a.cnc d.cnc"},    {"", "c.ncp u.cnc"},       {"M", "d.cnc.dxf e.cnc"},  {"M", "c.ncp c.cnc"},
+      {"M", "b.ncp Shared.cnc"}};
+  std::string list;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::string& paths = rows[i].second;
+    const std::size_t blank = paths.find(' ');
+    list += "[" + std::to_string(i + 1) + "]\r\n" + rows[i].first + "\r\n" + dir.Sub(paths.substr(0, blank)) + "\r\n" +
+            dir.Sub(paths.substr(blank + 1)) + "\r\n";
+  }
+  list += "[E]\r\n\r\n";
+  const std::vector<std::string> written = {"a.cnc", "shared.cnc", "Shared.cnc", "d.cnc", "e.cnc", "c.cnc",
+                                            "a.cnc.dxf", "shared.cnc.dxf", "d.cnc.dxf", "c.cnc.dxf"};
+
+  std::vector<std::string> bytes[2];
+  for (int run = 0; run < 2; ++run) {
+    for (const std::string& name : written) std::filesystem::remove(dir.Sub(name));
+    std::filesystem::remove(dir.Sub("log.txt"));
+    std::filesystem::copy_file(Example("kreis.ncp"), dir.Sub("a.ncp"), std::filesystem::copy_options::overwrite_existing);
+    WriteFileBytes(dir.Sub("b.ncp"), bench::GenerateIselProgram(2'000));
+    WriteFileBytes(dir.Sub("c.ncp"), bench::GenerateIselProgram(3'000));
+    WriteFileBytes(dir.Sub("jobs.mvx"), list);
+    const Outcome r = Run({"--list", dir.Sub("jobs.mvx"), "--jobs", run == 0 ? "1" : "2", "--settings", settingsPath,
+                           "--log", dir.Sub("log.txt")});
+    bytes[run] = {std::to_string(r.status), r.out, r.err, ReadFileBytes(dir.Sub("jobs.mvx"))};
+    // The date and time of the log entries may differ between the runs.
+    bytes[run].push_back(std::regex_replace(ReadFileBytes(dir.Sub("log.txt")), std::regex("[0-9][0-9./:-]{6,}"), "#"));
+    for (const std::string& name : written)
+      bytes[run].push_back(std::filesystem::exists(dir.Sub(name)) ? ReadFileBytes(dir.Sub(name)) : "(none)");
+  }
+  EXPECT_NE(bytes[0][1].find("Zeile:   9:"), std::string::npos) << bytes[0][1];
+  for (std::size_t i = 0; i < bytes[0].size(); ++i) EXPECT_EQ(bytes[1][i], bytes[0][i]) << i;
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ class FakeWritable final : public WritableFile {
   FakeWritable(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   bool Write(std::string_view bytes) override { return WriteCounted(bytes) == bytes.size(); }
   std::size_t WriteCounted(std::string_view bytes) override {
+    const std::lock_guard lock(fs_.mutex);
     const std::string key = fs_.TargetOf(path_);
     const int number = ++fs_.writeCount[key];
     const auto fail = fs_.failWriteNumber.find(key);
@@ -45,7 +46,10 @@ class FakeWritable final : public WritableFile {
     file.append(bytes.substr(0, room));
     return room;
   }
-  bool Close() override { return fs_.failCloseWrite.count(fs_.TargetOf(path_)) == 0; }
+  bool Close() override {
+    const std::lock_guard lock(fs_.mutex);
+    return fs_.failCloseWrite.count(fs_.TargetOf(path_)) == 0;
+  }
 
  private:
   FakeFileSystem& fs_;
@@ -56,13 +60,17 @@ class FakePatchable final : public PatchableFile {
  public:
   FakePatchable(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   bool WriteAt(std::uint64_t offset, std::string_view bytes) override {
+    const std::lock_guard lock(fs_.mutex);
     if (fs_.failPatchWrite.count(fs_.TargetOf(path_))) return false;
     std::string& file = fs_.files[path_];
     if (offset + bytes.size() > file.size()) file.resize(offset + bytes.size(), '\0');
     std::memcpy(file.data() + offset, bytes.data(), bytes.size());
     return true;
   }
-  bool Close() override { return fs_.failClosePatch.count(fs_.TargetOf(path_)) == 0; }
+  bool Close() override {
+    const std::lock_guard lock(fs_.mutex);
+    return fs_.failClosePatch.count(fs_.TargetOf(path_)) == 0;
+  }
 
  private:
   FakeFileSystem& fs_;
@@ -72,6 +80,7 @@ class FakePatchable final : public PatchableFile {
 }  // namespace
 
 std::unique_ptr<ReadableFile> FakeFileSystem::OpenForReading(const std::string& path) {
+  const std::lock_guard lock(mutex);
   calls.push_back("open-read " + path);
   const auto it = files.find(path);
   if (it == files.end() || failOpenRead.count(path)) return nullptr;
@@ -82,6 +91,7 @@ std::unique_ptr<ReadableFile> FakeFileSystem::OpenForReading(const std::string& 
 }
 
 std::unique_ptr<WritableFile> FakeFileSystem::CreateFile(const std::string& path) {
+  const std::lock_guard lock(mutex);
   calls.push_back("create " + path);
   if (failCreate.count(path) || folders.count(path)) return nullptr;
   files[path].clear();
@@ -90,6 +100,7 @@ std::unique_ptr<WritableFile> FakeFileSystem::CreateFile(const std::string& path
 }
 
 StagedFile FakeFileSystem::CreateStagedFile(const std::string& target) {
+  const std::lock_guard lock(mutex);
   calls.push_back("stage " + target);
   StagedFile staged;
   staged.path = staged.finalPath = target;
@@ -103,6 +114,7 @@ StagedFile FakeFileSystem::CreateStagedFile(const std::string& target) {
 }
 
 bool FakeFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  const std::lock_guard lock(mutex);
   calls.push_back("rename " + from + " " + to);
   const auto it = files.find(from);
   if (it == files.end() || failRename.count(to) || folders.count(to)) return false;
@@ -138,18 +150,21 @@ std::string FakeFileSystem::WrittenFor(const std::string& target, int stagedBefo
 }
 
 std::unique_ptr<WritableFile> FakeFileSystem::OpenForAppending(const std::string& path) {
+  const std::lock_guard lock(mutex);
   calls.push_back("append " + path);
   if (!files.count(path) || failCreate.count(path)) return nullptr;
   return std::make_unique<FakeWritable>(*this, path);
 }
 
 std::unique_ptr<PatchableFile> FakeFileSystem::OpenForPatching(const std::string& path) {
+  const std::lock_guard lock(mutex);
   calls.push_back("patch " + path);
   if (!files.count(path) || failOpenPatch.count(TargetOf(path))) return nullptr;
   return std::make_unique<FakePatchable>(*this, path);
 }
 
 MakeFoldersResult FakeFileSystem::MakeFolders(const std::string& folder) {
+  const std::lock_guard lock(mutex);
   calls.push_back("mkdir " + folder);
   if (makeFoldersResult) return *makeFoldersResult;
   if (!folder.empty()) folders.insert(folder);
@@ -157,6 +172,7 @@ MakeFoldersResult FakeFileSystem::MakeFolders(const std::string& folder) {
 }
 
 bool FakeFileSystem::RemoveFile(const std::string& path) {
+  const std::lock_guard lock(mutex);
   calls.push_back("remove " + path);
   const auto it = files.find(path);
   if (it == files.end()) return false;
@@ -166,6 +182,7 @@ bool FakeFileSystem::RemoveFile(const std::string& path) {
 }
 
 int FakeFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_view contents) {
+  const std::lock_guard lock(mutex);
   calls.push_back("replace " + path);
   if (failReplace.count(path)) return replaceErrorNumber;
   files[path] = std::string(contents);
@@ -173,6 +190,7 @@ int FakeFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_
 }
 
 bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {
+  const std::lock_guard lock(mutex);
   return a == b && files.count(a) != 0;
 }
 

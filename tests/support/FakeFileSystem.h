@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -46,6 +47,11 @@ class FakeFileSystem final : public FileSystem {
   std::optional<MakeFoldersResult> makeFoldersResult;  // when set, MakeFolders answers this
   std::size_t readChunk = 1 << 16;                     // the most bytes one Read returns
   std::size_t writeSize = 0;                           // what PreferredWriteSize answers
+
+  // Held by every operation and file call, so that conversions on several
+  // threads may share the fake (the members above are for the test's own
+  // thread, before and after).
+  std::mutex mutex;
 
   // Number of Write calls made on each path so far.
   std::map<std::string, int> writeCount;
