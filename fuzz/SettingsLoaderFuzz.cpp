@@ -5,28 +5,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <string_view>
 
-#include "base/MessageSink.h"
+#include "fuzz/FuzzSupport.h"
 #include "settings/SettingsFile.h"
 #include "tests/support/ConversionHarness.h"
 
-namespace {
-
 using namespace morvatex;
-
-class SilentSink final : public MessageSink {
- public:
-  void ShowMessage(std::string_view) override {}
-};
-
-constexpr const char* kProgram =
-    "N1 GETTOOL 2\r\nN2 SPINDLE CW RPM12000\r\nN3 VEL 4000\r\nN4 FASTABS X0 Y0 Z5000\r\n"
-    "N5 MOVEABS Z-1000\r\nN6 MOVEREL X20000\r\nN7 CCWREL I0 J5000 X0 Y10000\r\n"
-    "N8 CWABS I10000 J10000 X20000 Y20000\r\nN9 COOLANT ON\r\nN10 HALT\r\nN11 FASTABS Z5000\r\n"
-    "N12 PROGEND\r\n";
-
-}  // namespace
+using fuzz::SilentSink;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   constexpr const char* kSettingsPath = "C:\\cnc\\morvatex.set";
@@ -37,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const LoadResult loaded = LadeEinstellungen(live, kSettingsPath, fs, messages);
   if (loaded == LoadResult::kNewConfiguration && live.Profil.ProfilVersion != kProfileFormat) std::abort();
 
-  const testing::ConversionResult result = testing::Convert(live, kProgram, fs);
+  const testing::ConversionResult result = testing::Convert(live, fuzz::kSmallProgram, fs);
   if (result.report.rfind("Fehlerstatus: " + std::to_string(result.code) + "\r\n", 0) != 0) std::abort();
   return 0;
 }
