@@ -123,11 +123,21 @@ Timing ConverterRun(const Workspace& w, const std::string& list, const std::stri
 
 // Esc on the grid once the writing pass of the long program has begun; the
 // seconds from the key to the end of the batch.
+// True once the writing pass has begun: the new program is written beside
+// its target, which it replaces only at the end.
+bool Writing(const Workspace& w) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(w.Sub("ziel"), ec)) {
+    if (entry.path().filename().string().rfind("lang1.cnc.~", 0) == 0) return true;
+  }
+  return false;
+}
+
 double DesktopStop(TForm1& form, const Workspace& w, const std::string& list) {
   Clock::time_point pressed;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (!fs::exists(w.Sub("ziel/lang1.cnc")) || pressed != Clock::time_point()) return;
+    if (!Writing(w) || pressed != Clock::time_point()) return;
     pressed = Clock::now();
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(form.StringGrid1(), &esc);
@@ -145,7 +155,7 @@ double ConverterStop(const Workspace& w, const std::string& list) {
     execl("/bin/sh", "sh", "-c", ("exec " + ConverterCommand(w, list)).c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  for (int i = 0; i < 600'000 && !fs::exists(w.Sub("ziel/lang1.cnc")); ++i)
+  for (int i = 0; i < 600'000 && !Writing(w); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   const Clock::time_point pressed = Clock::now();
   kill(pid, SIGINT);
