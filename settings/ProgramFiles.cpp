@@ -20,8 +20,12 @@ std::optional<std::string> Variable(const char* name) {
   std::wstring wideName(name, name + std::char_traits<char>::length(name));
   const wchar_t* value = ::_wgetenv(wideName.c_str());
   if (!value) return std::nullopt;
-  const std::u8string utf8 = std::filesystem::path(value).u8string();
-  return std::string(utf8.begin(), utf8.end());
+  try {
+    const std::u8string utf8 = std::filesystem::path(value).u8string();
+    return std::string(utf8.begin(), utf8.end());
+  } catch (const std::exception&) {
+    return std::string("\xFF");  // not UTF-16: kept unreadable, so that it is refused, not guessed
+  }
 #else
   const char* value = std::getenv(name);
   if (!value) return std::nullopt;
