@@ -37,5 +37,7 @@ int main(int argc, char** argv) {
   cncEinstellungen.SetzeHilfefenster(&form2);
 
   form1.show();
+  // Files a file manager opens with the program.
+  form1.DateienOeffnen(QCoreApplication::arguments().mid(1));
   return app.exec();
 }

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -26,6 +27,7 @@
 #include "help/UnitHilfe.h"
 #include "help/UnitInfo.h"
 #include "engine/StopRequest.h"
+#include "settings/ProgramFiles.h"
 #include "settings/SettingsFile.h"
 #include "settings/UnitCNCEinstellungen.h"
 
@@ -63,8 +65,12 @@ TForm1::TForm1(Dialogs& dialogs, FileSystem& fs, const QString& programPath, con
   const QString nativeProgramPath = QDir::toNativeSeparators(programPath);
   if (std::optional<std::string> path = ToCp1252(nativeProgramPath)) {
     programmpfad_ = *path;
-    einstellungsdatei_ = SettingsPathFor(programmpfad_, NativePathSyntax());
-    logdatei_ = LogPathFor(programmpfad_, NativePathSyntax());
+    // Beside the program, or in the user's folders when it is installed.
+    const ProgramFiles files = LocateProgramFiles(programmpfad_, NativePathSyntax(), fs_, ReadUserFolderEnvironment());
+    if (!files.problem.empty()) dialogs_.Nachricht(ToQString(files.problem));
+    MakeUserFolders(files, NativePathSyntax(), fs_);
+    einstellungsdatei_ = files.settingsPath;
+    logdatei_ = files.logPath;
   } else {
     dialogs_.Nachricht(QStringLiteral("Der Programmpfad\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes "
                                       "Windows-1252.\r\nEinstellungsdatei und Protokolldatei können deshalb nicht "
@@ -273,7 +279,27 @@ void TForm1::AbgearbeiteteEintrgelschen1Click() {
 
 void TForm1::KTXDateihinzufgen1Click() {
   if (laufAktiv_) return;
-  const QStringList files = dialogs_.DateienOeffnen({kIselFilter, QStringLiteral("ncp"), true});
+  IselDateienHinzufuegen(dialogs_.DateienOeffnen({kIselFilter, QStringLiteral("ncp"), true}));
+}
+
+void TForm1::DateienOeffnen(const QStringList& parameters) {
+  if (laufAktiv_) return;
+  const bool debugSwitch = !parameters.isEmpty() && parameters.first() == QStringLiteral("debug");
+  QStringList iselFiles;
+  for (const QString& parameter : parameters.mid(debugSwitch ? 1 : 0)) {
+    // A shell hands over paths relative to its own folder.
+    const QString file = QDir::toNativeSeparators(QFileInfo(parameter).absoluteFilePath());
+    if (!file.endsWith(QStringLiteral(".mvx"), Qt::CaseInsensitive)) {
+      iselFiles << file;
+    } else if (AenderungenVerwerfen()) {
+      tabelle_.TabelleLeeren();
+      if (const std::optional<std::string> path = GewaehlterPfad(file)) TabelleOeffnen(tabelle_, *path, fs_, messages_);
+    }
+  }
+  IselDateienHinzufuegen(iselFiles);
+}
+
+void TForm1::IselDateienHinzufuegen(const QStringList& files) {
   QStringList refused;
   for (const QString& file : files) {
     const std::optional<std::string> source = ToCp1252(file);

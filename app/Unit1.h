@@ -39,7 +39,8 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   // Creates the window and runs the start-up steps, in this order: the
   // caption; debug mode, on when the first of `parameters` (the command-line
   // parameters after the program) is exactly "debug"; the idle state; the
-  // settings and log file paths beside `programPath`; the settings loaded
+  // settings and log file paths beside `programPath` (or in the user's
+  // folders when its folder is not writable); the settings loaded
   // (or a new configuration set up, whose warnings appear through `dialogs`
   // before the window is shown); the log file started afresh. A program path
   // that Windows-1252 cannot write is reported, and the program then runs
@@ -65,6 +66,12 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   // cannot be written in Windows-1252.
   const std::string& Einstellungsdatei() const { return einstellungsdatei_; }
   const std::string& Logdatei() const { return logdatei_; }
+
+  // Files handed over on the command line, as a file manager opens them
+  // with the program: a job list (".mvx") is opened as "Öffnen..." opens one;
+  // then the other files become rows as "Isel-Datei(en) hinzufügen" adds
+  // them. A first parameter "debug" is the switch, no file.
+  void DateienOeffnen(const QStringList& parameters);
 
   // The running state of a batch run: the menus that could change the table
   // or the settings and the Add and Convert pictures are off, Stop is on.
@@ -122,6 +129,9 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   QAction* Menuepunkt(QMenu* menu, const char* name, const QString& caption, void (TForm1::*handler)());
 
   void FormShow();
+  // Appends a row for each Isel file, its target by the folder rule; paths
+  // that Windows-1252 cannot write are refused with one message.
+  void IselDateienHinzufuegen(const QStringList& files);
   // The keyboard commands; true when `key` is one of them (it is then
   // consumed, whether or not it did anything).
   bool FormKeyDown(int key);

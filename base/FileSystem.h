@@ -119,6 +119,11 @@ class FileSystem {
   // True when both paths name the same existing file (also through links or
   // differently written paths).
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+
+  // True when this process may create files in the existing `folder` (empty:
+  // the current folder), as the system itself decides it: a read-only mount
+  // or an immutable folder says no even to the administrator.
+  virtual bool FolderWritable(const std::string& folder) = 0;
 };
 
 // The operating system's file system.
@@ -142,6 +147,7 @@ class RealFileSystem final : public FileSystem {
   bool RemoveFile(const std::string& path) override;
   int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) override;
   bool SameFile(const std::string& a, const std::string& b) override;
+  bool FolderWritable(const std::string& folder) override;
 
  private:
   bool (*giveUpWaiting_)() noexcept = nullptr;

@@ -26,6 +26,12 @@ std::string FileNamePart(std::string_view path, PathSyntax syntax) {
   return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
+bool IsAbsolutePath(std::string_view path, PathSyntax syntax) {
+  if (syntax.separators.find(':') == std::string_view::npos) return path.starts_with('/');
+  const bool driveRoot = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  return driveRoot || path.starts_with("\\\\");
+}
+
 std::string ChangeFileExt(std::string_view path, std::string_view extension, PathSyntax syntax) {
   const std::size_t last = LastSeparator(path, syntax);
   const std::size_t nameStart = last == std::string_view::npos ? 0 : last + 1;

@@ -35,6 +35,10 @@ std::string FolderPart(std::string_view path, PathSyntax syntax);
 // Everything after the last separator; the whole path without one.
 std::string FileNamePart(std::string_view path, PathSyntax syntax);
 
+// True for a path that names its place without a current folder: "/..." on
+// POSIX; "C:\..." or a network path "\\server\..." on Windows.
+bool IsAbsolutePath(std::string_view path, PathSyntax syntax);
+
 // Replaces the extension of `path` by `extension` (which brings its own dot).
 // The extension is the part from the last dot that comes after the last
 // separator; a file name without a dot gets `extension` appended.

@@ -356,6 +356,17 @@ bool RealFileSystem::SameFile(const std::string& a, const std::string& b) {
   return !ec && same;
 }
 
+bool RealFileSystem::FolderWritable(const std::string& folder) {
+  if (folder.find('\0') != std::string::npos) return false;
+  const NativeString native = ToNative(folder.empty() ? std::string(".") : folder);
+#ifdef _WIN32
+  return ::_waccess(native.c_str(), 2) == 0;
+#else
+  // Creating an entry needs the right to search the folder as well.
+  return ::access(native.c_str(), W_OK | X_OK) == 0;
+#endif
+}
+
 bool ReadWholeFile(FileSystem& fs, const std::string& path, std::string& contents) {
   contents.clear();
   std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);

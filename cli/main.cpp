@@ -23,6 +23,7 @@
 #include "cli/TerminalText.h"
 #include "engine/StopRequest.h"
 #include "engine/UnitConvertFile.h"
+#include "settings/ProgramFiles.h"
 #include "settings/SettingsFile.h"
 
 namespace morvatex {
@@ -69,6 +70,7 @@ int Run(int argc, char** argv) {
   const auto log = Utf8ToCp1252(call.logPath);
   if (!list) return UsageError("FILE.mvx cannot be written in Windows-1252: " + call.listPath);
   if (!log) return UsageError("the log FILE cannot be written in Windows-1252: " + call.logPath);
+  RealFileSystem fs(StopSignalArrived);
   std::string settingsPath;
   if (!call.settingsPath.empty()) {
     const auto path = Utf8ToCp1252(call.settingsPath);
@@ -77,10 +79,13 @@ int Run(int argc, char** argv) {
   } else {
     const auto program = RunningProgramPath();
     if (!program) return UsageError("the folder of this program is unknown; name the settings with --settings");
-    settingsPath = FolderPart(*program, NativePathSyntax()) + "morvatex.set";
+    // Where the desktop program beside this one keeps its settings.
+    const ProgramFiles files = LocateProgramFiles(FolderPart(*program, NativePathSyntax()) + "morvatex",
+                                                  NativePathSyntax(), fs, ReadUserFolderEnvironment());
+    if (!files.problem.empty()) return UsageError(ForTerminal(files.problem) + "name the settings with --settings");
+    settingsPath = files.settingsPath;
   }
 
-  RealFileSystem fs(StopSignalArrived);
   StandardErrorSink messages;
   Einstellungen settings{};
   if (!call.settingsPath.empty()) {

@@ -18,6 +18,25 @@ class JobListWindowTest : public MainWindowTest {
   }
 };
 
+TEST_F(JobListWindowTest, FilesFromTheCommandLineOpenAsTheMenuCommandsOpenThem) {
+  AddFiles({"a.ncp"});
+  dialogs.saveChoices.push_back(Path("liste.MVX"));
+  Action("Speichern1")->trigger();
+  Action("Neu1")->trigger();
+  const std::size_t messages = dialogs.log.size();
+  // The list first, whatever the order; then the Isel files as rows.
+  form->DateienOeffnen({Path("b.ncp"), QStringLiteral("\u2603.ncp"), Path("liste.MVX")});
+  EXPECT_EQ(Row(1), QStringLiteral("1|M|||") + Path("a.ncp") + QLatin1Char('|') + Path("a.cnc"));
+  EXPECT_EQ(Row(2), QStringLiteral("2|M|||") + Path("b.ncp") + QLatin1Char('|') + Path("b.cnc"));
+  ExpectTableIntact();
+  EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
+  ASSERT_EQ(dialogs.log.size(), messages + 1);  // the path outside Windows-1252 is refused
+  EXPECT_TRUE(dialogs.log.back().contains(QStringLiteral("\u2603.ncp")));
+
+  form->DateienOeffnen({QStringLiteral("debug")});  // the switch, not a file
+  EXPECT_EQ(form->Tabelle().JobCount(), 2);
+}
+
 TEST_F(JobListWindowTest, SaveAndReopen) {
   AddFiles({"a.ncp", "b.ncp"});
   Select(2, 3);

@@ -194,6 +194,11 @@ bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {
   return a == b && files.count(a) != 0;
 }
 
+bool FakeFileSystem::FolderWritable(const std::string& folder) {
+  const std::lock_guard lock(mutex);
+  return readOnlyFolders.count(folder) == 0;
+}
+
 bool FakeFileSystem::Called(const std::string& prefix) const {
   return std::any_of(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
 }

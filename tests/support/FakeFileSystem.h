@@ -43,6 +43,7 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> failPatchWrite;
   std::set<std::string> failClosePatch;
   std::set<std::string> failReplace;
+  std::set<std::string> readOnlyFolders;  // FolderWritable says no for these
   int replaceErrorNumber = 28;  // what a failing ReplaceFile reports (ENOSPC)
   std::optional<MakeFoldersResult> makeFoldersResult;  // when set, MakeFolders answers this
   std::size_t readChunk = 1 << 16;                     // the most bytes one Read returns
@@ -71,6 +72,7 @@ class FakeFileSystem final : public FileSystem {
   bool RemoveFile(const std::string& path) override;
   int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) override;
   bool SameFile(const std::string& a, const std::string& b) override;
+  bool FolderWritable(const std::string& folder) override;
 
   bool Exists(const std::string& path) const { return files.count(path) != 0; }
   // The target a path stands for: T for a staged file of T, else the path.
