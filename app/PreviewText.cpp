@@ -31,9 +31,9 @@ std::string EstimateText(const MachiningEstimate& estimate) {
 
 std::string FailureText(const ToolPath& path) {
   if (IsGood(path.code)) return {};
-  const std::string where = path.failedLine > 0 ? "Fehler in Zeile " + std::to_string(path.failedLine) + ": "
-                                                : std::string("Fehler: ");
-  return where + std::string(OutcomeMessage(path.code));
+  if (path.failedLine == 0) return "Abbruch: " + std::string(OutcomeMessage(path.code));
+  return "Abbruch in Zeile " + std::to_string(path.failedLine) + ": " + std::string(OutcomeMessage(path.code)) + " (" +
+         path.failedLineText + ")";
 }
 
 std::string ExtentsText(const ToolPath& path) {

@@ -14,8 +14,9 @@ namespace morvatex {
 // the time). Seconds are rounded to the nearest whole second.
 std::string EstimateText(const MachiningEstimate& estimate);
 
-// Empty for a path without failure; otherwise "Fehler in Zeile N: " and the
-// outcome message, or "Fehler: " and the message when no line is to blame.
+// Empty for a path without failure; otherwise "Abbruch in Zeile N: ", the
+// outcome message and the line's text in parentheses, or "Abbruch: " and the
+// message when no line is to blame.
 std::string FailureText(const ToolPath& path);
 
 // "X -5.000 .. 250.500 mm   Y 0.000 .. 80.000 mm", the extents as the DXF

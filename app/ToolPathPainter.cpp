@@ -20,6 +20,7 @@ constexpr double kFigureGap = 4;
 constexpr double kFontPixels = 12;
 // The smallest span fitted, so a path along one line still gets a scale.
 constexpr double kMinSpan = 1;  // mm
+constexpr double kPlungeRadius = 3.5;  // pixels
 
 const QColor kFeedColour(0, 0, 170);
 const QColor kRapidColour(210, 40, 40);
@@ -108,9 +109,14 @@ void PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
                      maxY);
   }
 
-  QPainterPath feed, rapid;
-  for (const PathSegment& segment : path.segments)
+  QPainterPath feed, rapid, plunges;
+  for (const PathSegment& segment : path.segments) {
     AddSegment(segment.kind == PathSegment::Kind::kRapid ? rapid : feed, segment, view);
+    // A feed move in Z alone (drilling, plunging) has no line to show: a dot.
+    if (segment.kind == PathSegment::Kind::kLinear && segment.start.x == segment.end.x &&
+        segment.start.y == segment.end.y && segment.start.z != segment.end.z)
+      plunges.addEllipse(view.ToScreen(segment.end.x, segment.end.y), kPlungeRadius, kPlungeRadius);
+  }
   painter.setBrush(Qt::NoBrush);
   QPen rapidPen(kRapidColour, 1);
   rapidPen.setDashPattern({6, 4});  // long enough to tell from a feed move at a glance
@@ -121,6 +127,10 @@ void PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
   feedPen.setCosmetic(true);
   painter.setPen(feedPen);
   painter.drawPath(feed);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(kFeedColour);
+  painter.drawPath(plunges);
+  painter.setBrush(Qt::NoBrush);
 
   if (!IsGood(path.code) && !path.segments.empty()) {
     const PathPoint& last = path.segments.back().end;

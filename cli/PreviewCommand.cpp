@@ -18,6 +18,15 @@ namespace {
 constexpr int kFailedStatus = 1;
 constexpr int kUnusableStatus = 2;
 
+QtMessageHandler standardHandler = nullptr;
+
+// Qt's offscreen platform complains about a missing runtime folder, which it
+// does not need for painting into a picture; every other message passes.
+void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+  standardHandler(type, context, message);
+}
+
 // The picture as PNG bytes; empty when Qt could not encode it.
 QByteArray Picture(const ToolPath& path) {
   QImage image(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
@@ -50,6 +59,7 @@ int RunPreviewCommand(const std::string& source, const std::string& picture, con
   // Painting text needs a GUI application; without a display it draws
   // offscreen, unless the caller chose a platform.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  standardHandler = qInstallMessageHandler(QuietMessages);
   int argc = 1;
   char name[] = "morvatex-convert";
   char* argv[] = {name, nullptr};

@@ -111,6 +111,7 @@ ToolPath TraceToolPath(const LineList& lines, const Einstellungen& settings) {
     path.code = writingCode;
     path.failedLine = written + 1;
   }
+  if (path.failedLine > 0) path.failedLineText = lines[path.failedLine - 1];
   return path;
 }
 

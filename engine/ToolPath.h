@@ -49,6 +49,7 @@ struct ToolPath {
   // the first failure. The path ends with the failing line.
   int code = 0;
   std::size_t failedLine = 0;  // 1-based; 0 when no line is to blame
+  std::string failedLineText;  // that line as the source has it
 };
 
 // Traces the program in `lines` as a conversion does: the checks of the

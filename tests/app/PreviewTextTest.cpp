@@ -22,15 +22,16 @@ TEST(PreviewText, EstimateRoundsToWholeSecondsAndTenthsOfMillimetres) {
   EXPECT_EQ(EstimateText(estimate).substr(EstimateText(estimate).rfind("   ")), "   ohne Vorschub: 3.0 mm");
 }
 
-TEST(PreviewText, FailureNamesTheLineAndTheOutcomeMessage) {
+TEST(PreviewText, FailureNamesTheLineItsTextAndTheOutcomeMessage) {
   ToolPath path;
   EXPECT_EQ(FailureText(path), "");
   path.code = outcome::kFeedNotInteger;
   path.failedLine = 7;
-  EXPECT_EQ(FailureText(path), "Fehler in Zeile 7: Konnte Wert f\xfcr Vorschub nicht lesen!");
+  path.failedLineText = "N6 VEL x";
+  EXPECT_EQ(FailureText(path), "Abbruch in Zeile 7: Konnte Wert f\xfcr Vorschub nicht lesen! (N6 VEL x)");
   path.code = outcome::kTooFewLines;
   path.failedLine = 0;
-  EXPECT_EQ(FailureText(path), "Fehler: Quelldatei hat weniger als 5 Zeilen!");
+  EXPECT_EQ(FailureText(path), "Abbruch: Quelldatei hat weniger als 5 Zeilen!");
 }
 
 TEST(RapidRateFile, LivesBesideTheSettingsFileAndFallsBackToTheDefault) {

@@ -104,7 +104,7 @@ TEST_F(PreviewWindowTest, FailureShowsThePathUpToItsLineAndNamesIt) {
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->Fehlerzeile()->isVisible());
   EXPECT_EQ(window->Fehlerzeile()->text(),
-            QStringLiteral("Fehler in Zeile 4: GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)!"));
+            QStringLiteral("Abbruch in Zeile 4: GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)! (GETTOOL 100)"));
   EXPECT_EQ(window->Pfad().segments.size(), 2u);
   EXPECT_TRUE(window->Statuszeile()->text().contains(QStringLiteral("Vorschubweg: 20.0 mm")));
 }

@@ -87,5 +87,12 @@ TEST(ToolPathPainter, CircleIsDrawnAtItsRadiusAndRapidMovesAreDashed) {
   EXPECT_GT(gaps, 10);
 }
 
+TEST(ToolPathPainter, AFeedMoveInZAloneIsADot) {
+  const Picture p = Paint({"VEL 6000", "FASTABS X10000 Y10000", "MOVEABS Z-2000", "FASTABS Z0",
+                           "FASTABS X30000 Y10000", "PROGEND"});
+  EXPECT_TRUE(IsFeed(p.image.pixel(p.view.ToScreen(10, 10).toPoint())));
+  EXPECT_FALSE(Near(p.image, p.view.ToScreen(30, 10), IsFeed));  // only rapid moves end there
+}
+
 }  // namespace
 }  // namespace morvatex

@@ -74,6 +74,9 @@ TEST(ToolPath, FiguresOfProgramsKnownByConstruction) {
     const ToolPath path = Trace(c.program);
     EXPECT_EQ(path.code, c.code);
     EXPECT_EQ(path.failedLine, c.failedLine);
+    if (c.failedLine > 0) {
+      EXPECT_EQ(path.failedLineText, c.program[c.failedLine - 1]);
+    }
     ASSERT_EQ(path.segments.size(), c.segments);
     if (!path.segments.empty()) {
       EXPECT_EQ(path.segments.back().line, c.lastSegmentLine);
