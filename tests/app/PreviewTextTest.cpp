@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "app/RapidRateFile.h"
-#include "engine/OutcomeCodes.h"
 #include "tests/support/FakeFileSystem.h"
 
 namespace morvatex {
@@ -20,18 +19,6 @@ TEST(PreviewText, EstimateRoundsToWholeSecondsAndTenthsOfMillimetres) {
             "Bearbeitungszeit: 1:00:31   Vorschubweg: 306.0 mm   Eilgangweg: 33.4 mm   Werkzeugwechsel: 2");
   estimate.unfedLength = 3;
   EXPECT_EQ(EstimateText(estimate).substr(EstimateText(estimate).rfind("   ")), "   ohne Vorschub: 3.0 mm");
-}
-
-TEST(PreviewText, FailureNamesTheLineItsTextAndTheOutcomeMessage) {
-  ToolPath path;
-  EXPECT_EQ(FailureText(path), "");
-  path.code = outcome::kFeedNotInteger;
-  path.failedLine = 7;
-  path.failedLineText = "N6 VEL x";
-  EXPECT_EQ(FailureText(path), "Abbruch in Zeile 7: Konnte Wert f\xfcr Vorschub nicht lesen! (N6 VEL x)");
-  path.code = outcome::kTooFewLines;
-  path.failedLine = 0;
-  EXPECT_EQ(FailureText(path), "Abbruch: Quelldatei hat weniger als 5 Zeilen!");
 }
 
 TEST(RapidRateFile, LivesBesideTheSettingsFileAndFallsBackToTheDefault) {

@@ -71,9 +71,6 @@ TEST_F(PreviewWindowTest, DoubleClickOpensTheRowsPathWithZoomPanAndFit) {
   QTest::keyClick(canvas, Qt::Key_F);
   EXPECT_EQ(canvas->View().scale, fitted.scale);
   EXPECT_EQ(canvas->View().origin, fitted.origin);
-  Wheel(canvas, cursor, -120);
-  QTest::keyClick(canvas, Qt::Key_Home);
-  EXPECT_EQ(canvas->View().scale, fitted.scale);
 }
 
 TEST_F(PreviewWindowTest, RapidRateIsRememberedBesideTheSettingsFile) {
@@ -107,17 +104,6 @@ TEST_F(PreviewWindowTest, FailureShowsThePathUpToItsLineAndNamesIt) {
             QStringLiteral("Abbruch in Zeile 4: GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)! (GETTOOL 100)"));
   EXPECT_EQ(window->Pfad().segments.size(), 2u);
   EXPECT_TRUE(window->Statuszeile()->text().contains(QStringLiteral("Vorschubweg: 20.0 mm")));
-}
-
-TEST_F(PreviewWindowTest, NoPreviewForThePlaceholderRow) {
-  StartWithProgram(kRectangle);
-  OpenByDoubleClick(2);
-  EXPECT_EQ(form->findChild<PreviewWindow*>(), nullptr);
-  Select(2, 1);
-  Action("Vorschau1")->trigger();
-  EXPECT_EQ(form->findChild<PreviewWindow*>(), nullptr);
-  ASSERT_FALSE(dialogs.log.empty());
-  EXPECT_EQ(dialogs.log.back(), QStringLiteral("Nachricht: Bitte zuerst eine Zeile mit einer Isel-Datei wählen."));
 }
 
 }  // namespace

@@ -109,13 +109,5 @@ TEST(ToolPath, ArcsKeepCentreRadiusStartAndDirection) {
   EXPECT_EQ(path.segments[0].kind, PathSegment::Kind::kRapid);
 }
 
-TEST(ToolPath, UnreadableSourceGivesItsCodeAndNoPath) {
-  testing::FakeFileSystem fs;
-  const ToolPath path = TraceToolPathFile(fs, "missing.ncp", testing::NewConfigurationSettings());
-  EXPECT_EQ(path.code, outcome::kSourceOpen);
-  EXPECT_TRUE(path.segments.empty());
-  EXPECT_FALSE(path.extentsKnown);
-}
-
 }  // namespace
 }  // namespace morvatex
