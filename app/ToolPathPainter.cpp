@@ -61,6 +61,9 @@ void AddSegment(QPainterPath& out, const PathSegment& s, const PreviewView& view
 }  // namespace
 
 void PreviewView::ZoomAbout(QPointF anchor, double factor) {
+  // From a kilometre to a micrometre across a few hundred pixels.
+  constexpr double kMinScale = 1e-4, kMaxScale = 1e5;
+  factor = std::clamp(scale * factor, kMinScale, kMaxScale) / scale;
   origin = anchor + (origin - anchor) * factor;
   scale *= factor;
 }

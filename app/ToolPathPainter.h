@@ -22,7 +22,8 @@ struct PreviewView {
   QPointF ToMachine(QPointF pixel) const {
     return {(pixel.x() - origin.x()) / scale, (origin.y() - pixel.y()) / scale};
   }
-  // Zooms by `factor` about `anchor` (a pixel), which keeps its machine point.
+  // Zooms by `factor` about `anchor` (a pixel), which keeps its machine point;
+  // the scale stays between 1e-4 and 1e5 pixels per mm.
   void ZoomAbout(QPointF anchor, double factor);
 };
 
