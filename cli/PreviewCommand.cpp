@@ -44,15 +44,16 @@ QByteArray Picture(const ToolPath& path) {
 
 }  // namespace
 
-int RunPreviewCommand(const std::string& source, const std::string& picture, const Einstellungen& settings,
-                      FileSystem& fs, int rapidRate, std::ostream& out, std::ostream& err) {
+int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
+                      const Einstellungen& settings, FileSystem& fs, int rapidRate, std::ostream& out,
+                      std::ostream& err) {
   const ToolPath path = TraceToolPathFile(fs, source, settings);
   if (path.code >= outcome::kSourceOpen && path.code <= outcome::kSourceClose) {
     err << "morvatex-convert: SOURCE cannot be read: " << Cp1252ToUtf8(source) << "\n";
     return kUnusableStatus;
   }
-  if (fs.SameFile(picture, source)) {
-    err << "morvatex-convert: the picture must not replace SOURCE\n";
+  if (picture == source || picture == keep || fs.SameFile(picture, source) || fs.SameFile(picture, keep)) {
+    err << "morvatex-convert: the picture must not replace SOURCE or the settings file\n";
     return kUnusableStatus;
   }
 

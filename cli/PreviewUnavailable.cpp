@@ -3,8 +3,8 @@
 
 namespace morvatex {
 
-int RunPreviewCommand(const std::string&, const std::string&, const Einstellungen&, FileSystem&, int,
-                      std::ostream&, std::ostream& err) {
+int RunPreviewCommand(const std::string&, const std::string&, const std::string&, const Einstellungen&, FileSystem&,
+                      int, std::ostream&, std::ostream& err) {
   err << "morvatex-convert: --preview is not available: this program was built without Qt\n";
   return 2;
 }

@@ -100,7 +100,8 @@ int Run(int argc, char** argv) {
 
   if (call.kind == ConverterCall::Kind::kPreview) {
     const int rapidRate = call.rapidRate > 0 ? call.rapidRate : LoadRapidRate(fs, RapidRateFilePath(settingsPath));
-    return Reported(outputOpen, RunPreviewCommand(*source, *picture, settings, fs, rapidRate, std::cout, std::cerr));
+    return Reported(outputOpen,
+                    RunPreviewCommand(*source, *picture, settingsPath, settings, fs, rapidRate, std::cout, std::cerr));
   }
 
   ConversionOptions options;

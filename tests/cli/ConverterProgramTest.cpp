@@ -584,6 +584,9 @@ TEST_F(ConverterProgramTest, PreviewDrawsThePictureAndPrintsTheEstimate) {
       << bad.out;
   EXPECT_EQ(ReadFileBytes(dir.Sub("bad.png")).substr(0, 4), "\x89PNG");
   EXPECT_EQ(Run({"--preview", dir.Sub("x.png"), dir.Sub("missing.ncp")}).status, 2);
+  const std::string settingsBefore = ReadFileBytes(settingsPath);
+  EXPECT_EQ(Run({"--preview", settingsPath, "--settings", settingsPath, dir.Sub("rect.ncp")}).status, 2);
+  EXPECT_EQ(ReadFileBytes(settingsPath), settingsBefore);
 }
 
 }  // namespace
