@@ -111,6 +111,9 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   void Allezurcksetzen1Click();
   void AbgearbeiteteEintrgelschen1Click();
   void KTXDateihinzufgen1Click();
+  // "Vorschau...": the tool path of the selected row's source in a window of
+  // its own (Unit1Vorschau.cpp).
+  void Vorschau1Click();
   void Einstellungen2Click();
   void OrdnereinstellungenClick();
   void Kurzbeschreibung1Click();
@@ -136,6 +139,9 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   // consumed, whether or not it did anything).
   bool FormKeyDown(int key);
   void StringGrid1SelectCell(int row);
+  // Opens the preview of job row `row` (also on a double click); nothing
+  // during a run or for a row that is no job.
+  void VorschauZeigen(int row);
   int AusgewaehlteZeile() const;
   int AusgewaehlteSpalte() const;
 

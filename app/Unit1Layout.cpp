@@ -83,6 +83,8 @@ void TForm1::BaueFenster() {
   for (int column = 0; column < kJobColumnCount; ++column)
     stringGrid1_->setColumnWidth(column, kColumnWidths[column]);
   stringGrid1_->installEventFilter(this);
+  connect(stringGrid1_, &QTableView::doubleClicked, this,
+          [this](const QModelIndex& index) { VorschauZeigen(JobTableModel::TabellenZeile(index)); });
   QFrame* panel1 = PanelWith("Panel1", stringGrid1_, central);
 
   memo1_ = new QPlainTextEdit;
@@ -149,6 +151,9 @@ void TForm1::BaueMenue() {
   editieren1_->addSeparator()->setObjectName(QStringLiteral("N1"));
   Menuepunkt(editieren1_, "KTXDateihinzufgen1", QStringLiteral("Isel-Datei(en) hinzufügen \"Add\""),
              &TForm1::KTXDateihinzufgen1Click);
+  // Behind the standing items, which keep their places.
+  editieren1_->addSeparator()->setObjectName(QStringLiteral("N3"));
+  Menuepunkt(editieren1_, "Vorschau1", QStringLiteral("Vorschau..."), &TForm1::Vorschau1Click);
 
   einstellungen1_ = bar->addMenu(QStringLiteral("Einstellungen"));
   einstellungen1_->setObjectName(QStringLiteral("Einstellungen1"));

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "app/RapidRateFile.h"
+
 namespace morvatex {
 namespace {
 
@@ -18,7 +20,7 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
   } else {
     return false;
   }
-  if (value.empty()) call.error = name + (name == "--jobs" ? " needs a number" : " needs a file");
+  if (value.empty()) call.error = name + (name == "--jobs" || name == "--rapid" ? " needs a number" : " needs a file");
   return true;
 }
 
@@ -41,17 +43,42 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
       call.debug = true;
     } else if (TakeValue(arguments, i, "--settings", call.settingsPath, call) ||
                TakeValue(arguments, i, "--list", call.listPath, call) ||
-               TakeValue(arguments, i, "--log", call.logPath, call)) {
+               TakeValue(arguments, i, "--log", call.logPath, call) ||
+               TakeValue(arguments, i, "--preview", call.previewPath, call)) {
       if (!call.error.empty()) return call;
     } else if (std::string count; TakeValue(arguments, i, "--jobs", count, call)) {
       const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), call.jobs);
       if (error != std::errc() || end != count.data() + count.size() || call.jobs < 1)
         call.error = "--jobs needs a whole number of at least 1";
       if (!call.error.empty()) return call;
+    } else if (std::string rate; TakeValue(arguments, i, "--rapid", rate, call)) {
+      const auto [end, error] = std::from_chars(rate.data(), rate.data() + rate.size(), call.rapidRate);
+      if (error != std::errc() || end != rate.data() + rate.size() || call.rapidRate < kMinRapidRate ||
+          call.rapidRate > kMaxRapidRate)
+        call.error = "--rapid needs a whole number of mm/min from " + std::to_string(kMinRapidRate) + " to " +
+                     std::to_string(kMaxRapidRate);
+      if (!call.error.empty()) return call;
     } else {
       call.error = "unknown option " + argument;
       return call;
     }
+  }
+  if (!call.previewPath.empty()) {
+    if (!call.listPath.empty() || !call.logPath.empty() || call.jobs != 0) {
+      call.error = "--preview works without --list, --log and --jobs";
+      return call;
+    }
+    if (paths.size() != 1) {
+      call.error = "--preview takes one SOURCE";
+      return call;
+    }
+    call.kind = ConverterCall::Kind::kPreview;
+    call.source = paths[0];
+    return call;
+  }
+  if (call.rapidRate != 0) {
+    call.error = "--rapid works only with --preview";
+    return call;
   }
   if (!call.listPath.empty()) {
     if (!paths.empty()) {
@@ -85,6 +112,8 @@ std::string ConverterUsage() {
          "       morvatex-convert --show-settings FILE\n"
          "       morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE]\n"
          "                        [--debug]\n"
+         "       morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--settings FILE]\n"
+         "                        SOURCE\n"
          "Converts the Isel program SOURCE into the CNC program TARGET and, when\n"
          "the settings ask for it, the DXF drawing TARGET.dxf.\n"
          "With --list, converts every row marked M of the job list FILE.mvx (saved\n"
@@ -109,6 +138,18 @@ std::string ConverterUsage() {
          "  --log FILE       with --list: append the run and save entries to FILE\n"
          "                   (created when missing)\n"
          "  --debug          keep the DXF file of a failed conversion\n"
+         "  --preview FILE.png  draw the tool path of SOURCE into the picture\n"
+         "                   FILE.png (1024 x 768 pixels; feed moves solid, rapid\n"
+         "                   moves dashed, the drawing extents framed) and print\n"
+         "                   the estimated machining time, the path lengths at\n"
+         "                   feed and at rapid and the number of tool changes.\n"
+         "                   Nothing is converted. Exit status 0, 1 when the\n"
+         "                   program fails in a line (the picture shows the path\n"
+         "                   up to it), 2 when SOURCE cannot be read or FILE.png\n"
+         "                   not written, or this build has no preview.\n"
+         "  --rapid MM_PER_MIN  with --preview: the rapid rate of the estimate\n"
+         "                   (default: the rate the desktop program's preview\n"
+         "                   remembers beside the settings file, else 5000)\n"
          "  --help           show this text\n"
          "--write-settings writes a settings file: a new configuration, then the\n"
          "preset NAME (allgemein, loesche, mach3 or xilog) as the settings dialog\n"

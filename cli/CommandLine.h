@@ -1,6 +1,7 @@
 // The command line of the converter:
 //   morvatex-convert [--settings FILE] [--debug] SOURCE TARGET
 //   morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE] [--debug]
+//   morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--settings FILE] SOURCE
 #pragma once
 
 #include <string>
@@ -9,7 +10,7 @@
 namespace morvatex {
 
 struct ConverterCall {
-  enum class Kind { kConvert, kBatch, kHelp, kUsageError };
+  enum class Kind { kConvert, kBatch, kPreview, kHelp, kUsageError };
   Kind kind = Kind::kUsageError;
   std::string error;         // what was wrong, for kUsageError
   std::string settingsPath;  // empty: the desktop program's settings file
@@ -19,6 +20,8 @@ struct ConverterCall {
   std::string listPath;  // kBatch: the job list file to run
   std::string logPath;   // kBatch: the log for run and save entries; empty: none
   int jobs = 0;          // kBatch: rows converted at the same time; 0: one per processor core
+  std::string previewPath;  // kPreview: the picture to write
+  int rapidRate = 0;        // kPreview: mm/min; 0: the rate remembered beside the settings file
 };
 
 // Reads the arguments after the program name (as given, UTF-8). Options may

@@ -1,8 +1,9 @@
 // morvatex-convert: one conversion run, or the batch run over a job list
 // (--list), from the command line, with the settings of the desktop program;
-// or the settings commands (--write-settings, --show-settings). Prints the
-// outcome reports (UTF-8) and exits with 0 (converted), 1 (failed), 2 (wrong
-// call or unusable settings file) or 3 (the report could not be written).
+// or the settings commands (--write-settings, --show-settings), or the
+// tool-path preview (--preview). Prints the outcome reports (UTF-8) and exits
+// with 0 (converted), 1 (failed), 2 (wrong call or unusable settings file) or
+// 3 (the report could not be written).
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -10,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/RapidRateFile.h"
 #include "base/Cp1252Codec.h"
 #include "base/FileSystem.h"
 #include "base/MessageSink.h"
@@ -18,6 +20,7 @@
 #include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ExplicitSettings.h"
+#include "cli/PreviewCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/Signals.h"
 #include "cli/TerminalText.h"
@@ -66,6 +69,8 @@ int Run(int argc, char** argv) {
   const auto target = Utf8ToCp1252(call.target);
   if (!source) return UsageError("SOURCE cannot be written in Windows-1252: " + call.source);
   if (!target) return UsageError("TARGET cannot be written in Windows-1252: " + call.target);
+  const auto picture = Utf8ToCp1252(call.previewPath);
+  if (!picture) return UsageError("FILE.png cannot be written in Windows-1252: " + call.previewPath);
   const auto list = Utf8ToCp1252(call.listPath);
   const auto log = Utf8ToCp1252(call.logPath);
   if (!list) return UsageError("FILE.mvx cannot be written in Windows-1252: " + call.listPath);
@@ -96,6 +101,12 @@ int Run(int argc, char** argv) {
     }
   } else {
     LadeEinstellungen(settings, settingsPath, fs, messages);
+  }
+
+  if (call.kind == ConverterCall::Kind::kPreview) {
+    const int rapidRate = call.rapidRate > 0 ? call.rapidRate : LoadRapidRate(fs, RapidRateFilePath(settingsPath));
+    return Reported(outputOpen,
+                    RunPreviewCommand(*source, *picture, settingsPath, settings, fs, rapidRate, std::cout, std::cerr));
   }
 
   ConversionOptions options;

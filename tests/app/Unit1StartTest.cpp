@@ -128,7 +128,8 @@ TEST_F(StartTest, TheMenuHoldsItsItemsInOrderWithCheckAndRadioItems) {
   EXPECT_EQ(texts(menu("Editieren1")),
             (QStringList{QStringLiteral("Alle zurück setzen (als unbearbeitet markieren)"),
                          QStringLiteral("Abgearbeitete Einträge löschen"), QStringLiteral("-"),
-                         QStringLiteral("Isel-Datei(en) hinzufügen \"Add\"")}));
+                         QStringLiteral("Isel-Datei(en) hinzufügen \"Add\""), QStringLiteral("-"),
+                         QStringLiteral("Vorschau...")}));
   EXPECT_EQ(texts(menu("Einstellungen1")), (QStringList{QStringLiteral("CNC-DIN-Code"), QStringLiteral("DXF"),
                                                         QStringLiteral("Ordnereinstellungen...")}));
   EXPECT_EQ(texts(menu("CNCDINCode1")),

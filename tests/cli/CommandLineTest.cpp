@@ -62,6 +62,23 @@ TEST(ConverterCall, TakesAJobListWithItsLog) {
   }
 }
 
+TEST(ConverterCall, TakesAPreviewWithItsRapidRate) {
+  ConverterCall call = ParseConverterCall({"--preview", "p.png", "--settings", "s.set", "a.ncp"});
+  EXPECT_EQ(call.kind, Kind::kPreview);
+  EXPECT_EQ(call.previewPath, "p.png");
+  EXPECT_EQ(call.source, "a.ncp");
+  EXPECT_EQ(call.rapidRate, 0);
+  EXPECT_EQ(ParseConverterCall({"a.ncp", "--rapid=12000", "--preview=p.png"}).rapidRate, 12000);
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"--preview", "p.png"}, {"--preview", "p.png", "a", "b"}, {"--rapid", "100", "a", "b"},
+           {"--preview", "p.png", "--rapid", "0", "a"}, {"--preview", "p.png", "--rapid", "1.5", "a"},
+           {"--preview", "p.png", "--list", "j.mvx"}, {"a", "--preview"}}) {
+    call = ParseConverterCall(arguments);
+    EXPECT_EQ(call.kind, Kind::kUsageError) << arguments.back();
+    EXPECT_FALSE(call.error.empty());
+  }
+}
+
 TEST(ConverterCall, ExitsWithZeroOnlyForSuccess) {
   EXPECT_EQ(ExitStatusFor(0), 0);
   EXPECT_EQ(ExitStatusFor(11), 1);

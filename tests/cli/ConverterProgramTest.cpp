@@ -555,5 +555,39 @@ TEST_F(ConverterProgramTest, AJobListRunOnSeveralCoresGivesTheBytesOfARunOneRowA
   for (std::size_t i = 0; i < bytes[0].size(); ++i) EXPECT_EQ(bytes[1][i], bytes[0][i]) << i;
 }
 
+// A rectangle 100 x 50 mm at 600 mm/min: 30 s; an interpreter failure in
+// line 4 still gives the picture of the path up to it.
+TEST_F(ConverterProgramTest, PreviewDrawsThePictureAndPrintsTheEstimate) {
+  SaveSettings(true, false);
+  WriteFileBytes(dir.Sub("rect.ncp"), testing::CrLfLines({"VEL 10000", "FASTABS X0 Y0", "MOVEABS X100000",
+                                                          "MOVEABS Y50000", "MOVEABS X0", "MOVEABS Y0", "PROGEND"}));
+  WriteFileBytes(dir.Sub("bad.ncp"), testing::CrLfLines({"VEL 10000", "MOVEABS X1000", "MOVEABS Y1000",
+                                                         "GETTOOL x", "MOVEABS X0", "PROGEND"}));
+  const Outcome ok = Run({"--preview", dir.Sub("rect.png"), "--rapid", "6000", "--settings", settingsPath,
+                          dir.Sub("rect.ncp")});
+  const Outcome bad = Run({"--preview", dir.Sub("bad.png"), "--settings", settingsPath, dir.Sub("bad.ncp")});
+  if (!MORVATEX_CONVERT_HAS_PREVIEW) {
+    EXPECT_EQ(ok.status, 2);
+    EXPECT_NE(ok.err.find("--preview is not available"), std::string::npos) << ok.err;
+    return;
+  }
+  EXPECT_EQ(ok.status, 0) << ok.err;
+  EXPECT_EQ(ok.out, " Quelldatei: " + dir.Sub("rect.ncp") +
+                        "\n Bearbeitungszeit: 0:00:30   Vorschubweg: 300.0 mm   Eilgangweg: 0.0 mm   "
+                        "Werkzeugwechsel: 0\n Eilgang: 6000 mm/min\n"
+                        " Zeichnungsgrenzen: X 0.000 .. 100.000 mm   Y 0.000 .. 50.000 mm\n Bild: " +
+                        dir.Sub("rect.png") + "\n");
+  EXPECT_EQ(ReadFileBytes(dir.Sub("rect.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+  EXPECT_EQ(bad.status, 1) << bad.err;
+  EXPECT_NE(bad.out.find(" Eilgang: 5000 mm/min\n"), std::string::npos) << bad.out;
+  EXPECT_NE(bad.out.find(" Abbruch in Zeile 4: Konnte Werkzeugnummer nicht lesen! (GETTOOL x)\n"), std::string::npos)
+      << bad.out;
+  EXPECT_EQ(ReadFileBytes(dir.Sub("bad.png")).substr(0, 4), "\x89PNG");
+  EXPECT_EQ(Run({"--preview", dir.Sub("x.png"), dir.Sub("missing.ncp")}).status, 2);
+  const std::string settingsBefore = ReadFileBytes(settingsPath);
+  EXPECT_EQ(Run({"--preview", settingsPath, "--settings", settingsPath, dir.Sub("rect.ncp")}).status, 2);
+  EXPECT_EQ(ReadFileBytes(settingsPath), settingsBefore);
+}
+
 }  // namespace
 }  // namespace morvatex

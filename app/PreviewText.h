@@ -1,0 +1,26 @@
+// The texts of the preview's status line (Windows-1252), shown by the
+// preview window and printed by the converter's --preview.
+#pragma once
+
+#include <string>
+
+#include "engine/ToolPath.h"
+
+namespace morvatex {
+
+// "Bearbeitungszeit: H:MM:SS   Vorschubweg: 300.0 mm   Eilgangweg: 12.5 mm
+// Werkzeugwechsel: 2" (on one line; lengths with one decimal and "."), and
+// when feed moves came before any feed, "   ohne Vorschub: 3.0 mm" (not in
+// the time). Seconds are rounded to the nearest whole second.
+std::string EstimateText(const MachiningEstimate& estimate);
+
+// Empty for a path without failure; otherwise "Abbruch in Zeile N: ", the
+// outcome message and the line's text in parentheses, or "Abbruch: " and the
+// message when no line is to blame.
+std::string FailureText(const ToolPath& path);
+
+// "X -5.000 .. 250.500 mm   Y 0.000 .. 80.000 mm", the extents as the DXF
+// header writes them (three decimals); empty when they are unknown.
+std::string ExtentsText(const ToolPath& path);
+
+}  // namespace morvatex

@@ -1,0 +1,40 @@
+// Draws the tool path of the preview: feed moves solid, rapid moves thin and
+// dashed, arcs as true arcs, feed moves in Z alone as dots, the drawing
+// extents as a frame with their figures in mm. Shared by the preview window and the converter's --preview
+// (which paints into an image); needs Qt's painting only, no widgets.
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+
+#include "engine/ToolPath.h"
+
+class QPainter;
+
+namespace morvatex {
+
+// Maps machine millimetres to pixels: X to the right, Y upwards.
+struct PreviewView {
+  double scale = 1;  // pixels per mm
+  QPointF origin;    // the pixel where the machine point (0, 0) lies
+
+  QPointF ToScreen(double x, double y) const { return {origin.x() + x * scale, origin.y() - y * scale}; }
+  QPointF ToMachine(QPointF pixel) const {
+    return {(pixel.x() - origin.x()) / scale, (origin.y() - pixel.y()) / scale};
+  }
+  // Zooms by `factor` about `anchor` (a pixel), which keeps its machine point;
+  // the scale stays between 1e-4 and 1e5 pixels per mm.
+  void ZoomAbout(QPointF anchor, double factor);
+};
+
+// The view that shows the whole drawing extents in `area`, centred, leaving
+// room at the sides for the figures. A path without extents gets the
+// machine zero in the middle at 1 pixel per mm.
+PreviewView FitView(const ToolPath& path, const QRectF& area);
+
+// Paints the white background of `area`, the extents frame with its figures,
+// the moves, and, for a path that ends in a failure, a red ring at the
+// position where it ended.
+void PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area);
+
+}  // namespace morvatex

@@ -1,0 +1,156 @@
+#include "engine/ToolPath.h"
+
+#include <cmath>
+
+#include "engine/ArcGeometry.h"
+#include "engine/ExtendedPrecision.h"
+#include "engine/IselInterpreter.h"
+#include "engine/MachineState.h"
+#include "engine/OutcomeCodes.h"
+
+namespace morvatex {
+namespace {
+
+constexpr std::size_t kMinimumLines = 5;
+
+// The move of the line just interpreted, or false for a line without one.
+bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
+  if (s.motionKind == motion::kNone) return false;
+  segment = {};
+  segment.start = {static_cast<double>(s.prevX), static_cast<double>(s.prevY), static_cast<double>(s.prevZ)};
+  segment.end = {static_cast<double>(s.posX), static_cast<double>(s.posY), static_cast<double>(s.posZ)};
+  segment.line = line;
+  if (s.motionKind == motion::kRapid) {
+    segment.kind = PathSegment::Kind::kRapid;
+    return true;
+  }
+  segment.feed = static_cast<double>(s.feed);
+  if (!IsArc(s.motionKind)) {
+    segment.kind = PathSegment::Kind::kLinear;
+    return true;
+  }
+  const bool clockwise = s.motionKind == motion::kClockwise;
+  long double sweep = ArcSweep(s.startAngle, s.endAngle, clockwise);
+  // End point = start point is a full turn for the machine (and for the
+  // extents), though the interpreter's sweep is then 0.
+  if (s.posX == s.prevX && s.posY == s.prevY) sweep = 2 * kPi;
+  segment.kind = PathSegment::Kind::kArc;
+  segment.centreX = static_cast<double>(s.posI);
+  segment.centreY = static_cast<double>(s.posJ);
+  segment.radius = static_cast<double>(s.radius);
+  segment.startAngle = static_cast<double>(s.startAngle);
+  segment.sweep = static_cast<double>(clockwise ? -sweep : sweep);
+  return true;
+}
+
+// One pass over the lines as the conversion runs it: from the first line
+// until PROGEND, the end of the lines or a failure. `lastLine` (1-based, 0:
+// none) ends the pass after that line whatever the code. Returns the index
+// of the last line interpreted (the lines have at least one).
+template <typename AfterLine>
+std::size_t RunPass(const LineList& lines, Pass pass, const Einstellungen& settings, MachineState& state, int& code,
+                    std::size_t lastLine, AfterLine afterLine) {
+  StartPass(state);
+  std::string currentLineText;
+  std::size_t last = 0;
+  for (std::size_t index = 0; !state.finished && IsGood(code) && (lastLine == 0 || index < lastLine); ++index) {
+    if (index >= lines.size()) {
+      code = pass == Pass::kWriting ? outcome::kWritingPassNoEnd : outcome::kMeasuringPassNoEnd;
+      break;
+    }
+    const InterpretedLine line = InterpretLine(lines[index], pass, settings.Profil, state, currentLineText, code);
+    afterLine(line, index);
+    EndOfLine(state);
+    last = index;
+  }
+  return last;
+}
+
+}  // namespace
+
+double PathSegment::Length() const {
+  const double dz = end.z - start.z;
+  const double planar =
+      kind == Kind::kArc ? std::abs(sweep) * radius : std::hypot(end.x - start.x, end.y - start.y);
+  return std::hypot(planar, dz);
+}
+
+ToolPath TraceToolPath(const LineList& lines, const Einstellungen& settings) {
+  ToolPath path;
+  if (lines.size() < kMinimumLines) {
+    path.code = outcome::kTooFewLines;
+    return path;
+  }
+  if (!lines.AnyLineContains("PROGEND")) {
+    path.code = outcome::kNoProgend;
+    return path;
+  }
+
+  MachineState state;
+  ExtentsTracker extents;
+  const std::size_t measured = RunPass(lines, Pass::kMeasuring, settings, state, path.code, 0,
+                                       [&](const InterpretedLine&, std::size_t) { extents.Update(state); });
+  path.extents = extents.extents();
+  path.extentsKnown = true;
+
+  // After a failed measuring pass the conversion stops; the moves up to the
+  // failing line are still shown, and what the writing pass would say about
+  // those lines does not change the outcome.
+  const bool measuringFailed = !IsGood(path.code);
+  if (measuringFailed) path.failedLine = measured + 1;
+  int writingCode = outcome::kSuccess;
+  const std::size_t written =
+      RunPass(lines, Pass::kWriting, settings, state, writingCode, measuringFailed ? measured + 1 : 0,
+              [&](const InterpretedLine& line, std::size_t index) {
+                if (measuringFailed) writingCode = outcome::kSuccess;
+                PathSegment segment;
+                if (MoveOf(state, index + 1, segment)) path.segments.push_back(segment);
+                if (line.toolAccepted) ++path.toolChanges;
+              });
+  if (!measuringFailed && !IsGood(writingCode)) {
+    path.code = writingCode;
+    path.failedLine = written + 1;
+  }
+  if (path.failedLine > 0) path.failedLineText = lines[path.failedLine - 1];
+  return path;
+}
+
+ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Einstellungen& settings) {
+  std::string contents;
+  if (!ReadWholeFile(fs, path, contents)) {
+    ToolPath failed;
+    failed.code = outcome::kSourceOpen;
+    return failed;
+  }
+  LineList lines;
+  LineSplitter splitter(lines);
+  if (splitter.Feed(contents) == LineSplitter::Fed::kTooLarge) {
+    ToolPath failed;
+    failed.code = outcome::kSourceRead;
+    return failed;
+  }
+  splitter.Finish();
+  return TraceToolPath(lines, settings);
+}
+
+MachiningEstimate Estimate(const ToolPath& path, double rapidRate) {
+  MachiningEstimate estimate;
+  estimate.toolChanges = path.toolChanges;
+  for (const PathSegment& segment : path.segments) {
+    const double length = segment.Length();
+    if (segment.kind == PathSegment::Kind::kRapid) {
+      estimate.rapidLength += length;
+    } else {
+      estimate.feedLength += length;
+      if (segment.feed > 0) {
+        estimate.feedSeconds += length / segment.feed * 60;
+      } else {
+        estimate.unfedLength += length;
+      }
+    }
+  }
+  if (rapidRate > 0) estimate.rapidSeconds = estimate.rapidLength / rapidRate * 60;
+  return estimate;
+}
+
+}  // namespace morvatex

@@ -1,0 +1,113 @@
+#include "engine/ToolPath.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "engine/OutcomeCodes.h"
+#include "tests/support/ConversionHarness.h"
+#include "tests/support/FakeFileSystem.h"
+
+namespace morvatex {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kRapidRate = 6000;  // mm/min: 100 mm/s
+constexpr double kTolerance = 1e-9;
+
+ToolPath Trace(const std::vector<std::string_view>& program) {
+  testing::FakeFileSystem fs;
+  fs.files["p.ncp"] = testing::CrLfLines(program);
+  return TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings());
+}
+
+// Programs whose figures follow from their construction: lengths in mm,
+// VEL 10000 µm/s is 600 mm/min, rapid moves at 100 mm/s.
+struct Case {
+  const char* name;
+  std::vector<std::string_view> program;
+  int code;
+  std::size_t failedLine;
+  double feedLength, rapidLength, unfedLength, seconds;
+  int toolChanges;
+  DrawingExtents extents;
+  std::size_t segments;
+  std::size_t lastSegmentLine;
+};
+
+const double kLift = 5 + std::sqrt(500.0) + 6;  // up, over to (10, 20), up again
+const Case kCases[] = {
+    {"rectangle 100 x 50 at 600 mm/min, plunge 6 mm",
+     {"VEL 10000", "FASTABS X0 Y0 Z5000", "FASTABS X10000 Y20000", "MOVEABS Z-1000", "MOVEABS X110000",
+      "MOVEABS Y70000", "MOVEABS X10000", "MOVEABS Y20000", "FASTABS Z5000", "PROGEND"},
+     0, 0, 306, kLift, 0, 306.0 / 600 * 60 + kLift / 100, 0, {0, 0, 110, 70}, 8, 9},
+    {"full circle r 10 at 360 mm/min",
+     {"N1 VEL 6000", "N2 FASTABS X10000 Y0", "N3 CWABS I0 J0 X10000 Y0", "N4 FASTABS X0 Y0", "N5 PROGEND"},
+     0, 0, 20 * kPi, 20, 0, 20 * kPi / 360 * 60 + 20.0 / 100, 0, {-10, -10, 10, 10}, 3, 4},
+    {"half circle with a helix down 3 mm",
+     {"VEL 6000", "FASTABS X10000 Y0", "CCWABS I0 J0 X-10000 Y0 Z-3000", "GETTOOL 1", "GETTOOL 2", "PROGEND"},
+     0, 0, std::hypot(10 * kPi, 3.0), 10, 0, std::hypot(10 * kPi, 3.0) / 360 * 60 + 10.0 / 100, 2,
+     {-10, 0, 10, 10}, 2, 3},
+    {"feed moves before any VEL are not timed",
+     {"MOVEABS X3000", "VEL 10000", "MOVEABS X9000", "GETTOOL 100", "MOVEABS X0", "PROGEND"},
+     outcome::kToolOutOfRange, 4, 9, 0, 3, 6.0 / 600 * 60, 0, {0, 0, 9, 0}, 2, 3},
+    {"failure in the writing pass ends the path at its line",
+     {"VEL 10000", "MOVEABS X1000", "MOVEABS Y1000", "GETTOOL 3", "VEL x", "MOVEABS X0", "MOVEABS Y0", "PROGEND"},
+     outcome::kFeedNotInteger, 5, 2, 0, 0, 2.0 / 600 * 60, 1, {0, 0, 1, 1}, 2, 3},
+    {"failure in the measuring pass comes first, the path runs up to it",
+     {"VEL x", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X1.5", "MOVEABS Y0", "PROGEND"},
+     outcome::kMeasuringNotInteger, 4, 2, 0, 2, 0, 0, {0, 0, 1, 1}, 3, 4},
+    {"no line begins with PROGEND: the whole program, blamed on its last line",
+     {"VEL 10000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "; PROGEND"},
+     outcome::kMeasuringPassNoEnd, 5, 3, 0, 0, 3.0 / 600 * 60, 0, {0, 0, 1, 1}, 3, 4},
+    {"too few lines", {"VEL 10000", "MOVEABS X1000", "PROGEND"}, outcome::kTooFewLines, 0, 0, 0, 0, 0, 0, {}, 0, 0},
+    {"no PROGEND", {"VEL 10000", "MOVEABS X1000", "MOVEABS X0", "MOVEABS X1", "MOVEABS X2"}, outcome::kNoProgend, 0, 0,
+     0, 0, 0, 0, {}, 0, 0},
+};
+
+TEST(ToolPath, FiguresOfProgramsKnownByConstruction) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const ToolPath path = Trace(c.program);
+    EXPECT_EQ(path.code, c.code);
+    EXPECT_EQ(path.failedLine, c.failedLine);
+    if (c.failedLine > 0) {
+      EXPECT_EQ(path.failedLineText, c.program[c.failedLine - 1]);
+    }
+    ASSERT_EQ(path.segments.size(), c.segments);
+    if (!path.segments.empty()) {
+      EXPECT_EQ(path.segments.back().line, c.lastSegmentLine);
+    }
+    const MachiningEstimate estimate = Estimate(path, kRapidRate);
+    EXPECT_NEAR(estimate.feedLength, c.feedLength, kTolerance);
+    EXPECT_NEAR(estimate.rapidLength, c.rapidLength, kTolerance);
+    EXPECT_NEAR(estimate.unfedLength, c.unfedLength, kTolerance);
+    EXPECT_NEAR(estimate.Seconds(), c.seconds, kTolerance);
+    EXPECT_EQ(estimate.toolChanges, c.toolChanges);
+    EXPECT_EQ(path.extentsKnown, c.code != outcome::kTooFewLines && c.code != outcome::kNoProgend);
+    EXPECT_NEAR(path.extents.minX, c.extents.minX, kTolerance);
+    EXPECT_NEAR(path.extents.minY, c.extents.minY, kTolerance);
+    EXPECT_NEAR(path.extents.maxX, c.extents.maxX, kTolerance);
+    EXPECT_NEAR(path.extents.maxY, c.extents.maxY, kTolerance);
+  }
+}
+
+TEST(ToolPath, ArcsKeepCentreRadiusStartAndDirection) {
+  const ToolPath path = Trace({"FASTABS X10000 Y0", "CWABS I0 J0 X0 Y-10000", "CCWABS I0 J0 X10000 Y0",
+                               "CWABS I0 J0 X10000 Y0", "PROGEND"});
+  ASSERT_EQ(path.segments.size(), 4u);
+  const PathSegment& cw = path.segments[1];
+  EXPECT_EQ(cw.kind, PathSegment::Kind::kArc);
+  EXPECT_NEAR(cw.radius, 10, kTolerance);
+  EXPECT_NEAR(cw.startAngle, 0, kTolerance);
+  EXPECT_NEAR(cw.sweep, -kPi / 2, kTolerance);  // a quarter, clockwise
+  EXPECT_NEAR(path.segments[2].sweep, kPi / 2, kTolerance);
+  EXPECT_NEAR(path.segments[3].sweep, -2 * kPi, kTolerance);  // end = start: a full turn
+  EXPECT_EQ(path.segments[0].kind, PathSegment::Kind::kRapid);
+}
+
+}  // namespace
+}  // namespace morvatex
