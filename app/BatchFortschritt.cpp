@@ -1,36 +1,23 @@
 #include "app/BatchFortschritt.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QProgressBar>
 #include <QStatusBar>
 
 namespace morvatex {
 namespace {
 
 constexpr int kBalkenEnde = 1000;
-// Enough for a person to follow, little enough to cost nothing.
-constexpr qint64 kAnzeigeAbstandMs = 40;
+// Ten pictures a second are enough to follow a run, and few enough that
+// painting them does not slow a batch of small files.
+constexpr qint64 kAnzeigeAbstandMs = 100;
 
 }  // namespace
 
-BatchFortschritt::BatchFortschritt(QStatusBar* statusBar) : QWidget(statusBar) {
+BatchFortschritt::BatchFortschritt(QStatusBar* statusBar) : QProgressBar(statusBar) {
   setObjectName(QStringLiteral("Fortschritt"));
-  datei_ = new QLabel(this);
-  datei_->setObjectName(QStringLiteral("FortschrittDatei"));
-  // Wide enough for large batches, so the bar does not move as n grows.
-  datei_->setText(QStringLiteral("Datei 99999 von 99999"));
-  datei_->setMinimumWidth(datei_->sizeHint().width());
-  balken_ = new QProgressBar(this);
-  balken_->setObjectName(QStringLiteral("FortschrittBalken"));
-  balken_->setRange(0, kBalkenEnde);
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(4, 0, 4, 0);
-  layout->addWidget(datei_);
-  layout->addWidget(balken_, 1);
+  setRange(0, kBalkenEnde);
   statusBar->addWidget(this, 1);
   statusBar->setSizeGripEnabled(false);
-  statusBar->setFixedHeight(qMax(statusBar->sizeHint().height(), sizeHint().height() + 2));
+  statusBar->setFixedHeight(qMax(statusBar->sizeHint().height(), sizeHint().height() + 4));
   Beenden();
 }
 
@@ -43,11 +30,14 @@ void BatchFortschritt::NaechsteDatei() { ++dateiNummer_; }
 
 void BatchFortschritt::Zeilen(const ConversionProgress& stand) {
   if (abgeschaltet_ || !stand.inPass || stand.lines == 0) return;
-  const std::size_t done = (stand.pass == Pass::kWriting ? stand.lines : 0) + stand.line;
   if (seitAnzeige_.isValid() && seitAnzeige_.elapsed() < kAnzeigeAbstandMs) return;
   seitAnzeige_.start();
-  datei_->setText(QStringLiteral("Datei %1 von %2").arg(dateiNummer_).arg(markierte_));
-  balken_->setValue(static_cast<int>(kBalkenEnde * done / (2 * stand.lines)));
+  if (gezeigteNummer_ != dateiNummer_) {
+    gezeigteNummer_ = dateiNummer_;
+    setFormat(QStringLiteral("Datei %1 von %2: %p %").arg(dateiNummer_).arg(markierte_));
+  }
+  const std::size_t done = (stand.pass == Pass::kWriting ? stand.lines : 0) + stand.line;
+  setValue(static_cast<int>(kBalkenEnde * done / (2 * stand.lines)));
   if (isHidden()) show();
 }
 
@@ -55,7 +45,8 @@ void BatchFortschritt::Beenden() {
   hide();
   markierte_ = 0;
   dateiNummer_ = 0;
-  balken_->reset();
+  gezeigteNummer_ = 0;
+  reset();
   seitAnzeige_.invalidate();
 }
 
