@@ -118,6 +118,12 @@ int JobTable::AbgearbeiteteLoeschen() {
   return removed;
 }
 
+int JobTable::MarkierteZeilen() const {
+  int marked = 0;
+  for (int row = 1; row < PlaceholderRow(); ++row) marked += Cell(row, kSpalteMarkiert) == kMarkeMarkiert;
+  return marked;
+}
+
 std::array<std::string, 4> ZeilenDetails(const JobTable& table, int row, PathSyntax syntax) {
   const std::string& source = table.Cell(row, kSpalteQuelldatei);
   return {std::to_string(row) + ": " + FileNamePart(source, syntax), std::string(), source,

@@ -108,6 +108,9 @@ class JobTable {
   // not 0).
   int AbgearbeiteteLoeschen();
 
+  // The job rows whose mark cell is exactly "M": those a batch run converts.
+  int MarkierteZeilen() const;
+
   // The table has changes that are not saved in its job list file.
   bool TabelleGeaendert = false;
   // The job list file the table was last opened from or saved to; empty

@@ -11,14 +11,17 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTableView>
 
+#include "app/BatchFortschritt.h"
 #include "app/ClickableImage.h"
 #include "app/JobListFile.h"
 #include "app/JobTableModel.h"
 #include "app/LocalDateTime.h"
 #include "app/LogFile.h"
 #include "app/QtText.h"
+#include "app/TabellenAblage.h"
 #include "app/TargetPath.h"
 #include "app/UnitOrdnereinstellungen.h"
 #include "base/PathSyntax.h"
@@ -54,7 +57,8 @@ TForm1::TForm1(Dialogs& dialogs, FileSystem& fs, const QString& programPath, con
   BaueFenster();
   BaueMenue();
   const int menuHeight = menuBar()->sizeHint().height();
-  resize(670, 479 + menuHeight);  // the client area below the menu is 670 x 479
+  // The client area between the menu and the progress status bar is 670 x 479.
+  resize(670, 479 + menuHeight + statusBar()->height());
   if (QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
 
   setWindowTitle(Latin1(kProductName) + QStringLiteral("    Ver.: ") + Latin1(kVersionText));
@@ -173,7 +177,9 @@ void TForm1::Start1Click() {
   if (!tabelle_.Tabellendatei.empty()) options.protectedPaths.push_back(tabelle_.Tabellendatei);
   ConversionRun run(einstellungen_, fs_, std::move(options));
   lauf_ = &run;
+  fortschritt_->Beginnen(tabelle_.MarkierteZeilen());
   BatchAusfuehren(tabelle_, run, LaufProtokoll(), *this);
+  fortschritt_->Beenden();
   lauf_ = nullptr;
   LaufBeenden();
 }
@@ -182,6 +188,7 @@ void TForm1::Stop1Click() { RequestStop(); }
 
 void TForm1::ZeileBeginnt(int row) {
   zeilenlisteOffen_ = debugModus_;
+  fortschritt_->NaechsteDatei();
   // The whole row shows as selected; the current cell goes to its end.
   const QModelIndex first = model_->IndexVon(row, kSpalteNummer);
   const QModelIndex last = model_->IndexVon(row, kSpalteZieldatei);
@@ -193,7 +200,10 @@ void TForm1::ZeileBeginnt(int row) {
 }
 
 void TForm1::EingabeDurchlassen() {
-  if (zeilenlisteOffen_ && lauf_) ZeigeZeilenliste(*lauf_);
+  if (lauf_) {
+    if (zeilenlisteOffen_) ZeigeZeilenliste(*lauf_);
+    fortschritt_->Zeilen(lauf_->progress());
+  }
   QCoreApplication::processEvents();
 }
 
@@ -218,13 +228,31 @@ void TForm1::MeldungHinzufuegen(std::string_view text) {
 }
 
 void TForm1::ffnen1Click() {
+  ListeOeffnen([this]() -> std::optional<std::string> {
+    const QStringList files = dialogs_.DateienOeffnen({kListenFilter, QStringLiteral("mvx"), false});
+    if (files.isEmpty()) return std::nullopt;
+    return GewaehlterPfad(files.first());
+  });
+}
+
+void TForm1::ListeOeffnen(const std::function<std::optional<std::string>()>& waehlen) {
   if (laufAktiv_ || !AenderungenVerwerfen()) return;
-  // Emptied before the dialog: cancelling it leaves an empty, unnamed table.
+  // Emptied before the file is chosen: cancelling the dialog leaves an empty,
+  // unnamed table.
   tabelle_.TabelleLeeren();
-  const QStringList files = dialogs_.DateienOeffnen({kListenFilter, QStringLiteral("mvx"), false});
-  if (files.isEmpty()) return;
-  if (const std::optional<std::string> path = GewaehlterPfad(files.first()))
-    TabelleOeffnen(tabelle_, *path, fs_, messages_);
+  if (const std::optional<std::string> path = waehlen()) TabelleOeffnen(tabelle_, *path, fs_, messages_);
+}
+
+void TForm1::Abgelegt(const Ablage& ablage) {
+  if (laufAktiv_) return;
+  if (ablage.art == Ablage::Art::kIselDateien) {
+    DateienHinzufuegen(ablage.dateien);
+  } else if (ablage.art == Ablage::Art::kJobliste) {
+    // A path the code page cannot write is refused before the table is asked
+    // about or emptied.
+    if (const std::optional<std::string> path = GewaehlterPfad(ablage.dateien.first()))
+      ListeOeffnen([&path] { return path; });
+  }
 }
 
 void TForm1::Speichern1Click() {
@@ -279,7 +307,7 @@ void TForm1::AbgearbeiteteEintrgelschen1Click() {
 
 void TForm1::KTXDateihinzufgen1Click() {
   if (laufAktiv_) return;
-  IselDateienHinzufuegen(dialogs_.DateienOeffnen({kIselFilter, QStringLiteral("ncp"), true}));
+  DateienHinzufuegen(dialogs_.DateienOeffnen({kIselFilter, QStringLiteral("ncp"), true}));
 }
 
 void TForm1::DateienOeffnen(const QStringList& parameters) {
@@ -289,17 +317,15 @@ void TForm1::DateienOeffnen(const QStringList& parameters) {
   for (const QString& parameter : parameters.mid(debugSwitch ? 1 : 0)) {
     // A shell hands over paths relative to its own folder.
     const QString file = QDir::toNativeSeparators(QFileInfo(parameter).absoluteFilePath());
-    if (!file.endsWith(QStringLiteral(".mvx"), Qt::CaseInsensitive)) {
+    if (!file.endsWith(QStringLiteral(".mvx"), Qt::CaseInsensitive))
       iselFiles << file;
-    } else if (AenderungenVerwerfen()) {
-      tabelle_.TabelleLeeren();
-      if (const std::optional<std::string> path = GewaehlterPfad(file)) TabelleOeffnen(tabelle_, *path, fs_, messages_);
-    }
+    else if (const std::optional<std::string> path = GewaehlterPfad(file))
+      ListeOeffnen([&path] { return path; });
   }
-  IselDateienHinzufuegen(iselFiles);
+  DateienHinzufuegen(iselFiles);
 }
 
-void TForm1::IselDateienHinzufuegen(const QStringList& files) {
+void TForm1::DateienHinzufuegen(const QStringList& files) {
   QStringList refused;
   for (const QString& file : files) {
     const std::optional<std::string> source = ToCp1252(file);

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,8 @@ class QTableView;
 
 namespace morvatex {
 
+struct Ablage;
+class BatchFortschritt;
 class ClickableImage;
 class JobTableModel;
 class TCNCEinstellungen;
@@ -132,9 +135,6 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   QAction* Menuepunkt(QMenu* menu, const char* name, const QString& caption, void (TForm1::*handler)());
 
   void FormShow();
-  // Appends a row for each Isel file, its target by the folder rule; paths
-  // that Windows-1252 cannot write are refused with one message.
-  void IselDateienHinzufuegen(const QStringList& files);
   // The keyboard commands; true when `key` is one of them (it is then
   // consumed, whether or not it did anything).
   bool FormKeyDown(int key);
@@ -164,6 +164,16 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   // A path chosen in a file dialog as Windows-1252; tells the user and gives
   // nothing when the code page cannot write it.
   std::optional<std::string> GewaehlterPfad(const QString& file);
+  // Appends a job for each of `files` (chosen or dropped) with its target by
+  // the folder rule; files whose paths Windows-1252 cannot write are refused
+  // in one message.
+  void DateienHinzufuegen(const QStringList& files);
+  // Replaces the table by a job list file once AenderungenVerwerfen allows
+  // it: the table is emptied, then `waehlen` names the file (nothing leaves
+  // the table empty and unnamed).
+  void ListeOeffnen(const std::function<std::optional<std::string>()>& waehlen);
+  // Files dropped on the grid (app/TabellenAblage.h), outside a run.
+  void Abgelegt(const Ablage& ablage);
 
   // The batch run's view of the window.
   void ZeileBeginnt(int row) override;
@@ -192,6 +202,8 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   TForm2* form2_ = nullptr;
   // The conversion of the running batch, null between runs.
   const ConversionRun* lauf_ = nullptr;
+  // The batch run's file and line progress in the status bar.
+  BatchFortschritt* fortschritt_ = nullptr;
   // Debug mode: the line list of the file in hand is not shown yet.
   bool zeilenlisteOffen_ = false;
   // The batch run moves the selection: no row details into Memo2 then.

@@ -6,11 +6,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/BatchFortschritt.h"
 #include "app/ClickableImage.h"
 #include "app/JobTableModel.h"
+#include "app/TabellenAblage.h"
 #include "app/Unit1.h"
 
 namespace morvatex {
@@ -113,6 +116,11 @@ void TForm1::BaueFenster() {
   layout->addWidget(panel4_);
   layout->addWidget(panel2);
   setCentralWidget(central);
+
+  // Below the panels: the progress of a batch run, in a status bar of its own
+  // height that the window adds to its client area.
+  fortschritt_ = new BatchFortschritt(statusBar());
+  new TabellenAblage(stringGrid1_, [this] { return laufAktiv_; }, [this](const Ablage& ablage) { Abgelegt(ablage); });
 }
 
 QAction* TForm1::Menuepunkt(QMenu* menu, const char* name, const QString& caption, void (TForm1::*handler)()) {

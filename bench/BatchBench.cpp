@@ -7,7 +7,8 @@
 //     program: from the request to the end of the batch.
 //   - the 1,000 small programs through the converter with --jobs 1 and 2.
 // Prints one line per figure. Run: build/bin/morvatex_batch_bench; with
-// --jobs only the last comparison.
+// --jobs only the last comparison; with --progress only the desktop runs of
+// both batches with and without the progress display in the status bar.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -26,12 +27,13 @@
 #include <string>
 #include <thread>
 
+#include "app/BatchFortschritt.h"
 #include "app/Dialogs.h"
 #include "app/JobListFile.h"
 #include "app/Unit1.h"
 #include "base/FileSystem.h"
+#include "bench/BenchSettings.h"
 #include "bench/ProgramGenerator.h"
-#include "settings/SettingsFile.h"
 
 namespace morvatex::bench {
 namespace {
@@ -182,21 +184,37 @@ void CompareJobs(const Workspace& w, int repeats) {
               best[0].wall / best[1].wall, loads[0]);
 }
 
-int Run(bool jobsOnly) {
+// The desktop runs of `list` with the progress display and without it, in
+// turn, `repeats` times each (the best wall and the best CPU time count,
+// each on its own: on a busy machine they rarely fall on the same run).
+void CompareProgress(TForm1& form, const std::string& what, const std::string& list, int repeats) {
+  BatchFortschritt* progress = form.findChild<BatchFortschritt*>();
+  Timing best[2];
+  for (int r = 0; r < repeats; ++r) {
+    for (int off = 0; off < 2; ++off) {
+      progress->SetzeAbgeschaltet(off == 1);
+      const Timing t = DesktopRun(form, list);
+      if (r == 0 || t.wall < best[off].wall) best[off].wall = t.wall;
+      if (r == 0 || t.cpu < best[off].cpu) best[off].cpu = t.cpu;
+    }
+  }
+  progress->SetzeAbgeschaltet(false);
+  Print((what + ", desktop with progress:").c_str(), best[0]);
+  Print((what + ", desktop without progress:").c_str(), best[1]);
+}
+
+enum class Mode { kAll, kJobs, kProgress };
+
+int Run(Mode mode) {
   Workspace w;
   fs::remove_all(w.folder);
   fs::create_directories(w.folder);
-  Einstellungen settings{};
-  settings.Version = kSettingsVersion;
-  SetzeNeueProfilwerte(settings.Profil);
-  settings.CNCDINCodeerstellen = true;
-  settings.DXFDateinerzeugen = true;
-  settings.Erstelle2DPolylinien = true;
+  const Einstellungen settings = BenchSettings();
   WriteFile(w.Sub("morvatex.set"), std::string(reinterpret_cast<const char*>(&settings), sizeof settings));
 
   const std::string small = GenerateIselProgram(40);
   for (int i = 1; i <= 1000; ++i) WriteFile(w.Sub("klein" + std::to_string(i) + ".ncp"), small);
-  if (jobsOnly) {
+  if (mode == Mode::kJobs) {
     ConverterRun(w, JobList(w, "klein", 1000));
     CompareJobs(w, 5);
     fs::remove_all(w.folder);
@@ -215,6 +233,13 @@ int Run(bool jobsOnly) {
   // replaces existing files.
   ConverterRun(w, JobList(w, "klein", 1000));
   ConverterRun(w, JobList(w, "lang", 1));
+  if (mode == Mode::kProgress) {
+    CompareProgress(form, "1,000 programs of 40 lines", JobList(w, "klein", 1000), 5);
+    CompareProgress(form, "1,000,000-line program", JobList(w, "lang", 1), 5);
+    form.Tabelle().TabelleGeaendert = false;
+    fs::remove_all(w.folder);
+    return 0;
+  }
   Print("1,000 programs of 40 lines, desktop (offscreen):", DesktopRun(form, JobList(w, "klein", 1000)));
   Print("1,000 programs of 40 lines, morvatex-convert --list:", ConverterRun(w, JobList(w, "klein", 1000)));
   CompareJobs(w, 3);
@@ -233,5 +258,7 @@ int Run(bool jobsOnly) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  return morvatex::bench::Run(argc > 1 && std::string(argv[1]) == "--jobs");
+  using morvatex::bench::Mode;
+  const std::string option = argc > 1 ? argv[1] : "";
+  return morvatex::bench::Run(option == "--jobs" ? Mode::kJobs : option == "--progress" ? Mode::kProgress : Mode::kAll);
 }

@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "base/FileSystem.h"
+#include "bench/BenchSettings.h"
 #include "bench/ProgramGenerator.h"
 #include "engine/UnitConvertFile.h"
-#include "settings/SettingsFile.h"
 
 extern char** environ;
 
@@ -51,12 +51,7 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 
 // The child: converts `repeats` times and prints the best wall time.
 int RunVariant(const Variant& v, const std::string& folder, int repeats) {
-  Einstellungen settings{};
-  settings.Version = kSettingsVersion;
-  SetzeNeueProfilwerte(settings.Profil);
-  settings.CNCDINCodeerstellen = v.cnc;
-  settings.DXFDateinerzeugen = v.dxf;
-  settings.Erstelle2DPolylinien = v.polylines;
+  const Einstellungen settings = BenchSettings(v.cnc, v.dxf, v.polylines);
   RealFileSystem fs;
   ConversionRun run(settings, fs);
   double best = 1e30;

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "base/FileSystem.h"
+#include "bench/BenchSettings.h"
 #include "engine/UnitConvertFile.h"
-#include "settings/SettingsFile.h"
 
 namespace morvatex::bench {
 namespace {
@@ -92,12 +92,7 @@ int main(int argc, char** argv) {
   const std::string source = (folder / "programm.ncp").string();
   const std::string target = (folder / "programm.cnc").string();
 
-  Einstellungen settings{};
-  settings.Version = kSettingsVersion;
-  SetzeNeueProfilwerte(settings.Profil);
-  settings.CNCDINCodeerstellen = true;
-  settings.DXFDateinerzeugen = true;
-  settings.Erstelle2DPolylinien = true;
+  Einstellungen settings = bench::BenchSettings();
   RealFileSystem fs;
   ConversionRun run(settings, fs);
 

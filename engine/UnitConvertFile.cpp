@@ -12,6 +12,7 @@ int ConversionRun::Convert(const std::string& sourcePath, const std::string& tar
   dxfPath_ = targetPath + ".dxf";
   code_ = outcome::kSuccess;
   currentLineText_.clear();
+  progress_ = {};
   lines_.clear();
   extents_.Reset();
   dxfWriter_.StartRun();
@@ -108,7 +109,10 @@ void ConversionRun::RunPass(Pass pass) {
 
   std::size_t index = 0;
   while (!state_.finished && code_ < outcome::kStopped) {
-    if (options_.processPendingInput && PendingInputDue()) options_.processPendingInput();
+    if (options_.processPendingInput && PendingInputDue()) {
+      progress_ = {true, pass, index, lines_.size()};
+      options_.processPendingInput();
+    }
     if (StopRequested()) code_ = outcome::kStopped;  // the line in hand is still completed
     if (index >= lines_.size()) {
       code_ = writing ? outcome::kWritingPassNoEnd : outcome::kMeasuringPassNoEnd;

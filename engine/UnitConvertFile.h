@@ -53,6 +53,14 @@ struct ConversionOptions {
   std::vector<std::string> protectedPaths;
 };
 
+// Where a running conversion stands, for a progress display.
+struct ConversionProgress {
+  bool inPass = false;  // false until the measuring pass begins
+  Pass pass = Pass::kMeasuring;
+  std::size_t line = 0;   // index of the source line the pass is at
+  std::size_t lines = 0;  // source lines of the file
+};
+
 class ConversionRun {
  public:
   // `settings` is the live record, read (never changed) during every run.
@@ -77,6 +85,10 @@ class ConversionRun {
   // The source lines of the last run, for the debug view.
   const LineList& lines() const { return lines_; }
   const DrawingExtents& extents() const { return extents_.extents(); }
+  // Where the run stands. It is brought up to date only just before
+  // processPendingInput is called (so keeping it costs the run nothing), which
+  // is where a display reads it; it starts afresh with every run.
+  const ConversionProgress& progress() const { return progress_; }
 
  private:
   // One output file of the run, with the text collected for it.
@@ -130,6 +142,7 @@ class ConversionRun {
   DxfWriter dxfWriter_;
   Output cnc_;
   Output dxf_;
+  ConversionProgress progress_;
   std::chrono::steady_clock::time_point lastPendingInput_;
   unsigned linesSincePendingInput_ = 0;
   bool pendingInputDueNow_ = false;  // set when a pass begins

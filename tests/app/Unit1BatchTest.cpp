@@ -6,6 +6,7 @@
 #include <functional>
 #include <regex>
 
+#include "app/BatchFortschritt.h"
 #include "app/ClickableImage.h"
 #include "bench/ProgramGenerator.h"
 #include "tests/app/MainWindowFixture.h"
@@ -123,6 +124,43 @@ TEST_F(BatchWindowTest, StopEndsALongFileAndTheBatchWhileTheWindowStaysUsable) {
     ExpectState(false);
     EXPECT_EQ(dialogs.log.size(), 1u) << "only the open dialog";
   }
+}
+
+TEST_F(BatchWindowTest, TheStatusBarShowsTheFileInHandAndItsLinesOnlyDuringARun) {
+  // Long enough for several pictures of the bar, which follows every 100 ms.
+  Program("lang.ncp", bench::GenerateIselProgram(600'000));
+  Program("kurz.ncp", kGood);
+  AddFiles({"kurz.ncp", "lang.ncp", "kurz.ncp"});
+  Select(1, 1);
+  Key(Qt::Key_Space);  // not converted, not counted
+  const BatchFortschritt* progress = form->findChild<BatchFortschritt*>();
+  ASSERT_NE(progress, nullptr);
+  EXPECT_FALSE(progress->isVisible());
+  const QSize client = form->centralWidget()->size();
+
+  // What a person sees, looked at every few milliseconds during the run.
+  std::vector<std::pair<QString, int>> seen;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    if (progress->isVisible()) seen.emplace_back(progress->text(), progress->value());
+    EXPECT_EQ(form->centralWidget()->size(), client) << "the panels keep their sizes";
+  });
+  look.start(5);
+  Action("Start1")->trigger();
+  look.stop();
+
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), std::pair(QStringLiteral("Datei 1 von 2: 0 %"), 0));
+  int last = 0;
+  for (const auto& [text, value] : seen) {
+    if (!text.startsWith(QStringLiteral("Datei 1 von 2: "))) continue;
+    EXPECT_GE(value, last) << "through both passes, never back";
+    last = value;
+  }
+  EXPECT_GT(last, 500) << "into the writing pass";
+  EXPECT_EQ(Marks(3), QStringLiteral("A"));
+  EXPECT_FALSE(progress->isVisible());
+  EXPECT_EQ(progress->value(), progress->minimum() - 1) << "reset for the next run";
 }
 
 TEST_F(BatchWindowTest, MixedMarksAndARunWithoutMarkedRows) {

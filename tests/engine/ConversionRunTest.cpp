@@ -368,6 +368,26 @@ TEST_F(ConversionRunTest, PendingInputCanBeLetThroughLessOften) {
   EXPECT_EQ(calls, 2) << "only before the first line of each pass";
 }
 
+TEST_F(ConversionRunTest, ShowsWhereItStandsWhereItLetsInputThrough) {
+  fs.files[kSourcePath] = kProgram;
+  std::string seen;
+  const ConversionRun* running = nullptr;
+  ConversionOptions options = OptionsFor(kWindowsPathSyntax);
+  options.processPendingInput = [&] {
+    const ConversionProgress& p = running->progress();
+    seen += (p.pass == Pass::kMeasuring ? "M" : "W") + std::to_string(p.line) + "/" + std::to_string(p.lines) +
+            (p.inPass ? " " : "? ");
+  };
+  ConversionRun run(settings, fs, options);
+  running = &run;
+  EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), 0);
+  EXPECT_EQ(seen, "M0/6 M1/6 M2/6 M3/6 M4/6 M5/6 W0/6 W1/6 W2/6 W3/6 W4/6 W5/6 ");
+
+  fs.files[kSourcePath] = "PROGEND\r\n";  // fails before its passes
+  EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), 55);
+  EXPECT_FALSE(run.progress().inPass) << "nothing left over from the run before";
+}
+
 TEST_F(ConversionRunTest, KeepsTheLinesForTheDebugView) {
   fs.files[kSourcePath] = kProgram;
   ConversionRun run(settings, fs, OptionsFor(kWindowsPathSyntax));

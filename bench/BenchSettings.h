@@ -1,0 +1,12 @@
+// The settings record the benchmarks convert with.
+#pragma once
+
+#include "settings/Einstellungen.h"
+
+namespace morvatex::bench {
+
+// A new configuration (current version, the new profile values) with the
+// output switches as given.
+Einstellungen BenchSettings(bool cnc = true, bool dxf = true, bool polylines = true);
+
+}  // namespace morvatex::bench
