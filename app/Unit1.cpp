@@ -120,7 +120,7 @@ void TForm1::FormShow() {
   stringGrid1_->setFocus();
   connect(stringGrid1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
-            if (current.isValid() && !laufWaehltZeile_) StringGrid1SelectCell(JobTableModel::TabellenZeile(current));
+            if (current.isValid() && !keineZeilenDetails_) StringGrid1SelectCell(JobTableModel::TabellenZeile(current));
           });
 }
 
@@ -192,10 +192,10 @@ void TForm1::ZeileBeginnt(int row) {
   // The whole row shows as selected; the current cell goes to its end.
   const QModelIndex first = model_->IndexVon(row, kSpalteNummer);
   const QModelIndex last = model_->IndexVon(row, kSpalteZieldatei);
-  laufWaehltZeile_ = true;
+  keineZeilenDetails_ = true;
   stringGrid1_->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
   stringGrid1_->selectionModel()->select(QItemSelection(first, last), QItemSelectionModel::ClearAndSelect);
-  laufWaehltZeile_ = false;
+  keineZeilenDetails_ = false;
   stringGrid1_->scrollTo(first);
 }
 
@@ -239,7 +239,7 @@ void TForm1::ListeOeffnen(const std::function<std::optional<std::string>()>& wae
   if (laufAktiv_ || !AenderungenVerwerfen()) return;
   // Emptied before the file is chosen: cancelling the dialog leaves an empty,
   // unnamed table.
-  tabelle_.TabelleLeeren();
+  TabelleLeeren();
   if (const std::optional<std::string> path = waehlen()) TabelleOeffnen(tabelle_, *path, fs_, messages_);
 }
 
@@ -292,7 +292,13 @@ std::optional<std::string> TForm1::GewaehlterPfad(const QString& file) {
 
 void TForm1::Neu1Click() {
   if (laufAktiv_) return;
-  if (AenderungenVerwerfen()) tabelle_.TabelleLeeren();
+  if (AenderungenVerwerfen()) TabelleLeeren();
+}
+
+void TForm1::TabelleLeeren() {
+  keineZeilenDetails_ = true;
+  tabelle_.TabelleLeeren();
+  keineZeilenDetails_ = false;
 }
 
 void TForm1::Beenden1Click() { close(); }

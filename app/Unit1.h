@@ -172,6 +172,9 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   // it: the table is emptied, then `waehlen` names the file (nothing leaves
   // the table empty and unnamed).
   void ListeOeffnen(const std::function<std::optional<std::string>()>& waehlen);
+  // Empties the table (JobTable::TabelleLeeren) without showing the details
+  // of rows that are going.
+  void TabelleLeeren();
   // Files dropped on the grid (app/TabellenAblage.h), outside a run.
   void Abgelegt(const Ablage& ablage);
 
@@ -206,8 +209,9 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   BatchFortschritt* fortschritt_ = nullptr;
   // Debug mode: the line list of the file in hand is not shown yet.
   bool zeilenlisteOffen_ = false;
-  // The batch run moves the selection: no row details into Memo2 then.
-  bool laufWaehltZeile_ = false;
+  // The batch run and emptying the table move the selection: no row
+  // details into Memo2 then.
+  bool keineZeilenDetails_ = false;
 
   JobTableModel* model_ = nullptr;
   QTableView* stringGrid1_ = nullptr;

@@ -75,6 +75,12 @@ TEST_F(JobTableWindowTest, MovingTheSelectionShowsTheRowsDetails) {
   Key(Qt::Key_Down);
   Key(Qt::Key_Down);
   EXPECT_EQ(form->Memo2()->toPlainText(), QStringLiteral("3: \n\n\n"));
+
+  // Emptying the table moves the selection onto rows that are going: their
+  // details never show.
+  dialogs.answers = {true};
+  Action("Neu1")->trigger();
+  EXPECT_EQ(form->Memo2()->toPlainText(), QStringLiteral("3: \n\n\n"));
 }
 
 TEST_F(JobTableWindowTest, SpaceTogglesTheMarkOfTheSelectedColumn) {
