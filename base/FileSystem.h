@@ -60,6 +60,16 @@ struct StagedFile {
   bool staged() const { return path != finalPath; }
 };
 
+// What tells one existing file from another, whatever path names it: two
+// paths name the same file exactly when their identities are equal and the
+// file exists.
+struct FileIdentity {
+  bool exists = false;
+  std::uint64_t device = 0;
+  std::uint64_t number = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 enum class MakeFoldersResult {
   kOk,       // the folder exists now (or existed before)
   kFailed,   // it could not be created
@@ -116,9 +126,16 @@ class FileSystem {
     return ReplaceFileErrorNumber(path, contents) == 0;
   }
 
+  // The identity of the file `path` names, links followed; `exists` false
+  // when there is none (or the system cannot tell).
+  virtual FileIdentity IdentityOf(const std::string& path) = 0;
+
   // True when both paths name the same existing file (also through links or
   // differently written paths).
-  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+  bool SameFile(const std::string& a, const std::string& b) {
+    const FileIdentity first = IdentityOf(a);
+    return first.exists && first == IdentityOf(b);
+  }
 
   // True when this process may create files in the existing `folder` (empty:
   // the current folder), as the system itself decides it: a read-only mount
@@ -146,7 +163,7 @@ class RealFileSystem final : public FileSystem {
   MakeFoldersResult MakeFolders(const std::string& folder) override;
   bool RemoveFile(const std::string& path) override;
   int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) override;
-  bool SameFile(const std::string& a, const std::string& b) override;
+  FileIdentity IdentityOf(const std::string& path) override;
   bool FolderWritable(const std::string& folder) override;
 
  private:

@@ -11,6 +11,7 @@
 #include <sys/types.h>
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <poll.h>
 #include <unistd.h>
@@ -170,6 +171,13 @@ class RealPatchableFile final : public PatchableFile {
 
 enum class FileKind { kMissing, kRegular, kFolder, kOther };
 
+#ifndef _WIN32
+FileKind KindOfMode(mode_t mode) {
+  if (S_ISDIR(mode)) return FileKind::kFolder;
+  return S_ISREG(mode) ? FileKind::kRegular : FileKind::kOther;
+}
+#endif
+
 // What `native` names, links followed.
 FileKind KindOf(const NativeString& native) {
 #ifdef _WIN32
@@ -180,27 +188,31 @@ FileKind KindOf(const NativeString& native) {
 #else
   struct stat st;
   if (::stat(native.c_str(), &st) != 0) return FileKind::kMissing;
-  if (S_ISDIR(st.st_mode)) return FileKind::kFolder;
-  return S_ISREG(st.st_mode) ? FileKind::kRegular : FileKind::kOther;
+  return KindOfMode(st.st_mode);
 #endif
 }
 
-bool IsDirectory(const NativeString& native) { return KindOf(native) == FileKind::kFolder; }
+// The same, and whether `native` itself is a link: one look for a path that
+// is none, as most targets are.
+FileKind KindOf(const NativeString& native, bool& isLink) {
+  isLink = false;
+#ifndef _WIN32
+  struct stat st;
+  if (::lstat(native.c_str(), &st) != 0) return FileKind::kMissing;
+  isLink = S_ISLNK(st.st_mode);
+  if (!isLink) return KindOfMode(st.st_mode);
+#endif
+  return KindOf(native);
+}
 
-// The file a target path stands for: a link is followed, so that the new
-// file replaces the file it names and the link stays. The path itself when
-// it is no link, or when the file's path has no Windows-1252 form.
-std::string FinalPath(const std::string& target) {
-#ifdef _WIN32
-  return target;
-#else
+// The file the link `target` stands for, so that the new file replaces the
+// file it names and the link stays; the path itself when the file's path
+// has no Windows-1252 form.
+std::string LinkedPath(const std::string& target) {
   std::error_code ec;
-  const std::filesystem::path path = FsPath(target);
-  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return target;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(FsPath(target), ec);
   if (ec) return target;
   return Utf8ToCp1252(resolved.string()).value_or(target);
-#endif
 }
 
 // Six letters or digits that make a name nobody else is likely to use. One
@@ -222,16 +234,19 @@ std::string RandomEnding() {
 std::unique_ptr<ReadableFile> RealFileSystem::OpenForReading(const std::string& path) {
   if (!Usable(path)) return nullptr;
   const NativeString native = ToNative(path);
-  // Reading a folder "succeeds" to open on POSIX and fails later; refuse early.
-  if (IsDirectory(native)) return nullptr;
   bool mayBlock = false;
   int flags = O_RDONLY;
-#ifndef _WIN32
+#ifdef _WIN32
+  if (KindOf(native) == FileKind::kFolder) return nullptr;
+#else
+  // Reading a folder "succeeds" to open on POSIX and fails later; refuse early.
+  struct stat info {};
+  const bool exists = ::stat(native.c_str(), &info) == 0;
+  if (exists && S_ISDIR(info.st_mode)) return nullptr;
   // Opening a FIFO waits for a writer, and reading it for data. When waiting
   // can be given up, it is opened without waiting and each read waits in
   // poll instead, which a signal can always end.
-  struct stat info {};
-  if (giveUpWaiting_ && ::stat(native.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+  if (giveUpWaiting_ && exists && !S_ISREG(info.st_mode)) {
     mayBlock = true;
     if (S_ISFIFO(info.st_mode)) flags |= O_NONBLOCK;
   }
@@ -256,7 +271,8 @@ StagedFile RealFileSystem::CreateStagedFile(const std::string& target) {
   staged.path = staged.finalPath = target;
   if (!Usable(target)) return staged;
   const NativeString native = ToNative(target);
-  switch (KindOf(native)) {
+  bool isLink = false;
+  switch (KindOf(native, isLink)) {
     case FileKind::kFolder:
       return staged;
     case FileKind::kOther: {  // a device or a pipe takes the bytes itself
@@ -268,7 +284,7 @@ StagedFile RealFileSystem::CreateStagedFile(const std::string& target) {
     case FileKind::kRegular:
       break;
   }
-  staged.finalPath = FinalPath(target);
+  if (isLink) staged.finalPath = LinkedPath(target);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string candidate = staged.finalPath + ".~" + RandomEnding();
     const int fd = OpenNative(ToNative(candidate), O_WRONLY | O_CREAT | O_EXCL, kCreateMode);
@@ -349,11 +365,27 @@ int RealFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_
   return 0;
 }
 
-bool RealFileSystem::SameFile(const std::string& a, const std::string& b) {
-  if (!Usable(a) || !Usable(b)) return false;
-  std::error_code ec;
-  const bool same = std::filesystem::equivalent(FsPath(a), FsPath(b), ec);
-  return !ec && same;
+FileIdentity RealFileSystem::IdentityOf(const std::string& path) {
+  FileIdentity identity;
+  if (!Usable(path)) return identity;
+  const NativeString native = ToNative(path);
+#ifdef _WIN32
+  // Folders open only with backup semantics; no access right is asked for.
+  const HANDLE file = ::CreateFileW(native.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return identity;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileInformationByHandle(file, &info)) {
+    identity = {true, info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  }
+  ::CloseHandle(file);
+#else
+  struct stat st {};
+  if (::stat(native.c_str(), &st) == 0) {
+    identity = {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  }
+#endif
+  return identity;
 }
 
 bool RealFileSystem::FolderWritable(const std::string& folder) {

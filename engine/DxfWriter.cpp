@@ -1,5 +1,7 @@
 #include "engine/DxfWriter.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -191,17 +193,36 @@ std::string DxfWriter::ExtentsField(long double value) {
   return text;
 }
 
-bool DxfWriter::WriteExtents(FileSystem& fs, const std::string& path, const DrawingExtents& e) {
+namespace {
+
+// The values of the eight placeholder fields, in the order of their offsets.
+std::array<long double, 8> ExtentsValues(const DrawingExtents& e) {
+  return {e.minX,
+          e.minY,
+          e.maxX,
+          e.maxY,
+          e.minX - dxf::kLimitsMargin,
+          e.minY - dxf::kLimitsMargin,
+          e.maxX + dxf::kLimitsMargin,
+          e.maxY + dxf::kLimitsMargin};
+}
+
+}  // namespace
+
+bool DxfWriter::WriteExtentsInto(OutputBuffer& out, const DrawingExtents& extents) {
+  const auto [first, last] = std::minmax_element(dxf::kExtentsFieldOffsets.begin(), dxf::kExtentsFieldOffsets.end());
+  if (!out.Holds(*first, *last + dxf::kExtentsFieldWidth)) return false;
+  const std::array<long double, 8> values = ExtentsValues(extents);
+  for (std::size_t i = 0; i < dxf::kExtentsFieldOffsets.size(); ++i) {
+    out.Overwrite(dxf::kExtentsFieldOffsets[i], ExtentsField(values[i]));
+  }
+  return true;
+}
+
+bool DxfWriter::WriteExtents(FileSystem& fs, const std::string& path, const DrawingExtents& extents) {
   std::unique_ptr<PatchableFile> file = fs.OpenForPatching(path);
   if (!file) return false;
-  const long double values[] = {e.minX,
-                                e.minY,
-                                e.maxX,
-                                e.maxY,
-                                e.minX - dxf::kLimitsMargin,
-                                e.minY - dxf::kLimitsMargin,
-                                e.maxX + dxf::kLimitsMargin,
-                                e.maxY + dxf::kLimitsMargin};
+  const std::array<long double, 8> values = ExtentsValues(extents);
   bool ok = true;
   for (std::size_t i = 0; i < dxf::kExtentsFieldOffsets.size() && ok; ++i) {
     ok = file->WriteAt(dxf::kExtentsFieldOffsets[i], ExtentsField(values[i]));

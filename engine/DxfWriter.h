@@ -45,9 +45,14 @@ class DxfWriter {
   // (or the code of an earlier one), else 0.
   int WriteEnd(OutputBuffer& out);
 
-  // Reopens the closed file at `path` and overwrites the eight placeholder
-  // fields with the extents and limits (three decimals, right-aligned in ten
-  // characters, cut to ten). False when any step fails.
+  // Overwrites the eight placeholder fields with the extents and limits
+  // (three decimals, right-aligned in ten characters, cut to ten) while the
+  // header is still collected in `out`, as it is for any drawing smaller
+  // than the buffer. False, changing nothing, once it has left.
+  static bool WriteExtentsInto(OutputBuffer& out, const DrawingExtents& extents);
+
+  // The same in the closed file at `path`, reopened. False when any step
+  // fails.
   static bool WriteExtents(FileSystem& fs, const std::string& path, const DrawingExtents& extents);
 
   // The text of one extents field: fixed point with three decimals,

@@ -10,6 +10,7 @@ void OutputBuffer::Start(WritableFile& file, std::size_t capacity) {
   file_ = &file;
   capacity_ = capacity;
   text_.clear();
+  handedOver_ = 0;
   marks_.clear();
   failed_ = outcome::kSuccess;
   // The text grows past the capacity by one piece at most.
@@ -23,6 +24,7 @@ int OutputBuffer::EndPiece(int failure) {
   }
   if (capacity_ == 0) {
     const bool written = file_->Write(text_);
+    handedOver_ += text_.size();
     text_.clear();
     return written ? outcome::kSuccess : failure;
   }
@@ -43,6 +45,7 @@ int OutputBuffer::Flush() {
                                         [](std::size_t at, const Mark& mark) { return at < mark.end; });
     failed_ = first->failure;
   }
+  handedOver_ += text_.size();
   text_.clear();
   marks_.clear();
   return failed_;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,18 @@ class OutputBuffer {
   // piece that did not reach it.
   int Flush();
 
+  // True when the bytes of the file from offset `begin` up to `end` are all
+  // collected here, not yet handed to the file (and no write failed).
+  bool Holds(std::uint64_t begin, std::uint64_t end) const {
+    return failed_ == 0 && begin >= handedOver_ && begin <= end && end <= handedOver_ + text_.size();
+  }
+
+  // Overwrites collected bytes from file offset `offset` on, which Holds
+  // must confirm; a piece keeps its outcome code.
+  void Overwrite(std::uint64_t offset, std::string_view bytes) {
+    text_.replace(static_cast<std::size_t>(offset - handedOver_), bytes.size(), bytes);
+  }
+
  private:
   struct Mark {
     std::size_t end;  // offset in text_ just after the piece
@@ -55,6 +68,7 @@ class OutputBuffer {
   WritableFile* file_ = nullptr;
   std::size_t capacity_ = 0;
   std::string text_;
+  std::uint64_t handedOver_ = 0;  // bytes given to the file before those in text_
   std::vector<Mark> marks_;  // the pieces in text_; neighbours with one code share a mark
   int failed_ = 0;           // the code of a collected write that failed
 };

@@ -1,5 +1,7 @@
 #include "engine/UnitConvertFile.h"
 
+#include <algorithm>
+
 namespace morvatex {
 
 ConversionRun::ConversionRun(const Einstellungen& settings, FileSystem& fs, ConversionOptions options)
@@ -14,6 +16,7 @@ int ConversionRun::Convert(const std::string& sourcePath, const std::string& tar
   currentLineText_.clear();
   progress_ = {};
   lines_.clear();
+  keptFilesKnown_ = false;
   extents_.Reset();
   dxfWriter_.StartRun();
   cncWriter_.StartRun(settings_.Profil.ZeichenWertzuweisung.Trimmed());
@@ -143,11 +146,15 @@ bool ConversionRun::PendingInputDue() {
 }
 
 bool ConversionRun::MayReplace(const std::string& path) {
-  if (fs_.SameFile(path, sourcePath_)) return false;
-  for (const std::string& kept : options_.protectedPaths) {
-    if (fs_.SameFile(path, kept)) return false;
+  const FileIdentity target = fs_.IdentityOf(path);
+  if (!target.exists) return true;  // a new file replaces nothing
+  if (!keptFilesKnown_) {
+    keptFiles_.clear();
+    keptFiles_.push_back(fs_.IdentityOf(sourcePath_));
+    for (const std::string& kept : options_.protectedPaths) keptFiles_.push_back(fs_.IdentityOf(kept));
+    keptFilesKnown_ = true;
   }
-  return true;
+  return std::find(keptFiles_.begin(), keptFiles_.end(), target) == keptFiles_.end();
 }
 
 void ConversionRun::CreateOutput(Output& output, const std::string& path, int failure) {
@@ -200,9 +207,13 @@ void ConversionRun::StartCnc() {
 void ConversionRun::FinishDxf() {
   if (good() && dxf_.open()) Fail(dxfWriter_.FlushPolyline(dxf_.buffer));
   if (good() && dxf_.open()) Fail(dxfWriter_.WriteEnd(dxf_.buffer));
+  // A drawing smaller than the buffer gets its extents before it is written,
+  // a larger one in the closed file.
+  const bool extentsWritten = good() && dxf_.open() && DxfWriter::WriteExtentsInto(dxf_.buffer, extents_.extents());
   CloseOutput(dxf_, outcome::kDxfClose);
   // A drawing whose header still holds the placeholders is no drawing.
-  if (good() && !DxfWriter::WriteExtents(fs_, dxf_.staged.path, extents_.extents())) code_ = outcome::kDxfExtents;
+  if (good() && !extentsWritten && !DxfWriter::WriteExtents(fs_, dxf_.staged.path, extents_.extents()))
+    code_ = outcome::kDxfExtents;
   // In place before the CNC end: a failed CNC trailer leaves the finished drawing.
   PlaceOutput(dxf_, outcome::kDxfClose);
 }

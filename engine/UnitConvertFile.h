@@ -142,6 +142,10 @@ class ConversionRun {
   DxfWriter dxfWriter_;
   Output cnc_;
   Output dxf_;
+  // The source and the protected files, looked up once a run (when the
+  // first output is created): both outputs are compared with them.
+  std::vector<FileIdentity> keptFiles_;
+  bool keptFilesKnown_ = false;
   ConversionProgress progress_;
   std::chrono::steady_clock::time_point lastPendingInput_;
   unsigned linesSincePendingInput_ = 0;

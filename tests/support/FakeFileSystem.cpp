@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace morvatex::testing {
 namespace {
@@ -189,9 +190,10 @@ int FakeFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_
   return 0;
 }
 
-bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {
+FileIdentity FakeFileSystem::IdentityOf(const std::string& path) {
   const std::lock_guard lock(mutex);
-  return a == b && files.count(a) != 0;
+  if (files.count(path) == 0) return {};
+  return {true, 0, std::hash<std::string>{}(path)};
 }
 
 bool FakeFileSystem::FolderWritable(const std::string& folder) {

@@ -71,7 +71,8 @@ class FakeFileSystem final : public FileSystem {
   MakeFoldersResult MakeFolders(const std::string& folder) override;
   bool RemoveFile(const std::string& path) override;
   int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) override;
-  bool SameFile(const std::string& a, const std::string& b) override;
+  // A file's identity is its path: the fake knows no links.
+  FileIdentity IdentityOf(const std::string& path) override;
   bool FolderWritable(const std::string& folder) override;
 
   bool Exists(const std::string& path) const { return files.count(path) != 0; }
