@@ -1,7 +1,7 @@
 // morvatex-convert --preview: the tool path of one Isel program drawn into a
 // PNG picture as the desktop program's preview draws it, and the estimate
-// printed. Built with Qt's painting when the desktop program is built;
-// without it, the command only reports that it is not available.
+// printed, with Qt's painting. It lives in the preview module
+// (cli/PreviewModule.h), which the converter loads only for this command.
 #pragma once
 
 #include <ostream>
@@ -21,8 +21,7 @@ inline constexpr int kPreviewHeight = 768;
 // (UTF-8) to `out`. The picture never replaces the source or a file of
 // `keep` (the settings file). Returns 0, 1 when the program fails in a line or a
 // check (the picture shows the path up to there), 2 when the source cannot be
-// read, the picture not written, or the preview is not available (the
-// reason then goes to `err`).
+// read or the picture not written (the reason then goes to `err`).
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
                       const Einstellungen& settings, FileSystem& fs, int rapidRate, std::ostream& out,
                       std::ostream& err);

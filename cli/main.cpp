@@ -20,7 +20,7 @@
 #include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ExplicitSettings.h"
-#include "cli/PreviewCommand.h"
+#include "cli/PreviewLoader.h"
 #include "cli/SettingsCommand.h"
 #include "cli/Signals.h"
 #include "cli/TerminalText.h"
@@ -106,7 +106,7 @@ int Run(int argc, char** argv) {
   if (call.kind == ConverterCall::Kind::kPreview) {
     const int rapidRate = call.rapidRate > 0 ? call.rapidRate : LoadRapidRate(fs, RapidRateFilePath(settingsPath));
     return Reported(outputOpen,
-                    RunPreviewCommand(*source, *picture, settingsPath, settings, fs, rapidRate, std::cout, std::cerr));
+                    RunPreview(*source, *picture, settingsPath, settings, rapidRate, std::cout, std::cerr));
   }
 
   ConversionOptions options;

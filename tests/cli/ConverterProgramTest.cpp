@@ -589,5 +589,27 @@ TEST_F(ConverterProgramTest, PreviewDrawsThePictureAndPrintsTheEstimate) {
   EXPECT_EQ(ReadFileBytes(settingsPath), settingsBefore);
 }
 
+// A copy of the converter without its preview module beside it (nor an
+// installed one), and one beside a file that is no module: the preview is
+// not available, and the loader's reason says why.
+TEST_F(ConverterProgramTest, PreviewWithoutALoadableModuleIsNotAvailable) {
+  SaveSettings(true, false);
+  const std::string program = dir.Sub("bin/morvatex-convert");
+  std::filesystem::create_directory(dir.Sub("bin"));
+  std::filesystem::copy_file(MORVATEX_CONVERT_PROGRAM, program);
+  const struct {
+    std::string module;  // the bytes beside the copy; none when empty
+    std::string reason;
+  } cases[] = {{"", dir.Sub("lib/morvatex/morvatex-preview.so: cannot open")},
+               {"no module", dir.Sub("bin/morvatex-preview.so: file too short")}};
+  for (const auto& c : cases) {
+    if (!c.module.empty()) WriteFileBytes(dir.Sub("bin/morvatex-preview.so"), c.module);
+    const Outcome r = RunProgram(program, {"--preview", dir.Sub("p.png"), "--settings", settingsPath, Example("kreis.ncp")});
+    EXPECT_EQ(r.status, 2) << c.reason;
+    EXPECT_EQ(r.err.rfind("morvatex-convert: --preview is not available: " + c.reason, 0), 0u) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.Sub("p.png")));
+  }
+}
+
 }  // namespace
 }  // namespace morvatex

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the programs into a temporary prefix whose bin folder cannot be
 # written, starts both from there, and checks that the settings and the log
-# live in the user's folders, not beside the programs.
+# live in the user's folders, not beside the programs, and that the
+# converter's preview finds its module.
 #
 # Usage: InstallTest.sh BUILD_DIR EXAMPLES_DIR
 #
@@ -59,6 +60,13 @@ rm "$settings"
 "$bin/morvatex-convert" "$examples/rechtecktasche.ncp" "$tmp/out/new.cnc" >/dev/null 2>&1
 cmp -s "$tmp/out/default.cnc" "$tmp/out/new.cnc" && fail "the settings file made no difference"
 "$bin/morvatex-convert" --write-settings "$settings" >/dev/null
+
+# --preview finds its module in the installed layout, also when the converter
+# is started through a link from elsewhere.
+ln -s "$bin/morvatex-convert" "$tmp/convert-link"
+"$tmp/convert-link" --preview "$tmp/out/kreis.png" --settings "$settings" "$examples/kreis.ncp" >/dev/null \
+  2>"$tmp/err" || fail "--preview: $(cat "$tmp/err")"
+[ "$(head -c 4 "$tmp/out/kreis.png" | tail -c 3)" = PNG ] || fail "--preview wrote no PNG picture"
 
 # The desktop program starts its log in the state folder. The log is begun
 # after the settings are loaded; had the program not found them, it would

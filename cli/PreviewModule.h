@@ -1,0 +1,45 @@
+// The entry of the tool-path preview module. morvatex-convert loads the
+// module (with Qt) only when --preview is asked for, so that every other run
+// starts without Qt; on Windows the preview is linked into the program and
+// called the same way.
+//
+// The boundary carries C types only: the two sides share no C++ object, and
+// a module of another build is refused by the entry's name (its number
+// changes with MorvatexPreviewCall) or by the size of the settings record,
+// instead of misreading the call.
+#pragma once
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// Hands `size` bytes of UTF-8 text to the caller's standard output (`stream`
+// 1) or standard error (`stream` 2).
+typedef void MorvatexPreviewWrite(void* context, int stream, const char* text, size_t size);
+
+// One preview. The paths are Windows-1252 text ending in NUL.
+typedef struct MorvatexPreviewCall {
+  const char* source;   // the Isel program to draw
+  const char* picture;  // the PNG file to write
+  const char* keep;     // the settings file, which the picture must not replace
+  const void* settings; // the Einstellungen record, byte for byte,
+  size_t settingsSize;  // and its size
+  int rapidRate;        // mm/min, for the estimate
+  // Nonzero once a stop signal arrived: a read that waits then gives up.
+  int (*stopArrived)(void);
+  MorvatexPreviewWrite* write;
+  void* writeContext;
+} MorvatexPreviewCall;
+
+// Draws the picture and reports as RunPreviewCommand (cli/PreviewCommand.h)
+// does, handing all text to `call->write` before it returns, and returns its
+// exit status: 0, 1, or 2 (also for a settings record of another size).
+typedef int MorvatexPreviewEntry(const MorvatexPreviewCall* call);
+MorvatexPreviewEntry MorvatexRunPreview1;
+#define MORVATEX_PREVIEW_ENTRY "MorvatexRunPreview1"
+
+#ifdef __cplusplus
+}
+#endif
