@@ -182,8 +182,8 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   void ZeileBeginnt(int row) override;
   void ZeileKonvertiert(int row, const ConversionRun& run) override;
   void MeldungHinzufuegen(std::string_view text) override;
-  // Lets pending input through during a running conversion; the run calls it
-  // at the first line of each pass and then at most every 10 ms.
+  // Lets pending input through during a running batch; the run calls it at
+  // most every 10 ms.
   void EingabeDurchlassen();
   // Debug mode: the line list of the file in hand into Memo1.
   void ZeigeZeilenliste(const ConversionRun& run);

@@ -44,8 +44,9 @@ struct ConversionOptions {
   // read: the desktop program lets pending window input through here, so
   // that the stop command takes effect during a long file.
   std::function<void()> processPendingInput;
-  // The least time between two calls of processPendingInput; 0 calls it
-  // before every line. The stop request is read at every line all the same.
+  // The least time between two calls of processPendingInput, counted across
+  // the passes and files of one ConversionRun; 0 calls it before every line.
+  // The stop request is read at every line all the same.
   std::chrono::milliseconds pendingInputInterval{0};
   // Files besides the source that an output must never replace or delete,
   // such as the settings file in use; an output path naming one of them is
