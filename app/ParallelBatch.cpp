@@ -71,54 +71,31 @@ void PlaneReihenfolge(std::vector<Auftrag>& auftraege, FileSystem& fs, PathSynta
 // stopped job.
 class Verteiler {
  public:
-  Verteiler(std::vector<Auftrag>& auftraege, std::size_t fenster) : auftraege_(auftraege), fenster_(fenster) {
+  Verteiler(std::vector<Auftrag>& auftraege, std::size_t fenster, const Einstellungen& settings, FileSystem& fs,
+            const ConversionOptions& options)
+      : auftraege_(auftraege), fenster_(fenster), settings_(settings), fs_(fs), options_(options) {
     grenze_ = auftraege.size();
   }
 
   // The worker loop: converts jobs until none is left to start.
-  void Arbeiten(const Einstellungen& settings, FileSystem& fs, const ConversionOptions& options) {
+  void Arbeiten() {
     std::unique_lock lock(mutex_);
     for (;;) {
-      std::size_t gefunden = auftraege_.size();
-      bool offen = false;
-      for (std::size_t k = erfasst_; k < grenze_; ++k) {
-        if (auftraege_[k].begonnen) continue;
-        offen = true;
-        if (k >= erfasst_ + fenster_) break;
-        const auto& vor = auftraege_[k].vorgaenger;
-        if (std::all_of(vor.begin(), vor.end(), [&](std::size_t i) { return auftraege_[i].fertig; })) {
-          gefunden = k;
-          break;
-        }
-      }
-      if (!offen) return;
-      if (gefunden == auftraege_.size()) {
-        changed_.wait(lock);
-        continue;
-      }
-      Auftrag& auftrag = auftraege_[gefunden];
-      auftrag.begonnen = true;
-      std::unique_ptr<ConversionRun> run;
-      if (!frei_.empty()) {
-        run = std::move(frei_.back());
-        frei_.pop_back();
-      }
-      lock.unlock();
-      if (!run) run = std::make_unique<ConversionRun>(settings, fs, options);
-      const int code = run->Convert(auftrag.paths[kQuelle], auftrag.paths[1]);
-      lock.lock();
-      auftrag.run = std::move(run);
-      auftrag.fertig = true;
-      if (code == outcome::kStopped) grenze_ = std::min(grenze_, gefunden + 1);
-      changed_.notify_all();
+      const Schritt schritt = Umsetzen(lock);
+      if (schritt == Schritt::kNichtsOffen) return;
+      if (schritt == Schritt::kWarten) changed_.wait(lock);
     }
   }
 
-  // Waits for job `k`'s conversion and takes it; null when the job will not
-  // be started (a job above it was stopped).
+  // Takes job `k`'s conversion once it is done; null when the job will not
+  // be started (a job above it was stopped). While waiting, the caller
+  // converts jobs itself: it is one of the workers.
   std::unique_ptr<ConversionRun> Abholen(std::size_t k) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return auftraege_[k].fertig || k >= grenze_; });
+    while (!auftraege_[k].fertig && k < grenze_) {
+      // Nothing to start: job k is being converted elsewhere, or waits.
+      if (Umsetzen(lock) != Schritt::kUmgesetzt) changed_.wait(lock);
+    }
     return std::move(auftraege_[k].run);
   }
 
@@ -131,8 +108,49 @@ class Verteiler {
   }
 
  private:
+  enum class Schritt { kUmgesetzt, kWarten, kNichtsOffen };
+
+  // Converts the lowest job that may start now, the lock released meanwhile;
+  // kWarten when every open job waits for others, kNichtsOffen when none is
+  // left to start.
+  Schritt Umsetzen(std::unique_lock<std::mutex>& lock) {
+    std::size_t gefunden = auftraege_.size();
+    bool offen = false;
+    for (std::size_t k = erfasst_; k < grenze_; ++k) {
+      if (auftraege_[k].begonnen) continue;
+      offen = true;
+      if (k >= erfasst_ + fenster_) break;
+      const auto& vor = auftraege_[k].vorgaenger;
+      if (std::all_of(vor.begin(), vor.end(), [&](std::size_t i) { return auftraege_[i].fertig; })) {
+        gefunden = k;
+        break;
+      }
+    }
+    if (!offen) return Schritt::kNichtsOffen;
+    if (gefunden == auftraege_.size()) return Schritt::kWarten;
+    Auftrag& auftrag = auftraege_[gefunden];
+    auftrag.begonnen = true;
+    std::unique_ptr<ConversionRun> run;
+    if (!frei_.empty()) {
+      run = std::move(frei_.back());
+      frei_.pop_back();
+    }
+    lock.unlock();
+    if (!run) run = std::make_unique<ConversionRun>(settings_, fs_, options_);
+    const int code = run->Convert(auftrag.paths[kQuelle], auftrag.paths[1]);
+    lock.lock();
+    auftrag.run = std::move(run);
+    auftrag.fertig = true;
+    if (code == outcome::kStopped) grenze_ = std::min(grenze_, gefunden + 1);
+    changed_.notify_all();
+    return Schritt::kUmgesetzt;
+  }
+
   std::vector<Auftrag>& auftraege_;
   const std::size_t fenster_;
+  const Einstellungen& settings_;
+  FileSystem& fs_;
+  const ConversionOptions& options_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::size_t grenze_;       // jobs from here on are not started
@@ -164,10 +182,11 @@ BatchErgebnis BatchParallelAusfuehren(JobTable& table, const Einstellungen& sett
 
   const std::size_t threads = std::min(auftraege.size(), static_cast<std::size_t>(jobs));
   // A few jobs per worker may wait to be recorded behind a long one.
-  Verteiler verteiler(auftraege, 8 * threads);
+  Verteiler verteiler(auftraege, 8 * threads, settings, fs, options);
+  // This thread records the rows and converts while it waits: one worker
+  // fewer to start, and no core has more threads than it can run.
   std::vector<std::thread> workers;
-  for (std::size_t i = 0; i < threads; ++i)
-    workers.emplace_back([&] { verteiler.Arbeiten(settings, fs, options); });
+  for (std::size_t i = 1; i < threads; ++i) workers.emplace_back([&] { verteiler.Arbeiten(); });
 
   BatchErgebnis ergebnis;
   for (std::size_t k = 0; k < auftraege.size(); ++k) {

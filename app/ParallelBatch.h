@@ -11,7 +11,9 @@
 namespace morvatex {
 
 // Runs the batch over `table` like BatchAusfuehren, converting up to `jobs`
-// marked rows at the same time, each with its own ConversionRun made from
+// marked rows at the same time (on the calling thread and `jobs` - 1 more,
+// the calling thread converting whenever it waits for a row to record),
+// each with its own ConversionRun made from
 // `settings`, `fs` and `options` (so `fs` and `options.processPendingInput`
 // must bear calls from several threads). `jobs` of 1 or less is exactly
 // BatchAusfuehren with one run. The marked rows and their paths are read
