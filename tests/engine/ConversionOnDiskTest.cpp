@@ -114,5 +114,36 @@ TEST_F(ConversionOnDiskTest, TheSourceSurvivesATargetThatNamesIt) {
   EXPECT_EQ(ReadFileBytes(source), before);
 }
 
+TEST_F(ConversionOnDiskTest, NoOutputReplacesAProtectedFileUnderAnyName) {
+  // The settings file in use, and the target each case converts to.
+  const struct {
+    const char* what;
+    const char* kept;
+    const char* target;
+    int code;
+  } cases[] = {
+      {"the target is the file", "morvatex.set", "morvatex.set", 80},
+      {"the target is a hard link to it", "morvatex.set", "zweiter-name.set", 80},
+      {"the target is a symbolic link to it", "morvatex.set", "verweis.set", 80},
+      {"the drawing is the file", "alt.cnc.dxf", "alt.cnc", 60},
+      {"an ordinary target beside it", "morvatex.set", "teil.cnc", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string kept = dir.Sub(c.kept);
+    WriteFileBytes(kept, "Einstellungen");
+    std::filesystem::remove(dir.path() / "zweiter-name.set");
+    std::filesystem::remove(dir.path() / "verweis.set");
+    std::filesystem::create_hard_link(kept, dir.path() / "zweiter-name.set");
+    std::filesystem::create_symlink(c.kept, dir.path() / "verweis.set");
+    WriteFileBytes(dir.Sub("teil.cnc"), "altes Programm");  // an existing target is checked against the kept files
+    ConversionOptions options = OptionsFor(kPosixPathSyntax);
+    options.protectedPaths = {kept};
+    ConversionRun run(settings, fs, options);
+    EXPECT_EQ(run.Convert(source, dir.Sub(c.target)), c.code);
+    EXPECT_EQ(ReadFileBytes(kept), "Einstellungen");
+  }
+}
+
 }  // namespace
 }  // namespace morvatex
