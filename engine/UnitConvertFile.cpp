@@ -142,7 +142,7 @@ bool ConversionRun::PendingInputDue() {
   if (!first && ++linesSincePendingInput_ < kLinesPerClockReading) return false;
   linesSincePendingInput_ = 0;
   const auto now = std::chrono::steady_clock::now();
-  if (now - lastPendingInput_ < options_.pendingInputInterval) return false;
+  if (lastPendingInput_ && now - *lastPendingInput_ < options_.pendingInputInterval) return false;
   lastPendingInput_ = now;
   return true;
 }

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -148,7 +149,9 @@ class ConversionRun {
   std::vector<FileIdentity> keptFiles_;
   bool keptFilesKnown_ = false;
   ConversionProgress progress_;
-  std::chrono::steady_clock::time_point lastPendingInput_;
+  // Empty until input was first let through: the first look is always due,
+  // whatever the steady clock's epoch (boot, on Linux) happens to be.
+  std::optional<std::chrono::steady_clock::time_point> lastPendingInput_;
   unsigned linesSincePendingInput_ = 0;
   bool pendingInputDueNow_ = false;  // set when a pass begins
 };
