@@ -260,6 +260,21 @@ TEST_F(ConverterProgramTest, WrittenSettingsShowAndSetBackToTheSameRecord) {
   }
 }
 
+// The names of --set and --show-settings are the settings file's field
+// names: every preset shows exactly as these files hold it.
+TEST_F(ConverterProgramTest, ShowsEveryPresetWithItsFieldNamesAndValuesUnchanged) {
+  for (const char* preset : {"neu", "allgemein", "loesche", "mach3", "xilog"}) {
+    const std::string file = dir.Sub(std::string(preset) + ".set");
+    std::vector<std::string> write = {"--write-settings", file};
+    if (std::string(preset) != "neu") write.insert(write.end(), {"--preset", preset});
+    ASSERT_EQ(Run(write).status, 0) << preset;
+    const Outcome shown = Run({"--show-settings", file});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.out, ReadFileBytes(std::string(MORVATEX_SETTINGS_GOLDEN_DIR "/show-settings-") + preset + ".txt"))
+        << preset;
+  }
+}
+
 TEST_F(ConverterProgramTest, AWrongSettingWritesNothingAndNamesIt) {
   const std::string file = dir.Sub("neu.set");
   const struct {
