@@ -32,10 +32,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/BatchFortschritt.h"
-#include "app/Dialogs.h"
-#include "app/JobListFile.h"
-#include "app/Unit1.h"
+#include "gui/BatchProgress.h"
+#include "gui/Dialogs.h"
+#include "batch/JobListFile.h"
+#include "gui/MainWindow.h"
 #include "base/FileSystem.h"
 #include "bench/BenchSettings.h"
 #include "bench/ProgramGenerator.h"

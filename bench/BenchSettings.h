@@ -1,7 +1,7 @@
 // The settings record the benchmarks convert with.
 #pragma once
 
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex::bench {
 

@@ -26,7 +26,7 @@
 #include "base/FileSystem.h"
 #include "bench/BenchSettings.h"
 #include "bench/ProgramGenerator.h"
-#include "engine/UnitConvertFile.h"
+#include "engine/ConversionRun.h"
 
 extern char** environ;
 

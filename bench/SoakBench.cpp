@@ -16,7 +16,7 @@
 
 #include "base/FileSystem.h"
 #include "bench/BenchSettings.h"
-#include "engine/UnitConvertFile.h"
+#include "engine/ConversionRun.h"
 
 namespace morvatex::bench {
 namespace {

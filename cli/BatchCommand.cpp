@@ -6,12 +6,12 @@
 #include <langinfo.h>
 #endif
 
-#include "app/BatchRun.h"
-#include "app/ParallelBatch.h"
-#include "app/JobListFile.h"
-#include "app/LogFile.h"
+#include "batch/BatchRun.h"
+#include "batch/ParallelBatch.h"
+#include "batch/JobListFile.h"
+#include "batch/LogFile.h"
 #include "base/Cp1252Codec.h"
-#include "cli/TerminalText.h"
+#include "base/TerminalText.h"
 
 namespace morvatex {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "base/FileSystem.h"
 #include "base/MessageSink.h"
-#include "engine/UnitConvertFile.h"
-#include "settings/Einstellungen.h"
+#include "engine/ConversionRun.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "app/RapidRateFile.h"
+#include "batch/RapidRateFile.h"
 
 namespace morvatex {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/FileSystem.h"
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/PreviewModule.h"
+#include "paint/PreviewModule.h"
 #include "cli/Signals.h"
 
 namespace morvatex {

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/RapidRateFile.h"
+#include "batch/RapidRateFile.h"
 #include "base/Cp1252Codec.h"
 #include "base/FileSystem.h"
 #include "base/MessageSink.h"
@@ -23,10 +23,10 @@
 #include "cli/PreviewLoader.h"
 #include "cli/SettingsCommand.h"
 #include "cli/Signals.h"
-#include "cli/TerminalText.h"
+#include "base/TerminalText.h"
 #include "engine/StopRequest.h"
-#include "engine/UnitConvertFile.h"
-#include "settings/ProgramFiles.h"
+#include "engine/ConversionRun.h"
+#include "batch/ProgramFiles.h"
 #include "settings/SettingsFile.h"
 
 namespace morvatex {

@@ -13,7 +13,7 @@
 #include "engine/MachineState.h"
 #include "engine/OutputBuffer.h"
 #include "engine/XilogLayout.h"
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

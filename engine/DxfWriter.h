@@ -11,7 +11,7 @@
 #include "engine/MachineState.h"
 #include "engine/OutputBuffer.h"
 #include "engine/PolylineSegments.h"
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "engine/MachineState.h"
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

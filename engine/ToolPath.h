@@ -15,7 +15,7 @@
 #include "base/FileSystem.h"
 #include "engine/DrawingExtents.h"
 #include "engine/LineList.h"
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

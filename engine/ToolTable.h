@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

@@ -13,7 +13,7 @@
 
 #include "engine/DrawingExtents.h"
 #include "engine/MachineState.h"
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

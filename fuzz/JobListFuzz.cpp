@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/JobListFile.h"
-#include "app/JobTable.h"
+#include "batch/JobListFile.h"
+#include "batch/JobTable.h"
 #include "tests/support/FakeFileSystem.h"
 
 namespace {

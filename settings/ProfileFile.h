@@ -6,7 +6,7 @@
 
 #include "base/FileSystem.h"
 #include "base/MessageSink.h"
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

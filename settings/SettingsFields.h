@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

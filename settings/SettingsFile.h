@@ -8,7 +8,7 @@
 #include "base/FileSystem.h"
 #include "base/MessageSink.h"
 #include "base/PathSyntax.h"
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex {
 

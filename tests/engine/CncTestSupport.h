@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/Einstellungen.h"
+#include "settings/SettingsRecord.h"
 
 namespace morvatex::testing {
 

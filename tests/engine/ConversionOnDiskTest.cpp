@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "base/FileSystem.h"
-#include "engine/UnitConvertFile.h"
+#include "engine/ConversionRun.h"
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "engine/UnitConvertFile.h"
+#include "engine/ConversionRun.h"
 
 #include <algorithm>
 #include <chrono>

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/UnitConvertFile.h"
-#include "settings/Einstellungen.h"
+#include "engine/ConversionRun.h"
+#include "settings/SettingsRecord.h"
 #include "tests/support/FakeFileSystem.h"
 
 namespace morvatex::testing {

@@ -1,0 +1,59 @@
+// The batch run: converts every job row marked "M", from the top, one after
+// the other, and records each outcome in the row's marks, the log and the
+// message field. The desktop program and the command-line converter share it;
+// each front end only shows what it is told.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "batch/JobTable.h"
+#include "batch/LogFile.h"
+#include "engine/ConversionRun.h"
+
+namespace morvatex {
+
+// What a front end shows of a running batch.
+class BatchAnzeige {
+ public:
+  virtual ~BatchAnzeige() = default;
+  // Job row `row` is about to be converted.
+  virtual void ZeileBeginnt(int row) = 0;
+  // Job row `row` has been converted by `run`; its marks are set and its
+  // log entry is written.
+  virtual void ZeileKonvertiert(int /*row*/, const ConversionRun& /*run*/) {}
+  // Adds `text` (Windows-1252, CR LF between lines and at its end) to the
+  // message field.
+  virtual void MeldungHinzufuegen(std::string_view text) = 0;
+};
+
+struct BatchErgebnis {
+  int konvertiert = 0;       // marked rows that were converted (MarkierteGefunden: above 0)
+  int fehlgeschlagen = 0;    // of them, the rows that got "E"
+  bool abgebrochen = false;  // a stop request ended the batch
+};
+
+// Runs the batch over `table` with `run`. For each job row whose mark cell is
+// exactly "M": sets TabelleGeaendert; tells `anzeige` the row begins;
+// converts its source (column 4) to its target (column 5); on success leaves
+// only "A", on failure adds "E" and keeps "M" and "A" as they were; appends
+// the run entry to `log`; adds "Zeile:   " + row + ":" + report + CR LF to
+// the message field. The row count is read afresh before every row.
+//
+// A conversion ended by the stop request (outcome 11) ends the whole batch:
+// that row gets its "E" and its entries, the rows below are not touched.
+// Without any marked row the message field gets the note that none was
+// found, and nothing else changes.
+BatchErgebnis BatchAusfuehren(JobTable& table, ConversionRun& run, const Protokoll& log, BatchAnzeige& anzeige);
+
+// Records the outcome of job row `row`, just converted by `run`, as
+// BatchAusfuehren does for each row: marks, log entry, ZeileKonvertiert and
+// the "Zeile:" report; counts a failure in `ergebnis`.
+void ZeileAbschliessen(JobTable& table, int row, const ConversionRun& run, const Protokoll& log,
+                       BatchAnzeige& anzeige, BatchErgebnis& ergebnis);
+
+// The note for a batch that found no marked row.
+inline constexpr std::string_view kKeineMarkiertenZeilen =
+    "Es wurden keine abzuarbeitenden (markierten) Dateien gefunden !\r\n";
+
+}  // namespace morvatex

@@ -1,0 +1,141 @@
+#include "batch/JobListFile.h"
+
+namespace morvatex {
+namespace {
+
+// Hands out the lines of a file one by one. A line ends at LF or CR LF; the
+// line end is not kept.
+class LineReader {
+ public:
+  explicit LineReader(ReadableFile& file) : file_(file) {}
+
+  // True when every byte has been handed out (false after a failed read).
+  bool AtEnd() { return !Fill() && !failed_; }
+
+  // The next line; empty at the end of the file. False when a read failed.
+  bool ReadLine(std::string& line) {
+    line.clear();
+    while (Fill()) {
+      const std::size_t end = buffer_.find('\n', pos_);
+      if (end == std::string::npos) {
+        line.append(buffer_, pos_);
+        pos_ = buffer_.size();
+        continue;
+      }
+      line.append(buffer_, pos_, end - pos_);
+      pos_ = end + 1;
+      // The CR may have come with the chunk before the LF.
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return true;
+    }
+    return !failed_;
+  }
+
+ private:
+  // Makes unread bytes available; false at the end or after a failed read.
+  bool Fill() {
+    if (pos_ < buffer_.size()) return true;
+    if (ended_ || failed_) return false;
+    buffer_.resize(1 << 16);
+    const std::ptrdiff_t n = file_.Read(buffer_.data(), buffer_.size());
+    buffer_.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    pos_ = 0;
+    failed_ = n < 0;
+    ended_ = n == 0;
+    return n > 0;
+  }
+
+  ReadableFile& file_;
+  std::string buffer_;
+  std::size_t pos_ = 0;
+  bool ended_ = false;
+  bool failed_ = false;
+};
+
+// The code for an entry's four lines, 0 when they make a job.
+int EntryFault(const std::string& first, const std::string& source, const std::string& target) {
+  if (first.find(']') == std::string::npos) return jobliste::kKeineKlammerZu;
+  if (first.empty() || first.front() != '[') return jobliste::kKeineKlammerAuf;
+  if (source.empty() || target.empty()) return jobliste::kPfadFehlt;
+  return jobliste::kOk;
+}
+
+std::string_view MarkIf(bool set, std::string_view mark) { return set ? mark : std::string_view(); }
+
+}  // namespace
+
+std::string JobListText(const JobTable& table) {
+  std::string text;
+  for (int row = 1; row < table.PlaceholderRow(); ++row) {
+    text += "[" + std::to_string(row) + "]\r\n";
+    for (int column : {kSpalteMarkiert, kSpalteAbgearbeitet, kSpalteFehler}) text += table.Cell(row, column);
+    text += "\r\n";
+    text += table.Cell(row, kSpalteQuelldatei);
+    text += "\r\n";
+    text += table.Cell(row, kSpalteZieldatei);
+    text += "\r\n";
+  }
+  text += "[E]\r\n\r\n";
+  return text;
+}
+
+int LiesJobListe(FileSystem& fs, const std::string& path, JobTable& table) {
+  std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
+  if (!file) return jobliste::kNichtLesbar;
+  LineReader reader(*file);
+  int code = jobliste::kOk;
+  std::string first, marks, source, target;
+  while (code == jobliste::kOk && !reader.AtEnd()) {
+    const bool firstRead = reader.ReadLine(first);
+    if (firstRead && first == "[E]") break;
+    // All three are read even after a failure, as lines missing at the end are.
+    const bool marksRead = reader.ReadLine(marks);
+    const bool sourceRead = reader.ReadLine(source);
+    const bool targetRead = reader.ReadLine(target);
+    code = firstRead && marksRead && sourceRead && targetRead ? EntryFault(first, source, target)
+                                                                : jobliste::kLesefehler;
+    if (code != jobliste::kOk) break;
+    const int row = table.ZeileAnhaengen();
+    table.SetCell(row, kSpalteMarkiert, MarkIf(marks.find('M') != std::string::npos, kMarkeMarkiert));
+    table.SetCell(row, kSpalteAbgearbeitet, MarkIf(marks.find('A') != std::string::npos, kMarkeAbgearbeitet));
+    table.SetCell(row, kSpalteFehler, MarkIf(marks.find('E') != std::string::npos, kMarkeFehler));
+    table.SetCell(row, kSpalteQuelldatei, source);
+    table.SetCell(row, kSpalteZieldatei, target);
+  }
+  file->Close();  // the lines are in; an error of closing changes nothing
+  return code;
+}
+
+std::string JobListReadMessage(std::string_view path, int code) {
+  std::string message = "Beim lesen der Datei\r\n\r\n";
+  message += path;
+  message += "\r\n\r\nist ein Fehler aufgetreten (" + std::to_string(code) + ") !";
+  return message;
+}
+
+std::string JobListSaveMessage(int errorNumber) {
+  return std::to_string(errorNumber) + " / Beim Speichern der Tabelle ist ein Fehler aufgetreten !";
+}
+
+int TabelleOeffnen(JobTable& table, const std::string& path, FileSystem& fs, MessageSink& messages) {
+  table.Tabellendatei = path;
+  const int code = LiesJobListe(fs, path, table);
+  if (code != jobliste::kOk) {
+    messages.ShowMessage(JobListReadMessage(path, code));
+    table.TabelleLeeren();  // nothing of a partly read list remains
+  }
+  return code;
+}
+
+int TabelleSchreiben(JobTable& table, FileSystem& fs, MessageSink& messages, const Protokoll& log) {
+  if (table.Tabellendatei.empty()) return 0;
+  const int errorNumber = fs.ReplaceFileErrorNumber(table.Tabellendatei, JobListText(table));
+  if (errorNumber != 0)
+    messages.ShowMessage(JobListSaveMessage(errorNumber));
+  else
+    table.TabelleGeaendert = false;
+  log.Anhaengen(LogSaveEntry(log.DatumZeit(), table.Tabellendatei, errorNumber));
+  return errorNumber;
+}
+
+}  // namespace morvatex

@@ -1,0 +1,133 @@
+#include "batch/JobTable.h"
+
+#include <algorithm>
+
+namespace morvatex {
+namespace {
+
+const std::string kNoText;
+
+}  // namespace
+
+JobTable::JobTable() : rows_(2) {}
+
+const std::string& JobTable::Cell(int row, int column) const {
+  if (row < 0 || row >= RowCount() || column < 0 || column >= kJobColumnCount) return kNoText;
+  return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+void JobTable::SetCell(int row, int column, std::string_view text) {
+  if (row < 0 || row >= RowCount() || column < 0 || column >= kJobColumnCount) return;
+  Store(row, column, text);
+}
+
+void JobTable::Store(int row, int column, std::string_view text) {
+  std::string& cell = rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+  if (cell == text) return;
+  cell.assign(text);
+  if (observer_) observer_->CellChanged(row, column);
+}
+
+void JobTable::SetRowCount(int count) {
+  count = std::max(count, 2);
+  const int old = RowCount();
+  if (count == old) return;
+  if (observer_) observer_->RowCountChanging(old, count);
+  rows_.resize(static_cast<std::size_t>(count));
+  if (observer_) observer_->RowCountChanged(old, count);
+}
+
+void JobTable::SchreibeKopfzeile() {
+  Store(0, kSpalteMarkiert, "Markiert");
+  Store(0, kSpalteAbgearbeitet, "Abgearbeitet");
+  Store(0, kSpalteFehler, "Fehler");
+  Store(0, kSpalteQuelldatei, "Quelldatei");
+  Store(0, kSpalteZieldatei, "Zieldatei");
+}
+
+void JobTable::ZeileEinrichten(int row) {
+  if (row < 1 || row >= RowCount()) return;
+  if (row == PlaceholderRow()) {
+    for (int column = 0; column < kJobColumnCount; ++column) Store(row, column, "");
+    return;
+  }
+  Store(row, kSpalteNummer, std::to_string(row));
+  Store(row, kSpalteMarkiert, kMarkeMarkiert);
+  Store(row, kSpalteAbgearbeitet, "");
+  Store(row, kSpalteFehler, "");
+}
+
+int JobTable::ZeileAnhaengen() {
+  SetRowCount(RowCount() + 1);
+  ZeileEinrichten(PlaceholderRow());
+  ZeileEinrichten(PlaceholderRow() - 1);
+  return PlaceholderRow() - 1;
+}
+
+void JobTable::ZeileEntfernen(int row) {
+  if (!IsJobRow(row)) return;
+  for (int k = row; k < PlaceholderRow(); ++k) {
+    for (int column = kSpalteMarkiert; column < kJobColumnCount; ++column) {
+      // Copied, not referenced: Store may not read from the row it writes.
+      const std::string below = Cell(k + 1, column);
+      Store(k, column, below);
+    }
+  }
+  TabelleGeaendert = true;
+  SetRowCount(RowCount() - 1);
+  ZeileEinrichten(PlaceholderRow());
+}
+
+void JobTable::TabelleLeeren() {
+  Tabellendatei.clear();
+  SetRowCount(2);
+  ZeileEinrichten(1);
+}
+
+bool JobTable::MarkeUmschalten(int row, int column) {
+  if (!IsJobRow(row)) return false;
+  TabelleGeaendert = true;
+  std::string_view mark;
+  switch (column) {
+    case kSpalteMarkiert: mark = kMarkeMarkiert; break;
+    case kSpalteAbgearbeitet: mark = kMarkeAbgearbeitet; break;
+    case kSpalteFehler: mark = kMarkeFehler; break;
+    default: return true;
+  }
+  Store(row, column, Cell(row, column) == mark ? std::string_view() : mark);
+  return true;
+}
+
+void JobTable::AlleZuruecksetzen() {
+  for (int row = 1; row < PlaceholderRow(); ++row) {
+    Store(row, kSpalteMarkiert, kMarkeMarkiert);
+    Store(row, kSpalteAbgearbeitet, "");
+    Store(row, kSpalteFehler, "");
+  }
+}
+
+int JobTable::AbgearbeiteteLoeschen() {
+  // From the bottom up, so the rows still to be visited keep their places.
+  int removed = 0;
+  for (int row = PlaceholderRow() - 1; row >= 1; --row) {
+    if (Cell(row, kSpalteAbgearbeitet) == kMarkeAbgearbeitet) {
+      ZeileEntfernen(row);
+      ++removed;
+    }
+  }
+  return removed;
+}
+
+int JobTable::MarkierteZeilen() const {
+  int marked = 0;
+  for (int row = 1; row < PlaceholderRow(); ++row) marked += Cell(row, kSpalteMarkiert) == kMarkeMarkiert;
+  return marked;
+}
+
+std::array<std::string, 4> ZeilenDetails(const JobTable& table, int row, PathSyntax syntax) {
+  const std::string& source = table.Cell(row, kSpalteQuelldatei);
+  return {std::to_string(row) + ": " + FileNamePart(source, syntax), std::string(), source,
+          table.Cell(row, kSpalteZieldatei)};
+}
+
+}  // namespace morvatex

@@ -1,0 +1,46 @@
+#include "batch/PreviewText.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/NumberText.h"
+#include "engine/OutcomeCodes.h"
+
+namespace morvatex {
+namespace {
+
+std::string Millimetres(double value) { return FixedPointText(value, 1) + " mm"; }
+
+std::string Duration(double seconds) {
+  const long long total = std::llround(std::max(0.0, seconds));
+  const long long minutes = total / 60 % 60, secs = total % 60;
+  return std::to_string(total / 3600) + (minutes < 10 ? ":0" : ":") + std::to_string(minutes) +
+         (secs < 10 ? ":0" : ":") + std::to_string(secs);
+}
+
+}  // namespace
+
+std::string EstimateText(const MachiningEstimate& estimate) {
+  std::string text = "Bearbeitungszeit: " + Duration(estimate.Seconds()) +
+                     "   Vorschubweg: " + Millimetres(estimate.feedLength) +
+                     "   Eilgangweg: " + Millimetres(estimate.rapidLength) +
+                     "   Werkzeugwechsel: " + std::to_string(estimate.toolChanges);
+  if (estimate.unfedLength > 0) text += "   ohne Vorschub: " + Millimetres(estimate.unfedLength);
+  return text;
+}
+
+std::string FailureText(const ToolPath& path) {
+  if (IsGood(path.code)) return {};
+  if (path.failedLine == 0) return "Abbruch: " + std::string(OutcomeMessage(path.code));
+  return "Abbruch in Zeile " + std::to_string(path.failedLine) + ": " + std::string(OutcomeMessage(path.code)) + " (" +
+         path.failedLineText + ")";
+}
+
+std::string ExtentsText(const ToolPath& path) {
+  if (!path.extentsKnown) return {};
+  const DrawingExtents& e = path.extents;
+  return "X " + FixedPointText(e.minX, 3) + " .. " + FixedPointText(e.maxX, 3) + " mm   Y " +
+         FixedPointText(e.minY, 3) + " .. " + FixedPointText(e.maxY, 3) + " mm";
+}
+
+}  // namespace morvatex

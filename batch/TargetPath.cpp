@@ -1,0 +1,64 @@
+#include "batch/TargetPath.h"
+
+namespace morvatex {
+namespace {
+
+// Folder names compare like on Windows: A to Z match a to z; every other
+// character, umlauts included, only matches itself.
+char LowerAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+  if (prefix.size() > text.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (LowerAsciiLetter(text[i]) != LowerAsciiLetter(prefix[i])) return false;
+  return true;
+}
+
+bool IsSeparator(char c, PathSyntax syntax) { return syntax.separators.find(c) != std::string_view::npos; }
+
+// True when `folder` (with its trailing separator) is `sourceFolder` itself
+// or lies below it. A folder that merely begins with the same letters, such
+// as NCP2 for NCP, does not count.
+bool LiesInSourceFolder(std::string_view folder, std::string_view sourceFolder, PathSyntax syntax) {
+  if (sourceFolder.empty() || !StartsWithIgnoringAsciiCase(folder, sourceFolder)) return false;
+  return IsSeparator(sourceFolder.back(), syntax) ||
+         (folder.size() > sourceFolder.size() && IsSeparator(folder[sourceFolder.size()], syntax));
+}
+
+}  // namespace
+
+std::string BildeZieldatei(std::string_view source, const Einstellungen& settings, PathSyntax syntax) {
+  const std::string extension = "." + std::string(settings.Profil.Dateinamenerweiterung.Trimmed());
+  const std::string name = ChangeFileExt(FileNamePart(source, syntax), extension, syntax);
+  const std::string targetFolder(settings.Ziel.Text());
+  const std::string directlyInTarget = targetFolder + FolderSeparator(syntax) + name;
+
+  switch (settings.Zielordner) {
+    case kZielAbsolut:
+      return directlyInTarget;
+    case kZielMitUnterordnern: {
+      const std::string folder = FolderPart(source, syntax);
+      const std::string_view sourceFolder = settings.Quelle.Text();
+      if (!LiesInSourceFolder(folder, sourceFolder, syntax)) return directlyInTarget;
+      // The remainder comes from the lower-cased folder: sub-folders of the
+      // target are always in lower case (letters A to Z).
+      std::string rest = folder.substr(sourceFolder.size());
+      for (char& c : rest) c = LowerAsciiLetter(c);
+      return rest.empty() ? directlyInTarget : targetFolder + rest + name;
+    }
+    default:
+      return ChangeFileExt(source, extension, syntax);
+  }
+}
+
+std::string_view OrdnerHilfetext() {
+  return "1. Beispiel zu (3).\r\n Quellordner\r\n    C:\\CNC\\NCP\r\n Zielordner\r\n    C:\\CNC\\DXF\r\n Quelldatei\r\n"
+         "    C:\\CNC\\NCP\\KundeXYZ\\TeilXYZ.NCP\r\n Zieldatei\r\n    C:\\CNC\\DXF\\KundeXYZ\\TeilXYZ.DXF\r\n"
+         "(Im Zielordner werden analog zur Lage der Quelldatei Unterordner erstellt)\r\n\r\n\r\n"
+         "2. Beispiel zu (3).\r\n Quellordner\r\n    C:\\CNC\\NCP\r\n Zielordner\r\n    C:\\CNC\\DXF\r\n Quelldatei\r\n"
+         "    D:\\Import\\TeilABC.NCP\r\n Zieldatei\r\n    C:\\CNC\\DXF\\TeilABC.DXF\r\n"
+         "(Weil die Quelldatei nicht unterhalb des Quellordners liegt,\r\nerscheint die Zieldatei unmittelbar im "
+         "Zielordner)\r\n";
+}
+
+}  // namespace morvatex

@@ -1,0 +1,241 @@
+#include "engine/ConversionRun.h"
+
+#include <algorithm>
+
+namespace morvatex {
+
+ConversionRun::ConversionRun(const Einstellungen& settings, FileSystem& fs, ConversionOptions options)
+    : settings_(settings), fs_(fs), options_(std::move(options)), cncWriter_(settings.Profil), dxfWriter_(settings) {}
+
+int ConversionRun::Convert(const std::string& sourcePath, const std::string& targetPath) {
+  // Preparation.
+  sourcePath_ = sourcePath;
+  targetPath_ = targetPath;
+  dxfPath_ = targetPath + ".dxf";
+  code_ = outcome::kSuccess;
+  currentLineText_.clear();
+  progress_ = {};
+  lines_.clear();
+  keptFilesKnown_ = false;
+  extents_.Reset();
+  dxfWriter_.StartRun();
+  cncWriter_.StartRun(settings_.Profil.ZeichenWertzuweisung.Trimmed());
+  for (Output* output : {&cnc_, &dxf_}) {
+    output->staged = StagedFile{};
+    output->created = false;
+  }
+
+  const bool cnc = settings_.CNCDINCodeerstellen;
+  const bool dxf = settings_.DXFDateinerzeugen;
+  if (!cnc && !dxf) {
+    code_ = outcome::kNoOutputChosen;
+    return code_;
+  }
+
+  ReadSource();
+  if (good() && lines_.size() < 5) code_ = outcome::kTooFewLines;
+  if (good() && !lines_.AnyLineContains("PROGEND")) code_ = outcome::kNoProgend;
+  if (good()) CreateTargetFolder();
+  if (good()) RunPass(Pass::kMeasuring);
+  if (good() && dxf) StartDxf();
+  if (good() && cnc) StartCnc();
+  if (good()) RunPass(Pass::kWriting);
+  if (dxf) FinishDxf();
+  if (cnc) FinishCnc();
+  return code_;
+}
+
+void ConversionRun::ReadSource() {
+  // A stop requested while the source is read (from a signal handler: no
+  // window input is processed here) ends the run between two chunks, so that
+  // a source that never ends (a FIFO, a device) or a huge one can be
+  // stopped. A stop given before this run has no effect on it.
+  ClearStopRequest();
+  const auto stopped = [this] {
+    if (StopRequested()) code_ = outcome::kStopped;
+    return !good();
+  };
+  std::unique_ptr<ReadableFile> file = fs_.OpenForReading(sourcePath_);
+  if (!file) {
+    if (!stopped()) code_ = outcome::kSourceOpen;
+    return;
+  }
+  LineSplitter splitter(lines_);
+  constexpr std::size_t kChunk = 1 << 16;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kChunk);  // no clearing: Read fills it
+  for (;;) {
+    const std::ptrdiff_t n = file->Read(buffer.get(), kChunk);
+    if (stopped()) break;  // also a read that the stop interrupted
+    if (n < 0) {
+      code_ = outcome::kSourceRead;  // the lines read so far stay
+      break;
+    }
+    if (n == 0) {
+      splitter.Finish();
+      break;
+    }
+    const LineSplitter::Fed fed = splitter.Feed(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
+    if (fed == LineSplitter::Fed::kEndOfFile) {
+      splitter.Finish();
+      break;
+    }
+    if (fed == LineSplitter::Fed::kTooLarge) {
+      code_ = outcome::kSourceRead;  // beyond what any Isel program holds
+      break;
+    }
+  }
+  currentLineText_.assign(lines_.back());
+  if (!file->Close() && good()) code_ = outcome::kSourceClose;
+}
+
+void ConversionRun::CreateTargetFolder() {
+  switch (fs_.MakeFolders(FolderPart(dxfPath_, options_.pathSyntax))) {
+    case MakeFoldersResult::kOk:
+      break;
+    case MakeFoldersResult::kFailed:
+      code_ = outcome::kFolderCreate;
+      break;
+    case MakeFoldersResult::kIoError:
+      code_ = outcome::kFolderIoError;
+      break;
+  }
+}
+
+void ConversionRun::RunPass(Pass pass) {
+  ClearStopRequest();
+  pendingInputDueNow_ = true;
+  StartPass(state_);
+  const bool writing = pass == Pass::kWriting;
+  if (writing) cncWriter_.StartWritingPass();
+  const bool cnc = writing && cnc_.open();
+  const bool dxf = writing && dxf_.open();
+
+  std::size_t index = 0;
+  while (!state_.finished && code_ < outcome::kStopped) {
+    if (options_.processPendingInput && PendingInputDue()) {
+      progress_ = {true, pass, index, lines_.size()};
+      options_.processPendingInput();
+    }
+    if (StopRequested()) code_ = outcome::kStopped;  // the line in hand is still completed
+    if (index >= lines_.size()) {
+      code_ = writing ? outcome::kWritingPassNoEnd : outcome::kMeasuringPassNoEnd;
+      break;
+    }
+    const InterpretedLine line = InterpretLine(lines_[index], pass, settings_.Profil, state_, currentLineText_, code_);
+    if (!writing) extents_.Update(state_);
+    if (cnc) Fail(cncWriter_.WriteBlocks(cnc_.buffer, line, state_));
+    if (dxf) Fail(dxfWriter_.DrawMove(dxf_.buffer, state_));
+    EndOfLine(state_);
+    ++index;
+  }
+}
+
+bool ConversionRun::PendingInputDue() {
+  if (options_.pendingInputInterval.count() <= 0) return true;
+  // The interval runs on across passes and files: in a batch of small files,
+  // letting input through (and so repainting the window) at every file
+  // would cost more than converting it. A line takes a microsecond or so,
+  // so the clock is read every few lines only, and at the start of a pass.
+  constexpr unsigned kLinesPerClockReading = 64;
+  const bool first = pendingInputDueNow_;
+  pendingInputDueNow_ = false;
+  if (!first && ++linesSincePendingInput_ < kLinesPerClockReading) return false;
+  linesSincePendingInput_ = 0;
+  const auto now = std::chrono::steady_clock::now();
+  if (lastPendingInput_ && now - *lastPendingInput_ < options_.pendingInputInterval) return false;
+  lastPendingInput_ = now;
+  return true;
+}
+
+bool ConversionRun::MayReplace(const std::string& path) {
+  const FileIdentity target = fs_.IdentityOf(path);
+  if (!target.exists) return true;  // a new file replaces nothing
+  if (!keptFilesKnown_) {
+    keptFiles_.clear();
+    keptFiles_.push_back(fs_.IdentityOf(sourcePath_));
+    for (const std::string& kept : options_.protectedPaths) keptFiles_.push_back(fs_.IdentityOf(kept));
+    keptFilesKnown_ = true;
+  }
+  return std::find(keptFiles_.begin(), keptFiles_.end(), target) == keptFiles_.end();
+}
+
+void ConversionRun::CreateOutput(Output& output, const std::string& path, int failure) {
+  // An output must never replace the program it is made from: a target equal
+  // to the source (the folder rule beside the source with the extension
+  // "ncp") would overwrite the user's Isel program, one equal to the settings
+  // file the program's configuration.
+  output.staged = StagedFile{};
+  if (MayReplace(path)) output.staged = fs_.CreateStagedFile(path);
+  if (!output.open()) {
+    code_ = failure;
+    return;
+  }
+  output.created = true;
+  output.buffer.Start(*output.staged.file, fs_.PreferredWriteSize());
+}
+
+void ConversionRun::CloseOutput(Output& output, int closeFailure) {
+  if (!output.open()) return;  // never created, or closed
+  // Also a failed run hands over what it wrote: debug mode shows it.
+  const int flushed = output.buffer.Flush();
+  if (good()) Fail(flushed);
+  const bool closed = output.staged.file->Close();
+  output.staged.file.reset();
+  if (!closed && good()) code_ = closeFailure;
+}
+
+void ConversionRun::PlaceOutput(Output& output, int closeFailure) {
+  // Only the file this run created is renamed or removed; a target written
+  // in place (a device) stays as it is.
+  if (!output.created || !output.staged.staged()) return;
+  output.created = false;
+  if (good() || options_.debugMode) {
+    if (fs_.RenameFile(output.staged.path, output.staged.finalPath)) return;
+    if (good()) code_ = closeFailure;
+  }
+  fs_.RemoveFile(output.staged.path);
+}
+
+void ConversionRun::StartDxf() {
+  CreateOutput(dxf_, dxfPath_, outcome::kDxfCreate);
+  if (dxf_.open()) Fail(dxfWriter_.WriteHeader(dxf_.buffer));
+}
+
+void ConversionRun::StartCnc() {
+  CreateOutput(cnc_, targetPath_, outcome::kCncCreate);
+  if (cnc_.open()) Fail(cncWriter_.WriteHeader(cnc_.buffer, extents_.extents()));
+}
+
+void ConversionRun::FinishDxf() {
+  if (good() && dxf_.open()) Fail(dxfWriter_.FlushPolyline(dxf_.buffer));
+  if (good() && dxf_.open()) Fail(dxfWriter_.WriteEnd(dxf_.buffer));
+  // A drawing smaller than the buffer gets its extents before it is written,
+  // a larger one in the closed file.
+  const bool extentsWritten = good() && dxf_.open() && DxfWriter::WriteExtentsInto(dxf_.buffer, extents_.extents());
+  CloseOutput(dxf_, outcome::kDxfClose);
+  // A drawing whose header still holds the placeholders is no drawing.
+  if (good() && !extentsWritten && !DxfWriter::WriteExtents(fs_, dxf_.staged.path, extents_.extents()))
+    code_ = outcome::kDxfExtents;
+  // In place before the CNC end: a failed CNC trailer leaves the finished drawing.
+  PlaceOutput(dxf_, outcome::kDxfClose);
+}
+
+void ConversionRun::FinishCnc() {
+  if (good() && cnc_.open()) Fail(cncWriter_.WriteTrailer(cnc_.buffer));
+  CloseOutput(cnc_, outcome::kCncClose);
+  PlaceOutput(cnc_, outcome::kCncClose);
+}
+
+std::string ConversionRun::OutcomeReport() const {
+  std::string report = "Fehlerstatus: " + std::to_string(code_) + "\r\n";
+  report += " Quelldatei: " + sourcePath_ + "\r\n";
+  if (settings_.CNCDINCodeerstellen) report += " Zieldatei:  " + targetPath_ + "\r\n";
+  if (settings_.DXFDateinerzeugen) report += " DXFdatei:  " + dxfPath_ + "\r\n";
+  report += " ";
+  report += OutcomeMessage(code_);
+  report += "\r\n";
+  if (code_ > outcome::kLastGoodCode) report += "(" + currentLineText_ + ")\r\n";
+  return report;
+}
+
+}  // namespace morvatex

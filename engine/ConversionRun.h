@@ -1,0 +1,159 @@
+// The conversion run: turns one Isel program into a CNC program at the target
+// path and a DXF drawing beside it (target path + ".dxf"), as the settings
+// choose, and reports the outcome as an integer code.
+//
+// A run reads and checks the source, creates the target folder, measures the
+// drawing extents in a first pass over the lines, writes both outputs in a
+// second pass, and always runs its closing steps. Every stage runs only while
+// the outcome code is at most 10; the first failure sets 11 or more.
+//
+// Both outputs are written to new files beside their targets and renamed
+// over them when complete, so a failed or stopped run leaves whatever was at
+// the target paths before (debug mode keeps the partial files under the
+// target names instead), and two runs on one target never mix their bytes.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/FileSystem.h"
+#include "base/PathSyntax.h"
+#include "engine/DinBlockWriter.h"
+#include "engine/DrawingExtents.h"
+#include "engine/DxfWriter.h"
+#include "engine/IselInterpreter.h"
+#include "engine/LineList.h"
+#include "engine/MachineState.h"
+#include "engine/OutcomeCodes.h"
+#include "engine/OutputBuffer.h"
+#include "engine/StopRequest.h"
+#include "settings/SettingsRecord.h"
+
+namespace morvatex {
+
+struct ConversionOptions {
+  // Keeps the outputs of a failed run under their names (for looking into
+  // them), as far as they were written.
+  bool debugMode = false;
+  // The separators that end the target folder in the target path.
+  PathSyntax pathSyntax = NativePathSyntax();
+  // Called before a source line of each pass, before the stop request is
+  // read: the desktop program lets pending window input through here, so
+  // that the stop command takes effect during a long file.
+  std::function<void()> processPendingInput;
+  // The least time between two calls of processPendingInput, counted across
+  // the passes and files of one ConversionRun; 0 calls it before every line.
+  // The stop request is read at every line all the same.
+  std::chrono::milliseconds pendingInputInterval{0};
+  // Files besides the source that an output must never replace or delete,
+  // such as the settings file in use; an output path naming one of them is
+  // refused as a target equal to the source is.
+  std::vector<std::string> protectedPaths;
+};
+
+// Where a running conversion stands, for a progress display.
+struct ConversionProgress {
+  bool inPass = false;  // false until the measuring pass begins
+  Pass pass = Pass::kMeasuring;
+  std::size_t line = 0;   // index of the source line the pass is at
+  std::size_t lines = 0;  // source lines of the file
+};
+
+class ConversionRun {
+ public:
+  // `settings` is the live record, read (never changed) during every run.
+  ConversionRun(const Einstellungen& settings, FileSystem& fs, ConversionOptions options = {});
+
+  // Converts `sourcePath` to `targetPath` (Windows-1252 paths) and returns the
+  // outcome code: 0 for success, 11 or more for the stage that failed. The
+  // code, the current line text, the paths and the line list stay readable
+  // until the next run.
+  int Convert(const std::string& sourcePath, const std::string& targetPath);
+
+  // The report of the last run, every line ending with CR LF: status, source,
+  // target (with CNC output), DXF path (with DXF output), the message, and
+  // for a failure the current line text in parentheses.
+  std::string OutcomeReport() const;
+
+  int outcomeCode() const { return code_; }
+  const std::string& currentLineText() const { return currentLineText_; }
+  const std::string& dxfPath() const { return dxfPath_; }
+  const std::string& sourcePath() const { return sourcePath_; }
+  const std::string& targetPath() const { return targetPath_; }
+  // The source lines of the last run, for the debug view.
+  const LineList& lines() const { return lines_; }
+  const DrawingExtents& extents() const { return extents_.extents(); }
+  // Where the run stands. It is brought up to date only just before
+  // processPendingInput is called (so keeping it costs the run nothing), which
+  // is where a display reads it; it starts afresh with every run.
+  const ConversionProgress& progress() const { return progress_; }
+
+ private:
+  // One output file of the run, with the text collected for it.
+  struct Output {
+    StagedFile staged;
+    OutputBuffer buffer;
+    bool created = false;  // its file was created in this run (it may be closed by now)
+    bool open() const { return staged.file != nullptr; }
+  };
+
+  void ReadSource();
+  void CreateTargetFolder();
+  void RunPass(Pass pass);
+  // True when the pending input is to be let through before the next line.
+  bool PendingInputDue();
+  // True when `path` may be replaced: it names neither the source nor a
+  // protected file.
+  bool MayReplace(const std::string& path);
+  // Creates an output file; on failure sets `failure` and leaves it closed.
+  void CreateOutput(Output& output, const std::string& path, int failure);
+  // Hands the collected text to the file and closes it; `closeFailure` when
+  // closing fails while the run is good.
+  void CloseOutput(Output& output, int closeFailure);
+  // A closed output takes its target's place when the run is good (or in
+  // debug mode); otherwise its file is removed. `closeFailure` when the
+  // rename of a good run fails.
+  void PlaceOutput(Output& output, int closeFailure);
+  void StartDxf();
+  void StartCnc();
+  void FinishDxf();
+  void FinishCnc();
+  // Sets the code when `failure` is not 0 (the code set last counts).
+  void Fail(int failure) {
+    if (failure != outcome::kSuccess) code_ = failure;
+  }
+  bool good() const { return IsGood(code_); }
+
+  const Einstellungen& settings_;
+  FileSystem& fs_;
+  ConversionOptions options_;
+
+  int code_ = outcome::kSuccess;
+  std::string sourcePath_;
+  std::string targetPath_;
+  std::string dxfPath_;
+  std::string currentLineText_;
+  LineList lines_;
+  MachineState state_;
+  ExtentsTracker extents_;
+  DinBlockWriter cncWriter_;
+  DxfWriter dxfWriter_;
+  Output cnc_;
+  Output dxf_;
+  // The source and the protected files, looked up once a run (when the
+  // first output is created): both outputs are compared with them.
+  std::vector<FileIdentity> keptFiles_;
+  bool keptFilesKnown_ = false;
+  ConversionProgress progress_;
+  // Empty until input was first let through: the first look is always due,
+  // whatever the steady clock's epoch (boot, on Linux) happens to be.
+  std::optional<std::chrono::steady_clock::time_point> lastPendingInput_;
+  unsigned linesSincePendingInput_ = 0;
+  bool pendingInputDueNow_ = false;  // set when a pass begins
+};
+
+}  // namespace morvatex

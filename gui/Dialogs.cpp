@@ -1,0 +1,9 @@
+#include "gui/Dialogs.h"
+
+#include "paint/QtText.h"
+
+namespace morvatex {
+
+void DialogMessageSink::ShowMessage(std::string_view text) { dialogs_.Nachricht(ToQString(text)); }
+
+}  // namespace morvatex

@@ -1,0 +1,87 @@
+#include "gui/QtDialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "base/ProductInfo.h"
+
+namespace morvatex {
+namespace {
+
+QMessageBox::StandardButton ShowBox(QMessageBox::Icon icon, const QString& text,
+                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton standard) {
+  QMessageBox box(icon, QString::fromUtf8(kProductName.data(), static_cast<qsizetype>(kProductName.size())),
+                  QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), buttons,
+                  QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);  // paths may hold "<" and "&"
+  box.setDefaultButton(standard);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
+void QtDialogs::Nachricht(const QString& text) {
+  ShowBox(QMessageBox::NoIcon, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool QtDialogs::FrageOkAbbrechen(const QString& text) {
+  return ShowBox(QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
+         QMessageBox::Ok;
+}
+
+bool QtDialogs::FrageJaNein(const QString& text) {
+  return ShowBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+         QMessageBox::Yes;
+}
+
+QStringList QtDialogs::DateienOeffnen(const OeffnenOptionen& options) {
+  QFileDialog dialog(QApplication::activeWindow());
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(options.mehrfachauswahl ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  Einrichten(dialog, options);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  lastFolder_ = dialog.directory().absolutePath();
+  QStringList files;
+  for (const QString& file : dialog.selectedFiles()) files << QDir::toNativeSeparators(file);
+  return files;
+}
+
+QString QtDialogs::DateiSpeichern(const OeffnenOptionen& options) {
+  QFileDialog dialog(QApplication::activeWindow());
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.ueberschreibenFragen);
+  Einrichten(dialog, options);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  lastFolder_ = dialog.directory().absolutePath();
+  return QDir::toNativeSeparators(dialog.selectedFiles().first());
+}
+
+void QtDialogs::Einrichten(QFileDialog& dialog, const OeffnenOptionen& options) const {
+  // Before the filters: it decides whether their patterns are shown twice.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setNameFilters(QtNamensfilter(options.filter));
+  dialog.setDefaultSuffix(options.standardErweiterung);
+  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+}
+
+QStringList QtNamensfilter(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+#ifndef _WIN32
+    for (QString& pattern : patterns)
+      if (pattern.trimmed() == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+#endif
+    // Qt reads the patterns from the last parentheses; with the details
+    // hidden it shows the description alone, exactly as written.
+    filters << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')).trimmed() +
+                   QLatin1Char(')');
+  }
+  return filters;
+}
+
+}  // namespace morvatex

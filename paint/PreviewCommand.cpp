@@ -1,0 +1,84 @@
+#include "paint/PreviewCommand.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "batch/PreviewText.h"
+#include "paint/ToolPathPainter.h"
+#include "base/Cp1252Codec.h"
+#include "base/TerminalText.h"
+#include "engine/OutcomeCodes.h"
+#include "engine/ToolPath.h"
+
+namespace morvatex {
+namespace {
+
+constexpr int kFailedStatus = 1;
+constexpr int kUnusableStatus = 2;
+
+QtMessageHandler standardHandler = nullptr;
+
+// Qt's offscreen platform complains about a missing runtime folder, which it
+// does not need for painting into a picture; every other message passes.
+void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+  standardHandler(type, context, message);
+}
+
+// The picture as PNG bytes; empty when Qt could not encode it.
+QByteArray Picture(const ToolPath& path) {
+  QImage image(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
+  {
+    QPainter painter(&image);
+    const QRectF area(image.rect());
+    PaintToolPath(painter, path, FitView(path, area), area);
+  }
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) png.clear();
+  return png;
+}
+
+}  // namespace
+
+int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
+                      const Einstellungen& settings, FileSystem& fs, int rapidRate, std::ostream& out,
+                      std::ostream& err) {
+  const ToolPath path = TraceToolPathFile(fs, source, settings);
+  if (path.code >= outcome::kSourceOpen && path.code <= outcome::kSourceClose) {
+    err << "morvatex-convert: SOURCE cannot be read: " << Cp1252ToUtf8(source) << "\n";
+    return kUnusableStatus;
+  }
+  if (picture == source || picture == keep || fs.SameFile(picture, source) || fs.SameFile(picture, keep)) {
+    err << "morvatex-convert: the picture must not replace SOURCE or the settings file\n";
+    return kUnusableStatus;
+  }
+
+  // Painting text needs a GUI application; without a display it draws
+  // offscreen, unless the caller chose a platform.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  standardHandler = qInstallMessageHandler(QuietMessages);
+  int argc = 1;
+  char name[] = "morvatex-convert";
+  char* argv[] = {name, nullptr};
+  const QGuiApplication application(argc, argv);
+
+  const QByteArray png = Picture(path);
+  if (png.isEmpty() || !fs.ReplaceFile(picture, std::string_view(png.constData(), static_cast<std::size_t>(png.size())))) {
+    err << "morvatex-convert: the picture cannot be written: " << Cp1252ToUtf8(picture) << "\n";
+    return kUnusableStatus;
+  }
+
+  std::string report = " Quelldatei: " + source + "\r\n " + EstimateText(Estimate(path, rapidRate)) +
+                       "\r\n Eilgang: " + std::to_string(rapidRate) + " mm/min\r\n";
+  if (path.extentsKnown) report += " Zeichnungsgrenzen: " + ExtentsText(path) + "\r\n";
+  if (!IsGood(path.code)) report += " " + FailureText(path) + "\r\n";
+  report += " Bild: " + picture + "\r\n";
+  out << ForTerminal(report);
+  return IsGood(path.code) ? 0 : kFailedStatus;
+}
+
+}  // namespace morvatex

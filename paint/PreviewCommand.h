@@ -1,0 +1,29 @@
+// morvatex-convert --preview: the tool path of one Isel program drawn into a
+// PNG picture as the desktop program's preview draws it, and the estimate
+// printed, with Qt's painting. It lives in the preview module
+// (cli/PreviewModule.h), which the converter loads only for this command.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "base/FileSystem.h"
+#include "settings/SettingsRecord.h"
+
+namespace morvatex {
+
+// The size of the picture, in pixels.
+inline constexpr int kPreviewWidth = 1024;
+inline constexpr int kPreviewHeight = 768;
+
+// Traces `source` with `settings`, writes the picture to `picture` (both
+// Windows-1252 paths) and prints the estimate, the extents and any failure
+// (UTF-8) to `out`. The picture never replaces the source or a file of
+// `keep` (the settings file). Returns 0, 1 when the program fails in a line or a
+// check (the picture shows the path up to there), 2 when the source cannot be
+// read or the picture not written (the reason then goes to `err`).
+int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
+                      const Einstellungen& settings, FileSystem& fs, int rapidRate, std::ostream& out,
+                      std::ostream& err);
+
+}  // namespace morvatex

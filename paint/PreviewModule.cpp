@@ -1,0 +1,44 @@
+// The preview module's entry: unpacks the C call for RunPreviewCommand.
+#include "paint/PreviewModule.h"
+
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "base/FileSystem.h"
+#include "paint/PreviewCommand.h"
+#include "settings/SettingsRecord.h"
+
+namespace morvatex {
+namespace {
+
+int (*stopArrived)(void) = nullptr;
+
+bool GiveUpWaiting() noexcept { return stopArrived != nullptr && stopArrived() != 0; }
+
+void Hand(const MorvatexPreviewCall& call, int stream, const std::string& text) {
+  if (!text.empty()) call.write(call.writeContext, stream, text.data(), text.size());
+}
+
+}  // namespace
+}  // namespace morvatex
+
+// The module exports this one name; everything else in it stays hidden.
+extern "C" [[gnu::visibility("default")]] int MorvatexRunPreview1(const MorvatexPreviewCall* call) {
+  using namespace morvatex;
+  std::ostringstream out;
+  std::ostringstream err;
+  int status = 2;
+  Einstellungen settings;
+  if (call->settingsSize != sizeof settings) {
+    err << "morvatex-convert: --preview is not available: the preview module belongs to another version\n";
+  } else {
+    std::memcpy(&settings, call->settings, sizeof settings);
+    stopArrived = call->stopArrived;
+    RealFileSystem fs(GiveUpWaiting);
+    status = RunPreviewCommand(call->source, call->picture, call->keep, settings, fs, call->rapidRate, out, err);
+  }
+  Hand(*call, 1, out.str());
+  Hand(*call, 2, err.str());
+  return status;
+}

@@ -1,0 +1,199 @@
+#include "batch/JobTable.h"
+
+#include <gtest/gtest.h>
+
+namespace morvatex {
+namespace {
+
+// A row as one text, cells separated by "|", so a test can state a table at
+// a glance.
+std::string Join(const JobTable::Row& row) {
+  std::string text;
+  for (std::size_t c = 0; c < row.size(); ++c) text += (c ? "|" : "") + row[c];
+  return text;
+}
+
+std::vector<std::string> Rows(const JobTable& table) {
+  std::vector<std::string> rows;
+  for (int r = 0; r < table.RowCount(); ++r) {
+    JobTable::Row row;
+    for (int c = 0; c < kJobColumnCount; ++c) row[static_cast<std::size_t>(c)] = table.Cell(r, c);
+    rows.push_back(Join(row));
+  }
+  return rows;
+}
+
+const std::string kEmptyRow = "|||||";
+
+JobTable TableWith(std::initializer_list<std::string> sources) {
+  JobTable table;
+  for (const std::string& source : sources) {
+    const int row = table.ZeileAnhaengen();
+    table.SetCell(row, kSpalteQuelldatei, source);
+    table.SetCell(row, kSpalteZieldatei, source + ".cnc");
+  }
+  return table;
+}
+
+TEST(JobTable, AppendedJobsAreNumberedMarkedAndFollowedByAnEmptyRow) {
+  EXPECT_EQ(Rows(JobTable()), (std::vector<std::string>{kEmptyRow, kEmptyRow}));
+  JobTable table = TableWith({"a", "b", "a"});
+  EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M|||a|a.cnc", "2|M|||b|b.cnc", "3|M|||a|a.cnc",
+                                                    kEmptyRow}));
+  EXPECT_EQ(table.RowCount(), 5);
+  // Appending alone is no change of the user's: the caller decides.
+  EXPECT_FALSE(table.TabelleGeaendert);
+}
+
+TEST(JobTable, SettingUpARowKeepsItsPathsUnlessItIsTheLastRow) {
+  JobTable table = TableWith({"a", "b"});
+  table.SetCell(1, kSpalteMarkiert, "");
+  table.SetCell(1, kSpalteAbgearbeitet, "A");
+  table.SetCell(1, kSpalteFehler, "E");
+  table.ZeileEinrichten(1);
+  EXPECT_EQ(Rows(table)[1], "1|M|||a|a.cnc");
+
+  table.SetCell(3, kSpalteQuelldatei, "stale");
+  table.ZeileEinrichten(3);
+  EXPECT_EQ(Rows(table)[3], kEmptyRow);
+}
+
+TEST(JobTable, RemovingAMiddleRowMovesTheRowsBelowUpAndKeepsTheNumbers) {
+  JobTable table = TableWith({"a", "b", "c"});
+  table.SetCell(3, kSpalteFehler, "E");
+  table.ZeileEntfernen(2);
+  EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M|||a|a.cnc", "2|M||E|c|c.cnc", kEmptyRow}));
+  EXPECT_TRUE(table.TabelleGeaendert);
+}
+
+TEST(JobTable, RemovingTheLastJobMovesThePlaceholderUpAndOtherRowsCannotBeRemoved) {
+  JobTable table = TableWith({"a", "b"});
+  for (int row : {0, 3, 7}) table.ZeileEntfernen(row);
+  EXPECT_EQ(table.RowCount(), 4);
+  EXPECT_FALSE(table.TabelleGeaendert);
+  table.ZeileEntfernen(2);
+  EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M|||a|a.cnc", kEmptyRow}));
+  table.ZeileEntfernen(1);
+  EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, kEmptyRow}));
+}
+
+TEST(JobTable, EmptyingForgetsTheFileButNotTheChangeFlag) {
+  JobTable table = TableWith({"a", "b"});
+  table.Tabellendatei = "C:\\jobs.mvx";
+  table.TabelleGeaendert = true;
+  table.TabelleLeeren();
+  EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, kEmptyRow}));
+  EXPECT_EQ(table.Tabellendatei, "");
+  EXPECT_TRUE(table.TabelleGeaendert);
+}
+
+TEST(JobTable, SpaceTogglesTheMarkOfItsColumnAndAlwaysCountsAsAChange) {
+  JobTable table = TableWith({"a"});
+  EXPECT_TRUE(table.MarkeUmschalten(1, kSpalteAbgearbeitet));
+  EXPECT_EQ(table.Cell(1, kSpalteAbgearbeitet), "A");
+  EXPECT_TRUE(table.MarkeUmschalten(1, kSpalteAbgearbeitet));
+  EXPECT_EQ(table.Cell(1, kSpalteAbgearbeitet), "");
+  EXPECT_TRUE(table.TabelleGeaendert);
+
+  table.MarkeUmschalten(1, kSpalteMarkiert);
+  EXPECT_EQ(table.Cell(1, kSpalteMarkiert), "");
+  table.SetCell(1, kSpalteFehler, "e");  // anything but exactly "E" becomes "E"
+  table.MarkeUmschalten(1, kSpalteFehler);
+  EXPECT_EQ(table.Cell(1, kSpalteFehler), "E");
+
+  table.TabelleGeaendert = false;
+  const std::vector<std::string> before = Rows(table);
+  for (int column : {kSpalteNummer, kSpalteQuelldatei, kSpalteZieldatei}) EXPECT_TRUE(table.MarkeUmschalten(1, column));
+  EXPECT_EQ(Rows(table), before);
+  EXPECT_TRUE(table.TabelleGeaendert);
+}
+
+TEST(JobTable, DeletingConvertedRowsRemovesEveryRowWithAWhateverElse) {
+  JobTable table = TableWith({"a", "b", "c", "d", "e"});
+  table.SetCell(1, kSpalteAbgearbeitet, "A");
+  table.SetCell(1, kSpalteFehler, "E");
+  table.SetCell(2, kSpalteFehler, "E");  // only "M" and "E": stays
+  table.SetCell(3, kSpalteAbgearbeitet, "A");
+  table.SetCell(4, kSpalteAbgearbeitet, "A");
+  table.SetCell(5, kSpalteAbgearbeitet, "a");  // not exactly "A": stays
+  EXPECT_EQ(table.AbgearbeiteteLoeschen(), 3);
+  EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M||E|b|b.cnc", "2|M|a||e|e.cnc", kEmptyRow}));
+  EXPECT_TRUE(table.TabelleGeaendert);
+
+  JobTable unconverted = TableWith({"a"});
+  EXPECT_EQ(unconverted.AbgearbeiteteLoeschen(), 0);
+  EXPECT_FALSE(unconverted.TabelleGeaendert);
+}
+
+// Rebuilds the table from the notifications alone; a change the model does
+// not report leaves the copy behind.
+class MirrorObserver final : public JobTableObserver {
+ public:
+  explicit MirrorObserver(const JobTable& table) : table_(table) {
+    for (int r = 0; r < table.RowCount(); ++r)
+      for (int c = 0; c < kJobColumnCount; ++c) CellAt(r, c) = table.Cell(r, c);
+  }
+  void RowCountChanging(int oldCount, int newCount) override {
+    EXPECT_EQ(table_.RowCount(), oldCount);
+    EXPECT_EQ(pending_, -1);
+    pending_ = newCount;
+  }
+  void RowCountChanged(int, int newCount) override {
+    EXPECT_EQ(pending_, newCount);
+    EXPECT_EQ(table_.RowCount(), newCount);
+    pending_ = -1;
+    rows_.resize(static_cast<std::size_t>(newCount));
+  }
+  void CellChanged(int row, int column) override {
+    EXPECT_EQ(pending_, -1);
+    rows_.at(static_cast<std::size_t>(row))[static_cast<std::size_t>(column)] = table_.Cell(row, column);
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const JobTable::Row& row : rows_) texts.push_back(Join(row));
+    return texts;
+  }
+
+ private:
+  std::string& CellAt(int row, int column) {
+    if (rows_.size() <= static_cast<std::size_t>(row)) rows_.resize(static_cast<std::size_t>(row) + 1);
+    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+  }
+
+  const JobTable& table_;
+  std::vector<JobTable::Row> rows_;
+  int pending_ = -1;
+};
+
+TEST(JobTable, TellsItsObserverAboutEveryChange) {
+  JobTable table = TableWith({"a", "b"});
+  MirrorObserver mirror(table);
+  table.SetObserver(&mirror);
+  table.SchreibeKopfzeile();
+  EXPECT_EQ(mirror.Texts()[0], "|Markiert|Abgearbeitet|Fehler|Quelldatei|Zieldatei");
+  table.SetCell(table.ZeileAnhaengen(), kSpalteQuelldatei, "c");
+  table.MarkeUmschalten(2, kSpalteAbgearbeitet);
+  table.ZeileEntfernen(1);
+  table.AbgearbeiteteLoeschen();
+  table.AlleZuruecksetzen();
+  EXPECT_EQ(mirror.Texts(), Rows(table));
+  table.TabelleLeeren();
+  EXPECT_EQ(mirror.Texts(), Rows(table));
+  table.SetObserver(nullptr);
+}
+
+TEST(JobTable, DetailsNameTheRowTheFileNameAndBothPaths) {
+  JobTable table;
+  int row = table.ZeileAnhaengen();
+  table.SetCell(row, kSpalteQuelldatei, "C:\\CNC\\NCP\\Teil.NCP");
+  table.SetCell(row, kSpalteZieldatei, "C:\\CNC\\NCP\\Teil.cnc");
+  EXPECT_EQ(ZeilenDetails(table, 1, kWindowsPathSyntax),
+            (std::array<std::string, 4>{"1: Teil.NCP", "", "C:\\CNC\\NCP\\Teil.NCP", "C:\\CNC\\NCP\\Teil.cnc"}));
+  table.SetCell(row, kSpalteQuelldatei, "/cnc/ncp/Teil:1.ncp");
+  EXPECT_EQ(ZeilenDetails(table, 1, kPosixPathSyntax)[0], "1: Teil:1.ncp");
+  EXPECT_EQ(ZeilenDetails(table, 1, kWindowsPathSyntax)[0], "1: 1.ncp");
+  EXPECT_EQ(ZeilenDetails(table, 2, kPosixPathSyntax), (std::array<std::string, 4>{"2: ", "", "", ""}));
+}
+
+}  // namespace
+}  // namespace morvatex

@@ -1,0 +1,102 @@
+// The help and about windows, opened from the main window's help menu.
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+
+#include "batch/HelpTexts.h"
+#include "gui/HelpWindow.h"
+#include "gui/AboutDialog.h"
+#include "tests/gui/MainWindowFixture.h"
+
+namespace morvatex::testing {
+namespace {
+
+// Records the links that the about window hands to the desktop.
+class LinkRecorder : public QObject {
+  Q_OBJECT
+ public:
+  QStringList urls;
+ public slots:
+  void Open(const QUrl& url) { urls << url.toString(); }
+};
+
+class HelpWindowsTest : public MainWindowTest {
+ protected:
+  TFormInfo formInfo;
+  TForm2 form2;
+
+  void SetUp() override {
+    // The labels are written at the main window's first show.
+    WriteSettings(NewSettings());
+    Create();
+    form->SetzeInfofenster(&formInfo);
+    form->SetzeHilfefenster(&form2);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  }
+  // Chooses the menu item and runs `work` while its modal window is shown.
+  void While(const char* item, QDialog* window, const std::function<void()>& work) {
+    bool ran = false;
+    QTimer::singleShot(0, window, [&] {
+      ran = window->isVisible();
+      work();
+      if (window->isVisible()) QTest::keyClick(window, Qt::Key_Escape);
+    });
+    Action(item)->trigger();
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(window->isVisible());
+  }
+  void ClickLabel(QLabel* label) { QTest::mouseClick(label, Qt::LeftButton); }
+};
+
+TEST_F(HelpWindowsTest, KurzbeschreibungNamesTheLogFileOfTheRunningProgram) {
+  QString shown;
+  While("Kurzbeschreibung1", &form2, [&] {
+    shown = form2.Memo1()->toPlainText();
+    QTest::mouseClick(form2.Button1(), Qt::LeftButton);
+  });
+  const QString log = QString::fromStdString(LogPath());
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("\nMit diesem Programm können Isel- Dateien")));
+  EXPECT_TRUE(shown.contains(QStringLiteral("\n  >> ") + log + QStringLiteral(" <<\n")));
+  EXPECT_TRUE(shown.contains(QStringLiteral("mehrere Einträge  hinzu (wie \"Add\"),\n")));
+  EXPECT_TRUE(shown.endsWith(QStringLiteral("überschrieben wird(!). \n\n")));
+  EXPECT_EQ(Kurzbeschreibung("C:\\CNC\\prog.log").find("\r\n  >> C:\\CNC\\prog.log <<\r\n") != std::string::npos,
+            true);
+  EXPECT_EQ(form2.windowTitle(), QStringLiteral("Hilfe"));
+}
+
+TEST_F(HelpWindowsTest, AboutWindowAndItsLinksWithAndWithoutAHandler) {
+  While("Info1", &formInfo, [&] {
+    EXPECT_EQ(formInfo.LabelVersion()->text(), QStringLiteral("Morvatex Ver.: 01.23"));
+    EXPECT_EQ(formInfo.LabelAutor()->text(), QStringLiteral("Autor: Morvatex-Team"));
+    EXPECT_EQ(formInfo.Memo1()->toPlainText().split(QLatin1Char('\n')).size(), 12);
+    // No mail or web handler on this machine: nothing is reported.
+    ClickLabel(formInfo.LabelAutorEMail());
+    ClickLabel(formInfo.LabelAutorHome());
+    EXPECT_TRUE(formInfo.isVisible());
+    QTest::mouseClick(formInfo.Button1(), Qt::LeftButton);
+  });
+  EXPECT_TRUE(dialogs.log.empty());
+
+  LinkRecorder recorder;
+  QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &recorder, "Open");
+  QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "Open");
+  While("Info1", &formInfo, [&] {
+    ClickLabel(formInfo.LabelAutorEMail());
+    ClickLabel(formInfo.LabelAutorHome());
+  });
+  QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+  QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+  EXPECT_EQ(recorder.urls,
+            (QStringList{QStringLiteral("mailto:info@morvatex.example"), QStringLiteral("https://morvatex.example/")}));
+}
+
+}  // namespace
+}  // namespace morvatex::testing
+
+#include "HelpWindowsTest.moc"

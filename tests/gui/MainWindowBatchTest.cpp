@@ -1,0 +1,210 @@
+// The batch run as the user starts and stops it in the main window.
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include <functional>
+#include <regex>
+
+#include "gui/BatchProgress.h"
+#include "gui/ClickableImage.h"
+#include "bench/ProgramGenerator.h"
+#include "tests/gui/MainWindowFixture.h"
+#include "tests/support/ConversionHarness.h"
+
+namespace morvatex::testing {
+namespace {
+
+const std::string kGood = CrLfLines({"FASTABS X0 Y0 Z1000", "MOVEABS X1000 Y0", "MOVEABS X1000 Y1000",
+                                     "MOVEABS X0 Y0", "PROGEND"});
+const std::string kFourLines = CrLfLines({"FASTABS X0 Y0", "MOVEABS X1000 Y0", "MOVEABS X0 Y0", "PROGEND"});
+
+class BatchWindowTest : public MainWindowTest {
+ protected:
+  void SetUp() override { StartWithSettings(); }
+
+  void Program(const char* name, const std::string& text) { WriteFileBytes(dir.Sub(name), text); }
+  QString Path(const char* name) { return QString::fromStdString(dir.Sub(name)); }
+  QString Memo2() { return form->Memo2()->toPlainText(); }
+  QString Marks(int row) { return Cell(row, 1) + Cell(row, 2) + Cell(row, 3); }
+  // The report of a conversion of `name`.ncp as the message field shows it.
+  QString Report(const char* name, int code, const QString& message, const QString& line = {}) {
+    QString report = QStringLiteral("Fehlerstatus: %1\n Quelldatei: %2\n Zieldatei:  %3\n %4\n")
+                         .arg(code)
+                         .arg(Path(name) + QStringLiteral(".ncp"), Path(name) + QStringLiteral(".cnc"), message);
+    if (code > 10) report += QStringLiteral("(%1)\n").arg(line);
+    return report;
+  }
+  // The log with every date and time replaced by "DT".
+  std::string LogWithoutDates() {
+    static const std::regex dateTime("[^\r\n]+(?=\r\nTabelle: | Neustart:)");
+    return std::regex_replace(ReadFileBytes(LogPath()), dateTime, "DT");
+  }
+  std::string StartHeader() { return "DT Neustart:\r\n" + ProgramPath() + "\r\n\r\n\r\n"; }
+  // The running or the idle state: menus, "&Start", "Stop" and the pictures.
+  void ExpectState(bool running) {
+    EXPECT_EQ(form->LaufAktiv(), running);
+    EXPECT_EQ(Action("Start1")->isEnabled(), !running);
+    EXPECT_EQ(Action("Stop1")->isEnabled(), running);
+    EXPECT_EQ(form->Image1()->isVisible(), !running);
+    EXPECT_EQ(form->Image2()->isVisible(), !running);
+    EXPECT_EQ(form->Image3()->isVisible(), running);
+    for (const char* menu : {"Liste1", "Editieren1", "Einstellungen1"})
+      EXPECT_EQ(form->findChild<QMenu*>(menu)->menuAction()->isEnabled(), !running) << menu;
+    EXPECT_TRUE(form->findChild<QMenu*>("Hilfe1")->menuAction()->isEnabled());
+  }
+  // Runs `during` inside the batch, once the first conversion lets input through.
+  void StartWith(const std::function<void()>& during) {
+    QTimer::singleShot(0, form.get(), during);
+    QTest::mouseClick(form->Image2(), Qt::LeftButton);
+  }
+};
+
+TEST_F(BatchWindowTest, ThreeRowsWithTheMiddleOneFailing) {
+  Program("a.ncp", kGood);
+  Program("b.ncp", kFourLines);
+  Program("c.ncp", kGood);
+  AddFiles({"a.ncp", "b.ncp", "c.ncp"});
+  form->Tabelle().TabelleGeaendert = false;
+  QTest::mouseClick(form->Image2(), Qt::LeftButton);
+
+  EXPECT_EQ(Row(1), QStringLiteral("1||A||%1|%2").arg(Path("a.ncp"), Path("a.cnc")));
+  EXPECT_EQ(Row(2), QStringLiteral("2|M||E|%1|%2").arg(Path("b.ncp"), Path("b.cnc")));
+  EXPECT_EQ(Row(3), QStringLiteral("3||A||%1|%2").arg(Path("c.ncp"), Path("c.cnc")));
+  const QString ok = QStringLiteral("Datei wurde fehlerfrei konvertiert!");
+  const QString a = Report("a", 0, ok);
+  const QString b = Report("b", 55, QStringLiteral("Quelldatei hat weniger als 5 Zeilen!"), QStringLiteral("PROGEND"));
+  const QString c = Report("c", 0, ok);
+  EXPECT_EQ(Memo2(), QStringLiteral("Zeile:   1:%1\n\nZeile:   2:%2\n\nZeile:   3:%3\n").arg(a, b, c));
+  auto crLf = [](QString text) { return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toStdString(); };
+  const std::string table = "DT\r\nTabelle: \r\nZeile:   ";
+  EXPECT_EQ(LogWithoutDates(), StartHeader() + table + "1 / 1A\r\n" + crLf(a) + "\r\n\r\n\r\n" + table + "2 / 2M\r\n" +
+                                   crLf(b) + "\r\n\r\n\r\n" + table + "3 / 3A\r\n" + crLf(c) + "\r\n\r\n\r\n");
+
+  // The last converted row stays selected, whole.
+  const QModelIndexList selected = Grid()->selectionModel()->selectedIndexes();
+  EXPECT_EQ(selected.size(), 6);
+  for (const QModelIndex& index : selected) EXPECT_EQ(index.row() + 1, 3);
+  EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
+  ExpectState(false);
+}
+
+TEST_F(BatchWindowTest, StopEndsALongFileAndTheBatchWhileTheWindowStaysUsable) {
+  Program("lang.ncp", bench::GenerateIselProgram(200'000));
+  Program("kurz.ncp", kGood);
+  AddFiles({"lang.ncp", "kurz.ncp"});
+  const std::pair<const char*, std::function<void()>> stops[] = {
+      {"Esc", [this] { Key(Qt::Key_Escape); }},
+      {"Stop picture", [this] { QTest::mouseClick(form->Image3(), Qt::LeftButton); }},
+      {"Stop menu", [this] { Action("Stop1")->trigger(); }},
+  };
+  for (const auto& [name, stop] : stops) {
+    SCOPED_TRACE(name);
+    std::filesystem::remove(LogPath());
+    WriteFileBytes(LogPath(), "");
+    StartWith([&] {
+      ExpectState(true);
+      EXPECT_FALSE(form->close());
+      Key(Qt::Key_Delete);  // refused without a question
+      Select(2, 4);         // cells can still be looked at
+      stop();
+    });
+    EXPECT_EQ(Row(1), QStringLiteral("1|M||E|%1|%2").arg(Path("lang.ncp"), Path("lang.cnc")));
+    EXPECT_EQ(Row(2), QStringLiteral("2|M|||%1|%2").arg(Path("kurz.ncp"), Path("kurz.cnc")));
+    // The row details shown during the run, then the one report.
+    const QString report = QStringLiteral("\nZeile:   1:Fehlerstatus: 11\n Quelldatei: ") + Path("lang.ncp") +
+                           QStringLiteral("\n Zieldatei:  ") + Path("lang.cnc") +
+                           QStringLiteral("\n Konvertierung durch Benutzer abgebrochen! \n(");
+    EXPECT_EQ(Memo2().indexOf(report), Memo2().lastIndexOf(QStringLiteral("\nZeile:"))) << Memo2().toStdString();
+    EXPECT_TRUE(Memo2().startsWith(QStringLiteral("2: kurz.ncp\n")));
+    const std::string log = ReadFileBytes(LogPath());
+    EXPECT_NE(log.find("Zeile:   1 / 1M\r\nFehlerstatus: 11\r\n"), std::string::npos);
+    EXPECT_EQ(log.find("Zeile:   2"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.Sub("kurz.cnc")));
+    ExpectState(false);
+    EXPECT_EQ(dialogs.log.size(), 1u) << "only the open dialog";
+  }
+}
+
+TEST_F(BatchWindowTest, TheStatusBarShowsTheFileInHandAndItsLinesOnlyDuringARun) {
+  // Long enough for several pictures of the bar, which follows every 100 ms.
+  Program("lang.ncp", bench::GenerateIselProgram(600'000));
+  Program("kurz.ncp", kGood);
+  AddFiles({"kurz.ncp", "lang.ncp", "kurz.ncp"});
+  Select(1, 1);
+  Key(Qt::Key_Space);  // not converted, not counted
+  const BatchFortschritt* progress = form->findChild<BatchFortschritt*>();
+  ASSERT_NE(progress, nullptr);
+  EXPECT_FALSE(progress->isVisible());
+  const QSize client = form->centralWidget()->size();
+
+  // What a person sees, looked at every few milliseconds during the run.
+  std::vector<std::pair<QString, int>> seen;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    if (progress->isVisible()) seen.emplace_back(progress->text(), progress->value());
+    EXPECT_EQ(form->centralWidget()->size(), client) << "the panels keep their sizes";
+  });
+  look.start(5);
+  Action("Start1")->trigger();
+  look.stop();
+
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), std::pair(QStringLiteral("Datei 1 von 2: 0 %"), 0));
+  int last = 0;
+  for (const auto& [text, value] : seen) {
+    if (!text.startsWith(QStringLiteral("Datei 1 von 2: "))) continue;
+    EXPECT_GE(value, last) << "through both passes, never back";
+    last = value;
+  }
+  EXPECT_GT(last, 500) << "into the writing pass";
+  EXPECT_EQ(Marks(3), QStringLiteral("A"));
+  EXPECT_FALSE(progress->isVisible());
+  EXPECT_EQ(progress->value(), progress->minimum() - 1) << "reset for the next run";
+}
+
+TEST_F(BatchWindowTest, MixedMarksAndARunWithoutMarkedRows) {
+  for (const char* name : {"a.ncp", "b.ncp", "c.ncp"}) Program(name, kGood);
+  AddFiles({"a.ncp", "b.ncp", "c.ncp"});
+  for (auto [row, column] : {std::pair{1, 2}, {2, 3}, {3, 1}, {3, 3}}) {
+    Select(row, column);
+    Key(Qt::Key_Space);
+  }
+  ASSERT_EQ(QStringList({Marks(1), Marks(2), Marks(3)}), QStringList({"MA", "ME", "E"}));
+  Action("Start1")->trigger();
+  EXPECT_EQ(QStringList({Marks(1), Marks(2), Marks(3)}), QStringList({"A", "A", "E"}));
+
+  form->Tabelle().TabelleGeaendert = false;
+  const std::string log = ReadFileBytes(LogPath());
+  Action("Start1")->trigger();
+  EXPECT_EQ(Memo2(), QStringLiteral("Es wurden keine abzuarbeitenden (markierten) Dateien gefunden !\n"));
+  EXPECT_EQ(ReadFileBytes(LogPath()), log);
+  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  ExpectState(false);
+}
+
+TEST_F(BatchWindowTest, NoRowReplacesTheSettingsOrTheLogOfTheProgram) {
+  Program("a.ncp", kGood);
+  AddFiles({"a.ncp", "a.ncp"});
+  form->Tabelle().SetCell(1, 5, SettingsPath());
+  form->Tabelle().SetCell(2, 5, LogPath());
+  const std::string settings = ReadFileBytes(SettingsPath());
+  Action("Start1")->trigger();
+  EXPECT_EQ(QStringList({Marks(1), Marks(2)}), QStringList({"ME", "ME"}));
+  EXPECT_TRUE(Memo2().contains(QStringLiteral("Fehlerstatus: 80\n"))) << Memo2().toStdString();
+  EXPECT_EQ(ReadFileBytes(SettingsPath()), settings);
+  EXPECT_NE(ReadFileBytes(LogPath()).find("Zeile:   2 / 2M\r\nFehlerstatus: 80\r\n"), std::string::npos)
+      << "the log stays a log";
+}
+
+TEST_F(BatchWindowTest, DebugModeShowsTheLinesOfTheFileInHand) {
+  form.reset();
+  StartWithSettings(NewSettings(), {QStringLiteral("debug")});
+  Program("b.ncp", kFourLines);  // fails before its passes
+  AddFiles({"b.ncp"});
+  Action("Start1")->trigger();
+  EXPECT_EQ(form->Memo1()->toPlainText(), QStringLiteral("FASTABS X0 Y0\nMOVEABS X1000 Y0\nMOVEABS X0 Y0\nPROGEND"));
+}
+
+}  // namespace
+}  // namespace morvatex::testing
