@@ -2,46 +2,46 @@
 
 namespace morvatex {
 
-void ZeileAbschliessen(JobTable& table, int row, const ConversionRun& run, const Protokoll& log,
-                       BatchAnzeige& anzeige, BatchErgebnis& ergebnis) {
+void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log,
+                       BatchDisplay& display, BatchResult& result) {
   const int code = run.outcomeCode();
   if (code <= outcome::kSuccess) {
-    table.SetCell(row, kSpalteMarkiert, "");
-    table.SetCell(row, kSpalteAbgearbeitet, kMarkeAbgearbeitet);
-    table.SetCell(row, kSpalteFehler, "");
+    table.SetCell(row, kColumnMarked, "");
+    table.SetCell(row, kColumnConverted, kMarkConverted);
+    table.SetCell(row, kColumnFailed, "");
   } else {
-    table.SetCell(row, kSpalteFehler, kMarkeFehler);
-    ++ergebnis.fehlgeschlagen;
+    table.SetCell(row, kColumnFailed, kMarkFailed);
+    ++result.failed;
   }
 
   const std::string report = run.OutcomeReport();
   const std::string marks =
-      table.Cell(row, kSpalteNummer) + table.Cell(row, kSpalteMarkiert) + table.Cell(row, kSpalteAbgearbeitet);
-  log.Anhaengen(LogRunEntry(log.DatumZeit(), table.Tabellendatei, row, marks, report));
-  anzeige.ZeileKonvertiert(row, run);
-  anzeige.MeldungHinzufuegen("Zeile:   " + std::to_string(row) + ":" + report + "\r\n");
+      table.Cell(row, kColumnNumber) + table.Cell(row, kColumnMarked) + table.Cell(row, kColumnConverted);
+  log.Append(LogRunEntry(log.DateTime(), table.listFile, row, marks, report));
+  display.JobConverted(row, run);
+  display.AddMessage("Zeile:   " + std::to_string(row) + ":" + report + "\r\n");
 }
 
-BatchErgebnis BatchAusfuehren(JobTable& table, ConversionRun& run, const Protokoll& log, BatchAnzeige& anzeige) {
-  BatchErgebnis ergebnis;
+BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log, BatchDisplay& display) {
+  BatchResult result;
   for (int row = 1; row < table.PlaceholderRow(); ++row) {
-    if (table.Cell(row, kSpalteMarkiert) != kMarkeMarkiert) continue;
-    table.TabelleGeaendert = true;
-    ++ergebnis.konvertiert;
-    anzeige.ZeileBeginnt(row);
+    if (table.Cell(row, kColumnMarked) != kMarkMarked) continue;
+    table.modified = true;
+    ++result.converted;
+    display.JobStarting(row);
 
     // Copied: the cells may change while the conversion lets input through.
-    const std::string source = table.Cell(row, kSpalteQuelldatei);
-    const std::string target = table.Cell(row, kSpalteZieldatei);
+    const std::string source = table.Cell(row, kColumnSource);
+    const std::string target = table.Cell(row, kColumnTarget);
     const int code = run.Convert(source, target);
-    ZeileAbschliessen(table, row, run, log, anzeige, ergebnis);
+    RecordJobOutcome(table, row, run, log, display, result);
     if (code == outcome::kStopped) {
-      ergebnis.abgebrochen = true;
+      result.stopped = true;
       break;
     }
   }
-  if (ergebnis.konvertiert == 0) anzeige.MeldungHinzufuegen(kKeineMarkiertenZeilen);
-  return ergebnis;
+  if (result.converted == 0) display.AddMessage(kNoMarkedJobsNote);
+  return result;
 }
 
 }  // namespace morvatex

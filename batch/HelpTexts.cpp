@@ -4,7 +4,7 @@
 
 namespace morvatex {
 
-std::string Kurzbeschreibung(std::string_view logPath) {
+std::string ShortDescription(std::string_view logPath) {
   std::string text(Cp1252<u8"\r\n"
                           u8"Mit diesem Programm können Isel- Dateien in CNC-DIN-Code umgewandelt werden.\r\n"
                           u8"Parallel dazu kann eine DXF-Datei erstellt werden.\r\n"

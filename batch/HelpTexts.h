@@ -8,6 +8,6 @@ namespace morvatex {
 
 // The text of "Kurzbeschreibung": its lines, each followed by CR LF, naming
 // the log file `logPath` of the running program.
-std::string Kurzbeschreibung(std::string_view logPath);
+std::string ShortDescription(std::string_view logPath);
 
 }  // namespace morvatex

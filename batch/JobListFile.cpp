@@ -54,10 +54,10 @@ class LineReader {
 
 // The code for an entry's four lines, 0 when they make a job.
 int EntryFault(const std::string& first, const std::string& source, const std::string& target) {
-  if (first.find(']') == std::string::npos) return jobliste::kKeineKlammerZu;
-  if (first.empty() || first.front() != '[') return jobliste::kKeineKlammerAuf;
-  if (source.empty() || target.empty()) return jobliste::kPfadFehlt;
-  return jobliste::kOk;
+  if (first.find(']') == std::string::npos) return joblist::kNoClosingBracket;
+  if (first.empty() || first.front() != '[') return joblist::kNoOpeningBracket;
+  if (source.empty() || target.empty()) return joblist::kPathMissing;
+  return joblist::kOk;
 }
 
 std::string_view MarkIf(bool set, std::string_view mark) { return set ? mark : std::string_view(); }
@@ -68,24 +68,24 @@ std::string JobListText(const JobTable& table) {
   std::string text;
   for (int row = 1; row < table.PlaceholderRow(); ++row) {
     text += "[" + std::to_string(row) + "]\r\n";
-    for (int column : {kSpalteMarkiert, kSpalteAbgearbeitet, kSpalteFehler}) text += table.Cell(row, column);
+    for (int column : {kColumnMarked, kColumnConverted, kColumnFailed}) text += table.Cell(row, column);
     text += "\r\n";
-    text += table.Cell(row, kSpalteQuelldatei);
+    text += table.Cell(row, kColumnSource);
     text += "\r\n";
-    text += table.Cell(row, kSpalteZieldatei);
+    text += table.Cell(row, kColumnTarget);
     text += "\r\n";
   }
   text += "[E]\r\n\r\n";
   return text;
 }
 
-int LiesJobListe(FileSystem& fs, const std::string& path, JobTable& table) {
+int ReadJobList(FileSystem& fs, const std::string& path, JobTable& table) {
   std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
-  if (!file) return jobliste::kNichtLesbar;
+  if (!file) return joblist::kUnreadable;
   LineReader reader(*file);
-  int code = jobliste::kOk;
+  int code = joblist::kOk;
   std::string first, marks, source, target;
-  while (code == jobliste::kOk && !reader.AtEnd()) {
+  while (code == joblist::kOk && !reader.AtEnd()) {
     const bool firstRead = reader.ReadLine(first);
     if (firstRead && first == "[E]") break;
     // All three are read even after a failure, as lines missing at the end are.
@@ -93,14 +93,14 @@ int LiesJobListe(FileSystem& fs, const std::string& path, JobTable& table) {
     const bool sourceRead = reader.ReadLine(source);
     const bool targetRead = reader.ReadLine(target);
     code = firstRead && marksRead && sourceRead && targetRead ? EntryFault(first, source, target)
-                                                                : jobliste::kLesefehler;
-    if (code != jobliste::kOk) break;
-    const int row = table.ZeileAnhaengen();
-    table.SetCell(row, kSpalteMarkiert, MarkIf(marks.find('M') != std::string::npos, kMarkeMarkiert));
-    table.SetCell(row, kSpalteAbgearbeitet, MarkIf(marks.find('A') != std::string::npos, kMarkeAbgearbeitet));
-    table.SetCell(row, kSpalteFehler, MarkIf(marks.find('E') != std::string::npos, kMarkeFehler));
-    table.SetCell(row, kSpalteQuelldatei, source);
-    table.SetCell(row, kSpalteZieldatei, target);
+                                                                : joblist::kReadError;
+    if (code != joblist::kOk) break;
+    const int row = table.AppendJob();
+    table.SetCell(row, kColumnMarked, MarkIf(marks.find('M') != std::string::npos, kMarkMarked));
+    table.SetCell(row, kColumnConverted, MarkIf(marks.find('A') != std::string::npos, kMarkConverted));
+    table.SetCell(row, kColumnFailed, MarkIf(marks.find('E') != std::string::npos, kMarkFailed));
+    table.SetCell(row, kColumnSource, source);
+    table.SetCell(row, kColumnTarget, target);
   }
   file->Close();  // the lines are in; an error of closing changes nothing
   return code;
@@ -117,24 +117,24 @@ std::string JobListSaveMessage(int errorNumber) {
   return std::to_string(errorNumber) + " / Beim Speichern der Tabelle ist ein Fehler aufgetreten !";
 }
 
-int TabelleOeffnen(JobTable& table, const std::string& path, FileSystem& fs, MessageSink& messages) {
-  table.Tabellendatei = path;
-  const int code = LiesJobListe(fs, path, table);
-  if (code != jobliste::kOk) {
+int OpenJobList(JobTable& table, const std::string& path, FileSystem& fs, MessageSink& messages) {
+  table.listFile = path;
+  const int code = ReadJobList(fs, path, table);
+  if (code != joblist::kOk) {
     messages.ShowMessage(JobListReadMessage(path, code));
-    table.TabelleLeeren();  // nothing of a partly read list remains
+    table.ClearJobs();  // nothing of a partly read list remains
   }
   return code;
 }
 
-int TabelleSchreiben(JobTable& table, FileSystem& fs, MessageSink& messages, const Protokoll& log) {
-  if (table.Tabellendatei.empty()) return 0;
-  const int errorNumber = fs.ReplaceFileErrorNumber(table.Tabellendatei, JobListText(table));
+int SaveJobList(JobTable& table, FileSystem& fs, MessageSink& messages, const LogFile& log) {
+  if (table.listFile.empty()) return 0;
+  const int errorNumber = fs.ReplaceFileErrorNumber(table.listFile, JobListText(table));
   if (errorNumber != 0)
     messages.ShowMessage(JobListSaveMessage(errorNumber));
   else
-    table.TabelleGeaendert = false;
-  log.Anhaengen(LogSaveEntry(log.DatumZeit(), table.Tabellendatei, errorNumber));
+    table.modified = false;
+  log.Append(LogSaveEntry(log.DateTime(), table.listFile, errorNumber));
   return errorNumber;
 }
 

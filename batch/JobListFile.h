@@ -17,14 +17,14 @@
 namespace morvatex {
 
 // Error codes of reading a job list file.
-namespace jobliste {
+namespace joblist {
 inline constexpr int kOk = 0;
-inline constexpr int kNichtLesbar = 10;         // the file cannot be opened for reading
-inline constexpr int kLesefehler = 20;          // reading a line of an entry failed
-inline constexpr int kKeineKlammerAuf = 30;     // the first line of an entry does not begin with "["
-inline constexpr int kKeineKlammerZu = 31;      // the first line of an entry holds no "]" (wins over 30)
-inline constexpr int kPfadFehlt = 40;           // the source or the target line of an entry is empty
-}  // namespace jobliste
+inline constexpr int kUnreadable = 10;         // the file cannot be opened for reading
+inline constexpr int kReadError = 20;          // reading a line of an entry failed
+inline constexpr int kNoOpeningBracket = 30;     // the first line of an entry does not begin with "["
+inline constexpr int kNoClosingBracket = 31;      // the first line of an entry holds no "]" (wins over 30)
+inline constexpr int kPathMissing = 40;           // the source or the target line of an entry is empty
+}  // namespace joblist
 
 // The file text of the job rows of `table`.
 std::string JobListText(const JobTable& table);
@@ -35,9 +35,9 @@ std::string JobListText(const JobTable& table);
 // ignored; a mark is set when its upper-case letter stands anywhere in the
 // marks line; the paths are taken as they stand. Lines missing at the end
 // read as empty. Stops at the first fault and returns its code (see
-// `jobliste`), the rows read before it staying in the table; 0 when the
+// `joblist`), the rows read before it staying in the table; 0 when the
 // whole list was read. Errors of closing the file are ignored.
-int LiesJobListe(FileSystem& fs, const std::string& path, JobTable& table);
+int ReadJobList(FileSystem& fs, const std::string& path, JobTable& table);
 
 // The message for a list that could not be read: the path and the code.
 std::string JobListReadMessage(std::string_view path, int code);
@@ -45,17 +45,17 @@ std::string JobListReadMessage(std::string_view path, int code);
 // The message for a failed save, with the platform's error number.
 std::string JobListSaveMessage(int errorNumber);
 
-// "Öffnen..." once a file is chosen: `Tabellendatei` becomes `path` and the
+// "Öffnen..." once a file is chosen: `listFile` becomes `path` and the
 // list is read into the (empty) table. A fault is shown through `messages`
 // and leaves the table empty and unnamed. Returns the read code.
-// `TabelleGeaendert` is not touched.
-int TabelleOeffnen(JobTable& table, const std::string& path, FileSystem& fs, MessageSink& messages);
+// `modified` is not touched.
+int OpenJobList(JobTable& table, const std::string& path, FileSystem& fs, MessageSink& messages);
 
-// Saves the table to `Tabellendatei` (nothing happens when that is empty).
+// Saves the table to `listFile` (nothing happens when that is empty).
 // The complete new file replaces the old one in one step, so a failed save
-// keeps the old list. Success clears `TabelleGeaendert`; a failure is shown
+// keeps the old list. Success clears `modified`; a failure is shown
 // through `messages` with the platform's error number. Either way the save
 // entry goes to `log`. Returns that error number, 0 for success.
-int TabelleSchreiben(JobTable& table, FileSystem& fs, MessageSink& messages, const Protokoll& log);
+int SaveJobList(JobTable& table, FileSystem& fs, MessageSink& messages, const LogFile& log);
 
 }  // namespace morvatex

@@ -37,97 +37,97 @@ void JobTable::SetRowCount(int count) {
   if (observer_) observer_->RowCountChanged(old, count);
 }
 
-void JobTable::SchreibeKopfzeile() {
-  Store(0, kSpalteMarkiert, "Markiert");
-  Store(0, kSpalteAbgearbeitet, "Abgearbeitet");
-  Store(0, kSpalteFehler, "Fehler");
-  Store(0, kSpalteQuelldatei, "Quelldatei");
-  Store(0, kSpalteZieldatei, "Zieldatei");
+void JobTable::WriteHeaderRow() {
+  Store(0, kColumnMarked, "Markiert");
+  Store(0, kColumnConverted, "Abgearbeitet");
+  Store(0, kColumnFailed, "Fehler");
+  Store(0, kColumnSource, "Quelldatei");
+  Store(0, kColumnTarget, "Zieldatei");
 }
 
-void JobTable::ZeileEinrichten(int row) {
+void JobTable::SetUpRow(int row) {
   if (row < 1 || row >= RowCount()) return;
   if (row == PlaceholderRow()) {
     for (int column = 0; column < kJobColumnCount; ++column) Store(row, column, "");
     return;
   }
-  Store(row, kSpalteNummer, std::to_string(row));
-  Store(row, kSpalteMarkiert, kMarkeMarkiert);
-  Store(row, kSpalteAbgearbeitet, "");
-  Store(row, kSpalteFehler, "");
+  Store(row, kColumnNumber, std::to_string(row));
+  Store(row, kColumnMarked, kMarkMarked);
+  Store(row, kColumnConverted, "");
+  Store(row, kColumnFailed, "");
 }
 
-int JobTable::ZeileAnhaengen() {
+int JobTable::AppendJob() {
   SetRowCount(RowCount() + 1);
-  ZeileEinrichten(PlaceholderRow());
-  ZeileEinrichten(PlaceholderRow() - 1);
+  SetUpRow(PlaceholderRow());
+  SetUpRow(PlaceholderRow() - 1);
   return PlaceholderRow() - 1;
 }
 
-void JobTable::ZeileEntfernen(int row) {
+void JobTable::RemoveJob(int row) {
   if (!IsJobRow(row)) return;
   for (int k = row; k < PlaceholderRow(); ++k) {
-    for (int column = kSpalteMarkiert; column < kJobColumnCount; ++column) {
+    for (int column = kColumnMarked; column < kJobColumnCount; ++column) {
       // Copied, not referenced: Store may not read from the row it writes.
       const std::string below = Cell(k + 1, column);
       Store(k, column, below);
     }
   }
-  TabelleGeaendert = true;
+  modified = true;
   SetRowCount(RowCount() - 1);
-  ZeileEinrichten(PlaceholderRow());
+  SetUpRow(PlaceholderRow());
 }
 
-void JobTable::TabelleLeeren() {
-  Tabellendatei.clear();
+void JobTable::ClearJobs() {
+  listFile.clear();
   SetRowCount(2);
-  ZeileEinrichten(1);
+  SetUpRow(1);
 }
 
-bool JobTable::MarkeUmschalten(int row, int column) {
+bool JobTable::ToggleMark(int row, int column) {
   if (!IsJobRow(row)) return false;
-  TabelleGeaendert = true;
+  modified = true;
   std::string_view mark;
   switch (column) {
-    case kSpalteMarkiert: mark = kMarkeMarkiert; break;
-    case kSpalteAbgearbeitet: mark = kMarkeAbgearbeitet; break;
-    case kSpalteFehler: mark = kMarkeFehler; break;
+    case kColumnMarked: mark = kMarkMarked; break;
+    case kColumnConverted: mark = kMarkConverted; break;
+    case kColumnFailed: mark = kMarkFailed; break;
     default: return true;
   }
   Store(row, column, Cell(row, column) == mark ? std::string_view() : mark);
   return true;
 }
 
-void JobTable::AlleZuruecksetzen() {
+void JobTable::ResetAllMarks() {
   for (int row = 1; row < PlaceholderRow(); ++row) {
-    Store(row, kSpalteMarkiert, kMarkeMarkiert);
-    Store(row, kSpalteAbgearbeitet, "");
-    Store(row, kSpalteFehler, "");
+    Store(row, kColumnMarked, kMarkMarked);
+    Store(row, kColumnConverted, "");
+    Store(row, kColumnFailed, "");
   }
 }
 
-int JobTable::AbgearbeiteteLoeschen() {
+int JobTable::RemoveConvertedJobs() {
   // From the bottom up, so the rows still to be visited keep their places.
   int removed = 0;
   for (int row = PlaceholderRow() - 1; row >= 1; --row) {
-    if (Cell(row, kSpalteAbgearbeitet) == kMarkeAbgearbeitet) {
-      ZeileEntfernen(row);
+    if (Cell(row, kColumnConverted) == kMarkConverted) {
+      RemoveJob(row);
       ++removed;
     }
   }
   return removed;
 }
 
-int JobTable::MarkierteZeilen() const {
+int JobTable::MarkedJobCount() const {
   int marked = 0;
-  for (int row = 1; row < PlaceholderRow(); ++row) marked += Cell(row, kSpalteMarkiert) == kMarkeMarkiert;
+  for (int row = 1; row < PlaceholderRow(); ++row) marked += Cell(row, kColumnMarked) == kMarkMarked;
   return marked;
 }
 
-std::array<std::string, 4> ZeilenDetails(const JobTable& table, int row, PathSyntax syntax) {
-  const std::string& source = table.Cell(row, kSpalteQuelldatei);
+std::array<std::string, 4> JobRowDetails(const JobTable& table, int row, PathSyntax syntax) {
+  const std::string& source = table.Cell(row, kColumnSource);
   return {std::to_string(row) + ": " + FileNamePart(source, syntax), std::string(), source,
-          table.Cell(row, kSpalteZieldatei)};
+          table.Cell(row, kColumnTarget)};
 }
 
 }  // namespace morvatex

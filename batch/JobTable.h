@@ -19,18 +19,18 @@
 namespace morvatex {
 
 enum JobColumn : int {
-  kSpalteNummer = 0,
-  kSpalteMarkiert = 1,
-  kSpalteAbgearbeitet = 2,
-  kSpalteFehler = 3,
-  kSpalteQuelldatei = 4,
-  kSpalteZieldatei = 5,
+  kColumnNumber = 0,
+  kColumnMarked = 1,
+  kColumnConverted = 2,
+  kColumnFailed = 3,
+  kColumnSource = 4,
+  kColumnTarget = 5,
 };
 inline constexpr int kJobColumnCount = 6;
 
-inline constexpr std::string_view kMarkeMarkiert = "M";
-inline constexpr std::string_view kMarkeAbgearbeitet = "A";
-inline constexpr std::string_view kMarkeFehler = "E";
+inline constexpr std::string_view kMarkMarked = "M";
+inline constexpr std::string_view kMarkConverted = "A";
+inline constexpr std::string_view kMarkFailed = "E";
 
 // Told about every change, so that a view can follow the model. Row counts
 // change only at the end of the table.
@@ -70,52 +70,52 @@ class JobTable {
   void SetRowCount(int count);
 
   // Writes the header texts into row 0 (column 0 stays empty).
-  void SchreibeKopfzeile();
+  void WriteHeaderRow();
 
   // Sets up `row` as a fresh job: its number in column 0, "M", no "A", no
   // "E". When `row` is the last row it becomes the empty placeholder instead
   // (columns 0, 1, 4 and 5 emptied as well). Columns 4 and 5 of any other
   // row are left as they are.
-  void ZeileEinrichten(int row);
+  void SetUpRow(int row);
 
   // Appends a job before the placeholder: a new placeholder row at the end,
   // the former placeholder set up as job row n with "M". Returns the index
   // of the new job row, whose source and target cells are still empty.
-  int ZeileAnhaengen();
+  int AppendJob();
 
   // Removes job row `row`: the rows below move up by one (each keeping its
   // own number in column 0) and the table shrinks by one row. Sets
-  // TabelleGeaendert. Does nothing for the header or the placeholder row.
-  void ZeileEntfernen(int row);
+  // modified. Does nothing for the header or the placeholder row.
+  void RemoveJob(int row);
 
   // Leaves the header and one empty placeholder row and forgets the job list
-  // file. TabelleGeaendert stays as it is.
-  void TabelleLeeren();
+  // file. modified stays as it is.
+  void ClearJobs();
 
-  // The Space key on cell (row, column): on a job row sets TabelleGeaendert
+  // The Space key on cell (row, column): on a job row sets modified
   // and, in the columns 1 to 3, toggles that column's mark (a cell holding
   // exactly the mark becomes empty, anything else becomes the mark). Other
   // columns change no cell. Returns false (and changes nothing) when `row`
   // is not a job row.
-  bool MarkeUmschalten(int row, int column);
+  bool ToggleMark(int row, int column);
 
   // Marks every job for conversion again: "M", no "A", no "E". Leaves
-  // TabelleGeaendert as it is.
-  void AlleZuruecksetzen();
+  // modified as it is.
+  void ResetAllMarks();
 
   // Removes every job row whose "A" mark is set, whatever its other marks.
-  // Returns the number of rows removed (TabelleGeaendert is set when it is
+  // Returns the number of rows removed (modified is set when it is
   // not 0).
-  int AbgearbeiteteLoeschen();
+  int RemoveConvertedJobs();
 
   // The job rows whose mark cell is exactly "M": those a batch run converts.
-  int MarkierteZeilen() const;
+  int MarkedJobCount() const;
 
   // The table has changes that are not saved in its job list file.
-  bool TabelleGeaendert = false;
+  bool modified = false;
   // The job list file the table was last opened from or saved to; empty
   // for a new table.
-  std::string Tabellendatei;
+  std::string listFile;
 
  private:
   void Store(int row, int column, std::string_view text);
@@ -128,6 +128,6 @@ class JobTable {
 // number, ": " and the source's file name; an empty line; the source path;
 // the target path. The placeholder row gives its number, ": " and three
 // empty lines.
-std::array<std::string, 4> ZeilenDetails(const JobTable& table, int row, PathSyntax syntax);
+std::array<std::string, 4> JobRowDetails(const JobTable& table, int row, PathSyntax syntax);
 
 }  // namespace morvatex

@@ -14,7 +14,7 @@ std::string LogStartHeader(std::string_view dateTime, std::string_view programPa
   return header;
 }
 
-bool StarteLogdatei(FileSystem& fs, const std::string& logPath, std::string_view header) {
+bool StartLogFile(FileSystem& fs, const std::string& logPath, std::string_view header) {
   fs.RemoveFile(logPath);  // there may be none
   std::unique_ptr<WritableFile> file = fs.CreateFile(logPath);
   if (!file) return false;
@@ -22,11 +22,11 @@ bool StarteLogdatei(FileSystem& fs, const std::string& logPath, std::string_view
   return file->Close() && written;
 }
 
-std::string LogRunEntry(std::string_view dateTime, std::string_view tabellendatei, int row,
+std::string LogRunEntry(std::string_view dateTime, std::string_view listFile, int row,
                         std::string_view rowMarks, std::string_view report) {
   std::string entry(dateTime);
   entry += "\r\nTabelle: ";
-  entry += tabellendatei;
+  entry += listFile;
   entry += "\r\nZeile:   " + std::to_string(row) + " / ";
   entry += rowMarks;
   entry += "\r\n";
@@ -35,18 +35,18 @@ std::string LogRunEntry(std::string_view dateTime, std::string_view tabellendate
   return entry;
 }
 
-std::string LogSaveEntry(std::string_view dateTime, std::string_view tabellendatei, int errorNumber) {
+std::string LogSaveEntry(std::string_view dateTime, std::string_view listFile, int errorNumber) {
   std::string entry = "\r\n\r\n";
   entry += dateTime;
   entry += "  ####################\r\nTabelle gespeichert unter : \r\n   ";
-  entry += tabellendatei;
+  entry += listFile;
   entry += "\r\n";
   if (errorNumber != 0) entry += std::to_string(errorNumber) + " / dabei ist ein Schreibfehler aufgetreten !!!!\r\n";
   entry += "\r\n\r\n\r\n";
   return entry;
 }
 
-bool Protokoll::Anhaengen(std::string_view entry) const {
+bool LogFile::Append(std::string_view entry) const {
   if (path_.empty()) return false;
   std::unique_ptr<WritableFile> file = fs_.OpenForAppending(path_);
   if (!file) return false;  // a log deleted meanwhile stays deleted

@@ -11,20 +11,20 @@ namespace morvatex {
 namespace {
 
 // One marked row.
-struct Auftrag {
+struct Task {
   int row = 0;
   std::string paths[3];  // source (read), target and DXF path (written)
-  std::vector<std::size_t> vorgaenger;  // earlier jobs that must be converted first
+  std::vector<std::size_t> predecessors;  // earlier jobs that must be converted first
   // Guarded by the scheduler's mutex.
-  bool begonnen = false;
-  bool fertig = false;
+  bool started = false;
+  bool done = false;
   std::unique_ptr<ConversionRun> run;  // the finished conversion, until recorded
 };
-constexpr int kQuelle = 0;
+constexpr int kSourceIndex = 0;
 
 // The file name with Windows-1252 letters in upper case: paths that differ
 // only in case may name one file, so they are compared further.
-std::string NamensSchluessel(const std::string& path, PathSyntax syntax) {
+std::string NameKey(const std::string& path, PathSyntax syntax) {
   std::string key = FileNamePart(path, syntax);
   for (char& c : key) {
     const auto byte = static_cast<unsigned char>(c);
@@ -33,8 +33,8 @@ std::string NamensSchluessel(const std::string& path, PathSyntax syntax) {
   return key;
 }
 
-// True when `a` and `b` (with equal NamensSchluessel) may name one file.
-bool VielleichtGleich(FileSystem& fs, PathSyntax syntax, const std::string& a, const std::string& b) {
+// True when `a` and `b` (with equal NameKey) may name one file.
+bool MayBeSameFile(FileSystem& fs, PathSyntax syntax, const std::string& a, const std::string& b) {
   if (a == b || fs.SameFile(a, b)) return true;
   const std::string folderA = FolderPart(a, syntax);
   const std::string folderB = FolderPart(b, syntax);
@@ -44,24 +44,24 @@ bool VielleichtGleich(FileSystem& fs, PathSyntax syntax, const std::string& a, c
 // Finds for every job the earlier jobs it shares a file with (not both only
 // reading it). Paths are grouped by file name first, so only few pairs are
 // compared.
-void PlaneReihenfolge(std::vector<Auftrag>& auftraege, FileSystem& fs, PathSyntax syntax) {
-  struct Eintrag {
+void FindPredecessors(std::vector<Task>& tasks, FileSystem& fs, PathSyntax syntax) {
+  struct PathEntry {
     std::size_t job;
-    int pfad;
+    int pathIndex;
   };
-  std::unordered_map<std::string, std::vector<Eintrag>> nachName;
-  for (std::size_t j = 0; j < auftraege.size(); ++j) {
-    Auftrag& auftrag = auftraege[j];
+  std::unordered_map<std::string, std::vector<PathEntry>> byName;
+  for (std::size_t j = 0; j < tasks.size(); ++j) {
+    Task& task = tasks[j];
     for (int p = 0; p < 3; ++p) {
-      std::vector<Eintrag>& gleichNamige = nachName[NamensSchluessel(auftrag.paths[p], syntax)];
-      for (const Eintrag& frueher : gleichNamige) {
-        if (frueher.job == j || (p == kQuelle && frueher.pfad == kQuelle)) continue;
-        if (std::find(auftrag.vorgaenger.begin(), auftrag.vorgaenger.end(), frueher.job) != auftrag.vorgaenger.end())
+      std::vector<PathEntry>& sameName = byName[NameKey(task.paths[p], syntax)];
+      for (const PathEntry& earlier : sameName) {
+        if (earlier.job == j || (p == kSourceIndex && earlier.pathIndex == kSourceIndex)) continue;
+        if (std::find(task.predecessors.begin(), task.predecessors.end(), earlier.job) != task.predecessors.end())
           continue;
-        if (VielleichtGleich(fs, syntax, auftraege[frueher.job].paths[frueher.pfad], auftrag.paths[p]))
-          auftrag.vorgaenger.push_back(frueher.job);
+        if (MayBeSameFile(fs, syntax, tasks[earlier.job].paths[earlier.pathIndex], task.paths[p]))
+          task.predecessors.push_back(earlier.job);
       }
-      gleichNamige.push_back({j, p});
+      sameName.push_back({j, p});
     }
   }
 }
@@ -69,144 +69,144 @@ void PlaneReihenfolge(std::vector<Auftrag>& auftraege, FileSystem& fs, PathSynta
 // Hands the jobs to the workers: the lowest job whose predecessors are
 // converted, not too far ahead of the recorded ones, and above the first
 // stopped job.
-class Verteiler {
+class Scheduler {
  public:
-  Verteiler(std::vector<Auftrag>& auftraege, std::size_t fenster, const Einstellungen& settings, FileSystem& fs,
+  Scheduler(std::vector<Task>& tasks, std::size_t lookahead, const SettingsRecord& settings, FileSystem& fs,
             const ConversionOptions& options)
-      : auftraege_(auftraege), fenster_(fenster), settings_(settings), fs_(fs), options_(options) {
-    grenze_ = auftraege.size();
+      : tasks_(tasks), lookahead_(lookahead), settings_(settings), fs_(fs), options_(options) {
+    limit_ = tasks.size();
   }
 
   // The worker loop: converts jobs until none is left to start.
-  void Arbeiten() {
+  void Work() {
     std::unique_lock lock(mutex_);
     for (;;) {
-      const Schritt schritt = Umsetzen(lock);
-      if (schritt == Schritt::kNichtsOffen) return;
-      if (schritt == Schritt::kWarten) changed_.wait(lock);
+      const Step step = ConvertNext(lock);
+      if (step == Step::kNothingLeft) return;
+      if (step == Step::kMustWait) changed_.wait(lock);
     }
   }
 
   // Takes job `k`'s conversion once it is done; null when the job will not
   // be started (a job above it was stopped). While waiting, the caller
   // converts jobs itself: it is one of the workers.
-  std::unique_ptr<ConversionRun> Abholen(std::size_t k) {
+  std::unique_ptr<ConversionRun> Collect(std::size_t k) {
     std::unique_lock lock(mutex_);
-    while (!auftraege_[k].fertig && k < grenze_) {
+    while (!tasks_[k].done && k < limit_) {
       // Nothing to start: job k is being converted elsewhere, or waits.
-      if (Umsetzen(lock) != Schritt::kUmgesetzt) changed_.wait(lock);
+      if (ConvertNext(lock) != Step::kConverted) changed_.wait(lock);
     }
-    return std::move(auftraege_[k].run);
+    return std::move(tasks_[k].run);
   }
 
   // Jobs up to `k` are recorded; `run` may convert the next one.
-  void Erfasst(std::size_t k, std::unique_ptr<ConversionRun> run) {
+  void MarkRecorded(std::size_t k, std::unique_ptr<ConversionRun> run) {
     const std::lock_guard lock(mutex_);
-    erfasst_ = k + 1;
-    frei_.push_back(std::move(run));
+    recorded_ = k + 1;
+    spareRuns_.push_back(std::move(run));
     changed_.notify_all();
   }
 
  private:
-  enum class Schritt { kUmgesetzt, kWarten, kNichtsOffen };
+  enum class Step { kConverted, kMustWait, kNothingLeft };
 
   // Converts the lowest job that may start now, the lock released meanwhile;
-  // kWarten when every open job waits for others, kNichtsOffen when none is
+  // kMustWait when every open job waits for others, kNothingLeft when none is
   // left to start.
-  Schritt Umsetzen(std::unique_lock<std::mutex>& lock) {
-    std::size_t gefunden = auftraege_.size();
-    bool offen = false;
-    for (std::size_t k = erfasst_; k < grenze_; ++k) {
-      if (auftraege_[k].begonnen) continue;
-      offen = true;
-      if (k >= erfasst_ + fenster_) break;
-      const auto& vor = auftraege_[k].vorgaenger;
-      if (std::all_of(vor.begin(), vor.end(), [&](std::size_t i) { return auftraege_[i].fertig; })) {
-        gefunden = k;
+  Step ConvertNext(std::unique_lock<std::mutex>& lock) {
+    std::size_t found = tasks_.size();
+    bool anyLeft = false;
+    for (std::size_t k = recorded_; k < limit_; ++k) {
+      if (tasks_[k].started) continue;
+      anyLeft = true;
+      if (k >= recorded_ + lookahead_) break;
+      const auto& predecessors = tasks_[k].predecessors;
+      if (std::all_of(predecessors.begin(), predecessors.end(), [&](std::size_t i) { return tasks_[i].done; })) {
+        found = k;
         break;
       }
     }
-    if (!offen) return Schritt::kNichtsOffen;
-    if (gefunden == auftraege_.size()) return Schritt::kWarten;
-    Auftrag& auftrag = auftraege_[gefunden];
-    auftrag.begonnen = true;
+    if (!anyLeft) return Step::kNothingLeft;
+    if (found == tasks_.size()) return Step::kMustWait;
+    Task& task = tasks_[found];
+    task.started = true;
     std::unique_ptr<ConversionRun> run;
-    if (!frei_.empty()) {
-      run = std::move(frei_.back());
-      frei_.pop_back();
+    if (!spareRuns_.empty()) {
+      run = std::move(spareRuns_.back());
+      spareRuns_.pop_back();
     }
     lock.unlock();
     if (!run) run = std::make_unique<ConversionRun>(settings_, fs_, options_);
-    const int code = run->Convert(auftrag.paths[kQuelle], auftrag.paths[1]);
+    const int code = run->Convert(task.paths[kSourceIndex], task.paths[1]);
     lock.lock();
-    auftrag.run = std::move(run);
-    auftrag.fertig = true;
-    if (code == outcome::kStopped) grenze_ = std::min(grenze_, gefunden + 1);
+    task.run = std::move(run);
+    task.done = true;
+    if (code == outcome::kStopped) limit_ = std::min(limit_, found + 1);
     changed_.notify_all();
-    return Schritt::kUmgesetzt;
+    return Step::kConverted;
   }
 
-  std::vector<Auftrag>& auftraege_;
-  const std::size_t fenster_;
-  const Einstellungen& settings_;
+  std::vector<Task>& tasks_;
+  const std::size_t lookahead_;
+  const SettingsRecord& settings_;
   FileSystem& fs_;
   const ConversionOptions& options_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::size_t grenze_;       // jobs from here on are not started
-  std::size_t erfasst_ = 0;  // jobs recorded so far
+  std::size_t limit_;       // jobs from here on are not started
+  std::size_t recorded_ = 0;  // jobs recorded so far
   // Recorded runs, kept for the next jobs: a run's buffers are large.
-  std::vector<std::unique_ptr<ConversionRun>> frei_;
+  std::vector<std::unique_ptr<ConversionRun>> spareRuns_;
 };
 
 }  // namespace
 
-BatchErgebnis BatchParallelAusfuehren(JobTable& table, const Einstellungen& settings, FileSystem& fs,
-                                      const ConversionOptions& options, const Protokoll& log,
-                                      BatchAnzeige& anzeige, int jobs) {
+BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settings, FileSystem& fs,
+                                      const ConversionOptions& options, const LogFile& log,
+                                      BatchDisplay& display, int jobs) {
   if (jobs <= 1) {
     ConversionRun run(settings, fs, options);
-    return BatchAusfuehren(table, run, log, anzeige);
+    return ExecuteBatch(table, run, log, display);
   }
 
-  std::vector<Auftrag> auftraege;
+  std::vector<Task> tasks;
   for (int row = 1; row < table.PlaceholderRow(); ++row) {
-    if (table.Cell(row, kSpalteMarkiert) != kMarkeMarkiert) continue;
-    Auftrag& auftrag = auftraege.emplace_back();
-    auftrag.row = row;
-    auftrag.paths[kQuelle] = table.Cell(row, kSpalteQuelldatei);
-    auftrag.paths[1] = table.Cell(row, kSpalteZieldatei);
-    auftrag.paths[2] = auftrag.paths[1] + ".dxf";
+    if (table.Cell(row, kColumnMarked) != kMarkMarked) continue;
+    Task& task = tasks.emplace_back();
+    task.row = row;
+    task.paths[kSourceIndex] = table.Cell(row, kColumnSource);
+    task.paths[1] = table.Cell(row, kColumnTarget);
+    task.paths[2] = task.paths[1] + ".dxf";
   }
-  PlaneReihenfolge(auftraege, fs, options.pathSyntax);
+  FindPredecessors(tasks, fs, options.pathSyntax);
 
-  const std::size_t threads = std::min(auftraege.size(), static_cast<std::size_t>(jobs));
+  const std::size_t threads = std::min(tasks.size(), static_cast<std::size_t>(jobs));
   // A few jobs per worker may wait to be recorded behind a long one.
-  Verteiler verteiler(auftraege, 8 * threads, settings, fs, options);
+  Scheduler scheduler(tasks, 8 * threads, settings, fs, options);
   // This thread records the rows and converts while it waits: one worker
   // fewer to start, and no core has more threads than it can run.
   std::vector<std::thread> workers;
-  for (std::size_t i = 1; i < threads; ++i) workers.emplace_back([&] { verteiler.Arbeiten(); });
+  for (std::size_t i = 1; i < threads; ++i) workers.emplace_back([&] { scheduler.Work(); });
 
-  BatchErgebnis ergebnis;
-  for (std::size_t k = 0; k < auftraege.size(); ++k) {
-    std::unique_ptr<ConversionRun> run = verteiler.Abholen(k);
+  BatchResult result;
+  for (std::size_t k = 0; k < tasks.size(); ++k) {
+    std::unique_ptr<ConversionRun> run = scheduler.Collect(k);
     if (!run) break;
-    const int row = auftraege[k].row;
-    table.TabelleGeaendert = true;
-    ++ergebnis.konvertiert;
-    anzeige.ZeileBeginnt(row);
-    ZeileAbschliessen(table, row, *run, log, anzeige, ergebnis);
+    const int row = tasks[k].row;
+    table.modified = true;
+    ++result.converted;
+    display.JobStarting(row);
+    RecordJobOutcome(table, row, *run, log, display, result);
     const bool stopped = run->outcomeCode() == outcome::kStopped;
-    verteiler.Erfasst(k, std::move(run));
+    scheduler.MarkRecorded(k, std::move(run));
     if (stopped) {
-      ergebnis.abgebrochen = true;
+      result.stopped = true;
       break;
     }
   }
   for (std::thread& worker : workers) worker.join();
-  if (ergebnis.konvertiert == 0) anzeige.MeldungHinzufuegen(kKeineMarkiertenZeilen);
-  return ergebnis;
+  if (result.converted == 0) display.AddMessage(kNoMarkedJobsNote);
+  return result;
 }
 
 }  // namespace morvatex

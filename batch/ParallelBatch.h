@@ -1,6 +1,6 @@
 // The batch run of the command-line converter on several cores: converts
 // independent job rows at the same time and records every outcome exactly as
-// the one-row-at-a-time run (BatchAusfuehren) does, in row order.
+// the one-row-at-a-time run (ExecuteBatch) does, in row order.
 #pragma once
 
 #include "batch/BatchRun.h"
@@ -10,13 +10,13 @@
 
 namespace morvatex {
 
-// Runs the batch over `table` like BatchAusfuehren, converting up to `jobs`
+// Runs the batch over `table` like ExecuteBatch, converting up to `jobs`
 // marked rows at the same time (on the calling thread and `jobs` - 1 more,
 // the calling thread converting whenever it waits for a row to record),
 // each with its own ConversionRun made from
 // `settings`, `fs` and `options` (so `fs` and `options.processPendingInput`
 // must bear calls from several threads). `jobs` of 1 or less is exactly
-// BatchAusfuehren with one run. The marked rows and their paths are read
+// ExecuteBatch with one run. The marked rows and their paths are read
 // once at the start; nothing may change the table while the batch runs.
 //
 // Two rows whose paths may name the same file (a target or DXF path of one
@@ -26,7 +26,7 @@ namespace morvatex {
 // there yet, when they have the same name (letters in any case) in the same
 // folder.
 //
-// Marks, log entries, ZeileBeginnt/ZeileKonvertiert and the reports are made
+// Marks, log entries, JobStarting/JobConverted and the reports are made
 // on the calling thread, strictly in row order, as each row's result becomes
 // available: the bytes are those of a one-row-at-a-time run.
 //
@@ -37,8 +37,8 @@ namespace morvatex {
 // the targets as they were). Rows above it that have not started yet are
 // still run, as one row at a time would run them; with the stop request
 // standing they end with 11 at their first line.
-BatchErgebnis BatchParallelAusfuehren(JobTable& table, const Einstellungen& settings, FileSystem& fs,
-                                      const ConversionOptions& options, const Protokoll& log,
-                                      BatchAnzeige& anzeige, int jobs);
+BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settings, FileSystem& fs,
+                                      const ConversionOptions& options, const LogFile& log,
+                                      BatchDisplay& display, int jobs);
 
 }  // namespace morvatex

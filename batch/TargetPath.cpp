@@ -27,16 +27,16 @@ bool LiesInSourceFolder(std::string_view folder, std::string_view sourceFolder, 
 
 }  // namespace
 
-std::string BildeZieldatei(std::string_view source, const Einstellungen& settings, PathSyntax syntax) {
+std::string TargetPathFor(std::string_view source, const SettingsRecord& settings, PathSyntax syntax) {
   const std::string extension = "." + std::string(settings.Profil.Dateinamenerweiterung.Trimmed());
   const std::string name = ChangeFileExt(FileNamePart(source, syntax), extension, syntax);
   const std::string targetFolder(settings.Ziel.Text());
   const std::string directlyInTarget = targetFolder + FolderSeparator(syntax) + name;
 
   switch (settings.Zielordner) {
-    case kZielAbsolut:
+    case kTargetInFolder:
       return directlyInTarget;
-    case kZielMitUnterordnern: {
+    case kTargetInMirroredSubfolders: {
       const std::string folder = FolderPart(source, syntax);
       const std::string_view sourceFolder = settings.Quelle.Text();
       if (!LiesInSourceFolder(folder, sourceFolder, syntax)) return directlyInTarget;
@@ -51,7 +51,7 @@ std::string BildeZieldatei(std::string_view source, const Einstellungen& setting
   }
 }
 
-std::string_view OrdnerHilfetext() {
+std::string_view FolderHelpText() {
   return "1. Beispiel zu (3).\r\n Quellordner\r\n    C:\\CNC\\NCP\r\n Zielordner\r\n    C:\\CNC\\DXF\r\n Quelldatei\r\n"
          "    C:\\CNC\\NCP\\KundeXYZ\\TeilXYZ.NCP\r\n Zieldatei\r\n    C:\\CNC\\DXF\\KundeXYZ\\TeilXYZ.DXF\r\n"
          "(Im Zielordner werden analog zur Lage der Quelldatei Unterordner erstellt)\r\n\r\n\r\n"

@@ -15,9 +15,9 @@
 namespace morvatex {
 
 // Values of `Zielordner`.
-inline constexpr std::uint8_t kZielBeiQuelle = 0;
-inline constexpr std::uint8_t kZielAbsolut = 1;
-inline constexpr std::uint8_t kZielMitUnterordnern = 2;
+inline constexpr std::uint8_t kTargetBesideSource = 0;
+inline constexpr std::uint8_t kTargetInFolder = 1;
+inline constexpr std::uint8_t kTargetInMirroredSubfolders = 2;
 
 // The target path for `source` under the folder settings of `settings`
 // (`Zielordner`, `Quelle`, `Ziel`, `Dateinamenerweiterung`):
@@ -34,10 +34,10 @@ inline constexpr std::uint8_t kZielMitUnterordnern = 2;
 // - rule 0 and every other value: the source path with the new extension.
 // No separator is added or removed anywhere else, so folders are expected
 // without a trailing separator.
-std::string BildeZieldatei(std::string_view source, const Einstellungen& settings, PathSyntax syntax);
+std::string TargetPathFor(std::string_view source, const SettingsRecord& settings, PathSyntax syntax);
 
 // The help text of the folder dialog: two worked examples of rule 2.
 // Lines end with CR LF.
-std::string_view OrdnerHilfetext();
+std::string_view FolderHelpText();
 
 }  // namespace morvatex

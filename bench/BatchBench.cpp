@@ -76,11 +76,11 @@ void Print(const char* what, Timing t) { std::printf("%-52s %7.3f s wall, %7.3f 
 // No questions come up in these runs; a message would be a fault.
 class SilentDialogs final : public Dialogs {
  public:
-  void Nachricht(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
-  bool FrageOkAbbrechen(const QString&) override { return true; }
-  bool FrageJaNein(const QString&) override { return true; }
-  QStringList DateienOeffnen(const OeffnenOptionen&) override { return {}; }
-  QString DateiSpeichern(const OeffnenOptionen&) override { return {}; }
+  void ShowMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
+  bool AskOkCancel(const QString&) override { return true; }
+  bool AskYesNo(const QString&) override { return true; }
+  QStringList OpenFiles(const FileDialogOptions&) override { return {}; }
+  QString SaveFile(const FileDialogOptions&) override { return {}; }
 };
 
 struct Workspace {
@@ -97,9 +97,9 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 std::string JobList(const Workspace& w, const std::string& name, int count) {
   JobTable table;
   for (int i = 1; i <= count; ++i) {
-    const int row = table.ZeileAnhaengen();
-    table.SetCell(row, kSpalteQuelldatei, w.Sub(name + std::to_string(i) + ".ncp"));
-    table.SetCell(row, kSpalteZieldatei, w.Sub("ziel/" + name + std::to_string(i) + ".cnc"));
+    const int row = table.AppendJob();
+    table.SetCell(row, kColumnSource, w.Sub(name + std::to_string(i) + ".ncp"));
+    table.SetCell(row, kColumnTarget, w.Sub("ziel/" + name + std::to_string(i) + ".cnc"));
   }
   const std::string path = w.Sub(name + ".mvx");
   WriteFile(path, JobListText(table));
@@ -108,11 +108,11 @@ std::string JobList(const Workspace& w, const std::string& name, int count) {
 
 // The desktop program: opens the list into the window's table and presses
 // "&Start"; timed until the batch has ended.
-Timing DesktopRun(TForm1& form, const std::string& list) {
+Timing DesktopRun(MainWindow& form, const std::string& list) {
   RealFileSystem disk;
-  form.Tabelle().TabelleLeeren();
-  LiesJobListe(disk, list, form.Tabelle());
-  return Timed(RUSAGE_SELF, [&] { form.Start1Click(); });
+  form.Table().ClearJobs();
+  ReadJobList(disk, list, form.Table());
+  return Timed(RUSAGE_SELF, [&] { form.StartBatch(); });
 }
 
 // `jobs` empty: the converter's default (one row per processor core).
@@ -140,14 +140,14 @@ bool Writing(const Workspace& w) {
   return false;
 }
 
-double DesktopStop(TForm1& form, const Workspace& w, const std::string& list) {
+double DesktopStop(MainWindow& form, const Workspace& w, const std::string& list) {
   Clock::time_point pressed;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (!Writing(w) || pressed != Clock::time_point()) return;
     pressed = Clock::now();
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QCoreApplication::sendEvent(form.StringGrid1(), &esc);
+    QCoreApplication::sendEvent(form.JobView(), &esc);
   });
   poll.start(5);
   fs::remove(w.Sub("ziel/lang1.cnc"));
@@ -230,18 +230,18 @@ void CompareJobs(const Workspace& w, int repeats) {
 // The desktop runs of `list` with the progress display and without it, in
 // turn, `repeats` times each (the best wall and the best CPU time count,
 // each on its own: on a busy machine they rarely fall on the same run).
-void CompareProgress(TForm1& form, const std::string& what, const std::string& list, int repeats) {
-  BatchFortschritt* progress = form.findChild<BatchFortschritt*>();
+void CompareProgress(MainWindow& form, const std::string& what, const std::string& list, int repeats) {
+  BatchProgress* progress = form.findChild<BatchProgress*>();
   Timing best[2];
   for (int r = 0; r < repeats; ++r) {
     for (int off = 0; off < 2; ++off) {
-      progress->SetzeAbgeschaltet(off == 1);
+      progress->SetSwitchedOff(off == 1);
       const Timing t = DesktopRun(form, list);
       if (r == 0 || t.wall < best[off].wall) best[off].wall = t.wall;
       if (r == 0 || t.cpu < best[off].cpu) best[off].cpu = t.cpu;
     }
   }
-  progress->SetzeAbgeschaltet(false);
+  progress->SetSwitchedOff(false);
   Print((what + ", desktop with progress:").c_str(), best[0]);
   Print((what + ", desktop without progress:").c_str(), best[1]);
 }
@@ -252,7 +252,7 @@ int Run(Mode mode) {
   Workspace w;
   fs::remove_all(w.folder);
   fs::create_directories(w.folder);
-  const Einstellungen settings = BenchSettings();
+  const SettingsRecord settings = BenchSettings();
   WriteFile(w.Sub("morvatex.set"), std::string(reinterpret_cast<const char*>(&settings), sizeof settings));
 
   const std::string small = GenerateIselProgram(40);
@@ -267,7 +267,7 @@ int Run(Mode mode) {
 
   RealFileSystem disk;
   SilentDialogs dialogs;
-  TForm1 form(dialogs, disk, QString::fromStdString(w.Sub("morvatex")), {});
+  MainWindow form(dialogs, disk, QString::fromStdString(w.Sub("morvatex")), {});
   form.show();
   QCoreApplication::processEvents();
 
@@ -279,7 +279,7 @@ int Run(Mode mode) {
   if (mode == Mode::kProgress) {
     CompareProgress(form, "1,000 programs of 40 lines", JobList(w, "klein", 1000), 5);
     CompareProgress(form, "1,000,000-line program", JobList(w, "lang", 1), 5);
-    form.Tabelle().TabelleGeaendert = false;
+    form.Table().modified = false;
     fs::remove_all(w.folder);
     return 0;
   }
@@ -290,7 +290,7 @@ int Run(Mode mode) {
   Print("1,000,000-line program, morvatex-convert --list:", ConverterRun(w, JobList(w, "lang", 1)));
   std::printf("Stop in the writing pass, desktop (Esc to batch end):     %.1f ms\n", 1000 * DesktopStop(form, w, JobList(w, "lang", 1)));
   std::printf("Stop in the writing pass, converter (Ctrl-C to exit):     %.1f ms\n", 1000 * ConverterStop(w, JobList(w, "lang", 1)));
-  form.Tabelle().TabelleGeaendert = false;
+  form.Table().modified = false;
   fs::remove_all(w.folder);
   return 0;
 }

@@ -4,10 +4,10 @@
 
 namespace morvatex::bench {
 
-Einstellungen BenchSettings(bool cnc, bool dxf, bool polylines) {
-  Einstellungen settings{};
+SettingsRecord BenchSettings(bool cnc, bool dxf, bool polylines) {
+  SettingsRecord settings{};
   settings.Version = kSettingsVersion;
-  SetzeNeueProfilwerte(settings.Profil);
+  SetNewProfileValues(settings.Profil);
   settings.CNCDINCodeerstellen = cnc;
   settings.DXFDateinerzeugen = dxf;
   settings.Erstelle2DPolylinien = polylines;

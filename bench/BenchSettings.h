@@ -7,6 +7,6 @@ namespace morvatex::bench {
 
 // A new configuration (current version, the new profile values) with the
 // output switches as given.
-Einstellungen BenchSettings(bool cnc = true, bool dxf = true, bool polylines = true);
+SettingsRecord BenchSettings(bool cnc = true, bool dxf = true, bool polylines = true);
 
 }  // namespace morvatex::bench

@@ -51,7 +51,7 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 
 // The child: converts `repeats` times and prints the best wall time.
 int RunVariant(const Variant& v, const std::string& folder, int repeats) {
-  const Einstellungen settings = BenchSettings(v.cnc, v.dxf, v.polylines);
+  const SettingsRecord settings = BenchSettings(v.cnc, v.dxf, v.polylines);
   RealFileSystem fs;
   ConversionRun run(settings, fs);
   double best = 1e30;

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
   const std::string source = (folder / "programm.ncp").string();
   const std::string target = (folder / "programm.cnc").string();
 
-  Einstellungen settings = bench::BenchSettings();
+  SettingsRecord settings = bench::BenchSettings();
   RealFileSystem fs;
   ConversionRun run(settings, fs);
 

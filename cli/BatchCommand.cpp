@@ -45,11 +45,11 @@ std::string LogDateTime() {
 }
 
 // The reports of the batch, one after the other, on the terminal.
-class TerminalAnzeige final : public BatchAnzeige {
+class TerminalDisplay final : public BatchDisplay {
  public:
-  explicit TerminalAnzeige(std::ostream& out) : out_(out) {}
-  void ZeileBeginnt(int) override {}
-  void MeldungHinzufuegen(std::string_view text) override { out_ << ForTerminal(text) << std::flush; }
+  explicit TerminalDisplay(std::ostream& out) : out_(out) {}
+  void JobStarting(int) override {}
+  void AddMessage(std::string_view text) override { out_ << ForTerminal(text) << std::flush; }
 
  private:
   std::ostream& out_;
@@ -57,11 +57,11 @@ class TerminalAnzeige final : public BatchAnzeige {
 
 }  // namespace
 
-int RunBatchCommand(const std::string& listPath, const std::string& logPath, const Einstellungen& settings,
+int RunBatchCommand(const std::string& listPath, const std::string& logPath, const SettingsRecord& settings,
                     FileSystem& fs, ConversionOptions options, int jobs, MessageSink& messages,
                     std::ostream& out) {
   JobTable table;
-  if (TabelleOeffnen(table, listPath, fs, messages) != jobliste::kOk) return kListUnreadableStatus;
+  if (OpenJobList(table, listPath, fs, messages) != joblist::kOk) return kListUnreadableStatus;
 
   if (!logPath.empty()) {
     // A log named on the command line is made once; entries only append.
@@ -69,15 +69,15 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
     if (!file) file = fs.CreateFile(logPath);
     if (file) file->Close();
   }
-  const Protokoll log(fs, logPath, LogDateTime);
+  const LogFile log(fs, logPath, LogDateTime);
   // Its first call sets the locale, which must not happen while conversion
   // threads run.
   (void)LogDateTime();
 
-  TerminalAnzeige anzeige(out);
-  const BatchErgebnis ergebnis = BatchParallelAusfuehren(table, settings, fs, options, log, anzeige, jobs);
-  const int saveError = TabelleSchreiben(table, fs, messages, log);
-  return ergebnis.fehlgeschlagen > 0 || saveError != 0 ? 1 : 0;
+  TerminalDisplay display(out);
+  const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs);
+  const int saveError = SaveJobList(table, fs, messages, log);
+  return result.failed > 0 || saveError != 0 ? 1 : 0;
 }
 
 }  // namespace morvatex

@@ -19,13 +19,13 @@ namespace morvatex {
 // is created when missing; an empty `logPath` keeps no log. Messages (a list
 // that cannot be read or saved) go to `messages`.
 //
-// Up to `jobs` rows are converted at the same time (BatchParallelAusfuehren);
+// Up to `jobs` rows are converted at the same time (ExecuteBatchInParallel);
 // the reports, marks, log and list are the same as one row at a time.
 //
 // Returns the exit status: 0 when every converted row succeeded (also when
 // none was marked), 1 when a row failed or the list could not be saved, 2
 // when the list could not be read (nothing is converted then).
-int RunBatchCommand(const std::string& listPath, const std::string& logPath, const Einstellungen& settings,
+int RunBatchCommand(const std::string& listPath, const std::string& logPath, const SettingsRecord& settings,
                     FileSystem& fs, ConversionOptions options, int jobs, MessageSink& messages,
                     std::ostream& out);
 

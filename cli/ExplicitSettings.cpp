@@ -22,7 +22,7 @@ class DiscardingSink final : public MessageSink {
 }  // namespace
 
 std::string LoadExplicitSettings(const std::string& path, const std::string& shownPath, FileSystem& fs,
-                                 Einstellungen& settings) {
+                                 SettingsRecord& settings) {
   struct stat st {};
   if (::stat(Cp1252ToUtf8(path).c_str(), &st) != 0) {
     return (errno == ENOENT ? "settings file not found: " : "settings file cannot be read: ") + shownPath;
@@ -33,7 +33,7 @@ std::string LoadExplicitSettings(const std::string& path, const std::string& sho
            std::to_string(kSettingsRecordSize) + "): " + shownPath;
   }
   DiscardingSink discard;
-  if (LadeEinstellungen(settings, path, fs, discard) != LoadResult::kLoaded) {
+  if (LoadSettingsFile(settings, path, fs, discard) != LoadResult::kLoaded) {
     return "settings file cannot be read or is of another version: " + shownPath;
   }
   return {};

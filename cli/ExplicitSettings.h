@@ -18,6 +18,6 @@ namespace morvatex {
 // empty text when the record was loaded; files longer than a record are
 // accepted, as the desktop program accepts them.
 std::string LoadExplicitSettings(const std::string& path, const std::string& shownPath, FileSystem& fs,
-                                 Einstellungen& settings);
+                                 SettingsRecord& settings);
 
 }  // namespace morvatex

@@ -61,7 +61,7 @@ int StopArrived() { return StopSignalArrived() ? 1 : 0; }
 }  // namespace
 
 int RunPreview(const std::string& source, const std::string& picture, const std::string& keep,
-               const Einstellungen& settings, int rapidRate, std::ostream& out, std::ostream& err) {
+               const SettingsRecord& settings, int rapidRate, std::ostream& out, std::ostream& err) {
   std::string problem;
   MorvatexPreviewEntry* const entry = FindPreview(problem);
   if (entry == nullptr) {

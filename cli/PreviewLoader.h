@@ -17,6 +17,6 @@ namespace morvatex {
 // program (the build folder), then in the library folder of the installed
 // layout; both from the program's real path.
 int RunPreview(const std::string& source, const std::string& picture, const std::string& keep,
-               const Einstellungen& settings, int rapidRate, std::ostream& out, std::ostream& err);
+               const SettingsRecord& settings, int rapidRate, std::ostream& out, std::ostream& err);
 
 }  // namespace morvatex

@@ -19,7 +19,7 @@ constexpr int kUsageStatus = 2;
 struct SettingsCall {
   std::string writePath;  // UTF-8, as given
   std::string showPath;
-  std::optional<Vorgabe> preset;
+  std::optional<Preset> preset;
   std::vector<std::string> sets;  // NAME=VALUE
   std::string error;
 };
@@ -50,7 +50,7 @@ SettingsCall Parse(const std::vector<std::string>& arguments) {
         TakeValue(arguments, i, "--show-settings", call.showPath, call.error)) {
       continue;
     } else if (TakeValue(arguments, i, "--preset", value, call.error)) {
-      call.preset = VorgabeNamens(value);
+      call.preset = PresetNamed(value);
       if (!call.preset && call.error.empty())
         call.error = "unknown preset " + value + " (allgemein, loesche, mach3 or xilog)";
     } else if (TakeValue(arguments, i, "--set", value, call.error)) {
@@ -82,16 +82,16 @@ class StreamSink final : public MessageSink {
 };
 
 // Applies one NAME=VALUE; the reason when it cannot.
-std::optional<std::string> Apply(Einstellungen& record, const std::string& assignment) {
+std::optional<std::string> Apply(SettingsRecord& record, const std::string& assignment) {
   const std::size_t equals = assignment.find('=');
   if (equals == std::string::npos) return "--set needs NAME=VALUE: " + assignment;
   const std::string name = assignment.substr(0, equals);
   const std::string value = assignment.substr(equals + 1);
-  const std::optional<FeldElement> element = FindeFeld(name);
+  const std::optional<FieldElement> element = FindField(name);
   if (!element) return "unknown setting " + name;
   const std::optional<std::string> bytes = Utf8ToCp1252(value);
   if (!bytes) return "the value of " + name + " cannot be written in Windows-1252: " + value;
-  if (!SetzeFeld(record, *element, *bytes)) return "invalid value for " + name + ": " + value;
+  if (!SetField(record, *element, *bytes)) return "invalid value for " + name + ": " + value;
   return std::nullopt;
 }
 
@@ -101,13 +101,13 @@ int Write(const SettingsCall& call, std::ostream& err) {
     err << "morvatex-convert: FILE cannot be written in Windows-1252: " << call.writePath << '\n';
     return kUsageStatus;
   }
-  Einstellungen record{};
-  SetzeGrundwerte(record);
-  SetzeNeueProfilwerte(record.Profil);
+  SettingsRecord record{};
+  SetRecordDefaults(record);
+  SetNewProfileValues(record.Profil);
   if (call.preset) {
-    Dialogwerte values = ZeigeWerte(record.Profil);
-    SetzeVorgabe(*call.preset, values);
-    Uebernehme(values, record);  // every preset value is valid
+    DialogValues values = ShownValues(record.Profil);
+    ApplyPreset(*call.preset, values);
+    ApplyValues(values, record);  // every preset value is valid
   }
   for (const std::string& assignment : call.sets) {
     if (const std::optional<std::string> problem = Apply(record, assignment)) {
@@ -117,22 +117,22 @@ int Write(const SettingsCall& call, std::ostream& err) {
   }
   RealFileSystem fs;
   StreamSink sink(err);
-  return SpeichereEinstellungen(record, *path, fs, sink) ? 0 : kFileStatus;
+  return SaveSettingsFile(record, *path, fs, sink) ? 0 : kFileStatus;
 }
 
 int Show(const SettingsCall& call, std::ostream& out, std::ostream& err) {
   const std::optional<std::string> path = Utf8ToCp1252(call.showPath);
   RealFileSystem fs;
-  Einstellungen record{};
+  SettingsRecord record{};
   if (!path || !ReadFirstBlock(*path, fs, &record, sizeof record)) {
     err << "morvatex-convert: cannot read a settings record (" << kSettingsRecordSize << " bytes) from "
         << call.showPath << '\n';
     return kFileStatus;
   }
-  for (const Feld& feld : Einstellungsfelder())
-    for (std::size_t index = 0; index < feld.anzahl; ++index) {
-      const FeldElement element{&feld, index};
-      out << element.Name() << '=' << Cp1252ToUtf8(FeldText(record, element)) << '\n';
+  for (const Field& field : SettingsFields())
+    for (std::size_t index = 0; index < field.elementCount; ++index) {
+      const FieldElement element{&field, index};
+      out << element.Name() << '=' << Cp1252ToUtf8(FieldText(record, element)) << '\n';
     }
   if (record.Version != kSettingsVersion || record.Profil.ProfilVersion != kProfileFormat)
     err << "morvatex-convert: note: Version or ProfilVersion is not " << kSettingsVersion << " and "

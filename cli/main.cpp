@@ -92,7 +92,7 @@ int Run(int argc, char** argv) {
   }
 
   StandardErrorSink messages;
-  Einstellungen settings{};
+  SettingsRecord settings{};
   if (!call.settingsPath.empty()) {
     const std::string problem = LoadExplicitSettings(settingsPath, call.settingsPath, fs, settings);
     if (!problem.empty()) {
@@ -100,7 +100,7 @@ int Run(int argc, char** argv) {
       return kUsageStatus;
     }
   } else {
-    LadeEinstellungen(settings, settingsPath, fs, messages);
+    LoadSettingsFile(settings, settingsPath, fs, messages);
   }
 
   if (call.kind == ConverterCall::Kind::kPreview) {

@@ -4,7 +4,7 @@
 
 namespace morvatex {
 
-ConversionRun::ConversionRun(const Einstellungen& settings, FileSystem& fs, ConversionOptions options)
+ConversionRun::ConversionRun(const SettingsRecord& settings, FileSystem& fs, ConversionOptions options)
     : settings_(settings), fs_(fs), options_(std::move(options)), cncWriter_(settings.Profil), dxfWriter_(settings) {}
 
 int ConversionRun::Convert(const std::string& sourcePath, const std::string& targetPath) {

@@ -66,7 +66,7 @@ struct ConversionProgress {
 class ConversionRun {
  public:
   // `settings` is the live record, read (never changed) during every run.
-  ConversionRun(const Einstellungen& settings, FileSystem& fs, ConversionOptions options = {});
+  ConversionRun(const SettingsRecord& settings, FileSystem& fs, ConversionOptions options = {});
 
   // Converts `sourcePath` to `targetPath` (Windows-1252 paths) and returns the
   // outcome code: 0 for success, 11 or more for the stage that failed. The
@@ -128,7 +128,7 @@ class ConversionRun {
   }
   bool good() const { return IsGood(code_); }
 
-  const Einstellungen& settings_;
+  const SettingsRecord& settings_;
   FileSystem& fs_;
   ConversionOptions options_;
 

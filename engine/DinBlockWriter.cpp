@@ -126,7 +126,7 @@ void DinBlockWriter::AppendWord(std::string& words, std::string_view address, lo
 }
 
 void DinBlockWriter::AppendMoveWords(const MachineState& s, std::string& words) {
-  const Maschinenprofil& p = profile_;
+  const MachineProfile& p = profile_;
   const int kind = s.motionKind;
   const bool arc = IsArc(kind);
   // The Xilog layout ignores the first-use marks but always positions a

@@ -20,7 +20,7 @@ namespace morvatex {
 class DinBlockWriter {
  public:
   // Reads `profile` live at every call; keeps no copy of it.
-  explicit DinBlockWriter(const Maschinenprofil& profile) : profile_(profile), xilog_(profile, valueAssignment_) {}
+  explicit DinBlockWriter(const MachineProfile& profile) : profile_(profile), xilog_(profile, valueAssignment_) {}
   // The Xilog layout refers to this writer's value assignment text.
   DinBlockWriter(const DinBlockWriter&) = delete;
   DinBlockWriter& operator=(const DinBlockWriter&) = delete;
@@ -83,7 +83,7 @@ class DinBlockWriter {
   int WriteToolChange(OutputBuffer& out, const MachineState& state);
   bool xilog() const { return profile_.Sonderbehandlung == 1; }
 
-  const Maschinenprofil& profile_;
+  const MachineProfile& profile_;
   std::string valueAssignment_;
   // True once a line has been numbered in this run.
   bool numbered_ = false;

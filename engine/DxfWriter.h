@@ -18,7 +18,7 @@ namespace morvatex {
 class DxfWriter {
  public:
   // Reads `settings` live (`Erstelle2DPolylinien` chooses the form).
-  explicit DxfWriter(const Einstellungen& settings) : settings_(settings) {}
+  explicit DxfWriter(const SettingsRecord& settings) : settings_(settings) {}
 
   // The start of a run: the polyline segment list is emptied.
   void StartRun();
@@ -63,7 +63,7 @@ class DxfWriter {
   int WriteLine(OutputBuffer& out, const MachineState& state);
   int WriteArc(OutputBuffer& out, const MachineState& state);
 
-  const Einstellungen& settings_;
+  const SettingsRecord& settings_;
   PolylineSegments segments_;
 };
 

@@ -161,7 +161,7 @@ void ComputeArc(MachineState& s) {
   s.largeArc = sweep * 180 / kPi > 180;
 }
 
-void ReadFeed(std::string_view text, const Maschinenprofil& profile, MachineState& s, InterpretedLine& out, int& code) {
+void ReadFeed(std::string_view text, const MachineProfile& profile, MachineState& s, InterpretedLine& out, int& code) {
   const IntegerRead read = ReadInteger(text);
   if (!read.ok) {
     code = outcome::kFeedNotInteger;
@@ -174,7 +174,7 @@ void ReadFeed(std::string_view text, const Maschinenprofil& profile, MachineStat
   out.feedRead = true;
 }
 
-void ReadSpindle(std::string_view text, const Maschinenprofil& profile, MachineState& s, InterpretedLine& out,
+void ReadSpindle(std::string_view text, const MachineProfile& profile, MachineState& s, InterpretedLine& out,
                  int& code) {
   std::size_t marker = text.find("RPM");
   bool perSecond = false;
@@ -220,7 +220,7 @@ void ReadTool(std::string_view text, MachineState& s, InterpretedLine& out, int&
 
 void StartPass(MachineState& state) { state = MachineState{}; }
 
-InterpretedLine InterpretLine(std::string_view line, Pass pass, const Maschinenprofil& profile, MachineState& s,
+InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachineProfile& profile, MachineState& s,
                               std::string& currentLineText, int& code) {
   InterpretedLine out;
   s.motionKind = motion::kNone;

@@ -54,7 +54,7 @@ void StartPass(MachineState& state);
 // An error sets `code` to its outcome code (a later error on the same line
 // overwriting an earlier one); the line is always interpreted to its end.
 // `profile` supplies the two output factors for feed and speed.
-InterpretedLine InterpretLine(std::string_view line, Pass pass, const Maschinenprofil& profile, MachineState& state,
+InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachineProfile& profile, MachineState& state,
                               std::string& currentLineText, int& code);
 
 // The end of every line, moves or not: the positions reached become the

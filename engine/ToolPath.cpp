@@ -48,7 +48,7 @@ bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
 // none) ends the pass after that line whatever the code. Returns the index
 // of the last line interpreted (the lines have at least one).
 template <typename AfterLine>
-std::size_t RunPass(const LineList& lines, Pass pass, const Einstellungen& settings, MachineState& state, int& code,
+std::size_t RunPass(const LineList& lines, Pass pass, const SettingsRecord& settings, MachineState& state, int& code,
                     std::size_t lastLine, AfterLine afterLine) {
   StartPass(state);
   std::string currentLineText;
@@ -75,7 +75,7 @@ double PathSegment::Length() const {
   return std::hypot(planar, dz);
 }
 
-ToolPath TraceToolPath(const LineList& lines, const Einstellungen& settings) {
+ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings) {
   ToolPath path;
   if (lines.size() < kMinimumLines) {
     path.code = outcome::kTooFewLines;
@@ -115,7 +115,7 @@ ToolPath TraceToolPath(const LineList& lines, const Einstellungen& settings) {
   return path;
 }
 
-ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Einstellungen& settings) {
+ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings) {
   std::string contents;
   if (!ReadWholeFile(fs, path, contents)) {
     ToolPath failed;

@@ -57,11 +57,11 @@ struct ToolPath {
 // extents, then the writing pass for the moves, with `settings` in force.
 // Failures of the measuring pass come first, as in a conversion; the path
 // then runs up to the line that failed.
-ToolPath TraceToolPath(const LineList& lines, const Einstellungen& settings);
+ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings);
 
 // Reads the source at `path` (Windows-1252) as a conversion reads it and
 // traces it; a source that cannot be read gives code 50 and no path.
-ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Einstellungen& settings);
+ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings);
 
 struct MachiningEstimate {
   double feedLength = 0;     // mm at feed, feed moves without feed included

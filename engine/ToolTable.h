@@ -11,7 +11,7 @@ namespace morvatex {
 
 // The decimal DIN tool number of Isel tool `toolIndex` (0..99, as the
 // interpreter takes it; a larger index reads the last entry).
-inline std::string DinToolNumberText(const Maschinenprofil& profile, std::uint16_t toolIndex) {
+inline std::string DinToolNumberText(const MachineProfile& profile, std::uint16_t toolIndex) {
   return std::to_string(profile.Werkzeuge[std::min<std::size_t>(toolIndex, kToolCount - 1)]);
 }
 

@@ -33,7 +33,7 @@ class XilogLayout {
  public:
   // Reads `profile` live; `valueAssignment` is the run's value assignment
   // text, owned by the caller and fixed for the run.
-  XilogLayout(const Maschinenprofil& profile, const std::string& valueAssignment)
+  XilogLayout(const MachineProfile& profile, const std::string& valueAssignment)
       : profile_(profile), valueAssignment_(valueAssignment) {}
 
   // The start of the writing pass: the next feed move opens a sub-contour,
@@ -70,7 +70,7 @@ class XilogLayout {
   // followed by the value assignment text.
   bool HasXOrYWord(std::string_view words) const;
 
-  const Maschinenprofil& profile_;
+  const MachineProfile& profile_;
   const std::string& valueAssignment_;
   bool contourStartPending_ = true;  // the next feed move opens a sub-contour
   bool afterContourHeader_ = false;  // an opening line was written, no block of its contour yet

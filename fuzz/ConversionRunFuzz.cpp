@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto knobs = input.ConsumeIntegral<std::uint32_t>();
   const auto scale = input.ConsumeIntegral<std::int32_t>();
 
-  Einstellungen settings = testing::NewConfigurationSettings();
+  SettingsRecord settings = testing::NewConfigurationSettings();
   settings.CNCDINCodeerstellen = true;
   settings.DXFDateinerzeugen = true;
-  Maschinenprofil& p = settings.Profil;
+  MachineProfile& p = settings.Profil;
   settings.Erstelle2DPolylinien = Bit(knobs, 0);
   p.Sonderbehandlung = Bit(knobs, 1) ? 1 : 0;
   p.Satznummerierung = Bit(knobs, 2);

@@ -15,10 +15,10 @@ namespace {
 
 using namespace morvatex;
 
-const Maschinenprofil& Profile() {
-  static const Maschinenprofil profile = [] {
-    Maschinenprofil p{};
-    SetzeNeueProfilwerte(p);
+const MachineProfile& Profile() {
+  static const MachineProfile profile = [] {
+    MachineProfile p{};
+    SetNewProfileValues(p);
     return p;
   }();
   return profile;

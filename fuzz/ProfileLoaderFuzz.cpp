@@ -19,13 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::FakeFileSystem fs;
   fs.files[kProfilePath].assign(reinterpret_cast<const char*>(data), size);
   SilentSink messages;
-  Einstellungen live{};
+  SettingsRecord live{};
   live.CNCDINCodeerstellen = true;
   live.DXFDateinerzeugen = true;
-  if (LadeProfil(live, kProfilePath, fs, messages)) {
-    if (!SpeichereProfil(live.Profil, kProfilePath, fs, messages)) std::abort();
-    Einstellungen again{};
-    if (!LadeProfil(again, kProfilePath, fs, messages)) std::abort();
+  if (LoadProfileFile(live, kProfilePath, fs, messages)) {
+    if (!SaveProfileFile(live.Profil, kProfilePath, fs, messages)) std::abort();
+    SettingsRecord again{};
+    if (!LoadProfileFile(again, kProfilePath, fs, messages)) std::abort();
     if (std::memcmp(&again.Profil, &live.Profil, sizeof live.Profil) != 0) std::abort();
   }
   const testing::ConversionResult result = testing::Convert(live, fuzz::kSmallProgram, fs);

@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::FakeFileSystem fs;
   fs.files[kSettingsPath].assign(reinterpret_cast<const char*>(data), size);
   SilentSink messages;
-  Einstellungen live{};
-  const LoadResult loaded = LadeEinstellungen(live, kSettingsPath, fs, messages);
+  SettingsRecord live{};
+  const LoadResult loaded = LoadSettingsFile(live, kSettingsPath, fs, messages);
   if (loaded == LoadResult::kNewConfiguration && live.Profil.ProfilVersion != kProfileFormat) std::abort();
 
   const testing::ConversionResult result = testing::Convert(live, fuzz::kSmallProgram, fs);

@@ -1,4 +1,4 @@
-// The about window `FormInfo`: version, dates, author, mail and web links,
+// The about window `AboutDialog`: version, dates, author, mail and web links,
 // and the notes on scope and liability.
 #pragma once
 
@@ -10,23 +10,23 @@ class QPushButton;
 
 namespace morvatex {
 
-class TFormInfo final : public QDialog {
+class AboutDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TFormInfo(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 
   // Writes the texts of the labels: version, dates, author, mail address and
   // web page. The main window calls it when it is first shown.
-  void BeschriftungenSetzen();
+  void SetLabelTexts();
 
-  QLabel* LabelVersion() const { return labelVersion_; }
-  QLabel* LabelDatum() const { return labelDatum_; }
-  QLabel* LabelAutor() const { return labelAutor_; }
-  QLabel* LabelAutorEMail() const { return labelAutorEMail_; }
-  QLabel* LabelAutorHome() const { return labelAutorHome_; }
-  QPlainTextEdit* Memo1() const { return memo1_; }
-  QPushButton* Button1() const { return button1_; }
+  QLabel* VersionLabel() const { return versionLabel_; }
+  QLabel* DateLabel() const { return dateLabel_; }
+  QLabel* AuthorLabel() const { return authorLabel_; }
+  QLabel* AuthorMailLabel() const { return authorMailLabel_; }
+  QLabel* AuthorHomeLabel() const { return authorHomeLabel_; }
+  QPlainTextEdit* NotesView() const { return notesView_; }
+  QPushButton* CloseButton() const { return closeButton_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -34,16 +34,16 @@ class TFormInfo final : public QDialog {
  private:
   // Open a new mail to the author and the product's web page through the
   // desktop's default handlers; nothing is reported when there is none.
-  void LabelAutorEMailClick();
-  void LabelAutorHomeClick();
+  void OpenAuthorMail();
+  void OpenAuthorHome();
 
-  QLabel* labelVersion_;
-  QLabel* labelDatum_;
-  QLabel* labelAutor_;
-  QLabel* labelAutorEMail_;
-  QLabel* labelAutorHome_;
-  QPlainTextEdit* memo1_;
-  QPushButton* button1_;
+  QLabel* versionLabel_;
+  QLabel* dateLabel_;
+  QLabel* authorLabel_;
+  QLabel* authorMailLabel_;
+  QLabel* authorHomeLabel_;
+  QPlainTextEdit* notesView_;
+  QPushButton* closeButton_;
 };
 
 }  // namespace morvatex

@@ -5,49 +5,49 @@
 namespace morvatex {
 namespace {
 
-constexpr int kBalkenEnde = 1000;
+constexpr int kBarEnd = 1000;
 // Ten pictures a second are enough to follow a run, and few enough that
 // painting them does not slow a batch of small files.
-constexpr qint64 kAnzeigeAbstandMs = 100;
+constexpr qint64 kShowIntervalMs = 100;
 
 }  // namespace
 
-BatchFortschritt::BatchFortschritt(QStatusBar* statusBar) : QProgressBar(statusBar) {
-  setObjectName(QStringLiteral("Fortschritt"));
-  setRange(0, kBalkenEnde);
+BatchProgress::BatchProgress(QStatusBar* statusBar) : QProgressBar(statusBar) {
+  setObjectName(QStringLiteral("batchProgress"));
+  setRange(0, kBarEnd);
   statusBar->addWidget(this, 1);
   statusBar->setSizeGripEnabled(false);
   statusBar->setFixedHeight(qMax(statusBar->sizeHint().height(), sizeHint().height() + 4));
-  Beenden();
+  Finish();
 }
 
-void BatchFortschritt::Beginnen(int markierte) {
-  Beenden();
-  markierte_ = markierte;
+void BatchProgress::Begin(int markedRows) {
+  Finish();
+  markedRows_ = markedRows;
 }
 
-void BatchFortschritt::NaechsteDatei() { ++dateiNummer_; }
+void BatchProgress::NextFile() { ++fileNumber_; }
 
-void BatchFortschritt::Zeilen(const ConversionProgress& stand) {
-  if (abgeschaltet_ || !stand.inPass || stand.lines == 0) return;
-  if (seitAnzeige_.isValid() && seitAnzeige_.elapsed() < kAnzeigeAbstandMs) return;
-  seitAnzeige_.start();
-  if (gezeigteNummer_ != dateiNummer_) {
-    gezeigteNummer_ = dateiNummer_;
-    setFormat(QStringLiteral("Datei %1 von %2: %p %").arg(dateiNummer_).arg(markierte_));
+void BatchProgress::ShowLines(const ConversionProgress& progress) {
+  if (switchedOff_ || !progress.inPass || progress.lines == 0) return;
+  if (sinceShown_.isValid() && sinceShown_.elapsed() < kShowIntervalMs) return;
+  sinceShown_.start();
+  if (shownFileNumber_ != fileNumber_) {
+    shownFileNumber_ = fileNumber_;
+    setFormat(QStringLiteral("Datei %1 von %2: %p %").arg(fileNumber_).arg(markedRows_));
   }
-  const std::size_t done = (stand.pass == Pass::kWriting ? stand.lines : 0) + stand.line;
-  setValue(static_cast<int>(kBalkenEnde * done / (2 * stand.lines)));
+  const std::size_t done = (progress.pass == Pass::kWriting ? progress.lines : 0) + progress.line;
+  setValue(static_cast<int>(kBarEnd * done / (2 * progress.lines)));
   if (isHidden()) show();
 }
 
-void BatchFortschritt::Beenden() {
+void BatchProgress::Finish() {
   hide();
-  markierte_ = 0;
-  dateiNummer_ = 0;
-  gezeigteNummer_ = 0;
+  markedRows_ = 0;
+  fileNumber_ = 0;
+  shownFileNumber_ = 0;
   reset();
-  seitAnzeige_.invalidate();
+  sinceShown_.invalidate();
 }
 
 }  // namespace morvatex

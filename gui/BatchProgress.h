@@ -13,37 +13,37 @@ class QStatusBar;
 
 namespace morvatex {
 
-class BatchFortschritt final : public QProgressBar {
+class BatchProgress final : public QProgressBar {
   Q_OBJECT
 
  public:
   // Puts itself, hidden, into `statusBar` and fixes the status bar's height
   // to what it needs when shown, so the window's layout does not move when a
   // run begins or ends.
-  explicit BatchFortschritt(QStatusBar* statusBar);
+  explicit BatchProgress(QStatusBar* statusBar);
 
-  // A batch over `markierte` marked rows begins; nothing shows yet.
-  void Beginnen(int markierte);
+  // A batch over `markedRows` marked rows begins; nothing shows yet.
+  void Begin(int markedRows);
   // The next marked row begins: it is file n + 1 of the run.
-  void NaechsteDatei();
-  // The file in hand stands at `stand`. Painting costs far more than a
+  void NextFile();
+  // The file in hand stands at `progress`. Painting costs far more than a
   // conversion step (a batch of small files starts hundreds of files a
   // second), so the display follows at most every 100 ms; the first call of
   // a run always shows.
-  void Zeilen(const ConversionProgress& stand);
+  void ShowLines(const ConversionProgress& progress);
   // The run is over: hidden, and reset for the next one.
-  void Beenden();
+  void Finish();
 
   // Off, the display stays hidden and ignores every call; for timing a run
   // without it.
-  void SetzeAbgeschaltet(bool off) { abgeschaltet_ = off; }
+  void SetSwitchedOff(bool off) { switchedOff_ = off; }
 
  private:
-  int markierte_ = 0;
-  int dateiNummer_ = 0;
-  int gezeigteNummer_ = 0;  // the file number the bar's text names
-  bool abgeschaltet_ = false;
-  QElapsedTimer seitAnzeige_;
+  int markedRows_ = 0;
+  int fileNumber_ = 0;
+  int shownFileNumber_ = 0;  // the file number the bar's text names
+  bool switchedOff_ = false;
+  QElapsedTimer sinceShown_;
 };
 
 }  // namespace morvatex

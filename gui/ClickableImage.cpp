@@ -7,7 +7,7 @@
 namespace morvatex {
 namespace {
 
-QPixmap DrawPicture(const QString& word, QSize size, const BildFarben& colours) {
+QPixmap DrawPicture(const QString& word, QSize size, const ImageColours& colours) {
   QPixmap picture(size);
   picture.fill(colours.outerFrame);
   QPainter painter(&picture);
@@ -25,7 +25,7 @@ QPixmap DrawPicture(const QString& word, QSize size, const BildFarben& colours) 
 
 }  // namespace
 
-ClickableImage::ClickableImage(const QString& word, QSize size, const BildFarben& colours, QWidget* parent)
+ClickableImage::ClickableImage(const QString& word, QSize size, const ImageColours& colours, QWidget* parent)
     : QLabel(parent) {
   setPixmap(DrawPicture(word, size, colours));
   setFixedSize(size);

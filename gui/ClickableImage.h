@@ -7,7 +7,7 @@
 
 namespace morvatex {
 
-struct BildFarben {
+struct ImageColours {
   QColor text;
   QColor background;
   QColor outerFrame;
@@ -19,7 +19,7 @@ class ClickableImage final : public QLabel {
 
  public:
   // A picture of exactly `size` pixels showing `word` centred in `colours`.
-  ClickableImage(const QString& word, QSize size, const BildFarben& colours, QWidget* parent = nullptr);
+  ClickableImage(const QString& word, QSize size, const ImageColours& colours, QWidget* parent = nullptr);
 
  signals:
   // The left button was pressed and released over the picture.

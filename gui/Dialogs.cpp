@@ -4,6 +4,6 @@
 
 namespace morvatex {
 
-void DialogMessageSink::ShowMessage(std::string_view text) { dialogs_.Nachricht(ToQString(text)); }
+void DialogMessageSink::ShowMessage(std::string_view text) { dialogs_.ShowMessage(ToQString(text)); }
 
 }  // namespace morvatex

@@ -1,6 +1,6 @@
 // The modal boxes and file dialogs of the desktop program, behind one small
 // interface so that tests can answer them. Production uses the Qt dialogs
-// (app/QtDialogs.h). Texts use "\r\n" between lines.
+// (gui/QtDialogs.h). Texts use "\r\n" between lines.
 #pragma once
 
 #include <QString>
@@ -13,16 +13,16 @@
 namespace morvatex {
 
 // What an open-files dialog offers.
-struct OeffnenOptionen {
+struct FileDialogOptions {
   // Entries "description|pattern", joined by "|", for example
   // "NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*".
   QString filter;
   // Extension without the dot, added to a typed name that has none.
-  QString standardErweiterung;
-  bool mehrfachauswahl = false;
+  QString defaultExtension;
+  bool multiSelect = false;
   // Save dialog only: ask before a chosen file replaces an existing one.
   // Job lists are replaced without a question, profiles after one.
-  bool ueberschreibenFragen = false;
+  bool confirmOverwrite = false;
 };
 
 class Dialogs {
@@ -30,27 +30,27 @@ class Dialogs {
   virtual ~Dialogs() = default;
 
   // A plain message box with an OK button; returns when it is closed.
-  virtual void Nachricht(const QString& text) = 0;
+  virtual void ShowMessage(const QString& text) = 0;
 
   // A confirmation box with a question icon and OK and Cancel. True for
   // OK; false for Cancel and for closing the box.
-  virtual bool FrageOkAbbrechen(const QString& text) = 0;
+  virtual bool AskOkCancel(const QString& text) = 0;
 
   // A confirmation box with a question icon and Yes and No. True for Yes;
   // false for No and for closing the box.
-  virtual bool FrageJaNein(const QString& text) = 0;
+  virtual bool AskYesNo(const QString& text) = 0;
 
   // The open dialog. Returns the chosen files as full paths with the
   // platform's separators, in the order the dialog lists them; empty when
   // the user cancelled.
-  virtual QStringList DateienOeffnen(const OeffnenOptionen& options) = 0;
+  virtual QStringList OpenFiles(const FileDialogOptions& options) = 0;
 
   // The save dialog with the filter and default extension of `options`
-  // (`mehrfachauswahl` is ignored); it appends the default extension to a
+  // (`multiSelect` is ignored); it appends the default extension to a
   // name typed without one and asks before replacing a file only when
-  // `ueberschreibenFragen` is set. Returns the full path with the platform's
+  // `confirmOverwrite` is set. Returns the full path with the platform's
   // separators; empty when the user cancelled.
-  virtual QString DateiSpeichern(const OeffnenOptionen& options) = 0;
+  virtual QString SaveFile(const FileDialogOptions& options) = 0;
 };
 
 // Shows the core's messages (Windows-1252) as plain message boxes.

@@ -26,106 +26,106 @@ QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
 
 }  // namespace
 
-TFormOrdner::TFormOrdner(Dialogs& dialogs, QWidget* parent)
+FolderDialog::FolderDialog(Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Tool),
       dialogs_(dialogs),
-      quelle_(new LabeledEdit(QStringLiteral("Quellordner:"), this)),
-      ziel_(new LabeledEdit(QStringLiteral("Zielordner:"), this)),
-      regelGruppe_(new QGroupBox(QStringLiteral("Zielordner"), this)),
-      regel_(new QButtonGroup(this)),
-      hilfe_(Button("Button3", QStringLiteral("Hilfe"), this)),
-      abbrechen_(Button("Button1", QStringLiteral("Abbrechen"), this)),
-      speichern_(Button("Button2", QStringLiteral("Speichern"), this)) {
-  setObjectName(QStringLiteral("FormOrdner"));
+      sourceEdit_(new LabeledEdit(QStringLiteral("Quellordner:"), this)),
+      targetEdit_(new LabeledEdit(QStringLiteral("Zielordner:"), this)),
+      ruleBox_(new QGroupBox(QStringLiteral("Zielordner"), this)),
+      ruleButtons_(new QButtonGroup(this)),
+      helpButton_(Button("helpButton", QStringLiteral("Hilfe"), this)),
+      cancelButton_(Button("cancelButton", QStringLiteral("Abbrechen"), this)),
+      saveButton_(Button("saveButton", QStringLiteral("Speichern"), this)) {
+  setObjectName(QStringLiteral("folderDialog"));
   setWindowTitle(QStringLiteral("Ordnereeinstellungen"));
   setModal(true);
   setFixedSize(496, 234);
-  quelle_->setObjectName(QStringLiteral("LabeledEditQuelle"));
-  ziel_->setObjectName(QStringLiteral("LabeledEditZiel"));
-  regelGruppe_->setObjectName(QStringLiteral("RadioGroupZielordner"));
+  sourceEdit_->setObjectName(QStringLiteral("sourceEdit"));
+  targetEdit_->setObjectName(QStringLiteral("targetEdit"));
+  ruleBox_->setObjectName(QStringLiteral("ruleBox"));
 
-  auto* items = new QVBoxLayout(regelGruppe_);
+  auto* items = new QVBoxLayout(ruleBox_);
   const QString captions[] = {QStringLiteral("(1) Zielordner = Ordner der Quelldatei"),
                               QStringLiteral("(2) Zielordner absolut"),
                               QStringLiteral("(3) Erstelle automatisch Unterordner im Zielordner")};
   for (int index = 0; index < 3; ++index) {
-    auto* item = new QRadioButton(captions[index], regelGruppe_);
-    regel_->addButton(item, index);
+    auto* item = new QRadioButton(captions[index], ruleBox_);
+    ruleButtons_->addButton(item, index);
     items->addWidget(item);
   }
 
   auto* buttons = new QVBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(hilfe_);
-  buttons->addWidget(abbrechen_);
-  buttons->addWidget(speichern_);
+  buttons->addWidget(helpButton_);
+  buttons->addWidget(cancelButton_);
+  buttons->addWidget(saveButton_);
 
   auto* layout = new QGridLayout(this);
-  layout->addWidget(quelle_, 0, 0, 1, 2);
-  layout->addWidget(ziel_, 1, 0, 1, 2);
-  layout->addWidget(regelGruppe_, 2, 0);
+  layout->addWidget(sourceEdit_, 0, 0, 1, 2);
+  layout->addWidget(targetEdit_, 1, 0, 1, 2);
+  layout->addWidget(ruleBox_, 2, 0);
   layout->addLayout(buttons, 2, 1);
   layout->setColumnStretch(0, 1);
   layout->setRowStretch(2, 1);
 
-  connect(regel_, &QButtonGroup::idClicked, this, &TFormOrdner::Freigeben);
-  connect(hilfe_, &QPushButton::clicked, this, &TFormOrdner::Button3Click);
-  connect(abbrechen_, &QPushButton::clicked, this, &QDialog::reject);
-  connect(speichern_, &QPushButton::clicked, this, &TFormOrdner::Button2Click);
+  connect(ruleButtons_, &QButtonGroup::idClicked, this, &FolderDialog::UpdateEnabledFields);
+  connect(helpButton_, &QPushButton::clicked, this, &FolderDialog::ShowHelp);
+  connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(saveButton_, &QPushButton::clicked, this, &FolderDialog::SaveAndClose);
 }
 
-void TFormOrdner::Fuellen(std::string_view quelle, std::string_view ziel, int zielordner) {
-  quelle_->edit()->setText(ToQString(quelle));
-  ziel_->edit()->setText(ToQString(ziel));
-  if (QAbstractButton* item = regel_->button(zielordner)) {
+void FolderDialog::Fill(std::string_view source, std::string_view target, int rule) {
+  sourceEdit_->edit()->setText(ToQString(source));
+  targetEdit_->edit()->setText(ToQString(target));
+  if (QAbstractButton* item = ruleButtons_->button(rule)) {
     item->setChecked(true);
   } else {
     // An exclusive group refuses to uncheck its last checked item.
-    regel_->setExclusive(false);
-    for (QAbstractButton* button : regel_->buttons()) button->setChecked(false);
-    regel_->setExclusive(true);
+    ruleButtons_->setExclusive(false);
+    for (QAbstractButton* button : ruleButtons_->buttons()) button->setChecked(false);
+    ruleButtons_->setExclusive(true);
   }
-  Freigeben();
+  UpdateEnabledFields();
 }
 
-std::string TFormOrdner::Quelle() const { return ToCp1252(quelle_->edit()->text()).value_or(std::string()); }
+std::string FolderDialog::SourceFolder() const { return ToCp1252(sourceEdit_->edit()->text()).value_or(std::string()); }
 
-std::string TFormOrdner::Ziel() const { return ToCp1252(ziel_->edit()->text()).value_or(std::string()); }
+std::string FolderDialog::TargetFolder() const { return ToCp1252(targetEdit_->edit()->text()).value_or(std::string()); }
 
-std::uint8_t TFormOrdner::Zielordner() const {
-  const int index = regel_->checkedId();
-  return index < 0 ? kZielBeiQuelle : static_cast<std::uint8_t>(index);
+std::uint8_t FolderDialog::TargetRule() const {
+  const int index = ruleButtons_->checkedId();
+  return index < 0 ? kTargetBesideSource : static_cast<std::uint8_t>(index);
 }
 
-void TFormOrdner::showEvent(QShowEvent* event) {
+void FolderDialog::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) {
-    gespeichert_ = false;
-    Freigeben();
+    saved_ = false;
+    UpdateEnabledFields();
   }
   QDialog::showEvent(event);
 }
 
-void TFormOrdner::Freigeben() {
-  const int index = regel_->checkedId();
-  quelle_->setEnabled(index == kZielMitUnterordnern);
-  ziel_->setEnabled(index == kZielAbsolut || index == kZielMitUnterordnern);
+void FolderDialog::UpdateEnabledFields() {
+  const int index = ruleButtons_->checkedId();
+  sourceEdit_->setEnabled(index == kTargetInMirroredSubfolders);
+  targetEdit_->setEnabled(index == kTargetInFolder || index == kTargetInMirroredSubfolders);
 }
 
-void TFormOrdner::Button2Click() {
-  for (const LabeledEdit* field : {quelle_, ziel_}) {
+void FolderDialog::SaveAndClose() {
+  for (const LabeledEdit* field : {sourceEdit_, targetEdit_}) {
     const QString text = field->edit()->text();
     if (!ToCp1252(text)) {
-      dialogs_.Nachricht(QStringLiteral("Der Ordner\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes "
+      dialogs_.ShowMessage(QStringLiteral("Der Ordner\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes "
                                         "Windows-1252 und kann nicht gespeichert werden.")
                              .arg(text));
       field->edit()->setFocus();
       return;
     }
   }
-  gespeichert_ = true;
+  saved_ = true;
   accept();
 }
 
-void TFormOrdner::Button3Click() { dialogs_.Nachricht(ToQString(OrdnerHilfetext())); }
+void FolderDialog::ShowHelp() { dialogs_.ShowMessage(ToQString(FolderHelpText())); }
 
 }  // namespace morvatex

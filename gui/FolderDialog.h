@@ -17,53 +17,53 @@ namespace morvatex {
 class Dialogs;
 class LabeledEdit;
 
-class TFormOrdner final : public QDialog {
+class FolderDialog final : public QDialog {
   Q_OBJECT
 
  public:
   // `dialogs` shows the help text and the refusal of folder texts that
   // cannot be stored.
-  explicit TFormOrdner(Dialogs& dialogs, QWidget* parent = nullptr);
+  explicit FolderDialog(Dialogs& dialogs, QWidget* parent = nullptr);
 
   // Puts the stored settings into the controls: the folder texts
   // (Windows-1252) and the rule, whose item is selected (none for a value
   // other than 0, 1 or 2).
-  void Fuellen(std::string_view quelle, std::string_view ziel, int zielordner);
+  void Fill(std::string_view source, std::string_view target, int rule);
 
   // Set by "Speichern"; cleared each time the dialog is shown.
-  bool Gespeichert() const { return gespeichert_; }
+  bool WasSaved() const { return saved_; }
 
   // The controls' values after "Speichern", which only closes the dialog
   // when both folder texts can be written in Windows-1252. The rule is the
   // selected item, 0 when none is selected.
-  std::string Quelle() const;
-  std::string Ziel() const;
-  std::uint8_t Zielordner() const;
+  std::string SourceFolder() const;
+  std::string TargetFolder() const;
+  std::uint8_t TargetRule() const;
 
-  LabeledEdit* LabeledEditQuelle() const { return quelle_; }
-  LabeledEdit* LabeledEditZiel() const { return ziel_; }
-  QButtonGroup* RadioGroupZielordner() const { return regel_; }
-  QPushButton* Button1() const { return abbrechen_; }
-  QPushButton* Button2() const { return speichern_; }
-  QPushButton* Button3() const { return hilfe_; }
+  LabeledEdit* SourceEdit() const { return sourceEdit_; }
+  LabeledEdit* TargetEdit() const { return targetEdit_; }
+  QButtonGroup* RuleButtons() const { return ruleButtons_; }
+  QPushButton* CancelButton() const { return cancelButton_; }
+  QPushButton* SaveButton() const { return saveButton_; }
+  QPushButton* HelpButton() const { return helpButton_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  void Freigeben();
-  void Button2Click();
-  void Button3Click();
+  void UpdateEnabledFields();
+  void SaveAndClose();
+  void ShowHelp();
 
   Dialogs& dialogs_;
-  LabeledEdit* quelle_;
-  LabeledEdit* ziel_;
-  QGroupBox* regelGruppe_;
-  QButtonGroup* regel_;
-  QPushButton* hilfe_;
-  QPushButton* abbrechen_;
-  QPushButton* speichern_;
-  bool gespeichert_ = false;
+  LabeledEdit* sourceEdit_;
+  LabeledEdit* targetEdit_;
+  QGroupBox* ruleBox_;
+  QButtonGroup* ruleButtons_;
+  QPushButton* helpButton_;
+  QPushButton* cancelButton_;
+  QPushButton* saveButton_;
+  bool saved_ = false;
 };
 
 }  // namespace morvatex

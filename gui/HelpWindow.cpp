@@ -8,9 +8,9 @@
 
 namespace morvatex {
 
-TForm2::TForm2(QWidget* parent)
-    : QDialog(parent), memo1_(new QPlainTextEdit(this)), button1_(new QPushButton(QStringLiteral("OK"), this)) {
-  setObjectName(QStringLiteral("Form2"));
+HelpWindow::HelpWindow(QWidget* parent)
+    : QDialog(parent), textView_(new QPlainTextEdit(this)), okButton_(new QPushButton(QStringLiteral("OK"), this)) {
+  setObjectName(QStringLiteral("helpWindow"));
   setWindowTitle(QStringLiteral("Hilfe"));
   setModal(true);
   QFont dialogFont = font();
@@ -18,37 +18,37 @@ TForm2::TForm2(QWidget* parent)
   setFont(dialogFont);
   setFixedSize(559, 329);
 
-  memo1_->setObjectName(QStringLiteral("Memo1"));
-  memo1_->setReadOnly(true);
-  memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long lines wrap
-  memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  QPalette palette = memo1_->palette();
+  textView_->setObjectName(QStringLiteral("textView"));
+  textView_->setReadOnly(true);
+  textView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long lines wrap
+  textView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QPalette palette = textView_->palette();
   palette.setColor(QPalette::Base, palette.color(QPalette::Button));
-  memo1_->setPalette(palette);
-  button1_->setObjectName(QStringLiteral("Button1"));
+  textView_->setPalette(palette);
+  okButton_->setObjectName(QStringLiteral("okButton"));
 
-  auto* panel1 = new QWidget(this);
-  panel1->setObjectName(QStringLiteral("Panel1"));
-  panel1->setFixedHeight(39);
-  auto* buttons = new QHBoxLayout(panel1);
+  auto* buttonPanel = new QWidget(this);
+  buttonPanel->setObjectName(QStringLiteral("buttonPanel"));
+  buttonPanel->setFixedHeight(39);
+  auto* buttons = new QHBoxLayout(buttonPanel);
   buttons->addStretch();
-  buttons->addWidget(button1_);
+  buttons->addWidget(okButton_);
   buttons->addStretch();
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(memo1_);
-  layout->addWidget(panel1);
+  layout->addWidget(textView_);
+  layout->addWidget(buttonPanel);
 
   // Esc closes through QDialog's reject, the same as "OK".
-  connect(button1_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TForm2::Zeige(const QString& text) {
-  memo1_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+void HelpWindow::ShowText(const QString& text) {
+  textView_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   if (QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
-  button1_->setFocus();
+  okButton_->setFocus();
   exec();
 }
 

@@ -1,4 +1,4 @@
-// The help window `Form2`: a read-only text that its caller fills before
+// The help window `HelpWindow`: a read-only text that its caller fills before
 // showing it, and "OK".
 #pragma once
 
@@ -9,22 +9,22 @@ class QPushButton;
 
 namespace morvatex {
 
-class TForm2 final : public QDialog {
+class HelpWindow final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TForm2(QWidget* parent = nullptr);
+  explicit HelpWindow(QWidget* parent = nullptr);
 
-  // Puts `text` (lines separated by CR LF) into Memo1 and shows the window
+  // Puts `text` (lines separated by CR LF) into TextView and shows the window
   // modally; returns when it is closed by "OK", Esc or the close box.
-  void Zeige(const QString& text);
+  void ShowText(const QString& text);
 
-  QPlainTextEdit* Memo1() const { return memo1_; }
-  QPushButton* Button1() const { return button1_; }
+  QPlainTextEdit* TextView() const { return textView_; }
+  QPushButton* OkButton() const { return okButton_; }
 
  private:
-  QPlainTextEdit* memo1_;
-  QPushButton* button1_;
+  QPlainTextEdit* textView_;
+  QPushButton* okButton_;
 };
 
 }  // namespace morvatex

@@ -18,7 +18,7 @@ int JobTableModel::columnCount(const QModelIndex& parent) const { return parent.
 
 QVariant JobTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || role != Qt::DisplayRole) return {};
-  return ToQString(table_.Cell(TabellenZeile(index), index.column()));
+  return ToQString(table_.Cell(TableRow(index), index.column()));
 }
 
 QVariant JobTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -50,7 +50,7 @@ void JobTableModel::CellChanged(int row, int column) {
     emit headerDataChanged(Qt::Horizontal, column, column);
     return;
   }
-  const QModelIndex cell = IndexVon(row, column);
+  const QModelIndex cell = IndexOf(row, column);
   emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 

@@ -17,9 +17,9 @@ class JobTableModel final : public QAbstractTableModel, private JobTableObserver
   ~JobTableModel() override;
 
   // The job table row shown in view row index.row(); -1 for an invalid index.
-  static int TabellenZeile(const QModelIndex& index) { return index.isValid() ? index.row() + 1 : -1; }
+  static int TableRow(const QModelIndex& index) { return index.isValid() ? index.row() + 1 : -1; }
   // The view index of a job table cell; invalid for the header row.
-  QModelIndex IndexVon(int row, int column) const { return index(row - 1, column); }
+  QModelIndex IndexOf(int row, int column) const { return index(row - 1, column); }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

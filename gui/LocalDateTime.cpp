@@ -41,7 +41,7 @@ QString TimeFormat(const QLocale& locale) {
 
 }  // namespace
 
-std::string DatumZeitText(const QDateTime& when, const QLocale& locale) {
+std::string LocalDateTimeText(const QDateTime& when, const QLocale& locale) {
   QString text = locale.toString(when.date(), DateFormat(locale));
   if (when.time() != QTime(0, 0)) text += QLatin1Char(' ') + locale.toString(when.time(), TimeFormat(locale));
   if (std::optional<std::string> cp1252 = ToCp1252(text)) return *cp1252;

@@ -13,6 +13,6 @@ namespace morvatex {
 // locale. At exactly midnight the date stands alone. The text is
 // Windows-1252; a locale whose notation the code page cannot show gets
 // 06.12.2026 19:09:17 instead.
-std::string DatumZeitText(const QDateTime& when, const QLocale& locale = QLocale());
+std::string LocalDateTimeText(const QDateTime& when, const QLocale& locale = QLocale());
 
 }  // namespace morvatex

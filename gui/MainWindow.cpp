@@ -38,11 +38,11 @@ namespace morvatex {
 namespace {
 
 const QString kIselFilter = QStringLiteral("NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*");
-const QString kListenFilter = QStringLiteral("MVX-Dateien (*.mvx) |*.mvx");
+const QString kJobListFilter = QStringLiteral("MVX-Dateien (*.mvx) |*.mvx");
 // The shortest time between two rounds of input during a conversion:
 // letting input through (and repainting) costs far more than converting a
 // line, and every few milliseconds answers the user just as fast.
-constexpr std::chrono::milliseconds kEingabeAbstand{10};
+constexpr std::chrono::milliseconds kInputInterval{10};
 
 QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -50,239 +50,239 @@ QString Latin1(std::string_view text) {
 
 }  // namespace
 
-TForm1::TForm1(Dialogs& dialogs, FileSystem& fs, const QString& programPath, const QStringList& parameters,
+MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programPath, const QStringList& parameters,
                QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), fs_(fs), messages_(dialogs) {
-  setObjectName(QStringLiteral("Form1"));
-  BaueFenster();
-  BaueMenue();
+  setObjectName(QStringLiteral("mainWindow"));
+  BuildWidgets();
+  BuildMenu();
   const int menuHeight = menuBar()->sizeHint().height();
   // The client area between the menu and the progress status bar is 670 x 479.
   resize(670, 479 + menuHeight + statusBar()->height());
   if (QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
 
   setWindowTitle(Latin1(kProductName) + QStringLiteral("    Ver.: ") + Latin1(kVersionText));
-  debugModus_ = !parameters.isEmpty() && parameters.first() == QStringLiteral("debug");
-  LaufBeenden();
-  tabelle_.Tabellendatei.clear();
+  debugMode_ = !parameters.isEmpty() && parameters.first() == QStringLiteral("debug");
+  EnterIdleState();
+  table_.listFile.clear();
 
   const QString nativeProgramPath = QDir::toNativeSeparators(programPath);
   if (std::optional<std::string> path = ToCp1252(nativeProgramPath)) {
-    programmpfad_ = *path;
+    programPath_ = *path;
     // Beside the program, or in the user's folders when it is installed.
-    const ProgramFiles files = LocateProgramFiles(programmpfad_, NativePathSyntax(), fs_, ReadUserFolderEnvironment());
-    if (!files.problem.empty()) dialogs_.Nachricht(ToQString(files.problem));
+    const ProgramFiles files = LocateProgramFiles(programPath_, NativePathSyntax(), fs_, ReadUserFolderEnvironment());
+    if (!files.problem.empty()) dialogs_.ShowMessage(ToQString(files.problem));
     MakeUserFolders(files, NativePathSyntax(), fs_);
-    einstellungsdatei_ = files.settingsPath;
-    logdatei_ = files.logPath;
+    settingsFilePath_ = files.settingsPath;
+    logFilePath_ = files.logPath;
   } else {
-    dialogs_.Nachricht(QStringLiteral("Der Programmpfad\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes "
+    dialogs_.ShowMessage(QStringLiteral("Der Programmpfad\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes "
                                       "Windows-1252.\r\nEinstellungsdatei und Protokolldatei können deshalb nicht "
                                       "benutzt werden.")
                            .arg(nativeProgramPath));
   }
 
   // Without a settings path this finds no file and sets up a new configuration.
-  LadeEinstellungen(einstellungen_, einstellungsdatei_, fs_, messages_);
-  Erstelle2DPolylinien1Click(this);
+  LoadSettingsFile(settings_, settingsFilePath_, fs_, messages_);
+  ChooseDxfStyle(this);
 
-  if (!logdatei_.empty()) {
+  if (!logFilePath_.empty()) {
     // The log must never keep the program from starting: its errors are ignored.
-    StarteLogdatei(fs_, logdatei_, LogStartHeader(DatumZeitText(QDateTime::currentDateTime()), programmpfad_));
+    StartLogFile(fs_, logFilePath_, LogStartHeader(LocalDateTimeText(QDateTime::currentDateTime()), programPath_));
   }
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
   // Qt deletes the children only after the members are gone; the grid and
   // its model read the table, so they go first.
-  delete stringGrid1_;
+  delete jobView_;
   delete model_;
 }
 
-void TForm1::showEvent(QShowEvent* event) {
-  if (!gezeigt_) {
-    gezeigt_ = true;
-    FormShow();
+void MainWindow::showEvent(QShowEvent* event) {
+  if (!shown_) {
+    shown_ = true;
+    PrepareForShow();
   }
   QMainWindow::showEvent(event);
 }
 
-void TForm1::FormShow() {
-  if (formInfo_) formInfo_->BeschriftungenSetzen();
-  panel4_->setVisible(debugModus_);
-  image3_->move(image1_->x(), image3_->y());
-  tabelle_.SchreibeKopfzeile();
-  Erstelle2DPolylinien1Click(this);
-  DXFDateinerzeugen1Click(this);
-  CNCDINCodeerstellen1Click(this);
+void MainWindow::PrepareForShow() {
+  if (aboutDialog_) aboutDialog_->SetLabelTexts();
+  lineListPanel_->setVisible(debugMode_);
+  stopButton_->move(addButton_->x(), stopButton_->y());
+  table_.WriteHeaderRow();
+  ChooseDxfStyle(this);
+  ToggleDxfOutput(this);
+  ToggleCncOutput(this);
   // The grid starts on its first row; only later moves show details.
-  stringGrid1_->setCurrentIndex(model_->IndexVon(1, 0));
-  stringGrid1_->setFocus();
-  connect(stringGrid1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+  jobView_->setCurrentIndex(model_->IndexOf(1, 0));
+  jobView_->setFocus();
+  connect(jobView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
-            if (current.isValid() && !keineZeilenDetails_) StringGrid1SelectCell(JobTableModel::TabellenZeile(current));
+            if (current.isValid() && !suppressRowDetails_) ShowRowDetails(JobTableModel::TableRow(current));
           });
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-  if (laufAktiv_ || !AenderungenVerwerfen())
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (running_ || !ConfirmDiscardChanges())
     event->ignore();
   else
     event->accept();
 }
 
-void TForm1::LaufBeginnen() {
-  laufAktiv_ = true;
-  for (QMenu* menu : {liste1_, editieren1_, einstellungen1_}) menu->menuAction()->setEnabled(false);
-  start1_->setEnabled(false);
-  image1_->hide();
-  image2_->hide();
-  image3_->show();
-  stop1_->setEnabled(true);
+void MainWindow::EnterRunningState() {
+  running_ = true;
+  for (QMenu* menu : {listMenu_, editMenu_, settingsMenu_}) menu->menuAction()->setEnabled(false);
+  startAction_->setEnabled(false);
+  addButton_->hide();
+  convertButton_->hide();
+  stopButton_->show();
+  stopAction_->setEnabled(true);
 }
 
-void TForm1::LaufBeenden() {
-  laufAktiv_ = false;
-  for (QMenu* menu : {liste1_, editieren1_, einstellungen1_}) menu->menuAction()->setEnabled(true);
-  start1_->setEnabled(true);
-  image1_->show();
-  image2_->show();
-  image3_->hide();
-  stop1_->setEnabled(false);
+void MainWindow::EnterIdleState() {
+  running_ = false;
+  for (QMenu* menu : {listMenu_, editMenu_, settingsMenu_}) menu->menuAction()->setEnabled(true);
+  startAction_->setEnabled(true);
+  addButton_->show();
+  convertButton_->show();
+  stopButton_->hide();
+  stopAction_->setEnabled(false);
 }
 
-bool TForm1::AenderungenVerwerfen() {
-  if (!tabelle_.TabelleGeaendert) return true;
-  if (!dialogs_.FrageOkAbbrechen(
+bool MainWindow::ConfirmDiscardChanges() {
+  if (!table_.modified) return true;
+  if (!dialogs_.AskOkCancel(
           QStringLiteral("Die aktuelle Tabelle wurde noch nicht gespeichert!\r\nTrotzdem fortfahren?")))
     return false;
-  tabelle_.TabelleGeaendert = false;
+  table_.modified = false;
   return true;
 }
 
-std::string TForm1::BildeZieldatei(std::string_view source) const {
-  return morvatex::BildeZieldatei(source, einstellungen_, NativePathSyntax());
+std::string MainWindow::TargetPathFor(std::string_view source) const {
+  return morvatex::TargetPathFor(source, settings_, NativePathSyntax());
 }
 
-void TForm1::Start1Click() {
-  if (laufAktiv_) return;
-  memo2_->clear();
-  LaufBeginnen();
+void MainWindow::StartBatch() {
+  if (running_) return;
+  messageView_->clear();
+  EnterRunningState();
   ConversionOptions options;
-  options.debugMode = debugModus_;
-  options.processPendingInput = [this] { EingabeDurchlassen(); };
-  options.pendingInputInterval = kEingabeAbstand;
+  options.debugMode = debugMode_;
+  options.processPendingInput = [this] { ProcessPendingInput(); };
+  options.pendingInputInterval = kInputInterval;
   // No output may replace the program's own files.
-  options.protectedPaths = {einstellungsdatei_, logdatei_};
-  if (!tabelle_.Tabellendatei.empty()) options.protectedPaths.push_back(tabelle_.Tabellendatei);
-  ConversionRun run(einstellungen_, fs_, std::move(options));
-  lauf_ = &run;
-  fortschritt_->Beginnen(tabelle_.MarkierteZeilen());
-  BatchAusfuehren(tabelle_, run, LaufProtokoll(), *this);
-  fortschritt_->Beenden();
-  lauf_ = nullptr;
-  LaufBeenden();
+  options.protectedPaths = {settingsFilePath_, logFilePath_};
+  if (!table_.listFile.empty()) options.protectedPaths.push_back(table_.listFile);
+  ConversionRun run(settings_, fs_, std::move(options));
+  run_ = &run;
+  progress_->Begin(table_.MarkedJobCount());
+  ExecuteBatch(table_, run, MakeLog(), *this);
+  progress_->Finish();
+  run_ = nullptr;
+  EnterIdleState();
 }
 
-void TForm1::Stop1Click() { RequestStop(); }
+void MainWindow::StopBatch() { RequestStop(); }
 
-void TForm1::ZeileBeginnt(int row) {
-  zeilenlisteOffen_ = debugModus_;
-  fortschritt_->NaechsteDatei();
+void MainWindow::JobStarting(int row) {
+  lineListPending_ = debugMode_;
+  progress_->NextFile();
   // The whole row shows as selected; the current cell goes to its end.
-  const QModelIndex first = model_->IndexVon(row, kSpalteNummer);
-  const QModelIndex last = model_->IndexVon(row, kSpalteZieldatei);
-  keineZeilenDetails_ = true;
-  stringGrid1_->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
-  stringGrid1_->selectionModel()->select(QItemSelection(first, last), QItemSelectionModel::ClearAndSelect);
-  keineZeilenDetails_ = false;
-  stringGrid1_->scrollTo(first);
+  const QModelIndex first = model_->IndexOf(row, kColumnNumber);
+  const QModelIndex last = model_->IndexOf(row, kColumnTarget);
+  suppressRowDetails_ = true;
+  jobView_->selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
+  jobView_->selectionModel()->select(QItemSelection(first, last), QItemSelectionModel::ClearAndSelect);
+  suppressRowDetails_ = false;
+  jobView_->scrollTo(first);
 }
 
-void TForm1::EingabeDurchlassen() {
-  if (lauf_) {
-    if (zeilenlisteOffen_) ZeigeZeilenliste(*lauf_);
-    fortschritt_->Zeilen(lauf_->progress());
+void MainWindow::ProcessPendingInput() {
+  if (run_) {
+    if (lineListPending_) ShowLineList(*run_);
+    progress_->ShowLines(run_->progress());
   }
   QCoreApplication::processEvents();
 }
 
-void TForm1::ZeileKonvertiert(int /*row*/, const ConversionRun& run) {
+void MainWindow::JobConverted(int /*row*/, const ConversionRun& run) {
   // A file that failed before its first pass shows its lines now.
-  if (zeilenlisteOffen_) ZeigeZeilenliste(run);
+  if (lineListPending_) ShowLineList(run);
 }
 
-void TForm1::ZeigeZeilenliste(const ConversionRun& run) {
-  zeilenlisteOffen_ = false;
+void MainWindow::ShowLineList(const ConversionRun& run) {
+  lineListPending_ = false;
   const LineList& lines = run.lines();
   std::string text;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i > 0) text += '\n';
     text += lines[i];
   }
-  memo1_->setPlainText(ToQString(text));
+  lineListView_->setPlainText(ToQString(text));
 }
 
-void TForm1::MeldungHinzufuegen(std::string_view text) {
-  memo2_->appendPlainText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+void MainWindow::AddMessage(std::string_view text) {
+  messageView_->appendPlainText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-void TForm1::ffnen1Click() {
-  ListeOeffnen([this]() -> std::optional<std::string> {
-    const QStringList files = dialogs_.DateienOeffnen({kListenFilter, QStringLiteral("mvx"), false});
+void MainWindow::OpenList() {
+  ReplaceTableByList([this]() -> std::optional<std::string> {
+    const QStringList files = dialogs_.OpenFiles({kJobListFilter, QStringLiteral("mvx"), false});
     if (files.isEmpty()) return std::nullopt;
-    return GewaehlterPfad(files.first());
+    return ChosenPath(files.first());
   });
 }
 
-void TForm1::ListeOeffnen(const std::function<std::optional<std::string>()>& waehlen) {
-  if (laufAktiv_ || !AenderungenVerwerfen()) return;
+void MainWindow::ReplaceTableByList(const std::function<std::optional<std::string>()>& choose) {
+  if (running_ || !ConfirmDiscardChanges()) return;
   // Emptied before the file is chosen: cancelling the dialog leaves an empty,
   // unnamed table.
-  TabelleLeeren();
-  if (const std::optional<std::string> path = waehlen()) TabelleOeffnen(tabelle_, *path, fs_, messages_);
+  ClearJobs();
+  if (const std::optional<std::string> path = choose()) OpenJobList(table_, *path, fs_, messages_);
 }
 
-void TForm1::Abgelegt(const Ablage& ablage) {
-  if (laufAktiv_) return;
-  if (ablage.art == Ablage::Art::kIselDateien) {
-    DateienHinzufuegen(ablage.dateien);
-  } else if (ablage.art == Ablage::Art::kJobliste) {
+void MainWindow::TakeDrop(const DropContents& contents) {
+  if (running_) return;
+  if (contents.kind == DropContents::Kind::kIselFiles) {
+    AddSourceFiles(contents.files);
+  } else if (contents.kind == DropContents::Kind::kJobList) {
     // A path the code page cannot write is refused before the table is asked
     // about or emptied.
-    if (const std::optional<std::string> path = GewaehlterPfad(ablage.dateien.first()))
-      ListeOeffnen([&path] { return path; });
+    if (const std::optional<std::string> path = ChosenPath(contents.files.first()))
+      ReplaceTableByList([&path] { return path; });
   }
 }
 
-void TForm1::Speichern1Click() {
-  if (laufAktiv_) return;
-  if (tabelle_.Tabellendatei.empty())
-    Speichernunter1Click();
+void MainWindow::SaveList() {
+  if (running_) return;
+  if (table_.listFile.empty())
+    SaveListAs();
   else
-    TabelleSchreiben();
+    SaveJobList();
 }
 
-void TForm1::Speichernunter1Click() {
-  if (laufAktiv_) return;
-  const QString file = dialogs_.DateiSpeichern({kListenFilter, QStringLiteral("mvx"), false});
+void MainWindow::SaveListAs() {
+  if (running_) return;
+  const QString file = dialogs_.SaveFile({kJobListFilter, QStringLiteral("mvx"), false});
   if (file.isEmpty()) return;
-  if (const std::optional<std::string> path = GewaehlterPfad(file)) {
-    tabelle_.Tabellendatei = *path;
-    TabelleSchreiben();
+  if (const std::optional<std::string> path = ChosenPath(file)) {
+    table_.listFile = *path;
+    SaveJobList();
   }
 }
 
-void TForm1::TabelleSchreiben() { morvatex::TabelleSchreiben(tabelle_, fs_, messages_, LaufProtokoll()); }
+void MainWindow::SaveJobList() { morvatex::SaveJobList(table_, fs_, messages_, MakeLog()); }
 
-Protokoll TForm1::LaufProtokoll() const {
-  return Protokoll(fs_, logdatei_, [] { return DatumZeitText(QDateTime::currentDateTime()); });
+LogFile MainWindow::MakeLog() const {
+  return LogFile(fs_, logFilePath_, [] { return LocalDateTimeText(QDateTime::currentDateTime()); });
 }
 
-std::optional<std::string> TForm1::GewaehlterPfad(const QString& file) {
+std::optional<std::string> MainWindow::ChosenPath(const QString& file) {
   std::optional<std::string> path = ToCp1252(file);
   if (!path) {
-    dialogs_.Nachricht(QStringLiteral("Die Datei\r\n%1\r\nkann nicht benutzt werden, weil ihr Pfad Zeichen "
+    dialogs_.ShowMessage(QStringLiteral("Die Datei\r\n%1\r\nkann nicht benutzt werden, weil ihr Pfad Zeichen "
                                       "außerhalb des Zeichensatzes Windows-1252 enthält.")
                            .arg(file));
   }
@@ -290,34 +290,34 @@ std::optional<std::string> TForm1::GewaehlterPfad(const QString& file) {
 }
 
 
-void TForm1::Neu1Click() {
-  if (laufAktiv_) return;
-  if (AenderungenVerwerfen()) TabelleLeeren();
+void MainWindow::NewList() {
+  if (running_) return;
+  if (ConfirmDiscardChanges()) ClearJobs();
 }
 
-void TForm1::TabelleLeeren() {
-  keineZeilenDetails_ = true;
-  tabelle_.TabelleLeeren();
-  keineZeilenDetails_ = false;
+void MainWindow::ClearJobs() {
+  suppressRowDetails_ = true;
+  table_.ClearJobs();
+  suppressRowDetails_ = false;
 }
 
-void TForm1::Beenden1Click() { close(); }
+void MainWindow::Quit() { close(); }
 
-void TForm1::Allezurcksetzen1Click() {
-  if (!laufAktiv_) tabelle_.AlleZuruecksetzen();
+void MainWindow::ResetAllJobs() {
+  if (!running_) table_.ResetAllMarks();
 }
 
-void TForm1::AbgearbeiteteEintrgelschen1Click() {
-  if (!laufAktiv_) tabelle_.AbgearbeiteteLoeschen();
+void MainWindow::DeleteConvertedJobs() {
+  if (!running_) table_.RemoveConvertedJobs();
 }
 
-void TForm1::KTXDateihinzufgen1Click() {
-  if (laufAktiv_) return;
-  DateienHinzufuegen(dialogs_.DateienOeffnen({kIselFilter, QStringLiteral("ncp"), true}));
+void MainWindow::AddIselFiles() {
+  if (running_) return;
+  AddSourceFiles(dialogs_.OpenFiles({kIselFilter, QStringLiteral("ncp"), true}));
 }
 
-void TForm1::DateienOeffnen(const QStringList& parameters) {
-  if (laufAktiv_) return;
+void MainWindow::OpenFiles(const QStringList& parameters) {
+  if (running_) return;
   const bool debugSwitch = !parameters.isEmpty() && parameters.first() == QStringLiteral("debug");
   QStringList iselFiles;
   for (const QString& parameter : parameters.mid(debugSwitch ? 1 : 0)) {
@@ -325,13 +325,13 @@ void TForm1::DateienOeffnen(const QStringList& parameters) {
     const QString file = QDir::toNativeSeparators(QFileInfo(parameter).absoluteFilePath());
     if (!file.endsWith(QStringLiteral(".mvx"), Qt::CaseInsensitive))
       iselFiles << file;
-    else if (const std::optional<std::string> path = GewaehlterPfad(file))
-      ListeOeffnen([&path] { return path; });
+    else if (const std::optional<std::string> path = ChosenPath(file))
+      ReplaceTableByList([&path] { return path; });
   }
-  DateienHinzufuegen(iselFiles);
+  AddSourceFiles(iselFiles);
 }
 
-void TForm1::DateienHinzufuegen(const QStringList& files) {
+void MainWindow::AddSourceFiles(const QStringList& files) {
   QStringList refused;
   for (const QString& file : files) {
     const std::optional<std::string> source = ToCp1252(file);
@@ -339,47 +339,47 @@ void TForm1::DateienHinzufuegen(const QStringList& files) {
       refused << file;
       continue;
     }
-    const int row = tabelle_.ZeileAnhaengen();
-    tabelle_.SetCell(row, kSpalteQuelldatei, *source);
-    tabelle_.SetCell(row, kSpalteZieldatei, BildeZieldatei(*source));
-    tabelle_.TabelleGeaendert = true;
+    const int row = table_.AppendJob();
+    table_.SetCell(row, kColumnSource, *source);
+    table_.SetCell(row, kColumnTarget, TargetPathFor(*source));
+    table_.modified = true;
   }
   if (!refused.isEmpty()) {
-    dialogs_.Nachricht(QStringLiteral("Diese Dateien werden nicht hinzugefügt, weil ihr Pfad Zeichen außerhalb "
+    dialogs_.ShowMessage(QStringLiteral("Diese Dateien werden nicht hinzugefügt, weil ihr Pfad Zeichen außerhalb "
                                       "des Zeichensatzes Windows-1252 enthält:\r\n") +
                        refused.join(QStringLiteral("\r\n")));
   }
 }
 
-void TForm1::StringGrid1SelectCell(int row) {
-  memo2_->clear();
-  for (const std::string& line : ZeilenDetails(tabelle_, row, NativePathSyntax()))
-    memo2_->appendPlainText(ToQString(line));
+void MainWindow::ShowRowDetails(int row) {
+  messageView_->clear();
+  for (const std::string& line : JobRowDetails(table_, row, NativePathSyntax()))
+    messageView_->appendPlainText(ToQString(line));
 }
 
-int TForm1::AusgewaehlteZeile() const { return JobTableModel::TabellenZeile(stringGrid1_->currentIndex()); }
+int MainWindow::SelectedRow() const { return JobTableModel::TableRow(jobView_->currentIndex()); }
 
-int TForm1::AusgewaehlteSpalte() const { return stringGrid1_->currentIndex().column(); }
+int MainWindow::SelectedColumn() const { return jobView_->currentIndex().column(); }
 
-bool TForm1::FormKeyDown(int key) {
+bool MainWindow::HandleKey(int key) {
   if (key != Qt::Key_Escape && key != Qt::Key_Insert && key != Qt::Key_Space && key != Qt::Key_Delete)
     return false;
-  if (laufAktiv_) {
-    if (key == Qt::Key_Escape) Stop1Click();
+  if (running_) {
+    if (key == Qt::Key_Escape) StopBatch();
     return true;
   }
-  const int row = AusgewaehlteZeile();
+  const int row = SelectedRow();
   switch (key) {
     case Qt::Key_Insert:
-      KTXDateihinzufgen1Click();
+      AddIselFiles();
       break;
     case Qt::Key_Space:
-      tabelle_.MarkeUmschalten(row, AusgewaehlteSpalte());
+      table_.ToggleMark(row, SelectedColumn());
       break;
     case Qt::Key_Delete:
-      if (tabelle_.IsJobRow(row) &&
-          dialogs_.FrageJaNein(QStringLiteral("Zeile %1 wirklich löschen?").arg(row)))
-        tabelle_.ZeileEntfernen(row);
+      if (table_.IsJobRow(row) &&
+          dialogs_.AskYesNo(QStringLiteral("Zeile %1 wirklich löschen?").arg(row)))
+        table_.RemoveJob(row);
       break;
     default:
       break;
@@ -387,72 +387,72 @@ bool TForm1::FormKeyDown(int key) {
   return true;
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && (watched == stringGrid1_ || watched == memo2_))
-    return FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && (watched == jobView_ || watched == messageView_))
+    return HandleKey(static_cast<QKeyEvent*>(event)->key());
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::keyPressEvent(QKeyEvent* event) {
-  if (!FormKeyDown(event->key())) QMainWindow::keyPressEvent(event);
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (!HandleKey(event->key())) QMainWindow::keyPressEvent(event);
 }
 
-void TForm1::CNCDINCodeerstellen1Click(QObject* sender) {
-  Ausgabeschalter(sender, cncDinCodeErstellen1_, einstellungen_.CNCDINCodeerstellen);
+void MainWindow::ToggleCncOutput(QObject* sender) {
+  ToggleOutput(sender, cncOutputAction_, settings_.CNCDINCodeerstellen);
 }
 
-void TForm1::DXFDateinerzeugen1Click(QObject* sender) {
-  Ausgabeschalter(sender, dxfDateinErzeugen1_, einstellungen_.DXFDateinerzeugen);
+void MainWindow::ToggleDxfOutput(QObject* sender) {
+  ToggleOutput(sender, dxfOutputAction_, settings_.DXFDateinerzeugen);
 }
 
-void TForm1::Ausgabeschalter(QObject* sender, QAction* item, Bool8& setting) {
-  const bool switched = sender == item && !laufAktiv_;
+void MainWindow::ToggleOutput(QObject* sender, QAction* item, Bool8& setting) {
+  const bool switched = sender == item && !running_;
   if (switched) setting = !setting;
   item->setChecked(setting);  // Qt has toggled the mark already; the setting decides
-  if (switched) EinstellungenSpeichern();
+  if (switched) SaveLiveSettings();
 }
 
-void TForm1::Erstelle2DPolylinien1Click(QObject* sender) {
-  const bool switched = (sender == erstelle2DPolylinien1_ || sender == geradenUndKreisboegen1_) && !laufAktiv_;
-  if (switched) einstellungen_.Erstelle2DPolylinien = sender == erstelle2DPolylinien1_;
-  const bool polylines = einstellungen_.Erstelle2DPolylinien;
+void MainWindow::ChooseDxfStyle(QObject* sender) {
+  const bool switched = (sender == polylinesAction_ || sender == linesAndArcsAction_) && !running_;
+  if (switched) settings_.Erstelle2DPolylinien = sender == polylinesAction_;
+  const bool polylines = settings_.Erstelle2DPolylinien;
   // The item to check first: the group then unchecks the other one.
-  (polylines ? erstelle2DPolylinien1_ : geradenUndKreisboegen1_)->setChecked(true);
-  (polylines ? geradenUndKreisboegen1_ : erstelle2DPolylinien1_)->setChecked(false);
-  if (switched) EinstellungenSpeichern();
+  (polylines ? polylinesAction_ : linesAndArcsAction_)->setChecked(true);
+  (polylines ? linesAndArcsAction_ : polylinesAction_)->setChecked(false);
+  if (switched) SaveLiveSettings();
 }
 
-void TForm1::OrdnereinstellungenClick() {
-  if (laufAktiv_ || !formOrdner_) return;
-  formOrdner_->Fuellen(einstellungen_.Quelle.Text(), einstellungen_.Ziel.Text(), einstellungen_.Zielordner);
-  formOrdner_->exec();
-  if (!formOrdner_->Gespeichert()) return;
-  einstellungen_.Quelle.Assign(formOrdner_->Quelle());
-  einstellungen_.Ziel.Assign(formOrdner_->Ziel());
-  einstellungen_.Zielordner = formOrdner_->Zielordner();
-  EinstellungenSpeichern();
+void MainWindow::ShowFolderDialog() {
+  if (running_ || !folderDialog_) return;
+  folderDialog_->Fill(settings_.Quelle.Text(), settings_.Ziel.Text(), settings_.Zielordner);
+  folderDialog_->exec();
+  if (!folderDialog_->WasSaved()) return;
+  settings_.Quelle.Assign(folderDialog_->SourceFolder());
+  settings_.Ziel.Assign(folderDialog_->TargetFolder());
+  settings_.Zielordner = folderDialog_->TargetRule();
+  SaveLiveSettings();
 }
 
-void TForm1::Einstellungen2Click() {
-  if (laufAktiv_ || !cncEinstellungen_) return;
-  cncEinstellungen_->exec();
+void MainWindow::ShowSettingsDialog() {
+  if (running_ || !settingsDialog_) return;
+  settingsDialog_->exec();
   // However the dialog was closed: an apply with errors and a loaded profile
   // have changed the live settings already.
-  EinstellungenSpeichern();
+  SaveLiveSettings();
 }
 
 // Both help windows are modal and also open during a batch run.
-void TForm1::Kurzbeschreibung1Click() {
-  if (form2_) form2_->Zeige(ToQString(Kurzbeschreibung(logdatei_)));
+void MainWindow::ShowShortDescription() {
+  if (helpWindow_) helpWindow_->ShowText(ToQString(ShortDescription(logFilePath_)));
 }
 
-void TForm1::Info1Click() {
-  if (formInfo_) formInfo_->exec();
+void MainWindow::ShowAboutDialog() {
+  if (aboutDialog_) aboutDialog_->exec();
 }
 
-void TForm1::EinstellungenSpeichern() {
+void MainWindow::SaveLiveSettings() {
   // Without a usable path the user was told at start-up.
-  if (!einstellungsdatei_.empty()) SpeichereEinstellungen(einstellungen_, einstellungsdatei_, fs_, messages_);
+  if (!settingsFilePath_.empty()) SaveSettingsFile(settings_, settingsFilePath_, fs_, messages_);
 }
 
 }  // namespace morvatex

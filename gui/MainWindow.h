@@ -26,16 +26,16 @@ class QTableView;
 
 namespace morvatex {
 
-struct Ablage;
-class BatchFortschritt;
+struct DropContents;
+class BatchProgress;
 class ClickableImage;
 class JobTableModel;
-class TCNCEinstellungen;
-class TForm2;
-class TFormInfo;
-class TFormOrdner;
+class SettingsDialog;
+class HelpWindow;
+class AboutDialog;
+class FolderDialog;
 
-class TForm1 final : public QMainWindow, private BatchAnzeige {
+class MainWindow final : public QMainWindow, private BatchDisplay {
   Q_OBJECT
 
  public:
@@ -48,79 +48,79 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   // before the window is shown); the log file started afresh. A program path
   // that Windows-1252 cannot write is reported, and the program then runs
   // without settings file and log. The window is not shown yet.
-  TForm1(Dialogs& dialogs, FileSystem& fs, const QString& programPath, const QStringList& parameters,
+  MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programPath, const QStringList& parameters,
          QWidget* parent = nullptr);
-  ~TForm1() override;
+  ~MainWindow() override;
 
   // The folder dialog that "Ordnereinstellungen..." shows; created after the
   // main window, so it is handed over here.
-  void SetzeOrdnerDialog(TFormOrdner* dialog) { formOrdner_ = dialog; }
+  void SetFolderDialog(FolderDialog* dialog) { folderDialog_ = dialog; }
   // The about window, the settings dialog and the help window, created
   // after the main window like the folder dialog.
-  void SetzeInfofenster(TFormInfo* window) { formInfo_ = window; }
-  void SetzeCNCEinstellungen(TCNCEinstellungen* dialog) { cncEinstellungen_ = dialog; }
-  void SetzeHilfefenster(TForm2* window) { form2_ = window; }
+  void SetAboutDialog(AboutDialog* window) { aboutDialog_ = window; }
+  void SetSettingsDialog(SettingsDialog* dialog) { settingsDialog_ = dialog; }
+  void SetHelpWindow(HelpWindow* window) { helpWindow_ = window; }
 
-  JobTable& Tabelle() { return tabelle_; }
-  Einstellungen& LiveEinstellungen() { return einstellungen_; }
-  bool DebugModus() const { return debugModus_; }
-  bool LaufAktiv() const { return laufAktiv_; }
+  JobTable& Table() { return table_; }
+  SettingsRecord& LiveSettings() { return settings_; }
+  bool DebugMode() const { return debugMode_; }
+  bool IsRunning() const { return running_; }
   // The settings and log file paths; both empty when the program path
   // cannot be written in Windows-1252.
-  const std::string& Einstellungsdatei() const { return einstellungsdatei_; }
-  const std::string& Logdatei() const { return logdatei_; }
+  const std::string& SettingsFilePath() const { return settingsFilePath_; }
+  const std::string& LogFilePath() const { return logFilePath_; }
 
   // Files handed over on the command line, as a file manager opens them
   // with the program: a job list (".mvx") is opened as "Öffnen..." opens one;
   // then the other files become rows as "Isel-Datei(en) hinzufügen" adds
   // them. A first parameter "debug" is the switch, no file.
-  void DateienOeffnen(const QStringList& parameters);
+  void OpenFiles(const QStringList& parameters);
 
   // The running state of a batch run: the menus that could change the table
   // or the settings and the Add and Convert pictures are off, Stop is on.
-  void LaufBeginnen();
-  // The idle state: the reverse of LaufBeginnen.
-  void LaufBeenden();
+  void EnterRunningState();
+  // The idle state: the reverse of EnterRunningState.
+  void EnterIdleState();
 
   // Whether the current table may be dropped: yes at once without unsaved
   // changes; otherwise the user is asked, and any answer but Cancel clears
-  // TabelleGeaendert and says yes.
-  bool AenderungenVerwerfen();
+  // modified and says yes.
+  bool ConfirmDiscardChanges();
 
   // The target path of an added source file under the folder settings in
   // force now, with the platform's separators.
-  std::string BildeZieldatei(std::string_view source) const;
+  std::string TargetPathFor(std::string_view source) const;
 
-  QTableView* StringGrid1() const { return stringGrid1_; }
-  QPlainTextEdit* Memo1() const { return memo1_; }
-  QPlainTextEdit* Memo2() const { return memo2_; }
-  QWidget* Panel4() const { return panel4_; }
-  ClickableImage* Image1() const { return image1_; }
-  ClickableImage* Image2() const { return image2_; }
-  ClickableImage* Image3() const { return image3_; }
+  QTableView* JobView() const { return jobView_; }
+  QPlainTextEdit* LineListView() const { return lineListView_; }
+  QPlainTextEdit* MessageView() const { return messageView_; }
+  QWidget* LineListPanel() const { return lineListPanel_; }
+  ClickableImage* AddButton() const { return addButton_; }
+  ClickableImage* ConvertButton() const { return convertButton_; }
+  ClickableImage* StopButton() const { return stopButton_; }
 
  public slots:
   // "&Start" and the Convert picture: the batch run over the marked rows, in
   // the running state; input is let through between source lines.
-  void Start1Click();
+  void StartBatch();
   // "Stop", the Stop picture and Esc during a run: the conversion in progress
   // ends at its next source line, and with it the batch.
-  void Stop1Click();
-  void Neu1Click();
-  void ffnen1Click();
-  void Speichern1Click();
-  void Speichernunter1Click();
-  void Beenden1Click();
-  void Allezurcksetzen1Click();
-  void AbgearbeiteteEintrgelschen1Click();
-  void KTXDateihinzufgen1Click();
+  void StopBatch();
+  void NewList();
+  void OpenList();
+  void SaveList();
+  void SaveListAs();
+  void Quit();
+  void ResetAllJobs();
+  void DeleteConvertedJobs();
+  void AddIselFiles();
   // "Vorschau...": the tool path of the selected row's source in a window of
-  // its own (Unit1Vorschau.cpp).
-  void Vorschau1Click();
-  void Einstellungen2Click();
-  void OrdnereinstellungenClick();
-  void Kurzbeschreibung1Click();
-  void Info1Click();
+  // its own (MainWindowPreview.cpp).
+  void PreviewSelectedRow();
+  void ShowSettingsDialog();
+  void ShowFolderDialog();
+  void ShowShortDescription();
+  void ShowAboutDialog();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -129,108 +129,108 @@ class TForm1 final : public QMainWindow, private BatchAnzeige {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Unit1Layout.cpp: the panels, grid, fields and pictures, and the menu.
-  void BaueFenster();
-  void BaueMenue();
-  QAction* Menuepunkt(QMenu* menu, const char* name, const QString& caption, void (TForm1::*handler)());
+  // MainWindowLayout.cpp: the panels, grid, fields and pictures, and the menu.
+  void BuildWidgets();
+  void BuildMenu();
+  QAction* AddMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*handler)());
 
-  void FormShow();
+  void PrepareForShow();
   // The keyboard commands; true when `key` is one of them (it is then
   // consumed, whether or not it did anything).
-  bool FormKeyDown(int key);
-  void StringGrid1SelectCell(int row);
+  bool HandleKey(int key);
+  void ShowRowDetails(int row);
   // Opens the preview of job row `row` (also on a double click); nothing
   // during a run or for a row that is no job.
-  void VorschauZeigen(int row);
-  int AusgewaehlteZeile() const;
-  int AusgewaehlteSpalte() const;
+  void OpenPreview(int row);
+  int SelectedRow() const;
+  int SelectedColumn() const;
 
   // The output switches. From their menu item (`sender`) they change the
   // setting and save the settings file; from anywhere else they only set
   // the check marks from the settings.
-  void CNCDINCodeerstellen1Click(QObject* sender);
-  void DXFDateinerzeugen1Click(QObject* sender);
-  void Erstelle2DPolylinien1Click(QObject* sender);
-  void Ausgabeschalter(QObject* sender, QAction* item, Bool8& setting);
+  void ToggleCncOutput(QObject* sender);
+  void ToggleDxfOutput(QObject* sender);
+  void ChooseDxfStyle(QObject* sender);
+  void ToggleOutput(QObject* sender, QAction* item, Bool8& setting);
 
   // Writes the live settings to the settings file (which reports its own
   // errors); without a usable settings path it writes nothing.
-  void EinstellungenSpeichern();
+  void SaveLiveSettings();
 
-  // Saves the table to Tabellendatei, reporting a failure and logging the save.
-  void TabelleSchreiben();
+  // Saves the table to listFile, reporting a failure and logging the save.
+  void SaveJobList();
   // The log as the batch run and the saves append to it.
-  Protokoll LaufProtokoll() const;
+  LogFile MakeLog() const;
   // A path chosen in a file dialog as Windows-1252; tells the user and gives
   // nothing when the code page cannot write it.
-  std::optional<std::string> GewaehlterPfad(const QString& file);
+  std::optional<std::string> ChosenPath(const QString& file);
   // Appends a job for each of `files` (chosen or dropped) with its target by
   // the folder rule; files whose paths Windows-1252 cannot write are refused
   // in one message.
-  void DateienHinzufuegen(const QStringList& files);
-  // Replaces the table by a job list file once AenderungenVerwerfen allows
-  // it: the table is emptied, then `waehlen` names the file (nothing leaves
+  void AddSourceFiles(const QStringList& files);
+  // Replaces the table by a job list file once ConfirmDiscardChanges allows
+  // it: the table is emptied, then `choose` names the file (nothing leaves
   // the table empty and unnamed).
-  void ListeOeffnen(const std::function<std::optional<std::string>()>& waehlen);
-  // Empties the table (JobTable::TabelleLeeren) without showing the details
+  void ReplaceTableByList(const std::function<std::optional<std::string>()>& choose);
+  // Empties the table (JobTable::ClearJobs) without showing the details
   // of rows that are going.
-  void TabelleLeeren();
-  // Files dropped on the grid (app/TabellenAblage.h), outside a run.
-  void Abgelegt(const Ablage& ablage);
+  void ClearJobs();
+  // Files dropped on the grid (gui/TableDrop.h), outside a run.
+  void TakeDrop(const DropContents& contents);
 
   // The batch run's view of the window.
-  void ZeileBeginnt(int row) override;
-  void ZeileKonvertiert(int row, const ConversionRun& run) override;
-  void MeldungHinzufuegen(std::string_view text) override;
+  void JobStarting(int row) override;
+  void JobConverted(int row, const ConversionRun& run) override;
+  void AddMessage(std::string_view text) override;
   // Lets pending input through during a running batch; the run calls it at
   // most every 10 ms.
-  void EingabeDurchlassen();
-  // Debug mode: the line list of the file in hand into Memo1.
-  void ZeigeZeilenliste(const ConversionRun& run);
+  void ProcessPendingInput();
+  // Debug mode: the line list of the file in hand into LineListView.
+  void ShowLineList(const ConversionRun& run);
 
   Dialogs& dialogs_;
   FileSystem& fs_;
   DialogMessageSink messages_;
-  Einstellungen einstellungen_{};
-  JobTable tabelle_;
-  bool debugModus_ = false;
-  bool laufAktiv_ = false;
-  bool gezeigt_ = false;
-  std::string programmpfad_;
-  std::string einstellungsdatei_;
-  std::string logdatei_;
-  TFormOrdner* formOrdner_ = nullptr;
-  TFormInfo* formInfo_ = nullptr;
-  TCNCEinstellungen* cncEinstellungen_ = nullptr;
-  TForm2* form2_ = nullptr;
+  SettingsRecord settings_{};
+  JobTable table_;
+  bool debugMode_ = false;
+  bool running_ = false;
+  bool shown_ = false;
+  std::string programPath_;
+  std::string settingsFilePath_;
+  std::string logFilePath_;
+  FolderDialog* folderDialog_ = nullptr;
+  AboutDialog* aboutDialog_ = nullptr;
+  SettingsDialog* settingsDialog_ = nullptr;
+  HelpWindow* helpWindow_ = nullptr;
   // The conversion of the running batch, null between runs.
-  const ConversionRun* lauf_ = nullptr;
+  const ConversionRun* run_ = nullptr;
   // The batch run's file and line progress in the status bar.
-  BatchFortschritt* fortschritt_ = nullptr;
+  BatchProgress* progress_ = nullptr;
   // Debug mode: the line list of the file in hand is not shown yet.
-  bool zeilenlisteOffen_ = false;
+  bool lineListPending_ = false;
   // The batch run and emptying the table move the selection: no row
-  // details into Memo2 then.
-  bool keineZeilenDetails_ = false;
+  // details into MessageView then.
+  bool suppressRowDetails_ = false;
 
   JobTableModel* model_ = nullptr;
-  QTableView* stringGrid1_ = nullptr;
-  QPlainTextEdit* memo1_ = nullptr;
-  QPlainTextEdit* memo2_ = nullptr;
-  QWidget* panel4_ = nullptr;
-  ClickableImage* image1_ = nullptr;
-  ClickableImage* image2_ = nullptr;
-  ClickableImage* image3_ = nullptr;
+  QTableView* jobView_ = nullptr;
+  QPlainTextEdit* lineListView_ = nullptr;
+  QPlainTextEdit* messageView_ = nullptr;
+  QWidget* lineListPanel_ = nullptr;
+  ClickableImage* addButton_ = nullptr;
+  ClickableImage* convertButton_ = nullptr;
+  ClickableImage* stopButton_ = nullptr;
 
-  QAction* start1_ = nullptr;
-  QAction* stop1_ = nullptr;
-  QMenu* liste1_ = nullptr;
-  QMenu* editieren1_ = nullptr;
-  QMenu* einstellungen1_ = nullptr;
-  QAction* cncDinCodeErstellen1_ = nullptr;
-  QAction* dxfDateinErzeugen1_ = nullptr;
-  QAction* geradenUndKreisboegen1_ = nullptr;
-  QAction* erstelle2DPolylinien1_ = nullptr;
+  QAction* startAction_ = nullptr;
+  QAction* stopAction_ = nullptr;
+  QMenu* listMenu_ = nullptr;
+  QMenu* editMenu_ = nullptr;
+  QMenu* settingsMenu_ = nullptr;
+  QAction* cncOutputAction_ = nullptr;
+  QAction* dxfOutputAction_ = nullptr;
+  QAction* linesAndArcsAction_ = nullptr;
+  QAction* polylinesAction_ = nullptr;
 };
 
 }  // namespace morvatex

@@ -40,7 +40,7 @@ QFrame* PanelWith(const char* name, QWidget* child, QWidget* parent) {
 
 }  // namespace
 
-void TForm1::BaueFenster() {
+void MainWindow::BuildWidgets() {
   // The standard dialog font at 8 points, for which the column widths are made.
   QFont dialogFont = font();
   dialogFont.setPointSize(8);
@@ -51,149 +51,149 @@ void TForm1::BaueFenster() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
 
-  QFrame* panel3 = Panel("Panel3", central);
-  panel3->setFixedHeight(41);
+  QFrame* buttonBar = Panel("buttonBar", central);
+  buttonBar->setFixedHeight(41);
   const QColor green(0, 192, 0);
-  const BildFarben addColours{Qt::red, green, Qt::yellow, Qt::red};
-  image1_ = new ClickableImage(QStringLiteral("Add"), QSize(46, 25), addColours, panel3);
-  image2_ = new ClickableImage(QStringLiteral("Convert"), QSize(77, 25), addColours, panel3);
-  image3_ = new ClickableImage(QStringLiteral("Stop"), QSize(49, 25), {Qt::yellow, Qt::red, green, green}, panel3);
-  image1_->setObjectName(QStringLiteral("Image1"));
-  image2_->setObjectName(QStringLiteral("Image2"));
-  image3_->setObjectName(QStringLiteral("Image3"));
-  image1_->move(8, 8);
-  image2_->move(image1_->geometry().right() + 9, 8);
-  image3_->move(image2_->geometry().right() + 9, 8);
-  connect(image1_, &ClickableImage::clicked, this, &TForm1::KTXDateihinzufgen1Click);
-  connect(image2_, &ClickableImage::clicked, this, &TForm1::Start1Click);
-  connect(image3_, &ClickableImage::clicked, this, &TForm1::Stop1Click);
+  const ImageColours addColours{Qt::red, green, Qt::yellow, Qt::red};
+  addButton_ = new ClickableImage(QStringLiteral("Add"), QSize(46, 25), addColours, buttonBar);
+  convertButton_ = new ClickableImage(QStringLiteral("Convert"), QSize(77, 25), addColours, buttonBar);
+  stopButton_ = new ClickableImage(QStringLiteral("Stop"), QSize(49, 25), {Qt::yellow, Qt::red, green, green}, buttonBar);
+  addButton_->setObjectName(QStringLiteral("addButton"));
+  convertButton_->setObjectName(QStringLiteral("convertButton"));
+  stopButton_->setObjectName(QStringLiteral("stopButton"));
+  addButton_->move(8, 8);
+  convertButton_->move(addButton_->geometry().right() + 9, 8);
+  stopButton_->move(convertButton_->geometry().right() + 9, 8);
+  connect(addButton_, &ClickableImage::clicked, this, &MainWindow::AddIselFiles);
+  connect(convertButton_, &ClickableImage::clicked, this, &MainWindow::StartBatch);
+  connect(stopButton_, &ClickableImage::clicked, this, &MainWindow::StopBatch);
 
-  stringGrid1_ = new QTableView;
-  stringGrid1_->setObjectName(QStringLiteral("StringGrid1"));
-  model_ = new JobTableModel(tabelle_, this);
-  stringGrid1_->setModel(model_);
-  stringGrid1_->setSelectionMode(QAbstractItemView::SingleSelection);
-  stringGrid1_->setSelectionBehavior(QAbstractItemView::SelectItems);
-  stringGrid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  stringGrid1_->setTabKeyNavigation(false);
-  stringGrid1_->setWordWrap(false);
-  stringGrid1_->setShowGrid(true);
-  stringGrid1_->verticalHeader()->hide();
-  stringGrid1_->verticalHeader()->setDefaultSectionSize(stringGrid1_->fontMetrics().height() + 8);
-  stringGrid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-  stringGrid1_->horizontalHeader()->setHighlightSections(false);
-  stringGrid1_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  jobView_ = new QTableView;
+  jobView_->setObjectName(QStringLiteral("jobView"));
+  model_ = new JobTableModel(table_, this);
+  jobView_->setModel(model_);
+  jobView_->setSelectionMode(QAbstractItemView::SingleSelection);
+  jobView_->setSelectionBehavior(QAbstractItemView::SelectItems);
+  jobView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  jobView_->setTabKeyNavigation(false);
+  jobView_->setWordWrap(false);
+  jobView_->setShowGrid(true);
+  jobView_->verticalHeader()->hide();
+  jobView_->verticalHeader()->setDefaultSectionSize(jobView_->fontMetrics().height() + 8);
+  jobView_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  jobView_->horizontalHeader()->setHighlightSections(false);
+  jobView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   for (int column = 0; column < kJobColumnCount; ++column)
-    stringGrid1_->setColumnWidth(column, kColumnWidths[column]);
-  stringGrid1_->installEventFilter(this);
-  connect(stringGrid1_, &QTableView::doubleClicked, this,
-          [this](const QModelIndex& index) { VorschauZeigen(JobTableModel::TabellenZeile(index)); });
-  QFrame* panel1 = PanelWith("Panel1", stringGrid1_, central);
+    jobView_->setColumnWidth(column, kColumnWidths[column]);
+  jobView_->installEventFilter(this);
+  connect(jobView_, &QTableView::doubleClicked, this,
+          [this](const QModelIndex& index) { OpenPreview(JobTableModel::TableRow(index)); });
+  QFrame* jobPanel = PanelWith("jobPanel", jobView_, central);
 
-  memo1_ = new QPlainTextEdit;
-  memo1_->setObjectName(QStringLiteral("Memo1"));
-  memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  panel4_ = PanelWith("Panel4", memo1_, central);
-  panel4_->setFixedHeight(185);
-  panel4_->hide();
+  lineListView_ = new QPlainTextEdit;
+  lineListView_->setObjectName(QStringLiteral("lineListView"));
+  lineListView_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  lineListView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  lineListView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  lineListPanel_ = PanelWith("lineListPanel", lineListView_, central);
+  lineListPanel_->setFixedHeight(185);
+  lineListPanel_->hide();
 
-  memo2_ = new QPlainTextEdit;
-  memo2_->setObjectName(QStringLiteral("Memo2"));
-  memo2_->setReadOnly(true);
-  memo2_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  QPalette messageColours = memo2_->palette();
+  messageView_ = new QPlainTextEdit;
+  messageView_->setObjectName(QStringLiteral("messageView"));
+  messageView_->setReadOnly(true);
+  messageView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QPalette messageColours = messageView_->palette();
   messageColours.setColor(QPalette::Base, messageColours.color(QPalette::Button));
   messageColours.setColor(QPalette::Text, Qt::red);
-  memo2_->setPalette(messageColours);
-  memo2_->installEventFilter(this);
-  QFrame* panel2 = PanelWith("Panel2", memo2_, central);
-  panel2->setFixedHeight(108);
+  messageView_->setPalette(messageColours);
+  messageView_->installEventFilter(this);
+  QFrame* messagePanel = PanelWith("messagePanel", messageView_, central);
+  messagePanel->setFixedHeight(108);
 
-  layout->addWidget(panel3);
-  layout->addWidget(panel1, 1);
-  layout->addWidget(panel4_);
-  layout->addWidget(panel2);
+  layout->addWidget(buttonBar);
+  layout->addWidget(jobPanel, 1);
+  layout->addWidget(lineListPanel_);
+  layout->addWidget(messagePanel);
   setCentralWidget(central);
 
   // Below the panels: the progress of a batch run, in a status bar of its own
   // height that the window adds to its client area.
-  fortschritt_ = new BatchFortschritt(statusBar());
-  new TabellenAblage(stringGrid1_, [this] { return laufAktiv_; }, [this](const Ablage& ablage) { Abgelegt(ablage); });
+  progress_ = new BatchProgress(statusBar());
+  new TableDrop(jobView_, [this] { return running_; }, [this](const DropContents& contents) { TakeDrop(contents); });
 }
 
-QAction* TForm1::Menuepunkt(QMenu* menu, const char* name, const QString& caption, void (TForm1::*handler)()) {
+QAction* MainWindow::AddMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*handler)()) {
   QAction* item = menu->addAction(caption);
   item->setObjectName(QString::fromLatin1(name));
   if (handler) connect(item, &QAction::triggered, this, handler);
   return item;
 }
 
-void TForm1::BaueMenue() {
+void MainWindow::BuildMenu() {
   QMenuBar* bar = menuBar();
-  bar->setObjectName(QStringLiteral("MainMenu1"));
+  bar->setObjectName(QStringLiteral("menuBar"));
 
-  start1_ = bar->addAction(QStringLiteral("&Start"));
-  start1_->setObjectName(QStringLiteral("Start1"));
-  connect(start1_, &QAction::triggered, this, &TForm1::Start1Click);
-  stop1_ = bar->addAction(QStringLiteral("Stop"));
-  stop1_->setObjectName(QStringLiteral("Stop1"));
-  connect(stop1_, &QAction::triggered, this, &TForm1::Stop1Click);
+  startAction_ = bar->addAction(QStringLiteral("&Start"));
+  startAction_->setObjectName(QStringLiteral("startAction"));
+  connect(startAction_, &QAction::triggered, this, &MainWindow::StartBatch);
+  stopAction_ = bar->addAction(QStringLiteral("Stop"));
+  stopAction_->setObjectName(QStringLiteral("stopAction"));
+  connect(stopAction_, &QAction::triggered, this, &MainWindow::StopBatch);
 
-  liste1_ = bar->addMenu(QStringLiteral("&Liste"));
-  liste1_->setObjectName(QStringLiteral("Liste1"));
-  Menuepunkt(liste1_, "Neu1", QStringLiteral("Neu"), &TForm1::Neu1Click);
-  Menuepunkt(liste1_, "ffnen1", QStringLiteral("Öffnen..."), &TForm1::ffnen1Click);
-  Menuepunkt(liste1_, "Speichern1", QStringLiteral("Speichern"), &TForm1::Speichern1Click);
-  Menuepunkt(liste1_, "Speichernunter1", QStringLiteral("Speichern unter..."), &TForm1::Speichernunter1Click);
-  liste1_->addSeparator()->setObjectName(QStringLiteral("N2"));
-  Menuepunkt(liste1_, "Beenden1", QStringLiteral("Beenden"), &TForm1::Beenden1Click);
+  listMenu_ = bar->addMenu(QStringLiteral("&Liste"));
+  listMenu_->setObjectName(QStringLiteral("listMenu"));
+  AddMenuItem(listMenu_, "newListAction", QStringLiteral("Neu"), &MainWindow::NewList);
+  AddMenuItem(listMenu_, "openListAction", QStringLiteral("Öffnen..."), &MainWindow::OpenList);
+  AddMenuItem(listMenu_, "saveListAction", QStringLiteral("Speichern"), &MainWindow::SaveList);
+  AddMenuItem(listMenu_, "saveListAsAction", QStringLiteral("Speichern unter..."), &MainWindow::SaveListAs);
+  listMenu_->addSeparator()->setObjectName(QStringLiteral("listSeparator"));
+  AddMenuItem(listMenu_, "quitAction", QStringLiteral("Beenden"), &MainWindow::Quit);
 
-  editieren1_ = bar->addMenu(QStringLiteral("&Editieren"));
-  editieren1_->setObjectName(QStringLiteral("Editieren1"));
-  Menuepunkt(editieren1_, "Allezurcksetzen1", QStringLiteral("Alle zurück setzen (als unbearbeitet markieren)"),
-             &TForm1::Allezurcksetzen1Click);
-  Menuepunkt(editieren1_, "AbgearbeiteteEintrgelschen1", QStringLiteral("Abgearbeitete Einträge löschen"),
-             &TForm1::AbgearbeiteteEintrgelschen1Click);
-  editieren1_->addSeparator()->setObjectName(QStringLiteral("N1"));
-  Menuepunkt(editieren1_, "KTXDateihinzufgen1", QStringLiteral("Isel-Datei(en) hinzufügen \"Add\""),
-             &TForm1::KTXDateihinzufgen1Click);
+  editMenu_ = bar->addMenu(QStringLiteral("&Editieren"));
+  editMenu_->setObjectName(QStringLiteral("editMenu"));
+  AddMenuItem(editMenu_, "resetAllJobsAction", QStringLiteral("Alle zurück setzen (als unbearbeitet markieren)"),
+             &MainWindow::ResetAllJobs);
+  AddMenuItem(editMenu_, "deleteConvertedJobsAction", QStringLiteral("Abgearbeitete Einträge löschen"),
+             &MainWindow::DeleteConvertedJobs);
+  editMenu_->addSeparator()->setObjectName(QStringLiteral("editSeparator"));
+  AddMenuItem(editMenu_, "addIselFilesAction", QStringLiteral("Isel-Datei(en) hinzufügen \"Add\""),
+             &MainWindow::AddIselFiles);
   // Behind the standing items, which keep their places.
-  editieren1_->addSeparator()->setObjectName(QStringLiteral("N3"));
-  Menuepunkt(editieren1_, "Vorschau1", QStringLiteral("Vorschau..."), &TForm1::Vorschau1Click);
+  editMenu_->addSeparator()->setObjectName(QStringLiteral("previewSeparator"));
+  AddMenuItem(editMenu_, "previewAction", QStringLiteral("Vorschau..."), &MainWindow::PreviewSelectedRow);
 
-  einstellungen1_ = bar->addMenu(QStringLiteral("Einstellungen"));
-  einstellungen1_->setObjectName(QStringLiteral("Einstellungen1"));
-  QMenu* cncDinCode1 = einstellungen1_->addMenu(QStringLiteral("CNC-DIN-Code"));
-  cncDinCode1->setObjectName(QStringLiteral("CNCDINCode1"));
-  cncDinCodeErstellen1_ = Menuepunkt(cncDinCode1, "CNCDINCodeerstellen1", QStringLiteral("CNC-DIN-Code erstellen"), nullptr);
-  cncDinCodeErstellen1_->setCheckable(true);
-  connect(cncDinCodeErstellen1_, &QAction::triggered, this, [this] { CNCDINCodeerstellen1Click(cncDinCodeErstellen1_); });
-  Menuepunkt(cncDinCode1, "Einstellungen2", QStringLiteral("Einstellungen"), &TForm1::Einstellungen2Click);
+  settingsMenu_ = bar->addMenu(QStringLiteral("Einstellungen"));
+  settingsMenu_->setObjectName(QStringLiteral("settingsMenu"));
+  QMenu* cncMenu = settingsMenu_->addMenu(QStringLiteral("CNC-DIN-Code"));
+  cncMenu->setObjectName(QStringLiteral("cncMenu"));
+  cncOutputAction_ = AddMenuItem(cncMenu, "cncOutputAction", QStringLiteral("CNC-DIN-Code erstellen"), nullptr);
+  cncOutputAction_->setCheckable(true);
+  connect(cncOutputAction_, &QAction::triggered, this, [this] { ToggleCncOutput(cncOutputAction_); });
+  AddMenuItem(cncMenu, "settingsDialogAction", QStringLiteral("Einstellungen"), &MainWindow::ShowSettingsDialog);
 
-  QMenu* dxf1 = einstellungen1_->addMenu(QStringLiteral("DXF"));
-  dxf1->setObjectName(QStringLiteral("DXF1"));
-  dxfDateinErzeugen1_ = Menuepunkt(dxf1, "DXFDateinerzeugen1", QStringLiteral("DXF-Datein erzeugen"), nullptr);
-  dxfDateinErzeugen1_->setCheckable(true);
-  connect(dxfDateinErzeugen1_, &QAction::triggered, this, [this] { DXFDateinerzeugen1Click(dxfDateinErzeugen1_); });
-  geradenUndKreisboegen1_ = Menuepunkt(dxf1, "ErstelleGeradenundKreisbgenevtloffeneKonturen1",
+  QMenu* dxfMenu = settingsMenu_->addMenu(QStringLiteral("DXF"));
+  dxfMenu->setObjectName(QStringLiteral("dxfMenu"));
+  dxfOutputAction_ = AddMenuItem(dxfMenu, "dxfOutputAction", QStringLiteral("DXF-Datein erzeugen"), nullptr);
+  dxfOutputAction_->setCheckable(true);
+  connect(dxfOutputAction_, &QAction::triggered, this, [this] { ToggleDxfOutput(dxfOutputAction_); });
+  linesAndArcsAction_ = AddMenuItem(dxfMenu, "linesAndArcsAction",
                                        QStringLiteral("Erstelle Geraden und Kreisbögen (evtl. offene Konturen !!!)"),
                                        nullptr);
-  erstelle2DPolylinien1_ = Menuepunkt(dxf1, "Erstelle2DPolylinien1", QStringLiteral("Erstelle 2D-Polylinien"), nullptr);
+  polylinesAction_ = AddMenuItem(dxfMenu, "polylinesAction", QStringLiteral("Erstelle 2D-Polylinien"), nullptr);
   auto* dxfStyle = new QActionGroup(this);  // drawn as radio items
-  for (QAction* item : {geradenUndKreisboegen1_, erstelle2DPolylinien1_}) {
+  for (QAction* item : {linesAndArcsAction_, polylinesAction_}) {
     item->setCheckable(true);
     dxfStyle->addAction(item);
-    connect(item, &QAction::triggered, this, [this, item] { Erstelle2DPolylinien1Click(item); });
+    connect(item, &QAction::triggered, this, [this, item] { ChooseDxfStyle(item); });
   }
-  Menuepunkt(einstellungen1_, "Ordnereinstellungen", QStringLiteral("Ordnereinstellungen..."),
-             &TForm1::OrdnereinstellungenClick);
+  AddMenuItem(settingsMenu_, "folderDialogAction", QStringLiteral("Ordnereinstellungen..."),
+             &MainWindow::ShowFolderDialog);
 
-  QMenu* hilfe1 = bar->addMenu(QStringLiteral("&Hilfe"));
-  hilfe1->setObjectName(QStringLiteral("Hilfe1"));
-  Menuepunkt(hilfe1, "Kurzbeschreibung1", QStringLiteral("Kurzbeschreibung"), &TForm1::Kurzbeschreibung1Click);
-  Menuepunkt(hilfe1, "Info1", QStringLiteral("Info"), &TForm1::Info1Click);
+  QMenu* helpMenu = bar->addMenu(QStringLiteral("&Hilfe"));
+  helpMenu->setObjectName(QStringLiteral("helpMenu"));
+  AddMenuItem(helpMenu, "shortDescriptionAction", QStringLiteral("Kurzbeschreibung"), &MainWindow::ShowShortDescription);
+  AddMenuItem(helpMenu, "aboutAction", QStringLiteral("Info"), &MainWindow::ShowAboutDialog);
 }
 
 }  // namespace morvatex

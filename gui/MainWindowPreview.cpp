@@ -6,21 +6,21 @@
 
 namespace morvatex {
 
-void TForm1::Vorschau1Click() {
-  if (laufAktiv_) return;
-  const int row = AusgewaehlteZeile();
-  if (!tabelle_.IsJobRow(row)) {
-    dialogs_.Nachricht(QStringLiteral("Bitte zuerst eine Zeile mit einer Isel-Datei wählen."));
+void MainWindow::PreviewSelectedRow() {
+  if (running_) return;
+  const int row = SelectedRow();
+  if (!table_.IsJobRow(row)) {
+    dialogs_.ShowMessage(QStringLiteral("Bitte zuerst eine Zeile mit einer Isel-Datei wählen."));
     return;
   }
-  VorschauZeigen(row);
+  OpenPreview(row);
 }
 
-void TForm1::VorschauZeigen(int row) {
-  if (laufAktiv_ || !tabelle_.IsJobRow(row)) return;
+void MainWindow::OpenPreview(int row) {
+  if (running_ || !table_.IsJobRow(row)) return;
   // A window of its own, closed with the main window; several may be open.
-  auto* window = new PreviewWindow(fs_, einstellungen_, tabelle_.Cell(row, kSpalteQuelldatei),
-                                   RapidRateFilePath(einstellungsdatei_), this);
+  auto* window = new PreviewWindow(fs_, settings_, table_.Cell(row, kColumnSource),
+                                   RapidRateFilePath(settingsFilePath_), this);
   window->show();
 }
 

@@ -27,7 +27,7 @@ const QString kFitHint = QStringLiteral("Mausrad: Zoom, Ziehen: Verschieben, F o
 }  // namespace
 
 PreviewCanvas::PreviewCanvas(const ToolPath& path, QWidget* parent) : QWidget(parent), path_(path) {
-  setObjectName(QStringLiteral("Zeichnung"));
+  setObjectName(QStringLiteral("canvas"));
   setFocusPolicy(Qt::StrongFocus);
   setToolTip(kFitHint);
   setMinimumSize(200, 150);
@@ -70,11 +70,11 @@ void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
   update();
 }
 
-PreviewWindow::PreviewWindow(FileSystem& fs, const Einstellungen& settings, const std::string& sourcePath,
+PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
                              const std::string& rapidRateFile, QWidget* parent)
     : QWidget(parent, Qt::Window), fs_(fs), rapidRateFile_(rapidRateFile),
       path_(TraceToolPathFile(fs, sourcePath, settings)) {
-  setObjectName(QStringLiteral("Vorschau"));
+  setObjectName(QStringLiteral("previewWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Vorschau - ") + ToQString(FileNamePart(sourcePath, NativePathSyntax())));
   resize(800, 600);
@@ -82,28 +82,28 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const Einstellungen& settings, cons
   auto* layout = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
   auto* label = new QLabel(QStringLiteral("Eilgang (mm/min):"), this);
-  eilgang_ = new QSpinBox(this);
-  eilgang_->setObjectName(QStringLiteral("Eilgang"));
-  eilgang_->setRange(kMinRapidRate, kMaxRapidRate);
-  eilgang_->setKeyboardTracking(false);  // one change per entry, not per digit
-  eilgang_->setValue(LoadRapidRate(fs_, rapidRateFile_));
-  eilgang_->setToolTip(QStringLiteral("Geschwindigkeit der Eilgangbewegungen für die Zeitschätzung"));
-  label->setBuddy(eilgang_);
+  rapidRateBox_ = new QSpinBox(this);
+  rapidRateBox_->setObjectName(QStringLiteral("rapidRateBox"));
+  rapidRateBox_->setRange(kMinRapidRate, kMaxRapidRate);
+  rapidRateBox_->setKeyboardTracking(false);  // one change per entry, not per digit
+  rapidRateBox_->setValue(LoadRapidRate(fs_, rapidRateFile_));
+  rapidRateBox_->setToolTip(QStringLiteral("Geschwindigkeit der Eilgangbewegungen für die Zeitschätzung"));
+  label->setBuddy(rapidRateBox_);
   auto* fit = new QPushButton(QStringLiteral("Einpassen (F)"), this);
-  fit->setObjectName(QStringLiteral("Einpassen"));
+  fit->setObjectName(QStringLiteral("fitButton"));
   fit->setToolTip(kFitHint);
   fit->setFocusPolicy(Qt::NoFocus);
   top->addWidget(label);
-  top->addWidget(eilgang_);
+  top->addWidget(rapidRateBox_);
   top->addStretch(1);
   top->addWidget(fit);
 
   canvas_ = new PreviewCanvas(path_, this);
   status_ = new QLabel(this);
-  status_->setObjectName(QStringLiteral("Statuszeile"));
+  status_->setObjectName(QStringLiteral("statusLine"));
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   failure_ = new QLabel(ToQString(FailureText(path_)), this);
-  failure_->setObjectName(QStringLiteral("Fehlerzeile"));
+  failure_->setObjectName(QStringLiteral("failureLine"));
   failure_->setStyleSheet(QStringLiteral("color: red"));
   failure_->setVisible(!IsGood(path_.code));
 
@@ -113,8 +113,8 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const Einstellungen& settings, cons
   layout->addWidget(status_);
 
   connect(fit, &QPushButton::clicked, canvas_, &PreviewCanvas::Fit);
-  connect(eilgang_, &QSpinBox::valueChanged, this, &PreviewWindow::EilgangGeaendert);
-  status_->setText(ToQString(EstimateText(Estimate(path_, eilgang_->value()))));
+  connect(rapidRateBox_, &QSpinBox::valueChanged, this, &PreviewWindow::RapidRateChanged);
+  status_->setText(ToQString(EstimateText(Estimate(path_, rapidRateBox_->value()))));
   canvas_->setFocus();
 }
 
@@ -130,7 +130,7 @@ void PreviewWindow::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
-void PreviewWindow::EilgangGeaendert(int rate) {
+void PreviewWindow::RapidRateChanged(int rate) {
   status_->setText(ToQString(EstimateText(Estimate(path_, rate))));
   SaveRapidRate(fs_, rapidRateFile_, rate);
 }

@@ -51,27 +51,27 @@ class PreviewWindow final : public QWidget {
  public:
   // Traces `sourcePath` (Windows-1252) with `settings` at once; the rapid
   // rate comes from, and goes to, `rapidRateFile` (empty: not remembered).
-  PreviewWindow(FileSystem& fs, const Einstellungen& settings, const std::string& sourcePath,
+  PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
                 const std::string& rapidRateFile, QWidget* parent = nullptr);
 
-  const ToolPath& Pfad() const { return path_; }
-  PreviewCanvas* Zeichnung() const { return canvas_; }
-  QSpinBox* Eilgang() const { return eilgang_; }  // the rapid rate, mm/min
-  QLabel* Statuszeile() const { return status_; }
-  QLabel* Fehlerzeile() const { return failure_; }  // hidden without a failure
+  const ToolPath& Path() const { return path_; }
+  PreviewCanvas* Canvas() const { return canvas_; }
+  QSpinBox* RapidRateBox() const { return rapidRateBox_; }  // the rapid rate, mm/min
+  QLabel* StatusLine() const { return status_; }
+  QLabel* FailureLine() const { return failure_; }  // hidden without a failure
 
  protected:
   // F and Pos1 (Home) fit the drawing to the window; Esc closes it.
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void EilgangGeaendert(int rate);
+  void RapidRateChanged(int rate);
 
   FileSystem& fs_;
   std::string rapidRateFile_;
   ToolPath path_;
   PreviewCanvas* canvas_ = nullptr;
-  QSpinBox* eilgang_ = nullptr;
+  QSpinBox* rapidRateBox_ = nullptr;
   QLabel* status_ = nullptr;
   QLabel* failure_ = nullptr;
 };

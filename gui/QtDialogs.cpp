@@ -22,25 +22,25 @@ QMessageBox::StandardButton ShowBox(QMessageBox::Icon icon, const QString& text,
 
 }  // namespace
 
-void QtDialogs::Nachricht(const QString& text) {
+void QtDialogs::ShowMessage(const QString& text) {
   ShowBox(QMessageBox::NoIcon, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-bool QtDialogs::FrageOkAbbrechen(const QString& text) {
+bool QtDialogs::AskOkCancel(const QString& text) {
   return ShowBox(QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
          QMessageBox::Ok;
 }
 
-bool QtDialogs::FrageJaNein(const QString& text) {
+bool QtDialogs::AskYesNo(const QString& text) {
   return ShowBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
          QMessageBox::Yes;
 }
 
-QStringList QtDialogs::DateienOeffnen(const OeffnenOptionen& options) {
+QStringList QtDialogs::OpenFiles(const FileDialogOptions& options) {
   QFileDialog dialog(QApplication::activeWindow());
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(options.mehrfachauswahl ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-  Einrichten(dialog, options);
+  dialog.setFileMode(options.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  SetUpDialog(dialog, options);
   if (dialog.exec() != QDialog::Accepted) return {};
   lastFolder_ = dialog.directory().absolutePath();
   QStringList files;
@@ -48,26 +48,26 @@ QStringList QtDialogs::DateienOeffnen(const OeffnenOptionen& options) {
   return files;
 }
 
-QString QtDialogs::DateiSpeichern(const OeffnenOptionen& options) {
+QString QtDialogs::SaveFile(const FileDialogOptions& options) {
   QFileDialog dialog(QApplication::activeWindow());
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.ueberschreibenFragen);
-  Einrichten(dialog, options);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.confirmOverwrite);
+  SetUpDialog(dialog, options);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   lastFolder_ = dialog.directory().absolutePath();
   return QDir::toNativeSeparators(dialog.selectedFiles().first());
 }
 
-void QtDialogs::Einrichten(QFileDialog& dialog, const OeffnenOptionen& options) const {
+void QtDialogs::SetUpDialog(QFileDialog& dialog, const FileDialogOptions& options) const {
   // Before the filters: it decides whether their patterns are shown twice.
   dialog.setOption(QFileDialog::HideNameFilterDetails);
-  dialog.setNameFilters(QtNamensfilter(options.filter));
-  dialog.setDefaultSuffix(options.standardErweiterung);
+  dialog.setNameFilters(QtNameFilters(options.filter));
+  dialog.setDefaultSuffix(options.defaultExtension);
   if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
 }
 
-QStringList QtNamensfilter(const QString& filter) {
+QStringList QtNameFilters(const QString& filter) {
   const QStringList parts = filter.split(QLatin1Char('|'));
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {

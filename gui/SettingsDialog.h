@@ -1,4 +1,4 @@
-// The settings dialog `TCNCEinstellungen` ("CNC-DIN-Code-Einstellungen"):
+// The settings dialog `SettingsDialog` ("CNC-DIN-Code-Einstellungen"):
 // shows the machine profile of the live settings record, applies the
 // controls behind the access code, loads and saves profiles and fills the
 // controls from the presets. The conversions and checks live in
@@ -27,106 +27,106 @@ class QTableWidget;
 
 namespace morvatex {
 
-enum class Vorgabe;
-class TForm2;
+enum class Preset;
+class HelpWindow;
 
-class TCNCEinstellungen final : public QDialog {
+class SettingsDialog final : public QDialog {
   Q_OBJECT
 
  public:
   // Edits `live` in place; `dialogs` shows the messages and file dialogs.
-  TCNCEinstellungen(Dialogs& dialogs, FileSystem& fs, Einstellungen& live, QWidget* parent = nullptr);
-  ~TCNCEinstellungen() override;
+  SettingsDialog(Dialogs& dialogs, FileSystem& fs, SettingsRecord& live, QWidget* parent = nullptr);
+  ~SettingsDialog() override;
 
   // The help window that the menu "Hilfe" shows; created after this dialog.
-  void SetzeHilfefenster(TForm2* form2) { form2_ = form2; }
+  void SetHelpWindow(HelpWindow* helpWindow) { helpWindow_ = helpWindow; }
 
-  // True in editing mode (`Bearbeitungsmodus`), false in viewing mode.
-  bool Bearbeitungsmodus() const { return bearbeitung_; }
+  // True in editing mode (`IsEditing`), false in viewing mode.
+  bool IsEditing() const { return editing_; }
 
   // The controls' current contents, keyed as DialogValues describes.
-  Dialogwerte Werte() const;
+  DialogValues Values() const;
   // Puts `values` into the controls (keys without a control are ignored).
-  void SetzeWerte(const Dialogwerte& values);
+  void SetValues(const DialogValues& values);
 
   // The edit field or check box that edits `setting` ("ZGrenze"); null for
   // another name.
-  QLineEdit* Eingabe(const QString& setting) const { return edits_.value(setting); }
-  QCheckBox* Haken(const QString& setting) const { return checks_.value(setting); }
-  QButtonGroup* RadioGroupSonderbehandlung() const { return sonderbehandlung_; }
-  QComboBox* ComboBoxModalExtra() const { return modalExtra_; }
+  QLineEdit* EditFor(const QString& setting) const { return edits_.value(setting); }
+  QCheckBox* CheckBoxFor(const QString& setting) const { return checks_.value(setting); }
+  QButtonGroup* SpecialHandlingButtons() const { return specialHandlingButtons_; }
+  QComboBox* ModalExtraBox() const { return modalExtraBox_; }
   // The tool table: column n is Isel tool n, row 0 its number (fixed), row 1
   // the DIN tool number; "Isel:" and "Din:" are the row headers.
-  QTableWidget* StringGridWerkzeuge() const { return werkzeuge_; }
-  QLineEdit* EditPasswort() const { return passwort_; }
-  QPushButton* ButtonProfilladen() const { return profilLaden_; }
-  QPushButton* ButtonProfilSpeichern() const { return profilSpeichern_; }
-  QPushButton* ButtonUebernehmen() const { return uebernehmen_; }
-  QPushButton* ButtonOK() const { return schliessen_; }
-  QPushButton* ButtonAbbruch() const { return abbrechen_; }
-  QPushButton* Button1() const { return button1_; }
-  QPushButton* Button2() const { return button2_; }
-  QScrollArea* ScrollBox() const { return scrollBox_; }
+  QTableWidget* ToolGrid() const { return toolGrid_; }
+  QLineEdit* AccessCodeEdit() const { return accessCodeEdit_; }
+  QPushButton* LoadProfileButton() const { return loadProfileButton_; }
+  QPushButton* SaveProfileButton() const { return saveProfileButton_; }
+  QPushButton* ApplyButton() const { return applyButton_; }
+  QPushButton* CloseButton() const { return closeButton_; }
+  QPushButton* CancelButton() const { return cancelButton_; }
+  QPushButton* ModalExtraHelpButton() const { return modalExtraHelpButton_; }
+  QPushButton* FactorHelpButton() const { return factorHelpButton_; }
+  QScrollArea* ScrollArea() const { return scrollArea_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  // UnitCNCEinstellungenLayout.cpp: the groups, the right-hand column and
+  // SettingsDialogLayout.cpp: the groups, the right-hand column and
   // the menus.
-  void BaueFenster();
-  void BaueMenue(QMenuBar* bar);
-  QGroupBox* Gruppe(const QString& caption);
-  QLineEdit* Feld(const char* setting, const QString& caption, const char* objectName = nullptr);
-  QCheckBox* Haken(const char* setting, const QString& caption);
+  void BuildWidgets();
+  void BuildMenu(QMenuBar* bar);
+  QGroupBox* AddGroup(const QString& caption);
+  QLineEdit* AddField(const char* setting, const QString& caption, const char* objectName = nullptr);
+  QCheckBox* CheckBoxFor(const char* setting, const QString& caption);
 
-  void FormShow();
-  void ZeigeEinstellungen();
-  void SetzeBearbeitungsmodus(bool bearbeitung);
+  void PrepareForShow();
+  void ShowLiveProfile();
+  void SetEditing(bool editing);
   // Focus entering any control of the scrolling area starts editing.
-  void GroupBox1Enter(QWidget* now);
-  void ButtonUebernehmenClick();
-  void ButtonProfilladenClick();
-  void ButtonProfilSpeichernClick();
-  void Button1Click();  // "?" of the extra modal rule
-  void Button2Click();  // "?" of the output factors
-  void Hilfe1Click();
+  void StartEditingOnFocus(QWidget* now);
+  void ApplyInput();
+  void OpenProfileFile();
+  void SaveProfileFileAs();
+  void ShowModalExtraHelp();  // "?" of the extra modal rule
+  void ShowFactorHelp();  // "?" of the output factors
+  void ShowHelp();
   // The presets of the menu "Daten" ("Allgemein", "Lösche", "Mach3",
   // "SCM / Xilog") and the two tool table operations.
-  void Standard1Click();
-  void Lsche1Click();
-  void SetzeStandardfrMach31Click();
-  void SetzeStandardSCMXilog1Click();
+  void FillGeneralPreset();
+  void ClearProfileControls();
+  void FillMach3Preset();
+  void FillXilogPreset();
   // Writes a preset into the controls and starts editing.
-  void WendeVorgabeAn(Vorgabe vorgabe);
-  void Beflle111Click();
-  void kopiereT0aufalle1Click();
+  void FillFromPreset(Preset preset);
+  void FillToolTableOneToOne();
+  void CopyToolZeroToAllCells();
   // A chosen file's path as Windows-1252; refused with a message otherwise.
-  bool Dateipfad(const QString& chosen, std::string& path);
+  bool ChosenFilePath(const QString& chosen, std::string& path);
 
   Dialogs& dialogs_;
   FileSystem& fs_;
-  Einstellungen& live_;
+  SettingsRecord& live_;
   DialogMessageSink messages_;
-  TForm2* form2_ = nullptr;
-  bool bearbeitung_ = false;
-  QMetaObject::Connection fokus_;  // the application's focus changes
+  HelpWindow* helpWindow_ = nullptr;
+  bool editing_ = false;
+  QMetaObject::Connection focusConnection_;  // the application's focus changes
 
   QMap<QString, QLineEdit*> edits_;
   QMap<QString, QCheckBox*> checks_;
-  QScrollArea* scrollBox_ = nullptr;
-  QWidget* inhalt_ = nullptr;  // the scrolled widget holding the groups
-  QButtonGroup* sonderbehandlung_ = nullptr;
-  QComboBox* modalExtra_ = nullptr;
-  QTableWidget* werkzeuge_ = nullptr;
-  QLineEdit* passwort_ = nullptr;
-  QPushButton* profilLaden_ = nullptr;
-  QPushButton* profilSpeichern_ = nullptr;
-  QPushButton* uebernehmen_ = nullptr;
-  QPushButton* schliessen_ = nullptr;
-  QPushButton* abbrechen_ = nullptr;
-  QPushButton* button1_ = nullptr;
-  QPushButton* button2_ = nullptr;
+  QScrollArea* scrollArea_ = nullptr;
+  QWidget* content_ = nullptr;  // the scrolled widget holding the groups
+  QButtonGroup* specialHandlingButtons_ = nullptr;
+  QComboBox* modalExtraBox_ = nullptr;
+  QTableWidget* toolGrid_ = nullptr;
+  QLineEdit* accessCodeEdit_ = nullptr;
+  QPushButton* loadProfileButton_ = nullptr;
+  QPushButton* saveProfileButton_ = nullptr;
+  QPushButton* applyButton_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QPushButton* modalExtraHelpButton_ = nullptr;
+  QPushButton* factorHelpButton_ = nullptr;
 };
 
 }  // namespace morvatex

@@ -13,14 +13,14 @@ class QMimeData;
 namespace morvatex {
 
 // What a drop asks the table to do.
-struct Ablage {
-  enum class Art {
-    kNichts,       // nothing usable: the drop is refused
-    kIselDateien,  // add `dateien` as "Isel-Datei(en) hinzufügen" adds chosen files
-    kJobliste,     // open the one job list file in `dateien` as "Öffnen..." does
+struct DropContents {
+  enum class Kind {
+    kNothing,       // nothing usable: the drop is refused
+    kIselFiles,  // add `files` as "Isel-Datei(en) hinzufügen" adds chosen files
+    kJobList,     // open the one job list file in `files` as "Öffnen..." does
   };
-  Art art = Art::kNichts;
-  QStringList dateien;  // local paths with the platform's separators, in the order dropped
+  Kind kind = Kind::kNothing;
+  QStringList files;  // local paths with the platform's separators, in the order dropped
 };
 
 // Sorts the file addresses in `data`. Isel files are those the add dialog
@@ -29,25 +29,25 @@ struct Ablage {
 // together with Isel files or with a second list asks for two things at
 // once and gives nothing. Other files and addresses that are no local files
 // are passed over.
-Ablage AblageAuswerten(const QMimeData& data);
+DropContents ClassifyDrop(const QMimeData& data);
 
 // Accepts drops of usable files on `grid` (its viewport takes the drag
-// events) unless `gesperrt` says no, and hands each accepted drop to
-// `ablegen` once the drop has returned to the dragging program (so the
+// events) unless `blocked` says no, and hands each accepted drop to
+// `deliver` once the drop has returned to the dragging program (so the
 // questions that follow never hold it). A drop is only ever taken as a copy
 // or a link: a drop proposed as a move would let the other program delete
 // the user's files. Owned by `grid`.
-class TabellenAblage final : public QObject {
+class TableDrop final : public QObject {
  public:
-  TabellenAblage(QAbstractItemView* grid, std::function<bool()> gesperrt,
-                 std::function<void(const Ablage&)> ablegen);
+  TableDrop(QAbstractItemView* grid, std::function<bool()> blocked,
+                 std::function<void(const DropContents&)> deliver);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  std::function<bool()> gesperrt_;
-  std::function<void(const Ablage&)> ablegen_;
+  std::function<bool()> blocked_;
+  std::function<void(const DropContents&)> deliver_;
 };
 
 }  // namespace morvatex

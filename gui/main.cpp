@@ -24,20 +24,20 @@ int main(int argc, char** argv) {
 
   // The windows in their fixed order: main window (its start-up runs now),
   // about window, folder dialog, settings dialog, help window.
-  morvatex::TForm1 form1(dialogs, fileSystem, QCoreApplication::applicationFilePath(),
+  morvatex::MainWindow mainWindow(dialogs, fileSystem, QCoreApplication::applicationFilePath(),
                          QCoreApplication::arguments().mid(1));
-  morvatex::TFormInfo formInfo;
-  morvatex::TFormOrdner formOrdner(dialogs);
-  morvatex::TCNCEinstellungen cncEinstellungen(dialogs, fileSystem, form1.LiveEinstellungen());
-  morvatex::TForm2 form2;
-  form1.SetzeInfofenster(&formInfo);
-  form1.SetzeOrdnerDialog(&formOrdner);
-  form1.SetzeCNCEinstellungen(&cncEinstellungen);
-  form1.SetzeHilfefenster(&form2);
-  cncEinstellungen.SetzeHilfefenster(&form2);
+  morvatex::AboutDialog aboutDialog;
+  morvatex::FolderDialog folderDialog(dialogs);
+  morvatex::SettingsDialog settingsDialog(dialogs, fileSystem, mainWindow.LiveSettings());
+  morvatex::HelpWindow helpWindow;
+  mainWindow.SetAboutDialog(&aboutDialog);
+  mainWindow.SetFolderDialog(&folderDialog);
+  mainWindow.SetSettingsDialog(&settingsDialog);
+  mainWindow.SetHelpWindow(&helpWindow);
+  settingsDialog.SetHelpWindow(&helpWindow);
 
-  form1.show();
+  mainWindow.show();
   // Files a file manager opens with the program.
-  form1.DateienOeffnen(QCoreApplication::arguments().mid(1));
+  mainWindow.OpenFiles(QCoreApplication::arguments().mid(1));
   return app.exec();
 }

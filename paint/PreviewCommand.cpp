@@ -45,7 +45,7 @@ QByteArray Picture(const ToolPath& path) {
 }  // namespace
 
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                      const Einstellungen& settings, FileSystem& fs, int rapidRate, std::ostream& out,
+                      const SettingsRecord& settings, FileSystem& fs, int rapidRate, std::ostream& out,
                       std::ostream& err) {
   const ToolPath path = TraceToolPathFile(fs, source, settings);
   if (path.code >= outcome::kSourceOpen && path.code <= outcome::kSourceClose) {

@@ -23,7 +23,7 @@ inline constexpr int kPreviewHeight = 768;
 // check (the picture shows the path up to there), 2 when the source cannot be
 // read or the picture not written (the reason then goes to `err`).
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                      const Einstellungen& settings, FileSystem& fs, int rapidRate, std::ostream& out,
+                      const SettingsRecord& settings, FileSystem& fs, int rapidRate, std::ostream& out,
                       std::ostream& err);
 
 }  // namespace morvatex

@@ -29,7 +29,7 @@ extern "C" [[gnu::visibility("default")]] int MorvatexRunPreview1(const Morvatex
   std::ostringstream out;
   std::ostringstream err;
   int status = 2;
-  Einstellungen settings;
+  SettingsRecord settings;
   if (call->settingsSize != sizeof settings) {
     err << "morvatex-convert: --preview is not available: the preview module belongs to another version\n";
   } else {

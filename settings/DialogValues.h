@@ -16,16 +16,16 @@ namespace morvatex {
 // Key: the setting's name ("ZGrenze"); a tool cell is "Werkzeuge[n]". Value:
 // the control's text (Windows-1252); a check box "1" or "0"; a radio group or
 // combo box the decimal number of its selected item ("-1" for none).
-using Dialogwerte = std::map<std::string, std::string, std::less<>>;
+using DialogValues = std::map<std::string, std::string, std::less<>>;
 
 // The key of the tool cell for Isel tool `n` (0..99).
-std::string WerkzeugSchluessel(std::size_t n);
+std::string ToolKey(std::size_t n);
 
-// ZeigeEinstellungen without the widgets: the values every control shows for
+// ShowLiveProfile without the widgets: the values every control shows for
 // the stored record. Texts unchanged; integers in signed decimal, tool
 // entries in unsigned decimal; the factors with 6 decimals (1.000000), the Z
 // limit with 3 (4000.000); hidden check boxes included.
-Dialogwerte ZeigeWerte(const Maschinenprofil& profile);
+DialogValues ShownValues(const MachineProfile& profile);
 
 // The apply step of "Übernehmen" after the access code was accepted:
 // converts every control into its setting in the fixed order, storing each
@@ -33,6 +33,6 @@ Dialogwerte ZeigeWerte(const Maschinenprofil& profile);
 // sets its error number, so the last failing field in that order decides.
 // Texts longer than their field are cut without error; `OrdneSZuG0_3` is
 // never stored. Returns the error number, 0 when every field was valid.
-int Uebernehme(const Dialogwerte& values, Einstellungen& live);
+int ApplyValues(const DialogValues& values, SettingsRecord& live);
 
 }  // namespace morvatex

@@ -27,7 +27,7 @@ bool TakeBlanksAndSign(std::string_view& text) {
 
 }  // namespace
 
-std::optional<std::int32_t> LeseGanzzahl(std::string_view text) {
+std::optional<std::int32_t> ParseInteger(std::string_view text) {
   const bool negative = TakeBlanksAndSign(text);
   int base = 10;
   if (text.starts_with('$')) {
@@ -51,7 +51,7 @@ std::optional<std::int32_t> LeseGanzzahl(std::string_view text) {
   return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
-std::optional<double> LeseDezimalzahl(std::string_view text) {
+std::optional<double> ParseDecimal(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   // from_chars takes "-" but not "+", and would also take "inf" and "nan";
   // the syntax is therefore checked here first.
@@ -81,14 +81,14 @@ std::optional<double> LeseDezimalzahl(std::string_view text) {
   return negative ? -value : value;
 }
 
-std::string FestkommaText(double value, int decimals) {
+std::string FixedDecimalsText(double value, int decimals) {
   char buffer[400];  // the longest double in fixed form has 309 digits before the point
   const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  if (error != std::errc()) return KuerzesterDezimalText(value);
+  if (error != std::errc()) return ShortestDecimalText(value);
   return std::string(buffer, end);
 }
 
-std::string KuerzesterDezimalText(double value) {
+std::string ShortestDecimalText(double value) {
   char buffer[64];
   const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
   return error == std::errc() ? std::string(buffer, end) : std::string();

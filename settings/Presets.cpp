@@ -8,14 +8,14 @@ namespace {
 
 // The final content of each control after a preset; check boxes as "1"/"0",
 // the special treatment as its item number.
-struct Zeile {
-  std::string_view feld;
-  std::array<std::string_view, 4> wert;  // Allgemein, Lösche, Mach3, SCM / Xilog
+struct PresetRow {
+  std::string_view field;
+  std::array<std::string_view, 4> presetValues;  // Allgemein, Lösche, Mach3, SCM / Xilog
 };
 
-constexpr std::string_view K = kKonverterKommentar;
+constexpr std::string_view K = kConverterComment;
 
-constexpr auto kVorgaben = std::to_array<Zeile>({
+constexpr auto kPresetRows = std::to_array<PresetRow>({
     {"Dateinamenerweiterung", {"cnc", "", "tap", "xxl"}},
     {"Sonderbehandlung", {"0", "0", "0", "1"}},
     {"ZeichenWertzuweisung", {":", "", "", "="}},
@@ -82,35 +82,35 @@ constexpr auto kVorgaben = std::to_array<Zeile>({
     {"_R", {"R", "R", "R", "R"}},
 });
 
-void AlleWerkzeuge(Dialogwerte& values, std::string_view text) {
-  for (std::size_t n = 0; n < kToolCount; ++n) values[WerkzeugSchluessel(n)] = std::string(text);
+void SetAllTools(DialogValues& values, std::string_view text) {
+  for (std::size_t n = 0; n < kToolCount; ++n) values[ToolKey(n)] = std::string(text);
 }
 
 }  // namespace
 
-void SetzeVorgabe(Vorgabe vorgabe, Dialogwerte& values) {
+void ApplyPreset(Preset preset, DialogValues& values) {
   // Every preset starts as "Allgemein" does: "1" in every tool cell.
-  AlleWerkzeuge(values, "1");
-  if (vorgabe == Vorgabe::kMach3) Befuelle11(values);
-  if (vorgabe == Vorgabe::kXilog) AlleWerkzeuge(values, "101");
-  const auto column = static_cast<std::size_t>(vorgabe);
-  for (const Zeile& row : kVorgaben) values[std::string(row.feld)] = std::string(row.wert[column]);
+  SetAllTools(values, "1");
+  if (preset == Preset::kMach3) FillToolsOneToOne(values);
+  if (preset == Preset::kXilog) SetAllTools(values, "101");
+  const auto column = static_cast<std::size_t>(preset);
+  for (const PresetRow& row : kPresetRows) values[std::string(row.field)] = std::string(row.presetValues[column]);
 }
 
-void Befuelle11(Dialogwerte& values) {
-  for (std::size_t n = 0; n < kToolCount; ++n) values[WerkzeugSchluessel(n)] = std::to_string(n);
+void FillToolsOneToOne(DialogValues& values) {
+  for (std::size_t n = 0; n < kToolCount; ++n) values[ToolKey(n)] = std::to_string(n);
 }
 
-void KopiereT0aufAlle(Dialogwerte& values) {
-  const std::string t0 = values[WerkzeugSchluessel(0)];
-  AlleWerkzeuge(values, t0);
+void CopyToolZeroToAll(DialogValues& values) {
+  const std::string t0 = values[ToolKey(0)];
+  SetAllTools(values, t0);
 }
 
-std::optional<Vorgabe> VorgabeNamens(std::string_view name) {
-  if (name == "allgemein") return Vorgabe::kAllgemein;
-  if (name == "loesche") return Vorgabe::kLoesche;
-  if (name == "mach3") return Vorgabe::kMach3;
-  if (name == "xilog") return Vorgabe::kXilog;
+std::optional<Preset> PresetNamed(std::string_view name) {
+  if (name == "allgemein") return Preset::kGeneral;
+  if (name == "loesche") return Preset::kClear;
+  if (name == "mach3") return Preset::kMach3;
+  if (name == "xilog") return Preset::kXilog;
   return std::nullopt;
 }
 

@@ -10,30 +10,30 @@
 
 namespace morvatex {
 
-enum class Vorgabe {
-  kAllgemein,  // "Allgemein"
-  kLoesche,    // "Lösche": empties most fields
+enum class Preset {
+  kGeneral,  // "Allgemein"
+  kClear,    // "Lösche": empties most fields
   kMach3,      // "Mach3"
   kXilog,      // "SCM / Xilog"
 };
 
 // The comment line that names the converter in the presets' second header line.
-inline constexpr std::string_view kKonverterKommentar = "( Konverter: Morvatex / Morvatex-Team )";
+inline constexpr std::string_view kConverterComment = "( Konverter: Morvatex / Morvatex-Team )";
 
 // Writes the preset into `values`, every control it sets included, the tool
 // cells ("1" each; 0..99 for Mach3; "101" each for SCM / Xilog). The extra
 // modal rule and the settings without a control stay as they are.
-void SetzeVorgabe(Vorgabe vorgabe, Dialogwerte& values);
+void ApplyPreset(Preset preset, DialogValues& values);
 
 // "Befülle 1:1": tool cell n gets the decimal text of n.
-void Befuelle11(Dialogwerte& values);
+void FillToolsOneToOne(DialogValues& values);
 
 // "Kopiere T0 auf alle": every tool cell gets the text of the cell of tool
 // 0, unchecked and unchanged.
-void KopiereT0aufAlle(Dialogwerte& values);
+void CopyToolZeroToAll(DialogValues& values);
 
 // The preset named on the command line: "allgemein", "loesche", "mach3" or
 // "xilog"; nothing for another name.
-std::optional<Vorgabe> VorgabeNamens(std::string_view name);
+std::optional<Preset> PresetNamed(std::string_view name);
 
 }  // namespace morvatex

@@ -14,61 +14,61 @@ constexpr std::int64_t kIntMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kIntMax = std::numeric_limits<std::int32_t>::max();
 
 template <typename T>
-struct Art;
+struct Kind;
 template <>
-struct Art<std::int32_t> {
-  static constexpr FeldArt art = FeldArt::kGanzzahl;
+struct Kind<std::int32_t> {
+  static constexpr FieldKind kind = FieldKind::kInteger;
 };
 template <>
-struct Art<std::uint16_t> {
-  static constexpr FeldArt art = FeldArt::kWort;
+struct Kind<std::uint16_t> {
+  static constexpr FieldKind kind = FieldKind::kWord;
 };
 template <>
-struct Art<std::uint8_t> {
-  static constexpr FeldArt art = FeldArt::kByte;
+struct Kind<std::uint8_t> {
+  static constexpr FieldKind kind = FieldKind::kByte;
 };
 template <>
-struct Art<Bool8> {
-  static constexpr FeldArt art = FeldArt::kBoolean;
+struct Kind<Bool8> {
+  static constexpr FieldKind kind = FieldKind::kBoolean;
 };
 template <>
-struct Art<double> {
-  static constexpr FeldArt art = FeldArt::kDezimal;
+struct Kind<double> {
+  static constexpr FieldKind kind = FieldKind::kDecimal;
 };
 template <std::size_t N>
-struct Art<ShortString<N>> {
-  static constexpr FeldArt art = FeldArt::kText;
+struct Kind<ShortString<N>> {
+  static constexpr FieldKind kind = FieldKind::kText;
 };
 
 template <typename T>
 constexpr std::size_t Capacity() {
-  if constexpr (Art<T>::art == FeldArt::kText) return T::kCapacity;
+  if constexpr (Kind<T>::kind == FieldKind::kText) return T::kCapacity;
   return 0;
 }
 
 // A field of type M; integers take every value of their type unless a
 // range is given.
 template <typename M>
-constexpr Feld MakeFeld(std::string_view name, std::size_t offset, std::int64_t minimum = 1, std::int64_t maximum = 0) {
+constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_t minimum = 1, std::int64_t maximum = 0) {
   using Element = std::remove_all_extents_t<M>;
-  constexpr FeldArt art = Art<Element>::art;
+  constexpr FieldKind kind = Kind<Element>::kind;
   if (minimum > maximum) {
-    minimum = art == FeldArt::kGanzzahl ? kIntMin : 0;
-    maximum = art == FeldArt::kGanzzahl ? kIntMax : art == FeldArt::kWort ? 65535 : 255;
+    minimum = kind == FieldKind::kInteger ? kIntMin : 0;
+    maximum = kind == FieldKind::kInteger ? kIntMax : kind == FieldKind::kWord ? 65535 : 255;
   }
   const std::size_t count = std::is_array_v<M> ? std::extent_v<M> : 1;
-  return Feld{name, offset, art, count, Capacity<Element>(), minimum, maximum};
+  return Field{name, offset, kind, count, Capacity<Element>(), minimum, maximum};
 }
 
-#define MORVATEX_R(field) MakeFeld<decltype(Einstellungen::field)>(#field, offsetof(Einstellungen, field))
+#define MORVATEX_R(field) MakeField<decltype(SettingsRecord::field)>(#field, offsetof(SettingsRecord, field))
 #define MORVATEX_P(field, ...)                                                                                 \
-  MakeFeld<decltype(Maschinenprofil::field)>(#field, kProfileBlockOffset + offsetof(Maschinenprofil, field) \
+  MakeField<decltype(MachineProfile::field)>(#field, kProfileBlockOffset + offsetof(MachineProfile, field) \
                                              __VA_OPT__(, ) __VA_ARGS__)
 
 // The ranges are those of the dialog: decimals 0..6, block numbers not
 // negative, one of the two special treatments and the two extra modal rules.
 // A tool entry accepts every 32-bit integer and keeps its low 16 bits.
-constexpr auto kFelder = std::to_array<Feld>({
+constexpr auto kFields = std::to_array<Field>({
     MORVATEX_R(Version),
     MORVATEX_P(ProfilVersion),
     MORVATEX_P(Dateinamenerweiterung),
@@ -165,17 +165,17 @@ constexpr auto kFelder = std::to_array<Feld>({
 
 // Record order, and no field overlapping the next one.
 constexpr bool InRecordOrder() {
-  for (std::size_t i = 0; i + 1 < kFelder.size(); ++i)
-    if (kFelder[i].offset + kFelder[i].Groesse() * kFelder[i].anzahl > kFelder[i + 1].offset) return false;
-  return kFelder.back().offset + kFelder.back().Groesse() <= kSettingsRecordSize;
+  for (std::size_t i = 0; i + 1 < kFields.size(); ++i)
+    if (kFields[i].offset + kFields[i].ElementSize() * kFields[i].elementCount > kFields[i + 1].offset) return false;
+  return kFields.back().offset + kFields.back().ElementSize() <= kSettingsRecordSize;
 }
 static_assert(InRecordOrder());
 
-unsigned char* At(Einstellungen& record, FeldElement e) {
-  return reinterpret_cast<unsigned char*>(&record) + e.feld->offset + e.index * e.feld->Groesse();
+unsigned char* At(SettingsRecord& record, FieldElement e) {
+  return reinterpret_cast<unsigned char*>(&record) + e.field->offset + e.index * e.field->ElementSize();
 }
-const unsigned char* At(const Einstellungen& record, FeldElement e) {
-  return reinterpret_cast<const unsigned char*>(&record) + e.feld->offset + e.index * e.feld->Groesse();
+const unsigned char* At(const SettingsRecord& record, FieldElement e) {
+  return reinterpret_cast<const unsigned char*>(&record) + e.field->offset + e.index * e.field->ElementSize();
 }
 
 template <typename T>
@@ -191,15 +191,15 @@ void Store(unsigned char* p, T value) {
 
 }  // namespace
 
-std::string FeldElement::Name() const {
-  std::string name(feld->name);
-  if (feld->anzahl > 1) name += "[" + std::to_string(index) + "]";
+std::string FieldElement::Name() const {
+  std::string name(field->name);
+  if (field->elementCount > 1) name += "[" + std::to_string(index) + "]";
   return name;
 }
 
-std::span<const Feld> Einstellungsfelder() { return kFelder; }
+std::span<const Field> SettingsFields() { return kFields; }
 
-std::optional<FeldElement> FindeFeld(std::string_view name) {
+std::optional<FieldElement> FindField(std::string_view name) {
   std::size_t index = 0;
   bool indexed = false;
   if (const std::size_t open = name.find('['); open != std::string_view::npos) {
@@ -213,56 +213,56 @@ std::optional<FeldElement> FindeFeld(std::string_view name) {
     name = name.substr(0, open);
     indexed = true;
   }
-  for (const Feld& feld : kFelder) {
-    if (feld.name != name) continue;
-    if (indexed != (feld.anzahl > 1) || index >= feld.anzahl) return std::nullopt;
-    return FeldElement{&feld, index};
+  for (const Field& field : kFields) {
+    if (field.name != name) continue;
+    if (indexed != (field.elementCount > 1) || index >= field.elementCount) return std::nullopt;
+    return FieldElement{&field, index};
   }
   return std::nullopt;
 }
 
-std::string FeldText(const Einstellungen& record, FeldElement e) {
+std::string FieldText(const SettingsRecord& record, FieldElement e) {
   const unsigned char* p = At(record, e);
-  switch (e.feld->art) {
-    case FeldArt::kGanzzahl:
+  switch (e.field->kind) {
+    case FieldKind::kInteger:
       return std::to_string(Load<std::int32_t>(p));
-    case FeldArt::kWort:
+    case FieldKind::kWord:
       return std::to_string(Load<std::uint16_t>(p));
-    case FeldArt::kByte:
-    case FeldArt::kBoolean:
+    case FieldKind::kByte:
+    case FieldKind::kBoolean:
       return std::to_string(*p);
-    case FeldArt::kDezimal:
-      return KuerzesterDezimalText(Load<double>(p));
-    case FeldArt::kText: {
-      const std::size_t length = std::min<std::size_t>(*p, e.feld->kapazitaet);
+    case FieldKind::kDecimal:
+      return ShortestDecimalText(Load<double>(p));
+    case FieldKind::kText: {
+      const std::size_t length = std::min<std::size_t>(*p, e.field->capacity);
       return std::string(reinterpret_cast<const char*>(p + 1), length);
     }
   }
   return {};
 }
 
-bool SetzeFeld(Einstellungen& record, FeldElement e, std::string_view text) {
+bool SetField(SettingsRecord& record, FieldElement e, std::string_view text) {
   unsigned char* p = At(record, e);
-  const Feld& feld = *e.feld;
-  if (feld.art == FeldArt::kText) {
-    const std::size_t length = std::min(text.size(), feld.kapazitaet);
+  const Field& field = *e.field;
+  if (field.kind == FieldKind::kText) {
+    const std::size_t length = std::min(text.size(), field.capacity);
     if (length > 0) std::memcpy(p + 1, text.data(), length);
     *p = static_cast<unsigned char>(length);
     return true;
   }
-  if (feld.art == FeldArt::kDezimal) {
-    const std::optional<double> value = LeseDezimalzahl(text);
+  if (field.kind == FieldKind::kDecimal) {
+    const std::optional<double> value = ParseDecimal(text);
     if (!value) return false;
     Store(p, *value);
     return true;
   }
-  const std::optional<std::int32_t> value = LeseGanzzahl(text);
-  if (!value || *value < feld.minimum || *value > feld.maximum) return false;
-  switch (feld.art) {
-    case FeldArt::kGanzzahl:
+  const std::optional<std::int32_t> value = ParseInteger(text);
+  if (!value || *value < field.minimum || *value > field.maximum) return false;
+  switch (field.kind) {
+    case FieldKind::kInteger:
       Store(p, *value);
       break;
-    case FeldArt::kWort:
+    case FieldKind::kWord:
       Store(p, static_cast<std::uint16_t>(*value));  // the low 16 bits: -1 becomes 65535
       break;
     default:

@@ -40,34 +40,34 @@ std::string SettingsPathFor(std::string_view programPath, PathSyntax syntax) {
   return ChangeFileExt(programPath, ".set", syntax);
 }
 
-void RepariereFaktor(double& factor) {
+void RepairFactor(double& factor) {
   if (factor == 0.0 || std::isnan(factor)) factor = 1.0;
 }
 
-LoadResult LadeEinstellungen(Einstellungen& live, const std::string& settingsPath, FileSystem& fs,
+LoadResult LoadSettingsFile(SettingsRecord& live, const std::string& settingsPath, FileSystem& fs,
                              MessageSink& messages) {
   const bool read = ReadFirstBlock(settingsPath, fs, &live, sizeof live);
   const bool valid = read && live.Version == kSettingsVersion && live.Profil.ProfilVersion == kProfileFormat;
   if (read) {
-    RepariereFaktor(live.Profil.FaktorSonderS);
-    RepariereFaktor(live.Profil.FaktorSonderF);
+    RepairFactor(live.Profil.FaktorSonderS);
+    RepairFactor(live.Profil.FaktorSonderF);
   }
   if (valid) return LoadResult::kLoaded;
 
-  SetzeGrundwerte(live);
-  NeueKonfiguration(live, messages);
+  SetRecordDefaults(live);
+  ApplyNewConfiguration(live, messages);
   return LoadResult::kNewConfiguration;
 }
 
-bool SpeichereEinstellungen(const Einstellungen& live, const std::string& settingsPath, FileSystem& fs,
+bool SaveSettingsFile(const SettingsRecord& live, const std::string& settingsPath, FileSystem& fs,
                             MessageSink& messages) {
   const std::string_view bytes(reinterpret_cast<const char*>(&live), sizeof live);
   if (fs.ReplaceFile(settingsPath, bytes)) return true;
-  messages.ShowMessage(SpeicherFehlerText(settingsPath));
+  messages.ShowMessage(SaveErrorText(settingsPath));
   return false;
 }
 
-void SetzeGrundwerte(Einstellungen& live) {
+void SetRecordDefaults(SettingsRecord& live) {
   live.Version = kSettingsVersion;
   live.reserved1968.length = 0;
   live.DXFDateinerzeugen = false;
@@ -78,7 +78,7 @@ void SetzeGrundwerte(Einstellungen& live) {
   live.Zielordner = 0;
 }
 
-void SetzeNeueProfilwerte(Maschinenprofil& p) {
+void SetNewProfileValues(MachineProfile& p) {
   p.ProfilVersion = kProfileFormat;
   p.Dateinamenerweiterung.Assign("cnc");
   for (std::uint16_t& tool : p.Werkzeuge) tool = 1;
@@ -156,8 +156,8 @@ void SetzeNeueProfilwerte(Maschinenprofil& p) {
   for (auto* s : {&p.reserved1792, &p.reserved1833, &p.reserved1874, &p.reserved1915}) s->length = 0;
 }
 
-void NeueKonfiguration(Einstellungen& live, MessageSink& messages) {
-  SetzeNeueProfilwerte(live.Profil);
+void ApplyNewConfiguration(SettingsRecord& live, MessageSink& messages) {
+  SetNewProfileValues(live.Profil);
   messages.ShowMessage(" W A R N U N G ");
   messages.ShowMessage(Cp1252<u8" W A R N U N G \r\nEs wurde eine neue Konfiguration angelegt !\r\n"
                               u8"Bitte unbedingt überprüfen !\r\n(Einstellungen -> CNC-DIN-Code -> Einstellungen)">());

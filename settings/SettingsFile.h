@@ -24,36 +24,36 @@ enum class LoadResult {
 // Reads the first record of the settings file into `live`. A valid record is
 // taken as it is, with a zero or NaN output factor silently repaired to 1.0.
 // Otherwise the fields outside the profile block are reset and
-// NeueKonfiguration fills the block and shows its two warnings. Bytes that
+// ApplyNewConfiguration fills the block and shows its two warnings. Bytes that
 // no step sets (gaps, characters behind a length) keep what they held.
 // Writes nothing to disk.
-LoadResult LadeEinstellungen(Einstellungen& live, const std::string& settingsPath, FileSystem& fs,
+LoadResult LoadSettingsFile(SettingsRecord& live, const std::string& settingsPath, FileSystem& fs,
                              MessageSink& messages);
 
 // Writes `live` as the whole settings file. The old file is replaced only by
 // a complete new one. On failure shows "Beim speichern der Datei" / path /
 // "ist ein Fehler aufgetreten !!" and returns false; `live` is unchanged.
-bool SpeichereEinstellungen(const Einstellungen& live, const std::string& settingsPath, FileSystem& fs,
+bool SaveSettingsFile(const SettingsRecord& live, const std::string& settingsPath, FileSystem& fs,
                             MessageSink& messages);
 
 // Stores the new-configuration values into the machine-profile block of
 // `live` (nothing outside the block), then shows the two warnings.
-void NeueKonfiguration(Einstellungen& live, MessageSink& messages);
+void ApplyNewConfiguration(SettingsRecord& live, MessageSink& messages);
 
 // The reset of the fields outside the profile block that a load does before
 // a new configuration: version 4, output switches CNC on, DXF off, polylines,
 // empty folders, folder rule 0. Other bytes stay as they are.
-void SetzeGrundwerte(Einstellungen& live);
+void SetRecordDefaults(SettingsRecord& live);
 
 // The values of a new configuration for the profile block alone, without the
-// warnings (the first step of NeueKonfiguration).
-void SetzeNeueProfilwerte(Maschinenprofil& profile);
+// warnings (the first step of ApplyNewConfiguration).
+void SetNewProfileValues(MachineProfile& profile);
 
 // Reads the first `size` bytes of the file into `block`; false, with
 // `block` untouched, when the file is missing, unreadable or shorter.
 bool ReadFirstBlock(const std::string& path, FileSystem& fs, void* block, std::size_t size);
 
 // Sets a factor that is zero or not a number to 1.0; others stay as they are.
-void RepariereFaktor(double& factor);
+void RepairFactor(double& factor);
 
 }  // namespace morvatex

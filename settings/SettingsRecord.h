@@ -1,5 +1,5 @@
-// The settings record `Einstellungen` and its machine-profile block
-// `Maschinenprofil`, laid out byte for byte as the settings file and the
+// The settings record `SettingsRecord` and its machine-profile block
+// `MachineProfile`, laid out byte for byte as the settings file and the
 // profile files hold them. Memory layout and file layout are the same bytes,
 // so load and save move whole records; every offset is checked below.
 #pragma once
@@ -28,7 +28,7 @@ struct Bool8 {
   }
 };
 
-struct Maschinenprofil {
+struct MachineProfile {
   std::int32_t ProfilVersion;
   ShortString<10> Dateinamenerweiterung;
   std::uint8_t gap15[1];
@@ -118,10 +118,10 @@ struct Maschinenprofil {
   std::uint8_t gap1956[4];
 };
 
-struct Einstellungen {
+struct SettingsRecord {
   std::int32_t Version;
   std::uint8_t gap4[4];
-  Maschinenprofil Profil;
+  MachineProfile Profil;
   ShortString<255> reserved1968;
   Bool8 DXFDateinerzeugen;
   Bool8 Erstelle2DPolylinien;
@@ -138,109 +138,109 @@ struct Einstellungen {
 // record to be moved in one piece.
 static_assert(std::endian::native == std::endian::little);
 static_assert(std::numeric_limits<double>::is_iec559 && sizeof(double) == 8);
-static_assert(sizeof(Maschinenprofil) == kProfileBlockSize);
-static_assert(sizeof(Einstellungen) == kSettingsRecordSize);
-static_assert(std::is_trivially_copyable_v<Einstellungen>);
-static_assert(std::is_standard_layout_v<Einstellungen>);
+static_assert(sizeof(MachineProfile) == kProfileBlockSize);
+static_assert(sizeof(SettingsRecord) == kSettingsRecordSize);
+static_assert(std::is_trivially_copyable_v<SettingsRecord>);
+static_assert(std::is_standard_layout_v<SettingsRecord>);
 
 #define MORVATEX_AT(type, field, offset) static_assert(offsetof(type, field) == (offset), #field)
-MORVATEX_AT(Einstellungen, Version, 0);
-MORVATEX_AT(Einstellungen, Profil, kProfileBlockOffset);
-MORVATEX_AT(Einstellungen, reserved1968, 1968);
-MORVATEX_AT(Einstellungen, DXFDateinerzeugen, 2224);
-MORVATEX_AT(Einstellungen, Erstelle2DPolylinien, 2225);
-MORVATEX_AT(Einstellungen, CNCDINCodeerstellen, 2226);
-MORVATEX_AT(Einstellungen, Quelle, 2227);
-MORVATEX_AT(Einstellungen, Ziel, 2483);
-MORVATEX_AT(Einstellungen, Zielordner, 2739);
-MORVATEX_AT(Einstellungen, gap2740, 2740);
+MORVATEX_AT(SettingsRecord, Version, 0);
+MORVATEX_AT(SettingsRecord, Profil, kProfileBlockOffset);
+MORVATEX_AT(SettingsRecord, reserved1968, 1968);
+MORVATEX_AT(SettingsRecord, DXFDateinerzeugen, 2224);
+MORVATEX_AT(SettingsRecord, Erstelle2DPolylinien, 2225);
+MORVATEX_AT(SettingsRecord, CNCDINCodeerstellen, 2226);
+MORVATEX_AT(SettingsRecord, Quelle, 2227);
+MORVATEX_AT(SettingsRecord, Ziel, 2483);
+MORVATEX_AT(SettingsRecord, Zielordner, 2739);
+MORVATEX_AT(SettingsRecord, gap2740, 2740);
 
-MORVATEX_AT(Maschinenprofil, ProfilVersion, 0);
-MORVATEX_AT(Maschinenprofil, Dateinamenerweiterung, 4);
-MORVATEX_AT(Maschinenprofil, gap15, 15);
-MORVATEX_AT(Maschinenprofil, Werkzeuge, 16);
-MORVATEX_AT(Maschinenprofil, Sonderbehandlung, 216);
-MORVATEX_AT(Maschinenprofil, ZeichenWertzuweisung, 220);
-MORVATEX_AT(Maschinenprofil, Satznummerierung, 224);
-MORVATEX_AT(Maschinenprofil, gap225, 225);
-MORVATEX_AT(Maschinenprofil, Nachkommastellen, 228);
-MORVATEX_AT(Maschinenprofil, ErsterSatz, 232);
-MORVATEX_AT(Maschinenprofil, SatznummernIncrement, 236);
-MORVATEX_AT(Maschinenprofil, ZWerte, 240);
-MORVATEX_AT(Maschinenprofil, RWerte, 241);
-MORVATEX_AT(Maschinenprofil, IJWerte, 242);
-MORVATEX_AT(Maschinenprofil, KWerte, 243);
-MORVATEX_AT(Maschinenprofil, SWerte, 244);
-MORVATEX_AT(Maschinenprofil, FWerte, 245);
-MORVATEX_AT(Maschinenprofil, ModaleG, 246);
-MORVATEX_AT(Maschinenprofil, ModaleXYZ, 247);
-MORVATEX_AT(Maschinenprofil, ModaleIJK, 248);
-MORVATEX_AT(Maschinenprofil, OrdneFZuG0_3, 249);
-MORVATEX_AT(Maschinenprofil, OrdneSZuG0_3, 250);
-MORVATEX_AT(Maschinenprofil, OrdneSpLiReEinZuG0_3, 251);
-MORVATEX_AT(Maschinenprofil, XYZRelativ, 252);
-MORVATEX_AT(Maschinenprofil, IJKRelativ, 253);
-MORVATEX_AT(Maschinenprofil, Vorspann1, 254);
-MORVATEX_AT(Maschinenprofil, Vorspann2, 335);
-MORVATEX_AT(Maschinenprofil, Vorspann3, 416);
-MORVATEX_AT(Maschinenprofil, Vorspann4, 497);
-MORVATEX_AT(Maschinenprofil, Vorspann5, 578);
-MORVATEX_AT(Maschinenprofil, Vorspann6, 659);
-MORVATEX_AT(Maschinenprofil, Nachspann1, 740);
-MORVATEX_AT(Maschinenprofil, Nachspann2, 821);
-MORVATEX_AT(Maschinenprofil, Nachspann3, 902);
-MORVATEX_AT(Maschinenprofil, Werkzeugwechsel1, 983);
-MORVATEX_AT(Maschinenprofil, Werkzeugwechsel2, 1024);
-MORVATEX_AT(Maschinenprofil, Werkzeugwechsel3, 1065);
-MORVATEX_AT(Maschinenprofil, gap1106, 1106);
-MORVATEX_AT(Maschinenprofil, ZGrenze, 1112);
-MORVATEX_AT(Maschinenprofil, VorUnterschreitenDerZGrenze, 1120);
-MORVATEX_AT(Maschinenprofil, VorErreichenDerZGrenze, 1161);
-MORVATEX_AT(Maschinenprofil, VorWechselZuG0, 1202);
-MORVATEX_AT(Maschinenprofil, VorWechselZuG123, 1243);
-MORVATEX_AT(Maschinenprofil, KuehlungEin, 1284);
-MORVATEX_AT(Maschinenprofil, KuehlungAus, 1300);
-MORVATEX_AT(Maschinenprofil, SpindelEin, 1316);
-MORVATEX_AT(Maschinenprofil, SpindelAus, 1332);
-MORVATEX_AT(Maschinenprofil, SpindelRechtslauf, 1348);
-MORVATEX_AT(Maschinenprofil, SpindelLinkslauf, 1364);
-MORVATEX_AT(Maschinenprofil, G17, 1380);
-MORVATEX_AT(Maschinenprofil, G18, 1396);
-MORVATEX_AT(Maschinenprofil, G19, 1412);
-MORVATEX_AT(Maschinenprofil, Halt, 1428);
-MORVATEX_AT(Maschinenprofil, _N, 1444);
-MORVATEX_AT(Maschinenprofil, _S, 1460);
-MORVATEX_AT(Maschinenprofil, _F, 1476);
-MORVATEX_AT(Maschinenprofil, _G0, 1492);
-MORVATEX_AT(Maschinenprofil, _G1, 1508);
-MORVATEX_AT(Maschinenprofil, _G2, 1524);
-MORVATEX_AT(Maschinenprofil, _G3, 1540);
-MORVATEX_AT(Maschinenprofil, _X, 1556);
-MORVATEX_AT(Maschinenprofil, _Y, 1572);
-MORVATEX_AT(Maschinenprofil, _Z, 1588);
-MORVATEX_AT(Maschinenprofil, _I, 1604);
-MORVATEX_AT(Maschinenprofil, _J, 1620);
-MORVATEX_AT(Maschinenprofil, _K, 1636);
-MORVATEX_AT(Maschinenprofil, _R, 1652);
-MORVATEX_AT(Maschinenprofil, reserved1668, 1668);
-MORVATEX_AT(Maschinenprofil, reserved1672, 1672);
-MORVATEX_AT(Maschinenprofil, ModalExtra, 1676);
-MORVATEX_AT(Maschinenprofil, NachkommastellenS, 1680);
-MORVATEX_AT(Maschinenprofil, NachkommastellenF, 1684);
-MORVATEX_AT(Maschinenprofil, reserved1688, 1688);
-MORVATEX_AT(Maschinenprofil, gap1692, 1692);
-MORVATEX_AT(Maschinenprofil, FaktorSonderS, 1696);
-MORVATEX_AT(Maschinenprofil, FaktorSonderF, 1704);
-MORVATEX_AT(Maschinenprofil, reserved1712, 1712);
-MORVATEX_AT(Maschinenprofil, reserved1728, 1728);
-MORVATEX_AT(Maschinenprofil, reserved1744, 1744);
-MORVATEX_AT(Maschinenprofil, reserved1760, 1760);
-MORVATEX_AT(Maschinenprofil, reserved1776, 1776);
-MORVATEX_AT(Maschinenprofil, reserved1792, 1792);
-MORVATEX_AT(Maschinenprofil, reserved1833, 1833);
-MORVATEX_AT(Maschinenprofil, reserved1874, 1874);
-MORVATEX_AT(Maschinenprofil, reserved1915, 1915);
-MORVATEX_AT(Maschinenprofil, gap1956, 1956);
+MORVATEX_AT(MachineProfile, ProfilVersion, 0);
+MORVATEX_AT(MachineProfile, Dateinamenerweiterung, 4);
+MORVATEX_AT(MachineProfile, gap15, 15);
+MORVATEX_AT(MachineProfile, Werkzeuge, 16);
+MORVATEX_AT(MachineProfile, Sonderbehandlung, 216);
+MORVATEX_AT(MachineProfile, ZeichenWertzuweisung, 220);
+MORVATEX_AT(MachineProfile, Satznummerierung, 224);
+MORVATEX_AT(MachineProfile, gap225, 225);
+MORVATEX_AT(MachineProfile, Nachkommastellen, 228);
+MORVATEX_AT(MachineProfile, ErsterSatz, 232);
+MORVATEX_AT(MachineProfile, SatznummernIncrement, 236);
+MORVATEX_AT(MachineProfile, ZWerte, 240);
+MORVATEX_AT(MachineProfile, RWerte, 241);
+MORVATEX_AT(MachineProfile, IJWerte, 242);
+MORVATEX_AT(MachineProfile, KWerte, 243);
+MORVATEX_AT(MachineProfile, SWerte, 244);
+MORVATEX_AT(MachineProfile, FWerte, 245);
+MORVATEX_AT(MachineProfile, ModaleG, 246);
+MORVATEX_AT(MachineProfile, ModaleXYZ, 247);
+MORVATEX_AT(MachineProfile, ModaleIJK, 248);
+MORVATEX_AT(MachineProfile, OrdneFZuG0_3, 249);
+MORVATEX_AT(MachineProfile, OrdneSZuG0_3, 250);
+MORVATEX_AT(MachineProfile, OrdneSpLiReEinZuG0_3, 251);
+MORVATEX_AT(MachineProfile, XYZRelativ, 252);
+MORVATEX_AT(MachineProfile, IJKRelativ, 253);
+MORVATEX_AT(MachineProfile, Vorspann1, 254);
+MORVATEX_AT(MachineProfile, Vorspann2, 335);
+MORVATEX_AT(MachineProfile, Vorspann3, 416);
+MORVATEX_AT(MachineProfile, Vorspann4, 497);
+MORVATEX_AT(MachineProfile, Vorspann5, 578);
+MORVATEX_AT(MachineProfile, Vorspann6, 659);
+MORVATEX_AT(MachineProfile, Nachspann1, 740);
+MORVATEX_AT(MachineProfile, Nachspann2, 821);
+MORVATEX_AT(MachineProfile, Nachspann3, 902);
+MORVATEX_AT(MachineProfile, Werkzeugwechsel1, 983);
+MORVATEX_AT(MachineProfile, Werkzeugwechsel2, 1024);
+MORVATEX_AT(MachineProfile, Werkzeugwechsel3, 1065);
+MORVATEX_AT(MachineProfile, gap1106, 1106);
+MORVATEX_AT(MachineProfile, ZGrenze, 1112);
+MORVATEX_AT(MachineProfile, VorUnterschreitenDerZGrenze, 1120);
+MORVATEX_AT(MachineProfile, VorErreichenDerZGrenze, 1161);
+MORVATEX_AT(MachineProfile, VorWechselZuG0, 1202);
+MORVATEX_AT(MachineProfile, VorWechselZuG123, 1243);
+MORVATEX_AT(MachineProfile, KuehlungEin, 1284);
+MORVATEX_AT(MachineProfile, KuehlungAus, 1300);
+MORVATEX_AT(MachineProfile, SpindelEin, 1316);
+MORVATEX_AT(MachineProfile, SpindelAus, 1332);
+MORVATEX_AT(MachineProfile, SpindelRechtslauf, 1348);
+MORVATEX_AT(MachineProfile, SpindelLinkslauf, 1364);
+MORVATEX_AT(MachineProfile, G17, 1380);
+MORVATEX_AT(MachineProfile, G18, 1396);
+MORVATEX_AT(MachineProfile, G19, 1412);
+MORVATEX_AT(MachineProfile, Halt, 1428);
+MORVATEX_AT(MachineProfile, _N, 1444);
+MORVATEX_AT(MachineProfile, _S, 1460);
+MORVATEX_AT(MachineProfile, _F, 1476);
+MORVATEX_AT(MachineProfile, _G0, 1492);
+MORVATEX_AT(MachineProfile, _G1, 1508);
+MORVATEX_AT(MachineProfile, _G2, 1524);
+MORVATEX_AT(MachineProfile, _G3, 1540);
+MORVATEX_AT(MachineProfile, _X, 1556);
+MORVATEX_AT(MachineProfile, _Y, 1572);
+MORVATEX_AT(MachineProfile, _Z, 1588);
+MORVATEX_AT(MachineProfile, _I, 1604);
+MORVATEX_AT(MachineProfile, _J, 1620);
+MORVATEX_AT(MachineProfile, _K, 1636);
+MORVATEX_AT(MachineProfile, _R, 1652);
+MORVATEX_AT(MachineProfile, reserved1668, 1668);
+MORVATEX_AT(MachineProfile, reserved1672, 1672);
+MORVATEX_AT(MachineProfile, ModalExtra, 1676);
+MORVATEX_AT(MachineProfile, NachkommastellenS, 1680);
+MORVATEX_AT(MachineProfile, NachkommastellenF, 1684);
+MORVATEX_AT(MachineProfile, reserved1688, 1688);
+MORVATEX_AT(MachineProfile, gap1692, 1692);
+MORVATEX_AT(MachineProfile, FaktorSonderS, 1696);
+MORVATEX_AT(MachineProfile, FaktorSonderF, 1704);
+MORVATEX_AT(MachineProfile, reserved1712, 1712);
+MORVATEX_AT(MachineProfile, reserved1728, 1728);
+MORVATEX_AT(MachineProfile, reserved1744, 1744);
+MORVATEX_AT(MachineProfile, reserved1760, 1760);
+MORVATEX_AT(MachineProfile, reserved1776, 1776);
+MORVATEX_AT(MachineProfile, reserved1792, 1792);
+MORVATEX_AT(MachineProfile, reserved1833, 1833);
+MORVATEX_AT(MachineProfile, reserved1874, 1874);
+MORVATEX_AT(MachineProfile, reserved1915, 1915);
+MORVATEX_AT(MachineProfile, gap1956, 1956);
 #undef MORVATEX_AT
 
 }  // namespace morvatex

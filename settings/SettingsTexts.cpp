@@ -5,8 +5,8 @@
 namespace morvatex {
 namespace {
 
-std::string DateiFehler(std::string_view anfang, std::string_view path) {
-  std::string text(anfang);
+std::string FileErrorText(std::string_view firstLine, std::string_view path) {
+  std::string text(firstLine);
   text += "\r\n";
   text += path;
   text += "\r\nist ein Fehler aufgetreten !!";
@@ -15,12 +15,12 @@ std::string DateiFehler(std::string_view anfang, std::string_view path) {
 
 }  // namespace
 
-std::string_view PasswortFehltText() {
+std::string_view PasswordMissingText() {
   return Cp1252<u8"Aus Sicherheitsgründen bitte erst das Passwort eingeben !">();
 }
 
-std::string_view UebernahmeFehlerText(int fehler) {
-  switch (fehler) {
+std::string_view ApplyErrorText(int errorNumber) {
+  switch (errorNumber) {
     case 1:
       return Cp1252<u8"Der Wert im Feld \"Erste Satznummer\" ist Ungültig!">();
     case 2:
@@ -44,14 +44,14 @@ std::string_view UebernahmeFehlerText(int fehler) {
   }
 }
 
-std::string SpeicherFehlerText(std::string_view path) { return DateiFehler("Beim speichern der Datei", path); }
+std::string SaveErrorText(std::string_view path) { return FileErrorText("Beim speichern der Datei", path); }
 
-std::string OeffnenFehlerText(std::string_view path) {
-  return DateiFehler(Cp1252<u8"Beim öffnen der Datei">(), path);
+std::string OpenErrorText(std::string_view path) {
+  return FileErrorText(Cp1252<u8"Beim öffnen der Datei">(), path);
 }
 
-std::string EinstellungenHilfeText() {
-  static constexpr std::string_view kZeilen[] = {
+std::string SettingsHelpText() {
+  static constexpr std::string_view kHelpLines[] = {
       Cp1252<u8"Beim generieren einer CNC-Datei werden aus den Isel-Daten Schritt für Schritt">(),
       Cp1252<u8"CNC-Sätze Erzeugt. Dabei wird standardmäßig für jeden Befehl, Funktion bzw.">(),
       Cp1252<u8"Anweisung ein eigenständiger Satz generiert.">(),
@@ -112,9 +112,9 @@ std::string EinstellungenHilfeText() {
       "  eingetragenen (sehr hohen!) Satznummer beginnen.",
   };
   std::string text;
-  for (std::size_t i = 0; i < std::size(kZeilen); ++i) {
+  for (std::size_t i = 0; i < std::size(kHelpLines); ++i) {
     if (i > 0) text += "\r\n";
-    text += kZeilen[i];
+    text += kHelpLines[i];
   }
   text += "\r\n\r\n\r\n\r\n\r\n";
   return text;

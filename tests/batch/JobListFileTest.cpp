@@ -24,9 +24,9 @@ TEST(JobListFile, ReadsAndWritesFourLinesPerJobThenTheEndMarker) {
   testing::FakeFileSystem fs;
   fs.files[kPath] = list;
   JobTable table;
-  EXPECT_EQ(LiesJobListe(fs, kPath, table), 0);
+  EXPECT_EQ(ReadJobList(fs, kPath, table), 0);
   EXPECT_EQ(Rows(table), (std::vector<std::string>{"ME|C:\\a.ncp|C:\\K\xFChler\\a.cnc", "|b.ncp|b.cnc", "MAE|c.ncp|c.cnc"}));
-  EXPECT_EQ(table.Cell(3, kSpalteNummer), "3");
+  EXPECT_EQ(table.Cell(3, kColumnNumber), "3");
   EXPECT_EQ(JobListText(table), list);
   EXPECT_EQ(JobListText(JobTable()), "[E]\r\n\r\n");
 }
@@ -62,7 +62,7 @@ TEST(JobListFile, ReadingStopsAtTheMarkerOrTheFirstFault) {
     if (c.readFailsAt != std::string::npos) fs.failReadAfterBytes[kPath] = c.readFailsAt;
     fs.failCloseRead.insert(kPath);  // ignored
     JobTable table;
-    EXPECT_EQ(LiesJobListe(fs, kPath, table), c.code) << (c.file ? c.file : "no file");
+    EXPECT_EQ(ReadJobList(fs, kPath, table), c.code) << (c.file ? c.file : "no file");
     EXPECT_EQ(Rows(table), c.rows) << (c.file ? c.file : "no file");
   }
 }

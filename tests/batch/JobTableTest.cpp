@@ -28,9 +28,9 @@ const std::string kEmptyRow = "|||||";
 JobTable TableWith(std::initializer_list<std::string> sources) {
   JobTable table;
   for (const std::string& source : sources) {
-    const int row = table.ZeileAnhaengen();
-    table.SetCell(row, kSpalteQuelldatei, source);
-    table.SetCell(row, kSpalteZieldatei, source + ".cnc");
+    const int row = table.AppendJob();
+    table.SetCell(row, kColumnSource, source);
+    table.SetCell(row, kColumnTarget, source + ".cnc");
   }
   return table;
 }
@@ -42,87 +42,87 @@ TEST(JobTable, AppendedJobsAreNumberedMarkedAndFollowedByAnEmptyRow) {
                                                     kEmptyRow}));
   EXPECT_EQ(table.RowCount(), 5);
   // Appending alone is no change of the user's: the caller decides.
-  EXPECT_FALSE(table.TabelleGeaendert);
+  EXPECT_FALSE(table.modified);
 }
 
 TEST(JobTable, SettingUpARowKeepsItsPathsUnlessItIsTheLastRow) {
   JobTable table = TableWith({"a", "b"});
-  table.SetCell(1, kSpalteMarkiert, "");
-  table.SetCell(1, kSpalteAbgearbeitet, "A");
-  table.SetCell(1, kSpalteFehler, "E");
-  table.ZeileEinrichten(1);
+  table.SetCell(1, kColumnMarked, "");
+  table.SetCell(1, kColumnConverted, "A");
+  table.SetCell(1, kColumnFailed, "E");
+  table.SetUpRow(1);
   EXPECT_EQ(Rows(table)[1], "1|M|||a|a.cnc");
 
-  table.SetCell(3, kSpalteQuelldatei, "stale");
-  table.ZeileEinrichten(3);
+  table.SetCell(3, kColumnSource, "stale");
+  table.SetUpRow(3);
   EXPECT_EQ(Rows(table)[3], kEmptyRow);
 }
 
 TEST(JobTable, RemovingAMiddleRowMovesTheRowsBelowUpAndKeepsTheNumbers) {
   JobTable table = TableWith({"a", "b", "c"});
-  table.SetCell(3, kSpalteFehler, "E");
-  table.ZeileEntfernen(2);
+  table.SetCell(3, kColumnFailed, "E");
+  table.RemoveJob(2);
   EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M|||a|a.cnc", "2|M||E|c|c.cnc", kEmptyRow}));
-  EXPECT_TRUE(table.TabelleGeaendert);
+  EXPECT_TRUE(table.modified);
 }
 
 TEST(JobTable, RemovingTheLastJobMovesThePlaceholderUpAndOtherRowsCannotBeRemoved) {
   JobTable table = TableWith({"a", "b"});
-  for (int row : {0, 3, 7}) table.ZeileEntfernen(row);
+  for (int row : {0, 3, 7}) table.RemoveJob(row);
   EXPECT_EQ(table.RowCount(), 4);
-  EXPECT_FALSE(table.TabelleGeaendert);
-  table.ZeileEntfernen(2);
+  EXPECT_FALSE(table.modified);
+  table.RemoveJob(2);
   EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M|||a|a.cnc", kEmptyRow}));
-  table.ZeileEntfernen(1);
+  table.RemoveJob(1);
   EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, kEmptyRow}));
 }
 
 TEST(JobTable, EmptyingForgetsTheFileButNotTheChangeFlag) {
   JobTable table = TableWith({"a", "b"});
-  table.Tabellendatei = "C:\\jobs.mvx";
-  table.TabelleGeaendert = true;
-  table.TabelleLeeren();
+  table.listFile = "C:\\jobs.mvx";
+  table.modified = true;
+  table.ClearJobs();
   EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, kEmptyRow}));
-  EXPECT_EQ(table.Tabellendatei, "");
-  EXPECT_TRUE(table.TabelleGeaendert);
+  EXPECT_EQ(table.listFile, "");
+  EXPECT_TRUE(table.modified);
 }
 
 TEST(JobTable, SpaceTogglesTheMarkOfItsColumnAndAlwaysCountsAsAChange) {
   JobTable table = TableWith({"a"});
-  EXPECT_TRUE(table.MarkeUmschalten(1, kSpalteAbgearbeitet));
-  EXPECT_EQ(table.Cell(1, kSpalteAbgearbeitet), "A");
-  EXPECT_TRUE(table.MarkeUmschalten(1, kSpalteAbgearbeitet));
-  EXPECT_EQ(table.Cell(1, kSpalteAbgearbeitet), "");
-  EXPECT_TRUE(table.TabelleGeaendert);
+  EXPECT_TRUE(table.ToggleMark(1, kColumnConverted));
+  EXPECT_EQ(table.Cell(1, kColumnConverted), "A");
+  EXPECT_TRUE(table.ToggleMark(1, kColumnConverted));
+  EXPECT_EQ(table.Cell(1, kColumnConverted), "");
+  EXPECT_TRUE(table.modified);
 
-  table.MarkeUmschalten(1, kSpalteMarkiert);
-  EXPECT_EQ(table.Cell(1, kSpalteMarkiert), "");
-  table.SetCell(1, kSpalteFehler, "e");  // anything but exactly "E" becomes "E"
-  table.MarkeUmschalten(1, kSpalteFehler);
-  EXPECT_EQ(table.Cell(1, kSpalteFehler), "E");
+  table.ToggleMark(1, kColumnMarked);
+  EXPECT_EQ(table.Cell(1, kColumnMarked), "");
+  table.SetCell(1, kColumnFailed, "e");  // anything but exactly "E" becomes "E"
+  table.ToggleMark(1, kColumnFailed);
+  EXPECT_EQ(table.Cell(1, kColumnFailed), "E");
 
-  table.TabelleGeaendert = false;
+  table.modified = false;
   const std::vector<std::string> before = Rows(table);
-  for (int column : {kSpalteNummer, kSpalteQuelldatei, kSpalteZieldatei}) EXPECT_TRUE(table.MarkeUmschalten(1, column));
+  for (int column : {kColumnNumber, kColumnSource, kColumnTarget}) EXPECT_TRUE(table.ToggleMark(1, column));
   EXPECT_EQ(Rows(table), before);
-  EXPECT_TRUE(table.TabelleGeaendert);
+  EXPECT_TRUE(table.modified);
 }
 
 TEST(JobTable, DeletingConvertedRowsRemovesEveryRowWithAWhateverElse) {
   JobTable table = TableWith({"a", "b", "c", "d", "e"});
-  table.SetCell(1, kSpalteAbgearbeitet, "A");
-  table.SetCell(1, kSpalteFehler, "E");
-  table.SetCell(2, kSpalteFehler, "E");  // only "M" and "E": stays
-  table.SetCell(3, kSpalteAbgearbeitet, "A");
-  table.SetCell(4, kSpalteAbgearbeitet, "A");
-  table.SetCell(5, kSpalteAbgearbeitet, "a");  // not exactly "A": stays
-  EXPECT_EQ(table.AbgearbeiteteLoeschen(), 3);
+  table.SetCell(1, kColumnConverted, "A");
+  table.SetCell(1, kColumnFailed, "E");
+  table.SetCell(2, kColumnFailed, "E");  // only "M" and "E": stays
+  table.SetCell(3, kColumnConverted, "A");
+  table.SetCell(4, kColumnConverted, "A");
+  table.SetCell(5, kColumnConverted, "a");  // not exactly "A": stays
+  EXPECT_EQ(table.RemoveConvertedJobs(), 3);
   EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M||E|b|b.cnc", "2|M|a||e|e.cnc", kEmptyRow}));
-  EXPECT_TRUE(table.TabelleGeaendert);
+  EXPECT_TRUE(table.modified);
 
   JobTable unconverted = TableWith({"a"});
-  EXPECT_EQ(unconverted.AbgearbeiteteLoeschen(), 0);
-  EXPECT_FALSE(unconverted.TabelleGeaendert);
+  EXPECT_EQ(unconverted.RemoveConvertedJobs(), 0);
+  EXPECT_FALSE(unconverted.modified);
 }
 
 // Rebuilds the table from the notifications alone; a change the model does
@@ -169,30 +169,30 @@ TEST(JobTable, TellsItsObserverAboutEveryChange) {
   JobTable table = TableWith({"a", "b"});
   MirrorObserver mirror(table);
   table.SetObserver(&mirror);
-  table.SchreibeKopfzeile();
+  table.WriteHeaderRow();
   EXPECT_EQ(mirror.Texts()[0], "|Markiert|Abgearbeitet|Fehler|Quelldatei|Zieldatei");
-  table.SetCell(table.ZeileAnhaengen(), kSpalteQuelldatei, "c");
-  table.MarkeUmschalten(2, kSpalteAbgearbeitet);
-  table.ZeileEntfernen(1);
-  table.AbgearbeiteteLoeschen();
-  table.AlleZuruecksetzen();
+  table.SetCell(table.AppendJob(), kColumnSource, "c");
+  table.ToggleMark(2, kColumnConverted);
+  table.RemoveJob(1);
+  table.RemoveConvertedJobs();
+  table.ResetAllMarks();
   EXPECT_EQ(mirror.Texts(), Rows(table));
-  table.TabelleLeeren();
+  table.ClearJobs();
   EXPECT_EQ(mirror.Texts(), Rows(table));
   table.SetObserver(nullptr);
 }
 
 TEST(JobTable, DetailsNameTheRowTheFileNameAndBothPaths) {
   JobTable table;
-  int row = table.ZeileAnhaengen();
-  table.SetCell(row, kSpalteQuelldatei, "C:\\CNC\\NCP\\Teil.NCP");
-  table.SetCell(row, kSpalteZieldatei, "C:\\CNC\\NCP\\Teil.cnc");
-  EXPECT_EQ(ZeilenDetails(table, 1, kWindowsPathSyntax),
+  int row = table.AppendJob();
+  table.SetCell(row, kColumnSource, "C:\\CNC\\NCP\\Teil.NCP");
+  table.SetCell(row, kColumnTarget, "C:\\CNC\\NCP\\Teil.cnc");
+  EXPECT_EQ(JobRowDetails(table, 1, kWindowsPathSyntax),
             (std::array<std::string, 4>{"1: Teil.NCP", "", "C:\\CNC\\NCP\\Teil.NCP", "C:\\CNC\\NCP\\Teil.cnc"}));
-  table.SetCell(row, kSpalteQuelldatei, "/cnc/ncp/Teil:1.ncp");
-  EXPECT_EQ(ZeilenDetails(table, 1, kPosixPathSyntax)[0], "1: Teil:1.ncp");
-  EXPECT_EQ(ZeilenDetails(table, 1, kWindowsPathSyntax)[0], "1: 1.ncp");
-  EXPECT_EQ(ZeilenDetails(table, 2, kPosixPathSyntax), (std::array<std::string, 4>{"2: ", "", "", ""}));
+  table.SetCell(row, kColumnSource, "/cnc/ncp/Teil:1.ncp");
+  EXPECT_EQ(JobRowDetails(table, 1, kPosixPathSyntax)[0], "1: Teil:1.ncp");
+  EXPECT_EQ(JobRowDetails(table, 1, kWindowsPathSyntax)[0], "1: 1.ncp");
+  EXPECT_EQ(JobRowDetails(table, 2, kPosixPathSyntax), (std::array<std::string, 4>{"2: ", "", "", ""}));
 }
 
 }  // namespace

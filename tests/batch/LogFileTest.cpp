@@ -22,21 +22,21 @@ TEST(LogFile, StartHeaderIsTheTimeThenThePathAndTwoEmptyLines) {
 TEST(LogFile, StartingReplacesWhatAnEarlierStartWrote) {
   FakeFileSystem fs;
   fs.files["/p.log"] = "old entries\r\n";
-  EXPECT_TRUE(StarteLogdatei(fs, "/p.log", "first\r\n"));
-  EXPECT_TRUE(StarteLogdatei(fs, "/p.log", "second\r\n"));
+  EXPECT_TRUE(StartLogFile(fs, "/p.log", "first\r\n"));
+  EXPECT_TRUE(StartLogFile(fs, "/p.log", "second\r\n"));
   EXPECT_EQ(fs.files["/p.log"], "second\r\n");
 }
 
 TEST(LogFile, StartingReportsEveryFailureAsFalseAndNothingElse) {
   FakeFileSystem fs;
   fs.failCreate.insert("/p.log");
-  EXPECT_FALSE(StarteLogdatei(fs, "/p.log", "x"));
+  EXPECT_FALSE(StartLogFile(fs, "/p.log", "x"));
   fs.failCreate.clear();
   fs.failWriteNumber["/p.log"] = 1;
-  EXPECT_FALSE(StarteLogdatei(fs, "/p.log", "x"));
+  EXPECT_FALSE(StartLogFile(fs, "/p.log", "x"));
   fs.failWriteNumber.clear();
   fs.failCloseWrite.insert("/p.log");
-  EXPECT_FALSE(StarteLogdatei(fs, "/p.log", "x"));
+  EXPECT_FALSE(StartLogFile(fs, "/p.log", "x"));
 }
 
 TEST(LogFile, RunEntryIsDateTableRowMarksReportAndEmptyLines) {
@@ -47,11 +47,11 @@ TEST(LogFile, RunEntryIsDateTableRowMarksReportAndEmptyLines) {
 
 TEST(LogFile, EntriesGoOnlyToAnExistingLogAndErrorsAreSwallowed) {
   FakeFileSystem fs;
-  const Protokoll log(fs, "/p.log", nullptr);
-  EXPECT_FALSE(log.Anhaengen("lost\r\n"));
+  const LogFile log(fs, "/p.log", nullptr);
+  EXPECT_FALSE(log.Append("lost\r\n"));
   EXPECT_FALSE(fs.Exists("/p.log"));  // a deleted log is not made again
   fs.files["/p.log"] = "header\r\n";
-  EXPECT_TRUE(log.Anhaengen("entry\r\n"));
+  EXPECT_TRUE(log.Append("entry\r\n"));
   EXPECT_EQ(fs.files["/p.log"], "header\r\nentry\r\n");
 }
 

@@ -13,11 +13,11 @@ namespace morvatex::testing {
 namespace {
 
 // Collects what a front end is shown, in order.
-class RecordingAnzeige final : public BatchAnzeige {
+class RecordingDisplay final : public BatchDisplay {
  public:
   std::string shown;
-  void ZeileBeginnt(int row) override { shown += "begin " + std::to_string(row) + "\n"; }
-  void MeldungHinzufuegen(std::string_view text) override { shown += text; }
+  void JobStarting(int row) override { shown += "begin " + std::to_string(row) + "\n"; }
+  void AddMessage(std::string_view text) override { shown += text; }
 };
 
 struct Row {
@@ -31,9 +31,9 @@ struct BatchTrace {
   std::string shown;
   std::vector<std::string> cells;
   std::map<std::string, std::string> files;
-  int konvertiert = 0;
-  int fehlgeschlagen = 0;
-  bool abgebrochen = false;
+  int converted = 0;
+  int failed = 0;
+  bool stopped = false;
 };
 
 const std::string kLogPath = "C:\\cnc\\log.txt";
@@ -48,14 +48,14 @@ BatchTrace RunBatch(const std::vector<Row>& rows, int jobs, bool stop, const std
   fs.files[kLogPath] = "";
   fs.failCreate = failCreate;
   JobTable table;
-  table.Tabellendatei = "C:\\cnc\\jobs.mvx";
+  table.listFile = "C:\\cnc\\jobs.mvx";
   for (const Row& row : rows) {
-    const int r = table.ZeileAnhaengen();
-    table.SetCell(r, kSpalteMarkiert, row.mark);
-    table.SetCell(r, kSpalteQuelldatei, "C:\\cnc\\" + row.source);
-    table.SetCell(r, kSpalteZieldatei, "C:\\cnc\\" + row.target);
+    const int r = table.AppendJob();
+    table.SetCell(r, kColumnMarked, row.mark);
+    table.SetCell(r, kColumnSource, "C:\\cnc\\" + row.source);
+    table.SetCell(r, kColumnTarget, "C:\\cnc\\" + row.target);
   }
-  Einstellungen settings = NewConfigurationSettings();
+  SettingsRecord settings = NewConfigurationSettings();
   settings.DXFDateinerzeugen = true;
   ConversionOptions options;
   options.pathSyntax = kWindowsPathSyntax;
@@ -64,14 +64,14 @@ BatchTrace RunBatch(const std::vector<Row>& rows, int jobs, bool stop, const std
     std::this_thread::sleep_for(std::chrono::microseconds(300));
     if (stop) RequestStop();  // as an interrupt that stands does
   };
-  const Protokoll log(fs, kLogPath, [] { return std::string("08.12.2026 10:00:00"); });
-  RecordingAnzeige anzeige;
-  const BatchErgebnis ergebnis = BatchParallelAusfuehren(table, settings, fs, options, log, anzeige, jobs);
+  const LogFile log(fs, kLogPath, [] { return std::string("08.12.2026 10:00:00"); });
+  RecordingDisplay display;
+  const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs);
   ClearStopRequest();
 
-  BatchTrace trace{anzeige.shown, {}, fs.files, ergebnis.konvertiert, ergebnis.fehlgeschlagen, ergebnis.abgebrochen};
+  BatchTrace trace{display.shown, {}, fs.files, result.converted, result.failed, result.stopped};
   for (int r = 0; r < table.RowCount(); ++r)
-    for (int c = 0; c <= kSpalteZieldatei; ++c) trace.cells.push_back(table.Cell(r, c));
+    for (int c = 0; c <= kColumnTarget; ++c) trace.cells.push_back(table.Cell(r, c));
   EXPECT_TRUE(fs.StagedFiles().empty());
   return trace;
 }
@@ -108,9 +108,9 @@ TEST(ParallelBatchTest, GivesTheReportsMarksLogAndFilesOfARunOneRowAtATime) {
       EXPECT_EQ(parallel.shown, sequential.shown);
       EXPECT_EQ(parallel.cells, sequential.cells);
       EXPECT_EQ(parallel.files, sequential.files);
-      EXPECT_EQ(parallel.konvertiert, sequential.konvertiert);
-      EXPECT_EQ(parallel.fehlgeschlagen, sequential.fehlgeschlagen);
-      EXPECT_EQ(parallel.abgebrochen, sequential.abgebrochen);
+      EXPECT_EQ(parallel.converted, sequential.converted);
+      EXPECT_EQ(parallel.failed, sequential.failed);
+      EXPECT_EQ(parallel.stopped, sequential.stopped);
     }
   }
 }

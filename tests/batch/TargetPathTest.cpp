@@ -15,8 +15,8 @@ struct Case {
   const char* expected;
 };
 
-Einstellungen SettingsFor(const Case& c) {
-  Einstellungen settings{};
+SettingsRecord SettingsFor(const Case& c) {
+  SettingsRecord settings{};
   settings.Zielordner = c.rule;
   settings.Quelle.Assign(c.sourceFolder);
   settings.Ziel.Assign(c.targetFolder);
@@ -27,14 +27,14 @@ Einstellungen SettingsFor(const Case& c) {
 void ExpectTargets(std::initializer_list<Case> cases) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("rule ") + std::to_string(c.rule) + ", source " + c.source);
-    EXPECT_EQ(BildeZieldatei(c.source, SettingsFor(c), c.syntax), c.expected);
+    EXPECT_EQ(TargetPathFor(c.source, SettingsFor(c), c.syntax), c.expected);
   }
 }
 
 constexpr PathSyntax kWin = kWindowsPathSyntax;
 constexpr PathSyntax kPosix = kPosixPathSyntax;
 
-TEST(BildeZieldatei, BesideTheSourceReplacesOnlyTheExtension) {
+TEST(TargetPathFor, BesideTheSourceReplacesOnlyTheExtension) {
   ExpectTargets({
       {kWin, 0, "", "", "cnc", "D:\\Teile\\Platte.NCP", "D:\\Teile\\Platte.cnc"},
       {kWin, 0, "", "", "", "D:\\Teile\\Platte.NCP", "D:\\Teile\\Platte."},
@@ -49,7 +49,7 @@ TEST(BildeZieldatei, BesideTheSourceReplacesOnlyTheExtension) {
   });
 }
 
-TEST(BildeZieldatei, IntoTheTargetFolderJoinsFolderAndName) {
+TEST(TargetPathFor, IntoTheTargetFolderJoinsFolderAndName) {
   ExpectTargets({
       {kWin, 1, "", "C:\\CNC\\Out", "cnc", "D:\\Teile\\Platte.NCP", "C:\\CNC\\Out\\Platte.cnc"},
       {kWin, 1, "", "", "cnc", "D:\\Teile\\Platte.NCP", "\\Platte.cnc"},
@@ -60,7 +60,7 @@ TEST(BildeZieldatei, IntoTheTargetFolderJoinsFolderAndName) {
   });
 }
 
-TEST(BildeZieldatei, WithSubFoldersMirrorsTheFoldersBelowTheSourceFolder) {
+TEST(TargetPathFor, WithSubFoldersMirrorsTheFoldersBelowTheSourceFolder) {
   ExpectTargets({
       {kWin, 2, "C:\\CNC\\NCP", "C:\\CNC\\DXF", "DXF", "C:\\CNC\\NCP\\KundeXYZ\\TeilXYZ.NCP",
        "C:\\CNC\\DXF\\kundexyz\\TeilXYZ.DXF"},
@@ -79,7 +79,7 @@ TEST(BildeZieldatei, WithSubFoldersMirrorsTheFoldersBelowTheSourceFolder) {
   });
 }
 
-TEST(BildeZieldatei, WithSubFoldersPutsFilesOutsideTheSourceFolderDirectlyIntoTheTarget) {
+TEST(TargetPathFor, WithSubFoldersPutsFilesOutsideTheSourceFolderDirectlyIntoTheTarget) {
   ExpectTargets({
       // Only A to Z compare without case: Ä and ä are different folders.
       {kWin, 2, "C:\\M\xE4rz", "C:\\DXF", "DXF", "C:\\M\xC4RZ\\Sub\\T.NCP", "C:\\DXF\\T.DXF"},
@@ -94,17 +94,17 @@ TEST(BildeZieldatei, WithSubFoldersPutsFilesOutsideTheSourceFolderDirectlyIntoTh
   });
 }
 
-TEST(BildeZieldatei, ReadsAFolderTextOnlyUpToItsLength) {
-  Einstellungen settings{};
-  settings.Zielordner = kZielAbsolut;
+TEST(TargetPathFor, ReadsAFolderTextOnlyUpToItsLength) {
+  SettingsRecord settings{};
+  settings.Zielordner = kTargetInFolder;
   settings.Ziel.Assign("/cnc/out/longer");
   settings.Ziel.Assign("/cnc/out");
   settings.Profil.Dateinamenerweiterung.Assign("cnc");
-  EXPECT_EQ(BildeZieldatei("/a/T.ncp", settings, kPosix), "/cnc/out/T.cnc");
+  EXPECT_EQ(TargetPathFor("/a/T.ncp", settings, kPosix), "/cnc/out/T.cnc");
 }
 
-TEST(OrdnerHilfetext, IsTheFixedTextWithItsTwoExamples) {
-  EXPECT_EQ(OrdnerHilfetext(),
+TEST(FolderHelpText, IsTheFixedTextWithItsTwoExamples) {
+  EXPECT_EQ(FolderHelpText(),
             "1. Beispiel zu (3).\r\n Quellordner\r\n    C:\\CNC\\NCP\r\n Zielordner\r\n    C:\\CNC\\DXF\r\n "
             "Quelldatei\r\n    C:\\CNC\\NCP\\KundeXYZ\\TeilXYZ.NCP\r\n Zieldatei\r\n    "
             "C:\\CNC\\DXF\\KundeXYZ\\TeilXYZ.DXF\r\n(Im Zielordner werden analog zur Lage der Quelldatei Unterordner "

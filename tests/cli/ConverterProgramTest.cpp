@@ -51,12 +51,12 @@ class ConverterProgramTest : public ::testing::Test {
   std::string settingsPath = dir.Sub("morvatex.set");
 
   void SaveSettings(bool cnc, bool dxf) {
-    Einstellungen settings = testing::NewConfigurationSettings();
+    SettingsRecord settings = testing::NewConfigurationSettings();
     settings.CNCDINCodeerstellen = cnc;
     settings.DXFDateinerzeugen = dxf;
     RealFileSystem fs;
     testing::RecordingMessageSink sink;
-    ASSERT_TRUE(SpeichereEinstellungen(settings, settingsPath, fs, sink));
+    ASSERT_TRUE(SaveSettingsFile(settings, settingsPath, fs, sink));
   }
 
   Outcome Run(const std::vector<std::string>& arguments) {
@@ -221,10 +221,10 @@ namespace {
 // cleared: they carry no meaning.
 std::string Meaningful(const std::string& file) {
   std::string bytes = file;
-  for (const Feld& feld : Einstellungsfelder()) {
-    if (feld.art != FeldArt::kText) continue;
-    const std::size_t length = static_cast<unsigned char>(bytes.at(feld.offset));
-    for (std::size_t i = feld.offset + 1 + length; i < feld.offset + 1 + feld.kapazitaet; ++i) bytes[i] = 0;
+  for (const Field& field : SettingsFields()) {
+    if (field.kind != FieldKind::kText) continue;
+    const std::size_t length = static_cast<unsigned char>(bytes.at(field.offset));
+    for (std::size_t i = field.offset + 1 + length; i < field.offset + 1 + field.capacity; ++i) bytes[i] = 0;
   }
   return bytes;
 }

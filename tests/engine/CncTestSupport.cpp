@@ -9,9 +9,9 @@
 
 namespace morvatex::testing {
 
-Einstellungen XilogMachineSettings() {
-  Einstellungen settings = NewConfigurationSettings();
-  Maschinenprofil& p = settings.Profil;
+SettingsRecord XilogMachineSettings() {
+  SettingsRecord settings = NewConfigurationSettings();
+  MachineProfile& p = settings.Profil;
   for (std::uint16_t& tool : p.Werkzeuge) tool = 101;
   p.Dateinamenerweiterung.Assign("xxl");
   p.Sonderbehandlung = 1;
@@ -61,7 +61,7 @@ std::string GoldenFile(std::string_view name) {
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> CncOfProgram(const Einstellungen& settings, std::vector<std::string_view> lines,
+std::vector<std::string> CncOfProgram(const SettingsRecord& settings, std::vector<std::string_view> lines,
                                       int expectedCode) {
   while (lines.size() < 4) lines.push_back(";");
   lines.push_back("PROGEND");

@@ -14,7 +14,7 @@ namespace morvatex::testing {
 // puts into the profile: the Xilog layout, "=", no numbering, three
 // decimals, nothing modal, R, K, S and F values off, "E=300" before feed
 // moves, every tool 101.
-Einstellungen XilogMachineSettings();
+SettingsRecord XilogMachineSettings();
 
 // The bytes of a hand-written file in the folder of expected CNC files.
 std::string GoldenFile(std::string_view name);
@@ -22,7 +22,7 @@ std::string GoldenFile(std::string_view name);
 // Converts `lines` followed by PROGEND (with comment lines before it where
 // the program would be shorter than five lines), expects `expectedCode`,
 // and returns the lines of the CNC program.
-std::vector<std::string> CncOfProgram(const Einstellungen& settings, std::vector<std::string_view> lines,
+std::vector<std::string> CncOfProgram(const SettingsRecord& settings, std::vector<std::string_view> lines,
                                       int expectedCode = 0);
 
 // The lines of a CNC text, each without its CR LF. A text that does not end

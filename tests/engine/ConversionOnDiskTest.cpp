@@ -30,7 +30,7 @@ class ConversionOnDiskTest : public ::testing::Test {
  protected:
   TempDir dir;
   RealFileSystem fs;
-  Einstellungen settings = testing::NewConfigurationSettings();
+  SettingsRecord settings = testing::NewConfigurationSettings();
   std::string source = dir.Sub("teil.ncp");
 
   void SetUp() override {

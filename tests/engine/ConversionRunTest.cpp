@@ -38,7 +38,7 @@ const std::string kProgram = CrLfLines({
 
 class ConversionRunTest : public ::testing::Test {
  protected:
-  Einstellungen settings = testing::NewConfigurationSettings();
+  SettingsRecord settings = testing::NewConfigurationSettings();
   FakeFileSystem fs;
 
   ConversionResult Run(const std::string& program = kProgram, ConversionOptions options = {}) {

@@ -22,8 +22,8 @@ using ::testing::ElementsAreArray;
 
 // A new configuration without header and trailer lines, so that the CNC
 // program holds only the blocks of the program (numbered from 100 by 2).
-Einstellungen BlocksOnlySettings() {
-  Einstellungen settings = NewConfigurationSettings();
+SettingsRecord BlocksOnlySettings() {
+  SettingsRecord settings = NewConfigurationSettings();
   for (auto* line : {&settings.Profil.Vorspann2, &settings.Profil.Vorspann3, &settings.Profil.Vorspann4,
                      &settings.Profil.Vorspann5, &settings.Profil.Nachspann1, &settings.Profil.Nachspann3}) {
     line->Assign("");
@@ -32,15 +32,15 @@ Einstellungen BlocksOnlySettings() {
 }
 
 // The same without the change codes before rapid and feed moves.
-Einstellungen MovesOnlySettings() {
-  Einstellungen settings = BlocksOnlySettings();
+SettingsRecord MovesOnlySettings() {
+  SettingsRecord settings = BlocksOnlySettings();
   settings.Profil.VorWechselZuG0.Assign("");
   settings.Profil.VorWechselZuG123.Assign("");
   return settings;
 }
 
 TEST(DinBlockWriterTest, WorkedExampleGivesTheExpectedFileByteForByte) {
-  Einstellungen settings = NewConfigurationSettings();
+  SettingsRecord settings = NewConfigurationSettings();
   for (auto* line : {&settings.Profil.Vorspann2, &settings.Profil.Vorspann3, &settings.Profil.Vorspann4,
                      &settings.Profil.Vorspann5, &settings.Profil.Vorspann6}) {
     line->Assign("");
@@ -51,8 +51,8 @@ TEST(DinBlockWriterTest, WorkedExampleGivesTheExpectedFileByteForByte) {
 }
 
 TEST(DinBlockWriterTest, HeaderAndTrailerLinesDrawBlockNumbersInOrder) {
-  Einstellungen settings = NewConfigurationSettings();
-  Maschinenprofil& p = settings.Profil;
+  SettingsRecord settings = NewConfigurationSettings();
+  MachineProfile& p = settings.Profil;
   p.Vorspann1.Assign("%  ");
   p.Vorspann2.Assign("(eins)");
   p.Vorspann3.Assign("   ");  // blank only: no line, no number
@@ -94,7 +94,7 @@ TEST(DinBlockWriterTest, ChangeCodesStandBeforeEachChangeOfMotionAndAfterToolCha
 }
 
 TEST(DinBlockWriterTest, ModalGWordAndBlocksWithoutWords) {
-  Einstellungen settings = MovesOnlySettings();
+  SettingsRecord settings = MovesOnlySettings();
   // A move that changes nothing still writes its block: the number alone.
   EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "MOVEABS X2000", "MOVEABS X2000"}),
               ElementsAre("N100 G1 X:1.0000", "N102 X:2.0000", "N104 "));
@@ -107,7 +107,7 @@ TEST(DinBlockWriterTest, ModalGWordAndBlocksWithoutWords) {
 }
 
 TEST(DinBlockWriterTest, FirstUseMarksRepeatACoordinateGivenByTheLastWordOfItsLine) {
-  Einstellungen settings = MovesOnlySettings();
+  SettingsRecord settings = MovesOnlySettings();
   // X0 is read last: its mark is still "just given" when the block is written.
   EXPECT_THAT(CncOfProgram(settings, {"FASTABS Y0 X0"}), ElementsAre("N100 G0 X:0.0000"));
   // Y0 follows X0, so X is already "given before"; Y is repeated.
@@ -119,7 +119,7 @@ TEST(DinBlockWriterTest, FirstUseMarksRepeatACoordinateGivenByTheLastWordOfItsLi
 }
 
 TEST(DinBlockWriterTest, NonModalCoordinatesAndTheExtraModalZOfArcs) {
-  Einstellungen settings = MovesOnlySettings();
+  SettingsRecord settings = MovesOnlySettings();
   settings.Profil.ModaleXYZ = false;
   settings.Profil.KWerte = false;
   settings.Profil.RWerte = false;
@@ -136,7 +136,7 @@ TEST(DinBlockWriterTest, NonModalCoordinatesAndTheExtraModalZOfArcs) {
 }
 
 TEST(DinBlockWriterTest, RadiusWordIsNegativeForArcsOverHalfACircle) {
-  Einstellungen settings = MovesOnlySettings();
+  SettingsRecord settings = MovesOnlySettings();
   settings.Profil.IJWerte = false;
   settings.Profil.KWerte = false;
   // From (10, 0) about (0, 0): clockwise to (0, 10) sweeps 270°, to (0, -10) 90°.
@@ -152,7 +152,7 @@ TEST(DinBlockWriterTest, RadiusWordIsNegativeForArcsOverHalfACircle) {
 }
 
 TEST(DinBlockWriterTest, ArcCentresAbsoluteOrFromTheStartPoint) {
-  Einstellungen settings = MovesOnlySettings();
+  SettingsRecord settings = MovesOnlySettings();
   settings.Profil.RWerte = false;
   const std::vector<std::string_view> program = {"FASTABS X10000 Z2000", "CWABS X20000 I15000 J0 K1000"};
   EXPECT_THAT(CncOfProgram(settings, program),
@@ -172,7 +172,7 @@ TEST(DinBlockWriterTest, ArcCentresAbsoluteOrFromTheStartPoint) {
 }
 
 TEST(DinBlockWriterTest, RelativeCoordinatesAndNegativeValuesRoundingToZero) {
-  Einstellungen settings = MovesOnlySettings();
+  SettingsRecord settings = MovesOnlySettings();
   settings.Profil.XYZRelativ = true;
   EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1500 Y-250", "MOVEABS X1000", "MOVEREL Z-3000"}),
               ElementsAre("N100 G1 X:1.5000 Y:-0.2500", "N102 X:-0.5000", "N104 Z:-3.0000"));
@@ -182,7 +182,7 @@ TEST(DinBlockWriterTest, RelativeCoordinatesAndNegativeValuesRoundingToZero) {
 }
 
 TEST(DinBlockWriterTest, FeedLinesAndTheHeldBackFeedWord) {
-  Einstellungen settings = MovesOnlySettings();
+  SettingsRecord settings = MovesOnlySettings();
   EXPECT_THAT(CncOfProgram(settings, {"VEL 5000", "MOVEABS X1000"}), ElementsAre("N100 F:300", "N102 G1 X:1.0000"));
 
   settings.Profil.NachkommastellenF = 2;
@@ -204,7 +204,7 @@ TEST(DinBlockWriterTest, FeedLinesAndTheHeldBackFeedWord) {
 }
 
 TEST(DinBlockWriterTest, SpindleBlockWithSpeedAndCodesInTheirOrder) {
-  Einstellungen settings = BlocksOnlySettings();
+  SettingsRecord settings = BlocksOnlySettings();
   settings.Profil.SpindelEin.Assign("M3  ");
   EXPECT_THAT(CncOfProgram(settings, {"SPINDLE CW RPM12000", "SPINDLE CCW", "SPINDLE OFF", "SPINDLE ON RPS10",
                                "SPINDLE OFF CW ON CCW"}),
@@ -228,7 +228,7 @@ TEST(DinBlockWriterTest, SpindleBlockWithSpeedAndCodesInTheirOrder) {
 }
 
 TEST(DinBlockWriterTest, ToolChangeLinesTakeTheToolNumberFromTheTable) {
-  Einstellungen settings = BlocksOnlySettings();
+  SettingsRecord settings = BlocksOnlySettings();
   settings.Profil.Werkzeugwechsel1.Assign("(Werkzeug ?) ");
   settings.Profil.Werkzeugwechsel2.Assign("T? M6 ?");
   settings.Profil.Werkzeugwechsel3.Assign("M1");
@@ -242,7 +242,7 @@ TEST(DinBlockWriterTest, ToolChangeLinesTakeTheToolNumberFromTheTable) {
 }
 
 TEST(DinBlockWriterTest, CoolantPlaneHaltAndWaitCodes) {
-  Einstellungen settings = BlocksOnlySettings();
+  SettingsRecord settings = BlocksOnlySettings();
   settings.Profil.KuehlungEin.Assign("M8");
   settings.Profil.KuehlungAus.Assign("M9");
   EXPECT_THAT(CncOfProgram(settings, {"COOLANT ON", "COOLANT OFF", "PLANE XY", "HALT", "WAIT", "FASTVEL 20000"}),
@@ -255,7 +255,7 @@ TEST(DinBlockWriterTest, CoolantPlaneHaltAndWaitCodes) {
 }
 
 TEST(DinBlockWriterTest, ARunThatFailsInThePassEndsAfterTheLineWithoutTrailer) {
-  Einstellungen settings = MovesOnlySettings();
+  SettingsRecord settings = MovesOnlySettings();
   settings.Profil.Nachspann1.Assign("M30");
   // The line with the error is still written; the trailer is not.
   EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "GETTOOL 100", "MOVEABS X2000"}, outcome::kToolOutOfRange),
@@ -263,8 +263,8 @@ TEST(DinBlockWriterTest, ARunThatFailsInThePassEndsAfterTheLineWithoutTrailer) {
 }
 
 TEST(DinBlockWriterTest, UnusualSettingsStillGiveWellFormedBlocks) {
-  Einstellungen settings = MovesOnlySettings();
-  Maschinenprofil& p = settings.Profil;
+  SettingsRecord settings = MovesOnlySettings();
+  MachineProfile& p = settings.Profil;
   p._X.Assign("");
   p._Y.Assign("Y ");  // used exactly as stored
   p._G1.Assign("");
@@ -284,7 +284,7 @@ TEST(DinBlockWriterTest, UnusualSettingsStillGiveWellFormedBlocks) {
 }
 
 TEST(DinBlockWriterTest, AFeedOrSpeedThatIsNotFiniteStopsTheRunInsteadOfWritingIt) {
-  Einstellungen settings = MovesOnlySettings();
+  SettingsRecord settings = MovesOnlySettings();
   settings.Profil.Nachspann1.Assign("M30");
   settings.Profil.FaktorSonderF = std::numeric_limits<double>::infinity();
   EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "VEL 5000", "MOVEABS X2000"}, outcome::kFeedNotInteger),
@@ -320,7 +320,7 @@ class FailingWrites final : public WritableFile {
 
 // Drives the writer over `lines` as the writing pass does; returns the
 // writer's code for the last line.
-int WriteLines(const Einstellungen& settings, const std::vector<std::string_view>& lines, WritableFile& out) {
+int WriteLines(const SettingsRecord& settings, const std::vector<std::string_view>& lines, WritableFile& out) {
   DinBlockWriter writer(settings.Profil);
   OutputBuffer buffer;
   buffer.Start(out, 0);  // every line at once, as the failures are counted
@@ -347,7 +347,7 @@ struct WriteFailure {
 };
 
 TEST(DinBlockWriterTest, EachFailedWriteHasItsOwnCodeAndTheRestOfTheLineIsStillWritten) {
-  Einstellungen settings = BlocksOnlySettings();
+  SettingsRecord settings = BlocksOnlySettings();
   settings.Profil.KuehlungEin.Assign("M8");
   settings.Profil.Werkzeugwechsel1.Assign("T?");
   const WriteFailure cases[] = {
@@ -372,7 +372,7 @@ TEST(DinBlockWriterTest, EachFailedWriteHasItsOwnCodeAndTheRestOfTheLineIsStillW
 }
 
 TEST(DinBlockWriterTest, AFailedBlockEndsTheRunWithItsCodeAndTheLinesBeforeIt) {
-  const Einstellungen settings = MovesOnlySettings();
+  const SettingsRecord settings = MovesOnlySettings();
   const std::string program = CrLfLines({"MOVEABS X1000", "MOVEABS X2000", "MOVEABS X3000", "HALT", "PROGEND"});
   FakeFileSystem fs;
   fs.failWriteNumber[kTargetPath] = 2;
@@ -401,8 +401,8 @@ TEST(DinBlockWriterTest, HostileSettingsNeverBreakTheFile) {
   std::mt19937 random(4711);
   auto pick = [&random](const auto& values) { return values[random() % values.size()]; };
   for (int round = 0; round < 300; ++round) {
-    Einstellungen settings = NewConfigurationSettings();
-    Maschinenprofil& p = settings.Profil;
+    SettingsRecord settings = NewConfigurationSettings();
+    MachineProfile& p = settings.Profil;
     for (std::uint16_t& tool : p.Werkzeuge) tool = static_cast<std::uint16_t>(random());
     p.Werkzeuge[7] = 65535;
     p.Sonderbehandlung = pick(std::vector<int>{0, 1, 1, 2, -1});

@@ -12,7 +12,7 @@ namespace {
 
 // The extents after a measuring pass over `lines`.
 DrawingExtents Measure(const std::vector<std::string_view>& lines) {
-  const Einstellungen settings = testing::NewConfigurationSettings();
+  const SettingsRecord settings = testing::NewConfigurationSettings();
   MachineState state;
   ExtentsTracker tracker;
   std::string text;

@@ -12,8 +12,8 @@
 namespace morvatex::testing {
 namespace {
 
-Einstellungen DxfSettings(bool polylines) {
-  Einstellungen settings = NewConfigurationSettings();
+SettingsRecord DxfSettings(bool polylines) {
+  SettingsRecord settings = NewConfigurationSettings();
   settings.CNCDINCodeerstellen = false;
   settings.DXFDateinerzeugen = true;
   settings.Erstelle2DPolylinien = polylines;

@@ -337,7 +337,7 @@ TEST(DxfReaderCheckTest, RandomProgramsDrawTheirToolPathInBothForms) {
     for (const std::string& line : program.lines) text += line + "\r\n";
     for (bool polylines : {true, false}) {
       SCOPED_TRACE("seed " + std::to_string(seed) + (polylines ? " polylines" : " single entities") + "\n" + text);
-      Einstellungen settings = NewConfigurationSettings();
+      SettingsRecord settings = NewConfigurationSettings();
       settings.CNCDINCodeerstellen = false;
       settings.DXFDateinerzeugen = true;
       settings.Erstelle2DPolylinien = polylines;

@@ -77,11 +77,11 @@ class RandomProgram {
   std::mt19937_64 random_;
 };
 
-Einstellungen RandomSettings(std::mt19937_64& random) {
-  Einstellungen settings = testing::NewConfigurationSettings();
+SettingsRecord RandomSettings(std::mt19937_64& random) {
+  SettingsRecord settings = testing::NewConfigurationSettings();
   settings.DXFDateinerzeugen = true;
   settings.Erstelle2DPolylinien = random() % 2 == 0;
-  Maschinenprofil& p = settings.Profil;
+  MachineProfile& p = settings.Profil;
   p.Nachkommastellen = static_cast<std::int32_t>(random() % 8);
   p.NachkommastellenF = static_cast<std::int32_t>(random() % 4);
   p.XYZRelativ = random() % 3 == 0;
@@ -97,7 +97,7 @@ Einstellungen RandomSettings(std::mt19937_64& random) {
 TEST(ExactDecimalTest, ConversionsGiveTheSameBytesWithAndWithoutShortcutsAndLargeWrites) {
   std::mt19937_64 random(20261208);
   for (int round = 0; round < 200; ++round) {
-    const Einstellungen settings = RandomSettings(random);
+    const SettingsRecord settings = RandomSettings(random);
     const std::string program = RandomProgram(random()).Make();
     SCOPED_TRACE("round " + std::to_string(round));
     testing::FakeFileSystem exactFs;

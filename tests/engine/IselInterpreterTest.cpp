@@ -14,7 +14,7 @@ namespace {
 
 class InterpreterTest : public ::testing::Test {
  protected:
-  Einstellungen settings = testing::NewConfigurationSettings();
+  SettingsRecord settings = testing::NewConfigurationSettings();
   MachineState state;
   std::string text;
   int code = 0;

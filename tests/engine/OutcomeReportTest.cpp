@@ -10,7 +10,7 @@ using testing::Convert;
 using testing::CrLfLines;
 
 TEST(OutcomeReport, ASuccessfulRunHasFiveLines) {
-  Einstellungen settings = testing::NewConfigurationSettings();
+  SettingsRecord settings = testing::NewConfigurationSettings();
   settings.DXFDateinerzeugen = true;
   const auto r = Convert(settings, CrLfLines({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "PROGEND"}));
   EXPECT_EQ(r.report,
@@ -22,7 +22,7 @@ TEST(OutcomeReport, ASuccessfulRunHasFiveLines) {
 }
 
 TEST(OutcomeReport, AFailedRunShowsTheLineTextAndOnlyTheChosenOutputs) {
-  Einstellungen settings = testing::NewConfigurationSettings();
+  SettingsRecord settings = testing::NewConfigurationSettings();
   settings.CNCDINCodeerstellen = false;
   settings.DXFDateinerzeugen = true;
   const auto r = Convert(settings, CrLfLines({"VEL 1", "VEL 2", "N3 PLANE  YZ ; Ebene", "VEL 4", "PROGEND"}));

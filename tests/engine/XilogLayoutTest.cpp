@@ -18,14 +18,14 @@ using ::testing::ElementsAre;
 
 // The Xilog machine settings without the ISO line, so that the program
 // holds the work-piece line and then the blocks.
-Einstellungen XilogBlocksSettings() {
-  Einstellungen settings = XilogMachineSettings();
+SettingsRecord XilogBlocksSettings() {
+  SettingsRecord settings = XilogMachineSettings();
   settings.Profil.Vorspann2.Assign("");
   return settings;
 }
 
 // The lines after the work-piece header line.
-std::vector<std::string> ContourLines(const Einstellungen& settings, std::vector<std::string_view> lines,
+std::vector<std::string> ContourLines(const SettingsRecord& settings, std::vector<std::string_view> lines,
                                       int expectedCode = outcome::kSuccess) {
   std::vector<std::string> cnc = CncOfProgram(settings, std::move(lines), expectedCode);
   EXPECT_FALSE(cnc.empty());
@@ -33,7 +33,7 @@ std::vector<std::string> ContourLines(const Einstellungen& settings, std::vector
   return cnc;
 }
 
-void ExpectGolden(const Einstellungen& settings, std::string_view name) {
+void ExpectGolden(const SettingsRecord& settings, std::string_view name) {
   const ConversionResult result = Convert(settings, GoldenFile(std::string(name) + ".ncp"));
   ASSERT_EQ(result.code, outcome::kSuccess) << result.report;
   EXPECT_EQ(result.cnc, GoldenFile(std::string(name) + ".cnc")) << name;
@@ -45,8 +45,8 @@ TEST(XilogLayoutTest, ProgramsGiveTheExpectedFilesByteForByte) {
 
   // Numbered, ":" as value assignment, modal coordinates, radius words,
   // F lines beside the V words, a change code before rapid moves.
-  Einstellungen settings = XilogMachineSettings();
-  Maschinenprofil& p = settings.Profil;
+  SettingsRecord settings = XilogMachineSettings();
+  MachineProfile& p = settings.Profil;
   p.Satznummerierung = true;
   p.ZeichenWertzuweisung.Assign(":");
   p.ModaleXYZ = true;
@@ -57,7 +57,7 @@ TEST(XilogLayoutTest, ProgramsGiveTheExpectedFilesByteForByte) {
 }
 
 TEST(XilogLayoutTest, WorkpieceLineStandsAfterTheFirstHeaderLineWithTheExtents) {
-  Einstellungen settings = XilogMachineSettings();
+  SettingsRecord settings = XilogMachineSettings();
   settings.Profil.Vorspann1.Assign("%");
   const std::vector<std::string_view> program = {"FASTABS X-5000 Y2500", "MOVEABS X10000 Y-7500"};
   EXPECT_THAT(CncOfProgram(settings, program),
@@ -73,7 +73,7 @@ TEST(XilogLayoutTest, WorkpieceLineStandsAfterTheFirstHeaderLineWithTheExtents) 
 }
 
 TEST(XilogLayoutTest, FeedInMetresPerMinuteAndSpeedRoundHalvesToEven) {
-  Einstellungen settings = XilogBlocksSettings();
+  SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.FaktorSonderS = 0.25;  // S = rpm × 1.5
   EXPECT_THAT(ContourLines(settings, {"FASTABS X0 Y0", "VEL 25000", "SPINDLE RPM1", "MOVEABS Z-1000",
                                       "VEL 75000", "SPINDLE RPM3", "MOVEABS X1000", "VEL 125000", "SPINDLE RPM5",
@@ -94,7 +94,7 @@ TEST(XilogLayoutTest, ChangesBetweenContoursAreReportedByTheNextOpeningLine) {
 }
 
 TEST(XilogLayoutTest, OpeningLineWithoutRapidMoveAndRapidMovesAlone) {
-  Einstellungen settings = XilogBlocksSettings();
+  SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.Werkzeuge[5] = 7;
   EXPECT_THAT(ContourLines(settings, {"GETTOOL 5", "MOVEABS X1000 Z-500"}),
               ElementsAre("Z=-0.500 E=300 V=0 S=0 T=7"));
@@ -108,14 +108,14 @@ TEST(XilogLayoutTest, OpeningLineWithoutRapidMoveAndRapidMovesAlone) {
 }
 
 TEST(XilogLayoutTest, OpeningLineTakesTheRelativeDepth) {
-  Einstellungen settings = XilogBlocksSettings();
+  SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.XYZRelativ = true;
   EXPECT_THAT(ContourLines(settings, {"FASTABS X2000 Y0 Z5000", "MOVEABS Z-1000"}),
               ElementsAre("G0 X=2.000 Y=0.000 Z=-6.000 E=300 V=0 S=0 T=101"));
 }
 
 TEST(XilogLayoutTest, APlungeRightAfterTheOpeningLineIsDropped) {
-  Einstellungen settings = XilogBlocksSettings();
+  SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.ModaleXYZ = true;
   EXPECT_THAT(ContourLines(settings, {"FASTABS X1000 Y1000", "MOVEABS Z-1000", "MOVEABS Z-2000", "MOVEABS X2000",
                                       "MOVEABS Z-3000"}),
@@ -124,7 +124,7 @@ TEST(XilogLayoutTest, APlungeRightAfterTheOpeningLineIsDropped) {
 
 TEST(XilogLayoutTest, BlocksAreFoundByTheConfiguredAddressesAndValueAssignment) {
   // With ":" every block holds "X:" rather than "X=": none may vanish.
-  Einstellungen settings = XilogBlocksSettings();
+  SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.ZeichenWertzuweisung.Assign(":");
   EXPECT_THAT(ContourLines(settings, {"FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS X1000", "MOVEABS Y1000"}),
               ElementsAre("G0 X:0.000 Y:0.000 Z:-1.000 E=300 V=0 S=0 T:101", "G1 X:1.000 Y:0.000 Z:-1.000",
@@ -139,7 +139,7 @@ TEST(XilogLayoutTest, BlocksAreFoundByTheConfiguredAddressesAndValueAssignment) 
 }
 
 TEST(XilogLayoutTest, FirstUseMarksPlayNoPart) {
-  Einstellungen settings = XilogBlocksSettings();
+  SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.ModaleXYZ = true;
   // Z0 is given for the first time by the last word of its line.
   EXPECT_THAT(ContourLines(settings, {"FASTABS X1000 Y1000", "MOVEABS X1000", "MOVEABS X2000", "MOVEABS X3000 Z0"}),
@@ -147,7 +147,7 @@ TEST(XilogLayoutTest, FirstUseMarksPlayNoPart) {
 }
 
 TEST(XilogLayoutTest, RadiusWordsAreSignedByDirectionAndCanOpenAContour) {
-  Einstellungen settings = XilogBlocksSettings();
+  SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.RWerte = true;
   EXPECT_THAT(ContourLines(settings, {"FASTABS X10000 Y0", "MOVEABS Z-1000", "CWABS X0 Y10000 I0 J0",
                                       "CCWABS X10000 Y0 I0 J0", "FASTABS Z5000", "FASTABS X20000 Y0",
@@ -160,7 +160,7 @@ TEST(XilogLayoutTest, RadiusWordsAreSignedByDirectionAndCanOpenAContour) {
 }
 
 TEST(XilogLayoutTest, HeldBackFeedWordsAreNeverWritten) {
-  Einstellungen settings = XilogBlocksSettings();
+  SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.FWerte = true;
   settings.Profil.OrdneFZuG0_3 = true;
   EXPECT_THAT(ContourLines(settings, {"FASTABS X0 Y0", "VEL 5000", "MOVEABS Z-1000", "MOVEABS X1000"}),
@@ -168,7 +168,7 @@ TEST(XilogLayoutTest, HeldBackFeedWordsAreNeverWritten) {
 }
 
 TEST(XilogLayoutTest, FailedWritesOfTheLayoutHaveTheirCodes) {
-  Einstellungen settings = XilogMachineSettings();
+  SettingsRecord settings = XilogMachineSettings();
   settings.Profil.VorWechselZuG0.Assign("G40");
   settings.Profil.Nachspann1.Assign("M30");
   // header line, ISO line, G40, opening line, contour block, G40
@@ -200,7 +200,7 @@ TEST(XilogLayoutTest, FailedWritesOfTheLayoutHaveTheirCodes) {
 }
 
 TEST(XilogLayoutTest, AFeedThatIsNotFiniteStopsTheRunAtTheOpeningLine) {
-  Einstellungen settings = XilogBlocksSettings();
+  SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.FaktorSonderF = std::numeric_limits<double>::infinity();
   EXPECT_THAT(ContourLines(settings, {"VEL 5000", "FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS X1000"},
                            outcome::kFeedNotInteger),

@@ -23,25 +23,25 @@ class FakeDialogs final : public Dialogs {
   std::vector<QString> log;
   std::deque<bool> answers;
   std::deque<QStringList> fileChoices;
-  std::vector<OeffnenOptionen> openOptions;
+  std::vector<FileDialogOptions> openOptions;
   // The save dialog's answers (an empty text cancels) and what it offered.
   std::deque<QString> saveChoices;
-  std::vector<OeffnenOptionen> saveOptions;
+  std::vector<FileDialogOptions> saveOptions;
   // Runs inside every message box, while it is "shown".
   std::function<void(const QString&)> onMessage;
 
-  void Nachricht(const QString& text) override {
+  void ShowMessage(const QString& text) override {
     log.push_back(QStringLiteral("Nachricht: ") + text);
     if (onMessage) onMessage(text);
   }
-  bool FrageOkAbbrechen(const QString& text) override { return Answer(QStringLiteral("OK/Abbrechen: ") + text); }
-  bool FrageJaNein(const QString& text) override { return Answer(QStringLiteral("Ja/Nein: ") + text); }
-  QStringList DateienOeffnen(const OeffnenOptionen& options) override {
+  bool AskOkCancel(const QString& text) override { return Answer(QStringLiteral("OK/Abbrechen: ") + text); }
+  bool AskYesNo(const QString& text) override { return Answer(QStringLiteral("Ja/Nein: ") + text); }
+  QStringList OpenFiles(const FileDialogOptions& options) override {
     log.push_back(QStringLiteral("Öffnen"));
     openOptions.push_back(options);
     return Next(fileChoices, "open dialog");
   }
-  QString DateiSpeichern(const OeffnenOptionen& options) override {
+  QString SaveFile(const FileDialogOptions& options) override {
     log.push_back(QStringLiteral("Speichern"));
     saveOptions.push_back(options);
     return Next(saveChoices, "save dialog");

@@ -19,40 +19,40 @@ namespace {
 
 class FolderDialogTest : public MainWindowTest {
  protected:
-  std::unique_ptr<TFormOrdner> formOrdner;
+  std::unique_ptr<FolderDialog> folderDialog;
 
   void SetUp() override { Open(NewSettings()); }
   void TearDown() override {
     MainWindowTest::TearDown();
-    formOrdner.reset();
+    folderDialog.reset();
   }
-  void Open(const Einstellungen& settings) {
+  void Open(const SettingsRecord& settings) {
     form.reset();
-    formOrdner.reset();
+    folderDialog.reset();
     StartWithSettings(settings);
-    formOrdner = std::make_unique<TFormOrdner>(dialogs);
-    form->SetzeOrdnerDialog(formOrdner.get());
+    folderDialog = std::make_unique<FolderDialog>(dialogs);
+    form->SetFolderDialog(folderDialog.get());
   }
 
   // Chooses "Ordnereinstellungen..." and runs `work` while the dialog is
   // shown; `work` has to close it.
   void WithDialog(const std::function<void()>& work) {
     bool ran = false;
-    QTimer::singleShot(0, formOrdner.get(), [&] {
+    QTimer::singleShot(0, folderDialog.get(), [&] {
       ran = true;
-      EXPECT_TRUE(formOrdner->isVisible());
+      EXPECT_TRUE(folderDialog->isVisible());
       work();
-      if (formOrdner->isVisible()) {
+      if (folderDialog->isVisible()) {
         ADD_FAILURE() << "the dialog is still open";
-        formOrdner->reject();
+        folderDialog->reject();
       }
     });
-    Action("Ordnereinstellungen")->trigger();
+    Action("folderDialogAction")->trigger();
     EXPECT_TRUE(ran);
   }
 
-  QLineEdit* Quelle() { return formOrdner->LabeledEditQuelle()->edit(); }
-  QLineEdit* Ziel() { return formOrdner->LabeledEditZiel()->edit(); }
+  QLineEdit* SourceField() { return folderDialog->SourceEdit()->edit(); }
+  QLineEdit* TargetField() { return folderDialog->TargetEdit()->edit(); }
   // Replaces the field's text by typing; characters beyond ASCII arrive as
   // the text of a key event, as an input method delivers them.
   void Type(QLineEdit* edit, const QString& text) {
@@ -69,30 +69,30 @@ class FolderDialogTest : public MainWindowTest {
   }
   // Clicks the item's round button, at its left end.
   void Pick(int item) {
-    QAbstractButton* button = formOrdner->RadioGroupZielordner()->button(item);
+    QAbstractButton* button = folderDialog->RuleButtons()->button(item);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
   }
   void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
   // Enabled state of the source and the target field, as "QZ", "-Z" or "--".
   QString Enabled() {
-    return QString(formOrdner->LabeledEditQuelle()->isEnabled() ? QLatin1Char('Q') : QLatin1Char('-')) +
-           (formOrdner->LabeledEditZiel()->isEnabled() ? QLatin1Char('Z') : QLatin1Char('-'));
+    return QString(folderDialog->SourceEdit()->isEnabled() ? QLatin1Char('Q') : QLatin1Char('-')) +
+           (folderDialog->TargetEdit()->isEnabled() ? QLatin1Char('Z') : QLatin1Char('-'));
   }
 
   QString Native(const char* name) { return QString::fromStdString(dir.Sub(name)); }
 };
 
 TEST_F(FolderDialogTest, ShowsTheStoredSettingsAndEnablesTheFieldsTheRuleUses) {
-  Einstellungen settings = NewSettings();
+  SettingsRecord settings = NewSettings();
   settings.Quelle.Assign("/cnc/NCP");
   settings.Ziel.Assign("/cnc/DXF");
   settings.Zielordner = 1;
   Open(settings);
   const std::string fileBefore = ReadFileBytes(SettingsPath());
   WithDialog([&] {
-    EXPECT_EQ(Quelle()->text(), QStringLiteral("/cnc/NCP"));
-    EXPECT_EQ(Ziel()->text(), QStringLiteral("/cnc/DXF"));
-    EXPECT_TRUE(formOrdner->RadioGroupZielordner()->button(1)->isChecked());
+    EXPECT_EQ(SourceField()->text(), QStringLiteral("/cnc/NCP"));
+    EXPECT_EQ(TargetField()->text(), QStringLiteral("/cnc/DXF"));
+    EXPECT_TRUE(folderDialog->RuleButtons()->button(1)->isChecked());
     EXPECT_EQ(Enabled(), QStringLiteral("-Z"));
     Pick(0);
     EXPECT_EQ(Enabled(), QStringLiteral("--"));
@@ -100,39 +100,39 @@ TEST_F(FolderDialogTest, ShowsTheStoredSettingsAndEnablesTheFieldsTheRuleUses) {
     EXPECT_EQ(Enabled(), QStringLiteral("QZ"));
     Pick(1);
     EXPECT_EQ(Enabled(), QStringLiteral("-Z"));
-    EXPECT_EQ(Quelle()->text(), QStringLiteral("/cnc/NCP"));  // disabled fields keep their text
+    EXPECT_EQ(SourceField()->text(), QStringLiteral("/cnc/NCP"));  // disabled fields keep their text
     Pick(2);
-    Type(Ziel(), QStringLiteral("/elsewhere"));
-    Click(formOrdner->Button1());
+    Type(TargetField(), QStringLiteral("/elsewhere"));
+    Click(folderDialog->CancelButton());
   });
-  EXPECT_FALSE(formOrdner->Gespeichert());
-  EXPECT_EQ(form->LiveEinstellungen().Ziel.Text(), "/cnc/DXF");
-  EXPECT_EQ(form->LiveEinstellungen().Zielordner, 1);
+  EXPECT_FALSE(folderDialog->WasSaved());
+  EXPECT_EQ(form->LiveSettings().Ziel.Text(), "/cnc/DXF");
+  EXPECT_EQ(form->LiveSettings().Zielordner, 1);
   EXPECT_EQ(ReadFileBytes(SettingsPath()), fileBefore);
 }
 
 TEST_F(FolderDialogTest, SavingStoresTheFoldersAndTheRuleAndWritesTheFileAtOnce) {
   dialogs.fileChoices.push_back(Files({"before.ncp"}));
-  Action("KTXDateihinzufgen1")->trigger();
+  Action("addIselFilesAction")->trigger();
   const QString root = QString::fromStdString(dir.path().string());
   WithDialog([&] {
     EXPECT_EQ(Enabled(), QStringLiteral("--"));
     Pick(2);
-    Type(Quelle(), root + QStringLiteral("/NCP"));
-    Type(Ziel(), root + QStringLiteral("/DXF"));
-    Click(formOrdner->Button2());
+    Type(SourceField(), root + QStringLiteral("/NCP"));
+    Type(TargetField(), root + QStringLiteral("/DXF"));
+    Click(folderDialog->SaveButton());
   });
-  EXPECT_TRUE(formOrdner->Gespeichert());
-  const Einstellungen stored = ReadSettings();
+  EXPECT_TRUE(folderDialog->WasSaved());
+  const SettingsRecord stored = ReadSettings();
   EXPECT_EQ(stored.Quelle.Text(), dir.Sub("NCP"));
   EXPECT_EQ(stored.Ziel.Text(), dir.Sub("DXF"));
   EXPECT_EQ(stored.Zielordner, 2);
-  EXPECT_EQ(form->LiveEinstellungen().Zielordner, 2);
+  EXPECT_EQ(form->LiveSettings().Zielordner, 2);
   EXPECT_EQ(dialogs.log.size(), 1u);
 
   // Rows added before keep their targets; new rows follow the new rule.
   dialogs.fileChoices.push_back({root + QStringLiteral("/NCP/KundeXYZ/Teil.NCP"), root + QStringLiteral("/x/T.ncp")});
-  Action("KTXDateihinzufgen1")->trigger();
+  Action("addIselFilesAction")->trigger();
   EXPECT_EQ(Cell(1, 5), Native("before.cnc"));
   EXPECT_EQ(Cell(2, 5), root + QStringLiteral("/DXF/kundexyz/Teil.cnc"));
   EXPECT_EQ(Cell(3, 5), root + QStringLiteral("/DXF/T.cnc"));
@@ -141,27 +141,27 @@ TEST_F(FolderDialogTest, SavingStoresTheFoldersAndTheRuleAndWritesTheFileAtOnce)
 TEST_F(FolderDialogTest, EscapeClosesWithoutTakingAnythingAndTheFlagIsClearedAtEveryShow) {
   WithDialog([&] {
     Pick(1);
-    Click(formOrdner->Button2());
+    Click(folderDialog->SaveButton());
   });
-  EXPECT_TRUE(formOrdner->Gespeichert());
+  EXPECT_TRUE(folderDialog->WasSaved());
   WithDialog([&] {
-    EXPECT_FALSE(formOrdner->Gespeichert());
+    EXPECT_FALSE(folderDialog->WasSaved());
     Pick(2);
-    QTest::keyClick(formOrdner.get(), Qt::Key_Escape);
+    QTest::keyClick(folderDialog.get(), Qt::Key_Escape);
   });
-  EXPECT_FALSE(formOrdner->Gespeichert());
-  EXPECT_EQ(form->LiveEinstellungen().Zielordner, 1);
+  EXPECT_FALSE(folderDialog->WasSaved());
+  EXPECT_EQ(form->LiveSettings().Zielordner, 1);
   EXPECT_EQ(ReadSettings().Zielordner, 1);
 }
 
 TEST_F(FolderDialogTest, HelpShowsTheExamplesInThisPlatformsPathStyle) {
   WithDialog([&] {
-    Click(formOrdner->Button3());
-    EXPECT_TRUE(formOrdner->isVisible());
-    Click(formOrdner->Button1());
+    Click(folderDialog->HelpButton());
+    EXPECT_TRUE(folderDialog->isVisible());
+    Click(folderDialog->CancelButton());
   });
   ASSERT_EQ(dialogs.log.size(), 1u);
-  EXPECT_EQ(dialogs.log[0], QStringLiteral("Nachricht: ") + ToQString(OrdnerHilfetext()));
+  EXPECT_EQ(dialogs.log[0], QStringLiteral("Nachricht: ") + ToQString(FolderHelpText()));
   EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("C:\\CNC\\NCP\\KundeXYZ\\TeilXYZ.NCP")));
 }
 
@@ -169,41 +169,41 @@ TEST_F(FolderDialogTest, AFolderTextOutsideWindows1252IsRefusedAndTheDialogStays
   const QString polish = QStringLiteral("/teile/") + QChar(0x0142);
   WithDialog([&] {
     Pick(1);
-    Type(Ziel(), polish);
-    EXPECT_EQ(Ziel()->text(), polish);
-    Click(formOrdner->Button2());
-    EXPECT_TRUE(formOrdner->isVisible());
-    Type(Ziel(), QStringLiteral("/teile/\u00E4\u20AC"));  // ä and € belong to the code page
-    Click(formOrdner->Button2());
+    Type(TargetField(), polish);
+    EXPECT_EQ(TargetField()->text(), polish);
+    Click(folderDialog->SaveButton());
+    EXPECT_TRUE(folderDialog->isVisible());
+    Type(TargetField(), QStringLiteral("/teile/\u00E4\u20AC"));  // ä and € belong to the code page
+    Click(folderDialog->SaveButton());
   });
   ASSERT_EQ(dialogs.log.size(), 1u);
   EXPECT_EQ(dialogs.log[0], QStringLiteral("Nachricht: Der Ordner\r\n") + polish +
                                 QStringLiteral("\r\nenthält Zeichen außerhalb des Zeichensatzes Windows-1252 und "
                                                "kann nicht gespeichert werden."));
-  EXPECT_EQ(form->LiveEinstellungen().Ziel.Text(), "/teile/\xE4\x80");
+  EXPECT_EQ(form->LiveSettings().Ziel.Text(), "/teile/\xE4\x80");
 }
 
 TEST_F(FolderDialogTest, AnUnknownStoredRuleSelectsNoItemAndCountsAsRuleZero) {
-  Einstellungen settings = NewSettings();
+  SettingsRecord settings = NewSettings();
   settings.Zielordner = 7;
   Open(settings);
   WithDialog([&] {
-    EXPECT_EQ(formOrdner->RadioGroupZielordner()->checkedId(), -1);
+    EXPECT_EQ(folderDialog->RuleButtons()->checkedId(), -1);
     EXPECT_EQ(Enabled(), QStringLiteral("--"));
-    Quelle()->setText(QStringLiteral("/q"));  // disabled fields are stored too
-    Click(formOrdner->Button2());
+    SourceField()->setText(QStringLiteral("/q"));  // disabled fields are stored too
+    Click(folderDialog->SaveButton());
   });
-  EXPECT_EQ(form->LiveEinstellungen().Zielordner, 0);
-  EXPECT_EQ(form->LiveEinstellungen().Quelle.Text(), "/q");
+  EXPECT_EQ(form->LiveSettings().Zielordner, 0);
+  EXPECT_EQ(form->LiveSettings().Quelle.Text(), "/q");
 }
 
 TEST_F(FolderDialogTest, AFolderTextLongerThan255CharactersIsCut) {
   const QString longText = QStringLiteral("/") + QString(300, QLatin1Char('x'));
   WithDialog([&] {
-    Ziel()->setText(longText);
-    Click(formOrdner->Button2());
+    TargetField()->setText(longText);
+    Click(folderDialog->SaveButton());
   });
-  EXPECT_EQ(form->LiveEinstellungen().Ziel.Text(), longText.left(255).toStdString());
+  EXPECT_EQ(form->LiveSettings().Ziel.Text(), longText.left(255).toStdString());
   EXPECT_EQ(ReadSettings().Ziel.length, 255);
 }
 

@@ -27,15 +27,15 @@ class LinkRecorder : public QObject {
 
 class HelpWindowsTest : public MainWindowTest {
  protected:
-  TFormInfo formInfo;
-  TForm2 form2;
+  AboutDialog aboutDialog;
+  HelpWindow helpWindow;
 
   void SetUp() override {
     // The labels are written at the main window's first show.
     WriteSettings(NewSettings());
     Create();
-    form->SetzeInfofenster(&formInfo);
-    form->SetzeHilfefenster(&form2);
+    form->SetAboutDialog(&aboutDialog);
+    form->SetHelpWindow(&helpWindow);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }
@@ -54,41 +54,41 @@ class HelpWindowsTest : public MainWindowTest {
   void ClickLabel(QLabel* label) { QTest::mouseClick(label, Qt::LeftButton); }
 };
 
-TEST_F(HelpWindowsTest, KurzbeschreibungNamesTheLogFileOfTheRunningProgram) {
+TEST_F(HelpWindowsTest, ShortDescriptionNamesTheLogFileOfTheRunningProgram) {
   QString shown;
-  While("Kurzbeschreibung1", &form2, [&] {
-    shown = form2.Memo1()->toPlainText();
-    QTest::mouseClick(form2.Button1(), Qt::LeftButton);
+  While("shortDescriptionAction", &helpWindow, [&] {
+    shown = helpWindow.TextView()->toPlainText();
+    QTest::mouseClick(helpWindow.OkButton(), Qt::LeftButton);
   });
   const QString log = QString::fromStdString(LogPath());
   EXPECT_TRUE(shown.startsWith(QStringLiteral("\nMit diesem Programm können Isel- Dateien")));
   EXPECT_TRUE(shown.contains(QStringLiteral("\n  >> ") + log + QStringLiteral(" <<\n")));
   EXPECT_TRUE(shown.contains(QStringLiteral("mehrere Einträge  hinzu (wie \"Add\"),\n")));
   EXPECT_TRUE(shown.endsWith(QStringLiteral("überschrieben wird(!). \n\n")));
-  EXPECT_EQ(Kurzbeschreibung("C:\\CNC\\prog.log").find("\r\n  >> C:\\CNC\\prog.log <<\r\n") != std::string::npos,
+  EXPECT_EQ(ShortDescription("C:\\CNC\\prog.log").find("\r\n  >> C:\\CNC\\prog.log <<\r\n") != std::string::npos,
             true);
-  EXPECT_EQ(form2.windowTitle(), QStringLiteral("Hilfe"));
+  EXPECT_EQ(helpWindow.windowTitle(), QStringLiteral("Hilfe"));
 }
 
 TEST_F(HelpWindowsTest, AboutWindowAndItsLinksWithAndWithoutAHandler) {
-  While("Info1", &formInfo, [&] {
-    EXPECT_EQ(formInfo.LabelVersion()->text(), QStringLiteral("Morvatex Ver.: 01.23"));
-    EXPECT_EQ(formInfo.LabelAutor()->text(), QStringLiteral("Autor: Morvatex-Team"));
-    EXPECT_EQ(formInfo.Memo1()->toPlainText().split(QLatin1Char('\n')).size(), 12);
+  While("aboutAction", &aboutDialog, [&] {
+    EXPECT_EQ(aboutDialog.VersionLabel()->text(), QStringLiteral("Morvatex Ver.: 01.23"));
+    EXPECT_EQ(aboutDialog.AuthorLabel()->text(), QStringLiteral("Autor: Morvatex-Team"));
+    EXPECT_EQ(aboutDialog.NotesView()->toPlainText().split(QLatin1Char('\n')).size(), 12);
     // No mail or web handler on this machine: nothing is reported.
-    ClickLabel(formInfo.LabelAutorEMail());
-    ClickLabel(formInfo.LabelAutorHome());
-    EXPECT_TRUE(formInfo.isVisible());
-    QTest::mouseClick(formInfo.Button1(), Qt::LeftButton);
+    ClickLabel(aboutDialog.AuthorMailLabel());
+    ClickLabel(aboutDialog.AuthorHomeLabel());
+    EXPECT_TRUE(aboutDialog.isVisible());
+    QTest::mouseClick(aboutDialog.CloseButton(), Qt::LeftButton);
   });
   EXPECT_TRUE(dialogs.log.empty());
 
   LinkRecorder recorder;
   QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &recorder, "Open");
   QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "Open");
-  While("Info1", &formInfo, [&] {
-    ClickLabel(formInfo.LabelAutorEMail());
-    ClickLabel(formInfo.LabelAutorHome());
+  While("aboutAction", &aboutDialog, [&] {
+    ClickLabel(aboutDialog.AuthorMailLabel());
+    ClickLabel(aboutDialog.AuthorHomeLabel());
   });
   QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
   QDesktopServices::unsetUrlHandler(QStringLiteral("https"));

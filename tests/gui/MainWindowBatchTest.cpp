@@ -25,7 +25,7 @@ class BatchWindowTest : public MainWindowTest {
 
   void Program(const char* name, const std::string& text) { WriteFileBytes(dir.Sub(name), text); }
   QString Path(const char* name) { return QString::fromStdString(dir.Sub(name)); }
-  QString Memo2() { return form->Memo2()->toPlainText(); }
+  QString MessageView() { return form->MessageView()->toPlainText(); }
   QString Marks(int row) { return Cell(row, 1) + Cell(row, 2) + Cell(row, 3); }
   // The report of a conversion of `name`.ncp as the message field shows it.
   QString Report(const char* name, int code, const QString& message, const QString& line = {}) {
@@ -43,20 +43,20 @@ class BatchWindowTest : public MainWindowTest {
   std::string StartHeader() { return "DT Neustart:\r\n" + ProgramPath() + "\r\n\r\n\r\n"; }
   // The running or the idle state: menus, "&Start", "Stop" and the pictures.
   void ExpectState(bool running) {
-    EXPECT_EQ(form->LaufAktiv(), running);
-    EXPECT_EQ(Action("Start1")->isEnabled(), !running);
-    EXPECT_EQ(Action("Stop1")->isEnabled(), running);
-    EXPECT_EQ(form->Image1()->isVisible(), !running);
-    EXPECT_EQ(form->Image2()->isVisible(), !running);
-    EXPECT_EQ(form->Image3()->isVisible(), running);
-    for (const char* menu : {"Liste1", "Editieren1", "Einstellungen1"})
+    EXPECT_EQ(form->IsRunning(), running);
+    EXPECT_EQ(Action("startAction")->isEnabled(), !running);
+    EXPECT_EQ(Action("stopAction")->isEnabled(), running);
+    EXPECT_EQ(form->AddButton()->isVisible(), !running);
+    EXPECT_EQ(form->ConvertButton()->isVisible(), !running);
+    EXPECT_EQ(form->StopButton()->isVisible(), running);
+    for (const char* menu : {"listMenu", "editMenu", "settingsMenu"})
       EXPECT_EQ(form->findChild<QMenu*>(menu)->menuAction()->isEnabled(), !running) << menu;
-    EXPECT_TRUE(form->findChild<QMenu*>("Hilfe1")->menuAction()->isEnabled());
+    EXPECT_TRUE(form->findChild<QMenu*>("helpMenu")->menuAction()->isEnabled());
   }
   // Runs `during` inside the batch, once the first conversion lets input through.
   void StartWith(const std::function<void()>& during) {
     QTimer::singleShot(0, form.get(), during);
-    QTest::mouseClick(form->Image2(), Qt::LeftButton);
+    QTest::mouseClick(form->ConvertButton(), Qt::LeftButton);
   }
 };
 
@@ -65,8 +65,8 @@ TEST_F(BatchWindowTest, ThreeRowsWithTheMiddleOneFailing) {
   Program("b.ncp", kFourLines);
   Program("c.ncp", kGood);
   AddFiles({"a.ncp", "b.ncp", "c.ncp"});
-  form->Tabelle().TabelleGeaendert = false;
-  QTest::mouseClick(form->Image2(), Qt::LeftButton);
+  form->Table().modified = false;
+  QTest::mouseClick(form->ConvertButton(), Qt::LeftButton);
 
   EXPECT_EQ(Row(1), QStringLiteral("1||A||%1|%2").arg(Path("a.ncp"), Path("a.cnc")));
   EXPECT_EQ(Row(2), QStringLiteral("2|M||E|%1|%2").arg(Path("b.ncp"), Path("b.cnc")));
@@ -75,7 +75,7 @@ TEST_F(BatchWindowTest, ThreeRowsWithTheMiddleOneFailing) {
   const QString a = Report("a", 0, ok);
   const QString b = Report("b", 55, QStringLiteral("Quelldatei hat weniger als 5 Zeilen!"), QStringLiteral("PROGEND"));
   const QString c = Report("c", 0, ok);
-  EXPECT_EQ(Memo2(), QStringLiteral("Zeile:   1:%1\n\nZeile:   2:%2\n\nZeile:   3:%3\n").arg(a, b, c));
+  EXPECT_EQ(MessageView(), QStringLiteral("Zeile:   1:%1\n\nZeile:   2:%2\n\nZeile:   3:%3\n").arg(a, b, c));
   auto crLf = [](QString text) { return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toStdString(); };
   const std::string table = "DT\r\nTabelle: \r\nZeile:   ";
   EXPECT_EQ(LogWithoutDates(), StartHeader() + table + "1 / 1A\r\n" + crLf(a) + "\r\n\r\n\r\n" + table + "2 / 2M\r\n" +
@@ -85,7 +85,7 @@ TEST_F(BatchWindowTest, ThreeRowsWithTheMiddleOneFailing) {
   const QModelIndexList selected = Grid()->selectionModel()->selectedIndexes();
   EXPECT_EQ(selected.size(), 6);
   for (const QModelIndex& index : selected) EXPECT_EQ(index.row() + 1, 3);
-  EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
+  EXPECT_TRUE(form->Table().modified);
   ExpectState(false);
 }
 
@@ -95,8 +95,8 @@ TEST_F(BatchWindowTest, StopEndsALongFileAndTheBatchWhileTheWindowStaysUsable) {
   AddFiles({"lang.ncp", "kurz.ncp"});
   const std::pair<const char*, std::function<void()>> stops[] = {
       {"Esc", [this] { Key(Qt::Key_Escape); }},
-      {"Stop picture", [this] { QTest::mouseClick(form->Image3(), Qt::LeftButton); }},
-      {"Stop menu", [this] { Action("Stop1")->trigger(); }},
+      {"Stop picture", [this] { QTest::mouseClick(form->StopButton(), Qt::LeftButton); }},
+      {"Stop menu", [this] { Action("stopAction")->trigger(); }},
   };
   for (const auto& [name, stop] : stops) {
     SCOPED_TRACE(name);
@@ -115,8 +115,8 @@ TEST_F(BatchWindowTest, StopEndsALongFileAndTheBatchWhileTheWindowStaysUsable) {
     const QString report = QStringLiteral("\nZeile:   1:Fehlerstatus: 11\n Quelldatei: ") + Path("lang.ncp") +
                            QStringLiteral("\n Zieldatei:  ") + Path("lang.cnc") +
                            QStringLiteral("\n Konvertierung durch Benutzer abgebrochen! \n(");
-    EXPECT_EQ(Memo2().indexOf(report), Memo2().lastIndexOf(QStringLiteral("\nZeile:"))) << Memo2().toStdString();
-    EXPECT_TRUE(Memo2().startsWith(QStringLiteral("2: kurz.ncp\n")));
+    EXPECT_EQ(MessageView().indexOf(report), MessageView().lastIndexOf(QStringLiteral("\nZeile:"))) << MessageView().toStdString();
+    EXPECT_TRUE(MessageView().startsWith(QStringLiteral("2: kurz.ncp\n")));
     const std::string log = ReadFileBytes(LogPath());
     EXPECT_NE(log.find("Zeile:   1 / 1M\r\nFehlerstatus: 11\r\n"), std::string::npos);
     EXPECT_EQ(log.find("Zeile:   2"), std::string::npos);
@@ -133,7 +133,7 @@ TEST_F(BatchWindowTest, TheStatusBarShowsTheFileInHandAndItsLinesOnlyDuringARun)
   AddFiles({"kurz.ncp", "lang.ncp", "kurz.ncp"});
   Select(1, 1);
   Key(Qt::Key_Space);  // not converted, not counted
-  const BatchFortschritt* progress = form->findChild<BatchFortschritt*>();
+  const BatchProgress* progress = form->findChild<BatchProgress*>();
   ASSERT_NE(progress, nullptr);
   EXPECT_FALSE(progress->isVisible());
   const QSize client = form->centralWidget()->size();
@@ -146,7 +146,7 @@ TEST_F(BatchWindowTest, TheStatusBarShowsTheFileInHandAndItsLinesOnlyDuringARun)
     EXPECT_EQ(form->centralWidget()->size(), client) << "the panels keep their sizes";
   });
   look.start(5);
-  Action("Start1")->trigger();
+  Action("startAction")->trigger();
   look.stop();
 
   ASSERT_FALSE(seen.empty());
@@ -171,27 +171,27 @@ TEST_F(BatchWindowTest, MixedMarksAndARunWithoutMarkedRows) {
     Key(Qt::Key_Space);
   }
   ASSERT_EQ(QStringList({Marks(1), Marks(2), Marks(3)}), QStringList({"MA", "ME", "E"}));
-  Action("Start1")->trigger();
+  Action("startAction")->trigger();
   EXPECT_EQ(QStringList({Marks(1), Marks(2), Marks(3)}), QStringList({"A", "A", "E"}));
 
-  form->Tabelle().TabelleGeaendert = false;
+  form->Table().modified = false;
   const std::string log = ReadFileBytes(LogPath());
-  Action("Start1")->trigger();
-  EXPECT_EQ(Memo2(), QStringLiteral("Es wurden keine abzuarbeitenden (markierten) Dateien gefunden !\n"));
+  Action("startAction")->trigger();
+  EXPECT_EQ(MessageView(), QStringLiteral("Es wurden keine abzuarbeitenden (markierten) Dateien gefunden !\n"));
   EXPECT_EQ(ReadFileBytes(LogPath()), log);
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_FALSE(form->Table().modified);
   ExpectState(false);
 }
 
 TEST_F(BatchWindowTest, NoRowReplacesTheSettingsOrTheLogOfTheProgram) {
   Program("a.ncp", kGood);
   AddFiles({"a.ncp", "a.ncp"});
-  form->Tabelle().SetCell(1, 5, SettingsPath());
-  form->Tabelle().SetCell(2, 5, LogPath());
+  form->Table().SetCell(1, 5, SettingsPath());
+  form->Table().SetCell(2, 5, LogPath());
   const std::string settings = ReadFileBytes(SettingsPath());
-  Action("Start1")->trigger();
+  Action("startAction")->trigger();
   EXPECT_EQ(QStringList({Marks(1), Marks(2)}), QStringList({"ME", "ME"}));
-  EXPECT_TRUE(Memo2().contains(QStringLiteral("Fehlerstatus: 80\n"))) << Memo2().toStdString();
+  EXPECT_TRUE(MessageView().contains(QStringLiteral("Fehlerstatus: 80\n"))) << MessageView().toStdString();
   EXPECT_EQ(ReadFileBytes(SettingsPath()), settings);
   EXPECT_NE(ReadFileBytes(LogPath()).find("Zeile:   2 / 2M\r\nFehlerstatus: 80\r\n"), std::string::npos)
       << "the log stays a log";
@@ -202,8 +202,8 @@ TEST_F(BatchWindowTest, DebugModeShowsTheLinesOfTheFileInHand) {
   StartWithSettings(NewSettings(), {QStringLiteral("debug")});
   Program("b.ncp", kFourLines);  // fails before its passes
   AddFiles({"b.ncp"});
-  Action("Start1")->trigger();
-  EXPECT_EQ(form->Memo1()->toPlainText(), QStringLiteral("FASTABS X0 Y0\nMOVEABS X1000 Y0\nMOVEABS X0 Y0\nPROGEND"));
+  Action("startAction")->trigger();
+  EXPECT_EQ(form->LineListView()->toPlainText(), QStringLiteral("FASTABS X0 Y0\nMOVEABS X1000 Y0\nMOVEABS X0 Y0\nPROGEND"));
 }
 
 }  // namespace

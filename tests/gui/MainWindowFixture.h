@@ -28,27 +28,27 @@ class MainWindowTest : public ::testing::Test {
   FakeDialogs dialogs;
   RealFileSystem realFs;
   FileSystem* fs = &realFs;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 
   std::string ProgramPath() const { return dir.Sub("morvatex"); }
   std::string SettingsPath() const { return dir.Sub("morvatex.set"); }
   std::string LogPath() const { return dir.Sub("morvatex.log"); }
 
   // A settings record as a new configuration leaves it.
-  static Einstellungen NewSettings() {
-    Einstellungen settings{};
+  static SettingsRecord NewSettings() {
+    SettingsRecord settings{};
     settings.Version = kSettingsVersion;
-    SetzeNeueProfilwerte(settings.Profil);
+    SetNewProfileValues(settings.Profil);
     settings.CNCDINCodeerstellen = true;
     settings.Erstelle2DPolylinien = true;
     return settings;
   }
-  void WriteSettings(const Einstellungen& settings) {
+  void WriteSettings(const SettingsRecord& settings) {
     WriteFileBytes(SettingsPath(), std::string(reinterpret_cast<const char*>(&settings), sizeof settings));
   }
-  Einstellungen ReadSettings() {
+  SettingsRecord ReadSettings() {
     const std::string bytes = ReadFileBytes(SettingsPath());
-    Einstellungen settings{};
+    SettingsRecord settings{};
     EXPECT_EQ(bytes.size(), sizeof settings);
     std::memcpy(&settings, bytes.data(), std::min(bytes.size(), sizeof settings));
     return settings;
@@ -56,7 +56,7 @@ class MainWindowTest : public ::testing::Test {
 
   // Creates the main window (running its start-up) and shows it.
   void Create(const QStringList& parameters = {}) {
-    form = std::make_unique<TForm1>(dialogs, *fs, QString::fromStdString(ProgramPath()), parameters);
+    form = std::make_unique<MainWindow>(dialogs, *fs, QString::fromStdString(ProgramPath()), parameters);
   }
   void Start(const QStringList& parameters = {}) {
     Create(parameters);
@@ -64,13 +64,13 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }
   // Starts with valid settings already on disk, so no warnings appear.
-  void StartWithSettings(const Einstellungen& settings = NewSettings(), const QStringList& parameters = {}) {
+  void StartWithSettings(const SettingsRecord& settings = NewSettings(), const QStringList& parameters = {}) {
     WriteSettings(settings);
     Start(parameters);
   }
 
   void TearDown() override {
-    if (form) form->Tabelle().TabelleGeaendert = false;
+    if (form) form->Table().modified = false;
     form.reset();
   }
 
@@ -79,7 +79,7 @@ class MainWindowTest : public ::testing::Test {
     EXPECT_NE(action, nullptr) << name;
     return action;
   }
-  QTableView* Grid() { return form->StringGrid1(); }
+  QTableView* Grid() { return form->JobView(); }
   // The text the grid shows in a job table cell; row 0 is the header.
   QString Cell(int row, int column) {
     if (row == 0) return Grid()->model()->headerData(column, Qt::Horizontal).toString();
@@ -111,7 +111,7 @@ class MainWindowTest : public ::testing::Test {
 
   // Header, numbered job rows, one empty row at the end: after every change.
   void ExpectTableIntact() {
-    const int jobs = form->Tabelle().JobCount();
+    const int jobs = form->Table().JobCount();
     ASSERT_EQ(GridRows(), jobs + 2);
     for (int row = 1; row <= jobs; ++row) EXPECT_EQ(Cell(row, 0), QString::number(row));
     EXPECT_EQ(Row(jobs + 1), QStringLiteral("|||||"));

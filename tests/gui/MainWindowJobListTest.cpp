@@ -14,27 +14,27 @@ class JobListWindowTest : public MainWindowTest {
   QString Path(const char* name) { return QString::fromStdString(dir.Sub(name)); }
   void Open(const char* name) {
     dialogs.fileChoices.push_back({Path(name)});
-    Action("ffnen1")->trigger();
+    Action("openListAction")->trigger();
   }
 };
 
 TEST_F(JobListWindowTest, FilesFromTheCommandLineOpenAsTheMenuCommandsOpenThem) {
   AddFiles({"a.ncp"});
   dialogs.saveChoices.push_back(Path("liste.MVX"));
-  Action("Speichern1")->trigger();
-  Action("Neu1")->trigger();
+  Action("saveListAction")->trigger();
+  Action("newListAction")->trigger();
   const std::size_t messages = dialogs.log.size();
   // The list first, whatever the order; then the Isel files as rows.
-  form->DateienOeffnen({Path("b.ncp"), QStringLiteral("\u2603.ncp"), Path("liste.MVX")});
+  form->OpenFiles({Path("b.ncp"), QStringLiteral("\u2603.ncp"), Path("liste.MVX")});
   EXPECT_EQ(Row(1), QStringLiteral("1|M|||") + Path("a.ncp") + QLatin1Char('|') + Path("a.cnc"));
   EXPECT_EQ(Row(2), QStringLiteral("2|M|||") + Path("b.ncp") + QLatin1Char('|') + Path("b.cnc"));
   ExpectTableIntact();
-  EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
+  EXPECT_TRUE(form->Table().modified);
   ASSERT_EQ(dialogs.log.size(), messages + 1);  // the path outside Windows-1252 is refused
   EXPECT_TRUE(dialogs.log.back().contains(QStringLiteral("\u2603.ncp")));
 
-  form->DateienOeffnen({QStringLiteral("debug")});  // the switch, not a file
-  EXPECT_EQ(form->Tabelle().JobCount(), 2);
+  form->OpenFiles({QStringLiteral("debug")});  // the switch, not a file
+  EXPECT_EQ(form->Table().JobCount(), 2);
 }
 
 TEST_F(JobListWindowTest, SaveAndReopen) {
@@ -42,45 +42,45 @@ TEST_F(JobListWindowTest, SaveAndReopen) {
   Select(2, 3);
   Key(Qt::Key_Space);
   dialogs.saveChoices.push_back(Path("liste.mvx"));
-  Action("Speichern1")->trigger();  // never saved: asks for a name
+  Action("saveListAction")->trigger();  // never saved: asks for a name
   ASSERT_EQ(dialogs.saveOptions.size(), 1u);
   EXPECT_EQ(dialogs.saveOptions[0].filter, QStringLiteral("MVX-Dateien (*.mvx) |*.mvx"));
-  EXPECT_EQ(dialogs.saveOptions[0].standardErweiterung, QStringLiteral("mvx"));
+  EXPECT_EQ(dialogs.saveOptions[0].defaultExtension, QStringLiteral("mvx"));
   EXPECT_EQ(ReadFileBytes(dir.Sub("liste.mvx")), "[1]\r\nM\r\n" + dir.Sub("a.ncp") + "\r\n" + dir.Sub("a.cnc") +
                                                      "\r\n[2]\r\nME\r\n" + dir.Sub("b.ncp") + "\r\n" +
                                                      dir.Sub("b.cnc") + "\r\n[E]\r\n\r\n");
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_FALSE(form->Table().modified);
   const std::string log = ReadFileBytes(LogPath());
   EXPECT_NE(log.find("  ####################\r\nTabelle gespeichert unter : \r\n   " + dir.Sub("liste.mvx") +
                      "\r\n\r\n\r\n\r\n"),
             std::string::npos);
 
   const QString before = Row(1) + Row(2);
-  Action("Neu1")->trigger();
+  Action("newListAction")->trigger();
   Open("liste.mvx");
   EXPECT_EQ(dialogs.openOptions.back().filter, dialogs.saveOptions[0].filter);
-  EXPECT_FALSE(dialogs.openOptions.back().mehrfachauswahl);
+  EXPECT_FALSE(dialogs.openOptions.back().multiSelect);
   EXPECT_EQ(Row(1) + Row(2), before);
   ExpectTableIntact();
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_FALSE(form->Table().modified);
 
   // Saving an opened list writes back to its file without asking.
   Select(1, 1);
   Key(Qt::Key_Space);
-  Action("Speichern1")->trigger();
+  Action("saveListAction")->trigger();
   EXPECT_EQ(dialogs.saveOptions.size(), 1u);
   EXPECT_EQ(ReadFileBytes(dir.Sub("liste.mvx")).substr(0, 6), "[1]\r\n\r");
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_FALSE(form->Table().modified);
 
   // Opening asks about changes and empties the table before its dialog.
   Key(Qt::Key_Space);
   dialogs.answers = {false, true};
-  Action("ffnen1")->trigger();
+  Action("openListAction")->trigger();
   EXPECT_EQ(GridRows(), 4);
   dialogs.fileChoices.push_back({});  // cancelled
-  Action("ffnen1")->trigger();
+  Action("openListAction")->trigger();
   EXPECT_EQ(GridRows(), 2);
-  EXPECT_EQ(form->Tabelle().Tabellendatei, "");
+  EXPECT_EQ(form->Table().listFile, "");
 }
 
 TEST_F(JobListWindowTest, AFaultyListIsReportedWithItsCodeAndLeavesAnEmptyTable) {
@@ -98,7 +98,7 @@ TEST_F(JobListWindowTest, AFaultyListIsReportedWithItsCodeAndLeavesAnEmptyTable)
     EXPECT_EQ(dialogs.log.back(), QStringLiteral("Nachricht: Beim lesen der Datei\r\n\r\n") + Path("f.mvx") +
                                       QStringLiteral("\r\n\r\nist ein Fehler aufgetreten (%1) !").arg(code));
     EXPECT_EQ(GridRows(), 2) << code;
-    EXPECT_EQ(form->Tabelle().Tabellendatei, "") << code;
+    EXPECT_EQ(form->Table().listFile, "") << code;
   }
 }
 
@@ -113,12 +113,12 @@ TEST_F(JobListWindowTest, AFailedSaveKeepsTheOldFile) {
   fake.failReplace.insert(list);
   AddFiles({"a.ncp"});
   dialogs.saveChoices.push_back(QString::fromStdString(list));
-  Action("Speichernunter1")->trigger();
+  Action("saveListAsAction")->trigger();
   EXPECT_EQ(dialogs.log.back(),
             QStringLiteral("Nachricht: 28 / Beim Speichern der Tabelle ist ein Fehler aufgetreten !"));
   EXPECT_EQ(fake.files[list], "[E]\r\n\r\n");
-  EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
-  EXPECT_EQ(form->Tabelle().Tabellendatei, list);
+  EXPECT_TRUE(form->Table().modified);
+  EXPECT_EQ(form->Table().listFile, list);
   EXPECT_NE(fake.files[LogPath()].find(list + "\r\n28 / dabei ist ein Schreibfehler aufgetreten !!!!\r\n"),
             std::string::npos);
 }

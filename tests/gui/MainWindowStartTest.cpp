@@ -38,10 +38,10 @@ TEST_F(StartTest, WithoutSettingsFileTheWarningsComeBeforeTheWindowAndNothingIsW
   form->show();
   EXPECT_EQ(dialogs.log.size(), 2u);
   // The new configuration's switches show in the menu.
-  EXPECT_TRUE(Action("CNCDINCodeerstellen1")->isChecked());
-  EXPECT_FALSE(Action("DXFDateinerzeugen1")->isChecked());
-  EXPECT_TRUE(Action("Erstelle2DPolylinien1")->isChecked());
-  EXPECT_FALSE(Action("ErstelleGeradenundKreisbgenevtloffeneKonturen1")->isChecked());
+  EXPECT_TRUE(Action("cncOutputAction")->isChecked());
+  EXPECT_FALSE(Action("dxfOutputAction")->isChecked());
+  EXPECT_TRUE(Action("polylinesAction")->isChecked());
+  EXPECT_FALSE(Action("linesAndArcsAction")->isChecked());
 }
 
 TEST_F(StartTest, TheLogIsStartedAfreshWithTheHeaderOfThisStart) {
@@ -52,8 +52,8 @@ TEST_F(StartTest, TheLogIsStartedAfreshWithTheHeaderOfThisStart) {
                                   QStringLiteral("\r\n\r\n\r\n$"));
   EXPECT_TRUE(header.match(QString::fromStdString(ReadFileBytes(LogPath()))).hasMatch())
       << ReadFileBytes(LogPath());
-  EXPECT_EQ(form->Logdatei(), LogPath());
-  EXPECT_EQ(form->Einstellungsdatei(), SettingsPath());
+  EXPECT_EQ(form->LogFilePath(), LogPath());
+  EXPECT_EQ(form->SettingsFilePath(), SettingsPath());
 
   form.reset();
   Start();
@@ -78,16 +78,16 @@ TEST_F(StartTest, TheWindowShowsCaptionHeadersAndTheIdleState) {
   EXPECT_EQ(Grid()->editTriggers(), QAbstractItemView::NoEditTriggers);
   EXPECT_EQ(GridRows(), 2);
 
-  EXPECT_TRUE(Action("Start1")->isEnabled());
-  EXPECT_FALSE(Action("Stop1")->isEnabled());
-  EXPECT_FALSE(form->Image1()->isHidden());
-  EXPECT_FALSE(form->Image2()->isHidden());
-  EXPECT_TRUE(form->Image3()->isHidden());
-  EXPECT_EQ(form->Image3()->x(), form->Image1()->x());
-  EXPECT_EQ(form->Image1()->size(), QSize(46, 25));
-  EXPECT_EQ(form->Image2()->size(), QSize(77, 25));
-  EXPECT_EQ(form->Image3()->size(), QSize(49, 25));
-  EXPECT_TRUE(form->Memo2()->isReadOnly());
+  EXPECT_TRUE(Action("startAction")->isEnabled());
+  EXPECT_FALSE(Action("stopAction")->isEnabled());
+  EXPECT_FALSE(form->AddButton()->isHidden());
+  EXPECT_FALSE(form->ConvertButton()->isHidden());
+  EXPECT_TRUE(form->StopButton()->isHidden());
+  EXPECT_EQ(form->StopButton()->x(), form->AddButton()->x());
+  EXPECT_EQ(form->AddButton()->size(), QSize(46, 25));
+  EXPECT_EQ(form->ConvertButton()->size(), QSize(77, 25));
+  EXPECT_EQ(form->StopButton()->size(), QSize(49, 25));
+  EXPECT_TRUE(form->MessageView()->isReadOnly());
 }
 
 TEST_F(StartTest, DebugModeNeedsExactlyDebugAsTheFirstParameter) {
@@ -104,9 +104,9 @@ TEST_F(StartTest, DebugModeNeedsExactlyDebugAsTheFirstParameter) {
     SCOPED_TRACE(c.parameters.join(QLatin1Char(' ')).toStdString());
     form.reset();
     Start(c.parameters);
-    EXPECT_EQ(form->DebugModus(), c.debug);
-    EXPECT_EQ(form->Panel4()->isVisible(), c.debug);
-    EXPECT_EQ(form->Memo1()->isVisible(), c.debug);
+    EXPECT_EQ(form->DebugMode(), c.debug);
+    EXPECT_EQ(form->LineListPanel()->isVisible(), c.debug);
+    EXPECT_EQ(form->LineListView()->isVisible(), c.debug);
     EXPECT_EQ(GridRows(), 2);  // no file named on the command line is opened
   }
 }
@@ -122,64 +122,64 @@ TEST_F(StartTest, TheMenuHoldsItsItemsInOrderWithCheckAndRadioItems) {
   EXPECT_EQ(texts(form->menuBar()->actions()),
             (QStringList{QStringLiteral("&Start"), QStringLiteral("Stop"), QStringLiteral("&Liste"),
                          QStringLiteral("&Editieren"), QStringLiteral("Einstellungen"), QStringLiteral("&Hilfe")}));
-  EXPECT_EQ(texts(menu("Liste1")), (QStringList{QStringLiteral("Neu"), QStringLiteral("Öffnen..."),
+  EXPECT_EQ(texts(menu("listMenu")), (QStringList{QStringLiteral("Neu"), QStringLiteral("Öffnen..."),
                                                 QStringLiteral("Speichern"), QStringLiteral("Speichern unter..."),
                                                 QStringLiteral("-"), QStringLiteral("Beenden")}));
-  EXPECT_EQ(texts(menu("Editieren1")),
+  EXPECT_EQ(texts(menu("editMenu")),
             (QStringList{QStringLiteral("Alle zurück setzen (als unbearbeitet markieren)"),
                          QStringLiteral("Abgearbeitete Einträge löschen"), QStringLiteral("-"),
                          QStringLiteral("Isel-Datei(en) hinzufügen \"Add\""), QStringLiteral("-"),
                          QStringLiteral("Vorschau...")}));
-  EXPECT_EQ(texts(menu("Einstellungen1")), (QStringList{QStringLiteral("CNC-DIN-Code"), QStringLiteral("DXF"),
+  EXPECT_EQ(texts(menu("settingsMenu")), (QStringList{QStringLiteral("CNC-DIN-Code"), QStringLiteral("DXF"),
                                                         QStringLiteral("Ordnereinstellungen...")}));
-  EXPECT_EQ(texts(menu("CNCDINCode1")),
+  EXPECT_EQ(texts(menu("cncMenu")),
             (QStringList{QStringLiteral("CNC-DIN-Code erstellen"), QStringLiteral("Einstellungen")}));
-  EXPECT_EQ(texts(menu("DXF1")),
+  EXPECT_EQ(texts(menu("dxfMenu")),
             (QStringList{QStringLiteral("DXF-Datein erzeugen"),
                          QStringLiteral("Erstelle Geraden und Kreisbögen (evtl. offene Konturen !!!)"),
                          QStringLiteral("Erstelle 2D-Polylinien")}));
-  EXPECT_EQ(texts(menu("Hilfe1")), (QStringList{QStringLiteral("Kurzbeschreibung"), QStringLiteral("Info")}));
+  EXPECT_EQ(texts(menu("helpMenu")), (QStringList{QStringLiteral("Kurzbeschreibung"), QStringLiteral("Info")}));
 
-  EXPECT_TRUE(Action("CNCDINCodeerstellen1")->isCheckable());
-  EXPECT_TRUE(Action("DXFDateinerzeugen1")->isCheckable());
-  QActionGroup* radio = Action("Erstelle2DPolylinien1")->actionGroup();
+  EXPECT_TRUE(Action("cncOutputAction")->isCheckable());
+  EXPECT_TRUE(Action("dxfOutputAction")->isCheckable());
+  QActionGroup* radio = Action("polylinesAction")->actionGroup();
   ASSERT_NE(radio, nullptr);
   EXPECT_TRUE(radio->isExclusive());
-  EXPECT_EQ(Action("ErstelleGeradenundKreisbgenevtloffeneKonturen1")->actionGroup(), radio);
+  EXPECT_EQ(Action("linesAndArcsAction")->actionGroup(), radio);
 }
 
 TEST_F(StartTest, TheMenuMarksFollowTheLoadedSettings) {
-  Einstellungen settings = NewSettings();
+  SettingsRecord settings = NewSettings();
   settings.CNCDINCodeerstellen = false;
   settings.DXFDateinerzeugen = true;
   settings.Erstelle2DPolylinien = false;
   StartWithSettings(settings);
   EXPECT_TRUE(dialogs.log.empty());
-  EXPECT_FALSE(Action("CNCDINCodeerstellen1")->isChecked());
-  EXPECT_TRUE(Action("DXFDateinerzeugen1")->isChecked());
-  EXPECT_FALSE(Action("Erstelle2DPolylinien1")->isChecked());
-  EXPECT_TRUE(Action("ErstelleGeradenundKreisbgenevtloffeneKonturen1")->isChecked());
+  EXPECT_FALSE(Action("cncOutputAction")->isChecked());
+  EXPECT_TRUE(Action("dxfOutputAction")->isChecked());
+  EXPECT_FALSE(Action("polylinesAction")->isChecked());
+  EXPECT_TRUE(Action("linesAndArcsAction")->isChecked());
   // Showing the marks wrote nothing.
   EXPECT_EQ(ReadSettings().CNCDINCodeerstellen.raw, 0);
 }
 
 TEST_F(StartTest, EachOutputSwitchFlipsItsSettingAndWritesTheFile) {
   StartWithSettings();
-  Action("CNCDINCodeerstellen1")->trigger();
-  EXPECT_FALSE(Action("CNCDINCodeerstellen1")->isChecked());
-  EXPECT_FALSE(form->LiveEinstellungen().CNCDINCodeerstellen);
+  Action("cncOutputAction")->trigger();
+  EXPECT_FALSE(Action("cncOutputAction")->isChecked());
+  EXPECT_FALSE(form->LiveSettings().CNCDINCodeerstellen);
   EXPECT_EQ(ReadSettings().CNCDINCodeerstellen.raw, 0);
-  Action("CNCDINCodeerstellen1")->trigger();
-  EXPECT_TRUE(Action("CNCDINCodeerstellen1")->isChecked());
+  Action("cncOutputAction")->trigger();
+  EXPECT_TRUE(Action("cncOutputAction")->isChecked());
   EXPECT_EQ(ReadSettings().CNCDINCodeerstellen.raw, 1);
 
-  Action("DXFDateinerzeugen1")->trigger();
-  EXPECT_TRUE(Action("DXFDateinerzeugen1")->isChecked());
+  Action("dxfOutputAction")->trigger();
+  EXPECT_TRUE(Action("dxfOutputAction")->isChecked());
   EXPECT_EQ(ReadSettings().DXFDateinerzeugen.raw, 1);
 
-  Action("ErstelleGeradenundKreisbgenevtloffeneKonturen1")->trigger();
-  EXPECT_TRUE(Action("ErstelleGeradenundKreisbgenevtloffeneKonturen1")->isChecked());
-  EXPECT_FALSE(Action("Erstelle2DPolylinien1")->isChecked());
+  Action("linesAndArcsAction")->trigger();
+  EXPECT_TRUE(Action("linesAndArcsAction")->isChecked());
+  EXPECT_FALSE(Action("polylinesAction")->isChecked());
   EXPECT_EQ(ReadSettings().Erstelle2DPolylinien.raw, 0);
   EXPECT_TRUE(dialogs.log.empty());
 
@@ -187,11 +187,11 @@ TEST_F(StartTest, EachOutputSwitchFlipsItsSettingAndWritesTheFile) {
   form.reset();
   Start();
   EXPECT_TRUE(dialogs.log.empty());
-  EXPECT_TRUE(Action("DXFDateinerzeugen1")->isChecked());
-  EXPECT_TRUE(Action("ErstelleGeradenundKreisbgenevtloffeneKonturen1")->isChecked());
-  Action("Erstelle2DPolylinien1")->trigger();
-  EXPECT_TRUE(Action("Erstelle2DPolylinien1")->isChecked());
-  EXPECT_FALSE(Action("ErstelleGeradenundKreisbgenevtloffeneKonturen1")->isChecked());
+  EXPECT_TRUE(Action("dxfOutputAction")->isChecked());
+  EXPECT_TRUE(Action("linesAndArcsAction")->isChecked());
+  Action("polylinesAction")->trigger();
+  EXPECT_TRUE(Action("polylinesAction")->isChecked());
+  EXPECT_FALSE(Action("linesAndArcsAction")->isChecked());
   EXPECT_EQ(ReadSettings().Erstelle2DPolylinien.raw, 1);
 }
 
@@ -202,44 +202,44 @@ TEST_F(StartTest, EverySwitchWritesTheWholeFileOnceAndAFailedWriteIsReported) {
   form->show();
   dialogs.log.clear();
   auto writes = [&] { return std::count(fake.calls.begin(), fake.calls.end(), "replace " + SettingsPath()); };
-  Action("CNCDINCodeerstellen1")->trigger();
+  Action("cncOutputAction")->trigger();
   ASSERT_FALSE(fake.calls.empty());
   EXPECT_EQ(fake.calls.back(), "replace " + SettingsPath());
-  Action("CNCDINCodeerstellen1")->trigger();
-  Action("Erstelle2DPolylinien1")->trigger();  // also when it was already chosen
+  Action("cncOutputAction")->trigger();
+  Action("polylinesAction")->trigger();  // also when it was already chosen
   EXPECT_EQ(writes(), 3);
-  EXPECT_EQ(fake.files[SettingsPath()].size(), sizeof(Einstellungen));
+  EXPECT_EQ(fake.files[SettingsPath()].size(), sizeof(SettingsRecord));
 
   fake.failReplace.insert(SettingsPath());
-  Action("DXFDateinerzeugen1")->trigger();
+  Action("dxfOutputAction")->trigger();
   EXPECT_EQ(dialogs.log, (std::vector<QString>{QStringLiteral("Nachricht: Beim speichern der Datei\r\n") +
                                                QString::fromStdString(SettingsPath()) +
                                                QStringLiteral("\r\nist ein Fehler aufgetreten !!")}));
-  EXPECT_TRUE(form->LiveEinstellungen().DXFDateinerzeugen);
-  EXPECT_TRUE(Action("DXFDateinerzeugen1")->isChecked());
+  EXPECT_TRUE(form->LiveSettings().DXFDateinerzeugen);
+  EXPECT_TRUE(Action("dxfOutputAction")->isChecked());
 }
 
 TEST_F(StartTest, AProgramPathOutsideWindows1252IsReportedAndNoFileIsWritten) {
   const QString path = QString::fromStdString(dir.Sub("prog")) + QChar(0x0142);
-  form = std::make_unique<TForm1>(dialogs, *fs, path, QStringList{});
+  form = std::make_unique<MainWindow>(dialogs, *fs, path, QStringList{});
   ASSERT_EQ(dialogs.log.size(), 3u);
   EXPECT_EQ(dialogs.log[0], QStringLiteral("Nachricht: Der Programmpfad\r\n") + path +
                                 QStringLiteral("\r\nenthält Zeichen außerhalb des Zeichensatzes Windows-1252.\r\n"
                                                "Einstellungsdatei und Protokolldatei können deshalb nicht benutzt "
                                                "werden."));
   EXPECT_EQ(dialogs.log[1], kWarning1);
-  EXPECT_EQ(form->Einstellungsdatei(), "");
-  EXPECT_EQ(form->Logdatei(), "");
+  EXPECT_EQ(form->SettingsFilePath(), "");
+  EXPECT_EQ(form->LogFilePath(), "");
   form->show();
-  Action("CNCDINCodeerstellen1")->trigger();
-  EXPECT_FALSE(form->LiveEinstellungen().CNCDINCodeerstellen);
+  Action("cncOutputAction")->trigger();
+  EXPECT_FALSE(form->LiveSettings().CNCDINCodeerstellen);
   EXPECT_EQ(dialogs.log.size(), 3u);
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 TEST_F(StartTest, ClosingWithoutChangesAsksNothing) {
   StartWithSettings();
-  Action("Beenden1")->trigger();
+  Action("quitAction")->trigger();
   EXPECT_FALSE(form->isVisible());
   EXPECT_TRUE(dialogs.log.empty());
 }
@@ -248,29 +248,29 @@ TEST_F(StartTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheProgramRunning) 
   StartWithSettings();
   AddFiles({"a.ncp"});
   dialogs.answers = {false};
-  Action("Beenden1")->trigger();
+  Action("quitAction")->trigger();
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(dialogs.log.back(),
             QStringLiteral("OK/Abbrechen: Die aktuelle Tabelle wurde noch nicht gespeichert!\r\nTrotzdem fortfahren?"));
   EXPECT_EQ(GridRows(), 3);
-  EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
+  EXPECT_TRUE(form->Table().modified);
 
   // The window's close box takes the same way.
   dialogs.answers = {true};
   EXPECT_TRUE(form->close());
   EXPECT_FALSE(form->isVisible());
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_FALSE(form->Table().modified);
 }
 
 TEST_F(StartTest, ClosingDuringARunIsRefusedSilentlyAndAskedAfterIt) {
   StartWithSettings();
   AddFiles({"a.ncp"});
-  form->LaufBeginnen();
+  form->EnterRunningState();
   const std::size_t asked = dialogs.log.size();
   EXPECT_FALSE(form->close());
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(dialogs.log.size(), asked);
-  form->LaufBeenden();
+  form->EnterIdleState();
   dialogs.answers = {true};
   EXPECT_TRUE(form->close());
   EXPECT_EQ(dialogs.log.size(), asked + 1);

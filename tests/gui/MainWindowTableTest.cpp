@@ -19,31 +19,31 @@ TEST_F(JobTableWindowTest, InsertAddsTheChosenFilesWithDerivedTargetsInTheirOrde
   AddFiles({"b.ncp", "A.NCP", "b.ncp"});
   ASSERT_EQ(dialogs.openOptions.size(), 1u);
   EXPECT_EQ(dialogs.openOptions[0].filter, QStringLiteral("NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*"));
-  EXPECT_EQ(dialogs.openOptions[0].standardErweiterung, QStringLiteral("ncp"));
-  EXPECT_TRUE(dialogs.openOptions[0].mehrfachauswahl);
+  EXPECT_EQ(dialogs.openOptions[0].defaultExtension, QStringLiteral("ncp"));
+  EXPECT_TRUE(dialogs.openOptions[0].multiSelect);
 
   EXPECT_EQ(GridRows(), 5);
   EXPECT_EQ(Row(1), QStringLiteral("1|M|||%1|%2").arg(Path("b.ncp"), Path("b.cnc")));
   EXPECT_EQ(Row(2), QStringLiteral("2|M|||%1|%2").arg(Path("A.NCP"), Path("A.cnc")));
   EXPECT_EQ(Row(3), Row(1).replace(0, 1, QStringLiteral("3")));
   ExpectTableIntact();
-  EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
+  EXPECT_TRUE(form->Table().modified);
 }
 
 TEST_F(JobTableWindowTest, TheMenuItemAndTheAddPictureOpenTheSameDialogAndCancelChangesNothing) {
   dialogs.fileChoices.push_back(Files({"a.ncp"}));
-  Action("KTXDateihinzufgen1")->trigger();
+  Action("addIselFilesAction")->trigger();
   dialogs.fileChoices.push_back(Files({"b.ncp"}));
-  QTest::mouseClick(form->Image1(), Qt::LeftButton);
+  QTest::mouseClick(form->AddButton(), Qt::LeftButton);
   EXPECT_EQ(dialogs.log, (std::vector<QString>{QStringLiteral("Öffnen"), QStringLiteral("Öffnen")}));
   EXPECT_EQ(Cell(2, 4), Path("b.ncp"));
   ExpectTableIntact();
 
-  form->Tabelle().TabelleGeaendert = false;
+  form->Table().modified = false;
   dialogs.fileChoices.push_back({});
   Key(Qt::Key_Insert);
   EXPECT_EQ(GridRows(), 4);
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_FALSE(form->Table().modified);
 }
 
 TEST_F(JobTableWindowTest, AFileWhosePathWindows1252CannotWriteIsRefusedNotMangled) {
@@ -60,38 +60,38 @@ TEST_F(JobTableWindowTest, AFileWhosePathWindows1252CannotWriteIsRefusedNotMangl
   // Umlauts and the euro sign are part of the code page and pass unchanged.
   AddFiles({"Kühler \xE2\x82\xAC.ncp"});
   EXPECT_EQ(Cell(2, 4), Path("Kühler €.ncp"));
-  EXPECT_EQ(form->Tabelle().Cell(2, 4), dir.Sub("K\xFChler \x80.ncp"));
+  EXPECT_EQ(form->Table().Cell(2, 4), dir.Sub("K\xFChler \x80.ncp"));
 }
 
 TEST_F(JobTableWindowTest, MovingTheSelectionShowsTheRowsDetails) {
   AddFiles({"a.ncp", "b.ncp"});
   Select(1, 0);
   Key(Qt::Key_Down);
-  EXPECT_EQ(form->Memo2()->toPlainText(), QStringLiteral("2: b.ncp\n\n%1\n%2").arg(Path("b.ncp"), Path("b.cnc")));
+  EXPECT_EQ(form->MessageView()->toPlainText(), QStringLiteral("2: b.ncp\n\n%1\n%2").arg(Path("b.ncp"), Path("b.cnc")));
 
   QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, Grid()->visualRect(Grid()->model()->index(0, 4)).center());
-  EXPECT_EQ(form->Memo2()->toPlainText(), QStringLiteral("1: a.ncp\n\n%1\n%2").arg(Path("a.ncp"), Path("a.cnc")));
+  EXPECT_EQ(form->MessageView()->toPlainText(), QStringLiteral("1: a.ncp\n\n%1\n%2").arg(Path("a.ncp"), Path("a.cnc")));
 
   Key(Qt::Key_Down);
   Key(Qt::Key_Down);
-  EXPECT_EQ(form->Memo2()->toPlainText(), QStringLiteral("3: \n\n\n"));
+  EXPECT_EQ(form->MessageView()->toPlainText(), QStringLiteral("3: \n\n\n"));
 
   // Emptying the table moves the selection onto rows that are going: their
   // details never show.
   dialogs.answers = {true};
-  Action("Neu1")->trigger();
-  EXPECT_EQ(form->Memo2()->toPlainText(), QStringLiteral("3: \n\n\n"));
+  Action("newListAction")->trigger();
+  EXPECT_EQ(form->MessageView()->toPlainText(), QStringLiteral("3: \n\n\n"));
 }
 
 TEST_F(JobTableWindowTest, SpaceTogglesTheMarkOfTheSelectedColumn) {
   AddFiles({"a.ncp", "b.ncp"});
-  form->Tabelle().TabelleGeaendert = false;
+  form->Table().modified = false;
   Select(2, 0);
   Key(Qt::Key_Right);
   Key(Qt::Key_Right);
   Key(Qt::Key_Space);
   EXPECT_EQ(Row(2).section(QLatin1Char('|'), 0, 3), QStringLiteral("2|M|A|"));
-  EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
+  EXPECT_TRUE(form->Table().modified);
   Key(Qt::Key_Space);
   Key(Qt::Key_Left);
   Key(Qt::Key_Space);
@@ -106,52 +106,52 @@ TEST_F(JobTableWindowTest, SpaceDeleteAndEscapeOnTheEmptyRowDoNothingAndAskNothi
   Key(Qt::Key_Delete);
   Key(Qt::Key_Escape);
   EXPECT_TRUE(dialogs.log.empty());
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_FALSE(form->Table().modified);
   ExpectTableIntact();
   EXPECT_EQ(GridRows(), 2);
 }
 
 TEST_F(JobTableWindowTest, DeleteAsksAndRemovesTheRowOnlyOnYes) {
   AddFiles({"a.ncp", "b.ncp", "c.ncp"});
-  form->Tabelle().TabelleGeaendert = false;
+  form->Table().modified = false;
   Select(2, 3);
   dialogs.answers = {false};
   Key(Qt::Key_Delete);
   EXPECT_EQ(dialogs.log.back(), QStringLiteral("Ja/Nein: Zeile 2 wirklich löschen?"));
   EXPECT_EQ(GridRows(), 5);
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_FALSE(form->Table().modified);
 
   dialogs.answers = {true};
   Key(Qt::Key_Delete);
   EXPECT_EQ(GridRows(), 4);
   EXPECT_EQ(Row(2), QStringLiteral("2|M|||%1|%2").arg(Path("c.ncp"), Path("c.cnc")));
-  EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
+  EXPECT_TRUE(form->Table().modified);
   ExpectTableIntact();
 }
 
 TEST_F(JobTableWindowTest, TheMessageFieldTakesTheSameKeys) {
   AddFiles({"a.ncp"});
   Select(1, 2);
-  Key(Qt::Key_Space, form->Memo2());
+  Key(Qt::Key_Space, form->MessageView());
   EXPECT_EQ(Cell(1, 2), QStringLiteral("A"));
   dialogs.answers = {true};
-  Key(Qt::Key_Delete, form->Memo2());
+  Key(Qt::Key_Delete, form->MessageView());
   EXPECT_EQ(GridRows(), 2);
   dialogs.fileChoices.push_back(Files({"b.ncp"}));
-  Key(Qt::Key_Insert, form->Memo2());
+  Key(Qt::Key_Insert, form->MessageView());
   EXPECT_EQ(GridRows(), 3);
 }
 
 TEST_F(JobTableWindowTest, ResettingMarksEveryJobAgainWithoutCountingAsAChange) {
   AddFiles({"a.ncp", "b.ncp"});
-  form->Tabelle().SetCell(1, 2, "A");
-  form->Tabelle().SetCell(2, 1, "");
-  form->Tabelle().SetCell(2, 3, "E");
-  form->Tabelle().TabelleGeaendert = false;
-  Action("Allezurcksetzen1")->trigger();
+  form->Table().SetCell(1, 2, "A");
+  form->Table().SetCell(2, 1, "");
+  form->Table().SetCell(2, 3, "E");
+  form->Table().modified = false;
+  Action("resetAllJobsAction")->trigger();
   EXPECT_EQ(Row(1).section(QLatin1Char('|'), 0, 3), QStringLiteral("1|M||"));
   EXPECT_EQ(Row(2).section(QLatin1Char('|'), 0, 3), QStringLiteral("2|M||"));
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_FALSE(form->Table().modified);
   // So closing afterwards asks nothing.
   EXPECT_TRUE(form->close());
   EXPECT_EQ(dialogs.log.size(), 1u);  // the open dialog only
@@ -159,9 +159,9 @@ TEST_F(JobTableWindowTest, ResettingMarksEveryJobAgainWithoutCountingAsAChange) 
 
 TEST_F(JobTableWindowTest, DeletingConvertedEntriesRemovesTheRowsMarkedAWithoutAsking) {
   AddFiles({"a.ncp", "b.ncp", "c.ncp"});
-  form->Tabelle().SetCell(1, 2, "A");
-  form->Tabelle().SetCell(3, 2, "A");
-  Action("AbgearbeiteteEintrgelschen1")->trigger();
+  form->Table().SetCell(1, 2, "A");
+  form->Table().SetCell(3, 2, "A");
+  Action("deleteConvertedJobsAction")->trigger();
   EXPECT_EQ(GridRows(), 3);
   EXPECT_EQ(Cell(1, 4), Path("b.ncp"));
   EXPECT_EQ(dialogs.log.size(), 1u);
@@ -170,71 +170,71 @@ TEST_F(JobTableWindowTest, DeletingConvertedEntriesRemovesTheRowsMarkedAWithoutA
 
 TEST_F(JobTableWindowTest, NewAsksAboutUnsavedChangesAndCancelKeepsEverything) {
   AddFiles({"a.ncp"});
-  form->Tabelle().Tabellendatei = dir.Sub("jobs.mvx");
+  form->Table().listFile = dir.Sub("jobs.mvx");
   dialogs.answers = {false};
-  Action("Neu1")->trigger();
+  Action("newListAction")->trigger();
   EXPECT_EQ(dialogs.log.back(),
             QStringLiteral("OK/Abbrechen: Die aktuelle Tabelle wurde noch nicht gespeichert!\r\nTrotzdem fortfahren?"));
   EXPECT_EQ(GridRows(), 3);
-  EXPECT_EQ(form->Tabelle().Tabellendatei, dir.Sub("jobs.mvx"));
-  EXPECT_TRUE(form->Tabelle().TabelleGeaendert);
+  EXPECT_EQ(form->Table().listFile, dir.Sub("jobs.mvx"));
+  EXPECT_TRUE(form->Table().modified);
 
   dialogs.answers = {true};
-  Action("Neu1")->trigger();
+  Action("newListAction")->trigger();
   EXPECT_EQ(GridRows(), 2);
-  EXPECT_EQ(form->Tabelle().Tabellendatei, "");
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_EQ(form->Table().listFile, "");
+  EXPECT_FALSE(form->Table().modified);
   ExpectTableIntact();
 
   // An unchanged table is dropped without a question.
   const std::size_t asked = dialogs.log.size();
-  form->Tabelle().Tabellendatei = dir.Sub("jobs.mvx");
-  Action("Neu1")->trigger();
+  form->Table().listFile = dir.Sub("jobs.mvx");
+  Action("newListAction")->trigger();
   EXPECT_EQ(dialogs.log.size(), asked);
-  EXPECT_EQ(form->Tabelle().Tabellendatei, "");
+  EXPECT_EQ(form->Table().listFile, "");
 }
 
 TEST_F(JobTableWindowTest, DuringARunOnlyEscapeIsTakenAndTheEditingMenusAreOff) {
   AddFiles({"a.ncp", "b.ncp"});
-  form->Tabelle().TabelleGeaendert = false;
-  form->LaufBeginnen();
+  form->Table().modified = false;
+  form->EnterRunningState();
   const QString row1 = Row(1);
   Select(1, 1);
   for (int key : {Qt::Key_Insert, Qt::Key_Space, Qt::Key_Delete, Qt::Key_Escape}) Key(key);
   EXPECT_EQ(Row(1), row1);
   EXPECT_EQ(GridRows(), 4);
   EXPECT_EQ(dialogs.log.size(), 1u);
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_FALSE(form->Table().modified);
 
   // Cursor keys still move, and the details follow.
   Key(Qt::Key_Down);
-  EXPECT_TRUE(form->Memo2()->toPlainText().startsWith(QStringLiteral("2: b.ncp")));
+  EXPECT_TRUE(form->MessageView()->toPlainText().startsWith(QStringLiteral("2: b.ncp")));
 
-  for (const char* menu : {"Liste1", "Editieren1", "Einstellungen1"})
+  for (const char* menu : {"listMenu", "editMenu", "settingsMenu"})
     EXPECT_FALSE(form->findChild<QMenu*>(QString::fromLatin1(menu))->menuAction()->isEnabled()) << menu;
-  EXPECT_TRUE(form->findChild<QMenu*>(QStringLiteral("Hilfe1"))->menuAction()->isEnabled());
-  EXPECT_FALSE(Action("Start1")->isEnabled());
-  EXPECT_TRUE(Action("Stop1")->isEnabled());
-  EXPECT_TRUE(form->Image1()->isHidden());
-  EXPECT_TRUE(form->Image2()->isHidden());
-  EXPECT_FALSE(form->Image3()->isHidden());
+  EXPECT_TRUE(form->findChild<QMenu*>(QStringLiteral("helpMenu"))->menuAction()->isEnabled());
+  EXPECT_FALSE(Action("startAction")->isEnabled());
+  EXPECT_TRUE(Action("stopAction")->isEnabled());
+  EXPECT_TRUE(form->AddButton()->isHidden());
+  EXPECT_TRUE(form->ConvertButton()->isHidden());
+  EXPECT_FALSE(form->StopButton()->isHidden());
 
   // Even when reached some other way, the editing commands refuse to act.
-  QTest::mouseClick(form->Image1(), Qt::LeftButton);
-  Action("Neu1")->trigger();
-  Action("AbgearbeiteteEintrgelschen1")->trigger();
-  form->Tabelle().SetCell(2, 2, "A");
-  Action("Allezurcksetzen1")->trigger();
-  Action("AbgearbeiteteEintrgelschen1")->trigger();
+  QTest::mouseClick(form->AddButton(), Qt::LeftButton);
+  Action("newListAction")->trigger();
+  Action("deleteConvertedJobsAction")->trigger();
+  form->Table().SetCell(2, 2, "A");
+  Action("resetAllJobsAction")->trigger();
+  Action("deleteConvertedJobsAction")->trigger();
   EXPECT_EQ(Cell(2, 2), QStringLiteral("A"));
   EXPECT_EQ(GridRows(), 4);
   EXPECT_EQ(dialogs.log.size(), 1u);
 
-  form->LaufBeenden();
-  EXPECT_TRUE(Action("Start1")->isEnabled());
-  EXPECT_FALSE(Action("Stop1")->isEnabled());
-  EXPECT_TRUE(form->Image3()->isHidden());
-  EXPECT_FALSE(form->Image1()->isHidden());
+  form->EnterIdleState();
+  EXPECT_TRUE(Action("startAction")->isEnabled());
+  EXPECT_FALSE(Action("stopAction")->isEnabled());
+  EXPECT_TRUE(form->StopButton()->isHidden());
+  EXPECT_FALSE(form->AddButton()->isHidden());
   Key(Qt::Key_Space);
   EXPECT_EQ(Cell(2, 1), QString());
 }

@@ -47,11 +47,11 @@ TEST_F(PreviewWindowTest, DoubleClickOpensTheRowsPathWithZoomPanAndFit) {
   PreviewWindow* window = OpenByDoubleClick(1);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->windowTitle(), QStringLiteral("Vorschau - teil.ncp"));
-  EXPECT_TRUE(window->Statuszeile()->text().startsWith(
+  EXPECT_TRUE(window->StatusLine()->text().startsWith(
       QStringLiteral("Bearbeitungszeit: 0:00:30   Vorschubweg: 300.0 mm   Eilgangweg: 0.0 mm   Werkzeugwechsel: 0")));
-  EXPECT_FALSE(window->Fehlerzeile()->isVisible());
+  EXPECT_FALSE(window->FailureLine()->isVisible());
 
-  PreviewCanvas* canvas = window->Zeichnung();
+  PreviewCanvas* canvas = window->Canvas();
   const PreviewView fitted = canvas->View();
   const QPointF cursor(canvas->width() / 3.0, canvas->height() / 3.0);
   const QPointF under = fitted.ToMachine(cursor);
@@ -77,33 +77,33 @@ TEST_F(PreviewWindowTest, RapidRateIsRememberedBesideTheSettingsFile) {
   StartWithProgram({"VEL 10000", "FASTABS X0 Y0 Z6000", "MOVEABS X100000", "FASTABS Z0", "PROGEND"});
   PreviewWindow* first = OpenByDoubleClick(1);
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->Eilgang()->value(), 5000);
-  first->Eilgang()->setFocus();
-  first->Eilgang()->selectAll();
-  QTest::keyClicks(first->Eilgang(), QStringLiteral("360"));
-  QTest::keyClick(first->Eilgang(), Qt::Key_Return);
+  EXPECT_EQ(first->RapidRateBox()->value(), 5000);
+  first->RapidRateBox()->setFocus();
+  first->RapidRateBox()->selectAll();
+  QTest::keyClicks(first->RapidRateBox(), QStringLiteral("360"));
+  QTest::keyClick(first->RapidRateBox(), Qt::Key_Return);
   // 100 mm at 600 mm/min and 12 mm at 360 mm/min: 10 s + 2 s.
-  EXPECT_TRUE(first->Statuszeile()->text().startsWith(QStringLiteral("Bearbeitungszeit: 0:00:12 ")));
+  EXPECT_TRUE(first->StatusLine()->text().startsWith(QStringLiteral("Bearbeitungszeit: 0:00:12 ")));
   first->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(ReadFileBytes(SettingsPath() + ".vorschau"), "360\r\n");
 
   Select(1, 1);
-  Action("Vorschau1")->trigger();
+  Action("previewAction")->trigger();
   auto* second = form->findChild<PreviewWindow*>();
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(second->Eilgang()->value(), 360);
+  EXPECT_EQ(second->RapidRateBox()->value(), 360);
 }
 
 TEST_F(PreviewWindowTest, FailureShowsThePathUpToItsLineAndNamesIt) {
   StartWithProgram({"VEL 10000", "MOVEABS X10000", "MOVEABS Y10000", "GETTOOL 100", "MOVEABS X0", "PROGEND"});
   PreviewWindow* window = OpenByDoubleClick(1);
   ASSERT_NE(window, nullptr);
-  EXPECT_TRUE(window->Fehlerzeile()->isVisible());
-  EXPECT_EQ(window->Fehlerzeile()->text(),
+  EXPECT_TRUE(window->FailureLine()->isVisible());
+  EXPECT_EQ(window->FailureLine()->text(),
             QStringLiteral("Abbruch in Zeile 4: GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)! (GETTOOL 100)"));
-  EXPECT_EQ(window->Pfad().segments.size(), 2u);
-  EXPECT_TRUE(window->Statuszeile()->text().contains(QStringLiteral("Vorschubweg: 20.0 mm")));
+  EXPECT_EQ(window->Path().segments.size(), 2u);
+  EXPECT_TRUE(window->StatusLine()->text().contains(QStringLiteral("Vorschubweg: 20.0 mm")));
 }
 
 }  // namespace

@@ -28,30 +28,30 @@ TEST(GermanQtTranslation, GivesQtsStandardButtonsTheirGermanCaptions) {
   delete translator;
 }
 
-TEST(DatumZeitText, IsTheShortDateWithFourDigitYearAndTheLongTime) {
+TEST(LocalDateTimeText, IsTheShortDateWithFourDigitYearAndTheLongTime) {
   const QDateTime evening(QDate(2026, 12, 6), QTime(19, 9, 17));
-  EXPECT_EQ(DatumZeitText(evening, QLocale(QLocale::German, QLocale::Germany)), "06.12.2026 19:09:17");
-  EXPECT_EQ(DatumZeitText(evening, QLocale(QLocale::English, QLocale::UnitedStates)), "12/6/2026 7:09:17 PM");
-  EXPECT_EQ(DatumZeitText(evening, QLocale(QLocale::English, QLocale::UnitedKingdom)), "06/12/2026 19:09:17");
+  EXPECT_EQ(LocalDateTimeText(evening, QLocale(QLocale::German, QLocale::Germany)), "06.12.2026 19:09:17");
+  EXPECT_EQ(LocalDateTimeText(evening, QLocale(QLocale::English, QLocale::UnitedStates)), "12/6/2026 7:09:17 PM");
+  EXPECT_EQ(LocalDateTimeText(evening, QLocale(QLocale::English, QLocale::UnitedKingdom)), "06/12/2026 19:09:17");
 }
 
-TEST(DatumZeitText, LeavesOutTheTimeAtExactlyMidnight) {
+TEST(LocalDateTimeText, LeavesOutTheTimeAtExactlyMidnight) {
   const QLocale german(QLocale::German, QLocale::Germany);
-  EXPECT_EQ(DatumZeitText(QDateTime(QDate(2026, 1, 2), QTime(0, 0)), german), "02.01.2026");
-  EXPECT_EQ(DatumZeitText(QDateTime(QDate(2026, 1, 2), QTime(0, 0, 1)), german), "02.01.2026 00:00:01");
+  EXPECT_EQ(LocalDateTimeText(QDateTime(QDate(2026, 1, 2), QTime(0, 0)), german), "02.01.2026");
+  EXPECT_EQ(LocalDateTimeText(QDateTime(QDate(2026, 1, 2), QTime(0, 0, 1)), german), "02.01.2026 00:00:01");
 }
 
-TEST(DatumZeitText, FallsBackToAPlainFormWhereTheCodePageCannotShowTheLocalOne) {
+TEST(LocalDateTimeText, FallsBackToAPlainFormWhereTheCodePageCannotShowTheLocalOne) {
   const QDateTime evening(QDate(2026, 12, 6), QTime(19, 9, 17));
-  EXPECT_EQ(DatumZeitText(evening, QLocale(QLocale::Japanese, QLocale::Japan)), "06.12.2026 19:09:17");
+  EXPECT_EQ(LocalDateTimeText(evening, QLocale(QLocale::Japanese, QLocale::Japan)), "06.12.2026 19:09:17");
 }
 
-TEST(QtNamensfilter, KeepsTheDescriptionsAndMakesStarDotStarMatchEveryFile) {
-  EXPECT_EQ(QtNamensfilter(QStringLiteral("NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*")),
+TEST(QtNameFilters, KeepsTheDescriptionsAndMakesStarDotStarMatchEveryFile) {
+  EXPECT_EQ(QtNameFilters(QStringLiteral("NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*")),
             (QStringList{QStringLiteral("NCP-Dateien (*.ncp) (*.ncp)"), QStringLiteral("Alle Dateiformate (*.*) (*)")}));
-  EXPECT_EQ(QtNamensfilter(QStringLiteral("MVX-Dateien (*.mvx) |*.mvx")),
+  EXPECT_EQ(QtNameFilters(QStringLiteral("MVX-Dateien (*.mvx) |*.mvx")),
             (QStringList{QStringLiteral("MVX-Dateien (*.mvx) (*.mvx)")}));
-  EXPECT_EQ(QtNamensfilter(QStringLiteral("Texte|*.txt;*.log")), (QStringList{QStringLiteral("Texte (*.txt *.log)")}));
+  EXPECT_EQ(QtNameFilters(QStringLiteral("Texte|*.txt;*.log")), (QStringList{QStringLiteral("Texte (*.txt *.log)")}));
 }
 
 TEST(ClickableImage, ClicksOnlyWhenTheLeftButtonIsPressedAndReleasedOverIt) {

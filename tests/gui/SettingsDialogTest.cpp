@@ -25,15 +25,15 @@ namespace {
 
 class SettingsDialogTest : public MainWindowTest {
  protected:
-  std::unique_ptr<TCNCEinstellungen> dlg;
-  std::unique_ptr<TForm2> form2;
+  std::unique_ptr<SettingsDialog> dlg;
+  std::unique_ptr<HelpWindow> helpWindow;
 
   void SetUp() override {
     StartWithSettings();
-    dlg = std::make_unique<TCNCEinstellungen>(dialogs, *fs, form->LiveEinstellungen());
-    form2 = std::make_unique<TForm2>();
-    dlg->SetzeHilfefenster(form2.get());
-    form->SetzeCNCEinstellungen(dlg.get());
+    dlg = std::make_unique<SettingsDialog>(dialogs, *fs, form->LiveSettings());
+    helpWindow = std::make_unique<HelpWindow>();
+    dlg->SetHelpWindow(helpWindow.get());
+    form->SetSettingsDialog(dlg.get());
   }
   void TearDown() override {
     dlg.reset();
@@ -46,23 +46,23 @@ class SettingsDialogTest : public MainWindowTest {
   // A new dialog, shown: the offscreen platform activates a window only on
   // its first showing, and focus events need an active window.
   void Reopen() {
-    dlg = std::make_unique<TCNCEinstellungen>(dialogs, *fs, form->LiveEinstellungen());
-    dlg->SetzeHilfefenster(form2.get());
+    dlg = std::make_unique<SettingsDialog>(dialogs, *fs, form->LiveSettings());
+    dlg->SetHelpWindow(helpWindow.get());
     Show();
   }
-  Maschinenprofil& Live() { return form->LiveEinstellungen().Profil; }
+  MachineProfile& Live() { return form->LiveSettings().Profil; }
 
-  QLineEdit* Edit(const char* setting) { return dlg->Eingabe(QString::fromLatin1(setting)); }
+  QLineEdit* Edit(const char* setting) { return dlg->EditFor(QString::fromLatin1(setting)); }
   // Clicks into the field (which starts editing) and replaces its text.
   void Type(QLineEdit* edit, const QString& text) {
-    dlg->ScrollBox()->ensureWidgetVisible(edit);
+    dlg->ScrollArea()->ensureWidgetVisible(edit);
     QTest::mouseClick(edit, Qt::LeftButton);
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
   }
   void Type(const char* setting, const QString& text) { Type(Edit(setting), text); }
-  QTableWidget* Grid() { return dlg->StringGridWerkzeuge(); }
+  QTableWidget* Grid() { return dlg->ToolGrid(); }
   QString Tool(int n) { return Grid()->item(1, n)->text(); }
   // Edits the cell of Isel tool n with F2, typing and Enter.
   void TypeTool(int n, const QString& text) {
@@ -79,15 +79,15 @@ class SettingsDialogTest : public MainWindowTest {
   }
   void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
   void Apply(const QString& code = QStringLiteral("471")) {
-    Type(dlg->EditPasswort(), code);
-    Click(dlg->ButtonUebernehmen());
+    Type(dlg->AccessCodeEdit(), code);
+    Click(dlg->ApplyButton());
   }
   QAction* Menu(const char* name) { return dlg->findChild<QAction*>(QString::fromLatin1(name)); }
   QString Message(std::string_view cp1252) { return QStringLiteral("Nachricht: ") + ToQString(cp1252); }
   // Which of Übernehmen / Schließen / Profil Speichern unter are enabled.
   QString Buttons() {
     QString state;
-    for (QPushButton* b : {dlg->ButtonUebernehmen(), dlg->ButtonOK(), dlg->ButtonProfilSpeichern()})
+    for (QPushButton* b : {dlg->ApplyButton(), dlg->CloseButton(), dlg->SaveProfileButton()})
       state += b->isEnabled() ? QLatin1Char('+') : QLatin1Char('-');
     return state;
   }
@@ -102,15 +102,15 @@ TEST_F(SettingsDialogTest, ShowsTheStoredValuesAndStartsViewingUntilAFieldTakesT
   EXPECT_EQ(Grid()->item(0, 99)->text(), QStringLiteral("99"));
   EXPECT_EQ(Grid()->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("Din:"));
   // Every control fits the width of the scrolling area: none is cut off.
-  EXPECT_LE(dlg->ScrollBox()->widget()->minimumSizeHint().width(), dlg->ScrollBox()->viewport()->width());
-  EXPECT_FALSE(dlg->Bearbeitungsmodus());
+  EXPECT_LE(dlg->ScrollArea()->widget()->minimumSizeHint().width(), dlg->ScrollArea()->viewport()->width());
+  EXPECT_FALSE(dlg->IsEditing());
   EXPECT_EQ(Buttons(), QStringLiteral("-++"));
-  QTest::keyClicks(dlg->EditPasswort(), QStringLiteral("471"));
-  EXPECT_EQ(dlg->EditPasswort()->displayText(), QStringLiteral("***"));
-  EXPECT_FALSE(dlg->Bearbeitungsmodus());
+  QTest::keyClicks(dlg->AccessCodeEdit(), QStringLiteral("471"));
+  EXPECT_EQ(dlg->AccessCodeEdit()->displayText(), QStringLiteral("***"));
+  EXPECT_FALSE(dlg->IsEditing());
 
-  QTest::mouseClick(dlg->Haken(QStringLiteral("ZWerte")), Qt::LeftButton);
-  EXPECT_TRUE(dlg->Bearbeitungsmodus());
+  QTest::mouseClick(dlg->CheckBoxFor(QStringLiteral("ZWerte")), Qt::LeftButton);
+  EXPECT_TRUE(dlg->IsEditing());
   EXPECT_EQ(Buttons(), QStringLiteral("+--"));
 }
 
@@ -120,11 +120,11 @@ TEST_F(SettingsDialogTest, AWrongAccessCodeStoresNothing) {
   for (const char* code : {"", "472", "4711", " 471"}) {
     dialogs.log.clear();
     Apply(QString::fromLatin1(code));
-    EXPECT_EQ(dialogs.log, std::vector<QString>{Message(PasswortFehltText())}) << code;
+    EXPECT_EQ(dialogs.log, std::vector<QString>{Message(PasswordMissingText())}) << code;
   }
   EXPECT_EQ(Live().ZGrenze, 4000.0);
   EXPECT_EQ(Edit("ZGrenze")->text(), QStringLiteral("5"));
-  EXPECT_TRUE(dlg->Bearbeitungsmodus());
+  EXPECT_TRUE(dlg->IsEditing());
 }
 
 TEST_F(SettingsDialogTest, TheLastInvalidFieldInApplyOrderDecidesTheMessage) {
@@ -145,7 +145,7 @@ TEST_F(SettingsDialogTest, TheLastInvalidFieldInApplyOrderDecidesTheMessage) {
   for (const auto& c : cases) {
     Reopen();
     dialogs.log.clear();
-    const Maschinenprofil before = Live();
+    const MachineProfile before = Live();
     Type("Vorspann6", QStringLiteral("stored"));
     for (const auto& [setting, text] : c.typed) {
       if (std::string_view(setting) == "Werkzeuge[5]")
@@ -154,15 +154,15 @@ TEST_F(SettingsDialogTest, TheLastInvalidFieldInApplyOrderDecidesTheMessage) {
         Type(setting, QString::fromLatin1(text));
     }
     Apply();
-    EXPECT_EQ(dialogs.log, std::vector<QString>{Message(UebernahmeFehlerText(c.error))}) << c.error;
+    EXPECT_EQ(dialogs.log, std::vector<QString>{Message(ApplyErrorText(c.error))}) << c.error;
     // Valid fields are stored, invalid ones keep their values, the input stays.
     EXPECT_EQ(Live().Vorspann6.Text(), "stored");
     EXPECT_EQ(Live().Nachkommastellen, before.Nachkommastellen);
     EXPECT_EQ(Live().Werkzeuge[5], 1);
     EXPECT_EQ(Live().ZGrenze, before.ZGrenze);
     EXPECT_EQ(Live().FaktorSonderS, before.FaktorSonderS);
-    EXPECT_EQ(dlg->EditPasswort()->text(), QStringLiteral("471"));
-    EXPECT_TRUE(dlg->Bearbeitungsmodus());
+    EXPECT_EQ(dlg->AccessCodeEdit()->text(), QStringLiteral("471"));
+    EXPECT_TRUE(dlg->IsEditing());
     EXPECT_EQ(Edit(c.typed.back().first) ? Edit(c.typed.back().first)->text() : Tool(5),
               QString::fromLatin1(c.typed.back().second));
   }
@@ -186,8 +186,8 @@ TEST_F(SettingsDialogTest, ApplyStoresCutTextsAndToolNumbersModulo65536ThenShows
   EXPECT_EQ(Edit("Vorspann1")->text(), line.left(80));
   EXPECT_EQ(Edit("FaktorSonderF")->text(), QStringLiteral("150.000000"));
   EXPECT_EQ(Tool(0) + Tool(1) + Tool(99), QStringLiteral("44641665535"));
-  EXPECT_TRUE(dlg->EditPasswort()->text().isEmpty());
-  EXPECT_FALSE(dlg->Bearbeitungsmodus());
+  EXPECT_TRUE(dlg->AccessCodeEdit()->text().isEmpty());
+  EXPECT_FALSE(dlg->IsEditing());
 }
 
 TEST_F(SettingsDialogTest, PresetsFillTheControlsAndApplyLikeTypedInput) {
@@ -199,18 +199,18 @@ TEST_F(SettingsDialogTest, PresetsFillTheControlsAndApplyLikeTypedInput) {
     int special;
     const char* header2;
   } cases[] = {
-      {"Standard1", "111", "cnc", ":", 0, "( Konverter: Morvatex / Morvatex-Team )"},
-      {"Lsche1", "111", "", "", 0, "( Konverter: Morvatex / Morvatex-Team )"},
-      {"SetzeStandardfrMach31", "0199", "tap", "", 0, "( Konverter: Morvatex / Morvatex-Team )"},
-      {"SetzeStandardSCMXilog1", "101101101", "xxl", "=", 1, "ISO \"M17\""},
+      {"generalPresetAction", "111", "cnc", ":", 0, "( Konverter: Morvatex / Morvatex-Team )"},
+      {"clearProfileControlsAction", "111", "", "", 0, "( Konverter: Morvatex / Morvatex-Team )"},
+      {"mach3PresetAction", "0199", "tap", "", 0, "( Konverter: Morvatex / Morvatex-Team )"},
+      {"xilogPresetAction", "101101101", "xxl", "=", 1, "ISO \"M17\""},
   };
   for (const auto& c : cases) {
     Reopen();
-    dlg->ComboBoxModalExtra()->setCurrentIndex(1);  // no preset touches it
+    dlg->ModalExtraBox()->setCurrentIndex(1);  // no preset touches it
     Menu(c.action)->trigger();
-    EXPECT_TRUE(dlg->Bearbeitungsmodus()) << c.action;
+    EXPECT_TRUE(dlg->IsEditing()) << c.action;
     EXPECT_EQ(Tool(0) + Tool(1) + Tool(99), QString::fromLatin1(c.tools)) << c.action;
-    EXPECT_EQ(dlg->RadioGroupSonderbehandlung()->checkedId(), c.special) << c.action;
+    EXPECT_EQ(dlg->SpecialHandlingButtons()->checkedId(), c.special) << c.action;
     EXPECT_EQ(Edit("ZGrenze")->text(), QStringLiteral("1000")) << c.action;
     Apply();
     EXPECT_TRUE(dialogs.log.empty()) << c.action;
@@ -222,27 +222,27 @@ TEST_F(SettingsDialogTest, PresetsFillTheControlsAndApplyLikeTypedInput) {
   }
 }
 
-TEST_F(SettingsDialogTest, KopiereT0CopiesTheTextUncheckedAndApplyRefusesIt) {
+TEST_F(SettingsDialogTest, CopyToolZeroCopiesTheTextUncheckedAndApplyRefusesIt) {
   Show();
-  Menu("Beflle111")->trigger();
+  Menu("fillToolTableOneToOneAction")->trigger();
   EXPECT_EQ(Tool(42), QStringLiteral("42"));
   TypeTool(0, QStringLiteral("7a"));
-  Menu("kopiereT0aufalle1")->trigger();
+  Menu("copyToolZeroToAllCellsAction")->trigger();
   for (int n = 0; n < 100; ++n) ASSERT_EQ(Tool(n), QStringLiteral("7a")) << n;
   Apply();
-  EXPECT_EQ(dialogs.log, std::vector<QString>{Message(UebernahmeFehlerText(6))});
+  EXPECT_EQ(dialogs.log, std::vector<QString>{Message(ApplyErrorText(6))});
   EXPECT_EQ(Live().Werkzeuge[42], 1);
 }
 
 TEST_F(SettingsDialogTest, ProfilesSaveTheBlockAndAShortOneResetsIt) {
-  form->LiveEinstellungen().Zielordner = 2;
+  form->LiveSettings().Zielordner = 2;
   Show();
   const QString profile = QString::fromStdString(dir.Sub("maschine.Prof"));
   dialogs.saveChoices.push_back(profile);
-  Click(dlg->ButtonProfilSpeichern());
+  Click(dlg->SaveProfileButton());
   ASSERT_EQ(dialogs.saveOptions.size(), 1u);
   EXPECT_EQ(dialogs.saveOptions[0].filter, QStringLiteral("Maschinenprofil (*.Prof)|*.Prof"));
-  EXPECT_EQ(dialogs.saveOptions[0].standardErweiterung, QStringLiteral("Prof"));
+  EXPECT_EQ(dialogs.saveOptions[0].defaultExtension, QStringLiteral("Prof"));
   const std::string saved = ReadFileBytes(profile.toStdString());
   ASSERT_EQ(saved.size(), 1960u);
   EXPECT_EQ(saved.substr(0, 4), std::string("\x06\0\0\0", 4));
@@ -252,38 +252,38 @@ TEST_F(SettingsDialogTest, ProfilesSaveTheBlockAndAShortOneResetsIt) {
   WriteFileBytes(dir.Sub("kurz.Prof"), saved.substr(0, 1959));
   dialogs.log.clear();
   dialogs.fileChoices.push_back({QString::fromStdString(dir.Sub("kurz.Prof"))});
-  Click(dlg->ButtonProfilladen());
-  EXPECT_EQ(dialogs.log, (std::vector<QString>{QStringLiteral("Öffnen"), Message(PasswortFehltText())}));
+  Click(dlg->LoadProfileButton());
+  EXPECT_EQ(dialogs.log, (std::vector<QString>{QStringLiteral("Öffnen"), Message(PasswordMissingText())}));
 
   dialogs.log.clear();
   Live().Nachkommastellen = 5;
   dialogs.fileChoices.push_back({QString::fromStdString(dir.Sub("kurz.Prof"))});
-  Type(dlg->EditPasswort(), QStringLiteral("471"));
-  Click(dlg->ButtonProfilladen());
+  Type(dlg->AccessCodeEdit(), QStringLiteral("471"));
+  Click(dlg->LoadProfileButton());
   ASSERT_EQ(dialogs.log.size(), 4u);
   EXPECT_EQ(dialogs.log[1], QStringLiteral("Nachricht:  W A R N U N G "));
-  EXPECT_EQ(dialogs.log[3], Message(OeffnenFehlerText(dir.Sub("kurz.Prof"))));
+  EXPECT_EQ(dialogs.log[3], Message(OpenErrorText(dir.Sub("kurz.Prof"))));
   EXPECT_EQ(Live().Nachkommastellen, 4);
   EXPECT_EQ(Edit("Nachkommastellen")->text(), QStringLiteral("4"));
-  EXPECT_EQ(form->LiveEinstellungen().Zielordner, 2);
-  EXPECT_FALSE(dlg->Bearbeitungsmodus());
-  EXPECT_TRUE(dlg->EditPasswort()->text().isEmpty());
+  EXPECT_EQ(form->LiveSettings().Zielordner, 2);
+  EXPECT_FALSE(dlg->IsEditing());
+  EXPECT_TRUE(dlg->AccessCodeEdit()->text().isEmpty());
 }
 
-TEST_F(SettingsDialogTest, AbbrechenAfterAProfileLoadKeepsItAndTheSettingsFileHoldsIt) {
-  Einstellungen other = NewSettings();
+TEST_F(SettingsDialogTest, CancelAfterAProfileLoadKeepsItAndTheSettingsFileHoldsIt) {
+  SettingsRecord other = NewSettings();
   other.Profil.Nachkommastellen = 2;
   WriteFileBytes(dir.Sub("zwei.Prof"), std::string(reinterpret_cast<const char*>(&other.Profil), 1960));
   dialogs.fileChoices.push_back({QString::fromStdString(dir.Sub("zwei.Prof"))});
   bool ran = false;
   QTimer::singleShot(0, dlg.get(), [&] {
     ran = true;
-    Type(dlg->EditPasswort(), QStringLiteral("471"));
-    Click(dlg->ButtonProfilladen());
-    Menu("SetzeStandardfrMach31")->trigger();  // unapplied: thrown away
+    Type(dlg->AccessCodeEdit(), QStringLiteral("471"));
+    Click(dlg->LoadProfileButton());
+    Menu("mach3PresetAction")->trigger();  // unapplied: thrown away
     QTest::keyClick(dlg.get(), Qt::Key_Escape);
   });
-  Action("Einstellungen2")->trigger();
+  Action("settingsDialogAction")->trigger();
   EXPECT_TRUE(ran);
   EXPECT_FALSE(dlg->isVisible());
   EXPECT_EQ(ReadSettings().Profil.Nachkommastellen, 2);
@@ -292,8 +292,8 @@ TEST_F(SettingsDialogTest, AbbrechenAfterAProfileLoadKeepsItAndTheSettingsFileHo
 
 TEST_F(SettingsDialogTest, HelpTextsCharacterForCharacter) {
   Show();
-  Click(dlg->Button1());
-  Click(dlg->Button2());
+  Click(dlg->ModalExtraHelpButton());
+  Click(dlg->FactorHelpButton());
   EXPECT_EQ(dialogs.log,
             (std::vector<QString>{QStringLiteral("Nachricht: 0..kein Besonderheiten\n1..Z immer Modal bei G2/G3"),
                                   QStringLiteral("Nachricht: Standartmäßig werden Werte für\rDrehzahl in U/min "
@@ -301,12 +301,12 @@ TEST_F(SettingsDialogTest, HelpTextsCharacterForCharacter) {
                                                  "anderen Einheiten auszugeben,\rkann hier mit beliebigen Faktoren "
                                                  "multiplizirt weden.")}));
   QString shown;
-  QTimer::singleShot(0, form2.get(), [&] {
-    shown = form2->Memo1()->toPlainText();
-    QTest::keyClick(form2.get(), Qt::Key_Escape);
+  QTimer::singleShot(0, helpWindow.get(), [&] {
+    shown = helpWindow->TextView()->toPlainText();
+    QTest::keyClick(helpWindow.get(), Qt::Key_Escape);
   });
-  Menu("Hilfe1")->trigger();
-  const std::string text = EinstellungenHilfeText();
+  Menu("helpMenu")->trigger();
+  const std::string text = SettingsHelpText();
   EXPECT_EQ(text.substr(text.size() - 11), ".\r\n\r\n\r\n\r\n\r\n");
   EXPECT_EQ(shown, ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   EXPECT_TRUE(shown.contains(QStringLiteral("\n   den betreffenden Satz mit  G1, G2 oder G3 angehangen.\n\n\nVorspann\n")));

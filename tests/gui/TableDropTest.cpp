@@ -54,16 +54,16 @@ TEST_F(DropTest, IselFilesAreAddedAsTheAddCommandAddsThemAndOtherDropsAreRefused
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dropped.join(QLatin1Char(' ')).toStdString());
-    form->Tabelle().TabelleLeeren();
-    form->Tabelle().TabelleGeaendert = false;
+    form->Table().ClearJobs();
+    form->Table().modified = false;
     EXPECT_EQ(Drop(c.dropped, c.actions), !c.added.isEmpty());
-    ASSERT_EQ(form->Tabelle().JobCount(), c.added.size());
+    ASSERT_EQ(form->Table().JobCount(), c.added.size());
     for (int row = 1; row <= c.added.size(); ++row) {
       const QString& name = c.added[row - 1];
       const QString target = Path(QFileInfo(name).completeBaseName() + QStringLiteral(".cnc"));  // the folder rule
       EXPECT_EQ(Row(row), QStringLiteral("%1|M|||%2|%3").arg(row).arg(Path(name), target));
     }
-    EXPECT_EQ(form->Tabelle().TabelleGeaendert, !c.added.isEmpty());
+    EXPECT_EQ(form->Table().modified, !c.added.isEmpty());
   }
   EXPECT_TRUE(dialogs.log.empty());
 }
@@ -95,8 +95,8 @@ TEST_F(DropTest, ADroppedJobListOpensAfterTheQuestionAboutUnsavedChanges) {
 
   ASSERT_TRUE(Drop({"liste.mvx"}));  // no changes: no question
   EXPECT_EQ(Row(1), QStringLiteral("1|M|A||C:\\x.ncp|C:\\x.cnc"));
-  EXPECT_EQ(form->Tabelle().Tabellendatei, dir.Sub("liste.mvx"));
-  EXPECT_FALSE(form->Tabelle().TabelleGeaendert);
+  EXPECT_EQ(form->Table().listFile, dir.Sub("liste.mvx"));
+  EXPECT_FALSE(form->Table().modified);
   EXPECT_EQ(dialogs.log.size(), 3u);
 }
 
@@ -106,12 +106,12 @@ TEST_F(DropTest, NothingCanBeDroppedDuringARun) {
   ASSERT_TRUE(Drop({"a.ncp"}));
   bool refused = false;
   QTimer::singleShot(0, form.get(), [&] {
-    refused = form->LaufAktiv() && !Drop({"a.ncp"}) && !Drop({"liste.mvx"});
+    refused = form->IsRunning() && !Drop({"a.ncp"}) && !Drop({"liste.mvx"});
     Key(Qt::Key_Escape);
   });
-  Action("Start1")->trigger();
+  Action("startAction")->trigger();
   EXPECT_TRUE(refused);
-  EXPECT_EQ(form->Tabelle().JobCount(), 1);
+  EXPECT_EQ(form->Table().JobCount(), 1);
   EXPECT_TRUE(dialogs.log.empty());
 }
 

@@ -22,7 +22,7 @@ TEST(NumberSyntaxTest, IntegerFields) {
       {"42 ", {}},       {"4 2", {}},       {"1.0", {}},       {"1e3", {}},
       {"0x", {}},        {"$G", {}},        {"\t1", {}},       {"99999999999999999999", {}},
   };
-  for (const auto& c : cases) EXPECT_EQ(LeseGanzzahl(c.text), c.value) << '"' << c.text << '"';
+  for (const auto& c : cases) EXPECT_EQ(ParseInteger(c.text), c.value) << '"' << c.text << '"';
 }
 
 TEST(NumberSyntaxTest, DecimalFieldsUseThePointWhateverTheLocale) {
@@ -36,18 +36,18 @@ TEST(NumberSyntaxTest, DecimalFieldsUseThePointWhateverTheLocale) {
       {"1e+2", 100},  {"1,5", {}},      {"", {}},       {".", {}},  {"1.5 ", {}}, {"e5", {}},
       {"1e", {}},     {"inf", {}},      {"nan", {}},    {"1e999", {}}, {"0x10", {}}, {"1..2", {}},
   };
-  for (const auto& c : cases) EXPECT_EQ(LeseDezimalzahl(c.text), c.value) << '"' << c.text << '"';
-  EXPECT_EQ(FestkommaText(1.0, 6), "1.000000");
-  EXPECT_EQ(FestkommaText(4000.0, 3), "4000.000");
-  EXPECT_EQ(FestkommaText(-1234567.25, 3), "-1234567.250");
+  for (const auto& c : cases) EXPECT_EQ(ParseDecimal(c.text), c.value) << '"' << c.text << '"';
+  EXPECT_EQ(FixedDecimalsText(1.0, 6), "1.000000");
+  EXPECT_EQ(FixedDecimalsText(4000.0, 3), "4000.000");
+  EXPECT_EQ(FixedDecimalsText(-1234567.25, 3), "-1234567.250");
   std::setlocale(LC_ALL, "C");
 }
 
 TEST(NumberSyntaxTest, ShortestTextReadsBackExactly) {
   for (double value : {0.1, -0.0, 4000.0, 1e300, 5e-324, 2.5, -123.456})
-    EXPECT_EQ(std::signbit(*LeseDezimalzahl(KuerzesterDezimalText(value))), std::signbit(value));
+    EXPECT_EQ(std::signbit(*ParseDecimal(ShortestDecimalText(value))), std::signbit(value));
   for (double value : {0.1, 4000.0, 1e300, 5e-324, 2.5, -123.456})
-    EXPECT_EQ(LeseDezimalzahl(KuerzesterDezimalText(value)), value) << KuerzesterDezimalText(value);
+    EXPECT_EQ(ParseDecimal(ShortestDecimalText(value)), value) << ShortestDecimalText(value);
 }
 
 }  // namespace

@@ -14,11 +14,11 @@ namespace {
 TEST(ProfileFileTest, AFailedSaveLeavesTheOldProfileWhole) {
   testing::FakeFileSystem fs;
   testing::RecordingMessageSink sink;
-  Maschinenprofil profile{};
-  SetzeNeueProfilwerte(profile);
+  MachineProfile profile{};
+  SetNewProfileValues(profile);
   fs.files["alt.Prof"] = "old profile";
   fs.failReplace.insert("alt.Prof");
-  EXPECT_FALSE(SpeichereProfil(profile, "alt.Prof", fs, sink));
+  EXPECT_FALSE(SaveProfileFile(profile, "alt.Prof", fs, sink));
   EXPECT_EQ(fs.files["alt.Prof"], "old profile");
   EXPECT_EQ(sink.messages, std::vector<std::string>{"Beim speichern der Datei\r\nalt.Prof\r\nist ein Fehler aufgetreten !!"});
   EXPECT_FALSE(fs.Called("create"));
@@ -27,15 +27,15 @@ TEST(ProfileFileTest, AFailedSaveLeavesTheOldProfileWhole) {
 TEST(ProfileFileTest, LoadsOnlyTheBlockAndOnlyAValidOne) {
   testing::FakeFileSystem fs;
   testing::RecordingMessageSink sink;
-  Maschinenprofil stored{};
-  SetzeNeueProfilwerte(stored);
+  MachineProfile stored{};
+  SetNewProfileValues(stored);
   stored.Nachkommastellen = 2;
   stored.FaktorSonderS = 0.0;  // taken as read: no repair as at start-up
   std::string bytes(reinterpret_cast<const char*>(&stored), sizeof stored);
   fs.files["gut.Prof"] = bytes + "tail";
-  Einstellungen live{};
+  SettingsRecord live{};
   live.Zielordner = 2;
-  EXPECT_TRUE(LadeProfil(live, "gut.Prof", fs, sink));
+  EXPECT_TRUE(LoadProfileFile(live, "gut.Prof", fs, sink));
   EXPECT_EQ(live.Profil.Nachkommastellen, 2);
   EXPECT_EQ(live.Profil.FaktorSonderS, 0.0);
   EXPECT_EQ(live.Zielordner, 2);
@@ -43,7 +43,7 @@ TEST(ProfileFileTest, LoadsOnlyTheBlockAndOnlyAValidOne) {
 
   stored.ProfilVersion = 5;
   fs.files["alt.Prof"] = std::string(reinterpret_cast<const char*>(&stored), sizeof stored);
-  EXPECT_FALSE(LadeProfil(live, "alt.Prof", fs, sink));
+  EXPECT_FALSE(LoadProfileFile(live, "alt.Prof", fs, sink));
   EXPECT_EQ(live.Profil.Nachkommastellen, 4);  // new configuration
   EXPECT_EQ(sink.messages.size(), 2u);
 }

@@ -12,7 +12,7 @@ namespace {
 TEST(SettingsFieldsTest, EveryElementReadsBackThroughItsText) {
   // A record whose every byte differs from a new configuration; setting each
   // element from its own text into a fresh record rebuilds it.
-  Einstellungen source;
+  SettingsRecord source;
   for (std::size_t i = 0; i < sizeof source; ++i) reinterpret_cast<unsigned char*>(&source)[i] = i % 7;
   source.Profil.ZGrenze = 0.1;
   source.Profil.FaktorSonderS = -2.5e-3;
@@ -24,14 +24,14 @@ TEST(SettingsFieldsTest, EveryElementReadsBackThroughItsText) {
   source.Profil.SatznummernIncrement = 2147483647;
   source.Profil.Sonderbehandlung = 1;
   source.Profil.ModalExtra = 0;
-  Einstellungen copy{};
+  SettingsRecord copy{};
   std::size_t elements = 0;
-  for (const Feld& feld : Einstellungsfelder())
-    for (std::size_t i = 0; i < feld.anzahl; ++i, ++elements) {
-      const FeldElement e{&feld, i};
-      ASSERT_TRUE(FindeFeld(e.Name())) << e.Name();
-      ASSERT_TRUE(SetzeFeld(copy, e, FeldText(source, e))) << e.Name() << "=" << FeldText(source, e);
-      EXPECT_EQ(FeldText(copy, e), FeldText(source, e)) << e.Name();
+  for (const Field& field : SettingsFields())
+    for (std::size_t i = 0; i < field.elementCount; ++i, ++elements) {
+      const FieldElement e{&field, i};
+      ASSERT_TRUE(FindField(e.Name())) << e.Name();
+      ASSERT_TRUE(SetField(copy, e, FieldText(source, e))) << e.Name() << "=" << FieldText(source, e);
+      EXPECT_EQ(FieldText(copy, e), FieldText(source, e)) << e.Name();
     }
   EXPECT_EQ(elements, 209u);
   EXPECT_EQ(copy.Profil.ZGrenze, 0.1);
@@ -61,15 +61,15 @@ TEST(SettingsFieldsTest, ValuesAsTheDialogTakesThem) {
       {"Satznummerierung", "256", false, "1"},
   };
   for (const auto& c : cases) {
-    Einstellungen record{};
-    SetzeNeueProfilwerte(record.Profil);
-    const auto element = FindeFeld(c.name);
+    SettingsRecord record{};
+    SetNewProfileValues(record.Profil);
+    const auto element = FindField(c.name);
     ASSERT_TRUE(element) << c.name;
-    EXPECT_EQ(SetzeFeld(record, *element, c.value), c.valid) << c.name << "=" << c.value;
-    EXPECT_EQ(FeldText(record, *element), c.stored) << c.name << "=" << c.value;
+    EXPECT_EQ(SetField(record, *element, c.value), c.valid) << c.name << "=" << c.value;
+    EXPECT_EQ(FieldText(record, *element), c.stored) << c.name << "=" << c.value;
   }
   for (const char* unknown : {"Werkzeuge", "Werkzeuge[100]", "Werkzeuge[x]", "ZGrenze[0]", "zgrenze", "gap15", ""})
-    EXPECT_FALSE(FindeFeld(unknown)) << unknown;
+    EXPECT_FALSE(FindField(unknown)) << unknown;
 }
 
 }  // namespace

@@ -18,12 +18,12 @@ using testing::RecordingMessageSink;
 
 const std::string kPath = "C:\\CNC\\prog.set";
 
-std::string Bytes(const Einstellungen& e) { return std::string(reinterpret_cast<const char*>(&e), sizeof e); }
+std::string Bytes(const SettingsRecord& e) { return std::string(reinterpret_cast<const char*>(&e), sizeof e); }
 
 // A valid record whose every byte, gaps included, differs from a new
 // configuration, so that carrying bytes through can be seen.
-Einstellungen ValidRecord() {
-  Einstellungen e;
+SettingsRecord ValidRecord() {
+  SettingsRecord e;
   std::memset(&e, 0xA5, sizeof e);
   e.Version = kSettingsVersion;
   e.Profil.ProfilVersion = kProfileFormat;
@@ -36,11 +36,11 @@ Einstellungen ValidRecord() {
 
 class SettingsFileTest : public ::testing::Test {
  protected:
-  Einstellungen live{};
+  SettingsRecord live{};
   FakeFileSystem fs;
   RecordingMessageSink messages;
 
-  LoadResult Load() { return LadeEinstellungen(live, kPath, fs, messages); }
+  LoadResult Load() { return LoadSettingsFile(live, kPath, fs, messages); }
 };
 
 TEST(SettingsPath, IsTheProgramPathWithTheExtensionSet) {
@@ -69,7 +69,7 @@ TEST_F(SettingsFileTest, AMissingFileGivesANewConfigurationWithBothWarningsAndWr
 
 TEST_F(SettingsFileTest, ANewConfigurationHoldsTheListedProfileValues) {
   Load();
-  const Maschinenprofil& p = live.Profil;
+  const MachineProfile& p = live.Profil;
   EXPECT_EQ(p.ProfilVersion, 6);
   EXPECT_EQ(p.Dateinamenerweiterung.Text(), "cnc");
   for (std::uint16_t tool : p.Werkzeuge) EXPECT_EQ(tool, 1);
@@ -100,7 +100,7 @@ TEST_F(SettingsFileTest, ANewConfigurationHoldsTheListedProfileValues) {
 }
 
 TEST_F(SettingsFileTest, ReadsOnlyWholeRecords) {
-  const Einstellungen valid = ValidRecord();
+  const SettingsRecord valid = ValidRecord();
   fs.files[kPath] = Bytes(valid).substr(0, kSettingsRecordSize - 1);
   EXPECT_EQ(Load(), LoadResult::kNewConfiguration);
 
@@ -120,7 +120,7 @@ TEST_F(SettingsFileTest, AnUnreadableFileGivesANewConfiguration) {
 
 TEST_F(SettingsFileTest, AnotherVersionOrProfileFormatResetsTheFoldersAndSwitchesToo) {
   for (auto [version, profile] : {std::pair{4, 5}, std::pair{3, 6}}) {
-    Einstellungen stored = ValidRecord();
+    SettingsRecord stored = ValidRecord();
     stored.Version = version;
     stored.Profil.ProfilVersion = profile;
     fs.files[kPath] = Bytes(stored);
@@ -139,7 +139,7 @@ TEST_F(SettingsFileTest, AnotherVersionOrProfileFormatResetsTheFoldersAndSwitche
 }
 
 TEST_F(SettingsFileTest, RepairsAZeroOrNanFactorSilentlyAndKeepsOthers) {
-  Einstellungen stored = ValidRecord();
+  SettingsRecord stored = ValidRecord();
   stored.Profil.FaktorSonderS = -0.0;
   stored.Profil.FaktorSonderF = 2.5;
   fs.files[kPath] = Bytes(stored);
@@ -158,10 +158,10 @@ TEST_F(SettingsFileTest, RepairsAZeroOrNanFactorSilentlyAndKeepsOthers) {
 }
 
 TEST_F(SettingsFileTest, SavingWritesTheLoadedBytesBackUnchanged) {
-  const Einstellungen stored = ValidRecord();
+  const SettingsRecord stored = ValidRecord();
   fs.files[kPath] = Bytes(stored);
   Load();
-  EXPECT_TRUE(SpeichereEinstellungen(live, kPath, fs, messages));
+  EXPECT_TRUE(SaveSettingsFile(live, kPath, fs, messages));
   EXPECT_EQ(fs.files[kPath], Bytes(stored));
   EXPECT_EQ(fs.files[kPath].size(), kSettingsRecordSize);
 }
@@ -169,14 +169,14 @@ TEST_F(SettingsFileTest, SavingWritesTheLoadedBytesBackUnchanged) {
 TEST_F(SettingsFileTest, AFailedSaveReportsThePathAndKeepsTheOldFile) {
   fs.files[kPath] = "alter Inhalt";
   fs.failReplace.insert(kPath);
-  EXPECT_FALSE(SpeichereEinstellungen(live, kPath, fs, messages));
+  EXPECT_FALSE(SaveSettingsFile(live, kPath, fs, messages));
   ASSERT_EQ(messages.messages.size(), 1u);
   EXPECT_EQ(messages.messages[0], "Beim speichern der Datei\r\nC:\\CNC\\prog.set\r\nist ein Fehler aufgetreten !!");
   EXPECT_EQ(fs.files[kPath], "alter Inhalt");
 }
 
 TEST(ShortString, NeverReadsBeyondItsCapacity) {
-  Einstellungen e{};
+  SettingsRecord e{};
   e.Profil.Vorspann2.Assign("(Generator:)");
   e.Profil.Vorspann2.length = 200;  // a damaged file
   EXPECT_EQ(e.Profil.Vorspann2.Text().size(), 80u);

@@ -4,13 +4,13 @@
 
 namespace morvatex::testing {
 
-Einstellungen NewConfigurationSettings() {
-  Einstellungen settings{};
+SettingsRecord NewConfigurationSettings() {
+  SettingsRecord settings{};
   settings.Version = kSettingsVersion;
   settings.DXFDateinerzeugen = false;
   settings.Erstelle2DPolylinien = true;
   settings.CNCDINCodeerstellen = true;
-  SetzeNeueProfilwerte(settings.Profil);
+  SetNewProfileValues(settings.Profil);
   return settings;
 }
 
@@ -23,7 +23,7 @@ std::string CrLfLines(const std::vector<std::string_view>& lines) {
   return text;
 }
 
-ConversionResult Convert(const Einstellungen& settings, const std::string& program, FakeFileSystem& fs,
+ConversionResult Convert(const SettingsRecord& settings, const std::string& program, FakeFileSystem& fs,
                          ConversionOptions options) {
   fs.files[kSourcePath] = program;
   options.pathSyntax = kWindowsPathSyntax;
@@ -40,7 +40,7 @@ ConversionResult Convert(const Einstellungen& settings, const std::string& progr
   return result;
 }
 
-ConversionResult Convert(const Einstellungen& settings, const std::string& program) {
+ConversionResult Convert(const SettingsRecord& settings, const std::string& program) {
   FakeFileSystem fs;
   return Convert(settings, program, fs);
 }

@@ -14,7 +14,7 @@ namespace morvatex::testing {
 
 // The settings of a new configuration as a fresh start without a settings
 // file leaves them: CNC output on, DXF output off, polylines, rule 0.
-Einstellungen NewConfigurationSettings();
+SettingsRecord NewConfigurationSettings();
 
 // Joins lines with CR LF after each, as Isel programs and the files the
 // program writes hold them.
@@ -39,10 +39,10 @@ struct ConversionResult {
 // Converts `program` (the whole source file's bytes) from kSourcePath to
 // kTargetPath with Windows path rules on `fs` (which may carry failure
 // switches and earlier files).
-ConversionResult Convert(const Einstellungen& settings, const std::string& program, FakeFileSystem& fs,
+ConversionResult Convert(const SettingsRecord& settings, const std::string& program, FakeFileSystem& fs,
                          ConversionOptions options = {});
 
 // The same on a fresh file system.
-ConversionResult Convert(const Einstellungen& settings, const std::string& program);
+ConversionResult Convert(const SettingsRecord& settings, const std::string& program);
 
 }  // namespace morvatex::testing
