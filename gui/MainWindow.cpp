@@ -90,6 +90,13 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
     // The log must never keep the program from starting: its errors are ignored.
     StartLogFile(fs_, logFilePath_, LogStartHeader(LocalDateTimeText(QDateTime::currentDateTime()), programPath_));
   }
+
+  // The other windows, in their fixed order, once the settings are loaded.
+  aboutDialog_ = std::make_unique<AboutDialog>();
+  folderDialog_ = std::make_unique<FolderDialog>(dialogs_);
+  settingsDialog_ = std::make_unique<SettingsDialog>(dialogs_, fs_, settings_);
+  helpWindow_ = std::make_unique<HelpWindow>();
+  settingsDialog_->SetHelpWindow(helpWindow_.get());
 }
 
 MainWindow::~MainWindow() {
@@ -108,7 +115,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::PrepareForShow() {
-  if (aboutDialog_) aboutDialog_->SetLabelTexts();
+  aboutDialog_->SetLabelTexts();
   lineListPanel_->setVisible(debugMode_);
   stopButton_->move(addButton_->x(), stopButton_->y());
   table_.WriteHeaderRow();
@@ -423,7 +430,7 @@ void MainWindow::ChooseDxfStyle(QObject* sender) {
 }
 
 void MainWindow::ShowFolderDialog() {
-  if (running_ || !folderDialog_) return;
+  if (running_) return;
   folderDialog_->Fill(settings_.Quelle.Text(), settings_.Ziel.Text(), settings_.Zielordner);
   folderDialog_->exec();
   if (!folderDialog_->WasSaved()) return;
@@ -434,7 +441,7 @@ void MainWindow::ShowFolderDialog() {
 }
 
 void MainWindow::ShowSettingsDialog() {
-  if (running_ || !settingsDialog_) return;
+  if (running_) return;
   settingsDialog_->exec();
   // However the dialog was closed: an apply with errors and a loaded profile
   // have changed the live settings already.
@@ -443,11 +450,11 @@ void MainWindow::ShowSettingsDialog() {
 
 // Both help windows are modal and also open during a batch run.
 void MainWindow::ShowShortDescription() {
-  if (helpWindow_) helpWindow_->ShowText(ToQString(ShortDescription(logFilePath_)));
+  helpWindow_->ShowText(ToQString(ShortDescription(logFilePath_)));
 }
 
 void MainWindow::ShowAboutDialog() {
-  if (aboutDialog_) aboutDialog_->exec();
+  aboutDialog_->exec();
 }
 
 void MainWindow::SaveLiveSettings() {

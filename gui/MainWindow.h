@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,19 +48,20 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   // (or a new configuration set up, whose warnings appear through `dialogs`
   // before the window is shown); the log file started afresh. A program path
   // that Windows-1252 cannot write is reported, and the program then runs
-  // without settings file and log. The window is not shown yet.
+  // without settings file and log. Then it creates the windows it opens,
+  // one of each: the about window, the folder dialog, the settings dialog
+  // and the help window. The window is not shown yet.
   MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programPath, const QStringList& parameters,
          QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // The folder dialog that "Ordnereinstellungen..." shows; created after the
-  // main window, so it is handed over here.
-  void SetFolderDialog(FolderDialog* dialog) { folderDialog_ = dialog; }
-  // The about window, the settings dialog and the help window, created
-  // after the main window like the folder dialog.
-  void SetAboutDialog(AboutDialog* window) { aboutDialog_ = window; }
-  void SetSettingsDialog(SettingsDialog* dialog) { settingsDialog_ = dialog; }
-  void SetHelpWindow(HelpWindow* window) { helpWindow_ = window; }
+  // The windows that the menus open: "Info", "Ordnereinstellungen...",
+  // the CNC settings and "Kurzbeschreibung" (which the settings dialog's
+  // help shares).
+  AboutDialog& About() { return *aboutDialog_; }
+  FolderDialog& Folders() { return *folderDialog_; }
+  SettingsDialog& CncSettings() { return *settingsDialog_; }
+  HelpWindow& Help() { return *helpWindow_; }
 
   JobTable& Table() { return table_; }
   SettingsRecord& LiveSettings() { return settings_; }
@@ -199,10 +201,12 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   std::string programPath_;
   std::string settingsFilePath_;
   std::string logFilePath_;
-  FolderDialog* folderDialog_ = nullptr;
-  AboutDialog* aboutDialog_ = nullptr;
-  SettingsDialog* settingsDialog_ = nullptr;
-  HelpWindow* helpWindow_ = nullptr;
+  // Top-level windows of their own (no Qt parent, so they keep their own
+  // place on the screen); they go before the settings they edit.
+  std::unique_ptr<AboutDialog> aboutDialog_;
+  std::unique_ptr<FolderDialog> folderDialog_;
+  std::unique_ptr<HelpWindow> helpWindow_;
+  std::unique_ptr<SettingsDialog> settingsDialog_;
   // The conversion of the running batch, null between runs.
   const ConversionRun* run_ = nullptr;
   // The batch run's file and line progress in the status bar.

@@ -19,26 +19,20 @@ namespace {
 
 class FolderDialogTest : public MainWindowTest {
  protected:
-  std::unique_ptr<FolderDialog> folderDialog;
+  FolderDialog* folderDialog = nullptr;
 
   void SetUp() override { Open(NewSettings()); }
-  void TearDown() override {
-    MainWindowTest::TearDown();
-    folderDialog.reset();
-  }
   void Open(const SettingsRecord& settings) {
     form.reset();
-    folderDialog.reset();
     StartWithSettings(settings);
-    folderDialog = std::make_unique<FolderDialog>(dialogs);
-    form->SetFolderDialog(folderDialog.get());
+    folderDialog = &form->Folders();
   }
 
   // Chooses "Ordnereinstellungen..." and runs `work` while the dialog is
   // shown; `work` has to close it.
   void WithDialog(const std::function<void()>& work) {
     bool ran = false;
-    QTimer::singleShot(0, folderDialog.get(), [&] {
+    QTimer::singleShot(0, folderDialog, [&] {
       ran = true;
       EXPECT_TRUE(folderDialog->isVisible());
       work();
@@ -147,7 +141,7 @@ TEST_F(FolderDialogTest, EscapeClosesWithoutTakingAnythingAndTheFlagIsClearedAtE
   WithDialog([&] {
     EXPECT_FALSE(folderDialog->WasSaved());
     Pick(2);
-    QTest::keyClick(folderDialog.get(), Qt::Key_Escape);
+    QTest::keyClick(folderDialog, Qt::Key_Escape);
   });
   EXPECT_FALSE(folderDialog->WasSaved());
   EXPECT_EQ(form->LiveSettings().Zielordner, 1);

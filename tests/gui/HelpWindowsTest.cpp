@@ -27,17 +27,14 @@ class LinkRecorder : public QObject {
 
 class HelpWindowsTest : public MainWindowTest {
  protected:
-  AboutDialog aboutDialog;
-  HelpWindow helpWindow;
+  AboutDialog* aboutDialog = nullptr;
+  HelpWindow* helpWindow = nullptr;
 
   void SetUp() override {
     // The labels are written at the main window's first show.
-    WriteSettings(NewSettings());
-    Create();
-    form->SetAboutDialog(&aboutDialog);
-    form->SetHelpWindow(&helpWindow);
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    StartWithSettings();
+    aboutDialog = &form->About();
+    helpWindow = &form->Help();
   }
   // Chooses the menu item and runs `work` while its modal window is shown.
   void While(const char* item, QDialog* window, const std::function<void()>& work) {
@@ -56,9 +53,9 @@ class HelpWindowsTest : public MainWindowTest {
 
 TEST_F(HelpWindowsTest, ShortDescriptionNamesTheLogFileOfTheRunningProgram) {
   QString shown;
-  While("shortDescriptionAction", &helpWindow, [&] {
-    shown = helpWindow.TextView()->toPlainText();
-    QTest::mouseClick(helpWindow.OkButton(), Qt::LeftButton);
+  While("shortDescriptionAction", helpWindow, [&] {
+    shown = helpWindow->TextView()->toPlainText();
+    QTest::mouseClick(helpWindow->OkButton(), Qt::LeftButton);
   });
   const QString log = QString::fromStdString(LogPath());
   EXPECT_TRUE(shown.startsWith(QStringLiteral("\nMit diesem Programm können Isel- Dateien")));
@@ -67,28 +64,28 @@ TEST_F(HelpWindowsTest, ShortDescriptionNamesTheLogFileOfTheRunningProgram) {
   EXPECT_TRUE(shown.endsWith(QStringLiteral("überschrieben wird(!). \n\n")));
   EXPECT_EQ(ShortDescription("C:\\CNC\\prog.log").find("\r\n  >> C:\\CNC\\prog.log <<\r\n") != std::string::npos,
             true);
-  EXPECT_EQ(helpWindow.windowTitle(), QStringLiteral("Hilfe"));
+  EXPECT_EQ(helpWindow->windowTitle(), QStringLiteral("Hilfe"));
 }
 
 TEST_F(HelpWindowsTest, AboutWindowAndItsLinksWithAndWithoutAHandler) {
-  While("aboutAction", &aboutDialog, [&] {
-    EXPECT_EQ(aboutDialog.VersionLabel()->text(), QStringLiteral("Morvatex Ver.: 01.23"));
-    EXPECT_EQ(aboutDialog.AuthorLabel()->text(), QStringLiteral("Autor: Morvatex-Team"));
-    EXPECT_EQ(aboutDialog.NotesView()->toPlainText().split(QLatin1Char('\n')).size(), 12);
+  While("aboutAction", aboutDialog, [&] {
+    EXPECT_EQ(aboutDialog->VersionLabel()->text(), QStringLiteral("Morvatex Ver.: 01.23"));
+    EXPECT_EQ(aboutDialog->AuthorLabel()->text(), QStringLiteral("Autor: Morvatex-Team"));
+    EXPECT_EQ(aboutDialog->NotesView()->toPlainText().split(QLatin1Char('\n')).size(), 12);
     // No mail or web handler on this machine: nothing is reported.
-    ClickLabel(aboutDialog.AuthorMailLabel());
-    ClickLabel(aboutDialog.AuthorHomeLabel());
-    EXPECT_TRUE(aboutDialog.isVisible());
-    QTest::mouseClick(aboutDialog.CloseButton(), Qt::LeftButton);
+    ClickLabel(aboutDialog->AuthorMailLabel());
+    ClickLabel(aboutDialog->AuthorHomeLabel());
+    EXPECT_TRUE(aboutDialog->isVisible());
+    QTest::mouseClick(aboutDialog->CloseButton(), Qt::LeftButton);
   });
   EXPECT_TRUE(dialogs.log.empty());
 
   LinkRecorder recorder;
   QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &recorder, "Open");
   QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "Open");
-  While("aboutAction", &aboutDialog, [&] {
-    ClickLabel(aboutDialog.AuthorMailLabel());
-    ClickLabel(aboutDialog.AuthorHomeLabel());
+  While("aboutAction", aboutDialog, [&] {
+    ClickLabel(aboutDialog->AuthorMailLabel());
+    ClickLabel(aboutDialog->AuthorHomeLabel());
   });
   QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
   QDesktopServices::unsetUrlHandler(QStringLiteral("https"));

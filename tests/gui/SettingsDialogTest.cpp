@@ -25,29 +25,30 @@ namespace {
 
 class SettingsDialogTest : public MainWindowTest {
  protected:
-  std::unique_ptr<SettingsDialog> dlg;
-  std::unique_ptr<HelpWindow> helpWindow;
+  // The main window's own dialog, or a fresh one made by Reopen.
+  SettingsDialog* dlg = nullptr;
+  std::unique_ptr<SettingsDialog> reopened;
+  HelpWindow* helpWindow = nullptr;
 
   void SetUp() override {
     StartWithSettings();
-    dlg = std::make_unique<SettingsDialog>(dialogs, *fs, form->LiveSettings());
-    helpWindow = std::make_unique<HelpWindow>();
-    dlg->SetHelpWindow(helpWindow.get());
-    form->SetSettingsDialog(dlg.get());
+    dlg = &form->CncSettings();
+    helpWindow = &form->Help();
   }
   void TearDown() override {
-    dlg.reset();
+    reopened.reset();
     MainWindowTest::TearDown();
   }
   void Show() {
     dlg->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg));
   }
   // A new dialog, shown: the offscreen platform activates a window only on
   // its first showing, and focus events need an active window.
   void Reopen() {
-    dlg = std::make_unique<SettingsDialog>(dialogs, *fs, form->LiveSettings());
-    dlg->SetHelpWindow(helpWindow.get());
+    reopened = std::make_unique<SettingsDialog>(dialogs, *fs, form->LiveSettings());
+    reopened->SetHelpWindow(helpWindow);
+    dlg = reopened.get();
     Show();
   }
   MachineProfile& Live() { return form->LiveSettings().Profil; }
@@ -276,12 +277,12 @@ TEST_F(SettingsDialogTest, CancelAfterAProfileLoadKeepsItAndTheSettingsFileHolds
   WriteFileBytes(dir.Sub("zwei.Prof"), std::string(reinterpret_cast<const char*>(&other.Profil), 1960));
   dialogs.fileChoices.push_back({QString::fromStdString(dir.Sub("zwei.Prof"))});
   bool ran = false;
-  QTimer::singleShot(0, dlg.get(), [&] {
+  QTimer::singleShot(0, dlg, [&] {
     ran = true;
     Type(dlg->AccessCodeEdit(), QStringLiteral("471"));
     Click(dlg->LoadProfileButton());
     Menu("mach3PresetAction")->trigger();  // unapplied: thrown away
-    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    QTest::keyClick(dlg, Qt::Key_Escape);
   });
   Action("settingsDialogAction")->trigger();
   EXPECT_TRUE(ran);
@@ -301,9 +302,9 @@ TEST_F(SettingsDialogTest, HelpTextsCharacterForCharacter) {
                                                  "anderen Einheiten auszugeben,\rkann hier mit beliebigen Faktoren "
                                                  "multiplizirt weden.")}));
   QString shown;
-  QTimer::singleShot(0, helpWindow.get(), [&] {
+  QTimer::singleShot(0, helpWindow, [&] {
     shown = helpWindow->TextView()->toPlainText();
-    QTest::keyClick(helpWindow.get(), Qt::Key_Escape);
+    QTest::keyClick(helpWindow, Qt::Key_Escape);
   });
   Menu("helpMenu")->trigger();
   const std::string text = SettingsHelpText();
