@@ -10,17 +10,25 @@
 namespace morvatex {
 namespace {
 
+// The files of one row: its source is read, its target and drawing written.
+enum class RowFile { kSource, kTarget, kDrawing };
+constexpr RowFile kRowFiles[] = {RowFile::kSource, RowFile::kTarget, RowFile::kDrawing};
+
 // One marked row.
 struct Task {
   int row = 0;
-  std::string paths[3];  // source (read), target and DXF path (written)
+  std::string source;
+  std::string target;
+  std::string drawing;
+  const std::string& Path(RowFile file) const {
+    return file == RowFile::kSource ? source : file == RowFile::kTarget ? target : drawing;
+  }
   std::vector<std::size_t> predecessors;  // earlier jobs that must be converted first
   // Guarded by the scheduler's mutex.
   bool started = false;
   bool done = false;
   std::unique_ptr<ConversionRun> run;  // the finished conversion, until recorded
 };
-constexpr int kSourceIndex = 0;
 
 // The file name with Windows-1252 letters in upper case: paths that differ
 // only in case may name one file, so they are compared further.
@@ -47,21 +55,21 @@ bool MayBeSameFile(FileSystem& fs, PathSyntax syntax, const std::string& a, cons
 void FindPredecessors(std::vector<Task>& tasks, FileSystem& fs, PathSyntax syntax) {
   struct PathEntry {
     std::size_t job;
-    int pathIndex;
+    RowFile file;
   };
   std::unordered_map<std::string, std::vector<PathEntry>> byName;
   for (std::size_t j = 0; j < tasks.size(); ++j) {
     Task& task = tasks[j];
-    for (int p = 0; p < 3; ++p) {
-      std::vector<PathEntry>& sameName = byName[NameKey(task.paths[p], syntax)];
+    for (const RowFile file : kRowFiles) {
+      std::vector<PathEntry>& sameName = byName[NameKey(task.Path(file), syntax)];
       for (const PathEntry& earlier : sameName) {
-        if (earlier.job == j || (p == kSourceIndex && earlier.pathIndex == kSourceIndex)) continue;
+        if (earlier.job == j || (file == RowFile::kSource && earlier.file == RowFile::kSource)) continue;
         if (std::find(task.predecessors.begin(), task.predecessors.end(), earlier.job) != task.predecessors.end())
           continue;
-        if (MayBeSameFile(fs, syntax, tasks[earlier.job].paths[earlier.pathIndex], task.paths[p]))
+        if (MayBeSameFile(fs, syntax, tasks[earlier.job].Path(earlier.file), task.Path(file)))
           task.predecessors.push_back(earlier.job);
       }
-      sameName.push_back({j, p});
+      sameName.push_back({j, file});
     }
   }
 }
@@ -137,7 +145,7 @@ class Scheduler {
     }
     lock.unlock();
     if (!run) run = std::make_unique<ConversionRun>(settings_, fs_, options_);
-    const int code = run->Convert(task.paths[kSourceIndex], task.paths[1]);
+    const int code = run->Convert(task.source, task.target);
     lock.lock();
     task.run = std::move(run);
     task.done = true;
@@ -174,9 +182,9 @@ BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settin
     if (table.Cell(row, kColumnMarked) != kMarkMarked) continue;
     Task& task = tasks.emplace_back();
     task.row = row;
-    task.paths[kSourceIndex] = table.Cell(row, kColumnSource);
-    task.paths[1] = table.Cell(row, kColumnTarget);
-    task.paths[2] = task.paths[1] + ".dxf";
+    task.source = table.Cell(row, kColumnSource);
+    task.target = table.Cell(row, kColumnTarget);
+    task.drawing = task.target + ".dxf";
   }
   FindPredecessors(tasks, fs, options.pathSyntax);
 
