@@ -24,6 +24,7 @@ class QMenuBar;
 class QPushButton;
 class QScrollArea;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace morvatex {
 
@@ -76,6 +77,23 @@ class SettingsDialog final : public QDialog {
   // the menus.
   void BuildWidgets();
   void BuildMenu(QMenuBar* bar);
+  // Creates `content_` and fills it group by group, in the order shown.
+  void BuildScrollArea();
+  void BuildTargetFileGroup();
+  void BuildSpecialHandlingGroup();  // "Sonderbehandlung für:" (Xilog)
+  void BuildBlockNumberGroup();
+  void BuildFormatGroup();  // also the header and trailer lines
+  void BuildSpeedFeedFormatGroup();  // "Sonderausgabeformat S, F:"
+  void BuildCoordinateGroup();
+  void BuildValueOutputGroup();  // "Erzeuge Werte für:"
+  void BuildModalGroup();
+  void BuildBlockLayoutGroup();  // "Satzaufbau:"
+  void BuildCodeGroup();
+  void BuildToolGroup();
+  void BuildIselCodeGroup();
+  void BuildSpecialCaseGroup();  // "Sonderfälle:", around the Z limit
+  // The buttons and the access code right of the scrolling area.
+  QVBoxLayout* BuildSideColumn();
   QGroupBox* AddGroup(const QString& caption);
   QLineEdit* AddField(const char* setting, const QString& caption, const char* objectName = nullptr);
   QCheckBox* CheckBoxFor(const char* setting, const QString& caption);

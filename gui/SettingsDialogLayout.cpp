@@ -68,6 +68,31 @@ QWidget* MakeMarker(QWidget* parent) {
 
 const QString kSpecialLineHint = QStringLiteral("Dies ist eine Sonderzeile und erhält KEINE Satznummer");
 
+// Each group lays its controls out in a grid of four columns.
+QGridLayout* MakeGrid(QGroupBox* group) {
+  auto* layout = new QGridLayout(group);
+  layout->setHorizontalSpacing(8);
+  layout->setVerticalSpacing(4);
+  for (int column = 0; column < 4; ++column) layout->setColumnStretch(column, 1);
+  return layout;
+}
+
+// The labelled field around `edit`: that, not the edit, goes into a layout.
+QWidget* FieldOf(QLineEdit* edit) { return edit->parentWidget(); }
+
+// The small yellow bar in the top left corner of `dialog`, `top` below its
+// upper edge, over everything else.
+void AddYellowMark(QWidget* dialog, int top) {
+  auto* yellowMark = new QWidget(dialog);
+  yellowMark->setObjectName(QStringLiteral("yellowMark"));
+  yellowMark->setAutoFillBackground(true);
+  QPalette yellow = yellowMark->palette();
+  yellow.setColor(QPalette::Window, Qt::yellow);
+  yellowMark->setPalette(yellow);
+  yellowMark->setGeometry(0, top, 24, 4);
+  yellowMark->raise();
+}
+
 }  // namespace
 
 QGroupBox* SettingsDialog::AddGroup(const QString& caption) {
@@ -103,7 +128,20 @@ void SettingsDialog::BuildWidgets() {
 
   auto* bar = new QMenuBar(this);
   BuildMenu(bar);
+  BuildScrollArea();
+  QVBoxLayout* column = BuildSideColumn();
 
+  auto* layout = new QHBoxLayout(this);
+  layout->setMenuBar(bar);
+  layout->setContentsMargins(4, 6, 8, 5);
+  layout->setSpacing(8);
+  layout->addWidget(scrollArea_, 0, Qt::AlignTop);
+  layout->addLayout(column);
+  setFixedSize(kClientWidth, kClientHeight + bar->sizeHint().height());
+  AddYellowMark(this, bar->sizeHint().height());
+}
+
+void SettingsDialog::BuildScrollArea() {
   scrollArea_ = new QScrollArea(this);
   scrollArea_->setObjectName(QStringLiteral("scrollArea"));
   scrollArea_->setFixedSize(608, 460);
@@ -115,22 +153,36 @@ void SettingsDialog::BuildWidgets() {
   auto* groups = new QVBoxLayout(content_);
   groups->setContentsMargins(4, 4, 4, 4);
 
-  // Each group lays its controls out in a grid of four columns.
-  const auto grid = [](QGroupBox* group) {
-    auto* layout = new QGridLayout(group);
-    layout->setHorizontalSpacing(8);
-    layout->setVerticalSpacing(4);
-    for (int column = 0; column < 4; ++column) layout->setColumnStretch(column, 1);
-    return layout;
-  };
-  const auto parent = [](QLineEdit* edit) { return edit->parentWidget(); };
+  // The order of the calls is the order of the groups on screen and the
+  // tab order of their controls.
+  BuildTargetFileGroup();
+  BuildSpecialHandlingGroup();
+  BuildBlockNumberGroup();
+  BuildFormatGroup();
+  BuildSpeedFeedFormatGroup();
+  BuildCoordinateGroup();
+  BuildValueOutputGroup();
+  BuildModalGroup();
+  BuildBlockLayoutGroup();
+  BuildCodeGroup();
+  BuildToolGroup();
+  BuildIselCodeGroup();
+  BuildSpecialCaseGroup();
 
-  QGridLayout* g = grid(AddGroup(QStringLiteral("Zieldatei:")));
-  g->addWidget(parent(AddField("Dateinamenerweiterung", QStringLiteral("Dateinamenerweiterung"))), 0, 0);
+  // Two empty groups close the area.
+  for (int i = 0; i < 2; ++i) AddGroup(QString())->setFixedHeight(12);
+  scrollArea_->setWidget(content_);
+}
 
+void SettingsDialog::BuildTargetFileGroup() {
+  QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Zieldatei:")));
+  g->addWidget(FieldOf(AddField("Dateinamenerweiterung", QStringLiteral("Dateinamenerweiterung"))), 0, 0);
+}
+
+void SettingsDialog::BuildSpecialHandlingGroup() {
   QGroupBox* specialBox = AddGroup(QStringLiteral("Sonderbehandlung für:"));
   specialBox->setObjectName(QStringLiteral("specialHandlingBox"));
-  g = grid(specialBox);
+  QGridLayout* g = MakeGrid(specialBox);
   specialHandlingButtons_ = new QButtonGroup(this);
   const QString items[] = {QStringLiteral("keine"), QStringLiteral("SCM Xilog")};
   for (int item = 0; item < 2; ++item) {
@@ -138,17 +190,23 @@ void SettingsDialog::BuildWidgets() {
     specialHandlingButtons_->addButton(radio, item);
     g->addWidget(radio, 0, item);
   }
+}
 
-  g = grid(AddGroup(QStringLiteral("Satznummerierung:")));
+void SettingsDialog::BuildBlockNumberGroup() {
+  QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Satznummerierung:")));
   g->addWidget(CheckBoxFor("Satznummerierung", QStringLiteral("Aktiv")), 0, 0, Qt::AlignBottom);
-  g->addWidget(parent(AddField("_N", QStringLiteral("Kennung (N)"))), 0, 1);
-  g->addWidget(parent(AddField("ErsterSatz", QStringLiteral("Erste Satznummer"), "editErsterSatz")), 0, 2);
-  g->addWidget(parent(AddField("SatznummernIncrement", QStringLiteral("Increment"), "editSatznummernIncrement")), 0, 3);
+  g->addWidget(FieldOf(AddField("_N", QStringLiteral("Kennung (N)"))), 0, 1);
+  g->addWidget(FieldOf(AddField("ErsterSatz", QStringLiteral("Erste Satznummer"), "editErsterSatz")), 0, 2);
+  g->addWidget(
+      FieldOf(AddField("SatznummernIncrement", QStringLiteral("Increment"), "editSatznummernIncrement")), 0, 3);
+}
 
-  g = grid(AddGroup(QStringLiteral("Format:")));
-  g->addWidget(parent(AddField("ZeichenWertzuweisung", QStringLiteral("Zeichen f. Wertzuweisungen (:,=,..)"))), 0, 0, 1,
+void SettingsDialog::BuildFormatGroup() {
+  QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Format:")));
+  g->addWidget(FieldOf(AddField("ZeichenWertzuweisung", QStringLiteral("Zeichen f. Wertzuweisungen (:,=,..)"))), 0, 0,
+               1, 2);
+  g->addWidget(FieldOf(AddField("Nachkommastellen", QStringLiteral("Nachkommastellen Geometrie (0..6)"))), 0, 2, 1,
                2);
-  g->addWidget(parent(AddField("Nachkommastellen", QStringLiteral("Nachkommastellen Geometrie (0..6)"))), 0, 2, 1, 2);
   // The header and trailer lines span the group, each behind a narrow
   // column that holds the markers of the lines without block number.
   auto* lines = new QGridLayout;
@@ -157,37 +215,53 @@ void SettingsDialog::BuildWidgets() {
   const char* const headerNames[] = {"Vorspann1", "Vorspann2", "Vorspann3", "Vorspann4", "Vorspann5", "Vorspann6"};
   const char* const trailerNames[] = {"Nachspann1", "Nachspann2", "Nachspann3"};
   int row = 0;
-  for (const char* name : headerNames)
-    lines->addWidget(parent(AddField(name, row == 0 ? QStringLiteral("Vorspann:") : QString())), row, 1), ++row;
-  for (const char* name : trailerNames)
-    lines->addWidget(parent(AddField(name, name == trailerNames[0] ? QStringLiteral("Nachspann:") : QString())), row, 1), ++row;
-  for (const char* name : {"Vorspann1", "Nachspann3"}) edits_.value(QString::fromLatin1(name))->setToolTip(kSpecialLineHint);
+  for (const char* name : headerNames) {
+    lines->addWidget(FieldOf(AddField(name, row == 0 ? QStringLiteral("Vorspann:") : QString())), row, 1);
+    ++row;
+  }
+  for (const char* name : trailerNames) {
+    const QString caption = name == trailerNames[0] ? QStringLiteral("Nachspann:") : QString();
+    lines->addWidget(FieldOf(AddField(name, caption)), row, 1);
+    ++row;
+  }
+  for (const char* name : {"Vorspann1", "Nachspann3"})
+    edits_.value(QString::fromLatin1(name))->setToolTip(kSpecialLineHint);
   lines->addWidget(MakeMarker(content_), 0, 0, Qt::AlignBottom | Qt::AlignHCenter);
   lines->addWidget(MakeMarker(content_), row - 1, 0, Qt::AlignBottom | Qt::AlignHCenter);
   g->addLayout(lines, 1, 0, 1, 4);
+}
 
-  g = grid(AddGroup(QStringLiteral("Sonderausgabeformat S, F:")));
-  g->addWidget(parent(AddField("FaktorSonderS", QStringLiteral("Faktor S (U/min) in ..."))), 0, 0);
-  g->addWidget(parent(AddField("FaktorSonderF", QStringLiteral("Faktor F (mm/min) in ..."))), 0, 1);
+void SettingsDialog::BuildSpeedFeedFormatGroup() {
+  QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Sonderausgabeformat S, F:")));
+  g->addWidget(FieldOf(AddField("FaktorSonderS", QStringLiteral("Faktor S (U/min) in ..."))), 0, 0);
+  g->addWidget(FieldOf(AddField("FaktorSonderF", QStringLiteral("Faktor F (mm/min) in ..."))), 0, 1);
   factorHelpButton_ = MakeButton("factorHelpButton", QStringLiteral("?"), content_);
   factorHelpButton_->setFixedWidth(24);
   g->addWidget(factorHelpButton_, 0, 2, Qt::AlignLeft | Qt::AlignBottom);
-  g->addWidget(parent(AddField("NachkommastellenS", QStringLiteral("Nachkommastellen S (0..6)"))), 1, 0);
-  g->addWidget(parent(AddField("NachkommastellenF", QStringLiteral("Nachkommastellen F (0..6)"))), 1, 1);
+  g->addWidget(FieldOf(AddField("NachkommastellenS", QStringLiteral("Nachkommastellen S (0..6)"))), 1, 0);
+  g->addWidget(FieldOf(AddField("NachkommastellenF", QStringLiteral("Nachkommastellen F (0..6)"))), 1, 1);
+  connect(factorHelpButton_, &QPushButton::clicked, this, &SettingsDialog::ShowFactorHelp);
+}
 
-  g = grid(AddGroup(QStringLiteral("Koordinatenausgabe:")));
+void SettingsDialog::BuildCoordinateGroup() {
+  QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Koordinatenausgabe:")));
   g->addWidget(CheckBoxFor("XYZRelativ", QStringLiteral("X,Y,Z relativ")), 0, 0);
   g->addWidget(CheckBoxFor("IJKRelativ", QStringLiteral("I,J,K relativ")), 0, 1);
+}
 
+void SettingsDialog::BuildValueOutputGroup() {
   QGroupBox* valuesBox = AddGroup(QStringLiteral("Erzeuge Werte für:"));
   auto* valuesLayout = new QHBoxLayout(valuesBox);
   const std::pair<const char*, const char*> valueChecks[] = {{"ZWerte", "Z"},       {"RWerte", "R"},
                                                             {"IJWerte", "I, J"}, {"KWerte", "K"},
                                                             {"SWerte", "S"},       {"FWerte", "F"}};
-  for (const auto& [setting, caption] : valueChecks) valuesLayout->addWidget(CheckBoxFor(setting, QString::fromLatin1(caption)));
+  for (const auto& [setting, caption] : valueChecks)
+    valuesLayout->addWidget(CheckBoxFor(setting, QString::fromLatin1(caption)));
   valuesLayout->addStretch();
+}
 
-  g = grid(AddGroup(QStringLiteral("Modal wirksam:")));
+void SettingsDialog::BuildModalGroup() {
+  QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Modal wirksam:")));
   g->addWidget(CheckBoxFor("ModaleG", QStringLiteral("G0..G3")), 0, 0);
   g->addWidget(CheckBoxFor("ModaleXYZ", QStringLiteral("X,Y,Z")), 0, 1);
   g->addWidget(CheckBoxFor("ModaleIJK", QStringLiteral("I,J,K")), 0, 2);
@@ -204,14 +278,19 @@ void SettingsDialog::BuildWidgets() {
   extra->addWidget(modalExtraHelpButton_);
   extra->addStretch();
   g->addLayout(extra, 0, 3);
+  connect(modalExtraHelpButton_, &QPushButton::clicked, this, &SettingsDialog::ShowModalExtraHelp);
+}
 
-  g = grid(AddGroup(QStringLiteral("Satzaufbau:")));
+void SettingsDialog::BuildBlockLayoutGroup() {
+  QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Satzaufbau:")));
   g->addWidget(CheckBoxFor("OrdneFZuG0_3", QStringLiteral("ordne F.. zu G0..G3 ")), 0, 0, 1, 2);
   // Shown only as the stored values; the user cannot reach them.
   CheckBoxFor("OrdneSZuG0_3", QStringLiteral("ordne S.. zu G0..G3 "))->hide();
   CheckBoxFor("OrdneSpLiReEinZuG0_3", QStringLiteral("ordne Spindel-Li,-Re,-Ein. zu G0..G3 "))->hide();
+}
 
-  g = grid(AddGroup(QStringLiteral("Code-Deffinition:")));
+void SettingsDialog::BuildCodeGroup() {
+  QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Code-Deffinition:")));
   const std::pair<const char*, const char*> codes[] = {
       {"_F", "F / Vorschub"},
       {"_S", "S / Spindeldrehzahl"},
@@ -231,16 +310,18 @@ void SettingsDialog::BuildWidgets() {
   // the addresses four to a row.
   int index = 0;
   for (const auto& [setting, caption] : codes) {
-    QWidget* field = parent(AddField(setting, QString::fromLatin1(caption)));
+    QWidget* field = FieldOf(AddField(setting, QString::fromLatin1(caption)));
     if (index < 6)
       g->addWidget(field, index / 2, (index % 2) * 2, 1, 2);
     else
       g->addWidget(field, 3 + (index - 6) / 4, (index - 6) % 4);
     ++index;
   }
+}
 
+void SettingsDialog::BuildToolGroup() {
   QGroupBox* toolBox = AddGroup(QStringLiteral("Werkzeug:"));
-  g = grid(toolBox);
+  QGridLayout* g = MakeGrid(toolBox);
   auto* toolMapLabel = new QLabel(QStringLiteral("Werkzeugzuordnung:"), toolBox);
   // The captions "Isel:" and "Din:" are the row headers, so that they stay
   // in view while the tool columns scroll; the row of Isel tool numbers is
@@ -268,33 +349,36 @@ void SettingsDialog::BuildWidgets() {
   }
   g->addWidget(toolMapLabel, 0, 0, 1, 4);
   g->addWidget(toolGrid_, 1, 0, 1, 4);
-  g->addWidget(parent(AddField("Werkzeugwechsel1", QStringLiteral("Werkzeugwechsel"))), 2, 0, 1, 2);
-  g->addWidget(parent(AddField("Werkzeugwechsel2", QStringLiteral("(? ist die variable"))), 3, 0, 1, 2);
-  g->addWidget(parent(AddField("Werkzeugwechsel3", QStringLiteral("T-Nummer)"))), 4, 0, 1, 2);
+  g->addWidget(FieldOf(AddField("Werkzeugwechsel1", QStringLiteral("Werkzeugwechsel"))), 2, 0, 1, 2);
+  g->addWidget(FieldOf(AddField("Werkzeugwechsel2", QStringLiteral("(? ist die variable"))), 3, 0, 1, 2);
+  g->addWidget(FieldOf(AddField("Werkzeugwechsel3", QStringLiteral("T-Nummer)"))), 4, 0, 1, 2);
+}
 
-  g = grid(AddGroup(QStringLiteral("Übersetzung von Isel-Codes:")));
-  g->addWidget(parent(AddField("G17", QStringLiteral("PLAN XY"))), 0, 0);
-  g->addWidget(parent(AddField("Halt", QStringLiteral("HALT"))), 0, 1);
-  g->addWidget(parent(AddField("SpindelEin", QStringLiteral("Spindel Ein"))), 1, 0);
-  g->addWidget(parent(AddField("SpindelAus", QStringLiteral("Spindel Aus"))), 1, 1);
-  g->addWidget(parent(AddField("SpindelLinkslauf", QStringLiteral("Linkslauf"))), 1, 2);
-  g->addWidget(parent(AddField("SpindelRechtslauf", QStringLiteral("Rechtslauf"))), 1, 3);
-  g->addWidget(parent(AddField("KuehlungEin", QStringLiteral("Kühlung Ein"))), 2, 0);
-  g->addWidget(parent(AddField("KuehlungAus", QStringLiteral("Kühlung Aus"))), 2, 1);
+void SettingsDialog::BuildIselCodeGroup() {
+  QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Übersetzung von Isel-Codes:")));
+  g->addWidget(FieldOf(AddField("G17", QStringLiteral("PLAN XY"))), 0, 0);
+  g->addWidget(FieldOf(AddField("Halt", QStringLiteral("HALT"))), 0, 1);
+  g->addWidget(FieldOf(AddField("SpindelEin", QStringLiteral("Spindel Ein"))), 1, 0);
+  g->addWidget(FieldOf(AddField("SpindelAus", QStringLiteral("Spindel Aus"))), 1, 1);
+  g->addWidget(FieldOf(AddField("SpindelLinkslauf", QStringLiteral("Linkslauf"))), 1, 2);
+  g->addWidget(FieldOf(AddField("SpindelRechtslauf", QStringLiteral("Rechtslauf"))), 1, 3);
+  g->addWidget(FieldOf(AddField("KuehlungEin", QStringLiteral("Kühlung Ein"))), 2, 0);
+  g->addWidget(FieldOf(AddField("KuehlungAus", QStringLiteral("Kühlung Aus"))), 2, 1);
+}
 
-  g = grid(AddGroup(QStringLiteral("Sonderfälle:")));
-  g->addWidget(parent(AddField("ZGrenze", QStringLiteral("Z-Grenze (mm)"))), 0, 0);
-  g->addWidget(parent(AddField("VorUnterschreitenDerZGrenze", QStringLiteral("Vor Unterschreiten d. Z-Grenze (-)"))), 1, 0,
-               1, 2);
-  g->addWidget(parent(AddField("VorErreichenDerZGrenze", QStringLiteral("Vor Erreichen d. Z-Grenze (+)"))), 1, 2, 1, 2);
-  g->addWidget(parent(AddField("VorWechselZuG0", QStringLiteral("Vor Wechsel zu G0"))), 2, 0, 1, 2);
-  g->addWidget(parent(AddField("VorWechselZuG123", QStringLiteral("Vor Wechsel zu G1,G2,G3"))), 2, 2, 1, 2);
+void SettingsDialog::BuildSpecialCaseGroup() {
+  QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Sonderfälle:")));
+  g->addWidget(FieldOf(AddField("ZGrenze", QStringLiteral("Z-Grenze (mm)"))), 0, 0);
+  g->addWidget(
+      FieldOf(AddField("VorUnterschreitenDerZGrenze", QStringLiteral("Vor Unterschreiten d. Z-Grenze (-)"))), 1, 0,
+      1, 2);
+  g->addWidget(FieldOf(AddField("VorErreichenDerZGrenze", QStringLiteral("Vor Erreichen d. Z-Grenze (+)"))), 1, 2, 1,
+               2);
+  g->addWidget(FieldOf(AddField("VorWechselZuG0", QStringLiteral("Vor Wechsel zu G0"))), 2, 0, 1, 2);
+  g->addWidget(FieldOf(AddField("VorWechselZuG123", QStringLiteral("Vor Wechsel zu G1,G2,G3"))), 2, 2, 1, 2);
+}
 
-  // Two empty groups close the area.
-  for (int i = 0; i < 2; ++i) AddGroup(QString())->setFixedHeight(12);
-  scrollArea_->setWidget(content_);
-
-  // The right-hand column.
+QVBoxLayout* SettingsDialog::BuildSideColumn() {
   loadProfileButton_ = MakeButton("loadProfileButton", QStringLiteral("Profil Öffnen"), this);
   saveProfileButton_ = MakeButton("saveProfileButton", QStringLiteral("Profil Speichern unter"), this);
   auto* accessCodeLabel = new QLabel(QStringLiteral("PSW:"), this);
@@ -321,31 +405,12 @@ void SettingsDialog::BuildWidgets() {
   column->addWidget(closeButton_);
   column->addWidget(cancelButton_);
 
-  auto* layout = new QHBoxLayout(this);
-  layout->setMenuBar(bar);
-  layout->setContentsMargins(4, 6, 8, 5);
-  layout->setSpacing(8);
-  layout->addWidget(scrollArea_, 0, Qt::AlignTop);
-  layout->addLayout(column);
-  setFixedSize(kClientWidth, kClientHeight + bar->sizeHint().height());
-
-  // The small yellow bar in the top left corner, over everything else.
-  auto* yellowMark = new QWidget(this);
-  yellowMark->setObjectName(QStringLiteral("yellowMark"));
-  yellowMark->setAutoFillBackground(true);
-  QPalette yellow = yellowMark->palette();
-  yellow.setColor(QPalette::Window, Qt::yellow);
-  yellowMark->setPalette(yellow);
-  yellowMark->setGeometry(0, bar->sizeHint().height(), 24, 4);
-  yellowMark->raise();
-
   connect(applyButton_, &QPushButton::clicked, this, &SettingsDialog::ApplyInput);
   connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);  // CloseDialog
   connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
   connect(loadProfileButton_, &QPushButton::clicked, this, &SettingsDialog::OpenProfileFile);
   connect(saveProfileButton_, &QPushButton::clicked, this, &SettingsDialog::SaveProfileFileAs);
-  connect(modalExtraHelpButton_, &QPushButton::clicked, this, &SettingsDialog::ShowModalExtraHelp);
-  connect(factorHelpButton_, &QPushButton::clicked, this, &SettingsDialog::ShowFactorHelp);
+  return column;
 }
 
 void SettingsDialog::BuildMenu(QMenuBar* bar) {
