@@ -28,7 +28,7 @@ void DinBlockWriter::StartRun(std::string_view valueAssignment) {
 }
 
 void DinBlockWriter::StartWritingPass() {
-  prevMotion_ = motion::kNone;
+  prevMotion_ = MotionKind::kNone;
   beforeG0Written_ = false;
   beforeG123Written_ = false;
   pendingFeedWord_.clear();
@@ -101,9 +101,9 @@ int DinBlockWriter::WriteBlocks(OutputBuffer& out, const InterpretedLine& line, 
   return outcome::kSuccess;
 }
 
-int DinBlockWriter::WriteChangeCode(OutputBuffer& out, int motionKind) {
+int DinBlockWriter::WriteChangeCode(OutputBuffer& out, MotionKind motionKind) {
   int failure = outcome::kSuccess;
-  if (motionKind == motion::kRapid) {
+  if (motionKind == MotionKind::kRapid) {
     if (!beforeG0Written_) {
       failure = WriteCode(out, profile_.VorWechselZuG0.Trimmed(), outcome::kCncBeforeRapid);
       beforeG0Written_ = true;
@@ -127,16 +127,17 @@ void DinBlockWriter::AppendWord(std::string& words, std::string_view address, lo
 
 void DinBlockWriter::AppendMoveWords(const MachineState& s, std::string& words) {
   const MachineProfile& p = profile_;
-  const int kind = s.motionKind;
+  const MotionKind kind = s.motionKind;
   const bool arc = IsArc(kind);
   // The Xilog layout ignores the first-use marks but always positions a
   // rapid move in X and Y.
   const bool firstUseCounts = !xilog();
-  const bool xilogRapid = xilog() && kind == motion::kRapid;
+  const bool xilogRapid = xilog() && kind == MotionKind::kRapid;
 
   if (kind != prevMotion_ || !p.ModaleG) {
+    // WriteMove has made sure the kind is one of the four moves.
     const ShortString<15>* const codes[] = {&p._G0, &p._G1, &p._G2, &p._G3};
-    words += codes[kind]->Text();
+    words += codes[GNumber(kind)]->Text();
     words += ' ';
   }
   if (s.posX != s.prevX || !p.ModaleXYZ || (firstUseCounts && s.firstUseX == first_use::kJustNow) || xilogRapid) {
@@ -177,7 +178,7 @@ void DinBlockWriter::AppendMoveWords(const MachineState& s, std::string& words) 
 }
 
 int DinBlockWriter::WriteMove(OutputBuffer& out, MachineState& s) {
-  if (s.motionKind < motion::kRapid || s.motionKind > motion::kCounterClockwise) {
+  if (s.motionKind < MotionKind::kRapid || s.motionKind > MotionKind::kCounterClockwise) {
     return outcome::kUnknownInterpolation;
   }
   int failure = WriteChangeCode(out, s.motionKind);

@@ -73,7 +73,7 @@ class DinBlockWriter {
   int WriteMove(OutputBuffer& out, MachineState& state);
   // The change code before a rapid move after feed moves, or before a feed
   // move after rapid moves; 88 / 89 when it cannot be written.
-  int WriteChangeCode(OutputBuffer& out, int motionKind);
+  int WriteChangeCode(OutputBuffer& out, MotionKind motionKind);
   // Appends the words of a move block, each followed by one blank.
   void AppendMoveWords(const MachineState& state, std::string& words);
   // address + value assignment text + geometry number text + one blank.
@@ -92,7 +92,7 @@ class DinBlockWriter {
   std::int64_t blockNumber_ = 0;
 
   // Per program, from the start of the writing pass.
-  int prevMotion_ = motion::kNone;
+  MotionKind prevMotion_ = MotionKind::kNone;
   bool beforeG0Written_ = false;    // the change code to rapid handled since the last feed move or tool change
   bool beforeG123Written_ = false;  // the change code to feed handled since the last rapid move or tool change
   std::string pendingFeedWord_;     // an F word held back for the next move block

@@ -45,7 +45,7 @@ void ExtentsTracker::Update(const MachineState& s) {
     for (const AxisPoint& p : axisPoints) Include(p.x, p.y);
     return;
   }
-  const bool clockwise = s.motionKind == motion::kClockwise;
+  const bool clockwise = s.motionKind == MotionKind::kClockwise;
   const long double sweep = ArcSweep(s.startAngle, s.endAngle, clockwise);
   for (const AxisPoint& p : axisPoints) {
     if (Passes(s.startAngle, sweep, p.angle, clockwise)) Include(p.x, p.y);

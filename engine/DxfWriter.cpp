@@ -61,7 +61,7 @@ long double Degrees(long double radians) { return radians * 180 / kPi; }
 
 // tan(sweep / 4), negative for a clockwise arc.
 long double BulgeOf(const MachineState& s) {
-  const bool clockwise = s.motionKind == motion::kClockwise;
+  const bool clockwise = s.motionKind == MotionKind::kClockwise;
   const long double bulge = std::tan(ArcSweep(s.startAngle, s.endAngle, clockwise) / 4);
   return clockwise ? -bulge : bulge;
 }
@@ -91,7 +91,7 @@ int DxfWriter::WriteHeader(OutputBuffer& out) {
 }
 
 int DxfWriter::DrawMove(OutputBuffer& out, const MachineState& s) {
-  if (s.motionKind == motion::kRapid) return FlushPolyline(out);
+  if (s.motionKind == MotionKind::kRapid) return FlushPolyline(out);
   if (!IsFeedMove(s.motionKind)) return outcome::kSuccess;
   if (s.posX == s.prevX && s.posY == s.prevY) return outcome::kSuccess;  // Z only, or a full circle
 
@@ -120,7 +120,7 @@ int DxfWriter::WriteLine(OutputBuffer& out, const MachineState& s) {
 int DxfWriter::WriteArc(OutputBuffer& out, const MachineState& s) {
   const long double dx = s.posX - s.posI, dy = s.posY - s.posJ;
   // An arc of the drawing always runs counter-clockwise from 50 to 51.
-  const bool clockwise = s.motionKind == motion::kClockwise;
+  const bool clockwise = s.motionKind == MotionKind::kClockwise;
   std::string& text = out.text();
   AddEntityStart(text, "ARC");
   AddNumberGroup(text, " 10", s.posI);

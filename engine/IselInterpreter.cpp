@@ -30,35 +30,35 @@ enum class Effect {
 struct Keyword {
   std::string_view word;
   Effect effect;
-  int motionKind;        // for moves
-  bool relative;         // for moves
-  std::size_t removed;   // the keyword and the one character after it
-  bool measuringPass;    // also recognised by the measuring pass
+  MotionKind motionKind;  // for moves
+  bool relative;          // for moves
+  std::size_t removed;    // the keyword and the one character after it
+  bool measuringPass;     // also recognised by the measuring pass
 };
 
 // Tested in this order; every keyword that matches applies its effect, so on
 // a WPZEROABS line WPZERO matches first and WPZEROABS has the last word.
 constexpr std::array<Keyword, 20> kKeywords = {{
-    {"FASTABS", Effect::kMove, motion::kRapid, false, 8, true},
-    {"FASTREL", Effect::kMove, motion::kRapid, true, 8, true},
-    {"MOVEABS", Effect::kMove, motion::kLinear, false, 8, true},
-    {"MOVEREL", Effect::kMove, motion::kLinear, true, 8, true},
-    {"CWABS", Effect::kMove, motion::kClockwise, false, 6, true},
-    {"CCWABS", Effect::kMove, motion::kCounterClockwise, false, 7, true},
-    {"CWREL", Effect::kMove, motion::kClockwise, true, 6, true},
-    {"CCWREL", Effect::kMove, motion::kCounterClockwise, true, 7, true},
-    {"VEL", Effect::kFeed, motion::kNone, false, 4, false},
-    {"FASTVEL", Effect::kRapidFeed, motion::kNone, false, 8, false},
-    {"SPINDLE", Effect::kSpindle, motion::kNone, false, 8, false},
-    {"COOLANT", Effect::kCoolant, motion::kNone, false, 8, false},
-    {"GETTOOL", Effect::kTool, motion::kNone, false, 8, false},
-    {"PLANE", Effect::kPlane, motion::kNone, false, 6, false},
-    {"WPZERO", Effect::kWorkZeroAdd, motion::kNone, false, 7, true},
-    {"WPZEROABS", Effect::kWorkZeroAbsolute, motion::kNone, false, 10, true},
-    {"WPCLEAR", Effect::kWorkZeroClear, motion::kNone, false, 8, true},
-    {"HALT", Effect::kHalt, motion::kNone, false, 5, false},
-    {"WAIT", Effect::kWait, motion::kNone, false, 5, false},
-    {"PROGEND", Effect::kEnd, motion::kNone, false, 8, true},
+    {"FASTABS", Effect::kMove, MotionKind::kRapid, false, 8, true},
+    {"FASTREL", Effect::kMove, MotionKind::kRapid, true, 8, true},
+    {"MOVEABS", Effect::kMove, MotionKind::kLinear, false, 8, true},
+    {"MOVEREL", Effect::kMove, MotionKind::kLinear, true, 8, true},
+    {"CWABS", Effect::kMove, MotionKind::kClockwise, false, 6, true},
+    {"CCWABS", Effect::kMove, MotionKind::kCounterClockwise, false, 7, true},
+    {"CWREL", Effect::kMove, MotionKind::kClockwise, true, 6, true},
+    {"CCWREL", Effect::kMove, MotionKind::kCounterClockwise, true, 7, true},
+    {"VEL", Effect::kFeed, MotionKind::kNone, false, 4, false},
+    {"FASTVEL", Effect::kRapidFeed, MotionKind::kNone, false, 8, false},
+    {"SPINDLE", Effect::kSpindle, MotionKind::kNone, false, 8, false},
+    {"COOLANT", Effect::kCoolant, MotionKind::kNone, false, 8, false},
+    {"GETTOOL", Effect::kTool, MotionKind::kNone, false, 8, false},
+    {"PLANE", Effect::kPlane, MotionKind::kNone, false, 6, false},
+    {"WPZERO", Effect::kWorkZeroAdd, MotionKind::kNone, false, 7, true},
+    {"WPZEROABS", Effect::kWorkZeroAbsolute, MotionKind::kNone, false, 10, true},
+    {"WPCLEAR", Effect::kWorkZeroClear, MotionKind::kNone, false, 8, true},
+    {"HALT", Effect::kHalt, MotionKind::kNone, false, 5, false},
+    {"WAIT", Effect::kWait, MotionKind::kNone, false, 5, false},
+    {"PROGEND", Effect::kEnd, MotionKind::kNone, false, 8, true},
 }};
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -157,7 +157,7 @@ void ComputeArc(MachineState& s) {
   s.radius = std::sqrt(dx * dx + dy * dy);
   s.startAngle = std::atan2(s.prevY - s.posJ, s.prevX - s.posI);
   s.endAngle = std::atan2(dy, dx);
-  const long double sweep = ArcSweep(s.startAngle, s.endAngle, s.motionKind == motion::kClockwise);
+  const long double sweep = ArcSweep(s.startAngle, s.endAngle, s.motionKind == MotionKind::kClockwise);
   s.largeArc = sweep * 180 / kPi > 180;
 }
 
@@ -223,7 +223,7 @@ void StartPass(MachineState& state) { state = MachineState{}; }
 InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachineProfile& profile, MachineState& s,
                               std::string& currentLineText, int& code) {
   InterpretedLine out;
-  s.motionKind = motion::kNone;
+  s.motionKind = MotionKind::kNone;
   std::string_view text = line;
 
   if (!text.empty() && text.front() == 'N') {

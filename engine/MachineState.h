@@ -8,19 +8,23 @@
 
 namespace morvatex {
 
-// Motion kind of the current line.
-namespace motion {
-inline constexpr int kNone = -1;
-inline constexpr int kRapid = 0;
-inline constexpr int kLinear = 1;
-inline constexpr int kClockwise = 2;
-inline constexpr int kCounterClockwise = 3;
-}  // namespace motion
+// Motion kind of the current line. The values of the moves are their DIN
+// G numbers (G0 to G3); the CNC writer relies on that (see GNumber).
+enum class MotionKind : std::int8_t {
+  kNone = -1,
+  kRapid = 0,
+  kLinear = 1,
+  kClockwise = 2,
+  kCounterClockwise = 3,
+};
 
-constexpr bool IsArc(int motionKind) {
-  return motionKind == motion::kClockwise || motionKind == motion::kCounterClockwise;
+// The G number of a move of `kind`, 0 to 3; -1 for kNone.
+constexpr int GNumber(MotionKind kind) { return static_cast<int>(kind); }
+
+constexpr bool IsArc(MotionKind kind) {
+  return kind == MotionKind::kClockwise || kind == MotionKind::kCounterClockwise;
 }
-constexpr bool IsFeedMove(int motionKind) { return motionKind >= motion::kLinear && motionKind <= motion::kCounterClockwise; }
+constexpr bool IsFeedMove(MotionKind kind) { return kind == MotionKind::kLinear || IsArc(kind); }
 
 // First-use marks of X, Y and Z (kept in the writing pass only).
 namespace first_use {
@@ -30,7 +34,7 @@ inline constexpr int kBefore = 2;    // given before
 }  // namespace first_use
 
 struct MachineState {
-  int motionKind = motion::kNone;  // set back to kNone at the start of every line
+  MotionKind motionKind = MotionKind::kNone;  // set back to kNone at the start of every line
   bool relative = false;           // the current move line is a REL command
 
   // Work-piece zero and programmed values in micrometres. Held in 64 bits so

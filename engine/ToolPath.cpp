@@ -15,12 +15,12 @@ constexpr std::size_t kMinimumLines = 5;
 
 // The move of the line just interpreted, or false for a line without one.
 bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
-  if (s.motionKind == motion::kNone) return false;
+  if (s.motionKind == MotionKind::kNone) return false;
   segment = {};
   segment.start = {static_cast<double>(s.prevX), static_cast<double>(s.prevY), static_cast<double>(s.prevZ)};
   segment.end = {static_cast<double>(s.posX), static_cast<double>(s.posY), static_cast<double>(s.posZ)};
   segment.line = line;
-  if (s.motionKind == motion::kRapid) {
+  if (s.motionKind == MotionKind::kRapid) {
     segment.kind = PathSegment::Kind::kRapid;
     return true;
   }
@@ -29,7 +29,7 @@ bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
     segment.kind = PathSegment::Kind::kLinear;
     return true;
   }
-  const bool clockwise = s.motionKind == motion::kClockwise;
+  const bool clockwise = s.motionKind == MotionKind::kClockwise;
   long double sweep = ArcSweep(s.startAngle, s.endAngle, clockwise);
   // End point = start point is a full turn for the machine (and for the
   // extents), though the interpreter's sweep is then 0.

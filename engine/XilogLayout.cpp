@@ -43,10 +43,10 @@ std::string XilogLayout::WorkpieceHeader(const DrawingExtents& e) const {
   return line;
 }
 
-std::string XilogLayout::TakeRadiusWord(int motionKind, long double radius) {
+std::string XilogLayout::TakeRadiusWord(MotionKind motionKind, long double radius) {
   radiusWord_ = "r";
   radiusWord_ += valueAssignment_;
-  if (motionKind == motion::kClockwise) radiusWord_ += '-';
+  if (motionKind == MotionKind::kClockwise) radiusWord_ += '-';
   radiusWord_ += FixedPointText(radius, profile_.Nachkommastellen);
   radiusWord_ += ' ';
   return radiusWord_;

@@ -47,7 +47,7 @@ class XilogLayout {
   // The radius word of an arc of `motionKind`: "r" + value assignment text,
   // "-" for a clockwise arc, the radius, one blank. Kept as the arc's radius
   // word for an opening line.
-  std::string TakeRadiusWord(int motionKind, long double radius);
+  std::string TakeRadiusWord(MotionKind motionKind, long double radius);
 
   // Called right after the Y word of a rapid move with the words so far
   // (G, X, Y): they are kept for the next opening line, and the radius word

@@ -31,7 +31,7 @@ class InterpreterTest : public ::testing::Test {
 TEST_F(InterpreterTest, MovesAfterABlockNumber) {
   const InterpretedLine line = Line("N10 MOVEABS X1000 Y2000");
   EXPECT_EQ(line.commandClass, CommandClass::kMove);
-  EXPECT_EQ(state.motionKind, motion::kLinear);
+  EXPECT_EQ(state.motionKind, MotionKind::kLinear);
   EXPECT_EQ(state.posX, Mm(1000));
   EXPECT_EQ(state.posY, Mm(2000));
   EXPECT_EQ(code, 0);
@@ -42,7 +42,7 @@ TEST_F(InterpreterTest, SkipsKeywordsThatDoNotStandAtTheVeryStart) {
   for (std::string_view line : {"N10  MOVEABS X1000", " MOVEABS X1000", "moveabs X1000", ";MOVEABS X1000"}) {
     const InterpretedLine result = Line(line);
     EXPECT_EQ(result.commandClass, CommandClass::kNone) << line;
-    EXPECT_EQ(state.motionKind, motion::kNone) << line;
+    EXPECT_EQ(state.motionKind, MotionKind::kNone) << line;
     EXPECT_EQ(state.posX, 0) << line;
   }
   EXPECT_EQ(code, 0);
@@ -124,7 +124,7 @@ TEST_F(InterpreterTest, OnAnAbsoluteLineTheLastOccurrenceWins) {
   Line("FASTABS Z7000");
   EXPECT_EQ(state.posX, Mm(3000)) << "an address the line does not give keeps its value";
   EXPECT_EQ(state.posZ, Mm(7000));
-  EXPECT_EQ(state.motionKind, motion::kRapid);
+  EXPECT_EQ(state.motionKind, MotionKind::kRapid);
 }
 
 TEST_F(InterpreterTest, WorkPieceZeroShiftsTheFollowingMoves) {
@@ -202,13 +202,13 @@ TEST_F(InterpreterTest, PositionsAreExtendedPrecisionProducts) {
 TEST_F(InterpreterTest, ComputesArcRadiusAndSize) {
   Line("MOVEABS X10000 Y0");
   Line("CWABS I0 J0 X0 Y10000");  // clockwise from 0° to 90°: three quarters
-  EXPECT_EQ(state.motionKind, motion::kClockwise);
+  EXPECT_EQ(state.motionKind, MotionKind::kClockwise);
   EXPECT_EQ(state.radius, 10);
   EXPECT_TRUE(state.largeArc);
   Line("CWABS I0 J0 X10000 Y0");  // clockwise from 90° to 0°: a quarter
   EXPECT_FALSE(state.largeArc);
   Line("CCWABS I0 J0 X10000 Y0");  // end = start: full circle, sweep 0
-  EXPECT_EQ(state.motionKind, motion::kCounterClockwise);
+  EXPECT_EQ(state.motionKind, MotionKind::kCounterClockwise);
   EXPECT_FALSE(state.largeArc);
   Line("CCWABS I0 J0 X-10000 Y0");  // half circle: not more than 180°
   EXPECT_FALSE(state.largeArc);
@@ -361,7 +361,7 @@ TEST_F(InterpreterTest, TheMeasuringPassKnowsOnlyMovesWorkPieceZeroAndProgend) {
 TEST_F(InterpreterTest, KeepsThePositionOnLinesWithoutAMove) {
   Line("MOVEABS X1000 Y2000");
   Line("VEL 100");
-  EXPECT_EQ(state.motionKind, motion::kNone);
+  EXPECT_EQ(state.motionKind, MotionKind::kNone);
   EXPECT_EQ(state.posX, Mm(1000));
   EXPECT_EQ(state.prevX, Mm(1000));
 }
