@@ -12,9 +12,7 @@ PathSyntax NativePathSyntax() {
 
 char FolderSeparator(PathSyntax syntax) { return syntax.separators.empty() ? '/' : syntax.separators.front(); }
 
-std::size_t LastSeparator(std::string_view path, PathSyntax syntax) {
-  return path.find_last_of(syntax.separators);
-}
+std::size_t LastSeparator(std::string_view path, PathSyntax syntax) { return path.find_last_of(syntax.separators); }
 
 std::string FolderPart(std::string_view path, PathSyntax syntax) {
   const std::size_t last = LastSeparator(path, syntax);

@@ -13,7 +13,6 @@ inline constexpr std::string_view kProductWebPage = "https://morvatex.example/";
 
 // The generator line that opens every DXF drawing (cut or padded to 80
 // characters there): "Generator: Morvatex Ver.01.23 / Infos: " + web page.
-inline constexpr std::string_view kGeneratorLine =
-    "Generator: Morvatex Ver.01.23 / Infos: https://morvatex.example/";
+inline constexpr std::string_view kGeneratorLine = "Generator: Morvatex Ver.01.23 / Infos: https://morvatex.example/";
 
 }  // namespace morvatex

@@ -29,10 +29,16 @@ NativeString ToNative(const std::string& path) {
   const std::u16string wide = Cp1252ToUtf16(path);
   return NativeString(wide.begin(), wide.end());
 }
-int OpenNative(const NativeString& p, int flags, int mode = 0) { return ::_wopen(p.c_str(), flags | _O_BINARY | _O_NOINHERIT, mode); }
+int OpenNative(const NativeString& p, int flags, int mode = 0) {
+  return ::_wopen(p.c_str(), flags | _O_BINARY | _O_NOINHERIT, mode);
+}
 int CloseNative(int fd) { return ::_close(fd); }
-long long ReadNative(int fd, char* b, std::size_t n) { return ::_read(fd, b, static_cast<unsigned>(n > 0x40000000 ? 0x40000000 : n)); }
-long long WriteNative(int fd, const char* b, std::size_t n) { return ::_write(fd, b, static_cast<unsigned>(n > 0x40000000 ? 0x40000000 : n)); }
+long long ReadNative(int fd, char* b, std::size_t n) {
+  return ::_read(fd, b, static_cast<unsigned>(n > 0x40000000 ? 0x40000000 : n));
+}
+long long WriteNative(int fd, const char* b, std::size_t n) {
+  return ::_write(fd, b, static_cast<unsigned>(n > 0x40000000 ? 0x40000000 : n));
+}
 bool SeekNative(int fd, std::uint64_t offset) { return ::_lseeki64(fd, static_cast<long long>(offset), SEEK_SET) >= 0; }
 bool SyncNative(int fd) { return ::_commit(fd) == 0; }
 int UnlinkNative(const NativeString& p) { return ::_wunlink(p.c_str()); }
@@ -273,16 +279,14 @@ StagedFile RealFileSystem::CreateStagedFile(const std::string& target) {
   const NativeString native = ToNative(target);
   bool isLink = false;
   switch (KindOf(native, isLink)) {
-    case FileKind::kFolder:
-      return staged;
+    case FileKind::kFolder: return staged;
     case FileKind::kOther: {  // a device or a pipe takes the bytes itself
       const int fd = OpenNative(native, O_WRONLY | O_CREAT | O_TRUNC, kCreateMode);
       if (fd >= 0) staged.file = std::make_unique<RealWritableFile>(fd);
       return staged;
     }
     case FileKind::kMissing:
-    case FileKind::kRegular:
-      break;
+    case FileKind::kRegular: break;
   }
   if (isLink) staged.finalPath = LinkedPath(target);
   for (int attempt = 0; attempt < 100; ++attempt) {

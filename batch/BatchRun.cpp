@@ -2,8 +2,8 @@
 
 namespace morvatex {
 
-void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log,
-                       BatchDisplay& display, BatchResult& result) {
+void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log, BatchDisplay& display,
+                      BatchResult& result) {
   const int code = run.outcomeCode();
   if (code <= outcome::kSuccess) {
     table.SetCell(row, kColumnMarked, "");

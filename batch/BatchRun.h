@@ -28,8 +28,8 @@ class BatchDisplay {
 };
 
 struct BatchResult {
-  int converted = 0;       // marked rows that were converted
-  int failed = 0;    // of them, the rows that got "E"
+  int converted = 0;     // marked rows that were converted
+  int failed = 0;        // of them, the rows that got "E"
   bool stopped = false;  // a stop request ended the batch
 };
 
@@ -49,8 +49,8 @@ BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log
 // Records the outcome of job row `row`, just converted by `run`, as
 // ExecuteBatch does for each row: marks, log entry, JobConverted and
 // the "Zeile:" report; counts a failure in `result`.
-void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log,
-                       BatchDisplay& display, BatchResult& result);
+void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log, BatchDisplay& display,
+                      BatchResult& result);
 
 // The note for a batch that found no marked row.
 inline constexpr std::string_view kNoMarkedJobsNote =

@@ -48,10 +48,11 @@ std::string ShortDescription(std::string_view logPath) {
                           u8"- Um Fehlern beim Konvertieren auf die Spur zu kommen, kann die Datei\r\n"
                           u8"  >> ">());
   text += logPath;
-  text += Cp1252<u8" <<\r\n"
-                 u8"  zu Rate gezogen werden. Es handelt sich um eine Textdatei, welche mit jedem\r\n"
-                 u8"  Neustart des Programmes überschrieben wird(!). \r\n"
-                 u8"\r\n">();
+  text += Cp1252<
+      u8" <<\r\n"
+      u8"  zu Rate gezogen werden. Es handelt sich um eine Textdatei, welche mit jedem\r\n"
+      u8"  Neustart des Programmes überschrieben wird(!). \r\n"
+      u8"\r\n">();
   return text;
 }
 

@@ -92,8 +92,7 @@ int ReadJobList(FileSystem& fs, const std::string& path, JobTable& table) {
     const bool marksRead = reader.ReadLine(marks);
     const bool sourceRead = reader.ReadLine(source);
     const bool targetRead = reader.ReadLine(target);
-    code = firstRead && marksRead && sourceRead && targetRead ? EntryFault(first, source, target)
-                                                                : joblist::kReadError;
+    code = firstRead && marksRead && sourceRead && targetRead ? EntryFault(first, source, target) : joblist::kReadError;
     if (code != joblist::kOk) break;
     const int row = table.AppendJob();
     table.SetCell(row, kColumnMarked, MarkIf(marks.find('M') != std::string::npos, kMarkMarked));

@@ -9,21 +9,21 @@
 
 #include <string>
 
-#include "batch/JobTable.h"
-#include "batch/LogFile.h"
 #include "base/FileSystem.h"
 #include "base/MessageSink.h"
+#include "batch/JobTable.h"
+#include "batch/LogFile.h"
 
 namespace morvatex {
 
 // Error codes of reading a job list file.
 namespace joblist {
 inline constexpr int kOk = 0;
-inline constexpr int kUnreadable = 10;         // the file cannot be opened for reading
-inline constexpr int kReadError = 20;          // reading a line of an entry failed
-inline constexpr int kNoOpeningBracket = 30;     // the first line of an entry does not begin with "["
-inline constexpr int kNoClosingBracket = 31;      // the first line of an entry holds no "]" (wins over 30)
-inline constexpr int kPathMissing = 40;           // the source or the target line of an entry is empty
+inline constexpr int kUnreadable = 10;        // the file cannot be opened for reading
+inline constexpr int kReadError = 20;         // reading a line of an entry failed
+inline constexpr int kNoOpeningBracket = 30;  // the first line of an entry does not begin with "["
+inline constexpr int kNoClosingBracket = 31;  // the first line of an entry holds no "]" (wins over 30)
+inline constexpr int kPathMissing = 40;       // the source or the target line of an entry is empty
 }  // namespace joblist
 
 // The file text of the job rows of `table`.

@@ -22,8 +22,8 @@ bool StartLogFile(FileSystem& fs, const std::string& logPath, std::string_view h
   return file->Close() && written;
 }
 
-std::string LogRunEntry(std::string_view dateTime, std::string_view listFile, int row,
-                        std::string_view rowMarks, std::string_view report) {
+std::string LogRunEntry(std::string_view dateTime, std::string_view listFile, int row, std::string_view rowMarks,
+                        std::string_view report) {
   std::string entry(dateTime);
   entry += "\r\nTabelle: ";
   entry += listFile;

@@ -31,8 +31,8 @@ bool StartLogFile(FileSystem& fs, const std::string& logPath, std::string_view h
 // list file; "Zeile:   " + the row number + " / " + `rowMarks` (columns 0 to
 // 2 of the row after its marks were set, "3A" or "3M"); the outcome report
 // (which ends with its own line end); then two empty lines.
-std::string LogRunEntry(std::string_view dateTime, std::string_view listFile, int row,
-                        std::string_view rowMarks, std::string_view report);
+std::string LogRunEntry(std::string_view dateTime, std::string_view listFile, int row, std::string_view rowMarks,
+                        std::string_view report);
 
 // The entry for one save of the job list: two empty lines, `dateTime` and a
 // row of "#"; the path; for a failed save (`errorNumber` not 0) the number

@@ -36,7 +36,8 @@ std::string NameKey(const std::string& path, PathSyntax syntax) {
   std::string key = FileNamePart(path, syntax);
   for (char& c : key) {
     const auto byte = static_cast<unsigned char>(c);
-    if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7)) c = static_cast<char>(byte - 0x20);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7))
+      c = static_cast<char>(byte - 0x20);
   }
   return key;
 }
@@ -161,7 +162,7 @@ class Scheduler {
   const ConversionOptions& options_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::size_t limit_;       // jobs from here on are not started
+  std::size_t limit_;         // jobs from here on are not started
   std::size_t recorded_ = 0;  // jobs recorded so far
   // Recorded runs, kept for the next jobs: a run's buffers are large.
   std::vector<std::unique_ptr<ConversionRun>> spareRuns_;
@@ -170,8 +171,8 @@ class Scheduler {
 }  // namespace
 
 BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settings, FileSystem& fs,
-                                      const ConversionOptions& options, const LogFile& log,
-                                      BatchDisplay& display, int jobs) {
+                                   const ConversionOptions& options, const LogFile& log, BatchDisplay& display,
+                                   int jobs) {
   if (jobs <= 1) {
     ConversionRun run(settings, fs, options);
     return ExecuteBatch(table, run, log, display);

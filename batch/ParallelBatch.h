@@ -3,8 +3,8 @@
 // the one-row-at-a-time run (ExecuteBatch) does, in row order.
 #pragma once
 
-#include "batch/BatchRun.h"
 #include "base/FileSystem.h"
+#include "batch/BatchRun.h"
 #include "engine/ConversionRun.h"
 #include "settings/SettingsRecord.h"
 
@@ -38,7 +38,7 @@ namespace morvatex {
 // still run, as one row at a time would run them; with the stop request
 // standing they end with 11 at their first line.
 BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settings, FileSystem& fs,
-                                      const ConversionOptions& options, const LogFile& log,
-                                      BatchDisplay& display, int jobs);
+                                   const ConversionOptions& options, const LogFile& log, BatchDisplay& display,
+                                   int jobs);
 
 }  // namespace morvatex

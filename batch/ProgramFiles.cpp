@@ -5,8 +5,8 @@
 #include <filesystem>
 #endif
 
-#include "batch/LogFile.h"
 #include "base/Cp1252Codec.h"
+#include "batch/LogFile.h"
 #include "settings/SettingsFile.h"
 
 namespace morvatex {
@@ -90,12 +90,13 @@ ProgramFiles LocateProgramFiles(std::string_view programPath, PathSyntax syntax,
   }
   const std::string separator(1, FolderSeparator(syntax));
   const UserFolder config = MorvatexFolder(env.xdgConfigHome, "XDG_CONFIG_HOME", env.home, ".config", syntax);
-  const UserFolder state = MorvatexFolder(env.xdgStateHome, "XDG_STATE_HOME", env.home,
-                                          ".local" + separator + "state", syntax);
+  const UserFolder state =
+      MorvatexFolder(env.xdgStateHome, "XDG_STATE_HOME", env.home, ".local" + separator + "state", syntax);
   files.problem = !config.problem.empty() ? config.problem : state.problem;
   if (!files.problem.empty()) {
-    files.problem = std::string(Cp1252<u8"Der Programmordner ist schreibgeschützt. ">()) + files.problem +
-                    std::string(Cp1252<u8"\r\nEinstellungsdatei und Protokolldatei können deshalb nicht benutzt werden.">());
+    files.problem =
+        std::string(Cp1252<u8"Der Programmordner ist schreibgeschützt. ">()) + files.problem +
+        std::string(Cp1252<u8"\r\nEinstellungsdatei und Protokolldatei können deshalb nicht benutzt werden.">());
     return files;
   }
   files.settingsPath = config.path + FileNamePart(beside, syntax);

@@ -34,8 +34,7 @@ std::string TargetPathFor(std::string_view source, const SettingsRecord& setting
   const std::string directlyInTarget = targetFolder + FolderSeparator(syntax) + name;
 
   switch (settings.Zielordner) {
-    case kTargetInFolder:
-      return directlyInTarget;
+    case kTargetInFolder: return directlyInTarget;
     case kTargetInMirroredSubfolders: {
       const std::string folder = FolderPart(source, syntax);
       const std::string_view sourceFolder = settings.Quelle.Text();
@@ -46,8 +45,7 @@ std::string TargetPathFor(std::string_view source, const SettingsRecord& setting
       for (char& c : rest) c = LowerAsciiLetter(c);
       return rest.empty() ? directlyInTarget : targetFolder + rest + name;
     }
-    default:
-      return ChangeFileExt(source, extension, syntax);
+    default: return ChangeFileExt(source, extension, syntax);
   }
 }
 

@@ -32,13 +32,13 @@
 #include <utility>
 #include <vector>
 
-#include "gui/BatchProgress.h"
-#include "gui/Dialogs.h"
-#include "batch/JobListFile.h"
-#include "gui/MainWindow.h"
 #include "base/FileSystem.h"
+#include "batch/JobListFile.h"
 #include "bench/BenchSettings.h"
 #include "bench/ProgramGenerator.h"
+#include "gui/BatchProgress.h"
+#include "gui/Dialogs.h"
+#include "gui/MainWindow.h"
 
 namespace morvatex::bench {
 namespace {
@@ -88,9 +88,7 @@ struct Workspace {
   std::string Sub(const std::string& name) const { return (folder / name).string(); }
 };
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 // Writes the job list `name`.mvx over `count` programs named `name`N.ncp,
 // all marked (afresh before every run: a run writes its marks back).
@@ -118,8 +116,8 @@ Timing DesktopRun(MainWindow& form, const std::string& list) {
 // `jobs` empty: the converter's default (one row per processor core).
 std::string ConverterCommand(const Workspace& w, const std::string& list, const std::string& jobs = "") {
   return std::string("'") + MORVATEX_CONVERT_PROGRAM + "' --list '" + list + "'" +
-         (jobs.empty() ? "" : " --jobs " + jobs) + " --settings '" + w.Sub("morvatex.set") +
-         "' --log '" + w.Sub("convert.log") + "' >/dev/null";
+         (jobs.empty() ? "" : " --jobs " + jobs) + " --settings '" + w.Sub("morvatex.set") + "' --log '" +
+         w.Sub("convert.log") + "' >/dev/null";
 }
 
 Timing ConverterRun(const Workspace& w, const std::string& list, const std::string& jobs = "") {
@@ -162,8 +160,7 @@ double ConverterStop(const Workspace& w, const std::string& list) {
     execl("/bin/sh", "sh", "-c", ("exec " + ConverterCommand(w, list)).c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  for (int i = 0; i < 600'000 && !Writing(w); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (int i = 0; i < 600'000 && !Writing(w); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   const Clock::time_point pressed = Clock::now();
   kill(pid, SIGINT);
   int status = 0;
@@ -288,8 +285,10 @@ int Run(Mode mode) {
   CompareJobs(w, 3);
   Print("1,000,000-line program, desktop (offscreen):", DesktopRun(form, JobList(w, "lang", 1)));
   Print("1,000,000-line program, morvatex-convert --list:", ConverterRun(w, JobList(w, "lang", 1)));
-  std::printf("Stop in the writing pass, desktop (Esc to batch end):     %.1f ms\n", 1000 * DesktopStop(form, w, JobList(w, "lang", 1)));
-  std::printf("Stop in the writing pass, converter (Ctrl-C to exit):     %.1f ms\n", 1000 * ConverterStop(w, JobList(w, "lang", 1)));
+  std::printf("Stop in the writing pass, desktop (Esc to batch end):     %.1f ms\n",
+              1000 * DesktopStop(form, w, JobList(w, "lang", 1)));
+  std::printf("Stop in the writing pass, converter (Ctrl-C to exit):     %.1f ms\n",
+              1000 * ConverterStop(w, JobList(w, "lang", 1)));
   form.Table().modified = false;
   fs::remove_all(w.folder);
   return 0;

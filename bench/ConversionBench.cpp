@@ -148,7 +148,8 @@ int Main(int argc, char** argv) {
     std::vector<std::pair<std::string, std::uintmax_t>> outputs;
     std::uintmax_t cncBytes = 0, dxfBytes = 0;
     if (v.cnc) outputs.emplace_back((folder / "floor.cnc").string(), cncBytes = std::filesystem::file_size(cnc));
-    if (v.dxf) outputs.emplace_back((folder / "floor.dxf").string(), dxfBytes = std::filesystem::file_size(cnc + ".dxf"));
+    if (v.dxf)
+      outputs.emplace_back((folder / "floor.dxf").string(), dxfBytes = std::filesystem::file_size(cnc + ".dxf"));
     double floor = 1e30;
     for (int k = 0; k < repeats; ++k) floor = std::min(floor, IoFloorOnce(source, outputs));
     std::printf("%-15s %10.3f %8.3f %10.3f %7.1f %12.0f %9.1f %9.2f %9.1f %9.1f\n", v.name, r.seconds,

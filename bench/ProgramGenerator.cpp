@@ -34,8 +34,9 @@ std::string GenerateIselProgram(std::size_t lines) {
     Add(out, count, "MOVEREL X20000");
     Add(out, count, "CCWREL I0 J5000 X0 Y10000");
     Add(out, count, "MOVEREL X-20000");
-    Add(out, count, "CWABS I" + std::to_string(x - 1000) + " J" + std::to_string(y + 10000) + " X" +
-                        std::to_string(x - 1000) + " Y" + std::to_string(y + 9000));
+    Add(out, count,
+        "CWABS I" + std::to_string(x - 1000) + " J" + std::to_string(y + 10000) + " X" + std::to_string(x - 1000) +
+            " Y" + std::to_string(y + 9000));
     Add(out, count, "MOVEABS X" + std::to_string(x) + " Y" + std::to_string(y));
     Add(out, count, "FASTABS Z10000");
   }

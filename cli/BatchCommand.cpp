@@ -6,12 +6,12 @@
 #include <langinfo.h>
 #endif
 
-#include "batch/BatchRun.h"
-#include "batch/ParallelBatch.h"
-#include "batch/JobListFile.h"
-#include "batch/LogFile.h"
 #include "base/Cp1252Codec.h"
 #include "base/TerminalText.h"
+#include "batch/BatchRun.h"
+#include "batch/JobListFile.h"
+#include "batch/LogFile.h"
+#include "batch/ParallelBatch.h"
 
 namespace morvatex {
 namespace {
@@ -58,8 +58,7 @@ class TerminalDisplay final : public BatchDisplay {
 }  // namespace
 
 int RunBatchCommand(const std::string& listPath, const std::string& logPath, const SettingsRecord& settings,
-                    FileSystem& fs, ConversionOptions options, int jobs, MessageSink& messages,
-                    std::ostream& out) {
+                    FileSystem& fs, ConversionOptions options, int jobs, MessageSink& messages, std::ostream& out) {
   JobTable table;
   if (OpenJobList(table, listPath, fs, messages) != joblist::kOk) return kListUnreadableStatus;
 

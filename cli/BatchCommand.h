@@ -26,7 +26,6 @@ namespace morvatex {
 // none was marked), 1 when a row failed or the list could not be saved, 2
 // when the list could not be read (nothing is converted then).
 int RunBatchCommand(const std::string& listPath, const std::string& logPath, const SettingsRecord& settings,
-                    FileSystem& fs, ConversionOptions options, int jobs, MessageSink& messages,
-                    std::ostream& out);
+                    FileSystem& fs, ConversionOptions options, int jobs, MessageSink& messages, std::ostream& out);
 
 }  // namespace morvatex

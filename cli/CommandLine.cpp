@@ -10,8 +10,8 @@ namespace {
 // Takes the value of option `name` at arguments[i], written "--name FILE" or
 // "--name=FILE"; false when `argument` is not that option. A missing or
 // empty value becomes the call's error.
-bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
-               std::string& value, ConverterCall& call) {
+bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name, std::string& value,
+               ConverterCall& call) {
   const std::string& argument = arguments[i];
   if (argument == name) {
     value = i + 1 < arguments.size() ? arguments[++i] : std::string();

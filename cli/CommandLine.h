@@ -17,9 +17,9 @@ struct ConverterCall {
   bool debug = false;
   std::string source;
   std::string target;
-  std::string listPath;  // kBatch: the job list file to run
-  std::string logPath;   // kBatch: the log for run and save entries; empty: none
-  int jobs = 0;          // kBatch: rows converted at the same time; 0: one per processor core
+  std::string listPath;     // kBatch: the job list file to run
+  std::string logPath;      // kBatch: the log for run and save entries; empty: none
+  int jobs = 0;             // kBatch: rows converted at the same time; 0: one per processor core
   std::string previewPath;  // kPreview: the picture to write
   int rapidRate = 0;        // kPreview: mm/min; 0: the rate remembered beside the settings file
 };

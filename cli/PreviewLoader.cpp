@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "paint/PreviewModule.h"
 #include "cli/Signals.h"
+#include "paint/PreviewModule.h"
 
 namespace morvatex {
 namespace {

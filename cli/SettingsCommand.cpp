@@ -26,8 +26,8 @@ struct SettingsCall {
 
 // Takes "--option VALUE" or "--option=VALUE" at `i`; false when `argument`
 // is not `option`.
-bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& option,
-               std::string& value, std::string& error) {
+bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& option, std::string& value,
+               std::string& error) {
   const std::string& argument = arguments[i];
   if (argument.rfind(option + "=", 0) == 0) {
     value = argument.substr(option.size() + 1);
@@ -135,8 +135,8 @@ int Show(const SettingsCall& call, std::ostream& out, std::ostream& err) {
       out << element.Name() << '=' << Cp1252ToUtf8(FieldText(record, element)) << '\n';
     }
   if (record.Version != kSettingsVersion || record.Profil.ProfilVersion != kProfileFormat)
-    err << "morvatex-convert: note: Version or ProfilVersion is not " << kSettingsVersion << " and "
-        << kProfileFormat << "; the programs set up a new configuration instead of this record\n";
+    err << "morvatex-convert: note: Version or ProfilVersion is not " << kSettingsVersion << " and " << kProfileFormat
+        << "; the programs set up a new configuration instead of this record\n";
   return 0;
 }
 

@@ -11,22 +11,22 @@
 #include <thread>
 #include <vector>
 
-#include "batch/RapidRateFile.h"
 #include "base/Cp1252Codec.h"
 #include "base/FileSystem.h"
 #include "base/MessageSink.h"
 #include "base/PathSyntax.h"
 #include "base/ProgramPath.h"
+#include "base/TerminalText.h"
+#include "batch/ProgramFiles.h"
+#include "batch/RapidRateFile.h"
 #include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ExplicitSettings.h"
 #include "cli/PreviewLoader.h"
 #include "cli/SettingsCommand.h"
 #include "cli/Signals.h"
-#include "base/TerminalText.h"
-#include "engine/StopRequest.h"
 #include "engine/ConversionRun.h"
-#include "batch/ProgramFiles.h"
+#include "engine/StopRequest.h"
 #include "settings/SettingsFile.h"
 
 namespace morvatex {
@@ -105,8 +105,7 @@ int Run(int argc, char** argv) {
 
   if (call.kind == ConverterCall::Kind::kPreview) {
     const int rapidRate = call.rapidRate > 0 ? call.rapidRate : LoadRapidRate(fs, RapidRateFilePath(settingsPath));
-    return Reported(outputOpen,
-                    RunPreview(*source, *picture, settingsPath, settings, rapidRate, std::cout, std::cerr));
+    return Reported(outputOpen, RunPreview(*source, *picture, settingsPath, settings, rapidRate, std::cout, std::cerr));
   }
 
   ConversionOptions options;

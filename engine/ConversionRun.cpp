@@ -90,14 +90,9 @@ void ConversionRun::ReadSource() {
 
 void ConversionRun::CreateTargetFolder() {
   switch (fs_.MakeFolders(FolderPart(dxfPath_, options_.pathSyntax))) {
-    case MakeFoldersResult::kOk:
-      break;
-    case MakeFoldersResult::kFailed:
-      code_ = outcome::kFolderCreate;
-      break;
-    case MakeFoldersResult::kIoError:
-      code_ = outcome::kFolderIoError;
-      break;
+    case MakeFoldersResult::kOk: break;
+    case MakeFoldersResult::kFailed: code_ = outcome::kFolderCreate; break;
+    case MakeFoldersResult::kIoError: code_ = outcome::kFolderIoError; break;
   }
 }
 

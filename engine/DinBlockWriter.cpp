@@ -66,9 +66,10 @@ int DinBlockWriter::WriteHeader(OutputBuffer& out, const DrawingExtents& extents
   int failure = outcome::kSuccess;
   const std::string_view first = profile_.Vorspann1.Trimmed();
   if (!first.empty()) failure = WriteLine(out, first, outcome::kCncHeaderFirst);
-  if (xilog()) Keep(failure, WriteNumberedLine(out, xilog_.WorkpieceHeader(extents), outcome::kXilogHeaderOrContourStart));
-  for (const auto* line : {&profile_.Vorspann2, &profile_.Vorspann3, &profile_.Vorspann4, &profile_.Vorspann5,
-                           &profile_.Vorspann6}) {
+  if (xilog())
+    Keep(failure, WriteNumberedLine(out, xilog_.WorkpieceHeader(extents), outcome::kXilogHeaderOrContourStart));
+  for (const auto* line :
+       {&profile_.Vorspann2, &profile_.Vorspann3, &profile_.Vorspann4, &profile_.Vorspann5, &profile_.Vorspann6}) {
     if (failure != outcome::kSuccess) break;
     failure = WriteCode(out, line->Trimmed(), outcome::kCncHeader);
   }
@@ -77,26 +78,20 @@ int DinBlockWriter::WriteHeader(OutputBuffer& out, const DrawingExtents& extents
 
 int DinBlockWriter::WriteBlocks(OutputBuffer& out, const InterpretedLine& line, MachineState& state) {
   switch (line.commandClass) {
-    case CommandClass::kMove:
-      return WriteMove(out, state);
-    case CommandClass::kFeed:
-      return line.feedRead ? WriteFeed(out, state) : outcome::kSuccess;
-    case CommandClass::kSpindle:
-      return WriteSpindle(out, line, state);
-    case CommandClass::kTool:
-      return line.toolAccepted ? WriteToolChange(out, state) : outcome::kSuccess;
+    case CommandClass::kMove: return WriteMove(out, state);
+    case CommandClass::kFeed: return line.feedRead ? WriteFeed(out, state) : outcome::kSuccess;
+    case CommandClass::kSpindle: return WriteSpindle(out, line, state);
+    case CommandClass::kTool: return line.toolAccepted ? WriteToolChange(out, state) : outcome::kSuccess;
     case CommandClass::kCoolant:
       return WriteCode(out, (line.coolantOff ? profile_.KuehlungAus : profile_.KuehlungEin).Trimmed(),
                        outcome::kCncCoolantOrPlane);
     case CommandClass::kPlane:
       return line.planeXY ? WriteCode(out, profile_.G17.Trimmed(), outcome::kCncCoolantOrPlane) : outcome::kSuccess;
     case CommandClass::kHalt:
-    case CommandClass::kWait:
-      return WriteCode(out, profile_.Halt.Trimmed(), outcome::kCncHalt);
+    case CommandClass::kWait: return WriteCode(out, profile_.Halt.Trimmed(), outcome::kCncHalt);
     case CommandClass::kNone:
     case CommandClass::kRapidFeed:
-    case CommandClass::kEnd:
-      break;
+    case CommandClass::kEnd: break;
   }
   return outcome::kSuccess;
 }

@@ -38,8 +38,7 @@ void ExtentsTracker::Update(const MachineState& s) {
   struct AxisPoint {
     long double angle, x, y;
   };
-  const AxisPoint axisPoints[] = {
-      {0, cx + r, cy}, {kPi / 2, cx, cy + r}, {kPi, cx - r, cy}, {-kPi / 2, cx, cy - r}};
+  const AxisPoint axisPoints[] = {{0, cx + r, cy}, {kPi / 2, cx, cy + r}, {kPi, cx - r, cy}, {-kPi / 2, cx, cy - r}};
 
   if (s.posX == s.prevX && s.posY == s.prevY) {  // a full circle
     for (const AxisPoint& p : axisPoints) Include(p.x, p.y);

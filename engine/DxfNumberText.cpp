@@ -58,8 +58,8 @@ void AppendMicrometres(std::string& out, std::int64_t micrometres) {
     return;
   }
   if (micrometres < 0) out += '-';
-  const std::uint64_t magnitude = micrometres < 0 ? 0 - static_cast<std::uint64_t>(micrometres)
-                                                  : static_cast<std::uint64_t>(micrometres);
+  const std::uint64_t magnitude =
+      micrometres < 0 ? 0 - static_cast<std::uint64_t>(micrometres) : static_cast<std::uint64_t>(micrometres);
   AppendUnsigned(out, magnitude / 1000);
   const std::uint64_t fraction = magnitude % 1000;
   if (fraction == 0) return;

@@ -7,8 +7,7 @@
 
 namespace morvatex {
 
-static_assert(std::numeric_limits<long double>::digits == 64,
-              "long double must be the 80-bit x87 extended format");
+static_assert(std::numeric_limits<long double>::digits == 64, "long double must be the 80-bit x87 extended format");
 
 // The constant 0.001 in the same format: micrometres to millimetres.
 inline constexpr long double kMillimetresPerMicrometre = 0.001L;

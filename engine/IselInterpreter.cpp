@@ -251,11 +251,8 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
         ShiftWorkOffset(s.workOffsetZ, s.progZ, NotIntegerCode(pass), code);
         break;
       case Effect::kWorkZeroAbsolute:
-      case Effect::kWorkZeroClear:
-        s.workOffsetX = s.workOffsetY = s.workOffsetZ = 0;
-        break;
-      default:
-        break;
+      case Effect::kWorkZeroClear: s.workOffsetX = s.workOffsetY = s.workOffsetZ = 0; break;
+      default: break;
     }
   }
   if (matched) text.remove_prefix(std::min(matched->removed, text.size()));
@@ -277,9 +274,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
       out.commandClass = CommandClass::kFeed;
       ReadFeed(text, profile, s, out, code);
       break;
-    case Effect::kRapidFeed:
-      out.commandClass = CommandClass::kRapidFeed;
-      break;
+    case Effect::kRapidFeed: out.commandClass = CommandClass::kRapidFeed; break;
     case Effect::kSpindle:
       out.commandClass = CommandClass::kSpindle;
       ReadSpindle(text, profile, s, out, code);
@@ -297,20 +292,15 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
       out.planeXY = Contains(text, "XY");
       if (!out.planeXY) code = outcome::kPlaneNotSupported;
       break;
-    case Effect::kHalt:
-      out.commandClass = CommandClass::kHalt;
-      break;
-    case Effect::kWait:
-      out.commandClass = CommandClass::kWait;
-      break;
+    case Effect::kHalt: out.commandClass = CommandClass::kHalt; break;
+    case Effect::kWait: out.commandClass = CommandClass::kWait; break;
     case Effect::kEnd:
       out.commandClass = CommandClass::kEnd;
       s.finished = true;
       break;
     case Effect::kWorkZeroAdd:
     case Effect::kWorkZeroAbsolute:
-    case Effect::kWorkZeroClear:
-      break;  // applied above; they take effect at the next move
+    case Effect::kWorkZeroClear: break;  // applied above; they take effect at the next move
   }
   return out;
 }

@@ -63,9 +63,9 @@ class LineSplitter {
  public:
   explicit LineSplitter(LineList& lines) : lines_(lines) {}
   enum class Fed {
-    kMore,      // ready for the next bytes
-    kEndOfFile, // Ctrl-Z was met; everything after it is ignored
-    kTooLarge,  // the list cannot hold more text
+    kMore,       // ready for the next bytes
+    kEndOfFile,  // Ctrl-Z was met; everything after it is ignored
+    kTooLarge,   // the list cannot hold more text
   };
   // Feeds the next bytes of the file.
   Fed Feed(std::string_view bytes);

@@ -28,14 +28,14 @@ constexpr bool IsFeedMove(MotionKind kind) { return kind == MotionKind::kLinear 
 
 // First-use marks of X, Y and Z (kept in the writing pass only).
 namespace first_use {
-inline constexpr int kNever = 0;     // the coordinate was never given
-inline constexpr int kJustNow = 1;   // given for the first time by the last word read
-inline constexpr int kBefore = 2;    // given before
+inline constexpr int kNever = 0;    // the coordinate was never given
+inline constexpr int kJustNow = 1;  // given for the first time by the last word read
+inline constexpr int kBefore = 2;   // given before
 }  // namespace first_use
 
 struct MachineState {
   MotionKind motionKind = MotionKind::kNone;  // set back to kNone at the start of every line
-  bool relative = false;           // the current move line is a REL command
+  bool relative = false;                      // the current move line is a REL command
 
   // Work-piece zero and programmed values in micrometres. Held in 64 bits so
   // that sums of 32-bit program values are exact; a sum beyond 64 bits is

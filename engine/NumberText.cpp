@@ -119,8 +119,7 @@ bool RoundedScaledInteger(std::uint64_t digits, long shift, HalfRounding roundin
   }
   const Uint128 unit = PowerOfTen(static_cast<int>(-shift));
   const Uint128 kept = digits / unit, twiceRest = digits % unit * 2;
-  const bool up =
-      twiceRest > unit || (twiceRest == unit && (rounding == HalfRounding::kAwayFromZero || kept % 2 != 0));
+  const bool up = twiceRest > unit || (twiceRest == unit && (rounding == HalfRounding::kAwayFromZero || kept % 2 != 0));
   result = static_cast<std::uint64_t>(kept) + (up ? 1 : 0);
   return true;
 }
@@ -129,7 +128,8 @@ bool RoundedScaledInteger(std::uint64_t digits, long shift, HalfRounding roundin
 void AppendScaledInteger(std::string& out, std::uint64_t scaled, bool negative, int decimals) {
   char digits[32];
   const std::size_t width = static_cast<std::size_t>(decimals) + 1;
-  const std::size_t count = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, scaled).ptr - digits);
+  const std::size_t count =
+      static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, scaled).ptr - digits);
   if (negative) out += '-';
   if (count < width) out.append(width - count, '0');
   out.append(digits, count);
@@ -147,8 +147,8 @@ DecimalValue SignificantDecimal(long double magnitude) {
   if (SignificantDecimalFast(magnitude, decimal)) return decimal;
   // to_chars is exact and ignores the locale: "d.dddddddddddddddde+xx".
   char buffer[64];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific,
-                                     kSignificantDigits - 1);
+  const auto written =
+      std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, kSignificantDigits - 1);
   const std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
   const std::size_t e = text.find('e');
   decimal.digits.push_back(text[0]);
@@ -185,8 +185,7 @@ bool AppendFixedPointText(std::string& out, long double value, int decimals, Hal
     AppendScaledInteger(out, scaled, negative, decimals);
     return true;
   }
-  std::string digits =
-      RoundedInteger(SignificantDecimal(std::fabs(value)), long{powerOfTen} + decimals, rounding);
+  std::string digits = RoundedInteger(SignificantDecimal(std::fabs(value)), long{powerOfTen} + decimals, rounding);
   const std::size_t start = digits.find_first_not_of('0');
   digits.erase(0, start == std::string::npos ? digits.size() - 1 : start);
 

@@ -7,30 +7,22 @@ namespace morvatex {
 std::string_view OutcomeMessage(int code) {
   using namespace outcome;
   switch (code) {
-    case kSuccess:
-      return "Datei wurde fehlerfrei konvertiert!";
-    case kStopped:
-      return "Konvertierung durch Benutzer abgebrochen! ";
-    case kNoOutputChosen:
-      return Cp1252<u8"Es wurde kein Ausgabeformat gewählt (DXF/CNC)! ">();
+    case kSuccess: return "Datei wurde fehlerfrei konvertiert!";
+    case kStopped: return "Konvertierung durch Benutzer abgebrochen! ";
+    case kNoOutputChosen: return Cp1252<u8"Es wurde kein Ausgabeformat gewählt (DXF/CNC)! ">();
     case kSourceOpen:
     case kSourceRead:
-    case kSourceClose:
-      return "Fehler beim Lesen der Quelldatei!";
-    case kTooFewLines:
-      return "Quelldatei hat weniger als 5 Zeilen!";
-    case kNoProgend:
-      return Cp1252<u8"Quelldatei enthält kein gültiges \"PROGEND\"!">();
+    case kSourceClose: return "Fehler beim Lesen der Quelldatei!";
+    case kTooFewLines: return "Quelldatei hat weniger als 5 Zeilen!";
+    case kNoProgend: return Cp1252<u8"Quelldatei enthält kein gültiges \"PROGEND\"!">();
     case kDxfCreate:
     case kDxfHeader:
     case kDxfExtents:
     case kDxfEntity:
     case kDxfEnd:
-    case kDxfClose:
-      return "Fehler beim Schreiben der DXF-Datei!";
+    case kDxfClose: return "Fehler beim Schreiben der DXF-Datei!";
     case kFolderCreate:
-    case kFolderIoError:
-      return "Fehler! Kann Zielordner nicht erstellen!";
+    case kFolderIoError: return "Fehler! Kann Zielordner nicht erstellen!";
     case kCncCreate:
     case kCncHeaderFirst:
     case kCncHeader:
@@ -45,30 +37,19 @@ std::string_view OutcomeMessage(int code) {
     case kCncSpindle:
     case kCncMotion:
     case kXilogMotion:
-    case kXilogHeaderOrContourStart:
-      return "Fehler beim Schreiben der CNC-Datei!";
+    case kXilogHeaderOrContourStart: return "Fehler beim Schreiben der CNC-Datei!";
     case kWritingPassNoEnd:
-    case kMeasuringPassNoEnd:
-      return "Programmende nicht erkannt!";
+    case kMeasuringPassNoEnd: return "Programmende nicht erkannt!";
     case kMeasuringNotInteger:
-    case kWritingNotInteger:
-      return "Fehler in Zeile (Integer erwartet)!";
-    case kPlaneNotSupported:
-      return Cp1252<u8"Interpolationsebene wird in dieser Version noch nicht unterstützt!">();
-    case kToolNotInteger:
-      return "Konnte Werkzeugnummer nicht lesen!";
-    case kFeedNotInteger:
-      return Cp1252<u8"Konnte Wert für Vorschub nicht lesen!">();
-    case kSpeedNotInteger:
-      return Cp1252<u8"Konnte Wert für Drehzahl nicht lesen!">();
-    case kUnknownInterpolation:
-      return "Interpolation??? !";
-    case kToolOutOfRange:
-      return Cp1252<u8"GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)!">();
-    case kBlockNumber:
-      return "Konnte Satznummer nicht interpretieren (\"N.. \")!";
-    default:
-      return "Unbekannter Fehler!";
+    case kWritingNotInteger: return "Fehler in Zeile (Integer erwartet)!";
+    case kPlaneNotSupported: return Cp1252<u8"Interpolationsebene wird in dieser Version noch nicht unterstützt!">();
+    case kToolNotInteger: return "Konnte Werkzeugnummer nicht lesen!";
+    case kFeedNotInteger: return Cp1252<u8"Konnte Wert für Vorschub nicht lesen!">();
+    case kSpeedNotInteger: return Cp1252<u8"Konnte Wert für Drehzahl nicht lesen!">();
+    case kUnknownInterpolation: return "Interpolation??? !";
+    case kToolOutOfRange: return Cp1252<u8"GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)!">();
+    case kBlockNumber: return "Konnte Satznummer nicht interpretieren (\"N.. \")!";
+    default: return "Unbekannter Fehler!";
   }
 }
 

@@ -69,8 +69,8 @@ class OutputBuffer {
   std::size_t capacity_ = 0;
   std::string text_;
   std::uint64_t handedOver_ = 0;  // bytes given to the file before those in text_
-  std::vector<Mark> marks_;  // the pieces in text_; neighbours with one code share a mark
-  int failed_ = 0;           // the code of a collected write that failed
+  std::vector<Mark> marks_;       // the pieces in text_; neighbours with one code share a mark
+  int failed_ = 0;                // the code of a collected write that failed
 };
 
 }  // namespace morvatex

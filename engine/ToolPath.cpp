@@ -70,8 +70,7 @@ std::size_t RunPass(const LineList& lines, Pass pass, const SettingsRecord& sett
 
 double PathSegment::Length() const {
   const double dz = end.z - start.z;
-  const double planar =
-      kind == Kind::kArc ? std::abs(sweep) * radius : std::hypot(end.x - start.x, end.y - start.y);
+  const double planar = kind == Kind::kArc ? std::abs(sweep) * radius : std::hypot(end.x - start.x, end.y - start.y);
   return std::hypot(planar, dz);
 }
 

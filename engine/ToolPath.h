@@ -32,8 +32,8 @@ struct PathSegment {
   // and the signed sweep (counter-clockwise positive; a full circle, end
   // point = start point, sweeps ±2π).
   double centreX = 0, centreY = 0, radius = 0, startAngle = 0, sweep = 0;
-  double feed = 0;          // feed moves: the feed in force (0 before the first VEL)
-  std::size_t line = 0;     // 1-based number of the source line
+  double feed = 0;       // feed moves: the feed in force (0 before the first VEL)
+  std::size_t line = 0;  // 1-based number of the source line
   bool clockwise() const { return sweep < 0; }
   // The length along the path, Z included (an arc with Z is a helix).
   double Length() const;
@@ -64,12 +64,12 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings);
 ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings);
 
 struct MachiningEstimate {
-  double feedLength = 0;     // mm at feed, feed moves without feed included
-  double rapidLength = 0;    // mm at rapid
-  double unfedLength = 0;    // mm at feed before any VEL gave a feed (not timed)
-  double feedSeconds = 0;    // each feed move at its programmed feed
-  double rapidSeconds = 0;   // rapid moves at the given rapid rate
-  int toolChanges = 0;       // not timed
+  double feedLength = 0;    // mm at feed, feed moves without feed included
+  double rapidLength = 0;   // mm at rapid
+  double unfedLength = 0;   // mm at feed before any VEL gave a feed (not timed)
+  double feedSeconds = 0;   // each feed move at its programmed feed
+  double rapidSeconds = 0;  // rapid moves at the given rapid rate
+  int toolChanges = 0;      // not timed
   double Seconds() const { return feedSeconds + rapidSeconds; }
 };
 

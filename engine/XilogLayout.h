@@ -64,8 +64,7 @@ class XilogLayout {
   // halves to even, then one blank; empty when the value is not finite.
   static std::string FeedWord(const MachineState& state);
   static std::string SpeedWord(const MachineState& state);
-  std::string OpeningLine(const MachineState& state, const std::string& feedWord,
-                          const std::string& speedWord) const;
+  std::string OpeningLine(const MachineState& state, const std::string& feedWord, const std::string& speedWord) const;
   // True when `words` hold an X or a Y word: the configured address
   // followed by the value assignment text.
   bool HasXOrYWord(std::string_view words) const;

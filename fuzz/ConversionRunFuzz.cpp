@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // What every run promises, whatever the program holds.
   if (result.report.rfind("Fehlerstatus: " + std::to_string(result.code) + "\r\n", 0) != 0) std::abort();
   if (result.code == 0 && (!result.cncWritten || !result.dxfWritten)) std::abort();
-  if (result.code == 0 && result.dxf.size() >= 5 && result.dxf.compare(result.dxf.size() - 5, 5, "EOF\r\n") != 0) std::abort();
+  if (result.code == 0 && result.dxf.size() >= 5 && result.dxf.compare(result.dxf.size() - 5, 5, "EOF\r\n") != 0)
+    std::abort();
   if (result.code > 10 && result.dxfWritten) std::abort();
   return 0;
 }

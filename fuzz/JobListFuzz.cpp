@@ -33,15 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   JobTable table;
   const int code = ReadJobList(fs, kListPath, table);
   switch (code) {
-    case 0:
-      break;
+    case 0: break;
     case joblist::kReadError:
     case joblist::kNoOpeningBracket:
     case joblist::kNoClosingBracket:
-    case joblist::kPathMissing:
-      return 0;
-    default:
-      std::abort();  // no other code exists; 10 cannot happen for a file that is there
+    case joblist::kPathMissing: return 0;
+    default: std::abort();  // no other code exists; 10 cannot happen for a file that is there
   }
   fs.files[kListPath] = JobListText(table);
   JobTable again;

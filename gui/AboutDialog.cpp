@@ -17,9 +17,7 @@ namespace {
 const QColor kDarkBlue(0, 0, 123);
 const QColor kDarkRed(123, 0, 0);
 
-QString Latin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 const char* const kNotes[] = {
     "Es wird nicht garantiert, daß morvatex den kompletten Isel- Befehlssatz interpretiert und in",
@@ -145,8 +143,7 @@ void AboutDialog::SetLabelTexts() {
 }
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+  if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     if (watched == authorMailLabel_) OpenAuthorMail();
     if (watched == authorHomeLabel_) OpenAuthorHome();
   }

@@ -9,10 +9,10 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "batch/TargetPath.h"
 #include "gui/Dialogs.h"
 #include "gui/LabeledEdit.h"
 #include "paint/QtText.h"
-#include "batch/TargetPath.h"
 
 namespace morvatex {
 namespace {
@@ -116,8 +116,8 @@ void FolderDialog::SaveAndClose() {
     const QString text = field->edit()->text();
     if (!ToCp1252(text)) {
       dialogs_.ShowMessage(QStringLiteral("Der Ordner\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes "
-                                        "Windows-1252 und kann nicht gespeichert werden.")
-                             .arg(text));
+                                          "Windows-1252 und kann nicht gespeichert werden.")
+                               .arg(text));
       field->edit()->setFocus();
       return;
     }

@@ -10,9 +10,7 @@ JobTableModel::JobTableModel(JobTable& table, QObject* parent) : QAbstractTableM
 
 JobTableModel::~JobTableModel() { table_.SetObserver(nullptr); }
 
-int JobTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : table_.RowCount() - 1;
-}
+int JobTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : table_.RowCount() - 1; }
 
 int JobTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kJobColumnCount; }
 

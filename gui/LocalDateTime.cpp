@@ -47,7 +47,8 @@ std::string LocalDateTimeText(const QDateTime& when, const QLocale& locale) {
   if (std::optional<std::string> cp1252 = ToCp1252(text)) return *cp1252;
   const QLocale plain = QLocale::c();
   QString fallback = plain.toString(when.date(), QStringLiteral("dd.MM.yyyy"));
-  if (when.time() != QTime(0, 0)) fallback += QLatin1Char(' ') + plain.toString(when.time(), QStringLiteral("HH:mm:ss"));
+  if (when.time() != QTime(0, 0))
+    fallback += QLatin1Char(' ') + plain.toString(when.time(), QStringLiteral("HH:mm:ss"));
   return fallback.toStdString();
 }
 

@@ -14,25 +14,25 @@
 #include <QStatusBar>
 #include <QTableView>
 
-#include "gui/BatchProgress.h"
-#include "gui/ClickableImage.h"
-#include "batch/JobListFile.h"
-#include "gui/JobTableModel.h"
-#include "gui/LocalDateTime.h"
-#include "batch/LogFile.h"
-#include "paint/QtText.h"
-#include "gui/TableDrop.h"
-#include "batch/TargetPath.h"
-#include "gui/FolderDialog.h"
 #include "base/PathSyntax.h"
 #include "base/ProductInfo.h"
 #include "batch/HelpTexts.h"
-#include "gui/HelpWindow.h"
-#include "gui/AboutDialog.h"
-#include "engine/StopRequest.h"
+#include "batch/JobListFile.h"
+#include "batch/LogFile.h"
 #include "batch/ProgramFiles.h"
-#include "settings/SettingsFile.h"
+#include "batch/TargetPath.h"
+#include "engine/StopRequest.h"
+#include "gui/AboutDialog.h"
+#include "gui/BatchProgress.h"
+#include "gui/ClickableImage.h"
+#include "gui/FolderDialog.h"
+#include "gui/HelpWindow.h"
+#include "gui/JobTableModel.h"
+#include "gui/LocalDateTime.h"
 #include "gui/SettingsDialog.h"
+#include "gui/TableDrop.h"
+#include "paint/QtText.h"
+#include "settings/SettingsFile.h"
 
 namespace morvatex {
 namespace {
@@ -44,14 +44,12 @@ const QString kJobListFilter = QStringLiteral("MVX-Dateien (*.mvx) |*.mvx");
 // line, and every few milliseconds answers the user just as fast.
 constexpr std::chrono::milliseconds kInputInterval{10};
 
-QString Latin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 }  // namespace
 
 MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programPath, const QStringList& parameters,
-               QWidget* parent)
+                       QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), fs_(fs), messages_(dialogs) {
   setObjectName(QStringLiteral("mainWindow"));
   BuildWidgets();
@@ -77,9 +75,9 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
     logFilePath_ = files.logPath;
   } else {
     dialogs_.ShowMessage(QStringLiteral("Der Programmpfad\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes "
-                                      "Windows-1252.\r\nEinstellungsdatei und Protokolldatei können deshalb nicht "
-                                      "benutzt werden.")
-                           .arg(nativeProgramPath));
+                                        "Windows-1252.\r\nEinstellungsdatei und Protokolldatei können deshalb nicht "
+                                        "benutzt werden.")
+                             .arg(nativeProgramPath));
   }
 
   // Without a settings path this finds no file and sets up a new configuration.
@@ -125,10 +123,9 @@ void MainWindow::PrepareForShow() {
   // The grid starts on its first row; only later moves show details.
   jobView_->setCurrentIndex(model_->IndexOf(1, 0));
   jobView_->setFocus();
-  connect(jobView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) {
-            if (current.isValid() && !suppressRowDetails_) ShowRowDetails(JobTableModel::TableRow(current));
-          });
+  connect(jobView_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    if (current.isValid() && !suppressRowDetails_) ShowRowDetails(JobTableModel::TableRow(current));
+  });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -290,12 +287,11 @@ std::optional<std::string> MainWindow::ChosenPath(const QString& file) {
   std::optional<std::string> path = ToCp1252(file);
   if (!path) {
     dialogs_.ShowMessage(QStringLiteral("Die Datei\r\n%1\r\nkann nicht benutzt werden, weil ihr Pfad Zeichen "
-                                      "außerhalb des Zeichensatzes Windows-1252 enthält.")
-                           .arg(file));
+                                        "außerhalb des Zeichensatzes Windows-1252 enthält.")
+                             .arg(file));
   }
   return path;
 }
-
 
 void MainWindow::NewList() {
   if (running_) return;
@@ -353,8 +349,8 @@ void MainWindow::AddSourceFiles(const QStringList& files) {
   }
   if (!refused.isEmpty()) {
     dialogs_.ShowMessage(QStringLiteral("Diese Dateien werden nicht hinzugefügt, weil ihr Pfad Zeichen außerhalb "
-                                      "des Zeichensatzes Windows-1252 enthält:\r\n") +
-                       refused.join(QStringLiteral("\r\n")));
+                                        "des Zeichensatzes Windows-1252 enthält:\r\n") +
+                         refused.join(QStringLiteral("\r\n")));
   }
 }
 
@@ -369,27 +365,20 @@ int MainWindow::SelectedRow() const { return JobTableModel::TableRow(jobView_->c
 int MainWindow::SelectedColumn() const { return jobView_->currentIndex().column(); }
 
 bool MainWindow::HandleKey(int key) {
-  if (key != Qt::Key_Escape && key != Qt::Key_Insert && key != Qt::Key_Space && key != Qt::Key_Delete)
-    return false;
+  if (key != Qt::Key_Escape && key != Qt::Key_Insert && key != Qt::Key_Space && key != Qt::Key_Delete) return false;
   if (running_) {
     if (key == Qt::Key_Escape) StopBatch();
     return true;
   }
   const int row = SelectedRow();
   switch (key) {
-    case Qt::Key_Insert:
-      AddIselFiles();
-      break;
-    case Qt::Key_Space:
-      table_.ToggleMark(row, SelectedColumn());
-      break;
+    case Qt::Key_Insert: AddIselFiles(); break;
+    case Qt::Key_Space: table_.ToggleMark(row, SelectedColumn()); break;
     case Qt::Key_Delete:
-      if (table_.IsJobRow(row) &&
-          dialogs_.AskYesNo(QStringLiteral("Zeile %1 wirklich löschen?").arg(row)))
+      if (table_.IsJobRow(row) && dialogs_.AskYesNo(QStringLiteral("Zeile %1 wirklich löschen?").arg(row)))
         table_.RemoveJob(row);
       break;
-    default:
-      break;
+    default: break;
   }
   return true;
 }
@@ -449,13 +438,9 @@ void MainWindow::ShowSettingsDialog() {
 }
 
 // Both help windows are modal and also open during a batch run.
-void MainWindow::ShowShortDescription() {
-  helpWindow_->ShowText(ToQString(ShortDescription(logFilePath_)));
-}
+void MainWindow::ShowShortDescription() { helpWindow_->ShowText(ToQString(ShortDescription(logFilePath_))); }
 
-void MainWindow::ShowAboutDialog() {
-  aboutDialog_->exec();
-}
+void MainWindow::ShowAboutDialog() { aboutDialog_->exec(); }
 
 void MainWindow::SaveLiveSettings() {
   // Without a usable path the user was told at start-up.

@@ -12,11 +12,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/FileSystem.h"
 #include "batch/BatchRun.h"
-#include "gui/Dialogs.h"
 #include "batch/JobTable.h"
 #include "batch/LogFile.h"
-#include "base/FileSystem.h"
+#include "gui/Dialogs.h"
 #include "settings/SettingsRecord.h"
 
 class QAction;
@@ -52,7 +52,7 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   // one of each: the about window, the folder dialog, the settings dialog
   // and the help window. The window is not shown yet.
   MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programPath, const QStringList& parameters,
-         QWidget* parent = nullptr);
+             QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // The windows that the menus open: "Info", "Ordnereinstellungen...",

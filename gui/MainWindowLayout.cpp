@@ -13,8 +13,8 @@
 #include "gui/BatchProgress.h"
 #include "gui/ClickableImage.h"
 #include "gui/JobTableModel.h"
-#include "gui/TableDrop.h"
 #include "gui/MainWindow.h"
+#include "gui/TableDrop.h"
 
 namespace morvatex {
 namespace {
@@ -57,7 +57,8 @@ void MainWindow::BuildWidgets() {
   const ImageColours addColours{Qt::red, green, Qt::yellow, Qt::red};
   addButton_ = new ClickableImage(QStringLiteral("Add"), QSize(46, 25), addColours, buttonBar);
   convertButton_ = new ClickableImage(QStringLiteral("Convert"), QSize(77, 25), addColours, buttonBar);
-  stopButton_ = new ClickableImage(QStringLiteral("Stop"), QSize(49, 25), {Qt::yellow, Qt::red, green, green}, buttonBar);
+  stopButton_ =
+      new ClickableImage(QStringLiteral("Stop"), QSize(49, 25), {Qt::yellow, Qt::red, green, green}, buttonBar);
   addButton_->setObjectName(QStringLiteral("addButton"));
   convertButton_->setObjectName(QStringLiteral("convertButton"));
   stopButton_->setObjectName(QStringLiteral("stopButton"));
@@ -83,8 +84,7 @@ void MainWindow::BuildWidgets() {
   jobView_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   jobView_->horizontalHeader()->setHighlightSections(false);
   jobView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  for (int column = 0; column < kJobColumnCount; ++column)
-    jobView_->setColumnWidth(column, kColumnWidths[column]);
+  for (int column = 0; column < kJobColumnCount; ++column) jobView_->setColumnWidth(column, kColumnWidths[column]);
   jobView_->installEventFilter(this);
   connect(jobView_, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { OpenPreview(JobTableModel::TableRow(index)); });
@@ -120,7 +120,8 @@ void MainWindow::BuildWidgets() {
   // Below the panels: the progress of a batch run, in a status bar of its own
   // height that the window adds to its client area.
   progress_ = new BatchProgress(statusBar());
-  new TableDrop(jobView_, [this] { return running_; }, [this](const DropContents& contents) { TakeDrop(contents); });
+  new TableDrop(
+      jobView_, [this] { return running_; }, [this](const DropContents& contents) { TakeDrop(contents); });
 }
 
 QAction* MainWindow::AddMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*handler)()) {
@@ -153,12 +154,12 @@ void MainWindow::BuildMenu() {
   editMenu_ = bar->addMenu(QStringLiteral("&Editieren"));
   editMenu_->setObjectName(QStringLiteral("editMenu"));
   AddMenuItem(editMenu_, "resetAllJobsAction", QStringLiteral("Alle zurück setzen (als unbearbeitet markieren)"),
-             &MainWindow::ResetAllJobs);
+              &MainWindow::ResetAllJobs);
   AddMenuItem(editMenu_, "deleteConvertedJobsAction", QStringLiteral("Abgearbeitete Einträge löschen"),
-             &MainWindow::DeleteConvertedJobs);
+              &MainWindow::DeleteConvertedJobs);
   editMenu_->addSeparator()->setObjectName(QStringLiteral("editSeparator"));
   AddMenuItem(editMenu_, "addIselFilesAction", QStringLiteral("Isel-Datei(en) hinzufügen \"Add\""),
-             &MainWindow::AddIselFiles);
+              &MainWindow::AddIselFiles);
   // Behind the standing items, which keep their places.
   editMenu_->addSeparator()->setObjectName(QStringLiteral("previewSeparator"));
   AddMenuItem(editMenu_, "previewAction", QStringLiteral("Vorschau..."), &MainWindow::PreviewSelectedRow);
@@ -177,9 +178,9 @@ void MainWindow::BuildMenu() {
   dxfOutputAction_ = AddMenuItem(dxfMenu, "dxfOutputAction", QStringLiteral("DXF-Datein erzeugen"), nullptr);
   dxfOutputAction_->setCheckable(true);
   connect(dxfOutputAction_, &QAction::triggered, this, [this] { ToggleDxfOutput(dxfOutputAction_); });
-  linesAndArcsAction_ = AddMenuItem(dxfMenu, "linesAndArcsAction",
-                                       QStringLiteral("Erstelle Geraden und Kreisbögen (evtl. offene Konturen !!!)"),
-                                       nullptr);
+  linesAndArcsAction_ =
+      AddMenuItem(dxfMenu, "linesAndArcsAction",
+                  QStringLiteral("Erstelle Geraden und Kreisbögen (evtl. offene Konturen !!!)"), nullptr);
   polylinesAction_ = AddMenuItem(dxfMenu, "polylinesAction", QStringLiteral("Erstelle 2D-Polylinien"), nullptr);
   auto* dxfStyle = new QActionGroup(this);  // drawn as radio items
   for (QAction* item : {linesAndArcsAction_, polylinesAction_}) {
@@ -188,11 +189,12 @@ void MainWindow::BuildMenu() {
     connect(item, &QAction::triggered, this, [this, item] { ChooseDxfStyle(item); });
   }
   AddMenuItem(settingsMenu_, "folderDialogAction", QStringLiteral("Ordnereinstellungen..."),
-             &MainWindow::ShowFolderDialog);
+              &MainWindow::ShowFolderDialog);
 
   QMenu* helpMenu = bar->addMenu(QStringLiteral("&Hilfe"));
   helpMenu->setObjectName(QStringLiteral("helpMenu"));
-  AddMenuItem(helpMenu, "shortDescriptionAction", QStringLiteral("Kurzbeschreibung"), &MainWindow::ShowShortDescription);
+  AddMenuItem(helpMenu, "shortDescriptionAction", QStringLiteral("Kurzbeschreibung"),
+              &MainWindow::ShowShortDescription);
   AddMenuItem(helpMenu, "aboutAction", QStringLiteral("Info"), &MainWindow::ShowAboutDialog);
 }
 

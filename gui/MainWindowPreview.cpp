@@ -1,8 +1,8 @@
 // The main window's way into the tool-path preview.
 #include "batch/JobTable.h"
-#include "gui/PreviewWindow.h"
 #include "batch/RapidRateFile.h"
 #include "gui/MainWindow.h"
+#include "gui/PreviewWindow.h"
 
 namespace morvatex {
 
@@ -19,8 +19,8 @@ void MainWindow::PreviewSelectedRow() {
 void MainWindow::OpenPreview(int row) {
   if (running_ || !table_.IsJobRow(row)) return;
   // A window of its own, closed with the main window; several may be open.
-  auto* window = new PreviewWindow(fs_, settings_, table_.Cell(row, kColumnSource),
-                                   RapidRateFilePath(settingsFilePath_), this);
+  auto* window =
+      new PreviewWindow(fs_, settings_, table_.Cell(row, kColumnSource), RapidRateFilePath(settingsFilePath_), this);
   window->show();
 }
 

@@ -12,11 +12,11 @@
 
 #include <cmath>
 
-#include "batch/PreviewText.h"
-#include "paint/QtText.h"
-#include "batch/RapidRateFile.h"
 #include "base/PathSyntax.h"
+#include "batch/PreviewText.h"
+#include "batch/RapidRateFile.h"
 #include "engine/OutcomeCodes.h"
+#include "paint/QtText.h"
 
 namespace morvatex {
 namespace {
@@ -72,7 +72,9 @@ void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
 
 PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
                              const std::string& rapidRateFile, QWidget* parent)
-    : QWidget(parent, Qt::Window), fs_(fs), rapidRateFile_(rapidRateFile),
+    : QWidget(parent, Qt::Window),
+      fs_(fs),
+      rapidRateFile_(rapidRateFile),
       path_(TraceToolPathFile(fs, sourcePath, settings)) {
   setObjectName(QStringLiteral("previewWindow"));
   setAttribute(Qt::WA_DeleteOnClose);

@@ -9,9 +9,9 @@
 
 #include <string>
 
-#include "paint/ToolPathPainter.h"
 #include "base/FileSystem.h"
 #include "engine/ToolPath.h"
+#include "paint/ToolPathPainter.h"
 #include "settings/SettingsRecord.h"
 
 class QLabel;

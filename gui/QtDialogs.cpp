@@ -10,8 +10,8 @@
 namespace morvatex {
 namespace {
 
-QMessageBox::StandardButton ShowBox(QMessageBox::Icon icon, const QString& text,
-                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton standard) {
+QMessageBox::StandardButton ShowBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton standard) {
   QMessageBox box(icon, QString::fromUtf8(kProductName.data(), static_cast<qsizetype>(kProductName.size())),
                   QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), buttons,
                   QApplication::activeWindow());
@@ -32,8 +32,7 @@ bool QtDialogs::AskOkCancel(const QString& text) {
 }
 
 bool QtDialogs::AskYesNo(const QString& text) {
-  return ShowBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
-         QMessageBox::Yes;
+  return ShowBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 QStringList QtDialogs::OpenFiles(const FileDialogOptions& options) {
@@ -78,8 +77,7 @@ QStringList QtNameFilters(const QString& filter) {
 #endif
     // Qt reads the patterns from the last parentheses; with the details
     // hidden it shows the description alone, exactly as written.
-    filters << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')).trimmed() +
-                   QLatin1Char(')');
+    filters << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')).trimmed() + QLatin1Char(')');
   }
   return filters;
 }

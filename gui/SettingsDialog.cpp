@@ -12,8 +12,8 @@
 #include <QTableWidget>
 
 #include "gui/Dialogs.h"
-#include "paint/QtText.h"
 #include "gui/HelpWindow.h"
+#include "paint/QtText.h"
 #include "settings/Presets.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingsTexts.h"
@@ -23,7 +23,8 @@ namespace morvatex {
 SettingsDialog::SettingsDialog(Dialogs& dialogs, FileSystem& fs, SettingsRecord& live, QWidget* parent)
     : QDialog(parent, Qt::Tool), dialogs_(dialogs), fs_(fs), live_(live), messages_(dialogs) {
   BuildWidgets();
-  focusConnection_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { StartEditingOnFocus(now); });
+  focusConnection_ =
+      connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { StartEditingOnFocus(now); });
 }
 
 SettingsDialog::~SettingsDialog() {
@@ -127,8 +128,8 @@ bool SettingsDialog::ChosenFilePath(const QString& chosen, std::string& path) {
     path = *bytes;
     return true;
   }
-  dialogs_.ShowMessage(QStringLiteral("Der Pfad\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes Windows-1252.")
-                         .arg(chosen));
+  dialogs_.ShowMessage(
+      QStringLiteral("Der Pfad\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes Windows-1252.").arg(chosen));
   return false;
 }
 
@@ -151,7 +152,7 @@ void SettingsDialog::SaveProfileFileAs() {
   // SaveFile
   const QString file =
       dialogs_.SaveFile({QStringLiteral("Maschinenprofil (*.Prof)|*.Prof"), QStringLiteral("Prof"), false,
-                               /*confirmOverwrite=*/true});
+                         /*confirmOverwrite=*/true});
   std::string path;
   if (file.isEmpty() || !ChosenFilePath(file, path)) return;
   SaveProfileFile(live_.Profil, path, fs_, messages_);
@@ -162,10 +163,11 @@ void SettingsDialog::ShowModalExtraHelp() {
 }
 
 void SettingsDialog::ShowFactorHelp() {
-  dialogs_.ShowMessage(QStringLiteral("Standartmäßig werden Werte für\rDrehzahl in U/min (Faktor=1) und\r"
-                                    "Vorschub in mm/min (Faktor=1)\rausgegeben.\r"
-                                    "Um in anderen Einheiten auszugeben,\r"
-                                    "kann hier mit beliebigen Faktoren multiplizirt weden."));
+  dialogs_.ShowMessage(
+      QStringLiteral("Standartmäßig werden Werte für\rDrehzahl in U/min (Faktor=1) und\r"
+                     "Vorschub in mm/min (Faktor=1)\rausgegeben.\r"
+                     "Um in anderen Einheiten auszugeben,\r"
+                     "kann hier mit beliebigen Faktoren multiplizirt weden."));
 }
 
 void SettingsDialog::ShowHelp() {

@@ -10,8 +10,8 @@
 #include <QMap>
 #include <QString>
 
-#include "gui/Dialogs.h"
 #include "base/FileSystem.h"
+#include "gui/Dialogs.h"
 #include "settings/DialogValues.h"
 #include "settings/SettingsRecord.h"
 
@@ -82,7 +82,7 @@ class SettingsDialog final : public QDialog {
   void BuildTargetFileGroup();
   void BuildSpecialHandlingGroup();  // "Sonderbehandlung für:" (Xilog)
   void BuildBlockNumberGroup();
-  void BuildFormatGroup();  // also the header and trailer lines
+  void BuildFormatGroup();           // also the header and trailer lines
   void BuildSpeedFeedFormatGroup();  // "Sonderausgabeformat S, F:"
   void BuildCoordinateGroup();
   void BuildValueOutputGroup();  // "Erzeuge Werte für:"
@@ -107,7 +107,7 @@ class SettingsDialog final : public QDialog {
   void OpenProfileFile();
   void SaveProfileFileAs();
   void ShowModalExtraHelp();  // "?" of the extra modal rule
-  void ShowFactorHelp();  // "?" of the output factors
+  void ShowFactorHelp();      // "?" of the output factors
   void ShowHelp();
   // The presets of the menu "Daten" ("Allgemein", "Lösche", "Mach3",
   // "SCM / Xilog") and the two tool table operations.

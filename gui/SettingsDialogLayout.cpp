@@ -17,12 +17,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableWidget>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "gui/LabeledEdit.h"
-#include "paint/QtText.h"
 #include "gui/SettingsDialog.h"
+#include "paint/QtText.h"
 
 namespace morvatex {
 namespace {
@@ -197,16 +197,15 @@ void SettingsDialog::BuildBlockNumberGroup() {
   g->addWidget(CheckBoxFor("Satznummerierung", QStringLiteral("Aktiv")), 0, 0, Qt::AlignBottom);
   g->addWidget(FieldOf(AddField("_N", QStringLiteral("Kennung (N)"))), 0, 1);
   g->addWidget(FieldOf(AddField("ErsterSatz", QStringLiteral("Erste Satznummer"), "editErsterSatz")), 0, 2);
-  g->addWidget(
-      FieldOf(AddField("SatznummernIncrement", QStringLiteral("Increment"), "editSatznummernIncrement")), 0, 3);
+  g->addWidget(FieldOf(AddField("SatznummernIncrement", QStringLiteral("Increment"), "editSatznummernIncrement")), 0,
+               3);
 }
 
 void SettingsDialog::BuildFormatGroup() {
   QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Format:")));
   g->addWidget(FieldOf(AddField("ZeichenWertzuweisung", QStringLiteral("Zeichen f. Wertzuweisungen (:,=,..)"))), 0, 0,
                1, 2);
-  g->addWidget(FieldOf(AddField("Nachkommastellen", QStringLiteral("Nachkommastellen Geometrie (0..6)"))), 0, 2, 1,
-               2);
+  g->addWidget(FieldOf(AddField("Nachkommastellen", QStringLiteral("Nachkommastellen Geometrie (0..6)"))), 0, 2, 1, 2);
   // The header and trailer lines span the group, each behind a narrow
   // column that holds the markers of the lines without block number.
   auto* lines = new QGridLayout;
@@ -252,9 +251,8 @@ void SettingsDialog::BuildCoordinateGroup() {
 void SettingsDialog::BuildValueOutputGroup() {
   QGroupBox* valuesBox = AddGroup(QStringLiteral("Erzeuge Werte für:"));
   auto* valuesLayout = new QHBoxLayout(valuesBox);
-  const std::pair<const char*, const char*> valueChecks[] = {{"ZWerte", "Z"},       {"RWerte", "R"},
-                                                            {"IJWerte", "I, J"}, {"KWerte", "K"},
-                                                            {"SWerte", "S"},       {"FWerte", "F"}};
+  const std::pair<const char*, const char*> valueChecks[] = {{"ZWerte", "Z"}, {"RWerte", "R"}, {"IJWerte", "I, J"},
+                                                             {"KWerte", "K"}, {"SWerte", "S"}, {"FWerte", "F"}};
   for (const auto& [setting, caption] : valueChecks)
     valuesLayout->addWidget(CheckBoxFor(setting, QString::fromLatin1(caption)));
   valuesLayout->addStretch();
@@ -339,7 +337,7 @@ void SettingsDialog::BuildToolGroup() {
   toolGrid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   toolGrid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   toolGrid_->setFixedHeight(2 * 20 + toolGrid_->horizontalScrollBar()->sizeHint().height() +
-                             2 * toolGrid_->frameWidth());
+                            2 * toolGrid_->frameWidth());
   for (int n = 0; n < static_cast<int>(kToolCount); ++n) {
     auto* number = new QTableWidgetItem(QString::number(n));
     number->setFlags(Qt::ItemIsEnabled);  // not editable, on the button colour
@@ -369,9 +367,8 @@ void SettingsDialog::BuildIselCodeGroup() {
 void SettingsDialog::BuildSpecialCaseGroup() {
   QGridLayout* g = MakeGrid(AddGroup(QStringLiteral("Sonderfälle:")));
   g->addWidget(FieldOf(AddField("ZGrenze", QStringLiteral("Z-Grenze (mm)"))), 0, 0);
-  g->addWidget(
-      FieldOf(AddField("VorUnterschreitenDerZGrenze", QStringLiteral("Vor Unterschreiten d. Z-Grenze (-)"))), 1, 0,
-      1, 2);
+  g->addWidget(FieldOf(AddField("VorUnterschreitenDerZGrenze", QStringLiteral("Vor Unterschreiten d. Z-Grenze (-)"))),
+               1, 0, 1, 2);
   g->addWidget(FieldOf(AddField("VorErreichenDerZGrenze", QStringLiteral("Vor Erreichen d. Z-Grenze (+)"))), 1, 2, 1,
                2);
   g->addWidget(FieldOf(AddField("VorWechselZuG0", QStringLiteral("Vor Wechsel zu G0"))), 2, 0, 1, 2);
@@ -423,7 +420,8 @@ void SettingsDialog::BuildMenu(QMenuBar* bar) {
   dataMenu->setObjectName(QStringLiteral("dataMenu"));
   QMenu* toolTableMenu = dataMenu->addMenu(QStringLiteral("Werkzeugtabelle"));
   toolTableMenu->setObjectName(QStringLiteral("toolTableMenu"));
-  item(toolTableMenu, "fillToolTableOneToOneAction", QStringLiteral("Befülle 1:1"), &SettingsDialog::FillToolTableOneToOne);
+  item(toolTableMenu, "fillToolTableOneToOneAction", QStringLiteral("Befülle 1:1"),
+       &SettingsDialog::FillToolTableOneToOne);
   item(toolTableMenu, "copyToolZeroToAllCellsAction", QStringLiteral("Kopiere T0 auf alle"),
        &SettingsDialog::CopyToolZeroToAllCells);
   dataMenu->addSeparator();
@@ -432,8 +430,7 @@ void SettingsDialog::BuildMenu(QMenuBar* bar) {
   machineMenu->setObjectName(QStringLiteral("machineMenu"));
   item(machineMenu, "generalPresetAction", QStringLiteral("Allgemein"), &SettingsDialog::FillGeneralPreset);
   machineMenu->addSeparator();
-  item(machineMenu, "xilogPresetAction", QStringLiteral("SCM / Xilog"),
-       &SettingsDialog::FillXilogPreset);
+  item(machineMenu, "xilogPresetAction", QStringLiteral("SCM / Xilog"), &SettingsDialog::FillXilogPreset);
   item(machineMenu, "mach3PresetAction", QStringLiteral("Mach3"), &SettingsDialog::FillMach3Preset);
   QAction* helpMenu = bar->addAction(QStringLiteral("Hilfe"));
   helpMenu->setObjectName(QStringLiteral("helpMenu"));

@@ -37,7 +37,7 @@ DropContents ClassifyDrop(const QMimeData& data) {
 }
 
 TableDrop::TableDrop(QAbstractItemView* grid, std::function<bool()> blocked,
-                               std::function<void(const DropContents&)> deliver)
+                     std::function<void(const DropContents&)> deliver)
     : QObject(grid), blocked_(std::move(blocked)), deliver_(std::move(deliver)) {
   grid->setAcceptDrops(true);
   grid->viewport()->setAcceptDrops(true);

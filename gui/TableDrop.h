@@ -15,9 +15,9 @@ namespace morvatex {
 // What a drop asks the table to do.
 struct DropContents {
   enum class Kind {
-    kNothing,       // nothing usable: the drop is refused
+    kNothing,    // nothing usable: the drop is refused
     kIselFiles,  // add `files` as "Isel-Datei(en) hinzufügen" adds chosen files
-    kJobList,     // open the one job list file in `files` as "Öffnen..." does
+    kJobList,    // open the one job list file in `files` as "Öffnen..." does
   };
   Kind kind = Kind::kNothing;
   QStringList files;  // local paths with the platform's separators, in the order dropped
@@ -39,8 +39,7 @@ DropContents ClassifyDrop(const QMimeData& data);
 // the user's files. Owned by `grid`.
 class TableDrop final : public QObject {
  public:
-  TableDrop(QAbstractItemView* grid, std::function<bool()> blocked,
-                 std::function<void(const DropContents&)> deliver);
+  TableDrop(QAbstractItemView* grid, std::function<bool()> blocked, std::function<void(const DropContents&)> deliver);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-#include "gui/GermanTranslation.h"
-#include "gui/QtDialogs.h"
-#include "gui/MainWindow.h"
 #include "base/FileSystem.h"
+#include "gui/GermanTranslation.h"
+#include "gui/MainWindow.h"
+#include "gui/QtDialogs.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -5,12 +5,12 @@
 #include <QImage>
 #include <QPainter>
 
-#include "batch/PreviewText.h"
-#include "paint/ToolPathPainter.h"
 #include "base/Cp1252Codec.h"
 #include "base/TerminalText.h"
+#include "batch/PreviewText.h"
 #include "engine/OutcomeCodes.h"
 #include "engine/ToolPath.h"
+#include "paint/ToolPathPainter.h"
 
 namespace morvatex {
 namespace {
@@ -67,7 +67,8 @@ int RunPreviewCommand(const std::string& source, const std::string& picture, con
   const QGuiApplication application(argc, argv);
 
   const QByteArray png = Picture(path);
-  if (png.isEmpty() || !fs.ReplaceFile(picture, std::string_view(png.constData(), static_cast<std::size_t>(png.size())))) {
+  if (png.isEmpty() ||
+      !fs.ReplaceFile(picture, std::string_view(png.constData(), static_cast<std::size_t>(png.size())))) {
     err << "morvatex-convert: the picture cannot be written: " << Cp1252ToUtf8(picture) << "\n";
     return kUnusableStatus;
   }

@@ -21,12 +21,12 @@ typedef void MorvatexPreviewWrite(void* context, int stream, const char* text, s
 
 // One preview. The paths are Windows-1252 text ending in NUL.
 typedef struct MorvatexPreviewCall {
-  const char* source;   // the Isel program to draw
-  const char* picture;  // the PNG file to write
-  const char* keep;     // the settings file, which the picture must not replace
-  const void* settings; // the SettingsRecord, byte for byte,
-  size_t settingsSize;  // and its size
-  int rapidRate;        // mm/min, for the estimate
+  const char* source;    // the Isel program to draw
+  const char* picture;   // the PNG file to write
+  const char* keep;      // the settings file, which the picture must not replace
+  const void* settings;  // the SettingsRecord, byte for byte,
+  size_t settingsSize;   // and its size
+  int rapidRate;         // mm/min, for the estimate
   // Nonzero once a stop signal arrived: a read that waits then gives up.
   int (*stopArrived)(void);
   MorvatexPreviewWrite* write;

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <numbers>
 
-#include "paint/QtText.h"
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
+#include "paint/QtText.h"
 
 namespace morvatex {
 namespace {
@@ -19,7 +19,7 @@ constexpr double kMargin = 12;
 constexpr double kFigureGap = 4;
 constexpr double kFontPixels = 12;
 // The smallest span fitted, so a path along one line still gets a scale.
-constexpr double kMinSpan = 1;  // mm
+constexpr double kMinSpan = 1;         // mm
 constexpr double kPlungeRadius = 3.5;  // pixels
 
 const QColor kFeedColour(0, 0, 170);
@@ -75,8 +75,8 @@ PreviewView FitView(const ToolPath& path, const QRectF& area) {
     return view;
   }
   const DrawingExtents& e = path.extents;
-  const QRectF inner = area.adjusted(kMargin + FigureWidth(path), kMargin, -kMargin,
-                                     -(kMargin + kFontPixels + kFigureGap));
+  const QRectF inner =
+      area.adjusted(kMargin + FigureWidth(path), kMargin, -kMargin, -(kMargin + kFontPixels + kFigureGap));
   const double spanX = std::max(static_cast<double>(e.maxX - e.minX), kMinSpan);
   const double spanY = std::max(static_cast<double>(e.maxY - e.minY), kMinSpan);
   view.scale = std::max(std::min(inner.width() / spanX, inner.height() / spanY), 1e-9);
@@ -108,8 +108,8 @@ void PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
     painter.drawText(QPointF(frame.right() - metrics.horizontalAdvance(maxX), below), maxX);
     const QString minY = Figure(e.minY), maxY = Figure(e.maxY);
     painter.drawText(QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(minY), frame.bottom()), minY);
-    painter.drawText(QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(maxY), frame.top() + metrics.ascent()),
-                     maxY);
+    painter.drawText(
+        QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(maxY), frame.top() + metrics.ascent()), maxY);
   }
 
   QPainterPath feed, rapid, plunges;

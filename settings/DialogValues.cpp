@@ -127,9 +127,7 @@ int ApplyValues(const DialogValues& values, SettingsRecord& live) {
       case ControlKind::kNumber:
         if (!SetField(live, e, text)) errorNumber = step.errorNumber;
         break;
-      case ControlKind::kCheckBox:
-        SetField(live, e, text == "1" ? "1" : "0");
-        break;
+      case ControlKind::kCheckBox: SetField(live, e, text == "1" ? "1" : "0"); break;
       case ControlKind::kChoice: {
         // The selected item as it is, also -1 when none is selected.
         const std::int32_t item = ParseInteger(text).value_or(-1);

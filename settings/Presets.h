@@ -13,8 +13,8 @@ namespace morvatex {
 enum class Preset {
   kGeneral,  // "Allgemein"
   kClear,    // "Lösche": empties most fields
-  kMach3,      // "Mach3"
-  kXilog,      // "SCM / Xilog"
+  kMach3,    // "Mach3"
+  kXilog,    // "SCM / Xilog"
 };
 
 // The comment line that names the converter in the presets' second header line.

@@ -12,8 +12,7 @@ bool LoadProfileFile(SettingsRecord& live, const std::string& path, FileSystem& 
   return loaded;
 }
 
-bool SaveProfileFile(const MachineProfile& profile, const std::string& path, FileSystem& fs,
-                     MessageSink& messages) {
+bool SaveProfileFile(const MachineProfile& profile, const std::string& path, FileSystem& fs, MessageSink& messages) {
   if (fs.ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(&profile), sizeof profile))) return true;
   messages.ShowMessage(SaveErrorText(path));
   return false;

@@ -23,7 +23,6 @@ bool LoadProfileFile(SettingsRecord& live, const std::string& path, FileSystem& 
 // by a complete new one, so a failed save leaves it as it was. On failure
 // shows "Beim speichern der Datei" / path / "ist ein Fehler aufgetreten !!"
 // and returns false.
-bool SaveProfileFile(const MachineProfile& profile, const std::string& path, FileSystem& fs,
-                     MessageSink& messages);
+bool SaveProfileFile(const MachineProfile& profile, const std::string& path, FileSystem& fs, MessageSink& messages);
 
 }  // namespace morvatex

@@ -49,7 +49,8 @@ constexpr std::size_t Capacity() {
 // A field of type M; integers take every value of their type unless a
 // range is given.
 template <typename M>
-constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_t minimum = 1, std::int64_t maximum = 0) {
+constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_t minimum = 1,
+                          std::int64_t maximum = 0) {
   using Element = std::remove_all_extents_t<M>;
   constexpr FieldKind kind = Kind<Element>::kind;
   if (minimum > maximum) {
@@ -61,9 +62,9 @@ constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_
 }
 
 #define MORVATEX_R(field) MakeField<decltype(SettingsRecord::field)>(#field, offsetof(SettingsRecord, field))
-#define MORVATEX_P(field, ...)                                                                                 \
-  MakeField<decltype(MachineProfile::field)>(#field, kProfileBlockOffset + offsetof(MachineProfile, field) \
-                                             __VA_OPT__(, ) __VA_ARGS__)
+#define MORVATEX_P(field, ...)                \
+  MakeField<decltype(MachineProfile::field)>( \
+      #field, kProfileBlockOffset + offsetof(MachineProfile, field) __VA_OPT__(, ) __VA_ARGS__)
 
 // The ranges are those of the dialog: decimals 0..6, block numbers not
 // negative, one of the two special treatments and the two extra modal rules.
@@ -224,15 +225,11 @@ std::optional<FieldElement> FindField(std::string_view name) {
 std::string FieldText(const SettingsRecord& record, FieldElement e) {
   const unsigned char* p = At(record, e);
   switch (e.field->kind) {
-    case FieldKind::kInteger:
-      return std::to_string(Load<std::int32_t>(p));
-    case FieldKind::kWord:
-      return std::to_string(Load<std::uint16_t>(p));
+    case FieldKind::kInteger: return std::to_string(Load<std::int32_t>(p));
+    case FieldKind::kWord: return std::to_string(Load<std::uint16_t>(p));
     case FieldKind::kByte:
-    case FieldKind::kBoolean:
-      return std::to_string(*p);
-    case FieldKind::kDecimal:
-      return ShortestDecimalText(Load<double>(p));
+    case FieldKind::kBoolean: return std::to_string(*p);
+    case FieldKind::kDecimal: return ShortestDecimalText(Load<double>(p));
     case FieldKind::kText: {
       const std::size_t length = std::min<std::size_t>(*p, e.field->capacity);
       return std::string(reinterpret_cast<const char*>(p + 1), length);
@@ -259,15 +256,11 @@ bool SetField(SettingsRecord& record, FieldElement e, std::string_view text) {
   const std::optional<std::int32_t> value = ParseInteger(text);
   if (!value || *value < field.minimum || *value > field.maximum) return false;
   switch (field.kind) {
-    case FieldKind::kInteger:
-      Store(p, *value);
-      break;
+    case FieldKind::kInteger: Store(p, *value); break;
     case FieldKind::kWord:
       Store(p, static_cast<std::uint16_t>(*value));  // the low 16 bits: -1 becomes 65535
       break;
-    default:
-      *p = static_cast<unsigned char>(*value);
-      break;
+    default: *p = static_cast<unsigned char>(*value); break;
   }
   return true;
 }

@@ -17,19 +17,19 @@ namespace morvatex {
 
 enum class FieldKind {
   kInteger,  // 32-bit signed integer
-  kWord,      // 16-bit unsigned; any 32-bit integer is taken modulo 65536
-  kByte,      // 8-bit unsigned
-  kBoolean,   // one byte, shown as its raw value (0 false, other true)
-  kDecimal,   // double
-  kText,      // short string of `capacity` characters
+  kWord,     // 16-bit unsigned; any 32-bit integer is taken modulo 65536
+  kByte,     // 8-bit unsigned
+  kBoolean,  // one byte, shown as its raw value (0 false, other true)
+  kDecimal,  // double
+  kText,     // short string of `capacity` characters
 };
 
 struct Field {
   std::string_view name;
   std::size_t offset;  // of the first element, from the start of the record
   FieldKind kind;
-  std::size_t elementCount;      // elements: 1, or the length of an array such as Werkzeuge
-  std::size_t capacity;  // characters of a text; 0 for numbers
+  std::size_t elementCount;  // elements: 1, or the length of an array such as Werkzeuge
+  std::size_t capacity;      // characters of a text; 0 for numbers
   // The values accepted for an integer field (those the dialog accepts for
   // the fields it edits); unused for texts and decimals.
   std::int64_t minimum;
@@ -38,17 +38,12 @@ struct Field {
   // Bytes one element takes.
   constexpr std::size_t ElementSize() const {
     switch (kind) {
-      case FieldKind::kInteger:
-        return 4;
-      case FieldKind::kWord:
-        return 2;
-      case FieldKind::kDecimal:
-        return 8;
-      case FieldKind::kText:
-        return capacity + 1;
+      case FieldKind::kInteger: return 4;
+      case FieldKind::kWord: return 2;
+      case FieldKind::kDecimal: return 8;
+      case FieldKind::kText: return capacity + 1;
       case FieldKind::kByte:
-      case FieldKind::kBoolean:
-        break;
+      case FieldKind::kBoolean: break;
     }
     return 1;
   }

@@ -45,7 +45,7 @@ void RepairFactor(double& factor) {
 }
 
 LoadResult LoadSettingsFile(SettingsRecord& live, const std::string& settingsPath, FileSystem& fs,
-                             MessageSink& messages) {
+                            MessageSink& messages) {
   const bool read = ReadFirstBlock(settingsPath, fs, &live, sizeof live);
   const bool valid = read && live.Version == kSettingsVersion && live.Profil.ProfilVersion == kProfileFormat;
   if (read) {
@@ -60,7 +60,7 @@ LoadResult LoadSettingsFile(SettingsRecord& live, const std::string& settingsPat
 }
 
 bool SaveSettingsFile(const SettingsRecord& live, const std::string& settingsPath, FileSystem& fs,
-                            MessageSink& messages) {
+                      MessageSink& messages) {
   const std::string_view bytes(reinterpret_cast<const char*>(&live), sizeof live);
   if (fs.ReplaceFile(settingsPath, bytes)) return true;
   messages.ShowMessage(SaveErrorText(settingsPath));

@@ -28,13 +28,13 @@ enum class LoadResult {
 // no step sets (gaps, characters behind a length) keep what they held.
 // Writes nothing to disk.
 LoadResult LoadSettingsFile(SettingsRecord& live, const std::string& settingsPath, FileSystem& fs,
-                             MessageSink& messages);
+                            MessageSink& messages);
 
 // Writes `live` as the whole settings file. The old file is replaced only by
 // a complete new one. On failure shows "Beim speichern der Datei" / path /
 // "ist ein Fehler aufgetreten !!" and returns false; `live` is unchanged.
 bool SaveSettingsFile(const SettingsRecord& live, const std::string& settingsPath, FileSystem& fs,
-                            MessageSink& messages);
+                      MessageSink& messages);
 
 // Stores the new-configuration values into the machine-profile block of
 // `live` (nothing outside the block), then shows the two warnings.

@@ -21,34 +21,22 @@ std::string_view PasswordMissingText() {
 
 std::string_view ApplyErrorText(int errorNumber) {
   switch (errorNumber) {
-    case 1:
-      return Cp1252<u8"Der Wert im Feld \"Erste Satznummer\" ist Ungültig!">();
-    case 2:
-      return Cp1252<u8"Der Wert im Feld \"Increment\" ist Ungültig!">();
-    case 3:
-      return Cp1252<u8"Der Wert im Feld \"Z-Grenze\" ist Ungültig!">();
-    case 4:
-      return Cp1252<u8"Der Wert im Feld \"Nachkommastellen\" ist Ungültig!">();
-    case 6:
-      return "Fehler in Werkzeugzuordnung!";
-    case 7:
-      return Cp1252<u8"Der Wert im Feld \"Umrechnungsfaktor S ..\" ist Ungültig!">();
-    case 8:
-      return Cp1252<u8"Der Wert im Feld \"Umrechnungsfaktor F ..\" ist Ungültig!">();
-    case 9:
-      return Cp1252<u8"Der Wert im Feld \"Nachkommastellen S\" ist Ungültig!">();
-    case 10:
-      return Cp1252<u8"Der Wert im Feld \"Nachkommastellen F\" ist Ungültig!">();
-    default:
-      return {};
+    case 1: return Cp1252<u8"Der Wert im Feld \"Erste Satznummer\" ist Ungültig!">();
+    case 2: return Cp1252<u8"Der Wert im Feld \"Increment\" ist Ungültig!">();
+    case 3: return Cp1252<u8"Der Wert im Feld \"Z-Grenze\" ist Ungültig!">();
+    case 4: return Cp1252<u8"Der Wert im Feld \"Nachkommastellen\" ist Ungültig!">();
+    case 6: return "Fehler in Werkzeugzuordnung!";
+    case 7: return Cp1252<u8"Der Wert im Feld \"Umrechnungsfaktor S ..\" ist Ungültig!">();
+    case 8: return Cp1252<u8"Der Wert im Feld \"Umrechnungsfaktor F ..\" ist Ungültig!">();
+    case 9: return Cp1252<u8"Der Wert im Feld \"Nachkommastellen S\" ist Ungültig!">();
+    case 10: return Cp1252<u8"Der Wert im Feld \"Nachkommastellen F\" ist Ungültig!">();
+    default: return {};
   }
 }
 
 std::string SaveErrorText(std::string_view path) { return FileErrorText("Beim speichern der Datei", path); }
 
-std::string OpenErrorText(std::string_view path) {
-  return FileErrorText(Cp1252<u8"Beim öffnen der Datei">(), path);
-}
+std::string OpenErrorText(std::string_view path) { return FileErrorText(Cp1252<u8"Beim öffnen der Datei">(), path); }
 
 std::string SettingsHelpText() {
   static constexpr std::string_view kHelpLines[] = {

@@ -22,9 +22,7 @@ struct ShortString {
 
   // The stored text. A length byte above the capacity (a damaged file) is
   // taken as the capacity, so no text is ever read from outside the field.
-  std::string_view Text() const {
-    return std::string_view(chars, std::min<std::size_t>(length, Capacity));
-  }
+  std::string_view Text() const { return std::string_view(chars, std::min<std::size_t>(length, Capacity)); }
 
   // The stored text with trailing blanks removed.
   std::string_view Trimmed() const {

@@ -20,7 +20,7 @@ TEST(Cp1252Codec, MapsTheSpecialCharactersOfTheCodePage) {
 }
 
 TEST(Cp1252Codec, RefusesWhatTheCodePageCannotHoldInsteadOfReplacingIt) {
-  EXPECT_FALSE(Utf8ToCp1252("\u0141ukasz"));   // Ł
+  EXPECT_FALSE(Utf8ToCp1252("\u0141ukasz"));       // Ł
   EXPECT_FALSE(Utf8ToCp1252("\xF0\x9F\x98\x80"));  // outside the basic plane
   EXPECT_FALSE(Utf16ToCp1252(u"\u0141"));
   EXPECT_FALSE(Utf16ToCp1252(std::u16string(1, char16_t(0xD800))));
@@ -36,7 +36,9 @@ TEST(Cp1252Codec, RefusesMalformedUtf8) {
 
 TEST(Cp1252Codec, ConvertsProgramTextsAtCompileTime) {
   constexpr std::string_view text = Cp1252<u8"überprüfen € Maß">();
-  EXPECT_EQ(text, std::string_view("\xFC" "berpr\xFC" "fen \x80 Ma\xDF"));
+  EXPECT_EQ(text, std::string_view("\xFC"
+                                   "berpr\xFC"
+                                   "fen \x80 Ma\xDF"));
   static_assert(Cp1252<u8"abc">().size() == 3);
 }
 

@@ -70,7 +70,9 @@ TEST_F(RealFileSystemTest, AppendingNeverCreatesAMissingFile) {
 
 TEST_F(RealFileSystemTest, KeepsWindows1252NamesReadableOnDisk) {
   // "Größe.ncp" in Windows-1252 becomes the UTF-8 name the user sees.
-  const std::string path = dir.Sub("Gr\xF6\xDF" "e.ncp");
+  const std::string path = dir.Sub(
+      "Gr\xF6\xDF"
+      "e.ncp");
   auto out = fs.CreateFile(path);
   ASSERT_TRUE(out);
   EXPECT_TRUE(out->Close());
@@ -118,7 +120,8 @@ TEST_F(RealFileSystemTest, AFailedReplaceKeepsTheOldFile) {
   const std::string path = dir.Sub("fest/morvatex.set");
   std::filesystem::create_directory(dir.path() / "fest");
   WriteFileBytes(path, "alt");
-  std::filesystem::permissions(dir.path() / "fest", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(dir.path() / "fest",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   if (fs.CreateFile(dir.Sub("fest/probe"))) GTEST_SKIP() << "running with rights that ignore folder permissions";
   EXPECT_FALSE(fs.ReplaceFile(path, "neu"));
   EXPECT_EQ(ReadFileBytes(path), "alt");

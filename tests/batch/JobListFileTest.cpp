@@ -19,13 +19,15 @@ std::vector<std::string> Rows(const JobTable& table) {
 }
 
 TEST(JobListFile, ReadsAndWritesFourLinesPerJobThenTheEndMarker) {
-  const std::string list = "[1]\r\nME\r\nC:\\a.ncp\r\nC:\\K\xFChler\\a.cnc\r\n[2]\r\n\r\nb.ncp\r\nb.cnc\r\n"
-                           "[3]\r\nMAE\r\nc.ncp\r\nc.cnc\r\n[E]\r\n\r\n";
+  const std::string list =
+      "[1]\r\nME\r\nC:\\a.ncp\r\nC:\\K\xFChler\\a.cnc\r\n[2]\r\n\r\nb.ncp\r\nb.cnc\r\n"
+      "[3]\r\nMAE\r\nc.ncp\r\nc.cnc\r\n[E]\r\n\r\n";
   testing::FakeFileSystem fs;
   fs.files[kPath] = list;
   JobTable table;
   EXPECT_EQ(ReadJobList(fs, kPath, table), 0);
-  EXPECT_EQ(Rows(table), (std::vector<std::string>{"ME|C:\\a.ncp|C:\\K\xFChler\\a.cnc", "|b.ncp|b.cnc", "MAE|c.ncp|c.cnc"}));
+  EXPECT_EQ(Rows(table),
+            (std::vector<std::string>{"ME|C:\\a.ncp|C:\\K\xFChler\\a.cnc", "|b.ncp|b.cnc", "MAE|c.ncp|c.cnc"}));
   EXPECT_EQ(table.Cell(3, kColumnNumber), "3");
   EXPECT_EQ(JobListText(table), list);
   EXPECT_EQ(JobListText(JobTable()), "[E]\r\n\r\n");

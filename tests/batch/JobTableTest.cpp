@@ -38,8 +38,8 @@ JobTable TableWith(std::initializer_list<std::string> sources) {
 TEST(JobTable, AppendedJobsAreNumberedMarkedAndFollowedByAnEmptyRow) {
   EXPECT_EQ(Rows(JobTable()), (std::vector<std::string>{kEmptyRow, kEmptyRow}));
   JobTable table = TableWith({"a", "b", "a"});
-  EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M|||a|a.cnc", "2|M|||b|b.cnc", "3|M|||a|a.cnc",
-                                                    kEmptyRow}));
+  EXPECT_EQ(Rows(table),
+            (std::vector<std::string>{kEmptyRow, "1|M|||a|a.cnc", "2|M|||b|b.cnc", "3|M|||a|a.cnc", kEmptyRow}));
   EXPECT_EQ(table.RowCount(), 5);
   // Appending alone is no change of the user's: the caller decides.
   EXPECT_FALSE(table.modified);

@@ -84,8 +84,13 @@ TEST(ParallelBatchTest, GivesTheReportsMarksLogAndFilesOfARunOneRowAtATime) {
     std::set<std::string> failCreate;
   };
   const std::vector<Case> cases = {
-      {"independent rows", {{"M", "a.ncp", "a.cnc"}, {"", "b.ncp", "b.cnc"}, {"M", "c.ncp", "c.cnc"},
-                            {"M", "d.ncp", "d.cnc"}, {"MA", "e.ncp", "e.cnc"}, {"M", "e.ncp", "e2.cnc"}},
+      {"independent rows",
+       {{"M", "a.ncp", "a.cnc"},
+        {"", "b.ncp", "b.cnc"},
+        {"M", "c.ncp", "c.cnc"},
+        {"M", "d.ncp", "d.cnc"},
+        {"MA", "e.ncp", "e.cnc"},
+        {"M", "e.ncp", "e2.cnc"}},
        false,
        {}},
       {"a shared target", {{"M", "a.ncp", "t.cnc"}, {"M", "b.ncp", "t.cnc"}, {"M", "c.ncp", "t.cnc"}}, false, {}},
@@ -94,8 +99,10 @@ TEST(ParallelBatchTest, GivesTheReportsMarksLogAndFilesOfARunOneRowAtATime) {
        false,
        {}},
       {"a source that a later row replaces", {{"M", "c.ncp", "c.cnc"}, {"M", "a.ncp", "c.ncp"}}, false, {}},
-      {"failing rows", {{"M", "missing.ncp", "m.cnc"}, {"M", "a.ncp", "bad\\a.cnc"}, {"M", "b.ncp", "b.cnc"}},
-       false, {"C:\\cnc\\b.cnc"}},
+      {"failing rows",
+       {{"M", "missing.ncp", "m.cnc"}, {"M", "a.ncp", "bad\\a.cnc"}, {"M", "b.ncp", "b.cnc"}},
+       false,
+       {"C:\\cnc\\b.cnc"}},
       {"a stop request", {{"M", "a.ncp", "a.cnc"}, {"M", "b.ncp", "b.cnc"}, {"M", "c.ncp", "c.cnc"}}, true, {}},
       {"no marked row", {{"A", "a.ncp", "a.cnc"}}, false, {}},
   };

@@ -29,9 +29,13 @@ TEST(ConverterCall, TakesSourceTargetAndOptionsInAnyOrder) {
 }
 
 TEST(ConverterCall, RefusesIncompleteOrUnknownCalls) {
-  for (const auto& arguments : std::vector<std::vector<std::string>>{
-           {}, {"a.ncp"}, {"a", "b", "c"}, {"a", "b", "--settings"}, {"--settings=", "a", "b"},
-           {"--settings", "", "a", "b"}, {"--verbose", "a", "b"}}) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{{},
+                                                                     {"a.ncp"},
+                                                                     {"a", "b", "c"},
+                                                                     {"a", "b", "--settings"},
+                                                                     {"--settings=", "a", "b"},
+                                                                     {"--settings", "", "a", "b"},
+                                                                     {"--verbose", "a", "b"}}) {
     const ConverterCall call = ParseConverterCall(arguments);
     EXPECT_EQ(call.kind, Kind::kUsageError);
     EXPECT_FALSE(call.error.empty());
@@ -52,10 +56,16 @@ TEST(ConverterCall, TakesAJobListWithItsLog) {
   EXPECT_EQ(call.logPath, "l.log");
   EXPECT_EQ(call.settingsPath, "s.set");
   EXPECT_TRUE(call.debug);
-  for (const auto& arguments : std::vector<std::vector<std::string>>{
-           {"--list"}, {"--list="}, {"--list", "j.mvx", "a", "b"}, {"--log", "l.log", "a", "b"},
-           {"--list", "j.mvx", "--log"}, {"--list", "j.mvx", "--jobs"}, {"--list", "j.mvx", "--jobs=0"},
-           {"--list", "j.mvx", "--jobs", "2x"}, {"--list", "j.mvx", "--jobs", "-1"}, {"--jobs", "2", "a", "b"}}) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{{"--list"},
+                                                                     {"--list="},
+                                                                     {"--list", "j.mvx", "a", "b"},
+                                                                     {"--log", "l.log", "a", "b"},
+                                                                     {"--list", "j.mvx", "--log"},
+                                                                     {"--list", "j.mvx", "--jobs"},
+                                                                     {"--list", "j.mvx", "--jobs=0"},
+                                                                     {"--list", "j.mvx", "--jobs", "2x"},
+                                                                     {"--list", "j.mvx", "--jobs", "-1"},
+                                                                     {"--jobs", "2", "a", "b"}}) {
     call = ParseConverterCall(arguments);
     EXPECT_EQ(call.kind, Kind::kUsageError) << arguments[0];
     EXPECT_FALSE(call.error.empty());
@@ -69,10 +79,13 @@ TEST(ConverterCall, TakesAPreviewWithItsRapidRate) {
   EXPECT_EQ(call.source, "a.ncp");
   EXPECT_EQ(call.rapidRate, 0);
   EXPECT_EQ(ParseConverterCall({"a.ncp", "--rapid=12000", "--preview=p.png"}).rapidRate, 12000);
-  for (const auto& arguments : std::vector<std::vector<std::string>>{
-           {"--preview", "p.png"}, {"--preview", "p.png", "a", "b"}, {"--rapid", "100", "a", "b"},
-           {"--preview", "p.png", "--rapid", "0", "a"}, {"--preview", "p.png", "--rapid", "1.5", "a"},
-           {"--preview", "p.png", "--list", "j.mvx"}, {"a", "--preview"}}) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{{"--preview", "p.png"},
+                                                                     {"--preview", "p.png", "a", "b"},
+                                                                     {"--rapid", "100", "a", "b"},
+                                                                     {"--preview", "p.png", "--rapid", "0", "a"},
+                                                                     {"--preview", "p.png", "--rapid", "1.5", "a"},
+                                                                     {"--preview", "p.png", "--list", "j.mvx"},
+                                                                     {"a", "--preview"}}) {
     call = ParseConverterCall(arguments);
     EXPECT_EQ(call.kind, Kind::kUsageError) << arguments.back();
     EXPECT_FALSE(call.error.empty());

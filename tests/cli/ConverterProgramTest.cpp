@@ -59,9 +59,7 @@ class ConverterProgramTest : public ::testing::Test {
     ASSERT_TRUE(SaveSettingsFile(settings, settingsPath, fs, sink));
   }
 
-  Outcome Run(const std::vector<std::string>& arguments) {
-    return RunProgram(MORVATEX_CONVERT_PROGRAM, arguments);
-  }
+  Outcome Run(const std::vector<std::string>& arguments) { return RunProgram(MORVATEX_CONVERT_PROGRAM, arguments); }
 
   // A hanging converter fails the test after a minute instead of stalling it.
   Outcome RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
@@ -237,8 +235,13 @@ TEST_F(ConverterProgramTest, WrittenSettingsShowAndSetBackToTheSameRecord) {
   for (const auto& c : cases) {
     const std::string first = dir.Sub("erst.set");
     const std::string second = dir.Sub("zweit.set");
-    std::vector<std::string> write = {"--write-settings", first, "--set", "Vorspann4=Gr\u00F6\u00DFe " + std::string(90, 'x'),
-                                      "--set", "Werkzeuge[3]=-1", "--set=ZGrenze=0.1"};
+    std::vector<std::string> write = {"--write-settings",
+                                      first,
+                                      "--set",
+                                      "Vorspann4=Gr\u00F6\u00DFe " + std::string(90, 'x'),
+                                      "--set",
+                                      "Werkzeuge[3]=-1",
+                                      "--set=ZGrenze=0.1"};
     if (c.preset) write.insert(write.end(), {"--preset", c.preset});
     Outcome r = Run(write);
     ASSERT_EQ(r.status, 0) << r.err;
@@ -319,10 +322,11 @@ TEST_F(ConverterProgramTest, RunsAJobListAsTheDesktopProgramDoesWritesTheMarksBa
 
   Outcome r = Run({"--list", list, "--settings", settingsPath, "--log", log});
   EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(r.out, "Zeile:   1:Fehlerstatus: 0\n Quelldatei: " + dir.Sub("a.ncp") + "\n Zieldatei:  " + dir.Sub("a.cnc") +
-                       "\n Datei wurde fehlerfrei konvertiert!\n\nZeile:   2:Fehlerstatus: 55\n Quelldatei: " +
-                       dir.Sub("b.ncp") + "\n Zieldatei:  " + dir.Sub("b.cnc") +
-                       "\n Quelldatei hat weniger als 5 Zeilen!\n(PROGEND)\n\n");
+  EXPECT_EQ(
+      r.out,
+      "Zeile:   1:Fehlerstatus: 0\n Quelldatei: " + dir.Sub("a.ncp") + "\n Zieldatei:  " + dir.Sub("a.cnc") +
+          "\n Datei wurde fehlerfrei konvertiert!\n\nZeile:   2:Fehlerstatus: 55\n Quelldatei: " + dir.Sub("b.ncp") +
+          "\n Zieldatei:  " + dir.Sub("b.cnc") + "\n Quelldatei hat weniger als 5 Zeilen!\n(PROGEND)\n\n");
   EXPECT_EQ(ReadFileBytes(list), ThreeJobs(dir, "A", "ME"));
   EXPECT_TRUE(std::filesystem::exists(dir.Sub("a.cnc")));
   EXPECT_FALSE(std::filesystem::exists(dir.Sub("c.cnc")));
@@ -407,11 +411,17 @@ TEST_F(ConverterProgramTest, NeverOverwritesTheSettingsFileInUse) {
     std::string settings;  // the file that must stay as it is
     std::string status;
   } cases[] = {
-      {MORVATEX_CONVERT_PROGRAM, {"--settings", settingsPath, Example("kreis.ncp"), settingsPath}, settingsPath,
+      {MORVATEX_CONVERT_PROGRAM,
+       {"--settings", settingsPath, Example("kreis.ncp"), settingsPath},
+       settingsPath,
        "Fehlerstatus: 80\n"},
-      {MORVATEX_CONVERT_PROGRAM, {"--settings", drawingSettings, Example("kreis.ncp"), dir.Sub("teil.cnc")},
-       drawingSettings, "Fehlerstatus: 60\n"},
-      {program, {Example("kreis.ncp"), dir.Sub("bin/./morvatex.set")}, dir.Sub("bin/morvatex.set"),
+      {MORVATEX_CONVERT_PROGRAM,
+       {"--settings", drawingSettings, Example("kreis.ncp"), dir.Sub("teil.cnc")},
+       drawingSettings,
+       "Fehlerstatus: 60\n"},
+      {program,
+       {Example("kreis.ncp"), dir.Sub("bin/./morvatex.set")},
+       dir.Sub("bin/morvatex.set"),
        "Fehlerstatus: 80\n"},
   };
   for (const auto& c : cases) {
@@ -483,8 +493,8 @@ TEST_F(ConverterProgramTest, StopSignalsEndTheRunWhileTheSourceIsRead) {
     bool writer;  // a writer holds the FIFO open, having written one line
     bool waits;   // the converter waits for more input when the signal comes
   } cases[] = {
-      {SIGINT, fifo, true, true},  {SIGTERM, fifo, true, true}, {SIGHUP, fifo, true, true},
-      {SIGINT, fifo, false, true},  // no writer yet
+      {SIGINT, fifo, true, true},           {SIGTERM, fifo, true, true},
+      {SIGHUP, fifo, true, true},           {SIGINT, fifo, false, true},  // no writer yet
       {SIGTERM, "/dev/zero", false, false},
   };
   for (const auto& c : cases) {
@@ -496,8 +506,8 @@ TEST_F(ConverterProgramTest, StopSignalsEndTheRunWhileTheSourceIsRead) {
       ASSERT_GT(write(writer, "N1 VEL 100\r\n", 12), 0);
     }
     const std::string outPath = dir.Sub("out.txt");
-    const pid_t pid = Start({"--settings", settingsPath, c.source, target},
-                            [&] { freopen(outPath.c_str(), "w", stdout); });
+    const pid_t pid =
+        Start({"--settings", settingsPath, c.source, target}, [&] { freopen(outPath.c_str(), "w", stdout); });
     for (int i = 0; i < 10000 && !Reached(pid, c.source, c.waits); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -536,9 +546,9 @@ TEST_F(ConverterProgramTest, AJobListRunOnSeveralCoresGivesTheBytesOfARunOneRowA
   // Shared targets, a target that a later row reads, a failing and an
   // unmarked row among independent ones.
   const std::vector<std::pair<std::string, std::string>> rows = {
-      {"M", "a.ncp a.cnc"},    {"M", "b.ncp shared.cnc"}, {"M", "c.ncp shared.cnc"}, {"M", "fehlt.ncp f.cnc"},
-      {"M", "a.cnc d.cnc"},    {"", "c.ncp u.cnc"},       {"M", "d.cnc.dxf e.cnc"},  {"M", "c.ncp c.cnc"},
-      {"M", "b.ncp Shared.cnc"}};
+      {"M", "a.ncp a.cnc"},     {"M", "b.ncp shared.cnc"}, {"M", "c.ncp shared.cnc"},
+      {"M", "fehlt.ncp f.cnc"}, {"M", "a.cnc d.cnc"},      {"", "c.ncp u.cnc"},
+      {"M", "d.cnc.dxf e.cnc"}, {"M", "c.ncp c.cnc"},      {"M", "b.ncp Shared.cnc"}};
   std::string list;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const std::string& paths = rows[i].second;
@@ -547,14 +557,15 @@ TEST_F(ConverterProgramTest, AJobListRunOnSeveralCoresGivesTheBytesOfARunOneRowA
             dir.Sub(paths.substr(blank + 1)) + "\r\n";
   }
   list += "[E]\r\n\r\n";
-  const std::vector<std::string> written = {"a.cnc", "shared.cnc", "Shared.cnc", "d.cnc", "e.cnc", "c.cnc",
-                                            "a.cnc.dxf", "shared.cnc.dxf", "d.cnc.dxf", "c.cnc.dxf"};
+  const std::vector<std::string> written = {"a.cnc", "shared.cnc", "Shared.cnc",     "d.cnc",     "e.cnc",
+                                            "c.cnc", "a.cnc.dxf",  "shared.cnc.dxf", "d.cnc.dxf", "c.cnc.dxf"};
 
   std::vector<std::string> bytes[2];
   for (int run = 0; run < 2; ++run) {
     for (const std::string& name : written) std::filesystem::remove(dir.Sub(name));
     std::filesystem::remove(dir.Sub("log.txt"));
-    std::filesystem::copy_file(Example("kreis.ncp"), dir.Sub("a.ncp"), std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(Example("kreis.ncp"), dir.Sub("a.ncp"),
+                               std::filesystem::copy_options::overwrite_existing);
     WriteFileBytes(dir.Sub("b.ncp"), bench::GenerateIselProgram(2'000));
     WriteFileBytes(dir.Sub("c.ncp"), bench::GenerateIselProgram(3'000));
     WriteFileBytes(dir.Sub("jobs.mvx"), list);
@@ -576,10 +587,10 @@ TEST_F(ConverterProgramTest, PreviewDrawsThePictureAndPrintsTheEstimate) {
   SaveSettings(true, false);
   WriteFileBytes(dir.Sub("rect.ncp"), testing::CrLfLines({"VEL 10000", "FASTABS X0 Y0", "MOVEABS X100000",
                                                           "MOVEABS Y50000", "MOVEABS X0", "MOVEABS Y0", "PROGEND"}));
-  WriteFileBytes(dir.Sub("bad.ncp"), testing::CrLfLines({"VEL 10000", "MOVEABS X1000", "MOVEABS Y1000",
-                                                         "GETTOOL x", "MOVEABS X0", "PROGEND"}));
-  const Outcome ok = Run({"--preview", dir.Sub("rect.png"), "--rapid", "6000", "--settings", settingsPath,
-                          dir.Sub("rect.ncp")});
+  WriteFileBytes(dir.Sub("bad.ncp"), testing::CrLfLines({"VEL 10000", "MOVEABS X1000", "MOVEABS Y1000", "GETTOOL x",
+                                                         "MOVEABS X0", "PROGEND"}));
+  const Outcome ok =
+      Run({"--preview", dir.Sub("rect.png"), "--rapid", "6000", "--settings", settingsPath, dir.Sub("rect.ncp")});
   const Outcome bad = Run({"--preview", dir.Sub("bad.png"), "--settings", settingsPath, dir.Sub("bad.ncp")});
   if (!MORVATEX_CONVERT_HAS_PREVIEW) {
     EXPECT_EQ(ok.status, 2);
@@ -619,7 +630,8 @@ TEST_F(ConverterProgramTest, PreviewWithoutALoadableModuleIsNotAvailable) {
                {"no module", dir.Sub("bin/morvatex-preview.so: file too short")}};
   for (const auto& c : cases) {
     if (!c.module.empty()) WriteFileBytes(dir.Sub("bin/morvatex-preview.so"), c.module);
-    const Outcome r = RunProgram(program, {"--preview", dir.Sub("p.png"), "--settings", settingsPath, Example("kreis.ncp")});
+    const Outcome r =
+        RunProgram(program, {"--preview", dir.Sub("p.png"), "--settings", settingsPath, Example("kreis.ncp")});
     EXPECT_EQ(r.status, 2) << c.reason;
     EXPECT_EQ(r.err.rfind("morvatex-convert: --preview is not available: " + c.reason, 0), 0u) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.Sub("p.png")));

@@ -38,8 +38,8 @@ SettingsRecord XilogMachineSettings() {
   p.IJKRelativ = false;
   p.FaktorSonderS = 1;
   p.FaktorSonderF = 1;
-  for (auto* line : {&p.Vorspann1, &p.Vorspann3, &p.Vorspann4, &p.Vorspann5, &p.Vorspann6, &p.Nachspann1,
-                     &p.Nachspann2, &p.Nachspann3}) {
+  for (auto* line : {&p.Vorspann1, &p.Vorspann3, &p.Vorspann4, &p.Vorspann5, &p.Vorspann6, &p.Nachspann1, &p.Nachspann2,
+                     &p.Nachspann3}) {
     line->Assign("");
   }
   p.Vorspann2.Assign("ISO \"M17\"");

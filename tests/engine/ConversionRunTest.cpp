@@ -19,10 +19,10 @@ ConversionOptions OptionsFor(const PathSyntax& syntax) {
   return options;
 }
 
-using testing::Convert;
 using testing::ConversionResult;
-using testing::FakeFileSystem;
+using testing::Convert;
 using testing::CrLfLines;
+using testing::FakeFileSystem;
 using testing::kDxfPath;
 using testing::kSourcePath;
 using testing::kTargetPath;
@@ -121,7 +121,8 @@ TEST_F(ConversionRunTest, ReportsAFolderThatCannotBeCreated) {
   fs.makeFoldersResult = MakeFoldersResult::kIoError;
   const ConversionResult r = Run();
   EXPECT_EQ(r.code, 71);
-  EXPECT_EQ(r.report.substr(r.report.find(" Fehler!")), " Fehler! Kann Zielordner nicht erstellen!\r\n(N6 PROGEND)\r\n");
+  EXPECT_EQ(r.report.substr(r.report.find(" Fehler!")),
+            " Fehler! Kann Zielordner nicht erstellen!\r\n(N6 PROGEND)\r\n");
   EXPECT_FALSE(r.cncWritten);
 }
 
@@ -230,7 +231,7 @@ TEST_F(ConversionRunTest, ReportsAFailedEndOfTheDrawing) {
 TEST_F(ConversionRunTest, AFailedRunLeavesTheOutputsOfAnEarlierRunAlone) {
   BothOutputs();
   const std::string programs[] = {
-      CrLfLines({"PROGEND"}),                                                         // 55, before any output
+      CrLfLines({"PROGEND"}),                                                          // 55, before any output
       CrLfLines({"VEL 1", "FASTABS X1000", "MOVEABS Y1000", "GETTOOL x", "PROGEND"}),  // 152, while writing
   };
   for (const std::string& program : programs) {
@@ -274,7 +275,8 @@ TEST_F(ConversionRunTest, DebugModeKeepsBothPartialFilesUnderTheirNames) {
   fs.files[kTargetPath] = "altes Programm";
   ConversionOptions options;
   options.debugMode = true;
-  const ConversionResult r = Run(CrLfLines({"VEL 1", "FASTABS X1000", "MOVEABS Y1000", "GETTOOL x", "PROGEND"}), options);
+  const ConversionResult r =
+      Run(CrLfLines({"VEL 1", "FASTABS X1000", "MOVEABS Y1000", "GETTOOL x", "PROGEND"}), options);
   EXPECT_EQ(r.code, 152);
   ASSERT_TRUE(r.cncWritten);
   EXPECT_NE(fs.files[kTargetPath].find("G1 Y:1.0000"), std::string::npos) << fs.files[kTargetPath];
@@ -414,8 +416,8 @@ TEST_F(ConversionRunTest, EndsEveryBadInputWithAnOutcomeCode) {
   }
   const std::string inputs[] = {
       garbage,
-      std::string(1 << 20, 'X'),                                        // no line ends
-      std::string(1 << 20, '\0') + "\r\nPROGEND\r\n",                   // NUL bytes
+      std::string(1 << 20, 'X'),                                           // no line ends
+      std::string(1 << 20, '\0') + "\r\nPROGEND\r\n",                      // NUL bytes
       "MOVEABS " + std::string(1 << 20, '9') + "\r\n\r\n\r\n\r\nPROGEND",  // a megabyte word
       CrLfLines({"SPINDLE RPM", "GETTOOL", "VEL", "PLANE", "MOVEABS X", "PROGEND"}),
       CrLfLines({"\xC4\xD6\xDC", "\x80\xFF", "N", "N ", "PROGEND"}),
@@ -423,8 +425,7 @@ TEST_F(ConversionRunTest, EndsEveryBadInputWithAnOutcomeCode) {
   for (const std::string& input : inputs) {
     const ConversionResult r = Run(input);
     EXPECT_NE(r.code, 0);
-    EXPECT_TRUE(r.code == 55 || r.code == 56 || r.code == 149 || r.code == 150 || r.code == 154 ||
-                r.code == 170)
+    EXPECT_TRUE(r.code == 55 || r.code == 56 || r.code == 149 || r.code == 150 || r.code == 154 || r.code == 170)
         << r.code;
   }
 }

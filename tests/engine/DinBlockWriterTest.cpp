@@ -71,8 +71,8 @@ TEST(DinBlockWriterTest, HeaderAndTrailerLinesDrawBlockNumbersInOrder) {
   p.SatznummernIncrement = 0;
   p._N.Assign("Satz");
   EXPECT_THAT(CncOfProgram(settings, {"HALT"}),
-              ElementsAre("%", "Satz5 (eins)", "Satz5 (vier)", "Satz5 " + std::string(80, 'x'), "Satz5 M0",
-                          "Satz5 M30", "Satz5 M2", "%"));
+              ElementsAre("%", "Satz5 (eins)", "Satz5 (vier)", "Satz5 " + std::string(80, 'x'), "Satz5 M0", "Satz5 M30",
+                          "Satz5 M2", "%"));
   p.Satznummerierung = false;
   EXPECT_THAT(CncOfProgram(settings, {"HALT"}),
               ElementsAre("%", "(eins)", "(vier)", std::string(80, 'x'), "M0", "M30", "M2", "%"));
@@ -84,13 +84,13 @@ TEST(DinBlockWriterTest, HeaderAndTrailerLinesDrawBlockNumbersInOrder) {
 }
 
 TEST(DinBlockWriterTest, ChangeCodesStandBeforeEachChangeOfMotionAndAfterToolChanges) {
-  EXPECT_THAT(CncOfProgram(BlocksOnlySettings(), {"FASTABS X0 Y0 Z5000", "FASTABS X1000", "MOVEABS Z-1000",
-                                           "CWABS X3000 I2000", "FASTABS Z5000", "GETTOOL 1", "FASTABS X0",
-                                           "MOVEABS X1000"}),
-              ElementsAre("N100 (Positioniere)", "N102 G0 Z:5.0000", "N104 X:1.0000", "N106 (Konturanfang)",
-                          "N108 G1 Z:-1.0000", "N110 G2 X:3.0000 I:2.0000 J:0.0000 K:0.0000 R:1.0000",
-                          "N112 (Positioniere)", "N114 G0 Z:5.0000", "N116 T1 M6", "N118 (Positioniere)",
-                          "N120 X:0.0000", "N122 (Konturanfang)", "N124 G1 X:1.0000"));
+  EXPECT_THAT(
+      CncOfProgram(BlocksOnlySettings(), {"FASTABS X0 Y0 Z5000", "FASTABS X1000", "MOVEABS Z-1000", "CWABS X3000 I2000",
+                                          "FASTABS Z5000", "GETTOOL 1", "FASTABS X0", "MOVEABS X1000"}),
+      ElementsAre("N100 (Positioniere)", "N102 G0 Z:5.0000", "N104 X:1.0000", "N106 (Konturanfang)",
+                  "N108 G1 Z:-1.0000", "N110 G2 X:3.0000 I:2.0000 J:0.0000 K:0.0000 R:1.0000", "N112 (Positioniere)",
+                  "N114 G0 Z:5.0000", "N116 T1 M6", "N118 (Positioniere)", "N120 X:0.0000", "N122 (Konturanfang)",
+                  "N124 G1 X:1.0000"));
 }
 
 TEST(DinBlockWriterTest, ModalGWordAndBlocksWithoutWords) {
@@ -113,7 +113,8 @@ TEST(DinBlockWriterTest, FirstUseMarksRepeatACoordinateGivenByTheLastWordOfItsLi
   // Y0 follows X0, so X is already "given before"; Y is repeated.
   EXPECT_THAT(CncOfProgram(settings, {"FASTABS X0 Y0"}), ElementsAre("N100 G0 Y:0.0000"));
   // A first Z is repeated only with Z values on; a changed Z always.
-  EXPECT_THAT(CncOfProgram(settings, {"FASTABS Z0", "FASTABS Z1000"}), ElementsAre("N100 G0 Z:0.0000", "N102 Z:1.0000"));
+  EXPECT_THAT(CncOfProgram(settings, {"FASTABS Z0", "FASTABS Z1000"}),
+              ElementsAre("N100 G0 Z:0.0000", "N102 Z:1.0000"));
   settings.Profil.ZWerte = false;
   EXPECT_THAT(CncOfProgram(settings, {"FASTABS Z0", "FASTABS Z1000"}), ElementsAre("N100 G0", "N102 Z:1.0000"));
 }
@@ -124,15 +125,15 @@ TEST(DinBlockWriterTest, NonModalCoordinatesAndTheExtraModalZOfArcs) {
   settings.Profil.KWerte = false;
   settings.Profil.RWerte = false;
   const std::vector<std::string_view> program = {"MOVEABS X1000", "CCWABS X0 Y1000 I0 J0"};
-  EXPECT_THAT(CncOfProgram(settings, program),
-              ElementsAre("N100 G1 X:1.0000 Y:0.0000 Z:0.0000", "N102 G3 X:0.0000 Y:1.0000 Z:0.0000 I:0.0000 J:0.0000"));
+  EXPECT_THAT(CncOfProgram(settings, program), ElementsAre("N100 G1 X:1.0000 Y:0.0000 Z:0.0000",
+                                                           "N102 G3 X:0.0000 Y:1.0000 Z:0.0000 I:0.0000 J:0.0000"));
   settings.Profil.ModalExtra = 1;
   EXPECT_THAT(CncOfProgram(settings, program),
               ElementsAre("N100 G1 X:1.0000 Y:0.0000 Z:0.0000", "N102 G3 X:0.0000 Y:1.0000 I:0.0000 J:0.0000"));
   // A changed Z still goes into the arc block.
-  EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "CCWABS X0 Y1000 I0 J0 Z-500"}),
-              ElementsAre("N100 G1 X:1.0000 Y:0.0000 Z:0.0000",
-                          "N102 G3 X:0.0000 Y:1.0000 Z:-0.5000 I:0.0000 J:0.0000"));
+  EXPECT_THAT(
+      CncOfProgram(settings, {"MOVEABS X1000", "CCWABS X0 Y1000 I0 J0 Z-500"}),
+      ElementsAre("N100 G1 X:1.0000 Y:0.0000 Z:0.0000", "N102 G3 X:0.0000 Y:1.0000 Z:-0.5000 I:0.0000 J:0.0000"));
 }
 
 TEST(DinBlockWriterTest, RadiusWordIsNegativeForArcsOverHalfACircle) {
@@ -207,7 +208,7 @@ TEST(DinBlockWriterTest, SpindleBlockWithSpeedAndCodesInTheirOrder) {
   SettingsRecord settings = BlocksOnlySettings();
   settings.Profil.SpindelEin.Assign("M3  ");
   EXPECT_THAT(CncOfProgram(settings, {"SPINDLE CW RPM12000", "SPINDLE CCW", "SPINDLE OFF", "SPINDLE ON RPS10",
-                               "SPINDLE OFF CW ON CCW"}),
+                                      "SPINDLE OFF CW ON CCW"}),
               ElementsAre("N100 S:72000 M81 M03", "N102 M81 M04", "N104 M81 M05", "N106 S:3600 M3",
                           "N108 M81 M04 M81 M03 M81 M05 M3"));
 
@@ -235,8 +236,8 @@ TEST(DinBlockWriterTest, ToolChangeLinesTakeTheToolNumberFromTheTable) {
   settings.Profil.Werkzeuge[3] = 7;
   settings.Profil.Werkzeuge[99] = 65535;
   EXPECT_THAT(CncOfProgram(settings, {"GETTOOL 3", "GETTOOL 99"}),
-              ElementsAre("N100 (Werkzeug 7)", "N102 T7 M6 ?", "N104 M1", "N106 (Werkzeug 65535)",
-                          "N108 T65535 M6 ?", "N110 M1"));
+              ElementsAre("N100 (Werkzeug 7)", "N102 T7 M6 ?", "N104 M1", "N106 (Werkzeug 65535)", "N108 T65535 M6 ?",
+                          "N110 M1"));
   // An invalid tool number changes nothing.
   EXPECT_THAT(CncOfProgram(settings, {"GETTOOL 100"}, outcome::kToolOutOfRange), ElementsAre());
 }
@@ -251,7 +252,8 @@ TEST(DinBlockWriterTest, CoolantPlaneHaltAndWaitCodes) {
   settings.Profil.KuehlungEin.Assign("");
   settings.Profil.G17.Assign(" ");
   settings.Profil.Halt.Assign("");
-  EXPECT_THAT(CncOfProgram(settings, {"COOLANT ON", "PLANE XY", "HALT", "WAIT", "COOLANT OFF"}), ElementsAre("N100 M9"));
+  EXPECT_THAT(CncOfProgram(settings, {"COOLANT ON", "PLANE XY", "HALT", "WAIT", "COOLANT OFF"}),
+              ElementsAre("N100 M9"));
 }
 
 TEST(DinBlockWriterTest, ARunThatFailsInThePassEndsAfterTheLineWithoutTrailer) {
@@ -271,7 +273,8 @@ TEST(DinBlockWriterTest, UnusualSettingsStillGiveWellFormedBlocks) {
   p.ZeichenWertzuweisung.Assign("=> ");  // trailing blank removed
   p.Nachkommastellen = 6;
   p.FaktorSonderF = -1;
-  EXPECT_THAT(CncOfProgram(settings, {"VEL 5000", "MOVEABS X1500 Y1"}), ElementsAre("N100 F=>-300", "N102  =>1.500000 Y =>0.001000"));
+  EXPECT_THAT(CncOfProgram(settings, {"VEL 5000", "MOVEABS X1500 Y1"}),
+              ElementsAre("N100 F=>-300", "N102  =>1.500000 Y =>0.001000"));
 
   // Huge factors give long numbers, never an exponent.
   p.FaktorSonderF = 1e300;
@@ -385,16 +388,23 @@ TEST(DinBlockWriterTest, AFailedBlockEndsTheRunWithItsCodeAndTheLinesBeforeIt) {
 // Settings are user input too: whatever a settings file holds, a run writes
 // well-formed lines with plain decimal numbers, or stops with a clear code.
 TEST(DinBlockWriterTest, HostileSettingsNeverBreakTheFile) {
-  const std::string program = CrLfLines(
-      {"N1 GETTOOL 7", "N2 SPINDLE CW RPM12000 ON", "N3 VEL 10000", "N4 COOLANT ON", "N5 PLANE XY",
-       "N6 FASTABS X0 Y0 Z10000", "N7 FASTABS X-10005 Y10000", "N8 MOVEABS Z-2000", "N9 MOVEREL X20000 Y-1",
-       "N10 CWABS I20000 J5000 X25000 Y5000", "N11 CCWREL I-5000 J0 X-10000", "N12 VEL 25000",
-       "N13 MOVEABS X0 Y0 Z-3000", "N14 SPINDLE CCW RPS50 OFF", "N15 HALT", "N16 FASTABS Z10000", "N17 WAIT",
-       "N18 COOLANT OFF", "N19 PROGEND"});
+  const std::string program =
+      CrLfLines({"N1 GETTOOL 7", "N2 SPINDLE CW RPM12000 ON", "N3 VEL 10000", "N4 COOLANT ON", "N5 PLANE XY",
+                 "N6 FASTABS X0 Y0 Z10000", "N7 FASTABS X-10005 Y10000", "N8 MOVEABS Z-2000", "N9 MOVEREL X20000 Y-1",
+                 "N10 CWABS I20000 J5000 X25000 Y5000", "N11 CCWREL I-5000 J0 X-10000", "N12 VEL 25000",
+                 "N13 MOVEABS X0 Y0 Z-3000", "N14 SPINDLE CCW RPS50 OFF", "N15 HALT", "N16 FASTABS Z10000", "N17 WAIT",
+                 "N18 COOLANT OFF", "N19 PROGEND"});
   const std::vector<std::string> texts = {"", " ", "X", "Xy ", "ABCDEFGHIJKLMNO", "?", "T? ? M6"};
   const std::vector<std::string> assignments = {"", "=", ":", "==>", "   ", "= "};
   const std::vector<int> decimals = {-5, 0, 1, 3, 6, 7, 1000};
-  const std::vector<double> factors = {1, -1, 0.5, 1e300, -1e300, 1e-300, -0.0, std::numeric_limits<double>::infinity(),
+  const std::vector<double> factors = {1,
+                                       -1,
+                                       0.5,
+                                       1e300,
+                                       -1e300,
+                                       1e-300,
+                                       -0.0,
+                                       std::numeric_limits<double>::infinity(),
                                        std::numeric_limits<double>::quiet_NaN()};
   const std::vector<int> numbers = {0, -5, 2147483647, -2147483647 - 1, 10};
   const std::regex exponent("[0-9][eE][-+]?[0-9]");
@@ -425,8 +435,8 @@ TEST(DinBlockWriterTest, HostileSettingsNeverBreakTheFile) {
     for (auto* code : {&p.Werkzeugwechsel1, &p.Werkzeugwechsel2, &p.VorWechselZuG0, &p.VorWechselZuG123}) {
       code->Assign(pick(texts));
     }
-    for (auto* address : {&p._N, &p._S, &p._F, &p._G0, &p._G1, &p._G2, &p._G3, &p._X, &p._Y, &p._Z, &p._I, &p._J,
-                          &p._K, &p._R, &p.SpindelEin, &p.SpindelLinkslauf, &p.KuehlungEin, &p.G17, &p.Halt}) {
+    for (auto* address : {&p._N, &p._S, &p._F, &p._G0, &p._G1, &p._G2, &p._G3, &p._X, &p._Y, &p._Z, &p._I, &p._J, &p._K,
+                          &p._R, &p.SpindelEin, &p.SpindelLinkslauf, &p.KuehlungEin, &p.G17, &p.Halt}) {
       address->Assign(pick(texts));
     }
     const ConversionResult result = Convert(settings, program);

@@ -62,8 +62,8 @@ TEST(DrawingExtents, TakeAllFourAxisPointsOfAFullCircle) {
 TEST(DrawingExtents, UseTheCentreAfterWorkPieceZero) {
   // A half circle about (25, 5) after the zero moved to (20, 0), from (30, 5)
   // counter-clockwise to (20, 5): the top axis point (25, 10) counts.
-  ExpectExtents(Measure({"FASTABS X20000 Y0", "WPZERO", "FASTABS X10000 Y5000", "CCWABS I5000 J5000 X0 Y5000"}), 20,
-                0, 30, 10);
+  ExpectExtents(Measure({"FASTABS X20000 Y0", "WPZERO", "FASTABS X10000 Y5000", "CCWABS I5000 J5000 X0 Y5000"}), 20, 0,
+                30, 10);
 }
 
 TEST(DrawingExtents, AnArcStartingOnAnAxisPointPassesTheOthers) {

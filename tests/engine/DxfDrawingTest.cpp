@@ -27,12 +27,12 @@ std::string Header(const std::array<std::string_view, 8>& f) {
       "Generator: Morvatex Ver.01.23 / Infos: https://morvatex.example/" + std::string(16, ' ');
   const std::string comment2 = "Werkzeugbahn: Vorschubbewegungen in der XY-Ebene" + std::string(32, ' ');
   return CrLfLines({"999", comment1,  "999", comment2,               //
-               "0",   "SECTION", "2",   "HEADER",               //
-               "9",   "$EXTMIN", "10",  f[0],      "20", f[1],  //
-               "9",   "$EXTMAX", "10",  f[2],      "20", f[3],  //
-               "9",   "$LIMMIN", "10",  f[4],      "20", f[5],  //
-               "9",   "$LIMMAX", "10",  f[6],      "20", f[7],  //
-               "0",   "ENDSEC",  "0",   "SECTION", "2",  "ENTITIES", "  0"});
+                    "0",   "SECTION", "2",   "HEADER",               //
+                    "9",   "$EXTMIN", "10",  f[0],      "20", f[1],  //
+                    "9",   "$EXTMAX", "10",  f[2],      "20", f[3],  //
+                    "9",   "$LIMMIN", "10",  f[4],      "20", f[5],  //
+                    "9",   "$LIMMAX", "10",  f[6],      "20", f[7],  //
+                    "0",   "ENDSEC",  "0",   "SECTION", "2",  "ENTITIES", "  0"});
 }
 
 const std::string kEnd = CrLfLines({"ENDSEC", "  0", "EOF"});

@@ -90,19 +90,14 @@ class ProgramMaker {
   void AddCommand() {
     switch (Uniform(0, 14)) {
       case 0:
-      case 1:
-        return Move(0, false);
-      case 2:
-        return Move(0, true);
+      case 1: return Move(0, false);
+      case 2: return Move(0, true);
       case 3:
       case 4:
-      case 5:
-        return Move(1, false);
-      case 6:
-        return Move(1, true);
+      case 5: return Move(1, false);
+      case 6: return Move(1, true);
       case 7:
-      case 8:
-        return ArcMove(Uniform(2, 3), Uniform(0, 1) == 1);
+      case 8: return ArcMove(Uniform(2, 3), Uniform(0, 1) == 1);
       case 9:
         if (Uniform(0, 1)) return Emit("MOVEABS Z-" + std::to_string(Uniform(0, 5000)), std::nullopt, 1);
         return Emit(Uniform(0, 1) ? "FASTABS Z5000" : "FASTREL Z0", std::nullopt, 0);
@@ -116,13 +111,9 @@ class ProgramMaker {
         // at the next move line.
         offset_.x += prog_.x, offset_.y += prog_.y;
         return Emit("WPZERO", std::nullopt);
-      case 12:
-        offset_ = {};
-        return Emit(Uniform(0, 1) ? "WPCLEAR" : "WPZEROABS", std::nullopt);
-      case 13:
-        return CloseContour();
-      default:
-        return FullCircle();
+      case 12: offset_ = {}; return Emit(Uniform(0, 1) ? "WPCLEAR" : "WPZEROABS", std::nullopt);
+      case 13: return CloseContour();
+      default: return FullCircle();
     }
   }
 

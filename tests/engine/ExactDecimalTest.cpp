@@ -43,28 +43,20 @@ class RandomProgram {
   // Micrometre values of every size a program may hold.
   std::string Value() {
     switch (Uniform(0, 3)) {
-      case 0:
-        return std::to_string(Uniform(-2000, 2000));
-      case 1:
-        return std::to_string(Uniform(-1000000, 1000000));
-      case 2:
-        return std::to_string(Uniform(-2147483647, 2147483647));
-      default:
-        return std::to_string(Uniform(-10, 10) * 5);  // halves at every number of decimals
+      case 0: return std::to_string(Uniform(-2000, 2000));
+      case 1: return std::to_string(Uniform(-1000000, 1000000));
+      case 2: return std::to_string(Uniform(-2147483647, 2147483647));
+      default: return std::to_string(Uniform(-10, 10) * 5);  // halves at every number of decimals
     }
   }
   std::string Line() {
-    static const char* const kMoves[] = {"FASTABS", "FASTREL", "MOVEABS", "MOVEREL", "CWABS", "CCWABS", "CWREL",
-                                         "CCWREL"};
+    static const char* const kMoves[] = {"FASTABS", "FASTREL", "MOVEABS", "MOVEREL",
+                                         "CWABS",   "CCWABS",  "CWREL",   "CCWREL"};
     switch (Uniform(0, 9)) {
-      case 0:
-        return "WPZERO";
-      case 1:
-        return Uniform(0, 1) ? "WPCLEAR" : "WPZEROABS";
-      case 2:
-        return "VEL " + std::to_string(Uniform(1, 100000));
-      case 3:
-        return "SPINDLE CW RPM" + std::to_string(Uniform(0, 30000));
+      case 0: return "WPZERO";
+      case 1: return Uniform(0, 1) ? "WPCLEAR" : "WPZEROABS";
+      case 2: return "VEL " + std::to_string(Uniform(1, 100000));
+      case 3: return "SPINDLE CW RPM" + std::to_string(Uniform(0, 30000));
       default: {
         std::string line = kMoves[Uniform(0, 7)];
         for (const char* letter : {"I", "J", "K", "X", "Y", "Z"}) {

@@ -32,7 +32,9 @@ TEST(LineSplitter, EndsLinesAtLfOrCrLfAndDropsLoneCr) {
 }
 
 TEST(LineSplitter, StopsAtCtrlZ) {
-  EXPECT_EQ(Split("a\r\nb\x1A" "c\r\nd\r\n"), (Lines{"a", "b"}));
+  EXPECT_EQ(Split("a\r\nb\x1A"
+                  "c\r\nd\r\n"),
+            (Lines{"a", "b"}));
   EXPECT_EQ(Split("a\r\n\x1A"), (Lines{"a"}));
 }
 

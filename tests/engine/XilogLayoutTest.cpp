@@ -60,9 +60,10 @@ TEST(XilogLayoutTest, WorkpieceLineStandsAfterTheFirstHeaderLineWithTheExtents) 
   SettingsRecord settings = XilogMachineSettings();
   settings.Profil.Vorspann1.Assign("%");
   const std::vector<std::string_view> program = {"FASTABS X-5000 Y2500", "MOVEABS X10000 Y-7500"};
-  EXPECT_THAT(CncOfProgram(settings, program),
-              ElementsAre("%", "H DX=15.000 DY=10.000 DZ=100.000  -A C=0 T=0 R=200 *MM /\"w\" BX=5.000 BY=7.500 BZ=100.000",
-                          "ISO \"M17\"", "G0 X=-5.000 Y=2.500 Z=0.000 E=300 V=0 S=0 T=101"));
+  EXPECT_THAT(
+      CncOfProgram(settings, program),
+      ElementsAre("%", "H DX=15.000 DY=10.000 DZ=100.000  -A C=0 T=0 R=200 *MM /\"w\" BX=5.000 BY=7.500 BZ=100.000",
+                  "ISO \"M17\"", "G0 X=-5.000 Y=2.500 Z=0.000 E=300 V=0 S=0 T=101"));
 
   // It draws a block number; every number in it follows the decimals.
   settings.Profil.Satznummerierung = true;
@@ -75,14 +76,14 @@ TEST(XilogLayoutTest, WorkpieceLineStandsAfterTheFirstHeaderLineWithTheExtents) 
 TEST(XilogLayoutTest, FeedInMetresPerMinuteAndSpeedRoundHalvesToEven) {
   SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.FaktorSonderS = 0.25;  // S = rpm × 1.5
-  EXPECT_THAT(ContourLines(settings, {"FASTABS X0 Y0", "VEL 25000", "SPINDLE RPM1", "MOVEABS Z-1000",
-                                      "VEL 75000", "SPINDLE RPM3", "MOVEABS X1000", "VEL 125000", "SPINDLE RPM5",
-                                      "MOVEABS X2000", "VEL 35000", "MOVEABS X3000", "VEL 24983", "MOVEABS X4000"}),
+  EXPECT_THAT(ContourLines(settings, {"FASTABS X0 Y0", "VEL 25000", "SPINDLE RPM1", "MOVEABS Z-1000", "VEL 75000",
+                                      "SPINDLE RPM3", "MOVEABS X1000", "VEL 125000", "SPINDLE RPM5", "MOVEABS X2000",
+                                      "VEL 35000", "MOVEABS X3000", "VEL 24983", "MOVEABS X4000"}),
               ElementsAre("G0 X=0.000 Y=0.000 Z=-1.000 E=300 V=2 S=2 T=101",  // 1.5 m/min, 1.5 rpm
-                          "G1 X=1.000 Y=0.000 Z=-1.000 V=4 S=4",               // 4.5, 4.5
-                          "G1 X=2.000 Y=0.000 Z=-1.000 V=8 S=8",               // 7.5, 7.5
-                          "G1 X=3.000 Y=0.000 Z=-1.000 V=2",                   // 2.1
-                          "G1 X=4.000 Y=0.000 Z=-1.000 V=1"));                 // 1.49898
+                          "G1 X=1.000 Y=0.000 Z=-1.000 V=4 S=4",              // 4.5, 4.5
+                          "G1 X=2.000 Y=0.000 Z=-1.000 V=8 S=8",              // 7.5, 7.5
+                          "G1 X=3.000 Y=0.000 Z=-1.000 V=2",                  // 2.1
+                          "G1 X=4.000 Y=0.000 Z=-1.000 V=1"));                // 1.49898
 }
 
 TEST(XilogLayoutTest, ChangesBetweenContoursAreReportedByTheNextOpeningLine) {
@@ -96,8 +97,7 @@ TEST(XilogLayoutTest, ChangesBetweenContoursAreReportedByTheNextOpeningLine) {
 TEST(XilogLayoutTest, OpeningLineWithoutRapidMoveAndRapidMovesAlone) {
   SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.Werkzeuge[5] = 7;
-  EXPECT_THAT(ContourLines(settings, {"GETTOOL 5", "MOVEABS X1000 Z-500"}),
-              ElementsAre("Z=-0.500 E=300 V=0 S=0 T=7"));
+  EXPECT_THAT(ContourLines(settings, {"GETTOOL 5", "MOVEABS X1000 Z-500"}), ElementsAre("Z=-0.500 E=300 V=0 S=0 T=7"));
   EXPECT_THAT(ContourLines(settings, {"FASTABS X1000", "FASTABS Z5000"}), ElementsAre());
 
   // Without the code for feed moves its word is left out; as stored otherwise.
@@ -149,14 +149,13 @@ TEST(XilogLayoutTest, FirstUseMarksPlayNoPart) {
 TEST(XilogLayoutTest, RadiusWordsAreSignedByDirectionAndCanOpenAContour) {
   SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.RWerte = true;
-  EXPECT_THAT(ContourLines(settings, {"FASTABS X10000 Y0", "MOVEABS Z-1000", "CWABS X0 Y10000 I0 J0",
-                                      "CCWABS X10000 Y0 I0 J0", "FASTABS Z5000", "FASTABS X20000 Y0",
-                                      "CWABS X10000 Y0 I15000 J0 Z-500", "MOVEABS X0"}),
-              ElementsAre("G0 X=10.000 Y=0.000 Z=-1.000 E=300 V=0 S=0 T=101",
-                          "G2 X=0.000 Y=10.000 Z=-1.000 I=0.000 J=0.000 r=-10.000",
-                          "G3 X=10.000 Y=0.000 Z=-1.000 I=0.000 J=0.000 r=10.000",
-                          "G0 X=20.000 Y=0.000 Z=-0.500 E=300 r=-5.000 V=0 S=0 T=101",
-                          "G1 X=0.000 Y=0.000 Z=-0.500"));
+  EXPECT_THAT(
+      ContourLines(settings, {"FASTABS X10000 Y0", "MOVEABS Z-1000", "CWABS X0 Y10000 I0 J0", "CCWABS X10000 Y0 I0 J0",
+                              "FASTABS Z5000", "FASTABS X20000 Y0", "CWABS X10000 Y0 I15000 J0 Z-500", "MOVEABS X0"}),
+      ElementsAre("G0 X=10.000 Y=0.000 Z=-1.000 E=300 V=0 S=0 T=101",
+                  "G2 X=0.000 Y=10.000 Z=-1.000 I=0.000 J=0.000 r=-10.000",
+                  "G3 X=10.000 Y=0.000 Z=-1.000 I=0.000 J=0.000 r=10.000",
+                  "G0 X=20.000 Y=0.000 Z=-0.500 E=300 r=-5.000 V=0 S=0 T=101", "G1 X=0.000 Y=0.000 Z=-0.500"));
 }
 
 TEST(XilogLayoutTest, HeldBackFeedWordsAreNeverWritten) {
@@ -172,8 +171,8 @@ TEST(XilogLayoutTest, FailedWritesOfTheLayoutHaveTheirCodes) {
   settings.Profil.VorWechselZuG0.Assign("G40");
   settings.Profil.Nachspann1.Assign("M30");
   // header line, ISO line, G40, opening line, contour block, G40
-  const std::string program = CrLfLines(
-      {"FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS X1000", "FASTABS Z5000", "PROGEND"});
+  const std::string program =
+      CrLfLines({"FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS X1000", "FASTABS Z5000", "PROGEND"});
   const struct {
     int failingWrite;
     int code;

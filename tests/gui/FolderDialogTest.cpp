@@ -9,9 +9,9 @@
 
 #include <functional>
 
+#include "batch/TargetPath.h"
 #include "gui/LabeledEdit.h"
 #include "paint/QtText.h"
-#include "batch/TargetPath.h"
 #include "tests/gui/MainWindowFixture.h"
 
 namespace morvatex::testing {

@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "batch/HelpTexts.h"
-#include "gui/HelpWindow.h"
 #include "gui/AboutDialog.h"
+#include "gui/HelpWindow.h"
 #include "tests/gui/MainWindowFixture.h"
 
 namespace morvatex::testing {
@@ -62,8 +62,7 @@ TEST_F(HelpWindowsTest, ShortDescriptionNamesTheLogFileOfTheRunningProgram) {
   EXPECT_TRUE(shown.contains(QStringLiteral("\n  >> ") + log + QStringLiteral(" <<\n")));
   EXPECT_TRUE(shown.contains(QStringLiteral("mehrere Einträge  hinzu (wie \"Add\"),\n")));
   EXPECT_TRUE(shown.endsWith(QStringLiteral("überschrieben wird(!). \n\n")));
-  EXPECT_EQ(ShortDescription("C:\\CNC\\prog.log").find("\r\n  >> C:\\CNC\\prog.log <<\r\n") != std::string::npos,
-            true);
+  EXPECT_EQ(ShortDescription("C:\\CNC\\prog.log").find("\r\n  >> C:\\CNC\\prog.log <<\r\n") != std::string::npos, true);
   EXPECT_EQ(helpWindow->windowTitle(), QStringLiteral("Hilfe"));
 }
 

@@ -6,17 +6,17 @@
 #include <functional>
 #include <regex>
 
+#include "bench/ProgramGenerator.h"
 #include "gui/BatchProgress.h"
 #include "gui/ClickableImage.h"
-#include "bench/ProgramGenerator.h"
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/support/ConversionHarness.h"
 
 namespace morvatex::testing {
 namespace {
 
-const std::string kGood = CrLfLines({"FASTABS X0 Y0 Z1000", "MOVEABS X1000 Y0", "MOVEABS X1000 Y1000",
-                                     "MOVEABS X0 Y0", "PROGEND"});
+const std::string kGood =
+    CrLfLines({"FASTABS X0 Y0 Z1000", "MOVEABS X1000 Y0", "MOVEABS X1000 Y1000", "MOVEABS X0 Y0", "PROGEND"});
 const std::string kFourLines = CrLfLines({"FASTABS X0 Y0", "MOVEABS X1000 Y0", "MOVEABS X0 Y0", "PROGEND"});
 
 class BatchWindowTest : public MainWindowTest {
@@ -115,7 +115,8 @@ TEST_F(BatchWindowTest, StopEndsALongFileAndTheBatchWhileTheWindowStaysUsable) {
     const QString report = QStringLiteral("\nZeile:   1:Fehlerstatus: 11\n Quelldatei: ") + Path("lang.ncp") +
                            QStringLiteral("\n Zieldatei:  ") + Path("lang.cnc") +
                            QStringLiteral("\n Konvertierung durch Benutzer abgebrochen! \n(");
-    EXPECT_EQ(MessageView().indexOf(report), MessageView().lastIndexOf(QStringLiteral("\nZeile:"))) << MessageView().toStdString();
+    EXPECT_EQ(MessageView().indexOf(report), MessageView().lastIndexOf(QStringLiteral("\nZeile:")))
+        << MessageView().toStdString();
     EXPECT_TRUE(MessageView().startsWith(QStringLiteral("2: kurz.ncp\n")));
     const std::string log = ReadFileBytes(LogPath());
     EXPECT_NE(log.find("Zeile:   1 / 1M\r\nFehlerstatus: 11\r\n"), std::string::npos);
@@ -203,7 +204,8 @@ TEST_F(BatchWindowTest, DebugModeShowsTheLinesOfTheFileInHand) {
   Program("b.ncp", kFourLines);  // fails before its passes
   AddFiles({"b.ncp"});
   Action("startAction")->trigger();
-  EXPECT_EQ(form->LineListView()->toPlainText(), QStringLiteral("FASTABS X0 Y0\nMOVEABS X1000 Y0\nMOVEABS X0 Y0\nPROGEND"));
+  EXPECT_EQ(form->LineListView()->toPlainText(),
+            QStringLiteral("FASTABS X0 Y0\nMOVEABS X1000 Y0\nMOVEABS X0 Y0\nPROGEND"));
 }
 
 }  // namespace

@@ -14,8 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/MainWindow.h"
 #include "base/FileSystem.h"
+#include "gui/MainWindow.h"
 #include "settings/SettingsFile.h"
 #include "tests/gui/FakeDialogs.h"
 #include "tests/support/TempDir.h"
@@ -93,9 +93,7 @@ class MainWindowTest : public ::testing::Test {
   // Rows of the grid, header included.
   int GridRows() { return Grid()->model()->rowCount() + 1; }
   void Select(int row, int column) { Grid()->setCurrentIndex(Grid()->model()->index(row - 1, column)); }
-  void Key(int key, QWidget* target = nullptr) {
-    QTest::keyClick(target ? target : Grid(), static_cast<Qt::Key>(key));
-  }
+  void Key(int key, QWidget* target = nullptr) { QTest::keyClick(target ? target : Grid(), static_cast<Qt::Key>(key)); }
 
   // Native paths of files in the temporary folder.
   QStringList Files(std::initializer_list<const char*> names) {

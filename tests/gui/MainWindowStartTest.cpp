@@ -8,8 +8,8 @@
 
 #include <filesystem>
 
-#include "gui/ClickableImage.h"
 #include "base/Cp1252Codec.h"
+#include "gui/ClickableImage.h"
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/support/FakeFileSystem.h"
 
@@ -50,8 +50,7 @@ TEST_F(StartTest, TheLogIsStartedAfreshWithTheHeaderOfThisStart) {
   const QRegularExpression header(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d Neustart:\r\n") +
                                   QRegularExpression::escape(QString::fromStdString(ProgramPath())) +
                                   QStringLiteral("\r\n\r\n\r\n$"));
-  EXPECT_TRUE(header.match(QString::fromStdString(ReadFileBytes(LogPath()))).hasMatch())
-      << ReadFileBytes(LogPath());
+  EXPECT_TRUE(header.match(QString::fromStdString(ReadFileBytes(LogPath()))).hasMatch()) << ReadFileBytes(LogPath());
   EXPECT_EQ(form->LogFilePath(), LogPath());
   EXPECT_EQ(form->SettingsFilePath(), SettingsPath());
 
@@ -122,16 +121,15 @@ TEST_F(StartTest, TheMenuHoldsItsItemsInOrderWithCheckAndRadioItems) {
   EXPECT_EQ(texts(form->menuBar()->actions()),
             (QStringList{QStringLiteral("&Start"), QStringLiteral("Stop"), QStringLiteral("&Liste"),
                          QStringLiteral("&Editieren"), QStringLiteral("Einstellungen"), QStringLiteral("&Hilfe")}));
-  EXPECT_EQ(texts(menu("listMenu")), (QStringList{QStringLiteral("Neu"), QStringLiteral("Öffnen..."),
-                                                QStringLiteral("Speichern"), QStringLiteral("Speichern unter..."),
-                                                QStringLiteral("-"), QStringLiteral("Beenden")}));
-  EXPECT_EQ(texts(menu("editMenu")),
-            (QStringList{QStringLiteral("Alle zurück setzen (als unbearbeitet markieren)"),
-                         QStringLiteral("Abgearbeitete Einträge löschen"), QStringLiteral("-"),
-                         QStringLiteral("Isel-Datei(en) hinzufügen \"Add\""), QStringLiteral("-"),
-                         QStringLiteral("Vorschau...")}));
+  EXPECT_EQ(texts(menu("listMenu")),
+            (QStringList{QStringLiteral("Neu"), QStringLiteral("Öffnen..."), QStringLiteral("Speichern"),
+                         QStringLiteral("Speichern unter..."), QStringLiteral("-"), QStringLiteral("Beenden")}));
+  EXPECT_EQ(texts(menu("editMenu")), (QStringList{QStringLiteral("Alle zurück setzen (als unbearbeitet markieren)"),
+                                                  QStringLiteral("Abgearbeitete Einträge löschen"), QStringLiteral("-"),
+                                                  QStringLiteral("Isel-Datei(en) hinzufügen \"Add\""),
+                                                  QStringLiteral("-"), QStringLiteral("Vorschau...")}));
   EXPECT_EQ(texts(menu("settingsMenu")), (QStringList{QStringLiteral("CNC-DIN-Code"), QStringLiteral("DXF"),
-                                                        QStringLiteral("Ordnereinstellungen...")}));
+                                                      QStringLiteral("Ordnereinstellungen...")}));
   EXPECT_EQ(texts(menu("cncMenu")),
             (QStringList{QStringLiteral("CNC-DIN-Code erstellen"), QStringLiteral("Einstellungen")}));
   EXPECT_EQ(texts(menu("dxfMenu")),

@@ -39,8 +39,8 @@ class PreviewWindowTest : public MainWindowTest {
   }
 };
 
-const std::vector<std::string_view> kRectangle = {"VEL 10000", "FASTABS X0 Y0", "MOVEABS X100000", "MOVEABS Y50000",
-                                                  "MOVEABS X0", "MOVEABS Y0", "PROGEND"};
+const std::vector<std::string_view> kRectangle = {"VEL 10000",  "FASTABS X0 Y0", "MOVEABS X100000", "MOVEABS Y50000",
+                                                  "MOVEABS X0", "MOVEABS Y0",    "PROGEND"};
 
 TEST_F(PreviewWindowTest, DoubleClickOpensTheRowsPathWithZoomPanAndFit) {
   StartWithProgram(kRectangle);
@@ -100,8 +100,9 @@ TEST_F(PreviewWindowTest, FailureShowsThePathUpToItsLineAndNamesIt) {
   PreviewWindow* window = OpenByDoubleClick(1);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->FailureLine()->isVisible());
-  EXPECT_EQ(window->FailureLine()->text(),
-            QStringLiteral("Abbruch in Zeile 4: GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)! (GETTOOL 100)"));
+  EXPECT_EQ(
+      window->FailureLine()->text(),
+      QStringLiteral("Abbruch in Zeile 4: GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)! (GETTOOL 100)"));
   EXPECT_EQ(window->Path().segments.size(), 2u);
   EXPECT_TRUE(window->StatusLine()->text().contains(QStringLiteral("Vorschubweg: 20.0 mm")));
 }

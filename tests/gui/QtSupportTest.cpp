@@ -47,8 +47,9 @@ TEST(LocalDateTimeText, FallsBackToAPlainFormWhereTheCodePageCannotShowTheLocalO
 }
 
 TEST(QtNameFilters, KeepsTheDescriptionsAndMakesStarDotStarMatchEveryFile) {
-  EXPECT_EQ(QtNameFilters(QStringLiteral("NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*")),
-            (QStringList{QStringLiteral("NCP-Dateien (*.ncp) (*.ncp)"), QStringLiteral("Alle Dateiformate (*.*) (*)")}));
+  EXPECT_EQ(
+      QtNameFilters(QStringLiteral("NCP-Dateien (*.ncp)|*.ncp|Alle Dateiformate (*.*)|*.*")),
+      (QStringList{QStringLiteral("NCP-Dateien (*.ncp) (*.ncp)"), QStringLiteral("Alle Dateiformate (*.*) (*)")}));
   EXPECT_EQ(QtNameFilters(QStringLiteral("MVX-Dateien (*.mvx) |*.mvx")),
             (QStringList{QStringLiteral("MVX-Dateien (*.mvx) (*.mvx)")}));
   EXPECT_EQ(QtNameFilters(QStringLiteral("Texte|*.txt;*.log")), (QStringList{QStringLiteral("Texte (*.txt *.log)")}));

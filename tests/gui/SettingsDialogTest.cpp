@@ -15,8 +15,8 @@
 
 #include <functional>
 
-#include "paint/QtText.h"
 #include "gui/HelpWindow.h"
+#include "paint/QtText.h"
 #include "settings/SettingsTexts.h"
 #include "tests/gui/MainWindowFixture.h"
 
@@ -310,7 +310,8 @@ TEST_F(SettingsDialogTest, HelpTextsCharacterForCharacter) {
   const std::string text = SettingsHelpText();
   EXPECT_EQ(text.substr(text.size() - 11), ".\r\n\r\n\r\n\r\n\r\n");
   EXPECT_EQ(shown, ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-  EXPECT_TRUE(shown.contains(QStringLiteral("\n   den betreffenden Satz mit  G1, G2 oder G3 angehangen.\n\n\nVorspann\n")));
+  EXPECT_TRUE(
+      shown.contains(QStringLiteral("\n   den betreffenden Satz mit  G1, G2 oder G3 angehangen.\n\n\nVorspann\n")));
 }
 
 }  // namespace

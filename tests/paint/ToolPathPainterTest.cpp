@@ -50,8 +50,8 @@ bool Near(const QImage& image, QPointF at, Test test) {
 }
 
 TEST(ToolPathPainter, RectangleEdgesAreDrawnAndItsInsideIsNot) {
-  const Picture p = Paint({"VEL 10000", "FASTABS X0 Y0", "MOVEABS X100000", "MOVEABS Y50000", "MOVEABS X0",
-                           "MOVEABS Y0", "PROGEND"});
+  const Picture p =
+      Paint({"VEL 10000", "FASTABS X0 Y0", "MOVEABS X100000", "MOVEABS Y50000", "MOVEABS X0", "MOVEABS Y0", "PROGEND"});
   ASSERT_GT(p.view.scale, 2);
   for (double t = 0.05; t < 1; t += 0.05) {
     SCOPED_TRACE(t);
@@ -69,8 +69,8 @@ TEST(ToolPathPainter, RectangleEdgesAreDrawnAndItsInsideIsNot) {
 TEST(ToolPathPainter, CircleIsDrawnAtItsRadiusAndRapidMovesAreDashed) {
   // Rapid from (0, 0) to the circle's lowest point, then a full circle of
   // radius 10 about (50, 50).
-  const Picture p = Paint({"VEL 6000", "FASTABS X50000 Y40000", "CWABS I50000 J50000 X50000 Y40000", "WAIT",
-                           "PROGEND"});
+  const Picture p =
+      Paint({"VEL 6000", "FASTABS X50000 Y40000", "CWABS I50000 J50000 X50000 Y40000", "WAIT", "PROGEND"});
   for (int degrees = 0; degrees < 360; degrees += 10) {
     SCOPED_TRACE(degrees);
     const double a = degrees * std::numbers::pi / 180;
@@ -88,8 +88,8 @@ TEST(ToolPathPainter, CircleIsDrawnAtItsRadiusAndRapidMovesAreDashed) {
 }
 
 TEST(ToolPathPainter, AFeedMoveInZAloneIsADot) {
-  const Picture p = Paint({"VEL 6000", "FASTABS X10000 Y10000", "MOVEABS Z-2000", "FASTABS Z0",
-                           "FASTABS X30000 Y10000", "PROGEND"});
+  const Picture p =
+      Paint({"VEL 6000", "FASTABS X10000 Y10000", "MOVEABS Z-2000", "FASTABS Z0", "FASTABS X30000 Y10000", "PROGEND"});
   EXPECT_TRUE(IsFeed(p.image.pixel(p.view.ToScreen(10, 10).toPoint())));
   EXPECT_FALSE(Near(p.image, p.view.ToScreen(30, 10), IsFeed));  // only rapid moves end there
 }

@@ -20,7 +20,8 @@ TEST(ProfileFileTest, AFailedSaveLeavesTheOldProfileWhole) {
   fs.failReplace.insert("alt.Prof");
   EXPECT_FALSE(SaveProfileFile(profile, "alt.Prof", fs, sink));
   EXPECT_EQ(fs.files["alt.Prof"], "old profile");
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"Beim speichern der Datei\r\nalt.Prof\r\nist ein Fehler aufgetreten !!"});
+  EXPECT_EQ(sink.messages,
+            std::vector<std::string>{"Beim speichern der Datei\r\nalt.Prof\r\nist ein Fehler aufgetreten !!"});
   EXPECT_FALSE(fs.Called("create"));
 }
 

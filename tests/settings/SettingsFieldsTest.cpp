@@ -45,20 +45,13 @@ TEST(SettingsFieldsTest, ValuesAsTheDialogTakesThem) {
     bool valid;
     const char* stored;
   } cases[] = {
-      {"Werkzeuge[0]", "70000", true, "4464"},
-      {"Werkzeuge[99]", "-1", true, "65535"},
-      {"Werkzeuge[5]", "$10", true, "16"},
-      {"Werkzeuge[5]", "", false, "1"},
-      {"Nachkommastellen", "6", true, "6"},
-      {"Nachkommastellen", "7", false, "4"},
-      {"ErsterSatz", "-1", false, "100"},
-      {"ErsterSatz", "  0", true, "0"},
-      {"ZGrenze", "1,5", false, "4000"},
-      {"ZGrenze", "1.5E2", true, "150"},
-      {"Sonderbehandlung", "2", false, "0"},
-      {"Dateinamenerweiterung", "abcdefghijkl", true, "abcdefghij"},
-      {"Satznummerierung", "0", true, "0"},
-      {"Satznummerierung", "256", false, "1"},
+      {"Werkzeuge[0]", "70000", true, "4464"}, {"Werkzeuge[99]", "-1", true, "65535"},
+      {"Werkzeuge[5]", "$10", true, "16"},     {"Werkzeuge[5]", "", false, "1"},
+      {"Nachkommastellen", "6", true, "6"},    {"Nachkommastellen", "7", false, "4"},
+      {"ErsterSatz", "-1", false, "100"},      {"ErsterSatz", "  0", true, "0"},
+      {"ZGrenze", "1,5", false, "4000"},       {"ZGrenze", "1.5E2", true, "150"},
+      {"Sonderbehandlung", "2", false, "0"},   {"Dateinamenerweiterung", "abcdefghijkl", true, "abcdefghij"},
+      {"Satznummerierung", "0", true, "0"},    {"Satznummerierung", "256", false, "1"},
   };
   for (const auto& c : cases) {
     SettingsRecord record{};

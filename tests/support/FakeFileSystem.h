@@ -35,7 +35,7 @@ class FakeFileSystem final : public FileSystem {
   std::map<std::string, std::size_t> failReadAfterBytes;  // reads fail once this many bytes were delivered
   std::set<std::string> failCloseRead;
   std::set<std::string> failCreate;
-  std::map<std::string, int> failWriteNumber;  // the n-th Write call (1-based) and all after it fail
+  std::map<std::string, int> failWriteNumber;              // the n-th Write call (1-based) and all after it fail
   std::map<std::string, std::size_t> failWriteAfterBytes;  // a full disk: bytes beyond this many are refused
   std::set<std::string> failRename;                        // by the path renamed to
   std::set<std::string> failCloseWrite;
@@ -43,8 +43,8 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> failPatchWrite;
   std::set<std::string> failClosePatch;
   std::set<std::string> failReplace;
-  std::set<std::string> readOnlyFolders;  // FolderWritable says no for these
-  int replaceErrorNumber = 28;  // what a failing ReplaceFile reports (ENOSPC)
+  std::set<std::string> readOnlyFolders;               // FolderWritable says no for these
+  int replaceErrorNumber = 28;                         // what a failing ReplaceFile reports (ENOSPC)
   std::optional<MakeFoldersResult> makeFoldersResult;  // when set, MakeFolders answers this
   std::size_t readChunk = 1 << 16;                     // the most bytes one Read returns
   std::size_t writeSize = 0;                           // what PreferredWriteSize answers
