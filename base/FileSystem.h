@@ -137,6 +137,12 @@ class FileSystem {
     return first.exists && first == IdentityOf(b);
   }
 
+  // True when `path` names something other than a regular file or a folder
+  // (a FIFO, a device, a socket), links followed. Reading such a thing may
+  // wait for ever, so files the program reads on its own account (a job
+  // list, a log, remembered values) refuse it.
+  virtual bool IsSpecialFile(const std::string& path) = 0;
+
   // True when this process may create files in the existing `folder` (empty:
   // the current folder), as the system itself decides it: a read-only mount
   // or an immutable folder says no even to the administrator.
@@ -164,6 +170,7 @@ class RealFileSystem final : public FileSystem {
   bool RemoveFile(const std::string& path) override;
   int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) override;
   FileIdentity IdentityOf(const std::string& path) override;
+  bool IsSpecialFile(const std::string& path) override;
   bool FolderWritable(const std::string& folder) override;
 
  private:

@@ -8,6 +8,7 @@
 #endif
 
 #include "base/Cp1252Codec.h"
+#include "base/PathSyntax.h"
 
 namespace morvatex {
 
@@ -23,6 +24,22 @@ std::optional<std::string> RunningProgramPath() {
   if (ec) return std::nullopt;
   return Utf8ToCp1252(path.string());
 #endif
+}
+
+std::string FullPath(const std::string& path) {
+  const PathSyntax syntax = NativePathSyntax();
+  if (path.empty() || IsAbsolutePath(path, syntax)) return path;
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  if (error) return path;
+#ifdef _WIN32
+  const std::optional<std::string> folder = Utf16ToCp1252(current.u16string());
+#else
+  const std::optional<std::string> folder = Utf8ToCp1252(current.string());
+#endif
+  if (!folder || folder->empty()) return path;
+  const char separator = FolderSeparator(syntax);
+  return folder->back() == separator ? *folder + path : *folder + separator + path;
 }
 
 }  // namespace morvatex

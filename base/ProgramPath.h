@@ -1,5 +1,6 @@
 // The full path of the running program file, from which the settings and log
-// files beside it are named.
+// files beside it are named, and the process's current folder, against which
+// relative paths are made full.
 #pragma once
 
 #include <optional>
@@ -10,5 +11,11 @@ namespace morvatex {
 // The path as Windows-1252 text, or nothing when the system does not tell it
 // or it holds characters the code page cannot show.
 std::optional<std::string> RunningProgramPath();
+
+// `path` with the current folder before it when it is relative, so that logs
+// and messages name the file the same wherever they are read; unchanged when
+// it is already absolute or the current folder cannot be told or written in
+// Windows-1252.
+std::string FullPath(const std::string& path);
 
 }  // namespace morvatex

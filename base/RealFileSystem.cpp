@@ -392,6 +392,10 @@ FileIdentity RealFileSystem::IdentityOf(const std::string& path) {
   return identity;
 }
 
+bool RealFileSystem::IsSpecialFile(const std::string& path) {
+  return Usable(path) && KindOf(ToNative(path)) == FileKind::kOther;
+}
+
 bool RealFileSystem::FolderWritable(const std::string& folder) {
   if (folder.find('\0') != std::string::npos) return false;
   const NativeString native = ToNative(folder.empty() ? std::string(".") : folder);

@@ -13,7 +13,8 @@ std::string RapidRateFilePath(const std::string& settingsFile) {
 
 int LoadRapidRate(FileSystem& fs, const std::string& path) {
   std::string contents;
-  if (path.empty() || !ReadWholeFile(fs, path, contents)) return kDefaultRapidRate;
+  // A FIFO or a device there would be waited on for ever.
+  if (path.empty() || fs.IsSpecialFile(path) || !ReadWholeFile(fs, path, contents)) return kDefaultRapidRate;
   std::string_view text = contents;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.remove_suffix(1);
   const IntegerRead read = ReadInteger(text);

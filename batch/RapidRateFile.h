@@ -20,8 +20,8 @@ inline constexpr int kMaxRapidRate = 1000000;
 // settings path (the program then has no settings file, and remembers nothing).
 std::string RapidRateFilePath(const std::string& settingsFile);
 
-// The remembered rate; kDefaultRapidRate when the file is missing, cannot be
-// read or holds no whole number between kMinRapidRate and kMaxRapidRate.
+// The remembered rate; kDefaultRapidRate when the file is missing, is no
+// regular file (never waited on), cannot be read or holds no whole number between kMinRapidRate and kMaxRapidRate.
 int LoadRapidRate(FileSystem& fs, const std::string& path);
 
 // Writes `rate` (clamped to the range) to the file; false when that failed

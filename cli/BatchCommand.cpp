@@ -55,12 +55,36 @@ class TerminalDisplay final : public BatchDisplay {
   std::ostream& out_;
 };
 
+// True when `log` names `path` (as written, or the same existing file).
+bool SameAs(FileSystem& fs, const std::string& log, const std::string& path) {
+  return !path.empty() && (log == path || fs.SameFile(log, path));
+}
+
 }  // namespace
 
-int RunBatchCommand(const std::string& listPath, const std::string& logPath, const SettingsRecord& settings,
-                    FileSystem& fs, ConversionOptions options, int jobs, MessageSink& messages, std::ostream& out) {
+int RunBatchCommand(const std::string& listPath, const std::string& logPath, const std::string& settingsPath,
+                    const SettingsRecord& settings, FileSystem& fs, ConversionOptions options, int jobs,
+                    MessageSink& messages, std::ostream& out) {
+  for (const std::string* path : {&listPath, &logPath}) {
+    if (!path->empty() && fs.IsSpecialFile(*path)) {  // a FIFO would be waited on for ever
+      messages.ShowMessage("morvatex-convert: not a regular file: " + *path + "\r\n");
+      return kListUnreadableStatus;
+    }
+  }
   JobTable table;
   if (OpenJobList(table, listPath, fs, messages) != joblist::kOk) return kListUnreadableStatus;
+  if (!logPath.empty()) {
+    // Appending to a file the run reads would change what it converts or
+    // what the next run reads.
+    bool clash = SameAs(fs, logPath, listPath) || SameAs(fs, logPath, settingsPath);
+    for (int row = 1; !clash && row < table.PlaceholderRow(); ++row)
+      clash = SameAs(fs, logPath, table.Cell(row, kColumnSource));
+    if (clash) {
+      messages.ShowMessage(
+          "morvatex-convert: the log must not be the job list, the settings file or a source: " + logPath + "\r\n");
+      return kListUnreadableStatus;
+    }
+  }
 
   if (!logPath.empty()) {
     // A log named on the command line is made once; entries only append.

@@ -22,10 +22,17 @@ namespace morvatex {
 // Up to `jobs` rows are converted at the same time (ExecuteBatchInParallel);
 // the reports, marks, log and list are the same as one row at a time.
 //
+// The log must be none of the files the run reads or writes back: not the
+// list, not `settingsPath`, not a row's source (any spelling, links
+// followed); such a log is refused before anything is converted or logged.
+// A list or log that is a FIFO or a device is refused too.
+//
 // Returns the exit status: 0 when every converted row succeeded (also when
 // none was marked), 1 when a row failed or the list could not be saved, 2
-// when the list could not be read (nothing is converted then).
-int RunBatchCommand(const std::string& listPath, const std::string& logPath, const SettingsRecord& settings,
-                    FileSystem& fs, ConversionOptions options, int jobs, MessageSink& messages, std::ostream& out);
+// when the list could not be read or the list or log is refused (nothing
+// is converted then).
+int RunBatchCommand(const std::string& listPath, const std::string& logPath, const std::string& settingsPath,
+                    const SettingsRecord& settings, FileSystem& fs, ConversionOptions options, int jobs,
+                    MessageSink& messages, std::ostream& out);
 
 }  // namespace morvatex

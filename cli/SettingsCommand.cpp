@@ -123,6 +123,10 @@ int Write(const SettingsCall& call, std::ostream& err) {
 int Show(const SettingsCall& call, std::ostream& out, std::ostream& err) {
   const std::optional<std::string> path = Utf8ToCp1252(call.showPath);
   RealFileSystem fs;
+  if (path && fs.IsSpecialFile(*path)) {  // a FIFO would be waited on for ever
+    err << "morvatex-convert: not a regular file: " << call.showPath << '\n';
+    return kFileStatus;
+  }
   SettingsRecord record{};
   if (!path || !ReadFirstBlock(*path, fs, &record, sizeof record)) {
     err << "morvatex-convert: cannot read a settings record (" << kSettingsRecordSize << " bytes) from "

@@ -123,8 +123,8 @@ int Run(int argc, char** argv) {
     options.protectedPaths.push_back(*list);
     if (!log->empty()) options.protectedPaths.push_back(*log);
     const int jobs = call.jobs > 0 ? call.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    return Reported(outputOpen,
-                    RunBatchCommand(*list, *log, settings, fs, std::move(options), jobs, messages, std::cout));
+    return Reported(outputOpen, RunBatchCommand(FullPath(*list), *log, settingsPath, settings, fs, std::move(options),
+                                                jobs, messages, std::cout));
   }
   ConversionRun run(settings, fs, options);
   const int code = run.Convert(*source, *target);

@@ -352,6 +352,52 @@ TEST_F(ConverterProgramTest, RunsAJobListAsTheDesktopProgramDoesWritesTheMarksBa
   EXPECT_EQ(r.err, "Beim lesen der Datei\n\n" + list + "\n\nist ein Fehler aufgetreten (40) !\n");
 }
 
+// Files the converter reads on its own account are never waited on, and a
+// log that would write into a file the run reads is refused before anything
+// runs; the log names the list with its full path, however it was given.
+TEST_F(ConverterProgramTest, RefusesFifosAndALogThatIsAFileOfTheRunAndLogsTheListsFullPath) {
+  SaveSettings(true, false);
+  std::filesystem::copy_file(Example("kreis.ncp"), dir.Sub("a.ncp"));
+  std::filesystem::copy_file(Example("kreis.ncp"), dir.Sub("b.ncp"));
+  const std::string list = dir.Sub("jobs.mvx");
+  const std::string listText = ThreeJobs(dir, "M", "M");
+  WriteFileBytes(list, listText);
+  const std::string fifo = dir.Sub("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    const char* error;
+  } cases[] = {
+      {{"--list", list, "--log", list}, 2, "the log must not be"},
+      {{"--list", list, "--log", settingsPath}, 2, "the log must not be"},
+      {{"--list", list, "--log", dir.Sub("./b.ncp")}, 2, "the log must not be"},
+      {{"--list", list, "--log", fifo}, 2, "not a regular file"},
+      {{"--list", fifo}, 2, "not a regular file"},
+      {{"--show-settings", fifo}, 1, "not a regular file"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = c.arguments;
+    if (arguments[0] == "--list") arguments.insert(arguments.end(), {"--settings", settingsPath});
+    const Outcome r = Run(arguments);
+    EXPECT_EQ(r.status, c.status) << arguments[3];
+    EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFileBytes(list), listText) << "nothing ran";
+    EXPECT_FALSE(std::filesystem::exists(dir.Sub("a.cnc")));
+  }
+  if (MORVATEX_CONVERT_HAS_PREVIEW) {  // a FIFO where the preview remembers its rapid rate
+    ASSERT_EQ(mkfifo((settingsPath + ".vorschau").c_str(), 0600), 0);
+    EXPECT_EQ(Run({"--preview", dir.Sub("a.png"), "--settings", settingsPath, dir.Sub("a.ncp")}).status, 0);
+  }
+
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Sub(""));
+  const Outcome relative = Run({"--list", "jobs.mvx", "--settings", settingsPath, "--log", "run.log"});
+  std::filesystem::current_path(before);
+  EXPECT_EQ(relative.status, 0) << relative.err;
+  EXPECT_NE(ReadFileBytes(dir.Sub("run.log")).find("\r\nTabelle: " + list + "\r\n"), std::string::npos);
+}
+
 TEST_F(ConverterProgramTest, CtrlCEndsAJobListRunAfterTheRowInProgress) {
   SaveSettings(true, false);
   WriteFileBytes(dir.Sub("a.ncp"), bench::GenerateIselProgram(1'000'000));

@@ -196,6 +196,11 @@ FileIdentity FakeFileSystem::IdentityOf(const std::string& path) {
   return {true, 0, std::hash<std::string>{}(path)};
 }
 
+bool FakeFileSystem::IsSpecialFile(const std::string& path) {
+  const std::lock_guard lock(mutex);
+  return specialFiles.count(path) != 0;
+}
+
 bool FakeFileSystem::FolderWritable(const std::string& folder) {
   const std::lock_guard lock(mutex);
   return readOnlyFolders.count(folder) == 0;

@@ -44,6 +44,7 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> failClosePatch;
   std::set<std::string> failReplace;
   std::set<std::string> readOnlyFolders;               // FolderWritable says no for these
+  std::set<std::string> specialFiles;                  // FIFOs and devices: IsSpecialFile says yes
   int replaceErrorNumber = 28;                         // what a failing ReplaceFile reports (ENOSPC)
   std::optional<MakeFoldersResult> makeFoldersResult;  // when set, MakeFolders answers this
   std::size_t readChunk = 1 << 16;                     // the most bytes one Read returns
@@ -73,6 +74,7 @@ class FakeFileSystem final : public FileSystem {
   int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) override;
   // A file's identity is its path: the fake knows no links.
   FileIdentity IdentityOf(const std::string& path) override;
+  bool IsSpecialFile(const std::string& path) override;
   bool FolderWritable(const std::string& folder) override;
 
   bool Exists(const std::string& path) const { return files.count(path) != 0; }
