@@ -302,6 +302,7 @@ void MainWindow::ClearJobs() {
   suppressRowDetails_ = true;
   table_.ClearJobs();
   suppressRowDetails_ = false;
+  ShowCurrentRowDetails();
 }
 
 void MainWindow::Quit() { close(); }
@@ -311,7 +312,7 @@ void MainWindow::ResetAllJobs() {
 }
 
 void MainWindow::DeleteConvertedJobs() {
-  if (!running_) table_.RemoveConvertedJobs();
+  if (!running_ && table_.RemoveConvertedJobs() > 0) ShowCurrentRowDetails();
 }
 
 void MainWindow::AddIselFiles() {
@@ -354,6 +355,14 @@ void MainWindow::AddSourceFiles(const QStringList& files) {
   }
 }
 
+void MainWindow::ShowCurrentRowDetails() {
+  const QModelIndex current = jobView_->currentIndex();
+  if (current.isValid())
+    ShowRowDetails(JobTableModel::TableRow(current));
+  else
+    messageView_->clear();
+}
+
 void MainWindow::ShowRowDetails(int row) {
   messageView_->clear();
   for (const std::string& line : JobRowDetails(table_, row, NativePathSyntax()))
@@ -375,8 +384,10 @@ bool MainWindow::HandleKey(int key) {
     case Qt::Key_Insert: AddIselFiles(); break;
     case Qt::Key_Space: table_.ToggleMark(row, SelectedColumn()); break;
     case Qt::Key_Delete:
-      if (table_.IsJobRow(row) && dialogs_.AskYesNo(QStringLiteral("Zeile %1 wirklich löschen?").arg(row)))
+      if (table_.IsJobRow(row) && dialogs_.AskYesNo(QStringLiteral("Zeile %1 wirklich löschen?").arg(row))) {
         table_.RemoveJob(row);
+        ShowCurrentRowDetails();
+      }
       break;
     default: break;
   }

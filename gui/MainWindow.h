@@ -140,6 +140,9 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   // The keyboard commands; true when `key` is one of them (it is then
   // consumed, whether or not it did anything).
   bool HandleKey(int key);
+  // Rows removed under the selection: the message field shows the row that
+  // is current now (the current index itself may not have changed).
+  void ShowCurrentRowDetails();
   void ShowRowDetails(int row);
   // Opens the preview of job row `row` (also on a double click); nothing
   // during a run or for a row that is no job.

@@ -77,10 +77,37 @@ TEST_F(JobTableWindowTest, MovingTheSelectionShowsTheRowsDetails) {
   EXPECT_EQ(form->MessageView()->toPlainText(), QStringLiteral("3: \n\n\n"));
 
   // Emptying the table moves the selection onto rows that are going: their
-  // details never show.
+  // details never show; the row current afterwards does.
   dialogs.answers = {true};
   Action("newListAction")->trigger();
-  EXPECT_EQ(form->MessageView()->toPlainText(), QStringLiteral("3: \n\n\n"));
+  EXPECT_EQ(form->MessageView()->toPlainText(), QStringLiteral("1: \n\n\n"));
+}
+
+// Removing rows under the selection shows the row that takes its place,
+// never the one removed.
+TEST_F(JobTableWindowTest, RemovingRowsShowsTheRowThatIsCurrentThen) {
+  const struct {
+    const char* how;
+    QString shown;
+  } cases[] = {
+      {"delete", QStringLiteral("2: c.ncp\n\n%1\n%2").arg(Path("c.ncp"), Path("c.cnc"))},
+      {"deleteConvertedJobsAction", QStringLiteral("2: c.ncp\n\n%1\n%2").arg(Path("c.ncp"), Path("c.cnc"))},
+      {"newListAction", QStringLiteral("1: \n\n\n")},
+  };
+  for (const auto& c : cases) {
+    form->Table().modified = false;
+    Action("newListAction")->trigger();
+    AddFiles({"a.ncp", "b.ncp", "c.ncp"});
+    form->Table().SetCell(2, 2, "A");
+    Select(2, 0);
+    ASSERT_TRUE(form->MessageView()->toPlainText().startsWith(QStringLiteral("2: b.ncp"))) << c.how;
+    dialogs.answers = {true};
+    if (std::string(c.how) == "delete")
+      Key(Qt::Key_Delete);
+    else
+      Action(c.how)->trigger();
+    EXPECT_EQ(form->MessageView()->toPlainText(), c.shown) << c.how;
+  }
 }
 
 TEST_F(JobTableWindowTest, SpaceTogglesTheMarkOfTheSelectedColumn) {
