@@ -30,10 +30,21 @@ struct Task {
   std::unique_ptr<ConversionRun> run;  // the finished conversion, until recorded
 };
 
-// The file name with Windows-1252 letters in upper case: paths that differ
-// only in case may name one file, so they are compared further.
-std::string NameKey(const std::string& path, PathSyntax syntax) {
-  std::string key = FileNamePart(path, syntax);
+bool IsWindowsSyntax(PathSyntax syntax) { return syntax.separators.find(':') != std::string_view::npos; }
+
+// The characters that end a folder name as the system reads a path: Windows
+// takes "/" for "\\" as well.
+PathSyntax SystemSyntax(PathSyntax syntax) { return IsWindowsSyntax(syntax) ? PathSyntax{"\\/:"} : syntax; }
+
+// A name as the file system may compare it: Windows-1252 letters in upper
+// case (paths that differ only in case may name one file), and on Windows
+// without the trailing dots and spaces the system drops from names.
+std::string NameKey(std::string_view name, bool windows) {
+  if (windows) {
+    const std::size_t last = name.find_last_not_of(". ");
+    if (last != std::string_view::npos) name = name.substr(0, last + 1);
+  }
+  std::string key(name);
   for (char& c : key) {
     const auto byte = static_cast<unsigned char>(c);
     if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7))
@@ -42,13 +53,130 @@ std::string NameKey(const std::string& path, PathSyntax syntax) {
   return key;
 }
 
-// True when `a` and `b` (with equal NameKey) may name one file.
-bool MayBeSameFile(FileSystem& fs, PathSyntax syntax, const std::string& a, const std::string& b) {
-  if (a == b || fs.SameFile(a, b)) return true;
-  const std::string folderA = FolderPart(a, syntax);
-  const std::string folderB = FolderPart(b, syntax);
-  return folderA == folderB || fs.SameFile(folderA.empty() ? "." : folderA, folderB.empty() ? "." : folderB);
+// Where a folder path leads once the rows before have made their folders:
+// the deepest folder on the way that exists now, and the names of the
+// folders below it still to be made. The system resolves the existing part
+// (links, case, "..", other spellings); the rest is new, so it can be
+// followed by its text alone.
+struct FolderForm {
+  bool known = false;                // false: the way cannot be followed; may be any folder
+  std::string start;                 // how the path begins ("", "/", "C:\"), for when nothing on it exists
+  FileIdentity existing;             // the deepest existing folder
+  std::vector<std::string> missing;  // NameKeys of the folders below it
+};
+
+// The length of the beginning of `folder` that is not a folder name: "/" on
+// POSIX; "C:\", "C:", "\" or "\\server\share\" on Windows; 0 for a
+// path relative to the current folder. npos for "\\?\" and "\\.\" paths,
+// which the system takes as they are written.
+std::size_t StartLength(std::string_view folder, bool windows, std::string_view separators) {
+  const auto separatorAt = [&](std::size_t i) {
+    return i < folder.size() && separators.find(folder[i]) != std::string_view::npos;
+  };
+  if (!windows) return separatorAt(0) ? 1 : 0;
+  if (folder.size() >= 2 && folder[1] == ':') return separatorAt(2) ? 3 : 2;
+  if (!separatorAt(0)) return 0;
+  if (!separatorAt(1)) return 1;
+  const std::size_t server = folder.find_first_of(separators, 2);
+  if (server == std::string_view::npos || server == 2) return std::string_view::npos;
+  const std::string_view serverName = folder.substr(2, server - 2);
+  if (serverName == "?" || serverName == ".") return std::string_view::npos;
+  const std::size_t share = folder.find_first_of(separators, server + 1);
+  return share == std::string_view::npos || share == server + 1 ? std::string_view::npos : share + 1;
 }
+
+FolderForm FormOfFolder(FileSystem& fs, PathSyntax syntax, std::string_view folder) {
+  const bool windows = IsWindowsSyntax(syntax);
+  const std::string_view separators = windows ? std::string_view("\\/") : syntax.separators;  // not the drive's ":"
+  FolderForm form;
+  const std::size_t startLength = StartLength(folder, windows, separators);
+  if (startLength == std::string_view::npos) return form;
+  std::string existing(folder.substr(0, startLength));
+  form.start = NameKey(existing, false);
+  if (windows) std::replace(form.start.begin(), form.start.end(), '/', '\\');
+  form.existing = fs.IdentityOf(existing.empty() || existing.back() == ':' ? existing + "." : existing);
+  const char separator = FolderSeparator(syntax);
+  for (std::size_t begin = startLength; begin < folder.size();) {
+    std::size_t end = folder.find_first_of(separators, begin);
+    if (end == std::string_view::npos) end = folder.size();
+    const std::string_view name = folder.substr(begin, end - begin);
+    begin = end + 1;
+    if (name.empty() || name == ".") continue;
+    if (form.missing.empty()) {
+      std::string deeper = existing + std::string(name) + separator;
+      const FileIdentity identity = fs.IdentityOf(deeper);
+      if (identity.exists) {
+        existing = std::move(deeper);
+        form.existing = identity;
+        continue;
+      }
+    }
+    if (name == "..") {
+      // Above a folder whose parent the system cannot tell.
+      if (form.missing.empty()) return form;
+      // A folder still to be made is a real folder below the one before.
+      form.missing.pop_back();
+      continue;
+    }
+    std::string key = NameKey(name, windows);
+    // Names of dots and spaces only: Windows reads them in its own way.
+    if (windows && key.find_first_not_of(". ") == std::string::npos) return form;
+    form.missing.push_back(std::move(key));
+  }
+  form.known = true;
+  return form;
+}
+
+bool MayBeSameFolder(const FolderForm& a, const FolderForm& b, bool windows) {
+  if (!a.known || !b.known || a.existing.exists != b.existing.exists) return true;
+  if (a.existing.exists) {
+    // A folder not there yet has one deepest existing folder on its way.
+    if (a.existing != b.existing) return false;
+  } else if (a.start != b.start) {
+    return true;  // nothing on either way exists: where they lead is unknown
+  }
+  if (a.missing.size() != b.missing.size()) return false;
+  for (std::size_t i = 0; i < a.missing.size(); ++i) {
+    // On Windows a short name ("NEUERO~1") may stand for a folder an
+    // earlier row makes under its long name.
+    const bool shortName =
+        windows && (a.missing[i].find('~') != std::string::npos || b.missing[i].find('~') != std::string::npos);
+    if (a.missing[i] != b.missing[i] && !shortName) return false;
+  }
+  return true;
+}
+
+// Tells whether two paths with equal NameKeys may name one file. Rows that
+// may share a file must keep their order, so whatever cannot be told counts
+// as the same file. Each path is looked up on the disk once.
+class FileComparer {
+ public:
+  FileComparer(FileSystem& fs, PathSyntax syntax) : fs_(fs), syntax_(syntax) {}
+
+  bool MayBeSameFile(const std::string& a, const std::string& b) {
+    if (a == b) return true;
+    const Known& first = KnownOf(a);
+    const Known& second = KnownOf(b);
+    if (first.file.exists && first.file == second.file) return true;
+    return MayBeSameFolder(first.folder, second.folder, IsWindowsSyntax(syntax_));
+  }
+
+ private:
+  struct Known {
+    FileIdentity file;
+    FolderForm folder;
+  };
+
+  const Known& KnownOf(const std::string& path) {
+    const auto [it, added] = known_.try_emplace(path);
+    if (added) it->second = {fs_.IdentityOf(path), FormOfFolder(fs_, syntax_, FolderPart(path, SystemSyntax(syntax_)))};
+    return it->second;
+  }
+
+  FileSystem& fs_;
+  const PathSyntax syntax_;
+  std::unordered_map<std::string, Known> known_;  // nodes stay put as others are added
+};
 
 // Finds for every job the earlier jobs it shares a file with (not both only
 // reading it). Paths are grouped by file name first, so only few pairs are
@@ -59,15 +187,17 @@ void FindPredecessors(std::vector<Task>& tasks, FileSystem& fs, PathSyntax synta
     RowFile file;
   };
   std::unordered_map<std::string, std::vector<PathEntry>> byName;
+  FileComparer comparer(fs, syntax);
   for (std::size_t j = 0; j < tasks.size(); ++j) {
     Task& task = tasks[j];
     for (const RowFile file : kRowFiles) {
-      std::vector<PathEntry>& sameName = byName[NameKey(task.Path(file), syntax)];
+      std::vector<PathEntry>& sameName =
+          byName[NameKey(FileNamePart(task.Path(file), SystemSyntax(syntax)), IsWindowsSyntax(syntax))];
       for (const PathEntry& earlier : sameName) {
         if (earlier.job == j || (file == RowFile::kSource && earlier.file == RowFile::kSource)) continue;
         if (std::find(task.predecessors.begin(), task.predecessors.end(), earlier.job) != task.predecessors.end())
           continue;
-        if (MayBeSameFile(fs, syntax, tasks[earlier.job].Path(earlier.file), task.Path(file)))
+        if (comparer.MayBeSameFile(tasks[earlier.job].Path(earlier.file), task.Path(file)))
           task.predecessors.push_back(earlier.job);
       }
       sameName.push_back({j, file});

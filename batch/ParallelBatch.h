@@ -22,9 +22,12 @@ namespace morvatex {
 // Two rows whose paths may name the same file (a target or DXF path of one
 // is a target, DXF or source path of the other) are never converted at the
 // same time: the lower one is converted first. Paths count as the same file
-// when the file system says so, when their text is equal, or, for files not
-// there yet, when they have the same name (letters in any case) in the same
-// folder.
+// when the file system says so, when their text is equal, or when they have
+// the same name (letters in any case) in the same folder. A folder not there
+// yet counts as the deepest existing folder on its way with the names of the
+// folders to be made below it ("." and ".." taken as the system takes them),
+// so the way a path is written does not matter. Whatever cannot be told
+// counts as the same file.
 //
 // Marks, log entries, JobStarting/JobConverted and the reports are made
 // on the calling thread, strictly in row order, as each row's result becomes

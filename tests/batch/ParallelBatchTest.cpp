@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <thread>
 
+#include "base/PathSyntax.h"
 #include "engine/StopRequest.h"
 #include "tests/support/ConversionHarness.h"
+#include "tests/support/TempDir.h"
 
 namespace morvatex::testing {
 namespace {
@@ -38,6 +42,38 @@ struct BatchTrace {
 
 const std::string kLogPath = "C:\\cnc\\log.txt";
 
+// Runs the marked rows, their paths below `folder`, with lines slow enough
+// that rows run at the same time would overlap. The trace's files are left
+// to the caller.
+BatchTrace ExecuteRows(const std::vector<Row>& rows, int jobs, bool stop, FileSystem& fs, const std::string& folder,
+                       PathSyntax syntax, const std::string& logPath) {
+  JobTable table;
+  table.listFile = folder + "jobs.mvx";
+  for (const Row& row : rows) {
+    const int r = table.AppendJob();
+    table.SetCell(r, kColumnMarked, row.mark);
+    table.SetCell(r, kColumnSource, folder + row.source);
+    table.SetCell(r, kColumnTarget, folder + row.target);
+  }
+  SettingsRecord settings = NewConfigurationSettings();
+  settings.DXFDateinerzeugen = true;
+  ConversionOptions options;
+  options.pathSyntax = syntax;
+  options.processPendingInput = [stop] {
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+    if (stop) RequestStop();  // as an interrupt that stands does
+  };
+  const LogFile log(fs, logPath, [] { return std::string("08.12.2026 10:00:00"); });
+  RecordingDisplay display;
+  const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs);
+  ClearStopRequest();
+
+  BatchTrace trace{display.shown, {}, {}, result.converted, result.failed, result.stopped};
+  for (int r = 0; r < table.RowCount(); ++r)
+    for (int c = 0; c <= kColumnTarget; ++c) trace.cells.push_back(table.Cell(r, c));
+  return trace;
+}
+
 BatchTrace RunBatch(const std::vector<Row>& rows, int jobs, bool stop, const std::set<std::string>& failCreate) {
   FakeFileSystem fs;
   for (const char* name : {"a", "b", "c", "d", "e"}) {
@@ -47,33 +83,50 @@ BatchTrace RunBatch(const std::vector<Row>& rows, int jobs, bool stop, const std
   }
   fs.files[kLogPath] = "";
   fs.failCreate = failCreate;
-  JobTable table;
-  table.listFile = "C:\\cnc\\jobs.mvx";
-  for (const Row& row : rows) {
-    const int r = table.AppendJob();
-    table.SetCell(r, kColumnMarked, row.mark);
-    table.SetCell(r, kColumnSource, "C:\\cnc\\" + row.source);
-    table.SetCell(r, kColumnTarget, "C:\\cnc\\" + row.target);
-  }
-  SettingsRecord settings = NewConfigurationSettings();
-  settings.DXFDateinerzeugen = true;
-  ConversionOptions options;
-  options.pathSyntax = kWindowsPathSyntax;
-  // Slow lines, so that rows run at the same time would overlap.
-  options.processPendingInput = [stop] {
-    std::this_thread::sleep_for(std::chrono::microseconds(300));
-    if (stop) RequestStop();  // as an interrupt that stands does
-  };
-  const LogFile log(fs, kLogPath, [] { return std::string("08.12.2026 10:00:00"); });
-  RecordingDisplay display;
-  const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs);
-  ClearStopRequest();
-
-  BatchTrace trace{display.shown, {}, fs.files, result.converted, result.failed, result.stopped};
-  for (int r = 0; r < table.RowCount(); ++r)
-    for (int c = 0; c <= kColumnTarget; ++c) trace.cells.push_back(table.Cell(r, c));
+  BatchTrace trace = ExecuteRows(rows, jobs, stop, fs, "C:\\cnc\\", kWindowsPathSyntax, kLogPath);
+  trace.files = fs.files;
   EXPECT_TRUE(fs.StagedFiles().empty());
   return trace;
+}
+
+// The same on the disk, in `folder` made afresh, with "/" in the rows'
+// paths standing for the system's separator: sources "long.ncp" and
+// "short.ncp".
+BatchTrace RunBatchOnDisk(const std::vector<Row>& rows, int jobs, const std::filesystem::path& folder) {
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const PathSyntax syntax = NativePathSyntax();
+  const auto native = [&](std::string path) {
+    std::replace(path.begin(), path.end(), '/', FolderSeparator(syntax));
+    return path;
+  };
+  WriteFileBytes((folder / "short.ncp").string(),
+                 CrLfLines({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X10", "MOVEABS Y10", "PROGEND"}));
+  std::vector<std::string_view> lines = {"VEL 1000", "FASTABS X0 Y0"};
+  for (int i = 0; i < 30; ++i) lines.insert(lines.end(), {"MOVEABS X1000", "MOVEABS X0"});
+  lines.push_back("PROGEND");
+  WriteFileBytes((folder / "long.ncp").string(), CrLfLines(lines));
+  WriteFileBytes((folder / "log.txt").string(), "");
+  std::vector<Row> nativeRows;
+  for (const Row& row : rows) nativeRows.push_back({row.mark, native(row.source), native(row.target)});
+
+  RealFileSystem fs;
+  BatchTrace trace = ExecuteRows(nativeRows, jobs, false, fs, folder.string() + FolderSeparator(syntax), syntax,
+                                 (folder / "log.txt").string());
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file())
+      trace.files[entry.path().lexically_relative(folder).generic_string()] = ReadFileBytes(entry.path().string());
+  }
+  return trace;
+}
+
+void ExpectSameTrace(const BatchTrace& parallel, const BatchTrace& sequential) {
+  EXPECT_EQ(parallel.shown, sequential.shown);
+  EXPECT_EQ(parallel.cells, sequential.cells);
+  EXPECT_EQ(parallel.files, sequential.files);
+  EXPECT_EQ(parallel.converted, sequential.converted);
+  EXPECT_EQ(parallel.failed, sequential.failed);
+  EXPECT_EQ(parallel.stopped, sequential.stopped);
 }
 
 TEST(ParallelBatchTest, GivesTheReportsMarksLogAndFilesOfARunOneRowAtATime) {
@@ -111,14 +164,35 @@ TEST(ParallelBatchTest, GivesTheReportsMarksLogAndFilesOfARunOneRowAtATime) {
     const BatchTrace sequential = RunBatch(c.rows, 1, c.stop, c.failCreate);
     for (int jobs : {2, 3, 8}) {
       SCOPED_TRACE(jobs);
-      const BatchTrace parallel = RunBatch(c.rows, jobs, c.stop, c.failCreate);
-      EXPECT_EQ(parallel.shown, sequential.shown);
-      EXPECT_EQ(parallel.cells, sequential.cells);
-      EXPECT_EQ(parallel.files, sequential.files);
-      EXPECT_EQ(parallel.converted, sequential.converted);
-      EXPECT_EQ(parallel.failed, sequential.failed);
-      EXPECT_EQ(parallel.stopped, sequential.stopped);
+      ExpectSameTrace(RunBatch(c.rows, jobs, c.stop, c.failCreate), sequential);
     }
+  }
+}
+
+// A long row before a short one: run at the same time, the short one would
+// finish first. The folders named do not exist before the batch, so the
+// file system alone cannot tell which rows share a file.
+TEST(ParallelBatchTest, RowsWhosePathsLeadIntoTheSameNewFolderKeepTheirOrder) {
+  struct Case {
+    const char* what;
+    std::vector<Row> rows;
+    int failed;  // rows failing one at a time
+  };
+  const std::vector<Case> cases = {
+      {"a leading dot", {{"M", "long.ncp", "./new/x.cnc"}, {"M", "short.ncp", "new/x.cnc"}}, 0},
+      {"a doubled separator", {{"M", "long.ncp", "new//x.cnc"}, {"M", "short.ncp", "new/x.cnc"}}, 0},
+      {"a dot inside", {{"M", "long.ncp", "new/./x.cnc"}, {"M", "short.ncp", "new/x.cnc"}}, 0},
+      {"a new folder left again", {{"M", "long.ncp", "out/sub/../x.cnc"}, {"M", "short.ncp", "out/x.cnc"}}, 0},
+      // Read one row at a time, the CNC program written before has no PROGEND.
+      {"a source that another row writes", {{"M", "long.ncp", "new/x.ncp"}, {"M", "./new/x.ncp", "y.cnc"}}, 1},
+      {"two different new folders", {{"M", "long.ncp", "a/x.cnc"}, {"M", "short.ncp", "b/x.cnc"}}, 0},
+  };
+  const TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const BatchTrace sequential = RunBatchOnDisk(c.rows, 1, dir.path() / "run");
+    EXPECT_EQ(sequential.failed, c.failed);
+    ExpectSameTrace(RunBatchOnDisk(c.rows, 2, dir.path() / "run"), sequential);
   }
 }
 
