@@ -1,12 +1,7 @@
 #include "cli/BatchCommand.h"
 
-#include <clocale>
-#include <ctime>
-#ifndef _WIN32
-#include <langinfo.h>
-#endif
-
 #include "base/Cp1252Codec.h"
+#include "base/LocalDateTime.h"
 #include "base/TerminalText.h"
 #include "batch/BatchRun.h"
 #include "batch/JobListFile.h"
@@ -17,32 +12,6 @@ namespace morvatex {
 namespace {
 
 constexpr int kListUnreadableStatus = 2;
-
-// The local date and time in the user's notation (LC_TIME): the short date
-// with a four-digit year, a blank and the time; the date alone at midnight.
-std::string LogDateTime() {
-  static const bool localeSet = std::setlocale(LC_TIME, "") != nullptr;
-  (void)localeSet;
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-  std::string date = "%d.%m.%Y";
-  const std::string time = "%H:%M:%S";
-#else
-  localtime_r(&now, &local);
-  std::string date = nl_langinfo(D_FMT);
-  const std::string time = nl_langinfo(T_FMT);
-  for (std::size_t at = date.find("%y"); at != std::string::npos; at = date.find("%y", at)) date[at + 1] = 'Y';
-#endif
-  const bool midnight = local.tm_hour == 0 && local.tm_min == 0 && local.tm_sec == 0;
-  const std::string format = midnight ? date : date + " " + time;
-  char text[128];
-  const std::size_t length = std::strftime(text, sizeof text, format.c_str(), &local);
-  if (const auto cp1252 = Utf8ToCp1252(std::string_view(text, length)); cp1252 && length > 0) return *cp1252;
-  std::strftime(text, sizeof text, midnight ? "%d.%m.%Y" : "%d.%m.%Y %H:%M:%S", &local);
-  return text;
-}
 
 // The reports of the batch, one after the other, on the terminal.
 class TerminalDisplay final : public BatchDisplay {
@@ -92,10 +61,10 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
     if (!file) file = fs.CreateFile(logPath);
     if (file) file->Close();
   }
-  const LogFile log(fs, logPath, LogDateTime);
+  const LogFile log(fs, logPath, LocalDateTimeText);
   // Its first call sets the locale, which must not happen while conversion
   // threads run.
-  (void)LogDateTime();
+  (void)LocalDateTimeText();
 
   TerminalDisplay display(out);
   const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs);

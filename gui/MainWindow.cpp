@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QTableView>
 
+#include "base/LocalDateTime.h"
 #include "base/PathSyntax.h"
 #include "base/ProductInfo.h"
 #include "batch/HelpTexts.h"
@@ -28,7 +29,6 @@
 #include "gui/FolderDialog.h"
 #include "gui/HelpWindow.h"
 #include "gui/JobTableModel.h"
-#include "gui/LocalDateTime.h"
 #include "gui/SettingsDialog.h"
 #include "gui/TableDrop.h"
 #include "paint/QtText.h"
@@ -86,7 +86,7 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
 
   if (!logFilePath_.empty()) {
     // The log must never keep the program from starting: its errors are ignored.
-    StartLogFile(fs_, logFilePath_, LogStartHeader(LocalDateTimeText(QDateTime::currentDateTime()), programPath_));
+    StartLogFile(fs_, logFilePath_, LogStartHeader(LocalDateTimeText(), programPath_));
   }
 
   // The other windows, in their fixed order, once the settings are loaded.
@@ -280,7 +280,7 @@ void MainWindow::SaveListAs() {
 void MainWindow::SaveJobList() { morvatex::SaveJobList(table_, fs_, messages_, MakeLog()); }
 
 LogFile MainWindow::MakeLog() const {
-  return LogFile(fs_, logFilePath_, [] { return LocalDateTimeText(QDateTime::currentDateTime()); });
+  return LogFile(fs_, logFilePath_, [] { return LocalDateTimeText(); });
 }
 
 std::optional<std::string> MainWindow::ChosenPath(const QString& file) {

@@ -10,7 +10,6 @@
 
 #include "gui/ClickableImage.h"
 #include "gui/GermanTranslation.h"
-#include "gui/LocalDateTime.h"
 #include "gui/QtDialogs.h"
 
 namespace morvatex {
@@ -26,24 +25,6 @@ TEST(GermanQtTranslation, GivesQtsStandardButtonsTheirGermanCaptions) {
   EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
   QCoreApplication::removeTranslator(translator);
   delete translator;
-}
-
-TEST(LocalDateTimeText, IsTheShortDateWithFourDigitYearAndTheLongTime) {
-  const QDateTime evening(QDate(2026, 12, 6), QTime(19, 9, 17));
-  EXPECT_EQ(LocalDateTimeText(evening, QLocale(QLocale::German, QLocale::Germany)), "06.12.2026 19:09:17");
-  EXPECT_EQ(LocalDateTimeText(evening, QLocale(QLocale::English, QLocale::UnitedStates)), "12/6/2026 7:09:17 PM");
-  EXPECT_EQ(LocalDateTimeText(evening, QLocale(QLocale::English, QLocale::UnitedKingdom)), "06/12/2026 19:09:17");
-}
-
-TEST(LocalDateTimeText, LeavesOutTheTimeAtExactlyMidnight) {
-  const QLocale german(QLocale::German, QLocale::Germany);
-  EXPECT_EQ(LocalDateTimeText(QDateTime(QDate(2026, 1, 2), QTime(0, 0)), german), "02.01.2026");
-  EXPECT_EQ(LocalDateTimeText(QDateTime(QDate(2026, 1, 2), QTime(0, 0, 1)), german), "02.01.2026 00:00:01");
-}
-
-TEST(LocalDateTimeText, FallsBackToAPlainFormWhereTheCodePageCannotShowTheLocalOne) {
-  const QDateTime evening(QDate(2026, 12, 6), QTime(19, 9, 17));
-  EXPECT_EQ(LocalDateTimeText(evening, QLocale(QLocale::Japanese, QLocale::Japan)), "06.12.2026 19:09:17");
 }
 
 TEST(QtNameFilters, KeepsTheDescriptionsAndMakesStarDotStarMatchEveryFile) {
