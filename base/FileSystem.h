@@ -89,8 +89,11 @@ class FileSystem {
 
   // Opens the file the output for `target` is written to (see StagedFile).
   // The new file gets a name beside the final path that no file had, so it
-  // never replaces anything, and two writers never share one. The file is
-  // null on failure, also when the target names a folder.
+  // never replaces anything, and two writers never share one; for a long
+  // name it is shortened so that it fits wherever the final one does. It
+  // starts with the permissions (and, where the process may, the owner) of
+  // the file it will replace. The file is null on failure, also when the
+  // target names a folder.
   virtual StagedFile CreateStagedFile(const std::string& target) = 0;
 
   // Renames `from` to `to` in one step, replacing the file at `to`. False
@@ -117,9 +120,13 @@ class FileSystem {
 
   // Replaces the file at `path` by one holding exactly `contents`, so that a
   // crash or a full disk halfway leaves either the old file or the complete
-  // new one, never a short file. Returns 0 when the new file is in place,
-  // otherwise the platform's error number (errno) of the step that failed,
-  // which is never 0.
+  // new one, never a short file. The new file is written under a name
+  // beside it that no file had (as CreateStagedFile does), so concurrent
+  // replacements each put a complete file in place; a link at `path` stays
+  // and the file it names is replaced, keeping that file's permissions (and,
+  // where the process may, its owner). Returns 0 when the new file is in
+  // place, otherwise the platform's error number (errno) of the step that
+  // failed, which is never 0.
   virtual int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) = 0;
   // The same, answering only whether the new file is in place.
   bool ReplaceFile(const std::string& path, std::string_view contents) {

@@ -1,5 +1,6 @@
 // The operating system's side of FileSystem: POSIX calls, or their wide
 // counterparts on Windows. Paths turn into the system's form here and only here.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -235,6 +236,118 @@ std::string RandomEnding() {
   return ending;
 }
 
+// Where the last name of `path` begins.
+std::size_t NameStart(const std::string& path) {
+#ifdef _WIN32
+  const std::size_t separator = path.find_last_of("/\\:");
+#else
+  const std::size_t separator = path.rfind('/');
+#endif
+  return separator == std::string::npos ? 0 : separator + 1;
+}
+
+// How long `name` is where the system counts it: UTF-16 units on Windows
+// (one per Windows-1252 byte), UTF-8 bytes elsewhere.
+std::size_t NativeLength(std::string_view name) {
+#ifdef _WIN32
+  return name.size();
+#else
+  return Cp1252ToUtf8(name).size();
+#endif
+}
+
+// A shortened name must never be the target's own, also where the file
+// system ignores case.
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// The file `target` names, its links followed (see LinkedPath), and what it is.
+std::string FinalPathOf(const std::string& target, FileKind& kind) {
+  bool isLink = false;
+  kind = KindOf(ToNative(target), isLink);
+  return isLink ? LinkedPath(target) : target;
+}
+
+#ifndef _WIN32
+// Gives the new file `fd` the permissions of the regular file `native` it
+// will replace and, where this process may, its owner and group, as writing
+// into the old file would have kept them. Only the rwx bits: a set-user-ID
+// bit must not pass to a file of another owner. A file system that keeps no
+// modes (FAT) refuses; the new file is as good as before then. `added`: bits
+// the new file gets in any case.
+void TakeOverMode(int fd, const NativeString& native, mode_t added) {
+  struct stat old {};
+  if (::stat(native.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
+  struct stat made {};
+  if (::fstat(fd, &made) == 0 && (made.st_uid != old.st_uid || made.st_gid != old.st_gid)) {
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && made.st_gid != old.st_gid) {
+      [[maybe_unused]] const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    }
+  }
+  [[maybe_unused]] const int changed = ::fchmod(fd, (old.st_mode & 0777) | added);
+}
+#endif
+
+struct TemporaryFile {
+  int fd = -1;
+  std::string path;
+  int error = 0;  // errno when fd < 0
+};
+
+// A new file beside `finalPath`, in its folder so that a rename puts it in
+// place in one step. Created exclusively under a name no file had: it never
+// opens a file or link of someone else, and two writers never share one.
+// `reopened`: the file may be opened again for writing before it is put in
+// place (a large drawing gets its extents so), so its owner keeps the right
+// to write it even when the old file was read-only.
+TemporaryFile CreateTemporaryBeside(const std::string& finalPath, bool reopened) {
+  TemporaryFile made;
+  const std::size_t nameStart = NameStart(finalPath);
+  const std::string_view name = std::string_view(finalPath).substr(nameStart);
+  // "NAME.~ending" while it fits the usual limit of 255; else, or when the
+  // file system allows less, the name with its last eight characters
+  // replaced by the ending: never longer than the name in bytes or in
+  // UTF-16 units, it fits wherever the name itself does.
+  constexpr std::size_t kNameMax = 255;
+  constexpr std::size_t kEndingLength = 8;
+  bool sameLength = NativeLength(name) + kEndingLength > kNameMax;
+  made.error = EEXIST;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string_view kept =
+        sameLength ? name.substr(0, name.size() - std::min(name.size(), kEndingLength)) : name;
+    const std::string candidateName = std::string(kept) + ".~" + RandomEnding();
+    if (SameNameIgnoringCase(candidateName, name)) continue;
+    const std::string candidate = finalPath.substr(0, nameStart) + candidateName;
+    const NativeString native = ToNative(candidate);
+    errno = 0;
+    const int fd = OpenNative(native, O_WRONLY | O_CREAT | O_EXCL, kCreateMode);
+    if (fd >= 0) {
+#ifndef _WIN32
+      TakeOverMode(fd, ToNative(finalPath), reopened ? S_IWUSR : 0);
+#else
+      static_cast<void>(reopened);
+#endif
+      made.fd = fd;
+      made.path = candidate;
+      made.error = 0;
+      return made;
+    }
+    made.error = ErrorNumber();
+    if (made.error == ENAMETOOLONG && !sameLength) {
+      sameLength = true;
+      continue;
+    }
+    if (made.error != EEXIST) break;
+  }
+  return made;
+}
+
 }  // namespace
 
 std::unique_ptr<ReadableFile> RealFileSystem::OpenForReading(const std::string& path) {
@@ -276,28 +389,23 @@ StagedFile RealFileSystem::CreateStagedFile(const std::string& target) {
   StagedFile staged;
   staged.path = staged.finalPath = target;
   if (!Usable(target)) return staged;
-  const NativeString native = ToNative(target);
-  bool isLink = false;
-  switch (KindOf(native, isLink)) {
+  FileKind kind = FileKind::kMissing;
+  const std::string finalPath = FinalPathOf(target, kind);
+  switch (kind) {
     case FileKind::kFolder: return staged;
     case FileKind::kOther: {  // a device or a pipe takes the bytes itself
-      const int fd = OpenNative(native, O_WRONLY | O_CREAT | O_TRUNC, kCreateMode);
+      const int fd = OpenNative(ToNative(target), O_WRONLY | O_CREAT | O_TRUNC, kCreateMode);
       if (fd >= 0) staged.file = std::make_unique<RealWritableFile>(fd);
       return staged;
     }
     case FileKind::kMissing:
     case FileKind::kRegular: break;
   }
-  if (isLink) staged.finalPath = LinkedPath(target);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string candidate = staged.finalPath + ".~" + RandomEnding();
-    const int fd = OpenNative(ToNative(candidate), O_WRONLY | O_CREAT | O_EXCL, kCreateMode);
-    if (fd >= 0) {
-      staged.path = candidate;
-      staged.file = std::make_unique<RealWritableFile>(fd);
-      return staged;
-    }
-    if (errno != EEXIST) break;
+  staged.finalPath = finalPath;
+  const TemporaryFile temporary = CreateTemporaryBeside(finalPath, true);
+  if (temporary.fd >= 0) {
+    staged.path = temporary.path;
+    staged.file = std::make_unique<RealWritableFile>(temporary.fd);
   }
   return staged;
 }
@@ -346,13 +454,15 @@ bool RealFileSystem::RemoveFile(const std::string& path) {
 int RealFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_view contents) {
   if (!Usable(path)) return EINVAL;
   // The new file is completed and flushed beside the old one, then renamed
-  // over it in one step.
-  const std::string temporary = path + ".neu~";
-  const NativeString nativeTemporary = ToNative(temporary);
+  // over it in one step; a link stays and the file it names is replaced.
+  FileKind kind = FileKind::kMissing;
+  const std::string finalPath = FinalPathOf(path, kind);
+  if (kind == FileKind::kFolder) return EISDIR;
+  const TemporaryFile temporary = CreateTemporaryBeside(finalPath, false);
+  if (temporary.fd < 0) return temporary.error;
+  const NativeString nativeTemporary = ToNative(temporary.path);
   {
-    const int fd = OpenNative(nativeTemporary, O_WRONLY | O_CREAT | O_TRUNC, kCreateMode);
-    if (fd < 0) return ErrorNumber();
-    Descriptor file(fd);
+    Descriptor file(temporary.fd);
     int failure = WriteAll(file.get(), contents) && SyncNative(file.get()) ? 0 : ErrorNumber();
     if (!file.Close() && failure == 0) failure = ErrorNumber();
     if (failure != 0) {
@@ -361,7 +471,7 @@ int RealFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_
     }
   }
   std::error_code ec;
-  std::filesystem::rename(FsPath(temporary), FsPath(path), ec);
+  std::filesystem::rename(FsPath(temporary.path), FsPath(finalPath), ec);
   if (ec) {
     UnlinkNative(nativeTemporary);
     return ec.value() != 0 ? ec.value() : EIO;

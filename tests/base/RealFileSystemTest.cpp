@@ -1,5 +1,10 @@
 #include <cerrno>
 #include <filesystem>
+#include <iterator>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -132,8 +137,79 @@ TEST_F(RealFileSystemTest, AFailedReplaceTellsTheSystemsErrorNumber) {
   EXPECT_EQ(fs.ReplaceFileErrorNumber(dir.Sub("fehlt/liste.mvx"), "neu"), ENOENT);
   EXPECT_EQ(fs.ReplaceFileErrorNumber(dir.Sub("ordner"), "neu"), EISDIR);
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "ordner"));
-  EXPECT_FALSE(std::filesystem::exists(dir.path() / "ordner.neu~"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
   EXPECT_EQ(fs.ReplaceFileErrorNumber(dir.Sub("liste.mvx"), "neu"), 0);
+}
+
+// Both ways a whole file is put in place: replaced at once, or staged beside
+// it and renamed over it.
+bool Replace(FileSystem& fs, const std::string& path, const std::string& contents) {
+  return fs.ReplaceFile(path, contents);
+}
+bool StageAndRename(FileSystem& fs, const std::string& path, const std::string& contents) {
+  StagedFile staged = fs.CreateStagedFile(path);
+  const bool written = staged.file && staged.file->Write(contents);
+  return staged.file && staged.file->Close() && written && fs.RenameFile(staged.path, staged.finalPath);
+}
+
+TEST_F(RealFileSystemTest, PuttingAFileInPlaceKeepsLinksModesAndOtherFiles) {
+  using std::filesystem::perms;
+  const std::string longName = std::string(251, 'x') + ".cnc";     // 255 bytes
+  const std::string longUmlauts = std::string(127, '\xE4') + "x";  // 255 bytes in UTF-8
+  const struct {
+    const char* name;
+    bool (*put)(FileSystem&, const std::string&, const std::string&);
+    perms readOnlyBecomes;  // a staged drawing may be patched after closing: it stays writable
+  } kPutters[] = {{"ReplaceFile", &Replace, perms{0444}}, {"CreateStagedFile", &StageAndRename, perms{0644}}};
+  for (const auto& putter : kPutters) {
+    SCOPED_TRACE(putter.name);
+    TempDir d;
+    for (const auto& [name, mode] : {std::pair{"liste.mvx", 0640}, {"nurlesen.cnc", 0444}, {"echt.mvx", 0644}}) {
+      WriteFileBytes(d.Sub(name), "alt");
+      std::filesystem::permissions(d.Sub(name), perms(mode));
+    }
+    const bool root = ::geteuid() == 0;
+    ASSERT_TRUE(!root || ::chown(d.Sub("liste.mvx").c_str(), 4242, 4243) == 0);
+    // What a fixed temporary name would have hit: a planted link, a user's file.
+    WriteFileBytes(d.Sub("fremd.txt"), "fremd");
+    std::filesystem::create_symlink(d.path() / "fremd.txt", d.path() / "liste.mvx.neu~");
+    WriteFileBytes(d.Sub("morvatex.set.neu~"), "eigen");
+    std::filesystem::create_symlink("echt.mvx", d.path() / "link.mvx");
+    for (const std::string name : {"liste.mvx", "nurlesen.cnc", "morvatex.set", "link.mvx"}) {
+      EXPECT_TRUE(putter.put(fs, d.Sub(name), "neu " + name)) << name;
+    }
+    for (const std::string& name : {longName, longUmlauts}) EXPECT_TRUE(putter.put(fs, d.Sub(name), "neu")) << name;
+    struct stat st {};
+    ASSERT_EQ(::stat(d.Sub("liste.mvx").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_TRUE(!root || (st.st_uid == 4242 && st.st_gid == 4243)) << "owner and group kept";
+    EXPECT_EQ(std::filesystem::status(d.Sub("nurlesen.cnc")).permissions(), putter.readOnlyBecomes);
+    EXPECT_EQ(ReadFileBytes(d.Sub("fremd.txt")), "fremd");
+    EXPECT_TRUE(std::filesystem::is_symlink(d.path() / "liste.mvx.neu~"));
+    EXPECT_EQ(ReadFileBytes(d.Sub("morvatex.set.neu~")), "eigen");
+    EXPECT_TRUE(std::filesystem::is_symlink(d.path() / "link.mvx"));
+    EXPECT_EQ(ReadFileBytes(d.Sub("echt.mvx")), "neu link.mvx");
+    std::string contents;
+    EXPECT_TRUE(ReadWholeFile(fs, d.Sub(longUmlauts), contents) && contents == "neu");
+    EXPECT_EQ(ReadFileBytes(d.Sub(longName)), "neu");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d.path()), {}), 10) << "no temporary file left";
+  }
+}
+
+TEST_F(RealFileSystemTest, TwoWritersReplacingOneFileBothSucceed) {
+  const std::string path = dir.Sub("liste.mvx");
+  const std::string first(100000, 'A'), second(100000, 'B');
+  const auto replace = [&](const std::string* contents, int* failures) {
+    for (int round = 0; round < 30; ++round) *failures += fs.ReplaceFile(path, *contents) ? 0 : 1;
+  };
+  int failures = 0, otherFailures = 0;
+  std::thread other(replace, &second, &otherFailures);
+  replace(&first, &failures);
+  other.join();
+  EXPECT_EQ(failures + otherFailures, 0);
+  const std::string result = ReadFileBytes(path);
+  EXPECT_TRUE(result == first || result == second);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
 }
 
 TEST_F(RealFileSystemTest, PatchesBytesInPlace) {
