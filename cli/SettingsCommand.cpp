@@ -1,5 +1,10 @@
 #include "cli/SettingsCommand.h"
 
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "base/Cp1252Codec.h"
@@ -81,6 +86,144 @@ class StreamSink final : public MessageSink {
   std::ostream& out_;
 };
 
+// --show-settings prints one field per line and --set reads each line
+// back, so a text shows its control characters as \xHH (the Windows-1252
+// byte in hex). Only such an escape is read back, and only for the bytes it
+// stands for; every other backslash is itself, so paths such as C:\temp or
+// \\server\share mean what they say. A backslash that would start such an
+// escape is shown as \x5C. A text without control characters, as every
+// preset's, shows as stored.
+
+// The C0 controls, DEL, and the five bytes Windows-1252 leaves unassigned:
+// their UTF-8 form is a C1 control, which a terminal may act on.
+bool ShownEscaped(unsigned char byte) {
+  const char32_t codePoint = Cp1252ToCodePoint(byte);
+  return codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0);
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The byte of the escape at `at` ("\xHH" standing for a byte that is shown
+// escaped, or for a backslash); nothing when no such escape starts there.
+std::optional<unsigned char> EscapeAt(std::string_view text, std::size_t at) {
+  if (at + 3 >= text.size() || text[at] != '\\' || text[at + 1] != 'x') return std::nullopt;
+  const int high = HexValue(text[at + 2]);
+  const int low = HexValue(text[at + 3]);
+  if (high < 0 || low < 0) return std::nullopt;
+  const auto byte = static_cast<unsigned char>(high * 16 + low);
+  if (!ShownEscaped(byte) && byte != '\\') return std::nullopt;
+  return byte;
+}
+
+std::string EscapedText(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (ShownEscaped(c) || (c == '\\' && EscapeAt(bytes, i)))
+      shown += {'\\', 'x', kHex[c >> 4], kHex[c & 0xF]};
+    else
+      shown += static_cast<char>(c);
+  }
+  return shown;
+}
+
+std::string UnescapedText(std::string_view text) {
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (const std::optional<unsigned char> byte = EscapeAt(text, i)) {
+      bytes += static_cast<char>(*byte);
+      i += 3;
+    } else {
+      bytes += text[i];
+    }
+  }
+  return bytes;
+}
+
+// A file may hold not-a-number or an infinity in a decimal field; the
+// dialog refuses them, but the command line shows and reads them so that a
+// record survives --show-settings and --set exactly: "inf", "-inf", "nan",
+// "-nan", and a NaN other than the usual quiet one with its payload bits,
+// "nan(0x1)".
+constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
+constexpr std::uint64_t kExponentBits = std::uint64_t{0x7FF} << 52;
+constexpr std::uint64_t kQuietNaN = std::uint64_t{1} << 51;
+
+std::string NonFiniteText(double value) {
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  const std::uint64_t payload = bits & ~(kSignBit | kExponentBits);
+  std::string text = (bits & kSignBit) != 0 ? "-" : "";
+  if (payload == 0) return text + "inf";
+  text += "nan";
+  if (payload == kQuietNaN) return text;
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, payload, 16).ptr;
+  return text + "(0x" + std::string(digits, end) + ")";
+}
+
+std::optional<double> NonFiniteValue(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  std::string_view rest = lower;
+  std::uint64_t bits = kExponentBits;
+  if (rest.starts_with('-')) bits |= kSignBit;
+  if (rest.starts_with('-') || rest.starts_with('+')) rest.remove_prefix(1);
+  if (rest == "inf") return std::bit_cast<double>(bits);
+  if (rest == "nan") return std::bit_cast<double>(bits | kQuietNaN);
+  if (!rest.starts_with("nan(0x") || !rest.ends_with(')')) return std::nullopt;
+  const std::string_view digits = rest.substr(6, rest.size() - 7);
+  std::uint64_t payload = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), payload, 16);
+  // 13 hex digits hold the 52 payload bits; none set would be an infinity.
+  if (digits.empty() || digits.size() > 13 || error != std::errc() || end != digits.data() + digits.size() ||
+      payload == 0)
+    return std::nullopt;
+  return std::bit_cast<double>(bits | payload);
+}
+
+std::size_t ElementOffset(FieldElement e) { return e.field->offset + e.index * e.field->ElementSize(); }
+
+double DecimalOf(const SettingsRecord& record, FieldElement e) {
+  double value;
+  std::memcpy(&value, reinterpret_cast<const unsigned char*>(&record) + ElementOffset(e), sizeof value);
+  return value;
+}
+
+// The element's value as --show-settings prints it (Windows-1252).
+std::string ShownValue(const SettingsRecord& record, FieldElement e) {
+  if (e.field->kind == FieldKind::kText) return EscapedText(FieldText(record, e));
+  if (e.field->kind == FieldKind::kDecimal) {
+    const double value = DecimalOf(record, e);
+    if (!std::isfinite(value)) return NonFiniteText(value);
+  }
+  return FieldText(record, e);
+}
+
+// Stores a value as --show-settings prints it (Windows-1252); false, with the
+// record unchanged, for an invalid one. A number may have blanks on both
+// sides: the dialog's syntax takes leading ones, and trailing ones, which
+// the shell's quoting easily leaves, change nothing either.
+bool SetShownValue(SettingsRecord& record, FieldElement e, std::string_view value) {
+  if (e.field->kind == FieldKind::kText) return SetField(record, e, UnescapedText(value));
+  while (value.ends_with(' ')) value.remove_suffix(1);
+  if (e.field->kind == FieldKind::kDecimal) {
+    std::string_view trimmed = value;
+    while (trimmed.starts_with(' ')) trimmed.remove_prefix(1);
+    if (const std::optional<double> nonFinite = NonFiniteValue(trimmed)) {
+      std::memcpy(reinterpret_cast<unsigned char*>(&record) + ElementOffset(e), &*nonFinite, sizeof *nonFinite);
+      return true;
+    }
+  }
+  return SetField(record, e, value);
+}
+
 // Applies one NAME=VALUE; the reason when it cannot.
 std::optional<std::string> Apply(SettingsRecord& record, const std::string& assignment) {
   const std::size_t equals = assignment.find('=');
@@ -91,7 +234,12 @@ std::optional<std::string> Apply(SettingsRecord& record, const std::string& assi
   if (!element) return "unknown setting " + name;
   const std::optional<std::string> bytes = Utf8ToCp1252(value);
   if (!bytes) return "the value of " + name + " cannot be written in Windows-1252: " + value;
-  if (!SetField(record, *element, *bytes)) return "invalid value for " + name + ": " + value;
+  if (!SetShownValue(record, *element, *bytes)) {
+    std::string problem = "invalid value for " + name + ": " + value;
+    if (element->field->minimum == element->field->maximum)  // a version
+      problem += ", the programs read only " + std::to_string(element->field->minimum);
+    return problem;
+  }
   return std::nullopt;
 }
 
@@ -136,7 +284,7 @@ int Show(const SettingsCall& call, std::ostream& out, std::ostream& err) {
   for (const Field& field : SettingsFields())
     for (std::size_t index = 0; index < field.elementCount; ++index) {
       const FieldElement element{&field, index};
-      out << element.Name() << '=' << Cp1252ToUtf8(FieldText(record, element)) << '\n';
+      out << element.Name() << '=' << Cp1252ToUtf8(ShownValue(record, element)) << '\n';
     }
   if (record.Version != kSettingsVersion || record.Profil.ProfilVersion != kProfileFormat)
     err << "morvatex-convert: note: Version or ProfilVersion is not " << kSettingsVersion << " and " << kProfileFormat

@@ -17,10 +17,12 @@ bool IsSettingsCommand(const std::vector<std::string>& arguments);
 // load without usable file builds it), applies the preset as choosing it in
 // the settings dialog and "Übernehmen" would, then each --set in order
 // (NAME a field of the record, "Werkzeuge[N]" a tool entry; VALUE in the
-// dialog's number syntax, or a text cut to the field's capacity). Writes
-// the file whole, or nothing when any argument is wrong.
+// dialog's number syntax with blanks on either side, or inf, -inf, nan for a
+// decimal; or a text with \\xHH escapes for control characters, cut to the field's capacity).
+// Writes the file whole, or nothing when any argument is wrong.
 // --show-settings: prints every field of the file's record as NAME=VALUE,
-// one per line in record order, in the form --set reads back.
+// one per line in record order, in the form --set reads back to the same
+// bytes (control characters of a text escaped).
 // Arguments and output are UTF-8. Returns the exit status: 0 done, 1 the
 // file could not be read or written, 2 a wrong call (message on `err`).
 int RunSettingsCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "settings/NumberSyntax.h"
+#include "settings/SettingsFormat.h"
 
 namespace morvatex {
 namespace {
@@ -61,17 +62,20 @@ constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_
   return Field{name, offset, kind, count, Capacity<Element>(), minimum, maximum};
 }
 
-#define MORVATEX_R(field) MakeField<decltype(SettingsRecord::field)>(#field, offsetof(SettingsRecord, field))
+#define MORVATEX_R(field, ...) \
+  MakeField<decltype(SettingsRecord::field)>(#field, offsetof(SettingsRecord, field) __VA_OPT__(, ) __VA_ARGS__)
 #define MORVATEX_P(field, ...)                \
   MakeField<decltype(MachineProfile::field)>( \
       #field, kProfileBlockOffset + offsetof(MachineProfile, field) __VA_OPT__(, ) __VA_ARGS__)
 
 // The ranges are those of the dialog: decimals 0..6, block numbers not
 // negative, one of the two special treatments and the two extra modal rules.
-// A tool entry accepts every 32-bit integer and keeps its low 16 bits.
+// A tool entry accepts every 32-bit integer and keeps its low 16 bits. The
+// two versions take only the values the programs read: any other makes them
+// set up a new configuration instead of the record.
 constexpr auto kFields = std::to_array<Field>({
-    MORVATEX_R(Version),
-    MORVATEX_P(ProfilVersion),
+    MORVATEX_R(Version, kSettingsVersion, kSettingsVersion),
+    MORVATEX_P(ProfilVersion, kProfileFormat, kProfileFormat),
     MORVATEX_P(Dateinamenerweiterung),
     MORVATEX_P(Werkzeuge, kIntMin, kIntMax),
     MORVATEX_P(Sonderbehandlung, 0, 1),

@@ -1,7 +1,8 @@
 // Every field of the settings record by name, in record order, with where it
 // lies and how its value reads as text. The command line shows and sets
 // fields through this table; the settings dialog stores its number fields
-// through it, so both accept exactly the same values.
+// through it, so both accept the same values (the command line adds only
+// what it needs to read back everything it shows).
 #pragma once
 
 #include <cstddef>
@@ -31,7 +32,8 @@ struct Field {
   std::size_t elementCount;  // elements: 1, or the length of an array such as Werkzeuge
   std::size_t capacity;      // characters of a text; 0 for numbers
   // The values accepted for an integer field (those the dialog accepts for
-  // the fields it edits); unused for texts and decimals.
+  // the fields it edits; for Version and ProfilVersion only the current
+  // format's); unused for texts and decimals.
   std::int64_t minimum;
   std::int64_t maximum;
 

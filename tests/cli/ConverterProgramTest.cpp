@@ -278,6 +278,58 @@ TEST_F(ConverterProgramTest, ShowsEveryPresetWithItsFieldNamesAndValuesUnchanged
   }
 }
 
+// Whatever --show-settings prints, --set reads back to the same bytes: texts
+// with control characters and backslashes (Windows paths stay as typed),
+// not-a-number and infinities,
+// numbers written with blanks. A version the programs do not read is refused.
+TEST_F(ConverterProgramTest, EveryShownValueSetsBackExactlyAndAWrongVersionIsRefused) {
+  const struct {
+    std::string set;    // NAME=VALUE
+    std::string shown;  // the line --show-settings prints; for a refused value, part of the message
+    int status;
+  } cases[] = {
+      {"Vorspann1=a\nb", R"(Vorspann1=a\x0Ab)", 0},
+      {R"(Nachspann1=\x00\x09\x0d\x7f\x81\x1B[31m\x)", R"(Nachspann1=\x00\x09\x0D\x7F\x81\x1B[31m\x)", 0},
+      // A backslash before an escape is one itself; all others stand as typed.
+      {R"(Nachspann2=\x5Cx0A\x0A)", R"(Nachspann2=\x5Cx0A\x0A)", 0},
+      {R"(Quelle=\\srv\temp\new\x64\x41\)", R"(Quelle=\\srv\temp\new\x64\x41\)", 0},
+      {"Vorspann5= a ", "Vorspann5= a ", 0},
+      {"FaktorSonderS=nan", "FaktorSonderS=nan", 0},
+      {"FaktorSonderS=-NaN", "FaktorSonderS=-nan", 0},
+      {"FaktorSonderF=nan(0x1F)", "FaktorSonderF=nan(0x1f)", 0},
+      {"ZGrenze= -inf ", "ZGrenze=-inf", 0},
+      {"ZGrenze= 2.5 ", "ZGrenze=2.5", 0},
+      {"Werkzeuge[7]=$1F  ", "Werkzeuge[7]=31", 0},
+      {"Version=4", "Version=4", 0},
+      {"Version=5", "invalid value for Version: 5", 2},
+      {"ProfilVersion=0", "invalid value for ProfilVersion: 0", 2},
+      {"FaktorSonderS=nan(0x0)", "invalid value for FaktorSonderS", 2},
+      {"ZGrenze=5 x", "invalid value for ZGrenze", 2},
+  };
+  for (const auto& c : cases) {
+    const std::string first = dir.Sub("erst.set");
+    const std::string second = dir.Sub("zweit.set");
+    std::filesystem::remove(first);
+    Outcome r = Run({"--write-settings", first, "--set", c.set});
+    ASSERT_EQ(r.status, c.status) << c.set << ": " << r.err;
+    if (c.status != 0) {
+      EXPECT_NE(r.err.find(c.shown), std::string::npos) << r.err;
+      EXPECT_FALSE(std::filesystem::exists(first)) << c.set;
+      continue;
+    }
+    r = Run({"--show-settings", first});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(("\n" + r.out).find("\n" + c.shown + "\n"), std::string::npos) << c.set << "\n" << r.out;
+    std::vector<std::string> setBack = {"--write-settings", second};
+    for (std::size_t at = 0, end; (end = r.out.find('\n', at)) != std::string::npos; at = end + 1)
+      setBack.insert(setBack.end(), {"--set", r.out.substr(at, end - at)});
+    EXPECT_EQ(setBack.size(), 2 + 2 * 209u) << c.set;
+    const Outcome back = Run(setBack);
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(Meaningful(ReadFileBytes(second)), Meaningful(ReadFileBytes(first))) << c.set;
+  }
+}
+
 TEST_F(ConverterProgramTest, AWrongSettingWritesNothingAndNamesIt) {
   const std::string file = dir.Sub("neu.set");
   const struct {

@@ -14,6 +14,8 @@ TEST(SettingsFieldsTest, EveryElementReadsBackThroughItsText) {
   // element from its own text into a fresh record rebuilds it.
   SettingsRecord source;
   for (std::size_t i = 0; i < sizeof source; ++i) reinterpret_cast<unsigned char*>(&source)[i] = i % 7;
+  source.Version = kSettingsVersion;  // the only values the version fields take
+  source.Profil.ProfilVersion = kProfileFormat;
   source.Profil.ZGrenze = 0.1;
   source.Profil.FaktorSonderS = -2.5e-3;
   source.Profil.FaktorSonderF = 1e300;
