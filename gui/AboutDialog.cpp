@@ -1,15 +1,22 @@
 #include "gui/AboutDialog.h"
 
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QUrl>
 
+#include <algorithm>
+#include <cmath>
+
 #include "base/ProductInfo.h"
+#include "gui/DialogFont.h"
 
 namespace morvatex {
 namespace {
@@ -76,6 +83,23 @@ QPixmap ProgramPicture() {
   return pixmap;
 }
 
+// The notes were written line by line for the classic dialog font; in a
+// wider face a line would wrap mid-sentence. Half a point at a time, the
+// view's font shrinks until its longest line fits (6 points at the least).
+void FitLinesToWidth(QPlainTextEdit* view, const QStringList& lines) {
+  const int available = view->width() - 2 * view->frameWidth() - view->verticalScrollBar()->sizeHint().width() -
+                        2 * static_cast<int>(std::ceil(view->document()->documentMargin()));
+  QFont font = view->font();
+  for (qreal size = font.pointSizeF(); size >= 6; size -= 0.5) {
+    font.setPointSizeF(size);
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line.trimmed()));
+    if (widest <= available) break;
+  }
+  view->setFont(font);
+}
+
 }  // namespace
 
 AboutDialog::AboutDialog(QWidget* parent)
@@ -91,6 +115,7 @@ AboutDialog::AboutDialog(QWidget* parent)
   setWindowTitle(QStringLiteral("Info"));
   setModal(true);
   setFixedSize(556, 464);
+  setFont(DialogFont(font()));
   setAutoFillBackground(true);
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, QColor(255, 251, 240));
@@ -124,6 +149,7 @@ AboutDialog::AboutDialog(QWidget* parent)
   QStringList lines;
   for (const char* line : kNotes) lines << QString::fromUtf8(line);
   notesView_->setPlainText(lines.join(QLatin1Char('\n')));
+  FitLinesToWidth(notesView_, lines);
 
   MakeBar("upperBar", 325, this);
   MakeBar("lowerBar", 380, this);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "batch/TargetPath.h"
+#include "gui/DialogFont.h"
 #include "gui/Dialogs.h"
 #include "gui/LabeledEdit.h"
 #include "paint/QtText.h"
@@ -40,6 +41,7 @@ FolderDialog::FolderDialog(Dialogs& dialogs, QWidget* parent)
   setWindowTitle(QStringLiteral("Ordnereeinstellungen"));
   setModal(true);
   setFixedSize(496, 234);
+  setFont(DialogFont(font()));
   sourceEdit_->setObjectName(QStringLiteral("sourceEdit"));
   targetEdit_->setObjectName(QStringLiteral("targetEdit"));
   ruleBox_->setObjectName(QStringLiteral("ruleBox"));

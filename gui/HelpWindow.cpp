@@ -1,4 +1,5 @@
 #include "gui/HelpWindow.h"
+#include "gui/DialogFont.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -13,9 +14,7 @@ HelpWindow::HelpWindow(QWidget* parent)
   setObjectName(QStringLiteral("helpWindow"));
   setWindowTitle(QStringLiteral("Hilfe"));
   setModal(true);
-  QFont dialogFont = font();
-  dialogFont.setPointSize(8);
-  setFont(dialogFont);
+  setFont(DialogFont(font()));
   setFixedSize(559, 329);
 
   textView_->setObjectName(QStringLiteral("textView"));

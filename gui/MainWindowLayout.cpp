@@ -12,6 +12,7 @@
 
 #include "gui/BatchProgress.h"
 #include "gui/ClickableImage.h"
+#include "gui/DialogFont.h"
 #include "gui/JobTableModel.h"
 #include "gui/MainWindow.h"
 #include "gui/TableDrop.h"
@@ -41,10 +42,7 @@ QFrame* PanelWith(const char* name, QWidget* child, QWidget* parent) {
 }  // namespace
 
 void MainWindow::BuildWidgets() {
-  // The standard dialog font at 8 points, for which the column widths are made.
-  QFont dialogFont = font();
-  dialogFont.setPointSize(8);
-  setFont(dialogFont);
+  setFont(DialogFont(font()));
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);

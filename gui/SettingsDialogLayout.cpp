@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
+#include "gui/DialogFont.h"
 #include "gui/LabeledEdit.h"
 #include "gui/SettingsDialog.h"
 #include "paint/QtText.h"
@@ -122,9 +123,7 @@ void SettingsDialog::BuildWidgets() {
   setObjectName(QStringLiteral("settingsDialog"));
   setWindowTitle(QStringLiteral("CNC-DIN-Code-Einstellungen"));
   setModal(true);
-  QFont dialogFont = font();
-  dialogFont.setPointSize(8);
-  setFont(dialogFont);
+  setFont(DialogFont(font()));
 
   auto* bar = new QMenuBar(this);
   BuildMenu(bar);

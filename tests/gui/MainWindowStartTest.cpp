@@ -1,15 +1,23 @@
 // Starting the program, its window and menu, the output switches and closing.
 #include <QActionGroup>
+#include <QHeaderView>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QTableWidget>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include <filesystem>
 
 #include "base/Cp1252Codec.h"
 #include "base/LocalDateTime.h"
+#include "gui/AboutDialog.h"
 #include "gui/ClickableImage.h"
+#include "gui/SettingsDialog.h"
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/support/FakeFileSystem.h"
 
@@ -89,6 +97,33 @@ TEST_F(StartTest, TheWindowShowsCaptionHeadersAndTheIdleState) {
   EXPECT_EQ(form->ConvertButton()->size(), QSize(77, 25));
   EXPECT_EQ(form->StopButton()->size(), QSize(49, 25));
   EXPECT_TRUE(form->MessageView()->isReadOnly());
+}
+
+// The windows keep their sizes; their font is narrow enough for the texts
+// in them: the widest column header, a five-digit tool number, and the
+// about window's notes one line each.
+TEST_F(StartTest, TextsFitTheirColumnsAndLinesInTheDialogFont) {
+  StartWithSettings();
+  QHeaderView* header = form->JobView()->horizontalHeader();
+  const int headerMargins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+  for (int column = 1; column < kJobColumnCount; ++column) {
+    const QString text = header->model()->headerData(column, Qt::Horizontal).toString();
+    EXPECT_LE(header->fontMetrics().horizontalAdvance(text) + headerMargins, header->sectionSize(column))
+        << text.toStdString() << " in " << header->font().family().toStdString();
+  }
+
+  QTableWidget* tools = form->CncSettings().ToolGrid();
+  // A cell's text has the focus frame's margin and a pixel on either side.
+  const int margins = 2 * (tools->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tools) + 1);
+  EXPECT_LE(tools->fontMetrics().horizontalAdvance(QStringLiteral("65535")) + margins, tools->columnWidth(7));
+
+  AboutDialog& about = form->About();
+  about.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+  const QTextDocument* notes = about.NotesView()->document();
+  for (QTextBlock line = notes->begin(); line.isValid(); line = line.next())
+    EXPECT_LE(line.layout()->lineCount(), 1) << line.text().toStdString();
+  about.hide();
 }
 
 TEST_F(StartTest, DebugModeNeedsExactlyDebugAsTheFirstParameter) {
