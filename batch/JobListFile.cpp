@@ -1,5 +1,8 @@
 #include "batch/JobListFile.h"
 
+#include <cerrno>
+#include <new>
+
 namespace morvatex {
 namespace {
 
@@ -65,9 +68,21 @@ std::string_view MarkIf(bool set, std::string_view mark) { return set ? mark : s
 }  // namespace
 
 std::string JobListText(const JobTable& table) {
-  std::string text;
+  // Sized before it is filled: a list of a million jobs is saved with one
+  // copy of its text in memory beside the table, not twice that.
+  constexpr std::string_view kEnd = "[E]\r\n\r\n";
+  std::size_t size = kEnd.size();
   for (int row = 1; row < table.PlaceholderRow(); ++row) {
-    text += "[" + std::to_string(row) + "]\r\n";
+    size += std::string_view("[]\r\n\r\n\r\n\r\n").size() + std::to_string(row).size();
+    for (int column : {kColumnMarked, kColumnConverted, kColumnFailed, kColumnSource, kColumnTarget})
+      size += table.Cell(row, column).size();
+  }
+  std::string text;
+  text.reserve(size);
+  for (int row = 1; row < table.PlaceholderRow(); ++row) {
+    text += '[';
+    text += std::to_string(row);
+    text += "]\r\n";
     for (int column : {kColumnMarked, kColumnConverted, kColumnFailed}) text += table.Cell(row, column);
     text += "\r\n";
     text += table.Cell(row, kColumnSource);
@@ -75,31 +90,53 @@ std::string JobListText(const JobTable& table) {
     text += table.Cell(row, kColumnTarget);
     text += "\r\n";
   }
-  text += "[E]\r\n\r\n";
+  text += kEnd;
   return text;
 }
 
-int ReadJobList(FileSystem& fs, const std::string& path, JobTable& table) {
-  std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
-  if (!file) return joblist::kUnreadable;
-  LineReader reader(*file);
-  int code = joblist::kOk;
+namespace {
+
+// Reads the entries after those in `table` (see ReadJobList).
+int ReadEntries(LineReader& reader, JobTable& table) {
   std::string first, marks, source, target;
-  while (code == joblist::kOk && !reader.AtEnd()) {
+  while (!reader.AtEnd()) {
     const bool firstRead = reader.ReadLine(first);
     if (firstRead && first == "[E]") break;
     // All three are read even after a failure, as lines missing at the end are.
     const bool marksRead = reader.ReadLine(marks);
     const bool sourceRead = reader.ReadLine(source);
     const bool targetRead = reader.ReadLine(target);
-    code = firstRead && marksRead && sourceRead && targetRead ? EntryFault(first, source, target) : joblist::kReadError;
-    if (code != joblist::kOk) break;
+    const int code =
+        firstRead && marksRead && sourceRead && targetRead ? EntryFault(first, source, target) : joblist::kReadError;
+    if (code != joblist::kOk) return code;
     const int row = table.AppendJob();
-    table.SetCell(row, kColumnMarked, MarkIf(marks.find('M') != std::string::npos, kMarkMarked));
-    table.SetCell(row, kColumnConverted, MarkIf(marks.find('A') != std::string::npos, kMarkConverted));
-    table.SetCell(row, kColumnFailed, MarkIf(marks.find('E') != std::string::npos, kMarkFailed));
-    table.SetCell(row, kColumnSource, source);
-    table.SetCell(row, kColumnTarget, target);
+    try {
+      table.SetCell(row, kColumnMarked, MarkIf(marks.find('M') != std::string::npos, kMarkMarked));
+      table.SetCell(row, kColumnConverted, MarkIf(marks.find('A') != std::string::npos, kMarkConverted));
+      table.SetCell(row, kColumnFailed, MarkIf(marks.find('E') != std::string::npos, kMarkFailed));
+      table.SetCell(row, kColumnSource, source);
+      table.SetCell(row, kColumnTarget, target);
+    } catch (const std::bad_alloc&) {
+      // No half-made job stays: the row becomes the empty last row again.
+      table.SetRowCount(row + 1);
+      table.SetUpRow(row);
+      throw;
+    }
+  }
+  return joblist::kOk;
+}
+
+}  // namespace
+
+int ReadJobList(FileSystem& fs, const std::string& path, JobTable& table) {
+  std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
+  if (!file) return joblist::kUnreadable;
+  LineReader reader(*file);
+  int code = joblist::kOk;
+  try {
+    code = ReadEntries(reader, table);
+  } catch (const std::bad_alloc&) {
+    code = joblist::kReadError;  // a list too large to hold (or a line without end)
   }
   file->Close();  // the lines are in; an error of closing changes nothing
   return code;
@@ -120,15 +157,22 @@ int OpenJobList(JobTable& table, const std::string& path, FileSystem& fs, Messag
   table.listFile = path;
   const int code = ReadJobList(fs, path, table);
   if (code != joblist::kOk) {
+    // Nothing of a partly read list remains; its memory goes back before
+    // the message is made, for a list too large to hold.
+    table.ClearJobs();
     messages.ShowMessage(JobListReadMessage(path, code));
-    table.ClearJobs();  // nothing of a partly read list remains
   }
   return code;
 }
 
 int SaveJobList(JobTable& table, FileSystem& fs, MessageSink& messages, const LogFile& log) {
   if (table.listFile.empty()) return 0;
-  const int errorNumber = fs.ReplaceFileErrorNumber(table.listFile, JobListText(table));
+  int errorNumber = 0;
+  try {
+    errorNumber = fs.ReplaceFileErrorNumber(table.listFile, JobListText(table));
+  } catch (const std::bad_alloc&) {
+    errorNumber = ENOMEM;  // its text does not fit in memory; the old list stays
+  }
   if (errorNumber != 0)
     messages.ShowMessage(JobListSaveMessage(errorNumber));
   else

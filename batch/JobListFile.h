@@ -20,7 +20,7 @@ namespace morvatex {
 namespace joblist {
 inline constexpr int kOk = 0;
 inline constexpr int kUnreadable = 10;        // the file cannot be opened for reading
-inline constexpr int kReadError = 20;         // reading a line of an entry failed
+inline constexpr int kReadError = 20;         // reading a line of an entry failed, or memory ran out
 inline constexpr int kNoOpeningBracket = 30;  // the first line of an entry does not begin with "["
 inline constexpr int kNoClosingBracket = 31;  // the first line of an entry holds no "]" (wins over 30)
 inline constexpr int kPathMissing = 40;       // the source or the target line of an entry is empty
@@ -36,7 +36,8 @@ std::string JobListText(const JobTable& table);
 // marks line; the paths are taken as they stand. Lines missing at the end
 // read as empty. Stops at the first fault and returns its code (see
 // `joblist`), the rows read before it staying in the table; 0 when the
-// whole list was read. Errors of closing the file are ignored.
+// whole list was read. A list that does not fit in memory stops as a
+// failed read does. Errors of closing the file are ignored.
 int ReadJobList(FileSystem& fs, const std::string& path, JobTable& table);
 
 // The message for a list that could not be read: the path and the code.
@@ -54,7 +55,8 @@ int OpenJobList(JobTable& table, const std::string& path, FileSystem& fs, Messag
 // Saves the table to `listFile` (nothing happens when that is empty).
 // The complete new file replaces the old one in one step, so a failed save
 // keeps the old list. Success clears `modified`; a failure is shown
-// through `messages` with the platform's error number. Either way the save
+// through `messages` with the platform's error number (ENOMEM when the
+// list's text does not fit in memory). Either way the save
 // entry goes to `log`. Returns that error number, 0 for success.
 int SaveJobList(JobTable& table, FileSystem& fs, MessageSink& messages, const LogFile& log);
 

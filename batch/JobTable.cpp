@@ -6,14 +6,27 @@ namespace morvatex {
 namespace {
 
 const std::string kNoText;
+// The texts of the mark codes, kMarkEmpty to kMarkE.
+const std::string kMarkTexts[] = {std::string(), std::string(kMarkMarked), std::string(kMarkConverted),
+                                  std::string(kMarkFailed)};
 
 }  // namespace
 
-JobTable::JobTable() : rows_(2) {}
+JobTable::JobTable() : rows_(2), rowCount_(2) {}
 
 const std::string& JobTable::Cell(int row, int column) const {
   if (row < 0 || row >= RowCount() || column < 0 || column >= kJobColumnCount) return kNoText;
-  return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+  const StoredRow& stored = rows_[static_cast<std::size_t>(row)];
+  switch (column) {
+    case kColumnNumber: return stored.number;
+    case kColumnSource: return stored.source;
+    case kColumnTarget: return stored.target;
+    default: break;
+  }
+  const MarkCode code = stored.marks[static_cast<std::size_t>(column - kColumnMarked)];
+  if (code != kMarkOther) return kMarkTexts[code];
+  const auto other = otherMarks_.find(OtherMarkKey(row, column));
+  return other != otherMarks_.end() ? other->second : kNoText;
 }
 
 void JobTable::SetCell(int row, int column, std::string_view text) {
@@ -22,9 +35,24 @@ void JobTable::SetCell(int row, int column, std::string_view text) {
 }
 
 void JobTable::Store(int row, int column, std::string_view text) {
-  std::string& cell = rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-  if (cell == text) return;
-  cell.assign(text);
+  if (Cell(row, column) == text) return;
+  StoredRow& stored = rows_[static_cast<std::size_t>(row)];
+  switch (column) {
+    case kColumnNumber: stored.number.assign(text); break;
+    case kColumnSource: stored.source.assign(text); break;
+    case kColumnTarget: stored.target.assign(text); break;
+    default: {
+      MarkCode& code = stored.marks[static_cast<std::size_t>(column - kColumnMarked)];
+      const auto known = std::find(std::begin(kMarkTexts), std::end(kMarkTexts), text);
+      if (known == std::end(kMarkTexts)) {
+        otherMarks_[OtherMarkKey(row, column)].assign(text);
+        code = kMarkOther;
+      } else {
+        if (code == kMarkOther) otherMarks_.erase(OtherMarkKey(row, column));
+        code = static_cast<MarkCode>(known - std::begin(kMarkTexts));
+      }
+    }
+  }
   if (observer_) observer_->CellChanged(row, column);
 }
 
@@ -32,8 +60,15 @@ void JobTable::SetRowCount(int count) {
   count = std::max(count, 2);
   const int old = RowCount();
   if (count == old) return;
+  // New rows are made before the observer hears of them: when memory runs
+  // out, nothing has changed.
+  if (count > old) rows_.resize(static_cast<std::size_t>(count));
   if (observer_) observer_->RowCountChanging(old, count);
-  rows_.resize(static_cast<std::size_t>(count));
+  rowCount_ = count;
+  if (count < old) {
+    rows_.resize(static_cast<std::size_t>(count));
+    otherMarks_.erase(otherMarks_.lower_bound(OtherMarkKey(count, 0)), otherMarks_.end());
+  }
   if (observer_) observer_->RowCountChanged(old, count);
 }
 

@@ -10,9 +10,12 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <map>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "base/PathSyntax.h"
 
@@ -54,7 +57,7 @@ class JobTable {
   // The observer is told about every later change; null detaches it.
   void SetObserver(JobTableObserver* observer) { observer_ = observer; }
 
-  int RowCount() const { return static_cast<int>(rows_.size()); }
+  int RowCount() const { return rowCount_; }
   int JobCount() const { return RowCount() - 2; }
   // Index of the empty last row.
   int PlaceholderRow() const { return RowCount() - 1; }
@@ -118,9 +121,26 @@ class JobTable {
   std::string listFile;
 
  private:
+  // A list of a million jobs is held at a small multiple of its file's
+  // size: a mark cell (columns 1 to 3) holds "" or a mark letter nearly
+  // always, kept as a one-byte code; any other text of one stays in
+  // otherMarks_. Rows live in a deque, so growing never copies them all.
+  enum MarkCode : std::uint8_t { kMarkEmpty, kMarkM, kMarkA, kMarkE, kMarkOther };
+  struct StoredRow {
+    std::string number;
+    std::string source;
+    std::string target;
+    std::array<MarkCode, 3> marks{};
+  };
+  static std::size_t OtherMarkKey(int row, int column) {
+    return static_cast<std::size_t>(row) * kJobColumnCount + static_cast<std::size_t>(column);
+  }
+
   void Store(int row, int column, std::string_view text);
 
-  std::vector<Row> rows_;
+  std::deque<StoredRow> rows_;
+  int rowCount_ = 0;                               // rows_.size() except while the count changes
+  std::map<std::size_t, std::string> otherMarks_;  // by OtherMarkKey
   JobTableObserver* observer_ = nullptr;
 };
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -212,7 +214,12 @@ class Scheduler {
  public:
   Scheduler(std::vector<Task>& tasks, std::size_t lookahead, const SettingsRecord& settings, FileSystem& fs,
             const ConversionOptions& options)
-      : tasks_(tasks), lookahead_(lookahead), settings_(settings), fs_(fs), options_(options) {
+      : tasks_(tasks),
+        lookahead_(lookahead),
+        settings_(settings),
+        fs_(fs),
+        options_(options),
+        reserveRun_(std::make_unique<ConversionRun>(settings, fs, options)) {
     limit_ = tasks.size();
   }
 
@@ -242,12 +249,29 @@ class Scheduler {
   void MarkRecorded(std::size_t k, std::unique_ptr<ConversionRun> run) {
     const std::lock_guard lock(mutex_);
     recorded_ = k + 1;
-    spareRuns_.push_back(std::move(run));
+    if (!reserveRun_) {
+      reserveRun_ = std::move(run);
+    } else {
+      try {
+        spareRuns_.push_back(std::move(run));
+      } catch (const std::bad_alloc&) {
+        // Not kept: its memory goes back.
+      }
+    }
     changed_.notify_all();
   }
 
  private:
   enum class Step { kConverted, kMustWait, kNothingLeft };
+
+  // A new run; null when memory ran out.
+  std::unique_ptr<ConversionRun> NewRun() {
+    try {
+      return std::make_unique<ConversionRun>(settings_, fs_, options_);
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
 
   // Converts the lowest job that may start now, the lock released meanwhile;
   // kMustWait when every open job waits for others, kNothingLeft when none is
@@ -275,7 +299,19 @@ class Scheduler {
       spareRuns_.pop_back();
     }
     lock.unlock();
-    if (!run) run = std::make_unique<ConversionRun>(settings_, fs_, options_);
+    if (!run) run = NewRun();
+    if (!run) {
+      lock.lock();
+      // Without the memory for another run, a job waits for one that is
+      // given back; the job to be recorded next takes the one kept back, so
+      // the batch always goes on.
+      if (found != recorded_ || !reserveRun_) {
+        task.started = false;
+        return Step::kMustWait;
+      }
+      run = std::move(reserveRun_);
+      lock.unlock();
+    }
     const int code = run->Convert(task.source, task.target);
     lock.lock();
     task.run = std::move(run);
@@ -296,6 +332,9 @@ class Scheduler {
   std::size_t recorded_ = 0;  // jobs recorded so far
   // Recorded runs, kept for the next jobs: a run's buffers are large.
   std::vector<std::unique_ptr<ConversionRun>> spareRuns_;
+  // Kept for the job to be recorded next when no other run can be made;
+  // taken only by it, and the first run given back refills it.
+  std::unique_ptr<ConversionRun> reserveRun_;
 };
 
 }  // namespace
@@ -325,7 +364,17 @@ BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settin
   // This thread records the rows and converts while it waits: one worker
   // fewer to start, and no core has more threads than it can run.
   std::vector<std::thread> workers;
-  for (std::size_t i = 1; i < threads; ++i) workers.emplace_back([&] { scheduler.Work(); });
+  for (std::size_t i = 1; i < threads; ++i) {
+    // Where the memory for another thread is missing, the batch runs on the
+    // threads it has; this one converts in any case.
+    try {
+      workers.emplace_back([&] { scheduler.Work(); });
+    } catch (const std::system_error&) {
+      break;
+    } catch (const std::bad_alloc&) {
+      break;
+    }
+  }
 
   BatchResult result;
   for (std::size_t k = 0; k < tasks.size(); ++k) {

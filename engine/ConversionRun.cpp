@@ -1,6 +1,7 @@
 #include "engine/ConversionRun.h"
 
 #include <algorithm>
+#include <new>
 
 namespace morvatex {
 
@@ -8,41 +9,68 @@ ConversionRun::ConversionRun(const SettingsRecord& settings, FileSystem& fs, Con
     : settings_(settings), fs_(fs), options_(std::move(options)), cncWriter_(settings.Profil), dxfWriter_(settings) {}
 
 int ConversionRun::Convert(const std::string& sourcePath, const std::string& targetPath) {
-  // Preparation.
-  sourcePath_ = sourcePath;
-  targetPath_ = targetPath;
-  dxfPath_ = targetPath + ".dxf";
+  // Preparation. What may need memory comes after the outputs are reset,
+  // so that the closing steps find nothing of the run before.
   code_ = outcome::kSuccess;
-  currentLineText_.clear();
-  progress_ = {};
-  lines_.clear();
-  keptFilesKnown_ = false;
-  extents_.Reset();
-  dxfWriter_.StartRun();
-  cncWriter_.StartRun(settings_.Profil.ZeichenWertzuweisung.Trimmed());
   for (Output* output : {&cnc_, &dxf_}) {
     output->staged = StagedFile{};
     output->created = false;
   }
-
+  sourcePath_.clear();
+  targetPath_.clear();
+  dxfPath_.clear();
+  currentLineText_.clear();
+  progress_ = {};
+  lines_.clear();
+  keptFilesKnown_ = false;
   const bool cnc = settings_.CNCDINCodeerstellen;
   const bool dxf = settings_.DXFDateinerzeugen;
-  if (!cnc && !dxf) {
-    code_ = outcome::kNoOutputChosen;
-    return code_;
-  }
+  try {
+    sourcePath_ = sourcePath;
+    targetPath_ = targetPath;
+    dxfPath_ = targetPath + ".dxf";
+    extents_.Reset();
+    dxfWriter_.StartRun();
+    cncWriter_.StartRun(settings_.Profil.ZeichenWertzuweisung.Trimmed());
+    if (!cnc && !dxf) {
+      code_ = outcome::kNoOutputChosen;
+      return code_;
+    }
 
-  ReadSource();
-  if (good() && lines_.size() < 5) code_ = outcome::kTooFewLines;
-  if (good() && !lines_.AnyLineContains("PROGEND")) code_ = outcome::kNoProgend;
-  if (good()) CreateTargetFolder();
-  if (good()) RunPass(Pass::kMeasuring);
-  if (good() && dxf) StartDxf();
-  if (good() && cnc) StartCnc();
-  if (good()) RunPass(Pass::kWriting);
-  if (dxf) FinishDxf();
-  if (cnc) FinishCnc();
+    ReadSource();
+    if (good() && lines_.size() < 5) code_ = outcome::kTooFewLines;
+    if (good() && !lines_.AnyLineContains("PROGEND")) code_ = outcome::kNoProgend;
+    if (good()) CreateTargetFolder();
+    if (good()) RunPass(Pass::kMeasuring);
+    if (good() && dxf) StartDxf();
+    if (good() && cnc) StartCnc();
+    if (good()) RunPass(Pass::kWriting);
+  } catch (const std::bad_alloc&) {
+    MemoryRanOut();
+  }
+  // The closing steps of a run that ran out of memory in them run once more
+  // as those of a failed run: what was staged is removed.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      if (dxf) FinishDxf();
+      if (cnc) FinishCnc();
+      break;
+    } catch (const std::bad_alloc&) {
+      MemoryRanOut();
+    }
+  }
   return code_;
+}
+
+void ConversionRun::MemoryRanOut() {
+  // The source is the one thing a run holds that grows with its input: a
+  // run without the memory for it fails as a source too large to read does.
+  code_ = outcome::kSourceRead;
+  // Its memory goes back at once, for the closing steps, the report and the
+  // next run. Output text collected may end inside a piece: it is dropped,
+  // the files keep what was handed to them before.
+  lines_ = LineList();
+  for (Output* output : {&cnc_, &dxf_}) output->buffer.text().clear();
 }
 
 void ConversionRun::ReadSource() {
@@ -183,12 +211,17 @@ void ConversionRun::PlaceOutput(Output& output, int closeFailure) {
   // Only the file this run created is renamed or removed; a target written
   // in place (a device) stays as it is.
   if (!output.created || !output.staged.staged()) return;
-  output.created = false;
+  // Not done with the file until its step is: a step that runs out of
+  // memory is taken again by the closing steps of the failed run.
   if (good() || options_.debugMode) {
-    if (fs_.RenameFile(output.staged.path, output.staged.finalPath)) return;
+    if (fs_.RenameFile(output.staged.path, output.staged.finalPath)) {
+      output.created = false;
+      return;
+    }
     if (good()) code_ = closeFailure;
   }
   fs_.RemoveFile(output.staged.path);
+  output.created = false;
 }
 
 void ConversionRun::StartDxf() {

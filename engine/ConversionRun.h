@@ -71,7 +71,8 @@ class ConversionRun {
   // Converts `sourcePath` to `targetPath` (Windows-1252 paths) and returns the
   // outcome code: 0 for success, 11 or more for the stage that failed. The
   // code, the current line text, the paths and the line list stay readable
-  // until the next run.
+  // until the next run. Memory running out ends the run with 51, as for a
+  // source that cannot be read, and with no lines kept; nothing is thrown.
   int Convert(const std::string& sourcePath, const std::string& targetPath);
 
   // The report of the last run, every line ending with CR LF: status, source,
@@ -101,6 +102,9 @@ class ConversionRun {
     bool open() const { return staged.file != nullptr; }
   };
 
+  // Ends the run in hand for want of memory (outcome 51) and gives back what
+  // it holds of the source.
+  void MemoryRanOut();
   void ReadSource();
   void CreateTargetFolder();
   void RunPass(Pass pass);

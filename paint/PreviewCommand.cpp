@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <new>
 
 #include "base/Cp1252Codec.h"
 #include "base/TerminalText.h"
@@ -42,11 +43,9 @@ QByteArray Picture(const ToolPath& path) {
   return png;
 }
 
-}  // namespace
-
-int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                      const SettingsRecord& settings, FileSystem& fs, int rapidRate, std::ostream& out,
-                      std::ostream& err) {
+int PreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
+                   const SettingsRecord& settings, FileSystem& fs, int rapidRate, std::ostream& out,
+                   std::ostream& err) {
   const ToolPath path = TraceToolPathFile(fs, source, settings);
   if (path.code >= outcome::kSourceOpen && path.code <= outcome::kSourceClose) {
     err << "morvatex-convert: SOURCE cannot be read: " << Cp1252ToUtf8(source) << "\n";
@@ -80,6 +79,22 @@ int RunPreviewCommand(const std::string& source, const std::string& picture, con
   report += " Bild: " + picture + "\r\n";
   out << ForTerminal(report);
   return IsGood(path.code) ? 0 : kFailedStatus;
+}
+
+}  // namespace
+
+int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
+                      const SettingsRecord& settings, FileSystem& fs, int rapidRate, std::ostream& out,
+                      std::ostream& err) {
+  try {
+    return PreviewCommand(source, picture, keep, settings, fs, rapidRate, out, err);
+  } catch (const std::bad_alloc&) {
+    // The source, its lines and its moves are held at once; all of it is
+    // given back by now. Nothing was written: the picture is written last,
+    // from a complete image.
+    err << "morvatex-convert: not enough memory to preview SOURCE: " << Cp1252ToUtf8(source) << "\n";
+    return kUnusableStatus;
+  }
 }
 
 }  // namespace morvatex

@@ -21,7 +21,8 @@ inline constexpr int kPreviewHeight = 768;
 // (UTF-8) to `out`. The picture never replaces the source or a file of
 // `keep` (the settings file). Returns 0, 1 when the program fails in a line or a
 // check (the picture shows the path up to there), 2 when the source cannot be
-// read or the picture not written (the reason then goes to `err`).
+// read, memory runs out or the picture is not written (the reason then goes
+// to `err`, one line).
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
                       const SettingsRecord& settings, FileSystem& fs, int rapidRate, std::ostream& out,
                       std::ostream& err);

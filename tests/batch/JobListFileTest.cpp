@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/FakeFileSystem.h"
+#include "tests/support/RecordingMessageSink.h"
 
 namespace morvatex {
 namespace {
@@ -67,6 +68,58 @@ TEST(JobListFile, ReadingStopsAtTheMarkerOrTheFirstFault) {
     EXPECT_EQ(ReadJobList(fs, kPath, table), c.code) << (c.file ? c.file : "no file");
     EXPECT_EQ(Rows(table), c.rows) << (c.file ? c.file : "no file");
   }
+}
+
+// A list that does not fit in memory, read or saved, fails like a list that
+// cannot be read or written: complete entries only, then an empty table and
+// the message on opening; the old file kept on saving.
+TEST(JobListFile, RunningOutOfMemoryFailsLikeAReadOrWriteError) {
+  const std::string list = "[1]\r\nM\r\na.ncp\r\na.cnc\r\n[2]\r\nA\r\nb.ncp\r\nb.cnc\r\n[E]\r\n\r\n";
+  const struct {
+    std::size_t bytes;  // held when memory runs out
+    int code;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {0, 20, {}},
+      {list.find("a.cnc"), 20, {}},
+      {list.find("[2]"), 20, {"M|a.ncp|a.cnc"}},
+      {list.find("b.cnc") + 2, 20, {"M|a.ncp|a.cnc"}},
+      {list.find("[E]") + 5, 0, {"M|a.ncp|a.cnc", "A|b.ncp|b.cnc"}},  // the marker ends the reading
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    testing::FakeFileSystem fs;
+    fs.readChunk = 3;
+    fs.files[kPath] = list;
+    fs.outOfMemoryAfterBytes[kPath] = c.bytes;
+    JobTable table;
+    EXPECT_EQ(ReadJobList(fs, kPath, table), c.code);
+    EXPECT_EQ(Rows(table), c.rows);
+
+    JobTable opened;
+    testing::RecordingMessageSink messages;
+    EXPECT_EQ(OpenJobList(opened, kPath, fs, messages), c.code);
+    EXPECT_EQ(opened.JobCount(), c.code == 0 ? 2 : 0);
+    EXPECT_EQ(messages.messages.size(), c.code == 0 ? 0u : 1u);
+    if (c.code != 0) {
+      EXPECT_NE(messages.messages[0].find("(20)"), std::string::npos);
+    }
+  }
+
+  testing::FakeFileSystem fs;
+  fs.files[kPath] = list;
+  JobTable table;
+  ASSERT_EQ(ReadJobList(fs, kPath, table), 0);
+  table.listFile = kPath;
+  table.modified = true;
+  table.ToggleMark(1, kColumnFailed);
+  fs.outOfMemoryAfterBytes[kPath] = list.size();
+  testing::RecordingMessageSink messages;
+  EXPECT_EQ(SaveJobList(table, fs, messages, LogFile(fs, "", [] { return std::string(); })), 12);
+  EXPECT_EQ(messages.messages,
+            (std::vector<std::string>{"12 / Beim Speichern der Tabelle ist ein Fehler aufgetreten !"}));
+  EXPECT_EQ(fs.files[kPath], list);
+  EXPECT_TRUE(table.modified);
 }
 
 }  // namespace

@@ -198,3 +198,53 @@ TEST(ParallelBatchTest, RowsWhosePathsLeadIntoTheSameNewFolderKeepTheirOrder) {
 
 }  // namespace
 }  // namespace morvatex::testing
+
+#include "batch/JobListFile.h"
+#include "tests/support/RecordingMessageSink.h"
+
+namespace morvatex::testing {
+namespace {
+
+// A row whose source does not fit in memory fails with 51 as an unreadable
+// one does; the rows after it are converted, and the list saved afterwards
+// holds every row's marks.
+TEST(ParallelBatchTest, ARowThatRunsOutOfMemoryFailsAndTheBatchGoesOn) {
+  for (int jobs : {1, 2, 3}) {
+    SCOPED_TRACE(jobs);
+    FakeFileSystem fs;
+    JobTable table;
+    table.listFile = "C:\\cnc\\jobs.mvx";
+    for (const std::string name : {"a", "b", "c"}) {
+      fs.files["C:\\cnc\\" + name + ".ncp"] =
+          CrLfLines({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"});
+      const int row = table.AppendJob();
+      table.SetCell(row, kColumnSource, "C:\\cnc\\" + name + ".ncp");
+      table.SetCell(row, kColumnTarget, "C:\\cnc\\" + name + ".cnc");
+    }
+    fs.outOfMemoryAfterBytes["C:\\cnc\\b.ncp"] = 20;
+    SettingsRecord settings = NewConfigurationSettings();
+    settings.DXFDateinerzeugen = true;
+    ConversionOptions options;
+    options.pathSyntax = kWindowsPathSyntax;
+    const LogFile log(fs, "", [] { return std::string(); });
+    RecordingDisplay display;
+
+    const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs);
+    EXPECT_EQ(result.converted, 3);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_NE(display.shown.find("Zeile:   2:Fehlerstatus: 51\r\n"), std::string::npos) << display.shown;
+    EXPECT_FALSE(fs.Exists("C:\\cnc\\b.cnc"));
+    EXPECT_FALSE(fs.Exists("C:\\cnc\\b.cnc.dxf"));
+    EXPECT_TRUE(fs.Exists("C:\\cnc\\c.cnc"));
+    EXPECT_TRUE(fs.StagedFiles().empty());
+
+    RecordingMessageSink messages;
+    EXPECT_EQ(SaveJobList(table, fs, messages, log), 0);
+    EXPECT_EQ(fs.files[table.listFile],
+              "[1]\r\nA\r\nC:\\cnc\\a.ncp\r\nC:\\cnc\\a.cnc\r\n[2]\r\nME\r\nC:\\cnc\\b.ncp\r\nC:\\cnc\\b.cnc\r\n"
+              "[3]\r\nA\r\nC:\\cnc\\c.ncp\r\nC:\\cnc\\c.cnc\r\n[E]\r\n\r\n");
+  }
+}
+
+}  // namespace
+}  // namespace morvatex::testing

@@ -430,5 +430,46 @@ TEST_F(ConversionRunTest, EndsEveryBadInputWithAnOutcomeCode) {
   }
 }
 
+// Memory running out, while the source is held or an output is written,
+// ends the run with 51 instead of an exception: the targets keep what they
+// held (a drawing finished before the program's trailer is in place, as
+// for any failure there), nothing staged is left, and the same run converts
+// the next file.
+TEST_F(ConversionRunTest, RunningOutOfMemoryFailsAsAnUnreadableSource) {
+  BothOutputs();
+  FakeFileSystem probe;
+  const ConversionResult full = Convert(settings, kProgram, probe);
+  const struct {
+    std::string path;
+    std::size_t bytes;  // held when memory runs out
+    bool drawingDone = false;
+  } cases[] = {
+      {kSourcePath, 0},
+      {kSourcePath, 40},
+      {kTargetPath, 0},
+      {kTargetPath, full.cnc.size() / 2},
+      {kTargetPath, full.cnc.size() - 1, true},  // the trailer
+      {kDxfPath, full.dxf.size() / 2},
+      {kDxfPath, full.dxf.size() - 1},  // the end of the drawing
+  };
+  fs.files[kSourcePath] = kProgram;
+  ConversionRun run(settings, fs, OptionsFor(kWindowsPathSyntax));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path + " at " + std::to_string(c.bytes));
+    fs.files[kTargetPath] = "altes Programm";
+    fs.files[kDxfPath] = "alte Zeichnung";
+    fs.outOfMemoryAfterBytes = {{c.path, c.bytes}};
+    EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), 51);
+    EXPECT_NE(run.OutcomeReport().find(" Fehler beim Lesen der Quelldatei!\r\n"), std::string::npos);
+    EXPECT_EQ(run.lines().size(), 0u) << "the source's memory is given back";
+    EXPECT_EQ(fs.files[kTargetPath], "altes Programm");
+    EXPECT_EQ(fs.files[kDxfPath], c.drawingDone ? full.dxf : "alte Zeichnung");
+    EXPECT_TRUE(fs.StagedFiles().empty());
+    fs.outOfMemoryAfterBytes.clear();
+    EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), 0);
+    EXPECT_EQ(fs.files[kTargetPath], full.cnc);
+  }
+}
+
 }  // namespace
 }  // namespace morvatex

@@ -3,18 +3,26 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <new>
 
 namespace morvatex::testing {
 namespace {
 
 class FakeReadable final : public ReadableFile {
  public:
-  FakeReadable(std::string contents, std::size_t failAfter, std::size_t chunk, bool failClose)
-      : contents_(std::move(contents)), failAfter_(failAfter), chunk_(chunk), failClose_(failClose) {}
+  FakeReadable(std::string contents, std::size_t failAfter, std::size_t outOfMemoryAfter, std::size_t chunk,
+               bool failClose)
+      : contents_(std::move(contents)),
+        failAfter_(failAfter),
+        outOfMemoryAfter_(outOfMemoryAfter),
+        chunk_(chunk),
+        failClose_(failClose) {}
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+    if (pos_ >= outOfMemoryAfter_ && pos_ < contents_.size()) throw std::bad_alloc();
     if (pos_ >= failAfter_ && pos_ < contents_.size()) return -1;
     std::size_t n = std::min({capacity, chunk_, contents_.size() - pos_});
     if (pos_ + n > failAfter_) n = failAfter_ - pos_;
+    if (pos_ + n > outOfMemoryAfter_) n = outOfMemoryAfter_ - pos_;
     std::memcpy(buffer, contents_.data() + pos_, n);
     pos_ += n;
     return static_cast<std::ptrdiff_t>(n);
@@ -25,6 +33,7 @@ class FakeReadable final : public ReadableFile {
   std::string contents_;
   std::size_t pos_ = 0;
   std::size_t failAfter_;
+  std::size_t outOfMemoryAfter_;
   std::size_t chunk_;
   bool failClose_;
 };
@@ -40,6 +49,9 @@ class FakeWritable final : public WritableFile {
     const auto fail = fs_.failWriteNumber.find(key);
     if (fail != fs_.failWriteNumber.end() && number >= fail->second) return 0;
     std::string& file = fs_.files[path_];
+    if (const auto limit = fs_.outOfMemoryAfterBytes.find(key);
+        limit != fs_.outOfMemoryAfterBytes.end() && file.size() + bytes.size() > limit->second)
+      throw std::bad_alloc();
     std::size_t room = bytes.size();
     if (const auto full = fs_.failWriteAfterBytes.find(key); full != fs_.failWriteAfterBytes.end()) {
       room = full->second > file.size() ? std::min(room, full->second - file.size()) : 0;
@@ -86,9 +98,11 @@ std::unique_ptr<ReadableFile> FakeFileSystem::OpenForReading(const std::string& 
   const auto it = files.find(path);
   if (it == files.end() || failOpenRead.count(path)) return nullptr;
   const auto failAfter = failReadAfterBytes.find(path);
-  return std::make_unique<FakeReadable>(it->second,
-                                        failAfter == failReadAfterBytes.end() ? it->second.size() : failAfter->second,
-                                        readChunk, failCloseRead.count(path) != 0);
+  const auto outOfMemoryAfter = outOfMemoryAfterBytes.find(path);
+  return std::make_unique<FakeReadable>(
+      it->second, failAfter == failReadAfterBytes.end() ? it->second.size() : failAfter->second,
+      outOfMemoryAfter == outOfMemoryAfterBytes.end() ? it->second.size() : outOfMemoryAfter->second, readChunk,
+      failCloseRead.count(path) != 0);
 }
 
 std::unique_ptr<WritableFile> FakeFileSystem::CreateFile(const std::string& path) {
@@ -186,6 +200,9 @@ int FakeFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_
   const std::lock_guard lock(mutex);
   calls.push_back("replace " + path);
   if (failReplace.count(path)) return replaceErrorNumber;
+  if (const auto limit = outOfMemoryAfterBytes.find(path);
+      limit != outOfMemoryAfterBytes.end() && contents.size() > limit->second)
+    throw std::bad_alloc();
   files[path] = std::string(contents);
   return 0;
 }

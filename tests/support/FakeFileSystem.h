@@ -43,6 +43,10 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> failPatchWrite;
   std::set<std::string> failClosePatch;
   std::set<std::string> failReplace;
+  // Memory running out while a file's bytes are held: a read throws
+  // std::bad_alloc once this many bytes were delivered, a write or a
+  // ReplaceFile that would make the file longer than this throws it.
+  std::map<std::string, std::size_t> outOfMemoryAfterBytes;
   std::set<std::string> readOnlyFolders;               // FolderWritable says no for these
   std::set<std::string> specialFiles;                  // FIFOs and devices: IsSpecialFile says yes
   int replaceErrorNumber = 28;                         // what a failing ReplaceFile reports (ENOSPC)
