@@ -49,11 +49,17 @@ bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
 // of the last line interpreted (the lines have at least one).
 template <typename AfterLine>
 std::size_t RunPass(const LineList& lines, Pass pass, const SettingsRecord& settings, MachineState& state, int& code,
-                    std::size_t lastLine, AfterLine afterLine) {
+                    std::size_t lastLine, const std::function<bool()>& stopped, AfterLine afterLine) {
+  // Asking costs little, but a line costs less still.
+  constexpr std::size_t kLinesPerStopQuery = 256;
   StartPass(state);
   std::string currentLineText;
   std::size_t last = 0;
   for (std::size_t index = 0; !state.finished && IsGood(code) && (lastLine == 0 || index < lastLine); ++index) {
+    if (stopped && index % kLinesPerStopQuery == 0 && stopped()) {
+      code = outcome::kStopped;
+      break;
+    }
     if (index >= lines.size()) {
       code = pass == Pass::kWriting ? outcome::kWritingPassNoEnd : outcome::kMeasuringPassNoEnd;
       break;
@@ -74,7 +80,7 @@ double PathSegment::Length() const {
   return std::hypot(planar, dz);
 }
 
-ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings) {
+ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped) {
   ToolPath path;
   if (lines.size() < kMinimumLines) {
     path.code = outcome::kTooFewLines;
@@ -87,10 +93,11 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings) {
 
   MachineState state;
   ExtentsTracker extents;
-  const std::size_t measured = RunPass(lines, Pass::kMeasuring, settings, state, path.code, 0,
+  const std::size_t measured = RunPass(lines, Pass::kMeasuring, settings, state, path.code, 0, stopped,
                                        [&](const InterpretedLine&, std::size_t) { extents.Update(state); });
   path.extents = extents.extents();
   path.extentsKnown = true;
+  if (path.code == outcome::kStopped) return path;  // a stop ends the trace at once
 
   // After a failed measuring pass the conversion stops; the moves up to the
   // failing line are still shown, and what the writing pass would say about
@@ -99,7 +106,7 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings) {
   if (measuringFailed) path.failedLine = measured + 1;
   int writingCode = outcome::kSuccess;
   const std::size_t written =
-      RunPass(lines, Pass::kWriting, settings, state, writingCode, measuringFailed ? measured + 1 : 0,
+      RunPass(lines, Pass::kWriting, settings, state, writingCode, measuringFailed ? measured + 1 : 0, stopped,
               [&](const InterpretedLine& line, std::size_t index) {
                 if (measuringFailed) writingCode = outcome::kSuccess;
                 PathSegment segment;
@@ -114,11 +121,12 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings) {
   return path;
 }
 
-ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings) {
+ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings,
+                           const std::function<bool()>& stopped) {
   std::string contents;
   if (!ReadWholeFile(fs, path, contents)) {
     ToolPath failed;
-    failed.code = outcome::kSourceOpen;
+    failed.code = stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen;
     return failed;
   }
   LineList lines;
@@ -129,7 +137,7 @@ ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Settin
     return failed;
   }
   splitter.Finish();
-  return TraceToolPath(lines, settings);
+  return TraceToolPath(lines, settings, stopped);
 }
 
 MachiningEstimate Estimate(const ToolPath& path, double rapidRate) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,12 +57,17 @@ struct ToolPath {
 // source (at least 5 lines, "PROGEND" present), the measuring pass for the
 // extents, then the writing pass for the moves, with `settings` in force.
 // Failures of the measuring pass come first, as in a conversion; the path
-// then runs up to the line that failed.
-ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings);
+// then runs up to the line that failed. `stopped`, asked every few hundred
+// lines, ends the trace with code 11 (stopped) as a stop request ends a
+// conversion.
+ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings,
+                       const std::function<bool()>& stopped = {});
 
 // Reads the source at `path` (Windows-1252) as a conversion reads it and
-// traces it; a source that cannot be read gives code 50 and no path.
-ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings);
+// traces it; a source that cannot be read gives code 50 and no path, and
+// one whose reading a stop ended gives code 11.
+ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings,
+                           const std::function<bool()>& stopped = {});
 
 struct MachiningEstimate {
   double feedLength = 0;    // mm at feed, feed moves without feed included

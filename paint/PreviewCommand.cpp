@@ -28,13 +28,14 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
   standardHandler(type, context, message);
 }
 
-// The picture as PNG bytes; empty when Qt could not encode it.
-QByteArray Picture(const ToolPath& path) {
+// The picture as PNG bytes; empty when Qt could not encode it or a stop
+// came while it was painted.
+QByteArray Picture(const ToolPath& path, const std::function<bool()>& stopped) {
   QImage image(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
   {
     QPainter painter(&image);
     const QRectF area(image.rect());
-    PaintToolPath(painter, path, FitView(path, area), area);
+    if (!PaintToolPath(painter, path, FitView(path, area), area, stopped)) return {};
   }
   QByteArray png;
   QBuffer buffer(&png);
@@ -43,10 +44,19 @@ QByteArray Picture(const ToolPath& path) {
   return png;
 }
 
+// A stop ends the preview as it ends a conversion: status 1, the report
+// saying so, and the picture of an earlier run left as it was.
+int Stopped(const std::string& source, std::ostream& out) {
+  out << ForTerminal(" Quelldatei: " + source + "\r\n Abbruch: " + std::string(OutcomeMessage(outcome::kStopped)) +
+                     "\r\n");
+  return kFailedStatus;
+}
+
 int PreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                   const SettingsRecord& settings, FileSystem& fs, int rapidRate, std::ostream& out,
-                   std::ostream& err) {
-  const ToolPath path = TraceToolPathFile(fs, source, settings);
+                   const SettingsRecord& settings, FileSystem& fs, int rapidRate, const std::function<bool()>& stopped,
+                   std::ostream& out, std::ostream& err) {
+  const ToolPath path = TraceToolPathFile(fs, source, settings, stopped);
+  if (path.code == outcome::kStopped) return Stopped(source, out);
   if (path.code >= outcome::kSourceOpen && path.code <= outcome::kSourceClose) {
     err << "morvatex-convert: SOURCE cannot be read: " << Cp1252ToUtf8(source) << "\n";
     return kUnusableStatus;
@@ -65,7 +75,8 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
   char* argv[] = {name, nullptr};
   const QGuiApplication application(argc, argv);
 
-  const QByteArray png = Picture(path);
+  const QByteArray png = Picture(path, stopped);
+  if (stopped && stopped()) return Stopped(source, out);
   if (png.isEmpty() ||
       !fs.ReplaceFile(picture, std::string_view(png.constData(), static_cast<std::size_t>(png.size())))) {
     err << "morvatex-convert: the picture cannot be written: " << Cp1252ToUtf8(picture) << "\n";
@@ -84,10 +95,10 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
 }  // namespace
 
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                      const SettingsRecord& settings, FileSystem& fs, int rapidRate, std::ostream& out,
-                      std::ostream& err) {
+                      const SettingsRecord& settings, FileSystem& fs, int rapidRate,
+                      const std::function<bool()>& stopped, std::ostream& out, std::ostream& err) {
   try {
-    return PreviewCommand(source, picture, keep, settings, fs, rapidRate, out, err);
+    return PreviewCommand(source, picture, keep, settings, fs, rapidRate, stopped, out, err);
   } catch (const std::bad_alloc&) {
     // The source, its lines and its moves are held at once; all of it is
     // given back by now. Nothing was written: the picture is written last,

@@ -1,9 +1,10 @@
 // morvatex-convert --preview: the tool path of one Isel program drawn into a
 // PNG picture as the desktop program's preview draws it, and the estimate
 // printed, with Qt's painting. It lives in the preview module
-// (cli/PreviewModule.h), which the converter loads only for this command.
+// (paint/PreviewModule.h), which the converter loads only for this command.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -20,11 +21,12 @@ inline constexpr int kPreviewHeight = 768;
 // Windows-1252 paths) and prints the estimate, the extents and any failure
 // (UTF-8) to `out`. The picture never replaces the source or a file of
 // `keep` (the settings file). Returns 0, 1 when the program fails in a line or a
-// check (the picture shows the path up to there), 2 when the source cannot be
-// read, memory runs out or the picture is not written (the reason then goes
-// to `err`, one line).
+// check (the picture shows the path up to there) or when `stopped` said yes
+// while the source was read, traced or painted (the picture is then not
+// written), 2 when the source cannot be read, memory runs out or the picture
+// is not written (the reason then goes to `err`, one line).
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                      const SettingsRecord& settings, FileSystem& fs, int rapidRate, std::ostream& out,
-                      std::ostream& err);
+                      const SettingsRecord& settings, FileSystem& fs, int rapidRate,
+                      const std::function<bool()>& stopped, std::ostream& out, std::ostream& err);
 
 }  // namespace morvatex

@@ -36,7 +36,8 @@ extern "C" [[gnu::visibility("default")]] int MorvatexRunPreview1(const Morvatex
     std::memcpy(&settings, call->settings, sizeof settings);
     stopArrived = call->stopArrived;
     RealFileSystem fs(GiveUpWaiting);
-    status = RunPreviewCommand(call->source, call->picture, call->keep, settings, fs, call->rapidRate, out, err);
+    status = RunPreviewCommand(call->source, call->picture, call->keep, settings, fs, call->rapidRate, GiveUpWaiting,
+                               out, err);
   }
   Hand(*call, 1, out.str());
   Hand(*call, 2, err.str());

@@ -85,7 +85,8 @@ PreviewView FitView(const ToolPath& path, const QRectF& area) {
   return view;
 }
 
-void PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area) {
+bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area,
+                   const std::function<bool()>& stopped) {
   painter.save();
   painter.setClipRect(area);
   painter.fillRect(area, Qt::white);
@@ -112,28 +113,60 @@ void PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
         QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(maxY), frame.top() + metrics.ascent()), maxY);
   }
 
-  QPainterPath feed, rapid, plunges;
-  for (const PathSegment& segment : path.segments) {
-    AddSegment(segment.kind == PathSegment::Kind::kRapid ? rapid : feed, segment, view);
-    // A feed move in Z alone (drilling, plunging) has no line to show: a dot.
-    if (segment.kind == PathSegment::Kind::kLinear && segment.start.x == segment.end.x &&
-        segment.start.y == segment.end.y && segment.start.z != segment.end.z)
-      plunges.addEllipse(view.ToScreen(segment.end.x, segment.end.y), kPlungeRadius, kPlungeRadius);
-  }
+  // The moves go out in chunks, so that a stop is heard between two of them
+  // however long the whole path takes; rapid moves first, then feed moves
+  // over them, then the dots of moves in Z alone.
+  constexpr std::size_t kSegmentsPerChunk = 4096;
+  const auto inChunks = [&](auto add, auto draw) {
+    for (std::size_t first = 0; first < path.segments.size(); first += kSegmentsPerChunk) {
+      if (stopped && stopped()) return false;
+      QPainterPath chunk;
+      const std::size_t end = std::min(path.segments.size(), first + kSegmentsPerChunk);
+      for (std::size_t i = first; i < end; ++i) add(chunk, path.segments[i]);
+      draw(chunk);
+    }
+    return true;
+  };
   painter.setBrush(Qt::NoBrush);
   QPen rapidPen(kRapidColour, 1);
   rapidPen.setDashPattern({6, 4});  // long enough to tell from a feed move at a glance
   rapidPen.setCosmetic(true);
-  painter.setPen(rapidPen);
-  painter.drawPath(rapid);
   QPen feedPen(kFeedColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   feedPen.setCosmetic(true);
-  painter.setPen(feedPen);
-  painter.drawPath(feed);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(kFeedColour);
-  painter.drawPath(plunges);
-  painter.setBrush(Qt::NoBrush);
+  const bool drawn =
+      inChunks(
+          [&](QPainterPath& chunk, const PathSegment& segment) {
+            if (segment.kind == PathSegment::Kind::kRapid) AddSegment(chunk, segment, view);
+          },
+          [&](const QPainterPath& chunk) {
+            painter.setPen(rapidPen);
+            painter.drawPath(chunk);
+          }) &&
+      inChunks(
+          [&](QPainterPath& chunk, const PathSegment& segment) {
+            if (segment.kind != PathSegment::Kind::kRapid) AddSegment(chunk, segment, view);
+          },
+          [&](const QPainterPath& chunk) {
+            painter.setPen(feedPen);
+            painter.drawPath(chunk);
+          }) &&
+      inChunks(
+          [&](QPainterPath& chunk, const PathSegment& segment) {
+            // A feed move in Z alone (drilling, plunging) has no line to show: a dot.
+            if (segment.kind == PathSegment::Kind::kLinear && segment.start.x == segment.end.x &&
+                segment.start.y == segment.end.y && segment.start.z != segment.end.z)
+              chunk.addEllipse(view.ToScreen(segment.end.x, segment.end.y), kPlungeRadius, kPlungeRadius);
+          },
+          [&](const QPainterPath& chunk) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(kFeedColour);
+            painter.drawPath(chunk);
+            painter.setBrush(Qt::NoBrush);
+          });
+  if (!drawn) {
+    painter.restore();
+    return false;
+  }
 
   if (!IsGood(path.code) && !path.segments.empty()) {
     const PathPoint& last = path.segments.back().end;
@@ -143,6 +176,7 @@ void PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
     painter.drawEllipse(view.ToScreen(last.x, last.y), 6, 6);
   }
   painter.restore();
+  return true;
 }
 
 }  // namespace morvatex

@@ -7,6 +7,8 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <functional>
+
 #include "engine/ToolPath.h"
 
 class QPainter;
@@ -34,7 +36,9 @@ PreviewView FitView(const ToolPath& path, const QRectF& area);
 
 // Paints the white background of `area`, the extents frame with its figures,
 // the moves, and, for a path that ends in a failure, a red ring at the
-// position where it ended.
-void PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area);
+// position where it ended. `stopped` is asked between chunks of moves; when
+// it says yes the picture stays unfinished and the answer is false.
+bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area,
+                   const std::function<bool()>& stopped = {});
 
 }  // namespace morvatex

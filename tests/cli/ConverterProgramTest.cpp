@@ -619,6 +619,34 @@ TEST_F(ConverterProgramTest, StopSignalsEndTheRunWhileTheSourceIsRead) {
   }
 }
 
+// --preview stops as a conversion does: status 1, the report says so, and
+// the picture of an earlier run stays. The source here is a FIFO that a
+// writer keeps open, so the preview is still reading when the signal comes.
+TEST_F(ConverterProgramTest, StopSignalsEndAPreviewAndKeepTheOldPicture) {
+  if (!MORVATEX_CONVERT_HAS_PREVIEW) GTEST_SKIP() << "this build has no preview";
+  SaveSettings(true, false);
+  const std::string fifo = dir.Sub("quelle.fifo");
+  const std::string picture = dir.Sub("bild.png");
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    WriteFileBytes(picture, "picture of an earlier run");
+    const int writer = open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GT(write(writer, "N1 VEL 100\r\n", 12), 0);
+    const std::string outPath = dir.Sub("out.txt");
+    const pid_t pid =
+        Start({"--preview", picture, "--settings", settingsPath, fifo}, [&] { freopen(outPath.c_str(), "w", stdout); });
+    for (int i = 0; i < 10000 && !Reached(pid, fifo, true); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    kill(pid, signal);
+    EXPECT_EQ(WaitFor(pid), 1) << signal;
+    close(writer);
+    EXPECT_NE(ReadFileBytes(outPath).find("Abbruch: Konvertierung durch Benutzer abgebrochen!"), std::string::npos)
+        << signal << ReadFileBytes(outPath);
+    EXPECT_EQ(ReadFileBytes(picture), "picture of an earlier run") << signal;
+  }
+}
+
 TEST_F(ConverterProgramTest, AReportThatCannotBeWrittenEndsWithStatusThree) {
   SaveSettings(true, false);
   const std::string target = dir.Sub("teil.cnc");

@@ -181,5 +181,29 @@ TEST(ToolPath, ArcsKeepCentreRadiusStartAndDirection) {
   EXPECT_EQ(path.segments[0].kind, PathSegment::Kind::kRapid);
 }
 
+// A stop ends the trace as it ends a conversion, in either pass, or before
+// the lines when it came while the source was read.
+TEST(ToolPath, AStopEndsTheTraceWithCodeEleven) {
+  std::vector<std::string> text(2000, "MOVEABS X1000 Y1000");
+  text.insert(text.begin(), "VEL 1000");
+  text.push_back("PROGEND");
+  const std::vector<std::string_view> program(text.begin(), text.end());
+  for (const int yesAt : {1, 3, 9}) {
+    testing::FakeFileSystem fs;
+    fs.files["p.ncp"] = testing::CrLfLines(program);
+    int asked = 0;
+    const ToolPath path =
+        TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), [&] { return ++asked >= yesAt; });
+    EXPECT_EQ(path.code, outcome::kStopped) << yesAt;
+    EXPECT_EQ(asked, yesAt) << "asked no more once it said yes";
+  }
+  testing::FakeFileSystem fs;
+  fs.failOpenRead.insert("p.ncp");  // a read a stop gave up
+  EXPECT_EQ(TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), [] { return true; }).code,
+            outcome::kStopped);
+  EXPECT_EQ(TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), [] { return false; }).code,
+            outcome::kSourceOpen);
+}
+
 }  // namespace
 }  // namespace morvatex

@@ -94,5 +94,26 @@ TEST(ToolPathPainter, AFeedMoveInZAloneIsADot) {
   EXPECT_FALSE(Near(p.image, p.view.ToScreen(30, 10), IsFeed));  // only rapid moves end there
 }
 
+// A stop between two chunks of moves leaves the picture unfinished and says
+// so; without one, every chunk is drawn.
+TEST(ToolPathPainter, AStopBetweenChunksOfMovesEndsThePainting) {
+  std::vector<std::string> text;
+  text.push_back("VEL 1000");
+  for (int i = 0; i < 10000; ++i) text.push_back(i % 2 ? "MOVEABS X10000 Y0" : "MOVEABS X0 Y10000");
+  text.push_back("PROGEND");
+  testing::FakeFileSystem fs;
+  fs.files["p.ncp"] = testing::CrLfLines(std::vector<std::string_view>(text.begin(), text.end()));
+  const ToolPath path = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings());
+  QImage image(200, 200, QImage::Format_RGB32);
+  QPainter painter(&image);
+  const QRectF area(image.rect());
+  int asked = 0;
+  EXPECT_FALSE(PaintToolPath(painter, path, FitView(path, area), area, [&] { return ++asked == 2; }));
+  EXPECT_EQ(asked, 2);
+  asked = 0;
+  EXPECT_TRUE(PaintToolPath(painter, path, FitView(path, area), area, [&] { return ++asked < 0; }));
+  EXPECT_GT(asked, 2) << "asked between chunks";
+}
+
 }  // namespace
 }  // namespace morvatex
