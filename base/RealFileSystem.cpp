@@ -13,6 +13,9 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+// windows.h makes CreateFile a macro for CreateFileA; here it would rename
+// FileSystem::CreateFile in this file alone.
+#undef CreateFile
 #else
 #include <poll.h>
 #include <unistd.h>
