@@ -1,6 +1,8 @@
 #include "engine/ToolPath.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "engine/ArcGeometry.h"
 #include "engine/ExtendedPrecision.h"
@@ -27,6 +29,8 @@ bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
   segment.feed = static_cast<double>(s.feed);
   if (!IsArc(s.motionKind)) {
     segment.kind = PathSegment::Kind::kLinear;
+    segment.zOnly =
+        segment.start.x == segment.end.x && segment.start.y == segment.end.y && segment.start.z != segment.end.z;
     return true;
   }
   const bool clockwise = s.motionKind == MotionKind::kClockwise;
@@ -72,7 +76,96 @@ std::size_t RunPass(const LineList& lines, Pass pass, const SettingsRecord& sett
   return last;
 }
 
+// Move flags: the kind in the low bits.
+constexpr std::uint8_t kKindMask = 0x03;
+constexpr std::uint8_t kOwnStart = 0x04;
+constexpr std::uint8_t kZOnly = 0x08;
+
+// Sums from the segment at full precision, before the move is stored.
+void AddToTotals(const PathSegment& segment, PathTotals& totals) {
+  const double length = segment.Length();
+  if (segment.kind == PathSegment::Kind::kRapid) {
+    totals.rapidLength += length;
+  } else {
+    totals.feedLength += length;
+    if (segment.feed > 0) {
+      totals.feedSeconds += length / segment.feed * 60;
+    } else {
+      totals.unfedLength += length;
+    }
+  }
+}
+
 }  // namespace
+
+void PathMoves::push_back(const PathSegment& segment) {
+  Move move;
+  move.x = static_cast<float>(segment.end.x);
+  move.y = static_cast<float>(segment.end.y);
+  move.z = static_cast<float>(segment.end.z);
+  move.feed = segment.feed;
+  move.line =
+      static_cast<std::uint32_t>(std::min<std::size_t>(segment.line, std::numeric_limits<std::uint32_t>::max()));
+  move.flags = static_cast<std::uint8_t>(segment.kind);
+  if (segment.zOnly) move.flags |= kZOnly;
+  Extra extra;
+  extra.startX = static_cast<float>(segment.start.x);
+  extra.startY = static_cast<float>(segment.start.y);
+  extra.startZ = static_cast<float>(segment.start.z);
+  // Compared as stored, so a start the floats cannot tell from the end
+  // before it costs nothing.
+  const PathPoint before = moves_.empty() ? PathPoint{} : EndOf(moves_.size() - 1);
+  const bool ownStart = extra.startX != static_cast<float>(before.x) || extra.startY != static_cast<float>(before.y) ||
+                        extra.startZ != static_cast<float>(before.z);
+  if (ownStart) move.flags |= kOwnStart;
+  if (segment.kind == PathSegment::Kind::kArc) {
+    extra.centreX = segment.centreX;
+    extra.centreY = segment.centreY;
+    extra.radius = segment.radius;
+    extra.startAngle = segment.startAngle;
+    extra.sweep = segment.sweep;
+  }
+  if (ownStart || segment.kind == PathSegment::Kind::kArc) {
+    move.extra = static_cast<std::uint32_t>(extras_.size());
+    extras_.push_back(extra);
+  }
+  moves_.push_back(move);
+}
+
+PathPoint PathMoves::EndOf(std::size_t index) const {
+  const Move& move = moves_[index];
+  return {move.x, move.y, move.z};
+}
+
+PathSegment PathMoves::operator[](std::size_t index) const {
+  const Move& move = moves_[index];
+  PathSegment segment;
+  segment.kind = static_cast<PathSegment::Kind>(move.flags & kKindMask);
+  segment.end = EndOf(index);
+  segment.feed = move.feed;
+  segment.line = move.line;
+  segment.zOnly = (move.flags & kZOnly) != 0;
+  if (move.flags & kOwnStart) {
+    const Extra& extra = extras_[move.extra];
+    segment.start = {extra.startX, extra.startY, extra.startZ};
+  } else if (index > 0) {
+    segment.start = EndOf(index - 1);
+  }
+  if (segment.kind == PathSegment::Kind::kArc) {
+    const Extra& extra = extras_[move.extra];
+    segment.centreX = extra.centreX;
+    segment.centreY = extra.centreY;
+    segment.radius = extra.radius;
+    segment.startAngle = extra.startAngle;
+    segment.sweep = extra.sweep;
+  }
+  return segment;
+}
+
+void PathMoves::shrink_to_fit() {
+  moves_.shrink_to_fit();
+  extras_.shrink_to_fit();
+}
 
 double PathSegment::Length() const {
   const double dz = end.z - start.z;
@@ -110,7 +203,10 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, co
               [&](const InterpretedLine& line, std::size_t index) {
                 if (measuringFailed) writingCode = outcome::kSuccess;
                 PathSegment segment;
-                if (MoveOf(state, index + 1, segment)) path.segments.push_back(segment);
+                if (MoveOf(state, index + 1, segment)) {
+                  AddToTotals(segment, path.totals);
+                  path.segments.push_back(segment);
+                }
                 if (line.toolAccepted) ++path.toolChanges;
               });
   if (!measuringFailed && !IsGood(writingCode)) {
@@ -118,6 +214,7 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, co
     path.failedLine = written + 1;
   }
   if (path.failedLine > 0) path.failedLineText = lines[path.failedLine - 1];
+  path.segments.shrink_to_fit();
   return path;
 }
 
@@ -143,19 +240,10 @@ ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Settin
 MachiningEstimate Estimate(const ToolPath& path, double rapidRate) {
   MachiningEstimate estimate;
   estimate.toolChanges = path.toolChanges;
-  for (const PathSegment& segment : path.segments) {
-    const double length = segment.Length();
-    if (segment.kind == PathSegment::Kind::kRapid) {
-      estimate.rapidLength += length;
-    } else {
-      estimate.feedLength += length;
-      if (segment.feed > 0) {
-        estimate.feedSeconds += length / segment.feed * 60;
-      } else {
-        estimate.unfedLength += length;
-      }
-    }
-  }
+  estimate.feedLength = path.totals.feedLength;
+  estimate.rapidLength = path.totals.rapidLength;
+  estimate.unfedLength = path.totals.unfedLength;
+  estimate.feedSeconds = path.totals.feedSeconds;
   if (rapidRate > 0) estimate.rapidSeconds = estimate.rapidLength / rapidRate * 60;
   return estimate;
 }

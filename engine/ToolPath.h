@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,16 +36,62 @@ struct PathSegment {
   double centreX = 0, centreY = 0, radius = 0, startAngle = 0, sweep = 0;
   double feed = 0;       // feed moves: the feed in force (0 before the first VEL)
   std::size_t line = 0;  // 1-based number of the source line
+  // A feed move in Z alone, judged from the interpreter's values (drawn as
+  // a dot; the stored coordinates are too coarse to tell).
+  bool zOnly = false;
   bool clockwise() const { return sweep < 0; }
   // The length along the path, Z included (an arc with Z is a helix).
   double Length() const;
 };
 
+// The moves of a path, compactly: a long program keeps millions of them.
+// Positions are kept as floats, fine enough for drawing; a move starts where
+// the one before it ended (the first at the machine zero) unless its start
+// was recorded apart. Arc data lives in a side table. Reading a move gives
+// a PathSegment built on demand, with those float positions: lengths and
+// times come from ToolPath::totals, summed at full precision.
+class PathMoves {
+ public:
+  void push_back(const PathSegment& segment);
+  std::size_t size() const { return moves_.size(); }
+  bool empty() const { return moves_.empty(); }
+  PathSegment operator[](std::size_t index) const;
+  PathSegment back() const { return (*this)[moves_.size() - 1]; }
+  PathPoint EndOf(std::size_t index) const;
+  void shrink_to_fit();
+
+  struct Move {
+    double feed = 0;  // first, so that the floats pack behind it
+    float x = 0, y = 0, z = 0;
+    std::uint32_t line = 0;
+    std::uint32_t extra = 0;  // index into extras_: arcs, and moves with a start of their own
+    std::uint8_t flags = 0;
+  };
+
+ private:
+  // Arc data, and the start of a move that does not start where the move
+  // before it ended.
+  struct Extra {
+    double centreX = 0, centreY = 0, radius = 0, startAngle = 0, sweep = 0;
+    float startX = 0, startY = 0, startZ = 0;
+  };
+  std::vector<Move> moves_;
+  std::vector<Extra> extras_;
+};
+static_assert(sizeof(PathMoves::Move) <= 32, "a move must stay small: long programs keep millions");
+
+// The lengths and feed times of a path, summed while tracing from the
+// interpreter's values.
+struct PathTotals {
+  double feedLength = 0, rapidLength = 0, unfedLength = 0, feedSeconds = 0;
+};
+
 struct ToolPath {
-  std::vector<PathSegment> segments;  // in program order
-  DrawingExtents extents;             // as the DXF header gets them
-  bool extentsKnown = false;          // the measuring pass ran
-  int toolChanges = 0;                // GETTOOL lines with a valid tool number
+  PathMoves segments;         // in program order
+  PathTotals totals;          // of all the segments
+  DrawingExtents extents;     // as the DXF header gets them
+  bool extentsKnown = false;  // the measuring pass ran
+  int toolChanges = 0;        // GETTOOL lines with a valid tool number
   // The outcome code a conversion of the program would end with, as far as
   // the preview can tell (the output stages are not run): 0, or the code of
   // the first failure. The path ends with the failing line.

@@ -153,8 +153,7 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
       inChunks(
           [&](QPainterPath& chunk, const PathSegment& segment) {
             // A feed move in Z alone (drilling, plunging) has no line to show: a dot.
-            if (segment.kind == PathSegment::Kind::kLinear && segment.start.x == segment.end.x &&
-                segment.start.y == segment.end.y && segment.start.z != segment.end.z)
+            if (segment.kind == PathSegment::Kind::kLinear && segment.zOnly)
               chunk.addEllipse(view.ToScreen(segment.end.x, segment.end.y), kPlungeRadius, kPlungeRadius);
           },
           [&](const QPainterPath& chunk) {
@@ -169,7 +168,7 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
   }
 
   if (!IsGood(path.code) && !path.segments.empty()) {
-    const PathPoint& last = path.segments.back().end;
+    const PathPoint last = path.segments.back().end;
     QPen failurePen(kFailureColour, 2);
     failurePen.setCosmetic(true);
     painter.setPen(failurePen);

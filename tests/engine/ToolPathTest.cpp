@@ -181,6 +181,81 @@ TEST(ToolPath, ArcsKeepCentreRadiusStartAndDirection) {
   EXPECT_EQ(path.segments[0].kind, PathSegment::Kind::kRapid);
 }
 
+// The lengths come from the interpreter's values, not from the stored
+// coordinates: steps of 1 µm far from zero, which floats cannot tell apart.
+TEST(ToolPath, TotalsKeepStepsTooFineForTheStoredCoordinates) {
+  std::vector<std::string> text = {"VEL 10000", "FASTABS X100000000", "MOVEABS Z-1000"};
+  for (int i = 0; i < 100; ++i) text.push_back(i % 2 == 0 ? "MOVEABS X100000001" : "MOVEABS X100000000");
+  text.push_back("FASTABS X100000001 Z5000");
+  text.push_back("PROGEND");
+  const ToolPath path = Trace(std::vector<std::string_view>(text.begin(), text.end()));
+  ASSERT_EQ(path.code, 0);
+  const MachiningEstimate estimate = Estimate(path, kRapidRate);
+  EXPECT_NEAR(estimate.feedLength, 1 + 100 * 0.001, kTolerance);
+  EXPECT_NEAR(estimate.rapidLength, 100000 + std::hypot(0.001, 6.0), kTolerance);
+  EXPECT_NEAR(estimate.feedSeconds, (1 + 100 * 0.001) / 600 * 60, kTolerance);
+  EXPECT_NEAR(Estimate(path, 2 * kRapidRate).rapidSeconds, estimate.rapidSeconds / 2, kTolerance);
+}
+
+// Moves read back as stored: a start apart from the end before it (and
+// from the machine zero for the first move) is kept, arcs keep their data.
+TEST(ToolPath, MovesReadBackAsStored) {
+  const auto move = [](PathSegment::Kind kind, PathPoint start, PathPoint end, std::size_t line) {
+    PathSegment s;
+    s.kind = kind;
+    s.start = start;
+    s.end = end;
+    s.line = line;
+    s.feed = kind == PathSegment::Kind::kRapid ? 0 : 600;
+    s.zOnly = kind == PathSegment::Kind::kLinear && start.x == end.x && start.y == end.y && start.z != end.z;
+    if (kind == PathSegment::Kind::kArc) {
+      s.centreX = 1.25;
+      s.centreY = -2.5;
+      s.radius = 7.125;
+      s.startAngle = 0.5;
+      s.sweep = -2 * kPi;
+    }
+    return s;
+  };
+  using K = PathSegment::Kind;
+  const std::vector<PathSegment> segments = {
+      move(K::kRapid, {0, 0, 0}, {10, 20, 5}, 2),       // from the machine zero
+      move(K::kLinear, {10, 20, 5}, {10, 20, -1}, 3),   // in Z alone
+      move(K::kArc, {10, 20, -1}, {10, 20, -1}, 4),     // a full turn
+      move(K::kLinear, {3, 4, -1}, {30, 40, -1}, 9),    // starts apart
+      move(K::kArc, {1, 1, 1}, {-1.5, 2.75, 0.5}, 12),  // an arc that starts apart
+      move(K::kRapid, {-1.5, 2.75, 0.5}, {0, 0, 0}, 4000000000u),
+  };
+  ToolPath path;
+  path.segments.push_back(move(K::kLinear, {1, 2, 3}, {4, 5, 6}, 1));  // the first starts apart too
+  for (const PathSegment& s : segments) path.segments.push_back(s);
+  ASSERT_EQ(path.segments.size(), segments.size() + 1);
+  EXPECT_EQ(path.segments[0].start.x, 1);
+  EXPECT_EQ(path.segments[0].start.z, 3);
+  ToolPath fromZero;
+  fromZero.segments.push_back(segments[0]);
+  for (std::size_t i = 0; i < segments.size(); ++i) {
+    SCOPED_TRACE(i);
+    const PathSegment& want = segments[i];
+    const PathSegment got = i == 0 ? fromZero.segments[0] : path.segments[i + 1];
+    EXPECT_EQ(got.kind, want.kind);
+    EXPECT_EQ(got.line, want.line);
+    EXPECT_EQ(got.feed, want.feed);
+    EXPECT_EQ(got.zOnly, want.zOnly);
+    EXPECT_EQ(got.start.x, want.start.x);
+    EXPECT_EQ(got.start.y, want.start.y);
+    EXPECT_EQ(got.start.z, want.start.z);
+    EXPECT_EQ(got.end.x, want.end.x);
+    EXPECT_EQ(got.end.y, want.end.y);
+    EXPECT_EQ(got.end.z, want.end.z);
+    EXPECT_EQ(got.centreX, want.centreX);
+    EXPECT_EQ(got.centreY, want.centreY);
+    EXPECT_EQ(got.radius, want.radius);
+    EXPECT_EQ(got.startAngle, want.startAngle);
+    EXPECT_EQ(got.sweep, want.sweep);
+  }
+}
+
 // A stop ends the trace as it ends a conversion, in either pass, or before
 // the lines when it came while the source was read.
 TEST(ToolPath, AStopEndsTheTraceWithCodeEleven) {
