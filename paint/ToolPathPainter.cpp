@@ -5,7 +5,8 @@
 #include <QPainterPath>
 
 #include <algorithm>
-#include <numbers>
+#include <cmath>
+#include <vector>
 
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
@@ -43,20 +44,95 @@ double FigureWidth(const ToolPath& path) {
          kFigureGap;
 }
 
-void AddSegment(QPainterPath& out, const PathSegment& s, const PreviewView& view) {
-  const QPointF start = view.ToScreen(s.start.x, s.start.y);
-  if (out.isEmpty() || out.currentPosition() != start) out.moveTo(start);
-  if (s.kind != PathSegment::Kind::kArc) {
-    out.lineTo(view.ToScreen(s.end.x, s.end.y));
-    return;
+// Collects the moves of one kind as polylines in pixels, only as fine as the
+// picture can show: arcs become chords within a fraction of a pixel, points
+// closer than half a pixel to the last one kept are left out (the last of a
+// polyline always stays, so ends and corners keep their place), and pieces
+// wholly outside the visible area are dropped, which ends the polyline there.
+// Each polyline is drawn with the painter's pen as soon as it ends.
+class Polylines {
+ public:
+  Polylines(QPainter& painter, const PreviewView& view, const QRectF& area) : painter_(painter), view_(view) {
+    // Tolerances are in device pixels, which a scaled painter makes smaller.
+    const double deviceScale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
+    const double pixel = deviceScale > 0 ? 1 / deviceScale : 1;
+    chordError_ = kChordError * pixel;
+    minStep2_ = kMinStep * kMinStep * pixel * pixel;
+    // Wide enough for the widest pen with its round caps.
+    constexpr double kCullMargin = 4;
+    visible_ = area.adjusted(-kCullMargin, -kCullMargin, kCullMargin, kCullMargin);
   }
-  // Screen Y points down, the machine's up: both turn counter-clockwise
-  // for positive angles as the eye sees them, which is Qt's convention.
-  const double r = s.radius * view.scale;
-  const QPointF centre = view.ToScreen(s.centreX, s.centreY);
-  constexpr double kDegrees = 180 / std::numbers::pi;
-  out.arcTo(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), s.startAngle * kDegrees, s.sweep * kDegrees);
-}
+
+  void Add(const PathSegment& s) {
+    const QPointF start = view_.ToScreen(s.start.x, s.start.y), end = view_.ToScreen(s.end.x, s.end.y);
+    if (s.kind != PathSegment::Kind::kArc) {
+      Piece(start, end);
+      return;
+    }
+    // Screen Y points down, the machine's up: a positive sweep turns
+    // counter-clockwise as the eye sees it.
+    const double r = s.radius * view_.scale;
+    const QPointF centre = view_.ToScreen(s.centreX, s.centreY);
+    if (!Visible(centre - QPointF(r, r), centre + QPointF(r, r))) {
+      End();
+      return;
+    }
+    // The chord of angle a misses the arc by r (1 - cos(a / 2)). A huge arc
+    // far beyond the picture gets a bounded number of chords.
+    constexpr double kMaxChords = 1 << 16;
+    double chords = 1;
+    if (r > chordError_)
+      chords = std::clamp(std::ceil(std::abs(s.sweep) / (2 * std::acos(1 - chordError_ / r))), 1.0, kMaxChords);
+    const int n = static_cast<int>(chords);
+    // From k = 0: a start off the circle joins it with a straight piece.
+    QPointF from = start;
+    for (int k = 0; k < n; ++k) {
+      const double a = s.startAngle + s.sweep * k / n;
+      const QPointF to = centre + QPointF(r * std::cos(a), -r * std::sin(a));
+      Piece(from, to);
+      from = to;
+    }
+    // The exact end, so that the next move joins without a break.
+    Piece(from, end);
+  }
+
+  // Draws the open polyline.
+  void End() {
+    if (line_.empty()) return;
+    if (line_.size() == 1 || line_.back() != current_) line_.push_back(current_);
+    painter_.drawPolyline(line_.data(), static_cast<int>(line_.size()));
+    line_.clear();
+  }
+
+ private:
+  static constexpr double kChordError = 0.25, kMinStep = 0.5;  // pixels
+
+  bool Visible(QPointF a, QPointF b) const {
+    return std::max(a.x(), b.x()) >= visible_.left() && std::min(a.x(), b.x()) <= visible_.right() &&
+           std::max(a.y(), b.y()) >= visible_.top() && std::min(a.y(), b.y()) <= visible_.bottom();
+  }
+
+  void Piece(QPointF from, QPointF to) {
+    if (!Visible(from, to)) {
+      End();
+      return;
+    }
+    if (line_.empty() || from != current_) {
+      End();
+      line_.push_back(from);
+    }
+    current_ = to;
+    const QPointF step = to - line_.back();
+    if (QPointF::dotProduct(step, step) >= minStep2_) line_.push_back(to);
+  }
+
+  QPainter& painter_;
+  const PreviewView& view_;
+  QRectF visible_;
+  double chordError_ = kChordError, minStep2_ = kMinStep * kMinStep;
+  std::vector<QPointF> line_;  // the points kept so far
+  QPointF current_;            // where the open polyline really is, kept or not
+};
 
 }  // namespace
 
@@ -120,12 +196,21 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
   const auto inChunks = [&](auto add, auto draw) {
     for (std::size_t first = 0; first < path.segments.size(); first += kSegmentsPerChunk) {
       if (stopped && stopped()) return false;
-      QPainterPath chunk;
       const std::size_t end = std::min(path.segments.size(), first + kSegmentsPerChunk);
-      for (std::size_t i = first; i < end; ++i) add(chunk, path.segments[i]);
-      draw(chunk);
+      for (std::size_t i = first; i < end; ++i) add(path.segments[i]);
+      draw();
     }
     return true;
+  };
+  // Rapid and feed moves: one polyline per unbroken run of the kind.
+  const auto strokeMoves = [&](const QPen& pen, bool rapid) {
+    painter.setPen(pen);
+    Polylines lines(painter, view, area);
+    return inChunks(
+        [&](const PathSegment& segment) {
+          if ((segment.kind == PathSegment::Kind::kRapid) == rapid) lines.Add(segment);
+        },
+        [&] { lines.End(); });
   };
   painter.setBrush(Qt::NoBrush);
   QPen rapidPen(kRapidColour, 1);
@@ -133,35 +218,22 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
   rapidPen.setCosmetic(true);
   QPen feedPen(kFeedColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   feedPen.setCosmetic(true);
-  const bool drawn =
-      inChunks(
-          [&](QPainterPath& chunk, const PathSegment& segment) {
-            if (segment.kind == PathSegment::Kind::kRapid) AddSegment(chunk, segment, view);
-          },
-          [&](const QPainterPath& chunk) {
-            painter.setPen(rapidPen);
-            painter.drawPath(chunk);
-          }) &&
-      inChunks(
-          [&](QPainterPath& chunk, const PathSegment& segment) {
-            if (segment.kind != PathSegment::Kind::kRapid) AddSegment(chunk, segment, view);
-          },
-          [&](const QPainterPath& chunk) {
-            painter.setPen(feedPen);
-            painter.drawPath(chunk);
-          }) &&
-      inChunks(
-          [&](QPainterPath& chunk, const PathSegment& segment) {
-            // A feed move in Z alone (drilling, plunging) has no line to show: a dot.
-            if (segment.kind == PathSegment::Kind::kLinear && segment.zOnly)
-              chunk.addEllipse(view.ToScreen(segment.end.x, segment.end.y), kPlungeRadius, kPlungeRadius);
-          },
-          [&](const QPainterPath& chunk) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(kFeedColour);
-            painter.drawPath(chunk);
-            painter.setBrush(Qt::NoBrush);
-          });
+  std::vector<QPointF> dots;
+  const bool drawn = strokeMoves(rapidPen, true) && strokeMoves(feedPen, false) &&
+                     inChunks(
+                         [&](const PathSegment& segment) {
+                           // A feed move in Z alone (drilling, plunging) has no line to show: a dot.
+                           if (segment.kind == PathSegment::Kind::kLinear && segment.zOnly)
+                             dots.push_back(view.ToScreen(segment.end.x, segment.end.y));
+                         },
+                         [&] {
+                           painter.setPen(Qt::NoPen);
+                           painter.setBrush(kFeedColour);
+                           // One at a time: a path of thousands of them fills far slower.
+                           for (const QPointF& dot : dots) painter.drawEllipse(dot, kPlungeRadius, kPlungeRadius);
+                           painter.setBrush(Qt::NoBrush);
+                           dots.clear();
+                         });
   if (!drawn) {
     painter.restore();
     return false;

@@ -1,5 +1,5 @@
 // Draws the tool path of the preview: feed moves solid, rapid moves thin and
-// dashed, arcs as true arcs, feed moves in Z alone as dots, the drawing
+// dashed, arcs true to a fraction of a pixel, feed moves in Z alone as dots, the drawing
 // extents as a frame with their figures in mm. Shared by the preview window and the converter's --preview
 // (which paints into an image); needs Qt's painting only, no widgets.
 #pragma once

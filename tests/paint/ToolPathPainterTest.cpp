@@ -5,11 +5,14 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
+#include <string>
+#include <vector>
 
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/FakeFileSystem.h"
@@ -92,6 +95,111 @@ TEST(ToolPathPainter, AFeedMoveInZAloneIsADot) {
       Paint({"VEL 6000", "FASTABS X10000 Y10000", "MOVEABS Z-2000", "FASTABS Z0", "FASTABS X30000 Y10000", "PROGEND"});
   EXPECT_TRUE(IsFeed(p.image.pixel(p.view.ToScreen(10, 10).toPoint())));
   EXPECT_FALSE(Near(p.image, p.view.ToScreen(30, 10), IsFeed));  // only rapid moves end there
+}
+
+// The feed moves drawn exactly: true arcs, every move, nothing left out.
+QImage ExactFeedMoves(const ToolPath& path, const PreviewView& view, QSize size) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainterPath feed;
+  for (std::size_t i = 0; i < path.segments.size(); ++i) {
+    const PathSegment s = path.segments[i];
+    if (s.kind == PathSegment::Kind::kRapid) continue;
+    const QPointF start = view.ToScreen(s.start.x, s.start.y);
+    if (feed.isEmpty() || feed.currentPosition() != start) feed.moveTo(start);
+    if (s.kind == PathSegment::Kind::kLinear) {
+      feed.lineTo(view.ToScreen(s.end.x, s.end.y));
+      continue;
+    }
+    const double r = s.radius * view.scale;
+    const QPointF centre = view.ToScreen(s.centreX, s.centreY);
+    constexpr double kDegrees = 180 / std::numbers::pi;
+    feed.arcTo(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), s.startAngle * kDegrees, s.sweep * kDegrees);
+  }
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  QPen pen(QColor(0, 0, 170), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  pen.setCosmetic(true);
+  painter.setPen(pen);
+  painter.drawPath(feed);
+  return image;
+}
+
+// Pixels of `from` drawn as feed that have no feed pixel within one pixel in `in`.
+int FeedPixelsMissing(const QImage& from, const QImage& in) {
+  int missing = 0;
+  for (int y = 1; y + 1 < from.height(); ++y)
+    for (int x = 1; x + 1 < from.width(); ++x)
+      if (IsFeed(from.pixel(x, y)) && !Near(in, QPointF(x, y), IsFeed)) ++missing;
+  return missing;
+}
+
+// Arcs flattened to chords, runs of tiny moves merged and moves outside the
+// picture dropped must leave the feed moves where the exact drawing has them.
+TEST(ToolPathPainter, FeedMovesLieWhereTheExactDrawingHasThem) {
+  // A circle of radius 10 about (50, 30) in 0.05 mm steps: about six moves a pixel.
+  std::vector<std::string> tiny = {"VEL 6000", "FASTABS X60000 Y30000"};
+  for (int i = 1; i <= 1257; ++i) {
+    const double a = i * 0.005;
+    tiny.push_back("MOVEABS X" + std::to_string(std::lround(50000 + 10000 * std::cos(a))) + " Y" +
+                   std::to_string(std::lround(30000 + 10000 * std::sin(a))));
+  }
+  tiny.insert(tiny.end(), {"MOVEABS X90000 Y30000", "PROGEND"});
+  const std::vector<std::string> rectangle = {"VEL 10000",  "FASTABS X0 Y0", "MOVEABS X100000", "MOVEABS Y50000",
+                                              "MOVEABS X0", "MOVEABS Y0",    "PROGEND"};
+  const std::vector<std::string> circle = {"VEL 6000", "FASTABS X50000 Y40000", "CWABS I50000 J50000 X50000 Y40000",
+                                           "WAIT", "PROGEND"};
+  // A half circle of radius 40 one way, one of radius 20 the other way, then
+  // arcs of radius 0.1 mm in the middle of the picture, each way.
+  const std::vector<std::string> arcs = {"VEL 6000",
+                                         "FASTABS X0 Y0",
+                                         "CCWABS I40000 J0 X80000 Y0",
+                                         "CWABS I60000 J0 X40000 Y0",
+                                         "MOVEABS X40000 Y-20000",
+                                         "CCWABS I40100 J-20000 X40200 Y-20000",
+                                         "CWABS I40300 J-20000 X40400 Y-20000",
+                                         "CCWABS I40400 J-19900 X40400 Y-20000",
+                                         "MOVEABS X40000 Y-10000",
+                                         "PROGEND"};
+  const std::vector<std::string> diagonal = {"VEL 6000", "FASTABS X0 Y0", "MOVEABS X100000 Y50000", "MOVEABS X0 Y50000",
+                                             "PROGEND"};
+  struct Case {
+    const char* name;
+    const std::vector<std::string>* program;
+    double zoom, x, y;  // about this machine point
+  };
+  const Case cases[] = {
+      {"rectangle", &rectangle, 1, 0, 0},
+      {"circle", &circle, 1, 0, 0},
+      {"circle close up", &circle, 6, 50, 40},
+      {"arcs", &arcs, 1, 0, 0},
+      {"small arcs close up", &arcs, 60, 40.2, -20},
+      {"tiny moves", &tiny, 1, 0, 0},
+      {"tiny moves close up", &tiny, 5, 60, 30},
+      {"crossing the picture", &diagonal, 12, 50, 25},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::FakeFileSystem fs;
+    fs.files["p.ncp"] = testing::CrLfLines(std::vector<std::string_view>(c.program->begin(), c.program->end()));
+    const ToolPath path = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings());
+    ASSERT_FALSE(path.segments.empty()) << path.code;
+    QImage image(400, 300, QImage::Format_RGB32);
+    const QRectF area(image.rect());
+    PreviewView view = FitView(path, area);
+    view.ZoomAbout(view.ToScreen(c.x, c.y), c.zoom);
+    {
+      QPainter painter(&image);
+      ASSERT_TRUE(PaintToolPath(painter, path, view, area));
+    }
+    const QImage exact = ExactFeedMoves(path, view, image.size());
+    int feedPixels = 0;
+    for (int y = 0; y < exact.height(); ++y)
+      for (int x = 0; x < exact.width(); ++x) feedPixels += IsFeed(exact.pixel(x, y));
+    EXPECT_GT(feedPixels, 50);
+    EXPECT_EQ(FeedPixelsMissing(exact, image), 0);
+    EXPECT_EQ(FeedPixelsMissing(image, exact), 0);
+  }
 }
 
 // A stop between two chunks of moves leaves the picture unfinished and says
