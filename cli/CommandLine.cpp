@@ -41,6 +41,8 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
       return call;
     } else if (argument == "--debug") {
       call.debug = true;
+    } else if (argument == "--depth") {
+      call.depth = true;
     } else if (TakeValue(arguments, i, "--settings", call.settingsPath, call) ||
                TakeValue(arguments, i, "--list", call.listPath, call) ||
                TakeValue(arguments, i, "--log", call.logPath, call) ||
@@ -78,6 +80,10 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
   }
   if (call.rapidRate != 0) {
     call.error = "--rapid works only with --preview";
+    return call;
+  }
+  if (call.depth) {
+    call.error = "--depth works only with --preview";
     return call;
   }
   if (!call.listPath.empty()) {
@@ -150,6 +156,7 @@ std::string ConverterUsage() {
          "  --rapid MM_PER_MIN  with --preview: the rapid rate of the estimate\n"
          "                   (default: the rate the desktop program's preview\n"
          "                   remembers beside the settings file, else 5000)\n"
+         "  --depth          with --preview: colour feed moves by their depth (Z)\n"
          "  --help           show this text\n"
          "--write-settings writes a settings file: a new configuration, then the\n"
          "preset NAME (allgemein, loesche, mach3 or xilog) as the settings dialog\n"

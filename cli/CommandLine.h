@@ -1,7 +1,7 @@
 // The command line of the converter:
 //   morvatex-convert [--settings FILE] [--debug] SOURCE TARGET
 //   morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE] [--debug]
-//   morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--settings FILE] SOURCE
+//   morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--depth] [--settings FILE] SOURCE
 #pragma once
 
 #include <string>
@@ -22,6 +22,7 @@ struct ConverterCall {
   int jobs = 0;             // kBatch: rows converted at the same time; 0: one per processor core
   std::string previewPath;  // kPreview: the picture to write
   int rapidRate = 0;        // kPreview: mm/min; 0: the rate remembered beside the settings file
+  bool depth = false;       // kPreview: feed moves coloured by their depth
 };
 
 // Reads the arguments after the program name (as given, UTF-8). Options may

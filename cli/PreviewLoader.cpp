@@ -17,7 +17,7 @@ constexpr int kUnavailableStatus = 2;
 
 #if defined(MORVATEX_PREVIEW_LINKED)
 // Windows links the preview into the program.
-MorvatexPreviewEntry* FindPreview(std::string&) { return &MorvatexRunPreview1; }
+MorvatexPreviewEntry* FindPreview(std::string&) { return &MorvatexRunPreview2; }
 #elif defined(_WIN32)
 MorvatexPreviewEntry* FindPreview(std::string& problem) {
   problem = "this program was built without Qt";
@@ -61,7 +61,7 @@ int StopArrived() { return StopSignalArrived() ? 1 : 0; }
 }  // namespace
 
 int RunPreview(const std::string& source, const std::string& picture, const std::string& keep,
-               const SettingsRecord& settings, int rapidRate, std::ostream& out, std::ostream& err) {
+               const SettingsRecord& settings, int rapidRate, bool depth, std::ostream& out, std::ostream& err) {
   std::string problem;
   MorvatexPreviewEntry* const entry = FindPreview(problem);
   if (entry == nullptr) {
@@ -70,7 +70,7 @@ int RunPreview(const std::string& source, const std::string& picture, const std:
   }
   std::ostream* streams[] = {&out, &err};
   const MorvatexPreviewCall call{source.c_str(), picture.c_str(), keep.c_str(), &settings, sizeof settings,
-                                 rapidRate,      StopArrived,     Write,        streams};
+                                 rapidRate,      depth ? 1 : 0,   StopArrived,  Write,     streams};
   return entry(&call);
 }
 

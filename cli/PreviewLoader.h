@@ -15,8 +15,8 @@ namespace morvatex {
 // be loaded (a build without Qt, a broken install), says so with the reason
 // on `err` and returns 2. The module is looked for beside the running
 // program (the build folder), then in the library folder of the installed
-// layout; both from the program's real path.
+// layout; both from the program's real path. `depth` asks for the depth view.
 int RunPreview(const std::string& source, const std::string& picture, const std::string& keep,
-               const SettingsRecord& settings, int rapidRate, std::ostream& out, std::ostream& err);
+               const SettingsRecord& settings, int rapidRate, bool depth, std::ostream& out, std::ostream& err);
 
 }  // namespace morvatex

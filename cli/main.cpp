@@ -105,7 +105,8 @@ int Run(int argc, char** argv) {
 
   if (call.kind == ConverterCall::Kind::kPreview) {
     const int rapidRate = call.rapidRate > 0 ? call.rapidRate : LoadRapidRate(fs, RapidRateFilePath(settingsPath));
-    return Reported(outputOpen, RunPreview(*source, *picture, settingsPath, settings, rapidRate, std::cout, std::cerr));
+    return Reported(outputOpen,
+                    RunPreview(*source, *picture, settingsPath, settings, rapidRate, call.depth, std::cout, std::cerr));
   }
 
   ConversionOptions options;

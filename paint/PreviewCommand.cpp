@@ -30,12 +30,12 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 
 // The picture as PNG bytes; empty when Qt could not encode it or a stop
 // came while it was painted.
-QByteArray Picture(const ToolPath& path, const std::function<bool()>& stopped) {
+QByteArray Picture(const ToolPath& path, bool depth, const std::function<bool()>& stopped) {
   QImage image(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
   {
     QPainter painter(&image);
     const QRectF area(image.rect());
-    if (!PaintToolPath(painter, path, FitView(path, area), area, stopped)) return {};
+    if (!PaintToolPath(painter, path, FitView(path, area), area, stopped, PaintOptions{depth})) return {};
   }
   QByteArray png;
   QBuffer buffer(&png);
@@ -53,8 +53,8 @@ int Stopped(const std::string& source, std::ostream& out) {
 }
 
 int PreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                   const SettingsRecord& settings, FileSystem& fs, int rapidRate, const std::function<bool()>& stopped,
-                   std::ostream& out, std::ostream& err) {
+                   const SettingsRecord& settings, FileSystem& fs, int rapidRate, bool depth,
+                   const std::function<bool()>& stopped, std::ostream& out, std::ostream& err) {
   const ToolPath path = TraceToolPathFile(fs, source, settings, stopped);
   if (path.code == outcome::kStopped) return Stopped(source, out);
   if (path.code >= outcome::kSourceOpen && path.code <= outcome::kSourceClose) {
@@ -75,7 +75,7 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
   char* argv[] = {name, nullptr};
   const QGuiApplication application(argc, argv);
 
-  const QByteArray png = Picture(path, stopped);
+  const QByteArray png = Picture(path, depth, stopped);
   if (stopped && stopped()) return Stopped(source, out);
   if (png.isEmpty() ||
       !fs.ReplaceFile(picture, std::string_view(png.constData(), static_cast<std::size_t>(png.size())))) {
@@ -95,10 +95,10 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
 }  // namespace
 
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                      const SettingsRecord& settings, FileSystem& fs, int rapidRate,
+                      const SettingsRecord& settings, FileSystem& fs, int rapidRate, bool depth,
                       const std::function<bool()>& stopped, std::ostream& out, std::ostream& err) {
   try {
-    return PreviewCommand(source, picture, keep, settings, fs, rapidRate, stopped, out, err);
+    return PreviewCommand(source, picture, keep, settings, fs, rapidRate, depth, stopped, out, err);
   } catch (const std::bad_alloc&) {
     // The source, its lines and its moves are held at once; all of it is
     // given back by now. Nothing was written: the picture is written last,

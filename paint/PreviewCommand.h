@@ -24,9 +24,10 @@ inline constexpr int kPreviewHeight = 768;
 // check (the picture shows the path up to there) or when `stopped` said yes
 // while the source was read, traced or painted (the picture is then not
 // written), 2 when the source cannot be read, memory runs out or the picture
-// is not written (the reason then goes to `err`, one line).
+// is not written (the reason then goes to `err`, one line). `depth` draws
+// the depth view (PaintOptions::depth).
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                      const SettingsRecord& settings, FileSystem& fs, int rapidRate,
+                      const SettingsRecord& settings, FileSystem& fs, int rapidRate, bool depth,
                       const std::function<bool()>& stopped, std::ostream& out, std::ostream& err);
 
 }  // namespace morvatex

@@ -24,7 +24,7 @@ void Hand(const MorvatexPreviewCall& call, int stream, const std::string& text) 
 }  // namespace morvatex
 
 // The module exports this one name; everything else in it stays hidden.
-extern "C" [[gnu::visibility("default")]] int MorvatexRunPreview1(const MorvatexPreviewCall* call) {
+extern "C" [[gnu::visibility("default")]] int MorvatexRunPreview2(const MorvatexPreviewCall* call) {
   using namespace morvatex;
   std::ostringstream out;
   std::ostringstream err;
@@ -36,8 +36,8 @@ extern "C" [[gnu::visibility("default")]] int MorvatexRunPreview1(const Morvatex
     std::memcpy(&settings, call->settings, sizeof settings);
     stopArrived = call->stopArrived;
     RealFileSystem fs(GiveUpWaiting);
-    status = RunPreviewCommand(call->source, call->picture, call->keep, settings, fs, call->rapidRate, GiveUpWaiting,
-                               out, err);
+    status = RunPreviewCommand(call->source, call->picture, call->keep, settings, fs, call->rapidRate, call->depth != 0,
+                               GiveUpWaiting, out, err);
   }
   Hand(*call, 1, out.str());
   Hand(*call, 2, err.str());

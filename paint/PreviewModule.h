@@ -27,6 +27,7 @@ typedef struct MorvatexPreviewCall {
   const void* settings;  // the SettingsRecord, byte for byte,
   size_t settingsSize;   // and its size
   int rapidRate;         // mm/min, for the estimate
+  int depth;             // nonzero: the depth view
   // Nonzero once a stop signal arrived: a read that waits then gives up.
   int (*stopArrived)(void);
   MorvatexPreviewWrite* write;
@@ -37,8 +38,8 @@ typedef struct MorvatexPreviewCall {
 // does, handing all text to `call->write` before it returns, and returns its
 // exit status: 0, 1, or 2 (also for a settings record of another size).
 typedef int MorvatexPreviewEntry(const MorvatexPreviewCall* call);
-MorvatexPreviewEntry MorvatexRunPreview1;
-#define MORVATEX_PREVIEW_ENTRY "MorvatexRunPreview1"
+MorvatexPreviewEntry MorvatexRunPreview2;
+#define MORVATEX_PREVIEW_ENTRY "MorvatexRunPreview2"
 
 #ifdef __cplusplus
 }

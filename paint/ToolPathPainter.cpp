@@ -4,7 +4,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <QLinearGradient>
+
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -28,7 +31,58 @@ const QColor kRapidColour(210, 40, 40);
 const QColor kFrameColour(150, 150, 150);
 const QColor kFailureColour(230, 0, 0);
 
+// The depth view's colour bar.
+constexpr double kBarWidth = 12;
+constexpr double kMaxBarHeight = 160;
+// Feed moves of one depth bucket share a pen, so a relief still goes out
+// in runs of polylines rather than one call per move.
+constexpr int kDepthBuckets = 64;
+
 QString Figure(long double value) { return ToQString(FixedPointText(value, 3)); }
+
+// The viridis map, evenly sampled: from dark purple (0) to yellow (1). It
+// stays perceptually even and readable in grey.
+QColor Viridis(double t) {
+  static constexpr std::array<std::array<int, 3>, 9> kAnchors = {{{68, 1, 84},
+                                                                  {71, 45, 123},
+                                                                  {59, 82, 139},
+                                                                  {44, 114, 142},
+                                                                  {33, 145, 140},
+                                                                  {40, 174, 128},
+                                                                  {94, 201, 98},
+                                                                  {173, 220, 48},
+                                                                  {253, 231, 37}}};
+  const double at = std::clamp(t, 0.0, 1.0) * (kAnchors.size() - 1);
+  const std::size_t i = std::min(static_cast<std::size_t>(at), kAnchors.size() - 2);
+  const double f = at - static_cast<double>(i);
+  const auto mix = [&](int c) {
+    return static_cast<int>(std::lround(kAnchors[i][c] + (kAnchors[i + 1][c] - kAnchors[i][c]) * f));
+  };
+  return QColor(mix(0), mix(1), mix(2));
+}
+
+// The Z range of the feed moves' ends, and the bucket of a Z in it: 0 for
+// the highest, kDepthBuckets - 1 for the deepest.
+struct DepthRange {
+  bool known = false;
+  double top = 0, bottom = 0;
+
+  DepthRange() = default;
+  explicit DepthRange(const ToolPath& path) {
+    for (std::size_t i = 0; i < path.segments.size(); ++i) {
+      const PathSegment s = path.segments[i];
+      if (s.kind == PathSegment::Kind::kRapid) continue;
+      top = known ? std::max(top, s.end.z) : s.end.z;
+      bottom = known ? std::min(bottom, s.end.z) : s.end.z;
+      known = true;
+    }
+  }
+  int Bucket(double z) const {
+    const double t = top > bottom ? (top - z) / (top - bottom) : 0;
+    return static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * (kDepthBuckets - 1)));
+  }
+  static QColor Colour(int bucket) { return Viridis(1 - static_cast<double>(bucket) / (kDepthBuckets - 1)); }
+};
 
 QFont FigureFont() {
   QFont font;
@@ -42,6 +96,30 @@ double FigureWidth(const ToolPath& path) {
   return std::max(metrics.horizontalAdvance(Figure(path.extents.minY)),
                   metrics.horizontalAdvance(Figure(path.extents.maxY))) +
          kFigureGap;
+}
+
+// The colour bar with the Z range at its ends, on white so that it stays
+// readable over the moves.
+void PaintDepthLegend(QPainter& painter, const DepthRange& range, const QRectF& area) {
+  const QRectF bar = DepthLegendBar(area);
+  painter.setFont(FigureFont());
+  const QFontMetricsF metrics(painter.font());
+  const QString top = QStringLiteral("Z ") + Figure(range.top) + QStringLiteral(" mm");
+  const QString bottom = QStringLiteral("Z ") + Figure(range.bottom) + QStringLiteral(" mm");
+  const double textWidth = std::max(metrics.horizontalAdvance(top), metrics.horizontalAdvance(bottom));
+  const double half = metrics.height() / 2;
+  painter.fillRect(QRectF(bar.left() - kFigureGap - textWidth - kFigureGap, bar.top() - half - kFigureGap,
+                          textWidth + kFigureGap * 3 + bar.width(), bar.height() + 2 * (half + kFigureGap)),
+                   Qt::white);
+  QLinearGradient gradient(bar.topLeft(), bar.bottomLeft());
+  constexpr int kStops = 8;
+  for (int i = 0; i <= kStops; ++i)
+    gradient.setColorAt(static_cast<double>(i) / kStops, Viridis(1.0 - i * 1.0 / kStops));
+  painter.fillRect(bar, gradient);
+  painter.setPen(Qt::black);
+  const double centre = (metrics.ascent() - metrics.descent()) / 2;
+  painter.drawText(QPointF(bar.left() - kFigureGap - metrics.horizontalAdvance(top), bar.top() + centre), top);
+  painter.drawText(QPointF(bar.left() - kFigureGap - metrics.horizontalAdvance(bottom), bar.bottom() + centre), bottom);
 }
 
 // Collects the moves of one kind as polylines in pixels, only as fine as the
@@ -144,6 +222,13 @@ void PreviewView::ZoomAbout(QPointF anchor, double factor) {
   scale *= factor;
 }
 
+QRectF DepthLegendBar(const QRectF& area) {
+  // Whole pixels, so that the bar's edge rows hold its end colours.
+  const double height = std::floor(std::clamp(area.height() / 3, 1.0, kMaxBarHeight));
+  return QRectF(std::floor(area.right() - kMargin - kBarWidth), std::floor(area.top() + kMargin + kFontPixels / 2),
+                kBarWidth, height);
+}
+
 PreviewView FitView(const ToolPath& path, const QRectF& area) {
   PreviewView view;
   if (!path.extentsKnown) {
@@ -162,7 +247,7 @@ PreviewView FitView(const ToolPath& path, const QRectF& area) {
 }
 
 bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area,
-                   const std::function<bool()>& stopped) {
+                   const std::function<bool()>& stopped, const PaintOptions& options) {
   painter.save();
   painter.setClipRect(area);
   painter.fillRect(area, Qt::white);
@@ -212,32 +297,65 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
         },
         [&] { lines.End(); });
   };
+  const DepthRange range = options.depth ? DepthRange(path) : DepthRange();
+  // Feed moves by depth: one polyline per unbroken run of one bucket.
+  std::vector<QPen> depthPens;
+  const auto strokeByDepth = [&] {
+    Polylines lines(painter, view, area);
+    int current = -1;
+    return inChunks(
+        [&](const PathSegment& segment) {
+          if (segment.kind == PathSegment::Kind::kRapid) return;
+          const int bucket = range.Bucket(segment.end.z);
+          if (bucket != current) {
+            lines.End();
+            painter.setPen(depthPens[static_cast<std::size_t>(bucket)]);
+            current = bucket;
+          }
+          lines.Add(segment);
+        },
+        [&] { lines.End(); });
+  };
   painter.setBrush(Qt::NoBrush);
   QPen rapidPen(kRapidColour, 1);
   rapidPen.setDashPattern({6, 4});  // long enough to tell from a feed move at a glance
   rapidPen.setCosmetic(true);
   QPen feedPen(kFeedColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   feedPen.setCosmetic(true);
+  if (options.depth) {
+    for (int bucket = 0; bucket < kDepthBuckets; ++bucket) {
+      depthPens.push_back(feedPen);
+      depthPens.back().setColor(DepthRange::Colour(bucket));
+    }
+  }
   std::vector<QPointF> dots;
-  const bool drawn = strokeMoves(rapidPen, true) && strokeMoves(feedPen, false) &&
+  std::vector<int> dotBuckets;  // with depth, the bucket of each dot
+  const bool drawn = strokeMoves(rapidPen, true) && (options.depth ? strokeByDepth() : strokeMoves(feedPen, false)) &&
                      inChunks(
                          [&](const PathSegment& segment) {
                            // A feed move in Z alone (drilling, plunging) has no line to show: a dot.
-                           if (segment.kind == PathSegment::Kind::kLinear && segment.zOnly)
-                             dots.push_back(view.ToScreen(segment.end.x, segment.end.y));
+                           if (segment.kind != PathSegment::Kind::kLinear || !segment.zOnly) return;
+                           dots.push_back(view.ToScreen(segment.end.x, segment.end.y));
+                           if (options.depth) dotBuckets.push_back(range.Bucket(segment.end.z));
                          },
                          [&] {
                            painter.setPen(Qt::NoPen);
                            painter.setBrush(kFeedColour);
                            // One at a time: a path of thousands of them fills far slower.
-                           for (const QPointF& dot : dots) painter.drawEllipse(dot, kPlungeRadius, kPlungeRadius);
+                           for (std::size_t i = 0; i < dots.size(); ++i) {
+                             if (options.depth) painter.setBrush(DepthRange::Colour(dotBuckets[i]));
+                             painter.drawEllipse(dots[i], kPlungeRadius, kPlungeRadius);
+                           }
                            painter.setBrush(Qt::NoBrush);
                            dots.clear();
+                           dotBuckets.clear();
                          });
   if (!drawn) {
     painter.restore();
     return false;
   }
+
+  if (range.known) PaintDepthLegend(painter, range, area);
 
   if (!IsGood(path.code) && !path.segments.empty()) {
     const PathPoint last = path.segments.back().end;

@@ -34,11 +34,22 @@ struct PreviewView {
 // machine zero in the middle at 1 pixel per mm.
 PreviewView FitView(const ToolPath& path, const QRectF& area);
 
+struct PaintOptions {
+  // Feed moves and their dots coloured by the Z where each move ends, on the
+  // viridis map from yellow (the highest such Z) to dark purple (the deepest),
+  // with a legend; a relief of tiny moves is otherwise one solid area.
+  bool depth = false;
+};
+
 // Paints the white background of `area`, the extents frame with its figures,
 // the moves, and, for a path that ends in a failure, a red ring at the
 // position where it ended. `stopped` is asked between chunks of moves; when
 // it says yes the picture stays unfinished and the answer is false.
 bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area,
-                   const std::function<bool()>& stopped = {});
+                   const std::function<bool()>& stopped = {}, const PaintOptions& options = {});
+
+// Where the depth legend's colour bar lies in `area` (top right corner):
+// the highest Z at its top edge, the deepest at its bottom edge.
+QRectF DepthLegendBar(const QRectF& area);
 
 }  // namespace morvatex

@@ -79,9 +79,15 @@ TEST(ConverterCall, TakesAPreviewWithItsRapidRate) {
   EXPECT_EQ(call.source, "a.ncp");
   EXPECT_EQ(call.rapidRate, 0);
   EXPECT_EQ(ParseConverterCall({"a.ncp", "--rapid=12000", "--preview=p.png"}).rapidRate, 12000);
+  EXPECT_FALSE(call.depth);
+  call = ParseConverterCall({"--depth", "--preview", "p.png", "a.ncp"});
+  EXPECT_EQ(call.kind, Kind::kPreview);
+  EXPECT_TRUE(call.depth);
   for (const auto& arguments : std::vector<std::vector<std::string>>{{"--preview", "p.png"},
                                                                      {"--preview", "p.png", "a", "b"},
                                                                      {"--rapid", "100", "a", "b"},
+                                                                     {"--depth", "a", "b"},
+                                                                     {"--depth", "--list", "j.mvx"},
                                                                      {"--preview", "p.png", "--rapid", "0", "a"},
                                                                      {"--preview", "p.png", "--rapid", "1.5", "a"},
                                                                      {"--preview", "p.png", "--list", "j.mvx"},

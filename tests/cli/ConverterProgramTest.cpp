@@ -764,5 +764,15 @@ TEST_F(ConverterProgramTest, PreviewWithoutALoadableModuleIsNotAvailable) {
   }
 }
 
+TEST_F(ConverterProgramTest, PreviewDrawsTheDepthView) {
+  if (!MORVATEX_CONVERT_HAS_PREVIEW) GTEST_SKIP() << "this build has no preview";
+  SaveSettings(true, false);
+  const Outcome r =
+      Run({"--preview", dir.Sub("depth.png"), "--depth", "--settings", settingsPath, Example("kreis.ncp")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(" Bild: " + dir.Sub("depth.png") + "\n"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadFileBytes(dir.Sub("depth.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
 }  // namespace
 }  // namespace morvatex

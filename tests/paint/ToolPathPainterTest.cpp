@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -26,7 +27,7 @@ struct Picture {
   QImage image{400, 300, QImage::Format_RGB32};
 };
 
-Picture Paint(const std::vector<std::string_view>& program) {
+Picture Paint(const std::vector<std::string_view>& program, PaintOptions options = {}) {
   testing::FakeFileSystem fs;
   fs.files["p.ncp"] = testing::CrLfLines(program);
   Picture picture;
@@ -34,7 +35,7 @@ Picture Paint(const std::vector<std::string_view>& program) {
   const QRectF area(picture.image.rect());
   picture.view = FitView(picture.path, area);
   QPainter painter(&picture.image);
-  PaintToolPath(painter, picture.path, picture.view, area);
+  PaintToolPath(painter, picture.path, picture.view, area, {}, options);
   return picture;
 }
 
@@ -199,6 +200,73 @@ TEST(ToolPathPainter, FeedMovesLieWhereTheExactDrawingHasThem) {
     EXPECT_GT(feedPixels, 50);
     EXPECT_EQ(FeedPixelsMissing(exact, image), 0);
     EXPECT_EQ(FeedPixelsMissing(image, exact), 0);
+  }
+}
+
+// The ends of the depth colour map: the highest Z yellow, the deepest dark purple.
+constexpr QRgb kTopColour = qRgb(253, 231, 37), kDeepColour = qRgb(68, 1, 84);
+
+bool Close(QRgb a, QRgb b) {
+  constexpr int kTolerance = 12;
+  return std::abs(qRed(a) - qRed(b)) <= kTolerance && std::abs(qGreen(a) - qGreen(b)) <= kTolerance &&
+         std::abs(qBlue(a) - qBlue(b)) <= kTolerance;
+}
+
+// A line at Z 0 (Y 0) and one at Z -10 (Y 50), each 100 mm long: the depth
+// view colours them by the map's ends and shows the range in its legend;
+// the plain view stays blue; a path without feed moves gets no legend.
+TEST(ToolPathPainter, DepthViewColoursFeedMovesByTheirZ) {
+  const std::vector<std::string_view> twoDepths = {
+      "VEL 6000",        "FASTABS X0 Y0",   "MOVEABS X100000", "FASTABS X0 Y50000",
+      "MOVEABS Z-10000", "MOVEABS X100000", "PROGEND"};
+  const std::vector<std::string_view> rapidOnly = {"VEL 6000", "FASTABS X0 Y0", "FASTABS X100000 Y50000", "PROGEND"};
+  const struct Case {
+    const char* name;
+    const std::vector<std::string_view>* program;
+    bool depth;
+    std::function<bool(QRgb)> top, deep;  // the pixels of the line at Z 0 and at Z -10; none: not drawn
+    bool legend;
+  } cases[] = {
+      {"depth view", &twoDepths, true, [](QRgb c) { return Close(c, kTopColour); },
+       [](QRgb c) { return Close(c, kDeepColour); }, true},
+      {"plain view", &twoDepths, false, IsFeed, IsFeed, false},
+      {"rapid moves only", &rapidOnly, true, nullptr, nullptr, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Picture p = Paint(*c.program, PaintOptions{c.depth});
+    // Left of the legend, which covers the top right corner.
+    for (double x = 5; x <= 50; x += 5) {
+      SCOPED_TRACE(x);
+      if (c.top) {
+        EXPECT_TRUE(Near(p.image, p.view.ToScreen(x, 0), c.top));
+      }
+      if (c.deep) {
+        EXPECT_TRUE(Near(p.image, p.view.ToScreen(x, 50), c.deep));
+      }
+    }
+    const QRectF bar = DepthLegendBar(QRectF(p.image.rect()));
+    const int middle = static_cast<int>(bar.center().x());
+    const QRgb barTop = p.image.pixel(middle, static_cast<int>(bar.top()));
+    const QRgb barBottom = p.image.pixel(middle, static_cast<int>(bar.bottom()) - 1);
+    // Where the figure at each end of the bar begins: the ink leftmost in a band about that end.
+    const auto figureStart = [&](double y) {
+      for (int x = static_cast<int>(bar.left()) - 120; x < bar.left(); ++x)
+        for (int dy = -6; dy <= 6; ++dy)
+          if (qGray(p.image.pixel(x, static_cast<int>(y) + dy)) < 100) return x;
+      return static_cast<int>(bar.left());
+    };
+    if (c.legend) {
+      EXPECT_TRUE(Close(barTop, kTopColour)) << std::hex << barTop;
+      EXPECT_TRUE(Close(barBottom, kDeepColour)) << std::hex << barBottom;
+      // "Z 0.000 mm" and "Z -10.000 mm", ending at the bar: the deeper one is the wider.
+      EXPECT_LT(figureStart(bar.top()), bar.left() - 50);
+      EXPECT_LT(figureStart(bar.bottom()), figureStart(bar.top()) - 8);
+    } else {
+      EXPECT_FALSE(Close(barTop, kTopColour));
+      EXPECT_FALSE(Close(barBottom, kDeepColour));
+      EXPECT_EQ(figureStart(bar.top()), bar.left());
+    }
   }
 }
 
