@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 
 #include "base/Cp1252Codec.h"
@@ -188,19 +187,11 @@ std::optional<double> NonFiniteValue(std::string_view text) {
   return std::bit_cast<double>(bits | payload);
 }
 
-std::size_t ElementOffset(FieldElement e) { return e.field->offset + e.index * e.field->ElementSize(); }
-
-double DecimalOf(const SettingsRecord& record, FieldElement e) {
-  double value;
-  std::memcpy(&value, reinterpret_cast<const unsigned char*>(&record) + ElementOffset(e), sizeof value);
-  return value;
-}
-
 // The element's value as --show-settings prints it (Windows-1252).
 std::string ShownValue(const SettingsRecord& record, FieldElement e) {
   if (e.field->kind == FieldKind::kText) return EscapedText(FieldText(record, e));
   if (e.field->kind == FieldKind::kDecimal) {
-    const double value = DecimalOf(record, e);
+    const double value = DecimalValue(record, e);
     if (!std::isfinite(value)) return NonFiniteText(value);
   }
   return FieldText(record, e);
@@ -217,7 +208,7 @@ bool SetShownValue(SettingsRecord& record, FieldElement e, std::string_view valu
     std::string_view trimmed = value;
     while (trimmed.starts_with(' ')) trimmed.remove_prefix(1);
     if (const std::optional<double> nonFinite = NonFiniteValue(trimmed)) {
-      std::memcpy(reinterpret_cast<unsigned char*>(&record) + ElementOffset(e), &*nonFinite, sizeof *nonFinite);
+      SetDecimalValue(record, e, *nonFinite);
       return true;
     }
   }

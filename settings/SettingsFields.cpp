@@ -269,4 +269,14 @@ bool SetField(SettingsRecord& record, FieldElement e, std::string_view text) {
   return true;
 }
 
+double DecimalValue(const SettingsRecord& record, FieldElement element) {
+  double value;
+  std::memcpy(&value, At(record, element), sizeof value);
+  return value;
+}
+
+void SetDecimalValue(SettingsRecord& record, FieldElement element, double value) {
+  std::memcpy(At(record, element), &value, sizeof value);
+}
+
 }  // namespace morvatex

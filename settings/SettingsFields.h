@@ -77,4 +77,9 @@ std::string FieldText(const SettingsRecord& record, FieldElement element);
 // field's range. False, with the record unchanged, for an invalid value.
 bool SetField(SettingsRecord& record, FieldElement element, std::string_view text);
 
+// The value of a decimal element, and storing one as it is (not-a-number
+// and infinities included, which SetField's number syntax refuses).
+double DecimalValue(const SettingsRecord& record, FieldElement element);
+void SetDecimalValue(SettingsRecord& record, FieldElement element, double value);
+
 }  // namespace morvatex
