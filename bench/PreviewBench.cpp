@@ -1,6 +1,8 @@
 // Times the preview of large programs: tracing the tool path, the first full
 // picture (1024 x 768, offscreen) and then a conversion with CNC and DXF
-// output, with the peak memory after each step. Two programs side by side:
+// output, with the peak memory after each step; then the desktop window's
+// way, trace and first picture on the preview worker, and how long the
+// window waits for that worker when it is closed amid the trace. Two programs side by side:
 // a generated one of many contours, and a relief (a raster of tiny moves
 // with varying Z, as a 3D finishing pass gives).
 //
@@ -20,13 +22,16 @@
 
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/FileSystem.h"
@@ -34,6 +39,7 @@
 #include "bench/ProgramGenerator.h"
 #include "engine/ConversionRun.h"
 #include "engine/ToolPath.h"
+#include "paint/PreviewWorker.h"
 #include "paint/ToolPathPainter.h"
 
 extern char** environ;
@@ -88,9 +94,51 @@ struct StepFigures {
   double paintSeconds = 0, paintMiB = 0;
   double convertSeconds = 0, convertMiB = 0;
   double startMiB = 0;
+  double windowSeconds = 0, stopSeconds = 0;
   std::size_t moves = 0;
   int convertCode = 0;
 };
+
+// Seconds from opening the desktop window's preview to its first complete
+// picture: trace and picture on the worker, the fitted view in between.
+double WindowFirstPicture(FileSystem& fs, const SettingsRecord& settings, const std::string& source) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::shared_ptr<const ToolPath> path;
+  bool traced = false, painted = false;
+  const auto start = Clock::now();
+  PreviewWorker worker(
+      fs, settings, source,
+      [&](PreviewWorker::Traced result) {
+        const std::lock_guard lock(mutex);
+        path = result.path;
+        traced = true;
+        changed.notify_all();
+      },
+      [&](const PreviewWorker::Picture&) {
+        const std::lock_guard lock(mutex);
+        painted = true;
+        changed.notify_all();
+      });
+  std::unique_lock lock(mutex);
+  changed.wait(lock, [&] { return traced; });
+  if (!path) return -1;
+  const QSize size(1024, 768);
+  worker.RequestPicture(size, 1, FitView(*path, QRectF(QPointF(0, 0), QSizeF(size))), {});
+  changed.wait(lock, [&] { return painted; });
+  return Seconds(Clock::now() - start);
+}
+
+// Seconds the window waits for the worker when closed a moment into the
+// trace.
+double WindowStopWait(FileSystem& fs, const SettingsRecord& settings, const std::string& source) {
+  auto worker = std::make_unique<PreviewWorker>(
+      fs, settings, source, [](PreviewWorker::Traced) {}, [](const PreviewWorker::Picture&) {});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto start = Clock::now();
+  worker.reset();
+  return Seconds(Clock::now() - start);
+}
 
 // The child: one program through the three steps; prints the figures.
 int RunChild(const std::string& folder, const std::string& name, int argc, char** argv) {
@@ -131,8 +179,12 @@ int RunChild(const std::string& folder, const std::string& name, int argc, char*
   f.convertSeconds = Seconds(Clock::now() - start);
   f.convertMiB = PeakMiB();
 
-  std::printf("%zu %.6f %.1f %.6f %.1f %.6f %.1f %.1f %d\n", f.moves, f.traceSeconds, f.traceMiB, f.paintSeconds,
-              f.paintMiB, f.convertSeconds, f.convertMiB, f.startMiB, f.convertCode);
+  f.windowSeconds = WindowFirstPicture(fs, settings, source);
+  f.stopSeconds = WindowStopWait(fs, settings, source);
+
+  std::printf("%zu %.6f %.1f %.6f %.1f %.6f %.1f %.1f %d %.6f %.6f\n", f.moves, f.traceSeconds, f.traceMiB,
+              f.paintSeconds, f.paintMiB, f.convertSeconds, f.convertMiB, f.startMiB, f.convertCode, f.windowSeconds,
+              f.stopSeconds);
   return 0;
 }
 
@@ -157,7 +209,8 @@ bool RunProgram(const char* self, const std::string& folder, const std::string& 
   if (Spawn(self, {self, "--child", folder.c_str(), name.c_str(), nullptr}, outPath) != 0) return false;
   std::ifstream out(outPath);
   return static_cast<bool>(out >> f.moves >> f.traceSeconds >> f.traceMiB >> f.paintSeconds >> f.paintMiB >>
-                           f.convertSeconds >> f.convertMiB >> f.startMiB >> f.convertCode);
+                           f.convertSeconds >> f.convertMiB >> f.startMiB >> f.convertCode >> f.windowSeconds >>
+                           f.stopSeconds);
 }
 
 // Writes both programs; in a process of its own, since a child's peak
@@ -214,6 +267,10 @@ int Main(int argc, char** argv) {
       "peak MiB after convert", [](const StepFigures& f) { return f.convertMiB; }, "%.1f");
   row(
       "conversion code", [](const StepFigures& f) { return f.convertCode; }, "%d");
+  row(
+      "window first picture s", [](const StepFigures& f) { return f.windowSeconds; }, "%.3f");
+  row(
+      "window stop wait ms", [](const StepFigures& f) { return f.stopSeconds * 1000; }, "%.1f");
   std::filesystem::remove_all(folder);
   return ok[0] && ok[1] ? 0 : 1;
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <string_view>
+#include <vector>
 
 #include "engine/ArcGeometry.h"
 #include "engine/ExtendedPrecision.h"
@@ -53,16 +56,20 @@ bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
 // of the last line interpreted (the lines have at least one).
 template <typename AfterLine>
 std::size_t RunPass(const LineList& lines, Pass pass, const SettingsRecord& settings, MachineState& state, int& code,
-                    std::size_t lastLine, const std::function<bool()>& stopped, AfterLine afterLine) {
+                    std::size_t lastLine, const std::function<bool()>& stopped, const TraceProgressSink& progress,
+                    AfterLine afterLine) {
   // Asking costs little, but a line costs less still.
   constexpr std::size_t kLinesPerStopQuery = 256;
   StartPass(state);
   std::string currentLineText;
   std::size_t last = 0;
   for (std::size_t index = 0; !state.finished && IsGood(code) && (lastLine == 0 || index < lastLine); ++index) {
-    if (stopped && index % kLinesPerStopQuery == 0 && stopped()) {
-      code = outcome::kStopped;
-      break;
+    if (index % kLinesPerStopQuery == 0) {
+      if (progress) progress({pass == Pass::kMeasuring ? 1 : 2, index, lines.size()});
+      if (stopped && stopped()) {
+        code = outcome::kStopped;
+        break;
+      }
     }
     if (index >= lines.size()) {
       code = pass == Pass::kWriting ? outcome::kWritingPassNoEnd : outcome::kMeasuringPassNoEnd;
@@ -173,7 +180,8 @@ double PathSegment::Length() const {
   return std::hypot(planar, dz);
 }
 
-ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped) {
+ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped,
+                       const TraceProgressSink& progress) {
   ToolPath path;
   if (lines.size() < kMinimumLines) {
     path.code = outcome::kTooFewLines;
@@ -186,7 +194,7 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, co
 
   MachineState state;
   ExtentsTracker extents;
-  const std::size_t measured = RunPass(lines, Pass::kMeasuring, settings, state, path.code, 0, stopped,
+  const std::size_t measured = RunPass(lines, Pass::kMeasuring, settings, state, path.code, 0, stopped, progress,
                                        [&](const InterpretedLine&, std::size_t) { extents.Update(state); });
   path.extents = extents.extents();
   path.extentsKnown = true;
@@ -200,7 +208,7 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, co
   int writingCode = outcome::kSuccess;
   const std::size_t written =
       RunPass(lines, Pass::kWriting, settings, state, writingCode, measuringFailed ? measured + 1 : 0, stopped,
-              [&](const InterpretedLine& line, std::size_t index) {
+              progress, [&](const InterpretedLine& line, std::size_t index) {
                 if (measuringFailed) writingCode = outcome::kSuccess;
                 PathSegment segment;
                 if (MoveOf(state, index + 1, segment)) {
@@ -219,22 +227,49 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, co
 }
 
 ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings,
-                           const std::function<bool()>& stopped) {
-  std::string contents;
-  if (!ReadWholeFile(fs, path, contents)) {
-    ToolPath failed;
-    failed.code = stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen;
-    return failed;
-  }
+                           const std::function<bool()>& stopped, const TraceProgressSink& progress) {
+  const auto failed = [](int code) {
+    ToolPath path;
+    path.code = code;
+    return path;
+  };
+  // The bytes go to the lines as they come, so the whole file is never held
+  // twice, and a stop is heard while a long file is read.
+  constexpr std::size_t kReadsPerStopQuery = 16;
+  std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
+  if (!file) return failed(stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen);
   LineList lines;
   LineSplitter splitter(lines);
-  if (splitter.Feed(contents) == LineSplitter::Fed::kTooLarge) {
-    ToolPath failed;
-    failed.code = outcome::kSourceRead;
-    return failed;
+  std::vector<char> buffer(std::size_t{1} << 16);
+  std::size_t bytes = 0;
+  bool tooLarge = false;
+  for (std::size_t reads = 0;; ++reads) {
+    if (reads % kReadsPerStopQuery == 0) {
+      if (progress) progress({0, bytes, 0});
+      if (stopped && stopped()) {
+        file->Close();
+        return failed(outcome::kStopped);
+      }
+    }
+    const std::ptrdiff_t n = file->Read(buffer.data(), buffer.size());
+    if (n < 0) {
+      file->Close();
+      return failed(stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen);
+    }
+    if (n == 0) break;
+    bytes += static_cast<std::size_t>(n);
+    // Read on to the end all the same: a failing read or close still counts
+    // as the source that cannot be read.
+    if (!tooLarge &&
+        splitter.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n))) == LineSplitter::Fed::kTooLarge) {
+      tooLarge = true;
+      lines.clear();
+    }
   }
+  if (!file->Close()) return failed(stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen);
+  if (tooLarge) return failed(outcome::kSourceRead);
   splitter.Finish();
-  return TraceToolPath(lines, settings, stopped);
+  return TraceToolPath(lines, settings, stopped, progress);
 }
 
 MachiningEstimate Estimate(const ToolPath& path, double rapidRate) {

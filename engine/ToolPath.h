@@ -100,21 +100,31 @@ struct ToolPath {
   std::string failedLineText;  // that line as the source has it
 };
 
+// How far a trace has come, for a progress display: `pass` 0 while the
+// source is read (`done` bytes so far, `total` 0), then 1 for the measuring
+// and 2 for the writing pass (`done` lines of `total`).
+struct TraceProgress {
+  int pass = 0;
+  std::size_t done = 0, total = 0;
+};
+using TraceProgressSink = std::function<void(const TraceProgress&)>;
+
 // Traces the program in `lines` as a conversion does: the checks of the
 // source (at least 5 lines, "PROGEND" present), the measuring pass for the
 // extents, then the writing pass for the moves, with `settings` in force.
 // Failures of the measuring pass come first, as in a conversion; the path
 // then runs up to the line that failed. `stopped`, asked every few hundred
 // lines, ends the trace with code 11 (stopped) as a stop request ends a
-// conversion.
-ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings,
-                       const std::function<bool()>& stopped = {});
+// conversion. `progress` hears how far it came whenever `stopped` is asked.
+ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped = {},
+                       const TraceProgressSink& progress = {});
 
 // Reads the source at `path` (Windows-1252) as a conversion reads it and
 // traces it; a source that cannot be read gives code 50 and no path, and
-// one whose reading a stop ended gives code 11.
+// one whose reading a stop ended gives code 11. The reading asks `stopped`
+// too, after every megabyte or so.
 ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings,
-                           const std::function<bool()>& stopped = {});
+                           const std::function<bool()>& stopped = {}, const TraceProgressSink& progress = {});
 
 struct MachiningEstimate {
   double feedLength = 0;    // mm at feed, feed moves without feed included

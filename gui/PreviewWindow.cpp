@@ -1,20 +1,27 @@
 #include "gui/PreviewWindow.h"
 
+#include <QCheckBox>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "base/PathSyntax.h"
 #include "batch/PreviewText.h"
 #include "batch/RapidRateFile.h"
+#include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
 #include "paint/QtText.h"
 
@@ -23,37 +30,108 @@ namespace {
 
 constexpr double kZoomPerNotch = 1.25;  // one notch of the wheel
 const QString kFitHint = QStringLiteral("Mausrad: Zoom, Ziehen: Verschieben, F oder Pos1: Einpassen");
+constexpr int kBarSteps = 1000;           // the trace bar: each pass fills half
+constexpr int kProgressIntervalMs = 100;  // how often the trace bar looks at the worker
+
+bool SameView(const PreviewView& a, const PreviewView& b) { return a.scale == b.scale && a.origin == b.origin; }
 
 }  // namespace
 
-PreviewCanvas::PreviewCanvas(const ToolPath& path, QWidget* parent) : QWidget(parent), path_(path) {
+PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("canvas"));
   setFocusPolicy(Qt::StrongFocus);
   setToolTip(kFitHint);
   setMinimumSize(200, 150);
 }
 
+void PreviewCanvas::Start(std::shared_ptr<const ToolPath> path, PreviewWorker* worker) {
+  path_ = std::move(path);
+  worker_ = worker;
+  if (fitted_) {
+    Fit();
+  } else {
+    Changed();
+  }
+}
+
 void PreviewCanvas::Fit() {
   fitted_ = true;
-  view_ = FitView(path_, rect());
+  if (path_) view_ = FitView(*path_, rect());
+  Changed();
+}
+
+void PreviewCanvas::SetDepth(bool depth) {
+  if (options_.depth == depth) return;
+  options_.depth = depth;
+  Changed();
+}
+
+void PreviewCanvas::Changed() {
   update();
+  AskForPicture();
+}
+
+void PreviewCanvas::AskForPicture() {
+  if (!path_ || !worker_) return;
+  askedRatio_ = devicePixelRatioF();
+  ticket_ = worker_->RequestPicture(size(), askedRatio_, view_, options_);
+}
+
+void PreviewCanvas::Take(const PreviewWorker::Picture& picture) {
+  // An older picture than the one asked for last is already out of date.
+  if (picture.ticket != ticket_ || picture.image.isNull()) return;
+  picture_ = picture;
+  ++picturesTaken_;
+  update();
+}
+
+bool PreviewCanvas::PictureCurrent() const {
+  return !picture_.image.isNull() && picture_.size == size() && SameView(picture_.view, view_) &&
+         picture_.options.depth == options_.depth && picture_.image.devicePixelRatio() == devicePixelRatioF();
 }
 
 void PreviewCanvas::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  PaintToolPath(painter, path_, view_, rect());
+  if (PictureCurrent()) {
+    painter.drawImage(QPointF(0, 0), picture_.image);
+    return;
+  }
+  // Moved to a screen of another pixel ratio: the picture must follow.
+  if (askedRatio_ != devicePixelRatioF()) AskForPicture();
+  painter.fillRect(rect(), Qt::white);
+  if (picture_.image.isNull()) {
+    painter.setPen(Qt::gray);
+    const QString text = path_ && worker_ ? QStringLiteral("Bild wird gezeichnet: %1 %")
+                                                .arg(static_cast<int>(std::min(worker_->PictureProgress(), 1.0) * 100))
+                                          : QStringLiteral("Werkzeugweg wird berechnet ...");
+    painter.drawText(rect(), Qt::AlignCenter, text);
+    return;
+  }
+  // The last picture stands in: a machine point at q in it lies at
+  // origin + (q - its origin) * (scale / its scale) now.
+  const double factor = view_.scale / picture_.view.scale;
+  QTransform transform;
+  transform.translate(view_.origin.x(), view_.origin.y());
+  transform.scale(factor, factor);
+  transform.translate(-picture_.view.origin.x(), -picture_.view.origin.y());
+  painter.setTransform(transform);
+  painter.drawImage(QPointF(0, 0), picture_.image);
 }
 
 void PreviewCanvas::resizeEvent(QResizeEvent*) {
-  if (fitted_) Fit();
+  if (fitted_) {
+    Fit();
+  } else {
+    Changed();
+  }
 }
 
 void PreviewCanvas::wheelEvent(QWheelEvent* event) {
   const double notches = event->angleDelta().y() / 120.0;
-  if (notches == 0) return;
+  if (notches == 0 || !path_) return;
   fitted_ = false;
   view_.ZoomAbout(event->position(), std::pow(kZoomPerNotch, notches));
-  update();
+  Changed();
   event->accept();
 }
 
@@ -63,19 +141,16 @@ void PreviewCanvas::mousePressEvent(QMouseEvent* event) {
 }
 
 void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
-  if (!(event->buttons() & Qt::LeftButton)) return;
+  if (!(event->buttons() & Qt::LeftButton) || !path_) return;
   fitted_ = false;
   view_.origin += event->position() - dragFrom_;
   dragFrom_ = event->position();
-  update();
+  Changed();
 }
 
 PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
                              const std::string& rapidRateFile, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      fs_(fs),
-      rapidRateFile_(rapidRateFile),
-      path_(TraceToolPathFile(fs, sourcePath, settings)) {
+    : QWidget(parent, Qt::Window), fs_(fs), rapidRateFile_(rapidRateFile) {
   setObjectName(QStringLiteral("previewWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Vorschau - ") + ToQString(FileNamePart(sourcePath, NativePathSyntax())));
@@ -91,33 +166,69 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   rapidRateBox_->setValue(LoadRapidRate(fs_, rapidRateFile_));
   rapidRateBox_->setToolTip(QStringLiteral("Geschwindigkeit der Eilgangbewegungen für die Zeitschätzung"));
   label->setBuddy(rapidRateBox_);
+  depthSwitch_ = new QCheckBox(QStringLiteral("Tiefe"), this);
+  depthSwitch_->setObjectName(QStringLiteral("depthSwitch"));
+  depthSwitch_->setToolTip(QStringLiteral("Vorschubbewegungen nach ihrer Tiefe (Z) färben"));
   auto* fit = new QPushButton(QStringLiteral("Einpassen (F)"), this);
   fit->setObjectName(QStringLiteral("fitButton"));
   fit->setToolTip(kFitHint);
   fit->setFocusPolicy(Qt::NoFocus);
   top->addWidget(label);
   top->addWidget(rapidRateBox_);
+  top->addSpacing(12);
+  top->addWidget(depthSwitch_);
   top->addStretch(1);
   top->addWidget(fit);
 
-  canvas_ = new PreviewCanvas(path_, this);
+  canvas_ = new PreviewCanvas(this);
+  traceBar_ = new QProgressBar(this);
+  traceBar_->setObjectName(QStringLiteral("traceBar"));
+  traceBar_->setRange(0, kBarSteps);
+  traceBar_->setTextVisible(false);
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("statusLine"));
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  failure_ = new QLabel(ToQString(FailureText(path_)), this);
+  failure_ = new QLabel(this);
   failure_->setObjectName(QStringLiteral("failureLine"));
   failure_->setStyleSheet(QStringLiteral("color: red"));
-  failure_->setVisible(!IsGood(path_.code));
+  failure_->setVisible(false);
 
   layout->addLayout(top);
   layout->addWidget(canvas_, 1);
+  layout->addWidget(traceBar_);
   layout->addWidget(failure_);
   layout->addWidget(status_);
 
   connect(fit, &QPushButton::clicked, canvas_, &PreviewCanvas::Fit);
+  connect(depthSwitch_, &QCheckBox::toggled, canvas_, &PreviewCanvas::SetDepth);
   connect(rapidRateBox_, &QSpinBox::valueChanged, this, &PreviewWindow::RapidRateChanged);
-  status_->setText(ToQString(EstimateText(Estimate(path_, rapidRateBox_->value()))));
+  progressTimer_ = new QTimer(this);
+  progressTimer_->setInterval(kProgressIntervalMs);
+  connect(progressTimer_, &QTimer::timeout, this, &PreviewWindow::ShowProgress);
   canvas_->setFocus();
+
+  // The worker reports on its own thread; the reports are handed to this
+  // window's thread, and the destructor waits for the worker before the
+  // window goes, so none arrives at a window that is gone.
+  worker_ = std::make_unique<PreviewWorker>(
+      fs, settings, sourcePath,
+      [this](PreviewWorker::Traced traced) {
+        QMetaObject::invokeMethod(
+            this, [this, traced] { TraceEnded(traced); }, Qt::QueuedConnection);
+      },
+      [this](PreviewWorker::Picture picture) {
+        QMetaObject::invokeMethod(
+            this, [this, picture] { PictureArrived(picture); }, Qt::QueuedConnection);
+      });
+  ShowProgress();
+  progressTimer_->start();
+}
+
+PreviewWindow::~PreviewWindow() { worker_.reset(); }
+
+const ToolPath& PreviewWindow::Path() const {
+  static const ToolPath kNone;
+  return path_ ? *path_ : kNone;
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent* event) {
@@ -132,8 +243,77 @@ void PreviewWindow::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
+void PreviewWindow::closeEvent(QCloseEvent* event) {
+  worker_->Stop();
+  progressTimer_->stop();
+  QWidget::closeEvent(event);
+}
+
+void PreviewWindow::ShowProgress() {
+  if (path_) {  // traced: the canvas tells how far the first picture has come
+    canvas_->update();
+    return;
+  }
+  const TraceProgress progress = worker_->Progress();
+  if (progress.pass == 0 || progress.total == 0) {
+    traceBar_->setValue(0);
+    status_->setText(QStringLiteral("Datei wird gelesen ..."));
+    return;
+  }
+  const double share = static_cast<double>(progress.done) / static_cast<double>(progress.total);
+  traceBar_->setValue(static_cast<int>((progress.pass - 1 + share) * kBarSteps / 2));
+  status_->setText(QStringLiteral("Werkzeugweg wird berechnet: Durchlauf %1 von 2, Zeile %2 von %3")
+                       .arg(progress.pass)
+                       .arg(progress.done)
+                       .arg(progress.total));
+}
+
+void PreviewWindow::TraceEnded(const PreviewWorker::Traced& traced) {
+  if (!traced.path) {
+    ShowOutOfMemory();
+    return;
+  }
+  path_ = traced.path;
+  depth_ = traced.depth;
+  ShowFailure();
+  status_->setText(StatusText());
+  traceBar_->hide();  // before the first picture is asked for, so that it is asked for the final size
+  canvas_->Start(path_, worker_.get());
+}
+
+void PreviewWindow::PictureArrived(const PreviewWorker::Picture& picture) {
+  if (picture.outOfMemory) {
+    ShowOutOfMemory();
+    return;
+  }
+  const int before = canvas_->PicturesTaken();
+  canvas_->Take(picture);
+  if (canvas_->PicturesTaken() == before) return;
+  progressTimer_->stop();
+  ShowFailure();  // over the message of an earlier picture that memory could not hold
+}
+
+void PreviewWindow::ShowFailure() {
+  failure_->setText(ToQString(FailureText(*path_)));
+  failure_->setVisible(!IsGood(path_->code));
+}
+
+void PreviewWindow::ShowOutOfMemory() {
+  progressTimer_->stop();
+  traceBar_->hide();
+  status_->clear();
+  failure_->setText(QStringLiteral("Nicht genug Speicher für die Vorschau."));
+  failure_->show();
+}
+
+QString PreviewWindow::StatusText() const {
+  QString text = ToQString(EstimateText(Estimate(*path_, rapidRateBox_->value())));
+  if (depth_.known) text += QStringLiteral("   Tiefstes Z: ") + ToQString(FixedPointText(depth_.bottom, 3)) + " mm";
+  return text;
+}
+
 void PreviewWindow::RapidRateChanged(int rate) {
-  status_->setText(ToQString(EstimateText(Estimate(path_, rate))));
+  if (path_) status_->setText(StatusText());
   SaveRapidRate(fs_, rapidRateFile_, rate);
 }
 

@@ -1,35 +1,54 @@
 // The preview window: the tool path of one Isel program as the conversion's
 // interpreter follows it, with a status line of the estimated machining
-// time, the path lengths at feed and at rapid and the number of tool changes,
-// and the failure that ended the path, if any. The rapid rate of the time
-// estimate is set in the window and remembered beside the settings file.
+// time, the path lengths at feed and at rapid, the number of tool changes
+// and the deepest Z of the feed moves, and the failure that ended the path,
+// if any. The rapid rate of the time estimate is set in the window and
+// remembered beside the settings file.
+//
+// The window opens at once: the program is traced, and each picture
+// painted, on a worker thread, while a bar shows how far the trace has come,
+// and then the canvas how far the first picture has.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/FileSystem.h"
 #include "engine/ToolPath.h"
+#include "paint/PreviewWorker.h"
 #include "paint/ToolPathPainter.h"
 #include "settings/SettingsRecord.h"
 
+class QCheckBox;
 class QLabel;
+class QProgressBar;
 class QSpinBox;
+class QTimer;
 
 namespace morvatex {
 
 // The drawing: zoom with the wheel about the cursor, pan by dragging with
 // the left button. Keeps fitting the path to its size until the user zooms
-// or pans.
+// or pans. Shows the worker's picture; while a new one is painted, the last
+// one stands in, moved and scaled to the view.
 class PreviewCanvas final : public QWidget {
   Q_OBJECT
 
  public:
-  PreviewCanvas(const ToolPath& path, QWidget* parent);
+  explicit PreviewCanvas(QWidget* parent);
   const PreviewView& View() const { return view_; }
+  const PaintOptions& Options() const { return options_; }
   // Shows the whole drawing again, and follows the size from now on.
   void Fit();
+  void SetDepth(bool depth);
+  // How many pictures the worker delivered and the canvas took up.
+  int PicturesTaken() const { return picturesTaken_; }
+  // The picture on show is the one of the present view, size and options.
+  bool PictureCurrent() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -39,41 +58,76 @@ class PreviewCanvas final : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  const ToolPath& path_;
+  friend class PreviewWindow;
+  // The traced path and the worker that paints it.
+  void Start(std::shared_ptr<const ToolPath> path, PreviewWorker* worker);
+  void Take(const PreviewWorker::Picture& picture);
+  // The view or size changed: shows the old picture scaled, asks for a new one.
+  void Changed();
+  void AskForPicture();
+
+  std::shared_ptr<const ToolPath> path_;
+  PreviewWorker* worker_ = nullptr;
   PreviewView view_;
+  PaintOptions options_;
   bool fitted_ = true;
   QPointF dragFrom_;
+  std::uint64_t ticket_ = 0;  // of the picture asked for last
+  double askedRatio_ = 0;     // the device pixel ratio it was asked for
+  PreviewWorker::Picture picture_;
+  int picturesTaken_ = 0;
 };
 
 class PreviewWindow final : public QWidget {
   Q_OBJECT
 
  public:
-  // Traces `sourcePath` (Windows-1252) with `settings` at once; the rapid
+  // Starts tracing `sourcePath` (Windows-1252) with `settings`; the rapid
   // rate comes from, and goes to, `rapidRateFile` (empty: not remembered).
+  // `fs` must outlive the window.
   PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
                 const std::string& rapidRateFile, QWidget* parent = nullptr);
+  // Stops the worker and waits for it, which takes a moment at most.
+  ~PreviewWindow() override;
 
-  const ToolPath& Path() const { return path_; }
+  // The traced path; empty until the trace ended.
+  const ToolPath& Path() const;
+  bool Traced() const { return path_ != nullptr; }
   PreviewCanvas* Canvas() const { return canvas_; }
   QSpinBox* RapidRateBox() const { return rapidRateBox_; }  // the rapid rate, mm/min
+  QCheckBox* DepthSwitch() const { return depthSwitch_; }   // "Tiefe": feed moves coloured by Z
+  QProgressBar* TraceBar() const { return traceBar_; }      // hidden once the trace ended
   QLabel* StatusLine() const { return status_; }
   QLabel* FailureLine() const { return failure_; }  // hidden without a failure
 
  protected:
   // F and Pos1 (Home) fit the drawing to the window; Esc closes it.
   void keyPressEvent(QKeyEvent* event) override;
+  // Stops the trace at once, before the window is deleted.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void RapidRateChanged(int rate);
+  void ShowProgress();
+  void TraceEnded(const PreviewWorker::Traced& traced);
+  void PictureArrived(const PreviewWorker::Picture& picture);
+  void ShowFailure();  // the path's own failure, if any
+  void ShowOutOfMemory();
+  QString StatusText() const;
 
   FileSystem& fs_;
   std::string rapidRateFile_;
-  ToolPath path_;
+  std::shared_ptr<const ToolPath> path_;
+  FeedDepth depth_;
   PreviewCanvas* canvas_ = nullptr;
   QSpinBox* rapidRateBox_ = nullptr;
+  QCheckBox* depthSwitch_ = nullptr;
+  QProgressBar* traceBar_ = nullptr;
+  QTimer* progressTimer_ = nullptr;
   QLabel* status_ = nullptr;
   QLabel* failure_ = nullptr;
+  // Last: it calls back into the members above until it has stopped.
+  std::unique_ptr<PreviewWorker> worker_;
 };
 
 }  // namespace morvatex

@@ -34,6 +34,8 @@ const QColor kFailureColour(230, 0, 0);
 // The depth view's colour bar.
 constexpr double kBarWidth = 12;
 constexpr double kMaxBarHeight = 160;
+// The moves go out in chunks of this many, with a stop query before each.
+constexpr std::size_t kSegmentsPerChunk = 4096;
 // Feed moves of one depth bucket share a pen, so a relief still goes out
 // in runs of polylines rather than one call per move.
 constexpr int kDepthBuckets = 64;
@@ -63,17 +65,15 @@ QColor Viridis(double t) {
 
 // The Z range of the feed moves' ends, and the bucket of a Z in it: 0 for
 // the highest, kDepthBuckets - 1 for the deepest.
-struct DepthRange {
-  bool known = false;
-  double top = 0, bottom = 0;
-
-  DepthRange() = default;
-  explicit DepthRange(const ToolPath& path) {
-    for (std::size_t i = 0; i < path.segments.size(); ++i) {
+struct DepthRange : FeedDepth {
+  // Adds the feed moves from `first` to before `end`.
+  void Add(const ToolPath& path, std::size_t first, std::size_t end) {
+    for (std::size_t i = first; i < end; ++i) {
       const PathSegment s = path.segments[i];
       if (s.kind == PathSegment::Kind::kRapid) continue;
-      top = known ? std::max(top, s.end.z) : s.end.z;
-      bottom = known ? std::min(bottom, s.end.z) : s.end.z;
+      const double z = s.end.z;
+      top = known ? std::max(top, z) : z;
+      bottom = known ? std::min(bottom, z) : z;
       known = true;
     }
   }
@@ -229,6 +229,18 @@ QRectF DepthLegendBar(const QRectF& area) {
                 kBarWidth, height);
 }
 
+std::size_t PaintSteps(const ToolPath& path, const PaintOptions& options) {
+  // Rapid moves, feed moves and dots, and with depth the scan for the range.
+  const std::size_t chunks = (path.segments.size() + kSegmentsPerChunk - 1) / kSegmentsPerChunk;
+  return chunks * (options.depth ? 4 : 3);
+}
+
+FeedDepth FeedDepthOf(const ToolPath& path) {
+  DepthRange range;
+  range.Add(path, 0, path.segments.size());
+  return range;
+}
+
 PreviewView FitView(const ToolPath& path, const QRectF& area) {
   PreviewView view;
   if (!path.extentsKnown) {
@@ -277,7 +289,6 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
   // The moves go out in chunks, so that a stop is heard between two of them
   // however long the whole path takes; rapid moves first, then feed moves
   // over them, then the dots of moves in Z alone.
-  constexpr std::size_t kSegmentsPerChunk = 4096;
   const auto inChunks = [&](auto add, auto draw) {
     for (std::size_t first = 0; first < path.segments.size(); first += kSegmentsPerChunk) {
       if (stopped && stopped()) return false;
@@ -297,7 +308,17 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
         },
         [&] { lines.End(); });
   };
-  const DepthRange range = options.depth ? DepthRange(path) : DepthRange();
+  // The range, too, in chunks: a long path takes a while to scan.
+  DepthRange range;
+  if (options.depth) {
+    for (std::size_t first = 0; first < path.segments.size(); first += kSegmentsPerChunk) {
+      if (stopped && stopped()) {
+        painter.restore();
+        return false;
+      }
+      range.Add(path, first, std::min(path.segments.size(), first + kSegmentsPerChunk));
+    }
+  }
   // Feed moves by depth: one polyline per unbroken run of one bucket.
   std::vector<QPen> depthPens;
   const auto strokeByDepth = [&] {

@@ -7,6 +7,7 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <cstddef>
 #include <functional>
 
 #include "engine/ToolPath.h"
@@ -47,6 +48,18 @@ struct PaintOptions {
 // it says yes the picture stays unfinished and the answer is false.
 bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area,
                    const std::function<bool()>& stopped = {}, const PaintOptions& options = {});
+
+// The Z range the depth view's colours span: the highest and the deepest Z
+// where a feed move ends; `known` false for a path without feed moves.
+struct FeedDepth {
+  bool known = false;
+  double top = 0, bottom = 0;
+};
+FeedDepth FeedDepthOf(const ToolPath& path);
+
+// How often PaintToolPath asks `stopped` when it paints the whole of
+// `path` with `options`: a measure of how far a picture has come.
+std::size_t PaintSteps(const ToolPath& path, const PaintOptions& options);
 
 // Where the depth legend's colour bar lies in `area` (top right corner):
 // the highest Z at its top edge, the deepest at its bottom edge.

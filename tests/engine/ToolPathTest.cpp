@@ -280,5 +280,38 @@ TEST(ToolPath, AStopEndsTheTraceWithCodeEleven) {
             outcome::kSourceOpen);
 }
 
+// The progress runs through the reading and then both passes over all the
+// lines, never backwards; a source handed over in small pieces traces as one
+// read in large ones.
+TEST(ToolPath, ProgressFollowsTheReadingAndBothPasses) {
+  std::vector<std::string> text(1000, "MOVEABS X1000 Y1000");
+  text.insert(text.begin(), "VEL 1000");
+  text.push_back("PROGEND");
+  const std::vector<std::string_view> program(text.begin(), text.end());
+  for (const std::size_t chunk : {std::size_t{7}, std::size_t{1} << 16}) {
+    SCOPED_TRACE(chunk);
+    testing::FakeFileSystem fs;
+    fs.files["p.ncp"] = testing::CrLfLines(program);
+    fs.readChunk = chunk;
+    std::vector<TraceProgress> seen;
+    const ToolPath path = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), {},
+                                            [&](const TraceProgress& progress) { seen.push_back(progress); });
+    EXPECT_EQ(path.code, outcome::kSuccess);
+    EXPECT_EQ(path.segments.size(), 1000u);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front().pass, 0);
+    EXPECT_EQ(seen.back().pass, 2);
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+      const TraceProgress& before = seen[i - 1];
+      const TraceProgress& now = seen[i];
+      EXPECT_TRUE(now.pass > before.pass || (now.pass == before.pass && now.done >= before.done)) << i;
+      if (now.pass > 0) {
+        EXPECT_EQ(now.total, text.size());
+        EXPECT_LT(now.done, now.total);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace morvatex

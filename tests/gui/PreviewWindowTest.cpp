@@ -2,12 +2,17 @@
 // and driven with real mouse, wheel and key events.
 #include "gui/PreviewWindow.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QPainter>
+#include <QPointer>
+#include <QProgressBar>
 #include <QSpinBox>
 #include <QWheelEvent>
 
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/support/ConversionHarness.h"
+#include "tests/support/FakeFileSystem.h"
 
 namespace morvatex::testing {
 namespace {
@@ -32,6 +37,20 @@ class PreviewWindowTest : public MainWindowTest {
     }
     return window;
   }
+  // Waits for the trace and for the picture of the canvas's present view.
+  static void WaitForPicture(PreviewWindow* window) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->Traced() && window->Canvas()->PictureCurrent(); }, 20000));
+  }
+  // What the canvas shows, and what the painter makes of its view directly.
+  static QImage Shown(PreviewCanvas* canvas) { return canvas->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  static QImage PaintedDirectly(PreviewWindow* window) {
+    PreviewCanvas* canvas = window->Canvas();
+    QImage image(canvas->size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    const QRectF area(image.rect());
+    PaintToolPath(painter, window->Path(), canvas->View(), area, {}, canvas->Options());
+    return image;
+  }
   static void Wheel(QWidget* target, QPointF at, int delta) {
     QWheelEvent event(at, target->mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
@@ -46,6 +65,7 @@ TEST_F(PreviewWindowTest, DoubleClickOpensTheRowsPathWithZoomPanAndFit) {
   StartWithProgram(kRectangle);
   PreviewWindow* window = OpenByDoubleClick(1);
   ASSERT_NE(window, nullptr);
+  WaitForPicture(window);
   EXPECT_EQ(window->windowTitle(), QStringLiteral("Vorschau - teil.ncp"));
   EXPECT_TRUE(window->StatusLine()->text().startsWith(
       QStringLiteral("Bearbeitungszeit: 0:00:30   Vorschubweg: 300.0 mm   Eilgangweg: 0.0 mm   Werkzeugwechsel: 0")));
@@ -77,6 +97,7 @@ TEST_F(PreviewWindowTest, RapidRateIsRememberedBesideTheSettingsFile) {
   StartWithProgram({"VEL 10000", "FASTABS X0 Y0 Z6000", "MOVEABS X100000", "FASTABS Z0", "PROGEND"});
   PreviewWindow* first = OpenByDoubleClick(1);
   ASSERT_NE(first, nullptr);
+  WaitForPicture(first);
   EXPECT_EQ(first->RapidRateBox()->value(), 5000);
   first->RapidRateBox()->setFocus();
   first->RapidRateBox()->selectAll();
@@ -99,12 +120,148 @@ TEST_F(PreviewWindowTest, FailureShowsThePathUpToItsLineAndNamesIt) {
   StartWithProgram({"VEL 10000", "MOVEABS X10000", "MOVEABS Y10000", "GETTOOL 100", "MOVEABS X0", "PROGEND"});
   PreviewWindow* window = OpenByDoubleClick(1);
   ASSERT_NE(window, nullptr);
+  WaitForPicture(window);
   EXPECT_TRUE(window->FailureLine()->isVisible());
   EXPECT_EQ(
       window->FailureLine()->text(),
       QStringLiteral("Abbruch in Zeile 4: GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)! (GETTOOL 100)"));
   EXPECT_EQ(window->Path().segments.size(), 2u);
   EXPECT_TRUE(window->StatusLine()->text().contains(QStringLiteral("Vorschubweg: 20.0 mm")));
+}
+
+// However the window goes while a long program is traced, the trace stops
+// and its thread is gone with the window; the main window carries on.
+TEST_F(PreviewWindowTest, ClosingDuringALongTraceStopsItAndLeavesNoThread) {
+  std::string program = "VEL 10000\r\n";
+  for (int i = 0; i < 1'000'000; ++i)
+    program += "MOVEABS X" + std::to_string(i % 1000 * 100) + " Y" + std::to_string(i / 1000 * 100) + "\r\n";
+  program += "PROGEND\r\n";
+  WriteFileBytes(dir.Sub("lang.ncp"), program);
+  enum class Ending { kEscape, kCloseWindow, kMainWindowGoes };
+  for (const Ending ending : {Ending::kEscape, Ending::kCloseWindow, Ending::kMainWindowGoes}) {
+    SCOPED_TRACE(static_cast<int>(ending));
+    StartWithSettings();
+    AddFiles({"lang.ncp"});
+    QPointer<PreviewWindow> window = OpenByDoubleClick(1);
+    ASSERT_FALSE(window.isNull());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->StatusLine()->text().startsWith(QStringLiteral("Werkzeugweg wird berechnet")); }, 20000));
+    EXPECT_FALSE(window->Traced());
+    EXPECT_TRUE(window->TraceBar()->isVisible());
+    switch (ending) {
+      case Ending::kEscape: QTest::keyClick(window->Canvas(), Qt::Key_Escape); break;
+      case Ending::kCloseWindow: window->close(); break;
+      case Ending::kMainWindowGoes:
+        form->Table().modified = false;
+        form.reset();
+        break;
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(PreviewWorker::LiveThreads(), 0);
+    if (form) {
+      Select(1, 1);  // the main window still answers, and opens a preview again
+      Action("previewAction")->trigger();
+      EXPECT_NE(form->findChild<PreviewWindow*>(), nullptr);
+      form->Table().modified = false;
+      form.reset();
+    }
+    EXPECT_EQ(PreviewWorker::LiveThreads(), 0);
+  }
+}
+
+// The picture is painted once for a view and shown again for every expose;
+// each view gets a picture of its own that looks as the painter draws it.
+TEST_F(PreviewWindowTest, ThePictureIsPaintedOncePerViewAndLooksAsThePainterDrawsIt) {
+  StartWithProgram({"VEL 10000", "FASTABS X0 Y0", "MOVEABS X100000", "MOVEABS Y50000", "FASTABS X0 Y0",
+                    "MOVEABS Z-2000", "MOVEABS Z0", "PROGEND"});
+  PreviewWindow* window = OpenByDoubleClick(1);
+  ASSERT_NE(window, nullptr);
+  PreviewCanvas* canvas = window->Canvas();
+  const auto interact = [&](int step) {
+    if (step == 1) Wheel(canvas, QPointF(canvas->width() / 2.0, canvas->height() / 2.0), 360);
+    if (step == 2) {
+      QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(100, 100));
+      QMouseEvent move(QEvent::MouseMove, QPointF(60, 140), canvas->mapToGlobal(QPointF(60, 140)), Qt::NoButton,
+                       Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(canvas, &move);
+      QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(60, 140));
+    }
+    if (step == 3) QTest::keyClick(canvas, Qt::Key_F);
+  };
+  for (int step = 0; step < 4; ++step) {  // as opened, zoomed in, panned, fitted again
+    SCOPED_TRACE(step);
+    interact(step);
+    WaitForPicture(window);
+    EXPECT_FALSE(window->TraceBar()->isVisible());
+    const int taken = canvas->PicturesTaken();
+    EXPECT_EQ(taken, step + 1);
+    canvas->repaint();
+    window->hide();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const QImage shown = Shown(canvas);
+    QTest::qWait(50);  // room for any picture asked for by mistake
+    EXPECT_EQ(canvas->PicturesTaken(), taken);
+    EXPECT_TRUE(shown == PaintedDirectly(window));
+  }
+}
+
+// "Tiefe" colours the feed moves by Z with the legend; the status line
+// names the deepest Z either way.
+TEST_F(PreviewWindowTest, DepthSwitchColoursByZAndTheStatusNamesTheDeepestZ) {
+  StartWithProgram({"VEL 10000", "FASTABS X0 Y0 Z5000", "MOVEABS Z-2000", "MOVEABS X100000", "MOVEABS Y50000 Z-3500",
+                    "FASTABS Z5000", "PROGEND"});
+  PreviewWindow* window = OpenByDoubleClick(1);
+  ASSERT_NE(window, nullptr);
+  WaitForPicture(window);
+  EXPECT_TRUE(window->StatusLine()->text().endsWith(QStringLiteral("   Tiefstes Z: -3.500 mm")));
+  EXPECT_EQ(window->DepthSwitch()->text(), QStringLiteral("Tiefe"));
+  EXPECT_FALSE(window->DepthSwitch()->isChecked());
+
+  PreviewCanvas* canvas = window->Canvas();
+  const QImage plain = Shown(canvas);
+  const QRectF bar = DepthLegendBar(QRectF(canvas->rect()));
+  const QPoint barTop(static_cast<int>(bar.center().x()), static_cast<int>(bar.top()));
+  const QPoint barBottom(static_cast<int>(bar.center().x()), static_cast<int>(bar.bottom()) - 1);
+  EXPECT_EQ(plain.pixelColor(barTop), QColor(Qt::white));
+
+  QTest::mouseClick(window->DepthSwitch(), Qt::LeftButton);
+  ASSERT_TRUE(canvas->Options().depth);
+  WaitForPicture(window);
+  const QImage depth = Shown(canvas);
+  EXPECT_FALSE(depth == plain);
+  EXPECT_TRUE(depth == PaintedDirectly(window));
+  // The bar's end colours, within the gradient's rounding.
+  const auto near = [](QColor got, QColor want) {
+    return std::abs(got.red() - want.red()) + std::abs(got.green() - want.green()) +
+               std::abs(got.blue() - want.blue()) <=
+           8;
+  };
+  EXPECT_TRUE(near(depth.pixelColor(barTop), QColor(253, 231, 37)));  // yellow: the highest Z
+  EXPECT_TRUE(near(depth.pixelColor(barBottom), QColor(68, 1, 84)));  // dark purple: the deepest
+  EXPECT_TRUE(window->StatusLine()->text().endsWith(QStringLiteral("   Tiefstes Z: -3.500 mm")));
+
+  QTest::mouseClick(window->DepthSwitch(), Qt::LeftButton);
+  WaitForPicture(window);
+  EXPECT_TRUE(Shown(canvas) == plain);
+}
+
+// Memory running out while the program is read or traced ends in a short
+// message in the window, not in an abort.
+TEST_F(PreviewWindowTest, MemoryRunningOutWhileTracingIsReported) {
+  FakeFileSystem fake;
+  fake.files["teil.ncp"] = CrLfLines(kRectangle);
+  fake.outOfMemoryAfterBytes["teil.ncp"] = 20;
+  auto* window = new PreviewWindow(fake, NewSettings(), "teil.ncp", "");
+  window->show();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window->FailureLine()->isVisible(); }, 20000));
+  EXPECT_EQ(window->FailureLine()->text(), QStringLiteral("Nicht genug Speicher für die Vorschau."));
+  EXPECT_FALSE(window->TraceBar()->isVisible());
+  EXPECT_FALSE(window->Traced());
+  window->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(PreviewWorker::LiveThreads(), 0);
 }
 
 }  // namespace

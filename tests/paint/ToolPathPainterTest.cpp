@@ -289,6 +289,13 @@ TEST(ToolPathPainter, AStopBetweenChunksOfMovesEndsThePainting) {
   asked = 0;
   EXPECT_TRUE(PaintToolPath(painter, path, FitView(path, area), area, [&] { return ++asked < 0; }));
   EXPECT_GT(asked, 2) << "asked between chunks";
+  // A whole picture asks as often as PaintSteps says, which a progress
+  // display counts on.
+  for (const bool depth : {false, true}) {
+    asked = 0;
+    EXPECT_TRUE(PaintToolPath(painter, path, FitView(path, area), area, [&] { return ++asked < 0; }, {depth}));
+    EXPECT_EQ(static_cast<std::size_t>(asked), PaintSteps(path, {depth})) << depth;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,94 @@
+// The preview's work away from the GUI thread: traces one program, then
+// paints pictures of its path into images on request. One thread per
+// preview, so that its window keeps painting and answering however long the
+// program; every step hears a stop within a few hundred lines or one chunk
+// of moves, so ending the worker never waits long.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "base/FileSystem.h"
+#include "engine/ToolPath.h"
+#include "paint/ToolPathPainter.h"
+#include "settings/SettingsRecord.h"
+
+namespace morvatex {
+
+class PreviewWorker {
+ public:
+  struct Traced {
+    std::shared_ptr<const ToolPath> path;  // null when memory ran out
+    FeedDepth depth;                       // of the path's feed moves
+  };
+  struct Picture {
+    std::uint64_t ticket = 0;  // as RequestPicture gave it
+    QImage image;              // null when memory ran out
+    bool outOfMemory = false;
+    QSize size;  // in logical pixels
+    PreviewView view;
+    PaintOptions options;
+  };
+
+  // Starts tracing `sourcePath` at once. `traced` hears the end of the trace
+  // (unless stopped), `painted` each finished picture; both are called on
+  // the worker's thread, never after the destructor returned. `fs` must
+  // outlive the worker.
+  PreviewWorker(FileSystem& fs, const SettingsRecord& settings, std::string sourcePath,
+                std::function<void(Traced)> traced, std::function<void(Picture)> painted);
+  // Stops whatever runs and waits for the thread.
+  ~PreviewWorker();
+  PreviewWorker(const PreviewWorker&) = delete;
+  PreviewWorker& operator=(const PreviewWorker&) = delete;
+
+  // Ends the trace or picture in hand soon; nothing is reported afterwards.
+  void Stop();
+  // How far the trace has come; safe from any thread.
+  TraceProgress Progress() const;
+  // How far the picture asked for last has come, as a share from 0 to 1.
+  double PictureProgress() const;
+  // Asks for a picture of `size` logical pixels, `pixelRatio` device pixels
+  // each. It replaces a request not yet taken up and stops a picture being
+  // painted; requests before the trace ended wait for it. Returns the
+  // ticket its picture will carry.
+  std::uint64_t RequestPicture(QSize size, double pixelRatio, const PreviewView& view, const PaintOptions& options);
+
+  // Workers whose thread has not yet been waited for, in the whole process.
+  static int LiveThreads();
+
+ private:
+  struct Request {
+    std::uint64_t ticket = 0;
+    QSize size;
+    double pixelRatio = 1;
+    PreviewView view;
+    PaintOptions options;
+  };
+  void Run(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath);
+  void Paint(const ToolPath& path, const Request& request);
+
+  std::function<void(Traced)> traced_;
+  std::function<void(Picture)> painted_;
+  std::atomic<bool> stop_{false};
+  std::atomic<std::uint64_t> latest_{0};  // the newest ticket given out
+  std::atomic<int> pass_{0};
+  std::atomic<std::size_t> done_{0}, total_{0};
+  std::atomic<double> pictureShare_{0};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::optional<Request> pending_;  // guarded by mutex_
+  std::thread thread_;              // last: it starts once the rest is set up
+};
+
+}  // namespace morvatex
