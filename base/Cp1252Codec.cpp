@@ -108,4 +108,36 @@ std::optional<std::string> Utf16ToCp1252(std::u16string_view utf16) {
   return out;
 }
 
+std::optional<std::string> Utf16ToUtf8(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    char32_t cp = utf16[i];
+    if (cp >= 0xDC00 && cp <= 0xDFFF) return std::nullopt;
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      if (i + 1 == utf16.size() || utf16[i + 1] < 0xDC00 || utf16[i + 1] > 0xDFFF) return std::nullopt;
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[++i] - 0xDC00);
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    const auto cp = NextUtf8(utf8, pos);
+    if (!cp) return std::nullopt;
+    if (*cp < 0x10000) {
+      out.push_back(static_cast<char16_t>(*cp));
+    } else {
+      out.push_back(static_cast<char16_t>(0xD800 + ((*cp - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((*cp - 0x10000) & 0x3FF)));
+    }
+  }
+  return out;
+}
+
 }  // namespace morvatex

@@ -45,6 +45,13 @@ std::u16string Cp1252ToUtf16(std::string_view bytes);
 // UTF-16 to Windows-1252, with the same refusal rules as Utf8ToCp1252.
 std::optional<std::string> Utf16ToCp1252(std::u16string_view utf16);
 
+// UTF-16 to UTF-8, as the wide calls of Windows give text (command line,
+// environment); nothing for an unpaired surrogate.
+std::optional<std::string> Utf16ToUtf8(std::u16string_view utf16);
+
+// UTF-8 to UTF-16, for the wide calls of Windows; nothing for malformed input.
+std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);
+
 // Program texts are written in UTF-8 source and needed as Windows-1252
 // bytes. Cp1252<u8"Bitte unbedingt überprüfen !">() converts at compile
 // time; a character outside the code page stops the build.

@@ -1,10 +1,14 @@
 #include "base/ProgramPath.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #ifdef _WIN32
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 #endif
 
 #include "base/Cp1252Codec.h"
@@ -40,6 +44,23 @@ std::string FullPath(const std::string& path) {
   if (!folder || folder->empty()) return path;
   const char separator = FolderSeparator(syntax);
   return folder->back() == separator ? *folder + path : *folder + separator + path;
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+#ifdef _WIN32
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i) {
+      const std::wstring_view argument(wide[i]);
+      arguments.push_back(Utf16ToUtf8(std::u16string(argument.begin(), argument.end())).value_or("\xFF"));
+    }
+    LocalFree(wide);
+    return arguments;
+  }
+#endif
+  return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
 }
 
 }  // namespace morvatex

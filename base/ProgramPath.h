@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace morvatex {
 
@@ -17,5 +18,12 @@ std::optional<std::string> RunningProgramPath();
 // it is already absolute or the current folder cannot be told or written in
 // Windows-1252.
 std::string FullPath(const std::string& path);
+
+// The arguments after the program name as UTF-8, as Linux hands them over.
+// On Windows they are taken from the wide command line, so that every name
+// arrives as typed; the narrow `argv` there holds the ANSI code page, which
+// loses what it cannot show. An argument with a broken UTF-16 unit becomes
+// text that no UTF-8 reader accepts, so that it is refused, not guessed.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 }  // namespace morvatex

@@ -74,6 +74,36 @@ std::filesystem::path FsPath(const std::string& path) {
 #endif
 }
 
+// Renames `from` over `to` in one step; 0 or the errno of the failure.
+int RenameNative(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+  // Windows refuses to replace a file that someone holds open for a moment
+  // (another writer's rename in progress, a virus scanner, the indexer);
+  // such a refusal is tried again for up to a second.
+  const NativeString source = ToNative(from), target = ToNative(to);
+  for (int attempt = 0;; ++attempt) {
+    if (::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
+    const DWORD error = ::GetLastError();
+    const bool busy = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    if (busy && attempt < 50) {
+      ::Sleep(20);
+      continue;
+    }
+    switch (error) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND: return ENOENT;
+      case ERROR_NOT_SAME_DEVICE: return EXDEV;
+      case ERROR_DISK_FULL: return ENOSPC;
+      default: return busy ? EACCES : EIO;
+    }
+  }
+#else
+  std::error_code ec;
+  std::filesystem::rename(FsPath(from), FsPath(to), ec);
+  return !ec ? 0 : ec.value() != 0 ? ec.value() : EIO;
+#endif
+}
+
 // Writes as much of `bytes` as the system takes; returns how much that was.
 std::size_t WriteSome(int fd, std::string_view bytes) {
   std::size_t done = 0;
@@ -129,6 +159,22 @@ bool WaitReadable(int fd, GiveUpWaiting giveUp) {
     if (ready > 0 || (ready < 0 && errno != EINTR)) return true;  // the read tells what it is
   }
 }
+#else
+// Waits until the pipe `fd` holds data or has lost its writer, asking `giveUp`
+// every tenth of a second: a read from an empty pipe waits where no Ctrl-C
+// reaches it. Other devices are read at once. False when given up.
+bool WaitReadable(int fd, GiveUpWaiting giveUp) {
+  const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+  if (::GetFileType(handle) != FILE_TYPE_PIPE) return !giveUp();
+  for (;;) {
+    if (giveUp()) return false;
+    DWORD available = 0;
+    if (!::PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr) || available > 0) {
+      return true;  // the read tells what it is
+    }
+    ::Sleep(100);
+  }
+}
 #endif
 
 class RealReadableFile final : public ReadableFile {
@@ -139,9 +185,7 @@ class RealReadableFile final : public ReadableFile {
       : fd_(fd), giveUpWaiting_(giveUpWaiting), waitFirst_(waitFirst && giveUpWaiting) {}
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
     for (;;) {
-#ifndef _WIN32
       if (waitFirst_ && !WaitReadable(fd_.get(), giveUpWaiting_)) return -1;
-#endif
       const long long n = ReadNative(fd_.get(), buffer, capacity);
       if (n >= 0) return static_cast<std::ptrdiff_t>(n);
       if (waitFirst_ && (errno == EAGAIN || errno == EWOULDBLOCK)) continue;
@@ -188,12 +232,56 @@ FileKind KindOfMode(mode_t mode) {
 }
 #endif
 
+#ifdef _WIN32
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// `native` without the separators at its end, which the C library's stat
+// refuses (to it "C:\cnc\" is missing, "C:\cnc" a folder); kept where they
+// belong to a root: a drive ("C:\"), a share ("\\server\share\") or "\".
+NativeString StatForm(const NativeString& native) {
+  std::size_t end = native.size();
+  while (end > 1 && IsSeparator(native[end - 1])) --end;
+  if (end == native.size() || native[end - 1] == L':') return native;
+  if (end == 1 && IsSeparator(native[0])) return native;
+  // "\\server\share" is the root of a share: at most one separator after
+  // the two that open it.
+  if (native.size() > 2 && IsSeparator(native[0]) && IsSeparator(native[1])) {
+    int inner = 0;
+    for (std::size_t i = 2; i < end; ++i) inner += IsSeparator(native[i]) ? 1 : 0;
+    if (inner <= 1) return native;
+  }
+  return native.substr(0, end);
+}
+
+// The devices Windows finds under these names in every folder ("NUL", "CON",
+// "COM1"), and the paths of its device namespace ("\\.\pipe\name"), except a
+// drive's files written so ("\\.\C:\name"). The C library's stat does not tell
+// them; reading one may wait for ever.
+bool NamesADevice(const NativeString& native) {
+  if (native.size() >= 4 && IsSeparator(native[0]) && IsSeparator(native[1]) && native[2] == L'.' &&
+      IsSeparator(native[3])) {
+    const bool driveFile = native.size() >= 7 && native[5] == L':' && IsSeparator(native[6]);
+    return !driveFile;
+  }
+  const std::size_t separator = native.find_last_of(L"\\/:");
+  NativeString name = native.substr(separator == NativeString::npos ? 0 : separator + 1);
+  for (wchar_t& c : name) c = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+  if (name == L"CON" || name == L"PRN" || name == L"AUX" || name == L"NUL" || name == L"CONIN$" || name == L"CONOUT$")
+    return true;
+  return name.size() == 4 && (name.starts_with(L"COM") || name.starts_with(L"LPT")) && name[3] >= L'1' &&
+         name[3] <= L'9';
+}
+#endif
+
 // What `native` names, links followed.
 FileKind KindOf(const NativeString& native) {
 #ifdef _WIN32
+  if (NamesADevice(native)) return FileKind::kOther;
   struct _stat64 st;
-  if (::_wstat64(native.c_str(), &st) != 0) return FileKind::kMissing;
+  const NativeString statForm = StatForm(native);
+  if (::_wstat64(statForm.c_str(), &st) != 0) return FileKind::kMissing;
   if (st.st_mode & _S_IFDIR) return FileKind::kFolder;
+  if (statForm.size() != native.size()) return FileKind::kMissing;  // "file\" names no file, as on POSIX
   return (st.st_mode & _S_IFREG) ? FileKind::kRegular : FileKind::kOther;
 #else
   struct stat st;
@@ -359,7 +447,11 @@ std::unique_ptr<ReadableFile> RealFileSystem::OpenForReading(const std::string& 
   bool mayBlock = false;
   int flags = O_RDONLY;
 #ifdef _WIN32
-  if (KindOf(native) == FileKind::kFolder) return nullptr;
+  const FileKind kind = KindOf(native);
+  if (kind == FileKind::kFolder) return nullptr;
+  // A pipe waits for data; each read waits in WaitReadable instead, which a
+  // stop request can always end.
+  mayBlock = giveUpWaiting_ && kind == FileKind::kOther;
 #else
   // Reading a folder "succeeds" to open on POSIX and fails later; refuse early.
   struct stat info {};
@@ -415,9 +507,7 @@ StagedFile RealFileSystem::CreateStagedFile(const std::string& target) {
 
 bool RealFileSystem::RenameFile(const std::string& from, const std::string& to) {
   if (!Usable(from) || !Usable(to)) return false;
-  std::error_code ec;
-  std::filesystem::rename(FsPath(from), FsPath(to), ec);
-  return !ec;
+  return RenameNative(from, to) == 0;
 }
 
 std::unique_ptr<WritableFile> RealFileSystem::OpenForAppending(const std::string& path) {
@@ -473,13 +563,9 @@ int RealFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_
       return failure;
     }
   }
-  std::error_code ec;
-  std::filesystem::rename(FsPath(temporary.path), FsPath(finalPath), ec);
-  if (ec) {
-    UnlinkNative(nativeTemporary);
-    return ec.value() != 0 ? ec.value() : EIO;
-  }
-  return 0;
+  const int renamed = RenameNative(temporary.path, finalPath);
+  if (renamed != 0) UnlinkNative(nativeTemporary);
+  return renamed;
 }
 
 FileIdentity RealFileSystem::IdentityOf(const std::string& path) {
@@ -487,6 +573,19 @@ FileIdentity RealFileSystem::IdentityOf(const std::string& path) {
   if (!Usable(path)) return identity;
   const NativeString native = ToNative(path);
 #ifdef _WIN32
+  if (NamesADevice(native)) {
+    // Opening a pipe to ask would take the place of its reader; a device is
+    // told by its name ("C:\x\NUL" is NUL), a path in the device namespace
+    // by the whole path, in any case.
+    const bool deviceNamespace = native.size() >= 2 && IsSeparator(native[0]) && IsSeparator(native[1]);
+    const NativeString name = deviceNamespace ? native : native.substr(native.find_last_of(L"\\/:") + 1);
+    std::uint64_t hash = 14695981039346656037u;  // FNV-1a
+    for (wchar_t c : name) {
+      hash ^= static_cast<std::uint64_t>(c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c);
+      hash *= 1099511628211u;
+    }
+    return {true, ~std::uint64_t{0}, hash};
+  }
   // Folders open only with backup semantics; no access right is asked for.
   const HANDLE file = ::CreateFileW(native.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -513,7 +612,25 @@ bool RealFileSystem::FolderWritable(const std::string& folder) {
   if (folder.find('\0') != std::string::npos) return false;
   const NativeString native = ToNative(folder.empty() ? std::string(".") : folder);
 #ifdef _WIN32
-  return ::_waccess(native.c_str(), 2) == 0;
+  // _waccess looks only at the read-only attribute, which Windows ignores on
+  // folders, so a folder in "Program Files" would pass. Creating a file there
+  // is what the system itself decides: the process's rights, a write-protected
+  // medium. The file is hidden and gone when its handle closes.
+  if (KindOf(native) != FileKind::kFolder) return false;
+  const bool endsOpen = IsSeparator(native.back()) || native.back() == L':';
+  const NativeString prefix = native + (endsOpen ? L"" : L"\\") + L".morvatex-probe-";
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    const std::string ending = RandomEnding();
+    const HANDLE probe = ::CreateFileW(
+        (prefix + NativeString(ending.begin(), ending.end())).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+      ::CloseHandle(probe);
+      return true;
+    }
+    if (::GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
 #else
   // Creating an entry needs the right to search the folder as well.
   return ::access(native.c_str(), W_OK | X_OK) == 0;

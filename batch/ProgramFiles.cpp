@@ -13,6 +13,7 @@ namespace morvatex {
 namespace {
 
 constexpr std::string_view kUserSubfolder = "morvatex";
+constexpr std::string_view kAppDataSubfolder = "Morvatex";
 
 std::optional<std::string> Variable(const char* name) {
 #ifdef _WIN32
@@ -43,19 +44,21 @@ std::string WithSeparator(std::string folder, PathSyntax syntax) {
   return folder;
 }
 
-// The "morvatex" folder below the XDG folder `variable`, or below
-// HOME/`homeRelative` when the variable is unset, empty or relative.
+// The folder `subfolder` below the folder the variable `variable` names, or
+// below HOME/`homeRelative` when the variable is unset, empty or relative.
+// `homeVariable` is the name of HOME where the problem names it.
 UserFolder MorvatexFolder(const std::optional<std::string>& value, std::string_view variable,
-                          const std::optional<std::string>& home, std::string_view homeRelative, PathSyntax syntax) {
+                          const std::optional<std::string>& home, std::string_view homeRelative, PathSyntax syntax,
+                          std::string_view homeVariable = "HOME", std::string_view subfolder = kUserSubfolder) {
   std::string base;
   std::string_view from = variable;
   if (value && IsAbsolutePath(*value, syntax)) {
     base = *value;
   } else if (home && IsAbsolutePath(*home, syntax)) {
     base = WithSeparator(*home, syntax) + std::string(homeRelative);
-    from = "HOME";
+    from = homeVariable;
   } else {
-    return {{}, "Es gibt keinen Benutzerordner: HOME nennt keinen absoluten Pfad."};
+    return {{}, "Es gibt keinen Benutzerordner: " + std::string(homeVariable) + " nennt keinen absoluten Pfad."};
   }
   // Refused rather than changed: a mangled name would be another folder.
   const std::optional<std::string> folder = Utf8ToCp1252(base);
@@ -64,14 +67,14 @@ UserFolder MorvatexFolder(const std::optional<std::string>& value, std::string_v
             "Der Ordner in " + std::string(from) +
                 std::string(Cp1252<u8" enthält Zeichen außerhalb des Zeichensatzes Windows-1252.">())};
   }
-  return {WithSeparator(*folder, syntax) + std::string(kUserSubfolder) + FolderSeparator(syntax), {}};
+  return {WithSeparator(*folder, syntax) + std::string(subfolder) + FolderSeparator(syntax), {}};
 }
 
 }  // namespace
 
 UserFolderEnvironment ReadUserFolderEnvironment() {
 #ifdef _WIN32
-  return {Variable("XDG_CONFIG_HOME"), Variable("XDG_STATE_HOME"), Variable("USERPROFILE")};
+  return {std::nullopt, std::nullopt, Variable("USERPROFILE"), Variable("APPDATA"), UserFolderRule::kWindowsAppData};
 #else
   return {Variable("XDG_CONFIG_HOME"), Variable("XDG_STATE_HOME"), Variable("HOME")};
 #endif
@@ -89,9 +92,15 @@ ProgramFiles LocateProgramFiles(std::string_view programPath, PathSyntax syntax,
     return files;
   }
   const std::string separator(1, FolderSeparator(syntax));
-  const UserFolder config = MorvatexFolder(env.xdgConfigHome, "XDG_CONFIG_HOME", env.home, ".config", syntax);
-  const UserFolder state =
-      MorvatexFolder(env.xdgStateHome, "XDG_STATE_HOME", env.home, ".local" + separator + "state", syntax);
+  UserFolder config, state;
+  if (env.rule == UserFolderRule::kWindowsAppData) {
+    // Settings and log together, where Windows programs keep theirs.
+    config = state = MorvatexFolder(env.appData, "APPDATA", env.home, "AppData" + separator + "Roaming", syntax,
+                                    "USERPROFILE", kAppDataSubfolder);
+  } else {
+    config = MorvatexFolder(env.xdgConfigHome, "XDG_CONFIG_HOME", env.home, ".config", syntax);
+    state = MorvatexFolder(env.xdgStateHome, "XDG_STATE_HOME", env.home, ".local" + separator + "state", syntax);
+  }
   files.problem = !config.problem.empty() ? config.problem : state.problem;
   if (!files.problem.empty()) {
     files.problem =

@@ -1,10 +1,13 @@
 #include "cli/PreviewLoader.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
 #endif
 
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "cli/Signals.h"
@@ -15,13 +18,36 @@ namespace {
 
 constexpr int kUnavailableStatus = 2;
 
-#if defined(MORVATEX_PREVIEW_LINKED)
-// Windows links the preview into the program.
-MorvatexPreviewEntry* FindPreview(std::string&) { return &MorvatexRunPreview2; }
-#elif defined(_WIN32)
+#if defined(_WIN32)
+// The module beside the program, by its full path: the folder of a LoadLibrary
+// search could hold another one. Qt's DLLs beside it are found there as well,
+// the program's folder being searched first for a module's dependencies.
 MorvatexPreviewEntry* FindPreview(std::string& problem) {
-  problem = "this program was built without Qt";
-  return nullptr;
+  std::wstring module(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
+    if (length == 0) {
+      problem = "the folder of this program is unknown";
+      return nullptr;
+    }
+    if (length < module.size()) {
+      module.resize(length);
+      break;
+    }
+    module.resize(module.size() * 2);
+  }
+  module.erase(module.find_last_of(L"\\/") + 1);
+  module += L"" MORVATEX_PREVIEW_MODULE;
+  // Never freed: Qt is not made to be unloaded before the process ends.
+  const HMODULE handle = LoadLibraryW(module.c_str());
+  const FARPROC entry = handle != nullptr ? GetProcAddress(handle, MORVATEX_PREVIEW_ENTRY) : nullptr;
+  if (entry == nullptr) {
+    problem = handle == nullptr ? MORVATEX_PREVIEW_MODULE " (or a Qt DLL it needs) cannot be loaded, Windows error " +
+                                      std::to_string(GetLastError())
+                                : MORVATEX_PREVIEW_MODULE ": no entry " MORVATEX_PREVIEW_ENTRY;
+    return nullptr;
+  }
+  return reinterpret_cast<MorvatexPreviewEntry*>(reinterpret_cast<void (*)()>(entry));
 }
 #else
 // Not RunningProgramPath: the loader needs the system's bytes of the path,

@@ -21,6 +21,7 @@
 #include "batch/RapidRateFile.h"
 #include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/ConsoleOutput.h"
 #include "cli/ExplicitSettings.h"
 #include "cli/PreviewLoader.h"
 #include "cli/SettingsCommand.h"
@@ -51,10 +52,10 @@ int Reported(bool outputOpen, int status) {
   return outputOpen && std::cout.good() ? status : kReportLostStatus;
 }
 
-int Run(int argc, char** argv) {
+int Run(const std::vector<std::string>& arguments) {
   const bool outputOpen = ReserveStandardDescriptors();
+  ShowOutputOnTheConsole();
   InstallStopSignals();
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (IsSettingsCommand(arguments)) return Reported(outputOpen, RunSettingsCommand(arguments, std::cout, std::cerr));
   const ConverterCall call = ParseConverterCall(arguments);
   if (call.kind == ConverterCall::Kind::kHelp) {
@@ -136,4 +137,4 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace morvatex
 
-int main(int argc, char** argv) { return morvatex::Run(argc, argv); }
+int main(int argc, char** argv) { return morvatex::Run(morvatex::ProgramArguments(argc, argv)); }

@@ -68,7 +68,13 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
 
   // Painting text needs a GUI application; without a display it draws
   // offscreen, unless the caller chose a platform.
+  // Windows' own platform opens no window either, and it brings the system's
+  // fonts, which the offscreen platform does not find there.
+#ifdef _WIN32
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "windows");
+#else
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
   standardHandler = qInstallMessageHandler(QuietMessages);
   int argc = 1;
   char name[] = "morvatex-convert";

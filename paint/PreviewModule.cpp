@@ -24,7 +24,12 @@ void Hand(const MorvatexPreviewCall& call, int stream, const std::string& text) 
 }  // namespace morvatex
 
 // The module exports this one name; everything else in it stays hidden.
-extern "C" [[gnu::visibility("default")]] int MorvatexRunPreview2(const MorvatexPreviewCall* call) {
+#ifdef _WIN32
+#define MORVATEX_EXPORT [[gnu::dllexport]]
+#else
+#define MORVATEX_EXPORT [[gnu::visibility("default")]]
+#endif
+extern "C" MORVATEX_EXPORT int MorvatexRunPreview2(const MorvatexPreviewCall* call) {
   using namespace morvatex;
   std::ostringstream out;
   std::ostringstream err;

@@ -1,7 +1,6 @@
 // The entry of the tool-path preview module. morvatex-convert loads the
 // module (with Qt) only when --preview is asked for, so that every other run
-// starts without Qt; on Windows the preview is linked into the program and
-// called the same way.
+// starts without Qt (on Windows: without Qt's DLLs and their runtime).
 //
 // The boundary carries C types only: the two sides share no C++ object, and
 // a module of another build is refused by the entry's name (its number

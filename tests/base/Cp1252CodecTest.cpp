@@ -34,6 +34,27 @@ TEST(Cp1252Codec, RefusesMalformedUtf8) {
   EXPECT_EQ(Utf8ToCp1252(""), std::string());
 }
 
+TEST(Cp1252Codec, ConvertsBetweenUtf8AndUtf16AndRefusesBrokenText) {
+  const struct {
+    std::string utf8;
+    std::u16string utf16;
+  } pairs[] = {
+      {"", u""},
+      {"teil.ncp", u"teil.ncp"},
+      {"Gr\u00F6\u00DFe \u0141\u00F3d\u017A \u20AC", u"Gr\u00F6\u00DFe \u0141\u00F3d\u017A \u20AC"},
+      {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},  // outside the basic plane: a surrogate pair
+      {"\xEF\xBF\xBF\xF4\x8F\xBF\xBF", u"\xFFFF\xDBFF\xDFFF"},
+  };
+  for (const auto& [utf8, utf16] : pairs) {
+    EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
+    EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << utf8;
+  }
+  for (const std::u16string broken : {u"\xD800", u"a\xDC00", u"\xD83Dx", u"\xDE00\xD83D"})
+    EXPECT_FALSE(Utf16ToUtf8(broken));
+  for (const std::string broken : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xFC", "\xF4\x90\x80\x80"})
+    EXPECT_FALSE(Utf8ToUtf16(broken));
+}
+
 TEST(Cp1252Codec, ConvertsProgramTextsAtCompileTime) {
   constexpr std::string_view text = Cp1252<u8"überprüfen € Maß">();
   EXPECT_EQ(text, std::string_view("\xFC"

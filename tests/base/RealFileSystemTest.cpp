@@ -4,12 +4,16 @@
 #include <thread>
 
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
 #include "base/FileSystem.h"
+#include "base/PathSyntax.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WindowsChild.h"
 
 namespace morvatex {
 namespace {
@@ -60,7 +64,7 @@ TEST_F(RealFileSystemTest, StagedFilesLieBesideTheTargetUntilRenamedOverIt) {
 }
 
 TEST_F(RealFileSystemTest, ADeviceIsWrittenInPlaceAndAFullOneTakesNothing) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP();
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no full device (/dev/full) here";
   StagedFile full = fs.CreateStagedFile("/dev/full");
   ASSERT_TRUE(full.file);
   EXPECT_FALSE(full.staged());
@@ -75,13 +79,14 @@ TEST_F(RealFileSystemTest, AppendingNeverCreatesAMissingFile) {
 
 TEST_F(RealFileSystemTest, KeepsWindows1252NamesReadableOnDisk) {
   // "Größe.ncp" in Windows-1252 becomes the UTF-8 name the user sees.
-  const std::string path = dir.Sub(
-      "Gr\xF6\xDF"
-      "e.ncp");
+  // (The folder's path is ASCII, so its UTF-8 is its Windows-1252 too.)
+  const std::string path = dir.Sub("") +
+                           "Gr\xF6\xDF"
+                           "e.ncp";
   auto out = fs.CreateFile(path);
   ASSERT_TRUE(out);
   EXPECT_TRUE(out->Close());
-  EXPECT_TRUE(std::filesystem::exists(dir.path() / "Gr\u00F6\u00DFe.ncp"));
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / u8"Gr\u00F6\u00DFe.ncp"));
 }
 
 TEST_F(RealFileSystemTest, RefusesFoldersWherePlainFilesAreMeant) {
@@ -91,6 +96,80 @@ TEST_F(RealFileSystemTest, RefusesFoldersWherePlainFilesAreMeant) {
   EXPECT_FALSE(fs.OpenForReading(folder));
   EXPECT_FALSE(fs.RemoveFile(folder));
   EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+// A folder named with a separator at its end is the folder all the same:
+// nothing is staged inside it, and a file so named is none.
+TEST_F(RealFileSystemTest, ASeparatorAtTheEndStillNamesTheFolder) {
+  std::filesystem::create_directory(dir.path() / "ordner");
+  WriteFileBytes(dir.Sub("datei"), "alt");
+  const std::string folder = dir.Sub("ordner/");
+  ASSERT_EQ(folder.back(), NativePathSyntax().separators[0]);
+  EXPECT_FALSE(fs.CreateStagedFile(folder).file);
+  EXPECT_EQ(fs.ReplaceFileErrorNumber(folder, "neu"), EISDIR);
+  EXPECT_FALSE(fs.OpenForReading(folder));
+  EXPECT_FALSE(fs.IsSpecialFile(folder));
+  EXPECT_EQ(fs.MakeFolders(folder), MakeFoldersResult::kOk);
+  EXPECT_TRUE(fs.FolderWritable(folder));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "ordner")) << "nothing was put inside";
+
+  const std::string file = dir.Sub("datei/");
+  EXPECT_FALSE(fs.OpenForReading(file));
+  EXPECT_FALSE(fs.CreateStagedFile(file).file);
+  EXPECT_FALSE(fs.FolderWritable(file));
+  EXPECT_EQ(ReadFileBytes(dir.Sub("datei")), "alt");
+}
+
+// What the system lets this process do decides, and asking leaves nothing.
+TEST_F(RealFileSystemTest, TellsWhetherAFolderTakesNewFiles) {
+  std::filesystem::create_directory(dir.path() / "ordner");
+  WriteFileBytes(dir.Sub("datei"), "x");
+  const struct {
+    std::string folder;
+    bool writable;
+  } cases[] = {{dir.Sub(""), true}, {dir.Sub("ordner"), true}, {dir.Sub("fehlt"), false}, {dir.Sub("datei"), false}};
+  for (const auto& c : cases) EXPECT_EQ(fs.FolderWritable(c.folder), c.writable) << c.folder;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "no probe left";
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "ordner"));
+}
+
+// Devices and pipes are neither files nor folders: the programs read none on
+// their own account, and write a target that is one in place.
+TEST_F(RealFileSystemTest, KnowsDevicesFromFilesAndFolders) {
+  WriteFileBytes(dir.Sub("datei"), "x");
+  const struct {
+    std::string path;
+    bool special;
+  } cases[] = {
+      {dir.Sub("datei"), false},
+      {dir.Sub(""), false},
+      {dir.Sub("fehlt"), false},
+#ifdef _WIN32
+      {"NUL", true},
+      {dir.Sub("con"), true},  // in every folder
+      {"COM1", true},
+      {dir.Sub("com10"), false},
+      {dir.Sub("nul-datei"), false},
+      {"\\\\.\\pipe\\morvatex-fehlt", true},
+      {"C:\\", false},
+#else
+      {"/dev/null", true},  // a device
+      {"/", false},
+#endif
+  };
+  for (const auto& c : cases) EXPECT_EQ(fs.IsSpecialFile(c.path), c.special) << c.path;
+#ifdef _WIN32
+  StagedFile nul = fs.CreateStagedFile("NUL");
+  ASSERT_TRUE(nul.file);
+  EXPECT_FALSE(nul.staged());
+  EXPECT_TRUE(nul.file->Write("x") && nul.file->Close());
+  EXPECT_TRUE(fs.SameFile("NUL", dir.Sub("nul")));
+  EXPECT_FALSE(fs.SameFile("NUL", "CON"));
+  // Asking about a pipe must not take the place of its one reader.
+  testing::WaitingPipe pipe;
+  EXPECT_TRUE(fs.SameFile(pipe.path(), pipe.path()));
+  EXPECT_TRUE(fs.OpenForReading(pipe.path()));
+#endif
 }
 
 TEST_F(RealFileSystemTest, RefusesPathsWithANulByte) {
@@ -161,15 +240,22 @@ TEST_F(RealFileSystemTest, PuttingAFileInPlaceKeepsLinksModesAndOtherFiles) {
     bool (*put)(FileSystem&, const std::string&, const std::string&);
     perms readOnlyBecomes;  // a staged drawing may be patched after closing: it stays writable
   } kPutters[] = {{"ReplaceFile", &Replace, perms{0444}}, {"CreateStagedFile", &StageAndRename, perms{0644}}};
+  if (!testing::SymbolicLinksWork(dir.path())) GTEST_SKIP() << "this process may not make symbolic links";
   for (const auto& putter : kPutters) {
     SCOPED_TRACE(putter.name);
     TempDir d;
+#ifdef _WIN32
+    // Windows keeps no modes but the read-only attribute, which guards a
+    // file against replacement as well.
+    for (const char* name : {"liste.mvx", "nurlesen.cnc", "echt.mvx"}) WriteFileBytes(d.Sub(name), "alt");
+#else
     for (const auto& [name, mode] : {std::pair{"liste.mvx", 0640}, {"nurlesen.cnc", 0444}, {"echt.mvx", 0644}}) {
       WriteFileBytes(d.Sub(name), "alt");
       std::filesystem::permissions(d.Sub(name), perms(mode));
     }
     const bool root = ::geteuid() == 0;
     ASSERT_TRUE(!root || ::chown(d.Sub("liste.mvx").c_str(), 4242, 4243) == 0);
+#endif
     // What a fixed temporary name would have hit: a planted link, a user's file.
     WriteFileBytes(d.Sub("fremd.txt"), "fremd");
     std::filesystem::create_symlink(d.path() / "fremd.txt", d.path() / "liste.mvx.neu~");
@@ -179,11 +265,15 @@ TEST_F(RealFileSystemTest, PuttingAFileInPlaceKeepsLinksModesAndOtherFiles) {
       EXPECT_TRUE(putter.put(fs, d.Sub(name), "neu " + name)) << name;
     }
     for (const std::string& name : {longName, longUmlauts}) EXPECT_TRUE(putter.put(fs, d.Sub(name), "neu")) << name;
+#ifndef _WIN32
     struct stat st {};
     ASSERT_EQ(::stat(d.Sub("liste.mvx").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_TRUE(!root || (st.st_uid == 4242 && st.st_gid == 4243)) << "owner and group kept";
     EXPECT_EQ(std::filesystem::status(d.Sub("nurlesen.cnc")).permissions(), putter.readOnlyBecomes);
+#else
+    static_cast<void>(putter.readOnlyBecomes);
+#endif
     EXPECT_EQ(ReadFileBytes(d.Sub("fremd.txt")), "fremd");
     EXPECT_TRUE(std::filesystem::is_symlink(d.path() / "liste.mvx.neu~"));
     EXPECT_EQ(ReadFileBytes(d.Sub("morvatex.set.neu~")), "eigen");
@@ -225,6 +315,7 @@ TEST_F(RealFileSystemTest, PatchesBytesInPlace) {
 TEST_F(RealFileSystemTest, RecognisesTheSameFileUnderAnotherName) {
   const std::string path = dir.Sub("teil.ncp");
   WriteFileBytes(path, "x");
+  if (!testing::SymbolicLinksWork(dir.path())) GTEST_SKIP() << "this process may not make symbolic links";
   std::filesystem::create_symlink(path, dir.path() / "link.ncp");
   EXPECT_TRUE(fs.SameFile(path, dir.Sub("link.ncp")));
   EXPECT_TRUE(fs.SameFile(path, dir.Sub("./teil.ncp")));

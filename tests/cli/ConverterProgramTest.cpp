@@ -1,16 +1,19 @@
 // Runs the built morvatex-convert program as a user would.
+#ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <list>
 #include <regex>
 #include <thread>
 
@@ -25,13 +28,34 @@
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/RecordingMessageSink.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WindowsChild.h"
 
 namespace morvatex {
 namespace {
 
+using testing::NativePath;
 using testing::ReadFileBytes;
 using testing::TempDir;
 using testing::WriteFileBytes;
+
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+
+// What the converter printed, with the line ends of Linux: standard output
+// and error of a Windows program end their lines with CR LF.
+std::string Printed(const std::string& path) {
+  std::string text = ReadFileBytes(path);
+  if (kWindows) {
+    std::string lf;
+    for (std::size_t i = 0; i < text.size(); ++i)
+      if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') lf += text[i];
+    text = lf;
+  }
+  return text;
+}
 
 struct Outcome {
   int status = -1;
@@ -39,11 +63,13 @@ struct Outcome {
   std::string err;
 };
 
+#ifndef _WIN32
 std::string Quoted(const std::string& s) {
   std::string q = "'";
   for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
 }
+#endif
 
 class ConverterProgramTest : public ::testing::Test {
  protected:
@@ -63,15 +89,26 @@ class ConverterProgramTest : public ::testing::Test {
 
   // A hanging converter fails the test after a minute instead of stalling it.
   Outcome RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
+#ifdef _WIN32
+    Outcome outcome;
+    {
+      testing::WindowsChild child(program, arguments, {dir.Sub("out.txt"), dir.Sub("err.txt")});
+      outcome.status = child.Wait(60);
+    }
+    outcome.out = Printed(dir.Sub("out.txt"));
+    outcome.err = Printed(dir.Sub("err.txt"));
+    return outcome;
+#else
     std::string command = "timeout -s KILL 60 " + Quoted(program);
     for (const std::string& a : arguments) command += " " + Quoted(a);
     command += " >" + Quoted(dir.Sub("out.txt")) + " 2>" + Quoted(dir.Sub("err.txt"));
     const int raw = std::system(command.c_str());
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = ReadFileBytes(dir.Sub("out.txt"));
-    outcome.err = ReadFileBytes(dir.Sub("err.txt"));
+    outcome.out = Printed(dir.Sub("out.txt"));
+    outcome.err = Printed(dir.Sub("err.txt"));
     return outcome;
+#endif
   }
 
   // Starts the program with `arguments`, interrupts it with Ctrl-C once
@@ -79,8 +116,8 @@ class ConverterProgramTest : public ::testing::Test {
   // exit status and standard output.
   // True while a new output for `target` is being written beside it.
   bool StagedBeside(const std::string& target) const {
-    const std::string prefix = std::filesystem::path(target).filename().string() + ".~";
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(target).parent_path())) {
+    const std::string prefix = NativePath(target).filename().string() + ".~";
+    for (const auto& entry : std::filesystem::directory_iterator(NativePath(target).parent_path())) {
       if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
     }
     return false;
@@ -90,6 +127,21 @@ class ConverterProgramTest : public ::testing::Test {
   // being written.
   Outcome RunAndInterrupt(const std::vector<std::string>& arguments, const std::string& target) {
     const std::string outPath = dir.Sub("out.txt");
+#ifdef _WIN32
+    Outcome outcome;
+    {
+      testing::ChildOptions options{outPath, ""};
+      options.ownConsole = true;
+      testing::WindowsChild child(MORVATEX_CONVERT_PROGRAM, arguments, options);
+      for (int i = 0; i < 20000 && !StagedBeside(target); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      EXPECT_TRUE(child.SendCtrlC());
+      outcome.status = child.Wait(60);
+    }
+    outcome.out = Printed(outPath);
+    return outcome;
+#else
     std::vector<const char*> argv{"morvatex-convert"};
     for (const std::string& a : arguments) argv.push_back(a.c_str());
     argv.push_back(nullptr);
@@ -108,9 +160,36 @@ class ConverterProgramTest : public ::testing::Test {
     waitpid(pid, &raw, 0);
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = ReadFileBytes(outPath);
+    outcome.out = Printed(outPath);
     return outcome;
+#endif
   }
+
+  // A copy of the converter at `path` (without its extension, which it
+  // gets as the built one has it).
+  static std::string CopyOfTheConverter(const std::string& path) {
+    const std::string copy = path + std::filesystem::path(MORVATEX_CONVERT_PROGRAM).extension().string();
+    std::filesystem::copy_file(MORVATEX_CONVERT_PROGRAM, NativePath(copy));
+    return copy;
+  }
+
+  // Something other than a regular file or a folder, which makes a reader
+  // wait: a new FIFO named `name` on POSIX, a named pipe on Windows (which
+  // has no FIFOs).
+  std::string SpecialFile(const std::string& name) {
+#ifdef _WIN32
+    static_cast<void>(name);
+    return pipes_.emplace_back().path();
+#else
+    const std::string fifo = dir.Sub(name);
+    EXPECT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    return fifo;
+#endif
+  }
+
+#ifdef _WIN32
+  std::list<testing::WaitingPipe> pipes_;
+#endif
 
   static std::string Example(const std::string& name) {
     const char* folder = std::getenv("MORVATEX_EXAMPLES");
@@ -139,8 +218,7 @@ TEST_F(ConverterProgramTest, ConvertsTheExamplesWithoutTouchingTheSettingsFile) 
 TEST_F(ConverterProgramTest, WarnsOnStandardErrorAboutANewConfigurationAndCreatesNoSettingsFile) {
   // Without --settings the file beside the program counts, as in the desktop
   // program; a copy of the converter has its own.
-  const std::string program = dir.Sub("morvatex-convert");
-  std::filesystem::copy_file(MORVATEX_CONVERT_PROGRAM, program);
+  const std::string program = CopyOfTheConverter(dir.Sub("morvatex-convert"));
   const Outcome r = RunProgram(program, {Example("kreis.ncp"), dir.Sub("kreis.cnc")});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err,
@@ -170,11 +248,13 @@ TEST_F(ConverterProgramTest, ExplainsAWrongCall) {
 TEST_F(ConverterProgramTest, ShowsUmlautsInPathsAsUtf8) {
   SaveSettings(true, false);
   const std::string source = dir.Sub("Gr\u00F6\u00DFe.ncp");
-  std::filesystem::copy_file(Example("kreis.ncp"), source);
-  const Outcome r = Run({"--settings", settingsPath, source, dir.Sub("\u00C4nderung/Gr\u00F6\u00DFe.cnc")});
-  EXPECT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(r.out.find(" Quelldatei: " + source + "\n"), std::string::npos);
-  EXPECT_TRUE(std::filesystem::exists(dir.path() / "\u00C4nderung" / "Gr\u00F6\u00DFe.cnc"));
+  std::filesystem::copy_file(Example("kreis.ncp"), NativePath(source));
+  const std::string settings = dir.Sub("Ma\u00DFe.set");
+  std::filesystem::copy_file(NativePath(settingsPath), NativePath(settings));
+  const Outcome r = Run({"--settings", settings, source, dir.Sub("\u00C4nderung/Gr\u00F6\u00DFe.cnc")});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find(" Quelldatei: " + source + "\n"), std::string::npos) << r.out;
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / u8"\u00C4nderung" / u8"Gr\u00F6\u00DFe.cnc"));
 }
 
 TEST_F(ConverterProgramTest, RefusesPathsOutsideWindows1252) {
@@ -414,8 +494,7 @@ TEST_F(ConverterProgramTest, RefusesFifosAndALogThatIsAFileOfTheRunAndLogsTheLis
   const std::string list = dir.Sub("jobs.mvx");
   const std::string listText = ThreeJobs(dir, "M", "M");
   WriteFileBytes(list, listText);
-  const std::string fifo = dir.Sub("fifo");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string fifo = SpecialFile("fifo");
   const struct {
     std::vector<std::string> arguments;
     int status;
@@ -437,8 +516,10 @@ TEST_F(ConverterProgramTest, RefusesFifosAndALogThatIsAFileOfTheRunAndLogsTheLis
     EXPECT_EQ(ReadFileBytes(list), listText) << "nothing ran";
     EXPECT_FALSE(std::filesystem::exists(dir.Sub("a.cnc")));
   }
-  if (MORVATEX_CONVERT_HAS_PREVIEW) {  // a FIFO where the preview remembers its rapid rate
+  if (MORVATEX_CONVERT_HAS_PREVIEW && !kWindows) {  // a FIFO where the preview remembers its rapid rate
+#ifndef _WIN32
     ASSERT_EQ(mkfifo((settingsPath + ".vorschau").c_str(), 0600), 0);
+#endif
     EXPECT_EQ(Run({"--preview", dir.Sub("a.png"), "--settings", settingsPath, dir.Sub("a.ncp")}).status, 0);
   }
 
@@ -468,8 +549,7 @@ TEST_F(ConverterProgramTest, CtrlCEndsAJobListRunAfterTheRowInProgress) {
 TEST_F(ConverterProgramTest, RefusesAnUnusableSettingsFileAndConvertsNothing) {
   const std::string folder = dir.Sub("ordner");
   std::filesystem::create_directory(folder);
-  const std::string fifo = dir.Sub("fifo.set");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string fifo = SpecialFile("fifo.set");
   WriteFileBytes(dir.Sub("kurz.set"), std::string(2743, '\0'));
   WriteFileBytes(dir.Sub("alt.set"), std::string(2744, '\0'));  // version 0
   const struct {
@@ -498,9 +578,9 @@ TEST_F(ConverterProgramTest, NeverOverwritesTheSettingsFileInUse) {
   SaveSettings(true, true);
   const std::string drawingSettings = dir.Sub("teil.cnc.dxf");  // the drawing path of teil.cnc
   std::filesystem::copy_file(settingsPath, drawingSettings);
-  const std::string program = dir.Sub("bin/morvatex-convert");  // its default file: bin/morvatex.set
   std::filesystem::create_directory(dir.Sub("bin"));
-  std::filesystem::copy_file(MORVATEX_CONVERT_PROGRAM, program);
+  // Its default settings file: bin/morvatex.set.
+  const std::string program = CopyOfTheConverter(dir.Sub("bin/morvatex-convert"));
   std::filesystem::copy_file(settingsPath, dir.Sub("bin/morvatex.set"));
   const std::string settingsBytes = ReadFileBytes(settingsPath);
   const struct {
@@ -532,6 +612,7 @@ TEST_F(ConverterProgramTest, NeverOverwritesTheSettingsFileInUse) {
 
 // --- Signals and a lost standard output --------------------------------------
 
+#ifndef _WIN32
 // Starts the converter with `arguments`; `prepare` runs in the child first
 // (to set up its standard output).
 pid_t Start(const std::vector<std::string>& arguments, const std::function<void()>& prepare) {
@@ -580,8 +661,32 @@ bool Reached(pid_t pid, const std::string& path, bool waits) {
   }
   return false;
 }
+#endif
 
 TEST_F(ConverterProgramTest, StopSignalsEndTheRunWhileTheSourceIsRead) {
+#ifdef _WIN32
+  // Ctrl-C while the source is a pipe that nobody writes.
+  SaveSettings(true, true);
+  const std::string target = dir.Sub("teil.cnc");
+  WriteFileBytes(target + ".dxf", "drawing of an earlier run");
+  testing::WaitingPipe pipe;
+  testing::ChildOptions options{dir.Sub("out.txt"), ""};
+  options.ownConsole = true;
+  int status = -1;
+  {
+    testing::WindowsChild child(MORVATEX_CONVERT_PROGRAM, {"--settings", settingsPath, pipe.path(), target}, options);
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(pipe.WaitForReader());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // into the read
+    EXPECT_TRUE(child.SendCtrlC());
+    status = child.Wait(20);
+  }
+  EXPECT_EQ(status, 1);
+  const std::string out = Printed(dir.Sub("out.txt"));
+  EXPECT_EQ(out.substr(0, 17), "Fehlerstatus: 11\n") << out;
+  EXPECT_FALSE(std::filesystem::exists(target)) << "the CNC stage is never reached";
+  EXPECT_EQ(ReadFileBytes(target + ".dxf"), "drawing of an earlier run") << "a stopped run leaves it as it was";
+#else
   SaveSettings(true, true);
   const std::string fifo = dir.Sub("quelle.fifo");
   const std::string target = dir.Sub("teil.cnc");
@@ -617,6 +722,7 @@ TEST_F(ConverterProgramTest, StopSignalsEndTheRunWhileTheSourceIsRead) {
     EXPECT_FALSE(std::filesystem::exists(target)) << "the CNC stage is never reached";
     EXPECT_EQ(ReadFileBytes(target + ".dxf"), "drawing of an earlier run") << "a stopped run leaves it as it was";
   }
+#endif
 }
 
 // --preview stops as a conversion does: status 1, the report says so, and
@@ -624,6 +730,9 @@ TEST_F(ConverterProgramTest, StopSignalsEndTheRunWhileTheSourceIsRead) {
 // writer keeps open, so the preview is still reading when the signal comes.
 TEST_F(ConverterProgramTest, StopSignalsEndAPreviewAndKeepTheOldPicture) {
   if (!MORVATEX_CONVERT_HAS_PREVIEW) GTEST_SKIP() << "this build has no preview";
+#ifdef _WIN32
+  GTEST_SKIP() << "POSIX signals and FIFOs";
+#else
   SaveSettings(true, false);
   const std::string fifo = dir.Sub("quelle.fifo");
   const std::string picture = dir.Sub("bild.png");
@@ -645,11 +754,30 @@ TEST_F(ConverterProgramTest, StopSignalsEndAPreviewAndKeepTheOldPicture) {
         << signal << ReadFileBytes(outPath);
     EXPECT_EQ(ReadFileBytes(picture), "picture of an earlier run") << signal;
   }
+#endif
 }
 
 TEST_F(ConverterProgramTest, AReportThatCannotBeWrittenEndsWithStatusThree) {
   SaveSettings(true, false);
   const std::string target = dir.Sub("teil.cnc");
+#ifdef _WIN32
+  // Windows has no full device; a pipe nobody reads fails every write.
+  using testing::ChildOutput;
+  const std::pair<std::string, ChildOutput> cases[] = {{"closed", ChildOutput::kClosed},
+                                                       {"pipe without reader", ChildOutput::kPipeWithoutReader}};
+  for (const auto& [name, output] : cases) {
+    std::filesystem::remove(target);
+    testing::ChildOptions options;
+    options.output = output;
+    testing::WindowsChild child(MORVATEX_CONVERT_PROGRAM, {"--settings", settingsPath, Example("kreis.ncp"), target},
+                                options);
+    EXPECT_EQ(child.Wait(20), 3) << name;
+    EXPECT_TRUE(std::filesystem::exists(target)) << name << ": converted all the same";
+  }
+  testing::ChildOptions lost;
+  lost.output = ChildOutput::kPipeWithoutReader;
+  EXPECT_EQ(testing::WindowsChild(MORVATEX_CONVERT_PROGRAM, {"--help"}, lost).Wait(20), 3);
+#else
   int lostPipe[2];
   ASSERT_EQ(pipe(lostPipe), 0);
   close(lostPipe[0]);  // nobody reads: a write gives EPIPE (or SIGPIPE)
@@ -665,6 +793,7 @@ TEST_F(ConverterProgramTest, AReportThatCannotBeWrittenEndsWithStatusThree) {
   }
   EXPECT_EQ(WaitFor(Start({"--help"}, [] { freopen("/dev/full", "w", stdout); })), 3);
   close(lostPipe[1]);
+#endif
 }
 
 TEST_F(ConverterProgramTest, AJobListRunOnSeveralCoresGivesTheBytesOfARunOneRowAtATime) {
@@ -745,6 +874,7 @@ TEST_F(ConverterProgramTest, PreviewDrawsThePictureAndPrintsTheEstimate) {
 // installed one), and one beside a file that is no module: the preview is
 // not available, and the loader's reason says why.
 TEST_F(ConverterProgramTest, PreviewWithoutALoadableModuleIsNotAvailable) {
+  if (kWindows) GTEST_SKIP() << "Windows links the preview into the converter; it loads no module";
   SaveSettings(true, false);
   const std::string program = dir.Sub("bin/morvatex-convert");
   std::filesystem::create_directory(dir.Sub("bin"));

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "base/FileSystem.h"
+#include "base/PathSyntax.h"
 #include "engine/ConversionRun.h"
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/TempDir.h"
@@ -38,7 +39,7 @@ class ConversionOnDiskTest : public ::testing::Test {
     settings.DXFDateinerzeugen = true;
   }
   int Convert(const std::string& target) {
-    ConversionRun run(settings, fs, OptionsFor(kPosixPathSyntax));
+    ConversionRun run(settings, fs, OptionsFor(NativePathSyntax()));
     return run.Convert(source, target);
   }
 };
@@ -70,7 +71,7 @@ TEST_F(ConversionOnDiskTest, AFolderBelowAPlainFileCannotBeCreated) {
 }
 
 TEST_F(ConversionOnDiskTest, AFullDiskIsAWriteFailureOfTheLineThatMetIt) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP();
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no full device (/dev/full) here";
   settings.DXFDateinerzeugen = false;
   EXPECT_EQ(Convert("/dev/full"), 82);
   settings.Profil.Vorspann1.Assign("%");
@@ -79,7 +80,8 @@ TEST_F(ConversionOnDiskTest, AFullDiskIsAWriteFailureOfTheLineThatMetIt) {
 
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -98,6 +100,7 @@ TEST_F(ConversionOnDiskTest, AFailedRunLeavesTheEarlierFilesAndNothingElse) {
 TEST_F(ConversionOnDiskTest, ALinkAtTheTargetStaysALinkToTheNewProgram) {
   const std::string real = dir.Sub("echt.cnc"), link = dir.Sub("verweis.cnc");
   WriteFileBytes(real, "altes Programm");
+  if (!testing::SymbolicLinksWork(dir.path())) GTEST_SKIP() << "this process may not make symbolic links";
   std::filesystem::create_symlink("echt.cnc", link);
   settings.DXFDateinerzeugen = false;
   EXPECT_EQ(Convert(link), 0);
@@ -128,16 +131,18 @@ TEST_F(ConversionOnDiskTest, NoOutputReplacesAProtectedFileUnderAnyName) {
       {"the drawing is the file", "alt.cnc.dxf", "alt.cnc", 60},
       {"an ordinary target beside it", "morvatex.set", "teil.cnc", 0},
   };
+  const bool links = testing::SymbolicLinksWork(dir.path());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
+    if (!links && std::string_view(c.target) == "verweis.set") continue;  // Windows without the right to make links
     const std::string kept = dir.Sub(c.kept);
     WriteFileBytes(kept, "Einstellungen");
     std::filesystem::remove(dir.path() / "zweiter-name.set");
     std::filesystem::remove(dir.path() / "verweis.set");
     std::filesystem::create_hard_link(kept, dir.path() / "zweiter-name.set");
-    std::filesystem::create_symlink(c.kept, dir.path() / "verweis.set");
+    if (links) std::filesystem::create_symlink(c.kept, dir.path() / "verweis.set");
     WriteFileBytes(dir.Sub("teil.cnc"), "altes Programm");  // an existing target is checked against the kept files
-    ConversionOptions options = OptionsFor(kPosixPathSyntax);
+    ConversionOptions options = OptionsFor(NativePathSyntax());
     options.protectedPaths = {kept};
     ConversionRun run(settings, fs, options);
     EXPECT_EQ(run.Convert(source, dir.Sub(c.target)), c.code);

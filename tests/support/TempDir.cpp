@@ -25,13 +25,30 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+std::string TempDir::Sub(const std::string& name) const {
+  const std::u8string native = (path_ / NativePath(name).make_preferred()).u8string();
+  return std::string(native.begin(), native.end());
+}
+
+std::filesystem::path NativePath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+bool SymbolicLinksWork(const std::filesystem::path& folder) {
+  const std::filesystem::path link = folder / "link-probe";
+  std::error_code made, removed;
+  std::filesystem::create_symlink(folder / "link-probe-target", link, made);
+  std::filesystem::remove(link, removed);
+  return !made;
+}
+
 std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(NativePath(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(NativePath(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
