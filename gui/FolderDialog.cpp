@@ -1,6 +1,7 @@
 #include "gui/FolderDialog.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -23,6 +24,12 @@ QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
   button->setObjectName(QString::fromLatin1(name));
   button->setAutoDefault(false);  // Enter in an edit field closes nothing
   return button;
+}
+
+// Windows takes "C:/cnc" as well, but the target rule parts paths at
+// backslashes only: a folder is kept as the file dialogs give paths.
+std::string FolderText(const LabeledEdit* field) {
+  return ToCp1252(QDir::toNativeSeparators(field->edit()->text())).value_or(std::string());
 }
 
 }  // namespace
@@ -90,9 +97,9 @@ void FolderDialog::Fill(std::string_view source, std::string_view target, int ru
   UpdateEnabledFields();
 }
 
-std::string FolderDialog::SourceFolder() const { return ToCp1252(sourceEdit_->edit()->text()).value_or(std::string()); }
+std::string FolderDialog::SourceFolder() const { return FolderText(sourceEdit_); }
 
-std::string FolderDialog::TargetFolder() const { return ToCp1252(targetEdit_->edit()->text()).value_or(std::string()); }
+std::string FolderDialog::TargetFolder() const { return FolderText(targetEdit_); }
 
 std::uint8_t FolderDialog::TargetRule() const {
   const int index = ruleButtons_->checkedId();

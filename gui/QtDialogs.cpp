@@ -71,10 +71,11 @@ QStringList QtNameFilters(const QString& filter) {
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-#ifndef _WIN32
+    // Windows' own dialog lets "*.*" match names without a dot as well, Qt's
+    // dialog (taken wherever no native one is at hand, also on Windows) does
+    // not; "*" matches every file in both.
     for (QString& pattern : patterns)
       if (pattern.trimmed() == QStringLiteral("*.*")) pattern = QStringLiteral("*");
-#endif
     // Qt reads the patterns from the last parentheses; with the details
     // hidden it shows the description alone, exactly as written.
     filters << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')).trimmed() + QLatin1Char(')');

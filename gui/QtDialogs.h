@@ -27,7 +27,7 @@ class QtDialogs final : public Dialogs {
 
 // Qt name filters for a filter of "description|pattern" entries. Each
 // description is shown as it is; several patterns of one entry are separated
-// by ";". Off Windows "*.*" becomes "*", so that it still matches every file.
+// by ";". "*.*" becomes "*", so that it matches every file in every dialog.
 QStringList QtNameFilters(const QString& filter);
 
 }  // namespace morvatex

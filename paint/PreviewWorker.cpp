@@ -18,12 +18,14 @@ PreviewWorker::PreviewWorker(FileSystem& fs, const SettingsRecord& settings, std
                              std::function<void(Traced)> traced, std::function<void(Picture)> painted)
     : traced_(std::move(traced)), painted_(std::move(painted)) {
   ++liveThreads;
-  thread_ = std::thread([this, &fs, settings, sourcePath = std::move(sourcePath)] { Run(fs, settings, sourcePath); });
+  thread_.reset(
+      QThread::create([this, &fs, settings, sourcePath = std::move(sourcePath)] { Run(fs, settings, sourcePath); }));
+  thread_->start();
 }
 
 PreviewWorker::~PreviewWorker() {
   Stop();
-  thread_.join();
+  thread_->wait();
   --liveThreads;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <QThread>
 
 #include <atomic>
 #include <condition_variable>
@@ -17,7 +18,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "base/FileSystem.h"
 #include "engine/ToolPath.h"
@@ -88,7 +88,11 @@ class PreviewWorker {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::optional<Request> pending_;  // guarded by mutex_
-  std::thread thread_;              // last: it starts once the rest is set up
+  // A QThread, not a std::thread: Qt frees the font data a thread used
+  // within that thread only for its own threads (on Windows it otherwise
+  // frees it from another thread, and twice). Last: it starts once the rest
+  // is set up.
+  std::unique_ptr<QThread> thread_;
 };
 
 }  // namespace morvatex

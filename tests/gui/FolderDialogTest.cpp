@@ -3,10 +3,12 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 #include "batch/TargetPath.h"
@@ -74,6 +76,14 @@ class FolderDialogTest : public MainWindowTest {
   }
 
   QString Native(const char* name) { return QString::fromStdString(dir.Sub(name)); }
+  // A typed folder text as it is stored: with the separators of the paths
+  // the file dialogs give.
+  static std::string Stored(std::string typed) {
+#ifdef _WIN32
+    std::replace(typed.begin(), typed.end(), '/', '\\');
+#endif
+    return typed;
+  }
 };
 
 TEST_F(FolderDialogTest, ShowsTheStoredSettingsAndEnablesTheFieldsTheRuleUses) {
@@ -125,11 +135,12 @@ TEST_F(FolderDialogTest, SavingStoresTheFoldersAndTheRuleAndWritesTheFileAtOnce)
   EXPECT_EQ(dialogs.log.size(), 1u);
 
   // Rows added before keep their targets; new rows follow the new rule.
-  dialogs.fileChoices.push_back({root + QStringLiteral("/NCP/KundeXYZ/Teil.NCP"), root + QStringLiteral("/x/T.ncp")});
+  dialogs.fileChoices.push_back({QDir::toNativeSeparators(root + QStringLiteral("/NCP/KundeXYZ/Teil.NCP")),
+                                 QDir::toNativeSeparators(root + QStringLiteral("/x/T.ncp"))});
   Action("addIselFilesAction")->trigger();
   EXPECT_EQ(Cell(1, 5), Native("before.cnc"));
-  EXPECT_EQ(Cell(2, 5), root + QStringLiteral("/DXF/kundexyz/Teil.cnc"));
-  EXPECT_EQ(Cell(3, 5), root + QStringLiteral("/DXF/T.cnc"));
+  EXPECT_EQ(Cell(2, 5), QDir::toNativeSeparators(root + QStringLiteral("/DXF/kundexyz/Teil.cnc")));
+  EXPECT_EQ(Cell(3, 5), QDir::toNativeSeparators(root + QStringLiteral("/DXF/T.cnc")));
 }
 
 TEST_F(FolderDialogTest, EscapeClosesWithoutTakingAnythingAndTheFlagIsClearedAtEveryShow) {
@@ -174,7 +185,7 @@ TEST_F(FolderDialogTest, AFolderTextOutsideWindows1252IsRefusedAndTheDialogStays
   EXPECT_EQ(dialogs.log[0], QStringLiteral("Nachricht: Der Ordner\r\n") + polish +
                                 QStringLiteral("\r\nenthält Zeichen außerhalb des Zeichensatzes Windows-1252 und "
                                                "kann nicht gespeichert werden."));
-  EXPECT_EQ(form->LiveSettings().Ziel.Text(), "/teile/\xE4\x80");
+  EXPECT_EQ(form->LiveSettings().Ziel.Text(), Stored("/teile/\xE4\x80"));
 }
 
 TEST_F(FolderDialogTest, AnUnknownStoredRuleSelectsNoItemAndCountsAsRuleZero) {
@@ -188,7 +199,7 @@ TEST_F(FolderDialogTest, AnUnknownStoredRuleSelectsNoItemAndCountsAsRuleZero) {
     Click(folderDialog->SaveButton());
   });
   EXPECT_EQ(form->LiveSettings().Zielordner, 0);
-  EXPECT_EQ(form->LiveSettings().Quelle.Text(), "/q");
+  EXPECT_EQ(form->LiveSettings().Quelle.Text(), Stored("/q"));
 }
 
 TEST_F(FolderDialogTest, AFolderTextLongerThan255CharactersIsCut) {
@@ -197,7 +208,7 @@ TEST_F(FolderDialogTest, AFolderTextLongerThan255CharactersIsCut) {
     TargetField()->setText(longText);
     Click(folderDialog->SaveButton());
   });
-  EXPECT_EQ(form->LiveSettings().Ziel.Text(), longText.left(255).toStdString());
+  EXPECT_EQ(form->LiveSettings().Ziel.Text(), Stored(longText.left(255).toStdString()));
   EXPECT_EQ(ReadSettings().Ziel.length, 255);
 }
 

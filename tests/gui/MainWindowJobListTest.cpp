@@ -1,4 +1,6 @@
 // Saving and opening job lists through the "&Liste" menu.
+#include <QDir>
+
 #include <filesystem>
 
 #include "tests/gui/MainWindowFixture.h"
@@ -35,6 +37,30 @@ TEST_F(JobListWindowTest, FilesFromTheCommandLineOpenAsTheMenuCommandsOpenThem) 
 
   form->OpenFiles({QStringLiteral("debug")});  // the switch, not a file
   EXPECT_EQ(form->Table().JobCount(), 2);
+}
+
+// Names from the command line (on Windows read from its UTF-16 form) reach
+// the table with umlauts and the euro sign intact; names relative to the
+// shell's folder become absolute.
+TEST_F(JobListWindowTest, CommandLineNamesAreMadeAbsoluteAndKeepTheirUmlauts) {
+  const struct {
+    QString parameter;
+    const char* added;
+  } cases[] = {
+      {QStringLiteral("K\u00FChler \u20AC.ncp"), "Kühler €.ncp"},
+      {QStringLiteral("./Ma\u00DF.ncp"), "Maß.ncp"},
+      {Path("Öl.ncp"), "Öl.ncp"},
+  };
+  const QString previous = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(Path("")));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.added);
+    form->Table().ClearJobs();
+    form->OpenFiles({c.parameter});
+    EXPECT_EQ(Cell(1, 4), Path(c.added));
+  }
+  QDir::setCurrent(previous);
+  EXPECT_TRUE(dialogs.log.empty());
 }
 
 TEST_F(JobListWindowTest, SaveAndReopen) {

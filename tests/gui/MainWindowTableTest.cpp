@@ -60,7 +60,8 @@ TEST_F(JobTableWindowTest, AFileWhosePathWindows1252CannotWriteIsRefusedNotMangl
   // Umlauts and the euro sign are part of the code page and pass unchanged.
   AddFiles({"Kühler \xE2\x82\xAC.ncp"});
   EXPECT_EQ(Cell(2, 4), Path("Kühler €.ncp"));
-  EXPECT_EQ(form->Table().Cell(2, 4), dir.Sub("K\xFChler \x80.ncp"));
+  // The table holds the path in the code page; Sub takes UTF-8 only.
+  EXPECT_EQ(form->Table().Cell(2, 4), dir.Sub("") + "K\xFChler \x80.ncp");
 }
 
 TEST_F(JobTableWindowTest, MovingTheSelectionShowsTheRowsDetails) {

@@ -86,11 +86,12 @@ TEST_F(DropTest, ADroppedJobListOpensAfterTheQuestionAboutUnsavedChanges) {
   dialogs.answers = {false, true};
   ASSERT_TRUE(Drop({"liste.mvx"}));
   EXPECT_EQ(Cell(1, 4), Path("a.ncp")) << "Cancel keeps the table";
-  // Any case of the extension; this file is missing and fails as from the dialog.
-  ASSERT_TRUE(Drop({"notiz.txt", "LISTE.MVX"}));
+  // Any case of the extension; this file is missing (in any case of its
+  // name, as Windows looks it up) and fails as from the dialog.
+  ASSERT_TRUE(Drop({"notiz.txt", "FEHLT.MVX"}));
   EXPECT_EQ(GridRows(), 2);
   ASSERT_EQ(dialogs.log.size(), 3u);
-  EXPECT_EQ(dialogs.log[2], QStringLiteral("Nachricht: Beim lesen der Datei\r\n\r\n") + Path("LISTE.MVX") +
+  EXPECT_EQ(dialogs.log[2], QStringLiteral("Nachricht: Beim lesen der Datei\r\n\r\n") + Path("FEHLT.MVX") +
                                 QStringLiteral("\r\n\r\nist ein Fehler aufgetreten (10) !"));
 
   ASSERT_TRUE(Drop({"liste.mvx"}));  // no changes: no question
