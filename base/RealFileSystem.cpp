@@ -527,7 +527,13 @@ std::unique_ptr<PatchableFile> RealFileSystem::OpenForPatching(const std::string
 MakeFoldersResult RealFileSystem::MakeFolders(const std::string& folder) {
   if (folder.empty()) return MakeFoldersResult::kOk;
   if (folder.find('\0') != std::string::npos) return MakeFoldersResult::kFailed;
-  const std::filesystem::path native = FsPath(folder);
+  std::filesystem::path native = FsPath(folder);
+#ifdef _WIN32
+  // "C:" alone is the current folder of drive C (the folder part of
+  // "C:teil.cnc" or "C:/cnc/teil.cnc", the latter a path that the folder rules
+  // split at the colon only); msvcrt's stat finds it only as "C:.".
+  if (native.has_root_name() && !native.has_root_directory() && !native.has_relative_path()) native += L".";
+#endif
   std::error_code ec;
   std::filesystem::create_directories(native, ec);
   if (!ec) return MakeFoldersResult::kOk;

@@ -183,6 +183,11 @@ TEST_F(RealFileSystemTest, MakesNestedFoldersAndAcceptsExistingOnes) {
   EXPECT_TRUE(std::filesystem::is_directory(nested));
   EXPECT_EQ(fs.MakeFolders(nested), MakeFoldersResult::kOk);
   EXPECT_EQ(fs.MakeFolders(""), MakeFoldersResult::kOk);
+#ifdef _WIN32
+  // A drive alone: its current folder, which exists.
+  const std::string drive = std::filesystem::current_path().root_name().string();
+  EXPECT_EQ(fs.MakeFolders(drive), MakeFoldersResult::kOk) << drive;
+#endif
 }
 
 TEST_F(RealFileSystemTest, CannotMakeAFolderBelowAPlainFile) {
