@@ -114,9 +114,9 @@ int Run(const std::vector<std::string>& arguments) {
   options.debugMode = call.debug;
   // Neither output may replace the settings that made it.
   options.protectedPaths.push_back(settingsPath);
-  // Each stage clears the stop request when it begins; a signal that came
-  // earlier is raised again here, once per line. With --jobs, one conversion
-  // may clear it while another runs; each raises it again before its next line.
+  // Each stage heeds only stop requests made after it began; a signal that
+  // came earlier is raised again here, once per line, for every conversion
+  // of a --jobs run.
   options.processPendingInput = [] {
     if (StopSignalArrived()) RequestStop();
   };

@@ -78,9 +78,9 @@ void ConversionRun::ReadSource() {
   // window input is processed here) ends the run between two chunks, so that
   // a source that never ends (a FIFO, a device) or a huge one can be
   // stopped. A stop given before this run has no effect on it.
-  ClearStopRequest();
+  stopMark_ = CurrentStopMark();
   const auto stopped = [this] {
-    if (StopRequested()) code_ = outcome::kStopped;
+    if (StopRequestedSince(stopMark_)) code_ = outcome::kStopped;
     return !good();
   };
   std::unique_ptr<ReadableFile> file = fs_.OpenForReading(sourcePath_);
@@ -125,7 +125,7 @@ void ConversionRun::CreateTargetFolder() {
 }
 
 void ConversionRun::RunPass(Pass pass) {
-  ClearStopRequest();
+  stopMark_ = CurrentStopMark();
   pendingInputDueNow_ = true;
   StartPass(state_);
   const bool writing = pass == Pass::kWriting;
@@ -139,7 +139,7 @@ void ConversionRun::RunPass(Pass pass) {
       progress_ = {true, pass, index, lines_.size()};
       options_.processPendingInput();
     }
-    if (StopRequested()) code_ = outcome::kStopped;  // the line in hand is still completed
+    if (StopRequestedSince(stopMark_)) code_ = outcome::kStopped;  // the line in hand is still completed
     if (index >= lines_.size()) {
       code_ = writing ? outcome::kWritingPassNoEnd : outcome::kMeasuringPassNoEnd;
       break;

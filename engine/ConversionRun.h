@@ -156,6 +156,7 @@ class ConversionRun {
   // Empty until input was first let through: the first look is always due,
   // whatever the steady clock's epoch (boot, on Linux) happens to be.
   std::optional<std::chrono::steady_clock::time_point> lastPendingInput_;
+  StopMark stopMark_ = 0;  // where the stage in hand began
   unsigned linesSincePendingInput_ = 0;
   bool pendingInputDueNow_ = false;  // set when a pass begins
 };

@@ -5,14 +5,17 @@
 namespace morvatex {
 namespace {
 
-// Lock-free, so that a signal handler may set it.
-std::atomic<bool> stopRequested{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+// Lock-free, so that a signal handler may count a request.
+std::atomic<StopMark> requests{0};
+static_assert(std::atomic<StopMark>::is_always_lock_free);
+std::atomic<StopMark> cleared{0};
 
 }  // namespace
 
-void RequestStop() noexcept { stopRequested.store(true, std::memory_order_relaxed); }
-bool StopRequested() noexcept { return stopRequested.load(std::memory_order_relaxed); }
-void ClearStopRequest() noexcept { stopRequested.store(false, std::memory_order_relaxed); }
+void RequestStop() noexcept { requests.fetch_add(1, std::memory_order_relaxed); }
+StopMark CurrentStopMark() noexcept { return requests.load(std::memory_order_relaxed); }
+bool StopRequestedSince(StopMark mark) noexcept { return CurrentStopMark() != mark; }
+bool StopRequested() noexcept { return StopRequestedSince(cleared.load(std::memory_order_relaxed)); }
+void ClearStopRequest() noexcept { cleared.store(CurrentStopMark(), std::memory_order_relaxed); }
 
 }  // namespace morvatex

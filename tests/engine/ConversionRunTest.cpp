@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -353,6 +354,25 @@ TEST_F(ConversionRunTest, TheStopRequestEndsTheRunAfterTheLineInHand) {
   EXPECT_EQ(r.cnc.find("M30"), std::string::npos);
   EXPECT_FALSE(r.cncWritten);
   EXPECT_FALSE(r.dxfWritten);
+  ClearStopRequest();
+}
+
+// With --jobs, rows are converted side by side: one that begins its stage
+// just after a stop request must neither heed it nor take it back from the
+// row that was running when it came.
+TEST_F(ConversionRunTest, AConversionBeginningMeanwhileLeavesAnotherOnesStopStanding) {
+  BothOutputs();
+  ConversionResult other;
+  bool once = false;
+  ConversionOptions options;
+  options.processPendingInput = [&] {
+    if (std::exchange(once, true)) return;
+    RequestStop();
+    FakeFileSystem otherFs;
+    other = Convert(settings, kProgram, otherFs, {});
+  };
+  EXPECT_EQ(Run(kProgram, options).code, 11);
+  EXPECT_EQ(other.code, 0);
   ClearStopRequest();
 }
 
