@@ -1,8 +1,53 @@
 #include "engine/LineList.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace morvatex {
+
+LineList::LineList(const LineList& other) { *this = other; }
+
+LineList& LineList::operator=(const LineList& other) {
+  if (this == &other) return *this;
+  clear();
+  AppendToOpenLine(std::string_view(other.text_.get(), other.textSize_));
+  ends_ = other.ends_;
+  return *this;
+}
+
+LineList& LineList::operator=(LineList&& other) noexcept {
+  if (this == &other) return *this;
+  text_ = std::move(other.text_);
+  textSize_ = std::exchange(other.textSize_, 0);
+  textCapacity_ = std::exchange(other.textCapacity_, 0);
+  ends_ = std::move(other.ends_);
+  other.ends_ = {};
+  return *this;
+}
+
+bool LineList::AppendToOpenLine(std::string_view bytes) {
+  if (bytes.size() > kMaxTextSize - textSize_) return false;
+  if (bytes.empty()) return true;
+  if (bytes.size() > textCapacity_ - textSize_) {
+    const std::size_t capacity = std::max({textSize_ + bytes.size(), textCapacity_ * 2, std::size_t{256}});
+    char* grown = static_cast<char*>(std::realloc(text_.get(), capacity));
+    if (grown == nullptr) throw std::bad_alloc();
+    static_cast<void>(text_.release());
+    text_.reset(grown);
+    textCapacity_ = capacity;
+  }
+  std::memcpy(text_.get() + textSize_, bytes.data(), bytes.size());
+  textSize_ += bytes.size();
+  return true;
+}
+
+void LineList::DropClosedLines() {
+  const std::size_t closed = ends_.empty() ? 0 : ends_.back();
+  if (closed > 0) std::memmove(text_.get(), text_.get() + closed, textSize_ - closed);
+  textSize_ -= closed;
+  ends_.clear();
+}
 
 bool LineList::AnyLineContains(std::string_view word) const {
   for (std::size_t i = 0; i < size(); ++i) {

@@ -6,21 +6,31 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace morvatex {
 
 class LineList {
  public:
+  LineList() = default;
+  LineList(const LineList& other);
+  LineList(LineList&& other) noexcept { *this = std::move(other); }
+  LineList& operator=(const LineList& other);
+  // The moved-from list is empty and holds no storage.
+  LineList& operator=(LineList&& other) noexcept;
+
   std::size_t size() const { return ends_.size(); }
   bool empty() const { return ends_.empty(); }
   // Line `index` (0-based, below size()) without its line end.
   std::string_view operator[](std::size_t index) const {
     const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
-    return std::string_view(text_).substr(begin, ends_[index] - begin);
+    return std::string_view(text_.get() + begin, ends_[index] - begin);
   }
   // The last line, or an empty text when there is none.
   std::string_view back() const { return empty() ? std::string_view() : (*this)[size() - 1]; }
@@ -29,18 +39,18 @@ class LineList {
   static constexpr std::size_t kMaxTextSize = std::numeric_limits<std::uint32_t>::max();
 
   void clear() {
-    text_.clear();
+    textSize_ = 0;
     ends_.clear();
   }
+  // Forgets the complete lines and keeps the bytes of the one being built,
+  // so that a source can be walked through a piece at a time.
+  void DropClosedLines();
   // Adds bytes to the line being built; false (and nothing added) when the
-  // list would grow beyond kMaxTextSize.
-  bool AppendToOpenLine(std::string_view bytes) {
-    if (bytes.size() > kMaxTextSize - text_.size()) return false;
-    text_.append(bytes);
-    return true;
-  }
+  // list would grow beyond kMaxTextSize. Throws std::bad_alloc when memory
+  // runs out.
+  bool AppendToOpenLine(std::string_view bytes);
   // Ends the line being built (possibly empty) and starts the next.
-  void CloseLine() { ends_.push_back(static_cast<std::uint32_t>(text_.size())); }
+  void CloseLine() { ends_.push_back(static_cast<std::uint32_t>(textSize_)); }
   void push_back(std::string_view line) {
     AppendToOpenLine(line);
     CloseLine();
@@ -50,7 +60,14 @@ class LineList {
   bool AnyLineContains(std::string_view word) const;
 
  private:
-  std::string text_;
+  // The text grows with realloc, which for a large buffer maps its pages
+  // anew instead of copying them: a long file is not held twice while it is
+  // read.
+  struct FreeText {
+    void operator()(char* text) const { std::free(text); }
+  };
+  std::unique_ptr<char, FreeText> text_;
+  std::size_t textSize_ = 0, textCapacity_ = 0;
   std::vector<std::uint32_t> ends_;
 };
 

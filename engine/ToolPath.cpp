@@ -1,5 +1,9 @@
 #include "engine/ToolPath.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -53,9 +57,10 @@ bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
 // One pass over the lines as the conversion runs it: from the first line
 // until PROGEND, the end of the lines or a failure. `lastLine` (1-based, 0:
 // none) ends the pass after that line whatever the code. Returns the index
-// of the last line interpreted (the lines have at least one).
-template <typename AfterLine>
-std::size_t RunPass(const LineList& lines, Pass pass, const SettingsRecord& settings, MachineState& state, int& code,
+// of the last line interpreted (the lines have at least one). `lines` are
+// asked for in order, each at most once.
+template <typename Lines, typename AfterLine>
+std::size_t RunPass(Lines& lines, Pass pass, const SettingsRecord& settings, MachineState& state, int& code,
                     std::size_t lastLine, const std::function<bool()>& stopped, const TraceProgressSink& progress,
                     AfterLine afterLine) {
   // Asking costs little, but a line costs less still.
@@ -82,6 +87,75 @@ std::size_t RunPass(const LineList& lines, Pass pass, const SettingsRecord& sett
   }
   return last;
 }
+
+// A fingerprint of the lines, to tell whether a source read twice gave the
+// same lines both times.
+struct LinePrint {
+  std::size_t lines = 0;
+  std::uint64_t hash = 0;
+  void Add(std::string_view line) {
+    ++lines;
+    hash = (hash ^ std::hash<std::string_view>{}(line)) * 0x100000001b3u + lines;
+  }
+  bool operator==(const LinePrint&) const = default;
+};
+
+// The source read again for the writing pass, a piece at a time, so that
+// its text and the moves are never held together.
+class SourceLines {
+ public:
+  SourceLines(ReadableFile& file, std::size_t total) : file_(file), total_(total), splitter_(window_) {}
+  std::size_t size() const { return total_; }
+  std::string_view operator[](std::size_t index) {
+    while (index >= first_ + window_.size() && ReadPiece()) {
+    }
+    // A source that has become shorter reads as empty lines; Finish tells.
+    return index >= first_ && index < first_ + window_.size() ? window_[index - first_] : std::string_view();
+  }
+  // Reads the rest; true when the source gave the lines `first` it gave
+  // before and could be read to its end and closed.
+  bool Finish(const LinePrint& first) {
+    while (ReadPiece()) {
+    }
+    const bool closed = file_.Close();
+    return closed && !failed_ && print_ == first;
+  }
+
+ private:
+  // False at the end of the source or when it cannot be read.
+  bool ReadPiece() {
+    if (ended_) return false;
+    for (std::size_t i = 0; i < window_.size(); ++i) print_.Add(window_[i]);
+    first_ += window_.size();
+    window_.DropClosedLines();
+    while (window_.empty() && !ended_) {
+      const std::ptrdiff_t n = file_.Read(buffer_.data(), buffer_.size());
+      if (n <= 0) {
+        failed_ = n < 0;
+        ended_ = true;
+        splitter_.Finish();
+      } else if (splitter_.Feed(std::string_view(buffer_.data(), static_cast<std::size_t>(n))) !=
+                 LineSplitter::Fed::kMore) {
+        // Ctrl-Z: what follows it was not read the first time either.
+        ended_ = true;
+        splitter_.Finish();
+      }
+    }
+    if (ended_) {
+      for (std::size_t i = 0; i < window_.size(); ++i) print_.Add(window_[i]);
+    }
+    return !window_.empty() || !ended_;
+  }
+
+  ReadableFile& file_;
+  std::size_t total_;
+  LineList window_;
+  LineSplitter splitter_;
+  std::size_t first_ = 0;  // the index of the window's first line
+  std::vector<char> buffer_ = std::vector<char>(std::size_t{1} << 16);
+  LinePrint print_;
+  bool ended_ = false, failed_ = false;
+};
 
 // Move flags: the kind in the low bits.
 constexpr std::uint8_t kKindMask = 0x03;
@@ -174,37 +248,75 @@ void PathMoves::shrink_to_fit() {
   extras_.shrink_to_fit();
 }
 
+void PathMoves::reserve(std::size_t moves, std::size_t arcs) {
+  moves_.reserve(moves);
+  extras_.reserve(arcs);
+}
+
+void PathMoves::TrimSpare() {
+  const auto trim = [](auto& v) {
+    if (v.capacity() - v.size() > v.capacity() / 4) v.shrink_to_fit();
+  };
+  trim(moves_);
+  trim(extras_);
+}
+
 double PathSegment::Length() const {
   const double dz = end.z - start.z;
   const double planar = kind == Kind::kArc ? std::abs(sweep) * radius : std::hypot(end.x - start.x, end.y - start.y);
   return std::hypot(planar, dz);
 }
 
-ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped,
-                       const TraceProgressSink& progress) {
-  ToolPath path;
+namespace {
+
+// How many moves and arcs the measuring pass met: room to reserve for the
+// writing pass.
+struct MoveCount {
+  std::size_t moves = 0, arcs = 0;
+};
+
+// The source's checks and the measuring pass: false when the trace ends
+// there. `measured` is the index of the last line the pass interpreted.
+bool Measure(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped,
+             const TraceProgressSink& progress, MachineState& state, ToolPath& path, std::size_t& measured,
+             MoveCount& count) {
   if (lines.size() < kMinimumLines) {
     path.code = outcome::kTooFewLines;
-    return path;
+    return false;
   }
   if (!lines.AnyLineContains("PROGEND")) {
     path.code = outcome::kNoProgend;
-    return path;
+    return false;
   }
-
-  MachineState state;
   ExtentsTracker extents;
-  const std::size_t measured = RunPass(lines, Pass::kMeasuring, settings, state, path.code, 0, stopped, progress,
-                                       [&](const InterpretedLine&, std::size_t) { extents.Update(state); });
+  measured = RunPass(lines, Pass::kMeasuring, settings, state, path.code, 0, stopped, progress,
+                     [&](const InterpretedLine&, std::size_t) {
+                       extents.Update(state);
+                       if (state.motionKind == MotionKind::kNone) return;
+                       ++count.moves;
+                       if (IsArc(state.motionKind)) ++count.arcs;
+                     });
   path.extents = extents.extents();
   path.extentsKnown = true;
-  if (path.code == outcome::kStopped) return path;  // a stop ends the trace at once
-
+  if (path.code == outcome::kStopped) return false;  // a stop ends the trace at once
   // After a failed measuring pass the conversion stops; the moves up to the
-  // failing line are still shown, and what the writing pass would say about
-  // those lines does not change the outcome.
+  // failing line are still shown.
+  if (!IsGood(path.code)) {
+    path.failedLine = measured + 1;
+    path.failedLineText = lines[measured];
+  }
+  return true;
+}
+
+// The writing pass over the same lines, after Measure.
+template <typename Lines>
+void Write(Lines& lines, const SettingsRecord& settings, const std::function<bool()>& stopped,
+           const TraceProgressSink& progress, MachineState& state, ToolPath& path, std::size_t measured,
+           const MoveCount& count) {
+  path.segments.reserve(count.moves, count.arcs);
+  // What the writing pass would say about the lines up to a measuring
+  // failure does not change the outcome.
   const bool measuringFailed = !IsGood(path.code);
-  if (measuringFailed) path.failedLine = measured + 1;
   int writingCode = outcome::kSuccess;
   const std::size_t written =
       RunPass(lines, Pass::kWriting, settings, state, writingCode, measuringFailed ? measured + 1 : 0, stopped,
@@ -220,9 +332,21 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, co
   if (!measuringFailed && !IsGood(writingCode)) {
     path.code = writingCode;
     path.failedLine = written + 1;
+    path.failedLineText = lines[written];
   }
-  if (path.failedLine > 0) path.failedLineText = lines[path.failedLine - 1];
-  path.segments.shrink_to_fit();
+  path.segments.TrimSpare();
+}
+
+}  // namespace
+
+ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped,
+                       const TraceProgressSink& progress) {
+  ToolPath path;
+  MachineState state;
+  std::size_t measured = 0;
+  MoveCount count;
+  if (Measure(lines, settings, stopped, progress, state, path, measured, count))
+    Write(lines, settings, stopped, progress, state, path, measured, count);
   return path;
 }
 
@@ -233,11 +357,12 @@ ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Settin
     path.code = code;
     return path;
   };
+  const auto unreadable = [&] { return failed(stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen); };
   // The bytes go to the lines as they come, so the whole file is never held
   // twice, and a stop is heard while a long file is read.
   constexpr std::size_t kReadsPerStopQuery = 16;
   std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
-  if (!file) return failed(stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen);
+  if (!file) return unreadable();
   LineList lines;
   LineSplitter splitter(lines);
   std::vector<char> buffer(std::size_t{1} << 16);
@@ -254,7 +379,7 @@ ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Settin
     const std::ptrdiff_t n = file->Read(buffer.data(), buffer.size());
     if (n < 0) {
       file->Close();
-      return failed(stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen);
+      return unreadable();
     }
     if (n == 0) break;
     bytes += static_cast<std::size_t>(n);
@@ -266,10 +391,48 @@ ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Settin
       lines.clear();
     }
   }
-  if (!file->Close()) return failed(stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen);
+  if (!file->Close()) return unreadable();
+  file.reset();
   if (tooLarge) return failed(outcome::kSourceRead);
   splitter.Finish();
-  return TraceToolPath(lines, settings, stopped, progress);
+
+  ToolPath traced;
+  MachineState state;
+  std::size_t measured = 0;
+  MoveCount count;
+  if (!Measure(lines, settings, stopped, progress, state, traced, measured, count)) return traced;
+  // A FIFO or a device gives its bytes once: its lines stay for the writing
+  // pass. A file is read again instead, so that a long program's text is
+  // gone before its moves take its place.
+  if (fs.IsSpecialFile(path)) {
+    Write(lines, settings, stopped, progress, state, traced, measured, count);
+    return traced;
+  }
+  LinePrint print;
+  for (std::size_t i = 0; i < lines.size(); ++i) print.Add(lines[i]);
+  const std::size_t total = lines.size();
+  {
+    // Moved from, the lines give their storage up; assigning an empty list
+    // could leave the text's buffer in place.
+    const LineList gone = std::move(lines);
+  }
+#ifdef __GLIBC__
+  // The line ends grew on the heap, which keeps freed memory for later;
+  // the moves about to come are allocated apart from it.
+  malloc_trim(0);
+#endif
+  file = fs.OpenForReading(path);
+  if (!file) return unreadable();
+  SourceLines again(*file, total);
+  Write(again, settings, stopped, progress, state, traced, measured, count);
+  if (traced.code == outcome::kStopped) {
+    file->Close();
+    return traced;
+  }
+  // A source that changed between the two readings gives no path: its
+  // moves would not fit the extents measured.
+  if (!again.Finish(print)) return failed(outcome::kSourceRead);
+  return traced;
 }
 
 MachiningEstimate Estimate(const ToolPath& path, double rapidRate) {

@@ -59,6 +59,12 @@ class PathMoves {
   PathSegment back() const { return (*this)[moves_.size() - 1]; }
   PathPoint EndOf(std::size_t index) const;
   void shrink_to_fit();
+  // Room for `moves` moves of which `arcs` are arcs, so that a long path
+  // never grows by copying.
+  void reserve(std::size_t moves, std::size_t arcs);
+  // Gives back unused room when it is a good part of the whole; shrinking
+  // copies, which for a nearly full path would cost more than it saves.
+  void TrimSpare();
 
   struct Move {
     double feed = 0;  // first, so that the floats pack behind it

@@ -4,11 +4,21 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <QImage>
 #include <QLinearGradient>
+#include <QPaintEngine>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/NumberText.h"
@@ -122,23 +132,49 @@ void PaintDepthLegend(QPainter& painter, const DepthRange& range, const QRectF& 
   painter.drawText(QPointF(bar.left() - kFigureGap - metrics.horizontalAdvance(bottom), bar.bottom() + centre), bottom);
 }
 
+// The polylines and dots of one chunk of moves, in drawing order, each with
+// the pen (or brush) it is drawn with and its bounds grown by what the pen
+// adds around it.
+struct Batch {
+  struct Line {
+    std::size_t first = 0, count = 0;  // in points
+    int pen = 0;
+    double left = 0, top = 0, right = 0, bottom = 0;
+  };
+  std::vector<QPointF> points;
+  std::vector<Line> lines;
+  void clear() {
+    points.clear();
+    lines.clear();
+  }
+};
+
+// Wide enough for the widest pen with its round caps, and for a dot.
+constexpr double kPenReach = 4;  // device pixels
+
 // Collects the moves of one kind as polylines in pixels, only as fine as the
 // picture can show: arcs become chords within a fraction of a pixel, points
 // closer than half a pixel to the last one kept are left out (the last of a
 // polyline always stays, so ends and corners keep their place), and pieces
 // wholly outside the visible area are dropped, which ends the polyline there.
-// Each polyline is drawn with the painter's pen as soon as it ends.
+// Each polyline goes to the batch as soon as it ends.
 class Polylines {
  public:
-  Polylines(QPainter& painter, const PreviewView& view, const QRectF& area) : painter_(painter), view_(view) {
+  Polylines(Batch& batch, const QPainter& painter, const PreviewView& view, const QRectF& area)
+      : batch_(batch), view_(view) {
     // Tolerances are in device pixels, which a scaled painter makes smaller.
     const double deviceScale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
-    const double pixel = deviceScale > 0 ? 1 / deviceScale : 1;
-    chordError_ = kChordError * pixel;
-    minStep2_ = kMinStep * kMinStep * pixel * pixel;
-    // Wide enough for the widest pen with its round caps.
-    constexpr double kCullMargin = 4;
-    visible_ = area.adjusted(-kCullMargin, -kCullMargin, kCullMargin, kCullMargin);
+    pixel_ = deviceScale > 0 ? 1 / deviceScale : 1;
+    chordError_ = kChordError * pixel_;
+    minStep2_ = kMinStep * kMinStep * pixel_ * pixel_;
+    visible_ = area.adjusted(-kPenReach, -kPenReach, kPenReach, kPenReach);
+  }
+
+  // The pen of the polylines from here on; ends the open one.
+  void SetPen(int pen) {
+    if (pen == pen_) return;
+    End();
+    pen_ = pen;
   }
 
   void Add(const PathSegment& s) {
@@ -174,16 +210,48 @@ class Polylines {
     Piece(from, end);
   }
 
-  // Draws the open polyline.
+  // Hands the open polyline to the batch.
   void End() {
     if (line_.empty()) return;
     if (line_.size() == 1 || line_.back() != current_) line_.push_back(current_);
-    painter_.drawPolyline(line_.data(), static_cast<int>(line_.size()));
-    line_.clear();
+    Hand();
   }
+
+  // Polylines of a pen with round caps and bevel joins end and start again
+  // at a sharp corner: there two round caps cover just what a round join
+  // would, while at the gentle turns along a curve a bevel join misses a
+  // round one by less than a tenth of a pixel. Round joins cost the stroker
+  // far more than the rest of a polyline.
+  void SplitAtSharpCorners() { splitCorners_ = true; }
 
  private:
   static constexpr double kChordError = 0.25, kMinStep = 0.5;  // pixels
+  // Turns of up to 45 degrees keep a bevel join, which cuts the round
+  // corner by less than a tenth of a pixel.
+  static constexpr double kSharpTurnCos = 0.7071;
+
+  void Hand() {
+    Batch::Line line;
+    line.first = batch_.points.size();
+    line.count = line_.size();
+    line.pen = pen_;
+    line.left = line.right = line_.front().x();
+    line.top = line.bottom = line_.front().y();
+    for (const QPointF& p : line_) {
+      line.left = std::min(line.left, p.x());
+      line.right = std::max(line.right, p.x());
+      line.top = std::min(line.top, p.y());
+      line.bottom = std::max(line.bottom, p.y());
+    }
+    const double reach = kPenReach * pixel_;
+    line.left -= reach;
+    line.top -= reach;
+    line.right += reach;
+    line.bottom += reach;
+    batch_.points.insert(batch_.points.end(), line_.begin(), line_.end());
+    batch_.lines.push_back(line);
+    line_.clear();
+  }
 
   bool Visible(QPointF a, QPointF b) const {
     return std::max(a.x(), b.x()) >= visible_.left() && std::min(a.x(), b.x()) <= visible_.right() &&
@@ -201,15 +269,260 @@ class Polylines {
     }
     current_ = to;
     const QPointF step = to - line_.back();
-    if (QPointF::dotProduct(step, step) >= minStep2_) line_.push_back(to);
+    if (QPointF::dotProduct(step, step) < minStep2_) return;
+    if (splitCorners_ && line_.size() >= 2) {
+      const QPointF vertex = line_.back(), before = vertex - line_[line_.size() - 2];
+      const double turn = QPointF::dotProduct(before, step);
+      if (turn < kSharpTurnCos * std::sqrt(QPointF::dotProduct(before, before) * QPointF::dotProduct(step, step))) {
+        Hand();
+        line_.push_back(vertex);
+      }
+    }
+    line_.push_back(to);
+  }
+
+  Batch& batch_;
+  const PreviewView& view_;
+  QRectF visible_;
+  double pixel_ = 1;
+  double chordError_ = kChordError, minStep2_ = kMinStep * kMinStep;
+  int pen_ = 0;
+  bool splitCorners_ = false;
+  std::vector<QPointF> line_;  // the points kept so far
+  QPointF current_;            // where the open polyline really is, kept or not
+};
+
+// Draws a batch. Pens index `pens`; a polyline of one point is a dot, filled
+// with its pen's colour. Only what reaches `band` (in the painter's
+// coordinates) is drawn.
+void DrawBatch(QPainter& painter, const Batch& batch, const std::vector<QPen>& pens, const QRectF& band) {
+  int pen = -1;
+  bool dots = false;
+  for (const Batch::Line& line : batch.lines) {
+    if (line.right < band.left() || line.left > band.right() || line.bottom < band.top() || line.top > band.bottom())
+      continue;
+    const bool dot = line.count == 1;
+    if (dot != dots || line.pen != pen) {
+      pen = line.pen;
+      dots = dot;
+      const QPen& chosen = pens[static_cast<std::size_t>(pen)];
+      painter.setPen(dot ? QPen(Qt::NoPen) : chosen);
+      painter.setBrush(dot ? QBrush(chosen.color()) : QBrush(Qt::NoBrush));
+    }
+    const QPointF* points = batch.points.data() + line.first;
+    if (dot) {
+      painter.drawEllipse(points[0], kPlungeRadius, kPlungeRadius);
+    } else {
+      painter.drawPolyline(points, static_cast<int>(line.count));
+    }
+  }
+}
+
+// Draws batches into horizontal bands of the painter's image at once, one
+// thread each. A band's painter has the same transform as the painter and
+// a clip that keeps it in its rows, so every band holds exactly the pixels
+// one painter would draw there: drawing order within a band is kept, and
+// strokes are rasterised the same however they are clipped. (The dashed
+// rapid moves stay with the painter itself: they take little time, and a
+// dash pattern that a clip shifted would show at every band edge.)
+//
+// The batches queue up and each band works through them at its own pace,
+// so that a band held up by other work on the machine does not hold up
+// the others at every batch.
+class BandPainters {
+ public:
+  // No bands (Draw uses `painter` alone) unless the painter draws into an
+  // image with Qt's raster engine and `bands` is more than one.
+  BandPainters(QPainter& painter, const QRectF& area, int bands) : painter_(painter) {
+    QPaintDevice* device = painter.device();
+    if (bands < 2 || device == nullptr || device->devType() != QInternal::Image || painter.paintEngine() == nullptr ||
+        painter.paintEngine()->type() != QPaintEngine::Raster)
+      return;
+    QImage& image = *static_cast<QImage*>(device);
+    bool invertible = false;
+    toDevice_ = painter.combinedTransform();
+    toLogical_ = toDevice_.inverted(&invertible);
+    if (!invertible) return;
+    rows_ = image.height();
+    bands = std::min(bands, std::max(1, rows_ / kMinBandRows));
+    if (bands < 2) return;
+    ratio_ = image.devicePixelRatio();
+    width_ = image.width();
+    area_ = area;
+    world_ = painter.worldTransform();
+    // Band edges follow the work only where a row of the picture is a row
+    // of the image.
+    balance_ = toDevice_.type() <= QTransform::TxScale;
+    uchar* bits = image.bits();
+    for (int b = 0; b < bands; ++b) {
+      auto band = std::make_unique<Band>();
+      band->image = QImage(bits, image.width(), rows_, image.bytesPerLine(), image.format());
+      band->image.setDevicePixelRatio(ratio_);
+      band->painter.begin(&band->image);
+      band->painter.setRenderHints(painter.renderHints());
+      SetRows(*band, rows_ * b / bands, rows_ * (b + 1) / bands);
+      bands_.push_back(std::move(band));
+    }
+    for (std::size_t b = 0; b < bands_.size(); ++b) threads_.emplace_back([this, b] { Work(b); });
+  }
+  BandPainters(const BandPainters&) = delete;
+  BandPainters& operator=(const BandPainters&) = delete;
+  // Batches not drawn by now are dropped: the picture was given up.
+  ~BandPainters() {
+    {
+      const std::lock_guard lock(mutex_);
+      quit_ = true;
+    }
+    queued_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+    for (auto& band : bands_) band->painter.end();
+  }
+
+  // Draws `batch` with `pens` (which must outlive Finish), taking its
+  // contents; the bands may draw it later.
+  void Draw(Batch& batch, const std::vector<QPen>& pens) {
+    if (bands_.empty()) {
+      const double inf = std::numeric_limits<double>::infinity();
+      DrawBatch(painter_, batch, pens, QRectF(QPointF(-inf, -inf), QPointF(inf, inf)));
+      return;
+    }
+    auto job = std::make_shared<Job>();
+    job->batch = std::move(batch);
+    batch.clear();
+    job->pens = &pens;
+    std::unique_lock lock(mutex_);
+    // A few batches ahead at most, so that a stop is not kept waiting.
+    drawn_.wait(lock, [&] { return jobs_.size() < kMaxQueued; });
+    jobs_.push_back(std::move(job));
+    lock.unlock();
+    queued_.notify_all();
+  }
+
+  // Moves the band edges, before the first batch, so that each band gets
+  // about as much to draw: `visit(add)` calls add(point, work) for points
+  // in the painter's coordinates. The edges stay: each row is drawn by one
+  // thread, in order.
+  template <typename Visit>
+  void Balance(Visit visit) {
+    if (!balance_ || !jobs_.empty() || first_ > 0) return;
+    std::vector<double> work(static_cast<std::size_t>(rows_));
+    double total = 0;
+    visit([&](QPointF at, double weight) {
+      const double y = toDevice_.map(at).y();
+      const auto row = static_cast<std::size_t>(std::clamp(y, 0.0, static_cast<double>(rows_ - 1)));
+      work[row] += weight;
+      total += weight;
+    });
+    if (total <= 0) return;
+    const std::size_t bands = bands_.size();
+    std::size_t row = 0;
+    double sum = 0;
+    int top = 0;
+    for (std::size_t b = 0; b < bands; ++b) {
+      int bottom = rows_;
+      if (b + 1 < bands) {
+        const double share = total * static_cast<double>(b + 1) / static_cast<double>(bands);
+        while (row < work.size() && sum + work[row] <= share) sum += work[row++];
+        bottom = std::max(top, static_cast<int>(row));
+      }
+      SetRows(*bands_[b], top, bottom);
+      top = bottom;
+    }
+  }
+
+  // Waits until every band has drawn every batch.
+  void Finish() {
+    std::unique_lock lock(mutex_);
+    drawn_.wait(lock, [&] { return jobs_.empty(); });
+  }
+
+ private:
+  static constexpr int kMinBandRows = 32;
+  static constexpr std::size_t kMaxQueued = 8;
+
+  struct Job {
+    Batch batch;
+    const std::vector<QPen>* pens = nullptr;
+  };
+
+  struct Band {
+    QImage image;  // the painter's image, shared
+    QPainter painter;
+    int top = -1, bottom = -1;  // device rows
+    QRectF reach;               // those rows in the painter's coordinates
+    // The pens as this band's own: copies of one QPen share its data, and
+    // every stroke copies its pen, so threads sharing one would contend for
+    // its reference count all the time.
+    const std::vector<QPen>* from = nullptr;
+    std::vector<QPen> pens;
+    std::uint64_t next = 0;  // the number of the next batch to draw
+  };
+
+  // Clips the band to its rows: first in device rows, then the painter's
+  // transform and area.
+  void SetRows(Band& band, int top, int bottom) const {
+    if (band.top == top && band.bottom == bottom) return;
+    band.top = top;
+    band.bottom = bottom;
+    band.painter.setWorldTransform(QTransform());
+    band.painter.setClipRect(QRectF(0, top / ratio_, width_ / ratio_, (bottom - top) / ratio_));
+    band.painter.setWorldTransform(world_);
+    band.painter.setClipRect(area_, Qt::IntersectClip);
+    band.reach = toLogical_.mapRect(QRectF(0, top, width_, bottom - top));
+  }
+
+  static void DrawBand(Band& band, const Job& job) {
+    const std::vector<QPen>& pens = *job.pens;
+    if (band.from != &pens || band.pens.size() != pens.size()) {
+      band.from = &pens;
+      band.pens.clear();
+      for (const QPen& pen : pens) {
+        QPen own(QBrush(pen.color()), pen.widthF(), pen.style(), pen.capStyle(), pen.joinStyle());
+        own.setCosmetic(pen.isCosmetic());
+        if (pen.style() == Qt::CustomDashLine) own.setDashPattern(pen.dashPattern());
+        band.pens.push_back(own);
+      }
+    }
+    if (band.top < band.bottom) DrawBatch(band.painter, job.batch, band.pens, band.reach);
+  }
+
+  void Work(std::size_t b) {
+    Band& band = *bands_[b];
+    for (;;) {
+      std::unique_lock lock(mutex_);
+      queued_.wait(lock, [&] { return quit_ || band.next < first_ + jobs_.size(); });
+      if (quit_) return;
+      const std::shared_ptr<const Job> job = jobs_[band.next - first_];
+      lock.unlock();
+      DrawBand(band, *job);
+      lock.lock();
+      ++band.next;
+      // A batch goes once every band has drawn it.
+      bool popped = false;
+      while (!jobs_.empty() &&
+             std::all_of(bands_.begin(), bands_.end(), [&](const auto& other) { return other->next > first_; })) {
+        jobs_.pop_front();
+        ++first_;
+        popped = true;
+      }
+      lock.unlock();
+      if (popped) drawn_.notify_all();
+    }
   }
 
   QPainter& painter_;
-  const PreviewView& view_;
-  QRectF visible_;
-  double chordError_ = kChordError, minStep2_ = kMinStep * kMinStep;
-  std::vector<QPointF> line_;  // the points kept so far
-  QPointF current_;            // where the open polyline really is, kept or not
+  double ratio_ = 1;
+  int width_ = 0, rows_ = 0;
+  QRectF area_;
+  QTransform world_, toDevice_, toLogical_;
+  bool balance_ = false;
+  std::vector<std::unique_ptr<Band>> bands_;
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable queued_, drawn_;
+  std::deque<std::shared_ptr<const Job>> jobs_;
+  std::uint64_t first_ = 0;  // the number of the batch at the front of jobs_
+  bool quit_ = false;
 };
 
 }  // namespace
@@ -288,25 +601,18 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
 
   // The moves go out in chunks, so that a stop is heard between two of them
   // however long the whole path takes; rapid moves first, then feed moves
-  // over them, then the dots of moves in Z alone.
+  // over them, then the dots of moves in Z alone. Each chunk becomes a
+  // batch of polylines, drawn before the next chunk is asked for.
+  Batch batch;
   const auto inChunks = [&](auto add, auto draw) {
     for (std::size_t first = 0; first < path.segments.size(); first += kSegmentsPerChunk) {
       if (stopped && stopped()) return false;
       const std::size_t end = std::min(path.segments.size(), first + kSegmentsPerChunk);
       for (std::size_t i = first; i < end; ++i) add(path.segments[i]);
       draw();
+      batch.clear();
     }
     return true;
-  };
-  // Rapid and feed moves: one polyline per unbroken run of the kind.
-  const auto strokeMoves = [&](const QPen& pen, bool rapid) {
-    painter.setPen(pen);
-    Polylines lines(painter, view, area);
-    return inChunks(
-        [&](const PathSegment& segment) {
-          if ((segment.kind == PathSegment::Kind::kRapid) == rapid) lines.Add(segment);
-        },
-        [&] { lines.End(); });
   };
   // The range, too, in chunks: a long path takes a while to scan.
   DepthRange range;
@@ -319,62 +625,92 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
       range.Add(path, first, std::min(path.segments.size(), first + kSegmentsPerChunk));
     }
   }
-  // Feed moves by depth: one polyline per unbroken run of one bucket.
-  std::vector<QPen> depthPens;
-  const auto strokeByDepth = [&] {
-    Polylines lines(painter, view, area);
-    int current = -1;
-    return inChunks(
-        [&](const PathSegment& segment) {
-          if (segment.kind == PathSegment::Kind::kRapid) return;
-          const int bucket = range.Bucket(segment.end.z);
-          if (bucket != current) {
-            lines.End();
-            painter.setPen(depthPens[static_cast<std::size_t>(bucket)]);
-            current = bucket;
-          }
-          lines.Add(segment);
-        },
-        [&] { lines.End(); });
-  };
   painter.setBrush(Qt::NoBrush);
   QPen rapidPen(kRapidColour, 1);
   rapidPen.setDashPattern({6, 4});  // long enough to tell from a feed move at a glance
   rapidPen.setCosmetic(true);
-  QPen feedPen(kFeedColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  QPen feedPen(kFeedColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin);
   feedPen.setCosmetic(true);
+  // Feed moves by depth: a pen per depth bucket, one polyline per unbroken
+  // run of one bucket.
+  std::vector<QPen> feedPens;
   if (options.depth) {
     for (int bucket = 0; bucket < kDepthBuckets; ++bucket) {
-      depthPens.push_back(feedPen);
-      depthPens.back().setColor(DepthRange::Colour(bucket));
+      feedPens.push_back(feedPen);
+      feedPens.back().setColor(DepthRange::Colour(bucket));
     }
+  } else {
+    feedPens.push_back(feedPen);
   }
-  std::vector<QPointF> dots;
-  std::vector<int> dotBuckets;  // with depth, the bucket of each dot
-  const bool drawn = strokeMoves(rapidPen, true) && (options.depth ? strokeByDepth() : strokeMoves(feedPen, false)) &&
-                     inChunks(
-                         [&](const PathSegment& segment) {
-                           // A feed move in Z alone (drilling, plunging) has no line to show: a dot.
-                           if (segment.kind != PathSegment::Kind::kLinear || !segment.zOnly) return;
-                           dots.push_back(view.ToScreen(segment.end.x, segment.end.y));
-                           if (options.depth) dotBuckets.push_back(range.Bucket(segment.end.z));
-                         },
-                         [&] {
-                           painter.setPen(Qt::NoPen);
-                           painter.setBrush(kFeedColour);
-                           // One at a time: a path of thousands of them fills far slower.
-                           for (std::size_t i = 0; i < dots.size(); ++i) {
-                             if (options.depth) painter.setBrush(DepthRange::Colour(dotBuckets[i]));
-                             painter.drawEllipse(dots[i], kPlungeRadius, kPlungeRadius);
-                           }
-                           painter.setBrush(Qt::NoBrush);
-                           dots.clear();
-                           dotBuckets.clear();
-                         });
+  const std::vector<QPen> rapidPens = {rapidPen};
+  const auto strokeRapid = [&] {
+    // One painter for the dashes (see BandPainters).
+    BandPainters one(painter, area, 1);
+    Polylines lines(batch, painter, view, area);
+    return inChunks(
+        [&](const PathSegment& segment) {
+          if (segment.kind == PathSegment::Kind::kRapid) lines.Add(segment);
+        },
+        [&] {
+          lines.End();
+          one.Draw(batch, rapidPens);
+        });
+  };
+  const int bands =
+      options.bands > 0 ? options.bands : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  const auto strokeFeed = [&](BandPainters& painters) {
+    Polylines lines(batch, painter, view, area);
+    lines.SplitAtSharpCorners();
+    return inChunks(
+        [&](const PathSegment& segment) {
+          if (segment.kind == PathSegment::Kind::kRapid) return;
+          if (options.depth) lines.SetPen(range.Bucket(segment.end.z));
+          lines.Add(segment);
+        },
+        [&] {
+          lines.End();
+          painters.Draw(batch, feedPens);
+        });
+  };
+  // A feed move in Z alone (drilling, plunging) has no line to show: a dot.
+  const double deviceScale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
+  const double dotReach = kPlungeRadius + kPenReach / (deviceScale > 0 ? deviceScale : 1);
+  const auto dots = [&](BandPainters& painters) {
+    return inChunks(
+        [&](const PathSegment& segment) {
+          if (segment.kind != PathSegment::Kind::kLinear || !segment.zOnly) return;
+          const QPointF at = view.ToScreen(segment.end.x, segment.end.y);
+          Batch::Line dot;
+          dot.first = batch.points.size();
+          dot.count = 1;
+          dot.pen = options.depth ? range.Bucket(segment.end.z) : 0;
+          dot.left = at.x() - dotReach;
+          dot.right = at.x() + dotReach;
+          dot.top = at.y() - dotReach;
+          dot.bottom = at.y() + dotReach;
+          batch.points.push_back(at);
+          batch.lines.push_back(dot);
+        },
+        [&] { painters.Draw(batch, feedPens); });
+  };
+  bool drawn = strokeRapid();
+  if (drawn) {
+    BandPainters painters(painter, area, bands);
+    // Where the feed moves end and the dots lie, for the band edges.
+    painters.Balance([&](const auto& add) {
+      for (std::size_t i = 0; i < path.segments.size(); ++i) {
+        const PathPoint end = path.segments.EndOf(i);
+        add(view.ToScreen(end.x, end.y), 1.0);
+      }
+    });
+    drawn = strokeFeed(painters) && dots(painters);
+    if (drawn) painters.Finish();
+  }
   if (!drawn) {
     painter.restore();
     return false;
   }
+  painter.setBrush(Qt::NoBrush);
 
   if (range.known) PaintDepthLegend(painter, range, area);
 

@@ -40,6 +40,9 @@ struct PaintOptions {
   // viridis map from yellow (the highest such Z) to dark purple (the deepest),
   // with a legend; a relief of tiny moves is otherwise one solid area.
   bool depth = false;
+  // Horizontal bands of an image painted at once, each on a thread of its
+  // own; 0: one per processor. The picture is the same for any number.
+  int bands = 0;
 };
 
 // Paints the white background of `area`, the extents frame with its figures,

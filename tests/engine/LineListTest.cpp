@@ -80,5 +80,36 @@ TEST(LineList, FindsAWordOnlyWithinOneLine) {
   EXPECT_EQ(lines.back(), "; PROGEND im Kommentar");
 }
 
+// Walking a source a piece at a time: the complete lines go, the one being
+// built stays and goes on in the next piece.
+TEST(LineList, DropClosedLinesKeepsTheLineBeingBuilt) {
+  const struct {
+    std::string_view first, second;
+    Lines before, after;
+  } cases[] = {
+      {"ab\r\ncd", "e\r\nf", {"ab"}, {"cde", "f"}},
+      {"ab\r\n", "cd", {"ab"}, {"cd"}},
+      {"abc", "d\r\n", {}, {"abcd"}},
+      {"\r\n\r\n", "\r\n", {"", ""}, {""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    LineList lines;
+    LineSplitter splitter(lines);
+    const auto read = [&] {
+      Lines out;
+      for (std::size_t i = 0; i < lines.size(); ++i) out.emplace_back(lines[i]);
+      return out;
+    };
+    splitter.Feed(c.first);
+    EXPECT_EQ(read(), c.before);
+    lines.DropClosedLines();
+    EXPECT_TRUE(lines.empty());
+    splitter.Feed(c.second);
+    splitter.Finish();
+    EXPECT_EQ(read(), c.after);
+  }
+}
+
 }  // namespace
 }  // namespace morvatex

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -310,6 +311,81 @@ TEST(ToolPath, ProgressFollowsTheReadingAndBothPasses) {
         EXPECT_LT(now.done, now.total);
       }
     }
+  }
+}
+
+// A file is read twice, the second time in pieces for the writing pass; a
+// FIFO gives its bytes once and keeps its lines. Either way, and in pieces
+// of any size, the path is the same, failures and their lines included.
+TEST(ToolPath, TracesAFileAFifoAndSmallPiecesAlike) {
+  const std::vector<std::vector<std::string_view>> programs = {
+      {"VEL 6000", "FASTABS X0 Y0", "MOVEABS Z-1000", "CCWABS I5000 J0 X10000 Y0", "MOVEABS X0", "FASTABS Z5000",
+       "PROGEND"},
+      {"VEL 10000", "MOVEABS X1000", "MOVEABS Y1000", "GETTOOL 3", "VEL x", "MOVEABS X0", "MOVEABS Y0", "PROGEND"},
+      {"VEL x", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X1.5", "MOVEABS Y0", "PROGEND"},
+      {"VEL 10000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "; PROGEND"},
+      {"VEL 10000", "MOVEABS X1000", "PROGEND", "MOVEABS X5000", "MOVEABS Y5000", "\x1A", "MOVEABS Y7000"},
+  };
+  for (std::size_t p = 0; p < programs.size(); ++p) {
+    SCOPED_TRACE(p);
+    const std::string text = testing::CrLfLines(programs[p]);
+    ToolPath want;
+    for (const int way : {0, 1, 2}) {
+      SCOPED_TRACE(way);
+      testing::FakeFileSystem fs;
+      fs.files["p.ncp"] = text;
+      if (way == 1) fs.specialFiles.insert("p.ncp");
+      if (way == 2) fs.readChunk = 3;
+      const ToolPath got = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings());
+      if (way == 0) {
+        want = got;
+        EXPECT_FALSE(got.segments.empty());
+        continue;
+      }
+      EXPECT_EQ(got.code, want.code);
+      EXPECT_EQ(got.failedLine, want.failedLine);
+      EXPECT_EQ(got.failedLineText, want.failedLineText);
+      EXPECT_EQ(got.toolChanges, want.toolChanges);
+      EXPECT_EQ(got.totals.feedLength, want.totals.feedLength);
+      ASSERT_EQ(got.segments.size(), want.segments.size());
+      for (std::size_t i = 0; i < got.segments.size(); ++i) {
+        EXPECT_EQ(got.segments[i].line, want.segments[i].line);
+        EXPECT_EQ(got.segments[i].end.x, want.segments[i].end.x);
+        EXPECT_EQ(got.segments[i].end.y, want.segments[i].end.y);
+      }
+    }
+  }
+}
+
+// A source that changes, vanishes or fails between its two readings gives
+// no path, as a source that cannot be read.
+TEST(ToolPath, ASourceThatChangesBetweenItsReadingsGivesNoPath) {
+  const std::vector<std::string_view> program = {"VEL 6000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "PROGEND"};
+  const struct {
+    const char* name;
+    std::function<void(testing::FakeFileSystem&)> change;
+  } cases[] = {
+      {"one digit changed", [](testing::FakeFileSystem& fs) { fs.files["p.ncp"][19] = '2'; }},
+      {"a line added", [](testing::FakeFileSystem& fs) { fs.files["p.ncp"] += "WAIT\r\n"; }},
+      {"cut short", [](testing::FakeFileSystem& fs) { fs.files["p.ncp"].resize(20); }},
+      {"cannot be opened", [](testing::FakeFileSystem& fs) { fs.failOpenRead.insert("p.ncp"); }},
+      {"reading fails", [](testing::FakeFileSystem& fs) { fs.failReadAfterBytes["p.ncp"] = 10; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::FakeFileSystem fs;
+    fs.files["p.ncp"] = testing::CrLfLines(program);
+    bool changed = false;
+    const ToolPath path =
+        TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), {}, [&](const TraceProgress& progress) {
+          if (progress.pass == 1 && !changed) {
+            c.change(fs);
+            changed = true;
+          }
+        });
+    EXPECT_GE(path.code, outcome::kSourceOpen);
+    EXPECT_LE(path.code, outcome::kSourceClose);
+    EXPECT_TRUE(path.segments.empty());
   }
 }
 

@@ -298,5 +298,63 @@ TEST(ToolPathPainter, AStopBetweenChunksOfMovesEndsThePainting) {
   }
 }
 
+// Painted in bands on several threads, a picture is the one a single
+// painter gives, pixel for pixel: dashed rapid moves crossing the band
+// edges, wide feed moves, sharp corners, arcs and dots, with depth colours,
+// in an image of the window's kind at twice the pixels and under a scaled
+// painter.
+TEST(ToolPathPainter, BandsPaintThePictureOnePainterPaints) {
+  std::vector<std::string> many = {"VEL 6000"};
+  for (int i = 0; i < 300; ++i) {
+    const int x = (i * 7919) % 100000, y = (i * 104729) % 60000;
+    many.push_back("FASTABS X" + std::to_string(x) + " Y" + std::to_string(y) + " Z5000");
+    many.push_back("MOVEABS Z-" + std::to_string(1000 + i * 10));
+    many.push_back("MOVEREL X20000");
+    many.push_back("CCWREL I0 J5000 X0 Y10000");
+    many.push_back("MOVEREL X-20000 Y-3000");
+  }
+  many.push_back("PROGEND");
+  const std::vector<std::string> rapids = {
+      "VEL 6000",           "FASTABS X0 Y0",      "FASTABS X100000 Y60000", "FASTABS X0 Y60000",
+      "MOVEABS X3000 Y100", "FASTABS X100000 Y0", "MOVEABS X0 Y30000",      "PROGEND"};
+  const struct Case {
+    const char* name;
+    const std::vector<std::string>* program;
+    bool depth;
+    QImage::Format format;
+    double ratio, scale;
+  } cases[] = {
+      {"contours", &many, false, QImage::Format_RGB32, 1, 1},
+      {"contours by depth", &many, true, QImage::Format_RGB32, 1, 1},
+      {"rapid moves across the bands", &rapids, false, QImage::Format_RGB32, 1, 1},
+      {"window image at twice the pixels", &many, false, QImage::Format_ARGB32_Premultiplied, 2, 1},
+      {"scaled painter", &rapids, true, QImage::Format_RGB32, 1, 1.5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::FakeFileSystem fs;
+    fs.files["p.ncp"] = testing::CrLfLines(std::vector<std::string_view>(c.program->begin(), c.program->end()));
+    const ToolPath path = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings());
+    ASSERT_EQ(path.code, 0);
+    const QRectF area(0, 0, 300, 200);
+    const auto paint = [&](int bands) {
+      QImage image(QSize(300, 200) * c.ratio * c.scale, c.format);
+      image.setDevicePixelRatio(c.ratio);
+      QPainter painter(&image);
+      painter.scale(c.scale, c.scale);
+      EXPECT_TRUE(PaintToolPath(painter, path, FitView(path, area), area, {}, PaintOptions{c.depth, bands}));
+      return image;
+    };
+    const QImage one = paint(1);
+    for (const int bands : {2, 3, 7}) {
+      const QImage banded = paint(bands);
+      int differing = 0;
+      for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x) differing += one.pixel(x, y) != banded.pixel(x, y);
+      EXPECT_EQ(differing, 0) << bands << " bands";
+    }
+  }
+}
+
 }  // namespace
 }  // namespace morvatex
