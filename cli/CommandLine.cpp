@@ -128,8 +128,12 @@ std::string ConverterUsage() {
          "  --settings FILE  settings file to read (default: morvatex.set beside\n"
          "                   this program, the desktop program's settings file;\n"
          "                   when this program's folder is not writable, as once\n"
+#ifdef _WIN32
+         "                   installed, the same file in %APPDATA%\\Morvatex).\n"
+#else
          "                   installed, the same file in $XDG_CONFIG_HOME/morvatex\n"
          "                   or ~/.config/morvatex).\n"
+#endif
          "                   FILE must exist and hold a settings record; if not,\n"
          "                   nothing is converted (exit status 2). Without it, a\n"
          "                   missing or damaged default file gives a new\n"
@@ -172,7 +176,12 @@ std::string ConverterUsage() {
          "the form --set reads back: control characters of a text as \\xHH.\n"
          "Neither output may be the source or the settings file (status 80 or 60),\n"
          "nor, with --list, the job list or the log.\n"
+#ifdef _WIN32
+         "Ctrl-C, Ctrl-Break and closing the console stop the conversion in\n"
+         "progress, also while\n"
+#else
          "Ctrl-C, SIGTERM and SIGHUP stop the conversion in progress, also while\n"
+#endif
          "the source is read (status 11); a list run then ends and still writes\n"
          "the list back. With --jobs, every row in progress is stopped; the\n"
          "outcome is that of a run one row at a time stopped at the first of them\n"
