@@ -88,29 +88,11 @@ void ConversionRun::ReadSource() {
     if (!stopped()) code_ = outcome::kSourceOpen;
     return;
   }
-  LineSplitter splitter(lines_);
-  constexpr std::size_t kChunk = 1 << 16;
-  const auto buffer = std::make_unique_for_overwrite<char[]>(kChunk);  // no clearing: Read fills it
-  for (;;) {
-    const std::ptrdiff_t n = file->Read(buffer.get(), kChunk);
-    if (stopped()) break;  // also a read that the stop interrupted
-    if (n < 0) {
-      code_ = outcome::kSourceRead;  // the lines read so far stay
-      break;
-    }
-    if (n == 0) {
-      splitter.Finish();
-      break;
-    }
-    const LineSplitter::Fed fed = splitter.Feed(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
-    if (fed == LineSplitter::Fed::kEndOfFile) {
-      splitter.Finish();
-      break;
-    }
-    if (fed == LineSplitter::Fed::kTooLarge) {
-      code_ = outcome::kSourceRead;  // beyond what any Isel program holds
-      break;
-    }
+  switch (ReadSourceLines(*file, lines_, [&](std::size_t) { return stopped(); })) {
+    case SourceReading::kComplete: break;
+    case SourceReading::kStopped: break;                                   // the code says why
+    case SourceReading::kReadFailed: code_ = outcome::kSourceRead; break;  // the lines read so far stay
+    case SourceReading::kTooLarge: code_ = outcome::kSourceRead; break;    // beyond what any Isel program holds
   }
   currentLineText_.assign(lines_.back());
   if (!file->Close() && good()) code_ = outcome::kSourceClose;

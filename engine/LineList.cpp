@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace morvatex {
@@ -111,6 +112,29 @@ void LineSplitter::Finish() {
   }
   if (lineOpen_) lines_.CloseLine();
   lineOpen_ = false;
+}
+
+SourceReading ReadSourceLines(ReadableFile& file, LineList& lines,
+                              const std::function<bool(std::size_t bytesRead)>& stop) {
+  LineSplitter splitter(lines);
+  constexpr std::size_t kPiece = 1 << 16;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kPiece);  // no clearing: Read fills it
+  std::size_t bytes = 0;
+  for (;;) {
+    const std::ptrdiff_t n = file.Read(buffer.get(), kPiece);
+    if (n > 0) bytes += static_cast<std::size_t>(n);
+    if (stop && stop(bytes)) return SourceReading::kStopped;  // also a read that the stop interrupted
+    if (n < 0) return SourceReading::kReadFailed;
+    if (n == 0) {
+      splitter.Finish();
+      return SourceReading::kComplete;
+    }
+    switch (splitter.Feed(std::string_view(buffer.get(), static_cast<std::size_t>(n)))) {
+      case LineSplitter::Fed::kMore: break;
+      case LineSplitter::Fed::kEndOfFile: splitter.Finish(); return SourceReading::kComplete;
+      case LineSplitter::Fed::kTooLarge: return SourceReading::kTooLarge;
+    }
+  }
 }
 
 }  // namespace morvatex

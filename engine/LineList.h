@@ -7,12 +7,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "base/FileSystem.h"
 
 namespace morvatex {
 
@@ -100,5 +103,20 @@ class LineSplitter {
   std::size_t markBytes_ = 0;
   bool startDecided_ = false;
 };
+
+enum class SourceReading {
+  kComplete,    // to the end of the file or to Ctrl-Z
+  kStopped,     // `stop` said so
+  kReadFailed,  // the lines read so far stay
+  kTooLarge,    // beyond what the list can hold
+};
+
+// Reads `file` into `lines` as a source program is read: in pieces, each
+// fed to a LineSplitter as it comes, so that the file is never held twice.
+// After every piece `stop` hears how many bytes came so far and may end the
+// reading, also when the read itself was given up for a stop. The file is
+// not closed.
+SourceReading ReadSourceLines(ReadableFile& file, LineList& lines,
+                              const std::function<bool(std::size_t bytesRead)>& stop);
 
 }  // namespace morvatex

@@ -358,43 +358,21 @@ ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Settin
     return path;
   };
   const auto unreadable = [&] { return failed(stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen); };
-  // The bytes go to the lines as they come, so the whole file is never held
-  // twice, and a stop is heard while a long file is read.
-  constexpr std::size_t kReadsPerStopQuery = 16;
   std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
   if (!file) return unreadable();
   LineList lines;
-  LineSplitter splitter(lines);
-  std::vector<char> buffer(std::size_t{1} << 16);
-  std::size_t bytes = 0;
-  bool tooLarge = false;
-  for (std::size_t reads = 0;; ++reads) {
-    if (reads % kReadsPerStopQuery == 0) {
-      if (progress) progress({0, bytes, 0});
-      if (stopped && stopped()) {
-        file->Close();
-        return failed(outcome::kStopped);
-      }
-    }
-    const std::ptrdiff_t n = file->Read(buffer.data(), buffer.size());
-    if (n < 0) {
-      file->Close();
-      return unreadable();
-    }
-    if (n == 0) break;
-    bytes += static_cast<std::size_t>(n);
-    // Read on to the end all the same: a failing read or close still counts
-    // as the source that cannot be read.
-    if (!tooLarge &&
-        splitter.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n))) == LineSplitter::Fed::kTooLarge) {
-      tooLarge = true;
-      lines.clear();
-    }
+  const SourceReading reading = ReadSourceLines(*file, lines, [&](std::size_t bytes) {
+    if (progress) progress({0, bytes, 0});
+    return stopped && stopped();
+  });
+  switch (reading) {
+    case SourceReading::kComplete: break;
+    case SourceReading::kStopped: file->Close(); return failed(outcome::kStopped);
+    case SourceReading::kReadFailed: file->Close(); return unreadable();
+    case SourceReading::kTooLarge: file->Close(); return failed(outcome::kSourceRead);
   }
   if (!file->Close()) return unreadable();
   file.reset();
-  if (tooLarge) return failed(outcome::kSourceRead);
-  splitter.Finish();
 
   ToolPath traced;
   MachineState state;
