@@ -24,6 +24,7 @@
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
 #include "paint/QtText.h"
+#include "paint/StrokeRasterizer.h"
 
 namespace morvatex {
 namespace {
@@ -35,6 +36,7 @@ constexpr double kFontPixels = 12;
 // The smallest span fitted, so a path along one line still gets a scale.
 constexpr double kMinSpan = 1;         // mm
 constexpr double kPlungeRadius = 3.5;  // pixels
+constexpr double kFeedWidth = 2;       // device pixels
 
 const QColor kFeedColour(0, 0, 170);
 const QColor kRapidColour(210, 40, 40);
@@ -292,15 +294,38 @@ class Polylines {
   QPointF current_;            // where the open polyline really is, kept or not
 };
 
+// True for a pen whose polylines `strokes` draws: solid, round-capped,
+// as wide as the feed moves' pen in device pixels.
+bool OwnStroke(const QPen& pen) {
+  return pen.isCosmetic() && pen.style() == Qt::SolidLine && pen.capStyle() == Qt::RoundCap &&
+         pen.widthF() == kFeedWidth;
+}
+
 // Draws a batch. Pens index `pens`; a polyline of one point is a dot, filled
 // with its pen's colour. Only what reaches `band` (in the painter's
-// coordinates) is drawn.
-void DrawBatch(QPainter& painter, const Batch& batch, const std::vector<QPen>& pens, const QRectF& band) {
+// coordinates) is drawn. With `strokes`, polylines of the pens it draws go
+// to it (their points mapped to its pixels by `toDevice`), and it blends a
+// run of them of one pen at once, wherever the run ends: so the picture does
+// not depend on which lines reach the band.
+void DrawBatch(QPainter& painter, const Batch& batch, const std::vector<QPen>& pens, const QRectF& band,
+               StrokeRasterizer* strokes = nullptr, const QTransform& toDevice = {}) {
   int pen = -1;
   bool dots = false;
+  int pending = -1;  // the pen of the coverage in `strokes` not yet blended
   for (const Batch::Line& line : batch.lines) {
+    const bool own = strokes != nullptr && line.count > 1 && OwnStroke(pens[static_cast<std::size_t>(line.pen)]);
+    if (pending >= 0 && (!own || line.pen != pending)) {
+      strokes->Flush(pens[static_cast<std::size_t>(pending)].color().rgb());
+      pending = -1;
+    }
     if (line.right < band.left() || line.left > band.right() || line.bottom < band.top() || line.top > band.bottom())
       continue;
+    if (own) {
+      strokes->AddPolyline(batch.points.data() + line.first, static_cast<int>(line.count), toDevice,
+                           pens[static_cast<std::size_t>(line.pen)].color().rgb());
+      pending = line.pen;
+      continue;
+    }
     const bool dot = line.count == 1;
     if (dot != dots || line.pen != pen) {
       pen = line.pen;
@@ -316,6 +341,7 @@ void DrawBatch(QPainter& painter, const Batch& batch, const std::vector<QPen>& p
       painter.drawPolyline(points, static_cast<int>(line.count));
     }
   }
+  if (pending >= 0) strokes->Flush(pens[static_cast<std::size_t>(pending)].color().rgb());
 }
 
 // Draws batches into horizontal bands of the painter's image at once, one
@@ -324,18 +350,22 @@ void DrawBatch(QPainter& painter, const Batch& batch, const std::vector<QPen>& p
 // one painter would draw there: drawing order within a band is kept, and
 // strokes are rasterised the same however they are clipped. (The dashed
 // rapid moves stay with the painter itself: they take little time, and a
-// dash pattern that a clip shifted would show at every band edge.)
+// dash pattern that a clip shifted would show at every band edge.) Where
+// rows of the picture are rows of the image, the feed moves' strokes go
+// to a StrokeRasterizer of the band's own, even with a single band, so
+// that the picture is the same for any number.
 //
 // The batches queue up and each band works through them at its own pace,
 // so that a band held up by other work on the machine does not hold up
 // the others at every batch.
 class BandPainters {
  public:
-  // No bands (Draw uses `painter` alone) unless the painter draws into an
-  // image with Qt's raster engine and `bands` is more than one.
+  // No bands (Draw uses `painter` alone) when `bands` is 0, or unless the
+  // painter draws into an image with Qt's raster engine and either `bands`
+  // is more than one or a StrokeRasterizer can draw into that image.
   BandPainters(QPainter& painter, const QRectF& area, int bands) : painter_(painter) {
     QPaintDevice* device = painter.device();
-    if (bands < 2 || device == nullptr || device->devType() != QInternal::Image || painter.paintEngine() == nullptr ||
+    if (bands < 1 || device == nullptr || device->devType() != QInternal::Image || painter.paintEngine() == nullptr ||
         painter.paintEngine()->type() != QPaintEngine::Raster)
       return;
     QImage& image = *static_cast<QImage*>(device);
@@ -345,14 +375,20 @@ class BandPainters {
     if (!invertible) return;
     rows_ = image.height();
     bands = std::min(bands, std::max(1, rows_ / kMinBandRows));
-    if (bands < 2) return;
+    // Band edges and the own strokes only where a row of the picture is a
+    // row of the image.
+    balance_ = toDevice_.type() <= QTransform::TxScale;
+    const bool ownStrokes = balance_ && StrokeRasterizer::Supports(image);
+    if (bands < 2 && !ownStrokes) return;
     ratio_ = image.devicePixelRatio();
     width_ = image.width();
     area_ = area;
     world_ = painter.worldTransform();
-    // Band edges follow the work only where a row of the picture is a row
-    // of the image.
-    balance_ = toDevice_.type() <= QTransform::TxScale;
+    const QRectF areaPixels = toDevice_.mapRect(area);
+    areaPixels_ =
+        QRect(QPoint(static_cast<int>(std::lround(areaPixels.left())), static_cast<int>(std::lround(areaPixels.top()))),
+              QPoint(static_cast<int>(std::lround(areaPixels.right())) - 1,
+                     static_cast<int>(std::lround(areaPixels.bottom())) - 1));
     uchar* bits = image.bits();
     for (int b = 0; b < bands; ++b) {
       auto band = std::make_unique<Band>();
@@ -360,6 +396,7 @@ class BandPainters {
       band->image.setDevicePixelRatio(ratio_);
       band->painter.begin(&band->image);
       band->painter.setRenderHints(painter.renderHints());
+      if (ownStrokes) band->strokes = std::make_unique<StrokeRasterizer>(band->image, kFeedWidth);
       SetRows(*band, rows_ * b / bands, rows_ * (b + 1) / bands);
       bands_.push_back(std::move(band));
     }
@@ -456,6 +493,7 @@ class BandPainters {
     const std::vector<QPen>* from = nullptr;
     std::vector<QPen> pens;
     std::uint64_t next = 0;  // the number of the next batch to draw
+    std::unique_ptr<StrokeRasterizer> strokes;
   };
 
   // Clips the band to its rows: first in device rows, then the painter's
@@ -469,9 +507,10 @@ class BandPainters {
     band.painter.setWorldTransform(world_);
     band.painter.setClipRect(area_, Qt::IntersectClip);
     band.reach = toLogical_.mapRect(QRectF(0, top, width_, bottom - top));
+    if (band.strokes) band.strokes->SetClip(QRect(0, top, width_, bottom - top).intersected(areaPixels_));
   }
 
-  static void DrawBand(Band& band, const Job& job) {
+  void DrawBand(Band& band, const Job& job) const {
     const std::vector<QPen>& pens = *job.pens;
     if (band.from != &pens || band.pens.size() != pens.size()) {
       band.from = &pens;
@@ -483,7 +522,8 @@ class BandPainters {
         band.pens.push_back(own);
       }
     }
-    if (band.top < band.bottom) DrawBatch(band.painter, job.batch, band.pens, band.reach);
+    if (band.top < band.bottom)
+      DrawBatch(band.painter, job.batch, band.pens, band.reach, band.strokes.get(), toDevice_);
   }
 
   void Work(std::size_t b) {
@@ -514,6 +554,7 @@ class BandPainters {
   double ratio_ = 1;
   int width_ = 0, rows_ = 0;
   QRectF area_;
+  QRect areaPixels_;  // the area in device pixels
   QTransform world_, toDevice_, toLogical_;
   bool balance_ = false;
   std::vector<std::unique_ptr<Band>> bands_;
@@ -645,7 +686,7 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
   const std::vector<QPen> rapidPens = {rapidPen};
   const auto strokeRapid = [&] {
     // One painter for the dashes (see BandPainters).
-    BandPainters one(painter, area, 1);
+    BandPainters one(painter, area, 0);
     Polylines lines(batch, painter, view, area);
     return inChunks(
         [&](const PathSegment& segment) {
