@@ -2,15 +2,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace morvatex {
 namespace {
 
-// The interval of x where lo <= c0 + c1 * x <= hi, intersected with [left, right].
-void Constrain(double c0, double c1, double lo, double hi, double& left, double& right) {
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// The interval of x where lo <= c0 + c1 * x <= hi, intersected with [left,
+// right]; empty: left > right.
+inline void Constrain(double c0, double c1, double lo, double hi, double& left, double& right) {
   if (c1 == 0) {
-    if (c0 < lo || c0 > hi) right = left - 1;
+    if (c0 < lo || c0 > hi) {
+      left = kInfinity;
+      right = -kInfinity;
+    }
     return;
   }
   double from = (lo - c0) / c1, to = (hi - c0) / c1;
@@ -21,7 +28,7 @@ void Constrain(double c0, double c1, double lo, double hi, double& left, double&
 
 // Widens [left, right] by the chord of the circle of `radius` about `centre`
 // on the row through y, if it meets it.
-void JoinCircle(QPointF centre, double radius, double y, double& left, double& right) {
+inline void JoinCircle(QPointF centre, double radius, double y, double& left, double& right) {
   const double dy = y - centre.y();
   if (std::abs(dy) > radius) return;
   const double half = std::sqrt(radius * radius - dy * dy);
@@ -108,15 +115,16 @@ void StrokeRasterizer::AddSegment(QPointF a, QPointF b) {
     // The pixel centres on this row within reach: the stadium about the
     // segment is convex, so they form one run, the union of the two end
     // circles and the band beside the segment.
-    double left = 1, right = 0;
+    double left = kInfinity, right = -kInfinity;
     if (!point) {
-      left = -1e300;
-      right = 1e300;
       // Along the segment (0 to 1) and across it (within reach), in x - a.x.
-      Constrain(dy * d.y() / length2, d.x() / length2, 0, 1, left, right);
-      Constrain(-dy * d.x() / length, d.y() / length, -reach, reach, left, right);
-      left += a.x();
-      right += a.x();
+      double from = -kInfinity, to = kInfinity;
+      Constrain(dy * d.y() / length2, d.x() / length2, 0, 1, from, to);
+      Constrain(-dy * d.x() / length, d.y() / length, -reach, reach, from, to);
+      if (from <= to) {
+        left = from + a.x();
+        right = to + a.x();
+      }
       JoinCircle(b, reach, y, left, right);
     }
     JoinCircle(a, reach, y, left, right);
