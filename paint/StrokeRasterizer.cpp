@@ -41,7 +41,8 @@ inline void JoinCircle(QPointF centre, double radius, double y, double& left, do
   right = std::max(right, centre.x() + half);
 }
 
-// a * alpha + b * (255 - alpha) for each of the four bytes, divided by 255 and rounded.
+// a * alpha + b * beta for each of the four bytes, alpha + beta being 255,
+// divided by 255 and rounded.
 std::uint32_t Interpolate255(std::uint32_t a, std::uint32_t alpha, std::uint32_t b, std::uint32_t beta) {
   std::uint32_t low = (a & 0xff00ff) * alpha + (b & 0xff00ff) * beta;
   low = (low + ((low >> 8) & 0xff00ff) + 0x800080) >> 8;
