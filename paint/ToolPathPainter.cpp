@@ -219,18 +219,8 @@ class Polylines {
     Hand();
   }
 
-  // Polylines of a pen with round caps and bevel joins end and start again
-  // at a sharp corner: there two round caps cover just what a round join
-  // would, while at the gentle turns along a curve a bevel join misses a
-  // round one by less than a tenth of a pixel. Round joins cost the stroker
-  // far more than the rest of a polyline.
-  void SplitAtSharpCorners() { splitCorners_ = true; }
-
  private:
   static constexpr double kChordError = 0.25, kMinStep = 0.5;  // pixels
-  // Turns of up to 45 degrees keep a bevel join, which cuts the round
-  // corner by less than a tenth of a pixel.
-  static constexpr double kSharpTurnCos = 0.7071;
 
   void Hand() {
     Batch::Line line;
@@ -272,14 +262,6 @@ class Polylines {
     current_ = to;
     const QPointF step = to - line_.back();
     if (QPointF::dotProduct(step, step) < minStep2_) return;
-    if (splitCorners_ && line_.size() >= 2) {
-      const QPointF vertex = line_.back(), before = vertex - line_[line_.size() - 2];
-      const double turn = QPointF::dotProduct(before, step);
-      if (turn < kSharpTurnCos * std::sqrt(QPointF::dotProduct(before, before) * QPointF::dotProduct(step, step))) {
-        Hand();
-        line_.push_back(vertex);
-      }
-    }
     line_.push_back(to);
   }
 
@@ -289,7 +271,6 @@ class Polylines {
   double pixel_ = 1;
   double chordError_ = kChordError, minStep2_ = kMinStep * kMinStep;
   int pen_ = 0;
-  bool splitCorners_ = false;
   std::vector<QPointF> line_;  // the points kept so far
   QPointF current_;            // where the open polyline really is, kept or not
 };
@@ -670,7 +651,7 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
   QPen rapidPen(kRapidColour, 1);
   rapidPen.setDashPattern({6, 4});  // long enough to tell from a feed move at a glance
   rapidPen.setCosmetic(true);
-  QPen feedPen(kFeedColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin);
+  QPen feedPen(kFeedColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   feedPen.setCosmetic(true);
   // Feed moves by depth: a pen per depth bucket, one polyline per unbroken
   // run of one bucket.
@@ -701,7 +682,6 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
       options.bands > 0 ? options.bands : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
   const auto strokeFeed = [&](BandPainters& painters) {
     Polylines lines(batch, painter, view, area);
-    lines.SplitAtSharpCorners();
     return inChunks(
         [&](const PathSegment& segment) {
           if (segment.kind == PathSegment::Kind::kRapid) return;
