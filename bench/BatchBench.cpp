@@ -35,10 +35,10 @@
 #include "base/FileSystem.h"
 #include "batch/JobListFile.h"
 #include "bench/BenchSettings.h"
-#include "bench/ProgramGenerator.h"
 #include "gui/BatchProgress.h"
 #include "gui/Dialogs.h"
 #include "gui/MainWindow.h"
+#include "tests/support/ProgramGenerator.h"
 
 namespace morvatex::bench {
 namespace {

@@ -25,8 +25,8 @@
 
 #include "base/FileSystem.h"
 #include "bench/BenchSettings.h"
-#include "bench/ProgramGenerator.h"
 #include "engine/ConversionRun.h"
+#include "tests/support/ProgramGenerator.h"
 
 extern char** environ;
 

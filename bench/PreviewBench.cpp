@@ -36,11 +36,11 @@
 
 #include "base/FileSystem.h"
 #include "bench/BenchSettings.h"
-#include "bench/ProgramGenerator.h"
 #include "engine/ConversionRun.h"
-#include "engine/ToolPath.h"
-#include "paint/PreviewWorker.h"
+#include "gui/PreviewWorker.h"
 #include "paint/ToolPathPainter.h"
+#include "preview/ToolPath.h"
+#include "tests/support/ProgramGenerator.h"
 
 extern char** environ;
 

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "batch/RapidRateFile.h"
+#include "preview/RapidRateFile.h"
 
 namespace morvatex {
 namespace {

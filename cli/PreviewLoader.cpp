@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "cli/Signals.h"
-#include "paint/PreviewModule.h"
+#include "preview/PreviewModule.h"
 
 namespace morvatex {
 namespace {

@@ -10,7 +10,7 @@
 
 namespace morvatex {
 
-// Runs the preview of cli/PreviewCommand.h (paths in Windows-1252, output in
+// Runs the preview of previewmodule/PreviewCommand.h (paths in Windows-1252, output in
 // UTF-8) and returns its exit status. When the module is missing or cannot
 // be loaded (a build without Qt, a broken install), says so with the reason
 // on `err` and returns 2. The module is looked for beside the running

@@ -18,7 +18,6 @@
 #include "base/ProgramPath.h"
 #include "base/TerminalText.h"
 #include "batch/ProgramFiles.h"
-#include "batch/RapidRateFile.h"
 #include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleOutput.h"
@@ -28,6 +27,7 @@
 #include "cli/Signals.h"
 #include "engine/ConversionRun.h"
 #include "engine/StopRequest.h"
+#include "preview/RapidRateFile.h"
 #include "settings/SettingsFile.h"
 
 namespace morvatex {

@@ -14,7 +14,7 @@
 #include "gui/DialogFont.h"
 #include "gui/Dialogs.h"
 #include "gui/LabeledEdit.h"
-#include "paint/QtText.h"
+#include "qttext/QtText.h"
 
 namespace morvatex {
 namespace {

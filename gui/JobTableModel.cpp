@@ -1,6 +1,6 @@
 #include "gui/JobTableModel.h"
 
-#include "paint/QtText.h"
+#include "qttext/QtText.h"
 
 namespace morvatex {
 

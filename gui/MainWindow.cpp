@@ -17,7 +17,6 @@
 #include "base/LocalDateTime.h"
 #include "base/PathSyntax.h"
 #include "base/ProductInfo.h"
-#include "batch/HelpTexts.h"
 #include "batch/JobListFile.h"
 #include "batch/LogFile.h"
 #include "batch/ProgramFiles.h"
@@ -27,11 +26,12 @@
 #include "gui/BatchProgress.h"
 #include "gui/ClickableImage.h"
 #include "gui/FolderDialog.h"
+#include "gui/HelpTexts.h"
 #include "gui/HelpWindow.h"
 #include "gui/JobTableModel.h"
 #include "gui/SettingsDialog.h"
 #include "gui/TableDrop.h"
-#include "paint/QtText.h"
+#include "qttext/QtText.h"
 #include "settings/SettingsFile.h"
 
 namespace morvatex {

@@ -1,8 +1,8 @@
 // The main window's way into the tool-path preview.
 #include "batch/JobTable.h"
-#include "batch/RapidRateFile.h"
 #include "gui/MainWindow.h"
 #include "gui/PreviewWindow.h"
+#include "preview/RapidRateFile.h"
 
 namespace morvatex {
 

@@ -19,11 +19,11 @@
 #include <utility>
 
 #include "base/PathSyntax.h"
-#include "batch/PreviewText.h"
-#include "batch/RapidRateFile.h"
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
-#include "paint/QtText.h"
+#include "preview/PreviewText.h"
+#include "preview/RapidRateFile.h"
+#include "qttext/QtText.h"
 
 namespace morvatex {
 namespace {

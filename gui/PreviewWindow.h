@@ -18,9 +18,9 @@
 #include <string>
 
 #include "base/FileSystem.h"
-#include "engine/ToolPath.h"
-#include "paint/PreviewWorker.h"
+#include "gui/PreviewWorker.h"
 #include "paint/ToolPathPainter.h"
+#include "preview/ToolPath.h"
 #include "settings/SettingsRecord.h"
 
 class QCheckBox;

@@ -13,7 +13,7 @@
 
 #include "gui/Dialogs.h"
 #include "gui/HelpWindow.h"
-#include "paint/QtText.h"
+#include "qttext/QtText.h"
 #include "settings/Presets.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingsTexts.h"

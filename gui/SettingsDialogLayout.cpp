@@ -23,7 +23,7 @@
 #include "gui/DialogFont.h"
 #include "gui/LabeledEdit.h"
 #include "gui/SettingsDialog.h"
-#include "paint/QtText.h"
+#include "qttext/QtText.h"
 
 namespace morvatex {
 namespace {

@@ -23,8 +23,8 @@
 
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
-#include "paint/QtText.h"
 #include "paint/StrokeRasterizer.h"
+#include "qttext/QtText.h"
 
 namespace morvatex {
 namespace {

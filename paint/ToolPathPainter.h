@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "engine/ToolPath.h"
+#include "preview/ToolPath.h"
 
 class QPainter;
 

@@ -21,11 +21,11 @@
 
 #include "base/FileSystem.h"
 #include "base/MessageSink.h"
-#include "bench/ProgramGenerator.h"
 #include "settings/SettingsFields.h"
 #include "settings/SettingsFile.h"
 #include "tests/engine/DxfReading.h"
 #include "tests/support/ConversionHarness.h"
+#include "tests/support/ProgramGenerator.h"
 #include "tests/support/RecordingMessageSink.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WindowsChild.h"

@@ -13,7 +13,7 @@
 
 #include "batch/TargetPath.h"
 #include "gui/LabeledEdit.h"
-#include "paint/QtText.h"
+#include "qttext/QtText.h"
 #include "tests/gui/MainWindowFixture.h"
 
 namespace morvatex::testing {

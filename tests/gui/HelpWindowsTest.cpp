@@ -8,8 +8,8 @@
 
 #include <functional>
 
-#include "batch/HelpTexts.h"
 #include "gui/AboutDialog.h"
+#include "gui/HelpTexts.h"
 #include "gui/HelpWindow.h"
 #include "tests/gui/MainWindowFixture.h"
 

@@ -6,11 +6,11 @@
 #include <functional>
 #include <regex>
 
-#include "bench/ProgramGenerator.h"
 #include "gui/BatchProgress.h"
 #include "gui/ClickableImage.h"
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/support/ConversionHarness.h"
+#include "tests/support/ProgramGenerator.h"
 
 namespace morvatex::testing {
 namespace {

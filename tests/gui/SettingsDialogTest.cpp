@@ -16,7 +16,7 @@
 #include <functional>
 
 #include "gui/HelpWindow.h"
-#include "paint/QtText.h"
+#include "qttext/QtText.h"
 #include "settings/SettingsTexts.h"
 #include "tests/gui/MainWindowFixture.h"
 

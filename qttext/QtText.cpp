@@ -1,4 +1,4 @@
-#include "paint/QtText.h"
+#include "qttext/QtText.h"
 
 #include "base/Cp1252Codec.h"
 

@@ -1,12 +1,12 @@
 // The preview module's entry: unpacks the C call for RunPreviewCommand.
-#include "paint/PreviewModule.h"
+#include "preview/PreviewModule.h"
 
 #include <cstring>
 #include <sstream>
 #include <string>
 
 #include "base/FileSystem.h"
-#include "paint/PreviewCommand.h"
+#include "previewmodule/PreviewCommand.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {

@@ -20,8 +20,8 @@
 #include <string>
 
 #include "base/FileSystem.h"
-#include "engine/ToolPath.h"
 #include "paint/ToolPathPainter.h"
+#include "preview/ToolPath.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {

@@ -1,4 +1,4 @@
-#include "bench/ProgramGenerator.h"
+#include "tests/support/ProgramGenerator.h"
 
 namespace morvatex::bench {
 namespace {

@@ -1,4 +1,4 @@
-#include "paint/PreviewCommand.h"
+#include "previewmodule/PreviewCommand.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -8,10 +8,10 @@
 
 #include "base/Cp1252Codec.h"
 #include "base/TerminalText.h"
-#include "batch/PreviewText.h"
 #include "engine/OutcomeCodes.h"
-#include "engine/ToolPath.h"
 #include "paint/ToolPathPainter.h"
+#include "preview/PreviewText.h"
+#include "preview/ToolPath.h"
 
 namespace morvatex {
 namespace {

@@ -1,7 +1,7 @@
 // morvatex-convert --preview: the tool path of one Isel program drawn into a
 // PNG picture as the desktop program's preview draws it, and the estimate
 // printed, with Qt's painting. It lives in the preview module
-// (paint/PreviewModule.h), which the converter loads only for this command.
+// (preview/PreviewModule.h), which the converter loads only for this command.
 #pragma once
 
 #include <functional>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/ToolPath.h"
+#include "preview/ToolPath.h"
 
 namespace morvatex {
 

@@ -1,4 +1,4 @@
-#include "batch/PreviewText.h"
+#include "preview/PreviewText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "batch/RapidRateFile.h"
+#include "preview/RapidRateFile.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,8 +1,8 @@
-#include "batch/PreviewText.h"
+#include "preview/PreviewText.h"
 
 #include <gtest/gtest.h>
 
-#include "batch/RapidRateFile.h"
+#include "preview/RapidRateFile.h"
 #include "tests/support/FakeFileSystem.h"
 
 namespace morvatex {

@@ -1,4 +1,4 @@
-#include "engine/ToolPath.h"
+#include "preview/ToolPath.h"
 
 #ifdef __GLIBC__
 #include <malloc.h>

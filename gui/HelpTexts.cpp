@@ -1,4 +1,4 @@
-#include "batch/HelpTexts.h"
+#include "gui/HelpTexts.h"
 
 #include "base/Cp1252Codec.h"
 

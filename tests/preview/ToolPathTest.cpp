@@ -1,4 +1,4 @@
-#include "engine/ToolPath.h"
+#include "preview/ToolPath.h"
 
 #include <gtest/gtest.h>
 

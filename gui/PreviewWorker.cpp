@@ -1,4 +1,4 @@
-#include "paint/PreviewWorker.h"
+#include "gui/PreviewWorker.h"
 
 #include <QPainter>
 

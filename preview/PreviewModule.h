@@ -33,7 +33,7 @@ typedef struct MorvatexPreviewCall {
   void* writeContext;
 } MorvatexPreviewCall;
 
-// Draws the picture and reports as RunPreviewCommand (paint/PreviewCommand.h)
+// Draws the picture and reports as RunPreviewCommand (previewmodule/PreviewCommand.h)
 // does, handing all text to `call->write` before it returns, and returns its
 // exit status: 0, 1, or 2 (also for a settings record of another size).
 typedef int MorvatexPreviewEntry(const MorvatexPreviewCall* call);
