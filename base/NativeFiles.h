@@ -30,7 +30,7 @@ using NativeString = std::string;
 // The Windows-1252 `path` in the system's form; never fails.
 NativeString ToNative(const std::string& path);
 
-// The Windows-1252 `path` as a path of the C++ library, for its calls.
+// The Windows-1252 `path` as a std::filesystem path; never fails.
 std::filesystem::path FsPath(const std::string& path);
 
 // Opens `path` with the O_ `flags` of <fcntl.h> and, with O_CREAT, `mode`
@@ -42,8 +42,8 @@ int OpenNative(const NativeString& path, int flags, int mode = 0);
 // when closing failed.
 int CloseNative(int fd);
 
-// Reads up to `n` bytes (perhaps fewer than asked for a very large `n`).
-// Returns how many, 0 at the end, or -1.
+// Reads at most `n` bytes, perhaps fewer than the file still holds. Returns
+// how many, 0 at the end, or -1.
 long long ReadNative(int fd, char* buffer, std::size_t n);
 
 // Writes up to `n` bytes (perhaps fewer than asked). Returns how many were
