@@ -29,8 +29,10 @@
 #include "gui/HelpTexts.h"
 #include "gui/HelpWindow.h"
 #include "gui/JobTableModel.h"
+#include "gui/PreviewWindow.h"
 #include "gui/SettingsDialog.h"
 #include "gui/TableDrop.h"
+#include "preview/RapidRateFile.h"
 #include "qttext/QtText.h"
 #include "settings/SettingsFile.h"
 
@@ -313,6 +315,24 @@ void MainWindow::ResetAllJobs() {
 
 void MainWindow::DeleteConvertedJobs() {
   if (!running_ && table_.RemoveConvertedJobs() > 0) ShowCurrentRowDetails();
+}
+
+void MainWindow::PreviewSelectedRow() {
+  if (running_) return;
+  const int row = SelectedRow();
+  if (!table_.IsJobRow(row)) {
+    dialogs_.ShowMessage(QStringLiteral("Bitte zuerst eine Zeile mit einer Isel-Datei wählen."));
+    return;
+  }
+  OpenPreview(row);
+}
+
+void MainWindow::OpenPreview(int row) {
+  if (running_ || !table_.IsJobRow(row)) return;
+  // A window of its own, closed with the main window; several may be open.
+  auto* window =
+      new PreviewWindow(fs_, settings_, table_.Cell(row, kColumnSource), RapidRateFilePath(settingsFilePath_), this);
+  window->show();
 }
 
 void MainWindow::AddIselFiles() {

@@ -117,7 +117,7 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   void DeleteConvertedJobs();
   void AddIselFiles();
   // "Vorschau...": the tool path of the selected row's source in a window of
-  // its own (MainWindowPreview.cpp).
+  // its own.
   void PreviewSelectedRow();
   void ShowSettingsDialog();
   void ShowFolderDialog();
