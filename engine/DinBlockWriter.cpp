@@ -41,7 +41,7 @@ void DinBlockWriter::AppendBlockNumber(std::string& text) {
   // may hold a negative first number, and counting must still go on.
   blockNumber_ = numbered_ ? blockNumber_ + profile_.SatznummernIncrement : profile_.ErsterSatz;
   numbered_ = true;
-  text += profile_._N.Text();
+  text += profile_.AdresseN.Text();
   char digits[24];
   text.append(digits, std::to_chars(digits, digits + sizeof digits, blockNumber_).ptr);
   text += ' ';
@@ -131,39 +131,41 @@ void DinBlockWriter::AppendMoveWords(const MachineState& s, std::string& words) 
 
   if (kind != prevMotion_ || !p.ModaleG) {
     // WriteMove has made sure the kind is one of the four moves.
-    const ShortString<15>* const codes[] = {&p._G0, &p._G1, &p._G2, &p._G3};
+    const ShortString<15>* const codes[] = {&p.CodeG0, &p.CodeG1, &p.CodeG2, &p.CodeG3};
     words += codes[GNumber(kind)]->Text();
     words += ' ';
   }
   if (s.posX != s.prevX || !p.ModaleXYZ || (firstUseCounts && s.firstUseX == first_use::kJustNow) || xilogRapid) {
-    AppendWord(words, p._X.Text(), p.XYZRelativ ? s.posX - s.prevX : s.posX);
+    AppendWord(words, p.AdresseX.Text(), p.XYZRelativ ? s.posX - s.prevX : s.posX);
   }
   if (s.posY != s.prevY || !p.ModaleXYZ || (firstUseCounts && s.firstUseY == first_use::kJustNow) || xilogRapid) {
-    AppendWord(words, p._Y.Text(), p.XYZRelativ ? s.posY - s.prevY : s.posY);
+    AppendWord(words, p.AdresseY.Text(), p.XYZRelativ ? s.posY - s.prevY : s.posY);
   }
   if (xilogRapid) xilog_.TakeRapidWords(words);
   // ZWerte only decides whether a Z given for the first time is repeated;
   // a changed Z is always written.
   if (s.posZ != s.prevZ || (!p.ModaleXYZ && !(p.ModalExtra == 1 && arc)) ||
       (firstUseCounts && s.firstUseZ == first_use::kJustNow && p.ZWerte)) {
-    AppendWord(words, p._Z.Text(), p.XYZRelativ ? s.posZ - s.prevZ : s.posZ);
+    AppendWord(words, p.AdresseZ.Text(), p.XYZRelativ ? s.posZ - s.prevZ : s.posZ);
   }
   if (!arc) return;
 
   if (p.IJWerte) {
     // Relative centres are measured from the start point.
-    if (s.posI != s.prevI || !p.ModaleIJK) AppendWord(words, p._I.Text(), p.IJKRelativ ? s.posI - s.prevX : s.posI);
-    if (s.posJ != s.prevJ || !p.ModaleIJK) AppendWord(words, p._J.Text(), p.IJKRelativ ? s.posJ - s.prevY : s.posJ);
+    if (s.posI != s.prevI || !p.ModaleIJK)
+      AppendWord(words, p.AdresseI.Text(), p.IJKRelativ ? s.posI - s.prevX : s.posI);
+    if (s.posJ != s.prevJ || !p.ModaleIJK)
+      AppendWord(words, p.AdresseJ.Text(), p.IJKRelativ ? s.posJ - s.prevY : s.posJ);
   }
   if (p.KWerte && (s.posK != s.prevK || !p.ModaleIJK)) {
-    AppendWord(words, p._K.Text(), p.IJKRelativ ? s.posK - s.prevZ : s.posK);
+    AppendWord(words, p.AdresseK.Text(), p.IJKRelativ ? s.posK - s.prevZ : s.posK);
   }
   if (p.RWerte) {
     if (xilog()) {
       words += xilog_.TakeRadiusWord(kind, s.radius);
     } else {
       // A negative radius asks the control for the arc over 180°.
-      words += p._R.Text();
+      words += p.AdresseR.Text();
       words += valueAssignment_;
       if (s.largeArc) words += '-';
       AppendFixedPointText(words, s.radius, p.Nachkommastellen);
@@ -209,7 +211,7 @@ int DinBlockWriter::WriteFeed(OutputBuffer& out, const MachineState& s) {
   if (!profile_.FWerte) return outcome::kSuccess;
   const std::string number = FixedPointText(s.feedOut, profile_.NachkommastellenF);
   if (number.empty()) return outcome::kFeedNotInteger;
-  std::string word(profile_._F.Text());
+  std::string word(profile_.AdresseF.Text());
   word += valueAssignment_;
   word += number;
   if (profile_.OrdneFZuG0_3) {
@@ -227,7 +229,7 @@ int DinBlockWriter::WriteSpindle(OutputBuffer& out, const InterpretedLine& line,
   if (line.speedRead) {
     const std::string number = FixedPointText(s.speedOut, profile_.NachkommastellenS);
     if (number.empty()) return outcome::kSpeedNotInteger;
-    words += profile_._S.Text();
+    words += profile_.AdresseS.Text();
     words += valueAssignment_;
     words += number;
     words += ' ';

@@ -68,8 +68,8 @@ std::string XilogLayout::SpeedWord(const MachineState& state) {
 }
 
 bool XilogLayout::HasXOrYWord(std::string_view words) const {
-  const std::string x = std::string(profile_._X.Text()) + valueAssignment_;
-  const std::string y = std::string(profile_._Y.Text()) + valueAssignment_;
+  const std::string x = std::string(profile_.AdresseX.Text()) + valueAssignment_;
+  const std::string y = std::string(profile_.AdresseY.Text()) + valueAssignment_;
   return words.find(x) != std::string_view::npos || words.find(y) != std::string_view::npos;
 }
 

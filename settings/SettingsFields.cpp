@@ -64,6 +64,10 @@ constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_
 
 #define MORVATEX_R(field, ...) \
   MakeField<decltype(SettingsRecord::field)>(#field, offsetof(SettingsRecord, field) __VA_OPT__(, ) __VA_ARGS__)
+// The address letters and G codes go by their names in the file format,
+// which begin with "_"; the members cannot.
+#define MORVATEX_PN(field, name) \
+  MakeField<decltype(MachineProfile::field)>(name, kProfileBlockOffset + offsetof(MachineProfile, field))
 #define MORVATEX_P(field, ...)                \
   MakeField<decltype(MachineProfile::field)>( \
       #field, kProfileBlockOffset + offsetof(MachineProfile, field) __VA_OPT__(, ) __VA_ARGS__)
@@ -125,20 +129,20 @@ constexpr auto kFields = std::to_array<Field>({
     MORVATEX_P(G18),
     MORVATEX_P(G19),
     MORVATEX_P(Halt),
-    MORVATEX_P(_N),
-    MORVATEX_P(_S),
-    MORVATEX_P(_F),
-    MORVATEX_P(_G0),
-    MORVATEX_P(_G1),
-    MORVATEX_P(_G2),
-    MORVATEX_P(_G3),
-    MORVATEX_P(_X),
-    MORVATEX_P(_Y),
-    MORVATEX_P(_Z),
-    MORVATEX_P(_I),
-    MORVATEX_P(_J),
-    MORVATEX_P(_K),
-    MORVATEX_P(_R),
+    MORVATEX_PN(AdresseN, "_N"),
+    MORVATEX_PN(AdresseS, "_S"),
+    MORVATEX_PN(AdresseF, "_F"),
+    MORVATEX_PN(CodeG0, "_G0"),
+    MORVATEX_PN(CodeG1, "_G1"),
+    MORVATEX_PN(CodeG2, "_G2"),
+    MORVATEX_PN(CodeG3, "_G3"),
+    MORVATEX_PN(AdresseX, "_X"),
+    MORVATEX_PN(AdresseY, "_Y"),
+    MORVATEX_PN(AdresseZ, "_Z"),
+    MORVATEX_PN(AdresseI, "_I"),
+    MORVATEX_PN(AdresseJ, "_J"),
+    MORVATEX_PN(AdresseK, "_K"),
+    MORVATEX_PN(AdresseR, "_R"),
     MORVATEX_P(reserved1668),
     MORVATEX_P(reserved1672),
     MORVATEX_P(ModalExtra, 0, 1),
@@ -165,6 +169,7 @@ constexpr auto kFields = std::to_array<Field>({
     MORVATEX_R(Zielordner),
 });
 
+#undef MORVATEX_PN
 #undef MORVATEX_P
 #undef MORVATEX_R
 

@@ -69,7 +69,7 @@ TEST(DinBlockWriterTest, HeaderAndTrailerLinesDrawBlockNumbersInOrder) {
   p.Nachspann3.Assign("%");
   p.ErsterSatz = 5;
   p.SatznummernIncrement = 0;
-  p._N.Assign("Satz");
+  p.AdresseN.Assign("Satz");
   EXPECT_THAT(CncOfProgram(settings, {"HALT"}),
               ElementsAre("%", "Satz5 (eins)", "Satz5 (vier)", "Satz5 " + std::string(80, 'x'), "Satz5 M0", "Satz5 M30",
                           "Satz5 M2", "%"));
@@ -267,9 +267,9 @@ TEST(DinBlockWriterTest, ARunThatFailsInThePassEndsAfterTheLineWithoutTrailer) {
 TEST(DinBlockWriterTest, UnusualSettingsStillGiveWellFormedBlocks) {
   SettingsRecord settings = MovesOnlySettings();
   MachineProfile& p = settings.Profil;
-  p._X.Assign("");
-  p._Y.Assign("Y ");  // used exactly as stored
-  p._G1.Assign("");
+  p.AdresseX.Assign("");
+  p.AdresseY.Assign("Y ");  // used exactly as stored
+  p.CodeG1.Assign("");
   p.ZeichenWertzuweisung.Assign("=> ");  // trailing blank removed
   p.Nachkommastellen = 6;
   p.FaktorSonderF = -1;
@@ -435,8 +435,9 @@ TEST(DinBlockWriterTest, HostileSettingsNeverBreakTheFile) {
     for (auto* code : {&p.Werkzeugwechsel1, &p.Werkzeugwechsel2, &p.VorWechselZuG0, &p.VorWechselZuG123}) {
       code->Assign(pick(texts));
     }
-    for (auto* address : {&p._N, &p._S, &p._F, &p._G0, &p._G1, &p._G2, &p._G3, &p._X, &p._Y, &p._Z, &p._I, &p._J, &p._K,
-                          &p._R, &p.SpindelEin, &p.SpindelLinkslauf, &p.KuehlungEin, &p.G17, &p.Halt}) {
+    for (auto* address : {&p.AdresseN, &p.AdresseS, &p.AdresseF, &p.CodeG0, &p.CodeG1, &p.CodeG2, &p.CodeG3,
+                          &p.AdresseX, &p.AdresseY, &p.AdresseZ, &p.AdresseI, &p.AdresseJ, &p.AdresseK, &p.AdresseR,
+                          &p.SpindelEin, &p.SpindelLinkslauf, &p.KuehlungEin, &p.G17, &p.Halt}) {
       address->Assign(pick(texts));
     }
     const ConversionResult result = Convert(settings, program);

@@ -131,8 +131,8 @@ TEST(XilogLayoutTest, BlocksAreFoundByTheConfiguredAddressesAndValueAssignment) 
                           "G1 X:1.000 Y:1.000 Z:-1.000"));
 
   settings = XilogBlocksSettings();
-  settings.Profil._X.Assign("A");
-  settings.Profil._Y.Assign("B");
+  settings.Profil.AdresseX.Assign("A");
+  settings.Profil.AdresseY.Assign("B");
   settings.Profil.ModaleXYZ = true;
   EXPECT_THAT(ContourLines(settings, {"FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS Z-2000", "MOVEABS Y1000"}),
               ElementsAre("G0 A=0.000 B=0.000 Z=-1.000 E=300 V=0 S=0 T=101", "G1 B=1.000"));

@@ -92,8 +92,8 @@ TEST_F(SettingsFileTest, ANewConfigurationHoldsTheListedProfileValues) {
   EXPECT_EQ(p.VorWechselZuG123.Text(), "(Konturanfang)");
   EXPECT_EQ(p.SpindelRechtslauf.Text(), "M81 M03");
   EXPECT_EQ(p.Halt.Text(), "M0");
-  EXPECT_EQ(p._G3.Text(), "G3");
-  EXPECT_EQ(p._R.Text(), "R");
+  EXPECT_EQ(p.CodeG3.Text(), "G3");
+  EXPECT_EQ(p.AdresseR.Text(), "R");
   EXPECT_EQ(p.reserved1672[3].raw, 1);
   EXPECT_EQ(p.FaktorSonderS, 1.0);
   EXPECT_EQ(p.FaktorSonderF, 1.0);
