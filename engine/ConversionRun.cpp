@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "engine/SourceCheck.h"
+
 namespace morvatex {
 
 ConversionRun::ConversionRun(const SettingsRecord& settings, FileSystem& fs, ConversionOptions options)
@@ -38,8 +40,7 @@ int ConversionRun::Convert(const std::string& sourcePath, const std::string& tar
     }
 
     ReadSource();
-    if (good() && lines_.size() < 5) code_ = outcome::kTooFewLines;
-    if (good() && !lines_.AnyLineContains("PROGEND")) code_ = outcome::kNoProgend;
+    if (good()) Fail(CheckSource(lines_));
     if (good()) CreateTargetFolder();
     if (good()) RunPass(Pass::kMeasuring);
     if (good() && dxf) StartDxf();

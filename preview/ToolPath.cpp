@@ -16,11 +16,10 @@
 #include "engine/IselInterpreter.h"
 #include "engine/MachineState.h"
 #include "engine/OutcomeCodes.h"
+#include "engine/SourceCheck.h"
 
 namespace morvatex {
 namespace {
-
-constexpr std::size_t kMinimumLines = 5;
 
 // The move of the line just interpreted, or false for a line without one.
 bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
@@ -280,14 +279,8 @@ struct MoveCount {
 bool Measure(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped,
              const TraceProgressSink& progress, MachineState& state, ToolPath& path, std::size_t& measured,
              MoveCount& count) {
-  if (lines.size() < kMinimumLines) {
-    path.code = outcome::kTooFewLines;
-    return false;
-  }
-  if (!lines.AnyLineContains("PROGEND")) {
-    path.code = outcome::kNoProgend;
-    return false;
-  }
+  path.code = CheckSource(lines);
+  if (!IsGood(path.code)) return false;
   ExtentsTracker extents;
   measured = RunPass(lines, Pass::kMeasuring, settings, state, path.code, 0, stopped, progress,
                      [&](const InterpretedLine&, std::size_t) {
