@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "engine/PassRunner.h"
 #include "engine/SourceCheck.h"
 
 namespace morvatex {
@@ -23,6 +24,7 @@ int ConversionRun::Convert(const std::string& sourcePath, const std::string& tar
   dxfPath_.clear();
   currentLineText_.clear();
   progress_ = {};
+  passEndLine_ = 0;
   lines_.clear();
   keptFilesKnown_ = false;
   const bool cnc = settings_.CNCDINCodeerstellen;
@@ -110,30 +112,28 @@ void ConversionRun::CreateTargetFolder() {
 void ConversionRun::RunPass(Pass pass) {
   stopMark_ = CurrentStopMark();
   pendingInputDueNow_ = true;
-  StartPass(state_);
-  const bool writing = pass == Pass::kWriting;
-  if (writing) cncWriter_.StartWritingPass();
-  const bool cnc = writing && cnc_.open();
-  const bool dxf = writing && dxf_.open();
-
-  std::size_t index = 0;
-  while (!state_.finished && code_ < outcome::kStopped) {
+  // Before every line: pending input (as often as its interval allows), then
+  // the stop request, read at every line.
+  const auto stopQuery = [this, pass](std::size_t index) {
     if (options_.processPendingInput && PendingInputDue()) {
       progress_ = {true, pass, index, lines_.size()};
       options_.processPendingInput();
     }
-    if (StopRequestedSince(stopMark_)) code_ = outcome::kStopped;  // the line in hand is still completed
-    if (index >= lines_.size()) {
-      code_ = writing ? outcome::kWritingPassNoEnd : outcome::kMeasuringPassNoEnd;
-      break;
-    }
-    const InterpretedLine line = InterpretLine(lines_[index], pass, settings_.Profil, state_, currentLineText_, code_);
-    if (!writing) extents_.Update(state_);
-    if (cnc) Fail(cncWriter_.WriteBlocks(cnc_.buffer, line, state_));
-    if (dxf) Fail(dxfWriter_.DrawMove(dxf_.buffer, state_));
-    EndOfLine(state_);
-    ++index;
+    return StopRequestedSince(stopMark_);
+  };
+  if (pass == Pass::kMeasuring) {
+    passEndLine_ = RunPassOverLines(lines_, pass, settings_.Profil, state_, currentLineText_, code_, stopQuery,
+                                    [this](const InterpretedLine&, std::size_t) { extents_.Update(state_); });
+    return;
   }
+  cncWriter_.StartWritingPass();
+  const bool cnc = cnc_.open();
+  const bool dxf = dxf_.open();
+  passEndLine_ = RunPassOverLines(lines_, pass, settings_.Profil, state_, currentLineText_, code_, stopQuery,
+                                  [this, cnc, dxf](const InterpretedLine& line, std::size_t) {
+                                    if (cnc) Fail(cncWriter_.WriteBlocks(cnc_.buffer, line, state_));
+                                    if (dxf) Fail(dxfWriter_.DrawMove(dxf_.buffer, state_));
+                                  });
 }
 
 bool ConversionRun::PendingInputDue() {

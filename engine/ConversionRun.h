@@ -88,6 +88,11 @@ class ConversionRun {
   // The source lines of the last run, for the debug view.
   const LineList& lines() const { return lines_; }
   const DrawingExtents& extents() const { return extents_.extents(); }
+  // The 1-based number of the source line the last pass of the last run
+  // ended with: the last line it interpreted, which for a failure or a stop
+  // in a pass is the line in hand (the last line of the source when the pass
+  // ran past it, 110 or 111); 0 when no pass ran.
+  std::size_t passEndLine() const { return passEndLine_; }
   // Where the run stands. It is brought up to date only just before
   // processPendingInput is called (so keeping it costs the run nothing), which
   // is where a display reads it; it starts afresh with every run.
@@ -153,6 +158,7 @@ class ConversionRun {
   std::vector<FileIdentity> keptFiles_;
   bool keptFilesKnown_ = false;
   ConversionProgress progress_;
+  std::size_t passEndLine_ = 0;
   // Empty until input was first let through: the first look is always due,
   // whatever the steady clock's epoch (boot, on Linux) happens to be.
   std::optional<std::chrono::steady_clock::time_point> lastPendingInput_;
