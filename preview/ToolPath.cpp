@@ -16,6 +16,7 @@
 #include "engine/IselInterpreter.h"
 #include "engine/MachineState.h"
 #include "engine/OutcomeCodes.h"
+#include "engine/PassRunner.h"
 #include "engine/SourceCheck.h"
 
 namespace morvatex {
@@ -53,38 +54,29 @@ bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
   return true;
 }
 
-// One pass over the lines as the conversion runs it: from the first line
-// until PROGEND, the end of the lines or a failure. `lastLine` (1-based, 0:
-// none) ends the pass after that line whatever the code. Returns the index
-// of the last line interpreted (the lines have at least one). `lines` are
-// asked for in order, each at most once.
+// One pass over the lines as the conversion runs it (engine/PassRunner.h):
+// from the first line until PROGEND, the end of the lines, a failure or a
+// stop, a stop ending the pass after the line in hand. The trace asks
+// `stopped` only every few hundred lines, and tells `progress` first.
+// `lastLine` (1-based, 0: none) ends the pass after that line whatever the
+// code. Returns the 1-based number of the last line interpreted (the lines
+// have at least one). `lines` are asked for in order, each at most once.
 template <typename Lines, typename AfterLine>
 std::size_t RunPass(Lines& lines, Pass pass, const SettingsRecord& settings, MachineState& state, int& code,
                     std::size_t lastLine, const std::function<bool()>& stopped, const TraceProgressSink& progress,
                     AfterLine afterLine) {
   // Asking costs little, but a line costs less still.
   constexpr std::size_t kLinesPerStopQuery = 256;
-  StartPass(state);
   std::string currentLineText;
-  std::size_t last = 0;
-  for (std::size_t index = 0; !state.finished && IsGood(code) && (lastLine == 0 || index < lastLine); ++index) {
-    if (index % kLinesPerStopQuery == 0) {
-      if (progress) progress({pass == Pass::kMeasuring ? 1 : 2, index, lines.size()});
-      if (stopped && stopped()) {
-        code = outcome::kStopped;
-        break;
-      }
-    }
-    if (index >= lines.size()) {
-      code = pass == Pass::kWriting ? outcome::kWritingPassNoEnd : outcome::kMeasuringPassNoEnd;
-      break;
-    }
-    const InterpretedLine line = InterpretLine(lines[index], pass, settings.Profil, state, currentLineText, code);
-    afterLine(line, index);
-    EndOfLine(state);
-    last = index;
-  }
-  return last;
+  const std::size_t total = lines.size();
+  return RunPassOverLines(
+      lines, pass, settings.Profil, state, currentLineText, code,
+      [&](std::size_t index) {
+        if (index % kLinesPerStopQuery != 0) return false;
+        if (progress) progress({pass == Pass::kMeasuring ? 1 : 2, index, total});
+        return stopped && stopped();
+      },
+      afterLine, lastLine == 0 ? kAllLines : lastLine);
 }
 
 // A fingerprint of the lines, to tell whether a source read twice gave the
@@ -275,7 +267,8 @@ struct MoveCount {
 };
 
 // The source's checks and the measuring pass: false when the trace ends
-// there. `measured` is the index of the last line the pass interpreted.
+// there. `measured` is the 1-based number of the last line the pass
+// interpreted.
 bool Measure(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped,
              const TraceProgressSink& progress, MachineState& state, ToolPath& path, std::size_t& measured,
              MoveCount& count) {
@@ -291,12 +284,12 @@ bool Measure(const LineList& lines, const SettingsRecord& settings, const std::f
                      });
   path.extents = extents.extents();
   path.extentsKnown = true;
-  if (path.code == outcome::kStopped) return false;  // a stop ends the trace at once
+  if (path.code == outcome::kStopped) return false;  // a stop ends the trace after its line
   // After a failed measuring pass the conversion stops; the moves up to the
   // failing line are still shown.
   if (!IsGood(path.code)) {
-    path.failedLine = measured + 1;
-    path.failedLineText = lines[measured];
+    path.failedLine = measured;
+    path.failedLineText = lines[measured - 1];
   }
   return true;
 }
@@ -312,8 +305,8 @@ void Write(Lines& lines, const SettingsRecord& settings, const std::function<boo
   const bool measuringFailed = !IsGood(path.code);
   int writingCode = outcome::kSuccess;
   const std::size_t written =
-      RunPass(lines, Pass::kWriting, settings, state, writingCode, measuringFailed ? measured + 1 : 0, stopped,
-              progress, [&](const InterpretedLine& line, std::size_t index) {
+      RunPass(lines, Pass::kWriting, settings, state, writingCode, measuringFailed ? measured : 0, stopped, progress,
+              [&](const InterpretedLine& line, std::size_t index) {
                 if (measuringFailed) writingCode = outcome::kSuccess;
                 PathSegment segment;
                 if (MoveOf(state, index + 1, segment)) {
@@ -324,8 +317,8 @@ void Write(Lines& lines, const SettingsRecord& settings, const std::function<boo
               });
   if (!measuringFailed && !IsGood(writingCode)) {
     path.code = writingCode;
-    path.failedLine = written + 1;
-    path.failedLineText = lines[written];
+    path.failedLine = written;
+    path.failedLineText = lines[written - 1];
   }
   path.segments.TrimSpare();
 }

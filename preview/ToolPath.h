@@ -121,7 +121,8 @@ using TraceProgressSink = std::function<void(const TraceProgress&)>;
 // Failures of the measuring pass come first, as in a conversion; the path
 // then runs up to the line that failed. `stopped`, asked every few hundred
 // lines, ends the trace with code 11 (stopped) as a stop request ends a
-// conversion. `progress` hears how far it came whenever `stopped` is asked.
+// conversion: after the line in hand (engine/PassRunner.h). `progress`
+// hears how far it came whenever `stopped` is asked.
 ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped = {},
                        const TraceProgressSink& progress = {});
 
