@@ -339,9 +339,9 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, co
 ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings,
                            const std::function<bool()>& stopped, const TraceProgressSink& progress) {
   const auto failed = [](int code) {
-    ToolPath path;
-    path.code = code;
-    return path;
+    ToolPath result;
+    result.code = code;
+    return result;
   };
   const auto unreadable = [&] { return failed(stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen); };
   std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
