@@ -33,6 +33,8 @@ ConversionResult Convert(const SettingsRecord& settings, const std::string& prog
   result.code = run.Convert(kSourcePath, kTargetPath);
   result.report = run.OutcomeReport();
   result.currentLineText = run.currentLineText();
+  result.extents = run.extents();
+  result.passEndLine = run.passEndLine();
   result.cncWritten = fs.Exists(kTargetPath);
   result.dxfWritten = fs.Exists(kDxfPath);
   result.cnc = fs.WrittenFor(kTargetPath, stagedBefore);

@@ -2,11 +2,13 @@
 // engine: a program text in, the outcome code, report and output files out.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/ConversionRun.h"
+#include "engine/DrawingExtents.h"
 #include "settings/SettingsRecord.h"
 #include "tests/support/FakeFileSystem.h"
 
@@ -34,6 +36,8 @@ struct ConversionResult {
   // it again (the lines before a failure tell where it stopped).
   std::string cnc;
   std::string dxf;  // the file at the DXF path
+  DrawingExtents extents;       // as the measuring pass found them
+  std::size_t passEndLine = 0;  // ConversionRun::passEndLine
 };
 
 // Converts `program` (the whole source file's bytes) from kSourcePath to

@@ -1,0 +1,328 @@
+// The preview's trace and the conversion run share their passes
+// (engine/PassRunner.h) and the checks of the source: for every program they
+// must end with the same outcome code, blame the same line and measure the
+// same drawing extents, whatever the settings, and a stop must end both at
+// the same line.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/ConversionRun.h"
+#include "engine/LineList.h"
+#include "engine/OutcomeCodes.h"
+#include "engine/StopRequest.h"
+#include "preview/ToolPath.h"
+#include "tests/support/ConversionHarness.h"
+#include "tests/support/FakeFileSystem.h"
+
+namespace morvatex {
+namespace {
+
+// The settings a conversion runs with: the trace ignores those of the
+// output, but they must not matter to the codes, lines and extents either.
+struct SettingsVariant {
+  const char* name;
+  std::function<void(SettingsRecord&)> apply;
+};
+const SettingsVariant kVariants[] = {
+    {"new configuration: CNC only", [](SettingsRecord&) {}},
+    {"DXF only",
+     [](SettingsRecord& s) {
+       s.CNCDINCodeerstellen = false;
+       s.DXFDateinerzeugen = true;
+     }},
+    {"both, SCM Xilog",
+     [](SettingsRecord& s) {
+       s.DXFDateinerzeugen = true;
+       s.Profil.Sonderbehandlung = 1;
+     }},
+    {"both, lines and arcs, relative values, no block numbers, factors",
+     [](SettingsRecord& s) {
+       s.DXFDateinerzeugen = true;
+       s.Erstelle2DPolylinien = false;
+       s.Profil.XYZRelativ = true;
+       s.Profil.IJKRelativ = true;
+       s.Profil.Satznummerierung = false;
+       s.Profil.FaktorSonderF = 0.5;
+       s.Profil.FaktorSonderS = 3;
+     }},
+};
+
+SettingsRecord SettingsOf(const SettingsVariant& variant) {
+  SettingsRecord settings = testing::NewConfigurationSettings();
+  variant.apply(settings);
+  return settings;
+}
+
+struct Case {
+  const char* name;
+  std::vector<std::string_view> program;
+  int code;          // of both
+  std::size_t line;  // 1-based, that both blame; 0 for none
+};
+
+const Case kCases[] = {
+    {"a pocket with both kinds of move",
+     {"N1 VEL 10000", "N2 FASTABS X0 Y0 Z5000", "N3 FASTABS X10000 Y20000", "N4 MOVEABS Z-1000", "N5 MOVEABS X110000",
+      "N6 MOVEABS Y70000", "N7 MOVEREL X-100000", "N8 MOVEREL Y-50000", "N9 FASTREL Z6000", "N10 PROGEND"},
+     outcome::kSuccess,
+     0},
+    {"the first line no move: the start counts for the extents",
+     {"VEL 1000", "FASTABS X5000 Y7000", "MOVEABS X9000", "MOVEABS Y8000", "PROGEND"},
+     outcome::kSuccess,
+     0},
+    {"4 lines", {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"}, outcome::kTooFewLines, 0},
+    {"5 lines pass the size check",
+     {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "PROGEND"},
+     outcome::kSuccess,
+     0},
+    {"no PROGEND, only a lower-case one",
+     {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "progend"},
+     outcome::kNoProgend,
+     0},
+    {"PROGEND only inside a comment: the measuring pass runs off the end",
+     {"VEL 1000", "MOVEABS X1000", "MOVEABS Y-2000", "MOVEABS X-3000", "N5 ; PROGEND"},
+     outcome::kMeasuringPassNoEnd,
+     5},
+    {"lines after PROGEND are never interpreted",
+     {"VEL 1000", "MOVEABS X1000", "PROGEND", "MOVEABS X1.5", "VEL x", "N12X"},
+     outcome::kSuccess,
+     0},
+    {"a non-integer in a move, found by the measuring pass",
+     {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1.5", "MOVEABS X0", "PROGEND"},
+     outcome::kMeasuringNotInteger,
+     3},
+    {"a non-integer in the first line",
+     {"FASTABS X", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "PROGEND"},
+     outcome::kMeasuringNotInteger,
+     1},
+    {"the measuring pass's failure comes before an earlier one of the writing pass",
+     {"VEL x", "GETTOOL 200", "MOVEABS X1000", "MOVEABS Y2000 Z1.5", "PLANE YZ", "PROGEND"},
+     outcome::kMeasuringNotInteger,
+     4},
+    {"GETTOOL 200, seen by the writing pass only",
+     {"VEL 1000", "MOVEABS X1000", "GETTOOL 200", "MOVEABS X3000", "PROGEND"},
+     outcome::kToolOutOfRange,
+     3},
+    {"GETTOOL x", {"VEL 1000", "GETTOOL x", "MOVEABS X1000", "MOVEABS X3000", "PROGEND"}, outcome::kToolNotInteger, 2},
+    {"VEL x", {"MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "VEL x", "MOVEABS Y0", "PROGEND"}, outcome::kFeedNotInteger,
+     4},
+    {"SPINDLE with a speed that is no integer",
+     {"VEL 1000", "SPINDLE CW RPM12x00", "MOVEABS X1000", "MOVEABS X0", "PROGEND"},
+     outcome::kSpeedNotInteger,
+     2},
+    {"PLANE YZ", {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "PLANE YZ", "PROGEND"}, outcome::kPlaneNotSupported, 4},
+    {"PLANE XY is fine",
+     {"PLANE XY", "VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"},
+     outcome::kSuccess,
+     0},
+    {"a block number without its blank, N12X",
+     {"N10 VEL 1000", "N11 MOVEABS X1000", "N12X", "N13 MOVEABS Y1000", "N14 PROGEND"},
+     outcome::kBlockNumber,
+     3},
+    {"a bad block number on the PROGEND line",
+     {"N10 VEL 1000", "N11 MOVEABS X1000", "N12 MOVEABS X2000", "N13 MOVEABS Y1000", "N14PROGEND"},
+     outcome::kBlockNumber,
+     5},
+    {"arcs, relative ones and a full circle",
+     {"VEL 6000", "FASTABS X10000 Y0", "CCWABS I0 J0 X0 Y-10000", "CWABS I0 J0 X10000 Y0",
+      "CWABS I0 J0 X10000 Y0",  // end = start: the whole circle
+      "CCWREL I-5000 J0 X-10000 Y0", "CWREL I0 J3000 X0 Y6000", "FASTABS X0 Y0", "PROGEND"},
+     outcome::kSuccess,
+     0},
+    {"a full circle first",
+     {"CCWABS I-20000 J5000 X0 Y0", "VEL 6000", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"},
+     outcome::kSuccess,
+     0},
+    {"work-piece zero commands",
+     {"VEL 1000", "FASTABS X20000 Y10000", "WPZERO", "MOVEABS X5000 Y-5000", "WPZEROABS", "MOVEABS X-1000",
+      "FASTABS X3000 Y4000", "WPZERO", "MOVEREL X1000", "WPCLEAR", "MOVEABS Y-7000", "PROGEND"},
+     outcome::kSuccess,
+     0},
+    {"work-piece zeros adding up beyond 32 bits",
+     {"FASTABS X2000000000", "WPZERO", "FASTABS X2000000000", "WPZERO", "FASTABS X2000000000", "WPZERO",
+      "MOVEABS X1000", "PROGEND"},
+     outcome::kSuccess,
+     0},
+    {"comments and unknown lines",
+     {"; a comment", "N1 ; MOVEABS X9000", "SOMETHING ELSE", "N2 MOVEABS X1000 ; to the right", "N3 PROGEND"},
+     outcome::kSuccess,
+     0},
+};
+
+// What the conversion leaves for a comparison, and the trace.
+struct Outcome {
+  int code = 0;
+  std::size_t line = 0;
+  DrawingExtents extents;
+};
+
+Outcome FromConversion(const testing::ConversionResult& r) { return {r.code, r.passEndLine, r.extents}; }
+Outcome FromTrace(const ToolPath& path) { return {path.code, path.failedLine, path.extents}; }
+
+// The code and the extents always; the line for a failure, which the
+// trace names only for a failure in a pass (the conversion then blames the
+// line its last pass ended with) and for no stop in its measuring pass.
+void ExpectSame(const Outcome& trace, const Outcome& conversion, bool compareLine = true) {
+  EXPECT_EQ(trace.code, conversion.code);
+  if (compareLine && !IsGood(conversion.code)) {
+    EXPECT_EQ(trace.line, conversion.line);
+  }
+  EXPECT_EQ(trace.extents.minX, conversion.extents.minX);
+  EXPECT_EQ(trace.extents.minY, conversion.extents.minY);
+  EXPECT_EQ(trace.extents.maxX, conversion.extents.maxX);
+  EXPECT_EQ(trace.extents.maxY, conversion.extents.maxY);
+}
+
+ToolPath TraceFile(const std::string& text, const SettingsRecord& settings, const std::function<bool()>& stopped = {},
+                   const TraceProgressSink& progress = {}) {
+  testing::FakeFileSystem fs;
+  fs.files["p.ncp"] = text;
+  return TraceToolPathFile(fs, "p.ncp", settings, stopped, progress);
+}
+
+TEST(TraceMatchesConversion, ForEveryProgramOfTheTableAndEverySettingsVariant) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const std::string text = testing::CrLfLines(c.program);
+    LineList lines;
+    for (std::string_view line : c.program) lines.push_back(line);
+    for (const SettingsVariant& variant : kVariants) {
+      SCOPED_TRACE(variant.name);
+      const SettingsRecord settings = SettingsOf(variant);
+      const Outcome conversion = FromConversion(testing::Convert(settings, text));
+      EXPECT_EQ(conversion.code, c.code);
+      if (!IsGood(c.code)) {
+        EXPECT_EQ(conversion.line, c.line);
+      }
+      ExpectSame(FromTrace(TraceFile(text, settings)), conversion);
+      ExpectSame(FromTrace(TraceToolPath(lines, settings)), conversion);
+    }
+  }
+}
+
+// A Ctrl-Z ends the file for both: what follows it is not read.
+TEST(TraceMatchesConversion, ForASourceCutShortByCtrlZ) {
+  const SettingsRecord settings = testing::NewConfigurationSettings();
+  for (const std::string& text :
+       {testing::CrLfLines({"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "MOVEABS Y0", "\x1A", "PROGEND"}),
+        testing::CrLfLines({"VEL 1000", "MOVEABS X1000", "PROGEND", "MOVEABS X5000", "MOVEABS Y5000\x1A", "VEL x"})}) {
+    SCOPED_TRACE(text);
+    const Outcome conversion = FromConversion(testing::Convert(settings, text));
+    ExpectSame(FromTrace(TraceFile(text, settings)), conversion);
+  }
+}
+
+// A long program whose every line moves the tool further out, so that the
+// extents tell how far a pass came.
+std::vector<std::string> LongProgram(std::size_t moves, std::string_view last = "PROGEND") {
+  std::vector<std::string> lines = {"VEL 6000"};
+  for (std::size_t i = 1; i <= moves; ++i)
+    lines.push_back("MOVEABS X" + std::to_string(i * 1000) + " Y-" + std::to_string(i * 2000));
+  lines.push_back(std::string(last));
+  return lines;
+}
+
+std::string TextOf(const std::vector<std::string>& lines) {
+  return testing::CrLfLines(std::vector<std::string_view>(lines.begin(), lines.end()));
+}
+
+// The conversion with a stop requested when its pass `pass` lets input
+// through before line `index` (0-based); input is let through before every
+// line.
+Outcome ConvertStoppedAt(const SettingsRecord& settings, const std::string& text, Pass pass, std::size_t index) {
+  testing::FakeFileSystem fs;
+  fs.files[testing::kSourcePath] = text;
+  ConversionOptions options;
+  options.pathSyntax = kWindowsPathSyntax;
+  const ConversionRun* self = nullptr;
+  options.processPendingInput = [&] {
+    const ConversionProgress& progress = self->progress();
+    if (progress.pass == pass && progress.line == index) RequestStop();
+  };
+  ConversionRun run(settings, fs, options);
+  self = &run;
+  run.Convert(testing::kSourcePath, testing::kTargetPath);
+  ClearStopRequest();
+  return {run.outcomeCode(), run.passEndLine(), run.extents()};
+}
+
+// The trace with a stop when its pass `pass` asks before line `index`; it
+// asks every 256 lines, after telling its progress.
+ToolPath TraceStoppedAt(const SettingsRecord& settings, const std::string& text, Pass pass, std::size_t index) {
+  TraceProgress last;
+  const int wanted = pass == Pass::kMeasuring ? 1 : 2;
+  return TraceFile(
+      text, settings, [&] { return last.pass == wanted && last.done == index; },
+      [&](const TraceProgress& progress) { last = progress; });
+}
+
+// A stop finishes the line in hand in both and ends the pass after it: the
+// same code, the same extents (the line in hand measured), the same line.
+TEST(TraceMatchesConversion, WhenAStopEndsEitherPass) {
+  const SettingsRecord settings = SettingsOf(kVariants[2]);
+  const std::string text = TextOf(LongProgram(700));
+  for (const Pass pass : {Pass::kMeasuring, Pass::kWriting}) {
+    for (const std::size_t index : {std::size_t{0}, std::size_t{256}, std::size_t{512}}) {
+      SCOPED_TRACE(::testing::Message() << (pass == Pass::kMeasuring ? "measuring" : "writing") << " pass, line "
+                                      << index);
+      const Outcome conversion = ConvertStoppedAt(settings, text, pass, index);
+      const ToolPath trace = TraceStoppedAt(settings, text, pass, index);
+      EXPECT_EQ(conversion.code, outcome::kStopped);
+      EXPECT_EQ(conversion.line, index + 1) << "the line in hand is completed";
+      if (pass == Pass::kMeasuring) {
+        // Measured up to the line in hand, which moved to index mm (the first
+        // line only sets the feed: the extents then hold the start).
+        EXPECT_EQ(conversion.extents.maxX, static_cast<long double>(index) * 1000 * 0.001L);
+        // The trace blames no line for a stop in its measuring pass.
+        EXPECT_EQ(trace.failedLine, 0u);
+        ExpectSame(FromTrace(trace), conversion, false);
+      } else {
+        EXPECT_EQ(trace.segments.size(), index) << "the moves up to the line in hand";
+        ExpectSame(FromTrace(trace), conversion);
+      }
+    }
+  }
+}
+
+// The line in hand after a stop may still fail, and past the last line the
+// end of the lines counts rather than the stop: the code set last counts in
+// both.
+TEST(TraceMatchesConversion, WhenAStopMeetsAFailure) {
+  const SettingsRecord settings = testing::NewConfigurationSettings();
+  std::vector<std::string> inWriting = LongProgram(600);
+  inWriting[256] = "VEL x";
+  std::vector<std::string> inMeasuring = LongProgram(600);
+  inMeasuring[256] = "MOVEABS X1.5";
+  // 512 lines, none of them PROGEND: the stop comes before the pass finds
+  // that no line is left.
+  const std::vector<std::string> offTheEnd = LongProgram(510, "; PROGEND");
+  const struct {
+    const char* name;
+    std::string text;
+    Pass pass;
+    std::size_t index;
+    int code;
+    std::size_t line;
+  } cases[] = {
+      {"VEL x in the line in hand", TextOf(inWriting), Pass::kWriting, 256, outcome::kFeedNotInteger, 257},
+      {"a non-integer in the line in hand", TextOf(inMeasuring), Pass::kMeasuring, 256, outcome::kMeasuringNotInteger,
+       257},
+      {"a stop past the last line", TextOf(offTheEnd), Pass::kMeasuring, 512, outcome::kMeasuringPassNoEnd, 512},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome conversion = ConvertStoppedAt(settings, c.text, c.pass, c.index);
+    EXPECT_EQ(conversion.code, c.code);
+    EXPECT_EQ(conversion.line, c.line);
+    ExpectSame(FromTrace(TraceStoppedAt(settings, c.text, c.pass, c.index)), conversion);
+  }
+}
+
+}  // namespace
+}  // namespace morvatex
