@@ -21,20 +21,13 @@
 #include <utility>
 #include <vector>
 
-#include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
+#include "paint/Figures.h"
 #include "paint/StrokeRasterizer.h"
-#include "qttext/QtText.h"
 
 namespace morvatex {
 namespace {
 
-// Room around the frame: its figures stand left of it and below it.
-constexpr double kMargin = 12;
-constexpr double kFigureGap = 4;
-constexpr double kFontPixels = 12;
-// The smallest span fitted, so a path along one line still gets a scale.
-constexpr double kMinSpan = 1;         // mm
 constexpr double kPlungeRadius = 3.5;  // pixels
 constexpr double kFeedWidth = 2;       // device pixels
 
@@ -51,8 +44,6 @@ constexpr std::size_t kSegmentsPerChunk = 4096;
 // Feed moves of one depth bucket share a pen, so a relief still goes out
 // in runs of polylines rather than one call per move.
 constexpr int kDepthBuckets = 64;
-
-QString Figure(long double value) { return ToQString(FixedPointText(value, 3)); }
 
 // The viridis map, evenly sampled: from dark purple (0) to yellow (1). It
 // stays perceptually even and readable in grey.
@@ -95,20 +86,6 @@ struct DepthRange : FeedDepth {
   }
   static QColor Colour(int bucket) { return Viridis(1 - static_cast<double>(bucket) / (kDepthBuckets - 1)); }
 };
-
-QFont FigureFont() {
-  QFont font;
-  font.setPixelSize(static_cast<int>(kFontPixels));
-  return font;
-}
-
-// Pixels left of the frame that the Y figures need.
-double FigureWidth(const ToolPath& path) {
-  const QFontMetricsF metrics(FigureFont());
-  return std::max(metrics.horizontalAdvance(Figure(path.extents.minY)),
-                  metrics.horizontalAdvance(Figure(path.extents.maxY))) +
-         kFigureGap;
-}
 
 // The colour bar with the Z range at its ends, on white so that it stays
 // readable over the moves.
@@ -549,14 +526,6 @@ class BandPainters {
 
 }  // namespace
 
-void PreviewView::ZoomAbout(QPointF anchor, double factor) {
-  // From a kilometre to a micrometre across a few hundred pixels.
-  constexpr double kMinScale = 1e-4, kMaxScale = 1e5;
-  factor = std::clamp(scale * factor, kMinScale, kMaxScale) / scale;
-  origin = anchor + (origin - anchor) * factor;
-  scale *= factor;
-}
-
 QRectF DepthLegendBar(const QRectF& area) {
   // Whole pixels, so that the bar's edge rows hold its end colours.
   const double height = std::floor(std::clamp(area.height() / 3, 1.0, kMaxBarHeight));
@@ -574,23 +543,6 @@ FeedDepth FeedDepthOf(const ToolPath& path) {
   DepthRange range;
   range.Add(path, 0, path.segments.size());
   return range;
-}
-
-PreviewView FitView(const ToolPath& path, const QRectF& area) {
-  PreviewView view;
-  if (!path.extentsKnown) {
-    view.origin = area.center();
-    return view;
-  }
-  const DrawingExtents& e = path.extents;
-  const QRectF inner =
-      area.adjusted(kMargin + FigureWidth(path), kMargin, -kMargin, -(kMargin + kFontPixels + kFigureGap));
-  const double spanX = std::max(static_cast<double>(e.maxX - e.minX), kMinSpan);
-  const double spanY = std::max(static_cast<double>(e.maxY - e.minY), kMinSpan);
-  view.scale = std::max(std::min(inner.width() / spanX, inner.height() / spanY), 1e-9);
-  const double midX = static_cast<double>(e.minX + e.maxX) / 2, midY = static_cast<double>(e.minY + e.maxY) / 2;
-  view.origin = inner.center() - QPointF(midX * view.scale, -midY * view.scale);
-  return view;
 }
 
 bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area,

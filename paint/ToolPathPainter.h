@@ -4,36 +4,17 @@
 // (which paints into an image); needs Qt's painting only, no widgets.
 #pragma once
 
-#include <QPointF>
 #include <QRectF>
 
 #include <cstddef>
 #include <functional>
 
+#include "paint/PreviewView.h"
 #include "preview/ToolPath.h"
 
 class QPainter;
 
 namespace morvatex {
-
-// Maps machine millimetres to pixels: X to the right, Y upwards.
-struct PreviewView {
-  double scale = 1;  // pixels per mm
-  QPointF origin;    // the pixel where the machine point (0, 0) lies
-
-  QPointF ToScreen(double x, double y) const { return {origin.x() + x * scale, origin.y() - y * scale}; }
-  QPointF ToMachine(QPointF pixel) const {
-    return {(pixel.x() - origin.x()) / scale, (origin.y() - pixel.y()) / scale};
-  }
-  // Zooms by `factor` about `anchor` (a pixel), which keeps its machine point;
-  // the scale stays between 1e-4 and 1e5 pixels per mm.
-  void ZoomAbout(QPointF anchor, double factor);
-};
-
-// The view that shows the whole drawing extents in `area`, centred, leaving
-// room at the sides for the figures. A path without extents gets the
-// machine zero in the middle at 1 pixel per mm.
-PreviewView FitView(const ToolPath& path, const QRectF& area);
 
 struct PaintOptions {
   // Feed moves and their dots coloured by the Z where each move ends, on the

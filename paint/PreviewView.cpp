@@ -1,0 +1,50 @@
+#include "paint/PreviewView.h"
+
+#include <QFontMetricsF>
+
+#include <algorithm>
+
+#include "paint/Figures.h"
+
+namespace morvatex {
+namespace {
+
+// The smallest span fitted, so a path along one line still gets a scale.
+constexpr double kMinSpan = 1;  // mm
+
+// Pixels left of the frame that the Y figures need.
+double FigureWidth(const ToolPath& path) {
+  const QFontMetricsF metrics(FigureFont());
+  return std::max(metrics.horizontalAdvance(Figure(path.extents.minY)),
+                  metrics.horizontalAdvance(Figure(path.extents.maxY))) +
+         kFigureGap;
+}
+
+}  // namespace
+
+void PreviewView::ZoomAbout(QPointF anchor, double factor) {
+  // From a kilometre to a micrometre across a few hundred pixels.
+  constexpr double kMinScale = 1e-4, kMaxScale = 1e5;
+  factor = std::clamp(scale * factor, kMinScale, kMaxScale) / scale;
+  origin = anchor + (origin - anchor) * factor;
+  scale *= factor;
+}
+
+PreviewView FitView(const ToolPath& path, const QRectF& area) {
+  PreviewView view;
+  if (!path.extentsKnown) {
+    view.origin = area.center();
+    return view;
+  }
+  const DrawingExtents& e = path.extents;
+  const QRectF inner =
+      area.adjusted(kMargin + FigureWidth(path), kMargin, -kMargin, -(kMargin + kFontPixels + kFigureGap));
+  const double spanX = std::max(static_cast<double>(e.maxX - e.minX), kMinSpan);
+  const double spanY = std::max(static_cast<double>(e.maxY - e.minY), kMinSpan);
+  view.scale = std::max(std::min(inner.width() / spanX, inner.height() / spanY), 1e-9);
+  const double midX = static_cast<double>(e.minX + e.maxX) / 2, midY = static_cast<double>(e.minY + e.maxY) / 2;
+  view.origin = inner.center() - QPointF(midX * view.scale, -midY * view.scale);
+  return view;
+}
+
+}  // namespace morvatex
