@@ -5,11 +5,9 @@
 #include <QPainterPath>
 
 #include <QImage>
-#include <QLinearGradient>
 #include <QPaintEngine>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
@@ -22,6 +20,7 @@
 #include <vector>
 
 #include "engine/OutcomeCodes.h"
+#include "paint/DepthColours.h"
 #include "paint/Figures.h"
 #include "paint/StrokeRasterizer.h"
 
@@ -36,80 +35,8 @@ const QColor kRapidColour(210, 40, 40);
 const QColor kFrameColour(150, 150, 150);
 const QColor kFailureColour(230, 0, 0);
 
-// The depth view's colour bar.
-constexpr double kBarWidth = 12;
-constexpr double kMaxBarHeight = 160;
 // The moves go out in chunks of this many, with a stop query before each.
 constexpr std::size_t kSegmentsPerChunk = 4096;
-// Feed moves of one depth bucket share a pen, so a relief still goes out
-// in runs of polylines rather than one call per move.
-constexpr int kDepthBuckets = 64;
-
-// The viridis map, evenly sampled: from dark purple (0) to yellow (1). It
-// stays perceptually even and readable in grey.
-QColor Viridis(double t) {
-  static constexpr std::array<std::array<int, 3>, 9> kAnchors = {{{68, 1, 84},
-                                                                  {71, 45, 123},
-                                                                  {59, 82, 139},
-                                                                  {44, 114, 142},
-                                                                  {33, 145, 140},
-                                                                  {40, 174, 128},
-                                                                  {94, 201, 98},
-                                                                  {173, 220, 48},
-                                                                  {253, 231, 37}}};
-  const double at = std::clamp(t, 0.0, 1.0) * (kAnchors.size() - 1);
-  const std::size_t i = std::min(static_cast<std::size_t>(at), kAnchors.size() - 2);
-  const double f = at - static_cast<double>(i);
-  const auto mix = [&](int c) {
-    return static_cast<int>(std::lround(kAnchors[i][c] + (kAnchors[i + 1][c] - kAnchors[i][c]) * f));
-  };
-  return QColor(mix(0), mix(1), mix(2));
-}
-
-// The Z range of the feed moves' ends, and the bucket of a Z in it: 0 for
-// the highest, kDepthBuckets - 1 for the deepest.
-struct DepthRange : FeedDepth {
-  // Adds the feed moves from `first` to before `end`.
-  void Add(const ToolPath& path, std::size_t first, std::size_t end) {
-    for (std::size_t i = first; i < end; ++i) {
-      const PathSegment s = path.segments[i];
-      if (s.kind == PathSegment::Kind::kRapid) continue;
-      const double z = s.end.z;
-      top = known ? std::max(top, z) : z;
-      bottom = known ? std::min(bottom, z) : z;
-      known = true;
-    }
-  }
-  int Bucket(double z) const {
-    const double t = top > bottom ? (top - z) / (top - bottom) : 0;
-    return static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * (kDepthBuckets - 1)));
-  }
-  static QColor Colour(int bucket) { return Viridis(1 - static_cast<double>(bucket) / (kDepthBuckets - 1)); }
-};
-
-// The colour bar with the Z range at its ends, on white so that it stays
-// readable over the moves.
-void PaintDepthLegend(QPainter& painter, const DepthRange& range, const QRectF& area) {
-  const QRectF bar = DepthLegendBar(area);
-  painter.setFont(FigureFont());
-  const QFontMetricsF metrics(painter.font());
-  const QString top = QStringLiteral("Z ") + Figure(range.top) + QStringLiteral(" mm");
-  const QString bottom = QStringLiteral("Z ") + Figure(range.bottom) + QStringLiteral(" mm");
-  const double textWidth = std::max(metrics.horizontalAdvance(top), metrics.horizontalAdvance(bottom));
-  const double half = metrics.height() / 2;
-  painter.fillRect(QRectF(bar.left() - kFigureGap - textWidth - kFigureGap, bar.top() - half - kFigureGap,
-                          textWidth + kFigureGap * 3 + bar.width(), bar.height() + 2 * (half + kFigureGap)),
-                   Qt::white);
-  QLinearGradient gradient(bar.topLeft(), bar.bottomLeft());
-  constexpr int kStops = 8;
-  for (int i = 0; i <= kStops; ++i)
-    gradient.setColorAt(static_cast<double>(i) / kStops, Viridis(1.0 - i * 1.0 / kStops));
-  painter.fillRect(bar, gradient);
-  painter.setPen(Qt::black);
-  const double centre = (metrics.ascent() - metrics.descent()) / 2;
-  painter.drawText(QPointF(bar.left() - kFigureGap - metrics.horizontalAdvance(top), bar.top() + centre), top);
-  painter.drawText(QPointF(bar.left() - kFigureGap - metrics.horizontalAdvance(bottom), bar.bottom() + centre), bottom);
-}
 
 // The polylines and dots of one chunk of moves, in drawing order, each with
 // the pen (or brush) it is drawn with and its bounds grown by what the pen
@@ -526,23 +453,10 @@ class BandPainters {
 
 }  // namespace
 
-QRectF DepthLegendBar(const QRectF& area) {
-  // Whole pixels, so that the bar's edge rows hold its end colours.
-  const double height = std::floor(std::clamp(area.height() / 3, 1.0, kMaxBarHeight));
-  return QRectF(std::floor(area.right() - kMargin - kBarWidth), std::floor(area.top() + kMargin + kFontPixels / 2),
-                kBarWidth, height);
-}
-
 std::size_t PaintSteps(const ToolPath& path, const PaintOptions& options) {
   // Rapid moves, feed moves and dots, and with depth the scan for the range.
   const std::size_t chunks = (path.segments.size() + kSegmentsPerChunk - 1) / kSegmentsPerChunk;
   return chunks * (options.depth ? 4 : 3);
-}
-
-FeedDepth FeedDepthOf(const ToolPath& path) {
-  DepthRange range;
-  range.Add(path, 0, path.segments.size());
-  return range;
 }
 
 bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area,
