@@ -26,6 +26,206 @@ const QColor kFailureColour(230, 0, 0);
 // The moves go out in chunks of this many, with a stop query before each.
 constexpr std::size_t kSegmentsPerChunk = 4096;
 
+// The dashed pen of the rapid moves.
+std::vector<QPen> RapidPens() {
+  QPen rapidPen(kRapidColour, 1);
+  rapidPen.setDashPattern({6, 4});  // long enough to tell from a feed move at a glance
+  rapidPen.setCosmetic(true);
+  return {rapidPen};
+}
+
+// The pens of the feed moves and their dots: by depth, a pen per depth
+// bucket, one polyline per unbroken run of one bucket.
+std::vector<QPen> FeedPens(bool depth) {
+  QPen feedPen(kFeedColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  feedPen.setCosmetic(true);
+  std::vector<QPen> feedPens;
+  if (depth) {
+    for (int bucket = 0; bucket < kDepthBuckets; ++bucket) {
+      feedPens.push_back(feedPen);
+      feedPens.back().setColor(DepthRange::Colour(bucket));
+    }
+  } else {
+    feedPens.push_back(feedPen);
+  }
+  return feedPens;
+}
+
+// How many bands of an image are painted at once: as many as asked, else
+// one per processor, at most 8.
+int BandCount(const PaintOptions& options) {
+  return options.bands > 0 ? options.bands : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+}
+
+// The steps of one picture, as PaintToolPath takes them, on what they
+// share: the painter, the path and its view, the pens, the depth range and
+// the batch that each chunk of moves becomes. A step that returns false was
+// stopped.
+class Picture {
+ public:
+  Picture(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area,
+          const std::function<bool()>& stopped, const PaintOptions& options);
+
+  void PaintFrame();
+  bool ScanDepth();
+  bool PaintRapidMoves();
+  void BalanceBands(BandPainters& painters) const;
+  bool PaintFeedMoves(BandPainters& painters);
+  bool PaintDots(BandPainters& painters);
+  void PaintLegend();
+  void PaintFailureRing();
+
+ private:
+  bool Stopped() const { return stopped_ && stopped_(); }
+  template <typename Add, typename Draw>
+  bool InChunks(Add add, Draw draw);
+
+  QPainter& painter_;
+  const ToolPath& path_;
+  const PreviewView& view_;
+  const QRectF& area_;
+  const std::function<bool()>& stopped_;
+  const PaintOptions& options_;
+  const std::vector<QPen> rapidPens_, feedPens_;
+  DepthRange range_;
+  Batch batch_;
+};
+
+Picture::Picture(QPainter& painter, const ToolPath& path, const PreviewView& view, const QRectF& area,
+                 const std::function<bool()>& stopped, const PaintOptions& options)
+    : painter_(painter),
+      path_(path),
+      view_(view),
+      area_(area),
+      stopped_(stopped),
+      options_(options),
+      rapidPens_(RapidPens()),
+      feedPens_(FeedPens(options.depth)) {}
+
+void Picture::PaintFrame() {
+  if (!path_.extentsKnown) return;
+  const DrawingExtents& e = path_.extents;
+  const QRectF frame = QRectF(view_.ToScreen(e.minX, e.maxY), view_.ToScreen(e.maxX, e.minY)).normalized();
+  QPen framePen(kFrameColour, 1);
+  framePen.setCosmetic(true);
+  painter_.setPen(framePen);
+  painter_.setBrush(Qt::NoBrush);
+  painter_.drawRect(frame);
+  painter_.setFont(FigureFont());
+  painter_.setPen(Qt::black);
+  const QFontMetricsF metrics(painter_.font());
+  const double below = frame.bottom() + kFigureGap + metrics.ascent();
+  painter_.drawText(QPointF(frame.left(), below), Figure(e.minX));
+  const QString maxX = Figure(e.maxX);
+  painter_.drawText(QPointF(frame.right() - metrics.horizontalAdvance(maxX), below), maxX);
+  const QString minY = Figure(e.minY), maxY = Figure(e.maxY);
+  painter_.drawText(QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(minY), frame.bottom()), minY);
+  painter_.drawText(
+      QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(maxY), frame.top() + metrics.ascent()), maxY);
+}
+
+bool Picture::ScanDepth() {
+  if (!options_.depth) return true;
+  // The range, too, in chunks: a long path takes a while to scan.
+  for (std::size_t first = 0; first < path_.segments.size(); first += kSegmentsPerChunk) {
+    if (Stopped()) return false;
+    range_.Add(path_, first, std::min(path_.segments.size(), first + kSegmentsPerChunk));
+  }
+  return true;
+}
+
+// The moves go out in chunks, so that a stop is heard between two of them
+// however long the whole path takes; rapid moves first, then feed moves
+// over them, then the dots of moves in Z alone. Each chunk becomes a
+// batch of polylines, drawn before the next chunk is asked for.
+template <typename Add, typename Draw>
+bool Picture::InChunks(Add add, Draw draw) {
+  for (std::size_t first = 0; first < path_.segments.size(); first += kSegmentsPerChunk) {
+    if (Stopped()) return false;
+    const std::size_t end = std::min(path_.segments.size(), first + kSegmentsPerChunk);
+    for (std::size_t i = first; i < end; ++i) add(path_.segments[i]);
+    draw();
+    batch_.clear();
+  }
+  return true;
+}
+
+bool Picture::PaintRapidMoves() {
+  painter_.setBrush(Qt::NoBrush);
+  // One painter for the dashes (see BandPainters).
+  BandPainters one(painter_, area_, 0);
+  Polylines lines(batch_, painter_, view_, area_);
+  return InChunks(
+      [&](const PathSegment& segment) {
+        if (segment.kind == PathSegment::Kind::kRapid) lines.Add(segment);
+      },
+      [&] {
+        lines.End();
+        one.Draw(batch_, rapidPens_);
+      });
+}
+
+// Where the feed moves end and the dots lie, for the band edges.
+void Picture::BalanceBands(BandPainters& painters) const {
+  painters.Balance([&](const auto& add) {
+    for (std::size_t i = 0; i < path_.segments.size(); ++i) {
+      const PathPoint end = path_.segments.EndOf(i);
+      add(view_.ToScreen(end.x, end.y), 1.0);
+    }
+  });
+}
+
+bool Picture::PaintFeedMoves(BandPainters& painters) {
+  Polylines lines(batch_, painter_, view_, area_);
+  return InChunks(
+      [&](const PathSegment& segment) {
+        if (segment.kind == PathSegment::Kind::kRapid) return;
+        if (options_.depth) lines.SetPen(range_.Bucket(segment.end.z));
+        lines.Add(segment);
+      },
+      [&] {
+        lines.End();
+        painters.Draw(batch_, feedPens_);
+      });
+}
+
+// A feed move in Z alone (drilling, plunging) has no line to show: a dot.
+bool Picture::PaintDots(BandPainters& painters) {
+  const double deviceScale = std::sqrt(std::abs(painter_.deviceTransform().determinant()));
+  const double dotReach = kPlungeRadius + kPenReach / (deviceScale > 0 ? deviceScale : 1);
+  return InChunks(
+      [&](const PathSegment& segment) {
+        if (segment.kind != PathSegment::Kind::kLinear || !segment.zOnly) return;
+        const QPointF at = view_.ToScreen(segment.end.x, segment.end.y);
+        Batch::Line dot;
+        dot.first = batch_.points.size();
+        dot.count = 1;
+        dot.pen = options_.depth ? range_.Bucket(segment.end.z) : 0;
+        dot.left = at.x() - dotReach;
+        dot.right = at.x() + dotReach;
+        dot.top = at.y() - dotReach;
+        dot.bottom = at.y() + dotReach;
+        batch_.points.push_back(at);
+        batch_.lines.push_back(dot);
+      },
+      [&] { painters.Draw(batch_, feedPens_); });
+}
+
+void Picture::PaintLegend() {
+  if (range_.known) morvatex::PaintDepthLegend(painter_, range_, area_);
+}
+
+void Picture::PaintFailureRing() {
+  // The dots may have left their brush on the painter.
+  painter_.setBrush(Qt::NoBrush);
+  if (IsGood(path_.code) || path_.segments.empty()) return;
+  const PathPoint last = path_.segments.back().end;
+  QPen failurePen(kFailureColour, 2);
+  failurePen.setCosmetic(true);
+  painter_.setPen(failurePen);
+  painter_.drawEllipse(view_.ToScreen(last.x, last.y), 6, 6);
+}
+
 }  // namespace
 
 std::size_t PaintSteps(const ToolPath& path, const PaintOptions& options) {
@@ -40,151 +240,21 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
   painter.setClipRect(area);
   painter.fillRect(area, Qt::white);
   painter.setRenderHint(QPainter::Antialiasing, true);
-
-  if (path.extentsKnown) {
-    const DrawingExtents& e = path.extents;
-    const QRectF frame = QRectF(view.ToScreen(e.minX, e.maxY), view.ToScreen(e.maxX, e.minY)).normalized();
-    QPen framePen(kFrameColour, 1);
-    framePen.setCosmetic(true);
-    painter.setPen(framePen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(frame);
-    painter.setFont(FigureFont());
-    painter.setPen(Qt::black);
-    const QFontMetricsF metrics(painter.font());
-    const double below = frame.bottom() + kFigureGap + metrics.ascent();
-    painter.drawText(QPointF(frame.left(), below), Figure(e.minX));
-    const QString maxX = Figure(e.maxX);
-    painter.drawText(QPointF(frame.right() - metrics.horizontalAdvance(maxX), below), maxX);
-    const QString minY = Figure(e.minY), maxY = Figure(e.maxY);
-    painter.drawText(QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(minY), frame.bottom()), minY);
-    painter.drawText(
-        QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(maxY), frame.top() + metrics.ascent()), maxY);
-  }
-
-  // The moves go out in chunks, so that a stop is heard between two of them
-  // however long the whole path takes; rapid moves first, then feed moves
-  // over them, then the dots of moves in Z alone. Each chunk becomes a
-  // batch of polylines, drawn before the next chunk is asked for.
-  Batch batch;
-  const auto inChunks = [&](auto add, auto draw) {
-    for (std::size_t first = 0; first < path.segments.size(); first += kSegmentsPerChunk) {
-      if (stopped && stopped()) return false;
-      const std::size_t end = std::min(path.segments.size(), first + kSegmentsPerChunk);
-      for (std::size_t i = first; i < end; ++i) add(path.segments[i]);
-      draw();
-      batch.clear();
-    }
-    return true;
-  };
-  // The range, too, in chunks: a long path takes a while to scan.
-  DepthRange range;
-  if (options.depth) {
-    for (std::size_t first = 0; first < path.segments.size(); first += kSegmentsPerChunk) {
-      if (stopped && stopped()) {
-        painter.restore();
-        return false;
-      }
-      range.Add(path, first, std::min(path.segments.size(), first + kSegmentsPerChunk));
-    }
-  }
-  painter.setBrush(Qt::NoBrush);
-  QPen rapidPen(kRapidColour, 1);
-  rapidPen.setDashPattern({6, 4});  // long enough to tell from a feed move at a glance
-  rapidPen.setCosmetic(true);
-  QPen feedPen(kFeedColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-  feedPen.setCosmetic(true);
-  // Feed moves by depth: a pen per depth bucket, one polyline per unbroken
-  // run of one bucket.
-  std::vector<QPen> feedPens;
-  if (options.depth) {
-    for (int bucket = 0; bucket < kDepthBuckets; ++bucket) {
-      feedPens.push_back(feedPen);
-      feedPens.back().setColor(DepthRange::Colour(bucket));
-    }
-  } else {
-    feedPens.push_back(feedPen);
-  }
-  const std::vector<QPen> rapidPens = {rapidPen};
-  const auto strokeRapid = [&] {
-    // One painter for the dashes (see BandPainters).
-    BandPainters one(painter, area, 0);
-    Polylines lines(batch, painter, view, area);
-    return inChunks(
-        [&](const PathSegment& segment) {
-          if (segment.kind == PathSegment::Kind::kRapid) lines.Add(segment);
-        },
-        [&] {
-          lines.End();
-          one.Draw(batch, rapidPens);
-        });
-  };
-  const int bands =
-      options.bands > 0 ? options.bands : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-  const auto strokeFeed = [&](BandPainters& painters) {
-    Polylines lines(batch, painter, view, area);
-    return inChunks(
-        [&](const PathSegment& segment) {
-          if (segment.kind == PathSegment::Kind::kRapid) return;
-          if (options.depth) lines.SetPen(range.Bucket(segment.end.z));
-          lines.Add(segment);
-        },
-        [&] {
-          lines.End();
-          painters.Draw(batch, feedPens);
-        });
-  };
-  // A feed move in Z alone (drilling, plunging) has no line to show: a dot.
-  const double deviceScale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
-  const double dotReach = kPlungeRadius + kPenReach / (deviceScale > 0 ? deviceScale : 1);
-  const auto dots = [&](BandPainters& painters) {
-    return inChunks(
-        [&](const PathSegment& segment) {
-          if (segment.kind != PathSegment::Kind::kLinear || !segment.zOnly) return;
-          const QPointF at = view.ToScreen(segment.end.x, segment.end.y);
-          Batch::Line dot;
-          dot.first = batch.points.size();
-          dot.count = 1;
-          dot.pen = options.depth ? range.Bucket(segment.end.z) : 0;
-          dot.left = at.x() - dotReach;
-          dot.right = at.x() + dotReach;
-          dot.top = at.y() - dotReach;
-          dot.bottom = at.y() + dotReach;
-          batch.points.push_back(at);
-          batch.lines.push_back(dot);
-        },
-        [&] { painters.Draw(batch, feedPens); });
-  };
-  bool drawn = strokeRapid();
+  Picture picture(painter, path, view, area, stopped, options);
+  picture.PaintFrame();
+  bool drawn = picture.ScanDepth() && picture.PaintRapidMoves();
   if (drawn) {
-    BandPainters painters(painter, area, bands);
-    // Where the feed moves end and the dots lie, for the band edges.
-    painters.Balance([&](const auto& add) {
-      for (std::size_t i = 0; i < path.segments.size(); ++i) {
-        const PathPoint end = path.segments.EndOf(i);
-        add(view.ToScreen(end.x, end.y), 1.0);
-      }
-    });
-    drawn = strokeFeed(painters) && dots(painters);
+    BandPainters painters(painter, area, BandCount(options));
+    picture.BalanceBands(painters);
+    drawn = picture.PaintFeedMoves(painters) && picture.PaintDots(painters);
     if (drawn) painters.Finish();
   }
-  if (!drawn) {
-    painter.restore();
-    return false;
-  }
-  painter.setBrush(Qt::NoBrush);
-
-  if (range.known) PaintDepthLegend(painter, range, area);
-
-  if (!IsGood(path.code) && !path.segments.empty()) {
-    const PathPoint last = path.segments.back().end;
-    QPen failurePen(kFailureColour, 2);
-    failurePen.setCosmetic(true);
-    painter.setPen(failurePen);
-    painter.drawEllipse(view.ToScreen(last.x, last.y), 6, 6);
+  if (drawn) {
+    picture.PaintLegend();
+    picture.PaintFailureRing();
   }
   painter.restore();
-  return true;
+  return drawn;
 }
 
 }  // namespace morvatex
