@@ -4,8 +4,8 @@ namespace morvatex {
 
 void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log, BatchDisplay& display,
                       BatchResult& result) {
-  const int code = run.outcomeCode();
-  if (code <= outcome::kSuccess) {
+  const Outcome code = run.outcomeCode();
+  if (code <= Outcome::kSuccess) {
     table.SetCell(row, kColumnMarked, "");
     table.SetCell(row, kColumnConverted, kMarkConverted);
     table.SetCell(row, kColumnFailed, "");
@@ -33,9 +33,9 @@ BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log
     // Copied: the cells may change while the conversion lets input through.
     const std::string source = table.Cell(row, kColumnSource);
     const std::string target = table.Cell(row, kColumnTarget);
-    const int code = run.Convert(source, target);
+    const Outcome code = run.Convert(source, target);
     RecordJobOutcome(table, row, run, log, display, result);
-    if (code == outcome::kStopped) {
+    if (code == Outcome::kStopped) {
       result.stopped = true;
       break;
     }

@@ -56,11 +56,11 @@ class LineReader {
 };
 
 // The code for an entry's four lines, 0 when they make a job.
-int EntryFault(const std::string& first, const std::string& source, const std::string& target) {
-  if (first.find(']') == std::string::npos) return joblist::kNoClosingBracket;
-  if (first.empty() || first.front() != '[') return joblist::kNoOpeningBracket;
-  if (source.empty() || target.empty()) return joblist::kPathMissing;
-  return joblist::kOk;
+JobListCode EntryFault(const std::string& first, const std::string& source, const std::string& target) {
+  if (first.find(']') == std::string::npos) return JobListCode::kNoClosingBracket;
+  if (first.empty() || first.front() != '[') return JobListCode::kNoOpeningBracket;
+  if (source.empty() || target.empty()) return JobListCode::kPathMissing;
+  return JobListCode::kOk;
 }
 
 std::string_view MarkIf(bool set, std::string_view mark) { return set ? mark : std::string_view(); }
@@ -97,7 +97,7 @@ std::string JobListText(const JobTable& table) {
 namespace {
 
 // Reads the entries after those in `table` (see ReadJobList).
-int ReadEntries(LineReader& reader, JobTable& table) {
+JobListCode ReadEntries(LineReader& reader, JobTable& table) {
   std::string first, marks, source, target;
   while (!reader.AtEnd()) {
     const bool firstRead = reader.ReadLine(first);
@@ -106,9 +106,9 @@ int ReadEntries(LineReader& reader, JobTable& table) {
     const bool marksRead = reader.ReadLine(marks);
     const bool sourceRead = reader.ReadLine(source);
     const bool targetRead = reader.ReadLine(target);
-    const int code =
-        firstRead && marksRead && sourceRead && targetRead ? EntryFault(first, source, target) : joblist::kReadError;
-    if (code != joblist::kOk) return code;
+    const JobListCode code = firstRead && marksRead && sourceRead && targetRead ? EntryFault(first, source, target)
+                                                                                : JobListCode::kReadError;
+    if (code != JobListCode::kOk) return code;
     const int row = table.AppendJob();
     try {
       table.SetCell(row, kColumnMarked, MarkIf(marks.find('M') != std::string::npos, kMarkMarked));
@@ -123,29 +123,29 @@ int ReadEntries(LineReader& reader, JobTable& table) {
       throw;
     }
   }
-  return joblist::kOk;
+  return JobListCode::kOk;
 }
 
 }  // namespace
 
-int ReadJobList(FileSystem& fs, const std::string& path, JobTable& table) {
+JobListCode ReadJobList(FileSystem& fs, const std::string& path, JobTable& table) {
   std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
-  if (!file) return joblist::kUnreadable;
+  if (!file) return JobListCode::kUnreadable;
   LineReader reader(*file);
-  int code = joblist::kOk;
+  JobListCode code = JobListCode::kOk;
   try {
     code = ReadEntries(reader, table);
   } catch (const std::bad_alloc&) {
-    code = joblist::kReadError;  // a list too large to hold (or a line without end)
+    code = JobListCode::kReadError;  // a list too large to hold (or a line without end)
   }
   file->Close();  // the lines are in; an error of closing changes nothing
   return code;
 }
 
-std::string JobListReadMessage(std::string_view path, int code) {
+std::string JobListReadMessage(std::string_view path, JobListCode code) {
   std::string message = "Beim lesen der Datei\r\n\r\n";
   message += path;
-  message += "\r\n\r\nist ein Fehler aufgetreten (" + std::to_string(code) + ") !";
+  message += "\r\n\r\nist ein Fehler aufgetreten (" + std::to_string(static_cast<int>(code)) + ") !";
   return message;
 }
 
@@ -153,10 +153,10 @@ std::string JobListSaveMessage(int errorNumber) {
   return std::to_string(errorNumber) + " / Beim Speichern der Tabelle ist ein Fehler aufgetreten !";
 }
 
-int OpenJobList(JobTable& table, const std::string& path, FileSystem& fs, MessageSink& messages) {
+JobListCode OpenJobList(JobTable& table, const std::string& path, FileSystem& fs, MessageSink& messages) {
   table.listFile = path;
-  const int code = ReadJobList(fs, path, table);
-  if (code != joblist::kOk) {
+  const JobListCode code = ReadJobList(fs, path, table);
+  if (code != JobListCode::kOk) {
     // Nothing of a partly read list remains; its memory goes back before
     // the message is made, for a list too large to hold.
     table.ClearJobs();

@@ -17,14 +17,16 @@
 namespace morvatex {
 
 // Error codes of reading a job list file.
-namespace joblist {
-inline constexpr int kOk = 0;
-inline constexpr int kUnreadable = 10;        // the file cannot be opened for reading
-inline constexpr int kReadError = 20;         // reading a line of an entry failed, or memory ran out
-inline constexpr int kNoOpeningBracket = 30;  // the first line of an entry does not begin with "["
-inline constexpr int kNoClosingBracket = 31;  // the first line of an entry holds no "]" (wins over 30)
-inline constexpr int kPathMissing = 40;       // the source or the target line of an entry is empty
-}  // namespace joblist
+// What reading a job list came to. The message shows the number, so the
+// values are fixed.
+enum class JobListCode {
+  kOk = 0,
+  kUnreadable = 10,        // the file cannot be opened for reading
+  kReadError = 20,         // reading a line of an entry failed, or memory ran out
+  kNoOpeningBracket = 30,  // the first line of an entry does not begin with "["
+  kNoClosingBracket = 31,  // the first line of an entry holds no "]" (wins over 30)
+  kPathMissing = 40,       // the source or the target line of an entry is empty
+};
 
 // The file text of the job rows of `table`.
 std::string JobListText(const JobTable& table);
@@ -35,13 +37,13 @@ std::string JobListText(const JobTable& table);
 // ignored; a mark is set when its upper-case letter stands anywhere in the
 // marks line; the paths are taken as they stand. Lines missing at the end
 // read as empty. Stops at the first fault and returns its code (see
-// `joblist`), the rows read before it staying in the table; 0 when the
+// JobListCode), the rows read before it staying in the table; 0 when the
 // whole list was read. A list that does not fit in memory stops as a
 // failed read does. Errors of closing the file are ignored.
-int ReadJobList(FileSystem& fs, const std::string& path, JobTable& table);
+JobListCode ReadJobList(FileSystem& fs, const std::string& path, JobTable& table);
 
 // The message for a list that could not be read: the path and the code.
-std::string JobListReadMessage(std::string_view path, int code);
+std::string JobListReadMessage(std::string_view path, JobListCode code);
 
 // The message for a failed save, with the platform's error number.
 std::string JobListSaveMessage(int errorNumber);
@@ -50,7 +52,7 @@ std::string JobListSaveMessage(int errorNumber);
 // list is read into the (empty) table. A fault is shown through `messages`
 // and leaves the table empty and unnamed. Returns the read code.
 // `modified` is not touched.
-int OpenJobList(JobTable& table, const std::string& path, FileSystem& fs, MessageSink& messages);
+JobListCode OpenJobList(JobTable& table, const std::string& path, FileSystem& fs, MessageSink& messages);
 
 // Saves the table to `listFile` (nothing happens when that is empty).
 // The complete new file replaces the old one in one step, so a failed save

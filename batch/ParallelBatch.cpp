@@ -312,11 +312,11 @@ class Scheduler {
       run = std::move(reserveRun_);
       lock.unlock();
     }
-    const int code = run->Convert(task.source, task.target);
+    const Outcome code = run->Convert(task.source, task.target);
     lock.lock();
     task.run = std::move(run);
     task.done = true;
-    if (code == outcome::kStopped) limit_ = std::min(limit_, found + 1);
+    if (code == Outcome::kStopped) limit_ = std::min(limit_, found + 1);
     changed_.notify_all();
     return Step::kConverted;
   }
@@ -385,7 +385,7 @@ BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settin
     ++result.converted;
     display.JobStarting(row);
     RecordJobOutcome(table, row, *run, log, display, result);
-    const bool stopped = run->outcomeCode() == outcome::kStopped;
+    const bool stopped = run->outcomeCode() == Outcome::kStopped;
     scheduler.MarkRecorded(k, std::move(run));
     if (stopped) {
       result.stopped = true;

@@ -57,10 +57,10 @@ int RunVariant(const Variant& v, const std::string& folder, int repeats) {
   double best = 1e30;
   for (int i = 0; i < repeats; ++i) {
     const auto start = Clock::now();
-    const int code = run.Convert(folder + "/programm.ncp", folder + "/programm.cnc");
+    const Outcome code = run.Convert(folder + "/programm.ncp", folder + "/programm.cnc");
     best = std::min(best, Seconds(Clock::now() - start));
-    if (code != 0) {
-      std::fprintf(stderr, "outcome code %d\n", code);
+    if (code != Outcome::kSuccess) {
+      std::fprintf(stderr, "outcome code %d\n", NumberOf(code));
       return 1;
     }
   }

@@ -155,8 +155,8 @@ int RunChild(const std::string& folder, const std::string& name, int argc, char*
   f.traceSeconds = Seconds(Clock::now() - start);
   f.traceMiB = PeakMiB();
   f.moves = path.segments.size();
-  if (path.code != 0) {
-    std::fprintf(stderr, "%s: trace ended with code %d\n", name.c_str(), path.code);
+  if (path.code != Outcome::kSuccess) {
+    std::fprintf(stderr, "%s: trace ended with code %d\n", name.c_str(), NumberOf(path.code));
     return 1;
   }
 
@@ -174,7 +174,7 @@ int RunChild(const std::string& folder, const std::string& name, int argc, char*
   start = Clock::now();
   {
     ConversionRun run(settings, fs);
-    f.convertCode = run.Convert(source, folder + "/" + name + ".cnc");
+    f.convertCode = NumberOf(run.Convert(source, folder + "/" + name + ".cnc"));
   }
   f.convertSeconds = Seconds(Clock::now() - start);
   f.convertMiB = PeakMiB();

@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     settings.Profil.Sonderbehandlung = i % 10 == 0 ? 1 : 0;
     settings.Erstelle2DPolylinien = i % 7 != 0;
     std::ofstream(source, std::ios::binary | std::ios::trunc) << bench::RandomProgram(random);
-    ++codes[run.Convert(source, target)];
+    ++codes[NumberOf(run.Convert(source, target))];
     if (i % 1000 == 0 || i == programs) {
       const long rss = bench::ResidentKiB();
       const int fds = bench::OpenDescriptors();

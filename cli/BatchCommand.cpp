@@ -41,7 +41,7 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
     }
   }
   JobTable table;
-  if (OpenJobList(table, listPath, fs, messages) != joblist::kOk) return kListUnreadableStatus;
+  if (OpenJobList(table, listPath, fs, messages) != JobListCode::kOk) return kListUnreadableStatus;
   if (!logPath.empty()) {
     // Appending to a file the run reads would change what it converts or
     // what the next run reads.

@@ -198,6 +198,6 @@ std::string ConverterUsage() {
          "  3  the report could not be written (standard output closed or full)\n";
 }
 
-int ExitStatusFor(int outcomeCode) { return outcomeCode == 0 ? 0 : 1; }
+int ExitStatusFor(Outcome outcomeCode) { return outcomeCode == Outcome::kSuccess ? 0 : 1; }
 
 }  // namespace morvatex

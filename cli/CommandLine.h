@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/OutcomeCodes.h"
+
 namespace morvatex {
 
 struct ConverterCall {
@@ -33,7 +35,7 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments);
 std::string ConverterUsage();
 
 // The exit status for an outcome code: 0 for success, 1 for a failed run.
-int ExitStatusFor(int outcomeCode);
+int ExitStatusFor(Outcome outcomeCode);
 
 // The exit status when the report could not be written in full (standard
 // output closed or full), whatever the outcome; never that of a success.

@@ -129,7 +129,7 @@ int Run(const std::vector<std::string>& arguments) {
                                                 jobs, messages, std::cout));
   }
   ConversionRun run(settings, fs, options);
-  const int code = run.Convert(*source, *target);
+  const Outcome code = run.Convert(*source, *target);
   std::cout << ForTerminal(run.OutcomeReport());
   return Reported(outputOpen, ExitStatusFor(code));
 }

@@ -11,10 +11,10 @@ namespace morvatex {
 ConversionRun::ConversionRun(const SettingsRecord& settings, FileSystem& fs, ConversionOptions options)
     : settings_(settings), fs_(fs), options_(std::move(options)), cncWriter_(settings.Profil), dxfWriter_(settings) {}
 
-int ConversionRun::Convert(const std::string& sourcePath, const std::string& targetPath) {
+Outcome ConversionRun::Convert(const std::string& sourcePath, const std::string& targetPath) {
   // Preparation. What may need memory comes after the outputs are reset,
   // so that the closing steps find nothing of the run before.
-  code_ = outcome::kSuccess;
+  code_ = Outcome::kSuccess;
   for (Output* output : {&cnc_, &dxf_}) {
     output->staged = StagedFile{};
     output->created = false;
@@ -37,7 +37,7 @@ int ConversionRun::Convert(const std::string& sourcePath, const std::string& tar
     dxfWriter_.StartRun();
     cncWriter_.StartRun(settings_.Profil.ZeichenWertzuweisung.Trimmed());
     if (!cnc && !dxf) {
-      code_ = outcome::kNoOutputChosen;
+      code_ = Outcome::kNoOutputChosen;
       return code_;
     }
 
@@ -68,7 +68,7 @@ int ConversionRun::Convert(const std::string& sourcePath, const std::string& tar
 void ConversionRun::MemoryRanOut() {
   // The source is the one thing a run holds that grows with its input: a
   // run without the memory for it fails as a source too large to read does.
-  code_ = outcome::kSourceRead;
+  code_ = Outcome::kSourceRead;
   // Its memory goes back at once, for the closing steps, the report and the
   // next run. Output text collected may end inside a piece: it is dropped,
   // the files keep what was handed to them before.
@@ -83,29 +83,29 @@ void ConversionRun::ReadSource() {
   // stopped. A stop given before this run has no effect on it.
   stopMark_ = CurrentStopMark();
   const auto stopped = [this] {
-    if (StopRequestedSince(stopMark_)) code_ = outcome::kStopped;
+    if (StopRequestedSince(stopMark_)) code_ = Outcome::kStopped;
     return !good();
   };
   std::unique_ptr<ReadableFile> file = fs_.OpenForReading(sourcePath_);
   if (!file) {
-    if (!stopped()) code_ = outcome::kSourceOpen;
+    if (!stopped()) code_ = Outcome::kSourceOpen;
     return;
   }
   switch (ReadSourceLines(*file, lines_, [&](std::size_t) { return stopped(); })) {
     case SourceReading::kComplete: break;
     case SourceReading::kStopped: break;                                   // the code says why
-    case SourceReading::kReadFailed: code_ = outcome::kSourceRead; break;  // the lines read so far stay
-    case SourceReading::kTooLarge: code_ = outcome::kSourceRead; break;    // beyond what any Isel program holds
+    case SourceReading::kReadFailed: code_ = Outcome::kSourceRead; break;  // the lines read so far stay
+    case SourceReading::kTooLarge: code_ = Outcome::kSourceRead; break;    // beyond what any Isel program holds
   }
   currentLineText_.assign(lines_.back());
-  if (!file->Close() && good()) code_ = outcome::kSourceClose;
+  if (!file->Close() && good()) code_ = Outcome::kSourceClose;
 }
 
 void ConversionRun::CreateTargetFolder() {
   switch (fs_.MakeFolders(FolderPart(dxfPath_, options_.pathSyntax))) {
     case MakeFoldersResult::kOk: break;
-    case MakeFoldersResult::kFailed: code_ = outcome::kFolderCreate; break;
-    case MakeFoldersResult::kIoError: code_ = outcome::kFolderIoError; break;
+    case MakeFoldersResult::kFailed: code_ = Outcome::kFolderCreate; break;
+    case MakeFoldersResult::kIoError: code_ = Outcome::kFolderIoError; break;
   }
 }
 
@@ -165,7 +165,7 @@ bool ConversionRun::MayReplace(const std::string& path) {
   return std::find(keptFiles_.begin(), keptFiles_.end(), target) == keptFiles_.end();
 }
 
-void ConversionRun::CreateOutput(Output& output, const std::string& path, int failure) {
+void ConversionRun::CreateOutput(Output& output, const std::string& path, Outcome failure) {
   // An output must never replace the program it is made from: a target equal
   // to the source (the folder rule beside the source with the extension
   // "ncp") would overwrite the user's Isel program, one equal to the settings
@@ -180,17 +180,17 @@ void ConversionRun::CreateOutput(Output& output, const std::string& path, int fa
   output.buffer.Start(*output.staged.file, fs_.PreferredWriteSize());
 }
 
-void ConversionRun::CloseOutput(Output& output, int closeFailure) {
+void ConversionRun::CloseOutput(Output& output, Outcome closeFailure) {
   if (!output.open()) return;  // never created, or closed
   // Also a failed run hands over what it wrote: debug mode shows it.
-  const int flushed = output.buffer.Flush();
+  const Outcome flushed = output.buffer.Flush();
   if (good()) Fail(flushed);
   const bool closed = output.staged.file->Close();
   output.staged.file.reset();
   if (!closed && good()) code_ = closeFailure;
 }
 
-void ConversionRun::PlaceOutput(Output& output, int closeFailure) {
+void ConversionRun::PlaceOutput(Output& output, Outcome closeFailure) {
   // Only the file this run created is renamed or removed; a target written
   // in place (a device) stays as it is.
   if (!output.created || !output.staged.staged()) return;
@@ -208,12 +208,12 @@ void ConversionRun::PlaceOutput(Output& output, int closeFailure) {
 }
 
 void ConversionRun::StartDxf() {
-  CreateOutput(dxf_, dxfPath_, outcome::kDxfCreate);
+  CreateOutput(dxf_, dxfPath_, Outcome::kDxfCreate);
   if (dxf_.open()) Fail(dxfWriter_.WriteHeader(dxf_.buffer));
 }
 
 void ConversionRun::StartCnc() {
-  CreateOutput(cnc_, targetPath_, outcome::kCncCreate);
+  CreateOutput(cnc_, targetPath_, Outcome::kCncCreate);
   if (cnc_.open()) Fail(cncWriter_.WriteHeader(cnc_.buffer, extents_.extents()));
 }
 
@@ -223,29 +223,29 @@ void ConversionRun::FinishDxf() {
   // A drawing smaller than the buffer gets its extents before it is written,
   // a larger one in the closed file.
   const bool extentsWritten = good() && dxf_.open() && DxfWriter::WriteExtentsInto(dxf_.buffer, extents_.extents());
-  CloseOutput(dxf_, outcome::kDxfClose);
+  CloseOutput(dxf_, Outcome::kDxfClose);
   // A drawing whose header still holds the placeholders is no drawing.
   if (good() && !extentsWritten && !DxfWriter::WriteExtents(fs_, dxf_.staged.path, extents_.extents()))
-    code_ = outcome::kDxfExtents;
+    code_ = Outcome::kDxfExtents;
   // In place before the CNC end: a failed CNC trailer leaves the finished drawing.
-  PlaceOutput(dxf_, outcome::kDxfClose);
+  PlaceOutput(dxf_, Outcome::kDxfClose);
 }
 
 void ConversionRun::FinishCnc() {
   if (good() && cnc_.open()) Fail(cncWriter_.WriteTrailer(cnc_.buffer));
-  CloseOutput(cnc_, outcome::kCncClose);
-  PlaceOutput(cnc_, outcome::kCncClose);
+  CloseOutput(cnc_, Outcome::kCncClose);
+  PlaceOutput(cnc_, Outcome::kCncClose);
 }
 
 std::string ConversionRun::OutcomeReport() const {
-  std::string report = "Fehlerstatus: " + std::to_string(code_) + "\r\n";
+  std::string report = "Fehlerstatus: " + std::to_string(NumberOf(code_)) + "\r\n";
   report += " Quelldatei: " + sourcePath_ + "\r\n";
   if (settings_.CNCDINCodeerstellen) report += " Zieldatei:  " + targetPath_ + "\r\n";
   if (settings_.DXFDateinerzeugen) report += " DXFdatei:  " + dxfPath_ + "\r\n";
   report += " ";
   report += OutcomeMessage(code_);
   report += "\r\n";
-  if (code_ > outcome::kLastGoodCode) report += "(" + currentLineText_ + ")\r\n";
+  if (!IsGood(code_)) report += "(" + currentLineText_ + ")\r\n";
   return report;
 }
 

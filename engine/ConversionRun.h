@@ -73,14 +73,14 @@ class ConversionRun {
   // code, the current line text, the paths and the line list stay readable
   // until the next run. Memory running out ends the run with 51, as for a
   // source that cannot be read, and with no lines kept; nothing is thrown.
-  int Convert(const std::string& sourcePath, const std::string& targetPath);
+  Outcome Convert(const std::string& sourcePath, const std::string& targetPath);
 
   // The report of the last run, every line ending with CR LF: status, source,
   // target (with CNC output), DXF path (with DXF output), the message, and
   // for a failure the current line text in parentheses.
   std::string OutcomeReport() const;
 
-  int outcomeCode() const { return code_; }
+  Outcome outcomeCode() const { return code_; }
   const std::string& currentLineText() const { return currentLineText_; }
   const std::string& dxfPath() const { return dxfPath_; }
   const std::string& sourcePath() const { return sourcePath_; }
@@ -119,21 +119,21 @@ class ConversionRun {
   // protected file.
   bool MayReplace(const std::string& path);
   // Creates an output file; on failure sets `failure` and leaves it closed.
-  void CreateOutput(Output& output, const std::string& path, int failure);
+  void CreateOutput(Output& output, const std::string& path, Outcome failure);
   // Hands the collected text to the file and closes it; `closeFailure` when
   // closing fails while the run is good.
-  void CloseOutput(Output& output, int closeFailure);
+  void CloseOutput(Output& output, Outcome closeFailure);
   // A closed output takes its target's place when the run is good (or in
   // debug mode); otherwise its file is removed. `closeFailure` when the
   // rename of a good run fails.
-  void PlaceOutput(Output& output, int closeFailure);
+  void PlaceOutput(Output& output, Outcome closeFailure);
   void StartDxf();
   void StartCnc();
   void FinishDxf();
   void FinishCnc();
   // Sets the code when `failure` is not 0 (the code set last counts).
-  void Fail(int failure) {
-    if (failure != outcome::kSuccess) code_ = failure;
+  void Fail(Outcome failure) {
+    if (failure != Outcome::kSuccess) code_ = failure;
   }
   bool good() const { return IsGood(code_); }
 
@@ -141,7 +141,7 @@ class ConversionRun {
   FileSystem& fs_;
   ConversionOptions options_;
 
-  int code_ = outcome::kSuccess;
+  Outcome code_ = Outcome::kSuccess;
   std::string sourcePath_;
   std::string targetPath_;
   std::string dxfPath_;

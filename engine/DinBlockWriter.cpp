@@ -15,8 +15,8 @@ void TrimTrailingBlanks(std::string& text) {
 }
 
 // The code set last counts.
-void Keep(int& failure, int code) {
-  if (code != outcome::kSuccess) failure = code;
+void Keep(Outcome& failure, Outcome code) {
+  if (code != Outcome::kSuccess) failure = code;
 }
 
 }  // namespace
@@ -47,66 +47,66 @@ void DinBlockWriter::AppendBlockNumber(std::string& text) {
   text += ' ';
 }
 
-int DinBlockWriter::WriteLine(OutputBuffer& out, std::string_view text, int failure) {
+Outcome DinBlockWriter::WriteLine(OutputBuffer& out, std::string_view text, Outcome failure) {
   out.text().append(text);
   out.text().append("\r\n");
   return out.EndPiece(failure);
 }
 
-int DinBlockWriter::WriteNumberedLine(OutputBuffer& out, std::string_view text, int failure) {
+Outcome DinBlockWriter::WriteNumberedLine(OutputBuffer& out, std::string_view text, Outcome failure) {
   AppendBlockNumber(out.text());
   return WriteLine(out, text, failure);
 }
 
-int DinBlockWriter::WriteCode(OutputBuffer& out, std::string_view code, int failure) {
-  return code.empty() ? outcome::kSuccess : WriteNumberedLine(out, code, failure);
+Outcome DinBlockWriter::WriteCode(OutputBuffer& out, std::string_view code, Outcome failure) {
+  return code.empty() ? Outcome::kSuccess : WriteNumberedLine(out, code, failure);
 }
 
-int DinBlockWriter::WriteHeader(OutputBuffer& out, const DrawingExtents& extents) {
-  int failure = outcome::kSuccess;
+Outcome DinBlockWriter::WriteHeader(OutputBuffer& out, const DrawingExtents& extents) {
+  Outcome failure = Outcome::kSuccess;
   const std::string_view first = profile_.Vorspann1.Trimmed();
-  if (!first.empty()) failure = WriteLine(out, first, outcome::kCncHeaderFirst);
+  if (!first.empty()) failure = WriteLine(out, first, Outcome::kCncHeaderFirst);
   if (xilog())
-    Keep(failure, WriteNumberedLine(out, xilog_.WorkpieceHeader(extents), outcome::kXilogHeaderOrContourStart));
+    Keep(failure, WriteNumberedLine(out, xilog_.WorkpieceHeader(extents), Outcome::kXilogHeaderOrContourStart));
   for (const auto* line :
        {&profile_.Vorspann2, &profile_.Vorspann3, &profile_.Vorspann4, &profile_.Vorspann5, &profile_.Vorspann6}) {
-    if (failure != outcome::kSuccess) break;
-    failure = WriteCode(out, line->Trimmed(), outcome::kCncHeader);
+    if (failure != Outcome::kSuccess) break;
+    failure = WriteCode(out, line->Trimmed(), Outcome::kCncHeader);
   }
   return failure;
 }
 
-int DinBlockWriter::WriteBlocks(OutputBuffer& out, const InterpretedLine& line, MachineState& state) {
+Outcome DinBlockWriter::WriteBlocks(OutputBuffer& out, const InterpretedLine& line, MachineState& state) {
   switch (line.commandClass) {
     case CommandClass::kMove: return WriteMove(out, state);
-    case CommandClass::kFeed: return line.feedRead ? WriteFeed(out, state) : outcome::kSuccess;
+    case CommandClass::kFeed: return line.feedRead ? WriteFeed(out, state) : Outcome::kSuccess;
     case CommandClass::kSpindle: return WriteSpindle(out, line, state);
-    case CommandClass::kTool: return line.toolAccepted ? WriteToolChange(out, state) : outcome::kSuccess;
+    case CommandClass::kTool: return line.toolAccepted ? WriteToolChange(out, state) : Outcome::kSuccess;
     case CommandClass::kCoolant:
       return WriteCode(out, (line.coolantOff ? profile_.KuehlungAus : profile_.KuehlungEin).Trimmed(),
-                       outcome::kCncCoolantOrPlane);
+                       Outcome::kCncCoolantOrPlane);
     case CommandClass::kPlane:
-      return line.planeXY ? WriteCode(out, profile_.G17.Trimmed(), outcome::kCncCoolantOrPlane) : outcome::kSuccess;
+      return line.planeXY ? WriteCode(out, profile_.G17.Trimmed(), Outcome::kCncCoolantOrPlane) : Outcome::kSuccess;
     case CommandClass::kHalt:
-    case CommandClass::kWait: return WriteCode(out, profile_.Halt.Trimmed(), outcome::kCncHalt);
+    case CommandClass::kWait: return WriteCode(out, profile_.Halt.Trimmed(), Outcome::kCncHalt);
     case CommandClass::kNone:
     case CommandClass::kRapidFeed:
     case CommandClass::kEnd: break;
   }
-  return outcome::kSuccess;
+  return Outcome::kSuccess;
 }
 
-int DinBlockWriter::WriteChangeCode(OutputBuffer& out, MotionKind motionKind) {
-  int failure = outcome::kSuccess;
+Outcome DinBlockWriter::WriteChangeCode(OutputBuffer& out, MotionKind motionKind) {
+  Outcome failure = Outcome::kSuccess;
   if (motionKind == MotionKind::kRapid) {
     if (!beforeG0Written_) {
-      failure = WriteCode(out, profile_.VorWechselZuG0.Trimmed(), outcome::kCncBeforeRapid);
+      failure = WriteCode(out, profile_.VorWechselZuG0.Trimmed(), Outcome::kCncBeforeRapid);
       beforeG0Written_ = true;
       beforeG123Written_ = false;
     }
   } else if (!beforeG123Written_) {
     // The Xilog layout carries this code in the opening line of a contour.
-    if (!xilog()) failure = WriteCode(out, profile_.VorWechselZuG123.Trimmed(), outcome::kCncBeforeFeed);
+    if (!xilog()) failure = WriteCode(out, profile_.VorWechselZuG123.Trimmed(), Outcome::kCncBeforeFeed);
     beforeG123Written_ = true;
     beforeG0Written_ = false;
   }
@@ -174,23 +174,23 @@ void DinBlockWriter::AppendMoveWords(const MachineState& s, std::string& words) 
   }
 }
 
-int DinBlockWriter::WriteMove(OutputBuffer& out, MachineState& s) {
+Outcome DinBlockWriter::WriteMove(OutputBuffer& out, MachineState& s) {
   if (s.motionKind < MotionKind::kRapid || s.motionKind > MotionKind::kCounterClockwise) {
-    return outcome::kUnknownInterpolation;
+    return Outcome::kUnknownInterpolation;
   }
-  int failure = WriteChangeCode(out, s.motionKind);
+  Outcome failure = WriteChangeCode(out, s.motionKind);
   words_.clear();
   AppendMoveWords(s, words_);
 
   if (xilog()) {
     XilogBlock block = xilog_.TakeMove(s, words_);
-    if (block.valueError != outcome::kSuccess) {
+    if (block.valueError != Outcome::kSuccess) {
       failure = block.valueError;
     } else if (block.kind == XilogBlock::Kind::kOpeningLine) {
-      Keep(failure, WriteNumberedLine(out, block.text, outcome::kXilogHeaderOrContourStart));
+      Keep(failure, WriteNumberedLine(out, block.text, Outcome::kXilogHeaderOrContourStart));
     } else if (block.kind == XilogBlock::Kind::kContourBlock) {
       TrimTrailingBlanks(block.text);
-      Keep(failure, WriteNumberedLine(out, block.text, outcome::kXilogMotion));
+      Keep(failure, WriteNumberedLine(out, block.text, Outcome::kXilogMotion));
     }
   } else {
     // Written even without a word: then the block number alone (or an empty
@@ -201,34 +201,34 @@ int DinBlockWriter::WriteMove(OutputBuffer& out, MachineState& s) {
       words_ += pendingFeedWord_;
       pendingFeedWord_.clear();
     }
-    Keep(failure, WriteNumberedLine(out, words_, outcome::kCncMotion));
+    Keep(failure, WriteNumberedLine(out, words_, Outcome::kCncMotion));
   }
   prevMotion_ = s.motionKind;
   return failure;
 }
 
-int DinBlockWriter::WriteFeed(OutputBuffer& out, const MachineState& s) {
-  if (!profile_.FWerte) return outcome::kSuccess;
+Outcome DinBlockWriter::WriteFeed(OutputBuffer& out, const MachineState& s) {
+  if (!profile_.FWerte) return Outcome::kSuccess;
   const std::string number = FixedPointText(s.feedOut, profile_.NachkommastellenF);
-  if (number.empty()) return outcome::kFeedNotInteger;
+  if (number.empty()) return Outcome::kFeedNotInteger;
   std::string word(profile_.AdresseF.Text());
   word += valueAssignment_;
   word += number;
   if (profile_.OrdneFZuG0_3) {
     // Held back for the next move block of any kind; a newer one replaces it.
     pendingFeedWord_ = word + ' ';
-    return outcome::kSuccess;
+    return Outcome::kSuccess;
   }
-  return WriteNumberedLine(out, word, outcome::kCncFeed);
+  return WriteNumberedLine(out, word, Outcome::kCncFeed);
 }
 
-int DinBlockWriter::WriteSpindle(OutputBuffer& out, const InterpretedLine& line, const MachineState& s) {
+Outcome DinBlockWriter::WriteSpindle(OutputBuffer& out, const InterpretedLine& line, const MachineState& s) {
   // Without S values the spindle codes go as well.
-  if (!profile_.SWerte) return outcome::kSuccess;
+  if (!profile_.SWerte) return Outcome::kSuccess;
   std::string words;
   if (line.speedRead) {
     const std::string number = FixedPointText(s.speedOut, profile_.NachkommastellenS);
-    if (number.empty()) return outcome::kSpeedNotInteger;
+    if (number.empty()) return Outcome::kSpeedNotInteger;
     words += profile_.AdresseS.Text();
     words += valueAssignment_;
     words += number;
@@ -245,19 +245,19 @@ int DinBlockWriter::WriteSpindle(OutputBuffer& out, const InterpretedLine& line,
     words += code;
     words += ' ';
   }
-  if (words.empty()) return outcome::kSuccess;
+  if (words.empty()) return Outcome::kSuccess;
   TrimTrailingBlanks(words);
-  return WriteNumberedLine(out, words, outcome::kCncSpindle);
+  return WriteNumberedLine(out, words, Outcome::kCncSpindle);
 }
 
-int DinBlockWriter::WriteToolChange(OutputBuffer& out, const MachineState& s) {
+Outcome DinBlockWriter::WriteToolChange(OutputBuffer& out, const MachineState& s) {
   const std::string toolNumber = DinToolNumberText(profile_, s.toolIndex);
-  int failure = outcome::kSuccess;
+  Outcome failure = Outcome::kSuccess;
   for (const auto* field : {&profile_.Werkzeugwechsel1, &profile_.Werkzeugwechsel2, &profile_.Werkzeugwechsel3}) {
     std::string line(field->Trimmed());
     if (line.empty()) continue;
     if (const std::size_t mark = line.find('?'); mark != std::string::npos) line.replace(mark, 1, toolNumber);
-    Keep(failure, WriteNumberedLine(out, line, outcome::kCncToolChange));
+    Keep(failure, WriteNumberedLine(out, line, Outcome::kCncToolChange));
   }
   // After a tool change both change codes are due again.
   beforeG0Written_ = false;
@@ -265,14 +265,16 @@ int DinBlockWriter::WriteToolChange(OutputBuffer& out, const MachineState& s) {
   return failure;
 }
 
-int DinBlockWriter::WriteTrailer(OutputBuffer& out) {
-  if (const int f = WriteCode(out, profile_.Nachspann1.Trimmed(), outcome::kCncTrailer)) return f;
-  if (const int f = WriteCode(out, profile_.Nachspann2.Trimmed(), outcome::kCncTrailer)) return f;
+Outcome DinBlockWriter::WriteTrailer(OutputBuffer& out) {
+  if (const Outcome f = WriteCode(out, profile_.Nachspann1.Trimmed(), Outcome::kCncTrailer); f != Outcome::kSuccess)
+    return f;
+  if (const Outcome f = WriteCode(out, profile_.Nachspann2.Trimmed(), Outcome::kCncTrailer); f != Outcome::kSuccess)
+    return f;
   const std::string_view last = profile_.Nachspann3.Trimmed();
-  if (last.empty()) return outcome::kSuccess;
+  if (last.empty()) return Outcome::kSuccess;
   std::string drawn;  // the number is drawn, but not shown
   AppendBlockNumber(drawn);
-  return WriteLine(out, last, outcome::kCncTrailer);
+  return WriteLine(out, last, Outcome::kCncTrailer);
 }
 
 }  // namespace morvatex

@@ -39,7 +39,7 @@ class DinBlockWriter {
   // `Vorspann2` to `Vorspann6` only while nothing has failed. Returns the
   // outcome code of the last failure (81, 95, 82, or one the buffer reports
   // for an earlier line), or 0.
-  int WriteHeader(OutputBuffer& out, const DrawingExtents& extents);
+  Outcome WriteHeader(OutputBuffer& out, const DrawingExtents& extents);
 
   // Writes the blocks of one interpreted line of the writing pass: the move
   // block under the modal rules (with its change code line before it), the
@@ -49,11 +49,11 @@ class DinBlockWriter {
   // or speed to be written is not a finite number (an infinite output
   // factor): that block is not written. In the Xilog layout, writing the
   // feed and speed clears `feedChanged` / `speedChanged` in `state`.
-  int WriteBlocks(OutputBuffer& out, const InterpretedLine& line, MachineState& state);
+  Outcome WriteBlocks(OutputBuffer& out, const InterpretedLine& line, MachineState& state);
 
   // Writes `Nachspann1` and `Nachspann2` numbered and `Nachspann3` without a
   // number (it still draws one). Stops at the first failure: 84, or 0.
-  int WriteTrailer(OutputBuffer& out);
+  Outcome WriteTrailer(OutputBuffer& out);
 
   // Appends the prefix of the next numbered line to `text`: `_N` + number +
   // one blank, or nothing when numbering is off. The first call of a run
@@ -63,24 +63,24 @@ class DinBlockWriter {
  private:
   // Each writes one line, `text` + CR LF, as one piece of the output, and
   // returns 0 or the failure code (`failure` for this line).
-  static int WriteLine(OutputBuffer& out, std::string_view text, int failure);
+  static Outcome WriteLine(OutputBuffer& out, std::string_view text, Outcome failure);
   // `text` with the next block number in front.
-  int WriteNumberedLine(OutputBuffer& out, std::string_view text, int failure);
+  Outcome WriteNumberedLine(OutputBuffer& out, std::string_view text, Outcome failure);
   // A non-empty code line with the next block number in front; an empty one
   // writes nothing and draws no number.
-  int WriteCode(OutputBuffer& out, std::string_view code, int failure);
+  Outcome WriteCode(OutputBuffer& out, std::string_view code, Outcome failure);
 
-  int WriteMove(OutputBuffer& out, MachineState& state);
+  Outcome WriteMove(OutputBuffer& out, MachineState& state);
   // The change code before a rapid move after feed moves, or before a feed
   // move after rapid moves; 88 / 89 when it cannot be written.
-  int WriteChangeCode(OutputBuffer& out, MotionKind motionKind);
+  Outcome WriteChangeCode(OutputBuffer& out, MotionKind motionKind);
   // Appends the words of a move block, each followed by one blank.
   void AppendMoveWords(const MachineState& state, std::string& words);
   // address + value assignment text + geometry number text + one blank.
   void AppendWord(std::string& words, std::string_view address, long double value) const;
-  int WriteFeed(OutputBuffer& out, const MachineState& state);
-  int WriteSpindle(OutputBuffer& out, const InterpretedLine& line, const MachineState& state);
-  int WriteToolChange(OutputBuffer& out, const MachineState& state);
+  Outcome WriteFeed(OutputBuffer& out, const MachineState& state);
+  Outcome WriteSpindle(OutputBuffer& out, const InterpretedLine& line, const MachineState& state);
+  Outcome WriteToolChange(OutputBuffer& out, const MachineState& state);
   bool xilog() const { return profile_.Sonderbehandlung == 1; }
 
   const MachineProfile& profile_;

@@ -74,7 +74,7 @@ constexpr std::size_t kPolylineWriteSize = 64 * 1024;
 
 void DxfWriter::StartRun() { segments_.Clear(); }
 
-int DxfWriter::WriteHeader(OutputBuffer& out) {
+Outcome DxfWriter::WriteHeader(OutputBuffer& out) {
   std::string& header = out.text();
   AddLine(header, "999");
   AddLine(header, CommentField(kGeneratorLine));
@@ -87,13 +87,13 @@ int DxfWriter::WriteHeader(OutputBuffer& out) {
   AddExtentsVariable(header, "$LIMMAX");
   for (std::string_view line : {"0", "ENDSEC", "0", "SECTION", "2", "ENTITIES"}) AddLine(header, line);
   AddEntityEnd(header);
-  return out.EndPiece(outcome::kDxfHeader);
+  return out.EndPiece(Outcome::kDxfHeader);
 }
 
-int DxfWriter::DrawMove(OutputBuffer& out, const MachineState& s) {
+Outcome DxfWriter::DrawMove(OutputBuffer& out, const MachineState& s) {
   if (s.motionKind == MotionKind::kRapid) return FlushPolyline(out);
-  if (!IsFeedMove(s.motionKind)) return outcome::kSuccess;
-  if (s.posX == s.prevX && s.posY == s.prevY) return outcome::kSuccess;  // Z only, or a full circle
+  if (!IsFeedMove(s.motionKind)) return Outcome::kSuccess;
+  if (s.posX == s.prevX && s.posY == s.prevY) return Outcome::kSuccess;  // Z only, or a full circle
 
   if (settings_.Erstelle2DPolylinien) {
     if (IsArc(s.motionKind)) {
@@ -101,12 +101,12 @@ int DxfWriter::DrawMove(OutputBuffer& out, const MachineState& s) {
     } else {
       segments_.AddLine(s.prevX, s.prevY, s.posX, s.posY);
     }
-    return outcome::kSuccess;
+    return Outcome::kSuccess;
   }
   return IsArc(s.motionKind) ? WriteArc(out, s) : WriteLine(out, s);
 }
 
-int DxfWriter::WriteLine(OutputBuffer& out, const MachineState& s) {
+Outcome DxfWriter::WriteLine(OutputBuffer& out, const MachineState& s) {
   std::string& text = out.text();
   AddEntityStart(text, "LINE");
   AddNumberGroup(text, " 10", s.prevX);
@@ -114,10 +114,10 @@ int DxfWriter::WriteLine(OutputBuffer& out, const MachineState& s) {
   AddNumberGroup(text, " 11", s.posX);
   AddNumberGroup(text, " 21", s.posY);
   AddEntityEnd(text);
-  return out.EndPiece(outcome::kDxfEntity);
+  return out.EndPiece(Outcome::kDxfEntity);
 }
 
-int DxfWriter::WriteArc(OutputBuffer& out, const MachineState& s) {
+Outcome DxfWriter::WriteArc(OutputBuffer& out, const MachineState& s) {
   const long double dx = s.posX - s.posI, dy = s.posY - s.posJ;
   // An arc of the drawing always runs counter-clockwise from 50 to 51.
   const bool clockwise = s.motionKind == MotionKind::kClockwise;
@@ -129,11 +129,11 @@ int DxfWriter::WriteArc(OutputBuffer& out, const MachineState& s) {
   AddNumberGroup(text, " 50", Degrees(clockwise ? s.endAngle : s.startAngle));
   AddNumberGroup(text, " 51", Degrees(clockwise ? s.startAngle : s.endAngle));
   AddEntityEnd(text);
-  return out.EndPiece(outcome::kDxfEntity);
+  return out.EndPiece(Outcome::kDxfEntity);
 }
 
-int DxfWriter::FlushPolyline(OutputBuffer& out) {
-  if (segments_.empty()) return outcome::kSuccess;
+Outcome DxfWriter::FlushPolyline(OutputBuffer& out) {
+  if (segments_.empty()) return Outcome::kSuccess;
   const bool closed = segments_.Closed();
   std::string& text = out.text();
   // The piece in hand starts at `start`; a write empties the text.
@@ -152,35 +152,35 @@ int DxfWriter::FlushPolyline(OutputBuffer& out) {
     AddNumberGroup(text, " 20", y);
     AddGroup(text, " 30", "0");
   };
-  int failure = outcome::kSuccess;
+  Outcome failure = Outcome::kSuccess;
   segments_.ForEachVertex([&](const PolylineSegments::Vertex& vertex) {
     addVertex(vertex.x, vertex.y);
     if (vertex.isArc) AddNumberGroup(text, " 42", vertex.bulge);
     AddEntityEnd(text);
     if (text.size() - start < kPolylineWriteSize) return true;
-    failure = out.EndPiece(outcome::kDxfEntity);
+    failure = out.EndPiece(Outcome::kDxfEntity);
     start = text.size();
-    return failure == outcome::kSuccess;
+    return failure == Outcome::kSuccess;
   });
-  if (failure == outcome::kSuccess) {
+  if (failure == Outcome::kSuccess) {
     if (!closed) {  // an open polyline ends at its last end point
       addVertex(segments_.endX(), segments_.endY());
       AddEntityEnd(text);
     }
     AddEntityStart(text, "SEQEND");
     AddEntityEnd(text);
-    failure = out.EndPiece(outcome::kDxfEntity);
+    failure = out.EndPiece(Outcome::kDxfEntity);
   }
   segments_.Clear();
   return failure;
 }
 
-int DxfWriter::WriteEnd(OutputBuffer& out) {
+Outcome DxfWriter::WriteEnd(OutputBuffer& out) {
   std::string& end = out.text();
   AddLine(end, "ENDSEC");
   AddEntityEnd(end);
   AddLine(end, "EOF");
-  return out.EndPiece(outcome::kDxfEnd);
+  return out.EndPiece(Outcome::kDxfEnd);
 }
 
 std::string DxfWriter::ExtentsField(long double value) {

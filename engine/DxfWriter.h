@@ -26,7 +26,7 @@ class DxfWriter {
   // Writes the two comments, the HEADER section with placeholder extents and
   // the start of the ENTITIES section as one piece; 62 when it fails, or the
   // code of an earlier failure, else 0.
-  int WriteHeader(OutputBuffer& out);
+  Outcome WriteHeader(OutputBuffer& out);
 
   // Draws the move of one line of the writing pass. A rapid move flushes the
   // open polyline (also when it moves nothing); a feed move whose end point
@@ -34,16 +34,16 @@ class DxfWriter {
   // piece each) or a segment of the open polyline; anything else, Z-only
   // moves and full circles included, is left alone. Returns 0, or 65 when an
   // entity cannot be written (or the code of an earlier failure).
-  int DrawMove(OutputBuffer& out, const MachineState& state);
+  Outcome DrawMove(OutputBuffer& out, const MachineState& state);
 
   // Writes the collected segments as one POLYLINE entity and empties the
   // list; nothing when it is empty. Returns 0, or 65 (the list is emptied
   // all the same; the entity may be incomplete in the file).
-  int FlushPolyline(OutputBuffer& out);
+  Outcome FlushPolyline(OutputBuffer& out);
 
   // Writes the end of the ENTITIES section and of the file; 66 on failure
   // (or the code of an earlier one), else 0.
-  int WriteEnd(OutputBuffer& out);
+  Outcome WriteEnd(OutputBuffer& out);
 
   // Overwrites the eight placeholder fields with the extents and limits
   // (three decimals, right-aligned in ten characters, cut to ten) while the
@@ -60,8 +60,8 @@ class DxfWriter {
   static std::string ExtentsField(long double value);
 
  private:
-  int WriteLine(OutputBuffer& out, const MachineState& state);
-  int WriteArc(OutputBuffer& out, const MachineState& state);
+  Outcome WriteLine(OutputBuffer& out, const MachineState& state);
+  Outcome WriteArc(OutputBuffer& out, const MachineState& state);
 
   const SettingsRecord& settings_;
   PolylineSegments segments_;

@@ -69,14 +69,14 @@ std::string_view TrimBlanks(std::string_view text) {
 
 bool Contains(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
 
-int NotIntegerCode(Pass pass) {
-  return pass == Pass::kWriting ? outcome::kWritingNotInteger : outcome::kMeasuringNotInteger;
+Outcome NotIntegerCode(Pass pass) {
+  return pass == Pass::kWriting ? Outcome::kWritingNotInteger : Outcome::kMeasuringNotInteger;
 }
 
 // (offset + programmed) × 0.001. A sum beyond 64 bits is no value a program
 // can mean: it sets `code` and gives the sum as near as extended precision
 // holds it, never a wrapped one.
-long double Millimetres(std::int64_t offset, std::int64_t programmed, int notInteger, int& code) {
+long double Millimetres(std::int64_t offset, std::int64_t programmed, Outcome notInteger, Outcome& code) {
   std::int64_t sum = 0;
   if (__builtin_add_overflow(offset, programmed, &sum)) {
     code = notInteger;
@@ -87,7 +87,7 @@ long double Millimetres(std::int64_t offset, std::int64_t programmed, int notInt
 
 // The work offset moves by the programmed value; a sum beyond 64 bits keeps
 // the offset and sets `code`, as the relative sums do.
-void ShiftWorkOffset(std::int64_t& offset, std::int64_t programmed, int notInteger, int& code) {
+void ShiftWorkOffset(std::int64_t& offset, std::int64_t programmed, Outcome notInteger, Outcome& code) {
   std::int64_t sum = 0;
   if (__builtin_add_overflow(offset, programmed, &sum)) {
     code = notInteger;
@@ -99,9 +99,9 @@ void ShiftWorkOffset(std::int64_t& offset, std::int64_t programmed, int notInteg
 // The parameter words of a move line: address letter, value up to the next
 // blank. X to K set or add to the programmed values; other letters must
 // still carry an integer and are then ignored.
-void ReadMoveWords(std::string_view text, Pass pass, MachineState& s, int& code) {
+void ReadMoveWords(std::string_view text, Pass pass, MachineState& s, Outcome& code) {
   const bool writing = pass == Pass::kWriting;
-  const int notInteger = NotIntegerCode(pass);
+  const Outcome notInteger = NotIntegerCode(pass);
   while (!text.empty()) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     if (text.empty()) break;
@@ -142,8 +142,8 @@ void ReadMoveWords(std::string_view text, Pass pass, MachineState& s, int& code)
   }
 }
 
-void ComputePositions(MachineState& s, Pass pass, int& code) {
-  const int e = NotIntegerCode(pass);
+void ComputePositions(MachineState& s, Pass pass, Outcome& code) {
+  const Outcome e = NotIntegerCode(pass);
   s.posX = Millimetres(s.workOffsetX, s.progX, e, code);
   s.posY = Millimetres(s.workOffsetY, s.progY, e, code);
   s.posZ = Millimetres(s.workOffsetZ, s.progZ, e, code);
@@ -161,10 +161,11 @@ void ComputeArc(MachineState& s) {
   s.largeArc = sweep * 180 / kPi > 180;
 }
 
-void ReadFeed(std::string_view text, const MachineProfile& profile, MachineState& s, InterpretedLine& out, int& code) {
+void ReadFeed(std::string_view text, const MachineProfile& profile, MachineState& s, InterpretedLine& out,
+              Outcome& code) {
   const IntegerRead read = ReadInteger(text);
   if (!read.ok) {
-    code = outcome::kFeedNotInteger;
+    code = Outcome::kFeedNotInteger;
     return;
   }
   // µm/s to mm/min; the product is exact in 64 bits.
@@ -175,7 +176,7 @@ void ReadFeed(std::string_view text, const MachineProfile& profile, MachineState
 }
 
 void ReadSpindle(std::string_view text, const MachineProfile& profile, MachineState& s, InterpretedLine& out,
-                 int& code) {
+                 Outcome& code) {
   std::size_t marker = text.find("RPM");
   bool perSecond = false;
   if (marker == std::string_view::npos) {
@@ -187,7 +188,7 @@ void ReadSpindle(std::string_view text, const MachineProfile& profile, MachineSt
     number = number.substr(0, number.find(' '));
     const IntegerRead read = ReadInteger(number);
     if (!read.ok) {
-      code = outcome::kSpeedNotInteger;
+      code = Outcome::kSpeedNotInteger;
     } else {
       const std::int64_t rpm = perSecond ? std::int64_t{read.value} * 60 : read.value;
       s.speedOut = static_cast<long double>(rpm * 6) * static_cast<long double>(profile.FaktorSonderS);
@@ -206,10 +207,10 @@ void ReadSpindle(std::string_view text, const MachineProfile& profile, MachineSt
   out.spindleOn = Contains(text, "ON");
 }
 
-void ReadTool(std::string_view text, MachineState& s, InterpretedLine& out, int& code) {
+void ReadTool(std::string_view text, MachineState& s, InterpretedLine& out, Outcome& code) {
   const IntegerRead read = ReadInteger(text);
-  if (!read.ok) code = outcome::kToolNotInteger;
-  if (read.value < 0 || read.value > 99) code = outcome::kToolOutOfRange;
+  if (!read.ok) code = Outcome::kToolNotInteger;
+  if (read.value < 0 || read.value > 99) code = Outcome::kToolOutOfRange;
   if (IsGood(code)) {
     s.toolIndex = static_cast<std::uint16_t>(read.value);
     out.toolAccepted = true;
@@ -221,7 +222,7 @@ void ReadTool(std::string_view text, MachineState& s, InterpretedLine& out, int&
 void StartPass(MachineState& state) { state = MachineState{}; }
 
 InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachineProfile& profile, MachineState& s,
-                              std::string& currentLineText, int& code) {
+                              std::string& currentLineText, Outcome& code) {
   InterpretedLine out;
   s.motionKind = MotionKind::kNone;
   std::string_view text = line;
@@ -229,7 +230,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
   if (!text.empty() && text.front() == 'N') {
     const std::size_t blank = text.find(' ');
     if (blank == std::string_view::npos) {
-      code = outcome::kBlockNumber;
+      code = Outcome::kBlockNumber;
     } else {
       text.remove_prefix(blank + 1);
     }
@@ -290,7 +291,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
     case Effect::kPlane:
       out.commandClass = CommandClass::kPlane;
       out.planeXY = Contains(text, "XY");
-      if (!out.planeXY) code = outcome::kPlaneNotSupported;
+      if (!out.planeXY) code = Outcome::kPlaneNotSupported;
       break;
     case Effect::kHalt: out.commandClass = CommandClass::kHalt; break;
     case Effect::kWait: out.commandClass = CommandClass::kWait; break;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/MachineState.h"
+#include "engine/OutcomeCodes.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {
@@ -55,7 +56,7 @@ void StartPass(MachineState& state);
 // overwriting an earlier one); the line is always interpreted to its end.
 // `profile` supplies the two output factors for feed and speed.
 InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachineProfile& profile, MachineState& state,
-                              std::string& currentLineText, int& code);
+                              std::string& currentLineText, Outcome& code);
 
 // The end of every line, moves or not: the positions reached become the
 // previous values of the next line.

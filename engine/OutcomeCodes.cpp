@@ -1,11 +1,13 @@
 #include "engine/OutcomeCodes.h"
 
+#include <ostream>
+
 #include "base/Cp1252Codec.h"
 
 namespace morvatex {
 
-std::string_view OutcomeMessage(int code) {
-  using namespace outcome;
+std::string_view OutcomeMessage(Outcome code) {
+  using enum Outcome;
   switch (code) {
     case kSuccess: return "Datei wurde fehlerfrei konvertiert!";
     case kStopped: return "Konvertierung durch Benutzer abgebrochen! ";
@@ -49,8 +51,10 @@ std::string_view OutcomeMessage(int code) {
     case kUnknownInterpolation: return "Interpolation??? !";
     case kToolOutOfRange: return Cp1252<u8"GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)!">();
     case kBlockNumber: return "Konnte Satznummer nicht interpretieren (\"N.. \")!";
-    default: return "Unbekannter Fehler!";
   }
+  return "Unbekannter Fehler!";
 }
+
+std::ostream& operator<<(std::ostream& out, Outcome code) { return out << NumberOf(code); }
 
 }  // namespace morvatex

@@ -1,64 +1,78 @@
 // The outcome code of a conversion run: 0 for success, 11 and more for the
 // stage that failed. Every stage of a run runs only while the code is at
-// most kLastGoodCode.
+// most kLastGoodOutcome.
+//
+// A type of its own, so that an outcome code cannot be mixed up with the
+// other numbers around it (job list codes, errno, exit statuses). Its
+// number is what the report and the log print.
 #pragma once
 
+#include <cstdint>
+#include <iosfwd>
 #include <string_view>
 
 namespace morvatex {
 
-namespace outcome {
-inline constexpr int kSuccess = 0;
-inline constexpr int kLastGoodCode = 10;
+enum class Outcome : std::int32_t {
+  kSuccess = 0,
 
-inline constexpr int kStopped = 11;
-inline constexpr int kNoOutputChosen = 20;
-inline constexpr int kSourceOpen = 50;
-inline constexpr int kSourceRead = 51;
-inline constexpr int kSourceClose = 52;
-inline constexpr int kTooFewLines = 55;
-inline constexpr int kNoProgend = 56;
-inline constexpr int kDxfCreate = 60;
-inline constexpr int kDxfHeader = 62;
-inline constexpr int kDxfExtents = 64;
-inline constexpr int kDxfEntity = 65;
-inline constexpr int kDxfEnd = 66;
-inline constexpr int kDxfClose = 67;
-inline constexpr int kFolderCreate = 70;
-inline constexpr int kFolderIoError = 71;
-inline constexpr int kCncCreate = 80;
-inline constexpr int kCncHeaderFirst = 81;
-inline constexpr int kCncHeader = 82;
-inline constexpr int kCncClose = 83;
-inline constexpr int kCncTrailer = 84;
-inline constexpr int kCncHalt = 85;
-inline constexpr int kCncCoolantOrPlane = 86;
-inline constexpr int kCncToolChange = 87;
-inline constexpr int kCncBeforeRapid = 88;
-inline constexpr int kCncBeforeFeed = 89;
-inline constexpr int kCncFeed = 90;
-inline constexpr int kCncSpindle = 91;
-inline constexpr int kCncMotion = 92;
-inline constexpr int kXilogMotion = 93;
-inline constexpr int kXilogHeaderOrContourStart = 95;
-inline constexpr int kWritingPassNoEnd = 110;
-inline constexpr int kMeasuringPassNoEnd = 111;
-inline constexpr int kMeasuringNotInteger = 149;
-inline constexpr int kWritingNotInteger = 150;
-inline constexpr int kPlaneNotSupported = 151;
-inline constexpr int kToolNotInteger = 152;
-inline constexpr int kFeedNotInteger = 153;
-inline constexpr int kSpeedNotInteger = 154;
-inline constexpr int kUnknownInterpolation = 155;
-inline constexpr int kToolOutOfRange = 156;
-inline constexpr int kBlockNumber = 170;
-}  // namespace outcome
+  kStopped = 11,
+  kNoOutputChosen = 20,
+  kSourceOpen = 50,
+  kSourceRead = 51,
+  kSourceClose = 52,
+  kTooFewLines = 55,
+  kNoProgend = 56,
+  kDxfCreate = 60,
+  kDxfHeader = 62,
+  kDxfExtents = 64,
+  kDxfEntity = 65,
+  kDxfEnd = 66,
+  kDxfClose = 67,
+  kFolderCreate = 70,
+  kFolderIoError = 71,
+  kCncCreate = 80,
+  kCncHeaderFirst = 81,
+  kCncHeader = 82,
+  kCncClose = 83,
+  kCncTrailer = 84,
+  kCncHalt = 85,
+  kCncCoolantOrPlane = 86,
+  kCncToolChange = 87,
+  kCncBeforeRapid = 88,
+  kCncBeforeFeed = 89,
+  kCncFeed = 90,
+  kCncSpindle = 91,
+  kCncMotion = 92,
+  kXilogMotion = 93,
+  kXilogHeaderOrContourStart = 95,
+  kWritingPassNoEnd = 110,
+  kMeasuringPassNoEnd = 111,
+  kMeasuringNotInteger = 149,
+  kWritingNotInteger = 150,
+  kPlaneNotSupported = 151,
+  kToolNotInteger = 152,
+  kFeedNotInteger = 153,
+  kSpeedNotInteger = 154,
+  kUnknownInterpolation = 155,
+  kToolOutOfRange = 156,
+  kBlockNumber = 170,
+};
+
+// The highest number of a run that has not failed (only 0 is ever set).
+inline constexpr std::int32_t kLastGoodOutcome = 10;
+
+// The number of `code`, as the report prints it.
+constexpr std::int32_t NumberOf(Outcome code) { return static_cast<std::int32_t>(code); }
 
 // True while no stage has failed.
-constexpr bool IsGood(int code) { return code <= outcome::kLastGoodCode; }
+constexpr bool IsGood(Outcome code) { return NumberOf(code) <= kLastGoodOutcome; }
 
 // The message line of the outcome report for `code` (Windows-1252);
 // "Unbekannter Fehler!" for a code without a message of its own.
-std::string_view OutcomeMessage(int code);
+std::string_view OutcomeMessage(Outcome code);
+
+// Prints the number, for test failures and diagnostics.
+std::ostream& operator<<(std::ostream& out, Outcome code);
 
 }  // namespace morvatex

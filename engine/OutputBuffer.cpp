@@ -12,13 +12,13 @@ void OutputBuffer::Start(WritableFile& file, std::size_t capacity) {
   text_.clear();
   handedOver_ = 0;
   marks_.clear();
-  failed_ = outcome::kSuccess;
+  failed_ = Outcome::kSuccess;
   // The text grows past the capacity by one piece at most.
   if (capacity_ > 0) text_.reserve(capacity_ + capacity_ / 8);
 }
 
-int OutputBuffer::EndPiece(int failure) {
-  if (failed_ != outcome::kSuccess) {
+Outcome OutputBuffer::EndPiece(Outcome failure) {
+  if (failed_ != Outcome::kSuccess) {
     text_.clear();
     return failed_;
   }
@@ -26,18 +26,18 @@ int OutputBuffer::EndPiece(int failure) {
     const bool written = file_->Write(text_);
     handedOver_ += text_.size();
     text_.clear();
-    return written ? outcome::kSuccess : failure;
+    return written ? Outcome::kSuccess : failure;
   }
   if (!marks_.empty() && marks_.back().failure == failure) {
     marks_.back().end = text_.size();
   } else {
     marks_.push_back({text_.size(), failure});
   }
-  return text_.size() < capacity_ ? outcome::kSuccess : Flush();
+  return text_.size() < capacity_ ? Outcome::kSuccess : Flush();
 }
 
-int OutputBuffer::Flush() {
-  if (failed_ != outcome::kSuccess || marks_.empty()) return failed_;
+Outcome OutputBuffer::Flush() {
+  if (failed_ != Outcome::kSuccess || marks_.empty()) return failed_;
   const std::size_t reached = file_->WriteCounted(text_);
   if (reached < text_.size()) {
     // The first piece that ends beyond the bytes that arrived.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/FileSystem.h"
+#include "engine/OutcomeCodes.h"
 
 namespace morvatex {
 
@@ -36,22 +37,22 @@ class OutputBuffer {
   // Ends the piece appended since the last piece ended; `failure` is the
   // outcome code if its bytes do not reach the file. Returns 0, or the code
   // of a write that failed now or earlier (see above).
-  int EndPiece(int failure);
+  Outcome EndPiece(Outcome failure);
 
   // Appends `bytes` as a piece of its own.
-  int Write(std::string_view bytes, int failure) {
+  Outcome Write(std::string_view bytes, Outcome failure) {
     text_.append(bytes);
     return EndPiece(failure);
   }
 
   // Hands everything collected to the file: 0, or the code of the earliest
   // piece that did not reach it.
-  int Flush();
+  Outcome Flush();
 
   // True when the bytes of the file from offset `begin` up to `end` are all
   // collected here, not yet handed to the file (and no write failed).
   bool Holds(std::uint64_t begin, std::uint64_t end) const {
-    return failed_ == 0 && begin >= handedOver_ && begin <= end && end <= handedOver_ + text_.size();
+    return failed_ == Outcome::kSuccess && begin >= handedOver_ && begin <= end && end <= handedOver_ + text_.size();
   }
 
   // Overwrites collected bytes from file offset `offset` on, which Holds
@@ -63,14 +64,14 @@ class OutputBuffer {
  private:
   struct Mark {
     std::size_t end;  // offset in text_ just after the piece
-    int failure;
+    Outcome failure;
   };
   WritableFile* file_ = nullptr;
   std::size_t capacity_ = 0;
   std::string text_;
-  std::uint64_t handedOver_ = 0;  // bytes given to the file before those in text_
-  std::vector<Mark> marks_;       // the pieces in text_; neighbours with one code share a mark
-  int failed_ = 0;                // the code of a collected write that failed
+  std::uint64_t handedOver_ = 0;        // bytes given to the file before those in text_
+  std::vector<Mark> marks_;             // the pieces in text_; neighbours with one code share a mark
+  Outcome failed_ = Outcome::kSuccess;  // the code of a collected write that failed
 };
 
 }  // namespace morvatex

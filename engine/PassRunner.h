@@ -10,7 +10,7 @@
 //      date, and says whether a stop was requested: it decides itself how
 //      often it really looks (the conversion at every line, the trace every
 //      few hundred lines), so the call costs a line next to nothing.
-//   2. A stop sets the code to 11 (outcome::kStopped). The stop rule, one
+//   2. A stop sets the code to 11 (Outcome::kStopped). The stop rule, one
 //      for the conversion and the trace: the line in hand is still
 //      completed (interpreted, its work done, its end of line taken), and
 //      the pass ends after it. The line's own failures may still set their
@@ -55,7 +55,7 @@ inline constexpr std::size_t kAllLines = std::numeric_limits<std::size_t>::max()
 // code, read and set.
 template <typename Lines, typename StopQuery, typename LineWork>
 std::size_t RunPassOverLines(Lines& lines, Pass pass, const MachineProfile& profile, MachineState& state,
-                             std::string& currentLineText, int& code, StopQuery&& stopQuery, LineWork&& lineWork,
+                             std::string& currentLineText, Outcome& code, StopQuery&& stopQuery, LineWork&& lineWork,
                              std::size_t lineLimit = kAllLines) {
   StartPass(state);
   const std::size_t count = lines.size();
@@ -63,11 +63,11 @@ std::size_t RunPassOverLines(Lines& lines, Pass pass, const MachineProfile& prof
   bool stopSeen = false;
   while (!state.finished && IsGood(code) && !stopSeen && index < lineLimit) {
     if (stopQuery(index)) {
-      code = outcome::kStopped;  // the line in hand is still completed
+      code = Outcome::kStopped;  // the line in hand is still completed
       stopSeen = true;
     }
     if (index >= count) {
-      code = pass == Pass::kWriting ? outcome::kWritingPassNoEnd : outcome::kMeasuringPassNoEnd;
+      code = pass == Pass::kWriting ? Outcome::kWritingPassNoEnd : Outcome::kMeasuringPassNoEnd;
       break;
     }
     const InterpretedLine line = InterpretLine(lines[index], pass, profile, state, currentLineText, code);

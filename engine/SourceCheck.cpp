@@ -4,10 +4,10 @@
 
 namespace morvatex {
 
-int CheckSource(const LineList& lines) {
-  if (lines.size() < kMinimumSourceLines) return outcome::kTooFewLines;
-  if (!lines.AnyLineContains("PROGEND")) return outcome::kNoProgend;
-  return outcome::kSuccess;
+Outcome CheckSource(const LineList& lines) {
+  if (lines.size() < kMinimumSourceLines) return Outcome::kTooFewLines;
+  if (!lines.AnyLineContains("PROGEND")) return Outcome::kNoProgend;
+  return Outcome::kSuccess;
 }
 
 }  // namespace morvatex

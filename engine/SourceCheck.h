@@ -5,16 +5,17 @@
 #include <cstddef>
 
 #include "engine/LineList.h"
+#include "engine/OutcomeCodes.h"
 
 namespace morvatex {
 
 // The fewest lines a source may have.
 inline constexpr std::size_t kMinimumSourceLines = 5;
 
-// 0 for a source that may be converted; 55 (outcome::kTooFewLines) for one
-// of fewer than kMinimumSourceLines lines, else 56 (outcome::kNoProgend)
+// 0 for a source that may be converted; 55 (Outcome::kTooFewLines) for one
+// of fewer than kMinimumSourceLines lines, else 56 (Outcome::kNoProgend)
 // when "PROGEND" stands nowhere in it (exact case, anywhere, a comment
 // included: whether a line begins with it, only the passes find out).
-int CheckSource(const LineList& lines);
+Outcome CheckSource(const LineList& lines);
 
 }  // namespace morvatex

@@ -109,11 +109,11 @@ XilogBlock XilogLayout::TakeMove(MachineState& s, std::string_view words) {
   const std::string feedWord = opening || s.feedChanged ? FeedWord(s) : std::string();
   const std::string speedWord = opening || s.speedChanged ? SpeedWord(s) : std::string();
   if ((opening || s.feedChanged) && feedWord.empty()) {
-    block.valueError = outcome::kFeedNotInteger;
+    block.valueError = Outcome::kFeedNotInteger;
     return block;
   }
   if ((opening || s.speedChanged) && speedWord.empty()) {
-    block.valueError = outcome::kSpeedNotInteger;
+    block.valueError = Outcome::kSpeedNotInteger;
     return block;
   }
   s.feedChanged = s.speedChanged = false;

@@ -13,6 +13,7 @@
 
 #include "engine/DrawingExtents.h"
 #include "engine/MachineState.h"
+#include "engine/OutcomeCodes.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {
@@ -25,8 +26,9 @@ struct XilogBlock {
     kContourBlock,  // a block inside a sub-contour (outcome 93 when it fails)
   };
   Kind kind = Kind::kNothing;
-  std::string text;    // the line after its block number prefix
-  int valueError = 0;  // not 0: the feed or speed has no number text (not finite); nothing is written
+  std::string text;  // the line after its block number prefix
+  // Not kSuccess: the feed or speed has no number text (not finite); nothing is written.
+  Outcome valueError = Outcome::kSuccess;
 };
 
 class XilogLayout {

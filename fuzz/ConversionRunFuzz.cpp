@@ -39,11 +39,11 @@ bool Bit(std::uint32_t knobs, int bit) { return ((knobs >> bit) & 1) != 0; }
 // factors here are always finite, so 153 and 154 are the interpreter's and
 // compared. So are 0, 11 (never set here: no stop), 50-52, 55, 56, 110,
 // 111, 149-152 and 156, 170.
-bool OutOfTheTracesReach(int code) {
-  return code == outcome::kNoOutputChosen || (code >= outcome::kDxfCreate && code <= outcome::kDxfClose) ||
-         code == outcome::kFolderCreate || code == outcome::kFolderIoError ||
-         (code >= outcome::kCncCreate && code <= outcome::kXilogHeaderOrContourStart) ||
-         code == outcome::kUnknownInterpolation;
+bool OutOfTheTracesReach(Outcome code) {
+  return code == Outcome::kNoOutputChosen || (code >= Outcome::kDxfCreate && code <= Outcome::kDxfClose) ||
+         code == Outcome::kFolderCreate || code == Outcome::kFolderIoError ||
+         (code >= Outcome::kCncCreate && code <= Outcome::kXilogHeaderOrContourStart) ||
+         code == Outcome::kUnknownInterpolation;
 }
 
 bool SameExtents(const DrawingExtents& a, const DrawingExtents& b) {
@@ -85,11 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const testing::ConversionResult result = testing::Convert(settings, program);
 
   // What every run promises, whatever the program holds.
-  if (result.report.rfind("Fehlerstatus: " + std::to_string(result.code) + "\r\n", 0) != 0) std::abort();
-  if (result.code == 0 && (!result.cncWritten || !result.dxfWritten)) std::abort();
-  if (result.code == 0 && result.dxf.size() >= 5 && result.dxf.compare(result.dxf.size() - 5, 5, "EOF\r\n") != 0)
+  if (result.report.rfind("Fehlerstatus: " + std::to_string(NumberOf(result.code)) + "\r\n", 0) != 0) std::abort();
+  if (result.code == Outcome::kSuccess && (!result.cncWritten || !result.dxfWritten)) std::abort();
+  if (result.code == Outcome::kSuccess && result.dxf.size() >= 5 &&
+      result.dxf.compare(result.dxf.size() - 5, 5, "EOF\r\n") != 0)
     std::abort();
-  if (result.code > 10 && result.dxfWritten) std::abort();
+  if (!IsGood(result.code) && result.dxfWritten) std::abort();
 
   // The trace ends as the conversion does: the same code, the same line
   // blamed (the line the conversion's last pass ended with), the same

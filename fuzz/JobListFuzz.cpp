@@ -31,17 +31,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::FakeFileSystem fs;
   fs.files[kListPath].assign(reinterpret_cast<const char*>(data), size);
   JobTable table;
-  const int code = ReadJobList(fs, kListPath, table);
+  const JobListCode code = ReadJobList(fs, kListPath, table);
   switch (code) {
     case 0: break;
-    case joblist::kReadError:
-    case joblist::kNoOpeningBracket:
-    case joblist::kNoClosingBracket:
-    case joblist::kPathMissing: return 0;
+    case JobListCode::kReadError:
+    case JobListCode::kNoOpeningBracket:
+    case JobListCode::kNoClosingBracket:
+    case JobListCode::kPathMissing: return 0;
     default: std::abort();  // no other code exists; 10 cannot happen for a file that is there
   }
   fs.files[kListPath] = JobListText(table);
   JobTable again;
-  if (ReadJobList(fs, kListPath, again) != 0 || !SameJobs(table, again)) std::abort();
+  if (ReadJobList(fs, kListPath, again) != JobListCode::kOk || !SameJobs(table, again)) std::abort();
   return 0;
 }

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MachineState state;
     StartPass(state);
     std::string currentLineText;
-    int code = 0;
+    Outcome code = Outcome::kSuccess;
     InterpretLine(line, pass, Profile(), state, currentLineText, code);
     EndOfLine(state);
     // The text left of a line is always a part of the line.

@@ -23,6 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (loaded == LoadResult::kNewConfiguration && live.Profil.ProfilVersion != kProfileFormat) std::abort();
 
   const testing::ConversionResult result = testing::Convert(live, fuzz::kSmallProgram, fs);
-  if (result.report.rfind("Fehlerstatus: " + std::to_string(result.code) + "\r\n", 0) != 0) std::abort();
+  if (result.report.rfind("Fehlerstatus: " + std::to_string(NumberOf(result.code)) + "\r\n", 0) != 0) std::abort();
   return 0;
 }

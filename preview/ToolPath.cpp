@@ -62,7 +62,7 @@ bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
 // code. Returns the 1-based number of the last line interpreted (the lines
 // have at least one). `lines` are asked for in order, each at most once.
 template <typename Lines, typename AfterLine>
-std::size_t RunPass(Lines& lines, Pass pass, const SettingsRecord& settings, MachineState& state, int& code,
+std::size_t RunPass(Lines& lines, Pass pass, const SettingsRecord& settings, MachineState& state, Outcome& code,
                     std::size_t lastLine, const std::function<bool()>& stopped, const TraceProgressSink& progress,
                     AfterLine afterLine) {
   // Asking costs little, but a line costs less still.
@@ -284,7 +284,7 @@ bool Measure(const LineList& lines, const SettingsRecord& settings, const std::f
                      });
   path.extents = extents.extents();
   path.extentsKnown = true;
-  if (path.code == outcome::kStopped) return false;  // a stop ends the trace after its line
+  if (path.code == Outcome::kStopped) return false;  // a stop ends the trace after its line
   // After a failed measuring pass the conversion stops; the moves up to the
   // failing line are still shown.
   if (!IsGood(path.code)) {
@@ -303,11 +303,11 @@ void Write(Lines& lines, const SettingsRecord& settings, const std::function<boo
   // What the writing pass would say about the lines up to a measuring
   // failure does not change the outcome.
   const bool measuringFailed = !IsGood(path.code);
-  int writingCode = outcome::kSuccess;
+  Outcome writingCode = Outcome::kSuccess;
   const std::size_t written =
       RunPass(lines, Pass::kWriting, settings, state, writingCode, measuringFailed ? measured : 0, stopped, progress,
               [&](const InterpretedLine& line, std::size_t index) {
-                if (measuringFailed) writingCode = outcome::kSuccess;
+                if (measuringFailed) writingCode = Outcome::kSuccess;
                 PathSegment segment;
                 if (MoveOf(state, index + 1, segment)) {
                   AddToTotals(segment, path.totals);
@@ -338,12 +338,12 @@ ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, co
 
 ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings,
                            const std::function<bool()>& stopped, const TraceProgressSink& progress) {
-  const auto failed = [](int code) {
+  const auto failed = [](Outcome code) {
     ToolPath result;
     result.code = code;
     return result;
   };
-  const auto unreadable = [&] { return failed(stopped && stopped() ? outcome::kStopped : outcome::kSourceOpen); };
+  const auto unreadable = [&] { return failed(stopped && stopped() ? Outcome::kStopped : Outcome::kSourceOpen); };
   std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
   if (!file) return unreadable();
   LineList lines;
@@ -353,9 +353,9 @@ ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Settin
   });
   switch (reading) {
     case SourceReading::kComplete: break;
-    case SourceReading::kStopped: file->Close(); return failed(outcome::kStopped);
+    case SourceReading::kStopped: file->Close(); return failed(Outcome::kStopped);
     case SourceReading::kReadFailed: file->Close(); return unreadable();
-    case SourceReading::kTooLarge: file->Close(); return failed(outcome::kSourceRead);
+    case SourceReading::kTooLarge: file->Close(); return failed(Outcome::kSourceRead);
   }
   if (!file->Close()) return unreadable();
   file.reset();
@@ -389,13 +389,13 @@ ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Settin
   if (!file) return unreadable();
   SourceLines again(*file, total);
   Write(again, settings, stopped, progress, state, traced, measured, count);
-  if (traced.code == outcome::kStopped) {
+  if (traced.code == Outcome::kStopped) {
     file->Close();
     return traced;
   }
   // A source that changed between the two readings gives no path: its
   // moves would not fit the extents measured.
-  if (!again.Finish(print)) return failed(outcome::kSourceRead);
+  if (!again.Finish(print)) return failed(Outcome::kSourceRead);
   return traced;
 }
 

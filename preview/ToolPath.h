@@ -17,6 +17,7 @@
 #include "base/FileSystem.h"
 #include "engine/DrawingExtents.h"
 #include "engine/LineList.h"
+#include "engine/OutcomeCodes.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {
@@ -101,7 +102,7 @@ struct ToolPath {
   // The outcome code a conversion of the program would end with, as far as
   // the preview can tell (the output stages are not run): 0, or the code of
   // the first failure. The path ends with the failing line.
-  int code = 0;
+  Outcome code = Outcome::kSuccess;
   std::size_t failedLine = 0;  // 1-based; 0 when no line is to blame
   std::string failedLineText;  // that line as the source has it
 };

@@ -47,7 +47,7 @@ QByteArray Picture(const ToolPath& path, bool depth, const std::function<bool()>
 // A stop ends the preview as it ends a conversion: status 1, the report
 // saying so, and the picture of an earlier run left as it was.
 int Stopped(const std::string& source, std::ostream& out) {
-  out << ForTerminal(" Quelldatei: " + source + "\r\n Abbruch: " + std::string(OutcomeMessage(outcome::kStopped)) +
+  out << ForTerminal(" Quelldatei: " + source + "\r\n Abbruch: " + std::string(OutcomeMessage(Outcome::kStopped)) +
                      "\r\n");
   return kFailedStatus;
 }
@@ -56,8 +56,8 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
                    const SettingsRecord& settings, FileSystem& fs, int rapidRate, bool depth,
                    const std::function<bool()>& stopped, std::ostream& out, std::ostream& err) {
   const ToolPath path = TraceToolPathFile(fs, source, settings, stopped);
-  if (path.code == outcome::kStopped) return Stopped(source, out);
-  if (path.code >= outcome::kSourceOpen && path.code <= outcome::kSourceClose) {
+  if (path.code == Outcome::kStopped) return Stopped(source, out);
+  if (path.code >= Outcome::kSourceOpen && path.code <= Outcome::kSourceClose) {
     err << "morvatex-convert: SOURCE cannot be read: " << Cp1252ToUtf8(source) << "\n";
     return kUnusableStatus;
   }

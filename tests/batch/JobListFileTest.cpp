@@ -26,7 +26,7 @@ TEST(JobListFile, ReadsAndWritesFourLinesPerJobThenTheEndMarker) {
   testing::FakeFileSystem fs;
   fs.files[kPath] = list;
   JobTable table;
-  EXPECT_EQ(ReadJobList(fs, kPath, table), 0);
+  EXPECT_EQ(ReadJobList(fs, kPath, table), JobListCode::kOk);
   EXPECT_EQ(Rows(table),
             (std::vector<std::string>{"ME|C:\\a.ncp|C:\\K\xFChler\\a.cnc", "|b.ncp|b.cnc", "MAE|c.ncp|c.cnc"}));
   EXPECT_EQ(table.Cell(3, kColumnNumber), "3");
@@ -37,26 +37,26 @@ TEST(JobListFile, ReadsAndWritesFourLinesPerJobThenTheEndMarker) {
 TEST(JobListFile, ReadingStopsAtTheMarkerOrTheFirstFault) {
   struct Case {
     const char* file;  // null: there is no file
-    int code;
+    JobListCode code;
     std::vector<std::string> rows;  // in the table when reading stopped
     std::size_t readFailsAt = std::string::npos;
   };
   const std::string two = "[1]\r\nM\r\na.ncp\r\na.cnc\r\n[2]\r\nM\r\nb.ncp\r\nb.cnc\r\n[E]\r\n[3]";
   const Case cases[] = {
-      {"", 0, {}},
-      {"[7] rest\r\nxMAEm\r\na.ncp\r\na.cnc\r\n", 0, {"MAE|a.ncp|a.cnc"}},
-      {"[1]\nmae\nLF.ncp\nb.cnc", 0, {"|LF.ncp|b.cnc"}},  // LF ends, no marker, no last line end
-      {"[1]\r\nM\r\na.ncp\r\na.cnc\r\n[E]\r\n[2]\r\nM\r\nb.ncp\r\nb.cnc\r\n", 0, {"M|a.ncp|a.cnc"}},
-      {"[E] \r\nM\r\na.ncp\r\na.cnc\r\n", 0, {"M|a.ncp|a.cnc"}},  // not the marker
-      {nullptr, 10, {}},
-      {two.c_str(), 20, {"M|a.ncp|a.cnc"}, two.find("b.ncp")},
-      {two.c_str(), 0, {"M|a.ncp|a.cnc", "M|b.ncp|b.cnc"}, two.find("[3]")},  // fails after the marker
-      {"[1]\r\nM\r\na.ncp\r\na.cnc\r\n\r\n", 31, {"M|a.ncp|a.cnc"}},
-      {"1]\r\nM\r\na.ncp\r\na.cnc\r\n", 30, {}},
-      {"[1\r\nM\r\na.ncp\r\na.cnc\r\n", 31, {}},
-      {"1\r\nM\r\na.ncp\r\na.cnc\r\n", 31, {}},
-      {"[1]\r\nM\r\n\r\na.cnc\r\n", 40, {}},
-      {"[1]\r\nM\r\na.ncp\r\n", 40, {}},  // ends inside an entry
+      {"", JobListCode::kOk, {}},
+      {"[7] rest\r\nxMAEm\r\na.ncp\r\na.cnc\r\n", JobListCode::kOk, {"MAE|a.ncp|a.cnc"}},
+      {"[1]\nmae\nLF.ncp\nb.cnc", JobListCode::kOk, {"|LF.ncp|b.cnc"}},  // LF ends, no marker, no last line end
+      {"[1]\r\nM\r\na.ncp\r\na.cnc\r\n[E]\r\n[2]\r\nM\r\nb.ncp\r\nb.cnc\r\n", JobListCode::kOk, {"M|a.ncp|a.cnc"}},
+      {"[E] \r\nM\r\na.ncp\r\na.cnc\r\n", JobListCode::kOk, {"M|a.ncp|a.cnc"}},  // not the marker
+      {nullptr, JobListCode::kUnreadable, {}},
+      {two.c_str(), JobListCode::kReadError, {"M|a.ncp|a.cnc"}, two.find("b.ncp")},
+      {two.c_str(), JobListCode::kOk, {"M|a.ncp|a.cnc", "M|b.ncp|b.cnc"}, two.find("[3]")},  // fails after the marker
+      {"[1]\r\nM\r\na.ncp\r\na.cnc\r\n\r\n", JobListCode::kNoClosingBracket, {"M|a.ncp|a.cnc"}},
+      {"1]\r\nM\r\na.ncp\r\na.cnc\r\n", JobListCode::kNoOpeningBracket, {}},
+      {"[1\r\nM\r\na.ncp\r\na.cnc\r\n", JobListCode::kNoClosingBracket, {}},
+      {"1\r\nM\r\na.ncp\r\na.cnc\r\n", JobListCode::kNoClosingBracket, {}},
+      {"[1]\r\nM\r\n\r\na.cnc\r\n", JobListCode::kPathMissing, {}},
+      {"[1]\r\nM\r\na.ncp\r\n", JobListCode::kPathMissing, {}},  // ends inside an entry
   };
   for (const Case& c : cases) {
     testing::FakeFileSystem fs;
@@ -77,14 +77,14 @@ TEST(JobListFile, RunningOutOfMemoryFailsLikeAReadOrWriteError) {
   const std::string list = "[1]\r\nM\r\na.ncp\r\na.cnc\r\n[2]\r\nA\r\nb.ncp\r\nb.cnc\r\n[E]\r\n\r\n";
   const struct {
     std::size_t bytes;  // held when memory runs out
-    int code;
+    JobListCode code;
     std::vector<std::string> rows;
   } cases[] = {
-      {0, 20, {}},
-      {list.find("a.cnc"), 20, {}},
-      {list.find("[2]"), 20, {"M|a.ncp|a.cnc"}},
-      {list.find("b.cnc") + 2, 20, {"M|a.ncp|a.cnc"}},
-      {list.find("[E]") + 5, 0, {"M|a.ncp|a.cnc", "A|b.ncp|b.cnc"}},  // the marker ends the reading
+      {0, JobListCode::kReadError, {}},
+      {list.find("a.cnc"), JobListCode::kReadError, {}},
+      {list.find("[2]"), JobListCode::kReadError, {"M|a.ncp|a.cnc"}},
+      {list.find("b.cnc") + 2, JobListCode::kReadError, {"M|a.ncp|a.cnc"}},
+      {list.find("[E]") + 5, JobListCode::kOk, {"M|a.ncp|a.cnc", "A|b.ncp|b.cnc"}},  // the marker ends the reading
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);
@@ -99,9 +99,9 @@ TEST(JobListFile, RunningOutOfMemoryFailsLikeAReadOrWriteError) {
     JobTable opened;
     testing::RecordingMessageSink messages;
     EXPECT_EQ(OpenJobList(opened, kPath, fs, messages), c.code);
-    EXPECT_EQ(opened.JobCount(), c.code == 0 ? 2 : 0);
-    EXPECT_EQ(messages.messages.size(), c.code == 0 ? 0u : 1u);
-    if (c.code != 0) {
+    EXPECT_EQ(opened.JobCount(), c.code == JobListCode::kOk ? 2 : 0);
+    EXPECT_EQ(messages.messages.size(), c.code == JobListCode::kOk ? 0u : 1u);
+    if (c.code != JobListCode::kOk) {
       EXPECT_NE(messages.messages[0].find("(20)"), std::string::npos);
     }
   }
@@ -109,7 +109,7 @@ TEST(JobListFile, RunningOutOfMemoryFailsLikeAReadOrWriteError) {
   testing::FakeFileSystem fs;
   fs.files[kPath] = list;
   JobTable table;
-  ASSERT_EQ(ReadJobList(fs, kPath, table), 0);
+  ASSERT_EQ(ReadJobList(fs, kPath, table), JobListCode::kOk);
   table.listFile = kPath;
   table.modified = true;
   table.ToggleMark(1, kColumnFailed);

@@ -99,9 +99,9 @@ TEST(ConverterCall, TakesAPreviewWithItsRapidRate) {
 }
 
 TEST(ConverterCall, ExitsWithZeroOnlyForSuccess) {
-  EXPECT_EQ(ExitStatusFor(0), 0);
-  EXPECT_EQ(ExitStatusFor(11), 1);
-  EXPECT_EQ(ExitStatusFor(170), 1);
+  EXPECT_EQ(ExitStatusFor(Outcome::kSuccess), 0);
+  EXPECT_EQ(ExitStatusFor(Outcome::kStopped), 1);
+  EXPECT_EQ(ExitStatusFor(Outcome::kBlockNumber), 1);
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ std::string GoldenFile(std::string_view name) {
 }
 
 std::vector<std::string> CncOfProgram(const SettingsRecord& settings, std::vector<std::string_view> lines,
-                                      int expectedCode) {
+                                      Outcome expectedCode) {
   while (lines.size() < 4) lines.push_back(";");
   lines.push_back("PROGEND");
   const ConversionResult result = Convert(settings, CrLfLines(lines));

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/OutcomeCodes.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex::testing {
@@ -23,7 +24,7 @@ std::string GoldenFile(std::string_view name);
 // the program would be shorter than five lines), expects `expectedCode`,
 // and returns the lines of the CNC program.
 std::vector<std::string> CncOfProgram(const SettingsRecord& settings, std::vector<std::string_view> lines,
-                                      int expectedCode = 0);
+                                      Outcome expectedCode = Outcome::kSuccess);
 
 // The lines of a CNC text, each without its CR LF. A text that does not end
 // with CR LF, or holds a lone CR or LF, gives a last line "<no CR LF>".

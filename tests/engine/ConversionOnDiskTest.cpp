@@ -38,7 +38,7 @@ class ConversionOnDiskTest : public ::testing::Test {
     WriteFileBytes(source, CrLfLines({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"}));
     settings.DXFDateinerzeugen = true;
   }
-  int Convert(const std::string& target) {
+  Outcome Convert(const std::string& target) {
     ConversionRun run(settings, fs, OptionsFor(NativePathSyntax()));
     return run.Convert(source, target);
   }
@@ -46,36 +46,36 @@ class ConversionOnDiskTest : public ::testing::Test {
 
 TEST_F(ConversionOnDiskTest, WritesBothFilesIntoANewFolder) {
   const std::string target = dir.Sub("neu/tiefer/teil.cnc");
-  EXPECT_EQ(Convert(target), 0);
+  EXPECT_EQ(Convert(target), Outcome::kSuccess);
   EXPECT_TRUE(std::filesystem::is_regular_file(target));
   EXPECT_TRUE(std::filesystem::is_regular_file(target + ".dxf"));
 }
 
 TEST_F(ConversionOnDiskTest, ATargetThatIsAFolderCannotBeCreated) {
   std::filesystem::create_directory(dir.path() / "ordner.cnc");
-  EXPECT_EQ(Convert(dir.Sub("ordner.cnc")), 80);
+  EXPECT_EQ(Convert(dir.Sub("ordner.cnc")), Outcome::kCncCreate);
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "ordner.cnc"));
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "ordner.cnc.dxf")) << "the drawing of the failed run is gone";
 }
 
 TEST_F(ConversionOnDiskTest, ADrawingPathThatIsAFolderIsNeitherWrittenNorDeleted) {
   std::filesystem::create_directory(dir.path() / "teil.cnc.dxf");
-  EXPECT_EQ(Convert(dir.Sub("teil.cnc")), 60);
+  EXPECT_EQ(Convert(dir.Sub("teil.cnc")), Outcome::kDxfCreate);
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "teil.cnc.dxf"));
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "teil.cnc")) << "the CNC stage comes after the drawing's";
 }
 
 TEST_F(ConversionOnDiskTest, AFolderBelowAPlainFileCannotBeCreated) {
   WriteFileBytes(dir.Sub("datei"), "x");
-  EXPECT_EQ(Convert(dir.Sub("datei/teil.cnc")), 70);
+  EXPECT_EQ(Convert(dir.Sub("datei/teil.cnc")), Outcome::kFolderCreate);
 }
 
 TEST_F(ConversionOnDiskTest, AFullDiskIsAWriteFailureOfTheLineThatMetIt) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no full device (/dev/full) here";
   settings.DXFDateinerzeugen = false;
-  EXPECT_EQ(Convert("/dev/full"), 82);
+  EXPECT_EQ(Convert("/dev/full"), Outcome::kCncHeader);
   settings.Profil.Vorspann1.Assign("%");
-  EXPECT_EQ(Convert("/dev/full"), 81);
+  EXPECT_EQ(Convert("/dev/full"), Outcome::kCncHeaderFirst);
 }
 
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
@@ -91,7 +91,7 @@ TEST_F(ConversionOnDiskTest, AFailedRunLeavesTheEarlierFilesAndNothingElse) {
   WriteFileBytes(target, "altes Programm");
   WriteFileBytes(target + ".dxf", "alte Zeichnung");
   WriteFileBytes(source, CrLfLines({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "GETTOOL 100", "PROGEND"}));
-  EXPECT_EQ(Convert(target), 156);
+  EXPECT_EQ(Convert(target), Outcome::kToolOutOfRange);
   EXPECT_EQ(ReadFileBytes(target), "altes Programm");
   EXPECT_EQ(ReadFileBytes(target + ".dxf"), "alte Zeichnung");
   EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"teil.cnc", "teil.cnc.dxf", "teil.ncp"}));
@@ -103,7 +103,7 @@ TEST_F(ConversionOnDiskTest, ALinkAtTheTargetStaysALinkToTheNewProgram) {
   if (!testing::SymbolicLinksWork(dir.path())) GTEST_SKIP() << "this process may not make symbolic links";
   std::filesystem::create_symlink("echt.cnc", link);
   settings.DXFDateinerzeugen = false;
-  EXPECT_EQ(Convert(link), 0);
+  EXPECT_EQ(Convert(link), Outcome::kSuccess);
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(ReadFileBytes(real).substr(0, 4), "N100");
   EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"echt.cnc", "teil.ncp", "verweis.cnc"}));
@@ -111,9 +111,9 @@ TEST_F(ConversionOnDiskTest, ALinkAtTheTargetStaysALinkToTheNewProgram) {
 
 TEST_F(ConversionOnDiskTest, TheSourceSurvivesATargetThatNamesIt) {
   const std::string before = ReadFileBytes(source);
-  EXPECT_EQ(Convert(dir.Sub("./teil.ncp")), 80);
+  EXPECT_EQ(Convert(dir.Sub("./teil.ncp")), Outcome::kCncCreate);
   std::filesystem::create_hard_link(source, dir.path() / "zweiter-name.ncp");
-  EXPECT_EQ(Convert(dir.Sub("zweiter-name.ncp")), 80);
+  EXPECT_EQ(Convert(dir.Sub("zweiter-name.ncp")), Outcome::kCncCreate);
   EXPECT_EQ(ReadFileBytes(source), before);
 }
 
@@ -123,13 +123,13 @@ TEST_F(ConversionOnDiskTest, NoOutputReplacesAProtectedFileUnderAnyName) {
     const char* what;
     const char* kept;
     const char* target;
-    int code;
+    Outcome code;
   } cases[] = {
-      {"the target is the file", "morvatex.set", "morvatex.set", 80},
-      {"the target is a hard link to it", "morvatex.set", "zweiter-name.set", 80},
-      {"the target is a symbolic link to it", "morvatex.set", "verweis.set", 80},
-      {"the drawing is the file", "alt.cnc.dxf", "alt.cnc", 60},
-      {"an ordinary target beside it", "morvatex.set", "teil.cnc", 0},
+      {"the target is the file", "morvatex.set", "morvatex.set", Outcome::kCncCreate},
+      {"the target is a hard link to it", "morvatex.set", "zweiter-name.set", Outcome::kCncCreate},
+      {"the target is a symbolic link to it", "morvatex.set", "verweis.set", Outcome::kCncCreate},
+      {"the drawing is the file", "alt.cnc.dxf", "alt.cnc", Outcome::kDxfCreate},
+      {"an ordinary target beside it", "morvatex.set", "teil.cnc", Outcome::kSuccess},
   };
   const bool links = testing::SymbolicLinksWork(dir.path());
   for (const auto& c : cases) {

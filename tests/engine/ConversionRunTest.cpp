@@ -54,7 +54,7 @@ class ConversionRunTest : public ::testing::Test {
 TEST_F(ConversionRunTest, ConvertsAProgramWithBothOutputs) {
   BothOutputs();
   const ConversionResult r = Run();
-  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.code, Outcome::kSuccess);
   EXPECT_TRUE(r.cncWritten);
   EXPECT_TRUE(r.dxfWritten);
   EXPECT_TRUE(fs.folders.count("C:\\cnc\\"));
@@ -70,7 +70,7 @@ TEST_F(ConversionRunTest, WithoutAnyOutputTouchesNothing) {
   settings.DXFDateinerzeugen = false;
   fs.files[kDxfPath] = "alt";
   const ConversionResult r = Run();
-  EXPECT_EQ(r.code, 20);
+  EXPECT_EQ(r.code, Outcome::kNoOutputChosen);
   EXPECT_FALSE(fs.Called("open-read"));
   EXPECT_FALSE(fs.Called("mkdir"));
   EXPECT_FALSE(fs.Called("remove"));
@@ -80,48 +80,48 @@ TEST_F(ConversionRunTest, WithoutAnyOutputTouchesNothing) {
 }
 
 TEST_F(ConversionRunTest, ChecksTheSizeOfTheSource) {
-  EXPECT_EQ(Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "PROGEND"})).code, 55);
-  EXPECT_EQ(Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "PROGEND"})).code, 0);
+  EXPECT_EQ(Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "PROGEND"})).code, Outcome::kTooFewLines);
+  EXPECT_EQ(Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "PROGEND"})).code, Outcome::kSuccess);
   const ConversionResult empty = Run("");
-  EXPECT_EQ(empty.code, 55);
+  EXPECT_EQ(empty.code, Outcome::kTooFewLines);
   EXPECT_EQ(empty.currentLineText, "");
 }
 
 TEST_F(ConversionRunTest, NeedsTheExactWordProgend) {
   ConversionResult r = Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "progend"}));
-  EXPECT_EQ(r.code, 56);
+  EXPECT_EQ(r.code, Outcome::kNoProgend);
   EXPECT_EQ(r.currentLineText, "progend") << "the last line read";
   EXPECT_FALSE(fs.Called("mkdir"));
   // In a comment it passes the check, but the passes find no PROGEND line.
   r = Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "VEL 4", "; PROGEND"}));
-  EXPECT_EQ(r.code, 111);
+  EXPECT_EQ(r.code, Outcome::kMeasuringPassNoEnd);
   r = Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "MOVEABS X1", "N99  PROGEND"}));
-  EXPECT_EQ(r.code, 111);
+  EXPECT_EQ(r.code, Outcome::kMeasuringPassNoEnd);
   EXPECT_EQ(r.currentLineText, "PROGEND") << "what the last line left";
   EXPECT_FALSE(r.cncWritten) << "the writing pass never ran";
 }
 
 TEST_F(ConversionRunTest, ReportsSourceFailures) {
   fs.failOpenRead.insert(kSourcePath);
-  EXPECT_EQ(Run().code, 50);
+  EXPECT_EQ(Run().code, Outcome::kSourceOpen);
   fs.failOpenRead.clear();
   fs.failReadAfterBytes[kSourcePath] = 45;
   fs.readChunk = 8;
   ConversionResult r = Run();
-  EXPECT_EQ(r.code, 51);
+  EXPECT_EQ(r.code, Outcome::kSourceRead);
   EXPECT_EQ(r.currentLineText, "N2 FASTABS X0 Y0 Z10000") << "the lines read so far stay";
   fs.failReadAfterBytes.clear();
   fs.failCloseRead.insert(kSourcePath);
-  EXPECT_EQ(Run().code, 52);
+  EXPECT_EQ(Run().code, Outcome::kSourceClose);
   EXPECT_FALSE(fs.Called("mkdir"));
 }
 
 TEST_F(ConversionRunTest, ReportsAFolderThatCannotBeCreated) {
   fs.makeFoldersResult = MakeFoldersResult::kFailed;
-  EXPECT_EQ(Run().code, 70);
+  EXPECT_EQ(Run().code, Outcome::kFolderCreate);
   fs.makeFoldersResult = MakeFoldersResult::kIoError;
   const ConversionResult r = Run();
-  EXPECT_EQ(r.code, 71);
+  EXPECT_EQ(r.code, Outcome::kFolderIoError);
   EXPECT_EQ(r.report.substr(r.report.find(" Fehler!")),
             " Fehler! Kann Zielordner nicht erstellen!\r\n(N6 PROGEND)\r\n");
   EXPECT_FALSE(r.cncWritten);
@@ -130,13 +130,13 @@ TEST_F(ConversionRunTest, ReportsAFolderThatCannotBeCreated) {
 TEST_F(ConversionRunTest, CreatesTheFolderOfTheDxfPathAlsoForDxfAlone) {
   settings.CNCDINCodeerstellen = false;
   settings.DXFDateinerzeugen = true;
-  EXPECT_EQ(Run().code, 0);
+  EXPECT_EQ(Run().code, Outcome::kSuccess);
   EXPECT_TRUE(fs.Called("mkdir C:\\cnc\\"));
 }
 
 TEST_F(ConversionRunTest, StopsAtAnInterpreterErrorAfterWritingItsLine) {
   const ConversionResult r = Run(CrLfLines({"VEL 1", "GETTOOL 100", "VEL 2", "VEL 3", "PROGEND"}));
-  EXPECT_EQ(r.code, 156);
+  EXPECT_EQ(r.code, Outcome::kToolOutOfRange);
   EXPECT_EQ(r.currentLineText, "100");
   EXPECT_EQ(r.cnc.find("M30"), std::string::npos) << "no trailer after a failure";
   EXPECT_FALSE(r.cncWritten) << "and no program without its end at the target";
@@ -144,37 +144,37 @@ TEST_F(ConversionRunTest, StopsAtAnInterpreterErrorAfterWritingItsLine) {
 
 TEST_F(ConversionRunTest, AMeasuringErrorPreventsTheWritingPass) {
   ConversionResult r = Run(CrLfLines({"VEL 1", "MOVEABS X1.5", "VEL 3", "VEL 4", "PROGEND"}));
-  EXPECT_EQ(r.code, 149);
+  EXPECT_EQ(r.code, Outcome::kMeasuringNotInteger);
   EXPECT_EQ(r.currentLineText, "");
   EXPECT_FALSE(fs.Called("create"));
   r = Run(CrLfLines({"VEL 1", "N12", "VEL 3", "VEL 4", "PROGEND"}));
-  EXPECT_EQ(r.code, 170);
+  EXPECT_EQ(r.code, Outcome::kBlockNumber);
   EXPECT_EQ(r.currentLineText, "N12");
 }
 
 TEST_F(ConversionRunTest, NeverReadsLinesAfterProgend) {
-  EXPECT_EQ(Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "PROGEND", "MOVEABS X1.5", "N7"})).code, 0);
+  EXPECT_EQ(Run(CrLfLines({"VEL 1", "VEL 2", "VEL 3", "PROGEND", "MOVEABS X1.5", "N7"})).code, Outcome::kSuccess);
 }
 
 TEST_F(ConversionRunTest, ReportsCncFileFailures) {
   fs.failCreate.insert(kTargetPath);
-  EXPECT_EQ(Run().code, 80);
+  EXPECT_EQ(Run().code, Outcome::kCncCreate);
   fs.failCreate.clear();
 
   settings.Profil.Vorspann1.Assign("%");
   fs.failWriteNumber[kTargetPath] = 1;
   ConversionResult r = Run();
-  EXPECT_EQ(r.code, 81);
+  EXPECT_EQ(r.code, Outcome::kCncHeaderFirst);
   EXPECT_EQ(r.cnc, "");
 
   fs.failWriteNumber[kTargetPath] = 3;  // Vorspann3
   r = Run();
-  EXPECT_EQ(r.code, 82);
+  EXPECT_EQ(r.code, Outcome::kCncHeader);
   EXPECT_EQ(r.cnc, "%\r\nN100 (Generator:)\r\n") << "the header stops at the first failure";
 
   fs.failWriteNumber.clear();
   fs.failCloseWrite.insert(kTargetPath);
-  EXPECT_EQ(Run().code, 83);
+  EXPECT_EQ(Run().code, Outcome::kCncClose);
 }
 
 TEST_F(ConversionRunTest, ATrailerFailureLeavesTheFinishedDrawing) {
@@ -183,7 +183,7 @@ TEST_F(ConversionRunTest, ATrailerFailureLeavesTheFinishedDrawing) {
   Convert(settings, kProgram, probe);
   fs.failWriteNumber[kTargetPath] = probe.writeCount[kTargetPath];  // the last trailer line
   const ConversionResult r = Run();
-  EXPECT_EQ(r.code, 84);
+  EXPECT_EQ(r.code, Outcome::kCncTrailer);
   EXPECT_TRUE(r.dxfWritten);
   EXPECT_NE(r.dxf.find("EOF"), std::string::npos);
 }
@@ -192,26 +192,26 @@ TEST_F(ConversionRunTest, ReportsDxfFileFailuresAndRemovesTheDrawing) {
   BothOutputs();
   fs.failCreate.insert(kDxfPath);
   ConversionResult r = Run();
-  EXPECT_EQ(r.code, 60);
+  EXPECT_EQ(r.code, Outcome::kDxfCreate);
   EXPECT_FALSE(r.cncWritten) << "the CNC stage is not reached";
   fs.failCreate.clear();
 
   fs.failWriteNumber[kDxfPath] = 1;
   r = Run();
-  EXPECT_EQ(r.code, 62);
+  EXPECT_EQ(r.code, Outcome::kDxfHeader);
   EXPECT_FALSE(r.dxfWritten);
   fs.failWriteNumber.clear();
 
   fs.failOpenPatch.insert(kDxfPath);
   r = Run();
-  EXPECT_EQ(r.code, 64);
+  EXPECT_EQ(r.code, Outcome::kDxfExtents);
   EXPECT_FALSE(r.dxfWritten) << "a drawing without its extents is not left behind";
   EXPECT_FALSE(r.cncWritten) << "nor the program of the failed run";
   fs.failOpenPatch.clear();
 
   fs.failCloseWrite.insert(kDxfPath);
   r = Run();
-  EXPECT_EQ(r.code, 67);
+  EXPECT_EQ(r.code, Outcome::kDxfClose);
   EXPECT_FALSE(r.dxfWritten);
   EXPECT_EQ(r.cnc.find("M30"), std::string::npos) << "no CNC trailer after a DXF failure";
 }
@@ -225,7 +225,7 @@ TEST_F(ConversionRunTest, ReportsAFailedEndOfTheDrawing) {
   Convert(settings, kProgram, probe);
   fs.failWriteNumber[kDxfPath] = probe.writeCount[kDxfPath];
   const ConversionResult r = Run();
-  EXPECT_EQ(r.code, 66);
+  EXPECT_EQ(r.code, Outcome::kDxfEnd);
   EXPECT_FALSE(r.dxfWritten);
 }
 
@@ -238,7 +238,7 @@ TEST_F(ConversionRunTest, AFailedRunLeavesTheOutputsOfAnEarlierRunAlone) {
   for (const std::string& program : programs) {
     fs.files[kTargetPath] = "altes Programm";
     fs.files[kDxfPath] = "alte Zeichnung";
-    EXPECT_GT(Run(program).code, 10);
+    EXPECT_FALSE(IsGood(Run(program).code));
     EXPECT_EQ(fs.files[kTargetPath], "altes Programm");
     EXPECT_EQ(fs.files[kDxfPath], "alte Zeichnung");
     EXPECT_TRUE(fs.StagedFiles().empty()) << "the files of the failed run are gone";
@@ -250,7 +250,7 @@ TEST_F(ConversionRunTest, ASuccessfulRunReplacesTheOutputsOfAnEarlierRun) {
   fs.files[kTargetPath] = "altes Programm";
   fs.files[kDxfPath] = "alte Zeichnung";
   const ConversionResult r = Run();
-  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.code, Outcome::kSuccess);
   EXPECT_EQ(r.cnc.substr(0, 4), "N100");
   EXPECT_EQ(r.dxf.substr(0, 5), "999\r\n");
   EXPECT_TRUE(fs.StagedFiles().empty());
@@ -261,11 +261,11 @@ TEST_F(ConversionRunTest, AFailedRenameIsAFailureToClose) {
   BothOutputs();
   fs.files[kTargetPath] = "altes Programm";
   fs.failRename.insert(kDxfPath);
-  EXPECT_EQ(Run().code, 67);
+  EXPECT_EQ(Run().code, Outcome::kDxfClose);
   EXPECT_EQ(fs.files[kTargetPath], "altes Programm");
   fs.failRename = {kTargetPath};
   const ConversionResult r = Run();
-  EXPECT_EQ(r.code, 83);
+  EXPECT_EQ(r.code, Outcome::kCncClose);
   EXPECT_EQ(fs.files[kTargetPath], "altes Programm");
   EXPECT_TRUE(r.dxfWritten) << "the drawing was complete before the program's end";
   EXPECT_TRUE(fs.StagedFiles().empty());
@@ -278,7 +278,7 @@ TEST_F(ConversionRunTest, DebugModeKeepsBothPartialFilesUnderTheirNames) {
   options.debugMode = true;
   const ConversionResult r =
       Run(CrLfLines({"VEL 1", "FASTABS X1000", "MOVEABS Y1000", "GETTOOL x", "PROGEND"}), options);
-  EXPECT_EQ(r.code, 152);
+  EXPECT_EQ(r.code, Outcome::kToolNotInteger);
   ASSERT_TRUE(r.cncWritten);
   EXPECT_NE(fs.files[kTargetPath].find("G1 Y:1.0000"), std::string::npos) << fs.files[kTargetPath];
   EXPECT_TRUE(r.dxfWritten);
@@ -296,8 +296,14 @@ TEST_F(ConversionRunTest, ABufferedWriteFailsWithTheCodeOfTheFirstLineNotWritten
   const std::size_t move = full.find("G1 Z:-2.0000") - 5, trailer = full.find("M30") - 5;
   const struct {
     std::size_t bytesThatFit;
-    int code;
-  } cases[] = {{0, 81}, {2, 81}, {3, 82}, {move, 92}, {move + 3, 92}, {trailer, 84}, {full.size() - 1, 84}};
+    Outcome code;
+  } cases[] = {{0, Outcome::kCncHeaderFirst},
+               {2, Outcome::kCncHeaderFirst},
+               {3, Outcome::kCncHeader},
+               {move, Outcome::kCncMotion},
+               {move + 3, Outcome::kCncMotion},
+               {trailer, Outcome::kCncTrailer},
+               {full.size() - 1, Outcome::kCncTrailer}};
   for (std::size_t writeSize : {std::size_t{16}, std::size_t{1} << 20}) {
     for (const auto& c : cases) {
       fs.writeSize = writeSize;
@@ -314,7 +320,7 @@ TEST_F(ConversionRunTest, DebugModeKeepsTheDrawingOfAFailedRun) {
   ConversionOptions options;
   options.debugMode = true;
   const ConversionResult r = Run(CrLfLines({"VEL 1", "FASTABS X1000", "GETTOOL x", "VEL 3", "PROGEND"}), options);
-  EXPECT_EQ(r.code, 152);
+  EXPECT_EQ(r.code, Outcome::kToolNotInteger);
   EXPECT_TRUE(r.dxfWritten);
   EXPECT_EQ(r.dxf.find("EOF"), std::string::npos) << "neither end nor extents after a failure";
 }
@@ -323,7 +329,7 @@ TEST_F(ConversionRunTest, RefusesToOverwriteTheSourceWithTheCncProgram) {
   BothOutputs();
   fs.files[kSourcePath] = kProgram;
   ConversionRun run(settings, fs, OptionsFor(kWindowsPathSyntax));
-  EXPECT_EQ(run.Convert(kSourcePath, kSourcePath), 80);
+  EXPECT_EQ(run.Convert(kSourcePath, kSourcePath), Outcome::kCncCreate);
   EXPECT_EQ(fs.files[kSourcePath], kProgram);
   EXPECT_EQ(std::count(fs.calls.begin(), fs.calls.end(), "create C:\\cnc\\teil.ncp"), 0);
   EXPECT_FALSE(fs.Exists(std::string(kSourcePath) + ".dxf")) << "the drawing of the failed run is removed";
@@ -334,7 +340,7 @@ TEST_F(ConversionRunTest, RefusesToOverwriteTheSourceWithTheDrawing) {
   const std::string source = "C:\\cnc\\teil.ncp.dxf";
   fs.files[source] = kProgram;
   ConversionRun run(settings, fs, OptionsFor(kWindowsPathSyntax));
-  EXPECT_EQ(run.Convert(source, "C:\\cnc\\teil.ncp"), 60);
+  EXPECT_EQ(run.Convert(source, "C:\\cnc\\teil.ncp"), Outcome::kDxfCreate);
   EXPECT_EQ(fs.files[source], kProgram) << "neither overwritten nor deleted";
 }
 
@@ -347,7 +353,7 @@ TEST_F(ConversionRunTest, TheStopRequestEndsTheRunAfterTheLineInHand) {
   };
   RequestStop();  // a stop before the run has no effect
   const ConversionResult r = Run(kProgram, options);
-  EXPECT_EQ(r.code, 11);
+  EXPECT_EQ(r.code, Outcome::kStopped);
   EXPECT_EQ(linesSeen, 7) << "six lines measured, one written";
   EXPECT_EQ(r.currentLineText, "10000") << "the line in hand is still interpreted";
   EXPECT_NE(r.cnc.find("F:600"), std::string::npos) << "the line in hand is written";
@@ -371,8 +377,8 @@ TEST_F(ConversionRunTest, AConversionBeginningMeanwhileLeavesAnotherOnesStopStan
     FakeFileSystem otherFs;
     other = Convert(settings, kProgram, otherFs, {});
   };
-  EXPECT_EQ(Run(kProgram, options).code, 11);
-  EXPECT_EQ(other.code, 0);
+  EXPECT_EQ(Run(kProgram, options).code, Outcome::kStopped);
+  EXPECT_EQ(other.code, Outcome::kSuccess);
   ClearStopRequest();
 }
 
@@ -382,18 +388,18 @@ TEST_F(ConversionRunTest, PendingInputCanBeLetThroughLessOften) {
   int calls = 0;
   ConversionOptions options;
   options.processPendingInput = [&] { ++calls; };
-  EXPECT_EQ(Run(CrLfLines(lines), options).code, 0);
+  EXPECT_EQ(Run(CrLfLines(lines), options).code, Outcome::kSuccess);
   EXPECT_EQ(calls, 2 * 5001) << "before every line of both passes";
   calls = 0;
   options.pendingInputInterval = std::chrono::hours(1);
-  EXPECT_EQ(Run(CrLfLines(lines), options).code, 0);
+  EXPECT_EQ(Run(CrLfLines(lines), options).code, Outcome::kSuccess);
   EXPECT_EQ(calls, 1) << "only before the first line: the hour runs on into the second pass";
 
   calls = 0;  // and on into the next file of a batch
   fs.files[kSourcePath] = CrLfLines(lines);
   ConversionRun run(settings, fs, options);
-  EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), 0);
-  EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), 0);
+  EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), Outcome::kSuccess);
+  EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), Outcome::kSuccess);
   EXPECT_EQ(calls, 1);
 }
 
@@ -409,11 +415,11 @@ TEST_F(ConversionRunTest, ShowsWhereItStandsWhereItLetsInputThrough) {
   };
   ConversionRun run(settings, fs, options);
   running = &run;
-  EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), 0);
+  EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), Outcome::kSuccess);
   EXPECT_EQ(seen, "M0/6 M1/6 M2/6 M3/6 M4/6 M5/6 W0/6 W1/6 W2/6 W3/6 W4/6 W5/6 ");
 
   fs.files[kSourcePath] = "PROGEND\r\n";  // fails before its passes
-  EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), 55);
+  EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), Outcome::kTooFewLines);
   EXPECT_FALSE(run.progress().inPass) << "nothing left over from the run before";
 }
 
@@ -444,8 +450,10 @@ TEST_F(ConversionRunTest, EndsEveryBadInputWithAnOutcomeCode) {
   };
   for (const std::string& input : inputs) {
     const ConversionResult r = Run(input);
-    EXPECT_NE(r.code, 0);
-    EXPECT_TRUE(r.code == 55 || r.code == 56 || r.code == 149 || r.code == 150 || r.code == 154 || r.code == 170)
+    EXPECT_NE(r.code, Outcome::kSuccess);
+    EXPECT_TRUE(r.code == Outcome::kTooFewLines || r.code == Outcome::kNoProgend ||
+                r.code == Outcome::kMeasuringNotInteger || r.code == Outcome::kWritingNotInteger ||
+                r.code == Outcome::kSpeedNotInteger || r.code == Outcome::kBlockNumber)
         << r.code;
   }
 }
@@ -479,14 +487,14 @@ TEST_F(ConversionRunTest, RunningOutOfMemoryFailsAsAnUnreadableSource) {
     fs.files[kTargetPath] = "altes Programm";
     fs.files[kDxfPath] = "alte Zeichnung";
     fs.outOfMemoryAfterBytes = {{c.path, c.bytes}};
-    EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), 51);
+    EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), Outcome::kSourceRead);
     EXPECT_NE(run.OutcomeReport().find(" Fehler beim Lesen der Quelldatei!\r\n"), std::string::npos);
     EXPECT_EQ(run.lines().size(), 0u) << "the source's memory is given back";
     EXPECT_EQ(fs.files[kTargetPath], "altes Programm");
     EXPECT_EQ(fs.files[kDxfPath], c.drawingDone ? full.dxf : "alte Zeichnung");
     EXPECT_TRUE(fs.StagedFiles().empty());
     fs.outOfMemoryAfterBytes.clear();
-    EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), 0);
+    EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), Outcome::kSuccess);
     EXPECT_EQ(fs.files[kTargetPath], full.cnc);
   }
 }

@@ -46,7 +46,7 @@ TEST(DinBlockWriterTest, WorkedExampleGivesTheExpectedFileByteForByte) {
     line->Assign("");
   }
   const ConversionResult result = Convert(settings, GoldenFile("worked-example.ncp"));
-  ASSERT_EQ(result.code, outcome::kSuccess) << result.report;
+  ASSERT_EQ(result.code, Outcome::kSuccess) << result.report;
   EXPECT_EQ(result.cnc, GoldenFile("worked-example.cnc"));
 }
 
@@ -220,7 +220,7 @@ TEST(DinBlockWriterTest, SpindleBlockWithSpeedAndCodesInTheirOrder) {
               ElementsAre("N100 S:3000.0", "N102 M0"));
 
   // An unreadable speed still writes the codes of its line; the run stops.
-  EXPECT_THAT(CncOfProgram(settings, {"SPINDLE CW RPM 12000", "HALT"}, outcome::kSpeedNotInteger),
+  EXPECT_THAT(CncOfProgram(settings, {"SPINDLE CW RPM 12000", "HALT"}, Outcome::kSpeedNotInteger),
               ElementsAre("N100 M81 M03"));
 
   settings.Profil.SWerte = false;
@@ -239,7 +239,7 @@ TEST(DinBlockWriterTest, ToolChangeLinesTakeTheToolNumberFromTheTable) {
               ElementsAre("N100 (Werkzeug 7)", "N102 T7 M6 ?", "N104 M1", "N106 (Werkzeug 65535)", "N108 T65535 M6 ?",
                           "N110 M1"));
   // An invalid tool number changes nothing.
-  EXPECT_THAT(CncOfProgram(settings, {"GETTOOL 100"}, outcome::kToolOutOfRange), ElementsAre());
+  EXPECT_THAT(CncOfProgram(settings, {"GETTOOL 100"}, Outcome::kToolOutOfRange), ElementsAre());
 }
 
 TEST(DinBlockWriterTest, CoolantPlaneHaltAndWaitCodes) {
@@ -260,7 +260,7 @@ TEST(DinBlockWriterTest, ARunThatFailsInThePassEndsAfterTheLineWithoutTrailer) {
   SettingsRecord settings = MovesOnlySettings();
   settings.Profil.Nachspann1.Assign("M30");
   // The line with the error is still written; the trailer is not.
-  EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "GETTOOL 100", "MOVEABS X2000"}, outcome::kToolOutOfRange),
+  EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "GETTOOL 100", "MOVEABS X2000"}, Outcome::kToolOutOfRange),
               ElementsAre("N100 G1 X:1.0000"));
 }
 
@@ -290,14 +290,14 @@ TEST(DinBlockWriterTest, AFeedOrSpeedThatIsNotFiniteStopsTheRunInsteadOfWritingI
   SettingsRecord settings = MovesOnlySettings();
   settings.Profil.Nachspann1.Assign("M30");
   settings.Profil.FaktorSonderF = std::numeric_limits<double>::infinity();
-  EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "VEL 5000", "MOVEABS X2000"}, outcome::kFeedNotInteger),
+  EXPECT_THAT(CncOfProgram(settings, {"MOVEABS X1000", "VEL 5000", "MOVEABS X2000"}, Outcome::kFeedNotInteger),
               ElementsAre("N100 G1 X:1.0000"));
   // Not written, not reported: F values off.
   settings.Profil.FWerte = false;
   EXPECT_THAT(CncOfProgram(settings, {"VEL 5000"}), ElementsAre("N100 M30"));
 
   settings.Profil.FaktorSonderS = -std::numeric_limits<double>::infinity();
-  EXPECT_THAT(CncOfProgram(settings, {"SPINDLE CW RPM1000", "HALT"}, outcome::kSpeedNotInteger), ElementsAre());
+  EXPECT_THAT(CncOfProgram(settings, {"SPINDLE CW RPM1000", "HALT"}, Outcome::kSpeedNotInteger), ElementsAre());
   EXPECT_THAT(CncOfProgram(settings, {"SPINDLE CW", "HALT"}), ElementsAre("N100 M81 M03", "N102 M0", "N104 M30"));
 }
 
@@ -323,7 +323,7 @@ class FailingWrites final : public WritableFile {
 
 // Drives the writer over `lines` as the writing pass does; returns the
 // writer's code for the last line.
-int WriteLines(const SettingsRecord& settings, const std::vector<std::string_view>& lines, WritableFile& out) {
+Outcome WriteLines(const SettingsRecord& settings, const std::vector<std::string_view>& lines, WritableFile& out) {
   DinBlockWriter writer(settings.Profil);
   OutputBuffer buffer;
   buffer.Start(out, 0);  // every line at once, as the failures are counted
@@ -332,9 +332,9 @@ int WriteLines(const SettingsRecord& settings, const std::vector<std::string_vie
   MachineState state;
   StartPass(state);
   std::string currentLine;
-  int result = outcome::kSuccess;
+  Outcome result = Outcome::kSuccess;
   for (std::string_view text : lines) {
-    int code = outcome::kSuccess;
+    Outcome code = Outcome::kSuccess;
     const InterpretedLine line = InterpretLine(text, Pass::kWriting, settings.Profil, state, currentLine, code);
     result = writer.WriteBlocks(buffer, line, state);
     EndOfLine(state);
@@ -345,7 +345,7 @@ int WriteLines(const SettingsRecord& settings, const std::vector<std::string_vie
 struct WriteFailure {
   std::vector<std::string_view> lines;
   std::vector<int> failingWrites;
-  int code;
+  Outcome code;
   std::vector<std::string> written;  // what reached the file
 };
 
@@ -354,18 +354,18 @@ TEST(DinBlockWriterTest, EachFailedWriteHasItsOwnCodeAndTheRestOfTheLineIsStillW
   settings.Profil.KuehlungEin.Assign("M8");
   settings.Profil.Werkzeugwechsel1.Assign("T?");
   const WriteFailure cases[] = {
-      {{"HALT"}, {1}, outcome::kCncHalt, {}},
-      {{"WAIT"}, {1}, outcome::kCncHalt, {}},
-      {{"COOLANT ON"}, {1}, outcome::kCncCoolantOrPlane, {}},
-      {{"PLANE XY"}, {1}, outcome::kCncCoolantOrPlane, {}},
-      {{"GETTOOL 1"}, {1}, outcome::kCncToolChange, {"N102 T1 M6"}},
-      {{"GETTOOL 1"}, {2}, outcome::kCncToolChange, {"N100 T1"}},
-      {{"FASTABS X1000"}, {1}, outcome::kCncBeforeRapid, {"N102 G0 X:1.0000"}},
-      {{"MOVEABS X1000"}, {1}, outcome::kCncBeforeFeed, {"N102 G1 X:1.0000"}},
-      {{"MOVEABS X1000"}, {2}, outcome::kCncMotion, {"N100 (Konturanfang)"}},
-      {{"MOVEABS X1000"}, {1, 2}, outcome::kCncMotion, {}},
-      {{"VEL 1000"}, {1}, outcome::kCncFeed, {}},
-      {{"SPINDLE CW"}, {1}, outcome::kCncSpindle, {}},
+      {{"HALT"}, {1}, Outcome::kCncHalt, {}},
+      {{"WAIT"}, {1}, Outcome::kCncHalt, {}},
+      {{"COOLANT ON"}, {1}, Outcome::kCncCoolantOrPlane, {}},
+      {{"PLANE XY"}, {1}, Outcome::kCncCoolantOrPlane, {}},
+      {{"GETTOOL 1"}, {1}, Outcome::kCncToolChange, {"N102 T1 M6"}},
+      {{"GETTOOL 1"}, {2}, Outcome::kCncToolChange, {"N100 T1"}},
+      {{"FASTABS X1000"}, {1}, Outcome::kCncBeforeRapid, {"N102 G0 X:1.0000"}},
+      {{"MOVEABS X1000"}, {1}, Outcome::kCncBeforeFeed, {"N102 G1 X:1.0000"}},
+      {{"MOVEABS X1000"}, {2}, Outcome::kCncMotion, {"N100 (Konturanfang)"}},
+      {{"MOVEABS X1000"}, {1, 2}, Outcome::kCncMotion, {}},
+      {{"VEL 1000"}, {1}, Outcome::kCncFeed, {}},
+      {{"SPINDLE CW"}, {1}, Outcome::kCncSpindle, {}},
   };
   for (const WriteFailure& c : cases) {
     FailingWrites file(c.failingWrites);
@@ -380,7 +380,7 @@ TEST(DinBlockWriterTest, AFailedBlockEndsTheRunWithItsCodeAndTheLinesBeforeIt) {
   FakeFileSystem fs;
   fs.failWriteNumber[kTargetPath] = 2;
   const ConversionResult result = Convert(settings, program, fs);
-  EXPECT_EQ(result.code, outcome::kCncMotion);
+  EXPECT_EQ(result.code, Outcome::kCncMotion);
   EXPECT_THAT(CncLines(result.cnc), ElementsAre("N100 G1 X:1.0000"));
   EXPECT_EQ(fs.writeCount[kTargetPath], 2);  // nothing tried after the failed line
 }
@@ -442,7 +442,7 @@ TEST(DinBlockWriterTest, HostileSettingsNeverBreakTheFile) {
     }
     const ConversionResult result = Convert(settings, program);
     SCOPED_TRACE("round " + std::to_string(round));
-    EXPECT_THAT(result.code, ::testing::AnyOf(outcome::kSuccess, outcome::kFeedNotInteger, outcome::kSpeedNotInteger))
+    EXPECT_THAT(result.code, ::testing::AnyOf(Outcome::kSuccess, Outcome::kFeedNotInteger, Outcome::kSpeedNotInteger))
         << result.report;
     const std::vector<std::string> lines = CncLines(result.cnc);
     ASSERT_FALSE(lines.empty());

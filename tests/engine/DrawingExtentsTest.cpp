@@ -16,13 +16,13 @@ DrawingExtents Measure(const std::vector<std::string_view>& lines) {
   MachineState state;
   ExtentsTracker tracker;
   std::string text;
-  int code = 0;
+  Outcome code = Outcome::kSuccess;
   for (std::string_view line : lines) {
     InterpretLine(line, Pass::kMeasuring, settings.Profil, state, text, code);
     tracker.Update(state);
     EndOfLine(state);
   }
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
   return tracker.extents();
 }
 

@@ -97,7 +97,7 @@ const std::array<std::string_view, 8> kRectangleFields = {"    10.000", "    10.
 TEST(DxfDrawingTest, PlungingOnlyGivesTheHeaderAndTheEnd) {
   const ConversionResult result = ConvertDrawing(
       true, {"FASTABS X5000 Y-5000 Z2000", "MOVEABS Z-1000", "MOVEABS Z-2000", "FASTABS Z2000", "PROGEND"});
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   EXPECT_EQ(result.dxf, Header({"     5.000", "    -5.000", "     5.000", "    -5.000", "    -5.000", "   -15.000",
                                 "    15.000", "     5.000"}) +
                             kEnd);
@@ -105,7 +105,7 @@ TEST(DxfDrawingTest, PlungingOnlyGivesTheHeaderAndTheEnd) {
 
 TEST(DxfDrawingTest, TheHeaderHasItsFieldsAtFixedOffsets) {
   const ConversionResult result = ConvertDrawing(false, kClosedRectangle);
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   const std::string& dxf = result.dxf;
   EXPECT_EQ(dxf.find("\r\n", 5), 85u);  // comment 1: 80 characters
   EXPECT_EQ(dxf.find("0\r\nSECTION\r\n"), 174u);
@@ -118,7 +118,7 @@ TEST(DxfDrawingTest, TheHeaderHasItsFieldsAtFixedOffsets) {
 TEST(DxfDrawingTest, ARectangleBackToItsCornerIsOneClosedPolyline) {
   ReadDrawing read;
   const ConversionResult result = ConvertDrawing(true, kClosedRectangle, &read);
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   EXPECT_EQ(result.dxf, Header(kRectangleFields) + PolylineHead(true) + Vertex("10", "10") + Vertex("60", "10") +
                             Vertex("60", "40") + Vertex("10", "40") + kSeqEnd + kEnd);
   ASSERT_EQ(read.polylines.size(), 1u);
@@ -133,7 +133,7 @@ TEST(DxfDrawingTest, ARectangleBackToItsCornerIsOneClosedPolyline) {
 TEST(DxfDrawingTest, AnOpenRectangleEndsWithAVertexAtItsOpenEnd) {
   ReadDrawing read;
   const ConversionResult result = ConvertDrawing(true, kOpenRectangle, &read);
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   EXPECT_EQ(result.dxf, Header(kRectangleFields) + PolylineHead(false) + Vertex("10", "10") + Vertex("60", "10") +
                             Vertex("60", "40") + Vertex("10", "40") + kSeqEnd + kEnd);
   ASSERT_EQ(read.polylines.size(), 1u);
@@ -144,7 +144,7 @@ TEST(DxfDrawingTest, AnOpenRectangleEndsWithAVertexAtItsOpenEnd) {
 TEST(DxfDrawingTest, WithSingleEntitiesARectangleIsFourLines) {
   ReadDrawing read;
   const ConversionResult result = ConvertDrawing(false, kClosedRectangle, &read);
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   EXPECT_EQ(result.dxf, Header(kRectangleFields) + Line("10", "10", "60", "10") + Line("60", "10", "60", "40") +
                             Line("60", "40", "10", "40") + Line("10", "40", "10", "10") + kEnd);
   EXPECT_EQ(read.lines.size(), 4u);
@@ -164,7 +164,7 @@ const std::array<std::string_view, 8> kQuarterArcFields = {"   -10.000", "   -10
 TEST(DxfDrawingTest, QuarterArcsRunCounterClockwiseFromGroup50To51) {
   ReadDrawing read;
   const ConversionResult result = ConvertDrawing(false, kQuarterArcs, &read);
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   // The clockwise arc from 0° to −90° is drawn from −90° to 0°; angles keep
   // their sign.
   EXPECT_EQ(result.dxf,
@@ -177,7 +177,7 @@ TEST(DxfDrawingTest, QuarterArcsRunCounterClockwiseFromGroup50To51) {
 TEST(DxfDrawingTest, InAPolylineAnArcPutsItsBulgeOnItsStartVertex) {
   ReadDrawing read;
   const ConversionResult result = ConvertDrawing(true, kQuarterArcs, &read);
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   EXPECT_EQ(result.dxf, Header(kQuarterArcFields) + PolylineHead(false) + Vertex("10", "0", "-0.414213562373095") +
                             Vertex("0", "-10") + kSeqEnd + PolylineHead(false) +
                             Vertex("0", "10", "0.414213562373095") + Vertex("-10", "0") + kSeqEnd + kEnd);
@@ -194,7 +194,7 @@ TEST(DxfDrawingTest, HalfCirclesHaveTheBulgeOneAndCloseARound) {
   // about (0, −5) (a relative J adds to the last J), the step back up:
   // closed.
   const ConversionResult result = ConvertDrawing(true, round);
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   EXPECT_EQ(result.dxf.substr(kHeaderSize), PolylineHead(true) + Vertex("10", "0", "1") + Vertex("-10", "0") +
                                                 Vertex("-10", "-5", "-1") + Vertex("10", "-5") + kSeqEnd + kEnd);
   const ConversionResult lines = ConvertDrawing(false, round);
@@ -218,7 +218,7 @@ TEST(DxfDrawingTest, RapidMovesEndPolylinesAndNothingElseDoes) {
                                                  "MOVEABS Y2000",
                                                  "PROGEND"};
   const ConversionResult result = ConvertDrawing(true, program);
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   EXPECT_EQ(result.dxf.substr(kHeaderSize), PolylineHead(false) + Vertex("0", "0") + Vertex("1", "0") +
                                                 Vertex("1", "1") + Vertex("2", "1") + kSeqEnd + PolylineHead(false) +
                                                 Vertex("2", "1") + Vertex("3", "1") + kSeqEnd + PolylineHead(false) +
@@ -232,13 +232,13 @@ TEST(DxfDrawingTest, RapidMovesEndPolylinesAndNothingElseDoes) {
 TEST(DxfDrawingTest, ExtentsFieldsAreRightAlignedAndCutToTenCharacters) {
   ConversionResult result =
       ConvertDrawing(true, {"FASTABS X-5000 Y0", "MOVEABS X250500 Y20000", "MOVEABS Y0", "FASTABS Z1000", "PROGEND"});
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   EXPECT_EQ(result.dxf.substr(0, kHeaderSize), Header({"    -5.000", "     0.000", "   250.500", "    20.000",
                                                        "   -15.000", "   -10.000", "   260.500", "    30.000"}));
 
   result = ConvertDrawing(false, {"FASTABS X-2147483648 Y2147483647", "MOVEABS X2147483647", "MOVEABS Y-1000000",
                                   "FASTABS Z1000", "PROGEND"});
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   EXPECT_EQ(result.dxf.substr(0, kHeaderSize), Header({"-2147483.6", " -1000.000", "2147483.64", "2147483.64",
                                                        "-2147493.6", " -1010.000", "2147493.64", "2147493.64"}));
 }
@@ -248,7 +248,7 @@ TEST(DxfDrawingTest, AnEntityThatCannotBeWrittenEndsTheRunWith65) {
   FakeFileSystem fs;
   fs.failWriteNumber[kDxfPath] = 3;
   ConversionResult result = Convert(DxfSettings(false), CrLfLines(kClosedRectangle), fs);
-  EXPECT_EQ(result.code, 65);
+  EXPECT_EQ(result.code, Outcome::kDxfEntity);
   EXPECT_FALSE(result.dxfWritten);  // a failed run leaves no drawing
   EXPECT_NE(result.report.find("Fehler beim Schreiben der DXF-Datei!"), std::string::npos);
   EXPECT_EQ(fs.writeCount[kDxfPath], 3);  // the run stopped at that line: no later entity, no end
@@ -258,7 +258,7 @@ TEST(DxfDrawingTest, AnEntityThatCannotBeWrittenEndsTheRunWith65) {
   ConversionOptions debug;
   debug.debugMode = true;
   result = Convert(DxfSettings(false), CrLfLines(kClosedRectangle), kept, debug);
-  EXPECT_EQ(result.code, 65);
+  EXPECT_EQ(result.code, Outcome::kDxfEntity);
   ASSERT_TRUE(result.dxfWritten);
   EXPECT_EQ(result.dxf, Header({"0000000000", "0000000000", "0000000000", "0000000000", "0000000000", "0000000000",
                                 "0000000000", "0000000000"}) +
@@ -272,7 +272,7 @@ TEST(DxfDrawingTest, APolylineThatCannotBeWrittenGives65WhereverItIsFlushed) {
   ConversionOptions debug;
   debug.debugMode = true;
   ConversionResult result = Convert(DxfSettings(true), CrLfLines(kClosedRectangle), fs, debug);
-  EXPECT_EQ(result.code, 65);
+  EXPECT_EQ(result.code, Outcome::kDxfEntity);
   EXPECT_EQ(fs.writeCount[kDxfPath], 2);
   EXPECT_EQ(result.dxf, Header({"0000000000", "0000000000", "0000000000", "0000000000", "0000000000", "0000000000",
                                 "0000000000", "0000000000"}));
@@ -282,7 +282,7 @@ TEST(DxfDrawingTest, APolylineThatCannotBeWrittenGives65WhereverItIsFlushed) {
   atEnd.failWriteNumber[kDxfPath] = 2;
   result = Convert(DxfSettings(true),
                    CrLfLines({"FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "PROGEND"}), atEnd);
-  EXPECT_EQ(result.code, 65);
+  EXPECT_EQ(result.code, Outcome::kDxfEntity);
   EXPECT_EQ(atEnd.writeCount[kDxfPath], 2);
   EXPECT_FALSE(result.dxfWritten);
 }
@@ -300,7 +300,7 @@ TEST(DxfDrawingTest, ALongPolylineIsWrittenInPiecesWithTheSameBytes) {
 
   FakeFileSystem fs;
   ConversionResult result = Convert(DxfSettings(true), CrLfLines(program), fs);
-  ASSERT_EQ(result.code, 0);
+  ASSERT_EQ(result.code, Outcome::kSuccess);
   EXPECT_EQ(result.dxf.substr(kHeaderSize), expected + kEnd);
   EXPECT_GT(fs.writeCount[kDxfPath], 3);
   const ReadDrawing read = ReadWithDxflib(result.dxf);
@@ -312,7 +312,7 @@ TEST(DxfDrawingTest, ALongPolylineIsWrittenInPiecesWithTheSameBytes) {
   ConversionOptions debug;
   debug.debugMode = true;
   result = Convert(DxfSettings(true), CrLfLines(program), failing, debug);
-  EXPECT_EQ(result.code, 65);
+  EXPECT_EQ(result.code, Outcome::kDxfEntity);
   EXPECT_EQ(failing.writeCount[kDxfPath], 3);  // no piece after the failed one
   const std::string written = result.dxf.substr(kHeaderSize);
   EXPECT_LT(written.size(), expected.size());

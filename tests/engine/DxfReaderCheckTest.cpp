@@ -333,7 +333,7 @@ TEST(DxfReaderCheckTest, RandomProgramsDrawTheirToolPathInBothForms) {
       settings.DXFDateinerzeugen = true;
       settings.Erstelle2DPolylinien = polylines;
       const ConversionResult result = Convert(settings, text);
-      ASSERT_EQ(result.code, 0) << result.report;
+      ASSERT_EQ(result.code, Outcome::kSuccess) << result.report;
       CheckText(result.dxf);
       const ReadDrawing read = ReadWithDxflib(result.dxf);
       ASSERT_TRUE(read.ok);

@@ -17,7 +17,7 @@ class InterpreterTest : public ::testing::Test {
   SettingsRecord settings = testing::NewConfigurationSettings();
   MachineState state;
   std::string text;
-  int code = 0;
+  Outcome code = Outcome::kSuccess;
 
   // Interprets one line as a pass does, End of line included.
   InterpretedLine Line(std::string_view line, Pass pass = Pass::kWriting) {
@@ -34,7 +34,7 @@ TEST_F(InterpreterTest, MovesAfterABlockNumber) {
   EXPECT_EQ(state.motionKind, MotionKind::kLinear);
   EXPECT_EQ(state.posX, Mm(1000));
   EXPECT_EQ(state.posY, Mm(2000));
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
   EXPECT_EQ(text, "");
 }
 
@@ -45,21 +45,21 @@ TEST_F(InterpreterTest, SkipsKeywordsThatDoNotStandAtTheVeryStart) {
     EXPECT_EQ(state.motionKind, MotionKind::kNone) << line;
     EXPECT_EQ(state.posX, 0) << line;
   }
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
 }
 
 TEST_F(InterpreterTest, ABlockNumberWithoutBlankIsAnError) {
   Line("N10");
-  EXPECT_EQ(code, outcome::kBlockNumber);
+  EXPECT_EQ(code, Outcome::kBlockNumber);
   EXPECT_EQ(text, "N10");
-  code = 0;
+  code = Outcome::kSuccess;
   Line("N10MOVEABS;X1000");
-  EXPECT_EQ(code, outcome::kBlockNumber);
+  EXPECT_EQ(code, Outcome::kBlockNumber);
   EXPECT_EQ(text, "N10MOVEABS");
-  code = 0;
+  code = Outcome::kSuccess;
   // The block number goes up to the first blank, even one inside a comment.
   Line("N10;MOVEABS X1000");
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
   EXPECT_EQ(text, "X1000");
   EXPECT_EQ(state.posX, 0);
 }
@@ -69,7 +69,7 @@ TEST_F(InterpreterTest, CutsTheCommentAtTheFirstSemicolon) {
   EXPECT_EQ(state.posX, Mm(1000));
   Line("VEL 5000;Y9;Z");
   EXPECT_EQ(state.feed, 300);
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
 }
 
 TEST_F(InterpreterTest, RemovesTheKeywordAndExactlyOneCharacterAfterIt) {
@@ -77,30 +77,30 @@ TEST_F(InterpreterTest, RemovesTheKeywordAndExactlyOneCharacterAfterIt) {
   EXPECT_EQ(state.posX, Mm(1000));
   Line("MOVEABSX2000");  // "2000" is left: letter '2', value "000", ignored
   EXPECT_EQ(state.posX, Mm(1000));
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
 }
 
 TEST_F(InterpreterTest, AParameterThatIsNoIntegerIsAnErrorOfItsPass) {
   Line("MOVEABS X1.5", Pass::kMeasuring);
-  EXPECT_EQ(code, outcome::kMeasuringNotInteger);
+  EXPECT_EQ(code, Outcome::kMeasuringNotInteger);
   EXPECT_EQ(text, "");
-  code = 0;
+  code = Outcome::kSuccess;
   Line("MOVEABS X1.5 Y2000");
-  EXPECT_EQ(code, outcome::kWritingNotInteger);
+  EXPECT_EQ(code, Outcome::kWritingNotInteger);
   EXPECT_EQ(state.posY, Mm(2000)) << "the remaining words are still read";
-  code = 0;
+  code = Outcome::kSuccess;
   Line("MOVEABS X1000 F200");
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
   Line("MOVEABS X1000 Fabc");
-  EXPECT_EQ(code, outcome::kWritingNotInteger);
-  code = 0;
+  EXPECT_EQ(code, Outcome::kWritingNotInteger);
+  code = Outcome::kSuccess;
   Line("MOVEABS X2147483648");
-  EXPECT_EQ(code, outcome::kWritingNotInteger);
+  EXPECT_EQ(code, Outcome::kWritingNotInteger);
 }
 
 TEST_F(InterpreterTest, ALoneAddressLetterAtTheEndIsNoInteger) {
   Line("MOVEABS X3000 Y");
-  EXPECT_EQ(code, outcome::kWritingNotInteger);
+  EXPECT_EQ(code, Outcome::kWritingNotInteger);
   EXPECT_EQ(state.posX, Mm(3000));
   EXPECT_EQ(text, "");
 }
@@ -165,17 +165,17 @@ TEST_F(InterpreterTest, AWorkOffsetBeyondSixtyFourBitsIsNoInteger) {
     std::int64_t offset, programmed;
     std::string_view line;
     Pass pass;
-    int code;
+    Outcome code;
   } cases[] = {
-      {kMax - 5, 10, "WPZERO", Pass::kMeasuring, outcome::kMeasuringNotInteger},
-      {-kMax, -10, "WPZERO", Pass::kWriting, outcome::kWritingNotInteger},
-      {kMax - 5, 5, "WPZERO", Pass::kWriting, outcome::kSuccess},
-      {kMax, 0, "MOVEABS X1", Pass::kMeasuring, outcome::kMeasuringNotInteger},
-      {kMax - 1, 0, "MOVEABS X1", Pass::kWriting, outcome::kSuccess},
+      {kMax - 5, 10, "WPZERO", Pass::kMeasuring, Outcome::kMeasuringNotInteger},
+      {-kMax, -10, "WPZERO", Pass::kWriting, Outcome::kWritingNotInteger},
+      {kMax - 5, 5, "WPZERO", Pass::kWriting, Outcome::kSuccess},
+      {kMax, 0, "MOVEABS X1", Pass::kMeasuring, Outcome::kMeasuringNotInteger},
+      {kMax - 1, 0, "MOVEABS X1", Pass::kWriting, Outcome::kSuccess},
   };
   for (const auto& c : cases) {
     state = MachineState{};
-    code = 0;
+    code = Outcome::kSuccess;
     state.workOffsetX = c.offset;
     state.progX = c.programmed;
     Line(c.line, c.pass);
@@ -189,7 +189,7 @@ TEST_F(InterpreterTest, AWorkOffsetBeyondSixtyFourBitsIsNoInteger) {
     program.push_back("WPZERO");
   }
   program.push_back("PROGEND");
-  EXPECT_EQ(testing::Convert(settings, testing::CrLfLines(program)).code, outcome::kMeasuringNotInteger);
+  EXPECT_EQ(testing::Convert(settings, testing::CrLfLines(program)).code, Outcome::kMeasuringNotInteger);
 }
 
 TEST_F(InterpreterTest, PositionsAreExtendedPrecisionProducts) {
@@ -247,7 +247,7 @@ TEST_F(InterpreterTest, ReadsTheFeedInMicrometresPerSecond) {
 
   state.feedChanged = false;
   const InterpretedLine bad = Line("VEL 5000.0");
-  EXPECT_EQ(code, outcome::kFeedNotInteger);
+  EXPECT_EQ(code, Outcome::kFeedNotInteger);
   EXPECT_EQ(text, "5000.0");
   EXPECT_FALSE(bad.feedRead);
   EXPECT_EQ(state.feed, 300);
@@ -270,12 +270,12 @@ TEST_F(InterpreterTest, ReadsSpindleSpeedPerMinuteOrPerSecond) {
 
   line = Line("SPINDLE CW RPS200");
   EXPECT_EQ(state.speedOut, 72000 * 0.5L);
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
 }
 
 TEST_F(InterpreterTest, ASpeedBehindABlankIsNotReadable) {
   const InterpretedLine line = Line("SPINDLE CW RPM 12000");
-  EXPECT_EQ(code, outcome::kSpeedNotInteger);
+  EXPECT_EQ(code, Outcome::kSpeedNotInteger);
   EXPECT_EQ(text, "CW RPM 12000");
   EXPECT_FALSE(line.speedRead);
   EXPECT_TRUE(line.spindleClockwise) << "the codes are still found";
@@ -301,7 +301,7 @@ TEST_F(InterpreterTest, FindsTheSpindleCodesAnywhere) {
   line = Line("SPINDLE OFF");
   EXPECT_TRUE(line.spindleOff);
   EXPECT_FALSE(line.spindleOn || line.spindleClockwise || line.spindleCounterClockwise);
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
 }
 
 TEST_F(InterpreterTest, ReadsCoolantPlaneHaltWaitAndFastvel) {
@@ -309,15 +309,15 @@ TEST_F(InterpreterTest, ReadsCoolantPlaneHaltWaitAndFastvel) {
   EXPECT_FALSE(Line("COOLANT ON").coolantOff);
   EXPECT_EQ(Line("COOLANT").commandClass, CommandClass::kCoolant);
   EXPECT_TRUE(Line("PLANE XY").planeXY);
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
   EXPECT_EQ(Line("HALT").commandClass, CommandClass::kHalt);
   EXPECT_EQ(Line("WAIT 100").commandClass, CommandClass::kWait);
   const MachineState before = state;
   EXPECT_EQ(Line("FASTVEL 20000").commandClass, CommandClass::kRapidFeed);
   EXPECT_EQ(state.feed, before.feed);
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
   Line("PLANE XZ");
-  EXPECT_EQ(code, outcome::kPlaneNotSupported);
+  EXPECT_EQ(code, Outcome::kPlaneNotSupported);
   EXPECT_EQ(text, "XZ");
 }
 
@@ -326,24 +326,24 @@ TEST_F(InterpreterTest, AcceptsToolNumbersFromZeroToNinetyNine) {
   EXPECT_TRUE(line.toolAccepted);
   EXPECT_EQ(state.toolIndex, 3);
   for (std::string_view bad : {"GETTOOL 100", "GETTOOL -1", "GETTOOL 150x"}) {
-    code = 0;
+    code = Outcome::kSuccess;
     line = Line(bad);
-    EXPECT_EQ(code, outcome::kToolOutOfRange) << bad;
+    EXPECT_EQ(code, Outcome::kToolOutOfRange) << bad;
     EXPECT_FALSE(line.toolAccepted) << bad;
   }
-  code = 0;
+  code = Outcome::kSuccess;
   line = Line("GETTOOL x");
-  EXPECT_EQ(code, outcome::kToolNotInteger);
+  EXPECT_EQ(code, Outcome::kToolNotInteger);
   EXPECT_EQ(text, "x");
-  code = 0;
+  code = Outcome::kSuccess;
   line = Line("GETTOOL 5x");
-  EXPECT_EQ(code, outcome::kToolNotInteger);
+  EXPECT_EQ(code, Outcome::kToolNotInteger);
   EXPECT_FALSE(line.toolAccepted);
   EXPECT_EQ(state.toolIndex, 3);
 }
 
 TEST_F(InterpreterTest, DoesNotTakeAToolOnceTheRunHasFailed) {
-  code = outcome::kStopped;
+  code = Outcome::kStopped;
   EXPECT_FALSE(Line("GETTOOL 7").toolAccepted);
   EXPECT_EQ(state.toolIndex, 0);
 }
@@ -352,7 +352,7 @@ TEST_F(InterpreterTest, TheMeasuringPassKnowsOnlyMovesWorkPieceZeroAndProgend) {
   for (std::string_view line : {"VEL x", "GETTOOL 500", "PLANE XZ", "SPINDLE RPM x", "HALT"}) {
     EXPECT_EQ(Line(line, Pass::kMeasuring).commandClass, CommandClass::kNone) << line;
   }
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(code, Outcome::kSuccess);
   EXPECT_EQ(text, "HALT");
   EXPECT_EQ(Line("PROGEND", Pass::kMeasuring).commandClass, CommandClass::kEnd);
   EXPECT_TRUE(state.finished);

@@ -35,16 +35,17 @@ TEST(OutcomeReport, AFailedRunShowsTheLineTextAndOnlyTheChosenOutputs) {
 }
 
 TEST(OutcomeMessages, ShareOneTextPerStageAndEndWithTheirMarks) {
-  EXPECT_EQ(OutcomeMessage(51), OutcomeMessage(52));
-  EXPECT_EQ(OutcomeMessage(60), OutcomeMessage(67));
-  EXPECT_EQ(OutcomeMessage(80), OutcomeMessage(95));
-  EXPECT_EQ(OutcomeMessage(11), "Konvertierung durch Benutzer abgebrochen! ");
-  EXPECT_EQ(OutcomeMessage(56), "Quelldatei enth\xE4lt kein g\xFCltiges \"PROGEND\"!");
-  EXPECT_EQ(OutcomeMessage(170), "Konnte Satznummer nicht interpretieren (\"N.. \")!");
-  EXPECT_EQ(OutcomeMessage(156), "GETTOOL enth\xE4lt ung\xFCltige Werkzeugnummer (0>=Tool<=99)!");
-  EXPECT_EQ(OutcomeMessage(153), "Konnte Wert f\xFCr Vorschub nicht lesen!");
-  EXPECT_EQ(OutcomeMessage(155), "Interpolation??? !");
-  for (int unknown : {1, 10, 61, 63, 94, 112, -1}) EXPECT_EQ(OutcomeMessage(unknown), "Unbekannter Fehler!") << unknown;
+  EXPECT_EQ(OutcomeMessage(Outcome::kSourceRead), OutcomeMessage(Outcome::kSourceClose));
+  EXPECT_EQ(OutcomeMessage(Outcome::kDxfCreate), OutcomeMessage(Outcome::kDxfClose));
+  EXPECT_EQ(OutcomeMessage(Outcome::kCncCreate), OutcomeMessage(Outcome::kXilogHeaderOrContourStart));
+  EXPECT_EQ(OutcomeMessage(Outcome::kStopped), "Konvertierung durch Benutzer abgebrochen! ");
+  EXPECT_EQ(OutcomeMessage(Outcome::kNoProgend), "Quelldatei enth\xE4lt kein g\xFCltiges \"PROGEND\"!");
+  EXPECT_EQ(OutcomeMessage(Outcome::kBlockNumber), "Konnte Satznummer nicht interpretieren (\"N.. \")!");
+  EXPECT_EQ(OutcomeMessage(Outcome::kToolOutOfRange), "GETTOOL enth\xE4lt ung\xFCltige Werkzeugnummer (0>=Tool<=99)!");
+  EXPECT_EQ(OutcomeMessage(Outcome::kFeedNotInteger), "Konnte Wert f\xFCr Vorschub nicht lesen!");
+  EXPECT_EQ(OutcomeMessage(Outcome::kUnknownInterpolation), "Interpolation??? !");
+  for (int unknown : {1, 10, 61, 63, 94, 112, -1})
+    EXPECT_EQ(OutcomeMessage(Outcome{unknown}), "Unbekannter Fehler!") << unknown;
 }
 
 }  // namespace

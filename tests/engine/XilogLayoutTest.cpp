@@ -26,7 +26,7 @@ SettingsRecord XilogBlocksSettings() {
 
 // The lines after the work-piece header line.
 std::vector<std::string> ContourLines(const SettingsRecord& settings, std::vector<std::string_view> lines,
-                                      int expectedCode = outcome::kSuccess) {
+                                      Outcome expectedCode = Outcome::kSuccess) {
   std::vector<std::string> cnc = CncOfProgram(settings, std::move(lines), expectedCode);
   EXPECT_FALSE(cnc.empty());
   if (!cnc.empty()) cnc.erase(cnc.begin());
@@ -35,7 +35,7 @@ std::vector<std::string> ContourLines(const SettingsRecord& settings, std::vecto
 
 void ExpectGolden(const SettingsRecord& settings, std::string_view name) {
   const ConversionResult result = Convert(settings, GoldenFile(std::string(name) + ".ncp"));
-  ASSERT_EQ(result.code, outcome::kSuccess) << result.report;
+  ASSERT_EQ(result.code, Outcome::kSuccess) << result.report;
   EXPECT_EQ(result.cnc, GoldenFile(std::string(name) + ".cnc")) << name;
 }
 
@@ -175,14 +175,14 @@ TEST(XilogLayoutTest, FailedWritesOfTheLayoutHaveTheirCodes) {
       CrLfLines({"FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS X1000", "FASTABS Z5000", "PROGEND"});
   const struct {
     int failingWrite;
-    int code;
-  } cases[] = {{1, outcome::kXilogHeaderOrContourStart},
-               {2, outcome::kCncHeader},
-               {3, outcome::kCncBeforeRapid},
-               {4, outcome::kXilogHeaderOrContourStart},
-               {5, outcome::kXilogMotion},
-               {6, outcome::kCncBeforeRapid},
-               {7, outcome::kCncTrailer}};
+    Outcome code;
+  } cases[] = {{1, Outcome::kXilogHeaderOrContourStart},
+               {2, Outcome::kCncHeader},
+               {3, Outcome::kCncBeforeRapid},
+               {4, Outcome::kXilogHeaderOrContourStart},
+               {5, Outcome::kXilogMotion},
+               {6, Outcome::kCncBeforeRapid},
+               {7, Outcome::kCncTrailer}};
   for (const auto& c : cases) {
     FakeFileSystem fs;
     fs.failWriteNumber[kTargetPath] = c.failingWrite;
@@ -194,7 +194,7 @@ TEST(XilogLayoutTest, FailedWritesOfTheLayoutHaveTheirCodes) {
   settings.Profil.Vorspann1.Assign("%");
   FakeFileSystem fs;
   fs.failWriteNumber[kTargetPath] = 1;
-  EXPECT_EQ(Convert(settings, program, fs).code, outcome::kXilogHeaderOrContourStart);
+  EXPECT_EQ(Convert(settings, program, fs).code, Outcome::kXilogHeaderOrContourStart);
   EXPECT_EQ(fs.writeCount[kTargetPath], 2);
 }
 
@@ -202,7 +202,7 @@ TEST(XilogLayoutTest, AFeedThatIsNotFiniteStopsTheRunAtTheOpeningLine) {
   SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.FaktorSonderF = std::numeric_limits<double>::infinity();
   EXPECT_THAT(ContourLines(settings, {"VEL 5000", "FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS X1000"},
-                           outcome::kFeedNotInteger),
+                           Outcome::kFeedNotInteger),
               ElementsAre());
 }
 

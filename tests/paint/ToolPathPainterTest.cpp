@@ -335,7 +335,7 @@ TEST(ToolPathPainter, BandsPaintThePictureOnePainterPaints) {
     testing::FakeFileSystem fs;
     fs.files["p.ncp"] = testing::CrLfLines(std::vector<std::string_view>(c.program->begin(), c.program->end()));
     const ToolPath path = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings());
-    ASSERT_EQ(path.code, 0);
+    ASSERT_EQ(path.code, Outcome::kSuccess);
     const QRectF area(0, 0, 300, 200);
     const auto paint = [&](int bands) {
       QImage image(QSize(300, 200) * c.ratio * c.scale, c.format);

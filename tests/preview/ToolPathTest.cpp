@@ -30,7 +30,7 @@ ToolPath Trace(const std::vector<std::string_view>& program) {
 struct Case {
   const char* name;
   std::vector<std::string_view> program;
-  int code;
+  Outcome code;
   std::size_t failedLine;
   double feedLength, rapidLength, unfedLength, seconds;
   int toolChanges;
@@ -44,7 +44,7 @@ const Case kCases[] = {
     {"rectangle 100 x 50 at 600 mm/min, plunge 6 mm",
      {"VEL 10000", "FASTABS X0 Y0 Z5000", "FASTABS X10000 Y20000", "MOVEABS Z-1000", "MOVEABS X110000",
       "MOVEABS Y70000", "MOVEABS X10000", "MOVEABS Y20000", "FASTABS Z5000", "PROGEND"},
-     0,
+     Outcome::kSuccess,
      0,
      306,
      kLift,
@@ -56,7 +56,7 @@ const Case kCases[] = {
      9},
     {"full circle r 10 at 360 mm/min",
      {"N1 VEL 6000", "N2 FASTABS X10000 Y0", "N3 CWABS I0 J0 X10000 Y0", "N4 FASTABS X0 Y0", "N5 PROGEND"},
-     0,
+     Outcome::kSuccess,
      0,
      20 * kPi,
      20,
@@ -68,7 +68,7 @@ const Case kCases[] = {
      4},
     {"half circle with a helix down 3 mm",
      {"VEL 6000", "FASTABS X10000 Y0", "CCWABS I0 J0 X-10000 Y0 Z-3000", "GETTOOL 1", "GETTOOL 2", "PROGEND"},
-     0,
+     Outcome::kSuccess,
      0,
      std::hypot(10 * kPi, 3.0),
      10,
@@ -80,7 +80,7 @@ const Case kCases[] = {
      3},
     {"feed moves before any VEL are not timed",
      {"MOVEABS X3000", "VEL 10000", "MOVEABS X9000", "GETTOOL 100", "MOVEABS X0", "PROGEND"},
-     outcome::kToolOutOfRange,
+     Outcome::kToolOutOfRange,
      4,
      9,
      0,
@@ -92,7 +92,7 @@ const Case kCases[] = {
      3},
     {"failure in the writing pass ends the path at its line",
      {"VEL 10000", "MOVEABS X1000", "MOVEABS Y1000", "GETTOOL 3", "VEL x", "MOVEABS X0", "MOVEABS Y0", "PROGEND"},
-     outcome::kFeedNotInteger,
+     Outcome::kFeedNotInteger,
      5,
      2,
      0,
@@ -104,7 +104,7 @@ const Case kCases[] = {
      3},
     {"failure in the measuring pass comes first, the path runs up to it",
      {"VEL x", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X1.5", "MOVEABS Y0", "PROGEND"},
-     outcome::kMeasuringNotInteger,
+     Outcome::kMeasuringNotInteger,
      4,
      2,
      0,
@@ -116,7 +116,7 @@ const Case kCases[] = {
      4},
     {"no line begins with PROGEND: the whole program, blamed on its last line",
      {"VEL 10000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "; PROGEND"},
-     outcome::kMeasuringPassNoEnd,
+     Outcome::kMeasuringPassNoEnd,
      5,
      3,
      0,
@@ -126,10 +126,10 @@ const Case kCases[] = {
      {0, 0, 1, 1},
      3,
      4},
-    {"too few lines", {"VEL 10000", "MOVEABS X1000", "PROGEND"}, outcome::kTooFewLines, 0, 0, 0, 0, 0, 0, {}, 0, 0},
+    {"too few lines", {"VEL 10000", "MOVEABS X1000", "PROGEND"}, Outcome::kTooFewLines, 0, 0, 0, 0, 0, 0, {}, 0, 0},
     {"no PROGEND",
      {"VEL 10000", "MOVEABS X1000", "MOVEABS X0", "MOVEABS X1", "MOVEABS X2"},
-     outcome::kNoProgend,
+     Outcome::kNoProgend,
      0,
      0,
      0,
@@ -160,7 +160,7 @@ TEST(ToolPath, FiguresOfProgramsKnownByConstruction) {
     EXPECT_NEAR(estimate.unfedLength, c.unfedLength, kTolerance);
     EXPECT_NEAR(estimate.Seconds(), c.seconds, kTolerance);
     EXPECT_EQ(estimate.toolChanges, c.toolChanges);
-    EXPECT_EQ(path.extentsKnown, c.code != outcome::kTooFewLines && c.code != outcome::kNoProgend);
+    EXPECT_EQ(path.extentsKnown, c.code != Outcome::kTooFewLines && c.code != Outcome::kNoProgend);
     EXPECT_NEAR(path.extents.minX, c.extents.minX, kTolerance);
     EXPECT_NEAR(path.extents.minY, c.extents.minY, kTolerance);
     EXPECT_NEAR(path.extents.maxX, c.extents.maxX, kTolerance);
@@ -190,7 +190,7 @@ TEST(ToolPath, TotalsKeepStepsTooFineForTheStoredCoordinates) {
   text.push_back("FASTABS X100000001 Z5000");
   text.push_back("PROGEND");
   const ToolPath path = Trace(std::vector<std::string_view>(text.begin(), text.end()));
-  ASSERT_EQ(path.code, 0);
+  ASSERT_EQ(path.code, Outcome::kSuccess);
   const MachiningEstimate estimate = Estimate(path, kRapidRate);
   EXPECT_NEAR(estimate.feedLength, 1 + 100 * 0.001, kTolerance);
   EXPECT_NEAR(estimate.rapidLength, 100000 + std::hypot(0.001, 6.0), kTolerance);
@@ -270,15 +270,15 @@ TEST(ToolPath, AStopEndsTheTraceWithCodeEleven) {
     int asked = 0;
     const ToolPath path =
         TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), [&] { return ++asked >= yesAt; });
-    EXPECT_EQ(path.code, outcome::kStopped) << yesAt;
+    EXPECT_EQ(path.code, Outcome::kStopped) << yesAt;
     EXPECT_EQ(asked, yesAt) << "asked no more once it said yes";
   }
   testing::FakeFileSystem fs;
   fs.failOpenRead.insert("p.ncp");  // a read a stop gave up
   EXPECT_EQ(TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), [] { return true; }).code,
-            outcome::kStopped);
+            Outcome::kStopped);
   EXPECT_EQ(TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), [] { return false; }).code,
-            outcome::kSourceOpen);
+            Outcome::kSourceOpen);
 }
 
 // The progress runs through the reading and then both passes over all the
@@ -297,7 +297,7 @@ TEST(ToolPath, ProgressFollowsTheReadingAndBothPasses) {
     std::vector<TraceProgress> seen;
     const ToolPath path = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), {},
                                             [&](const TraceProgress& progress) { seen.push_back(progress); });
-    EXPECT_EQ(path.code, outcome::kSuccess);
+    EXPECT_EQ(path.code, Outcome::kSuccess);
     EXPECT_EQ(path.segments.size(), 1000u);
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.front().pass, 0);
@@ -383,8 +383,8 @@ TEST(ToolPath, ASourceThatChangesBetweenItsReadingsGivesNoPath) {
             changed = true;
           }
         });
-    EXPECT_GE(path.code, outcome::kSourceOpen);
-    EXPECT_LE(path.code, outcome::kSourceClose);
+    EXPECT_GE(path.code, Outcome::kSourceOpen);
+    EXPECT_LE(path.code, Outcome::kSourceClose);
     EXPECT_TRUE(path.segments.empty());
   }
 }

@@ -62,7 +62,7 @@ SettingsRecord SettingsOf(const SettingsVariant& variant) {
 struct Case {
   const char* name;
   std::vector<std::string_view> program;
-  int code;          // of both
+  Outcome code;      // of both
   std::size_t line;  // 1-based, that both blame; 0 for none
 };
 
@@ -70,105 +70,104 @@ const Case kCases[] = {
     {"a pocket with both kinds of move",
      {"N1 VEL 10000", "N2 FASTABS X0 Y0 Z5000", "N3 FASTABS X10000 Y20000", "N4 MOVEABS Z-1000", "N5 MOVEABS X110000",
       "N6 MOVEABS Y70000", "N7 MOVEREL X-100000", "N8 MOVEREL Y-50000", "N9 FASTREL Z6000", "N10 PROGEND"},
-     outcome::kSuccess,
+     Outcome::kSuccess,
      0},
     {"the first line no move: the start counts for the extents",
      {"VEL 1000", "FASTABS X5000 Y7000", "MOVEABS X9000", "MOVEABS Y8000", "PROGEND"},
-     outcome::kSuccess,
+     Outcome::kSuccess,
      0},
-    {"4 lines", {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"}, outcome::kTooFewLines, 0},
+    {"4 lines", {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"}, Outcome::kTooFewLines, 0},
     {"5 lines pass the size check",
      {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "PROGEND"},
-     outcome::kSuccess,
+     Outcome::kSuccess,
      0},
     {"no PROGEND, only a lower-case one",
      {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "progend"},
-     outcome::kNoProgend,
+     Outcome::kNoProgend,
      0},
     {"PROGEND only inside a comment: the measuring pass runs off the end",
      {"VEL 1000", "MOVEABS X1000", "MOVEABS Y-2000", "MOVEABS X-3000", "N5 ; PROGEND"},
-     outcome::kMeasuringPassNoEnd,
+     Outcome::kMeasuringPassNoEnd,
      5},
     {"lines after PROGEND are never interpreted",
      {"VEL 1000", "MOVEABS X1000", "PROGEND", "MOVEABS X1.5", "VEL x", "N12X"},
-     outcome::kSuccess,
+     Outcome::kSuccess,
      0},
     {"a non-integer in a move, found by the measuring pass",
      {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1.5", "MOVEABS X0", "PROGEND"},
-     outcome::kMeasuringNotInteger,
+     Outcome::kMeasuringNotInteger,
      3},
     {"a non-integer in the first line",
      {"FASTABS X", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "PROGEND"},
-     outcome::kMeasuringNotInteger,
+     Outcome::kMeasuringNotInteger,
      1},
     {"the measuring pass's failure comes before an earlier one of the writing pass",
      {"VEL x", "GETTOOL 200", "MOVEABS X1000", "MOVEABS Y2000 Z1.5", "PLANE YZ", "PROGEND"},
-     outcome::kMeasuringNotInteger,
+     Outcome::kMeasuringNotInteger,
      4},
     {"GETTOOL 200, seen by the writing pass only",
      {"VEL 1000", "MOVEABS X1000", "GETTOOL 200", "MOVEABS X3000", "PROGEND"},
-     outcome::kToolOutOfRange,
+     Outcome::kToolOutOfRange,
      3},
-    {"GETTOOL x", {"VEL 1000", "GETTOOL x", "MOVEABS X1000", "MOVEABS X3000", "PROGEND"}, outcome::kToolNotInteger, 2},
-    {"VEL x", {"MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "VEL x", "MOVEABS Y0", "PROGEND"}, outcome::kFeedNotInteger,
+    {"GETTOOL x", {"VEL 1000", "GETTOOL x", "MOVEABS X1000", "MOVEABS X3000", "PROGEND"}, Outcome::kToolNotInteger, 2},
+    {"VEL x",
+     {"MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "VEL x", "MOVEABS Y0", "PROGEND"},
+     Outcome::kFeedNotInteger,
      4},
     {"SPINDLE with a speed that is no integer",
      {"VEL 1000", "SPINDLE CW RPM12x00", "MOVEABS X1000", "MOVEABS X0", "PROGEND"},
-     outcome::kSpeedNotInteger,
+     Outcome::kSpeedNotInteger,
      2},
-    {"PLANE YZ", {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "PLANE YZ", "PROGEND"}, outcome::kPlaneNotSupported, 4},
-    {"PLANE XY is fine",
-     {"PLANE XY", "VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"},
-     outcome::kSuccess,
-     0},
+    {"PLANE YZ", {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "PLANE YZ", "PROGEND"}, Outcome::kPlaneNotSupported, 4},
+    {"PLANE XY is fine", {"PLANE XY", "VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"}, Outcome::kSuccess, 0},
     {"a block number without its blank, N12X",
      {"N10 VEL 1000", "N11 MOVEABS X1000", "N12X", "N13 MOVEABS Y1000", "N14 PROGEND"},
-     outcome::kBlockNumber,
+     Outcome::kBlockNumber,
      3},
     {"a bad block number on the PROGEND line",
      {"N10 VEL 1000", "N11 MOVEABS X1000", "N12 MOVEABS X2000", "N13 MOVEABS Y1000", "N14PROGEND"},
-     outcome::kBlockNumber,
+     Outcome::kBlockNumber,
      5},
     {"arcs, relative ones and a full circle",
      {"VEL 6000", "FASTABS X10000 Y0", "CCWABS I0 J0 X0 Y-10000", "CWABS I0 J0 X10000 Y0",
       "CWABS I0 J0 X10000 Y0",  // end = start: the whole circle
       "CCWREL I-5000 J0 X-10000 Y0", "CWREL I0 J3000 X0 Y6000", "FASTABS X0 Y0", "PROGEND"},
-     outcome::kSuccess,
+     Outcome::kSuccess,
      0},
     {"a full circle first",
      {"CCWABS I-20000 J5000 X0 Y0", "VEL 6000", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"},
-     outcome::kSuccess,
+     Outcome::kSuccess,
      0},
     {"work-piece zero commands",
      {"VEL 1000", "FASTABS X20000 Y10000", "WPZERO", "MOVEABS X5000 Y-5000", "WPZEROABS", "MOVEABS X-1000",
       "FASTABS X3000 Y4000", "WPZERO", "MOVEREL X1000", "WPCLEAR", "MOVEABS Y-7000", "PROGEND"},
-     outcome::kSuccess,
+     Outcome::kSuccess,
      0},
     {"work-piece zeros adding up beyond 32 bits",
      {"FASTABS X2000000000", "WPZERO", "FASTABS X2000000000", "WPZERO", "FASTABS X2000000000", "WPZERO",
       "MOVEABS X1000", "PROGEND"},
-     outcome::kSuccess,
+     Outcome::kSuccess,
      0},
     {"comments and unknown lines",
      {"; a comment", "N1 ; MOVEABS X9000", "SOMETHING ELSE", "N2 MOVEABS X1000 ; to the right", "N3 PROGEND"},
-     outcome::kSuccess,
+     Outcome::kSuccess,
      0},
 };
 
 // What the conversion leaves for a comparison, and the trace.
-struct Outcome {
-  int code = 0;
+struct Ending {
+  Outcome code = Outcome::kSuccess;
   std::size_t line = 0;
   DrawingExtents extents;
 };
 
-Outcome FromConversion(const testing::ConversionResult& r) { return {r.code, r.passEndLine, r.extents}; }
-Outcome FromTrace(const ToolPath& path) { return {path.code, path.failedLine, path.extents}; }
+Ending FromConversion(const testing::ConversionResult& r) { return {r.code, r.passEndLine, r.extents}; }
+Ending FromTrace(const ToolPath& path) { return {path.code, path.failedLine, path.extents}; }
 
 // The code and the extents always; the line for a failure, which the
 // trace names only for a failure in a pass (the conversion then blames the
 // line its last pass ended with) and for no stop in its measuring pass.
-void ExpectSame(const Outcome& trace, const Outcome& conversion, bool compareLine = true) {
+void ExpectSame(const Ending& trace, const Ending& conversion, bool compareLine = true) {
   EXPECT_EQ(trace.code, conversion.code);
   if (compareLine && !IsGood(conversion.code)) {
     EXPECT_EQ(trace.line, conversion.line);
@@ -195,7 +194,7 @@ TEST(TraceMatchesConversion, ForEveryProgramOfTheTableAndEverySettingsVariant) {
     for (const SettingsVariant& variant : kVariants) {
       SCOPED_TRACE(variant.name);
       const SettingsRecord settings = SettingsOf(variant);
-      const Outcome conversion = FromConversion(testing::Convert(settings, text));
+      const Ending conversion = FromConversion(testing::Convert(settings, text));
       EXPECT_EQ(conversion.code, c.code);
       if (!IsGood(c.code)) {
         EXPECT_EQ(conversion.line, c.line);
@@ -210,10 +209,11 @@ TEST(TraceMatchesConversion, ForEveryProgramOfTheTableAndEverySettingsVariant) {
 TEST(TraceMatchesConversion, ForASourceCutShortByCtrlZ) {
   const SettingsRecord settings = testing::NewConfigurationSettings();
   for (const std::string& text :
-       {testing::CrLfLines({"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "MOVEABS Y0", "\x1A", "PROGEND"}),
+       {testing::CrLfLines(
+            {"VEL 1000", "MOVEABS X1000", "MOVEABS Y1000", "MOVEABS X0", "MOVEABS Y0", "\x1A", "PROGEND"}),
         testing::CrLfLines({"VEL 1000", "MOVEABS X1000", "PROGEND", "MOVEABS X5000", "MOVEABS Y5000\x1A", "VEL x"})}) {
     SCOPED_TRACE(text);
-    const Outcome conversion = FromConversion(testing::Convert(settings, text));
+    const Ending conversion = FromConversion(testing::Convert(settings, text));
     ExpectSame(FromTrace(TraceFile(text, settings)), conversion);
   }
 }
@@ -235,7 +235,7 @@ std::string TextOf(const std::vector<std::string>& lines) {
 // The conversion with a stop requested when its pass `pass` lets input
 // through before line `index` (0-based); input is let through before every
 // line.
-Outcome ConvertStoppedAt(const SettingsRecord& settings, const std::string& text, Pass pass, std::size_t index) {
+Ending ConvertStoppedAt(const SettingsRecord& settings, const std::string& text, Pass pass, std::size_t index) {
   testing::FakeFileSystem fs;
   fs.files[testing::kSourcePath] = text;
   ConversionOptions options;
@@ -270,10 +270,10 @@ TEST(TraceMatchesConversion, WhenAStopEndsEitherPass) {
   for (const Pass pass : {Pass::kMeasuring, Pass::kWriting}) {
     for (const std::size_t index : {std::size_t{0}, std::size_t{256}, std::size_t{512}}) {
       SCOPED_TRACE(::testing::Message() << (pass == Pass::kMeasuring ? "measuring" : "writing") << " pass, line "
-                                      << index);
-      const Outcome conversion = ConvertStoppedAt(settings, text, pass, index);
+                                        << index);
+      const Ending conversion = ConvertStoppedAt(settings, text, pass, index);
       const ToolPath trace = TraceStoppedAt(settings, text, pass, index);
-      EXPECT_EQ(conversion.code, outcome::kStopped);
+      EXPECT_EQ(conversion.code, Outcome::kStopped);
       EXPECT_EQ(conversion.line, index + 1) << "the line in hand is completed";
       if (pass == Pass::kMeasuring) {
         // Measured up to the line in hand, which moved to index mm (the first
@@ -307,17 +307,17 @@ TEST(TraceMatchesConversion, WhenAStopMeetsAFailure) {
     std::string text;
     Pass pass;
     std::size_t index;
-    int code;
+    Outcome code;
     std::size_t line;
   } cases[] = {
-      {"VEL x in the line in hand", TextOf(inWriting), Pass::kWriting, 256, outcome::kFeedNotInteger, 257},
-      {"a non-integer in the line in hand", TextOf(inMeasuring), Pass::kMeasuring, 256, outcome::kMeasuringNotInteger,
+      {"VEL x in the line in hand", TextOf(inWriting), Pass::kWriting, 256, Outcome::kFeedNotInteger, 257},
+      {"a non-integer in the line in hand", TextOf(inMeasuring), Pass::kMeasuring, 256, Outcome::kMeasuringNotInteger,
        257},
-      {"a stop past the last line", TextOf(offTheEnd), Pass::kMeasuring, 512, outcome::kMeasuringPassNoEnd, 512},
+      {"a stop past the last line", TextOf(offTheEnd), Pass::kMeasuring, 512, Outcome::kMeasuringPassNoEnd, 512},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Outcome conversion = ConvertStoppedAt(settings, c.text, c.pass, c.index);
+    const Ending conversion = ConvertStoppedAt(settings, c.text, c.pass, c.index);
     EXPECT_EQ(conversion.code, c.code);
     EXPECT_EQ(conversion.line, c.line);
     ExpectSame(FromTrace(TraceStoppedAt(settings, c.text, c.pass, c.index)), conversion);

@@ -27,7 +27,7 @@ inline constexpr const char* kTargetPath = "C:\\cnc\\teil.cnc";
 inline constexpr const char* kDxfPath = "C:\\cnc\\teil.cnc.dxf";
 
 struct ConversionResult {
-  int code = 0;
+  Outcome code = Outcome::kSuccess;
   std::string report;
   std::string currentLineText;
   bool cncWritten = false;  // a file exists at the target path afterwards
@@ -35,7 +35,7 @@ struct ConversionResult {
   // What the run wrote for the CNC program, also when a failed run removed
   // it again (the lines before a failure tell where it stopped).
   std::string cnc;
-  std::string dxf;  // the file at the DXF path
+  std::string dxf;              // the file at the DXF path
   DrawingExtents extents;       // as the measuring pass found them
   std::size_t passEndLine = 0;  // ConversionRun::passEndLine
 };
