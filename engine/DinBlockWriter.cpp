@@ -120,9 +120,9 @@ void DinBlockWriter::AppendWord(std::string& words, std::string_view address, lo
   words += ' ';
 }
 
-void DinBlockWriter::AppendMoveWords(const MachineState& s, std::string& words) {
+void DinBlockWriter::AppendMoveWords(const MachineState& state, std::string& words) {
   const MachineProfile& p = profile_;
-  const MotionKind kind = s.motionKind;
+  const MotionKind kind = state.motionKind;
   const bool arc = IsArc(kind);
   // The Xilog layout ignores the first-use marks but always positions a
   // rapid move in X and Y.
@@ -135,55 +135,57 @@ void DinBlockWriter::AppendMoveWords(const MachineState& s, std::string& words) 
     words += codes[GNumber(kind)]->Text();
     words += ' ';
   }
-  if (s.posX != s.prevX || !p.ModaleXYZ || (firstUseCounts && s.firstUseX == first_use::kJustNow) || xilogRapid) {
-    AppendWord(words, p.AdresseX.Text(), p.XYZRelativ ? s.posX - s.prevX : s.posX);
+  if (state.posX != state.prevX || !p.ModaleXYZ || (firstUseCounts && state.firstUseX == FirstUse::kJustNow) ||
+      xilogRapid) {
+    AppendWord(words, p.AdresseX.Text(), p.XYZRelativ ? state.posX - state.prevX : state.posX);
   }
-  if (s.posY != s.prevY || !p.ModaleXYZ || (firstUseCounts && s.firstUseY == first_use::kJustNow) || xilogRapid) {
-    AppendWord(words, p.AdresseY.Text(), p.XYZRelativ ? s.posY - s.prevY : s.posY);
+  if (state.posY != state.prevY || !p.ModaleXYZ || (firstUseCounts && state.firstUseY == FirstUse::kJustNow) ||
+      xilogRapid) {
+    AppendWord(words, p.AdresseY.Text(), p.XYZRelativ ? state.posY - state.prevY : state.posY);
   }
   if (xilogRapid) xilog_.TakeRapidWords(words);
   // ZWerte only decides whether a Z given for the first time is repeated;
   // a changed Z is always written.
-  if (s.posZ != s.prevZ || (!p.ModaleXYZ && !(p.ModalExtra == 1 && arc)) ||
-      (firstUseCounts && s.firstUseZ == first_use::kJustNow && p.ZWerte)) {
-    AppendWord(words, p.AdresseZ.Text(), p.XYZRelativ ? s.posZ - s.prevZ : s.posZ);
+  if (state.posZ != state.prevZ || (!p.ModaleXYZ && !(p.ModalExtra == 1 && arc)) ||
+      (firstUseCounts && state.firstUseZ == FirstUse::kJustNow && p.ZWerte)) {
+    AppendWord(words, p.AdresseZ.Text(), p.XYZRelativ ? state.posZ - state.prevZ : state.posZ);
   }
   if (!arc) return;
 
   if (p.IJWerte) {
     // Relative centres are measured from the start point.
-    if (s.posI != s.prevI || !p.ModaleIJK)
-      AppendWord(words, p.AdresseI.Text(), p.IJKRelativ ? s.posI - s.prevX : s.posI);
-    if (s.posJ != s.prevJ || !p.ModaleIJK)
-      AppendWord(words, p.AdresseJ.Text(), p.IJKRelativ ? s.posJ - s.prevY : s.posJ);
+    if (state.posI != state.prevI || !p.ModaleIJK)
+      AppendWord(words, p.AdresseI.Text(), p.IJKRelativ ? state.posI - state.prevX : state.posI);
+    if (state.posJ != state.prevJ || !p.ModaleIJK)
+      AppendWord(words, p.AdresseJ.Text(), p.IJKRelativ ? state.posJ - state.prevY : state.posJ);
   }
-  if (p.KWerte && (s.posK != s.prevK || !p.ModaleIJK)) {
-    AppendWord(words, p.AdresseK.Text(), p.IJKRelativ ? s.posK - s.prevZ : s.posK);
+  if (p.KWerte && (state.posK != state.prevK || !p.ModaleIJK)) {
+    AppendWord(words, p.AdresseK.Text(), p.IJKRelativ ? state.posK - state.prevZ : state.posK);
   }
   if (p.RWerte) {
     if (xilog()) {
-      words += xilog_.TakeRadiusWord(kind, s.radius);
+      words += xilog_.TakeRadiusWord(kind, state.radius);
     } else {
       // A negative radius asks the control for the arc over 180°.
       words += p.AdresseR.Text();
       words += valueAssignment_;
-      if (s.largeArc) words += '-';
-      AppendFixedPointText(words, s.radius, p.Nachkommastellen);
+      if (state.largeArc) words += '-';
+      AppendFixedPointText(words, state.radius, p.Nachkommastellen);
       words += ' ';
     }
   }
 }
 
-Outcome DinBlockWriter::WriteMove(OutputBuffer& out, MachineState& s) {
-  if (s.motionKind < MotionKind::kRapid || s.motionKind > MotionKind::kCounterClockwise) {
+Outcome DinBlockWriter::WriteMove(OutputBuffer& out, MachineState& state) {
+  if (state.motionKind < MotionKind::kRapid || state.motionKind > MotionKind::kCounterClockwise) {
     return Outcome::kUnknownInterpolation;
   }
-  Outcome failure = WriteChangeCode(out, s.motionKind);
+  Outcome failure = WriteChangeCode(out, state.motionKind);
   words_.clear();
-  AppendMoveWords(s, words_);
+  AppendMoveWords(state, words_);
 
   if (xilog()) {
-    XilogBlock block = xilog_.TakeMove(s, words_);
+    XilogBlock block = xilog_.TakeMove(state, words_);
     if (block.valueError != Outcome::kSuccess) {
       failure = block.valueError;
     } else if (block.kind == XilogBlock::Kind::kOpeningLine) {
@@ -203,13 +205,13 @@ Outcome DinBlockWriter::WriteMove(OutputBuffer& out, MachineState& s) {
     }
     Keep(failure, WriteNumberedLine(out, words_, Outcome::kCncMotion));
   }
-  prevMotion_ = s.motionKind;
+  prevMotion_ = state.motionKind;
   return failure;
 }
 
-Outcome DinBlockWriter::WriteFeed(OutputBuffer& out, const MachineState& s) {
+Outcome DinBlockWriter::WriteFeed(OutputBuffer& out, const MachineState& state) {
   if (!profile_.FWerte) return Outcome::kSuccess;
-  const std::string number = FixedPointText(s.feedOut, profile_.NachkommastellenF);
+  const std::string number = FixedPointText(state.feedOut, profile_.NachkommastellenF);
   if (number.empty()) return Outcome::kFeedNotInteger;
   std::string word(profile_.AdresseF.Text());
   word += valueAssignment_;
@@ -222,12 +224,12 @@ Outcome DinBlockWriter::WriteFeed(OutputBuffer& out, const MachineState& s) {
   return WriteNumberedLine(out, word, Outcome::kCncFeed);
 }
 
-Outcome DinBlockWriter::WriteSpindle(OutputBuffer& out, const InterpretedLine& line, const MachineState& s) {
+Outcome DinBlockWriter::WriteSpindle(OutputBuffer& out, const InterpretedLine& line, const MachineState& state) {
   // Without S values the spindle codes go as well.
   if (!profile_.SWerte) return Outcome::kSuccess;
   std::string words;
   if (line.speedRead) {
-    const std::string number = FixedPointText(s.speedOut, profile_.NachkommastellenS);
+    const std::string number = FixedPointText(state.speedOut, profile_.NachkommastellenS);
     if (number.empty()) return Outcome::kSpeedNotInteger;
     words += profile_.AdresseS.Text();
     words += valueAssignment_;
@@ -250,8 +252,8 @@ Outcome DinBlockWriter::WriteSpindle(OutputBuffer& out, const InterpretedLine& l
   return WriteNumberedLine(out, words, Outcome::kCncSpindle);
 }
 
-Outcome DinBlockWriter::WriteToolChange(OutputBuffer& out, const MachineState& s) {
-  const std::string toolNumber = DinToolNumberText(profile_, s.toolIndex);
+Outcome DinBlockWriter::WriteToolChange(OutputBuffer& out, const MachineState& state) {
+  const std::string toolNumber = DinToolNumberText(profile_, state.toolIndex);
   Outcome failure = Outcome::kSuccess;
   for (const auto* field : {&profile_.Werkzeugwechsel1, &profile_.Werkzeugwechsel2, &profile_.Werkzeugwechsel3}) {
     std::string line(field->Trimmed());

@@ -26,28 +26,28 @@ void ExtentsTracker::Include(long double x, long double y) {
   if (y > extents_.maxY) extents_.maxY = y;
 }
 
-void ExtentsTracker::Update(const MachineState& s) {
+void ExtentsTracker::Update(const MachineState& state) {
   if (first_) {
     first_ = false;
-    extents_ = {s.posX, s.posY, s.posX, s.posY};
+    extents_ = {state.posX, state.posY, state.posX, state.posY};
   }
-  Include(s.posX, s.posY);
-  if (!IsArc(s.motionKind)) return;
+  Include(state.posX, state.posY);
+  if (!IsArc(state.motionKind)) return;
 
-  const long double cx = s.posI, cy = s.posJ, r = s.radius;
+  const long double cx = state.posI, cy = state.posJ, r = state.radius;
   struct AxisPoint {
     long double angle, x, y;
   };
   const AxisPoint axisPoints[] = {{0, cx + r, cy}, {kPi / 2, cx, cy + r}, {kPi, cx - r, cy}, {-kPi / 2, cx, cy - r}};
 
-  if (s.posX == s.prevX && s.posY == s.prevY) {  // a full circle
+  if (state.posX == state.prevX && state.posY == state.prevY) {  // a full circle
     for (const AxisPoint& p : axisPoints) Include(p.x, p.y);
     return;
   }
-  const bool clockwise = s.motionKind == MotionKind::kClockwise;
-  const long double sweep = ArcSweep(s.startAngle, s.endAngle, clockwise);
+  const bool clockwise = state.motionKind == MotionKind::kClockwise;
+  const long double sweep = ArcSweep(state.startAngle, state.endAngle, clockwise);
   for (const AxisPoint& p : axisPoints) {
-    if (Passes(s.startAngle, sweep, p.angle, clockwise)) Include(p.x, p.y);
+    if (Passes(state.startAngle, sweep, p.angle, clockwise)) Include(p.x, p.y);
   }
 }
 

@@ -60,9 +60,9 @@ void AddEntityEnd(std::string& out) { AddLine(out, dxf::kTypeCode); }
 long double Degrees(long double radians) { return radians * 180 / kPi; }
 
 // tan(sweep / 4), negative for a clockwise arc.
-long double BulgeOf(const MachineState& s) {
-  const bool clockwise = s.motionKind == MotionKind::kClockwise;
-  const long double bulge = std::tan(ArcSweep(s.startAngle, s.endAngle, clockwise) / 4);
+long double BulgeOf(const MachineState& state) {
+  const bool clockwise = state.motionKind == MotionKind::kClockwise;
+  const long double bulge = std::tan(ArcSweep(state.startAngle, state.endAngle, clockwise) / 4);
   return clockwise ? -bulge : bulge;
 }
 
@@ -90,44 +90,44 @@ Outcome DxfWriter::WriteHeader(OutputBuffer& out) {
   return out.EndPiece(Outcome::kDxfHeader);
 }
 
-Outcome DxfWriter::DrawMove(OutputBuffer& out, const MachineState& s) {
-  if (s.motionKind == MotionKind::kRapid) return FlushPolyline(out);
-  if (!IsFeedMove(s.motionKind)) return Outcome::kSuccess;
-  if (s.posX == s.prevX && s.posY == s.prevY) return Outcome::kSuccess;  // Z only, or a full circle
+Outcome DxfWriter::DrawMove(OutputBuffer& out, const MachineState& state) {
+  if (state.motionKind == MotionKind::kRapid) return FlushPolyline(out);
+  if (!IsFeedMove(state.motionKind)) return Outcome::kSuccess;
+  if (state.posX == state.prevX && state.posY == state.prevY) return Outcome::kSuccess;  // Z only, or a full circle
 
   if (settings_.Erstelle2DPolylinien) {
-    if (IsArc(s.motionKind)) {
-      segments_.AddArc(s.prevX, s.prevY, s.posX, s.posY, BulgeOf(s));
+    if (IsArc(state.motionKind)) {
+      segments_.AddArc(state.prevX, state.prevY, state.posX, state.posY, BulgeOf(state));
     } else {
-      segments_.AddLine(s.prevX, s.prevY, s.posX, s.posY);
+      segments_.AddLine(state.prevX, state.prevY, state.posX, state.posY);
     }
     return Outcome::kSuccess;
   }
-  return IsArc(s.motionKind) ? WriteArc(out, s) : WriteLine(out, s);
+  return IsArc(state.motionKind) ? WriteArc(out, state) : WriteLine(out, state);
 }
 
-Outcome DxfWriter::WriteLine(OutputBuffer& out, const MachineState& s) {
+Outcome DxfWriter::WriteLine(OutputBuffer& out, const MachineState& state) {
   std::string& text = out.text();
   AddEntityStart(text, "LINE");
-  AddNumberGroup(text, " 10", s.prevX);
-  AddNumberGroup(text, " 20", s.prevY);
-  AddNumberGroup(text, " 11", s.posX);
-  AddNumberGroup(text, " 21", s.posY);
+  AddNumberGroup(text, " 10", state.prevX);
+  AddNumberGroup(text, " 20", state.prevY);
+  AddNumberGroup(text, " 11", state.posX);
+  AddNumberGroup(text, " 21", state.posY);
   AddEntityEnd(text);
   return out.EndPiece(Outcome::kDxfEntity);
 }
 
-Outcome DxfWriter::WriteArc(OutputBuffer& out, const MachineState& s) {
-  const long double dx = s.posX - s.posI, dy = s.posY - s.posJ;
+Outcome DxfWriter::WriteArc(OutputBuffer& out, const MachineState& state) {
+  const long double dx = state.posX - state.posI, dy = state.posY - state.posJ;
   // An arc of the drawing always runs counter-clockwise from 50 to 51.
-  const bool clockwise = s.motionKind == MotionKind::kClockwise;
+  const bool clockwise = state.motionKind == MotionKind::kClockwise;
   std::string& text = out.text();
   AddEntityStart(text, "ARC");
-  AddNumberGroup(text, " 10", s.posI);
-  AddNumberGroup(text, " 20", s.posJ);
+  AddNumberGroup(text, " 10", state.posI);
+  AddNumberGroup(text, " 20", state.posJ);
   AddNumberGroup(text, " 40", std::sqrt(dx * dx + dy * dy));
-  AddNumberGroup(text, " 50", Degrees(clockwise ? s.endAngle : s.startAngle));
-  AddNumberGroup(text, " 51", Degrees(clockwise ? s.startAngle : s.endAngle));
+  AddNumberGroup(text, " 50", Degrees(clockwise ? state.endAngle : state.startAngle));
+  AddNumberGroup(text, " 51", Degrees(clockwise ? state.startAngle : state.endAngle));
   AddEntityEnd(text);
   return out.EndPiece(Outcome::kDxfEntity);
 }

@@ -99,7 +99,7 @@ void ShiftWorkOffset(std::int64_t& offset, std::int64_t programmed, Outcome notI
 // The parameter words of a move line: address letter, value up to the next
 // blank. X to K set or add to the programmed values; other letters must
 // still carry an integer and are then ignored.
-void ReadMoveWords(std::string_view text, Pass pass, MachineState& s, Outcome& code) {
+void ReadMoveWords(std::string_view text, Pass pass, MachineState& state, Outcome& code) {
   const bool writing = pass == Pass::kWriting;
   const Outcome notInteger = NotIntegerCode(pass);
   while (!text.empty()) {
@@ -117,51 +117,51 @@ void ReadMoveWords(std::string_view text, Pass pass, MachineState& s, Outcome& c
       continue;
     }
     if (writing) {
-      for (int* mark : {&s.firstUseX, &s.firstUseY, &s.firstUseZ}) {
-        if (*mark == first_use::kJustNow) *mark = first_use::kBefore;
+      for (FirstUse* mark : {&state.firstUseX, &state.firstUseY, &state.firstUseZ}) {
+        if (*mark == FirstUse::kJustNow) *mark = FirstUse::kBefore;
       }
     }
     std::int64_t* target = nullptr;
-    int* mark = nullptr;
+    FirstUse* mark = nullptr;
     switch (letter) {
-      case 'X': target = &s.progX, mark = &s.firstUseX; break;
-      case 'Y': target = &s.progY, mark = &s.firstUseY; break;
-      case 'Z': target = &s.progZ, mark = &s.firstUseZ; break;
-      case 'I': target = &s.progI; break;
-      case 'J': target = &s.progJ; break;
-      case 'K': target = &s.progK; break;
+      case 'X': target = &state.progX, mark = &state.firstUseX; break;
+      case 'Y': target = &state.progY, mark = &state.firstUseY; break;
+      case 'Z': target = &state.progZ, mark = &state.firstUseZ; break;
+      case 'I': target = &state.progI; break;
+      case 'J': target = &state.progJ; break;
+      case 'K': target = &state.progK; break;
       default: continue;
     }
-    if (!s.relative) {
+    if (!state.relative) {
       *target = read.value;
     } else if (__builtin_add_overflow(*target, std::int64_t{read.value}, target)) {
       code = notInteger;  // unreachable with real files; never wrap around
       continue;
     }
-    if (writing && mark && *mark == first_use::kNever) *mark = first_use::kJustNow;
+    if (writing && mark && *mark == FirstUse::kNever) *mark = FirstUse::kJustNow;
   }
 }
 
-void ComputePositions(MachineState& s, Pass pass, Outcome& code) {
+void ComputePositions(MachineState& state, Pass pass, Outcome& code) {
   const Outcome e = NotIntegerCode(pass);
-  s.posX = Millimetres(s.workOffsetX, s.progX, e, code);
-  s.posY = Millimetres(s.workOffsetY, s.progY, e, code);
-  s.posZ = Millimetres(s.workOffsetZ, s.progZ, e, code);
-  s.posI = Millimetres(s.workOffsetX, s.progI, e, code);
-  s.posJ = Millimetres(s.workOffsetY, s.progJ, e, code);
-  s.posK = Millimetres(s.workOffsetZ, s.progK, e, code);
+  state.posX = Millimetres(state.workOffsetX, state.progX, e, code);
+  state.posY = Millimetres(state.workOffsetY, state.progY, e, code);
+  state.posZ = Millimetres(state.workOffsetZ, state.progZ, e, code);
+  state.posI = Millimetres(state.workOffsetX, state.progI, e, code);
+  state.posJ = Millimetres(state.workOffsetY, state.progJ, e, code);
+  state.posK = Millimetres(state.workOffsetZ, state.progK, e, code);
 }
 
-void ComputeArc(MachineState& s) {
-  const long double dx = s.posX - s.posI, dy = s.posY - s.posJ;
-  s.radius = std::sqrt(dx * dx + dy * dy);
-  s.startAngle = std::atan2(s.prevY - s.posJ, s.prevX - s.posI);
-  s.endAngle = std::atan2(dy, dx);
-  const long double sweep = ArcSweep(s.startAngle, s.endAngle, s.motionKind == MotionKind::kClockwise);
-  s.largeArc = sweep * 180 / kPi > 180;
+void ComputeArc(MachineState& state) {
+  const long double dx = state.posX - state.posI, dy = state.posY - state.posJ;
+  state.radius = std::sqrt(dx * dx + dy * dy);
+  state.startAngle = std::atan2(state.prevY - state.posJ, state.prevX - state.posI);
+  state.endAngle = std::atan2(dy, dx);
+  const long double sweep = ArcSweep(state.startAngle, state.endAngle, state.motionKind == MotionKind::kClockwise);
+  state.largeArc = sweep * 180 / kPi > 180;
 }
 
-void ReadFeed(std::string_view text, const MachineProfile& profile, MachineState& s, InterpretedLine& out,
+void ReadFeed(std::string_view text, const MachineProfile& profile, MachineState& state, InterpretedLine& out,
               Outcome& code) {
   const IntegerRead read = ReadInteger(text);
   if (!read.ok) {
@@ -169,13 +169,13 @@ void ReadFeed(std::string_view text, const MachineProfile& profile, MachineState
     return;
   }
   // µm/s to mm/min; the product is exact in 64 bits.
-  s.feed = static_cast<long double>(std::int64_t{read.value} * 60) / 1000;
-  s.feedOut = s.feed * static_cast<long double>(profile.FaktorSonderF);
-  s.feedChanged = true;
+  state.feed = static_cast<long double>(std::int64_t{read.value} * 60) / 1000;
+  state.feedOut = state.feed * static_cast<long double>(profile.FaktorSonderF);
+  state.feedChanged = true;
   out.feedRead = true;
 }
 
-void ReadSpindle(std::string_view text, const MachineProfile& profile, MachineState& s, InterpretedLine& out,
+void ReadSpindle(std::string_view text, const MachineProfile& profile, MachineState& state, InterpretedLine& out,
                  Outcome& code) {
   std::size_t marker = text.find("RPM");
   bool perSecond = false;
@@ -191,8 +191,8 @@ void ReadSpindle(std::string_view text, const MachineProfile& profile, MachineSt
       code = Outcome::kSpeedNotInteger;
     } else {
       const std::int64_t rpm = perSecond ? std::int64_t{read.value} * 60 : read.value;
-      s.speedOut = static_cast<long double>(rpm * 6) * static_cast<long double>(profile.FaktorSonderS);
-      s.speedChanged = true;
+      state.speedOut = static_cast<long double>(rpm * 6) * static_cast<long double>(profile.FaktorSonderS);
+      state.speedChanged = true;
       out.speedRead = true;
     }
   }
@@ -207,12 +207,12 @@ void ReadSpindle(std::string_view text, const MachineProfile& profile, MachineSt
   out.spindleOn = Contains(text, "ON");
 }
 
-void ReadTool(std::string_view text, MachineState& s, InterpretedLine& out, Outcome& code) {
+void ReadTool(std::string_view text, MachineState& state, InterpretedLine& out, Outcome& code) {
   const IntegerRead read = ReadInteger(text);
   if (!read.ok) code = Outcome::kToolNotInteger;
   if (read.value < 0 || read.value > 99) code = Outcome::kToolOutOfRange;
   if (IsGood(code)) {
-    s.toolIndex = static_cast<std::uint16_t>(read.value);
+    state.toolIndex = static_cast<std::uint16_t>(read.value);
     out.toolAccepted = true;
   }
 }
@@ -221,10 +221,10 @@ void ReadTool(std::string_view text, MachineState& s, InterpretedLine& out, Outc
 
 void StartPass(MachineState& state) { state = MachineState{}; }
 
-InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachineProfile& profile, MachineState& s,
+InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachineProfile& profile, MachineState& state,
                               std::string& currentLineText, Outcome& code) {
   InterpretedLine out;
-  s.motionKind = MotionKind::kNone;
+  state.motionKind = MotionKind::kNone;
   std::string_view text = line;
 
   if (!text.empty() && text.front() == 'N') {
@@ -247,12 +247,12 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
     matched = &keyword;
     switch (keyword.effect) {
       case Effect::kWorkZeroAdd:
-        ShiftWorkOffset(s.workOffsetX, s.progX, NotIntegerCode(pass), code);
-        ShiftWorkOffset(s.workOffsetY, s.progY, NotIntegerCode(pass), code);
-        ShiftWorkOffset(s.workOffsetZ, s.progZ, NotIntegerCode(pass), code);
+        ShiftWorkOffset(state.workOffsetX, state.progX, NotIntegerCode(pass), code);
+        ShiftWorkOffset(state.workOffsetY, state.progY, NotIntegerCode(pass), code);
+        ShiftWorkOffset(state.workOffsetZ, state.progZ, NotIntegerCode(pass), code);
         break;
       case Effect::kWorkZeroAbsolute:
-      case Effect::kWorkZeroClear: s.workOffsetX = s.workOffsetY = s.workOffsetZ = 0; break;
+      case Effect::kWorkZeroClear: state.workOffsetX = state.workOffsetY = state.workOffsetZ = 0; break;
       default: break;
     }
   }
@@ -264,21 +264,21 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
   switch (matched->effect) {
     case Effect::kMove:
       out.commandClass = CommandClass::kMove;
-      s.motionKind = matched->motionKind;
-      s.relative = matched->relative;
-      ReadMoveWords(text, pass, s, code);
+      state.motionKind = matched->motionKind;
+      state.relative = matched->relative;
+      ReadMoveWords(text, pass, state, code);
       currentLineText.clear();  // the words consume the whole parameter text
-      ComputePositions(s, pass, code);
-      if (IsArc(s.motionKind)) ComputeArc(s);
+      ComputePositions(state, pass, code);
+      if (IsArc(state.motionKind)) ComputeArc(state);
       break;
     case Effect::kFeed:
       out.commandClass = CommandClass::kFeed;
-      ReadFeed(text, profile, s, out, code);
+      ReadFeed(text, profile, state, out, code);
       break;
     case Effect::kRapidFeed: out.commandClass = CommandClass::kRapidFeed; break;
     case Effect::kSpindle:
       out.commandClass = CommandClass::kSpindle;
-      ReadSpindle(text, profile, s, out, code);
+      ReadSpindle(text, profile, state, out, code);
       break;
     case Effect::kCoolant:
       out.commandClass = CommandClass::kCoolant;
@@ -286,7 +286,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
       break;
     case Effect::kTool:
       out.commandClass = CommandClass::kTool;
-      ReadTool(text, s, out, code);
+      ReadTool(text, state, out, code);
       break;
     case Effect::kPlane:
       out.commandClass = CommandClass::kPlane;
@@ -297,7 +297,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
     case Effect::kWait: out.commandClass = CommandClass::kWait; break;
     case Effect::kEnd:
       out.commandClass = CommandClass::kEnd;
-      s.finished = true;
+      state.finished = true;
       break;
     case Effect::kWorkZeroAdd:
     case Effect::kWorkZeroAbsolute:
@@ -306,13 +306,13 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
   return out;
 }
 
-void EndOfLine(MachineState& s) {
-  s.prevX = s.posX;
-  s.prevY = s.posY;
-  s.prevZ = s.posZ;
-  s.prevI = s.posI;
-  s.prevJ = s.posJ;
-  s.prevK = s.posK;
+void EndOfLine(MachineState& state) {
+  state.prevX = state.posX;
+  state.prevY = state.posY;
+  state.prevZ = state.posZ;
+  state.prevI = state.posI;
+  state.prevJ = state.posJ;
+  state.prevK = state.posK;
 }
 
 }  // namespace morvatex

@@ -27,11 +27,11 @@ constexpr bool IsArc(MotionKind kind) {
 constexpr bool IsFeedMove(MotionKind kind) { return kind == MotionKind::kLinear || IsArc(kind); }
 
 // First-use marks of X, Y and Z (kept in the writing pass only).
-namespace first_use {
-inline constexpr int kNever = 0;    // the coordinate was never given
-inline constexpr int kJustNow = 1;  // given for the first time by the last word read
-inline constexpr int kBefore = 2;   // given before
-}  // namespace first_use
+enum class FirstUse : std::int8_t {
+  kNever,    // the coordinate was never given
+  kJustNow,  // given for the first time by the last word read
+  kBefore,   // given before
+};
 
 struct MachineState {
   MotionKind motionKind = MotionKind::kNone;  // set back to kNone at the start of every line
@@ -48,7 +48,7 @@ struct MachineState {
   // The pos values at the end of the previous line; a move starts there.
   long double prevX = 0, prevY = 0, prevZ = 0, prevI = 0, prevJ = 0, prevK = 0;
 
-  int firstUseX = first_use::kNever, firstUseY = first_use::kNever, firstUseZ = first_use::kNever;
+  FirstUse firstUseX = FirstUse::kNever, firstUseY = FirstUse::kNever, firstUseZ = FirstUse::kNever;
 
   long double radius = 0;  // of the current arc, from centre to end point, mm
   bool largeArc = false;   // the current arc sweeps more than 180°

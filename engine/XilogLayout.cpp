@@ -73,12 +73,12 @@ bool XilogLayout::HasXOrYWord(std::string_view words) const {
   return words.find(x) != std::string_view::npos || words.find(y) != std::string_view::npos;
 }
 
-std::string XilogLayout::OpeningLine(const MachineState& s, const std::string& feedWord,
+std::string XilogLayout::OpeningLine(const MachineState& state, const std::string& feedWord,
                                      const std::string& speedWord) const {
   std::string line = savedRapidWords_;
   line += 'Z';
   line += valueAssignment_;
-  line += FixedPointText(profile_.XYZRelativ ? s.posZ - s.prevZ : s.posZ, profile_.Nachkommastellen);
+  line += FixedPointText(profile_.XYZRelativ ? state.posZ - state.prevZ : state.posZ, profile_.Nachkommastellen);
   line += ' ';
   if (!profile_.VorWechselZuG123.Trimmed().empty()) {
     line += profile_.VorWechselZuG123.Text();
@@ -89,13 +89,13 @@ std::string XilogLayout::OpeningLine(const MachineState& s, const std::string& f
   line += speedWord;
   line += 'T';
   line += valueAssignment_;
-  line += DinToolNumberText(profile_, s.toolIndex);
+  line += DinToolNumberText(profile_, state.toolIndex);
   return line;
 }
 
-XilogBlock XilogLayout::TakeMove(MachineState& s, std::string_view words) {
+XilogBlock XilogLayout::TakeMove(MachineState& state, std::string_view words) {
   XilogBlock block;
-  if (!IsFeedMove(s.motionKind)) {
+  if (!IsFeedMove(state.motionKind)) {
     contourStartPending_ = true;
     return block;
   }
@@ -106,21 +106,21 @@ XilogBlock XilogLayout::TakeMove(MachineState& s, std::string_view words) {
 
   // The opening line always reports feed and speed; a contour block only
   // what changed since they were last written.
-  const std::string feedWord = opening || s.feedChanged ? FeedWord(s) : std::string();
-  const std::string speedWord = opening || s.speedChanged ? SpeedWord(s) : std::string();
-  if ((opening || s.feedChanged) && feedWord.empty()) {
+  const std::string feedWord = opening || state.feedChanged ? FeedWord(state) : std::string();
+  const std::string speedWord = opening || state.speedChanged ? SpeedWord(state) : std::string();
+  if ((opening || state.feedChanged) && feedWord.empty()) {
     block.valueError = Outcome::kFeedNotInteger;
     return block;
   }
-  if ((opening || s.speedChanged) && speedWord.empty()) {
+  if ((opening || state.speedChanged) && speedWord.empty()) {
     block.valueError = Outcome::kSpeedNotInteger;
     return block;
   }
-  s.feedChanged = s.speedChanged = false;
+  state.feedChanged = state.speedChanged = false;
 
   if (opening) {
     block.kind = XilogBlock::Kind::kOpeningLine;
-    block.text = OpeningLine(s, feedWord, speedWord);
+    block.text = OpeningLine(state, feedWord, speedWord);
     afterContourHeader_ = true;
     contourStartPending_ = false;
   } else {

@@ -23,33 +23,34 @@ namespace morvatex {
 namespace {
 
 // The move of the line just interpreted, or false for a line without one.
-bool MoveOf(const MachineState& s, std::size_t line, PathSegment& segment) {
-  if (s.motionKind == MotionKind::kNone) return false;
+bool MoveOf(const MachineState& state, std::size_t line, PathSegment& segment) {
+  if (state.motionKind == MotionKind::kNone) return false;
   segment = {};
-  segment.start = {static_cast<double>(s.prevX), static_cast<double>(s.prevY), static_cast<double>(s.prevZ)};
-  segment.end = {static_cast<double>(s.posX), static_cast<double>(s.posY), static_cast<double>(s.posZ)};
+  segment.start = {static_cast<double>(state.prevX), static_cast<double>(state.prevY),
+                   static_cast<double>(state.prevZ)};
+  segment.end = {static_cast<double>(state.posX), static_cast<double>(state.posY), static_cast<double>(state.posZ)};
   segment.line = line;
-  if (s.motionKind == MotionKind::kRapid) {
+  if (state.motionKind == MotionKind::kRapid) {
     segment.kind = PathSegment::Kind::kRapid;
     return true;
   }
-  segment.feed = static_cast<double>(s.feed);
-  if (!IsArc(s.motionKind)) {
+  segment.feed = static_cast<double>(state.feed);
+  if (!IsArc(state.motionKind)) {
     segment.kind = PathSegment::Kind::kLinear;
     segment.zOnly =
         segment.start.x == segment.end.x && segment.start.y == segment.end.y && segment.start.z != segment.end.z;
     return true;
   }
-  const bool clockwise = s.motionKind == MotionKind::kClockwise;
-  long double sweep = ArcSweep(s.startAngle, s.endAngle, clockwise);
+  const bool clockwise = state.motionKind == MotionKind::kClockwise;
+  long double sweep = ArcSweep(state.startAngle, state.endAngle, clockwise);
   // End point = start point is a full turn for the machine (and for the
   // extents), though the interpreter's sweep is then 0.
-  if (s.posX == s.prevX && s.posY == s.prevY) sweep = 2 * kPi;
+  if (state.posX == state.prevX && state.posY == state.prevY) sweep = 2 * kPi;
   segment.kind = PathSegment::Kind::kArc;
-  segment.centreX = static_cast<double>(s.posI);
-  segment.centreY = static_cast<double>(s.posJ);
-  segment.radius = static_cast<double>(s.radius);
-  segment.startAngle = static_cast<double>(s.startAngle);
+  segment.centreX = static_cast<double>(state.posI);
+  segment.centreY = static_cast<double>(state.posJ);
+  segment.radius = static_cast<double>(state.radius);
+  segment.startAngle = static_cast<double>(state.startAngle);
   segment.sweep = static_cast<double>(clockwise ? -sweep : sweep);
   return true;
 }

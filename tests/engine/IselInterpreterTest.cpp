@@ -216,24 +216,24 @@ TEST_F(InterpreterTest, ComputesArcRadiusAndSize) {
 
 TEST_F(InterpreterTest, FollowsFirstUseMarksInTheWritingPassOnly) {
   Line("FASTABS X0 Y0 Z5000");
-  EXPECT_EQ(state.firstUseX, first_use::kBefore);
-  EXPECT_EQ(state.firstUseY, first_use::kBefore);
-  EXPECT_EQ(state.firstUseZ, first_use::kJustNow) << "Z gave the last value read";
+  EXPECT_EQ(state.firstUseX, FirstUse::kBefore);
+  EXPECT_EQ(state.firstUseY, FirstUse::kBefore);
+  EXPECT_EQ(state.firstUseZ, FirstUse::kJustNow) << "Z gave the last value read";
   Line("MOVEABS Z0 X1");
-  EXPECT_EQ(state.firstUseZ, first_use::kBefore);
+  EXPECT_EQ(state.firstUseZ, FirstUse::kBefore);
   Line("MOVEABS Y1 Xa");
-  EXPECT_EQ(state.firstUseX, first_use::kBefore);
+  EXPECT_EQ(state.firstUseX, FirstUse::kBefore);
 
   StartPass(state);
   Line("FASTABS X0 Y0 Z5000", Pass::kMeasuring);
-  EXPECT_EQ(state.firstUseX, first_use::kNever);
-  EXPECT_EQ(state.firstUseZ, first_use::kNever);
+  EXPECT_EQ(state.firstUseX, FirstUse::kNever);
+  EXPECT_EQ(state.firstUseZ, FirstUse::kNever);
 }
 
 TEST_F(InterpreterTest, AFailedWordLeavesTheFirstUseMarksAlone) {
   Line("MOVEABS Z5000 Yx");
-  EXPECT_EQ(state.firstUseZ, first_use::kJustNow);
-  EXPECT_EQ(state.firstUseY, first_use::kNever);
+  EXPECT_EQ(state.firstUseZ, FirstUse::kJustNow);
+  EXPECT_EQ(state.firstUseY, FirstUse::kNever);
 }
 
 TEST_F(InterpreterTest, ReadsTheFeedInMicrometresPerSecond) {
