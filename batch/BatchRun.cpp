@@ -17,7 +17,7 @@ void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const 
   const std::string report = run.OutcomeReport();
   const std::string marks =
       table.Cell(row, kColumnNumber) + table.Cell(row, kColumnMarked) + table.Cell(row, kColumnConverted);
-  log.Append(LogRunEntry(log.DateTime(), table.listFile, row, marks, report));
+  log.Append(LogRunEntry(log.DateTime(), table.ListFile(), row, marks, report));
   display.JobConverted(row, run);
   display.AddMessage("Zeile:   " + std::to_string(row) + ":" + report + "\r\n");
 }
@@ -26,7 +26,7 @@ BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log
   BatchResult result;
   for (int row = 1; row < table.PlaceholderRow(); ++row) {
     if (table.Cell(row, kColumnMarked) != kMarkMarked) continue;
-    table.modified = true;
+    table.SetModified(true);
     ++result.converted;
     display.JobStarting(row);
 

@@ -154,7 +154,7 @@ std::string JobListSaveMessage(int errorNumber) {
 }
 
 JobListCode OpenJobList(JobTable& table, const std::string& path, FileSystem& fs, MessageSink& messages) {
-  table.listFile = path;
+  table.SetListFile(path);
   const JobListCode code = ReadJobList(fs, path, table);
   if (code != JobListCode::kOk) {
     // Nothing of a partly read list remains; its memory goes back before
@@ -166,18 +166,18 @@ JobListCode OpenJobList(JobTable& table, const std::string& path, FileSystem& fs
 }
 
 int SaveJobList(JobTable& table, FileSystem& fs, MessageSink& messages, const LogFile& log) {
-  if (table.listFile.empty()) return 0;
+  if (table.ListFile().empty()) return 0;
   int errorNumber = 0;
   try {
-    errorNumber = fs.ReplaceFileErrorNumber(table.listFile, JobListText(table));
+    errorNumber = fs.ReplaceFileErrorNumber(table.ListFile(), JobListText(table));
   } catch (const std::bad_alloc&) {
     errorNumber = ENOMEM;  // its text does not fit in memory; the old list stays
   }
   if (errorNumber != 0)
     messages.ShowMessage(JobListSaveMessage(errorNumber));
   else
-    table.modified = false;
-  log.Append(LogSaveEntry(log.DateTime(), table.listFile, errorNumber));
+    table.SetModified(false);
+  log.Append(LogSaveEntry(log.DateTime(), table.ListFile(), errorNumber));
   return errorNumber;
 }
 

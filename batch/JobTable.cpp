@@ -108,20 +108,20 @@ void JobTable::RemoveJob(int row) {
       Store(k, column, below);
     }
   }
-  modified = true;
+  modified_ = true;
   SetRowCount(RowCount() - 1);
   SetUpRow(PlaceholderRow());
 }
 
 void JobTable::ClearJobs() {
-  listFile.clear();
+  listFile_.clear();
   SetRowCount(2);
   SetUpRow(1);
 }
 
 bool JobTable::ToggleMark(int row, int column) {
   if (!IsJobRow(row)) return false;
-  modified = true;
+  modified_ = true;
   std::string_view mark;
   switch (column) {
     case kColumnMarked: mark = kMarkMarked; break;

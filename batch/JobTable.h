@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/PathSyntax.h"
 
@@ -115,10 +116,12 @@ class JobTable {
   int MarkedJobCount() const;
 
   // The table has changes that are not saved in its job list file.
-  bool modified = false;
+  bool Modified() const { return modified_; }
+  void SetModified(bool modified) { modified_ = modified; }
   // The job list file the table was last opened from or saved to; empty
   // for a new table.
-  std::string listFile;
+  const std::string& ListFile() const { return listFile_; }
+  void SetListFile(std::string path) { listFile_ = std::move(path); }
 
  private:
   // A list of a million jobs is held at a small multiple of its file's
@@ -142,6 +145,8 @@ class JobTable {
   int rowCount_ = 0;                               // rows_.size() except while the count changes
   std::map<std::size_t, std::string> otherMarks_;  // by OtherMarkKey
   JobTableObserver* observer_ = nullptr;
+  bool modified_ = false;
+  std::string listFile_;
 };
 
 // The four lines that describe job row `row` in the message field: the row

@@ -381,7 +381,7 @@ BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settin
     std::unique_ptr<ConversionRun> run = scheduler.Collect(k);
     if (!run) break;
     const int row = tasks[k].row;
-    table.modified = true;
+    table.SetModified(true);
     ++result.converted;
     display.JobStarting(row);
     RecordJobOutcome(table, row, *run, log, display, result);

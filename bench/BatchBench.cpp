@@ -276,7 +276,7 @@ int Run(Mode mode) {
   if (mode == Mode::kProgress) {
     CompareProgress(form, "1,000 programs of 40 lines", JobList(w, "klein", 1000), 5);
     CompareProgress(form, "1,000,000-line program", JobList(w, "lang", 1), 5);
-    form.Table().modified = false;
+    form.Table().SetModified(false);
     fs::remove_all(w.folder);
     return 0;
   }
@@ -289,7 +289,7 @@ int Run(Mode mode) {
               1000 * DesktopStop(form, w, JobList(w, "lang", 1)));
   std::printf("Stop in the writing pass, converter (Ctrl-C to exit):     %.1f ms\n",
               1000 * ConverterStop(w, JobList(w, "lang", 1)));
-  form.Table().modified = false;
+  form.Table().SetModified(false);
   fs::remove_all(w.folder);
   return 0;
 }

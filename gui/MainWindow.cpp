@@ -64,7 +64,7 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   setWindowTitle(Latin1(kProductName) + QStringLiteral("    Ver.: ") + Latin1(kVersionText));
   debugMode_ = !parameters.isEmpty() && parameters.first() == QStringLiteral("debug");
   EnterIdleState();
-  table_.listFile.clear();
+  table_.SetListFile({});
 
   const QString nativeProgramPath = QDir::toNativeSeparators(programPath);
   if (std::optional<std::string> path = ToCp1252(nativeProgramPath)) {
@@ -158,11 +158,11 @@ void MainWindow::EnterIdleState() {
 }
 
 bool MainWindow::ConfirmDiscardChanges() {
-  if (!table_.modified) return true;
+  if (!table_.Modified()) return true;
   if (!dialogs_.AskOkCancel(
           QStringLiteral("Die aktuelle Tabelle wurde noch nicht gespeichert!\r\nTrotzdem fortfahren?")))
     return false;
-  table_.modified = false;
+  table_.SetModified(false);
   return true;
 }
 
@@ -180,7 +180,7 @@ void MainWindow::StartBatch() {
   options.pendingInputInterval = kInputInterval;
   // No output may replace the program's own files.
   options.protectedPaths = {settingsFilePath_, logFilePath_};
-  if (!table_.listFile.empty()) options.protectedPaths.push_back(table_.listFile);
+  if (!table_.ListFile().empty()) options.protectedPaths.push_back(table_.ListFile());
   ConversionRun run(settings_, fs_, std::move(options));
   run_ = &run;
   progress_->Begin(table_.MarkedJobCount());
@@ -263,7 +263,7 @@ void MainWindow::TakeDrop(const DropContents& contents) {
 
 void MainWindow::SaveList() {
   if (running_) return;
-  if (table_.listFile.empty())
+  if (table_.ListFile().empty())
     SaveListAs();
   else
     SaveJobList();
@@ -274,7 +274,7 @@ void MainWindow::SaveListAs() {
   const QString file = dialogs_.SaveFile({kJobListFilter, QStringLiteral("mvx"), false});
   if (file.isEmpty()) return;
   if (const std::optional<std::string> path = ChosenPath(file)) {
-    table_.listFile = *path;
+    table_.SetListFile(*path);
     SaveJobList();
   }
 }
@@ -366,7 +366,7 @@ void MainWindow::AddSourceFiles(const QStringList& files) {
     const int row = table_.AppendJob();
     table_.SetCell(row, kColumnSource, *source);
     table_.SetCell(row, kColumnTarget, TargetPathFor(*source));
-    table_.modified = true;
+    table_.SetModified(true);
   }
   if (!refused.isEmpty()) {
     dialogs_.ShowMessage(QStringLiteral("Diese Dateien werden nicht hinzugefügt, weil ihr Pfad Zeichen außerhalb "

@@ -110,8 +110,8 @@ TEST(JobListFile, RunningOutOfMemoryFailsLikeAReadOrWriteError) {
   fs.files[kPath] = list;
   JobTable table;
   ASSERT_EQ(ReadJobList(fs, kPath, table), JobListCode::kOk);
-  table.listFile = kPath;
-  table.modified = true;
+  table.SetListFile(kPath);
+  table.SetModified(true);
   table.ToggleMark(1, kColumnFailed);
   fs.outOfMemoryAfterBytes[kPath] = list.size();
   testing::RecordingMessageSink messages;
@@ -119,7 +119,7 @@ TEST(JobListFile, RunningOutOfMemoryFailsLikeAReadOrWriteError) {
   EXPECT_EQ(messages.messages,
             (std::vector<std::string>{"12 / Beim Speichern der Tabelle ist ein Fehler aufgetreten !"}));
   EXPECT_EQ(fs.files[kPath], list);
-  EXPECT_TRUE(table.modified);
+  EXPECT_TRUE(table.Modified());
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST(JobTable, AppendedJobsAreNumberedMarkedAndFollowedByAnEmptyRow) {
             (std::vector<std::string>{kEmptyRow, "1|M|||a|a.cnc", "2|M|||b|b.cnc", "3|M|||a|a.cnc", kEmptyRow}));
   EXPECT_EQ(table.RowCount(), 5);
   // Appending alone is no change of the user's: the caller decides.
-  EXPECT_FALSE(table.modified);
+  EXPECT_FALSE(table.Modified());
 }
 
 TEST(JobTable, SettingUpARowKeepsItsPathsUnlessItIsTheLastRow) {
@@ -63,14 +63,14 @@ TEST(JobTable, RemovingAMiddleRowMovesTheRowsBelowUpAndKeepsTheNumbers) {
   table.SetCell(3, kColumnFailed, "E");
   table.RemoveJob(2);
   EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M|||a|a.cnc", "2|M||E|c|c.cnc", kEmptyRow}));
-  EXPECT_TRUE(table.modified);
+  EXPECT_TRUE(table.Modified());
 }
 
 TEST(JobTable, RemovingTheLastJobMovesThePlaceholderUpAndOtherRowsCannotBeRemoved) {
   JobTable table = TableWith({"a", "b"});
   for (int row : {0, 3, 7}) table.RemoveJob(row);
   EXPECT_EQ(table.RowCount(), 4);
-  EXPECT_FALSE(table.modified);
+  EXPECT_FALSE(table.Modified());
   table.RemoveJob(2);
   EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M|||a|a.cnc", kEmptyRow}));
   table.RemoveJob(1);
@@ -79,12 +79,12 @@ TEST(JobTable, RemovingTheLastJobMovesThePlaceholderUpAndOtherRowsCannotBeRemove
 
 TEST(JobTable, EmptyingForgetsTheFileButNotTheChangeFlag) {
   JobTable table = TableWith({"a", "b"});
-  table.listFile = "C:\\jobs.mvx";
-  table.modified = true;
+  table.SetListFile("C:\\jobs.mvx");
+  table.SetModified(true);
   table.ClearJobs();
   EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, kEmptyRow}));
-  EXPECT_EQ(table.listFile, "");
-  EXPECT_TRUE(table.modified);
+  EXPECT_EQ(table.ListFile(), "");
+  EXPECT_TRUE(table.Modified());
 }
 
 TEST(JobTable, SpaceTogglesTheMarkOfItsColumnAndAlwaysCountsAsAChange) {
@@ -93,7 +93,7 @@ TEST(JobTable, SpaceTogglesTheMarkOfItsColumnAndAlwaysCountsAsAChange) {
   EXPECT_EQ(table.Cell(1, kColumnConverted), "A");
   EXPECT_TRUE(table.ToggleMark(1, kColumnConverted));
   EXPECT_EQ(table.Cell(1, kColumnConverted), "");
-  EXPECT_TRUE(table.modified);
+  EXPECT_TRUE(table.Modified());
 
   table.ToggleMark(1, kColumnMarked);
   EXPECT_EQ(table.Cell(1, kColumnMarked), "");
@@ -101,11 +101,11 @@ TEST(JobTable, SpaceTogglesTheMarkOfItsColumnAndAlwaysCountsAsAChange) {
   table.ToggleMark(1, kColumnFailed);
   EXPECT_EQ(table.Cell(1, kColumnFailed), "E");
 
-  table.modified = false;
+  table.SetModified(false);
   const std::vector<std::string> before = Rows(table);
   for (int column : {kColumnNumber, kColumnSource, kColumnTarget}) EXPECT_TRUE(table.ToggleMark(1, column));
   EXPECT_EQ(Rows(table), before);
-  EXPECT_TRUE(table.modified);
+  EXPECT_TRUE(table.Modified());
 }
 
 TEST(JobTable, DeletingConvertedRowsRemovesEveryRowWithAWhateverElse) {
@@ -118,11 +118,11 @@ TEST(JobTable, DeletingConvertedRowsRemovesEveryRowWithAWhateverElse) {
   table.SetCell(5, kColumnConverted, "a");  // not exactly "A": stays
   EXPECT_EQ(table.RemoveConvertedJobs(), 3);
   EXPECT_EQ(Rows(table), (std::vector<std::string>{kEmptyRow, "1|M||E|b|b.cnc", "2|M|a||e|e.cnc", kEmptyRow}));
-  EXPECT_TRUE(table.modified);
+  EXPECT_TRUE(table.Modified());
 
   JobTable unconverted = TableWith({"a"});
   EXPECT_EQ(unconverted.RemoveConvertedJobs(), 0);
-  EXPECT_FALSE(unconverted.modified);
+  EXPECT_FALSE(unconverted.Modified());
 }
 
 // Rebuilds the table from the notifications alone; a change the model does

@@ -48,7 +48,7 @@ const std::string kLogPath = "C:\\cnc\\log.txt";
 BatchTrace ExecuteRows(const std::vector<Row>& rows, int jobs, bool stop, FileSystem& fs, const std::string& folder,
                        PathSyntax syntax, const std::string& logPath) {
   JobTable table;
-  table.listFile = folder + "jobs.mvx";
+  table.SetListFile(folder + "jobs.mvx");
   for (const Row& row : rows) {
     const int r = table.AppendJob();
     table.SetCell(r, kColumnMarked, row.mark);
@@ -213,7 +213,7 @@ TEST(ParallelBatchTest, ARowThatRunsOutOfMemoryFailsAndTheBatchGoesOn) {
     SCOPED_TRACE(jobs);
     FakeFileSystem fs;
     JobTable table;
-    table.listFile = "C:\\cnc\\jobs.mvx";
+    table.SetListFile("C:\\cnc\\jobs.mvx");
     for (const std::string name : {"a", "b", "c"}) {
       fs.files["C:\\cnc\\" + name + ".ncp"] =
           CrLfLines({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"});
@@ -240,7 +240,7 @@ TEST(ParallelBatchTest, ARowThatRunsOutOfMemoryFailsAndTheBatchGoesOn) {
 
     RecordingMessageSink messages;
     EXPECT_EQ(SaveJobList(table, fs, messages, log), 0);
-    EXPECT_EQ(fs.files[table.listFile],
+    EXPECT_EQ(fs.files[table.ListFile()],
               "[1]\r\nA\r\nC:\\cnc\\a.ncp\r\nC:\\cnc\\a.cnc\r\n[2]\r\nME\r\nC:\\cnc\\b.ncp\r\nC:\\cnc\\b.cnc\r\n"
               "[3]\r\nA\r\nC:\\cnc\\c.ncp\r\nC:\\cnc\\c.cnc\r\n[E]\r\n\r\n");
   }

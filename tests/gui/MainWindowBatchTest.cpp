@@ -65,7 +65,7 @@ TEST_F(BatchWindowTest, ThreeRowsWithTheMiddleOneFailing) {
   Program("b.ncp", kFourLines);
   Program("c.ncp", kGood);
   AddFiles({"a.ncp", "b.ncp", "c.ncp"});
-  form->Table().modified = false;
+  form->Table().SetModified(false);
   QTest::mouseClick(form->ConvertButton(), Qt::LeftButton);
 
   EXPECT_EQ(Row(1), QStringLiteral("1||A||%1|%2").arg(Path("a.ncp"), Path("a.cnc")));
@@ -85,7 +85,7 @@ TEST_F(BatchWindowTest, ThreeRowsWithTheMiddleOneFailing) {
   const QModelIndexList selected = Grid()->selectionModel()->selectedIndexes();
   EXPECT_EQ(selected.size(), 6);
   for (const QModelIndex& index : selected) EXPECT_EQ(index.row() + 1, 3);
-  EXPECT_TRUE(form->Table().modified);
+  EXPECT_TRUE(form->Table().Modified());
   ExpectState(false);
 }
 
@@ -175,12 +175,12 @@ TEST_F(BatchWindowTest, MixedMarksAndARunWithoutMarkedRows) {
   Action("startAction")->trigger();
   EXPECT_EQ(QStringList({Marks(1), Marks(2), Marks(3)}), QStringList({"A", "A", "E"}));
 
-  form->Table().modified = false;
+  form->Table().SetModified(false);
   const std::string log = ReadFileBytes(LogPath());
   Action("startAction")->trigger();
   EXPECT_EQ(MessageView(), QStringLiteral("Es wurden keine abzuarbeitenden (markierten) Dateien gefunden !\n"));
   EXPECT_EQ(ReadFileBytes(LogPath()), log);
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_FALSE(form->Table().Modified());
   ExpectState(false);
 }
 

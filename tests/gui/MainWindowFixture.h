@@ -70,7 +70,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (form) form->Table().modified = false;
+    if (form) form->Table().SetModified(false);
     form.reset();
   }
 

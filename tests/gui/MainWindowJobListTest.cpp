@@ -31,7 +31,7 @@ TEST_F(JobListWindowTest, FilesFromTheCommandLineOpenAsTheMenuCommandsOpenThem) 
   EXPECT_EQ(Row(1), QStringLiteral("1|M|||") + Path("a.ncp") + QLatin1Char('|') + Path("a.cnc"));
   EXPECT_EQ(Row(2), QStringLiteral("2|M|||") + Path("b.ncp") + QLatin1Char('|') + Path("b.cnc"));
   ExpectTableIntact();
-  EXPECT_TRUE(form->Table().modified);
+  EXPECT_TRUE(form->Table().Modified());
   ASSERT_EQ(dialogs.log.size(), messages + 1);  // the path outside Windows-1252 is refused
   EXPECT_TRUE(dialogs.log.back().contains(QStringLiteral("\u2603.ncp")));
 
@@ -75,7 +75,7 @@ TEST_F(JobListWindowTest, SaveAndReopen) {
   EXPECT_EQ(ReadFileBytes(dir.Sub("liste.mvx")), "[1]\r\nM\r\n" + dir.Sub("a.ncp") + "\r\n" + dir.Sub("a.cnc") +
                                                      "\r\n[2]\r\nME\r\n" + dir.Sub("b.ncp") + "\r\n" +
                                                      dir.Sub("b.cnc") + "\r\n[E]\r\n\r\n");
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_FALSE(form->Table().Modified());
   const std::string log = ReadFileBytes(LogPath());
   EXPECT_NE(log.find("  ####################\r\nTabelle gespeichert unter : \r\n   " + dir.Sub("liste.mvx") +
                      "\r\n\r\n\r\n\r\n"),
@@ -88,7 +88,7 @@ TEST_F(JobListWindowTest, SaveAndReopen) {
   EXPECT_FALSE(dialogs.openOptions.back().multiSelect);
   EXPECT_EQ(Row(1) + Row(2), before);
   ExpectTableIntact();
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_FALSE(form->Table().Modified());
 
   // Saving an opened list writes back to its file without asking.
   Select(1, 1);
@@ -96,7 +96,7 @@ TEST_F(JobListWindowTest, SaveAndReopen) {
   Action("saveListAction")->trigger();
   EXPECT_EQ(dialogs.saveOptions.size(), 1u);
   EXPECT_EQ(ReadFileBytes(dir.Sub("liste.mvx")).substr(0, 6), "[1]\r\n\r");
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_FALSE(form->Table().Modified());
 
   // Opening asks about changes and empties the table before its dialog.
   Key(Qt::Key_Space);
@@ -106,7 +106,7 @@ TEST_F(JobListWindowTest, SaveAndReopen) {
   dialogs.fileChoices.push_back({});  // cancelled
   Action("openListAction")->trigger();
   EXPECT_EQ(GridRows(), 2);
-  EXPECT_EQ(form->Table().listFile, "");
+  EXPECT_EQ(form->Table().ListFile(), "");
 }
 
 TEST_F(JobListWindowTest, AFaultyListIsReportedWithItsCodeAndLeavesAnEmptyTable) {
@@ -124,7 +124,7 @@ TEST_F(JobListWindowTest, AFaultyListIsReportedWithItsCodeAndLeavesAnEmptyTable)
     EXPECT_EQ(dialogs.log.back(), QStringLiteral("Nachricht: Beim lesen der Datei\r\n\r\n") + Path("f.mvx") +
                                       QStringLiteral("\r\n\r\nist ein Fehler aufgetreten (%1) !").arg(code));
     EXPECT_EQ(GridRows(), 2) << code;
-    EXPECT_EQ(form->Table().listFile, "") << code;
+    EXPECT_EQ(form->Table().ListFile(), "") << code;
   }
 }
 
@@ -143,8 +143,8 @@ TEST_F(JobListWindowTest, AFailedSaveKeepsTheOldFile) {
   EXPECT_EQ(dialogs.log.back(),
             QStringLiteral("Nachricht: 28 / Beim Speichern der Tabelle ist ein Fehler aufgetreten !"));
   EXPECT_EQ(fake.files[list], "[E]\r\n\r\n");
-  EXPECT_TRUE(form->Table().modified);
-  EXPECT_EQ(form->Table().listFile, list);
+  EXPECT_TRUE(form->Table().Modified());
+  EXPECT_EQ(form->Table().ListFile(), list);
   EXPECT_NE(fake.files[LogPath()].find(list + "\r\n28 / dabei ist ein Schreibfehler aufgetreten !!!!\r\n"),
             std::string::npos);
 }

@@ -288,13 +288,13 @@ TEST_F(StartTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheProgramRunning) 
   EXPECT_EQ(dialogs.log.back(),
             QStringLiteral("OK/Abbrechen: Die aktuelle Tabelle wurde noch nicht gespeichert!\r\nTrotzdem fortfahren?"));
   EXPECT_EQ(GridRows(), 3);
-  EXPECT_TRUE(form->Table().modified);
+  EXPECT_TRUE(form->Table().Modified());
 
   // The window's close box takes the same way.
   dialogs.answers = {true};
   EXPECT_TRUE(form->close());
   EXPECT_FALSE(form->isVisible());
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_FALSE(form->Table().Modified());
 }
 
 TEST_F(StartTest, ClosingDuringARunIsRefusedSilentlyAndAskedAfterIt) {

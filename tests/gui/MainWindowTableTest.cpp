@@ -27,7 +27,7 @@ TEST_F(JobTableWindowTest, InsertAddsTheChosenFilesWithDerivedTargetsInTheirOrde
   EXPECT_EQ(Row(2), QStringLiteral("2|M|||%1|%2").arg(Path("A.NCP"), Path("A.cnc")));
   EXPECT_EQ(Row(3), Row(1).replace(0, 1, QStringLiteral("3")));
   ExpectTableIntact();
-  EXPECT_TRUE(form->Table().modified);
+  EXPECT_TRUE(form->Table().Modified());
 }
 
 TEST_F(JobTableWindowTest, TheMenuItemAndTheAddPictureOpenTheSameDialogAndCancelChangesNothing) {
@@ -39,11 +39,11 @@ TEST_F(JobTableWindowTest, TheMenuItemAndTheAddPictureOpenTheSameDialogAndCancel
   EXPECT_EQ(Cell(2, 4), Path("b.ncp"));
   ExpectTableIntact();
 
-  form->Table().modified = false;
+  form->Table().SetModified(false);
   dialogs.fileChoices.push_back({});
   Key(Qt::Key_Insert);
   EXPECT_EQ(GridRows(), 4);
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_FALSE(form->Table().Modified());
 }
 
 TEST_F(JobTableWindowTest, AFileWhosePathWindows1252CannotWriteIsRefusedNotMangled) {
@@ -96,7 +96,7 @@ TEST_F(JobTableWindowTest, RemovingRowsShowsTheRowThatIsCurrentThen) {
       {"newListAction", QStringLiteral("1: \n\n\n")},
   };
   for (const auto& c : cases) {
-    form->Table().modified = false;
+    form->Table().SetModified(false);
     Action("newListAction")->trigger();
     AddFiles({"a.ncp", "b.ncp", "c.ncp"});
     form->Table().SetCell(2, 2, "A");
@@ -113,13 +113,13 @@ TEST_F(JobTableWindowTest, RemovingRowsShowsTheRowThatIsCurrentThen) {
 
 TEST_F(JobTableWindowTest, SpaceTogglesTheMarkOfTheSelectedColumn) {
   AddFiles({"a.ncp", "b.ncp"});
-  form->Table().modified = false;
+  form->Table().SetModified(false);
   Select(2, 0);
   Key(Qt::Key_Right);
   Key(Qt::Key_Right);
   Key(Qt::Key_Space);
   EXPECT_EQ(Row(2).section(QLatin1Char('|'), 0, 3), QStringLiteral("2|M|A|"));
-  EXPECT_TRUE(form->Table().modified);
+  EXPECT_TRUE(form->Table().Modified());
   Key(Qt::Key_Space);
   Key(Qt::Key_Left);
   Key(Qt::Key_Space);
@@ -134,26 +134,26 @@ TEST_F(JobTableWindowTest, SpaceDeleteAndEscapeOnTheEmptyRowDoNothingAndAskNothi
   Key(Qt::Key_Delete);
   Key(Qt::Key_Escape);
   EXPECT_TRUE(dialogs.log.empty());
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_FALSE(form->Table().Modified());
   ExpectTableIntact();
   EXPECT_EQ(GridRows(), 2);
 }
 
 TEST_F(JobTableWindowTest, DeleteAsksAndRemovesTheRowOnlyOnYes) {
   AddFiles({"a.ncp", "b.ncp", "c.ncp"});
-  form->Table().modified = false;
+  form->Table().SetModified(false);
   Select(2, 3);
   dialogs.answers = {false};
   Key(Qt::Key_Delete);
   EXPECT_EQ(dialogs.log.back(), QStringLiteral("Ja/Nein: Zeile 2 wirklich löschen?"));
   EXPECT_EQ(GridRows(), 5);
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_FALSE(form->Table().Modified());
 
   dialogs.answers = {true};
   Key(Qt::Key_Delete);
   EXPECT_EQ(GridRows(), 4);
   EXPECT_EQ(Row(2), QStringLiteral("2|M|||%1|%2").arg(Path("c.ncp"), Path("c.cnc")));
-  EXPECT_TRUE(form->Table().modified);
+  EXPECT_TRUE(form->Table().Modified());
   ExpectTableIntact();
 }
 
@@ -175,11 +175,11 @@ TEST_F(JobTableWindowTest, ResettingMarksEveryJobAgainWithoutCountingAsAChange) 
   form->Table().SetCell(1, 2, "A");
   form->Table().SetCell(2, 1, "");
   form->Table().SetCell(2, 3, "E");
-  form->Table().modified = false;
+  form->Table().SetModified(false);
   Action("resetAllJobsAction")->trigger();
   EXPECT_EQ(Row(1).section(QLatin1Char('|'), 0, 3), QStringLiteral("1|M||"));
   EXPECT_EQ(Row(2).section(QLatin1Char('|'), 0, 3), QStringLiteral("2|M||"));
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_FALSE(form->Table().Modified());
   // So closing afterwards asks nothing.
   EXPECT_TRUE(form->close());
   EXPECT_EQ(dialogs.log.size(), 1u);  // the open dialog only
@@ -198,33 +198,33 @@ TEST_F(JobTableWindowTest, DeletingConvertedEntriesRemovesTheRowsMarkedAWithoutA
 
 TEST_F(JobTableWindowTest, NewAsksAboutUnsavedChangesAndCancelKeepsEverything) {
   AddFiles({"a.ncp"});
-  form->Table().listFile = dir.Sub("jobs.mvx");
+  form->Table().SetListFile(dir.Sub("jobs.mvx"));
   dialogs.answers = {false};
   Action("newListAction")->trigger();
   EXPECT_EQ(dialogs.log.back(),
             QStringLiteral("OK/Abbrechen: Die aktuelle Tabelle wurde noch nicht gespeichert!\r\nTrotzdem fortfahren?"));
   EXPECT_EQ(GridRows(), 3);
-  EXPECT_EQ(form->Table().listFile, dir.Sub("jobs.mvx"));
-  EXPECT_TRUE(form->Table().modified);
+  EXPECT_EQ(form->Table().ListFile(), dir.Sub("jobs.mvx"));
+  EXPECT_TRUE(form->Table().Modified());
 
   dialogs.answers = {true};
   Action("newListAction")->trigger();
   EXPECT_EQ(GridRows(), 2);
-  EXPECT_EQ(form->Table().listFile, "");
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_EQ(form->Table().ListFile(), "");
+  EXPECT_FALSE(form->Table().Modified());
   ExpectTableIntact();
 
   // An unchanged table is dropped without a question.
   const std::size_t asked = dialogs.log.size();
-  form->Table().listFile = dir.Sub("jobs.mvx");
+  form->Table().SetListFile(dir.Sub("jobs.mvx"));
   Action("newListAction")->trigger();
   EXPECT_EQ(dialogs.log.size(), asked);
-  EXPECT_EQ(form->Table().listFile, "");
+  EXPECT_EQ(form->Table().ListFile(), "");
 }
 
 TEST_F(JobTableWindowTest, DuringARunOnlyEscapeIsTakenAndTheEditingMenusAreOff) {
   AddFiles({"a.ncp", "b.ncp"});
-  form->Table().modified = false;
+  form->Table().SetModified(false);
   form->EnterRunningState();
   const QString row1 = Row(1);
   Select(1, 1);
@@ -232,7 +232,7 @@ TEST_F(JobTableWindowTest, DuringARunOnlyEscapeIsTakenAndTheEditingMenusAreOff) 
   EXPECT_EQ(Row(1), row1);
   EXPECT_EQ(GridRows(), 4);
   EXPECT_EQ(dialogs.log.size(), 1u);
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_FALSE(form->Table().Modified());
 
   // Cursor keys still move, and the details follow.
   Key(Qt::Key_Down);

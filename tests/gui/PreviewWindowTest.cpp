@@ -152,7 +152,7 @@ TEST_F(PreviewWindowTest, ClosingDuringALongTraceStopsItAndLeavesNoThread) {
       case Ending::kEscape: QTest::keyClick(window->Canvas(), Qt::Key_Escape); break;
       case Ending::kCloseWindow: window->close(); break;
       case Ending::kMainWindowGoes:
-        form->Table().modified = false;
+        form->Table().SetModified(false);
         form.reset();
         break;
     }
@@ -163,7 +163,7 @@ TEST_F(PreviewWindowTest, ClosingDuringALongTraceStopsItAndLeavesNoThread) {
       Select(1, 1);  // the main window still answers, and opens a preview again
       Action("previewAction")->trigger();
       EXPECT_NE(form->findChild<PreviewWindow*>(), nullptr);
-      form->Table().modified = false;
+      form->Table().SetModified(false);
       form.reset();
     }
     EXPECT_EQ(PreviewWorker::LiveThreads(), 0);

@@ -55,7 +55,7 @@ TEST_F(DropTest, IselFilesAreAddedAsTheAddCommandAddsThemAndOtherDropsAreRefused
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dropped.join(QLatin1Char(' ')).toStdString());
     form->Table().ClearJobs();
-    form->Table().modified = false;
+    form->Table().SetModified(false);
     EXPECT_EQ(Drop(c.dropped, c.actions), !c.added.isEmpty());
     ASSERT_EQ(form->Table().JobCount(), c.added.size());
     for (int row = 1; row <= c.added.size(); ++row) {
@@ -63,7 +63,7 @@ TEST_F(DropTest, IselFilesAreAddedAsTheAddCommandAddsThemAndOtherDropsAreRefused
       const QString target = Path(QFileInfo(name).completeBaseName() + QStringLiteral(".cnc"));  // the folder rule
       EXPECT_EQ(Row(row), QStringLiteral("%1|M|||%2|%3").arg(row).arg(Path(name), target));
     }
-    EXPECT_EQ(form->Table().modified, !c.added.isEmpty());
+    EXPECT_EQ(form->Table().Modified(), !c.added.isEmpty());
   }
   EXPECT_TRUE(dialogs.log.empty());
 }
@@ -96,8 +96,8 @@ TEST_F(DropTest, ADroppedJobListOpensAfterTheQuestionAboutUnsavedChanges) {
 
   ASSERT_TRUE(Drop({"liste.mvx"}));  // no changes: no question
   EXPECT_EQ(Row(1), QStringLiteral("1|M|A||C:\\x.ncp|C:\\x.cnc"));
-  EXPECT_EQ(form->Table().listFile, dir.Sub("liste.mvx"));
-  EXPECT_FALSE(form->Table().modified);
+  EXPECT_EQ(form->Table().ListFile(), dir.Sub("liste.mvx"));
+  EXPECT_FALSE(form->Table().Modified());
   EXPECT_EQ(dialogs.log.size(), 3u);
 }
 
