@@ -71,9 +71,9 @@ struct Cp1252Array {
 
 template <Utf8Literal L>
 inline constexpr auto kCp1252Literal = [] {
-  constexpr std::size_t n = sizeof(L.chars);
-  Cp1252Array<n> out;
-  for (std::size_t i = 0; i + 1 < n;) {
+  constexpr std::size_t kSize = sizeof(L.chars);
+  Cp1252Array<kSize> out;
+  for (std::size_t i = 0; i + 1 < kSize;) {
     const unsigned lead = L.chars[i];
     std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : 4;
     char32_t cp = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);

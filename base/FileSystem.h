@@ -57,7 +57,7 @@ struct StagedFile {
   std::unique_ptr<WritableFile> file;  // null when it could not be created
   std::string path;                    // where the bytes go
   std::string finalPath;               // where they belong (the target, its links followed)
-  bool staged() const { return path != finalPath; }
+  bool Staged() const { return path != finalPath; }
 };
 
 // What tells one existing file from another, whatever path names it: two

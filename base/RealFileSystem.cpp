@@ -70,7 +70,7 @@ class Descriptor {
   ~Descriptor() {
     if (fd_ >= 0) os::CloseNative(fd_);
   }
-  int get() const { return fd_; }
+  int Fd() const { return fd_; }
   bool Close() {
     if (fd_ < 0) return false;
     const int fd = fd_;
@@ -90,8 +90,8 @@ class RealReadableFile final : public ReadableFile {
       : fd_(fd), giveUpWaiting_(giveUpWaiting), waitFirst_(waitFirst && giveUpWaiting) {}
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
     for (;;) {
-      if (waitFirst_ && !os::WaitReadable(fd_.get(), giveUpWaiting_)) return -1;
-      const long long n = os::ReadNative(fd_.get(), buffer, capacity);
+      if (waitFirst_ && !os::WaitReadable(fd_.Fd(), giveUpWaiting_)) return -1;
+      const long long n = os::ReadNative(fd_.Fd(), buffer, capacity);
       if (n >= 0) return static_cast<std::ptrdiff_t>(n);
       if (waitFirst_ && (errno == EAGAIN || errno == EWOULDBLOCK)) continue;
       if (errno != EINTR || (giveUpWaiting_ && giveUpWaiting_())) return -1;
@@ -108,8 +108,8 @@ class RealReadableFile final : public ReadableFile {
 class RealWritableFile final : public WritableFile {
  public:
   explicit RealWritableFile(int fd) : fd_(fd) {}
-  bool Write(std::string_view bytes) override { return WriteAll(fd_.get(), bytes); }
-  std::size_t WriteCounted(std::string_view bytes) override { return WriteSome(fd_.get(), bytes); }
+  bool Write(std::string_view bytes) override { return WriteAll(fd_.Fd(), bytes); }
+  std::size_t WriteCounted(std::string_view bytes) override { return WriteSome(fd_.Fd(), bytes); }
   bool Close() override { return fd_.Close(); }
 
  private:
@@ -120,7 +120,7 @@ class RealPatchableFile final : public PatchableFile {
  public:
   explicit RealPatchableFile(int fd) : fd_(fd) {}
   bool WriteAt(std::uint64_t offset, std::string_view bytes) override {
-    return os::SeekNative(fd_.get(), offset) && WriteAll(fd_.get(), bytes);
+    return os::SeekNative(fd_.Fd(), offset) && WriteAll(fd_.Fd(), bytes);
   }
   bool Close() override { return fd_.Close(); }
 
@@ -310,7 +310,7 @@ int RealFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_
   const NativeString nativeTemporary = os::ToNative(temporary.path);
   {
     Descriptor file(temporary.fd);
-    int failure = WriteAll(file.get(), contents) && os::SyncNative(file.get()) ? 0 : ErrorNumber();
+    int failure = WriteAll(file.Fd(), contents) && os::SyncNative(file.Fd()) ? 0 : ErrorNumber();
     if (!file.Close() && failure == 0) failure = ErrorNumber();
     if (failure != 0) {
       os::UnlinkNative(nativeTemporary);

@@ -4,7 +4,7 @@ namespace morvatex {
 
 void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log, BatchDisplay& display,
                       BatchResult& result) {
-  const Outcome code = run.outcomeCode();
+  const Outcome code = run.OutcomeCode();
   if (code <= Outcome::kSuccess) {
     table.SetCell(row, kColumnMarked, "");
     table.SetCell(row, kColumnConverted, kMarkConverted);

@@ -385,7 +385,7 @@ BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settin
     ++result.converted;
     display.JobStarting(row);
     RecordJobOutcome(table, row, *run, log, display, result);
-    const bool stopped = run->outcomeCode() == Outcome::kStopped;
+    const bool stopped = run->OutcomeCode() == Outcome::kStopped;
     scheduler.MarkRecorded(k, std::move(run));
     if (stopped) {
       result.stopped = true;

@@ -64,7 +64,7 @@ int RunVariant(const Variant& v, const std::string& folder, int repeats) {
       return 1;
     }
   }
-  std::printf("%.6f %zu\n", best, run.lines().size());
+  std::printf("%.6f %zu\n", best, run.Lines().size());
   return 0;
 }
 

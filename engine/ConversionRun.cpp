@@ -42,12 +42,12 @@ Outcome ConversionRun::Convert(const std::string& sourcePath, const std::string&
     }
 
     ReadSource();
-    if (good()) Fail(CheckSource(lines_));
-    if (good()) CreateTargetFolder();
-    if (good()) RunPass(Pass::kMeasuring);
-    if (good() && dxf) StartDxf();
-    if (good() && cnc) StartCnc();
-    if (good()) RunPass(Pass::kWriting);
+    if (Good()) Fail(CheckSource(lines_));
+    if (Good()) CreateTargetFolder();
+    if (Good()) RunPass(Pass::kMeasuring);
+    if (Good() && dxf) StartDxf();
+    if (Good() && cnc) StartCnc();
+    if (Good()) RunPass(Pass::kWriting);
   } catch (const std::bad_alloc&) {
     MemoryRanOut();
   }
@@ -73,7 +73,7 @@ void ConversionRun::MemoryRanOut() {
   // next run. Output text collected may end inside a piece: it is dropped,
   // the files keep what was handed to them before.
   lines_ = LineList();
-  for (Output* output : {&cnc_, &dxf_}) output->buffer.text().clear();
+  for (Output* output : {&cnc_, &dxf_}) output->buffer.Text().clear();
 }
 
 void ConversionRun::ReadSource() {
@@ -84,7 +84,7 @@ void ConversionRun::ReadSource() {
   stopMark_ = CurrentStopMark();
   const auto stopped = [this] {
     if (StopRequestedSince(stopMark_)) code_ = Outcome::kStopped;
-    return !good();
+    return !Good();
   };
   std::unique_ptr<ReadableFile> file = fs_.OpenForReading(sourcePath_);
   if (!file) {
@@ -98,7 +98,7 @@ void ConversionRun::ReadSource() {
     case SourceReading::kTooLarge: code_ = Outcome::kSourceRead; break;    // beyond what any Isel program holds
   }
   currentLineText_.assign(lines_.back());
-  if (!file->Close() && good()) code_ = Outcome::kSourceClose;
+  if (!file->Close() && Good()) code_ = Outcome::kSourceClose;
 }
 
 void ConversionRun::CreateTargetFolder() {
@@ -127,8 +127,8 @@ void ConversionRun::RunPass(Pass pass) {
     return;
   }
   cncWriter_.StartWritingPass();
-  const bool cnc = cnc_.open();
-  const bool dxf = dxf_.open();
+  const bool cnc = cnc_.IsOpen();
+  const bool dxf = dxf_.IsOpen();
   passEndLine_ = RunPassOverLines(lines_, pass, settings_.Profil, state_, currentLineText_, code_, stopQuery,
                                   [this, cnc, dxf](const InterpretedLine& line, std::size_t) {
                                     if (cnc) Fail(cncWriter_.WriteBlocks(cnc_.buffer, line, state_));
@@ -172,7 +172,7 @@ void ConversionRun::CreateOutput(Output& output, const std::string& path, Outcom
   // file the program's configuration.
   output.staged = StagedFile{};
   if (MayReplace(path)) output.staged = fs_.CreateStagedFile(path);
-  if (!output.open()) {
+  if (!output.IsOpen()) {
     code_ = failure;
     return;
   }
@@ -181,27 +181,27 @@ void ConversionRun::CreateOutput(Output& output, const std::string& path, Outcom
 }
 
 void ConversionRun::CloseOutput(Output& output, Outcome closeFailure) {
-  if (!output.open()) return;  // never created, or closed
+  if (!output.IsOpen()) return;  // never created, or closed
   // Also a failed run hands over what it wrote: debug mode shows it.
   const Outcome flushed = output.buffer.Flush();
-  if (good()) Fail(flushed);
+  if (Good()) Fail(flushed);
   const bool closed = output.staged.file->Close();
   output.staged.file.reset();
-  if (!closed && good()) code_ = closeFailure;
+  if (!closed && Good()) code_ = closeFailure;
 }
 
 void ConversionRun::PlaceOutput(Output& output, Outcome closeFailure) {
   // Only the file this run created is renamed or removed; a target written
   // in place (a device) stays as it is.
-  if (!output.created || !output.staged.staged()) return;
+  if (!output.created || !output.staged.Staged()) return;
   // Not done with the file until its step is: a step that runs out of
   // memory is taken again by the closing steps of the failed run.
-  if (good() || options_.debugMode) {
+  if (Good() || options_.debugMode) {
     if (fs_.RenameFile(output.staged.path, output.staged.finalPath)) {
       output.created = false;
       return;
     }
-    if (good()) code_ = closeFailure;
+    if (Good()) code_ = closeFailure;
   }
   fs_.RemoveFile(output.staged.path);
   output.created = false;
@@ -209,30 +209,30 @@ void ConversionRun::PlaceOutput(Output& output, Outcome closeFailure) {
 
 void ConversionRun::StartDxf() {
   CreateOutput(dxf_, dxfPath_, Outcome::kDxfCreate);
-  if (dxf_.open()) Fail(dxfWriter_.WriteHeader(dxf_.buffer));
+  if (dxf_.IsOpen()) Fail(dxfWriter_.WriteHeader(dxf_.buffer));
 }
 
 void ConversionRun::StartCnc() {
   CreateOutput(cnc_, targetPath_, Outcome::kCncCreate);
-  if (cnc_.open()) Fail(cncWriter_.WriteHeader(cnc_.buffer, extents_.extents()));
+  if (cnc_.IsOpen()) Fail(cncWriter_.WriteHeader(cnc_.buffer, extents_.Extents()));
 }
 
 void ConversionRun::FinishDxf() {
-  if (good() && dxf_.open()) Fail(dxfWriter_.FlushPolyline(dxf_.buffer));
-  if (good() && dxf_.open()) Fail(dxfWriter_.WriteEnd(dxf_.buffer));
+  if (Good() && dxf_.IsOpen()) Fail(dxfWriter_.FlushPolyline(dxf_.buffer));
+  if (Good() && dxf_.IsOpen()) Fail(dxfWriter_.WriteEnd(dxf_.buffer));
   // A drawing smaller than the buffer gets its extents before it is written,
   // a larger one in the closed file.
-  const bool extentsWritten = good() && dxf_.open() && DxfWriter::WriteExtentsInto(dxf_.buffer, extents_.extents());
+  const bool extentsWritten = Good() && dxf_.IsOpen() && DxfWriter::WriteExtentsInto(dxf_.buffer, extents_.Extents());
   CloseOutput(dxf_, Outcome::kDxfClose);
   // A drawing whose header still holds the placeholders is no drawing.
-  if (good() && !extentsWritten && !DxfWriter::WriteExtents(fs_, dxf_.staged.path, extents_.extents()))
+  if (Good() && !extentsWritten && !DxfWriter::WriteExtents(fs_, dxf_.staged.path, extents_.Extents()))
     code_ = Outcome::kDxfExtents;
   // In place before the CNC end: a failed CNC trailer leaves the finished drawing.
   PlaceOutput(dxf_, Outcome::kDxfClose);
 }
 
 void ConversionRun::FinishCnc() {
-  if (good() && cnc_.open()) Fail(cncWriter_.WriteTrailer(cnc_.buffer));
+  if (Good() && cnc_.IsOpen()) Fail(cncWriter_.WriteTrailer(cnc_.buffer));
   CloseOutput(cnc_, Outcome::kCncClose);
   PlaceOutput(cnc_, Outcome::kCncClose);
 }

@@ -80,23 +80,23 @@ class ConversionRun {
   // for a failure the current line text in parentheses.
   std::string OutcomeReport() const;
 
-  Outcome outcomeCode() const { return code_; }
-  const std::string& currentLineText() const { return currentLineText_; }
-  const std::string& dxfPath() const { return dxfPath_; }
-  const std::string& sourcePath() const { return sourcePath_; }
-  const std::string& targetPath() const { return targetPath_; }
+  Outcome OutcomeCode() const { return code_; }
+  const std::string& CurrentLineText() const { return currentLineText_; }
+  const std::string& DxfPath() const { return dxfPath_; }
+  const std::string& SourcePath() const { return sourcePath_; }
+  const std::string& TargetPath() const { return targetPath_; }
   // The source lines of the last run, for the debug view.
-  const LineList& lines() const { return lines_; }
-  const DrawingExtents& extents() const { return extents_.extents(); }
+  const LineList& Lines() const { return lines_; }
+  const DrawingExtents& Extents() const { return extents_.Extents(); }
   // The 1-based number of the source line the last pass of the last run
   // ended with: the last line it interpreted, which for a failure or a stop
   // in a pass is the line in hand (the last line of the source when the pass
   // ran past it, 110 or 111); 0 when no pass ran.
-  std::size_t passEndLine() const { return passEndLine_; }
+  std::size_t PassEndLine() const { return passEndLine_; }
   // Where the run stands. It is brought up to date only just before
   // processPendingInput is called (so keeping it costs the run nothing), which
   // is where a display reads it; it starts afresh with every run.
-  const ConversionProgress& progress() const { return progress_; }
+  const ConversionProgress& Progress() const { return progress_; }
 
  private:
   // One output file of the run, with the text collected for it.
@@ -104,7 +104,7 @@ class ConversionRun {
     StagedFile staged;
     OutputBuffer buffer;
     bool created = false;  // its file was created in this run (it may be closed by now)
-    bool open() const { return staged.file != nullptr; }
+    bool IsOpen() const { return staged.file != nullptr; }
   };
 
   // Ends the run in hand for want of memory (outcome 51) and gives back what
@@ -135,7 +135,7 @@ class ConversionRun {
   void Fail(Outcome failure) {
     if (failure != Outcome::kSuccess) code_ = failure;
   }
-  bool good() const { return IsGood(code_); }
+  bool Good() const { return IsGood(code_); }
 
   const SettingsRecord& settings_;
   FileSystem& fs_;

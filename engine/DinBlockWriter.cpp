@@ -48,13 +48,13 @@ void DinBlockWriter::AppendBlockNumber(std::string& text) {
 }
 
 Outcome DinBlockWriter::WriteLine(OutputBuffer& out, std::string_view text, Outcome failure) {
-  out.text().append(text);
-  out.text().append("\r\n");
+  out.Text().append(text);
+  out.Text().append("\r\n");
   return out.EndPiece(failure);
 }
 
 Outcome DinBlockWriter::WriteNumberedLine(OutputBuffer& out, std::string_view text, Outcome failure) {
-  AppendBlockNumber(out.text());
+  AppendBlockNumber(out.Text());
   return WriteLine(out, text, failure);
 }
 
@@ -66,7 +66,7 @@ Outcome DinBlockWriter::WriteHeader(OutputBuffer& out, const DrawingExtents& ext
   Outcome failure = Outcome::kSuccess;
   const std::string_view first = profile_.Vorspann1.Trimmed();
   if (!first.empty()) failure = WriteLine(out, first, Outcome::kCncHeaderFirst);
-  if (xilog())
+  if (UsesXilogLayout())
     Keep(failure, WriteNumberedLine(out, xilog_.WorkpieceHeader(extents), Outcome::kXilogHeaderOrContourStart));
   for (const auto* line :
        {&profile_.Vorspann2, &profile_.Vorspann3, &profile_.Vorspann4, &profile_.Vorspann5, &profile_.Vorspann6}) {
@@ -106,7 +106,7 @@ Outcome DinBlockWriter::WriteChangeCode(OutputBuffer& out, MotionKind motionKind
     }
   } else if (!beforeG123Written_) {
     // The Xilog layout carries this code in the opening line of a contour.
-    if (!xilog()) failure = WriteCode(out, profile_.VorWechselZuG123.Trimmed(), Outcome::kCncBeforeFeed);
+    if (!UsesXilogLayout()) failure = WriteCode(out, profile_.VorWechselZuG123.Trimmed(), Outcome::kCncBeforeFeed);
     beforeG123Written_ = true;
     beforeG0Written_ = false;
   }
@@ -126,8 +126,8 @@ void DinBlockWriter::AppendMoveWords(const MachineState& state, std::string& wor
   const bool arc = IsArc(kind);
   // The Xilog layout ignores the first-use marks but always positions a
   // rapid move in X and Y.
-  const bool firstUseCounts = !xilog();
-  const bool xilogRapid = xilog() && kind == MotionKind::kRapid;
+  const bool firstUseCounts = !UsesXilogLayout();
+  const bool xilogRapid = UsesXilogLayout() && kind == MotionKind::kRapid;
 
   if (kind != prevMotion_ || !p.ModaleG) {
     // WriteMove has made sure the kind is one of the four moves.
@@ -163,7 +163,7 @@ void DinBlockWriter::AppendMoveWords(const MachineState& state, std::string& wor
     AppendWord(words, p.AdresseK.Text(), p.IJKRelativ ? state.posK - state.prevZ : state.posK);
   }
   if (p.RWerte) {
-    if (xilog()) {
+    if (UsesXilogLayout()) {
       words += xilog_.TakeRadiusWord(kind, state.radius);
     } else {
       // A negative radius asks the control for the arc over 180°.
@@ -184,7 +184,7 @@ Outcome DinBlockWriter::WriteMove(OutputBuffer& out, MachineState& state) {
   words_.clear();
   AppendMoveWords(state, words_);
 
-  if (xilog()) {
+  if (UsesXilogLayout()) {
     XilogBlock block = xilog_.TakeMove(state, words_);
     if (block.valueError != Outcome::kSuccess) {
       failure = block.valueError;

@@ -81,7 +81,7 @@ class DinBlockWriter {
   Outcome WriteFeed(OutputBuffer& out, const MachineState& state);
   Outcome WriteSpindle(OutputBuffer& out, const InterpretedLine& line, const MachineState& state);
   Outcome WriteToolChange(OutputBuffer& out, const MachineState& state);
-  bool xilog() const { return profile_.Sonderbehandlung == 1; }
+  bool UsesXilogLayout() const { return profile_.Sonderbehandlung == 1; }
 
   const MachineProfile& profile_;
   std::string valueAssignment_;

@@ -22,7 +22,7 @@ class ExtentsTracker {
   // extends the extents too.
   void Update(const MachineState& state);
 
-  const DrawingExtents& extents() const { return extents_; }
+  const DrawingExtents& Extents() const { return extents_; }
 
  private:
   void Include(long double x, long double y);

@@ -75,7 +75,7 @@ constexpr std::size_t kPolylineWriteSize = 64 * 1024;
 void DxfWriter::StartRun() { segments_.Clear(); }
 
 Outcome DxfWriter::WriteHeader(OutputBuffer& out) {
-  std::string& header = out.text();
+  std::string& header = out.Text();
   AddLine(header, "999");
   AddLine(header, CommentField(kGeneratorLine));
   AddLine(header, "999");
@@ -107,7 +107,7 @@ Outcome DxfWriter::DrawMove(OutputBuffer& out, const MachineState& state) {
 }
 
 Outcome DxfWriter::WriteLine(OutputBuffer& out, const MachineState& state) {
-  std::string& text = out.text();
+  std::string& text = out.Text();
   AddEntityStart(text, "LINE");
   AddNumberGroup(text, " 10", state.prevX);
   AddNumberGroup(text, " 20", state.prevY);
@@ -121,7 +121,7 @@ Outcome DxfWriter::WriteArc(OutputBuffer& out, const MachineState& state) {
   const long double dx = state.posX - state.posI, dy = state.posY - state.posJ;
   // An arc of the drawing always runs counter-clockwise from 50 to 51.
   const bool clockwise = state.motionKind == MotionKind::kClockwise;
-  std::string& text = out.text();
+  std::string& text = out.Text();
   AddEntityStart(text, "ARC");
   AddNumberGroup(text, " 10", state.posI);
   AddNumberGroup(text, " 20", state.posJ);
@@ -135,7 +135,7 @@ Outcome DxfWriter::WriteArc(OutputBuffer& out, const MachineState& state) {
 Outcome DxfWriter::FlushPolyline(OutputBuffer& out) {
   if (segments_.empty()) return Outcome::kSuccess;
   const bool closed = segments_.Closed();
-  std::string& text = out.text();
+  std::string& text = out.Text();
   // The piece in hand starts at `start`; a write empties the text.
   std::size_t start = text.size();
   AddEntityStart(text, "POLYLINE");
@@ -164,7 +164,7 @@ Outcome DxfWriter::FlushPolyline(OutputBuffer& out) {
   });
   if (failure == Outcome::kSuccess) {
     if (!closed) {  // an open polyline ends at its last end point
-      addVertex(segments_.endX(), segments_.endY());
+      addVertex(segments_.EndX(), segments_.EndY());
       AddEntityEnd(text);
     }
     AddEntityStart(text, "SEQEND");
@@ -176,7 +176,7 @@ Outcome DxfWriter::FlushPolyline(OutputBuffer& out) {
 }
 
 Outcome DxfWriter::WriteEnd(OutputBuffer& out) {
-  std::string& end = out.text();
+  std::string& end = out.Text();
   AddLine(end, "ENDSEC");
   AddEntityEnd(end);
   AddLine(end, "EOF");

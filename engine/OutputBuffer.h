@@ -32,7 +32,7 @@ class OutputBuffer {
 
   // The text collected so far. A writer appends a piece here, then calls
   // EndPiece; nothing else may change it.
-  std::string& text() { return text_; }
+  std::string& Text() { return text_; }
 
   // Ends the piece appended since the last piece ended; `failure` is the
   // outcome code if its bytes do not reach the file. Returns 0, or the code

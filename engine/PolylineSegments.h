@@ -47,8 +47,8 @@ class PolylineSegments {
   }
 
   // The end point of the last segment (only when not empty).
-  long double endX() const { return endX_; }
-  long double endY() const { return endY_; }
+  long double EndX() const { return endX_; }
+  long double EndY() const { return endY_; }
 
   // The last segment ends exactly where the first one starts.
   bool Closed() const;

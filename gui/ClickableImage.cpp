@@ -40,7 +40,7 @@ void ClickableImage::mouseReleaseEvent(QMouseEvent* event) {
   const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   pressed_ = false;
   event->accept();
-  if (click) emit clicked();
+  if (click) emit Clicked();
 }
 
 }  // namespace morvatex

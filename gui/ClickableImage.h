@@ -23,7 +23,7 @@ class ClickableImage final : public QLabel {
 
  signals:
   // The left button was pressed and released over the picture.
-  void clicked();
+  void Clicked();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;

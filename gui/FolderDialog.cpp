@@ -29,7 +29,7 @@ QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
 // Windows takes "C:/cnc" as well, but the target rule parts paths at
 // backslashes only: a folder is kept as the file dialogs give paths.
 std::string FolderText(const LabeledEdit* field) {
-  return ToCp1252(QDir::toNativeSeparators(field->edit()->text())).value_or(std::string());
+  return ToCp1252(QDir::toNativeSeparators(field->Edit()->text())).value_or(std::string());
 }
 
 }  // namespace
@@ -84,8 +84,8 @@ FolderDialog::FolderDialog(Dialogs& dialogs, QWidget* parent)
 }
 
 void FolderDialog::Fill(std::string_view source, std::string_view target, int rule) {
-  sourceEdit_->edit()->setText(ToQString(source));
-  targetEdit_->edit()->setText(ToQString(target));
+  sourceEdit_->Edit()->setText(ToQString(source));
+  targetEdit_->Edit()->setText(ToQString(target));
   if (QAbstractButton* item = ruleButtons_->button(rule)) {
     item->setChecked(true);
   } else {
@@ -122,12 +122,12 @@ void FolderDialog::UpdateEnabledFields() {
 
 void FolderDialog::SaveAndClose() {
   for (const LabeledEdit* field : {sourceEdit_, targetEdit_}) {
-    const QString text = field->edit()->text();
+    const QString text = field->Edit()->text();
     if (!ToCp1252(text)) {
       dialogs_.ShowMessage(QStringLiteral("Der Ordner\r\n%1\r\nenthält Zeichen außerhalb des Zeichensatzes "
                                           "Windows-1252 und kann nicht gespeichert werden.")
                                .arg(text));
-      field->edit()->setFocus();
+      field->Edit()->setFocus();
       return;
     }
   }

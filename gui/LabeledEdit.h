@@ -15,8 +15,8 @@ class LabeledEdit final : public QWidget {
  public:
   explicit LabeledEdit(const QString& label, QWidget* parent = nullptr);
 
-  QLabel* label() const { return label_; }
-  QLineEdit* edit() const { return edit_; }
+  QLabel* Label() const { return label_; }
+  QLineEdit* Edit() const { return edit_; }
 
  private:
   QLabel* label_;

@@ -208,7 +208,7 @@ void MainWindow::JobStarting(int row) {
 void MainWindow::ProcessPendingInput() {
   if (run_) {
     if (lineListPending_) ShowLineList(*run_);
-    progress_->ShowLines(run_->progress());
+    progress_->ShowLines(run_->Progress());
   }
   QCoreApplication::processEvents();
 }
@@ -220,7 +220,7 @@ void MainWindow::JobConverted(int /*row*/, const ConversionRun& run) {
 
 void MainWindow::ShowLineList(const ConversionRun& run) {
   lineListPending_ = false;
-  const LineList& lines = run.lines();
+  const LineList& lines = run.Lines();
   std::string text;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i > 0) text += '\n';

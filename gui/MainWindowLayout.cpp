@@ -63,9 +63,9 @@ void MainWindow::BuildWidgets() {
   addButton_->move(8, 8);
   convertButton_->move(addButton_->geometry().right() + 9, 8);
   stopButton_->move(convertButton_->geometry().right() + 9, 8);
-  connect(addButton_, &ClickableImage::clicked, this, &MainWindow::AddIselFiles);
-  connect(convertButton_, &ClickableImage::clicked, this, &MainWindow::StartBatch);
-  connect(stopButton_, &ClickableImage::clicked, this, &MainWindow::StopBatch);
+  connect(addButton_, &ClickableImage::Clicked, this, &MainWindow::AddIselFiles);
+  connect(convertButton_, &ClickableImage::Clicked, this, &MainWindow::StartBatch);
+  connect(stopButton_, &ClickableImage::Clicked, this, &MainWindow::StopBatch);
 
   jobView_ = new QTableView;
   jobView_->setObjectName(QStringLiteral("jobView"));

@@ -106,10 +106,10 @@ QLineEdit* SettingsDialog::AddField(const char* setting, const QString& caption,
   auto* field = new LabeledEdit(caption, content_);
   field->setObjectName(objectName ? QString::fromLatin1(objectName)
                                   : QStringLiteral("edit") + QString::fromLatin1(setting));
-  field->edit()->setValidator(new Cp1252Validator(field->edit()));
-  if (caption.isEmpty()) field->label()->hide();
-  edits_.insert(QString::fromLatin1(setting), field->edit());
-  return field->edit();
+  field->Edit()->setValidator(new Cp1252Validator(field->Edit()));
+  if (caption.isEmpty()) field->Label()->hide();
+  edits_.insert(QString::fromLatin1(setting), field->Edit());
+  return field->Edit();
 }
 
 QCheckBox* SettingsDialog::CheckBoxFor(const char* setting, const QString& caption) {

@@ -283,7 +283,7 @@ bool Measure(const LineList& lines, const SettingsRecord& settings, const std::f
                        ++count.moves;
                        if (IsArc(state.motionKind)) ++count.arcs;
                      });
-  path.extents = extents.extents();
+  path.extents = extents.Extents();
   path.extentsKnown = true;
   if (path.code == Outcome::kStopped) return false;  // a stop ends the trace after its line
   // After a failed measuring pass the conversion stops; the moves up to the

@@ -40,7 +40,7 @@ struct PathSegment {
   // A feed move in Z alone, judged from the interpreter's values (drawn as
   // a dot; the stored coordinates are too coarse to tell).
   bool zOnly = false;
-  bool clockwise() const { return sweep < 0; }
+  bool Clockwise() const { return sweep < 0; }
   // The length along the path, Z included (an arc with Z is a helix).
   double Length() const;
 };

@@ -13,7 +13,7 @@ struct PresetRow {
   std::array<std::string_view, 4> presetValues;  // Allgemein, Lösche, Mach3, SCM / Xilog
 };
 
-constexpr std::string_view K = kConverterComment;
+constexpr std::string_view kComment = kConverterComment;
 
 constexpr auto kPresetRows = std::to_array<PresetRow>({
     {"Dateinamenerweiterung", {"cnc", "", "tap", "xxl"}},
@@ -42,7 +42,7 @@ constexpr auto kPresetRows = std::to_array<PresetRow>({
     {"FaktorSonderS", {"1", "1", "1", "1"}},
     {"FaktorSonderF", {"1", "1", "1", "1"}},
     {"Vorspann1", {"P1", "", "", ""}},
-    {"Vorspann2", {K, K, K, "ISO \"M17\""}},
+    {"Vorspann2", {kComment, kComment, kComment, "ISO \"M17\""}},
     {"Vorspann3", {"", "", "( Profil: Mach3 )", ""}},
     {"Vorspann4", {"", "", "", ""}},
     {"Vorspann5", {"G54", "", "G21 G40 G54 G90", ""}},

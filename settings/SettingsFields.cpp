@@ -18,32 +18,32 @@ template <typename T>
 struct Kind;
 template <>
 struct Kind<std::int32_t> {
-  static constexpr FieldKind kind = FieldKind::kInteger;
+  static constexpr FieldKind kKind = FieldKind::kInteger;
 };
 template <>
 struct Kind<std::uint16_t> {
-  static constexpr FieldKind kind = FieldKind::kWord;
+  static constexpr FieldKind kKind = FieldKind::kWord;
 };
 template <>
 struct Kind<std::uint8_t> {
-  static constexpr FieldKind kind = FieldKind::kByte;
+  static constexpr FieldKind kKind = FieldKind::kByte;
 };
 template <>
 struct Kind<Bool8> {
-  static constexpr FieldKind kind = FieldKind::kBoolean;
+  static constexpr FieldKind kKind = FieldKind::kBoolean;
 };
 template <>
 struct Kind<double> {
-  static constexpr FieldKind kind = FieldKind::kDecimal;
+  static constexpr FieldKind kKind = FieldKind::kDecimal;
 };
 template <std::size_t N>
 struct Kind<ShortString<N>> {
-  static constexpr FieldKind kind = FieldKind::kText;
+  static constexpr FieldKind kKind = FieldKind::kText;
 };
 
 template <typename T>
 constexpr std::size_t Capacity() {
-  if constexpr (Kind<T>::kind == FieldKind::kText) return T::kCapacity;
+  if constexpr (Kind<T>::kKind == FieldKind::kText) return T::kCapacity;
   return 0;
 }
 
@@ -53,13 +53,13 @@ template <typename M>
 constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_t minimum = 1,
                           std::int64_t maximum = 0) {
   using Element = std::remove_all_extents_t<M>;
-  constexpr FieldKind kind = Kind<Element>::kind;
+  constexpr FieldKind kKind = Kind<Element>::kKind;
   if (minimum > maximum) {
-    minimum = kind == FieldKind::kInteger ? kIntMin : 0;
-    maximum = kind == FieldKind::kInteger ? kIntMax : kind == FieldKind::kWord ? 65535 : 255;
+    minimum = kKind == FieldKind::kInteger ? kIntMin : 0;
+    maximum = kKind == FieldKind::kInteger ? kIntMax : kKind == FieldKind::kWord ? 65535 : 255;
   }
   const std::size_t count = std::is_array_v<M> ? std::extent_v<M> : 1;
-  return Field{name, offset, kind, count, Capacity<Element>(), minimum, maximum};
+  return Field{name, offset, kKind, count, Capacity<Element>(), minimum, maximum};
 }
 
 #define MORVATEX_R(field, ...) \

@@ -28,6 +28,9 @@ struct Bool8 {
   }
 };
 
+// The fields carry the names of the file format, as the settings fields and
+// the dialog controls know them.
+// NOLINTBEGIN(readability-identifier-naming)
 struct MachineProfile {
   std::int32_t ProfilVersion;
   ShortString<10> Dateinamenerweiterung;
@@ -132,6 +135,7 @@ struct SettingsRecord {
   std::uint8_t Zielordner;
   std::uint8_t gap2740[4];
 };
+// NOLINTEND(readability-identifier-naming)
 
 #pragma pack(pop)
 

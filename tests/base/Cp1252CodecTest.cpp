@@ -56,10 +56,10 @@ TEST(Cp1252Codec, ConvertsBetweenUtf8AndUtf16AndRefusesBrokenText) {
 }
 
 TEST(Cp1252Codec, ConvertsProgramTextsAtCompileTime) {
-  constexpr std::string_view text = Cp1252<u8"überprüfen € Maß">();
-  EXPECT_EQ(text, std::string_view("\xFC"
-                                   "berpr\xFC"
-                                   "fen \x80 Ma\xDF"));
+  constexpr std::string_view kText = Cp1252<u8"überprüfen € Maß">();
+  EXPECT_EQ(kText, std::string_view("\xFC"
+                                    "berpr\xFC"
+                                    "fen \x80 Ma\xDF"));
   static_assert(Cp1252<u8"abc">().size() == 3);
 }
 

@@ -49,7 +49,7 @@ TEST_F(RealFileSystemTest, StagedFilesLieBesideTheTargetUntilRenamedOverIt) {
   StagedFile first = fs.CreateStagedFile(target);
   StagedFile second = fs.CreateStagedFile(target);
   ASSERT_TRUE(first.file && second.file);
-  EXPECT_TRUE(first.staged());
+  EXPECT_TRUE(first.Staged());
   EXPECT_NE(first.path, second.path) << "two writers never share a file";
   EXPECT_EQ(first.path.rfind(target + ".~", 0), 0u);
   EXPECT_EQ(first.file->WriteCounted("neu"), 3u);
@@ -67,7 +67,7 @@ TEST_F(RealFileSystemTest, ADeviceIsWrittenInPlaceAndAFullOneTakesNothing) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no full device (/dev/full) here";
   StagedFile full = fs.CreateStagedFile("/dev/full");
   ASSERT_TRUE(full.file);
-  EXPECT_FALSE(full.staged());
+  EXPECT_FALSE(full.Staged());
   EXPECT_EQ(full.file->WriteCounted("x"), 0u);
   EXPECT_TRUE(full.file->Close());
 }
@@ -161,7 +161,7 @@ TEST_F(RealFileSystemTest, KnowsDevicesFromFilesAndFolders) {
 #ifdef _WIN32
   StagedFile nul = fs.CreateStagedFile("NUL");
   ASSERT_TRUE(nul.file);
-  EXPECT_FALSE(nul.staged());
+  EXPECT_FALSE(nul.Staged());
   EXPECT_TRUE(nul.file->Write("x") && nul.file->Close());
   EXPECT_TRUE(fs.SameFile("NUL", dir.Sub("nul")));
   EXPECT_FALSE(fs.SameFile("NUL", "CON"));

@@ -409,7 +409,7 @@ TEST_F(ConversionRunTest, ShowsWhereItStandsWhereItLetsInputThrough) {
   const ConversionRun* running = nullptr;
   ConversionOptions options = OptionsFor(kWindowsPathSyntax);
   options.processPendingInput = [&] {
-    const ConversionProgress& p = running->progress();
+    const ConversionProgress& p = running->Progress();
     seen += (p.pass == Pass::kMeasuring ? "M" : "W") + std::to_string(p.line) + "/" + std::to_string(p.lines) +
             (p.inPass ? " " : "? ");
   };
@@ -420,16 +420,16 @@ TEST_F(ConversionRunTest, ShowsWhereItStandsWhereItLetsInputThrough) {
 
   fs.files[kSourcePath] = "PROGEND\r\n";  // fails before its passes
   EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), Outcome::kTooFewLines);
-  EXPECT_FALSE(run.progress().inPass) << "nothing left over from the run before";
+  EXPECT_FALSE(run.Progress().inPass) << "nothing left over from the run before";
 }
 
 TEST_F(ConversionRunTest, KeepsTheLinesForTheDebugView) {
   fs.files[kSourcePath] = kProgram;
   ConversionRun run(settings, fs, OptionsFor(kWindowsPathSyntax));
   run.Convert(kSourcePath, kTargetPath);
-  ASSERT_EQ(run.lines().size(), 6u);
-  EXPECT_EQ(run.lines()[3], "N4 MOVEABS X20000");
-  EXPECT_EQ(run.dxfPath(), kDxfPath);
+  ASSERT_EQ(run.Lines().size(), 6u);
+  EXPECT_EQ(run.Lines()[3], "N4 MOVEABS X20000");
+  EXPECT_EQ(run.DxfPath(), kDxfPath);
 }
 
 TEST_F(ConversionRunTest, EndsEveryBadInputWithAnOutcomeCode) {
@@ -489,7 +489,7 @@ TEST_F(ConversionRunTest, RunningOutOfMemoryFailsAsAnUnreadableSource) {
     fs.outOfMemoryAfterBytes = {{c.path, c.bytes}};
     EXPECT_EQ(run.Convert(kSourcePath, kTargetPath), Outcome::kSourceRead);
     EXPECT_NE(run.OutcomeReport().find(" Fehler beim Lesen der Quelldatei!\r\n"), std::string::npos);
-    EXPECT_EQ(run.lines().size(), 0u) << "the source's memory is given back";
+    EXPECT_EQ(run.Lines().size(), 0u) << "the source's memory is given back";
     EXPECT_EQ(fs.files[kTargetPath], "altes Programm");
     EXPECT_EQ(fs.files[kDxfPath], c.drawingDone ? full.dxf : "alte Zeichnung");
     EXPECT_TRUE(fs.StagedFiles().empty());

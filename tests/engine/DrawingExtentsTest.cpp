@@ -23,7 +23,7 @@ DrawingExtents Measure(const std::vector<std::string_view>& lines) {
     EndOfLine(state);
   }
   EXPECT_EQ(code, Outcome::kSuccess);
-  return tracker.extents();
+  return tracker.Extents();
 }
 
 // Positions are micrometres times the extended 0.001, a hair off whole

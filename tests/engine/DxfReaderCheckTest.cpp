@@ -31,15 +31,15 @@ double Mm(std::int64_t micrometres) { return static_cast<double>(micrometres) / 
 struct Segment {
   Point start, end, centre;
   int kind;  // 0 rapid, 1 linear, 2 clockwise, 3 counter-clockwise
-  bool isArc() const { return kind >= 2; }
-  double startAngle() const { return std::atan2(Mm(start.y - centre.y), Mm(start.x - centre.x)); }
-  double endAngle() const { return std::atan2(Mm(end.y - centre.y), Mm(end.x - centre.x)); }
-  double sweep() const {
-    double s = kind == 2 ? startAngle() - endAngle() : endAngle() - startAngle();
+  bool IsArc() const { return kind >= 2; }
+  double StartAngle() const { return std::atan2(Mm(start.y - centre.y), Mm(start.x - centre.x)); }
+  double EndAngle() const { return std::atan2(Mm(end.y - centre.y), Mm(end.x - centre.x)); }
+  double Sweep() const {
+    double s = kind == 2 ? StartAngle() - EndAngle() : EndAngle() - StartAngle();
     return s < 0 ? s + 2 * kPiDouble : s;
   }
-  double bulge() const { return kind == 2 ? -std::tan(sweep() / 4) : std::tan(sweep() / 4); }
-  double radius() const { return std::hypot(Mm(end.x - centre.x), Mm(end.y - centre.y)); }
+  double Bulge() const { return kind == 2 ? -std::tan(Sweep() / 4) : std::tan(Sweep() / 4); }
+  double Radius() const { return std::hypot(Mm(end.x - centre.x), Mm(end.y - centre.y)); }
 };
 
 struct Extents {
@@ -199,16 +199,16 @@ class ProgramMaker {
   void Measure(const std::optional<Segment>& move) {
     Extents& e = program_.extents;
     e.Include(Mm(pos_.x), Mm(pos_.y));
-    if (!move || !move->isArc()) return;
+    if (!move || !move->IsArc()) return;
     const Segment& s = *move;
-    const double cx = Mm(s.centre.x), cy = Mm(s.centre.y), r = s.radius();
+    const double cx = Mm(s.centre.x), cy = Mm(s.centre.y), r = s.Radius();
     const double axis[4][3] = {
         {0, cx + r, cy}, {kPiDouble / 2, cx, cy + r}, {kPiDouble, cx - r, cy}, {-kPiDouble / 2, cx, cy - r}};
     for (const auto& a : axis) {
-      double offset = s.kind == 2 ? s.startAngle() - a[0] : a[0] - s.startAngle();
+      double offset = s.kind == 2 ? s.StartAngle() - a[0] : a[0] - s.StartAngle();
       while (offset < 0) offset += 2 * kPiDouble;
       while (offset >= 2 * kPiDouble) offset -= 2 * kPiDouble;
-      if (s.end == s.start || (offset > 0 && offset < s.sweep())) e.Include(a[1], a[2]);
+      if (s.end == s.start || (offset > 0 && offset < s.Sweep())) e.Include(a[1], a[2]);
     }
   }
 
@@ -234,7 +234,7 @@ void CheckSingleEntities(const ReadDrawing& read, const Program& program) {
   for (std::size_t i = 0; i < all.size(); ++i) {
     const Segment& s = all[i];
     const std::string where = "entity " + std::to_string(i);
-    if (!s.isArc()) {
+    if (!s.IsArc()) {
       ASSERT_EQ(read.order[i].kind, EntityKind::kLine) << where;
       const ReadLine& l = read.lines[line++];
       EXPECT_EQ(l.layer, "KTX");
@@ -248,11 +248,11 @@ void CheckSingleEntities(const ReadDrawing& read, const Program& program) {
       EXPECT_EQ(a.layer, "KTX");
       ExpectNear(a.cx, Mm(s.centre.x), where);
       ExpectNear(a.cy, Mm(s.centre.y), where);
-      ExpectNear(a.radius, s.radius(), where);
+      ExpectNear(a.radius, s.Radius(), where);
       // Counter-clockwise from angle 1 to angle 2: a clockwise move is
       // drawn from its end back to its start.
-      const double from = s.kind == 2 ? s.endAngle() : s.startAngle();
-      const double to = s.kind == 2 ? s.startAngle() : s.endAngle();
+      const double from = s.kind == 2 ? s.EndAngle() : s.StartAngle();
+      const double to = s.kind == 2 ? s.StartAngle() : s.EndAngle();
       ExpectNear(a.angle1, Degrees(from), where);
       ExpectNear(a.angle2, Degrees(to), where);
     }
@@ -277,7 +277,7 @@ void CheckPolylines(const ReadDrawing& read, const Program& program) {
       EXPECT_EQ(got.vertices[v].layer, "KTX");
       ExpectNear(got.vertices[v].x, Mm(want[v].start.x), at);
       ExpectNear(got.vertices[v].y, Mm(want[v].start.y), at);
-      ExpectNear(got.vertices[v].bulge, want[v].isArc() ? want[v].bulge() : 0.0, at);
+      ExpectNear(got.vertices[v].bulge, want[v].IsArc() ? want[v].Bulge() : 0.0, at);
     }
     if (!closed) {
       ExpectNear(got.vertices.back().x, Mm(want.back().end.x), where);

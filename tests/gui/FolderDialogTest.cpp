@@ -47,8 +47,8 @@ class FolderDialogTest : public MainWindowTest {
     EXPECT_TRUE(ran);
   }
 
-  QLineEdit* SourceField() { return folderDialog->SourceEdit()->edit(); }
-  QLineEdit* TargetField() { return folderDialog->TargetEdit()->edit(); }
+  QLineEdit* SourceField() { return folderDialog->SourceEdit()->Edit(); }
+  QLineEdit* TargetField() { return folderDialog->TargetEdit()->Edit(); }
   // Replaces the field's text by typing; characters beyond ASCII arrive as
   // the text of a key event, as an input method delivers them.
   void Type(QLineEdit* edit, const QString& text) {

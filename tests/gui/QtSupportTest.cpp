@@ -38,7 +38,7 @@ TEST(QtNameFilters, KeepsTheDescriptionsAndMakesStarDotStarMatchEveryFile) {
 
 TEST(ClickableImage, ClicksOnlyWhenTheLeftButtonIsPressedAndReleasedOverIt) {
   ClickableImage image(QStringLiteral("Add"), QSize(46, 25), {Qt::red, Qt::green, Qt::yellow, Qt::red});
-  QSignalSpy clicks(&image, &ClickableImage::clicked);
+  QSignalSpy clicks(&image, &ClickableImage::Clicked);
   QTest::mouseClick(&image, Qt::LeftButton);
   EXPECT_EQ(clicks.count(), 1);
   QTest::mouseClick(&image, Qt::RightButton);

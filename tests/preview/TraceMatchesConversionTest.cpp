@@ -242,14 +242,14 @@ Ending ConvertStoppedAt(const SettingsRecord& settings, const std::string& text,
   options.pathSyntax = kWindowsPathSyntax;
   const ConversionRun* self = nullptr;
   options.processPendingInput = [&] {
-    const ConversionProgress& progress = self->progress();
+    const ConversionProgress& progress = self->Progress();
     if (progress.pass == pass && progress.line == index) RequestStop();
   };
   ConversionRun run(settings, fs, options);
   self = &run;
   run.Convert(testing::kSourcePath, testing::kTargetPath);
   ClearStopRequest();
-  return {run.outcomeCode(), run.passEndLine(), run.extents()};
+  return {run.OutcomeCode(), run.PassEndLine(), run.Extents()};
 }
 
 // The trace with a stop when its pass `pass` asks before line `index`; it

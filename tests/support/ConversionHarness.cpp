@@ -32,9 +32,9 @@ ConversionResult Convert(const SettingsRecord& settings, const std::string& prog
   const int stagedBefore = fs.stagedCount;
   result.code = run.Convert(kSourcePath, kTargetPath);
   result.report = run.OutcomeReport();
-  result.currentLineText = run.currentLineText();
-  result.extents = run.extents();
-  result.passEndLine = run.passEndLine();
+  result.currentLineText = run.CurrentLineText();
+  result.extents = run.Extents();
+  result.passEndLine = run.PassEndLine();
   result.cncWritten = fs.Exists(kTargetPath);
   result.dxfWritten = fs.Exists(kDxfPath);
   result.cnc = fs.WrittenFor(kTargetPath, stagedBefore);
