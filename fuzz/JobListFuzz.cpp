@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   JobTable table;
   const JobListCode code = ReadJobList(fs, kListPath, table);
   switch (code) {
-    case 0: break;
+    case JobListCode::kOk: break;
     case JobListCode::kReadError:
     case JobListCode::kNoOpeningBracket:
     case JobListCode::kNoClosingBracket:
