@@ -4,7 +4,6 @@
 #include <condition_variable>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -341,7 +340,7 @@ class Scheduler {
 
 BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settings, FileSystem& fs,
                                    const ConversionOptions& options, const LogFile& log, BatchDisplay& display,
-                                   int jobs) {
+                                   int jobs, const ThreadStarter& startThread) {
   if (jobs <= 1) {
     ConversionRun run(settings, fs, options);
     return ExecuteBatch(table, run, log, display);
@@ -364,16 +363,13 @@ BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settin
   // This thread records the rows and converts while it waits: one worker
   // fewer to start, and no core has more threads than it can run.
   std::vector<std::thread> workers;
+  workers.reserve(threads);  // so that no thread is lost to a failed push_back
   for (std::size_t i = 1; i < threads; ++i) {
-    // Where the memory for another thread is missing, the batch runs on the
+    // Where the system gives no further thread, the batch runs on the
     // threads it has; this one converts in any case.
-    try {
-      workers.emplace_back([&] { scheduler.Work(); });
-    } catch (const std::system_error&) {
-      break;
-    } catch (const std::bad_alloc&) {
-      break;
-    }
+    std::thread worker = startThread([&scheduler] { scheduler.Work(); });
+    if (!worker.joinable()) break;
+    workers.push_back(std::move(worker));
   }
 
   BatchResult result;

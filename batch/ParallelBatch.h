@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/FileSystem.h"
+#include "base/ThreadStarter.h"
 #include "batch/BatchRun.h"
 #include "engine/ConversionRun.h"
 #include "settings/SettingsRecord.h"
@@ -40,8 +41,11 @@ namespace morvatex {
 // the targets as they were). Rows above it that have not started yet are
 // still run, as one row at a time would run them; with the stop request
 // standing they end with 11 at their first line.
+//
+// The threads come from `startThread`; with fewer than asked, the batch
+// runs on those there are, down to the calling thread alone.
 BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settings, FileSystem& fs,
                                    const ConversionOptions& options, const LogFile& log, BatchDisplay& display,
-                                   int jobs);
+                                   int jobs, const ThreadStarter& startThread = StartThread);
 
 }  // namespace morvatex

@@ -149,7 +149,7 @@ void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
 }
 
 PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
-                             const std::string& rapidRateFile, QWidget* parent)
+                             const std::string& rapidRateFile, QWidget* parent, const PreviewThreads& threads)
     : QWidget(parent, Qt::Window), fs_(fs), rapidRateFile_(rapidRateFile) {
   setObjectName(QStringLiteral("previewWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -181,6 +181,7 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   top->addWidget(fit);
 
   canvas_ = new PreviewCanvas(this);
+  canvas_->options_.startThread = threads.bands;
   traceBar_ = new QProgressBar(this);
   traceBar_->setObjectName(QStringLiteral("traceBar"));
   traceBar_->setRange(0, kBarSteps);
@@ -219,7 +220,12 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
       [this](PreviewWorker::Picture picture) {
         QMetaObject::invokeMethod(
             this, [this, picture] { PictureArrived(picture); }, Qt::QueuedConnection);
-      });
+      },
+      threads.worker);
+  if (!worker_->Started()) {
+    ShowProblem(QStringLiteral("Für die Vorschau kann kein weiterer Thread gestartet werden."));
+    return;
+  }
   ShowProgress();
   progressTimer_->start();
 }
@@ -298,11 +304,13 @@ void PreviewWindow::ShowFailure() {
   failure_->setVisible(!IsGood(path_->code));
 }
 
-void PreviewWindow::ShowOutOfMemory() {
+void PreviewWindow::ShowOutOfMemory() { ShowProblem(QStringLiteral("Nicht genug Speicher für die Vorschau.")); }
+
+void PreviewWindow::ShowProblem(const QString& text) {
   progressTimer_->stop();
   traceBar_->hide();
   status_->clear();
-  failure_->setText(QStringLiteral("Nicht genug Speicher für die Vorschau."));
+  failure_->setText(text);
   failure_->show();
 }
 

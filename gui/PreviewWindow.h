@@ -18,6 +18,7 @@
 #include <string>
 
 #include "base/FileSystem.h"
+#include "base/ThreadStarter.h"
 #include "gui/PreviewWorker.h"
 #include "paint/ToolPathPainter.h"
 #include "preview/ToolPath.h"
@@ -78,15 +79,23 @@ class PreviewCanvas final : public QWidget {
   int picturesTaken_ = 0;
 };
 
+// Where the preview's threads come from: the worker's and those that paint
+// the bands of a picture.
+struct PreviewThreads {
+  PreviewWorker::QThreadStarter worker = PreviewWorker::StartQThread;
+  ThreadStarter bands = StartThread;
+};
+
 class PreviewWindow final : public QWidget {
   Q_OBJECT
 
  public:
   // Starts tracing `sourcePath` (Windows-1252) with `settings`; the rapid
   // rate comes from, and goes to, `rapidRateFile` (empty: not remembered).
-  // `fs` must outlive the window.
+  // `fs` must outlive the window. Without a worker thread the window says
+  // so and shows nothing else.
   PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
-                const std::string& rapidRateFile, QWidget* parent = nullptr);
+                const std::string& rapidRateFile, QWidget* parent = nullptr, const PreviewThreads& threads = {});
   // Stops the worker and waits for it, which takes a moment at most.
   ~PreviewWindow() override;
 
@@ -113,6 +122,7 @@ class PreviewWindow final : public QWidget {
   void PictureArrived(const PreviewWorker::Picture& picture);
   void ShowFailure();  // the path's own failure, if any
   void ShowOutOfMemory();
+  void ShowProblem(const QString& text);  // in the failure line, in place of the progress
   QString StatusText() const;
 
   FileSystem& fs_;

@@ -14,13 +14,20 @@ std::atomic<int> liveThreads{0};
 
 }  // namespace
 
+bool PreviewWorker::StartQThread(QThread& thread) {
+  thread.start();
+  // A thread the system refused is neither running nor finished.
+  return thread.isRunning() || thread.isFinished();
+}
+
 PreviewWorker::PreviewWorker(FileSystem& fs, const SettingsRecord& settings, std::string sourcePath,
-                             std::function<void(Traced)> traced, std::function<void(Picture)> painted)
+                             std::function<void(Traced)> traced, std::function<void(Picture)> painted,
+                             const QThreadStarter& startThread)
     : traced_(std::move(traced)), painted_(std::move(painted)) {
   ++liveThreads;
   thread_.reset(
       QThread::create([this, &fs, settings, sourcePath = std::move(sourcePath)] { Run(fs, settings, sourcePath); }));
-  thread_->start();
+  started_ = startThread(*thread_);
 }
 
 PreviewWorker::~PreviewWorker() {

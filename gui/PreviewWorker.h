@@ -41,17 +41,26 @@ class PreviewWorker {
     PaintOptions options;
   };
 
-  // Starts tracing `sourcePath` at once. `traced` hears the end of the trace
-  // (unless stopped), `painted` each finished picture; both are called on
-  // the worker's thread, never after the destructor returned. `fs` must
-  // outlive the worker.
+  // Starts `thread`; false when the system could not start it.
+  using QThreadStarter = std::function<bool(QThread& thread)>;
+  static bool StartQThread(QThread& thread);
+
+  // Starts tracing `sourcePath` at once, on a thread that `startThread`
+  // starts. `traced` hears the end of the trace (unless stopped), `painted`
+  // each finished picture; both are called on the worker's thread, never
+  // after the destructor returned. Without a thread (see Started) neither is
+  // ever called. `fs` must outlive the worker.
   PreviewWorker(FileSystem& fs, const SettingsRecord& settings, std::string sourcePath,
-                std::function<void(Traced)> traced, std::function<void(Picture)> painted);
+                std::function<void(Traced)> traced, std::function<void(Picture)> painted,
+                const QThreadStarter& startThread = StartQThread);
   // Stops whatever runs and waits for the thread.
   ~PreviewWorker();
   PreviewWorker(const PreviewWorker&) = delete;
   PreviewWorker& operator=(const PreviewWorker&) = delete;
 
+  // Whether the worker's thread runs (or ran): false when the system gave
+  // none, and then there is no trace and no picture.
+  bool Started() const { return started_; }
   // Ends the trace or picture in hand soon; nothing is reported afterwards.
   void Stop();
   // How far the trace has come; safe from any thread.
@@ -88,6 +97,7 @@ class PreviewWorker {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::optional<Request> pending_;  // guarded by mutex_
+  bool started_ = false;
   // A QThread, not a std::thread: Qt frees the font data a thread used
   // within that thread only for its own threads (on Windows it otherwise
   // frees it from another thread, and twice). Last: it starts once the rest

@@ -36,7 +36,8 @@ struct BandPainters::Band {
   std::unique_ptr<StrokeRasterizer> strokes;
 };
 
-BandPainters::BandPainters(QPainter& painter, const QRectF& area, int bands) : painter_(painter) {
+BandPainters::BandPainters(QPainter& painter, const QRectF& area, int bands, const ThreadStarter& startThread)
+    : painter_(painter) {
   QPaintDevice* device = painter.device();
   if (bands < 1 || device == nullptr || device->devType() != QInternal::Image || painter.paintEngine() == nullptr ||
       painter.paintEngine()->type() != QPaintEngine::Raster)
@@ -73,7 +74,26 @@ BandPainters::BandPainters(QPainter& painter, const QRectF& area, int bands) : p
     SetRows(*band, rows_ * b / bands, rows_ * (b + 1) / bands);
     bands_.push_back(std::move(band));
   }
-  for (std::size_t b = 0; b < bands_.size(); ++b) threads_.emplace_back([this, b] { Work(b); });
+  StartThreads(startThread);
+}
+
+void BandPainters::StartThreads(const ThreadStarter& startThread) {
+  threads_.reserve(bands_.size());  // so that no thread is lost to a failed push_back
+  for (const auto& band : bands_) {
+    std::thread thread = startThread([this, b = band.get()] { Work(*b); });
+    if (!thread.joinable()) break;
+    threads_.push_back(std::move(thread));
+  }
+  if (threads_.size() == bands_.size()) return;
+  // Threads wait for the first batch and look at no band before it, so the
+  // bands can still be cut anew: one per thread, or one for this thread.
+  const std::lock_guard lock(mutex_);
+  const std::size_t kept = std::max<std::size_t>(threads_.size(), 1);
+  bands_.resize(kept);
+  for (std::size_t b = 0; b < kept; ++b) {
+    const int count = static_cast<int>(kept), index = static_cast<int>(b);
+    SetRows(*bands_[b], rows_ * index / count, rows_ * (index + 1) / count);
+  }
 }
 
 BandPainters::~BandPainters() {
@@ -90,6 +110,15 @@ void BandPainters::Draw(Batch& batch, const std::vector<QPen>& pens) {
   if (bands_.empty()) {
     const double inf = std::numeric_limits<double>::infinity();
     DrawBatch(painter_, batch, pens, QRectF(QPointF(-inf, -inf), QPointF(inf, inf)));
+    return;
+  }
+  if (threads_.empty()) {  // no thread could be had: the one band is drawn here
+    Job job;
+    job.batch = std::move(batch);
+    batch.clear();
+    job.pens = &pens;
+    DrawBand(*bands_.front(), job);
+    ++first_;
     return;
   }
   auto job = std::make_shared<Job>();
@@ -136,8 +165,7 @@ void BandPainters::DrawBand(Band& band, const Job& job) const {
   if (band.top < band.bottom) DrawBatch(band.painter, job.batch, band.pens, band.reach, band.strokes.get(), toDevice_);
 }
 
-void BandPainters::Work(std::size_t b) {
-  Band& band = *bands_[b];
+void BandPainters::Work(Band& band) {
   for (;;) {
     std::unique_lock lock(mutex_);
     queued_.wait(lock, [&] { return quit_ || band.next < first_ + jobs_.size(); });

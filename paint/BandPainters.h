@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/ThreadStarter.h"
 #include "paint/Batch.h"
 
 class QPainter;
@@ -42,8 +43,11 @@ class BandPainters {
  public:
   // No bands (Draw uses `painter` alone) when `bands` is 0, or unless the
   // painter draws into an image with Qt's raster engine and either `bands`
-  // is more than one or a StrokeRasterizer can draw into that image.
-  BandPainters(QPainter& painter, const QRectF& area, int bands);
+  // is more than one or a StrokeRasterizer can draw into that image. Each
+  // band's thread comes from `startThread`; where the system gives fewer,
+  // the rows are shared among the threads there are, and without any the
+  // calling thread draws one band itself in Draw: the same picture.
+  BandPainters(QPainter& painter, const QRectF& area, int bands, const ThreadStarter& startThread = StartThread);
   BandPainters(const BandPainters&) = delete;
   BandPainters& operator=(const BandPainters&) = delete;
   // Batches not drawn by now are dropped: the picture was given up.
@@ -96,7 +100,8 @@ class BandPainters {
   // transform and area.
   void SetRows(Band& band, int top, int bottom) const;
   void DrawBand(Band& band, const Job& job) const;
-  void Work(std::size_t b);
+  void StartThreads(const ThreadStarter& startThread);
+  void Work(Band& band);
 
   QPainter& painter_;
   double ratio_ = 1;

@@ -244,7 +244,7 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
   picture.PaintFrame();
   bool drawn = picture.ScanDepth() && picture.PaintRapidMoves();
   if (drawn) {
-    BandPainters painters(painter, area, BandCount(options));
+    BandPainters painters(painter, area, BandCount(options), options.startThread);
     picture.BalanceBands(painters);
     drawn = picture.PaintFeedMoves(painters) && picture.PaintDots(painters);
     if (drawn) painters.Finish();

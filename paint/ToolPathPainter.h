@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 
+#include "base/ThreadStarter.h"
 #include "paint/PreviewView.h"
 #include "preview/ToolPath.h"
 
@@ -24,6 +25,9 @@ struct PaintOptions {
   // Horizontal bands of an image painted at once, each on a thread of its
   // own; 0: one per processor. The picture is the same for any number.
   int bands = 0;
+  // Where the bands' threads come from; with fewer than asked (none at
+  // all), the picture is painted on those there are (the calling one).
+  ThreadStarter startThread = StartThread;
 };
 
 // Paints the white background of `area`, the extents frame with its figures,

@@ -46,7 +46,7 @@ const std::string kLogPath = "C:\\cnc\\log.txt";
 // that rows run at the same time would overlap. The trace's files are left
 // to the caller.
 BatchTrace ExecuteRows(const std::vector<Row>& rows, int jobs, bool stop, FileSystem& fs, const std::string& folder,
-                       PathSyntax syntax, const std::string& logPath) {
+                       PathSyntax syntax, const std::string& logPath, const ThreadStarter& startThread = StartThread) {
   JobTable table;
   table.SetListFile(folder + "jobs.mvx");
   for (const Row& row : rows) {
@@ -65,7 +65,7 @@ BatchTrace ExecuteRows(const std::vector<Row>& rows, int jobs, bool stop, FileSy
   };
   const LogFile log(fs, logPath, [] { return std::string("08.12.2026 10:00:00"); });
   RecordingDisplay display;
-  const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs);
+  const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs, startThread);
   ClearStopRequest();
 
   BatchTrace trace{display.shown, {}, {}, result.converted, result.failed, result.stopped};
@@ -74,7 +74,8 @@ BatchTrace ExecuteRows(const std::vector<Row>& rows, int jobs, bool stop, FileSy
   return trace;
 }
 
-BatchTrace RunBatch(const std::vector<Row>& rows, int jobs, bool stop, const std::set<std::string>& failCreate) {
+BatchTrace RunBatch(const std::vector<Row>& rows, int jobs, bool stop, const std::set<std::string>& failCreate,
+                    const ThreadStarter& startThread = StartThread) {
   FakeFileSystem fs;
   for (const char* name : {"a", "b", "c", "d", "e"}) {
     const std::string x = "MOVEABS X" + std::to_string(1000 * (name[0] - 'a' + 1));
@@ -83,7 +84,7 @@ BatchTrace RunBatch(const std::vector<Row>& rows, int jobs, bool stop, const std
   }
   fs.files[kLogPath] = "";
   fs.failCreate = failCreate;
-  BatchTrace trace = ExecuteRows(rows, jobs, stop, fs, "C:\\cnc\\", kWindowsPathSyntax, kLogPath);
+  BatchTrace trace = ExecuteRows(rows, jobs, stop, fs, "C:\\cnc\\", kWindowsPathSyntax, kLogPath, startThread);
   trace.files = fs.files;
   EXPECT_TRUE(fs.StagedFiles().empty());
   return trace;
@@ -159,6 +160,7 @@ TEST(ParallelBatchTest, GivesTheReportsMarksLogAndFilesOfARunOneRowAtATime) {
       {"a stop request", {{"M", "a.ncp", "a.cnc"}, {"M", "b.ncp", "b.cnc"}, {"M", "c.ncp", "c.cnc"}}, true, {}},
       {"no marked row", {{"A", "a.ncp", "a.cnc"}}, false, {}},
   };
+  int refusals = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const BatchTrace sequential = RunBatch(c.rows, 1, c.stop, c.failCreate);
@@ -166,7 +168,19 @@ TEST(ParallelBatchTest, GivesTheReportsMarksLogAndFilesOfARunOneRowAtATime) {
       SCOPED_TRACE(jobs);
       ExpectSameTrace(RunBatch(c.rows, jobs, c.stop, c.failCreate), sequential);
     }
+    // Where the system gives fewer threads (none, one), the batch runs on
+    // those there are.
+    for (int granted : {0, 1}) {
+      SCOPED_TRACE(std::to_string(granted) + " threads granted");
+      int asked = 0;
+      const ThreadStarter scarce = [&](std::function<void()> work) {
+        return asked++ < granted ? StartThread(std::move(work)) : std::thread();
+      };
+      ExpectSameTrace(RunBatch(c.rows, 4, c.stop, c.failCreate, scarce), sequential);
+      refusals += std::max(asked - granted, 0);
+    }
   }
+  EXPECT_GT(refusals, 0) << "threads were refused";
 }
 
 // A long row before a short one: run at the same time, the short one would

@@ -264,5 +264,41 @@ TEST_F(PreviewWindowTest, MemoryRunningOutWhileTracingIsReported) {
   EXPECT_EQ(PreviewWorker::LiveThreads(), 0);
 }
 
+// Where the system gives no thread for the worker, the window says so; where
+// it gives none for the bands of a picture, the worker paints them all itself
+// and the picture is the same. Nothing aborts.
+TEST_F(PreviewWindowTest, ThreadsTheSystemRefusesEndInAMessageOrInFewerThreads) {
+  FakeFileSystem fake;
+  fake.files["teil.ncp"] = CrLfLines(kRectangle);
+  int bandThreadsAsked = 0;
+  PreviewThreads noWorker;
+  noWorker.worker = [](QThread&) { return false; };
+  PreviewThreads noBands;
+  noBands.bands = [&](std::function<void()>) {
+    ++bandThreadsAsked;
+    return std::thread();
+  };
+
+  auto* refused = new PreviewWindow(fake, NewSettings(), "teil.ncp", "", nullptr, noWorker);
+  refused->show();
+  EXPECT_TRUE(refused->FailureLine()->isVisible());
+  EXPECT_EQ(refused->FailureLine()->text(),
+            QStringLiteral("Für die Vorschau kann kein weiterer Thread gestartet werden."));
+  EXPECT_FALSE(refused->TraceBar()->isVisible());
+  refused->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(PreviewWorker::LiveThreads(), 0);
+
+  auto* alone = new PreviewWindow(fake, NewSettings(), "teil.ncp", "", nullptr, noBands);
+  alone->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(alone));
+  WaitForPicture(alone);
+  EXPECT_GT(bandThreadsAsked, 0);
+  EXPECT_TRUE(Shown(alone->Canvas()) == PaintedDirectly(alone));
+  alone->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(PreviewWorker::LiveThreads(), 0);
+}
+
 }  // namespace
 }  // namespace morvatex::testing

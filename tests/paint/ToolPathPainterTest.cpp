@@ -337,21 +337,28 @@ TEST(ToolPathPainter, BandsPaintThePictureOnePainterPaints) {
     const ToolPath path = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings());
     ASSERT_EQ(path.code, Outcome::kSuccess);
     const QRectF area(0, 0, 300, 200);
-    const auto paint = [&](int bands) {
+    // `granted`: how many threads the system gives (-1: as many as asked).
+    const auto paint = [&](int bands, int granted) {
       QImage image(QSize(300, 200) * c.ratio * c.scale, c.format);
       image.setDevicePixelRatio(c.ratio);
       QPainter painter(&image);
       painter.scale(c.scale, c.scale);
-      EXPECT_TRUE(PaintToolPath(painter, path, FitView(path, area), area, {}, PaintOptions{c.depth, bands}));
+      int asked = 0;
+      const ThreadStarter scarce = [&](std::function<void()> work) {
+        return granted < 0 || asked++ < granted ? StartThread(std::move(work)) : std::thread();
+      };
+      EXPECT_TRUE(PaintToolPath(painter, path, FitView(path, area), area, {}, PaintOptions{c.depth, bands, scarce}));
       return image;
     };
-    const QImage one = paint(1);
-    for (const int bands : {2, 3, 7}) {
-      const QImage banded = paint(bands);
+    const QImage one = paint(1, -1);
+    // Bands on many threads, and on fewer than asked when the system gives
+    // no more: none (the calling thread paints), one, two.
+    for (const auto& [bands, granted] : {std::pair{2, -1}, {3, -1}, {7, -1}, {5, 0}, {5, 1}, {5, 2}, {1, 0}}) {
+      const QImage banded = paint(bands, granted);
       int differing = 0;
       for (int y = 0; y < one.height(); ++y)
         for (int x = 0; x < one.width(); ++x) differing += one.pixel(x, y) != banded.pixel(x, y);
-      EXPECT_EQ(differing, 0) << bands << " bands";
+      EXPECT_EQ(differing, 0) << bands << " bands, threads granted: " << granted;
     }
   }
 }
