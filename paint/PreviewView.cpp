@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 
 #include <algorithm>
+#include <limits>
 
 #include "paint/Figures.h"
 
@@ -25,7 +26,9 @@ double FigureWidth(const ToolPath& path) {
 void PreviewView::ZoomAbout(QPointF anchor, double factor) {
   // From a kilometre to a micrometre across a few hundred pixels.
   constexpr double kMinScale = 1e-4, kMaxScale = 1e5;
-  factor = std::clamp(scale * factor, kMinScale, kMaxScale) / scale;
+  // A fitted view may lie beyond them (extents of a billion kilometres): it
+  // moves on from there, never jumps.
+  factor = std::clamp(scale * factor, std::min(kMinScale, scale), std::max(kMaxScale, scale)) / scale;
   origin = anchor + (origin - anchor) * factor;
   scale *= factor;
 }
@@ -39,9 +42,12 @@ PreviewView FitView(const ToolPath& path, const QRectF& area) {
   const DrawingExtents& e = path.extents;
   const QRectF inner =
       area.adjusted(kMargin + FigureWidth(path), kMargin, -kMargin, -(kMargin + kFontPixels + kFigureGap));
-  const double spanX = std::max(static_cast<double>(e.maxX - e.minX), kMinSpan);
-  const double spanY = std::max(static_cast<double>(e.maxY - e.minY), kMinSpan);
-  view.scale = std::max(std::min(inner.width() / spanX, inner.height() / spanY), 1e-9);
+  const long double spanX = std::max(e.maxX - e.minX, static_cast<long double>(kMinSpan));
+  const long double spanY = std::max(e.maxY - e.minY, static_cast<long double>(kMinSpan));
+  // Any finite extents fit, a billion kilometres as well: no lower limit
+  // but a positive scale (an area smaller than the margins gives none).
+  const long double fitted = std::min(inner.width() / spanX, inner.height() / spanY);
+  view.scale = std::max(static_cast<double>(fitted), std::numeric_limits<double>::min());
   const double midX = static_cast<double>(e.minX + e.maxX) / 2, midY = static_cast<double>(e.minY + e.maxY) / 2;
   view.origin = inner.center() - QPointF(midX * view.scale, -midY * view.scale);
   return view;

@@ -19,7 +19,8 @@ struct PreviewView {
     return {(pixel.x() - origin.x()) / scale, (origin.y() - pixel.y()) / scale};
   }
   // Zooms by `factor` about `anchor` (a pixel), which keeps its machine point;
-  // the scale stays between 1e-4 and 1e5 pixels per mm.
+  // the scale stays between 1e-4 and 1e5 pixels per mm, or where it was
+  // when it lay outside (a fitted view of huge extents).
   void ZoomAbout(QPointF anchor, double factor);
 };
 
