@@ -8,6 +8,7 @@
 // Every operation reports its failure as a value; nothing throws.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -92,8 +93,9 @@ class FileSystem {
   // never replaces anything, and two writers never share one; for a long
   // name it is shortened so that it fits wherever the final one does. It
   // starts with the permissions (and, where the process may, the owner) of
-  // the file it will replace. The file is null on failure, also when the
-  // target names a folder.
+  // the file it will replace. A link that names no file yet stays, and the
+  // file it names is the final path. The file is null on failure, also when
+  // the target names a folder or links in a loop.
   virtual StagedFile CreateStagedFile(const std::string& target) = 0;
 
   // Renames `from` to `to` in one step, replacing the file at `to`. False
@@ -124,9 +126,12 @@ class FileSystem {
   // beside it that no file had (as CreateStagedFile does), so concurrent
   // replacements each put a complete file in place; a link at `path` stays
   // and the file it names is replaced, keeping that file's permissions (and,
-  // where the process may, its owner). Returns 0 when the new file is in
-  // place, otherwise the platform's error number (errno) of the step that
-  // failed, which is never 0.
+  // where the process may, its owner); a link that names no file yet makes
+  // the file it names. Returns 0 when the new file is in place, otherwise
+  // the platform's error number (errno) of the step that failed, which is
+  // never 0. Refused before anything is written: a folder (EISDIR), a FIFO,
+  // a device or a socket (kNotRegularFileError: no plain file may take its
+  // place), links in a loop (ELOOP).
   virtual int ReplaceFileErrorNumber(const std::string& path, std::string_view contents) = 0;
   // The same, answering only whether the new file is in place.
   bool ReplaceFile(const std::string& path, std::string_view contents) {
@@ -155,6 +160,14 @@ class FileSystem {
   // or an immutable folder says no even to the administrator.
   virtual bool FolderWritable(const std::string& folder) = 0;
 };
+
+// The error number of a whole-file save refused because the path names a
+// FIFO, a device or a socket.
+inline constexpr int kNotRegularFileError = EINVAL;
+
+// Why ReplaceFileErrorNumber refused a path, for a message: "not a regular
+// file", "a loop of symbolic links"; empty for any other error number.
+std::string_view ReplaceRefusalText(int errorNumber);
 
 // The operating system's file system.
 class RealFileSystem final : public FileSystem {

@@ -83,11 +83,12 @@ bool WaitReadable(int fd, GiveUpWaiting giveUp);
 // give up waiting) and the file is one whose open or reads may block.
 bool PrepareReading(const NativeString& path, bool waitingCanEnd, int& flags, bool& waitFirst);
 
-enum class FileKind { kMissing, kRegular, kFolder, kOther };
+enum class FileKind { kMissing, kRegular, kFolder, kOther, kLinkLoop };
 
 // What `path` names, links followed. kOther: anything that is neither a
 // regular file nor a folder (a FIFO, a pipe, a device, a socket), which may
-// make a reader wait for ever.
+// make a reader wait for ever. kLinkLoop: links that lead round in a circle
+// (never on Windows), which name no file and never will.
 FileKind KindOf(const NativeString& path);
 
 // The same, and in `isLink` whether `path` itself is a link (always false

@@ -70,7 +70,7 @@ bool PrepareReading(const NativeString& native, bool waitingCanEnd, int& flags, 
 
 FileKind KindOf(const NativeString& native) {
   struct stat st;
-  if (::stat(native.c_str(), &st) != 0) return FileKind::kMissing;
+  if (::stat(native.c_str(), &st) != 0) return errno == ELOOP ? FileKind::kLinkLoop : FileKind::kMissing;
   return KindOfMode(st.st_mode);
 }
 

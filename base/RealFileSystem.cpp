@@ -149,11 +149,28 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The file `target` names, its links followed (see LinkedPath), and what it is.
+// Where a link that names no file (yet) leads: the end of its chain of
+// links, so that the new file is created there, as writing through the link
+// would create it, and the link stays. A relative link counts from its own
+// folder. The link itself when the chain cannot be read.
+std::string DanglingLinkEnd(const std::string& target) {
+  std::filesystem::path at = os::FsPath(target);
+  std::error_code ec;  // symlink_status sets it for the missing end, which is what is looked for
+  for (int hop = 0; hop < 64 && std::filesystem::is_symlink(std::filesystem::symlink_status(at, ec)); ++hop) {
+    const std::filesystem::path next = std::filesystem::read_symlink(at, ec);
+    if (ec) return target;
+    at = next.is_absolute() ? next : at.parent_path() / next;
+  }
+  return Utf8ToCp1252(at.string()).value_or(target);
+}
+
+// The file `target` names, its links followed (see LinkedPath and
+// DanglingLinkEnd), and what it is.
 std::string FinalPathOf(const std::string& target, FileKind& kind) {
   bool isLink = false;
   kind = os::KindOf(os::ToNative(target), isLink);
-  return isLink ? LinkedPath(target) : target;
+  if (!isLink || kind == FileKind::kLinkLoop) return target;
+  return kind == FileKind::kMissing ? DanglingLinkEnd(target) : LinkedPath(target);
 }
 
 struct TemporaryFile {
@@ -236,7 +253,8 @@ StagedFile RealFileSystem::CreateStagedFile(const std::string& target) {
   FileKind kind = FileKind::kMissing;
   const std::string finalPath = FinalPathOf(target, kind);
   switch (kind) {
-    case FileKind::kFolder: return staged;
+    case FileKind::kFolder:
+    case FileKind::kLinkLoop: return staged;
     case FileKind::kOther: {  // a device or a pipe takes the bytes itself
       const int fd = os::OpenNative(os::ToNative(target), O_WRONLY | O_CREAT | O_TRUNC, os::kCreateMode);
       if (fd >= 0) staged.file = std::make_unique<RealWritableFile>(fd);
@@ -299,12 +317,20 @@ bool RealFileSystem::RemoveFile(const std::string& path) {
 }
 
 int RealFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_view contents) {
-  if (!Usable(path)) return EINVAL;
+  if (!Usable(path)) return ENOENT;
   // The new file is completed and flushed beside the old one, then renamed
   // over it in one step; a link stays and the file it names is replaced.
   FileKind kind = FileKind::kMissing;
   const std::string finalPath = FinalPathOf(path, kind);
-  if (kind == FileKind::kFolder) return EISDIR;
+  switch (kind) {
+    case FileKind::kFolder: return EISDIR;
+    // A FIFO or a device would be replaced by a plain file (/dev/null
+    // itself, for root), and its reader would never see the bytes.
+    case FileKind::kOther: return kNotRegularFileError;
+    case FileKind::kLinkLoop: return ELOOP;
+    case FileKind::kMissing:
+    case FileKind::kRegular: break;
+  }
   const TemporaryFile temporary = CreateTemporaryBeside(finalPath, false);
   if (temporary.fd < 0) return temporary.error;
   const NativeString nativeTemporary = os::ToNative(temporary.path);
@@ -334,6 +360,12 @@ bool RealFileSystem::IsSpecialFile(const std::string& path) {
 bool RealFileSystem::FolderWritable(const std::string& folder) {
   if (folder.find('\0') != std::string::npos) return false;
   return os::FolderWritable(os::ToNative(folder.empty() ? std::string(".") : folder));
+}
+
+std::string_view ReplaceRefusalText(int errorNumber) {
+  if (errorNumber == kNotRegularFileError) return "not a regular file";
+  if (errorNumber == ELOOP) return "a loop of symbolic links";
+  return {};
 }
 
 bool ReadWholeFile(FileSystem& fs, const std::string& path, std::string& contents) {

@@ -129,6 +129,8 @@ JobListCode ReadEntries(LineReader& reader, JobTable& table) {
 }  // namespace
 
 JobListCode ReadJobList(FileSystem& fs, const std::string& path, JobTable& table) {
+  // A FIFO would keep the desktop program waiting for a writer.
+  if (fs.IsSpecialFile(path)) return JobListCode::kUnreadable;
   std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
   if (!file) return JobListCode::kUnreadable;
   LineReader reader(*file);

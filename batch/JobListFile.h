@@ -21,7 +21,7 @@ namespace morvatex {
 // values are fixed.
 enum class JobListCode {
   kOk = 0,
-  kUnreadable = 10,        // the file cannot be opened for reading
+  kUnreadable = 10,        // the file cannot be opened for reading, or is a FIFO or a device
   kReadError = 20,         // reading a line of an entry failed, or memory ran out
   kNoOpeningBracket = 30,  // the first line of an entry does not begin with "["
   kNoClosingBracket = 31,  // the first line of an entry holds no "]" (wins over 30)

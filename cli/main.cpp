@@ -100,6 +100,10 @@ int Run(const std::vector<std::string>& arguments) {
       std::cerr << "morvatex-convert: " << problem << "\n";
       return kUsageStatus;
     }
+  } else if (fs.IsSpecialFile(settingsPath)) {
+    // A FIFO there would be waited on; a new configuration would hide it.
+    std::cerr << "morvatex-convert: settings file is not a regular file: " << Cp1252ToUtf8(settingsPath) << "\n";
+    return kUsageStatus;
   } else {
     LoadSettingsFile(settings, settingsPath, fs, messages);
   }

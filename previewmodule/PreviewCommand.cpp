@@ -83,9 +83,14 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
 
   const QByteArray png = Picture(path, depth, stopped);
   if (stopped && stopped()) return Stopped(source, out);
-  if (png.isEmpty() ||
-      !fs.ReplaceFile(picture, std::string_view(png.constData(), static_cast<std::size_t>(png.size())))) {
-    err << "morvatex-convert: the picture cannot be written: " << Cp1252ToUtf8(picture) << "\n";
+  const int written =
+      png.isEmpty()
+          ? -1
+          : fs.ReplaceFileErrorNumber(picture, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+  if (written != 0) {
+    const std::string_view refusal = ReplaceRefusalText(written);
+    err << "morvatex-convert: the picture cannot be written" << (refusal.empty() ? "" : " (") << refusal
+        << (refusal.empty() ? "" : ")") << ": " << Cp1252ToUtf8(picture) << "\n";
     return kUnusableStatus;
   }
 

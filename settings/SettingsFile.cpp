@@ -26,6 +26,9 @@ std::ptrdiff_t ReadUpTo(ReadableFile& file, char* buffer, std::size_t size) {
 }  // namespace
 
 bool ReadFirstBlock(const std::string& path, FileSystem& fs, void* block, std::size_t size) {
+  // A FIFO there would keep the program waiting for a writer, before its
+  // window even shows.
+  if (fs.IsSpecialFile(path)) return false;
   std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
   if (!file) return false;
   std::string buffer(size, '\0');
@@ -60,9 +63,11 @@ LoadResult LoadSettingsFile(SettingsRecord& live, const std::string& settingsPat
 }
 
 bool SaveSettingsFile(const SettingsRecord& live, const std::string& settingsPath, FileSystem& fs,
-                      MessageSink& messages) {
+                      MessageSink& messages, int* errorNumber) {
   const std::string_view bytes(reinterpret_cast<const char*>(&live), sizeof live);
-  if (fs.ReplaceFile(settingsPath, bytes)) return true;
+  const int error = fs.ReplaceFileErrorNumber(settingsPath, bytes);
+  if (errorNumber) *errorNumber = error;
+  if (error == 0) return true;
   messages.ShowMessage(SaveErrorText(settingsPath));
   return false;
 }

@@ -31,10 +31,12 @@ LoadResult LoadSettingsFile(SettingsRecord& live, const std::string& settingsPat
                             MessageSink& messages);
 
 // Writes `live` as the whole settings file. The old file is replaced only by
-// a complete new one. On failure shows "Beim speichern der Datei" / path /
-// "ist ein Fehler aufgetreten !!" and returns false; `live` is unchanged.
+// a complete new one; a FIFO or a device there is never written or replaced.
+// On failure shows "Beim speichern der Datei" / path / "ist ein Fehler
+// aufgetreten !!" and returns false; `live` is unchanged. `errorNumber`,
+// when given, gets FileSystem::ReplaceFileErrorNumber's answer.
 bool SaveSettingsFile(const SettingsRecord& live, const std::string& settingsPath, FileSystem& fs,
-                      MessageSink& messages);
+                      MessageSink& messages, int* errorNumber = nullptr);
 
 // Stores the new-configuration values into the machine-profile block of
 // `live` (nothing outside the block), then shows the two warnings.
@@ -50,7 +52,8 @@ void SetRecordDefaults(SettingsRecord& live);
 void SetNewProfileValues(MachineProfile& profile);
 
 // Reads the first `size` bytes of the file into `block`; false, with
-// `block` untouched, when the file is missing, unreadable or shorter.
+// `block` untouched, when the file is missing, unreadable or shorter, or a
+// FIFO or a device (which is not waited on).
 bool ReadFirstBlock(const std::string& path, FileSystem& fs, void* block, std::size_t size);
 
 // Sets a factor that is zero or not a number to 1.0; others stay as they are.

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 #ifndef _WIN32
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -290,6 +291,58 @@ TEST_F(RealFileSystemTest, PuttingAFileInPlaceKeepsLinksModesAndOtherFiles) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d.path()), {}), 10) << "no temporary file left";
   }
 }
+
+#ifndef _WIN32
+// A whole-file save never puts a plain file in the place of a FIFO or a
+// device (their readers would never see it), nor of a link: a link that
+// names no file yet gets the file it names, as writing through it would
+// make it; links in a loop are refused. A staged output does the same,
+// and writes into a FIFO or a device in place.
+TEST_F(RealFileSystemTest, SavesKeepSpecialFilesAndLinksAndWriteWhereTheLinksLead) {
+  ASSERT_EQ(mkfifo(dir.Sub("p.fifo").c_str(), 0600), 0);
+  const bool device = ::mknod(dir.Sub("null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+  std::filesystem::create_directory(dir.path() / "ziel");
+  std::filesystem::create_symlink("ziel/teil.cnc", dir.path() / "lose.cnc");
+  std::filesystem::create_symlink(dir.path() / "lose.cnc", dir.path() / "kette.cnc");  // a link to a link
+  std::filesystem::create_symlink("fehlt/teil.cnc", dir.path() / "ohne-ordner.cnc");
+  std::filesystem::create_symlink("schleife2", dir.path() / "schleife1");
+  std::filesystem::create_symlink("schleife1", dir.path() / "schleife2");
+  const struct {
+    const char* name;
+    int replaced;         // what ReplaceFileErrorNumber gives
+    int staged;           // CreateStagedFile and the rename: 1 succeed, 0 fail, -1 not tried
+    const char* written;  // where the bytes end up; null: nowhere
+  } cases[] = {
+      {"p.fifo", kNotRegularFileError, -1, nullptr},  // staged, it would wait for a reader
+      {"null", kNotRegularFileError, 1, nullptr},
+      {"lose.cnc", 0, 1, "ziel/teil.cnc"},
+      {"kette.cnc", 0, 1, "ziel/teil.cnc"},
+      {"ohne-ordner.cnc", ENOENT, 0, nullptr},
+      {"schleife1", ELOOP, 0, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (std::string(c.name) == "null" && !device) continue;  // mknod needs the right to make devices
+    const std::string path = dir.Sub(c.name);
+    const auto kind = std::filesystem::symlink_status(path).type();
+    std::filesystem::remove(dir.path() / "ziel" / "teil.cnc");
+    EXPECT_EQ(fs.ReplaceFileErrorNumber(path, "neu"), c.replaced);
+    EXPECT_EQ(std::filesystem::symlink_status(path).type(), kind) << "still what it was";
+    if (c.written) {
+      EXPECT_EQ(ReadFileBytes(dir.Sub(c.written)), "neu");
+    }
+    if (c.staged < 0) continue;
+    std::filesystem::remove(dir.path() / "ziel" / "teil.cnc");
+    EXPECT_EQ(StageAndRename(fs, path, "gestuft"), c.staged == 1);
+    EXPECT_EQ(std::filesystem::symlink_status(path).type(), kind);
+    if (c.written) {
+      EXPECT_EQ(ReadFileBytes(dir.Sub(c.written)), "gestuft");
+    }
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), device ? 8 : 7)
+      << "nothing left beside";
+}
+#endif
 
 TEST_F(RealFileSystemTest, TwoWritersReplacingOneFileBothSucceed) {
   const std::string path = dir.Sub("liste.mvx");

@@ -2,6 +2,11 @@
 #include <QDir>
 
 #include <filesystem>
+#include <functional>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/support/FakeFileSystem.h"
@@ -127,6 +132,25 @@ TEST_F(JobListWindowTest, AFaultyListIsReportedWithItsCodeAndLeavesAnEmptyTable)
     EXPECT_EQ(form->Table().ListFile(), "") << code;
   }
 }
+
+#ifndef _WIN32
+// A FIFO is refused at once as a list that cannot be read, however it is
+// opened; nothing waits for a writer.
+TEST_F(JobListWindowTest, AFifoIsRefusedAsAListThatCannotBeRead) {
+  ASSERT_EQ(mkfifo(dir.Sub("f.mvx").c_str(), 0600), 0);
+  const std::function<void()> ways[] = {[&] { Open("f.mvx"); }, [&] { form->OpenFiles({Path("f.mvx")}); }};
+  for (const auto& open : ways) {
+    AddFiles({"a.ncp"});
+    form->Table().SetModified(false);
+    dialogs.log.clear();
+    open();
+    ASSERT_FALSE(dialogs.log.empty());
+    EXPECT_EQ(dialogs.log.back(), QStringLiteral("Nachricht: Beim lesen der Datei\r\n\r\n") + Path("f.mvx") +
+                                      QStringLiteral("\r\n\r\nist ein Fehler aufgetreten (10) !"));
+    EXPECT_EQ(GridRows(), 2);
+  }
+}
+#endif
 
 TEST_F(JobListWindowTest, AFailedSaveKeepsTheOldFile) {
   FakeFileSystem fake;

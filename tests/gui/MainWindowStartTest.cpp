@@ -13,6 +13,10 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "base/Cp1252Codec.h"
 #include "base/LocalDateTime.h"
 #include "gui/AboutDialog.h"
@@ -253,6 +257,24 @@ TEST_F(StartTest, EverySwitchWritesTheWholeFileOnceAndAFailedWriteIsReported) {
   EXPECT_TRUE(form->LiveSettings().DXFDateinerzeugen);
   EXPECT_TRUE(Action("dxfOutputAction")->isChecked());
 }
+
+#ifndef _WIN32
+// A FIFO where the settings file belongs is no settings file: the program
+// starts with a new configuration at once, and a save reports the failure
+// instead of writing through or over it.
+TEST_F(StartTest, AFifoAtTheSettingsPlaceGivesANewConfigurationAndStaysAsItIs) {
+  ASSERT_EQ(mkfifo(SettingsPath().c_str(), 0600), 0);
+  Create();
+  EXPECT_EQ(dialogs.log, (std::vector<QString>{kWarning1, kWarning2}));
+  form->show();
+  dialogs.log.clear();
+  Action("cncOutputAction")->trigger();
+  EXPECT_EQ(dialogs.log, (std::vector<QString>{QStringLiteral("Nachricht: Beim speichern der Datei\r\n") +
+                                               QString::fromStdString(SettingsPath()) +
+                                               QStringLiteral("\r\nist ein Fehler aufgetreten !!")}));
+  EXPECT_TRUE(std::filesystem::is_fifo(SettingsPath()));
+}
+#endif
 
 TEST_F(StartTest, AProgramPathOutsideWindows1252IsReportedAndNoFileIsWritten) {
   const QString path = QString::fromStdString(dir.Sub("prog")) + QChar(0x0142);

@@ -200,6 +200,7 @@ int FakeFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_
   const std::lock_guard lock(mutex);
   calls.push_back("replace " + path);
   if (failReplace.count(path)) return replaceErrorNumber;
+  if (specialFiles.count(path)) return kNotRegularFileError;  // as the real one refuses them
   if (const auto limit = outOfMemoryAfterBytes.find(path);
       limit != outOfMemoryAfterBytes.end() && contents.size() > limit->second)
     throw std::bad_alloc();
