@@ -85,6 +85,13 @@ class StreamSink final : public MessageSink {
   std::ostream& out_;
 };
 
+// Keeps the core's message for later.
+class CollectingSink final : public MessageSink {
+ public:
+  void ShowMessage(std::string_view message) override { text += message; }
+  std::string text;
+};
+
 // --show-settings prints one field per line and --set reads each line
 // back, so a text shows its control characters as \xHH (the Windows-1252
 // byte in hex). Only such an escape is read back, and only for the bytes it
@@ -201,6 +208,8 @@ std::string ShownValue(const SettingsRecord& record, FieldElement e) {
 // record unchanged, for an invalid one. A number may have blanks on both
 // sides: the dialog's syntax takes leading ones, and trailing ones, which
 // the shell's quoting easily leaves, change nothing either.
+// Every value a record that loads may hold is taken, as --show-settings may
+// have printed it (Apply warns about those the dialog does not offer).
 bool SetShownValue(SettingsRecord& record, FieldElement e, std::string_view value) {
   if (e.field->kind == FieldKind::kText) return SetField(record, e, UnescapedText(value));
   while (value.ends_with(' ')) value.remove_suffix(1);
@@ -212,11 +221,13 @@ bool SetShownValue(SettingsRecord& record, FieldElement e, std::string_view valu
       return true;
     }
   }
-  return SetField(record, e, value);
+  return SetField(record, e, value, FieldRange::kType);
 }
 
-// Applies one NAME=VALUE; the reason when it cannot.
-std::optional<std::string> Apply(SettingsRecord& record, const std::string& assignment) {
+// Applies one NAME=VALUE; the reason when it cannot. A value outside what
+// the dialog offers adds a warning that says how the programs take it.
+std::optional<std::string> Apply(SettingsRecord& record, const std::string& assignment,
+                                 std::vector<std::string>& warnings) {
   const std::size_t equals = assignment.find('=');
   if (equals == std::string::npos) return "--set needs NAME=VALUE: " + assignment;
   const std::string name = assignment.substr(0, equals);
@@ -230,6 +241,11 @@ std::optional<std::string> Apply(SettingsRecord& record, const std::string& assi
     if (element->field->minimum == element->field->maximum)  // a version
       problem += ", the programs read only " + std::to_string(element->field->minimum);
     return problem;
+  }
+  if (!InDialogRange(record, *element)) {
+    warnings.push_back(name + "=" + value + " lies outside what the settings dialog offers (" +
+                       std::to_string(element->field->minimum) + ".." + std::to_string(element->field->maximum) +
+                       "); " + std::string(element->field->outsideRange));
   }
   return std::nullopt;
 }
@@ -248,15 +264,25 @@ int Write(const SettingsCall& call, std::ostream& err) {
     ApplyPreset(*call.preset, values);
     ApplyValues(values, record);  // every preset value is valid
   }
+  std::vector<std::string> warnings;
   for (const std::string& assignment : call.sets) {
-    if (const std::optional<std::string> problem = Apply(record, assignment)) {
+    if (const std::optional<std::string> problem = Apply(record, assignment, warnings)) {
       err << "morvatex-convert: " << *problem << " (nothing written)\n";
       return kUsageStatus;
     }
   }
+  for (const std::string& warning : warnings) err << "morvatex-convert: warning: " << warning << '\n';
   RealFileSystem fs;
-  StreamSink sink(err);
-  return SaveSettingsFile(record, *path, fs, sink) ? 0 : kFileStatus;
+  CollectingSink failure;
+  int errorNumber = 0;
+  if (SaveSettingsFile(record, *path, fs, failure, &errorNumber)) return 0;
+  // A FIFO, a device or a link loop is refused as a wrong FILE is.
+  if (const std::string_view refusal = ReplaceRefusalText(errorNumber); !refusal.empty()) {
+    err << "morvatex-convert: FILE cannot be written (" << refusal << "): " << call.writePath << '\n';
+    return kUsageStatus;
+  }
+  StreamSink(err).ShowMessage(failure.text);
+  return kFileStatus;
 }
 
 int Show(const SettingsCall& call, std::ostream& out, std::ostream& err) {

@@ -50,8 +50,8 @@ constexpr std::size_t Capacity() {
 // A field of type M; integers take every value of their type unless a
 // range is given.
 template <typename M>
-constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_t minimum = 1,
-                          std::int64_t maximum = 0) {
+constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_t minimum = 1, std::int64_t maximum = 0,
+                          std::string_view outsideRange = {}) {
   using Element = std::remove_all_extents_t<M>;
   constexpr FieldKind kKind = Kind<Element>::kKind;
   if (minimum > maximum) {
@@ -59,7 +59,7 @@ constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_
     maximum = kKind == FieldKind::kInteger ? kIntMax : kKind == FieldKind::kWord ? 65535 : 255;
   }
   const std::size_t count = std::is_array_v<M> ? std::extent_v<M> : 1;
-  return Field{name, offset, kKind, count, Capacity<Element>(), minimum, maximum};
+  return Field{name, offset, kKind, count, Capacity<Element>(), minimum, maximum, outsideRange};
 }
 
 #define MORVATEX_R(field, ...) \
@@ -76,18 +76,20 @@ constexpr Field MakeField(std::string_view name, std::size_t offset, std::int64_
 // negative, one of the two special treatments and the two extra modal rules.
 // A tool entry accepts every 32-bit integer and keeps its low 16 bits. The
 // two versions take only the values the programs read: any other makes them
-// set up a new configuration instead of the record.
+// set up a new configuration instead of the record. What the conversion
+// makes of a value outside the others' ranges is said with each.
+constexpr std::string_view kNoDecimals = "the programs write these values without decimals, as for 0";
 constexpr auto kFields = std::to_array<Field>({
     MORVATEX_R(Version, kSettingsVersion, kSettingsVersion),
     MORVATEX_P(ProfilVersion, kProfileFormat, kProfileFormat),
     MORVATEX_P(Dateinamenerweiterung),
     MORVATEX_P(Werkzeuge, kIntMin, kIntMax),
-    MORVATEX_P(Sonderbehandlung, 0, 1),
+    MORVATEX_P(Sonderbehandlung, 0, 1, "the programs write the plain DIN layout, as for 0"),
     MORVATEX_P(ZeichenWertzuweisung),
     MORVATEX_P(Satznummerierung),
-    MORVATEX_P(Nachkommastellen, 0, 6),
-    MORVATEX_P(ErsterSatz, 0, kIntMax),
-    MORVATEX_P(SatznummernIncrement, 0, kIntMax),
+    MORVATEX_P(Nachkommastellen, 0, 6, kNoDecimals),
+    MORVATEX_P(ErsterSatz, 0, kIntMax, "the programs number the blocks from this value below zero"),
+    MORVATEX_P(SatznummernIncrement, 0, kIntMax, "the programs count the block numbers down by it"),
     MORVATEX_P(ZWerte),
     MORVATEX_P(RWerte),
     MORVATEX_P(IJWerte),
@@ -145,9 +147,9 @@ constexpr auto kFields = std::to_array<Field>({
     MORVATEX_PN(AdresseR, "_R"),
     MORVATEX_P(reserved1668),
     MORVATEX_P(reserved1672),
-    MORVATEX_P(ModalExtra, 0, 1),
-    MORVATEX_P(NachkommastellenS, 0, 6),
-    MORVATEX_P(NachkommastellenF, 0, 6),
+    MORVATEX_P(ModalExtra, 0, 1, "the programs apply no extra modal rule, as for 0"),
+    MORVATEX_P(NachkommastellenS, 0, 6, kNoDecimals),
+    MORVATEX_P(NachkommastellenF, 0, 6, kNoDecimals),
     MORVATEX_P(reserved1688),
     MORVATEX_P(FaktorSonderS),
     MORVATEX_P(FaktorSonderF),
@@ -247,7 +249,7 @@ std::string FieldText(const SettingsRecord& record, FieldElement e) {
   return {};
 }
 
-bool SetField(SettingsRecord& record, FieldElement e, std::string_view text) {
+bool SetField(SettingsRecord& record, FieldElement e, std::string_view text, FieldRange range) {
   unsigned char* p = At(record, e);
   const Field& field = *e.field;
   if (field.kind == FieldKind::kText) {
@@ -263,7 +265,12 @@ bool SetField(SettingsRecord& record, FieldElement e, std::string_view text) {
     return true;
   }
   const std::optional<std::int32_t> value = ParseInteger(text);
-  if (!value || *value < field.minimum || *value > field.maximum) return false;
+  if (!value) return false;
+  // Only the integer fields have ranges narrower than their type (a 32-bit
+  // value is what ParseInteger gives); a version keeps its one value.
+  const bool typeRange =
+      range == FieldRange::kType && field.kind == FieldKind::kInteger && field.minimum != field.maximum;
+  if (!typeRange && (*value < field.minimum || *value > field.maximum)) return false;
   switch (field.kind) {
     case FieldKind::kInteger: Store(p, *value); break;
     case FieldKind::kWord:
@@ -272,6 +279,21 @@ bool SetField(SettingsRecord& record, FieldElement e, std::string_view text) {
     default: *p = static_cast<unsigned char>(*value); break;
   }
   return true;
+}
+
+bool InDialogRange(const SettingsRecord& record, FieldElement e) {
+  const unsigned char* p = At(record, e);
+  std::int64_t value = 0;
+  switch (e.field->kind) {
+    case FieldKind::kInteger: value = Load<std::int32_t>(p); break;
+    case FieldKind::kWord: value = Load<std::uint16_t>(p); break;
+    case FieldKind::kByte:
+    case FieldKind::kBoolean: value = *p; break;
+    case FieldKind::kDecimal:
+    case FieldKind::kText: return true;
+  }
+  // A tool entry's range is that of the integers it takes, not its 16 bits.
+  return e.field->kind == FieldKind::kWord || (value >= e.field->minimum && value <= e.field->maximum);
 }
 
 double DecimalValue(const SettingsRecord& record, FieldElement element) {

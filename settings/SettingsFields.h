@@ -36,6 +36,10 @@ struct Field {
   // format's); unused for texts and decimals.
   std::int64_t minimum;
   std::int64_t maximum;
+  // How the programs treat a value outside that range, which a damaged or
+  // foreign file may hold (and the command line may write); empty where
+  // the range is the type's own.
+  std::string_view outsideRange;
 
   // Bytes one element takes.
   constexpr std::size_t ElementSize() const {
@@ -72,10 +76,21 @@ std::optional<FieldElement> FindField(std::string_view name);
 // exact form), a text as its Windows-1252 characters.
 std::string FieldText(const SettingsRecord& record, FieldElement element);
 
+// Which integers SetField takes: those of the field's range (the dialog's),
+// or every value the field's type holds, so that whatever a record that
+// loads may hold can be stored again. Version and ProfilVersion take only
+// their one value in either case: any other makes the record unreadable.
+enum class FieldRange { kDialog, kType };
+
 // Stores `text` (Windows-1252) into the element: a text cut to its
-// capacity, an integer or decimal in the dialog's number syntax within the
-// field's range. False, with the record unchanged, for an invalid value.
-bool SetField(SettingsRecord& record, FieldElement element, std::string_view text);
+// capacity, an integer or decimal in the dialog's number syntax, an integer
+// within `range`. False, with the record unchanged, for an invalid value.
+bool SetField(SettingsRecord& record, FieldElement element, std::string_view text,
+              FieldRange range = FieldRange::kDialog);
+
+// True unless the element is an integer outside its field's range (see
+// Field::outsideRange).
+bool InDialogRange(const SettingsRecord& record, FieldElement element);
 
 // The value of a decimal element, and storing one as it is (not-a-number
 // and infinities included, which SetField's number syntax refuses).

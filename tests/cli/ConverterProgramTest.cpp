@@ -8,8 +8,11 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -410,6 +413,52 @@ TEST_F(ConverterProgramTest, EveryShownValueSetsBackExactlyAndAWrongVersionIsRef
   }
 }
 
+// A damaged or foreign file may hold values the dialog does not offer; the
+// programs load it all the same, so --show-settings prints them and --set
+// writes them back to the same bytes, warning how the programs take them.
+TEST_F(ConverterProgramTest, ValuesTheDialogDoesNotOfferShowAndSetBackWithAWarning) {
+  const std::string base = dir.Sub("basis.set");
+  ASSERT_EQ(Run({"--write-settings", base}).status, 0);
+  const struct {
+    std::size_t offset;  // in the record
+    std::int32_t value;
+    const char* shown;
+    const char* treatment;
+  } cases[] = {
+      {236, 9, "Nachkommastellen=9", "without decimals, as for 0"},
+      {236, -1, "Nachkommastellen=-1", "without decimals, as for 0"},
+      {224, 2, "Sonderbehandlung=2", "plain DIN layout, as for 0"},
+      {1684, 7, "ModalExtra=7", "no extra modal rule"},
+      {1688, 100, "NachkommastellenS=100", "without decimals"},
+      {1692, INT32_MIN, "NachkommastellenF=-2147483648", "without decimals"},
+      {240, -5, "ErsterSatz=-5", "below zero"},
+      {244, -2, "SatznummernIncrement=-2", "count the block numbers down"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    std::string record = ReadFileBytes(base);
+    std::memcpy(record.data() + c.offset, &c.value, sizeof c.value);
+    const std::string first = dir.Sub("fremd.set"), second = dir.Sub("zurueck.set");
+    WriteFileBytes(first, record);
+    const Outcome shown = Run({"--show-settings", first});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_NE(shown.out.find(std::string("\n") + c.shown + "\n"), std::string::npos);
+    std::vector<std::string> setBack = {"--write-settings", second};
+    for (std::size_t at = 0, end; (end = shown.out.find('\n', at)) != std::string::npos; at = end + 1)
+      setBack.insert(setBack.end(), {"--set", shown.out.substr(at, end - at)});
+    const Outcome back = Run(setBack);
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(back.err.rfind("morvatex-convert: warning: " + std::string(c.shown) +
+                                 " lies outside what the settings dialog offers (",
+                             0),
+              0u)
+        << back.err;
+    EXPECT_NE(back.err.find(c.treatment), std::string::npos) << back.err;
+    EXPECT_EQ(std::count(back.err.begin(), back.err.end(), '\n'), 1) << back.err;
+    EXPECT_EQ(Meaningful(ReadFileBytes(second)), Meaningful(record));
+  }
+}
+
 TEST_F(ConverterProgramTest, AWrongSettingWritesNothingAndNamesIt) {
   const std::string file = dir.Sub("neu.set");
   const struct {
@@ -418,7 +467,7 @@ TEST_F(ConverterProgramTest, AWrongSettingWritesNothingAndNamesIt) {
   } cases[] = {
       {{"--set", "Unbekannt=1"}, "unknown setting Unbekannt"},
       {{"--set", "Werkzeuge[100]=1"}, "unknown setting Werkzeuge[100]"},
-      {{"--set", "Nachkommastellen=7"}, "invalid value for Nachkommastellen: 7"},
+      {{"--set", "Nachkommastellen=2147483648"}, "invalid value for Nachkommastellen: 2147483648"},
       {{"--set", "ZGrenze=1,5"}, "invalid value for ZGrenze: 1,5"},
       {{"--preset", "fanuc"}, "unknown preset fanuc"},
   };
