@@ -203,6 +203,51 @@ TEST(ToolPathPainter, FeedMovesLieWhereTheExactDrawingHasThem) {
   }
 }
 
+// Any extents a program can reach fit the area, from a millimetre to far
+// beyond the machine's reach (lines of 2147 m each, and work-piece zeros
+// shifted by them, end below 1e17 mm): the frame lies inside it with room
+// for the figures. Extents beyond, whose figures alone are wider than any
+// window, still get a usable scale. And
+// the path of such a program (moves of 2147 m, then the work-piece zero
+// shifted by the position 2,000 times) runs inside the frame.
+TEST(ToolPathPainter, AnyFiniteExtentsAreFitted) {
+  const QRectF area(0, 0, 400, 300);
+  for (const long double span : {1.0L, 1e6L, 1e12L, 1e17L, 1e300L}) {
+    for (const long double low : {0.0L, -span * 3}) {
+      SCOPED_TRACE(static_cast<double>(span));
+      ToolPath path;
+      path.extentsKnown = true;
+      path.extents = {low, low / 2, low + span, low / 2 + span / 3};
+      const PreviewView view = FitView(path, area);
+      ASSERT_TRUE(std::isfinite(view.scale) && view.scale > 0);
+      if (span > 1e17L) continue;
+      const QPointF topLeft =
+          view.ToScreen(static_cast<double>(path.extents.minX), static_cast<double>(path.extents.maxY));
+      const QPointF bottomRight =
+          view.ToScreen(static_cast<double>(path.extents.maxX), static_cast<double>(path.extents.minY));
+      EXPECT_GT(topLeft.x(), area.left() + 20) << "room for the figures";
+      EXPECT_GE(topLeft.y(), area.top());
+      EXPECT_LT(bottomRight.x(), area.right());
+      EXPECT_LT(bottomRight.y(), area.bottom() - 12);
+      EXPECT_GT(bottomRight.x() - topLeft.x(), 150) << "the frame fills much of the area";
+    }
+  }
+
+  std::vector<std::string> lines = {"VEL 1000"};
+  lines.insert(lines.end(), 2000, "MOVEREL X2147483647 Y2147483647");
+  lines.insert(lines.end(), 2000, "WPZERO");
+  lines.insert(lines.end(), {"MOVEREL X1 Y1", "PROGEND"});
+  const Picture p = Paint(std::vector<std::string_view>(lines.begin(), lines.end()));
+  ASSERT_EQ(p.path.code, Outcome::kSuccess);
+  ASSERT_GT(p.path.extents.maxX, 1e12L);
+  const QPointF end =
+      p.view.ToScreen(static_cast<double>(p.path.extents.maxX), static_cast<double>(p.path.extents.maxY));
+  const QPointF start = p.view.ToScreen(0, 0);
+  EXPECT_TRUE(p.image.rect().contains(end.toPoint()) && p.image.rect().contains(start.toPoint()));
+  EXPECT_TRUE(Near(p.image, (start + end) / 2, IsFeed)) << "the path runs inside the frame";
+  EXPECT_TRUE(Near(p.image, QPointF(end.x(), start.y()), [](QRgb c) { return !IsWhite(c); })) << "the frame's corner";
+}
+
 // The ends of the depth colour map: the highest Z yellow, the deepest dark purple.
 constexpr QRgb kTopColour = qRgb(253, 231, 37), kDeepColour = qRgb(68, 1, 84);
 
