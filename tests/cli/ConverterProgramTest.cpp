@@ -621,6 +621,69 @@ TEST_F(ConverterProgramTest, RefusesAnUnusableSettingsFileAndConvertsNothing) {
   }
 }
 
+#ifndef _WIN32
+// Every output of the converter lands where the path leads: a FIFO or a
+// device is never replaced by a plain file (a save into one is refused), a
+// link that names no file yet gets the file it names, a link loop is
+// refused. The link or the FIFO stays as it was in every case.
+TEST_F(ConverterProgramTest, OutputsNeverReplaceFifosOrLinksAndWriteWhereALinkLeads) {
+  SaveSettings(true, false);
+  const std::string fifo = SpecialFile("p.fifo");
+  std::filesystem::create_symlink("ziel.out", dir.Sub("lose"));
+  std::filesystem::create_symlink("schleife", dir.Sub("schleife"));
+  const std::string source = Example("kreis.ncp");
+  const struct {
+    std::vector<std::string> arguments;  // the output is the second
+    const char* output;
+    int status;
+    const char* said;  // in standard error, or for a conversion in its report
+    bool preview;
+  } cases[] = {
+      {{"--write-settings", fifo}, "p.fifo", 2, "FILE cannot be written (not a regular file): ", false},
+      {{"--preview", fifo, "--settings", settingsPath, source},
+       "p.fifo",
+       2,
+       "the picture cannot be written (not a regular file): ",
+       true},
+      {{"--write-settings", dir.Sub("schleife")},
+       "schleife",
+       2,
+       "FILE cannot be written (a loop of symbolic links)",
+       false},
+      {{"--preview", dir.Sub("schleife"), "--settings", settingsPath, source},
+       "schleife",
+       2,
+       "the picture cannot be written (a loop of symbolic links)",
+       true},
+      {{"--settings", settingsPath, source, dir.Sub("schleife")}, "schleife", 1, "Fehlerstatus: 80", false},
+      {{"--write-settings", dir.Sub("lose")}, "lose", 0, "", false},
+      {{"--preview", dir.Sub("lose"), "--settings", settingsPath, source}, "lose", 0, "", true},
+      {{"--settings", settingsPath, source, dir.Sub("lose")}, "lose", 0, "Fehlerstatus: 0", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments[0] + " " + c.output);
+    if (c.preview && !MORVATEX_CONVERT_HAS_PREVIEW) continue;
+    std::filesystem::remove(dir.Sub("ziel.out"));
+    const auto kind = std::filesystem::symlink_status(dir.Sub(c.output)).type();
+    const Outcome r = Run(c.arguments);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE((r.err + r.out).find(c.said), std::string::npos) << r.err << r.out;
+    EXPECT_EQ(std::filesystem::symlink_status(dir.Sub(c.output)).type(), kind) << "still what it was";
+    EXPECT_EQ(std::filesystem::exists(dir.Sub("ziel.out")), c.status == 0) << "the file the link names";
+  }
+
+  // A FIFO where the settings are looked for by default is refused too, not
+  // waited on.
+  std::filesystem::create_directory(dir.Sub("bin"));
+  const std::string program = CopyOfTheConverter(dir.Sub("bin/morvatex-convert"));
+  ASSERT_EQ(mkfifo(dir.Sub("bin/morvatex.set").c_str(), 0600), 0);
+  const Outcome r = RunProgram(program, {source, dir.Sub("teil.cnc")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "morvatex-convert: settings file is not a regular file: " + dir.Sub("bin/morvatex.set") + "\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.Sub("teil.cnc")));
+}
+#endif
+
 // --- Neither output replaces the settings in use -----------------------------
 
 TEST_F(ConverterProgramTest, NeverOverwritesTheSettingsFileInUse) {
