@@ -363,8 +363,12 @@ BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settin
   // This thread records the rows and converts while it waits: one worker
   // fewer to start, and no core has more threads than it can run.
   std::vector<std::thread> workers;
-  workers.reserve(threads);  // so that no thread is lost to a failed push_back
-  for (std::size_t i = 1; i < threads; ++i) {
+  try {
+    workers.reserve(threads);  // so that no started thread is lost to a failed push_back
+  } catch (const std::bad_alloc&) {
+    // Not even room for the list: this thread converts alone.
+  }
+  for (std::size_t i = 1; i < threads && workers.size() < workers.capacity(); ++i) {
     // Where the system gives no further thread, the batch runs on the
     // threads it has; this one converts in any case.
     std::thread worker = startThread([&scheduler] { scheduler.Work(); });

@@ -223,6 +223,7 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
       },
       threads.worker);
   if (!worker_->Started()) {
+    canvas_->hide();  // it would say that the path is being traced
     ShowProblem(QStringLiteral("Für die Vorschau kann kein weiterer Thread gestartet werden."));
     return;
   }

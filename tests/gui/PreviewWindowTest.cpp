@@ -285,6 +285,7 @@ TEST_F(PreviewWindowTest, ThreadsTheSystemRefusesEndInAMessageOrInFewerThreads) 
   EXPECT_EQ(refused->FailureLine()->text(),
             QStringLiteral("Für die Vorschau kann kein weiterer Thread gestartet werden."));
   EXPECT_FALSE(refused->TraceBar()->isVisible());
+  EXPECT_FALSE(refused->Canvas()->isVisible());
   refused->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(PreviewWorker::LiveThreads(), 0);
