@@ -165,6 +165,9 @@ TEST_F(RealFileSystemTest, KnowsDevicesFromFilesAndFolders) {
   EXPECT_FALSE(nul.Staged());
   EXPECT_TRUE(nul.file->Write("x") && nul.file->Close());
   EXPECT_TRUE(fs.SameFile("NUL", dir.Sub("nul")));
+  // A whole-file save puts no plain file in a device's place.
+  EXPECT_EQ(fs.ReplaceFileErrorNumber(dir.Sub("nul"), "x"), kNotRegularFileError);
+  EXPECT_EQ(fs.ReplaceFileErrorNumber("\\\\.\\pipe\\morvatex-fehlt", "x"), kNotRegularFileError);
   EXPECT_FALSE(fs.SameFile("NUL", "CON"));
   // Asking about a pipe must not take the place of its one reader.
   testing::WaitingPipe pipe;
