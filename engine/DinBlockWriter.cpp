@@ -194,18 +194,58 @@ Outcome DinBlockWriter::WriteMove(OutputBuffer& out, MachineState& state) {
       TrimTrailingBlanks(block.text);
       Keep(failure, WriteNumberedLine(out, block.text, Outcome::kXilogMotion));
     }
+  } else if (IsRadiusFullCircle(state)) {
+    Keep(failure, WriteFullCircleHalves(out, state));
   } else {
-    // Written even without a word: then the block number alone (or an empty
-    // line) keeps the place of the move.
-    TrimTrailingBlanks(words_);
-    if (!pendingFeedWord_.empty()) {
-      words_ += ' ';
-      words_ += pendingFeedWord_;
-      pendingFeedWord_.clear();
-    }
-    Keep(failure, WriteNumberedLine(out, words_, Outcome::kCncMotion));
+    Keep(failure, WriteMoveBlock(out));
   }
   prevMotion_ = state.motionKind;
+  return failure;
+}
+
+Outcome DinBlockWriter::WriteMoveBlock(OutputBuffer& out) {
+  // Written even without a word: then the block number alone (or an empty
+  // line) keeps the place of the move.
+  TrimTrailingBlanks(words_);
+  if (!pendingFeedWord_.empty()) {
+    words_ += ' ';
+    words_ += pendingFeedWord_;
+    pendingFeedWord_.clear();
+  }
+  return WriteNumberedLine(out, words_, Outcome::kCncMotion);
+}
+
+bool DinBlockWriter::IsRadiusFullCircle(const MachineState& state) const {
+  return profile_.RWerte && IsArc(state.motionKind) && state.posX == state.prevX && state.posY == state.prevY &&
+         state.radius > 0;
+}
+
+Outcome DinBlockWriter::WriteFullCircleHalves(OutputBuffer& out, const MachineState& state) {
+  // A radius cannot give a circle whose end is its start: no control knows
+  // where it runs. Two half circles can: first to the point opposite the
+  // start through the centre (half the way in Z), then back to the start.
+  MachineState half = state;
+  half.posX = 2 * state.posI - state.prevX;
+  half.posY = 2 * state.posJ - state.prevY;
+  half.posZ = (state.prevZ + state.posZ) / 2;
+  half.largeArc = false;
+  words_.clear();
+  AppendMoveWords(half, words_);
+  Outcome failure = WriteMoveBlock(out);
+
+  prevMotion_ = state.motionKind;
+  MachineState back = state;
+  back.prevX = half.posX;
+  back.prevY = half.posY;
+  back.prevZ = half.posZ;
+  back.prevI = state.posI;
+  back.prevJ = state.posJ;
+  back.prevK = state.posK;
+  back.largeArc = false;
+  back.firstUseX = back.firstUseY = back.firstUseZ = FirstUse::kBefore;
+  words_.clear();
+  AppendMoveWords(back, words_);
+  Keep(failure, WriteMoveBlock(out));
   return failure;
 }
 

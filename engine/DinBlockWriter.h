@@ -71,6 +71,14 @@ class DinBlockWriter {
   Outcome WriteCode(OutputBuffer& out, std::string_view code, Outcome failure);
 
   Outcome WriteMove(OutputBuffer& out, MachineState& state);
+  // Writes the words in hand as a numbered move block of the DIN layout,
+  // with a held-back F word behind them; 92 when it fails.
+  Outcome WriteMoveBlock(OutputBuffer& out);
+  // An arc back to its start point that the R word would give (DIN layout).
+  bool IsRadiusFullCircle(const MachineState& state) const;
+  // Writes such a full circle as two half circles, each a move block under
+  // the normal rules; the state itself is left as the one circle.
+  Outcome WriteFullCircleHalves(OutputBuffer& out, const MachineState& state);
   // The change code before a rapid move after feed moves, or before a feed
   // move after rapid moves; 88 / 89 when it cannot be written.
   Outcome WriteChangeCode(OutputBuffer& out, MotionKind motionKind);

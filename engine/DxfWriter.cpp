@@ -93,7 +93,11 @@ Outcome DxfWriter::WriteHeader(OutputBuffer& out) {
 Outcome DxfWriter::DrawMove(OutputBuffer& out, const MachineState& state) {
   if (state.motionKind == MotionKind::kRapid) return FlushPolyline(out);
   if (!IsFeedMove(state.motionKind)) return Outcome::kSuccess;
-  if (state.posX == state.prevX && state.posY == state.prevY) return Outcome::kSuccess;  // Z only, or a full circle
+  if (state.posX == state.prevX && state.posY == state.prevY) {
+    // Z only; or a full circle, which is drawn as long as it has a radius.
+    if (!IsArc(state.motionKind) || (state.posX == state.posI && state.posY == state.posJ)) return Outcome::kSuccess;
+    return DrawFullCircle(out, state);
+  }
 
   if (settings_.Erstelle2DPolylinien) {
     if (IsArc(state.motionKind)) {
@@ -104,6 +108,24 @@ Outcome DxfWriter::DrawMove(OutputBuffer& out, const MachineState& state) {
     return Outcome::kSuccess;
   }
   return IsArc(state.motionKind) ? WriteArc(out, state) : WriteLine(out, state);
+}
+
+Outcome DxfWriter::DrawFullCircle(OutputBuffer& out, const MachineState& state) {
+  if (settings_.Erstelle2DPolylinien) {
+    // Two half circles continue the polyline through the opposite point.
+    const long double bulge = state.motionKind == MotionKind::kClockwise ? -1 : 1;
+    const long double oppositeX = 2 * state.posI - state.prevX, oppositeY = 2 * state.posJ - state.prevY;
+    segments_.AddArc(state.prevX, state.prevY, oppositeX, oppositeY, bulge);
+    segments_.AddArc(oppositeX, oppositeY, state.posX, state.posY, bulge);
+    return Outcome::kSuccess;
+  }
+  std::string& text = out.Text();
+  AddEntityStart(text, "CIRCLE");
+  AddNumberGroup(text, " 10", state.posI);
+  AddNumberGroup(text, " 20", state.posJ);
+  AddNumberGroup(text, " 40", state.radius);
+  AddEntityEnd(text);
+  return out.EndPiece(Outcome::kDxfEntity);
 }
 
 Outcome DxfWriter::WriteLine(OutputBuffer& out, const MachineState& state) {

@@ -31,8 +31,10 @@ class DxfWriter {
   // Draws the move of one line of the writing pass. A rapid move flushes the
   // open polyline (also when it moves nothing); a feed move whose end point
   // differs from its start point in X or Y becomes a LINE or ARC entity (one
-  // piece each) or a segment of the open polyline; anything else, Z-only
-  // moves and full circles included, is left alone. Returns 0, or 65 when an
+  // piece each) or a segment of the open polyline; a full circle (an arc
+  // back to its start, about a centre elsewhere) a CIRCLE entity or two
+  // half-circle segments; anything else, Z-only moves included, is left
+  // alone. Returns 0, or 65 when an
   // entity cannot be written (or the code of an earlier failure).
   Outcome DrawMove(OutputBuffer& out, const MachineState& state);
 
@@ -62,6 +64,7 @@ class DxfWriter {
  private:
   Outcome WriteLine(OutputBuffer& out, const MachineState& state);
   Outcome WriteArc(OutputBuffer& out, const MachineState& state);
+  Outcome DrawFullCircle(OutputBuffer& out, const MachineState& state);
 
   const SettingsRecord& settings_;
   PolylineSegments segments_;

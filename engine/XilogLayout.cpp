@@ -22,6 +22,7 @@ void XilogLayout::StartWritingPass() {
   afterContourHeader_ = false;
   savedRapidWords_.clear();
   radiusWord_.clear();
+  openingZ_ = 0;
 }
 
 std::string XilogLayout::WorkpieceHeader(const DrawingExtents& e) const {
@@ -100,9 +101,10 @@ XilogBlock XilogLayout::TakeMove(MachineState& state, std::string_view words) {
     return block;
   }
   const bool opening = contourStartPending_;
-  // A block without X and Y right after the opening line (a second plunge)
-  // repeats what the opening line already did.
-  if (!opening && afterContourHeader_ && !HasXOrYWord(words)) return block;
+  // A block without X and Y right after the opening line repeats what the
+  // opening line already did, unless it moves Z on (a second plunge, which
+  // must be cut).
+  if (!opening && afterContourHeader_ && !HasXOrYWord(words) && state.posZ == openingZ_) return block;
 
   // The opening line always reports feed and speed; a contour block only
   // what changed since they were last written.
@@ -123,6 +125,7 @@ XilogBlock XilogLayout::TakeMove(MachineState& state, std::string_view words) {
     block.text = OpeningLine(state, feedWord, speedWord);
     afterContourHeader_ = true;
     contourStartPending_ = false;
+    openingZ_ = state.posZ;
   } else {
     block.kind = XilogBlock::Kind::kContourBlock;
     block.text.assign(words);

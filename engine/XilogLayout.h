@@ -75,6 +75,7 @@ class XilogLayout {
   const std::string& valueAssignment_;
   bool contourStartPending_ = true;  // the next feed move opens a sub-contour
   bool afterContourHeader_ = false;  // an opening line was written, no block of its contour yet
+  long double openingZ_ = 0;         // the depth the last opening line went to
   std::string savedRapidWords_;      // G, X and Y words of the last rapid move
   std::string radiusWord_;           // R word of the current arc, emptied by every rapid move
 };

@@ -152,6 +152,36 @@ TEST(DinBlockWriterTest, RadiusWordIsNegativeForArcsOverHalfACircle) {
               ElementsAre("N100 G0 X:10.0000", "N102 G2 X:0.0000 Y:-10.0000"));
 }
 
+TEST(DinBlockWriterTest, AFullCircleByRadiusBecomesTwoHalfCircles) {
+  // Full circles clockwise and counter-clockwise, a helical one, a relative
+  // one; no other block may change.
+  struct Case {
+    const char* golden;
+    void (*adjust)(MachineProfile&);
+  };
+  const Case cases[] = {
+      {"full-circles-ijkr.cnc", [](MachineProfile&) {}},
+      {"full-circles-relative.cnc",
+       [](MachineProfile& p) {
+         p.IJWerte = p.KWerte = p.ModaleXYZ = false;
+         p.XYZRelativ = p.OrdneFZuG0_3 = true;
+       }},
+      {"full-circles-xilog.cnc",
+       [](MachineProfile& p) {
+         p.Sonderbehandlung = 1;
+         p.IJWerte = false;
+       }},
+      {"full-circles-without-r.cnc", [](MachineProfile& p) { p.RWerte = false; }},
+  };
+  for (const Case& c : cases) {
+    SettingsRecord settings = MovesOnlySettings();
+    c.adjust(settings.Profil);
+    const ConversionResult result = Convert(settings, GoldenFile("full-circles.ncp"));
+    ASSERT_EQ(result.code, Outcome::kSuccess) << result.report;
+    EXPECT_EQ(result.cnc, GoldenFile(c.golden)) << c.golden;
+  }
+}
+
 TEST(DinBlockWriterTest, ArcCentresAbsoluteOrFromTheStartPoint) {
   SettingsRecord settings = MovesOnlySettings();
   settings.Profil.RWerte = false;

@@ -210,7 +210,7 @@ TEST(DxfDrawingTest, RapidMovesEndPolylinesAndNothingElseDoes) {
                                                  "SPINDLE CW RPM10000",
                                                  "MOVEABS Y1000",
                                                  "MOVEABS Z-500",                 // lowering Z keeps the polyline
-                                                 "CWABS I500 J1000 X1000 Y1000",  // a full circle: not drawn, no break
+                                                 "CWABS I500 J1000 X1000 Y1000",  // a full circle: no break
                                                  "MOVEABS X2000",
                                                  "FASTABS Z5000",  // lifting Z at rapid ends it
                                                  "MOVEABS X3000",
@@ -219,14 +219,18 @@ TEST(DxfDrawingTest, RapidMovesEndPolylinesAndNothingElseDoes) {
                                                  "PROGEND"};
   const ConversionResult result = ConvertDrawing(true, program);
   ASSERT_EQ(result.code, Outcome::kSuccess);
+  // The full circle continues the polyline as two half circles.
   EXPECT_EQ(result.dxf.substr(kHeaderSize), PolylineHead(false) + Vertex("0", "0") + Vertex("1", "0") +
-                                                Vertex("1", "1") + Vertex("2", "1") + kSeqEnd + PolylineHead(false) +
-                                                Vertex("2", "1") + Vertex("3", "1") + kSeqEnd + PolylineHead(false) +
-                                                Vertex("3", "1") + Vertex("3", "2") + kSeqEnd + kEnd);
+                                                Vertex("1", "1", "-1") + Vertex("0", "1", "-1") + Vertex("1", "1") +
+                                                Vertex("2", "1") + kSeqEnd + PolylineHead(false) + Vertex("2", "1") +
+                                                Vertex("3", "1") + kSeqEnd + PolylineHead(false) + Vertex("3", "1") +
+                                                Vertex("3", "2") + kSeqEnd + kEnd);
   const ConversionResult lines = ConvertDrawing(false, program);
-  EXPECT_EQ(lines.dxf.substr(kHeaderSize), Line("0", "0", "1", "0") + Line("1", "0", "1", "1") +
-                                               Line("1", "1", "2", "1") + Line("2", "1", "3", "1") +
-                                               Line("3", "1", "3", "2") + kEnd);
+  // With single entities it is one circle.
+  EXPECT_EQ(lines.dxf.substr(kHeaderSize),
+            Line("0", "0", "1", "0") + Line("1", "0", "1", "1") +
+                CrLfLines({"CIRCLE", "  8", "KTX", " 10", "0.5", " 20", "1", " 40", "0.5", "  0"}) +
+                Line("1", "1", "2", "1") + Line("2", "1", "3", "1") + Line("3", "1", "3", "2") + kEnd);
 }
 
 TEST(DxfDrawingTest, ExtentsFieldsAreRightAlignedAndCutToTenCharacters) {

@@ -30,7 +30,8 @@ double Mm(std::int64_t micrometres) { return static_cast<double>(micrometres) / 
 // One feed move that must appear in the drawing.
 struct Segment {
   Point start, end, centre;
-  int kind;  // 0 rapid, 1 linear, 2 clockwise, 3 counter-clockwise
+  int kind;                // 0 rapid, 1 linear, 2 clockwise, 3 counter-clockwise
+  int fullCircleHalf = 0;  // 1 or 2 for the halves of a full circle
   bool IsArc() const { return kind >= 2; }
   double StartAngle() const { return std::atan2(Mm(start.y - centre.y), Mm(start.x - centre.x)); }
   double EndAngle() const { return std::atan2(Mm(end.y - centre.y), Mm(end.x - centre.x)); }
@@ -151,7 +152,8 @@ class ProgramMaker {
     Emit("MOVEABS X" + std::to_string(prog_.x) + " Y" + std::to_string(prog_.y), Segment{pos_, target, {}, 1});
   }
 
-  // A full circle ends where it starts and is never drawn.
+  // A full circle ends where it starts: a circle, or two half circles in a
+  // polyline.
   void FullCircle() {
     const Point centre{pos_.x + Uniform(-50000, 50000), pos_.y + Uniform(1000, 50000)};
     AddArcLine(Uniform(2, 3), Uniform(0, 1) == 1, centre, pos_);
@@ -183,6 +185,16 @@ class ProgramMaker {
         EndPolyline();
       } else if (!(move->end == move->start)) {
         polyline_.push_back(*move);
+      } else if (move->IsArc() && !(move->centre == move->start)) {
+        // A full circle: two half circles through the opposite point.
+        Segment half = *move;
+        half.end = {2 * move->centre.x - move->start.x, 2 * move->centre.y - move->start.y};
+        half.fullCircleHalf = 1;
+        polyline_.push_back(half);
+        half.start = half.end;
+        half.end = move->end;
+        half.fullCircleHalf = 2;
+        polyline_.push_back(half);
       }
     }
     Measure(move);
@@ -226,15 +238,25 @@ void ExpectNear(double actual, double expected, const std::string& what) {
 double Degrees(double radians) { return radians * 180 / kPiDouble; }
 
 void CheckSingleEntities(const ReadDrawing& read, const Program& program) {
-  std::size_t line = 0, arc = 0;
+  std::size_t line = 0, arc = 0, circle = 0;
   std::vector<Segment> all;
-  for (const auto& polyline : program.polylines) all.insert(all.end(), polyline.begin(), polyline.end());
+  for (const auto& polyline : program.polylines) {
+    for (const Segment& s : polyline)
+      if (s.fullCircleHalf != 2) all.push_back(s);
+  }
   ASSERT_EQ(read.order.size(), all.size());
   EXPECT_TRUE(read.polylines.empty());
   for (std::size_t i = 0; i < all.size(); ++i) {
     const Segment& s = all[i];
     const std::string where = "entity " + std::to_string(i);
-    if (!s.IsArc()) {
+    if (s.fullCircleHalf == 1) {
+      ASSERT_EQ(read.order[i].kind, EntityKind::kCircle) << where;
+      const ReadCircle& c = read.circles[circle++];
+      EXPECT_EQ(c.layer, "KTX");
+      ExpectNear(c.cx, Mm(s.centre.x), where);
+      ExpectNear(c.cy, Mm(s.centre.y), where);
+      ExpectNear(c.radius, s.Radius(), where);
+    } else if (!s.IsArc()) {
       ASSERT_EQ(read.order[i].kind, EntityKind::kLine) << where;
       const ReadLine& l = read.lines[line++];
       EXPECT_EQ(l.layer, "KTX");
@@ -263,6 +285,7 @@ void CheckPolylines(const ReadDrawing& read, const Program& program) {
   ASSERT_EQ(read.polylines.size(), program.polylines.size());
   EXPECT_TRUE(read.lines.empty());
   EXPECT_TRUE(read.arcs.empty());
+  EXPECT_TRUE(read.circles.empty());
   for (std::size_t p = 0; p < read.polylines.size(); ++p) {
     const ReadPolyline& got = read.polylines[p];
     const std::vector<Segment>& want = program.polylines[p];

@@ -44,7 +44,10 @@ class Collector final : public DL_CreationAdapter {
     if (!d_.polylines.empty()) d_.polylines.back().ended = true;
   }
   void addPoint(const DL_PointData&) override { ++d_.otherEntities; }
-  void addCircle(const DL_CircleData&) override { ++d_.otherEntities; }
+  void addCircle(const DL_CircleData& c) override {
+    d_.order.push_back({EntityKind::kCircle, d_.circles.size()});
+    d_.circles.push_back({Layer(), c.cx, c.cy, c.radius});
+  }
   void addText(const DL_TextData&) override { ++d_.otherEntities; }
   void addInsert(const DL_InsertData&) override { ++d_.otherEntities; }
 

@@ -17,6 +17,11 @@ struct ReadArc {
   double cx, cy, radius, angle1, angle2;  // degrees, counter-clockwise from 1 to 2
 };
 
+struct ReadCircle {
+  std::string layer;
+  double cx, cy, radius;
+};
+
 struct ReadVertex {
   std::string layer;
   double x, y, bulge;
@@ -30,10 +35,10 @@ struct ReadPolyline {
 };
 
 // One entity in file order: exactly one of its pointers is set by index.
-enum class EntityKind { kLine, kArc, kPolyline };
+enum class EntityKind { kLine, kArc, kCircle, kPolyline };
 struct EntityRef {
   EntityKind kind;
-  std::size_t index;  // into lines, arcs or polylines
+  std::size_t index;  // into lines, arcs, circles or polylines
 };
 
 struct ReadDrawing {
@@ -43,6 +48,7 @@ struct ReadDrawing {
   int headerVariables = 0;
   std::vector<ReadLine> lines;
   std::vector<ReadArc> arcs;
+  std::vector<ReadCircle> circles;
   std::vector<ReadPolyline> polylines;
   std::vector<EntityRef> order;
   int otherEntities = 0;  // anything the writer never writes

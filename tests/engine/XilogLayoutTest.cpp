@@ -114,12 +114,16 @@ TEST(XilogLayoutTest, OpeningLineTakesTheRelativeDepth) {
               ElementsAre("G0 X=2.000 Y=0.000 Z=-6.000 E=300 V=0 S=0 T=101"));
 }
 
-TEST(XilogLayoutTest, APlungeRightAfterTheOpeningLineIsDropped) {
+TEST(XilogLayoutTest, AMoveRightAfterTheOpeningLineIsDroppedOnlyWhereItLeavesZ) {
   SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.ModaleXYZ = true;
-  EXPECT_THAT(ContourLines(settings, {"FASTABS X1000 Y1000", "MOVEABS Z-1000", "MOVEABS Z-2000", "MOVEABS X2000",
-                                      "MOVEABS Z-3000"}),
-              ElementsAre("G0 X=1.000 Y=1.000 Z=-1.000 E=300 V=0 S=0 T=101", "G1 X=2.000", "G1 Z=-3.000"));
+  // A second plunge is cut; a move that repeats the depth adds nothing.
+  EXPECT_THAT(
+      ContourLines(settings,
+                   {"FASTABS X1000 Y1000", "MOVEABS Z-1000", "MOVEABS Z-2000", "MOVEABS X2000", "MOVEABS Z-3000"}),
+      ElementsAre("G0 X=1.000 Y=1.000 Z=-1.000 E=300 V=0 S=0 T=101", "G1 Z=-2.000", "G1 X=2.000", "G1 Z=-3.000"));
+  EXPECT_THAT(ContourLines(settings, {"FASTABS X1000 Y1000", "MOVEABS Z-1000", "MOVEABS Z-1000", "MOVEABS X2000"}),
+              ElementsAre("G0 X=1.000 Y=1.000 Z=-1.000 E=300 V=0 S=0 T=101", "G1 X=2.000"));
 }
 
 TEST(XilogLayoutTest, BlocksAreFoundByTheConfiguredAddressesAndValueAssignment) {
@@ -134,7 +138,7 @@ TEST(XilogLayoutTest, BlocksAreFoundByTheConfiguredAddressesAndValueAssignment) 
   settings.Profil.AdresseX.Assign("A");
   settings.Profil.AdresseY.Assign("B");
   settings.Profil.ModaleXYZ = true;
-  EXPECT_THAT(ContourLines(settings, {"FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS Z-2000", "MOVEABS Y1000"}),
+  EXPECT_THAT(ContourLines(settings, {"FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS Z-1000", "MOVEABS Y1000"}),
               ElementsAre("G0 A=0.000 B=0.000 Z=-1.000 E=300 V=0 S=0 T=101", "G1 B=1.000"));
 }
 
