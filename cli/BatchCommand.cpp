@@ -1,5 +1,7 @@
 #include "cli/BatchCommand.h"
 
+#include <vector>
+
 #include "base/Cp1252Codec.h"
 #include "base/LocalDateTime.h"
 #include "base/TerminalText.h"
@@ -7,6 +9,7 @@
 #include "batch/JobListFile.h"
 #include "batch/LogFile.h"
 #include "batch/ParallelBatch.h"
+#include "cli/CommandLine.h"
 
 namespace morvatex {
 namespace {
@@ -29,11 +32,34 @@ bool SameAs(FileSystem& fs, const std::string& log, const std::string& path) {
   return !path.empty() && (log == path || fs.SameFile(log, path));
 }
 
+// Checks the rows of `marked` that the batch converted (marked "A" alone
+// now); returns how many checks failed.
+int CheckConvertedRows(JobTable& table, const std::vector<int>& marked, const SettingsRecord& settings, FileSystem& fs,
+                       const VerificationOptions& verification, std::ostream& out) {
+  int failed = 0;
+  for (const int row : marked) {
+    if (table.Cell(row, kColumnMarked) == "M" || table.Cell(row, kColumnFailed) == "E") continue;
+    const VerificationResult check = settings.CNCDINCodeerstellen
+                                         ? VerifySourceAndCncProgram(settings, fs, table.Cell(row, kColumnSource),
+                                                                     table.Cell(row, kColumnTarget), verification)
+                                         : VerificationResult{"keine CNC-Ausgabe eingestellt", {}, {}};
+    std::string report = check.report;
+    if (report.empty()) report = std::string(Cp1252<u8"Prüfung: nicht möglich: ">()) + check.problem + "\r\n";
+    out << ForTerminal("Zeile:   " + std::to_string(row) + ":\r\n" + report) << std::flush;
+    if (check.Clean()) continue;
+    ++failed;
+    // As a failed conversion: marked again, and "E".
+    table.SetCell(row, kColumnMarked, "M");
+    table.SetCell(row, kColumnFailed, "E");
+  }
+  return failed;
+}
+
 }  // namespace
 
 int RunBatchCommand(const std::string& listPath, const std::string& logPath, const std::string& settingsPath,
                     const SettingsRecord& settings, FileSystem& fs, ConversionOptions options, int jobs,
-                    MessageSink& messages, std::ostream& out) {
+                    MessageSink& messages, std::ostream& out, const VerificationOptions* verification) {
   for (const std::string* path : {&listPath, &logPath}) {
     if (!path->empty() && fs.IsSpecialFile(*path)) {  // a FIFO would be waited on for ever
       messages.ShowMessage("morvatex-convert: not a regular file: " + *path + "\r\n");
@@ -66,10 +92,15 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
   // threads run.
   (void)LocalDateTimeText();
 
+  std::vector<int> marked;
+  for (int row = 1; row < table.PlaceholderRow(); ++row)
+    if (table.Cell(row, kColumnMarked) == "M") marked.push_back(row);
   TerminalDisplay display(out);
   const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs);
+  const int checksFailed = verification ? CheckConvertedRows(table, marked, settings, fs, *verification, out) : 0;
   const int saveError = SaveJobList(table, fs, messages, log);
-  return result.failed > 0 || saveError != 0 ? 1 : 0;
+  if (result.failed > 0 || saveError != 0) return 1;
+  return checksFailed > 0 ? kDivergenceStatus : 0;
 }
 
 }  // namespace morvatex

@@ -9,6 +9,7 @@
 #include "base/MessageSink.h"
 #include "engine/ConversionRun.h"
 #include "settings/SettingsRecord.h"
+#include "verify/Verification.h"
 
 namespace morvatex {
 
@@ -27,12 +28,17 @@ namespace morvatex {
 // followed); such a log is refused before anything is converted or logged.
 // A list or log that is a FIFO or a device is refused too.
 //
+// With `verification`, every row converted in this run is then checked
+// (verify/Verification.h), in row order, and its check section printed
+// after a "Zeile:" line; a row whose check fails gets "E" and "M" again
+// before the list is saved.
+//
 // Returns the exit status: 0 when every converted row succeeded (also when
 // none was marked), 1 when a row failed or the list could not be saved, 2
 // when the list could not be read or the list or log is refused (nothing
-// is converted then).
+// is converted then), 4 when all were converted but a check failed.
 int RunBatchCommand(const std::string& listPath, const std::string& logPath, const std::string& settingsPath,
                     const SettingsRecord& settings, FileSystem& fs, ConversionOptions options, int jobs,
-                    MessageSink& messages, std::ostream& out);
+                    MessageSink& messages, std::ostream& out, const VerificationOptions* verification = nullptr);
 
 }  // namespace morvatex

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "preview/RapidRateFile.h"
+#include "verify/DecimalText.h"
 
 namespace morvatex {
 namespace {
@@ -20,7 +21,10 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
   } else {
     return false;
   }
-  if (value.empty()) call.error = name + (name == "--jobs" || name == "--rapid" ? " needs a number" : " needs a file");
+  if (value.empty())
+    call.error = name + (name == "--jobs" || name == "--rapid" || name == "--tolerance" ? " needs a number"
+                         : name == "--verify"                                           ? " needs a model"
+                                                                                        : " needs a file");
   return true;
 }
 
@@ -30,6 +34,8 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
   ConverterCall call;
   std::vector<std::string> paths;
   bool optionsEnded = false;
+  bool against = false;
+  bool toleranceGiven = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
@@ -43,6 +49,21 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
       call.debug = true;
     } else if (argument == "--depth") {
       call.depth = true;
+    } else if (argument == "--against") {
+      against = true;
+    } else if (std::string model; TakeValue(arguments, i, "--verify", model, call)) {
+      if (call.error.empty() && !ParseControlModel(model, call.verification.model))
+        call.error = "--verify needs the model rs274 or eingestellt";
+      if (!call.error.empty()) return call;
+      call.verify = true;
+    } else if (std::string tolerance; TakeValue(arguments, i, "--tolerance", tolerance, call)) {
+      long double value = 0;
+      int decimals = 0;
+      if (call.error.empty() && (!ParseDecimal(tolerance, value, decimals) || value <= 0 || value > 100))
+        call.error = "--tolerance needs a number of mm above 0 and at most 100";
+      if (!call.error.empty()) return call;
+      call.verification.tolerance = value;
+      toleranceGiven = true;
     } else if (TakeValue(arguments, i, "--settings", call.settingsPath, call) ||
                TakeValue(arguments, i, "--list", call.listPath, call) ||
                TakeValue(arguments, i, "--log", call.logPath, call) ||
@@ -64,6 +85,28 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
       call.error = "unknown option " + argument;
       return call;
     }
+  }
+  if ((against || toleranceGiven) && !call.verify) {
+    call.error = "--against and --tolerance work only with --verify";
+    return call;
+  }
+  if (call.verify && !call.previewPath.empty()) {
+    call.error = "--verify works without --preview";
+    return call;
+  }
+  if (against) {
+    if (!call.listPath.empty() || !call.logPath.empty() || call.jobs != 0 || call.debug) {
+      call.error = "--against works without --list, --log, --jobs and --debug";
+      return call;
+    }
+    if (paths.size() != 2) {
+      call.error = "--against takes SOURCE and CNCFILE";
+      return call;
+    }
+    call.kind = ConverterCall::Kind::kCheckOnly;
+    call.source = paths[0];
+    call.target = paths[1];
+    return call;
   }
   if (!call.previewPath.empty()) {
     if (!call.listPath.empty() || !call.logPath.empty() || call.jobs != 0) {
@@ -120,6 +163,8 @@ std::string ConverterUsage() {
          "                        [--debug]\n"
          "       morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--settings FILE]\n"
          "                        SOURCE\n"
+         "       morvatex-convert --verify MODEL --against [--tolerance MM]\n"
+         "                        [--settings FILE] SOURCE CNCFILE\n"
          "Converts the Isel program SOURCE into the CNC program TARGET and, when\n"
          "the settings ask for it, the DXF drawing TARGET.dxf.\n"
          "With --list, converts every row marked M of the job list FILE.mvx (saved\n"
@@ -161,6 +206,17 @@ std::string ConverterUsage() {
          "                   (default: the rate the desktop program's preview\n"
          "                   remembers beside the settings file, else 5000)\n"
          "  --depth          with --preview: colour feed moves by their depth (Z)\n"
+         "  --verify MODEL   after each conversion, read the CNC program back as the\n"
+         "                   control MODEL reads it and compare its tool path with\n"
+         "                   the Isel program's: rs274 (RS274/NGC: Mach3, LinuxCNC)\n"
+         "                   or eingestellt (the letters and codes of the settings).\n"
+         "                   A section \"Prüfung\" follows each report (with --list,\n"
+         "                   one per converted row after the batch; a row whose\n"
+         "                   check fails gets E and M again).\n"
+         "  --against        with --verify: convert nothing, check the existing CNC\n"
+         "                   program CNCFILE against its Isel program SOURCE\n"
+         "  --tolerance MM   with --verify: the largest deviation of a position that\n"
+         "                   passes (default 0.01 mm)\n"
          "  --help           show this text\n"
          "--write-settings writes a settings file: a new configuration, then the\n"
          "preset NAME (allgemein, loesche, mach3 or xilog) as the settings dialog\n"
@@ -195,7 +251,9 @@ std::string ConverterUsage() {
          "  1  a conversion failed or was stopped (the report says why), saving the\n"
          "     list failed, or a settings file was not readable or writable\n"
          "  2  wrong call, unreadable list, or FILE of --settings unusable\n"
-         "  3  the report could not be written (standard output closed or full)\n";
+         "  3  the report could not be written (standard output closed or full)\n"
+         "  4  with --verify: converted, but a check found divergences (with\n"
+         "     --against: the CNC program diverges; 2 when it cannot be read)\n";
 }
 
 int ExitStatusFor(Outcome outcomeCode) { return outcomeCode == Outcome::kSuccess ? 0 : 1; }

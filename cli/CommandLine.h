@@ -2,29 +2,34 @@
 //   morvatex-convert [--settings FILE] [--debug] SOURCE TARGET
 //   morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE] [--debug]
 //   morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--depth] [--settings FILE] SOURCE
+//   morvatex-convert --verify MODEL [--tolerance MM] ... (with a conversion or --list)
+//   morvatex-convert --verify MODEL --against [--tolerance MM] [--settings FILE] SOURCE CNCFILE
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "engine/OutcomeCodes.h"
+#include "verify/Verification.h"
 
 namespace morvatex {
 
 struct ConverterCall {
-  enum class Kind { kConvert, kBatch, kPreview, kHelp, kUsageError };
+  enum class Kind { kConvert, kBatch, kPreview, kCheckOnly, kHelp, kUsageError };
   Kind kind = Kind::kUsageError;
   std::string error;         // what was wrong, for kUsageError
   std::string settingsPath;  // empty: the desktop program's settings file
   bool debug = false;
   std::string source;
   std::string target;
-  std::string listPath;     // kBatch: the job list file to run
-  std::string logPath;      // kBatch: the log for run and save entries; empty: none
-  int jobs = 0;             // kBatch: rows converted at the same time; 0: one per processor core
-  std::string previewPath;  // kPreview: the picture to write
-  int rapidRate = 0;        // kPreview: mm/min; 0: the rate remembered beside the settings file
-  bool depth = false;       // kPreview: feed moves coloured by their depth
+  std::string listPath;              // kBatch: the job list file to run
+  std::string logPath;               // kBatch: the log for run and save entries; empty: none
+  int jobs = 0;                      // kBatch: rows converted at the same time; 0: one per processor core
+  std::string previewPath;           // kPreview: the picture to write
+  int rapidRate = 0;                 // kPreview: mm/min; 0: the rate remembered beside the settings file
+  bool depth = false;                // kPreview: feed moves coloured by their depth
+  bool verify = false;               // kConvert, kBatch: check each CNC program after it was written
+  VerificationOptions verification;  // with verify, and for kCheckOnly (--against)
 };
 
 // Reads the arguments after the program name (as given, UTF-8). Options may
@@ -40,5 +45,9 @@ int ExitStatusFor(Outcome outcomeCode);
 // The exit status when the report could not be written in full (standard
 // output closed or full), whatever the outcome; never that of a success.
 inline constexpr int kReportLostStatus = 3;
+
+// The exit status when every conversion succeeded but a check (--verify)
+// found divergences or could not be made.
+inline constexpr int kDivergenceStatus = 4;
 
 }  // namespace morvatex

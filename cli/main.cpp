@@ -3,7 +3,8 @@
 // or the settings commands (--write-settings, --show-settings), or the
 // tool-path preview (--preview). Prints the outcome reports (UTF-8) and exits
 // with 0 (converted), 1 (failed), 2 (wrong call or unusable settings file) or
-// 3 (the report could not be written).
+// 3 (the report could not be written) or 4 (converted, but --verify found
+// divergences).
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -29,6 +30,7 @@
 #include "engine/StopRequest.h"
 #include "preview/RapidRateFile.h"
 #include "settings/SettingsFile.h"
+#include "verify/Verification.h"
 
 namespace morvatex {
 namespace {
@@ -114,6 +116,12 @@ int Run(const std::vector<std::string>& arguments) {
                     RunPreview(*source, *picture, settingsPath, settings, rapidRate, call.depth, std::cout, std::cerr));
   }
 
+  if (call.kind == ConverterCall::Kind::kCheckOnly) {
+    const VerificationResult check = VerifySourceAndCncProgram(settings, fs, *source, *target, call.verification);
+    std::cout << ForTerminal(check.report);
+    return Reported(outputOpen, !check.problem.empty() ? kUsageStatus : check.Clean() ? 0 : kDivergenceStatus);
+  }
+
   ConversionOptions options;
   options.debugMode = call.debug;
   // Neither output may replace the settings that made it.
@@ -129,13 +137,17 @@ int Run(const std::vector<std::string>& arguments) {
     options.protectedPaths.push_back(*list);
     if (!log->empty()) options.protectedPaths.push_back(*log);
     const int jobs = call.jobs > 0 ? call.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const VerificationOptions* verification = call.verify ? &call.verification : nullptr;
     return Reported(outputOpen, RunBatchCommand(FullPath(*list), *log, settingsPath, settings, fs, std::move(options),
-                                                jobs, messages, std::cout));
+                                                jobs, messages, std::cout, verification));
   }
   ConversionRun run(settings, fs, options);
   const Outcome code = run.Convert(*source, *target);
   std::cout << ForTerminal(run.OutcomeReport());
-  return Reported(outputOpen, ExitStatusFor(code));
+  if (!call.verify || code != Outcome::kSuccess) return Reported(outputOpen, ExitStatusFor(code));
+  const VerificationResult check = VerifyConversion(run, settings, fs, call.verification);
+  std::cout << ForTerminal(check.report);
+  return Reported(outputOpen, check.Clean() ? 0 : kDivergenceStatus);
 }
 
 }  // namespace

@@ -191,6 +191,7 @@ void ReadSpindle(std::string_view text, const MachineProfile& profile, MachineSt
       code = Outcome::kSpeedNotInteger;
     } else {
       const std::int64_t rpm = perSecond ? std::int64_t{read.value} * 60 : read.value;
+      state.speed = static_cast<long double>(rpm);
       state.speedOut = static_cast<long double>(rpm * 6) * static_cast<long double>(profile.FaktorSonderS);
       state.speedChanged = true;
       out.speedRead = true;

@@ -59,6 +59,7 @@ struct MachineState {
   std::uint16_t toolIndex = 0;  // Isel tool number of the last valid GETTOOL
   long double feed = 0;         // last VEL in mm/min
   long double feedOut = 0;      // feed × FaktorSonderF, written for F and V words
+  long double speed = 0;        // last spindle speed read, in rpm
   long double speedOut = 0;     // rpm × 6 × FaktorSonderS, written for S words
   bool feedChanged = false;     // cleared only by the SCM Xilog layout
   bool speedChanged = false;

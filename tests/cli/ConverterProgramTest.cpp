@@ -248,6 +248,59 @@ TEST_F(ConverterProgramTest, ExplainsAWrongCall) {
   EXPECT_EQ(r.out.rfind("Usage: morvatex-convert", 0), 0u);
 }
 
+TEST_F(ConverterProgramTest, VerifyAddsACheckSectionAndExitsWithFourOnADivergence) {
+  SaveSettings(true, false);  // the new configuration writes X:10.0000
+  const std::string target = dir.Sub("kreis.cnc");
+  Outcome r = Run({"--settings", settingsPath, "--verify", "rs274", Example("kreis.ncp"), target});
+  EXPECT_EQ(r.status, 4) << r.out << r.err;
+  EXPECT_NE(r.out.find("Datei wurde fehlerfrei konvertiert!\nPr\u00FCfung (RS274/NGC): "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("liest RS274/NGC nicht"), std::string::npos) << r.out;
+
+  r = Run({"--settings", settingsPath, "--verify", "eingestellt", "--against", Example("kreis.ncp"), target});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out.rfind("Pr\u00FCfung (eingestellt): keine Abweichung, ", 0), 0u) << r.out;
+  EXPECT_FALSE(ReadFileBytes(target).empty());
+}
+
+TEST_F(ConverterProgramTest, AgainstRefusesWhatIsNoCncProgramWithStatusTwo) {
+  SaveSettings(true, false);
+  struct Case {
+    const char* name;
+    std::string cnc;  // the file's bytes; empty name a special file
+    const char* message;
+  };
+  std::string longLine(100u << 20, 'X');
+  const Case cases[] = {
+      {"leer.cnc", "", "Die CNC-Datei ist leer"},
+      {"binaer.cnc",
+       std::string("\x7F"
+                   "ELF\0\1\2\r\n",
+                   9),
+       "enth\u00E4lt Bin\u00E4rdaten"},
+      {"lang.cnc", longLine, "ist zu lang"},
+  };
+  for (const Case& c : cases) {
+    WriteFileBytes(dir.Sub(c.name), c.cnc);
+    const Outcome r =
+        Run({"--settings", settingsPath, "--verify", "rs274", "--against", Example("kreis.ncp"), dir.Sub(c.name)});
+    EXPECT_EQ(r.status, 2) << c.name;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << c.name << ": " << r.out;
+  }
+  Outcome r =
+      Run({"--settings", settingsPath, "--verify", "rs274", "--against", Example("kreis.ncp"), dir.Sub("fehlt.cnc")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("nicht ge\u00F6"
+                       "ffnet"),
+            std::string::npos)
+      << r.out;
+  r = Run({"--settings", settingsPath, "--verify", "rs274", "--against", Example("kreis.ncp"), SpecialFile("fifo")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("keine gew\u00F6hnliche Datei"), std::string::npos) << r.out;
+  r = Run({"--verify", "mach3", "--against", Example("kreis.ncp"), dir.Sub("x.cnc")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--verify needs the model rs274 or eingestellt"), std::string::npos) << r.err;
+}
+
 TEST_F(ConverterProgramTest, ShowsUmlautsInPathsAsUtf8) {
   SaveSettings(true, false);
   const std::string source = dir.Sub("Gr\u00F6\u00DFe.ncp");

@@ -1,0 +1,250 @@
+// The check of whole conversions: settings that do not suit a control must
+// be caught with the divergence they cause, and every preset's own output
+// must read back clean.
+#include "verify/Verification.h"
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "settings/DialogValues.h"
+#include "settings/Presets.h"
+#include "tests/support/ConversionHarness.h"
+#include "tests/support/FakeFileSystem.h"
+
+namespace morvatex::testing {
+namespace {
+
+SettingsRecord PresetSettings(Preset preset) {
+  SettingsRecord settings = NewConfigurationSettings();
+  DialogValues values = ShownValues(settings.Profil);
+  ApplyPreset(preset, values);
+  ApplyValues(values, settings);
+  return settings;
+}
+
+// The Mach3 preset as RS274/NGC wants it: the speed once, not six-fold.
+SettingsRecord Mach3ForRs274() {
+  SettingsRecord settings = PresetSettings(Preset::kMach3);
+  settings.Profil.FaktorSonderS = 1.0 / 6;
+  return settings;
+}
+
+VerificationResult ConvertAndCheck(const SettingsRecord& settings, const std::string& program, ControlModel model,
+                                   long double tolerance = kDefaultTolerance) {
+  FakeFileSystem fs;
+  const ConversionResult converted = Convert(settings, program, fs);
+  EXPECT_EQ(converted.code, Outcome::kSuccess) << converted.report;
+  return VerifySourceAndCncProgram(settings, fs, kSourcePath, kTargetPath, {model, tolerance});
+}
+
+const std::string kSquareAndCircle =
+    CrLfLines({"GETTOOL 2", "SPINDLE CW RPM12000", "VEL 10000", "FASTABS X0 Y0 Z10000", "FASTABS X10000 Y10000",
+               "MOVEABS Z-1000", "MOVEABS X40000", "CCWABS I40000 J20000 X40000 Y30000", "MOVEABS X10000",
+               "CWABS I10000 J20000 X10000 Y30000", "MOVEABS Y10000", "FASTABS Z10000", "PROGEND"});
+
+TEST(VerificationTest, SettingsThatDoNotSuitTheControlAreCaught) {
+  struct Case {
+    const char* name;
+    ControlModel model;
+    void (*adjust)(MachineProfile&);
+    std::string program;
+    const char* divergence;  // a piece of the report
+  };
+  const std::string steps = CrLfLines({"VEL 10000", "FASTABS X0 Y0 Z1000", "MOVEABS Z-1000", "MOVEABS X300",
+                                       "MOVEABS X600", "MOVEABS X900", "FASTABS Z1000", "PROGEND"});
+  const Case cases[] = {
+      {"G2 and G3 swapped", ControlModel::kRs274,
+       [](MachineProfile& p) {
+         p.CodeG2.Assign("G3");
+         p.CodeG3.Assign("G2");
+       },
+       kSquareAndCircle, "Bewegungsart: Isel G3, CNC G2"},
+      {"no decimals on 0.3 mm steps", ControlModel::kConfigured, [](MachineProfile& p) { p.Nachkommastellen = 0; },
+       steps, "Endpunkt: Isel X0.3 Y0 Z-1, CNC X1 Y0 Z-1"},
+      {"G91 in the header of an absolute program", ControlModel::kRs274,
+       [](MachineProfile& p) { p.Vorspann6.Assign("G91"); }, kSquareAndCircle, "Endpunkt"},
+      {"absolute centres under RS274/NGC", ControlModel::kRs274,
+       [](MachineProfile& p) {
+         p.RWerte = false;
+         p.IJWerte = true;
+         p.IJKRelativ = false;
+       },
+       kSquareAndCircle, "Mittelpunkt: Isel X40 Y20"},
+      {"a colon between letter and value", ControlModel::kRs274,
+       [](MachineProfile& p) { p.ZeichenWertzuweisung.Assign(":"); }, kSquareAndCircle,
+       "Wort \"X:0.0000\" liest RS274/NGC nicht"},
+      {"half the feed", ControlModel::kRs274, [](MachineProfile& p) { p.FaktorSonderF = 0.5; }, kSquareAndCircle,
+       "Vorschub: Isel 600 mm/min, CNC 300 mm/min"},
+      {"the six-fold speed", ControlModel::kRs274, [](MachineProfile& p) { p.FaktorSonderS = 1; }, kSquareAndCircle,
+       "FaktorSonderS 0.166667 (1/6) g\xE4"
+       "be sie richtig"},
+      {"a tool table that moves the tools", ControlModel::kConfigured, [](MachineProfile& p) { p.Werkzeuge[2] = 7; },
+       kSquareAndCircle, ""},
+  };
+  for (const Case& c : cases) {
+    SettingsRecord settings = Mach3ForRs274();
+    ASSERT_TRUE(ConvertAndCheck(settings, c.program, c.model).Clean())
+        << c.name << ": " << ConvertAndCheck(settings, c.program, c.model).report;
+    c.adjust(settings.Profil);
+    const VerificationResult check = ConvertAndCheck(settings, c.program, c.model);
+    if (*c.divergence == '\0') {
+      // The table is part of the wording: the tool it names is the one read.
+      EXPECT_TRUE(check.Clean()) << c.name << ": " << check.report;
+      continue;
+    }
+    EXPECT_FALSE(check.Clean()) << c.name;
+    EXPECT_NE(check.report.find(c.divergence), std::string::npos) << c.name << ":\n" << check.report;
+  }
+}
+
+TEST(VerificationTest, ADivergenceNamesBothLinesAndAPassingCheckTheLargestDeviation) {
+  SettingsRecord settings = Mach3ForRs274();
+  settings.Profil.FaktorSonderF = 0.5;
+  const VerificationResult check = ConvertAndCheck(settings, kSquareAndCircle, ControlModel::kRs274);
+  EXPECT_EQ(check.report,
+            "Pr\xFC"
+            "fung (RS274/NGC): 1 Abweichung, 10 Bewegungen, gr\xF6\xDF"
+            "te Abweichung 0 mm\r\n"
+            "  Isel-Zeile 6: MOVEABS Z-1000\r\n"
+            "  CNC-Zeile 9: G1 X10.0000 Y10.0000 Z-1.0000\r\n"
+            "    Vorschub: Isel 600 mm/min, CNC 300 mm/min\r\n");
+  settings.Profil.FaktorSonderF = 1;
+  EXPECT_EQ(ConvertAndCheck(settings, kSquareAndCircle, ControlModel::kRs274).report,
+            "Pr\xFC"
+            "fung (RS274/NGC): keine Abweichung, 10 Bewegungen, gr\xF6\xDF"
+            "te Abweichung 0 mm\r\n");
+}
+
+TEST(VerificationTest, RoundingThatAddsUpAlongARelativeProgramCountsOnceItPassesTheTolerance) {
+  SettingsRecord settings = Mach3ForRs274();
+  settings.Profil.XYZRelativ = true;
+  settings.Profil.Vorspann5.Assign("G21 G40 G54 G91");
+  settings.Profil.Nachkommastellen = 2;
+  std::vector<std::string_view> lines = {"VEL 10000", "FASTABS X0 Y0 Z1000", "MOVEABS Z-1000"};
+  std::vector<std::string> steps;
+  for (int i = 1; i <= 20; ++i) steps.push_back("MOVEABS X" + std::to_string(i * 4));  // 0.004 mm each
+  for (const std::string& step : steps) lines.push_back(step);
+  lines.push_back("PROGEND");
+  const VerificationResult check = ConvertAndCheck(settings, CrLfLines(lines), ControlModel::kRs274);
+  EXPECT_FALSE(check.Clean()) << check.report;
+  // Each step alone is within the tolerance; the sum is not.
+  EXPECT_NE(check.report.find("Ende des Schnitts: Isel X0.08 Y0 Z-1, CNC X0 Y0 Z-1"), std::string::npos)
+      << check.report;
+}
+
+// Random programs of sub-contours as CAM programs write them: a rapid move
+// above the start, a plunge, then lines and arcs (full circles, arcs over
+// half a circle, relative moves) with feed, speed and tool changes.
+std::string RandomProgram(unsigned seed) {
+  std::mt19937 random(seed);
+  const auto uniform = [&random](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
+  std::vector<std::string> lines = {"GETTOOL " + std::to_string(uniform(0, 9)), "SPINDLE CW RPM12000", "VEL 10000"};
+  long x = 0, y = 0;
+  for (int contour = 0; contour < 4; ++contour) {
+    x = uniform(-50, 50) * 1000 + uniform(0, 999);
+    y = uniform(-50, 50) * 1000 + uniform(0, 999);
+    lines.push_back("FASTABS Z10000");
+    lines.push_back("FASTABS X" + std::to_string(x) + " Y" + std::to_string(y));
+    lines.push_back("MOVEABS Z-" + std::to_string(uniform(100, 5000)));
+    if (uniform(0, 3) == 0) lines.push_back("VEL " + std::to_string(uniform(1, 50) * 1000));
+    if (uniform(0, 3) == 0) lines.push_back("SPINDLE CW RPM" + std::to_string(uniform(1, 24) * 1000));
+    for (int move = 0; move < 8; ++move) {
+      const int kind = uniform(0, 4);
+      if (kind <= 1) {
+        const long dx = uniform(-20000, 20000), dy = uniform(-20000, 20000);
+        lines.push_back(kind == 0 ? "MOVEABS X" + std::to_string(x + dx) + " Y" + std::to_string(y + dy)
+                                  : "MOVEREL X" + std::to_string(dx) + " Y" + std::to_string(dy));
+        x += dx, y += dy;
+      } else {
+        // An arc about a centre on the circle through the start point.
+        const long i = x + uniform(-20000, 20000), j = y + uniform(-20000, 20000);
+        const double r = std::hypot(double(x - i), double(y - j));
+        const double angle = std::atan2(double(y - j), double(x - i)) + uniform(0, 3) * 1.2 * (kind == 4 ? 0 : 1);
+        const long ex = kind == 4 ? x : i + std::lround(r * std::cos(angle));
+        const long ey = kind == 4 ? y : j + std::lround(r * std::sin(angle));
+        lines.push_back(std::string(uniform(0, 1) ? "CWABS" : "CCWABS") + " I" + std::to_string(i) + " J" +
+                        std::to_string(j) + " X" + std::to_string(ex) + " Y" + std::to_string(ey));
+        x = ex, y = ey;
+      }
+    }
+  }
+  lines.push_back("FASTABS Z10000");
+  lines.push_back("PROGEND");
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+TEST(VerificationTest, EveryPresetChecksCleanAsConfiguredAndMach3UnderRs274) {
+  struct Case {
+    const char* name;
+    SettingsRecord settings;
+    ControlModel model;
+  };
+  std::vector<Case> cases = {
+      {"neu", NewConfigurationSettings(), ControlModel::kConfigured},
+      {"allgemein", PresetSettings(Preset::kGeneral), ControlModel::kConfigured},
+      {"loesche", PresetSettings(Preset::kClear), ControlModel::kConfigured},
+      {"mach3", PresetSettings(Preset::kMach3), ControlModel::kConfigured},
+      {"xilog", PresetSettings(Preset::kXilog), ControlModel::kConfigured},
+      {"mach3 rs274", Mach3ForRs274(), ControlModel::kRs274},
+  };
+  // Relative output: four decimals keep the sum of the roundings far below
+  // the tolerance, three are exact for micrometres.
+  Case relative{"mach3 relative", Mach3ForRs274(), ControlModel::kRs274};
+  relative.settings.Profil.XYZRelativ = true;
+  relative.settings.Profil.Vorspann5.Assign("G21 G40 G54 G91");
+  cases.push_back(relative);
+  Case relativeGeneral{"allgemein relative", PresetSettings(Preset::kGeneral), ControlModel::kConfigured};
+  relativeGeneral.settings.Profil.XYZRelativ = true;
+  relativeGeneral.settings.Profil.IJKRelativ = true;
+  cases.push_back(relativeGeneral);
+  Case withCentres{"mach3 with I and J", Mach3ForRs274(), ControlModel::kRs274};
+  withCentres.settings.Profil.RWerte = false;
+  withCentres.settings.Profil.IJWerte = true;
+  withCentres.settings.Profil.IJKRelativ = true;
+  cases.push_back(withCentres);
+  for (const Case& c : cases) {
+    for (unsigned seed = 1; seed <= 25; ++seed) {
+      const std::string program = RandomProgram(seed);
+      const VerificationResult check = ConvertAndCheck(c.settings, program, c.model);
+      ASSERT_TRUE(check.Clean()) << c.name << ", seed " << seed << ":\n" << check.report << program;
+      EXPECT_GT(check.summary.movesCompared, 20u);
+    }
+  }
+}
+
+TEST(VerificationTest, ACncFileThatIsNoProgramIsAProblemNotADivergence) {
+  const SettingsRecord settings = Mach3ForRs274();
+  struct Case {
+    const char* name;
+    std::string cnc;
+    const char* problem;
+  };
+  const Case cases[] = {
+      {"empty", "", "Die CNC-Datei ist leer"},
+      {"binary", std::string("G0 X1\r\n\0\x01\x02", 10), "CNC-Zeile 2 enth\xE4lt Bin\xE4rdaten"},
+      {"one endless line", std::string(kLongestCncLine + 10, 'X'), "CNC-Zeile 1 ist zu lang"},
+  };
+  for (const Case& c : cases) {
+    FakeFileSystem fs;
+    fs.files[kSourcePath] = kSquareAndCircle;
+    fs.files[kTargetPath] = c.cnc;
+    const VerificationResult check =
+        VerifySourceAndCncProgram(settings, fs, kSourcePath, kTargetPath, {ControlModel::kRs274});
+    EXPECT_NE(check.problem.find(c.problem), std::string::npos) << c.name << ": " << check.problem;
+    EXPECT_NE(check.report.find("nicht m\xF6glich"), std::string::npos) << c.name;
+  }
+  FakeFileSystem fs;
+  fs.files[kSourcePath] = kSquareAndCircle;
+  EXPECT_NE(VerifySourceAndCncProgram(settings, fs, kSourcePath, kTargetPath, {})
+                .problem.find("nicht ge\xF6"
+                              "ffnet"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace morvatex::testing
