@@ -27,6 +27,7 @@
 #include "bench/BenchSettings.h"
 #include "engine/ConversionRun.h"
 #include "tests/support/ProgramGenerator.h"
+#include "verify/Verification.h"
 
 extern char** environ;
 
@@ -38,6 +39,9 @@ using Clock = std::chrono::steady_clock;
 struct Variant {
   const char* name;
   bool cnc, dxf, polylines;
+  // The Mach3 wording RS274/NGC reads, and the check of each CNC program
+  // after its conversion (timed with it).
+  bool rs274Wording = false, verify = false;
 };
 
 constexpr Variant kVariants[] = {
@@ -45,19 +49,46 @@ constexpr Variant kVariants[] = {
     {"DXF", false, true, true},
     {"DXF lines+arcs", false, true, false},
     {"CNC+DXF", true, true, true},
+    {"CNC+DXF NGC", true, true, true, true, false},
+    {"+verify rs274", true, true, true, true, true},
 };
+
+// Words as RS274/NGC reads them: no assignment character, the speed once.
+void UseRs274Wording(MachineProfile& p) {
+  p.ZeichenWertzuweisung.Assign("");
+  p.FaktorSonderS = 1.0 / 6;
+  p.IJKRelativ = true;
+  p.KWerte = false;
+  for (auto* line : {&p.Vorspann2, &p.Vorspann3, &p.Vorspann4, &p.Vorspann5, &p.Vorspann6, &p.Nachspann1, &p.Nachspann2,
+                     &p.Nachspann3})
+    line->Assign("");
+  for (auto* line :
+       {&p.Werkzeugwechsel1, &p.Werkzeugwechsel2, &p.Werkzeugwechsel3, &p.VorWechselZuG0, &p.VorWechselZuG123})
+    line->Assign("");
+  for (auto* code : {&p.SpindelEin, &p.SpindelAus, &p.SpindelRechtslauf, &p.SpindelLinkslauf, &p.KuehlungEin,
+                     &p.KuehlungAus, &p.Halt, &p.G17})
+    code->Assign("");
+}
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // The child: converts `repeats` times and prints the best wall time.
 int RunVariant(const Variant& v, const std::string& folder, int repeats) {
-  const SettingsRecord settings = BenchSettings(v.cnc, v.dxf, v.polylines);
+  SettingsRecord settings = BenchSettings(v.cnc, v.dxf, v.polylines);
+  if (v.rs274Wording) UseRs274Wording(settings.Profil);
   RealFileSystem fs;
   ConversionRun run(settings, fs);
   double best = 1e30;
   for (int i = 0; i < repeats; ++i) {
     const auto start = Clock::now();
     const Outcome code = run.Convert(folder + "/programm.ncp", folder + "/programm.cnc");
+    if (code == Outcome::kSuccess && v.verify) {
+      const VerificationResult check = VerifyConversion(run, settings, fs, {ControlModel::kRs274});
+      if (!check.Clean()) {
+        std::fprintf(stderr, "%s", check.report.c_str());
+        return 1;
+      }
+    }
     best = std::min(best, Seconds(Clock::now() - start));
     if (code != Outcome::kSuccess) {
       std::fprintf(stderr, "outcome code %d\n", NumberOf(code));

@@ -1,15 +1,40 @@
 #include "verify/DecimalText.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace morvatex {
+namespace {
+
+// 10^n for the decimals a CNC word may have, exact in the extended format;
+// a table, since powl costs more than reading the whole word.
+constexpr auto kPowersOfTen = [] {
+  std::array<long double, 28> powers{};
+  long double power = 1;
+  for (long double& p : powers) {
+    p = power;
+    power *= 10;
+  }
+  return powers;
+}();
+
+long double PowerOfTen(int n) {
+  if (n < static_cast<int>(kPowersOfTen.size())) return kPowersOfTen[n];
+  return std::pow(10.0L, n);
+}
+
+}  // namespace
 
 bool ParseDecimal(std::string_view text, long double& value, int& decimals) {
   std::size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long double mantissa = 0;
+  // The digits in an integer while they fit (19 always do), so that the
+  // value is exact before its one rounding.
+  std::uint64_t mantissa = 0;
+  long double large = 0;  // the value of digits beyond those
   int digits = 0;
   decimals = 0;
   bool point = false;
@@ -18,7 +43,11 @@ bool ParseDecimal(std::string_view text, long double& value, int& decimals) {
     if (c == '.' && !point) {
       point = true;
     } else if (c >= '0' && c <= '9') {
-      mantissa = mantissa * 10 + (c - '0');
+      if (digits < 19) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+      } else {
+        large = (digits == 19 ? static_cast<long double>(mantissa) : large) * 10 + (c - '0');
+      }
       ++digits;
       if (point) ++decimals;
     } else {
@@ -26,13 +55,12 @@ bool ParseDecimal(std::string_view text, long double& value, int& decimals) {
     }
   }
   if (digits == 0) return false;
-  // Exact up to 19 digits in the 64-bit mantissa, then one rounding.
-  value = mantissa / std::pow(10.0L, decimals);
+  value = (digits > 19 ? large : static_cast<long double>(mantissa)) / PowerOfTen(decimals);
   if (negative) value = -value;
   return true;
 }
 
-long double HalfUnit(int decimals) { return 0.5L * std::pow(10.0L, -(decimals < 0 ? 0 : decimals)); }
+long double HalfUnit(int decimals) { return 0.5L / PowerOfTen(decimals < 0 ? 0 : decimals); }
 
 std::string DecimalText(long double value, int decimals) {
   char buffer[128];

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "base/Cp1252Codec.h"
-#include "engine/ArcGeometry.h"
 #include "engine/ExtendedPrecision.h"
 #include "verify/DecimalText.h"
 
@@ -127,8 +126,10 @@ void GcodeReader::Move(const Words& w, long double x, long double y, long double
     }
     const long double ex = x - move.centreX, ey = y - move.centreY;
     move.radius = std::sqrt(ex * ex + ey * ey);
-    const long double start = std::atan2(y_ - move.centreY, x_ - move.centreX), end = std::atan2(ey, ex);
-    move.sweep = closed ? 2 * kPi : ArcSweep(start, end, clockwise);
+    // One atan2 of the turn from the start to the end, in the arc's sense.
+    const long double sx = x_ - move.centreX, sy = y_ - move.centreY;
+    const long double turn = std::atan2(sx * ey - sy * ex, sx * ex + sy * ey) * (clockwise ? -1 : 1);
+    move.sweep = closed ? 2 * kPi : turn < 0 ? turn + 2 * kPi : turn;
   }
   moves.push_back(move);
   x_ = x;

@@ -60,7 +60,7 @@ void PathComparison::AddRead(const TracedMove& move) {
 
 void PathComparison::AddFinding(const ReadFinding& finding) { Note(0, finding.line, finding.message); }
 
-void PathComparison::Add(std::deque<TracedMove>& side, const TracedMove& move) {
+void PathComparison::Add(Queue& side, const TracedMove& move) {
   const bool still = move.x == move.startX && move.y == move.startY && (move.z == move.startZ || !move.zKnown);
   if (!IsArc(move.kind)) {
     if (!still) side.push_back(move);
@@ -184,10 +184,13 @@ void PathComparison::Match() {
     expected_.pop_front();
     read_.pop_front();
   }
+  if (expectedEnded_ || readEnded_) NoteUnmatched();
 }
 
 void PathComparison::Finish() {
   Match();
+  expectedEnded_ = readEnded_ = true;
+  NoteUnmatched();
   const TracedMove& e = lastExpectedFeed_;
   const TracedMove& r = lastReadFeed_;
   if (IsFeedMove(e.kind) && IsFeedMove(r.kind)) {
@@ -198,20 +201,27 @@ void PathComparison::Finish() {
            "Ende des Schnitts: Isel " + PointText(e.x, e.y, e.z, true) + ", CNC " + PointText(r.x, r.y, r.z, true) +
                " (" + DecimalText(end, 6) + " mm)");
   }
-  for (const TracedMove& missing : expected_) {
-    if (!Tiny(missing))
-      Note(missing.line, 0,
-           "fehlt im CNC-Programm: " + std::string(MotionName(missing.kind)) + " nach " +
-               PointText(missing.x, missing.y, missing.z, missing.zKnown));
+}
+
+void PathComparison::NoteUnmatched() {
+  if (readEnded_) {
+    for (const TracedMove& missing : expected_) {
+      if (!Tiny(missing))
+        Note(missing.line, 0,
+             "fehlt im CNC-Programm: " + std::string(MotionName(missing.kind)) + " nach " +
+                 PointText(missing.x, missing.y, missing.z, missing.zKnown));
+    }
+    expected_.clear();
   }
-  for (const TracedMove& extra : read_) {
-    if (!Tiny(extra))
-      Note(0, r.line,
-           std::string(Cp1252<u8"zusätzliche Bewegung im CNC-Programm: ">()) + std::string(MotionName(extra.kind)) +
-               " nach " + PointText(extra.x, extra.y, extra.z, extra.zKnown));
+  if (expectedEnded_) {
+    for (const TracedMove& extra : read_) {
+      if (!Tiny(extra))
+        Note(0, extra.line,
+             std::string(Cp1252<u8"zusätzliche Bewegung im CNC-Programm: ">()) + std::string(MotionName(extra.kind)) +
+                 " nach " + PointText(extra.x, extra.y, extra.z, extra.zKnown));
+    }
+    read_.clear();
   }
-  expected_.clear();
-  read_.clear();
 }
 
 }  // namespace morvatex

@@ -11,7 +11,6 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -46,13 +45,34 @@ class PathComparison {
   bool WantsRead() const { return !expected_.empty() && read_.empty(); }
   // Compares what both sides hold.
   void Match();
+  // One side has no more moves: what the other adds from now on is noted at
+  // once (missing or extra), so that neither is ever held whole.
+  void ExpectedEnded() { expectedEnded_ = true; }
+  void ReadEnded() { readEnded_ = true; }
   // Both paths have ended: what is left on one side is missing on the other.
   void Finish();
 
   const ComparisonSummary& Summary() const { return summary_; }
 
  private:
-  void Add(std::deque<TracedMove>& side, const TracedMove& move);
+  // The moves of one side not yet matched, oldest first. A vector read from
+  // `head`: a deque would allocate a block for every move of this size.
+  struct Queue {
+    std::vector<TracedMove> moves;
+    std::size_t head = 0;
+    bool empty() const { return head == moves.size(); }
+    const TracedMove& front() const { return moves[head]; }
+    void pop_front() {
+      if (++head == moves.size()) moves.clear(), head = 0;
+    }
+    void push_back(const TracedMove& move) { moves.push_back(move); }
+    void clear() { moves.clear(), head = 0; }
+    auto begin() const { return moves.begin() + static_cast<std::ptrdiff_t>(head); }
+    auto end() const { return moves.end(); }
+  };
+  void Add(Queue& side, const TracedMove& move);
+  // Notes what is left on either side when the other has ended.
+  void NoteUnmatched();
   void Note(std::size_t iselLine, std::size_t cncLine, std::string what);
   // The position differences of two moves, empty when they agree; updates
   // the largest deviation.
@@ -63,7 +83,8 @@ class PathComparison {
   const MachineProfile& profile_;
   ControlModel model_;
   long double tolerance_;
-  std::deque<TracedMove> expected_, read_;
+  Queue expected_, read_;
+  bool expectedEnded_ = false, readEnded_ = false;
   // The last feed move of each side, also one too small to compare: where
   // the cut ends must agree however small the steps to it were.
   TracedMove lastExpectedFeed_, lastReadFeed_;

@@ -150,9 +150,15 @@ void Check(const SettingsRecord& settings, const LineList& source, ReadableFile&
       [&](const InterpretedLine& line, std::size_t index) {
         expected.TakeLine(line, state, index + 1);
         while (comparison.WantsRead() && cnc.Next(text)) readLine();
+        if (comparison.WantsRead()) comparison.ReadEnded();
         comparison.Match();
       });
-  while (cnc.Next(text)) readLine();
+  comparison.ExpectedEnded();
+  comparison.Match();
+  while (cnc.Next(text)) {
+    readLine();
+    comparison.Match();
+  }
   if (!IsGood(code)) {
     result.problem = "Isel-Programm: " + std::string(OutcomeMessage(code));
   } else if (!cnc.Problem().empty()) {

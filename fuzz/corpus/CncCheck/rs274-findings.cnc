@@ -1,0 +1,3 @@
+@G1 X:1 X2 E3 (open
+G2 X0 Y0 R5
+G18 G3 X1 I1
