@@ -20,7 +20,7 @@ struct GcodeReader::Words {
   long double x = 0, y = 0, z = 0, i = 0, j = 0, r = 0;
   bool largeArc = false;  // a negative R asks for the arc over 180°
   MotionKind motion = MotionKind::kNone;
-  bool axes() const { return hasX || hasY || hasZ; }
+  bool HasAxes() const { return hasX || hasY || hasZ; }
 };
 
 namespace {
@@ -137,6 +137,43 @@ void GcodeReader::Move(const Words& w, long double x, long double y, long double
   z_ = z;
 }
 
+void GcodeReader::TakeGCode(long double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings) {
+  const long code = std::lround(value * 10);
+  MotionKind motion = MotionKind::kNone;
+  switch (code) {
+    case 0: motion = MotionKind::kRapid; break;
+    case 10: motion = MotionKind::kLinear; break;
+    case 20: motion = MotionKind::kClockwise; break;
+    case 30: motion = MotionKind::kCounterClockwise; break;
+    case 170:
+    case 180:
+    case 190: plane_ = static_cast<int>(code / 10); break;
+    case 200: unit_ = 25.4L; break;
+    case 210: unit_ = 1; break;
+    case 900: incremental_ = false; break;
+    case 910: incremental_ = true; break;
+    case 901: arcAbsolute_ = true; break;
+    case 911: arcAbsolute_ = false; break;
+    case 400:
+    case 490:
+    case 540:
+    case 550:
+    case 560:
+    case 570:
+    case 580:
+    case 590:
+    case 800:
+    case 940:
+    case 610:
+    case 640: break;
+    default: Find(findings, lineNumber, "G-Code " + DecimalText(value) + " kennt RS274/NGC nicht");
+  }
+  if (motion != MotionKind::kNone) {
+    if (w.motion != MotionKind::kNone) Find(findings, lineNumber, "zwei Bewegungsarten in einem Satz");
+    w.motion = motion;
+  }
+}
+
 void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                             std::vector<ReadFinding>& findings) {
   Words w;
@@ -183,40 +220,7 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
     i = numberEnd;
     if (letter == 'N') continue;
     if (letter == 'G') {
-      const long code = std::lround(value * 10);
-      MotionKind motion = MotionKind::kNone;
-      switch (code) {
-        case 0: motion = MotionKind::kRapid; break;
-        case 10: motion = MotionKind::kLinear; break;
-        case 20: motion = MotionKind::kClockwise; break;
-        case 30: motion = MotionKind::kCounterClockwise; break;
-        case 170:
-        case 180:
-        case 190: plane_ = static_cast<int>(code / 10); break;
-        case 200: unit_ = 25.4L; break;
-        case 210: unit_ = 1; break;
-        case 900: incremental_ = false; break;
-        case 910: incremental_ = true; break;
-        case 901: arcAbsolute_ = true; break;
-        case 911: arcAbsolute_ = false; break;
-        case 400:
-        case 490:
-        case 540:
-        case 550:
-        case 560:
-        case 570:
-        case 580:
-        case 590:
-        case 800:
-        case 940:
-        case 610:
-        case 640: break;
-        default: Find(findings, lineNumber, "G-Code " + DecimalText(value) + " kennt RS274/NGC nicht");
-      }
-      if (motion != MotionKind::kNone) {
-        if (w.motion != MotionKind::kNone) Find(findings, lineNumber, "zwei Bewegungsarten in einem Satz");
-        w.motion = motion;
-      }
+      TakeGCode(value, w, lineNumber, findings);
       continue;
     }
     if (letter == 'M') {
@@ -255,7 +259,7 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
   if (hasT) pendingTool_ = tool;
   if (toolChange) tool_ = {true, pendingTool_, 0};
   if (w.motion != MotionKind::kNone) motion_ = w.motion;
-  if (!w.axes()) {
+  if (!w.HasAxes()) {
     if (IsArc(w.motion) && (w.hasI || w.hasJ || w.hasR)) Find(findings, lineNumber, "Kreisbogen ohne Endpunkt");
     return;
   }
@@ -395,7 +399,7 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
   }
   if (w.hasI) lastI_ = w.i;
   if (w.hasJ) lastJ_ = w.j;
-  if (!w.axes()) return;
+  if (!w.HasAxes()) return;
   Move(w, axis(w.hasX, w.x, x_), axis(w.hasY, w.y, y_), axis(w.hasZ, w.z, z_), lineNumber, moves, findings);
 }
 

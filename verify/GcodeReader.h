@@ -30,6 +30,8 @@ class GcodeReader {
   struct Words;  // the words of one line
   void ReadRs274(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                  std::vector<ReadFinding>& findings);
+  // A G word of RS274/NGC: its motion into `w`, its modes into the reader.
+  void TakeGCode(long double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings);
   void ReadConfigured(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                       std::vector<ReadFinding>& findings);
   // Moves from the current point to (x, y, z) in the current motion mode;
