@@ -3,9 +3,13 @@
 namespace morvatex {
 
 void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log, BatchDisplay& display,
-                      BatchResult& result) {
+                      BatchResult& result, RowCheck* check) {
   const Outcome code = run.OutcomeCode();
-  if (code <= Outcome::kSuccess) {
+  bool checkFailed = false;
+  std::string report = run.OutcomeReport();
+  if (check && code <= Outcome::kSuccess) report += check->Check(run, checkFailed);
+  if (checkFailed) ++result.checksFailed;
+  if (code <= Outcome::kSuccess && !checkFailed) {
     table.SetCell(row, kColumnMarked, "");
     table.SetCell(row, kColumnConverted, kMarkConverted);
     table.SetCell(row, kColumnFailed, "");
@@ -14,7 +18,6 @@ void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const 
     ++result.failed;
   }
 
-  const std::string report = run.OutcomeReport();
   const std::string marks =
       table.Cell(row, kColumnNumber) + table.Cell(row, kColumnMarked) + table.Cell(row, kColumnConverted);
   log.Append(LogRunEntry(log.DateTime(), table.ListFile(), row, marks, report));
@@ -22,7 +25,8 @@ void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const 
   display.AddMessage("Zeile:   " + std::to_string(row) + ":" + report + "\r\n");
 }
 
-BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log, BatchDisplay& display) {
+BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log, BatchDisplay& display,
+                         RowCheck* check) {
   BatchResult result;
   for (int row = 1; row < table.PlaceholderRow(); ++row) {
     if (table.Cell(row, kColumnMarked) != kMarkMarked) continue;
@@ -34,7 +38,7 @@ BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log
     const std::string source = table.Cell(row, kColumnSource);
     const std::string target = table.Cell(row, kColumnTarget);
     const Outcome code = run.Convert(source, target);
-    RecordJobOutcome(table, row, run, log, display, result);
+    RecordJobOutcome(table, row, run, log, display, result, check);
     if (code == Outcome::kStopped) {
       result.stopped = true;
       break;

@@ -27,9 +27,21 @@ class BatchDisplay {
   virtual void AddMessage(std::string_view text) = 0;
 };
 
+// A check of each row's outputs after a successful conversion (the
+// desktop's "Ausgabe prüfen", the converter's --verify), made as the row is
+// recorded, on the recording thread.
+class RowCheck {
+ public:
+  virtual ~RowCheck() = default;
+  // The lines the check adds to the row's report (Windows-1252, CR LF after
+  // each); sets `failed` when it found divergences or could not be made.
+  virtual std::string Check(const ConversionRun& run, bool& failed) = 0;
+};
+
 struct BatchResult {
   int converted = 0;     // marked rows that were converted
   int failed = 0;        // of them, the rows that got "E"
+  int checksFailed = 0;  // of those, the rows converted well whose check failed
   bool stopped = false;  // a stop request ended the batch
 };
 
@@ -44,13 +56,19 @@ struct BatchResult {
 // that row gets its "E" and its entries, the rows below are not touched.
 // Without any marked row the message field gets the note that none was
 // found, and nothing else changes.
-BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log, BatchDisplay& display);
+//
+// With `check`, a row converted without failure is checked; its lines
+// follow the outcome report in the log entry and the message field, and a
+// row whose check fails is marked as a failed conversion is (its outputs
+// stay: they were written correctly).
+BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log, BatchDisplay& display,
+                         RowCheck* check = nullptr);
 
 // Records the outcome of job row `row`, just converted by `run`, as
 // ExecuteBatch does for each row: marks, log entry, JobConverted and
 // the "Zeile:" report; counts a failure in `result`.
 void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log, BatchDisplay& display,
-                      BatchResult& result);
+                      BatchResult& result, RowCheck* check = nullptr);
 
 // The note for a batch that found no marked row.
 inline constexpr std::string_view kNoMarkedJobsNote =

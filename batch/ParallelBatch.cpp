@@ -340,10 +340,10 @@ class Scheduler {
 
 BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settings, FileSystem& fs,
                                    const ConversionOptions& options, const LogFile& log, BatchDisplay& display,
-                                   int jobs, const ThreadStarter& startThread) {
+                                   int jobs, RowCheck* check, const ThreadStarter& startThread) {
   if (jobs <= 1) {
     ConversionRun run(settings, fs, options);
-    return ExecuteBatch(table, run, log, display);
+    return ExecuteBatch(table, run, log, display, check);
   }
 
   std::vector<Task> tasks;
@@ -384,7 +384,7 @@ BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settin
     table.SetModified(true);
     ++result.converted;
     display.JobStarting(row);
-    RecordJobOutcome(table, row, *run, log, display, result);
+    RecordJobOutcome(table, row, *run, log, display, result, check);
     const bool stopped = run->OutcomeCode() == Outcome::kStopped;
     scheduler.MarkRecorded(k, std::move(run));
     if (stopped) {

@@ -30,7 +30,8 @@ namespace morvatex {
 // so the way a path is written does not matter. Whatever cannot be told
 // counts as the same file.
 //
-// Marks, log entries, JobStarting/JobConverted and the reports are made
+// Marks, log entries, JobStarting/JobConverted, the reports and the rows'
+// checks (`check`, as ExecuteBatch makes them) are made
 // on the calling thread, strictly in row order, as each row's result becomes
 // available: the bytes are those of a one-row-at-a-time run.
 //
@@ -46,6 +47,7 @@ namespace morvatex {
 // runs on those there are, down to the calling thread alone.
 BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settings, FileSystem& fs,
                                    const ConversionOptions& options, const LogFile& log, BatchDisplay& display,
-                                   int jobs, const ThreadStarter& startThread = StartThread);
+                                   int jobs, RowCheck* check = nullptr,
+                                   const ThreadStarter& startThread = StartThread);
 
 }  // namespace morvatex

@@ -1,6 +1,6 @@
 #include "cli/BatchCommand.h"
 
-#include <vector>
+#include <optional>
 
 #include "base/Cp1252Codec.h"
 #include "base/LocalDateTime.h"
@@ -32,28 +32,22 @@ bool SameAs(FileSystem& fs, const std::string& log, const std::string& path) {
   return !path.empty() && (log == path || fs.SameFile(log, path));
 }
 
-// Checks the rows of `marked` that the batch converted (marked "A" alone
-// now); returns how many checks failed.
-int CheckConvertedRows(JobTable& table, const std::vector<int>& marked, const SettingsRecord& settings, FileSystem& fs,
-                       const VerificationOptions& verification, std::ostream& out) {
-  int failed = 0;
-  for (const int row : marked) {
-    if (table.Cell(row, kColumnMarked) == "M" || table.Cell(row, kColumnFailed) == "E") continue;
-    const VerificationResult check = settings.CNCDINCodeerstellen
-                                         ? VerifySourceAndCncProgram(settings, fs, table.Cell(row, kColumnSource),
-                                                                     table.Cell(row, kColumnTarget), verification)
-                                         : VerificationResult{"keine CNC-Ausgabe eingestellt", {}, {}};
-    std::string report = check.report;
-    if (report.empty()) report = std::string(Cp1252<u8"Prüfung: nicht möglich: ">()) + check.problem + "\r\n";
-    out << ForTerminal("Zeile:   " + std::to_string(row) + ":\r\n" + report) << std::flush;
-    if (check.Clean()) continue;
-    ++failed;
-    // As a failed conversion: marked again, and "E".
-    table.SetCell(row, kColumnMarked, "M");
-    table.SetCell(row, kColumnFailed, "E");
+// --verify: each converted row's CNC program against its source.
+class VerifyingCheck final : public RowCheck {
+ public:
+  VerifyingCheck(const SettingsRecord& settings, FileSystem& fs, const VerificationOptions& options)
+      : settings_(settings), fs_(fs), options_(options) {}
+  std::string Check(const ConversionRun& run, bool& failed) override {
+    const VerificationResult check = VerifyConversion(run, settings_, fs_, options_);
+    failed = !check.Clean();
+    return check.report;
   }
-  return failed;
-}
+
+ private:
+  const SettingsRecord& settings_;
+  FileSystem& fs_;
+  const VerificationOptions& options_;
+};
 
 }  // namespace
 
@@ -92,15 +86,14 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
   // threads run.
   (void)LocalDateTimeText();
 
-  std::vector<int> marked;
-  for (int row = 1; row < table.PlaceholderRow(); ++row)
-    if (table.Cell(row, kColumnMarked) == "M") marked.push_back(row);
   TerminalDisplay display(out);
-  const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs);
-  const int checksFailed = verification ? CheckConvertedRows(table, marked, settings, fs, *verification, out) : 0;
+  std::optional<VerifyingCheck> check;
+  if (verification) check.emplace(settings, fs, *verification);
+  const BatchResult result =
+      ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs, check ? &*check : nullptr);
   const int saveError = SaveJobList(table, fs, messages, log);
-  if (result.failed > 0 || saveError != 0) return 1;
-  return checksFailed > 0 ? kDivergenceStatus : 0;
+  if (result.failed > result.checksFailed || saveError != 0) return 1;
+  return result.checksFailed > 0 ? kDivergenceStatus : 0;
 }
 
 }  // namespace morvatex

@@ -28,10 +28,10 @@ namespace morvatex {
 // followed); such a log is refused before anything is converted or logged.
 // A list or log that is a FIFO or a device is refused too.
 //
-// With `verification`, every row converted in this run is then checked
-// (verify/Verification.h), in row order, and its check section printed
-// after a "Zeile:" line; a row whose check fails gets "E" and "M" again
-// before the list is saved.
+// With `verification`, every row converted without failure is checked
+// (verify/Verification.h) as it is recorded: the check section follows its
+// outcome report, and a row whose check fails is marked as a failed
+// conversion is ("E", "M" kept).
 //
 // Returns the exit status: 0 when every converted row succeeded (also when
 // none was marked), 1 when a row failed or the list could not be saved, 2

@@ -65,7 +65,7 @@ BatchTrace ExecuteRows(const std::vector<Row>& rows, int jobs, bool stop, FileSy
   };
   const LogFile log(fs, logPath, [] { return std::string("08.12.2026 10:00:00"); });
   RecordingDisplay display;
-  const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs, startThread);
+  const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs, nullptr, startThread);
   ClearStopRequest();
 
   BatchTrace trace{display.shown, {}, {}, result.converted, result.failed, result.stopped};
@@ -257,6 +257,47 @@ TEST(ParallelBatchTest, ARowThatRunsOutOfMemoryFailsAndTheBatchGoesOn) {
     EXPECT_EQ(fs.files[table.ListFile()],
               "[1]\r\nA\r\nC:\\cnc\\a.ncp\r\nC:\\cnc\\a.cnc\r\n[2]\r\nME\r\nC:\\cnc\\b.ncp\r\nC:\\cnc\\b.cnc\r\n"
               "[3]\r\nA\r\nC:\\cnc\\c.ncp\r\nC:\\cnc\\c.cnc\r\n[E]\r\n\r\n");
+  }
+}
+
+// A check that fails the rows whose target names "b".
+class FailingCheck final : public RowCheck {
+ public:
+  std::string Check(const ConversionRun& run, bool& failed) override {
+    failed = run.TargetPath().find("b.cnc") != std::string::npos;
+    return failed ? "Check: failed\r\n" : "Check: clean\r\n";
+  }
+};
+
+TEST(ParallelBatchTest, ARowWhoseCheckFailsIsMarkedAsAFailedConversionWithTheCheckInItsReportAndLog) {
+  for (const int jobs : {1, 2}) {
+    FakeFileSystem fs;
+    fs.files["C:\\cnc\\a.ncp"] = fs.files["C:\\cnc\\b.ncp"] = CrLfLines({";", ";", ";", "MOVEABS X1000", "PROGEND"});
+    fs.files[kLogPath] = "";  // the log is appended to
+    JobTable table;
+    for (const char* name : {"a", "b"}) {
+      const int r = table.AppendJob();
+      table.SetCell(r, kColumnMarked, kMarkMarked);
+      table.SetCell(r, kColumnSource, std::string("C:\\cnc\\") + name + ".ncp");
+      table.SetCell(r, kColumnTarget, std::string("C:\\cnc\\") + name + ".cnc");
+    }
+    ConversionOptions options;
+    options.pathSyntax = kWindowsPathSyntax;
+    const LogFile log(fs, kLogPath, [] { return std::string("08.12.2026 10:00:00"); });
+    RecordingDisplay display;
+    FailingCheck check;
+    const BatchResult result =
+        ExecuteBatchInParallel(table, NewConfigurationSettings(), fs, options, log, display, jobs, &check);
+    SCOPED_TRACE(jobs);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.checksFailed, 1);
+    EXPECT_EQ(table.Cell(1, kColumnMarked) + table.Cell(1, kColumnConverted) + table.Cell(1, kColumnFailed), "A");
+    EXPECT_EQ(table.Cell(2, kColumnMarked) + table.Cell(2, kColumnConverted) + table.Cell(2, kColumnFailed), "ME");
+    EXPECT_NE(display.shown.find("fehlerfrei konvertiert!\r\nCheck: clean\r\n\r\n"), std::string::npos)
+        << display.shown;
+    EXPECT_NE(display.shown.find("fehlerfrei konvertiert!\r\nCheck: failed\r\n\r\n"), std::string::npos);
+    EXPECT_NE(fs.files[kLogPath].find("Check: failed"), std::string::npos);
+    EXPECT_TRUE(fs.files.count("C:\\cnc\\b.cnc"));  // written correctly, so kept
   }
 }
 
