@@ -9,6 +9,7 @@
 #include "batch/JobListFile.h"
 #include "batch/LogFile.h"
 #include "batch/ParallelBatch.h"
+#include "batch/VerifyingRowCheck.h"
 #include "cli/CommandLine.h"
 
 namespace morvatex {
@@ -31,23 +32,6 @@ class TerminalDisplay final : public BatchDisplay {
 bool SameAs(FileSystem& fs, const std::string& log, const std::string& path) {
   return !path.empty() && (log == path || fs.SameFile(log, path));
 }
-
-// --verify: each converted row's CNC program against its source.
-class VerifyingCheck final : public RowCheck {
- public:
-  VerifyingCheck(const SettingsRecord& settings, FileSystem& fs, const VerificationOptions& options)
-      : settings_(settings), fs_(fs), options_(options) {}
-  std::string Check(const ConversionRun& run, bool& failed) override {
-    const VerificationResult check = VerifyConversion(run, settings_, fs_, options_);
-    failed = !check.Clean();
-    return check.report;
-  }
-
- private:
-  const SettingsRecord& settings_;
-  FileSystem& fs_;
-  const VerificationOptions& options_;
-};
 
 }  // namespace
 
@@ -87,7 +71,7 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
   (void)LocalDateTimeText();
 
   TerminalDisplay display(out);
-  std::optional<VerifyingCheck> check;
+  std::optional<VerifyingRowCheck> check;
   if (verification) check.emplace(settings, fs, *verification);
   const BatchResult result =
       ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs, check ? &*check : nullptr);

@@ -9,14 +9,14 @@
 # MORVATEX_USES_<layer>: every layer it may include, also those it reaches
 # through others. MORVATEX_QT_<layer>: the Qt module it builds on; none for
 # the Qt-free layers.
-set(MORVATEX_LAYERS base settings engine preview batch verify qttext paint previewmodule gui cli)
+set(MORVATEX_LAYERS base settings engine preview verify batch qttext paint previewmodule gui cli)
 
 set(MORVATEX_USES_base "")
 set(MORVATEX_USES_settings base)
 set(MORVATEX_USES_engine base settings)
 set(MORVATEX_USES_preview base settings engine)
-set(MORVATEX_USES_batch base settings engine)
 set(MORVATEX_USES_verify base settings engine)
+set(MORVATEX_USES_batch base settings engine verify)
 set(MORVATEX_USES_qttext base)
 set(MORVATEX_USES_paint base settings engine preview qttext)
 set(MORVATEX_USES_previewmodule base settings engine preview qttext paint)

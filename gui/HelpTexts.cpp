@@ -45,6 +45,16 @@ std::string ShortDescription(std::string_view logPath) {
                           u8" offene Konturen entstehen.\r\n"
                           u8"\r\n"
                           u8"\r\n"
+                          u8"Ausgabe prüfen (->Einstellungen->Ausgabe prüfen)\r\n"
+                          u8" Ist es eingeschaltet, wird jedes erzeugte CNC-Programm so gelesen, wie es die\r\n"
+                          u8" gewählte Steuerung liest (RS274/NGC wie Mach3 und LinuxCNC, oder wie eingestellt),\r\n"
+                          u8" und seine Werkzeugbahn mit der des Isel-Programmes verglichen. Die Prüfung steht\r\n"
+                          u8" unter dem Bericht jeder Zeile im Meldungsfeld und im Protokoll. Weicht die Bahn\r\n"
+                          u8" ab, bekommt die Zeile ein \"E\" wie eine fehlgeschlagene Konvertierung; die Dateien\r\n"
+                          u8" bleiben erhalten: sie wurden richtig geschrieben, aber die Steuerung würde nicht\r\n"
+                          u8" die Bahn des Isel-Programmes fahren.\r\n"
+                          u8"\r\n"
+                          u8"\r\n"
                           u8"- Um Fehlern beim Konvertieren auf die Spur zu kommen, kann die Datei\r\n"
                           u8"  >> ">());
   text += logPath;

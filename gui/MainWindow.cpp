@@ -21,6 +21,7 @@
 #include "batch/LogFile.h"
 #include "batch/ProgramFiles.h"
 #include "batch/TargetPath.h"
+#include "batch/VerifyingRowCheck.h"
 #include "engine/StopRequest.h"
 #include "gui/AboutDialog.h"
 #include "gui/BatchProgress.h"
@@ -29,6 +30,7 @@
 #include "gui/HelpTexts.h"
 #include "gui/HelpWindow.h"
 #include "gui/JobTableModel.h"
+#include "gui/OutputCheckMenu.h"
 #include "gui/PreviewWindow.h"
 #include "gui/SettingsDialog.h"
 #include "gui/TableDrop.h"
@@ -85,6 +87,7 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   // Without a settings path this finds no file and sets up a new configuration.
   LoadSettingsFile(settings_, settingsFilePath_, fs_, messages_);
   ChooseDxfStyle(this);
+  outputCheck_->Load(settingsFilePath_);
 
   if (!logFilePath_.empty()) {
     // The log must never keep the program from starting: its errors are ignored.
@@ -184,7 +187,10 @@ void MainWindow::StartBatch() {
   ConversionRun run(settings_, fs_, std::move(options));
   run_ = &run;
   progress_->Begin(table_.MarkedJobCount());
-  ExecuteBatch(table_, run, MakeLog(), *this);
+  std::optional<VerifyingRowCheck> check;
+  if (const std::optional<ControlModel> model = outputCheck_->Model())
+    check.emplace(settings_, fs_, VerificationOptions{*model});
+  ExecuteBatch(table_, run, MakeLog(), *this, check ? &*check : nullptr);
   progress_->Finish();
   run_ = nullptr;
   EnterIdleState();

@@ -27,6 +27,8 @@ class QTableView;
 
 namespace morvatex {
 
+class OutputCheckMenu;
+
 struct DropContents;
 class BatchProgress;
 class ClickableImage;
@@ -238,6 +240,7 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   QAction* dxfOutputAction_ = nullptr;
   QAction* linesAndArcsAction_ = nullptr;
   QAction* polylinesAction_ = nullptr;
+  OutputCheckMenu* outputCheck_ = nullptr;  // "Ausgabe prüfen", owned by its menu
 };
 
 }  // namespace morvatex

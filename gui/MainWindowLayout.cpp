@@ -15,6 +15,7 @@
 #include "gui/DialogFont.h"
 #include "gui/JobTableModel.h"
 #include "gui/MainWindow.h"
+#include "gui/OutputCheckMenu.h"
 #include "gui/TableDrop.h"
 
 namespace morvatex {
@@ -188,6 +189,7 @@ void MainWindow::BuildMenu() {
   }
   AddMenuItem(settingsMenu_, "folderDialogAction", QStringLiteral("Ordnereinstellungen..."),
               &MainWindow::ShowFolderDialog);
+  outputCheck_ = new OutputCheckMenu(settingsMenu_, fs_);
 
   QMenu* helpMenu = bar->addMenu(QStringLiteral("&Hilfe"));
   helpMenu->setObjectName(QStringLiteral("helpMenu"));

@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <filesystem>
 #include <functional>
 #include <regex>
 
@@ -208,6 +209,45 @@ TEST_F(BatchWindowTest, DebugModeShowsTheLinesOfTheFileInHand) {
   Action("startAction")->trigger();
   EXPECT_EQ(form->LineListView()->toPlainText(),
             QStringLiteral("FASTABS X0 Y0\nMOVEABS X1000 Y0\nMOVEABS X0 Y0\nPROGEND"));
+}
+
+TEST_F(BatchWindowTest, OutputCheckAddsItsLinesAndMarksARowWhoseCheckFailsWithE) {
+  // Off at first: the reports are those of a run without it.
+  EXPECT_TRUE(Action("outputCheckOffAction")->isChecked());
+  Program("a.ncp", kGood);
+  AddFiles({"a.ncp"});
+  QTest::mouseClick(form->ConvertButton(), Qt::LeftButton);
+  EXPECT_FALSE(MessageView().contains(QStringLiteral("Prüfung")));
+
+  // The new configuration writes "X:", which RS274/NGC cannot read.
+  Action("outputCheckRs274Action")->trigger();
+  EXPECT_EQ(ReadFileBytes(SettingsPath() + ".pruefung"), "rs274\r\n");
+  Key(Qt::Key_Space);  // marks the row again
+  Select(1, 1);
+  Key(Qt::Key_Space);
+  QTest::mouseClick(form->ConvertButton(), Qt::LeftButton);
+  EXPECT_EQ(Marks(1), QStringLiteral("MAE"));
+  EXPECT_TRUE(MessageView().contains(QStringLiteral("Datei wurde fehlerfrei konvertiert!\nPrüfung (RS274/NGC): ")))
+      << MessageView().toStdString();
+  EXPECT_TRUE(MessageView().contains(QStringLiteral("liest RS274/NGC nicht")));
+  EXPECT_NE(LogWithoutDates().find("Pr\xFC"
+                                   "fung (RS274/NGC): "),
+            std::string::npos);
+  EXPECT_FALSE(ReadFileBytes(dir.Sub("a.cnc")).empty());  // written correctly, so kept
+
+  // As configured, the same program reads back clean.
+  Action("outputCheckConfiguredAction")->trigger();
+  QTest::mouseClick(form->ConvertButton(), Qt::LeftButton);
+  EXPECT_EQ(Marks(1), QStringLiteral("A"));
+  EXPECT_TRUE(MessageView().contains(QStringLiteral("Prüfung (eingestellt): keine Abweichung, 4 Bewegungen")))
+      << MessageView().toStdString();
+
+  // The choice is remembered beside the settings, and "Aus" forgets it.
+  form.reset();
+  Start();
+  EXPECT_TRUE(Action("outputCheckConfiguredAction")->isChecked());
+  Action("outputCheckOffAction")->trigger();
+  EXPECT_FALSE(std::filesystem::exists(SettingsPath() + ".pruefung"));
 }
 
 }  // namespace

@@ -169,8 +169,12 @@ TEST_F(StartTest, TheMenuHoldsItsItemsInOrderWithCheckAndRadioItems) {
                                                   QStringLiteral("Abgearbeitete Einträge löschen"), QStringLiteral("-"),
                                                   QStringLiteral("Isel-Datei(en) hinzufügen \"Add\""),
                                                   QStringLiteral("-"), QStringLiteral("Vorschau...")}));
-  EXPECT_EQ(texts(menu("settingsMenu")), (QStringList{QStringLiteral("CNC-DIN-Code"), QStringLiteral("DXF"),
-                                                      QStringLiteral("Ordnereinstellungen...")}));
+  EXPECT_EQ(texts(menu("settingsMenu")),
+            (QStringList{QStringLiteral("CNC-DIN-Code"), QStringLiteral("DXF"),
+                         QStringLiteral("Ordnereinstellungen..."), QStringLiteral("Ausgabe prüfen")}));
+  EXPECT_EQ(texts(menu("outputCheckMenu")),
+            (QStringList{QStringLiteral("Aus"), QStringLiteral("RS274/NGC (Mach3, LinuxCNC)"),
+                         QStringLiteral("Wie eingestellt")}));
   EXPECT_EQ(texts(menu("cncMenu")),
             (QStringList{QStringLiteral("CNC-DIN-Code erstellen"), QStringLiteral("Einstellungen")}));
   EXPECT_EQ(texts(menu("dxfMenu")),

@@ -3,6 +3,7 @@
 // must read back clean.
 #include "verify/Verification.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/FakeFileSystem.h"
 #include "tests/verify/RandomPrograms.h"
+#include "verify/CheckChoiceFile.h"
 
 namespace morvatex::testing {
 namespace {
@@ -201,6 +203,33 @@ TEST(VerificationTest, ACncFileThatIsNoProgramIsAProblemNotADivergence) {
                 .problem.find("nicht ge\xF6"
                               "ffnet"),
             std::string::npos);
+}
+
+TEST(VerificationTest, TheDesktopsChoiceIsRememberedBesideTheSettingsAndOffByDefault) {
+  const std::string path = CheckChoiceFilePath("C:\\cnc\\morvatex.set");
+  EXPECT_EQ(path, "C:\\cnc\\morvatex.set.pruefung");
+  EXPECT_EQ(CheckChoiceFilePath(""), "");
+  struct Case {
+    const char* contents;  // nullptr: no file
+    std::optional<ControlModel> model;
+  };
+  const Case cases[] = {{nullptr, std::nullopt},
+                        {"rs274\r\n", ControlModel::kRs274},
+                        {"eingestellt", ControlModel::kConfigured},
+                        {"RS274\r\n", std::nullopt},
+                        {"", std::nullopt}};
+  for (const Case& c : cases) {
+    FakeFileSystem fs;
+    if (c.contents) fs.files[path] = c.contents;
+    EXPECT_EQ(LoadCheckChoice(fs, path), c.model) << (c.contents ? c.contents : "no file");
+  }
+  FakeFileSystem fs;
+  ASSERT_TRUE(SaveCheckChoice(fs, path, ControlModel::kConfigured));
+  EXPECT_EQ(fs.files[path], "eingestellt\r\n");
+  ASSERT_TRUE(SaveCheckChoice(fs, path, std::nullopt));
+  EXPECT_FALSE(fs.files.count(path));
+  fs.specialFiles.insert(path);  // a FIFO is never waited on
+  EXPECT_EQ(LoadCheckChoice(fs, path), std::nullopt);
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+// The check of each converted row as the batch records it: its CNC program
+// read back by a control model and compared with its source
+// (verify/Verification.h), for the desktop's "Ausgabe prüfen" and the
+// converter's --verify.
+#pragma once
+
+#include <string>
+
+#include "base/FileSystem.h"
+#include "batch/BatchRun.h"
+#include "settings/SettingsRecord.h"
+#include "verify/Verification.h"
+
+namespace morvatex {
+
+class VerifyingRowCheck final : public RowCheck {
+ public:
+  // Reads `settings` live, as the conversions do.
+  VerifyingRowCheck(const SettingsRecord& settings, FileSystem& fs, VerificationOptions options)
+      : settings_(settings), fs_(fs), options_(options) {}
+
+  // The check's section of the report; `failed` unless it is clean.
+  std::string Check(const ConversionRun& run, bool& failed) override;
+
+ private:
+  const SettingsRecord& settings_;
+  FileSystem& fs_;
+  VerificationOptions options_;
+};
+
+}  // namespace morvatex
