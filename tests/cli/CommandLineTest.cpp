@@ -98,6 +98,36 @@ TEST(ConverterCall, TakesAPreviewWithItsRapidRate) {
   }
 }
 
+TEST(ConverterCall, TakesAVerifyModelWithConversionsListsOrAgainstAnExistingProgram) {
+  ConverterCall call = ParseConverterCall({"--verify", "rs274", "a.ncp", "a.tap"});
+  EXPECT_EQ(call.kind, Kind::kConvert);
+  EXPECT_TRUE(call.verify);
+  EXPECT_EQ(call.verification.model, ControlModel::kRs274);
+  EXPECT_EQ(call.verification.tolerance, kDefaultTolerance);
+  call = ParseConverterCall({"--list=j.mvx", "--verify=eingestellt", "--tolerance", "0.05"});
+  EXPECT_EQ(call.kind, Kind::kBatch);
+  EXPECT_EQ(call.verification.model, ControlModel::kConfigured);
+  EXPECT_EQ(call.verification.tolerance, 0.05L);
+  call = ParseConverterCall({"--verify", "rs274", "--against", "a.ncp", "a.tap"});
+  EXPECT_EQ(call.kind, Kind::kCheckOnly);
+  EXPECT_EQ(call.source, "a.ncp");
+  EXPECT_EQ(call.target, "a.tap");
+  for (const auto& arguments :
+       std::vector<std::vector<std::string>>{{"--verify", "mach3", "a", "b"},
+                                             {"--verify"},
+                                             {"--against", "a", "b"},
+                                             {"--tolerance", "0.1", "a", "b"},
+                                             {"--verify", "rs274", "--tolerance", "0", "a", "b"},
+                                             {"--verify", "rs274", "--tolerance", "x", "a", "b"},
+                                             {"--verify", "rs274", "--against", "a"},
+                                             {"--verify", "rs274", "--against", "--list", "j"},
+                                             {"--verify", "rs274", "--preview", "p.png", "a"}}) {
+    call = ParseConverterCall(arguments);
+    EXPECT_EQ(call.kind, Kind::kUsageError) << arguments.back();
+    EXPECT_FALSE(call.error.empty());
+  }
+}
+
 TEST(ConverterCall, ExitsWithZeroOnlyForSuccess) {
   EXPECT_EQ(ExitStatusFor(Outcome::kSuccess), 0);
   EXPECT_EQ(ExitStatusFor(Outcome::kStopped), 1);
