@@ -28,14 +28,62 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
   return true;
 }
 
+// What the options of --verify left for the checks after all arguments.
+struct CheckOptions {
+  bool against = false;
+  bool toleranceGiven = false;
+};
+
+// Takes --verify MODEL, --tolerance MM or --against at arguments[i]; false
+// when it is none of them. A wrong value becomes the call's error.
+bool TakeCheckOption(const std::vector<std::string>& arguments, std::size_t& i, ConverterCall& call,
+                     CheckOptions& check) {
+  if (arguments[i] == "--against") {
+    check.against = true;
+  } else if (std::string model; TakeValue(arguments, i, "--verify", model, call)) {
+    if (call.error.empty() && !ParseControlModel(model, call.verification.model))
+      call.error = "--verify needs the model rs274 or eingestellt";
+    call.verify = true;
+  } else if (std::string tolerance; TakeValue(arguments, i, "--tolerance", tolerance, call)) {
+    long double value = 0;
+    int decimals = 0;
+    if (call.error.empty() && (!ParseDecimal(tolerance, value, decimals) || value <= 0 || value > 100))
+      call.error = "--tolerance needs a number of mm above 0 and at most 100";
+    call.verification.tolerance = value;
+    check.toleranceGiven = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// True when the check options decide the call: an error, or --against.
+bool SettleCheckCall(ConverterCall& call, const CheckOptions& check, const std::vector<std::string>& paths) {
+  if ((check.against || check.toleranceGiven) && !call.verify) {
+    call.error = "--against and --tolerance work only with --verify";
+  } else if (call.verify && !call.previewPath.empty()) {
+    call.error = "--verify works without --preview";
+  } else if (!check.against) {
+    return false;
+  } else if (!call.listPath.empty() || !call.logPath.empty() || call.jobs != 0 || call.debug) {
+    call.error = "--against works without --list, --log, --jobs and --debug";
+  } else if (paths.size() != 2) {
+    call.error = "--against takes SOURCE and CNCFILE";
+  } else {
+    call.kind = ConverterCall::Kind::kCheckOnly;
+    call.source = paths[0];
+    call.target = paths[1];
+  }
+  return true;
+}
+
 }  // namespace
 
 ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
   ConverterCall call;
   std::vector<std::string> paths;
   bool optionsEnded = false;
-  bool against = false;
-  bool toleranceGiven = false;
+  CheckOptions check;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
@@ -49,21 +97,8 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
       call.debug = true;
     } else if (argument == "--depth") {
       call.depth = true;
-    } else if (argument == "--against") {
-      against = true;
-    } else if (std::string model; TakeValue(arguments, i, "--verify", model, call)) {
-      if (call.error.empty() && !ParseControlModel(model, call.verification.model))
-        call.error = "--verify needs the model rs274 or eingestellt";
+    } else if (TakeCheckOption(arguments, i, call, check)) {
       if (!call.error.empty()) return call;
-      call.verify = true;
-    } else if (std::string tolerance; TakeValue(arguments, i, "--tolerance", tolerance, call)) {
-      long double value = 0;
-      int decimals = 0;
-      if (call.error.empty() && (!ParseDecimal(tolerance, value, decimals) || value <= 0 || value > 100))
-        call.error = "--tolerance needs a number of mm above 0 and at most 100";
-      if (!call.error.empty()) return call;
-      call.verification.tolerance = value;
-      toleranceGiven = true;
     } else if (TakeValue(arguments, i, "--settings", call.settingsPath, call) ||
                TakeValue(arguments, i, "--list", call.listPath, call) ||
                TakeValue(arguments, i, "--log", call.logPath, call) ||
@@ -86,28 +121,7 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
       return call;
     }
   }
-  if ((against || toleranceGiven) && !call.verify) {
-    call.error = "--against and --tolerance work only with --verify";
-    return call;
-  }
-  if (call.verify && !call.previewPath.empty()) {
-    call.error = "--verify works without --preview";
-    return call;
-  }
-  if (against) {
-    if (!call.listPath.empty() || !call.logPath.empty() || call.jobs != 0 || call.debug) {
-      call.error = "--against works without --list, --log, --jobs and --debug";
-      return call;
-    }
-    if (paths.size() != 2) {
-      call.error = "--against takes SOURCE and CNCFILE";
-      return call;
-    }
-    call.kind = ConverterCall::Kind::kCheckOnly;
-    call.source = paths[0];
-    call.target = paths[1];
-    return call;
-  }
+  if (SettleCheckCall(call, check, paths)) return call;
   if (!call.previewPath.empty()) {
     if (!call.listPath.empty() || !call.logPath.empty() || call.jobs != 0) {
       call.error = "--preview works without --list, --log and --jobs";
