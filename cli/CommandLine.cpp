@@ -45,7 +45,7 @@ bool TakeCheckOption(const std::vector<std::string>& arguments, std::size_t& i, 
       call.error = "--verify needs the model rs274 or eingestellt";
     call.verify = true;
   } else if (std::string tolerance; TakeValue(arguments, i, "--tolerance", tolerance, call)) {
-    long double value = 0;
+    double value = 0;
     int decimals = 0;
     if (call.error.empty() && (!ParseDecimal(tolerance, value, decimals) || value <= 0 || value > 100))
       call.error = "--tolerance needs a number of mm above 0 and at most 100";

@@ -12,12 +12,12 @@ constexpr bool IsDecimalChar(char c) { return (c >= '0' && c <= '9') || c == '.'
 
 // Reads all of `text` as [+|-]digits[.digits] (at least one digit); gives the
 // value and the number of decimals written. False for anything else.
-bool ParseDecimal(std::string_view text, long double& value, int& decimals);
+bool ParseDecimal(std::string_view text, double& value, int& decimals);
 
 // Half a unit of the last of `decimals` written decimals (0.5 for none).
-long double HalfUnit(int decimals);
+double HalfUnit(int decimals);
 
 // `value` with up to `decimals` decimals, trailing zeros removed.
-std::string DecimalText(long double value, int decimals = 4);
+std::string DecimalText(double value, int decimals = 4);
 
 }  // namespace morvatex

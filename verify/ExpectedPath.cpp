@@ -8,15 +8,14 @@ namespace morvatex {
 void ExpectedPath::TakeLine(const InterpretedLine& line, const MachineState& state, std::size_t lineNumber) {
   switch (line.commandClass) {
     case CommandClass::kFeed:
-      if (line.feedRead) feed_ = {true, state.feed, 0};
+      if (line.feedRead) feed_ = {true, static_cast<double>(state.feed), 0};
       return;
     case CommandClass::kSpindle:
-      if (line.speedRead) speed_ = {true, state.speed, 0};
+      if (line.speedRead) speed_ = {true, static_cast<double>(state.speed), 0};
       return;
     case CommandClass::kTool:
       if (line.toolAccepted)
-        tool_ = {true,
-                 static_cast<long double>(profile_.Werkzeuge[std::min<std::size_t>(state.toolIndex, kToolCount - 1)]),
+        tool_ = {true, static_cast<double>(profile_.Werkzeuge[std::min<std::size_t>(state.toolIndex, kToolCount - 1)]),
                  0};
       return;
     case CommandClass::kMove: break;

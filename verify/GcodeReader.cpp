@@ -17,7 +17,7 @@ std::string_view ControlModelName(ControlModel model) {
 
 struct GcodeReader::Words {
   bool hasX = false, hasY = false, hasZ = false, hasI = false, hasJ = false, hasR = false;
-  long double x = 0, y = 0, z = 0, i = 0, j = 0, r = 0;
+  double x = 0, y = 0, z = 0, i = 0, j = 0, r = 0;
   bool largeArc = false;  // a negative R asks for the arc over 180°
   MotionKind motion = MotionKind::kNone;
   bool HasAxes() const { return hasX || hasY || hasZ; }
@@ -41,12 +41,12 @@ std::size_t WordEnd(std::string_view text, std::size_t i) {
   return i;
 }
 
-ModalValue Given(long double value, int decimals, long double scale) {
+ModalValue Given(double value, int decimals, double scale) {
   return {true, value * scale, HalfUnit(decimals) * std::fabs(scale)};
 }
 
 // Divides by an output factor when it can be undone; otherwise keeps the value.
-long double Undone(long double factor) { return std::isfinite(factor) && factor != 0 ? 1 / factor : 1; }
+double Undone(double factor) { return std::isfinite(factor) && factor != 0 ? 1 / factor : 1; }
 
 }  // namespace
 
@@ -62,8 +62,7 @@ void GcodeReader::ReadLine(std::string_view text, std::size_t lineNumber, std::v
   }
 }
 
-TracedMove GcodeReader::MoveFromHere(MotionKind kind, long double x, long double y, long double z,
-                                     std::size_t lineNumber) const {
+TracedMove GcodeReader::MoveFromHere(MotionKind kind, double x, double y, double z, std::size_t lineNumber) const {
   TracedMove move;
   move.kind = kind;
   move.startX = x_;
@@ -80,7 +79,7 @@ TracedMove GcodeReader::MoveFromHere(MotionKind kind, long double x, long double
   return move;
 }
 
-void GcodeReader::Move(const Words& w, long double x, long double y, long double z, std::size_t lineNumber,
+void GcodeReader::Move(const Words& w, double x, double y, double z, std::size_t lineNumber,
                        std::vector<TracedMove>& moves, std::vector<ReadFinding>& findings) {
   if (motion_ == MotionKind::kNone) {
     Find(findings, lineNumber, "Achsen ohne Bewegungsart (G0 bis G3)");
@@ -95,8 +94,8 @@ void GcodeReader::Move(const Words& w, long double x, long double y, long double
       return;
     }
     if (w.hasI || w.hasJ || (model_ == ControlModel::kConfigured && profile_.IJWerte && profile_.ModaleIJK)) {
-      const long double i = w.hasI ? w.i : (model_ == ControlModel::kConfigured ? lastI_ : 0);
-      const long double j = w.hasJ ? w.j : (model_ == ControlModel::kConfigured ? lastJ_ : 0);
+      const double i = w.hasI ? w.i : (model_ == ControlModel::kConfigured ? lastI_ : 0);
+      const double j = w.hasJ ? w.j : (model_ == ControlModel::kConfigured ? lastJ_ : 0);
       move.centreX = arcAbsolute_ ? i : x_ + i;
       move.centreY = arcAbsolute_ ? j : y_ + j;
     } else if (w.hasR) {
@@ -104,9 +103,9 @@ void GcodeReader::Move(const Words& w, long double x, long double y, long double
         Find(findings, lineNumber, "Vollkreis mit R-Wort: Endpunkt gleich Anfangspunkt, der Bogen ist nicht bestimmt");
         return;
       }
-      const long double dx = x - x_, dy = y - y_, chord = std::sqrt(dx * dx + dy * dy);
-      const long double r = std::fabs(w.r);
-      long double h2 = r * r - chord * chord / 4;
+      const double dx = x - x_, dy = y - y_, chord = std::sqrt(dx * dx + dy * dy);
+      const double r = std::fabs(w.r);
+      double h2 = r * r - chord * chord / 4;
       if (h2 < 0) {
         if (chord / 2 - r > HalfUnit(profile_.Nachkommastellen) * 2)
           Find(findings, lineNumber,
@@ -115,8 +114,8 @@ void GcodeReader::Move(const Words& w, long double x, long double y, long double
       }
       // The centre lies right of the chord for a clockwise arc up to 180°,
       // left for a counter-clockwise one; the larger arc swaps the sides.
-      const long double side = (clockwise ? -1 : 1) * (w.largeArc ? -1 : 1);
-      const long double h = std::sqrt(h2);
+      const double side = (clockwise ? -1 : 1) * (w.largeArc ? -1 : 1);
+      const double h = std::sqrt(h2);
       move.byRadius = true;
       move.centreX = (x + x_) / 2 - side * h * dy / chord;
       move.centreY = (y + y_) / 2 + side * h * dx / chord;
@@ -124,11 +123,11 @@ void GcodeReader::Move(const Words& w, long double x, long double y, long double
       Find(findings, lineNumber, "Kreisbogen ohne Mittelpunkt (I, J) oder Radius (R)");
       return;
     }
-    const long double ex = x - move.centreX, ey = y - move.centreY;
+    const double ex = x - move.centreX, ey = y - move.centreY;
     move.radius = std::sqrt(ex * ex + ey * ey);
     // One atan2 of the turn from the start to the end, in the arc's sense.
-    const long double sx = x_ - move.centreX, sy = y_ - move.centreY;
-    const long double turn = std::atan2(sx * ey - sy * ex, sx * ex + sy * ey) * (clockwise ? -1 : 1);
+    const double sx = x_ - move.centreX, sy = y_ - move.centreY;
+    const double turn = std::atan2(sx * ey - sy * ex, sx * ex + sy * ey) * (clockwise ? -1 : 1);
     move.sweep = closed ? 2 * kPi : turn < 0 ? turn + 2 * kPi : turn;
   }
   moves.push_back(move);
@@ -137,7 +136,7 @@ void GcodeReader::Move(const Words& w, long double x, long double y, long double
   z_ = z;
 }
 
-void GcodeReader::TakeGCode(long double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings) {
+void GcodeReader::TakeGCode(double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings) {
   const long code = std::lround(value * 10);
   MotionKind motion = MotionKind::kNone;
   switch (code) {
@@ -148,7 +147,7 @@ void GcodeReader::TakeGCode(long double value, Words& w, std::size_t lineNumber,
     case 170:
     case 180:
     case 190: plane_ = static_cast<int>(code / 10); break;
-    case 200: unit_ = 25.4L; break;
+    case 200: unit_ = 25.4; break;
     case 210: unit_ = 1; break;
     case 900: incremental_ = false; break;
     case 910: incremental_ = true; break;
@@ -179,7 +178,7 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
   Words w;
   bool seen[26] = {};
   bool toolChange = false;
-  long double feed = 0, speed = 0, tool = 0;
+  double feed = 0, speed = 0, tool = 0;
   int feedDecimals = 0, speedDecimals = 0;
   bool hasF = false, hasS = false, hasT = false;
   std::size_t i = 0;
@@ -199,8 +198,8 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
       i = close + 1;
       continue;
     }
-    const std::size_t end = WordEnd(text, i);
     if (!IsLetter(c)) {
+      const std::size_t end = WordEnd(text, i);
       Find(findings, lineNumber, "Wort " + Quoted(text.substr(i, end - i)) + " liest RS274/NGC nicht");
       i = end;
       continue;
@@ -208,11 +207,12 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
     const char letter = Upper(c);
     std::size_t numberEnd = i + 1;
     while (numberEnd < text.size() && (IsDecimalChar(text[numberEnd]))) ++numberEnd;
-    long double value = 0;
+    double value = 0;
     int decimals = 0;
     if (!ParseDecimal(text.substr(i + 1, numberEnd - i - 1), value, decimals) ||
         (numberEnd < text.size() && !IsBlank(text[numberEnd]) && !IsLetter(text[numberEnd]) && text[numberEnd] != '(' &&
          text[numberEnd] != ';')) {
+      const std::size_t end = WordEnd(text, i);
       Find(findings, lineNumber, "Wort " + Quoted(text.substr(i, end - i)) + " liest RS274/NGC nicht");
       i = end;
       continue;
@@ -231,8 +231,9 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
       }
       continue;
     }
-    const std::string_view known = "XYZIJKRFST";
-    if (known.find(letter) == std::string_view::npos) {
+    const bool known = letter == 'X' || letter == 'Y' || letter == 'Z' || letter == 'I' || letter == 'J' ||
+                       letter == 'K' || letter == 'R' || letter == 'F' || letter == 'S' || letter == 'T';
+    if (!known) {
       Find(findings, lineNumber, std::string("Buchstabe ") + letter + " kennt RS274/NGC nicht");
       continue;
     }
@@ -266,7 +267,7 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
   w.i *= unit_;
   w.j *= unit_;
   w.r *= unit_;
-  const auto axis = [&](bool has, long double value, long double current) {
+  const auto axis = [&](bool has, double value, double current) {
     return !has ? current : incremental_ ? current + value * unit_ : value * unit_;
   };
   Move(w, axis(w.hasX, w.x, x_), axis(w.hasY, w.y, y_), axis(w.hasZ, w.z, z_), lineNumber, moves, findings);
@@ -275,7 +276,7 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
 namespace {
 
 // Takes the value of a word `prefix` + number when `word` is one.
-bool WordValue(std::string_view word, std::string_view prefix, long double& value, int& decimals) {
+bool WordValue(std::string_view word, std::string_view prefix, double& value, int& decimals) {
   if (prefix.empty() || word.size() <= prefix.size() || word.substr(0, prefix.size()) != prefix) return false;
   return ParseDecimal(word.substr(prefix.size()), value, decimals);
 }
@@ -320,7 +321,7 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   if (text.empty() || (xilog && text.substr(0, 5) == "H DX=")) return;
   if (const long tool = ToolOfChangeLine(text, p); tool >= 0) {
-    tool_ = {true, static_cast<long double>(tool), 0};
+    tool_ = {true, static_cast<double>(tool), 0};
     return;
   }
   const std::string assign(p.ZeichenWertzuweisung.Trimmed());
@@ -337,7 +338,7 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
     const std::size_t end = WordEnd(text, i);
     const std::string_view word = text.substr(i, end - i);
     i = end;
-    long double value = 0;
+    double value = 0;
     int decimals = 0;
     bool taken = false;
     for (int g = 0; g < 4 && !taken; ++g) {
@@ -377,7 +378,7 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
     // Any other word is a code of the settings (M3, E=300, ...): no move.
   }
   if (w.motion != MotionKind::kNone) motion_ = w.motion;
-  const auto axis = [&p](bool has, long double value, long double current) {
+  const auto axis = [&p](bool has, double value, double current) {
     return !has ? current : p.XYZRelativ ? current + value : value;
   };
   if (opening) {
@@ -390,7 +391,7 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
       Move(w, axis(w.hasX, w.x, x_), axis(w.hasY, w.y, y_), z_, lineNumber, moves, findings);
       motion_ = before;
       zKnown_ = true;
-      z_ = std::numeric_limits<long double>::quiet_NaN();  // the plunge starts wherever the rapid move left Z
+      z_ = std::numeric_limits<double>::quiet_NaN();  // the plunge starts wherever the rapid move left Z
     }
     motion_ = MotionKind::kLinear;
     Words plunge;

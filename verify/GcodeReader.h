@@ -31,28 +31,28 @@ class GcodeReader {
   void ReadRs274(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                  std::vector<ReadFinding>& findings);
   // A G word of RS274/NGC: its motion into `w`, its modes into the reader.
-  void TakeGCode(long double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings);
+  void TakeGCode(double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings);
   void ReadConfigured(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                       std::vector<ReadFinding>& findings);
   // Moves from the current point to (x, y, z) in the current motion mode;
   // an arc about (cx, cy), or by `radius` when it has no centre.
-  void Move(const Words& words, long double x, long double y, long double z, std::size_t lineNumber,
-            std::vector<TracedMove>& moves, std::vector<ReadFinding>& findings);
-  TracedMove MoveFromHere(MotionKind kind, long double x, long double y, long double z, std::size_t lineNumber) const;
+  void Move(const Words& words, double x, double y, double z, std::size_t lineNumber, std::vector<TracedMove>& moves,
+            std::vector<ReadFinding>& findings);
+  TracedMove MoveFromHere(MotionKind kind, double x, double y, double z, std::size_t lineNumber) const;
 
   ControlModel model_;
   const MachineProfile& profile_;
   MotionKind motion_ = MotionKind::kNone;
-  long double x_ = 0, y_ = 0, z_ = 0;
+  double x_ = 0, y_ = 0, z_ = 0;
   bool zKnown_ = true;
   // RS274/NGC modes.
   bool incremental_ = false;  // G91
   bool arcAbsolute_ = false;  // G90.1; I and J relative to the start (G91.1) otherwise
-  long double unit_ = 1;      // 25.4 under G20
+  double unit_ = 1;           // 25.4 under G20
   int plane_ = 17;
   // Configured model: the I, J and R last written (modal centre words).
-  long double lastI_ = 0, lastJ_ = 0;
-  long double pendingTool_ = 0;  // T waits for M6
+  double lastI_ = 0, lastJ_ = 0;
+  double pendingTool_ = 0;  // T waits for M6
   ModalValue feed_, speed_, tool_;
 };
 

@@ -16,11 +16,9 @@ std::string_view MotionName(MotionKind kind) {
   return kind == MotionKind::kNone ? std::string_view("-") : kMotionNames[GNumber(kind)];
 }
 
-long double Distance(long double dx, long double dy, long double dz = 0) {
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
+double Distance(double dx, double dy, double dz = 0) { return std::sqrt(dx * dx + dy * dy + dz * dz); }
 
-std::string PointText(long double x, long double y, long double z, bool withZ) {
+std::string PointText(double x, double y, double z, bool withZ) {
   std::string text = "X" + DecimalText(x) + " Y" + DecimalText(y);
   if (withZ) text += " Z" + DecimalText(z);
   return text;
@@ -32,20 +30,20 @@ void Join(std::string& text, const std::string& more) {
   text += more;
 }
 
-long double Degrees(long double radians) { return radians * 180 / kPi; }
+double Degrees(double radians) { return radians * 180 / kPi; }
 
 // A value that a settings factor of 1/n gives, written so.
-std::string FactorText(long double factor) {
+std::string FactorText(double factor) {
   std::string text = DecimalText(factor, 6);
-  const long double inverse = 1 / factor;
-  if (factor > 0 && factor < 1 && std::fabs(inverse - std::round(inverse)) < 1e-6L)
+  const double inverse = 1 / factor;
+  if (factor > 0 && factor < 1 && std::fabs(inverse - std::round(inverse)) < 1e-6)
     text += " (1/" + DecimalText(std::round(inverse), 0) + ")";
   return text;
 }
 
 }  // namespace
 
-PathComparison::PathComparison(const MachineProfile& profile, ControlModel model, long double tolerance)
+PathComparison::PathComparison(const MachineProfile& profile, ControlModel model, double tolerance)
     : profile_(profile), model_(model), tolerance_(tolerance) {}
 
 void PathComparison::AddExpected(const TracedMove& move) {
@@ -101,7 +99,7 @@ std::string PathComparison::PositionDifference(const TracedMove& e, const Traced
   if (e.kind != r.kind && (feedE != feedR || IsArc(e.kind) || IsArc(r.kind)))
     Join(what, "Bewegungsart: Isel " + std::string(MotionName(e.kind)) + ", CNC " + std::string(MotionName(r.kind)));
   const bool withZ = e.zKnown && r.zKnown;
-  const long double end = Distance(e.x - r.x, e.y - r.y, withZ ? e.z - r.z : 0);
+  const double end = Distance(e.x - r.x, e.y - r.y, withZ ? e.z - r.z : 0);
   summary_.largestDeviation = std::max(summary_.largestDeviation, end);
   if (end > tolerance_) {
     Join(what, "Endpunkt: Isel " + PointText(e.x, e.y, e.z, withZ) + ", CNC " + PointText(r.x, r.y, r.z, withZ) + " (" +
@@ -110,10 +108,10 @@ std::string PathComparison::PositionDifference(const TracedMove& e, const Traced
   if (IsArc(e.kind) && IsArc(r.kind)) {
     // A centre given by R is judged by whether the Isel centre fits the
     // written arc: as far from its start and its end as the radius says.
-    const long double centre =
-        r.byRadius ? std::max(std::fabs(Distance(e.centreX - r.startX, e.centreY - r.startY) - r.radius),
-                              std::fabs(Distance(e.centreX - r.x, e.centreY - r.y) - r.radius))
-                   : Distance(e.centreX - r.centreX, e.centreY - r.centreY);
+    const double centre = r.byRadius
+                              ? std::max(std::fabs(Distance(e.centreX - r.startX, e.centreY - r.startY) - r.radius),
+                                         std::fabs(Distance(e.centreX - r.x, e.centreY - r.y) - r.radius))
+                              : Distance(e.centreX - r.centreX, e.centreY - r.centreY);
     summary_.largestDeviation = std::max(summary_.largestDeviation, centre);
     if (centre > tolerance_) {
       Join(what, "Mittelpunkt: Isel X" + DecimalText(e.centreX) + " Y" + DecimalText(e.centreY) + ", CNC X" +
@@ -136,11 +134,11 @@ std::string PathComparison::PositionDifference(const TracedMove& e, const Traced
 std::string PathComparison::ModalDifference(const TracedMove& e, const TracedMove& r) {
   std::string what;
   const auto differs = [](const ModalValue& a, const ModalValue& b) {
-    return a.known && b.known &&
-           std::fabs(a.value - b.value) > a.resolution + b.resolution + 1e-9L * std::fabs(a.value);
+    return a.known && b.known && std::fabs(a.value - b.value) > a.resolution + b.resolution + 1e-9 * std::fabs(a.value);
   };
   const auto once = [&what](std::string& last, std::string text) {
-    if (text != last) Join(what, text);
+    if (text == last) return;  // mostly both empty: the values agree
+    Join(what, text);
     last = std::move(text);
   };
   if (IsFeedMove(e.kind) && IsFeedMove(r.kind)) {
@@ -167,7 +165,7 @@ void PathComparison::Match() {
   while (!expected_.empty() && !read_.empty()) {
     const TracedMove& e = expected_.front();
     const TracedMove& r = read_.front();
-    const long double largest = summary_.largestDeviation;
+    const double largest = summary_.largestDeviation;
     std::string what = PositionDifference(e, r);
     if (!what.empty()) {
       // A step within the tolerance that one side leaves out is no
@@ -194,7 +192,7 @@ void PathComparison::Finish() {
   const TracedMove& e = lastExpectedFeed_;
   const TracedMove& r = lastReadFeed_;
   if (IsFeedMove(e.kind) && IsFeedMove(r.kind)) {
-    const long double end = Distance(e.x - r.x, e.y - r.y, e.z - r.z);
+    const double end = Distance(e.x - r.x, e.y - r.y, e.z - r.z);
     summary_.largestDeviation = std::max(summary_.largestDeviation, end);
     if (end > tolerance_)
       Note(e.line, r.line,

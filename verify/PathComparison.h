@@ -27,7 +27,7 @@ struct Divergence {
 
 struct ComparisonSummary {
   std::size_t movesCompared = 0;
-  long double largestDeviation = 0;  // mm, over the positions compared
+  double largestDeviation = 0;  // mm, over the positions compared
   std::size_t divergenceCount = 0;
   std::vector<Divergence> first;  // the first kKeptDivergences, in order
 };
@@ -36,7 +36,7 @@ inline constexpr std::size_t kKeptDivergences = 20;
 
 class PathComparison {
  public:
-  PathComparison(const MachineProfile& profile, ControlModel model, long double tolerance);
+  PathComparison(const MachineProfile& profile, ControlModel model, double tolerance);
 
   void AddExpected(const TracedMove& move);
   void AddRead(const TracedMove& move);
@@ -82,7 +82,7 @@ class PathComparison {
 
   const MachineProfile& profile_;
   ControlModel model_;
-  long double tolerance_;
+  double tolerance_;
   Queue expected_, read_;
   bool expectedEnded_ = false, readEnded_ = false;
   // The last feed move of each side, also one too small to compare: where

@@ -24,19 +24,19 @@ std::string_view ControlModelName(ControlModel model);
 // with how closely the program can give it.
 struct ModalValue {
   bool known = false;
-  long double value = 0;
-  long double resolution = 0;  // half a unit of the written decimals; 0 when exact
+  double value = 0;
+  double resolution = 0;  // half a unit of the written decimals; 0 when exact
 };
 
 struct TracedMove {
   MotionKind kind = MotionKind::kNone;
-  long double startX = 0, startY = 0, startZ = 0;
-  long double x = 0, y = 0, z = 0;
+  double startX = 0, startY = 0, startZ = 0;
+  double x = 0, y = 0, z = 0;
   // The SCM Xilog layout never writes the Z of a rapid move.
   bool zKnown = true;
   // Arcs only: the centre, the radius and the angle swept (radians, 2π for
   // a full circle).
-  long double centreX = 0, centreY = 0, radius = 0, sweep = 0;
+  double centreX = 0, centreY = 0, radius = 0, sweep = 0;
   // The centre follows from an R word: for arcs near half a circle it
   // moves far with the last decimal of R, so only whether a centre fits
   // the written end points and radius can be asked.

@@ -16,11 +16,11 @@
 
 namespace morvatex {
 
-inline constexpr long double kDefaultTolerance = 0.01L;  // mm
+inline constexpr double kDefaultTolerance = 0.01;  // mm
 
 struct VerificationOptions {
   ControlModel model = ControlModel::kRs274;
-  long double tolerance = kDefaultTolerance;
+  double tolerance = kDefaultTolerance;
 };
 
 struct VerificationResult {

@@ -107,7 +107,7 @@ TEST(ConverterCall, TakesAVerifyModelWithConversionsListsOrAgainstAnExistingProg
   call = ParseConverterCall({"--list=j.mvx", "--verify=eingestellt", "--tolerance", "0.05"});
   EXPECT_EQ(call.kind, Kind::kBatch);
   EXPECT_EQ(call.verification.model, ControlModel::kConfigured);
-  EXPECT_EQ(call.verification.tolerance, 0.05L);
+  EXPECT_EQ(call.verification.tolerance, 0.05);
   call = ParseConverterCall({"--verify", "rs274", "--against", "a.ncp", "a.tap"});
   EXPECT_EQ(call.kind, Kind::kCheckOnly);
   EXPECT_EQ(call.source, "a.ncp");

@@ -31,12 +31,12 @@ TEST(GcodeReaderTest, Rs274BlocksTraceTheirMoves) {
     const char* name;
     std::vector<std::string_view> lines;
     MotionKind kind;  // of the last move
-    long double x, y, z, centreX, centreY, sweepDegrees;
+    double x, y, z, centreX, centreY, sweepDegrees;
   };
   const Case cases[] = {
       {"modal G1, comments", {"G01 X10 (erst) Y5 ; Rest", "Z-2"}, MotionKind::kLinear, 10, 5, -2, 0, 0, 0},
       {"incremental", {"G91 G0 X1 Y1", "X1"}, MotionKind::kRapid, 2, 1, 0, 0, 0, 0},
-      {"inch", {"G20 G1 X1"}, MotionKind::kLinear, 25.4L, 0, 0, 0, 0, 0},
+      {"inch", {"G20 G1 X1"}, MotionKind::kLinear, 25.4, 0, 0, 0, 0, 0},
       {"I and J from the start", {"G0 X10", "G2 X0 Y-10 I-10 J0"}, MotionKind::kClockwise, 0, -10, 0, 0, 0, 90},
       {"absolute centre under G90.1",
        {"G90.1 G0 X10", "G3 X0 Y10 I0 J0"},
@@ -71,7 +71,7 @@ TEST(GcodeReaderTest, Rs274BlocksTraceTheirMoves) {
     if (!IsArc(m.kind)) continue;
     EXPECT_NEAR(m.centreX, c.centreX, 1e-9) << c.name;
     EXPECT_NEAR(m.centreY, c.centreY, 1e-9) << c.name;
-    EXPECT_NEAR(m.sweep * 180 / 3.14159265358979323846L, c.sweepDegrees, 1e-9) << c.name;
+    EXPECT_NEAR(m.sweep * 180 / 3.14159265358979323846, c.sweepDegrees, 1e-9) << c.name;
   }
 }
 
@@ -111,9 +111,9 @@ TEST(GcodeReaderTest, FeedSpeedAndToolInForceWithTheirResolution) {
   EXPECT_TRUE(m.tool.known);
   EXPECT_EQ(m.tool.value, 3);
   EXPECT_EQ(m.speed.value, 12000);
-  EXPECT_EQ(m.speed.resolution, 0.5L);
-  EXPECT_NEAR(m.feed.value, 600.5L, 1e-15);
-  EXPECT_NEAR(m.feed.resolution, 0.05L, 1e-15);
+  EXPECT_EQ(m.speed.resolution, 0.5);
+  EXPECT_NEAR(m.feed.value, 600.5, 1e-12);
+  EXPECT_NEAR(m.feed.resolution, 0.05, 1e-12);
 }
 
 }  // namespace

@@ -22,12 +22,12 @@ namespace morvatex::testing {
 namespace {
 
 constexpr int kSkipped = 77;
-constexpr long double kTolerance = 0.0001L;  // rs274 prints four decimals
+constexpr double kTolerance = 0.0001;  // rs274 prints four decimals
 
 struct Canonical {
   MotionKind kind = MotionKind::kNone;
-  long double x = 0, y = 0, z = 0, centreX = 0, centreY = 0;
-  long double feed = 0, speed = 0;
+  double x = 0, y = 0, z = 0, centreX = 0, centreY = 0;
+  double feed = 0, speed = 0;
 };
 
 // The moves of `rs274 -g` for the program at `path`, with the feed and
@@ -37,17 +37,17 @@ std::vector<Canonical> CanonicalMoves(const std::string& path, const std::string
   const std::string command = "rs274 -g -t '" + tools + "' '" + path + "' 2>&1 < /dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return moves;
-  long double feed = 0, speed = 0;
+  double feed = 0, speed = 0;
   char buffer[4096];
   while (std::fgets(buffer, sizeof buffer, pipe)) {
     const std::string line = buffer;
     output += line;
     const std::size_t open = line.find('(');
     if (open == std::string::npos) continue;
-    std::vector<long double> values;
+    std::vector<double> values;
     for (const char* p = line.c_str() + open + 1; *p;) {
       char* end = nullptr;
-      const long double value = std::strtold(p, &end);
+      const double value = std::strtod(p, &end);
       if (end == p) {
         ++p;
         continue;
@@ -89,7 +89,7 @@ SettingsRecord Mach3WithCentres(bool radius = false) {
   return settings;
 }
 
-bool Near(long double a, long double b) { return std::fabs(a - b) <= kTolerance; }
+bool Near(double a, double b) { return std::fabs(a - b) <= kTolerance; }
 
 // Compares one program; prints the first difference.
 bool SameMoves(const SettingsRecord& settings, const std::string& cnc, const std::string& path,
@@ -116,8 +116,8 @@ bool SameMoves(const SettingsRecord& settings, const std::string& cnc, const std
     same = same && (!a.speed.known || Near(a.speed.value, b.speed));
     if (!same) {
       std::printf(
-          "seed %u, move %zu (CNC line %zu) differs:\n  ours  G%d X%.4Lf Y%.4Lf Z%.4Lf centre %.4Lf %.4Lf F%.4Lf\n"
-          "  rs274 G%d X%.4Lf Y%.4Lf Z%.4Lf centre %.4Lf %.4Lf F%.4Lf\n",
+          "seed %u, move %zu (CNC line %zu) differs:\n  ours  G%d X%.4f Y%.4f Z%.4f centre %.4f %.4f F%.4f\n"
+          "  rs274 G%d X%.4f Y%.4f Z%.4f centre %.4f %.4f F%.4f\n",
           seed, i, a.line, GNumber(a.kind), a.x, a.y, a.z, a.centreX, a.centreY, a.feed.value, GNumber(b.kind), b.x,
           b.y, b.z, b.centreX, b.centreY, b.feed);
       return false;

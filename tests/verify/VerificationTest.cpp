@@ -35,7 +35,7 @@ SettingsRecord Mach3ForRs274() {
 }
 
 VerificationResult ConvertAndCheck(const SettingsRecord& settings, const std::string& program, ControlModel model,
-                                   long double tolerance = kDefaultTolerance) {
+                                   double tolerance = kDefaultTolerance) {
   FakeFileSystem fs;
   const ConversionResult converted = Convert(settings, program, fs);
   EXPECT_EQ(converted.code, Outcome::kSuccess) << converted.report;
