@@ -1,7 +1,10 @@
 #include "cli/CommandLine.h"
 
 #include <charconv>
+#include <cstring>
 
+#include "base/Cp1252Codec.h"
+#include "base/ProductInfo.h"
 #include "preview/RapidRateFile.h"
 #include "verify/DecimalText.h"
 
@@ -93,6 +96,9 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
     } else if (argument == "--help" || argument == "-h") {
       call.kind = ConverterCall::Kind::kHelp;
       return call;
+    } else if (argument == "--version") {
+      call.kind = ConverterCall::Kind::kVersion;
+      return call;
     } else if (argument == "--debug") {
       call.debug = true;
     } else if (argument == "--depth") {
@@ -175,10 +181,11 @@ std::string ConverterUsage() {
          "       morvatex-convert --show-settings FILE\n"
          "       morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE]\n"
          "                        [--debug]\n"
-         "       morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--settings FILE]\n"
-         "                        SOURCE\n"
+         "       morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--depth]\n"
+         "                        [--settings FILE] SOURCE\n"
          "       morvatex-convert --verify MODEL --against [--tolerance MM]\n"
          "                        [--settings FILE] SOURCE CNCFILE\n"
+         "       morvatex-convert --help | --version\n"
          "Converts the Isel program SOURCE into the CNC program TARGET and, when\n"
          "the settings ask for it, the DXF drawing TARGET.dxf.\n"
          "With --list, converts every row marked M of the job list FILE.mvx (saved\n"
@@ -232,6 +239,7 @@ std::string ConverterUsage() {
          "  --tolerance MM   with --verify: the largest deviation of a position that\n"
          "                   passes (default 0.01 mm)\n"
          "  --help           show this text\n"
+         "  --version        show the version\n"
          "--write-settings writes a settings file: a new configuration, then the\n"
          "preset NAME (allgemein, loesche, mach3 or xilog) as the settings dialog\n"
          "applies it, then each --set. NAME of --set is a field as --show-settings\n"
@@ -268,6 +276,23 @@ std::string ConverterUsage() {
          "  3  the report could not be written (standard output closed or full)\n"
          "  4  with --verify: converted, but a check found divergences (with\n"
          "     --against: the CNC program diverges; 2 when it cannot be read)\n";
+}
+
+std::string ConverterVersion() { return "morvatex-convert " + std::string(kVersionText) + "\n"; }
+
+std::string CreateFailureLine(const CreateFailure& cause) {
+  const std::string path = Cp1252ToUtf8(cause.path);
+  switch (cause.kind) {
+    case CreateFailure::Kind::kNone: return {};
+    case CreateFailure::Kind::kIsSource: return "the output would replace the source: " + path;
+    case CreateFailure::Kind::kIsProtected: return "the output would replace the settings file in use: " + path;
+    case CreateFailure::Kind::kSystem: break;
+  }
+  std::string line = "cannot create " + path;
+  // strerror is read at once, on the one thread that converts here.
+  if (cause.errorNumber != 0)
+    line += ": " + std::string(std::strerror(cause.errorNumber));  // NOLINT(concurrency-mt-unsafe)
+  return line;
 }
 
 int ExitStatusFor(Outcome outcomeCode) { return outcomeCode == Outcome::kSuccess ? 0 : 1; }

@@ -4,18 +4,21 @@
 //   morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--depth] [--settings FILE] SOURCE
 //   morvatex-convert --verify MODEL [--tolerance MM] ... (with a conversion or --list)
 //   morvatex-convert --verify MODEL --against [--tolerance MM] [--settings FILE] SOURCE CNCFILE
+//   morvatex-convert --help | --version
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "engine/ConversionRun.h"
 #include "engine/OutcomeCodes.h"
 #include "verify/Verification.h"
 
 namespace morvatex {
 
 struct ConverterCall {
-  enum class Kind { kConvert, kBatch, kPreview, kCheckOnly, kHelp, kUsageError };
+  enum class Kind { kConvert, kBatch, kPreview, kCheckOnly, kHelp, kVersion, kUsageError };
   Kind kind = Kind::kUsageError;
   std::string error;         // what was wrong, for kUsageError
   std::string settingsPath;  // empty: the desktop program's settings file
@@ -38,6 +41,17 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments);
 
 // The usage text (UTF-8), one line per line, ending with a line end.
 std::string ConverterUsage();
+
+// What a wrong call prints on standard error after its one-line reason.
+inline constexpr std::string_view kUsageHint = "Aufruf: morvatex-convert --help\n";
+
+// The version line that --version prints.
+std::string ConverterVersion();
+
+// The line (UTF-8, without its end) that says on standard error why a
+// conversion could not make its folder or output, which its report cannot
+// say; empty when `cause` has nothing to add.
+std::string CreateFailureLine(const CreateFailure& cause);
 
 // The exit status for an outcome code: 0 for success, 1 for a failed run.
 int ExitStatusFor(Outcome outcomeCode);

@@ -9,6 +9,7 @@
 #include "base/Cp1252Codec.h"
 #include "base/FileSystem.h"
 #include "base/MessageSink.h"
+#include "cli/CommandLine.h"
 #include "settings/DialogValues.h"
 #include "settings/Presets.h"
 #include "settings/SettingsFields.h"
@@ -323,7 +324,7 @@ bool IsSettingsCommand(const std::vector<std::string>& arguments) {
 int RunSettingsCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   const SettingsCall call = Parse(arguments);
   if (!call.error.empty()) {
-    err << "morvatex-convert: " << call.error << '\n';
+    err << "morvatex-convert: " << call.error << '\n' << kUsageHint;
     return kUsageStatus;
   }
   return call.writePath.empty() ? Show(call, out, err) : Write(call, err);

@@ -43,7 +43,7 @@ class StandardErrorSink final : public MessageSink {
 };
 
 int UsageError(const std::string& what) {
-  std::cerr << "morvatex-convert: " << what << "\n" << ConverterUsage();
+  std::cerr << "morvatex-convert: " << what << "\n" << kUsageHint;
   return kUsageStatus;
 }
 
@@ -62,6 +62,10 @@ int Run(const std::vector<std::string>& arguments) {
   const ConverterCall call = ParseConverterCall(arguments);
   if (call.kind == ConverterCall::Kind::kHelp) {
     std::cout << ConverterUsage();
+    return Reported(outputOpen, 0);
+  }
+  if (call.kind == ConverterCall::Kind::kVersion) {
+    std::cout << ConverterVersion();
     return Reported(outputOpen, 0);
   }
   if (call.kind == ConverterCall::Kind::kUsageError) return UsageError(call.error);
@@ -144,6 +148,8 @@ int Run(const std::vector<std::string>& arguments) {
   ConversionRun run(settings, fs, options);
   const Outcome code = run.Convert(*source, *target);
   std::cout << ForTerminal(run.OutcomeReport());
+  if (const std::string why = CreateFailureLine(run.CreateFailureCause()); !why.empty())
+    std::cerr << "morvatex-convert: " << why << "\n";
   if (!call.verify || code != Outcome::kSuccess) return Reported(outputOpen, ExitStatusFor(code));
   const VerificationResult check = VerifyConversion(run, settings, fs, call.verification);
   std::cout << ForTerminal(check.report);

@@ -1,6 +1,7 @@
 #include "engine/ConversionRun.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 
 #include "engine/PassRunner.h"
@@ -24,6 +25,7 @@ Outcome ConversionRun::Convert(const std::string& sourcePath, const std::string&
   dxfPath_.clear();
   currentLineText_.clear();
   progress_ = {};
+  createFailure_ = {};
   passEndLine_ = 0;
   lines_.clear();
   keptFilesKnown_ = false;
@@ -102,11 +104,12 @@ void ConversionRun::ReadSource() {
 }
 
 void ConversionRun::CreateTargetFolder() {
-  switch (fs_.MakeFolders(FolderPart(dxfPath_, options_.pathSyntax))) {
-    case MakeFoldersResult::kOk: break;
-    case MakeFoldersResult::kFailed: code_ = Outcome::kFolderCreate; break;
-    case MakeFoldersResult::kIoError: code_ = Outcome::kFolderIoError; break;
-  }
+  const std::string folder = FolderPart(dxfPath_, options_.pathSyntax);
+  errno = 0;
+  const MakeFoldersResult result = fs_.MakeFolders(folder);
+  if (result == MakeFoldersResult::kOk) return;
+  createFailure_ = {CreateFailure::Kind::kSystem, folder, errno};
+  code_ = result == MakeFoldersResult::kFailed ? Outcome::kFolderCreate : Outcome::kFolderIoError;
 }
 
 void ConversionRun::RunPass(Pass pass) {
@@ -162,7 +165,11 @@ bool ConversionRun::MayReplace(const std::string& path) {
     for (const std::string& kept : options_.protectedPaths) keptFiles_.push_back(fs_.IdentityOf(kept));
     keptFilesKnown_ = true;
   }
-  return std::find(keptFiles_.begin(), keptFiles_.end(), target) == keptFiles_.end();
+  const auto kept = std::find(keptFiles_.begin(), keptFiles_.end(), target);
+  if (kept == keptFiles_.end()) return true;
+  createFailure_ = {kept == keptFiles_.begin() ? CreateFailure::Kind::kIsSource : CreateFailure::Kind::kIsProtected,
+                    path, 0};
+  return false;
 }
 
 void ConversionRun::CreateOutput(Output& output, const std::string& path, Outcome failure) {
@@ -171,7 +178,11 @@ void ConversionRun::CreateOutput(Output& output, const std::string& path, Outcom
   // "ncp") would overwrite the user's Isel program, one equal to the settings
   // file the program's configuration.
   output.staged = StagedFile{};
-  if (MayReplace(path)) output.staged = fs_.CreateStagedFile(path);
+  if (MayReplace(path)) {
+    errno = 0;
+    output.staged = fs_.CreateStagedFile(path);
+    if (!output.IsOpen()) createFailure_ = {CreateFailure::Kind::kSystem, path, errno};
+  }
   if (!output.IsOpen()) {
     code_ = failure;
     return;

@@ -63,6 +63,20 @@ struct ConversionProgress {
   std::size_t lines = 0;  // source lines of the file
 };
 
+// Why the target folder or an output file could not be made, which the
+// outcome report (its code and line) cannot say.
+struct CreateFailure {
+  enum class Kind {
+    kNone,         // the run made what it needed, or failed otherwise
+    kIsSource,     // the output path names the source
+    kIsProtected,  // the output path names a protected file (the settings file)
+    kSystem,       // the system refused; errorNumber says why when not 0
+  };
+  Kind kind = Kind::kNone;
+  std::string path;     // the folder or file that could not be made
+  int errorNumber = 0;  // errno of the failed call, 0 when the system left none
+};
+
 class ConversionRun {
  public:
   // `settings` is the live record, read (never changed) during every run.
@@ -97,6 +111,9 @@ class ConversionRun {
   // processPendingInput is called (so keeping it costs the run nothing), which
   // is where a display reads it; it starts afresh with every run.
   const ConversionProgress& Progress() const { return progress_; }
+  // Why the last run could not make its folder or an output (kNone for any
+  // other outcome).
+  const CreateFailure& CreateFailureCause() const { return createFailure_; }
 
  private:
   // One output file of the run, with the text collected for it.
@@ -158,6 +175,7 @@ class ConversionRun {
   std::vector<FileIdentity> keptFiles_;
   bool keptFilesKnown_ = false;
   ConversionProgress progress_;
+  CreateFailure createFailure_;
   std::size_t passEndLine_ = 0;
   // Empty until input was first let through: the first look is always due,
   // whatever the steady clock's epoch (boot, on Linux) happens to be.

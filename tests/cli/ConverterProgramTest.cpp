@@ -238,14 +238,34 @@ TEST_F(ConverterProgramTest, ReportsAFailedRunWithStatusOne) {
                        "\n Fehler beim Lesen der Quelldatei!\n()\n");
 }
 
+// A wrong call says what was wrong in one line and where the help is, so
+// that the reason stays on the screen.
 TEST_F(ConverterProgramTest, ExplainsAWrongCall) {
-  Outcome r = Run({"nur-eine-datei.ncp"});
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.out, "");
-  EXPECT_NE(r.err.find("Usage: morvatex-convert"), std::string::npos);
-  r = Run({"--help"});
+  const struct {
+    std::vector<std::string> arguments;
+    std::string err;
+  } cases[] = {
+      {{"nur-eine-datei.ncp"}, "morvatex-convert: SOURCE and TARGET expected\nAufruf: morvatex-convert --help\n"},
+      {{"--verbose", "a", "b"}, "morvatex-convert: unknown option --verbose\nAufruf: morvatex-convert --help\n"},
+      {{"--show-settings"}, "morvatex-convert: --show-settings needs a value\nAufruf: morvatex-convert --help\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome r = Run(c.arguments);
+    EXPECT_EQ(r.status, 2) << c.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, c.err);
+  }
+  Outcome r = Run({"--help"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out.rfind("Usage: morvatex-convert", 0), 0u);
+  // The usage lines name every option the help explains.
+  const std::string usage = r.out.substr(0, r.out.find("\nConverts"));
+  const std::regex option("\n  (--[a-z-]+)");
+  for (auto m = std::sregex_iterator(r.out.begin(), r.out.end(), option); m != std::sregex_iterator(); ++m)
+    EXPECT_NE(usage.find((*m)[1].str()), std::string::npos) << (*m)[1].str();
+  r = Run({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "morvatex-convert 01.23\n");
 }
 
 TEST_F(ConverterProgramTest, VerifyAddsACheckSectionAndExitsWithFourOnADivergence) {
@@ -328,7 +348,16 @@ TEST_F(ConverterProgramTest, NeverOverwritesTheSourceWithItsOwnOutput) {
   const Outcome r = Run({"--settings", settingsPath, source, dir.Sub("./teil.ncp")});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.substr(0, 17), "Fehlerstatus: 80\n");
+  EXPECT_EQ(r.err, "morvatex-convert: the output would replace the source: " + dir.Sub("./teil.ncp") + "\n");
   EXPECT_EQ(ReadFileBytes(source), before);
+  // A folder that cannot be made (a file stands in its place): the report
+  // has only its code, standard error the system's reason.
+  WriteFileBytes(dir.Sub("datei"), "x");
+  const Outcome folder = Run({"--settings", settingsPath, source, dir.Sub("datei/teil.cnc")});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_EQ(folder.out.substr(0, 17), "Fehlerstatus: 70\n");
+  EXPECT_EQ(folder.err.rfind("morvatex-convert: cannot create " + dir.Sub("datei/") + ": ", 0), 0u) << folder.err;
+  EXPECT_EQ(std::count(folder.err.begin(), folder.err.end(), '\n'), 1);
 }
 
 TEST_F(ConverterProgramTest, CtrlCStopsTheRunAndRemovesTheDrawing) {
