@@ -39,6 +39,7 @@
 #include "engine/ConversionRun.h"
 #include "gui/PreviewWorker.h"
 #include "paint/ToolPathPainter.h"
+#include "preview/MotionPlan.h"
 #include "preview/ToolPath.h"
 #include "tests/support/ProgramGenerator.h"
 
@@ -95,6 +96,7 @@ struct StepFigures {
   double convertSeconds = 0, convertMiB = 0;
   double startMiB = 0;
   double windowSeconds = 0, stopSeconds = 0;
+  double estimateSeconds = 0, estimateMiB = 0;  // the planned estimate, after the trace
   std::size_t moves = 0;
   int convertCode = 0;
 };
@@ -161,6 +163,12 @@ int RunChild(const std::string& folder, const std::string& name, int argc, char*
   }
 
   start = Clock::now();
+  const MachiningEstimate estimate = Estimate(path, MachineModel{});
+  f.estimateSeconds = Seconds(Clock::now() - start);
+  f.estimateMiB = PeakMiB();
+  if (estimate.plannedSeconds < 0) std::fprintf(stderr, "%s: the estimate was not planned\n", name.c_str());
+
+  start = Clock::now();
   {
     QImage image(1024, 768, QImage::Format_RGB32);
     QPainter painter(&image);
@@ -182,9 +190,9 @@ int RunChild(const std::string& folder, const std::string& name, int argc, char*
   f.windowSeconds = WindowFirstPicture(fs, settings, source);
   f.stopSeconds = WindowStopWait(fs, settings, source);
 
-  std::printf("%zu %.6f %.1f %.6f %.1f %.6f %.1f %.1f %d %.6f %.6f\n", f.moves, f.traceSeconds, f.traceMiB,
+  std::printf("%zu %.6f %.1f %.6f %.1f %.6f %.1f %.1f %d %.6f %.6f %.6f %.1f\n", f.moves, f.traceSeconds, f.traceMiB,
               f.paintSeconds, f.paintMiB, f.convertSeconds, f.convertMiB, f.startMiB, f.convertCode, f.windowSeconds,
-              f.stopSeconds);
+              f.stopSeconds, f.estimateSeconds, f.estimateMiB);
   return 0;
 }
 
@@ -210,7 +218,7 @@ bool RunProgram(const char* self, const std::string& folder, const std::string& 
   std::ifstream out(outPath);
   return static_cast<bool>(out >> f.moves >> f.traceSeconds >> f.traceMiB >> f.paintSeconds >> f.paintMiB >>
                            f.convertSeconds >> f.convertMiB >> f.startMiB >> f.convertCode >> f.windowSeconds >>
-                           f.stopSeconds);
+                           f.stopSeconds >> f.estimateSeconds >> f.estimateMiB);
 }
 
 // Writes both programs; in a process of its own, since a child's peak
@@ -254,6 +262,10 @@ int Main(int argc, char** argv) {
   row(
       "trace s", [](const StepFigures& f) { return f.traceSeconds; }, "%.3f");
   row(
+      "planned estimate s", [](const StepFigures& f) { return f.estimateSeconds; }, "%.3f");
+  row(
+      "estimate / trace %", [](const StepFigures& f) { return 100 * f.estimateSeconds / f.traceSeconds; }, "%.1f");
+  row(
       "first picture s", [](const StepFigures& f) { return f.paintSeconds; }, "%.3f");
   row(
       "convert CNC+DXF s", [](const StepFigures& f) { return f.convertSeconds; }, "%.3f");
@@ -261,6 +273,8 @@ int Main(int argc, char** argv) {
       "peak MiB at start", [](const StepFigures& f) { return f.startMiB; }, "%.1f");
   row(
       "peak MiB after trace", [](const StepFigures& f) { return f.traceMiB; }, "%.1f");
+  row(
+      "peak MiB after estimate", [](const StepFigures& f) { return f.estimateMiB; }, "%.1f");
   row(
       "peak MiB after picture", [](const StepFigures& f) { return f.paintMiB; }, "%.1f");
   row(

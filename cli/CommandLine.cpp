@@ -25,9 +25,11 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
     return false;
   }
   if (value.empty())
-    call.error = name + (name == "--jobs" || name == "--rapid" || name == "--tolerance" ? " needs a number"
-                         : name == "--verify"                                           ? " needs a model"
-                                                                                        : " needs a file");
+    call.error = name + (name == "--jobs" || name == "--rapid" || name == "--tolerance" || name == "--accel" ||
+                                 name == "--corner"
+                             ? " needs a number"
+                         : name == "--verify" ? " needs a model"
+                                              : " needs a file");
   return true;
 }
 
@@ -80,6 +82,22 @@ bool SettleCheckCall(ConverterCall& call, const CheckOptions& check, const std::
   return true;
 }
 
+// Reads the decimal `value` of option `name` into `number`; false (with the
+// call's error set) when it is no number from `minimum` to `maximum`.
+bool TakeDecimal(const std::string& value, const std::string& name, double minimum, double maximum, double& number,
+                 ConverterCall& call) {
+  if (call.error.empty()) {
+    const std::optional<double> read = ReadDecimal(value);
+    if (read && *read >= minimum && *read <= maximum) {
+      number = *read;
+      return true;
+    }
+    call.error =
+        name + " needs a number from " + DecimalText(minimum) + " to " + DecimalText(maximum) + " (decimal point)";
+  }
+  return false;
+}
+
 }  // namespace
 
 ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
@@ -122,6 +140,11 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
         call.error = "--rapid needs a whole number of mm/min from " + std::to_string(kMinRapidRate) + " to " +
                      std::to_string(kMaxRapidRate);
       if (!call.error.empty()) return call;
+    } else if (std::string accel; TakeValue(arguments, i, "--accel", accel, call)) {
+      if (!TakeDecimal(accel, "--accel", kMinAcceleration, kMaxAcceleration, call.acceleration, call)) return call;
+    } else if (std::string corner; TakeValue(arguments, i, "--corner", corner, call)) {
+      if (!TakeDecimal(corner, "--corner", kMinCornerTolerance, kMaxCornerTolerance, call.cornerTolerance, call))
+        return call;
     } else {
       call.error = "unknown option " + argument;
       return call;
@@ -141,8 +164,8 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
     call.source = paths[0];
     return call;
   }
-  if (call.rapidRate != 0) {
-    call.error = "--rapid works only with --preview";
+  if (call.rapidRate != 0 || call.acceleration != 0 || call.cornerTolerance >= 0) {
+    call.error = "--rapid, --accel and --corner work only with --preview";
     return call;
   }
   if (call.depth) {
@@ -181,8 +204,8 @@ std::string ConverterUsage() {
          "       morvatex-convert --show-settings FILE\n"
          "       morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE]\n"
          "                        [--debug]\n"
-         "       morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--depth]\n"
-         "                        [--settings FILE] SOURCE\n"
+         "       morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--accel MM_PER_S2]\n"
+         "                        [--corner MM] [--depth] [--settings FILE] SOURCE\n"
          "       morvatex-convert --verify MODEL --against [--tolerance MM]\n"
          "                        [--settings FILE] SOURCE CNCFILE\n"
          "       morvatex-convert --help | --version\n"
@@ -226,6 +249,14 @@ std::string ConverterUsage() {
          "  --rapid MM_PER_MIN  with --preview: the rapid rate of the estimate\n"
          "                   (default: the rate the desktop program's preview\n"
          "                   remembers beside the settings file, else 5000)\n"
+         "  --accel MM_PER_S2  with --preview: the acceleration of the machine in\n"
+         "                   mm/s\u00b2 (default: remembered as the rapid rate, else\n"
+         "                   500). The estimate gives every move a trapezoidal\n"
+         "                   speed profile; the estimate without it is printed\n"
+         "                   too (\"ohne Beschleunigung\").\n"
+         "  --corner MM      with --preview: the cornering tolerance in mm by which\n"
+         "                   the machine may round a corner (default: remembered,\n"
+         "                   else 0.02), which limits the speed through corners\n"
          "  --depth          with --preview: colour feed moves by their depth (Z)\n"
          "  --verify MODEL   after each conversion, read the CNC program back as the\n"
          "                   control MODEL reads it and compare its tool path with\n"

@@ -1,7 +1,8 @@
 // The command line of the converter:
 //   morvatex-convert [--settings FILE] [--debug] SOURCE TARGET
 //   morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE] [--debug]
-//   morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--depth] [--settings FILE] SOURCE
+//   morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--accel MM_PER_S2] [--corner MM] [--depth]
+//                    [--settings FILE] SOURCE
 //   morvatex-convert --verify MODEL [--tolerance MM] ... (with a conversion or --list)
 //   morvatex-convert --verify MODEL --against [--tolerance MM] [--settings FILE] SOURCE CNCFILE
 //   morvatex-convert --help | --version
@@ -30,6 +31,8 @@ struct ConverterCall {
   int jobs = 0;                      // kBatch: rows converted at the same time; 0: one per processor core
   std::string previewPath;           // kPreview: the picture to write
   int rapidRate = 0;                 // kPreview: mm/min; 0: the rate remembered beside the settings file
+  double acceleration = 0;           // kPreview: mm/s²; 0: the one remembered beside the settings file
+  double cornerTolerance = -1;       // kPreview: mm; below 0: the one remembered beside the settings file
   bool depth = false;                // kPreview: feed moves coloured by their depth
   bool verify = false;               // kConvert, kBatch: check each CNC program after it was written
   VerificationOptions verification;  // with verify, and for kCheckOnly (--against)

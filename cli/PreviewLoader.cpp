@@ -87,7 +87,8 @@ int StopArrived() { return StopSignalArrived() ? 1 : 0; }
 }  // namespace
 
 int RunPreview(const std::string& source, const std::string& picture, const std::string& keep,
-               const SettingsRecord& settings, int rapidRate, bool depth, std::ostream& out, std::ostream& err) {
+               const SettingsRecord& settings, const MachineModel& machine, bool depth, std::ostream& out,
+               std::ostream& err) {
   std::string problem;
   MorvatexPreviewEntry* const entry = FindPreview(problem);
   if (entry == nullptr) {
@@ -95,8 +96,18 @@ int RunPreview(const std::string& source, const std::string& picture, const std:
     return kUnavailableStatus;
   }
   std::ostream* streams[] = {&out, &err};
-  const MorvatexPreviewCall call{source.c_str(), picture.c_str(), keep.c_str(), &settings, sizeof settings,
-                                 rapidRate,      depth ? 1 : 0,   StopArrived,  Write,     streams};
+  const MorvatexPreviewCall call{source.c_str(),
+                                 picture.c_str(),
+                                 keep.c_str(),
+                                 &settings,
+                                 sizeof settings,
+                                 static_cast<int>(machine.rapidRate),
+                                 machine.acceleration,
+                                 machine.cornerTolerance,
+                                 depth ? 1 : 0,
+                                 StopArrived,
+                                 Write,
+                                 streams};
   return entry(&call);
 }
 

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "preview/MotionPlan.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {
@@ -17,6 +18,7 @@ namespace morvatex {
 // program (the build folder), then in the library folder of the installed
 // layout; both from the program's real path. `depth` asks for the depth view.
 int RunPreview(const std::string& source, const std::string& picture, const std::string& keep,
-               const SettingsRecord& settings, int rapidRate, bool depth, std::ostream& out, std::ostream& err);
+               const SettingsRecord& settings, const MachineModel& machine, bool depth, std::ostream& out,
+               std::ostream& err);
 
 }  // namespace morvatex

@@ -115,9 +115,12 @@ int Run(const std::vector<std::string>& arguments) {
   }
 
   if (call.kind == ConverterCall::Kind::kPreview) {
-    const int rapidRate = call.rapidRate > 0 ? call.rapidRate : LoadRapidRate(fs, RapidRateFilePath(settingsPath));
+    MachineModel machine = LoadPreviewMachine(fs, RapidRateFilePath(settingsPath));
+    if (call.rapidRate > 0) machine.rapidRate = call.rapidRate;
+    if (call.acceleration > 0) machine.acceleration = call.acceleration;
+    if (call.cornerTolerance >= 0) machine.cornerTolerance = call.cornerTolerance;
     return Reported(outputOpen,
-                    RunPreview(*source, *picture, settingsPath, settings, rapidRate, call.depth, std::cout, std::cerr));
+                    RunPreview(*source, *picture, settingsPath, settings, machine, call.depth, std::cout, std::cerr));
   }
 
   if (call.kind == ConverterCall::Kind::kCheckOnly) {

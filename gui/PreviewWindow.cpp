@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -21,6 +22,7 @@
 #include "base/PathSyntax.h"
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
+#include "preview/MotionPlan.h"
 #include "preview/PreviewText.h"
 #include "preview/RapidRateFile.h"
 #include "qttext/QtText.h"
@@ -163,9 +165,30 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   rapidRateBox_->setObjectName(QStringLiteral("rapidRateBox"));
   rapidRateBox_->setRange(kMinRapidRate, kMaxRapidRate);
   rapidRateBox_->setKeyboardTracking(false);  // one change per entry, not per digit
-  rapidRateBox_->setValue(LoadRapidRate(fs_, rapidRateFile_));
+  const MachineModel machine = LoadPreviewMachine(fs_, rapidRateFile_);
+  rapidRateBox_->setValue(static_cast<int>(machine.rapidRate));
   rapidRateBox_->setToolTip(QStringLiteral("Geschwindigkeit der Eilgangbewegungen für die Zeitschätzung"));
   label->setBuddy(rapidRateBox_);
+  auto* accelLabel = new QLabel(QStringLiteral("Beschleunigung (mm/s²):"), this);
+  accelBox_ = new QSpinBox(this);
+  accelBox_->setObjectName(QStringLiteral("accelerationBox"));
+  accelBox_->setRange(static_cast<int>(kMinAcceleration), static_cast<int>(kMaxAcceleration));
+  accelBox_->setKeyboardTracking(false);
+  accelBox_->setValue(static_cast<int>(std::lround(machine.acceleration)));
+  accelBox_->setToolTip(QStringLiteral("Beschleunigung der Maschine für die Zeitschätzung"));
+  accelLabel->setBuddy(accelBox_);
+  auto* cornerLabel = new QLabel(QStringLiteral("Eckentoleranz (mm):"), this);
+  cornerBox_ = new QDoubleSpinBox(this);
+  cornerBox_->setObjectName(QStringLiteral("cornerBox"));
+  cornerBox_->setLocale(QLocale::c());  // "." as in every number of the program
+  cornerBox_->setDecimals(3);
+  cornerBox_->setSingleStep(0.01);
+  cornerBox_->setRange(kMinCornerTolerance, kMaxCornerTolerance);
+  cornerBox_->setKeyboardTracking(false);
+  cornerBox_->setValue(machine.cornerTolerance);
+  cornerBox_->setToolTip(
+      QStringLiteral("Wie weit die Maschine eine Ecke abrunden darf; begrenzt die Geschwindigkeit in Ecken"));
+  cornerLabel->setBuddy(cornerBox_);
   depthSwitch_ = new QCheckBox(QStringLiteral("Tiefe"), this);
   depthSwitch_->setObjectName(QStringLiteral("depthSwitch"));
   depthSwitch_->setToolTip(QStringLiteral("Vorschubbewegungen nach ihrer Tiefe (Z) färben"));
@@ -175,6 +198,12 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   fit->setFocusPolicy(Qt::NoFocus);
   top->addWidget(label);
   top->addWidget(rapidRateBox_);
+  top->addSpacing(12);
+  top->addWidget(accelLabel);
+  top->addWidget(accelBox_);
+  top->addSpacing(12);
+  top->addWidget(cornerLabel);
+  top->addWidget(cornerBox_);
   top->addSpacing(12);
   top->addWidget(depthSwitch_);
   top->addStretch(1);
@@ -202,7 +231,9 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
 
   connect(fit, &QPushButton::clicked, canvas_, &PreviewCanvas::Fit);
   connect(depthSwitch_, &QCheckBox::toggled, canvas_, &PreviewCanvas::SetDepth);
-  connect(rapidRateBox_, &QSpinBox::valueChanged, this, &PreviewWindow::RapidRateChanged);
+  connect(rapidRateBox_, &QSpinBox::valueChanged, this, &PreviewWindow::MachineChanged);
+  connect(accelBox_, &QSpinBox::valueChanged, this, &PreviewWindow::MachineChanged);
+  connect(cornerBox_, &QDoubleSpinBox::valueChanged, this, &PreviewWindow::MachineChanged);
   progressTimer_ = new QTimer(this);
   progressTimer_->setInterval(kProgressIntervalMs);
   connect(progressTimer_, &QTimer::timeout, this, &PreviewWindow::ShowProgress);
@@ -283,7 +314,7 @@ void PreviewWindow::TraceEnded(const PreviewWorker::Traced& traced) {
   path_ = traced.path;
   depth_ = traced.depth;
   ShowFailure();
-  status_->setText(StatusText());
+  ShowEstimate();
   traceBar_->hide();  // before the first picture is asked for, so that it is asked for the final size
   canvas_->Start(path_, worker_.get());
 }
@@ -315,15 +346,23 @@ void PreviewWindow::ShowProblem(const QString& text) {
   failure_->show();
 }
 
-QString PreviewWindow::StatusText() const {
-  QString text = ToQString(EstimateText(Estimate(*path_, rapidRateBox_->value())));
-  if (depth_.known) text += QStringLiteral("   Tiefstes Z: ") + ToQString(FixedPointText(depth_.bottom, 3)) + " mm";
-  return text;
+MachineModel PreviewWindow::Machine() const {
+  return {static_cast<double>(rapidRateBox_->value()), static_cast<double>(accelBox_->value()), cornerBox_->value()};
 }
 
-void PreviewWindow::RapidRateChanged(int rate) {
-  if (path_) status_->setText(StatusText());
-  SaveRapidRate(fs_, rapidRateFile_, rate);
+void PreviewWindow::ShowEstimate() {
+  const MachiningEstimate estimate = Estimate(*path_, Machine());
+  QString text = ToQString(EstimateText(estimate));
+  if (depth_.known) text += QStringLiteral("   Tiefstes Z: ") + ToQString(FixedPointText(depth_.bottom, 3)) + " mm";
+  status_->setText(text);
+  // The time as if the machine changed its speed at once, to compare.
+  status_->setToolTip(
+      ToQString(InstantTimeText(estimate) + "\n" + MachineText(accelBox_->value(), cornerBox_->value())));
+}
+
+void PreviewWindow::MachineChanged() {
+  if (path_) ShowEstimate();
+  SavePreviewMachine(fs_, rapidRateFile_, Machine());
 }
 
 }  // namespace morvatex

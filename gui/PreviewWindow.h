@@ -21,12 +21,14 @@
 #include "base/ThreadStarter.h"
 #include "gui/PreviewWorker.h"
 #include "paint/ToolPathPainter.h"
+#include "preview/MotionPlan.h"
 #include "preview/ToolPath.h"
 #include "settings/SettingsRecord.h"
 
 class QCheckBox;
 class QLabel;
 class QProgressBar;
+class QDoubleSpinBox;
 class QSpinBox;
 class QTimer;
 
@@ -104,6 +106,8 @@ class PreviewWindow final : public QWidget {
   bool Traced() const { return path_ != nullptr; }
   PreviewCanvas* Canvas() const { return canvas_; }
   QSpinBox* RapidRateBox() const { return rapidRateBox_; }  // the rapid rate, mm/min
+  QSpinBox* AccelerationBox() const { return accelBox_; }   // mm/s²
+  QDoubleSpinBox* CornerBox() const { return cornerBox_; }  // the cornering tolerance, mm
   QCheckBox* DepthSwitch() const { return depthSwitch_; }   // "Tiefe": feed moves coloured by Z
   QProgressBar* TraceBar() const { return traceBar_; }      // hidden once the trace ended
   QLabel* StatusLine() const { return status_; }
@@ -116,14 +120,18 @@ class PreviewWindow final : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void RapidRateChanged(int rate);
+  // The rapid rate, acceleration or tolerance changed: a new estimate, and
+  // the machine remembered.
+  void MachineChanged();
+  MachineModel Machine() const;
   void ShowProgress();
   void TraceEnded(const PreviewWorker::Traced& traced);
   void PictureArrived(const PreviewWorker::Picture& picture);
   void ShowFailure();  // the path's own failure, if any
   void ShowOutOfMemory();
   void ShowProblem(const QString& text);  // in the failure line, in place of the progress
-  QString StatusText() const;
+  // The status line: the planned estimate, the instant one in its tooltip.
+  void ShowEstimate();
 
   FileSystem& fs_;
   std::string rapidRateFile_;
@@ -131,6 +139,8 @@ class PreviewWindow final : public QWidget {
   FeedDepth depth_;
   PreviewCanvas* canvas_ = nullptr;
   QSpinBox* rapidRateBox_ = nullptr;
+  QSpinBox* accelBox_ = nullptr;
+  QDoubleSpinBox* cornerBox_ = nullptr;
   QCheckBox* depthSwitch_ = nullptr;
   QProgressBar* traceBar_ = nullptr;
   QTimer* progressTimer_ = nullptr;

@@ -20,13 +20,15 @@ typedef void MorvatexPreviewWrite(void* context, int stream, const char* text, s
 
 // One preview. The paths are Windows-1252 text ending in NUL.
 typedef struct MorvatexPreviewCall {
-  const char* source;    // the Isel program to draw
-  const char* picture;   // the PNG file to write
-  const char* keep;      // the settings file, which the picture must not replace
-  const void* settings;  // the SettingsRecord, byte for byte,
-  size_t settingsSize;   // and its size
-  int rapidRate;         // mm/min, for the estimate
-  int depth;             // nonzero: the depth view
+  const char* source;      // the Isel program to draw
+  const char* picture;     // the PNG file to write
+  const char* keep;        // the settings file, which the picture must not replace
+  const void* settings;    // the SettingsRecord, byte for byte,
+  size_t settingsSize;     // and its size
+  int rapidRate;           // mm/min, for the estimate
+  double acceleration;     // mm/s², for the estimate
+  double cornerTolerance;  // mm, for the estimate
+  int depth;               // nonzero: the depth view
   // Nonzero once a stop signal arrived: a read that waits then gives up.
   int (*stopArrived)(void);
   MorvatexPreviewWrite* write;
@@ -37,8 +39,8 @@ typedef struct MorvatexPreviewCall {
 // does, handing all text to `call->write` before it returns, and returns its
 // exit status: 0, 1, or 2 (also for a settings record of another size).
 typedef int MorvatexPreviewEntry(const MorvatexPreviewCall* call);
-MorvatexPreviewEntry MorvatexRunPreview2;
-#define MORVATEX_PREVIEW_ENTRY "MorvatexRunPreview2"
+MorvatexPreviewEntry MorvatexRunPreview3;
+#define MORVATEX_PREVIEW_ENTRY "MorvatexRunPreview3"
 
 #ifdef __cplusplus
 }

@@ -29,6 +29,15 @@ std::string EstimateText(const MachiningEstimate& estimate) {
   return text;
 }
 
+std::string InstantTimeText(const MachiningEstimate& estimate) {
+  return "ohne Beschleunigung: " + Duration(estimate.InstantSeconds());
+}
+
+std::string MachineText(double acceleration, double cornerTolerance) {
+  return "Beschleunigung: " + FixedPointText(acceleration, 0) +
+         " mm/s\xb2   Eckentoleranz: " + FixedPointText(cornerTolerance, 3) + " mm";
+}
+
 std::string FailureText(const ToolPath& path) {
   if (IsGood(path.code)) return {};
   if (path.failedLine == 0) return "Abbruch: " + std::string(OutcomeMessage(path.code));

@@ -14,6 +14,14 @@ namespace morvatex {
 // the time). Seconds are rounded to the nearest whole second.
 std::string EstimateText(const MachiningEstimate& estimate);
 
+// "ohne Beschleunigung: H:MM:SS", the time as if the machine changed its
+// speed at once, to set beside the planned one.
+std::string InstantTimeText(const MachiningEstimate& estimate);
+
+// "Beschleunigung: 500 mm/s²   Eckentoleranz: 0.020 mm", the machine model
+// of the planned time.
+std::string MachineText(double acceleration, double cornerTolerance);
+
 // Empty for a path without failure; otherwise "Abbruch in Zeile N: ", the
 // outcome message and the line's text in parentheses, or "Abbruch: " and the
 // message when no line is to blame.

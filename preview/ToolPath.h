@@ -141,7 +141,13 @@ struct MachiningEstimate {
   double feedSeconds = 0;   // each feed move at its programmed feed
   double rapidSeconds = 0;  // rapid moves at the given rapid rate
   int toolChanges = 0;      // not timed
-  double Seconds() const { return feedSeconds + rapidSeconds; }
+  // With a machine model (preview/MotionPlan.h): every move accelerating
+  // and braking; below 0 when not planned.
+  double plannedSeconds = -1;
+  // The time as if the machine changed its speed at once.
+  double InstantSeconds() const { return feedSeconds + rapidSeconds; }
+  // The planned time where there is one, else the instant one.
+  double Seconds() const { return plannedSeconds >= 0 ? plannedSeconds : InstantSeconds(); }
 };
 
 // The estimate of `path` with rapid moves at `rapidRate` mm/min (all axes

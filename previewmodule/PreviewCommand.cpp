@@ -4,12 +4,14 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <cmath>
 #include <new>
 
 #include "base/Cp1252Codec.h"
 #include "base/TerminalText.h"
 #include "engine/OutcomeCodes.h"
 #include "paint/ToolPathPainter.h"
+#include "preview/MotionPlan.h"
 #include "preview/PreviewText.h"
 #include "preview/ToolPath.h"
 
@@ -53,7 +55,7 @@ int Stopped(const std::string& source, std::ostream& out) {
 }
 
 int PreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                   const SettingsRecord& settings, FileSystem& fs, int rapidRate, bool depth,
+                   const SettingsRecord& settings, FileSystem& fs, const MachineModel& machine, bool depth,
                    const std::function<bool()>& stopped, std::ostream& out, std::ostream& err) {
   const ToolPath path = TraceToolPathFile(fs, source, settings, stopped);
   if (path.code == Outcome::kStopped) return Stopped(source, out);
@@ -94,8 +96,11 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
     return kUnusableStatus;
   }
 
-  std::string report = " Quelldatei: " + source + "\r\n " + EstimateText(Estimate(path, rapidRate)) +
-                       "\r\n Eilgang: " + std::to_string(rapidRate) + " mm/min\r\n";
+  const MachiningEstimate estimate = Estimate(path, machine);
+  std::string report = " Quelldatei: " + source + "\r\n " + EstimateText(estimate) +
+                       "\r\n Eilgang: " + std::to_string(std::lround(machine.rapidRate)) + " mm/min   " +
+                       MachineText(machine.acceleration, machine.cornerTolerance) + "   " + InstantTimeText(estimate) +
+                       "\r\n";
   if (path.extentsKnown) report += " Zeichnungsgrenzen: " + ExtentsText(path) + "\r\n";
   if (!IsGood(path.code)) report += " " + FailureText(path) + "\r\n";
   report += " Bild: " + picture + "\r\n";
@@ -106,10 +111,10 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
 }  // namespace
 
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                      const SettingsRecord& settings, FileSystem& fs, int rapidRate, bool depth,
+                      const SettingsRecord& settings, FileSystem& fs, const MachineModel& machine, bool depth,
                       const std::function<bool()>& stopped, std::ostream& out, std::ostream& err) {
   try {
-    return PreviewCommand(source, picture, keep, settings, fs, rapidRate, depth, stopped, out, err);
+    return PreviewCommand(source, picture, keep, settings, fs, machine, depth, stopped, out, err);
   } catch (const std::bad_alloc&) {
     // The source, its lines and its moves are held at once; all of it is
     // given back by now. Nothing was written: the picture is written last,

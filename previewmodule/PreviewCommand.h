@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/FileSystem.h"
+#include "preview/MotionPlan.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {
@@ -27,7 +28,7 @@ inline constexpr int kPreviewHeight = 768;
 // is not written (the reason then goes to `err`, one line). `depth` draws
 // the depth view (PaintOptions::depth).
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
-                      const SettingsRecord& settings, FileSystem& fs, int rapidRate, bool depth,
+                      const SettingsRecord& settings, FileSystem& fs, const MachineModel& machine, bool depth,
                       const std::function<bool()>& stopped, std::ostream& out, std::ostream& err);
 
 }  // namespace morvatex

@@ -29,7 +29,7 @@ void Hand(const MorvatexPreviewCall& call, int stream, const std::string& text) 
 #else
 #define MORVATEX_EXPORT [[gnu::visibility("default")]]
 #endif
-extern "C" MORVATEX_EXPORT int MorvatexRunPreview2(const MorvatexPreviewCall* call) {
+extern "C" MORVATEX_EXPORT int MorvatexRunPreview3(const MorvatexPreviewCall* call) {
   using namespace morvatex;
   std::ostringstream out;
   std::ostringstream err;
@@ -41,8 +41,10 @@ extern "C" MORVATEX_EXPORT int MorvatexRunPreview2(const MorvatexPreviewCall* ca
     std::memcpy(&settings, call->settings, sizeof settings);
     stopArrived = call->stopArrived;
     RealFileSystem fs(GiveUpWaiting);
-    status = RunPreviewCommand(call->source, call->picture, call->keep, settings, fs, call->rapidRate, call->depth != 0,
-                               GiveUpWaiting, out, err);
+    status =
+        RunPreviewCommand(call->source, call->picture, call->keep, settings, fs,
+                          MachineModel{static_cast<double>(call->rapidRate), call->acceleration, call->cornerTolerance},
+                          call->depth != 0, GiveUpWaiting, out, err);
   }
   Hand(*call, 1, out.str());
   Hand(*call, 2, err.str());

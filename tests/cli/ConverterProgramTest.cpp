@@ -1038,8 +1038,8 @@ TEST_F(ConverterProgramTest, PreviewDrawsThePictureAndPrintsTheEstimate) {
                                                           "MOVEABS Y50000", "MOVEABS X0", "MOVEABS Y0", "PROGEND"}));
   WriteFileBytes(dir.Sub("bad.ncp"), testing::CrLfLines({"VEL 10000", "MOVEABS X1000", "MOVEABS Y1000", "GETTOOL x",
                                                          "MOVEABS X0", "PROGEND"}));
-  const Outcome ok =
-      Run({"--preview", dir.Sub("rect.png"), "--rapid", "6000", "--settings", settingsPath, dir.Sub("rect.ncp")});
+  const Outcome ok = Run({"--preview", dir.Sub("rect.png"), "--rapid", "6000", "--accel", "10", "--corner=0.5",
+                          "--settings", settingsPath, dir.Sub("rect.ncp")});
   const Outcome bad = Run({"--preview", dir.Sub("bad.png"), "--settings", settingsPath, dir.Sub("bad.ncp")});
   if (!MORVATEX_CONVERT_HAS_PREVIEW) {
     EXPECT_EQ(ok.status, 2);
@@ -1048,13 +1048,16 @@ TEST_F(ConverterProgramTest, PreviewDrawsThePictureAndPrintsTheEstimate) {
   }
   EXPECT_EQ(ok.status, 0) << ok.err;
   EXPECT_EQ(ok.out, " Quelldatei: " + dir.Sub("rect.ncp") +
-                        "\n Bearbeitungszeit: 0:00:30   Vorschubweg: 300.0 mm   Eilgangweg: 0.0 mm   "
-                        "Werkzeugwechsel: 0\n Eilgang: 6000 mm/min\n"
+                        "\n Bearbeitungszeit: 0:00:32   Vorschubweg: 300.0 mm   Eilgangweg: 0.0 mm   "
+                        "Werkzeugwechsel: 0\n Eilgang: 6000 mm/min   Beschleunigung: 10 mm/s\u00b2   Eckentoleranz: "
+                        "0.500 mm   ohne Beschleunigung: 0:00:30\n"
                         " Zeichnungsgrenzen: X 0.000 .. 100.000 mm   Y 0.000 .. 50.000 mm\n Bild: " +
                         dir.Sub("rect.png") + "\n");
   EXPECT_EQ(ReadFileBytes(dir.Sub("rect.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
   EXPECT_EQ(bad.status, 1) << bad.err;
-  EXPECT_NE(bad.out.find(" Eilgang: 5000 mm/min\n"), std::string::npos) << bad.out;
+  EXPECT_NE(bad.out.find(" Eilgang: 5000 mm/min   Beschleunigung: 500 mm/s\u00b2   Eckentoleranz: 0.020 mm   "),
+            std::string::npos)
+      << bad.out;
   EXPECT_NE(bad.out.find(" Abbruch in Zeile 4: Konnte Werkzeugnummer nicht lesen! (GETTOOL x)\n"), std::string::npos)
       << bad.out;
   EXPECT_EQ(ReadFileBytes(dir.Sub("bad.png")).substr(0, 4), "\x89PNG");

@@ -3,6 +3,7 @@
 #include "gui/PreviewWindow.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -93,6 +94,8 @@ TEST_F(PreviewWindowTest, DoubleClickOpensTheRowsPathWithZoomPanAndFit) {
   EXPECT_EQ(canvas->View().origin, fitted.origin);
 }
 
+// The rapid rate, the acceleration and the tolerance are typed, change the
+// estimate at once and are remembered for the next window.
 TEST_F(PreviewWindowTest, RapidRateIsRememberedBesideTheSettingsFile) {
   StartWithProgram({"VEL 10000", "FASTABS X0 Y0 Z6000", "MOVEABS X100000", "FASTABS Z0", "PROGEND"});
   PreviewWindow* first = OpenByDoubleClick(1);
@@ -105,15 +108,29 @@ TEST_F(PreviewWindowTest, RapidRateIsRememberedBesideTheSettingsFile) {
   QTest::keyClick(first->RapidRateBox(), Qt::Key_Return);
   // 100 mm at 600 mm/min and 12 mm at 360 mm/min: 10 s + 2 s.
   EXPECT_TRUE(first->StatusLine()->text().startsWith(QStringLiteral("Bearbeitungszeit: 0:00:12 ")));
+  EXPECT_TRUE(first->StatusLine()->toolTip().startsWith(QStringLiteral("ohne Beschleunigung: 0:00:12\n")));
+  // At 1 mm/s² the 100 mm take 20 s alone (accelerating over 50 mm).
+  for (QAbstractSpinBox* box :
+       {static_cast<QAbstractSpinBox*>(first->AccelerationBox()), static_cast<QAbstractSpinBox*>(first->CornerBox())}) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, box == first->CornerBox() ? QStringLiteral("0.5") : QStringLiteral("1"));
+    QTest::keyClick(box, Qt::Key_Return);
+  }
+  EXPECT_GT(first->StatusLine()->text().mid(18, 7), QStringLiteral("0:00:25")) << first->StatusLine()->text().toStdString();
+  EXPECT_EQ(first->StatusLine()->toolTip(),
+            QStringLiteral("ohne Beschleunigung: 0:00:12\nBeschleunigung: 1 mm/s²   Eckentoleranz: 0.500 mm"));
   first->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(ReadFileBytes(SettingsPath() + ".vorschau"), "360\r\n");
+  EXPECT_EQ(ReadFileBytes(SettingsPath() + ".vorschau"), "360\r\n1\r\n0.5\r\n");
 
   Select(1, 1);
   Action("previewAction")->trigger();
   auto* second = form->findChild<PreviewWindow*>();
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(second->RapidRateBox()->value(), 360);
+  EXPECT_EQ(second->AccelerationBox()->value(), 1);
+  EXPECT_EQ(second->CornerBox()->value(), 0.5);
 }
 
 TEST_F(PreviewWindowTest, FailureShowsThePathUpToItsLineAndNamesIt) {

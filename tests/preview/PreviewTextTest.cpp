@@ -21,20 +21,38 @@ TEST(PreviewText, EstimateRoundsToWholeSecondsAndTenthsOfMillimetres) {
   EXPECT_EQ(EstimateText(estimate).substr(EstimateText(estimate).rfind("   ")), "   ohne Vorschub: 3.0 mm");
 }
 
-TEST(RapidRateFile, LivesBesideTheSettingsFileAndFallsBackToTheDefault) {
+TEST(RapidRateFile, LivesBesideTheSettingsFileAndFallsBackToTheDefaults) {
   EXPECT_EQ(RapidRateFilePath("/opt/m\xe4rz/morvatex.set"), "/opt/m\xe4rz/morvatex.set.vorschau");
   EXPECT_EQ(RapidRateFilePath(""), "");
   testing::FakeFileSystem fs;
   const std::string path = "morvatex.set.vorschau";
-  EXPECT_EQ(LoadRapidRate(fs, path), kDefaultRapidRate);  // missing
-  ASSERT_TRUE(SaveRapidRate(fs, path, 12000));
-  EXPECT_EQ(fs.files[path], "12000\r\n");
+  const auto loaded = [&] {
+    const MachineModel m = LoadPreviewMachine(fs, path);
+    return std::to_string(static_cast<int>(m.rapidRate)) + " " + std::to_string(m.acceleration) + " " +
+           std::to_string(m.cornerTolerance);
+  };
+  EXPECT_EQ(loaded(), "5000 500.000000 0.020000");  // missing
+  ASSERT_TRUE(SavePreviewMachine(fs, path, {12000, 250.5, 0.05}));
+  EXPECT_EQ(fs.files[path], "12000\r\n250.5\r\n0.05\r\n");
+  EXPECT_EQ(loaded(), "12000 250.500000 0.050000");
   EXPECT_EQ(LoadRapidRate(fs, path), 12000);
-  for (const char* damaged : {"", "12.5\r\n", "0\r\n", "-5\r\n", "abc", "99999999\r\n"}) {
-    fs.files[path] = damaged;
-    EXPECT_EQ(LoadRapidRate(fs, path), kDefaultRapidRate) << damaged;
+  const struct {
+    const char* file;
+    const char* loaded;
+  } cases[] = {
+      {"12000\r\n", "12000 500.000000 0.020000"},  // as earlier versions wrote it
+      {"", "5000 500.000000 0.020000"},
+      {"12.5\r\n", "5000 500.000000 0.020000"},
+      {"0\r\n-3\r\n11\r\n", "5000 500.000000 0.020000"},
+      {"-5\r\n1e3\r\n,5\r\n", "5000 500.000000 0.020000"},
+      {"abc\r\n800\r\n0\r\n", "5000 800.000000 0.000000"},
+      {"99999999\r\nnan\r\ninf\r\n", "5000 500.000000 0.020000"},
+  };
+  for (const auto& c : cases) {
+    fs.files[path] = c.file;
+    EXPECT_EQ(loaded(), c.loaded) << c.file;
   }
-  EXPECT_FALSE(SaveRapidRate(fs, "", 100));
+  EXPECT_FALSE(SavePreviewMachine(fs, "", {100, 500, 0.02}));
 }
 
 }  // namespace

@@ -1,0 +1,154 @@
+#include "preview/MotionPlan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <new>
+#include <vector>
+
+namespace morvatex {
+namespace {
+
+// A move of the plan. Floats are fine enough for an estimate and keep a
+// long path's plan small; its sums are taken in doubles.
+struct PlannedMove {
+  float length = 0;  // mm
+  float cruise = 0;  // mm/s, the highest speed within the move
+  float entry = 0;   // mm/s, the highest speed at its start
+};
+
+// The moves shorter than this take no time and keep the direction of the
+// move before them.
+constexpr double kShortestMove = 1e-9;  // mm
+
+PathPoint Scaled(const PathPoint& p, double factor) { return {p.x * factor, p.y * factor, p.z * factor}; }
+
+// The unit tangents at the start and end of a move of `length`.
+void Tangents(const PathSegment& segment, double length, PathPoint& start, PathPoint& end) {
+  const double dz = (segment.end.z - segment.start.z) / length;
+  if (segment.kind != PathSegment::Kind::kArc) {
+    start = Scaled({segment.end.x - segment.start.x, segment.end.y - segment.start.y, 0}, 1 / length);
+    start.z = dz;
+    end = start;
+    return;
+  }
+  // Along the circle: a quarter turn ahead of the radius, in the direction
+  // of the sweep; the planar part shrinks by the share of Z in the length.
+  const double planar = std::abs(segment.sweep) * segment.radius / length;
+  const double turn = segment.Clockwise() ? -1 : 1;
+  const double a = segment.startAngle, b = segment.startAngle + segment.sweep;
+  start = {-std::sin(a) * turn * planar, std::cos(a) * turn * planar, dz};
+  end = {-std::sin(b) * turn * planar, std::cos(b) * turn * planar, dz};
+}
+
+// The full speed of a move (mm/s); 0 for one that is not timed.
+double CruiseSpeed(const PathSegment& segment, const MachineModel& machine) {
+  if (segment.kind == PathSegment::Kind::kRapid) return std::max(0.0, machine.rapidRate / 60);
+  double speed = std::max(0.0, segment.feed / 60);
+  // The centripetal acceleration v²/r of an arc stays within the machine's.
+  if (segment.kind == PathSegment::Kind::kArc && segment.radius > 0 && machine.acceleration > 0)
+    speed = std::min(speed, std::sqrt(machine.acceleration * segment.radius));
+  return speed;
+}
+
+// The moves that take time, each with its entry speed limited by the
+// junction before it; a move that is not timed stops the machine.
+std::vector<PlannedMove> Moves(const PathMoves& moves, const MachineModel& machine) {
+  std::vector<PlannedMove> plan;
+  plan.reserve(moves.size());
+  PathPoint direction;  // at the end of the last timed move
+  bool moving = false;  // the last move was timed: its end joins the next
+  for (std::size_t i = 0; i < moves.size(); ++i) {
+    const PathSegment segment = moves[i];
+    const double length = segment.Length();
+    if (!(length > kShortestMove)) continue;
+    const double cruise = CruiseSpeed(segment, machine);
+    if (!(cruise > 0)) {
+      moving = false;
+      continue;
+    }
+    PathPoint start, end;
+    Tangents(segment, length, start, end);
+    double entry = 0;
+    if (moving) {
+      const double previous = plan.back().cruise;
+      entry =
+          std::min({JunctionSpeed(direction, start, machine.acceleration, machine.cornerTolerance), previous, cruise});
+    }
+    plan.push_back({static_cast<float>(length), static_cast<float>(cruise), static_cast<float>(entry)});
+    direction = end;
+    moving = true;
+  }
+  return plan;
+}
+
+}  // namespace
+
+double JunctionSpeed(const PathPoint& before, const PathPoint& after, double acceleration, double tolerance) {
+  // cos θ of the angle by which the path turns, taken as grbl takes it: the
+  // angle between the reversed incoming direction and the outgoing one.
+  const double cosine = std::clamp(-(before.x * after.x + before.y * after.y + before.z * after.z), -1.0, 1.0);
+  constexpr double kStraight = -0.999999;
+  if (cosine < kStraight) return std::numeric_limits<double>::infinity();
+  const double halfSine = std::sqrt(0.5 * (1 - cosine));  // sin(θ/2)
+  if (halfSine >= 1) return 0;                            // a reversal
+  return std::sqrt(std::max(0.0, acceleration * tolerance * halfSine / (1 - halfSine)));
+}
+
+double TrapezoidSeconds(double length, double entry, double exit, double cruise, double acceleration) {
+  const double accelerating = (cruise * cruise - entry * entry) / (2 * acceleration);
+  const double braking = (cruise * cruise - exit * exit) / (2 * acceleration);
+  if (accelerating + braking <= length)
+    return (cruise - entry) / acceleration + (cruise - exit) / acceleration +
+           (length - accelerating - braking) / cruise;
+  // Too short to reach the cruise: up to the peak and down again.
+  const double peak =
+      std::sqrt(std::max({(2 * acceleration * length + entry * entry + exit * exit) / 2, entry * entry, exit * exit}));
+  return (peak - entry) / acceleration + (peak - exit) / acceleration;
+}
+
+MachiningEstimate Estimate(const ToolPath& path, const MachineModel& machine) {
+  MachiningEstimate estimate = Estimate(path, machine.rapidRate);
+  try {
+    estimate.plannedSeconds = PlannedSeconds(path.segments, machine);
+  } catch (const std::bad_alloc&) {
+    estimate.plannedSeconds = -1;  // the instant time stands in
+  }
+  return estimate;
+}
+
+double PlannedSeconds(const PathMoves& moves, const MachineModel& machine) {
+  if (!(machine.acceleration > 0)) {
+    double seconds = 0;
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+      const PathSegment segment = moves[i];
+      const double cruise = CruiseSpeed(segment, machine);
+      if (cruise > 0) seconds += segment.Length() / cruise;
+    }
+    return seconds;
+  }
+  std::vector<PlannedMove> plan = Moves(moves, machine);
+  const double a = machine.acceleration;
+  // Backwards: each move may start only as fast as it can brake to the
+  // entry of the next (at rest after the last).
+  double next = 0;
+  for (auto move = plan.rbegin(); move != plan.rend(); ++move) {
+    const double reachable = std::sqrt(next * next + 2 * a * move->length);
+    move->entry = static_cast<float>(std::min<double>(move->entry, reachable));
+    next = move->entry;
+  }
+  // Forwards: each move ends at most as fast as it can accelerate to.
+  double seconds = 0;
+  double speed = 0;
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    const PlannedMove& move = plan[i];
+    const double entry = std::min<double>(speed, move.entry);
+    const double limit = i + 1 < plan.size() ? plan[i + 1].entry : 0.0;
+    const double exit = std::min(limit, std::sqrt(entry * entry + 2 * a * move.length));
+    seconds += TrapezoidSeconds(move.length, entry, exit, move.cruise, a);
+    speed = exit;
+  }
+  return seconds;
+}
+
+}  // namespace morvatex

@@ -1,0 +1,48 @@
+// The machining time of a path on a machine that cannot change its speed at
+// once: each move gets a trapezoidal speed profile (accelerate, cruise,
+// brake) within its feed or the rapid rate and the machine's acceleration.
+//
+// The speed through a junction between two moves is limited by the angle
+// between them and a cornering tolerance, the junction-deviation rule of
+// grbl: the machine may round the corner by a circle that stays within the
+// tolerance of the programmed corner, at the speed whose centripetal
+// acceleration is the machine's. An arc is limited by its own centripetal
+// acceleration. The whole path is planned backwards first, so that no move
+// ends faster than the moves after it can brake from; the machine starts and
+// ends at rest, and at moves it does not time (feed moves before any feed).
+//
+// Units: mm, mm/min for feeds and the rapid rate, mm/s² for the
+// acceleration, seconds for times.
+#pragma once
+
+#include "preview/ToolPath.h"
+
+namespace morvatex {
+
+struct MachineModel {
+  double rapidRate = 5000;        // mm/min; 0: rapid moves are not timed
+  double acceleration = 500;      // mm/s²
+  double cornerTolerance = 0.02;  // mm
+};
+
+// The planned seconds of `moves`, feed moves without feed and zero-length
+// moves not timed. With an acceleration of 0 or less (no model) every move
+// is timed at its full speed. Throws std::bad_alloc when the plan's 12 bytes
+// per move cannot be had.
+double PlannedSeconds(const PathMoves& moves, const MachineModel& machine);
+
+// The estimate of `path` (ToolPath.h's) with its planned time. For want of
+// memory the plan is left out (plannedSeconds below 0).
+MachiningEstimate Estimate(const ToolPath& path, const MachineModel& machine);
+
+// The time of one move of `length` entered at `entry` and left at `exit`,
+// cruising at most at `cruise` (all mm/s), with `acceleration`; the entry and
+// exit speeds must be reachable from each other within the length.
+double TrapezoidSeconds(double length, double entry, double exit, double cruise, double acceleration);
+
+// The highest speed (mm/s) through a junction whose directions before and
+// after are the unit vectors `before` and `after`, by the junction-deviation
+// rule; unbounded (infinity) for a straight continuation.
+double JunctionSpeed(const PathPoint& before, const PathPoint& after, double acceleration, double tolerance);
+
+}  // namespace morvatex
