@@ -1,5 +1,7 @@
 #include "batch/TargetPath.h"
 
+#include "batch/JobTable.h"
+
 namespace morvatex {
 namespace {
 
@@ -57,6 +59,21 @@ std::string_view FolderHelpText() {
          "    D:\\Import\\TeilABC.NCP\r\n Zieldatei\r\n    C:\\CNC\\DXF\\TeilABC.DXF\r\n"
          "(Weil die Quelldatei nicht unterhalb des Quellordners liegt,\r\nerscheint die Zieldatei unmittelbar im "
          "Zielordner)\r\n";
+}
+
+int RederiveMarkedTargets(JobTable& table, const SettingsRecord& settings, PathSyntax syntax) {
+  int changed = 0;
+  bool marked = false;
+  for (int row = 1; table.IsJobRow(row); ++row) {
+    if (table.Cell(row, kColumnMarked) != kMarkMarked) continue;
+    marked = true;
+    const std::string target = TargetPathFor(table.Cell(row, kColumnSource), settings, syntax);
+    if (target == table.Cell(row, kColumnTarget)) continue;
+    table.SetCell(row, kColumnTarget, target);
+    ++changed;
+  }
+  if (marked) table.SetModified(true);
+  return changed;
 }
 
 }  // namespace morvatex

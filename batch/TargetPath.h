@@ -36,6 +36,13 @@ inline constexpr std::uint8_t kTargetInMirroredSubfolders = 2;
 // without a trailing separator.
 std::string TargetPathFor(std::string_view source, const SettingsRecord& settings, PathSyntax syntax);
 
+class JobTable;
+
+// Derives the target of every row marked "M" again, as adding its source
+// would now; the table then counts as changed when a row is marked.
+// Returns the number of targets that changed.
+int RederiveMarkedTargets(JobTable& table, const SettingsRecord& settings, PathSyntax syntax);
+
 // The help text of the folder dialog: two worked examples of rule 2.
 // Lines end with CR LF.
 std::string_view FolderHelpText();

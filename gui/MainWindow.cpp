@@ -323,6 +323,12 @@ void MainWindow::DeleteConvertedJobs() {
   if (!running_ && table_.RemoveConvertedJobs() > 0) ShowCurrentRowDetails();
 }
 
+void MainWindow::RederiveTargets() {
+  if (running_) return;
+  RederiveMarkedTargets(table_, settings_, NativePathSyntax());
+  ShowCurrentRowDetails();
+}
+
 void MainWindow::PreviewSelectedRow() {
   if (running_) return;
   const int row = SelectedRow();

@@ -121,6 +121,9 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   // "Vorschau...": the tool path of the selected row's source in a window of
   // its own.
   void PreviewSelectedRow();
+  // "Ziele neu bilden": the targets of the marked rows derived again by the
+  // folder rule and file extension in force, as Add would.
+  void RederiveTargets();
   void ShowSettingsDialog();
   void ShowFolderDialog();
   void ShowShortDescription();

@@ -162,6 +162,7 @@ void MainWindow::BuildMenu() {
   // Behind the standing items, which keep their places.
   editMenu_->addSeparator()->setObjectName(QStringLiteral("previewSeparator"));
   AddMenuItem(editMenu_, "previewAction", QStringLiteral("Vorschau..."), &MainWindow::PreviewSelectedRow);
+  AddMenuItem(editMenu_, "rederiveTargetsAction", QStringLiteral("Ziele neu bilden"), &MainWindow::RederiveTargets);
 
   settingsMenu_ = bar->addMenu(QStringLiteral("Einstellungen"));
   settingsMenu_->setObjectName(QStringLiteral("settingsMenu"));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "batch/JobTable.h"
+
 namespace morvatex {
 namespace {
 
@@ -101,6 +103,31 @@ TEST(TargetPathFor, ReadsAFolderTextOnlyUpToItsLength) {
   settings.Ziel.Assign("/cnc/out");
   settings.Profil.Dateinamenerweiterung.Assign("cnc");
   EXPECT_EQ(TargetPathFor("/a/T.ncp", settings, kPosix), "/cnc/out/T.cnc");
+}
+
+// Only marked rows get new targets, and only a table with a marked row
+// counts as changed.
+TEST(RederiveMarkedTargets, FollowsTheFolderRuleInForceForMarkedRowsOnly) {
+  JobTable table;
+  for (const char* source : {"/w/teil.ncp", "/w/kunde_a/platte.ncp", "/w/frei.ncp"}) {
+    const int row = table.AppendJob();
+    table.SetCell(row, kColumnSource, source);
+    table.SetCell(row, kColumnTarget, std::string(source, std::string_view(source).size() - 3) + "cnc");
+  }
+  table.SetCell(3, kColumnMarked, "");
+  table.SetModified(false);
+  SettingsRecord settings = SettingsFor({kPosix, kTargetInMirroredSubfolders, "/w", "/ziel", "tap", "", ""});
+  EXPECT_EQ(RederiveMarkedTargets(table, settings, kPosix), 2);
+  EXPECT_EQ(table.Cell(1, kColumnTarget), "/ziel/teil.tap");
+  EXPECT_EQ(table.Cell(2, kColumnTarget), "/ziel/kunde_a/platte.tap");
+  EXPECT_EQ(table.Cell(3, kColumnTarget), "/w/frei.cnc");
+  EXPECT_TRUE(table.Modified());
+  EXPECT_EQ(RederiveMarkedTargets(table, settings, kPosix), 0);
+  for (int row = 1; row <= 3; ++row) table.SetCell(row, kColumnMarked, "");
+  table.SetModified(false);
+  settings.Profil.Dateinamenerweiterung.Assign("nc");
+  EXPECT_EQ(RederiveMarkedTargets(table, settings, kPosix), 0);
+  EXPECT_FALSE(table.Modified());
 }
 
 TEST(FolderHelpText, IsTheFixedTextWithItsTwoExamples) {
