@@ -40,4 +40,16 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension, Pat
   return result;
 }
 
+std::string WithoutTrailingSeparators(std::string_view folder, PathSyntax syntax) {
+  const bool windows = syntax.separators.find('\\') != std::string_view::npos;
+  const auto separator = [windows](char c) { return c == '/' || (windows && c == '\\'); };
+  std::size_t end = folder.size();
+  while (end > 0 && separator(folder[end - 1])) --end;
+  if (end == folder.size()) return std::string(folder);
+  // A root keeps its separator: without it "C:" would name the drive's
+  // current folder, and "" the program's.
+  if (end == 0 || (windows && end == 2 && folder[1] == ':')) ++end;
+  return std::string(folder.substr(0, end));
+}
+
 }  // namespace morvatex

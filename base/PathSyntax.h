@@ -39,6 +39,11 @@ std::string FileNamePart(std::string_view path, PathSyntax syntax);
 // POSIX; "C:\..." or a network path "\\server\..." on Windows.
 bool IsAbsolutePath(std::string_view path, PathSyntax syntax);
 
+// `folder` without separators at its end ("ziel/" is "ziel"), except for
+// the one that makes a root: "/", and on Windows "\\" and "C:\\". A slash
+// counts as a separator on Windows too.
+std::string WithoutTrailingSeparators(std::string_view folder, PathSyntax syntax);
+
 // Replaces the extension of `path` by `extension` (which brings its own dot).
 // The extension is the part from the last dot that comes after the last
 // separator; a file name without a dot gets `extension` appended.

@@ -81,6 +81,7 @@ class SilentDialogs final : public Dialogs {
   bool AskYesNo(const QString&) override { return true; }
   QStringList OpenFiles(const FileDialogOptions&) override { return {}; }
   QString SaveFile(const FileDialogOptions&) override { return {}; }
+  QString ChooseFolder(const QString&) override { return {}; }
 };
 
 struct Workspace {

@@ -23,6 +23,8 @@ struct FileDialogOptions {
   // Save dialog only: ask before a chosen file replaces an existing one.
   // Job lists are replaced without a question, profiles after one.
   bool confirmOverwrite = false;
+  // The folder the dialog opens in; empty: where the last one ended.
+  QString folder;
 };
 
 class Dialogs {
@@ -51,6 +53,11 @@ class Dialogs {
   // `confirmOverwrite` is set. Returns the full path with the platform's
   // separators; empty when the user cancelled.
   virtual QString SaveFile(const FileDialogOptions& options) = 0;
+
+  // The platform's folder picker, opened at `start` (empty: where the
+  // system likes). Returns the chosen folder with the platform's
+  // separators; empty when the user cancelled.
+  virtual QString ChooseFolder(const QString& start) = 0;
 };
 
 // Shows the core's messages (Windows-1252) as plain message boxes.

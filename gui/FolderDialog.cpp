@@ -4,12 +4,14 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "base/PathSyntax.h"
 #include "batch/TargetPath.h"
 #include "gui/DialogFont.h"
 #include "gui/Dialogs.h"
@@ -28,8 +30,11 @@ QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
 
 // Windows takes "C:/cnc" as well, but the target rule parts paths at
 // backslashes only: a folder is kept as the file dialogs give paths.
+// Trailing separators go: the target rule puts one of its own between
+// folder and name.
 std::string FolderText(const LabeledEdit* field) {
-  return ToCp1252(QDir::toNativeSeparators(field->Edit()->text())).value_or(std::string());
+  return WithoutTrailingSeparators(ToCp1252(QDir::toNativeSeparators(field->Edit()->text())).value_or(std::string()),
+                                   NativePathSyntax());
 }
 
 }  // namespace
@@ -43,7 +48,9 @@ FolderDialog::FolderDialog(Dialogs& dialogs, QWidget* parent)
       ruleButtons_(new QButtonGroup(this)),
       helpButton_(Button("helpButton", QStringLiteral("Hilfe"), this)),
       cancelButton_(Button("cancelButton", QStringLiteral("Abbrechen"), this)),
-      saveButton_(Button("saveButton", QStringLiteral("Speichern"), this)) {
+      saveButton_(Button("saveButton", QStringLiteral("Speichern"), this)),
+      sourcePicker_(Button("sourcePicker", QStringLiteral("..."), this)),
+      targetPicker_(Button("targetPicker", QStringLiteral("..."), this)) {
   setObjectName(QStringLiteral("folderDialog"));
   setWindowTitle(QStringLiteral("Ordnereeinstellungen"));
   setModal(true);
@@ -70,8 +77,17 @@ FolderDialog::FolderDialog(Dialogs& dialogs, QWidget* parent)
   buttons->addWidget(saveButton_);
 
   auto* layout = new QGridLayout(this);
-  layout->addWidget(sourceEdit_, 0, 0, 1, 2);
-  layout->addWidget(targetEdit_, 1, 0, 1, 2);
+  for (int row = 0; row < 2; ++row) {
+    auto* line = new QHBoxLayout;
+    LabeledEdit* field = row == 0 ? sourceEdit_ : targetEdit_;
+    QPushButton* picker = row == 0 ? sourcePicker_ : targetPicker_;
+    picker->setToolTip(QStringLiteral("Ordner wählen"));
+    picker->setFixedWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
+    line->addWidget(field, 1);
+    line->addWidget(picker, 0, Qt::AlignBottom);
+    layout->addLayout(line, row, 0, 1, 2);
+    connect(picker, &QPushButton::clicked, this, [this, field] { PickFolder(field); });
+  }
   layout->addWidget(ruleBox_, 2, 0);
   layout->addLayout(buttons, 2, 1);
   layout->setColumnStretch(0, 1);
@@ -118,6 +134,13 @@ void FolderDialog::UpdateEnabledFields() {
   const int index = ruleButtons_->checkedId();
   sourceEdit_->setEnabled(index == kTargetInMirroredSubfolders);
   targetEdit_->setEnabled(index == kTargetInFolder || index == kTargetInMirroredSubfolders);
+  sourcePicker_->setEnabled(sourceEdit_->isEnabled());
+  targetPicker_->setEnabled(targetEdit_->isEnabled());
+}
+
+void FolderDialog::PickFolder(LabeledEdit* field) {
+  const QString chosen = dialogs_.ChooseFolder(field->Edit()->text());
+  if (!chosen.isEmpty()) field->Edit()->setText(chosen);
 }
 
 void FolderDialog::SaveAndClose() {

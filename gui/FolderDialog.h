@@ -46,6 +46,9 @@ class FolderDialog final : public QDialog {
   QPushButton* CancelButton() const { return cancelButton_; }
   QPushButton* SaveButton() const { return saveButton_; }
   QPushButton* HelpButton() const { return helpButton_; }
+  // "..." beside each folder field: the platform's folder picker.
+  QPushButton* SourcePicker() const { return sourcePicker_; }
+  QPushButton* TargetPicker() const { return targetPicker_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -54,6 +57,8 @@ class FolderDialog final : public QDialog {
   void UpdateEnabledFields();
   void SaveAndClose();
   void ShowHelp();
+  // The picker opens at the field's folder; a chosen folder replaces it.
+  void PickFolder(LabeledEdit* field);
 
   Dialogs& dialogs_;
   LabeledEdit* sourceEdit_;
@@ -63,6 +68,8 @@ class FolderDialog final : public QDialog {
   QPushButton* helpButton_;
   QPushButton* cancelButton_;
   QPushButton* saveButton_;
+  QPushButton* sourcePicker_;
+  QPushButton* targetPicker_;
   bool saved_ = false;
 };
 

@@ -58,12 +58,20 @@ QString QtDialogs::SaveFile(const FileDialogOptions& options) {
   return QDir::toNativeSeparators(dialog.selectedFiles().first());
 }
 
+QString QtDialogs::ChooseFolder(const QString& start) {
+  const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString(), start);
+  return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
+}
+
 void QtDialogs::SetUpDialog(QFileDialog& dialog, const FileDialogOptions& options) const {
   // Before the filters: it decides whether their patterns are shown twice.
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilters(QtNameFilters(options.filter));
   dialog.setDefaultSuffix(options.defaultExtension);
-  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+  if (!options.folder.isEmpty())
+    dialog.setDirectory(options.folder);
+  else if (!lastFolder_.isEmpty())
+    dialog.setDirectory(lastFolder_);
 }
 
 QStringList QtNameFilters(const QString& filter) {

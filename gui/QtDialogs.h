@@ -17,6 +17,7 @@ class QtDialogs final : public Dialogs {
   bool AskYesNo(const QString& text) override;
   QStringList OpenFiles(const FileDialogOptions& options) override;
   QString SaveFile(const FileDialogOptions& options) override;
+  QString ChooseFolder(const QString& start) override;
 
  private:
   QString lastFolder_;  // the next open dialog starts where the last one ended

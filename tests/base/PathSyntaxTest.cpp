@@ -19,6 +19,29 @@ TEST(PathSyntax, SplitsAtTheLastSlashOnPosix) {
   EXPECT_EQ(FileNamePart("/home/cnc/a\\b.cnc", kPosixPathSyntax), "a\\b.cnc");
 }
 
+TEST(PathSyntax, DropsTrailingSeparatorsButKeepsARoot) {
+  const struct {
+    PathSyntax syntax;
+    const char* folder;
+    const char* kept;
+  } cases[] = {
+      {kPosixPathSyntax, "/ziel/", "/ziel"},
+      {kPosixPathSyntax, "ziel//", "ziel"},
+      {kPosixPathSyntax, "/", "/"},
+      {kPosixPathSyntax, "///", "/"},
+      {kPosixPathSyntax, "/a\\", "/a\\"},
+      {kPosixPathSyntax, "", ""},
+      {kWindowsPathSyntax, "C:\\cnc\\", "C:\\cnc"},
+      {kWindowsPathSyntax, "C:\\cnc/", "C:\\cnc"},
+      {kWindowsPathSyntax, "C:\\", "C:\\"},
+      {kWindowsPathSyntax, "C:\\\\", "C:\\"},
+      {kWindowsPathSyntax, "C:", "C:"},
+      {kWindowsPathSyntax, "\\\\server\\teile\\", "\\\\server\\teile"},
+      {kWindowsPathSyntax, "\\", "\\"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WithoutTrailingSeparators(c.folder, c.syntax), c.kept) << c.folder;
+}
+
 TEST(PathSyntax, ChangesOnlyTheExtensionOfTheFileName) {
   EXPECT_EQ(ChangeFileExt("C:\\CNC\\prog.exe", ".set", kWindowsPathSyntax), "C:\\CNC\\prog.set");
   EXPECT_EQ(ChangeFileExt("D:\\Teile\\Platte", ".cnc", kWindowsPathSyntax), "D:\\Teile\\Platte.cnc");

@@ -19,7 +19,7 @@ namespace morvatex::testing {
 class FakeDialogs final : public Dialogs {
  public:
   // One entry per box or dialog: "Nachricht: " + text, "OK/Abbrechen: " +
-  // text, "Ja/Nein: " + text, "Öffnen" or "Speichern".
+  // text, "Ja/Nein: " + text, "Öffnen", "Speichern" or "Ordner".
   std::vector<QString> log;
   std::deque<bool> answers;
   std::deque<QStringList> fileChoices;
@@ -27,6 +27,9 @@ class FakeDialogs final : public Dialogs {
   // The save dialog's answers (an empty text cancels) and what it offered.
   std::deque<QString> saveChoices;
   std::vector<FileDialogOptions> saveOptions;
+  // The folder picker's answers (an empty text cancels) and where it opened.
+  std::deque<QString> folderChoices;
+  std::vector<QString> folderStarts;
   // Runs inside every message box, while it is "shown".
   std::function<void(const QString&)> onMessage;
 
@@ -45,6 +48,11 @@ class FakeDialogs final : public Dialogs {
     log.push_back(QStringLiteral("Speichern"));
     saveOptions.push_back(options);
     return Next(saveChoices, "save dialog");
+  }
+  QString ChooseFolder(const QString& start) override {
+    log.push_back(QStringLiteral("Ordner"));
+    folderStarts.push_back(start);
+    return Next(folderChoices, "folder picker");
   }
 
  private:

@@ -1,0 +1,60 @@
+#include "batch/DesktopState.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/FakeFileSystem.h"
+
+namespace morvatex {
+namespace {
+
+TEST(DesktopState, ReadsBackWhatItWroteAndPassesOverDamage) {
+  testing::FakeFileSystem fs;
+  const std::string path = DesktopStateFilePath("/opt/morvatex.set");
+  EXPECT_EQ(path, "/opt/morvatex.set.zustand");
+  EXPECT_FALSE(LoadDesktopState(fs, path).remember);  // missing
+  DesktopState state;
+  state.remember = true;
+  state.iselFolder = "/w/teile\xe4";
+  state.listFolder = "/w/listen";
+  state.mainWindow = {-20, 30, 1200, 900};
+  state.previewWidth = 640;
+  state.previewHeight = 480;
+  state.previewDepth = true;
+  for (int i = 0; i < 10; ++i) RememberRecentList(state, "/l/" + std::to_string(i) + ".mvx");
+  RememberRecentList(state, "/l/5.mvx");
+  ASSERT_EQ(state.recentLists.size(), kRecentListCount);
+  EXPECT_EQ(state.recentLists[0], "/l/5.mvx");
+  EXPECT_EQ(state.recentLists[1], "/l/9.mvx");
+  EXPECT_EQ(state.recentLists[7], "/l/2.mvx");
+  ASSERT_TRUE(SaveDesktopState(fs, path, state));
+  EXPECT_EQ(fs.files[path].rfind("Merken=1\r\nIselOrdner=/w/teile\xe4\r\nListenOrdner=/w/listen\r\n"
+                                 "Hauptfenster=-20,30,1200,900\r\nVorschau=640,480\r\nVorschauTiefe=1\r\n"
+                                 "Liste=/l/5.mvx\r\nListe=/l/9.mvx\r\n",
+                                 0),
+            0u);
+  const DesktopState back = LoadDesktopState(fs, path);
+  EXPECT_TRUE(back.remember);
+  EXPECT_EQ(back.iselFolder, state.iselFolder);
+  EXPECT_EQ(back.profileFolder, "");
+  EXPECT_EQ(back.mainWindow.x, -20);
+  EXPECT_EQ(back.mainWindow.height, 900);
+  EXPECT_EQ(back.previewWidth, 640);
+  EXPECT_TRUE(back.previewDepth);
+  EXPECT_EQ(back.recentLists, state.recentLists);
+
+  fs.files[path] =
+      std::string("Merken=1\nHauptfenster=1,2,x,4\r\nVorschau=0,5\r\nunsinn\r\nListe=\r\n\x01\x02=\xff\r\n") +
+      std::string("IselOrdner=/a\0b\r\nListe=/l/a.mvx", 31);
+  const DesktopState damaged = LoadDesktopState(fs, path);
+  EXPECT_TRUE(damaged.remember);
+  EXPECT_FALSE(damaged.mainWindow.Known());
+  EXPECT_EQ(damaged.previewWidth, 0);
+  EXPECT_EQ(damaged.iselFolder, "");
+  EXPECT_EQ(damaged.recentLists, std::vector<std::string>{"/l/a.mvx"});
+  fs.failOpenRead.insert(path);
+  EXPECT_FALSE(LoadDesktopState(fs, path).remember);
+  EXPECT_FALSE(SaveDesktopState(fs, "", state));
+}
+
+}  // namespace
+}  // namespace morvatex
