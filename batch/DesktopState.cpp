@@ -91,6 +91,29 @@ bool SaveDesktopState(FileSystem& fs, const std::string& path, const DesktopStat
   return fs.ReplaceFile(path, text);
 }
 
+WindowPlace ClampToScreens(const WindowPlace& window, const std::vector<WindowPlace>& screens) {
+  if (screens.empty()) return window;
+  const auto overlap = [&window](const WindowPlace& s) {
+    const long long w = std::min(window.x + window.width, s.x + s.width) - std::max(window.x, s.x);
+    const long long h = std::min(window.y + window.height, s.y + s.height) - std::max(window.y, s.y);
+    return w > 0 && h > 0 ? w * h : 0;
+  };
+  const WindowPlace* screen = &screens.front();
+  for (const WindowPlace& s : screens)
+    if (overlap(s) > overlap(*screen)) screen = &s;
+  WindowPlace placed = window;
+  // A window left on no screen starts at the corner of the first.
+  if (overlap(*screen) == 0) {
+    placed.x = screen->x;
+    placed.y = screen->y;
+  }
+  placed.width = std::min(window.width, screen->width);
+  placed.height = std::min(window.height, screen->height);
+  placed.x = std::clamp(placed.x, screen->x, screen->x + screen->width - placed.width);
+  placed.y = std::clamp(placed.y, screen->y, screen->y + screen->height - placed.height);
+  return placed;
+}
+
 void RememberRecentList(DesktopState& state, const std::string& list) {
   auto& lists = state.recentLists;
   lists.erase(std::remove(lists.begin(), lists.end(), list), lists.end());

@@ -41,6 +41,11 @@ DesktopState LoadDesktopState(FileSystem& fs, const std::string& path);
 // Writes the whole state; false when that failed or `path` is empty.
 bool SaveDesktopState(FileSystem& fs, const std::string& path, const DesktopState& state);
 
+// `window` moved and, where it must be, shrunk so that it lies wholly on
+// the one of `screens` (their available areas) it overlaps most, or on the
+// first when it overlaps none; as it is without screens.
+WindowPlace ClampToScreens(const WindowPlace& window, const std::vector<WindowPlace>& screens);
+
 // Puts `list` first among the recent lists, once, keeping at most
 // kRecentListCount.
 void RememberRecentList(DesktopState& state, const std::string& list);

@@ -1,11 +1,13 @@
 #include "gui/MainWindow.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,9 +16,12 @@
 #include <QStatusBar>
 #include <QTableView>
 
+#include <algorithm>
+
 #include "base/LocalDateTime.h"
 #include "base/PathSyntax.h"
 #include "base/ProductInfo.h"
+#include "base/ProgramPath.h"
 #include "batch/JobListFile.h"
 #include "batch/LogFile.h"
 #include "batch/ProgramFiles.h"
@@ -62,6 +67,8 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   // The client area between the menu and the progress status bar is 670 x 479.
   resize(670, 479 + menuHeight + statusBar()->height());
   if (QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
+  // Enlarged (a high scale factor on a small screen), it stays on the screen.
+  PlaceOnScreens();
 
   setWindowTitle(Latin1(kProductName) + QStringLiteral("    Ver.: ") + Latin1(kVersionText));
   debugMode_ = !parameters.isEmpty() && parameters.first() == QStringLiteral("debug");
@@ -86,6 +93,15 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
 
   // Without a settings path this finds no file and sets up a new configuration.
   LoadSettingsFile(settings_, settingsFilePath_, fs_, messages_);
+  stateFilePath_ = DesktopStateFilePath(settingsFilePath_);
+  state_ = LoadDesktopState(fs_, stateFilePath_);
+  if (!state_.remember) state_ = DesktopState{};
+  UpdateRememberMenus();
+  if (state_.remember && state_.mainWindow.Known()) {
+    const WindowPlace& w = state_.mainWindow;
+    setGeometry(w.x, w.y, w.width, w.height);
+    PlaceOnScreens();
+  }
   ChooseDxfStyle(this);
   outputCheck_->Load(settingsFilePath_);
 
@@ -100,6 +116,8 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   settingsDialog_ = std::make_unique<SettingsDialog>(dialogs_, fs_, settings_);
   helpWindow_ = std::make_unique<HelpWindow>();
   settingsDialog_->SetHelpWindow(helpWindow_.get());
+  settingsDialog_->SetFolderMemory([this] { return RememberedFolder(state_.profileFolder); },
+                                   [this](const QString& file) { NoteFolder(state_.profileFolder, file); });
 }
 
 MainWindow::~MainWindow() {
@@ -134,15 +152,110 @@ void MainWindow::PrepareForShow() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (running_ || !ConfirmDiscardChanges())
+  if (running_ || !ConfirmDiscardChanges()) {
     event->ignore();
-  else
-    event->accept();
+    return;
+  }
+  event->accept();
+  if (state_.remember) {
+    const QRect place = geometry();
+    state_.mainWindow = {place.x(), place.y(), place.width(), place.height()};
+    StoreDesktopState();
+  }
 }
+
+void MainWindow::PlaceOnScreens() {
+  std::vector<WindowPlace> screens;
+  for (const QScreen* s : QGuiApplication::screens()) {
+    const QRect a = s->availableGeometry();
+    screens.push_back({a.x(), a.y(), a.width(), a.height()});
+  }
+  const QRect g = geometry();
+  const WindowPlace placed = ClampToScreens({g.x(), g.y(), g.width(), g.height()}, screens);
+  if (placed.x != g.x() || placed.y != g.y() || placed.width != g.width() || placed.height != g.height())
+    setGeometry(placed.x, placed.y, placed.width, placed.height);
+}
+
+QString MainWindow::RememberedFolder(const std::string& slot) const {
+  return state_.remember ? ToQString(slot) : QString();
+}
+
+void MainWindow::NoteFolder(std::string& slot, const QString& file) {
+  if (!state_.remember || file.isEmpty()) return;
+  if (const std::optional<std::string> path = ToCp1252(file)) {
+    slot = FolderPart(*path, NativePathSyntax());
+    StoreDesktopState();
+  }
+}
+
+void MainWindow::StoreDesktopState() {
+  // Its errors are no business of the user's: at worst nothing is remembered.
+  if (state_.remember) SaveDesktopState(fs_, stateFilePath_, state_);
+}
+
+void MainWindow::ToggleRemember() {
+  if (running_) return;
+  const bool on = rememberAction_->isChecked();
+  state_ = DesktopState{};
+  state_.remember = on;
+  // Off, the file keeps only that: nothing of before is used again.
+  if (!stateFilePath_.empty() && (on || fs_.IdentityOf(stateFilePath_).exists))
+    SaveDesktopState(fs_, stateFilePath_, state_);
+  UpdateRememberMenus();
+}
+
+void MainWindow::UpdateRememberMenus() {
+  rememberAction_->setChecked(state_.remember);
+  recentMenu_->menuAction()->setVisible(state_.remember);
+  recentMenu_->clear();
+  for (const std::string& list : state_.recentLists) {
+    QAction* item = recentMenu_->addAction(ToQString(list));
+    connect(item, &QAction::triggered, this, [this, list] { OpenRecentList(list); });
+  }
+  recentMenu_->menuAction()->setEnabled(!state_.recentLists.empty() && !running_);
+}
+
+void MainWindow::NoteRecentList(const std::string& path) {
+  if (!state_.remember) return;
+  RememberRecentList(state_, FullPath(path));
+  StoreDesktopState();
+  UpdateRememberMenus();
+}
+
+void MainWindow::OpenRecentList(const std::string& path) {
+  if (running_) return;
+  if (!fs_.IdentityOf(path).exists) {
+    dialogs_.ShowMessage(QStringLiteral("Die Auftragsliste\r\n%1\r\nfehlt und wird aus der Liste der zuletzt "
+                                        "geöffneten entfernt.")
+                             .arg(ToQString(path)));
+    auto& lists = state_.recentLists;
+    lists.erase(std::remove(lists.begin(), lists.end(), path), lists.end());
+    StoreDesktopState();
+    UpdateRememberMenus();
+    return;
+  }
+  ReplaceTableByList([&path]() -> std::optional<std::string> { return path; });
+}
+
+namespace {
+
+// The items of `menu` and its submenus on or off, so that their shortcuts
+// follow the menu.
+void EnableItems(QMenu* menu, bool enabled) {
+  for (QAction* item : menu->actions()) {
+    if (item->menu() != nullptr) EnableItems(item->menu(), enabled);
+    if (!item->isSeparator()) item->setEnabled(enabled);
+  }
+}
+
+}  // namespace
 
 void MainWindow::EnterRunningState() {
   running_ = true;
-  for (QMenu* menu : {listMenu_, editMenu_, settingsMenu_}) menu->menuAction()->setEnabled(false);
+  for (QMenu* menu : {listMenu_, editMenu_, settingsMenu_}) {
+    menu->menuAction()->setEnabled(false);
+    EnableItems(menu, false);
+  }
   startAction_->setEnabled(false);
   addButton_->hide();
   convertButton_->hide();
@@ -152,7 +265,12 @@ void MainWindow::EnterRunningState() {
 
 void MainWindow::EnterIdleState() {
   running_ = false;
-  for (QMenu* menu : {listMenu_, editMenu_, settingsMenu_}) menu->menuAction()->setEnabled(true);
+  for (QMenu* menu : {listMenu_, editMenu_, settingsMenu_}) {
+    menu->menuAction()->setEnabled(true);
+    EnableItems(menu, true);
+  }
+  // An empty "Zuletzt geöffnet" stays off.
+  if (recentMenu_ != nullptr) recentMenu_->menuAction()->setEnabled(!state_.recentLists.empty());
   startAction_->setEnabled(true);
   addButton_->show();
   convertButton_->show();
@@ -241,8 +359,10 @@ void MainWindow::AddMessage(std::string_view text) {
 
 void MainWindow::OpenList() {
   ReplaceTableByList([this]() -> std::optional<std::string> {
-    const QStringList files = dialogs_.OpenFiles({kJobListFilter, QStringLiteral("mvx"), false});
+    const QStringList files =
+        dialogs_.OpenFiles({kJobListFilter, QStringLiteral("mvx"), false, false, RememberedFolder(state_.listFolder)});
     if (files.isEmpty()) return std::nullopt;
+    NoteFolder(state_.listFolder, files.first());
     return ChosenPath(files.first());
   });
 }
@@ -252,7 +372,8 @@ void MainWindow::ReplaceTableByList(const std::function<std::optional<std::strin
   // Emptied before the file is chosen: cancelling the dialog leaves an empty,
   // unnamed table.
   ClearJobs();
-  if (const std::optional<std::string> path = choose()) OpenJobList(table_, *path, fs_, messages_);
+  const std::optional<std::string> path = choose();
+  if (path && OpenJobList(table_, *path, fs_, messages_) == JobListCode::kOk) NoteRecentList(*path);
 }
 
 void MainWindow::TakeDrop(const DropContents& contents) {
@@ -277,11 +398,14 @@ void MainWindow::SaveList() {
 
 void MainWindow::SaveListAs() {
   if (running_) return;
-  const QString file = dialogs_.SaveFile({kJobListFilter, QStringLiteral("mvx"), false});
+  const QString file =
+      dialogs_.SaveFile({kJobListFilter, QStringLiteral("mvx"), false, false, RememberedFolder(state_.listFolder)});
   if (file.isEmpty()) return;
+  NoteFolder(state_.listFolder, file);
   if (const std::optional<std::string> path = ChosenPath(file)) {
     table_.SetListFile(*path);
     SaveJobList();
+    NoteRecentList(*path);
   }
 }
 
@@ -344,27 +468,47 @@ void MainWindow::OpenPreview(int row) {
   // A window of its own, closed with the main window; several may be open.
   auto* window =
       new PreviewWindow(fs_, settings_, table_.Cell(row, kColumnSource), RapidRateFilePath(settingsFilePath_), this);
+  if (state_.remember) {
+    if (state_.previewWidth > 0) window->resize(state_.previewWidth, state_.previewHeight);
+    window->DepthSwitch()->setChecked(state_.previewDepth);
+    // Its size and depth view are noted as it closes (eventFilter).
+    window->installEventFilter(this);
+  }
   window->show();
 }
 
 void MainWindow::AddIselFiles() {
   if (running_) return;
-  AddSourceFiles(dialogs_.OpenFiles({kIselFilter, QStringLiteral("ncp"), true}));
+  const QStringList files =
+      dialogs_.OpenFiles({kIselFilter, QStringLiteral("ncp"), true, false, RememberedFolder(state_.iselFolder)});
+  if (!files.isEmpty()) NoteFolder(state_.iselFolder, files.first());
+  AddSourceFiles(files);
 }
 
 void MainWindow::OpenFiles(const QStringList& parameters) {
   if (running_) return;
   const bool debugSwitch = !parameters.isEmpty() && parameters.first() == QStringLiteral("debug");
-  QStringList iselFiles;
+  // Taken as a drop takes files: Isel files become rows, one job list
+  // opens, anything else is refused.
+  QStringList iselFiles, refused;
+  bool listOpened = false;
   for (const QString& parameter : parameters.mid(debugSwitch ? 1 : 0)) {
     // A shell hands over paths relative to its own folder.
     const QString file = QDir::toNativeSeparators(QFileInfo(parameter).absoluteFilePath());
-    if (!file.endsWith(QStringLiteral(".mvx"), Qt::CaseInsensitive))
+    if (file.endsWith(QStringLiteral(".ncp"), Qt::CaseInsensitive)) {
       iselFiles << file;
-    else if (const std::optional<std::string> path = ChosenPath(file))
-      ReplaceTableByList([&path] { return path; });
+    } else if (file.endsWith(QStringLiteral(".mvx"), Qt::CaseInsensitive) && !listOpened) {
+      listOpened = true;
+      if (const std::optional<std::string> path = ChosenPath(file)) ReplaceTableByList([&path] { return path; });
+    } else {
+      refused << file;
+    }
   }
   AddSourceFiles(iselFiles);
+  if (!refused.isEmpty())
+    dialogs_.ShowMessage(QStringLiteral("Diese Dateien werden nicht übernommen, weil sie weder Isel-Dateien (.ncp) "
+                                        "noch eine Auftragsliste (.mvx) sind:\r\n") +
+                         refused.join(QStringLiteral("\r\n")));
 }
 
 void MainWindow::AddSourceFiles(const QStringList& files) {
@@ -406,7 +550,9 @@ int MainWindow::SelectedRow() const { return JobTableModel::TableRow(jobView_->c
 int MainWindow::SelectedColumn() const { return jobView_->currentIndex().column(); }
 
 bool MainWindow::HandleKey(int key) {
-  if (key != Qt::Key_Escape && key != Qt::Key_Insert && key != Qt::Key_Space && key != Qt::Key_Delete) return false;
+  const bool preview = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F3;
+  if (key != Qt::Key_Escape && key != Qt::Key_Insert && key != Qt::Key_Space && key != Qt::Key_Delete && !preview)
+    return false;
   if (running_) {
     if (key == Qt::Key_Escape) StopBatch();
     return true;
@@ -414,6 +560,9 @@ bool MainWindow::HandleKey(int key) {
   const int row = SelectedRow();
   switch (key) {
     case Qt::Key_Insert: AddIselFiles(); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F3: OpenPreview(row); break;
     case Qt::Key_Space: table_.ToggleMark(row, SelectedColumn()); break;
     case Qt::Key_Delete:
       if (table_.IsJobRow(row) && dialogs_.AskYesNo(QStringLiteral("Zeile %1 wirklich löschen?").arg(row))) {
@@ -427,6 +576,14 @@ bool MainWindow::HandleKey(int key) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Close && state_.remember) {
+    if (const auto* preview = qobject_cast<PreviewWindow*>(watched)) {
+      state_.previewWidth = preview->width();
+      state_.previewHeight = preview->height();
+      state_.previewDepth = preview->DepthSwitch()->isChecked();
+      StoreDesktopState();
+    }
+  }
   if (event->type() == QEvent::KeyPress && (watched == jobView_ || watched == messageView_))
     return HandleKey(static_cast<QKeyEvent*>(event)->key());
   return QMainWindow::eventFilter(watched, event);

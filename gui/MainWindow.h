@@ -14,6 +14,7 @@
 
 #include "base/FileSystem.h"
 #include "batch/BatchRun.h"
+#include "batch/DesktopState.h"
 #include "batch/JobTable.h"
 #include "batch/LogFile.h"
 #include "gui/Dialogs.h"
@@ -81,7 +82,8 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   void OpenFiles(const QStringList& parameters);
 
   // The running state of a batch run: the menus that could change the table
-  // or the settings and the Add and Convert pictures are off, Stop is on.
+  // or the settings (and the shortcuts of their items) and the Add and
+  // Convert pictures are off, Stop is on.
   void EnterRunningState();
   // The idle state: the reverse of EnterRunningState.
   void EnterIdleState();
@@ -94,6 +96,9 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   // The target path of an added source file under the folder settings in
   // force now, with the platform's separators.
   std::string TargetPathFor(std::string_view source) const;
+
+  // What is remembered between starts (batch/DesktopState.h).
+  const DesktopState& Remembered() const { return state_; }
 
   QTableView* JobView() const { return jobView_; }
   QPlainTextEdit* LineListView() const { return lineListView_; }
@@ -128,6 +133,9 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   void ShowFolderDialog();
   void ShowShortDescription();
   void ShowAboutDialog();
+  // Einstellungen > "Ordner und Fenster merken": the remembering on or off;
+  // off, everything remembered is forgotten.
+  void ToggleRemember();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -188,6 +196,22 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   // Files dropped on the grid (gui/TableDrop.h), outside a run.
   void TakeDrop(const DropContents& contents);
 
+  // The remembered folder for a file dialog (empty when nothing is
+  // remembered), and noting the folder of a chosen file in `slot`.
+  QString RememberedFolder(const std::string& slot) const;
+  void NoteFolder(std::string& slot, const QString& file);
+  // Writes the remembered state while the remembering is on.
+  void StoreDesktopState();
+  // The menus of the remembering: the switch's check mark and whether
+  // "Zuletzt geöffnet" shows, with its items.
+  void UpdateRememberMenus();
+  void OpenRecentList(const std::string& path);
+  // A job list opened or saved under a new name goes first among the recent.
+  void NoteRecentList(const std::string& path);
+  // At start: the remembered place, or the starting one, on the screens
+  // that exist now.
+  void PlaceOnScreens();
+
   // The batch run's view of the window.
   void JobStarting(int row) override;
   void JobConverted(int row, const ConversionRun& run) override;
@@ -244,6 +268,11 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   QAction* linesAndArcsAction_ = nullptr;
   QAction* polylinesAction_ = nullptr;
   OutputCheckMenu* outputCheck_ = nullptr;  // "Ausgabe prüfen", owned by its menu
+  QAction* rememberAction_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+
+  std::string stateFilePath_;
+  DesktopState state_;
 };
 
 }  // namespace morvatex

@@ -143,10 +143,18 @@ void MainWindow::BuildMenu() {
 
   listMenu_ = bar->addMenu(QStringLiteral("&Liste"));
   listMenu_->setObjectName(QStringLiteral("listMenu"));
-  AddMenuItem(listMenu_, "newListAction", QStringLiteral("Neu"), &MainWindow::NewList);
-  AddMenuItem(listMenu_, "openListAction", QStringLiteral("Öffnen..."), &MainWindow::OpenList);
-  AddMenuItem(listMenu_, "saveListAction", QStringLiteral("Speichern"), &MainWindow::SaveList);
-  AddMenuItem(listMenu_, "saveListAsAction", QStringLiteral("Speichern unter..."), &MainWindow::SaveListAs);
+  AddMenuItem(listMenu_, "newListAction", QStringLiteral("Neu"), &MainWindow::NewList)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  AddMenuItem(listMenu_, "openListAction", QStringLiteral("Öffnen..."), &MainWindow::OpenList)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  AddMenuItem(listMenu_, "saveListAction", QStringLiteral("Speichern"), &MainWindow::SaveList)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  AddMenuItem(listMenu_, "saveListAsAction", QStringLiteral("Speichern unter..."), &MainWindow::SaveListAs)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  // Shown only while the remembering is on.
+  recentMenu_ = listMenu_->addMenu(QStringLiteral("Zuletzt geöffnet"));
+  recentMenu_->setObjectName(QStringLiteral("recentMenu"));
+  recentMenu_->menuAction()->setVisible(false);
   listMenu_->addSeparator()->setObjectName(QStringLiteral("listSeparator"));
   AddMenuItem(listMenu_, "quitAction", QStringLiteral("Beenden"), &MainWindow::Quit);
 
@@ -191,11 +199,14 @@ void MainWindow::BuildMenu() {
   AddMenuItem(settingsMenu_, "folderDialogAction", QStringLiteral("Ordnereinstellungen..."),
               &MainWindow::ShowFolderDialog);
   outputCheck_ = new OutputCheckMenu(settingsMenu_, fs_);
+  rememberAction_ = AddMenuItem(settingsMenu_, "rememberAction", QStringLiteral("Ordner und Fenster merken"),
+                                &MainWindow::ToggleRemember);
+  rememberAction_->setCheckable(true);
 
   QMenu* helpMenu = bar->addMenu(QStringLiteral("&Hilfe"));
   helpMenu->setObjectName(QStringLiteral("helpMenu"));
-  AddMenuItem(helpMenu, "shortDescriptionAction", QStringLiteral("Kurzbeschreibung"),
-              &MainWindow::ShowShortDescription);
+  AddMenuItem(helpMenu, "shortDescriptionAction", QStringLiteral("Kurzbeschreibung"), &MainWindow::ShowShortDescription)
+      ->setShortcut(QKeySequence(Qt::Key_F1));
   AddMenuItem(helpMenu, "aboutAction", QStringLiteral("Info"), &MainWindow::ShowAboutDialog);
 }
 

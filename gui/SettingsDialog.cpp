@@ -134,9 +134,12 @@ bool SettingsDialog::ChosenFilePath(const QString& chosen, std::string& path) {
 }
 
 void SettingsDialog::OpenProfileFile() {
-  const QStringList files = dialogs_.OpenFiles({QString(), QString(), false});  // OpenFiles, no filter
+  FileDialogOptions options;  // OpenFiles, no filter
+  if (profileFolder_) options.folder = profileFolder_();
+  const QStringList files = dialogs_.OpenFiles(options);
   std::string path;
   if (files.isEmpty() || !ChosenFilePath(files.first(), path)) return;
+  if (profileChosen_) profileChosen_(files.first());
   if (accessCodeEdit_->text() != ToQString(kAccessCode)) {
     dialogs_.ShowMessage(ToQString(PasswordMissingText()));
     return;
@@ -150,11 +153,13 @@ void SettingsDialog::OpenProfileFile() {
 
 void SettingsDialog::SaveProfileFileAs() {
   // SaveFile
-  const QString file =
-      dialogs_.SaveFile({QStringLiteral("Maschinenprofil (*.Prof)|*.Prof"), QStringLiteral("Prof"), false,
-                         /*confirmOverwrite=*/true});
+  FileDialogOptions options{QStringLiteral("Maschinenprofil (*.Prof)|*.Prof"), QStringLiteral("Prof"), false,
+                            /*confirmOverwrite=*/true, QString()};
+  if (profileFolder_) options.folder = profileFolder_();
+  const QString file = dialogs_.SaveFile(options);
   std::string path;
   if (file.isEmpty() || !ChosenFilePath(file, path)) return;
+  if (profileChosen_) profileChosen_(file);
   SaveProfileFile(live_.Profil, path, fs_, messages_);
 }
 

@@ -7,8 +7,10 @@
 #pragma once
 
 #include <QDialog>
+
 #include <QMap>
 #include <QString>
+#include <functional>
 
 #include "base/FileSystem.h"
 #include "gui/Dialogs.h"
@@ -41,6 +43,12 @@ class SettingsDialog final : public QDialog {
 
   // The help window that the menu "Hilfe" shows; created after this dialog.
   void SetHelpWindow(HelpWindow* helpWindow) { helpWindow_ = helpWindow; }
+  // Where the profile dialogs open (empty: where the last one ended), and
+  // whom to tell the folder of a chosen profile file.
+  void SetFolderMemory(std::function<QString()> folder, std::function<void(const QString&)> chosen) {
+    profileFolder_ = std::move(folder);
+    profileChosen_ = std::move(chosen);
+  }
 
   // True in editing mode (`IsEditing`), false in viewing mode.
   bool IsEditing() const { return editing_; }
@@ -126,6 +134,8 @@ class SettingsDialog final : public QDialog {
   FileSystem& fs_;
   SettingsRecord& live_;
   DialogMessageSink messages_;
+  std::function<QString()> profileFolder_;
+  std::function<void(const QString&)> profileChosen_;
   HelpWindow* helpWindow_ = nullptr;
   bool editing_ = false;
   QMetaObject::Connection focusConnection_;  // the application's focus changes

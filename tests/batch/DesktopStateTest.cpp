@@ -56,5 +56,25 @@ TEST(DesktopState, ReadsBackWhatItWroteAndPassesOverDamage) {
   EXPECT_FALSE(SaveDesktopState(fs, "", state));
 }
 
+TEST(DesktopState, AWindowIsPutWhollyOnTheScreenItOverlapsMost) {
+  const std::vector<WindowPlace> screens = {{0, 0, 1280, 1000}, {1280, 0, 1920, 1050}};
+  const struct {
+    WindowPlace window, placed;
+  } cases[] = {
+      {{100, 100, 800, 600}, {100, 100, 800, 600}},  // fits: as it is
+      {{1000, 50, 800, 600}, {1280, 50, 800, 600}},  // mostly on the second
+      {{-500, -40, 800, 600}, {0, 0, 800, 600}},     // partly off the first
+      {{5000, 5000, 800, 600}, {0, 0, 800, 600}},    // on no screen left: the first
+      {{-10, 0, 1340, 1044}, {0, 0, 1280, 1000}},    // larger than its screen: shrunk
+  };
+  for (const auto& c : cases) {
+    const WindowPlace p = ClampToScreens(c.window, screens);
+    EXPECT_EQ(std::vector<int>({p.x, p.y, p.width, p.height}),
+              std::vector<int>({c.placed.x, c.placed.y, c.placed.width, c.placed.height}))
+        << c.window.x << "," << c.window.y;
+  }
+  EXPECT_EQ(ClampToScreens({-5, -5, 10, 10}, {}).x, -5);
+}
+
 }  // namespace
 }  // namespace morvatex
