@@ -15,8 +15,11 @@ int JobTableModel::rowCount(const QModelIndex& parent) const { return parent.isV
 int JobTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kJobColumnCount; }
 
 QVariant JobTableModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || role != Qt::DisplayRole) return {};
-  return ToQString(table_.Cell(TableRow(index), index.column()));
+  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
+  const std::string& text = table_.Cell(TableRow(index), index.column());
+  // The tooltip shows a path the column cuts off in full; an empty cell has none.
+  if (role == Qt::ToolTipRole && text.empty()) return {};
+  return ToQString(text);
 }
 
 QVariant JobTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -66,6 +66,7 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   const int menuHeight = menuBar()->sizeHint().height();
   // The client area between the menu and the progress status bar is 670 x 479.
   resize(670, 479 + menuHeight + statusBar()->height());
+  startWidth_ = width();
   if (QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
   // Enlarged (a high scale factor on a small screen), it stays on the screen.
   PlaceOnScreens();
@@ -131,6 +132,7 @@ void MainWindow::showEvent(QShowEvent* event) {
   if (!shown_) {
     shown_ = true;
     PrepareForShow();
+    WidenPathColumns(std::max(0, width() - startWidth_));  // a remembered width
   }
   QMainWindow::showEvent(event);
 }

@@ -140,6 +140,7 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -147,6 +148,9 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   // MainWindowLayout.cpp: the panels, grid, fields and pictures, and the menu.
   void BuildWidgets();
   void BuildMenu();
+  // The fixed column widths, the source and target columns `extra` pixels
+  // wider between them.
+  void WidenPathColumns(int extra);
   QAction* AddMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*handler)());
 
   void PrepareForShow();
@@ -271,6 +275,7 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   QAction* rememberAction_ = nullptr;
   QMenu* recentMenu_ = nullptr;
 
+  int startWidth_ = 0;  // the window's width at start, before anything remembered
   std::string stateFilePath_;
   DesktopState state_;
 };

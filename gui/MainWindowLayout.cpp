@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "gui/BatchProgress.h"
 #include "gui/ClickableImage.h"
 #include "gui/DialogFont.h"
@@ -83,7 +85,7 @@ void MainWindow::BuildWidgets() {
   jobView_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   jobView_->horizontalHeader()->setHighlightSections(false);
   jobView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  for (int column = 0; column < kJobColumnCount; ++column) jobView_->setColumnWidth(column, kColumnWidths[column]);
+  WidenPathColumns(0);
   jobView_->installEventFilter(this);
   connect(jobView_, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { OpenPreview(JobTableModel::TableRow(index)); });
@@ -121,6 +123,20 @@ void MainWindow::BuildWidgets() {
   progress_ = new BatchProgress(statusBar());
   new TableDrop(
       jobView_, [this] { return running_; }, [this](const DropContents& contents) { TakeDrop(contents); });
+}
+
+void MainWindow::WidenPathColumns(int extra) {
+  for (int column = 0; column < kJobColumnCount; ++column) jobView_->setColumnWidth(column, kColumnWidths[column]);
+  jobView_->setColumnWidth(kColumnSource, kColumnWidths[kColumnSource] + extra / 2);
+  jobView_->setColumnWidth(kColumnTarget, kColumnWidths[kColumnTarget] + extra - extra / 2);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // Wider than at start, the paths get the room; at the starting size every
+  // width is the fixed one. Before the first show the size is not yet the
+  // user's.
+  if (shown_) WidenPathColumns(std::max(0, width() - startWidth_));
 }
 
 QAction* MainWindow::AddMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*handler)()) {

@@ -23,6 +23,7 @@
 #include "gui/DialogFont.h"
 #include "gui/LabeledEdit.h"
 #include "gui/SettingsDialog.h"
+#include "gui/WheelToPage.h"
 #include "qttext/QtText.h"
 
 namespace morvatex {
@@ -344,6 +345,8 @@ void SettingsDialog::BuildToolGroup() {
     toolGrid_->setItem(0, n, number);
     toolGrid_->setItem(1, n, new QTableWidgetItem);
   }
+  // The page scrolls on over the table (the table sideways with Shift).
+  if (scrollArea_ != nullptr) new WheelToPage(toolGrid_, scrollArea_);
   g->addWidget(toolMapLabel, 0, 0, 1, 4);
   g->addWidget(toolGrid_, 1, 0, 1, 4);
   g->addWidget(FieldOf(AddField("Werkzeugwechsel1", QStringLiteral("Werkzeugwechsel"))), 2, 0, 1, 2);
