@@ -58,14 +58,19 @@ void PreviewCanvas::Start(std::shared_ptr<const ToolPath> path, PreviewWorker* w
 
 void PreviewCanvas::Fit() {
   fitted_ = true;
-  if (path_) view_ = FitView(*path_, rect());
+  if (path_) view_ = FitPicture(*path_, rect(), options_);
   Changed();
 }
 
 void PreviewCanvas::SetDepth(bool depth) {
   if (options_.depth == depth) return;
   options_.depth = depth;
-  Changed();
+  // A fitted drawing makes room for the legend, or takes it back.
+  if (fitted_) {
+    Fit();
+  } else {
+    Changed();
+  }
 }
 
 void PreviewCanvas::Changed() {

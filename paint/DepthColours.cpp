@@ -49,17 +49,29 @@ QRectF DepthLegendBar(const QRectF& area) {
                 kBarWidth, height);
 }
 
+namespace {
+
+QString LegendText(double z) { return QStringLiteral("Z ") + Figure(z) + QStringLiteral(" mm"); }
+
+}  // namespace
+
+QRectF DepthLegendBox(const FeedDepth& range, const QRectF& area) {
+  const QRectF bar = DepthLegendBar(area);
+  const QFontMetricsF metrics(FigureFont());
+  const double textWidth =
+      std::max(metrics.horizontalAdvance(LegendText(range.top)), metrics.horizontalAdvance(LegendText(range.bottom)));
+  const double half = metrics.height() / 2;
+  return QRectF(bar.left() - kFigureGap - textWidth - kFigureGap, bar.top() - half - kFigureGap,
+                textWidth + kFigureGap * 3 + bar.width(), bar.height() + 2 * (half + kFigureGap));
+}
+
 void PaintDepthLegend(QPainter& painter, const DepthRange& range, const QRectF& area) {
   const QRectF bar = DepthLegendBar(area);
   painter.setFont(FigureFont());
   const QFontMetricsF metrics(painter.font());
-  const QString top = QStringLiteral("Z ") + Figure(range.top) + QStringLiteral(" mm");
-  const QString bottom = QStringLiteral("Z ") + Figure(range.bottom) + QStringLiteral(" mm");
-  const double textWidth = std::max(metrics.horizontalAdvance(top), metrics.horizontalAdvance(bottom));
-  const double half = metrics.height() / 2;
-  painter.fillRect(QRectF(bar.left() - kFigureGap - textWidth - kFigureGap, bar.top() - half - kFigureGap,
-                          textWidth + kFigureGap * 3 + bar.width(), bar.height() + 2 * (half + kFigureGap)),
-                   Qt::white);
+  const QString top = LegendText(range.top);
+  const QString bottom = LegendText(range.bottom);
+  painter.fillRect(DepthLegendBox(range, area), Qt::white);
   QLinearGradient gradient(bar.topLeft(), bar.bottomLeft());
   constexpr int kStops = 8;
   for (int i = 0; i <= kStops; ++i)

@@ -257,4 +257,12 @@ bool PaintToolPath(QPainter& painter, const ToolPath& path, const PreviewView& v
   return drawn;
 }
 
+PreviewView FitPicture(const ToolPath& path, const QRectF& area, const PaintOptions& options) {
+  if (!options.depth) return FitView(path, area);
+  const FeedDepth range = FeedDepthOf(path);
+  if (!range.known) return FitView(path, area);
+  // The drawing keeps its margin from the legend as from the window's edge.
+  return FitView(path, area.adjusted(0, 0, -(area.right() - DepthLegendBox(range, area).left()), 0));
+}
+
 }  // namespace morvatex

@@ -49,8 +49,16 @@ FeedDepth FeedDepthOf(const ToolPath& path);
 // `path` with `options`: a measure of how far a picture has come.
 std::size_t PaintSteps(const ToolPath& path, const PaintOptions& options);
 
+// The view that fits `path` into `area` (FitView), beside the depth
+// legend's box when `options` ask for the depth view, never under it.
+PreviewView FitPicture(const ToolPath& path, const QRectF& area, const PaintOptions& options);
+
 // Where the depth legend's colour bar lies in `area` (top right corner):
 // the highest Z at its top edge, the deepest at its bottom edge.
 QRectF DepthLegendBar(const QRectF& area);
+
+// The box the legend of `range` fills in `area` (its white ground, top
+// right corner), which a fitted drawing leaves free.
+QRectF DepthLegendBox(const FeedDepth& range, const QRectF& area);
 
 }  // namespace morvatex

@@ -37,7 +37,8 @@ QByteArray Picture(const ToolPath& path, bool depth, const std::function<bool()>
   {
     QPainter painter(&image);
     const QRectF area(image.rect());
-    if (!PaintToolPath(painter, path, FitView(path, area), area, stopped, PaintOptions{depth})) return {};
+    if (!PaintToolPath(painter, path, FitPicture(path, area, PaintOptions{depth}), area, stopped, PaintOptions{depth}))
+      return {};
   }
   QByteArray png;
   QBuffer buffer(&png);

@@ -33,7 +33,7 @@ Picture Paint(const std::vector<std::string_view>& program, PaintOptions options
   Picture picture;
   picture.path = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings());
   const QRectF area(picture.image.rect());
-  picture.view = FitView(picture.path, area);
+  picture.view = FitPicture(picture.path, area, options);
   QPainter painter(&picture.image);
   PaintToolPath(painter, picture.path, picture.view, area, {}, options);
   return picture;
@@ -313,6 +313,35 @@ TEST(ToolPathPainter, DepthViewColoursFeedMovesByTheirZ) {
       EXPECT_EQ(figureStart(bar.top()), bar.left());
     }
   }
+}
+
+// The depth view's drawing is fitted beside its legend: no pixel of the
+// drawing (painted without the legend, in the same view) falls in the
+// legend's box, though the part reaches into that corner when fitted to the
+// whole picture.
+TEST(ToolPathPainter, TheDepthLegendStandsBesideTheDrawing) {
+  const std::vector<std::string_view> plate = {
+      "VEL 10000",  "FASTABS X0 Y0 Z2000", "MOVEABS Z-5000",        "MOVEABS X100000", "MOVEABS Y60000", "MOVEABS X0",
+      "MOVEABS Y0", "FASTABS Z2000",       "FASTABS X90000 Y50000", "MOVEABS Z-10000", "FASTABS Z2000",  "PROGEND"};
+  const Picture depth = Paint(plate, PaintOptions{true});
+  const QRectF area(depth.image.rect());
+  const QRect box = DepthLegendBox(FeedDepthOf(depth.path), area).toAlignedRect();
+  const auto inkInBox = [&box](const QImage& image) {
+    int ink = 0;
+    for (int y = std::max(box.top(), 0); y <= box.bottom() && y < image.height(); ++y)
+      for (int x = std::max(box.left(), 0); x <= box.right() && x < image.width(); ++x)
+        ink += IsWhite(image.pixel(x, y)) ? 0 : 1;
+    return ink;
+  };
+  EXPECT_GT(inkInBox(depth.image), 0);  // the legend itself
+  QImage beside(depth.image.size(), QImage::Format_RGB32);
+  QImage under(depth.image.size(), QImage::Format_RGB32);
+  for (auto [image, view] : {std::pair{&beside, depth.view}, std::pair{&under, FitView(depth.path, area)}}) {
+    QPainter painter(image);
+    PaintToolPath(painter, depth.path, view, area);
+  }
+  EXPECT_EQ(inkInBox(beside), 0);
+  EXPECT_GT(inkInBox(under), 0);
 }
 
 // A stop between two chunks of moves leaves the picture unfinished and says
