@@ -2,33 +2,28 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
 
 namespace morvatex {
-namespace {
-
-QPixmap DrawPicture(const QString& word, QSize size, const ImageColours& colours) {
-  QPixmap picture(size);
-  picture.fill(colours.outerFrame);
-  QPainter painter(&picture);
-  const QRect all(QPoint(0, 0), size);
-  painter.fillRect(all.adjusted(2, 2, -2, -2), colours.innerFrame);
-  painter.fillRect(all.adjusted(3, 3, -3, -3), colours.background);
-  QFont font = painter.font();
-  font.setBold(true);
-  font.setPixelSize(size.height() - 12);
-  painter.setFont(font);
-  painter.setPen(colours.text);
-  painter.drawText(all, Qt::AlignCenter, word);
-  return picture;
-}
-
-}  // namespace
 
 ClickableImage::ClickableImage(const QString& word, QSize size, const ImageColours& colours, QWidget* parent)
-    : QLabel(parent) {
-  setPixmap(DrawPicture(word, size, colours));
+    : QLabel(parent), word_(word), colours_(colours) {
   setFixedSize(size);
+}
+
+void ClickableImage::paintEvent(QPaintEvent*) {
+  // Painted afresh at the screen's pixel ratio: sharp at 1x, 1.5x and 2x
+  // alike, where a picture of fixed pixels would be scaled up and blurred.
+  QPainter painter(this);
+  const QRect all = rect();
+  painter.fillRect(all, colours_.outerFrame);
+  painter.fillRect(all.adjusted(2, 2, -2, -2), colours_.innerFrame);
+  painter.fillRect(all.adjusted(3, 3, -3, -3), colours_.background);
+  QFont font = painter.font();
+  font.setBold(true);
+  font.setPixelSize(height() - 12);
+  painter.setFont(font);
+  painter.setPen(colours_.text);
+  painter.drawText(all, Qt::AlignCenter, word_);
 }
 
 void ClickableImage::mousePressEvent(QMouseEvent* event) {

@@ -28,8 +28,11 @@ class ClickableImage final : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
+  QString word_;
+  ImageColours colours_;
   bool pressed_ = false;
 };
 

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "gui/ClickableImage.h"
 #include "gui/FolderDialog.h"
 #include "gui/LabeledEdit.h"
 #include "gui/PreviewWindow.h"
@@ -172,6 +173,22 @@ TEST_F(DailyUseTest, TheAdditionsWorkThroughTheirWidgets) {
     c.run();
     for (PreviewWindow* preview : form->findChildren<PreviewWindow*>()) preview->close();
     TearDown();
+  }
+}
+
+// At 2x the pictures are painted with twice the pixels: the frames' edges
+// stay single device pixels of their own colour, not a blur between them.
+TEST_F(DailyUseTest, ThePicturesAreSharpAtTwiceThePixels) {
+  StartWithSettings();
+  ClickableImage* add = form->AddButton();
+  for (const qreal ratio : {1.0, 1.5, 2.0}) {
+    QPixmap picture(add->size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    add->render(&picture);
+    const QImage image = picture.toImage();
+    const int edge = static_cast<int>(2 * ratio);  // where the inner frame begins
+    EXPECT_EQ(image.pixelColor(edge - 1, image.height() / 2), QColor(image.pixelColor(0, 0))) << ratio;
+    EXPECT_NE(image.pixelColor(edge, image.height() / 2), QColor(image.pixelColor(0, 0))) << ratio;
   }
 }
 
