@@ -155,6 +155,29 @@ void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
   Changed();
 }
 
+// Each box carries the caption of its label, which the window's top row
+// puts before it.
+void PreviewWindow::CreateMachineBoxes(const MachineModel& machine) {
+  accelBox_ = new QSpinBox(this);
+  accelBox_->setObjectName(QStringLiteral("accelerationBox"));
+  accelBox_->setRange(static_cast<int>(kMinAcceleration), static_cast<int>(kMaxAcceleration));
+  accelBox_->setKeyboardTracking(false);
+  accelBox_->setValue(static_cast<int>(std::lround(machine.acceleration)));
+  accelBox_->setToolTip(QStringLiteral("Beschleunigung der Maschine für die Zeitschätzung"));
+  accelBox_->setProperty("caption", QStringLiteral("Beschleunigung (mm/s²):"));
+  cornerBox_ = new QDoubleSpinBox(this);
+  cornerBox_->setObjectName(QStringLiteral("cornerBox"));
+  cornerBox_->setLocale(QLocale::c());  // "." as in every number of the program
+  cornerBox_->setDecimals(3);
+  cornerBox_->setSingleStep(0.01);
+  cornerBox_->setRange(kMinCornerTolerance, kMaxCornerTolerance);
+  cornerBox_->setKeyboardTracking(false);
+  cornerBox_->setValue(machine.cornerTolerance);
+  cornerBox_->setToolTip(
+      QStringLiteral("Wie weit die Maschine eine Ecke abrunden darf; begrenzt die Geschwindigkeit in Ecken"));
+  cornerBox_->setProperty("caption", QStringLiteral("Eckentoleranz (mm):"));
+}
+
 PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
                              const std::string& rapidRateFile, QWidget* parent, const PreviewThreads& threads)
     : QWidget(parent, Qt::Window), fs_(fs), rapidRateFile_(rapidRateFile) {
@@ -174,26 +197,7 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   rapidRateBox_->setValue(static_cast<int>(machine.rapidRate));
   rapidRateBox_->setToolTip(QStringLiteral("Geschwindigkeit der Eilgangbewegungen für die Zeitschätzung"));
   label->setBuddy(rapidRateBox_);
-  auto* accelLabel = new QLabel(QStringLiteral("Beschleunigung (mm/s²):"), this);
-  accelBox_ = new QSpinBox(this);
-  accelBox_->setObjectName(QStringLiteral("accelerationBox"));
-  accelBox_->setRange(static_cast<int>(kMinAcceleration), static_cast<int>(kMaxAcceleration));
-  accelBox_->setKeyboardTracking(false);
-  accelBox_->setValue(static_cast<int>(std::lround(machine.acceleration)));
-  accelBox_->setToolTip(QStringLiteral("Beschleunigung der Maschine für die Zeitschätzung"));
-  accelLabel->setBuddy(accelBox_);
-  auto* cornerLabel = new QLabel(QStringLiteral("Eckentoleranz (mm):"), this);
-  cornerBox_ = new QDoubleSpinBox(this);
-  cornerBox_->setObjectName(QStringLiteral("cornerBox"));
-  cornerBox_->setLocale(QLocale::c());  // "." as in every number of the program
-  cornerBox_->setDecimals(3);
-  cornerBox_->setSingleStep(0.01);
-  cornerBox_->setRange(kMinCornerTolerance, kMaxCornerTolerance);
-  cornerBox_->setKeyboardTracking(false);
-  cornerBox_->setValue(machine.cornerTolerance);
-  cornerBox_->setToolTip(
-      QStringLiteral("Wie weit die Maschine eine Ecke abrunden darf; begrenzt die Geschwindigkeit in Ecken"));
-  cornerLabel->setBuddy(cornerBox_);
+  CreateMachineBoxes(machine);
   depthSwitch_ = new QCheckBox(QStringLiteral("Tiefe"), this);
   depthSwitch_->setObjectName(QStringLiteral("depthSwitch"));
   depthSwitch_->setToolTip(QStringLiteral("Vorschubbewegungen nach ihrer Tiefe (Z) färben"));
@@ -204,12 +208,13 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   top->addWidget(label);
   top->addWidget(rapidRateBox_);
   top->addSpacing(12);
-  top->addWidget(accelLabel);
-  top->addWidget(accelBox_);
-  top->addSpacing(12);
-  top->addWidget(cornerLabel);
-  top->addWidget(cornerBox_);
-  top->addSpacing(12);
+  for (QWidget* box : {static_cast<QWidget*>(accelBox_), static_cast<QWidget*>(cornerBox_)}) {
+    auto* caption = new QLabel(box->property("caption").toString(), this);
+    caption->setBuddy(box);
+    top->addWidget(caption);
+    top->addWidget(box);
+    top->addSpacing(12);
+  }
   top->addWidget(depthSwitch_);
   top->addStretch(1);
   top->addWidget(fit);

@@ -124,6 +124,8 @@ class PreviewWindow final : public QWidget {
   // the machine remembered.
   void MachineChanged();
   MachineModel Machine() const;
+  // The boxes of the acceleration and the tolerance, set to `machine`.
+  void CreateMachineBoxes(const MachineModel& machine);
   void ShowProgress();
   void TraceEnded(const PreviewWorker::Traced& traced);
   void PictureArrived(const PreviewWorker::Picture& picture);

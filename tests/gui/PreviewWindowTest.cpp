@@ -117,7 +117,8 @@ TEST_F(PreviewWindowTest, RapidRateIsRememberedBesideTheSettingsFile) {
     QTest::keyClicks(box, box == first->CornerBox() ? QStringLiteral("0.5") : QStringLiteral("1"));
     QTest::keyClick(box, Qt::Key_Return);
   }
-  EXPECT_GT(first->StatusLine()->text().mid(18, 7), QStringLiteral("0:00:25")) << first->StatusLine()->text().toStdString();
+  EXPECT_GT(first->StatusLine()->text().mid(18, 7), QStringLiteral("0:00:25"))
+      << first->StatusLine()->text().toStdString();
   EXPECT_EQ(first->StatusLine()->toolTip(),
             QStringLiteral("ohne Beschleunigung: 0:00:12\nBeschleunigung: 1 mm/s²   Eckentoleranz: 0.500 mm"));
   first->close();
