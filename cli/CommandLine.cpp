@@ -6,6 +6,7 @@
 #include "base/Cp1252Codec.h"
 #include "base/ProductInfo.h"
 #include "preview/RapidRateFile.h"
+#include "settings/NumberSyntax.h"
 #include "verify/DecimalText.h"
 
 namespace morvatex {
@@ -92,8 +93,8 @@ bool TakeDecimal(const std::string& value, const std::string& name, double minim
       number = *read;
       return true;
     }
-    call.error =
-        name + " needs a number from " + DecimalText(minimum) + " to " + DecimalText(maximum) + " (decimal point)";
+    call.error = name + " needs a number from " + ShortestDecimalText(minimum) + " to " + ShortestDecimalText(maximum) +
+                 " (decimal point)";
   }
   return false;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/IntegerReader.h"
+#include "settings/NumberSyntax.h"
 
 namespace morvatex {
 namespace {
@@ -24,12 +25,6 @@ double InRange(std::optional<double> value, double minimum, double maximum, doub
 }
 
 }  // namespace
-
-std::string DecimalText(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
 
 std::string RapidRateFilePath(const std::string& settingsFile) {
   return settingsFile.empty() ? std::string() : settingsFile + ".vorschau";
@@ -62,8 +57,9 @@ bool SavePreviewMachine(FileSystem& fs, const std::string& path, const MachineMo
   const long rate = std::clamp(std::lround(machine.rapidRate), long{kMinRapidRate}, long{kMaxRapidRate});
   return fs.ReplaceFile(
       path, std::to_string(rate) + "\r\n" +
-                DecimalText(std::clamp(machine.acceleration, kMinAcceleration, kMaxAcceleration)) + "\r\n" +
-                DecimalText(std::clamp(machine.cornerTolerance, kMinCornerTolerance, kMaxCornerTolerance)) + "\r\n");
+                ShortestDecimalText(std::clamp(machine.acceleration, kMinAcceleration, kMaxAcceleration)) + "\r\n" +
+                ShortestDecimalText(std::clamp(machine.cornerTolerance, kMinCornerTolerance, kMaxCornerTolerance)) +
+                "\r\n");
 }
 
 }  // namespace morvatex

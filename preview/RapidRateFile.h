@@ -51,7 +51,4 @@ bool SavePreviewMachine(FileSystem& fs, const std::string& path, const MachineMo
 // locale; nothing for anything else (also inf and nan).
 std::optional<double> ReadDecimal(std::string_view text);
 
-// `value` in the shortest decimal form that reads back the same, with ".".
-std::string DecimalText(double value);
-
 }  // namespace morvatex
