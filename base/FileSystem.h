@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvatex {
 
@@ -69,6 +70,22 @@ struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t number = 0;
   bool operator==(const FileIdentity&) const = default;
+};
+
+// What a look at one path finds, links followed. `modified` counts in the
+// system's own unit from its own epoch: only equal or ordered, never shown.
+struct FileStatus {
+  bool exists = false;
+  bool isFolder = false;
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;
+  bool operator==(const FileStatus&) const = default;
+};
+
+// One name in a folder.
+struct FolderEntry {
+  std::string name;  // without the folder, Windows-1252
+  bool isFolder = false;
 };
 
 enum class MakeFoldersResult {
@@ -159,6 +176,16 @@ class FileSystem {
   // the current folder), as the system itself decides it: a read-only mount
   // or an immutable folder says no even to the administrator.
   virtual bool FolderWritable(const std::string& folder) = 0;
+
+  // What `path` is now (see FileStatus); `exists` false when nothing is
+  // there or the system cannot tell.
+  virtual FileStatus StatusOf(const std::string& path) = 0;
+
+  // The names in `folder` ("." and ".." left out), in no set order. Names
+  // that Windows-1252 cannot hold are left out too: no path of the program
+  // could name them. False when the folder cannot be read; `entries` is
+  // then empty.
+  virtual bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) = 0;
 };
 
 // The error number of a whole-file save refused because the path names a
@@ -192,6 +219,8 @@ class RealFileSystem final : public FileSystem {
   FileIdentity IdentityOf(const std::string& path) override;
   bool IsSpecialFile(const std::string& path) override;
   bool FolderWritable(const std::string& folder) override;
+  FileStatus StatusOf(const std::string& path) override;
+  bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
 
  private:
   bool (*giveUpWaiting_)() noexcept = nullptr;

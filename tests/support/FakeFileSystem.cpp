@@ -135,6 +135,9 @@ bool FakeFileSystem::RenameFile(const std::string& from, const std::string& to) 
   if (it == files.end() || failRename.count(to) || folders.count(to)) return false;
   files[to] = std::move(it->second);
   files.erase(from);
+  const auto stamp = modified.find(from);
+  modified[to] = stamp != modified.end() && !stagedFor.count(from) ? stamp->second : ++clock;
+  if (stamp != modified.end()) modified.erase(stamp);
   return true;
 }
 
@@ -193,6 +196,7 @@ bool FakeFileSystem::RemoveFile(const std::string& path) {
   if (it == files.end()) return false;
   removed[path] = std::move(it->second);
   files.erase(it);
+  modified.erase(path);
   return true;
 }
 
@@ -205,6 +209,7 @@ int FakeFileSystem::ReplaceFileErrorNumber(const std::string& path, std::string_
       limit != outOfMemoryAfterBytes.end() && contents.size() > limit->second)
     throw std::bad_alloc();
   files[path] = std::string(contents);
+  modified[path] = ++clock;
   return 0;
 }
 
@@ -222,6 +227,45 @@ bool FakeFileSystem::IsSpecialFile(const std::string& path) {
 bool FakeFileSystem::FolderWritable(const std::string& folder) {
   const std::lock_guard lock(mutex);
   return readOnlyFolders.count(folder) == 0;
+}
+
+FileStatus FakeFileSystem::StatusOf(const std::string& path) {
+  const std::lock_guard lock(mutex);
+  if (const auto file = files.find(path); file != files.end()) {
+    const auto stamp = modified.find(path);
+    return {true, false, file->second.size(), stamp == modified.end() ? 0 : stamp->second};
+  }
+  const std::string below = path + "/";
+  const bool folder = folders.count(path) != 0 || std::any_of(files.begin(), files.end(), [&](const auto& file) {
+                        return file.first.rfind(below, 0) == 0;
+                      });
+  return {folder, folder, 0, 0};
+}
+
+bool FakeFileSystem::ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  const std::lock_guard lock(mutex);
+  calls.push_back("list " + folder);
+  if (failListFolder.count(folder)) return false;
+  const std::string below = folder + "/";
+  std::map<std::string, bool> names;  // name -> is a folder
+  bool found = folders.count(folder) != 0;
+  auto take = [&](const std::string& path, bool isFolder) {
+    if (path.rfind(below, 0) != 0 || path.size() == below.size()) return;
+    found = true;
+    const std::string rest = path.substr(below.size());
+    const std::size_t slash = rest.find('/');
+    if (slash == std::string::npos) {
+      names[rest] = names[rest] || isFolder;
+    } else {
+      names[rest.substr(0, slash)] = true;
+    }
+  };
+  for (const auto& [path, contents] : files) take(path, false);
+  for (const std::string& path : folders) take(path, true);
+  if (!found) return false;
+  for (const auto& [name, isFolder] : names) entries.push_back({name, isFolder});
+  return true;
 }
 
 bool FakeFileSystem::Called(const std::string& prefix) const {

@@ -51,8 +51,14 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> specialFiles;                  // FIFOs and devices: IsSpecialFile says yes
   int replaceErrorNumber = 28;                         // what a failing ReplaceFile reports (ENOSPC)
   std::optional<MakeFoldersResult> makeFoldersResult;  // when set, MakeFolders answers this
-  std::size_t readChunk = 1 << 16;                     // the most bytes one Read returns
-  std::size_t writeSize = 0;                           // what PreferredWriteSize answers
+  std::set<std::string> failListFolder;                // ListFolder fails for these (an unreachable share)
+  // Modification times by path, in no unit; a file without one reads 0. A
+  // rename carries the time along (or stamps a staged file afresh), and
+  // ReplaceFile and a rename of a file without one stamp `clock` + 1.
+  std::map<std::string, std::int64_t> modified;
+  std::int64_t clock = 1000;
+  std::size_t readChunk = 1 << 16;  // the most bytes one Read returns
+  std::size_t writeSize = 0;        // what PreferredWriteSize answers
 
   // Held by every operation and file call, so that conversions on several
   // threads may share the fake (the members above are for the test's own
@@ -80,6 +86,10 @@ class FakeFileSystem final : public FileSystem {
   FileIdentity IdentityOf(const std::string& path) override;
   bool IsSpecialFile(const std::string& path) override;
   bool FolderWritable(const std::string& folder) override;
+  // Folders are those in `folders` and every folder above a file, paths
+  // separated by "/".
+  FileStatus StatusOf(const std::string& path) override;
+  bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
 
   bool Exists(const std::string& path) const { return files.count(path) != 0; }
   // The target a path stands for: T for a staged file of T, else the path.

@@ -1,0 +1,248 @@
+#include "batch/FolderWatch.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "batch/TargetPath.h"
+#include "engine/ConversionRun.h"
+#include "tests/support/ConversionHarness.h"
+
+namespace morvatex::testing {
+namespace {
+
+const std::string kProgram = CrLfLines({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"});
+const std::string kBroken = CrLfLines({"VEL 1000", "PROGEND"});  // too few lines: 55
+
+WatchedFolder InFolder() {
+  WatchedFolder folder;
+  folder.folder = "/in";
+  return folder;
+}
+
+// A watch on the fake's folder "/in", run by a clock in steps, converting
+// what it hands out as a caller would.
+struct WatchDriver {
+  FakeFileSystem fs;
+  SettingsRecord settings = NewConfigurationSettings();
+  WatchedFolder folder = InFolder();
+  std::map<std::string, int> conversions;  // by source
+  std::map<std::string, std::string> convertedBytes;
+  WatchTime now{0};
+
+  WatchDriver() { fs.folders.insert("/in"); }
+
+  void Put(const std::string& path, const std::string& bytes, std::int64_t modified) {
+    fs.files[path] = bytes;
+    fs.modified[path] = modified;
+  }
+
+  // Scans and converts what is due every `step` for `duration`.
+  void Run(FolderWatch& watch, WatchTime duration, WatchTime step = WatchTime{250}) {
+    for (const WatchTime end = now + duration; now <= end; now += step) RunOnce(watch);
+  }
+  void RunOnce(FolderWatch& watch) {
+    watch.Scan(now);
+    for (const WatchJob& job : watch.TakeDue(now)) {
+      ConversionOptions options;
+      options.pathSyntax = kPosixPathSyntax;
+      ConversionRun run(settings, fs, options);
+      const Outcome code = run.Convert(job.source, job.target);
+      ++conversions[job.source];
+      if (IsGood(code)) convertedBytes[job.source] = fs.files[job.source];
+      watch.Finished(job, code, now);
+    }
+  }
+};
+
+TEST(FolderWatch, PatternsMatchNamesInAnyCase) {
+  struct Case {
+    const char* name;
+    const char* pattern;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"teil.ncp", "*.ncp", true},
+      {"TEIL.NCP", "*.ncp", true},
+      {"teil.ncp.cnc", "*.ncp", false},
+      {"teil.nc", "*.ncp", false},
+      {"\xC4RGER.NCP", "\xE4rger.*", true},
+      {"a.ncp", "?.ncp", true},
+      {"ab.ncp", "?.ncp", false},
+      {"x.nc", "*.ncp;*.nc", true},
+      {"anything", "*", true},
+      {"teil-1-2.ncp", "teil*2*.ncp", true},
+      {"teil-1.ncp", "teil*2*.ncp", false},
+      {"", "*", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(MatchesPattern(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;
+}
+
+TEST(FolderWatch, FileWrittenSlowlyIsConvertedOnceWhenComplete) {
+  WatchDriver d;
+  FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Run(watch, WatchTime{1000});
+  // Written over 5 s, a piece every 400 ms; each piece a new time.
+  std::string written;
+  for (std::size_t piece = 0; piece < kProgram.size(); piece += kProgram.size() / 12 + 1) {
+    written = kProgram.substr(0, piece + kProgram.size() / 12 + 1);
+    d.Put("/in/slow.ncp", written, 1 + static_cast<std::int64_t>(piece));
+    d.Run(watch, WatchTime{400}, WatchTime{100});
+    EXPECT_EQ(d.conversions["/in/slow.ncp"], 0) << "taken while growing";
+  }
+  d.Run(watch, WatchTime{5000});
+  EXPECT_EQ(d.conversions["/in/slow.ncp"], 1);
+  EXPECT_EQ(d.convertedBytes["/in/slow.ncp"], kProgram);
+  EXPECT_TRUE(d.fs.Exists("/in/slow.cnc"));
+  EXPECT_EQ(watch.Waiting(), 0);
+}
+
+TEST(FolderWatch, BurstOfAThousandFilesIsConvertedOnceEach) {
+  WatchDriver d;
+  FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Run(watch, WatchTime{500});
+  for (int i = 0; i < 1000; ++i) d.Put("/in/teil" + std::to_string(i) + ".ncp", kProgram, 1);
+  d.Run(watch, WatchTime{6000});
+  ASSERT_EQ(d.conversions.size(), 1000u);
+  for (const auto& [source, count] : d.conversions) EXPECT_EQ(count, 1) << source;
+  EXPECT_EQ(watch.Waiting(), 0);
+}
+
+TEST(FolderWatch, ChangedFilesComeBackAndDeletedOnesAreForgotten) {
+  WatchDriver d;
+  FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Put("/in/a.ncp", kProgram, 1);
+  d.Run(watch, WatchTime{3000});
+  ASSERT_EQ(d.conversions["/in/a.ncp"], 1);
+  // Replaced by a new program: converted again.
+  d.Put("/in/a.ncp", kProgram + "\r\n", 2);
+  // Deleted before it settled: no conversion, no error.
+  d.Put("/in/gone.ncp", kProgram, 3);
+  d.Run(watch, WatchTime{500});
+  d.fs.files.erase("/in/gone.ncp");
+  // Renamed in from elsewhere with an old time, and a target that is newer:
+  // a file that arrives after the start is converted whatever its time.
+  d.Put("/in/b.cnc", "old target", 100);
+  d.Put("/in/b.ncp", kProgram, 5);
+  d.Run(watch, WatchTime{3000});
+  EXPECT_EQ(d.conversions["/in/a.ncp"], 2);
+  EXPECT_EQ(d.conversions.count("/in/gone.ncp"), 0u);
+  EXPECT_EQ(d.conversions["/in/b.ncp"], 1);
+  EXPECT_EQ(watch.Waiting(), 0);
+}
+
+TEST(FolderWatch, RestartTakesTheBacklogWithoutRepeating) {
+  WatchDriver d;
+  d.Put("/in/done.ncp", kProgram, 10);
+  d.Put("/in/done.cnc", "up to date", 20);
+  d.Put("/in/stale.ncp", kProgram, 30);
+  d.Put("/in/stale.cnc", "older", 20);
+  d.Put("/in/new.ncp", kProgram, 30);
+  {
+    FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+    d.Run(watch, WatchTime{3000});
+  }
+  EXPECT_EQ(d.conversions.count("/in/done.ncp"), 0u);
+  EXPECT_EQ(d.conversions["/in/stale.ncp"], 1);
+  EXPECT_EQ(d.conversions["/in/new.ncp"], 1);
+  FolderWatch restarted(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Run(restarted, WatchTime{3000});
+  EXPECT_EQ(d.conversions["/in/stale.ncp"], 1);
+  EXPECT_EQ(d.conversions["/in/new.ncp"], 1);
+}
+
+TEST(FolderWatch, FailureIsNeitherArchivedNorRetriedUntilChanged) {
+  WatchDriver d;
+  d.folder.archive = "/done";
+  FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Put("/in/bad.ncp", kBroken, 1);
+  d.Run(watch, WatchTime{10000});
+  EXPECT_EQ(d.conversions["/in/bad.ncp"], 1);
+  EXPECT_TRUE(d.fs.Exists("/in/bad.ncp"));
+  EXPECT_FALSE(d.fs.Exists("/done/bad.ncp"));
+  d.Put("/in/bad.ncp", kProgram, 2);  // mended
+  d.Run(watch, WatchTime{3000});
+  EXPECT_EQ(d.conversions["/in/bad.ncp"], 2);
+  EXPECT_FALSE(d.fs.Exists("/in/bad.ncp"));
+  EXPECT_EQ(d.fs.files["/done/bad.ncp"], kProgram);
+}
+
+TEST(FolderWatch, ArchiveKeepsSubFoldersAndNumbersClashes) {
+  WatchDriver d;
+  d.folder.archive = "/done";
+  d.folder.recursive = true;
+  d.Put("/done/teil.ncp", "earlier", 1);
+  d.Put("/done/teil (2).ncp", "earlier", 1);
+  d.Put("/done/kunde/teil.ncp", "earlier", 1);
+  FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Put("/in/teil.ncp", kProgram, 1);
+  d.Put("/in/kunde/teil.ncp", kProgram + "\r\n", 1);
+  d.Put("/in/kunde/M\xFCller.NCP", kProgram, 1);
+  d.Run(watch, WatchTime{3000});
+  EXPECT_EQ(d.fs.files["/done/teil (3).ncp"], kProgram);
+  EXPECT_EQ(d.fs.files["/done/kunde/teil (2).ncp"], kProgram + "\r\n");
+  EXPECT_EQ(d.fs.files["/done/kunde/M\xFCller.NCP"], kProgram);
+  EXPECT_TRUE(d.fs.Exists("/in/kunde/M\xFCller.cnc"));
+  EXPECT_EQ(watch.Waiting(), 0);
+  EXPECT_EQ(watch.ArchiveFailures(), 0);
+  // Moving to another device: copied, then the original removed.
+  d.fs.failRename.insert("/done/x.ncp");
+  d.Put("/in/x.ncp", kProgram, 1);
+  d.Run(watch, WatchTime{3000});
+  EXPECT_EQ(d.fs.files["/done/x.ncp"], kProgram);
+  EXPECT_FALSE(d.fs.Exists("/in/x.ncp"));
+}
+
+TEST(FolderWatch, UnreachableTargetIsRetried) {
+  WatchDriver d;
+  d.settings.Zielordner = kTargetInFolder;
+  d.settings.Ziel.Assign("/share");
+  d.fs.makeFoldersResult = MakeFoldersResult::kFailed;
+  FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Put("/in/a.ncp", kProgram, 1);
+  d.Run(watch, WatchTime{4000});
+  EXPECT_EQ(d.conversions["/in/a.ncp"], 1);
+  EXPECT_EQ(watch.Waiting(), 1);
+  d.fs.makeFoldersResult.reset();
+  d.Run(watch, WatchTime{10000});
+  EXPECT_EQ(d.conversions["/in/a.ncp"], 2);
+  EXPECT_TRUE(d.fs.Exists("/share/a.cnc"));
+  EXPECT_EQ(watch.Waiting(), 0);
+}
+
+TEST(FolderWatch, OwnFilesInTheFolderAreNoSources) {
+  WatchDriver d;
+  d.folder.pattern = "*";
+  d.settings.DXFDateinerzeugen = true;
+  FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Put("/in/a.ncp", kProgram, 1);
+  d.Put("/in/b.ncp.~Ab3dE9xY", "staged", 1);  // a staged output of another run
+  d.Run(watch, WatchTime{6000});
+  EXPECT_EQ(d.conversions["/in/a.ncp"], 1);
+  ASSERT_TRUE(d.fs.Exists("/in/a.cnc"));
+  ASSERT_TRUE(d.fs.Exists("/in/a.cnc.dxf"));
+  EXPECT_EQ(d.conversions.size(), 1u);
+}
+
+TEST(FolderWatch, HeldFileWaitsAndVanishedFolderKeepsWhatWasDone) {
+  WatchDriver d;
+  FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Put("/in/a.ncp", kProgram, 1);
+  d.fs.failOpenRead.insert("/in/a.ncp");  // held exclusively by its writer
+  d.Run(watch, WatchTime{5000});
+  EXPECT_EQ(d.conversions.count("/in/a.ncp"), 0u);
+  d.fs.failOpenRead.clear();
+  d.Run(watch, WatchTime{3000});
+  EXPECT_EQ(d.conversions["/in/a.ncp"], 1);
+  // The folder goes away (a share lost) and comes back: nothing repeated.
+  d.fs.failListFolder.insert("/in");
+  EXPECT_FALSE(watch.Scan(d.now));
+  d.fs.failListFolder.clear();
+  d.Put("/in/b.ncp", kProgram, 2);
+  d.Run(watch, WatchTime{3000});
+  EXPECT_EQ(d.conversions["/in/a.ncp"], 1);
+  EXPECT_EQ(d.conversions["/in/b.ncp"], 1);
+}
+
+}  // namespace
+}  // namespace morvatex::testing
