@@ -35,6 +35,13 @@ bool SameAs(FileSystem& fs, const std::string& log, const std::string& path) {
 
 }  // namespace
 
+void PrepareCommandLineLog(FileSystem& fs, const std::string& logPath) {
+  if (logPath.empty()) return;
+  std::unique_ptr<WritableFile> file = fs.OpenForAppending(logPath);
+  if (!file) file = fs.CreateFile(logPath);
+  if (file) file->Close();
+}
+
 int RunBatchCommand(const std::string& listPath, const std::string& logPath, const std::string& settingsPath,
                     const SettingsRecord& settings, FileSystem& fs, ConversionOptions options, int jobs,
                     MessageSink& messages, std::ostream& out, const VerificationOptions* verification) {
@@ -59,12 +66,7 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
     }
   }
 
-  if (!logPath.empty()) {
-    // A log named on the command line is made once; entries only append.
-    std::unique_ptr<WritableFile> file = fs.OpenForAppending(logPath);
-    if (!file) file = fs.CreateFile(logPath);
-    if (file) file->Close();
-  }
+  PrepareCommandLineLog(fs, logPath);
   const LogFile log(fs, logPath, LocalDateTimeText);
   // Its first call sets the locale, which must not happen while conversion
   // threads run.

@@ -41,4 +41,8 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
                     const SettingsRecord& settings, FileSystem& fs, ConversionOptions options, int jobs,
                     MessageSink& messages, std::ostream& out, const VerificationOptions* verification = nullptr);
 
+// Makes the log named on the command line, when missing, so that run
+// entries (which only append) reach it; an empty path keeps no log.
+void PrepareCommandLineLog(FileSystem& fs, const std::string& logPath);
+
 }  // namespace morvatex

@@ -27,10 +27,44 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
   }
   if (value.empty())
     call.error = name + (name == "--jobs" || name == "--rapid" || name == "--tolerance" || name == "--accel" ||
-                                 name == "--corner"
+                                 name == "--corner" || name == "--settle" || name == "--poll"
                              ? " needs a number"
                          : name == "--verify" ? " needs a model"
                                               : " needs a file");
+  return true;
+}
+
+// Reads SECONDS ("2", "0.5") as milliseconds; false unless it lies within
+// [least, 86400] seconds.
+bool ReadSeconds(const std::string& text, double least, int& milliseconds) {
+  double seconds = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (error != std::errc() || end != text.data() + text.size() || !(seconds >= least) || seconds > 86400) return false;
+  milliseconds = static_cast<int>(seconds * 1000 + 0.5);
+  return true;
+}
+
+// The options of --watch; true when `arguments[i]` was one of them.
+bool TakeWatchOption(const std::vector<std::string>& arguments, std::size_t& i, ConverterCall& call, bool& given) {
+  const std::string& argument = arguments[i];
+  std::string seconds;
+  given = true;
+  if (argument == "--recursive") {
+    call.recursive = true;
+  } else if (argument == "--once") {
+    call.once = true;
+  } else if (TakeValue(arguments, i, "--pattern", call.pattern, call) ||
+             TakeValue(arguments, i, "--archive", call.archivePath, call)) {
+  } else if (TakeValue(arguments, i, "--settle", seconds, call)) {
+    if (call.error.empty() && !ReadSeconds(seconds, 0, call.settleMs))
+      call.error = "--settle needs a number of seconds from 0 to 86400";
+  } else if (TakeValue(arguments, i, "--poll", seconds, call)) {
+    if (call.error.empty() && !ReadSeconds(seconds, 0.1, call.pollMs))
+      call.error = "--poll needs a number of seconds from 0.1 to 86400";
+  } else {
+    given = false;
+    return TakeValue(arguments, i, "--watch", call.watchFolder, call);
+  }
   return true;
 }
 
@@ -60,6 +94,22 @@ bool TakeCheckOption(const std::vector<std::string>& arguments, std::size_t& i, 
   } else {
     return false;
   }
+  return true;
+}
+
+// True when the watch options decide the call: a watch, or an error.
+bool SettleWatchCall(ConverterCall& call, bool watchOptionGiven, const std::vector<std::string>& paths) {
+  if (!call.watchFolder.empty()) {
+    if (!call.listPath.empty() || !call.previewPath.empty() || call.rapidRate != 0 || call.acceleration != 0 ||
+        call.cornerTolerance >= 0 || call.depth || call.debug || !paths.empty()) {
+      call.error = "--watch takes no SOURCE or TARGET and works without --list, --preview and --debug";
+    } else {
+      call.kind = ConverterCall::Kind::kWatch;
+    }
+    return true;
+  }
+  if (!watchOptionGiven) return false;
+  call.error = "--pattern, --recursive, --archive, --settle, --poll and --once work only with --watch";
   return true;
 }
 
@@ -106,6 +156,7 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
   std::vector<std::string> paths;
   bool optionsEnded = false;
   CheckOptions check;
+  bool watchOptionGiven = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
@@ -123,6 +174,8 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
     } else if (argument == "--depth") {
       call.depth = true;
     } else if (TakeCheckOption(arguments, i, call, check)) {
+    } else if (bool given = false; TakeWatchOption(arguments, i, call, given)) {
+      watchOptionGiven = watchOptionGiven || given;
       if (!call.error.empty()) return call;
     } else if (TakeValue(arguments, i, "--settings", call.settingsPath, call) ||
                TakeValue(arguments, i, "--list", call.listPath, call) ||
@@ -152,6 +205,7 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
     }
   }
   if (SettleCheckCall(call, check, paths)) return call;
+  if (SettleWatchCall(call, watchOptionGiven, paths)) return call;
   if (!call.previewPath.empty()) {
     if (!call.listPath.empty() || !call.logPath.empty() || call.jobs != 0) {
       call.error = "--preview works without --list, --log and --jobs";
@@ -182,11 +236,11 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
     return call;
   }
   if (!call.logPath.empty()) {
-    call.error = "--log works only with --list";
+    call.error = "--log works only with --list or --watch";
     return call;
   }
   if (call.jobs != 0) {
-    call.error = "--jobs works only with --list";
+    call.error = "--jobs works only with --list or --watch";
     return call;
   }
   if (paths.size() != 2) {
@@ -210,6 +264,9 @@ std::string ConverterUsage() {
          "       morvatex-convert --verify MODEL --against [--tolerance MM]\n"
          "                        [--settings FILE] SOURCE CNCFILE\n"
          "       morvatex-convert --help | --version\n"
+         "       morvatex-convert --watch FOLDER [--pattern GLOB] [--recursive]\n"
+         "                        [--archive DIR] [--settle SECONDS] [--poll SECONDS]\n"
+         "                        [--once] [--settings FILE] [--log FILE] [--jobs N]\n"
          "Converts the Isel program SOURCE into the CNC program TARGET and, when\n"
          "the settings ask for it, the DXF drawing TARGET.dxf.\n"
          "With --list, converts every row marked M of the job list FILE.mvx (saved\n"
@@ -270,6 +327,28 @@ std::string ConverterUsage() {
          "                   program CNCFILE against its Isel program SOURCE\n"
          "  --tolerance MM   with --verify: the largest deviation of a position that\n"
          "                   passes (default 0.01 mm)\n"
+         "  --watch FOLDER   convert every program that arrives in FOLDER, to the\n"
+         "                   target the folder rule of the settings gives, until\n"
+         "                   stopped: first the backlog (each file whose target is\n"
+         "                   missing or older), then each new or changed file once\n"
+         "                   it is complete. One report per file. A file that\n"
+         "                   fails waits until it changes; one whose output could\n"
+         "                   not be written is tried again later. Status 2 when\n"
+         "                   FOLDER cannot be watched.\n"
+         "  --pattern GLOB   with --watch: the files to take (default *.ncp, any\n"
+         "                   case; several separated by ;)\n"
+         "  --recursive      with --watch: sub-folders count too\n"
+         "  --archive DIR    with --watch: move each converted program to DIR,\n"
+         "                   keeping its sub-folder (a name already there gets\n"
+         "                   \" (2)\", \" (3)\", ...)\n"
+         "  --settle SECONDS with --watch: how long a file must stay unchanged\n"
+         "                   before it is taken (default 2)\n"
+         "  --poll SECONDS   with --watch: look at the folder at this interval\n"
+         "                   instead of waiting for the system's change notices\n"
+         "                   (network shares send none; without notices the\n"
+         "                   watch looks every 5 s by itself)\n"
+         "  --once           with --watch: convert the backlog, then exit\n"
+         "                   (status 1 when a file failed)\n"
          "  --help           show this text\n"
          "  --version        show the version\n"
          "--write-settings writes a settings file: a new configuration, then the\n"

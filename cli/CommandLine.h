@@ -6,6 +6,8 @@
 //   morvatex-convert --verify MODEL [--tolerance MM] ... (with a conversion or --list)
 //   morvatex-convert --verify MODEL --against [--tolerance MM] [--settings FILE] SOURCE CNCFILE
 //   morvatex-convert --help | --version
+//   morvatex-convert --watch FOLDER [--pattern GLOB] [--recursive] [--archive DIR] [--settle SECONDS]
+//                    [--poll SECONDS] [--once] [--settings FILE] [--log FILE] [--jobs N]
 #pragma once
 
 #include <string>
@@ -19,7 +21,7 @@
 namespace morvatex {
 
 struct ConverterCall {
-  enum class Kind { kConvert, kBatch, kPreview, kCheckOnly, kHelp, kVersion, kUsageError };
+  enum class Kind { kConvert, kBatch, kPreview, kCheckOnly, kWatch, kHelp, kVersion, kUsageError };
   Kind kind = Kind::kUsageError;
   std::string error;         // what was wrong, for kUsageError
   std::string settingsPath;  // empty: the desktop program's settings file
@@ -36,6 +38,14 @@ struct ConverterCall {
   bool depth = false;                // kPreview: feed moves coloured by their depth
   bool verify = false;               // kConvert, kBatch: check each CNC program after it was written
   VerificationOptions verification;  // with verify, and for kCheckOnly (--against)
+  // kWatch (--log and --jobs as for kBatch):
+  std::string watchFolder;
+  std::string pattern = "*.ncp";
+  bool recursive = false;
+  std::string archivePath;  // empty: converted files stay
+  int settleMs = 2000;
+  int pollMs = 0;  // 0: the system's change notices
+  bool once = false;
 };
 
 // Reads the arguments after the program name (as given, UTF-8). Options may

@@ -1,9 +1,10 @@
 // morvatex-convert: one conversion run, or the batch run over a job list
-// (--list), from the command line, with the settings of the desktop program;
-// or the settings commands (--write-settings, --show-settings), or the
-// tool-path preview (--preview). Prints the outcome reports (UTF-8) and exits
-// with 0 (converted), 1 (failed), 2 (wrong call or unusable settings file) or
-// 3 (the report could not be written) or 4 (converted, but --verify found
+// (--list), or the programs arriving in a watched folder (--watch), from the
+// command line, with the settings of the desktop program; or the settings
+// commands (--write-settings, --show-settings), or the tool-path preview
+// (--preview). Prints the outcome reports (UTF-8) and exits with 0
+// (converted), 1 (failed), 2 (wrong call or unusable settings file), 3 (the
+// report could not be written) or 4 (converted, but --verify found
 // divergences).
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +27,7 @@
 #include "cli/PreviewLoader.h"
 #include "cli/SettingsCommand.h"
 #include "cli/Signals.h"
+#include "cli/WatchCommand.h"
 #include "engine/ConversionRun.h"
 #include "engine/StopRequest.h"
 #include "preview/RapidRateFile.h"
@@ -52,6 +54,38 @@ int UsageError(const std::string& what) {
 int Reported(bool outputOpen, int status) {
   std::cout.flush();
   return outputOpen && std::cout.good() ? status : kReportLostStatus;
+}
+
+// The folder without the separators it may end with (the root kept).
+std::string WithoutTrailingSeparators(std::string folder) {
+  const std::string_view separators = NativePathSyntax().separators;
+  while (folder.size() > 1 && separators.find(folder.back()) != std::string_view::npos) folder.pop_back();
+  return folder;
+}
+
+int RunWatch(const ConverterCall& call, const SettingsRecord& settings, FileSystem& fs, ConversionOptions options,
+             MessageSink& messages) {
+  WatchCommandOptions watch;
+  const auto folder = Utf8ToCp1252(call.watchFolder);
+  const auto pattern = Utf8ToCp1252(call.pattern);
+  const auto archive = Utf8ToCp1252(call.archivePath);
+  const auto log = Utf8ToCp1252(call.logPath);
+  if (!folder) return UsageError("FOLDER cannot be written in Windows-1252: " + call.watchFolder);
+  if (!pattern) return UsageError("GLOB cannot be written in Windows-1252: " + call.pattern);
+  if (!archive) return UsageError("DIR cannot be written in Windows-1252: " + call.archivePath);
+  if (!log) return UsageError("the log FILE cannot be written in Windows-1252: " + call.logPath);
+  watch.folder.folder = WithoutTrailingSeparators(*folder);
+  watch.folder.pattern = *pattern;
+  watch.folder.recursive = call.recursive;
+  watch.folder.archive = archive->empty() ? std::string() : WithoutTrailingSeparators(*archive);
+  watch.folder.settle = WatchTime{call.settleMs};
+  watch.folder.retryOutputFailures = !call.once;
+  watch.poll = WatchTime{call.pollMs};
+  watch.once = call.once;
+  watch.logPath = *log;
+  watch.jobs = call.jobs > 0 ? call.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  if (!log->empty()) options.protectedPaths.push_back(*log);
+  return RunWatchCommand(watch, settings, fs, std::move(options), messages, std::cout);
 }
 
 int Run(const std::vector<std::string>& arguments) {
@@ -139,6 +173,8 @@ int Run(const std::vector<std::string>& arguments) {
   options.processPendingInput = [] {
     if (StopSignalArrived()) RequestStop();
   };
+  if (call.kind == ConverterCall::Kind::kWatch)
+    return Reported(outputOpen, RunWatch(call, settings, fs, std::move(options), messages));
   if (call.kind == ConverterCall::Kind::kBatch) {
     // Nor the job list and the log of the run.
     options.protectedPaths.push_back(*list);

@@ -1,0 +1,183 @@
+#include "cli/WatchCommand.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "base/LocalDateTime.h"
+#include "base/PathSyntax.h"
+#include "base/TerminalText.h"
+#include "batch/BatchRun.h"
+#include "batch/FolderNotices.h"
+#include "batch/LogFile.h"
+#include "batch/ParallelBatch.h"
+#include "cli/BatchCommand.h"
+#include "cli/Signals.h"
+
+namespace morvatex {
+namespace {
+
+constexpr int kCannotWatchStatus = 2;
+// Notices can be lost (an overflow, a share that sends some): a look at
+// everything now and then finds what they missed.
+constexpr WatchTime kLookAnyway{60000};
+constexpr WatchTime kStopSlice{100};
+
+WatchTime Now() { return std::chrono::duration_cast<WatchTime>(std::chrono::steady_clock::now().time_since_epoch()); }
+
+bool Stopping() noexcept { return StopSignalArrived(); }
+
+// Prints each file's outcome report and tells the watch how it ended.
+class WatchDisplay final : public BatchDisplay {
+ public:
+  WatchDisplay(std::ostream& out, std::vector<Outcome>& outcomes) : out_(out), outcomes_(outcomes) {}
+  void JobStarting(int) override {}
+  void JobConverted(int row, const ConversionRun& run) override {
+    outcomes_[static_cast<std::size_t>(row - 1)] = run.OutcomeCode();
+    out_ << ForTerminal(run.OutcomeReport()) << std::flush;
+  }
+  void AddMessage(std::string_view) override {}
+
+ private:
+  std::ostream& out_;
+  std::vector<Outcome>& outcomes_;
+};
+
+// The watch with what it needs to convert and to wait.
+class Watcher {
+ public:
+  Watcher(const WatchCommandOptions& options, const SettingsRecord& settings, FileSystem& fs,
+          ConversionOptions conversion, const LogFile& log, MessageSink& messages, std::ostream& out)
+      : options_(options),
+        settings_(settings),
+        fs_(fs),
+        conversion_(std::move(conversion)),
+        log_(log),
+        messages_(messages),
+        out_(out),
+        watch_(options.folder, settings, fs, NativePathSyntax()) {}
+
+  bool Start() {
+    if (!watch_.Scan(Now())) return false;
+    lastLook_ = Now();
+    if (options_.poll > WatchTime{0}) return true;
+    notices_ = OpenFolderNotices();
+    if (notices_ && notices_->Watch(watch_.Folders(), options_.folder.recursive)) return true;
+    notices_.reset();
+    Note("the system sends no change notices for this folder; looking every " + Seconds(PollInterval()));
+    return true;
+  }
+
+  // Converts and waits until a stop, or with --once until the backlog is done.
+  int Run() {
+    for (;;) {
+      ConvertDue();
+      if (StopSignalArrived()) return 0;
+      if (options_.once && watch_.Waiting() == 0) return failed_ > 0 ? 1 : 0;
+      const bool look = Wait();
+      if (StopSignalArrived()) return 0;
+      if (look && !options_.once) Look();
+    }
+  }
+
+ private:
+  WatchTime PollInterval() const { return options_.poll > WatchTime{0} ? options_.poll : kFallbackPoll; }
+  static std::string Seconds(WatchTime time) { return std::to_string(time.count() / 1000.0).substr(0, 4) + " s"; }
+  void Note(const std::string& text) {
+    messages_.ShowMessage("morvatex-convert: " + options_.folder.folder + ": " + text + "\r\n");
+  }
+
+  void ConvertDue() {
+    const std::vector<WatchJob> jobs = watch_.TakeDue(Now());
+    if (jobs.empty()) return;
+    JobTable table;
+    for (const WatchJob& job : jobs) {
+      const int row = table.AppendJob();
+      table.SetCell(row, kColumnMarked, kMarkMarked);
+      table.SetCell(row, kColumnSource, job.source);
+      table.SetCell(row, kColumnTarget, job.target);
+    }
+    // The place where a check of the written program would come in.
+    std::vector<Outcome> outcomes(jobs.size(), Outcome::kStopped);
+    WatchDisplay display(out_, outcomes);
+    ExecuteBatchInParallel(table, settings_, fs_, conversion_, log_, display, options_.jobs);
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+      if (!IsGood(outcomes[i]) && outcomes[i] != Outcome::kStopped) ++failed_;
+      watch_.Finished(jobs[i], outcomes[i], Now());
+    }
+    if (watch_.ArchiveFailures() > archiveFailures_) {
+      archiveFailures_ = watch_.ArchiveFailures();
+      Note("a converted file could not be moved to " + options_.folder.archive + "; it stays");
+    }
+  }
+
+  // Waits for a notice, the next file due, or the next look; true when the
+  // folder should be looked at again.
+  bool Wait() {
+    const WatchTime now = Now();
+    WatchTime timeout = options_.once ? kLookAnyway : std::max(WatchTime{0}, lastLook_ + LookEvery() - now);
+    if (const auto due = watch_.NextDue()) timeout = std::min(timeout, std::max(WatchTime{0}, *due - now));
+    timeout = std::max(timeout, WatchTime{1});
+    if (notices_ && !options_.once) {
+      const NoticeWait result = notices_->Wait(timeout, Stopping);
+      if (result == NoticeWait::kLost) noticesLost_ = true;
+      return result != NoticeWait::kQuiet || Now() - lastLook_ >= LookEvery();
+    }
+    for (WatchTime left = timeout; left > WatchTime{0} && !StopSignalArrived(); left -= kStopSlice)
+      std::this_thread::sleep_for(std::min(left, kStopSlice));
+    return Now() - lastLook_ >= LookEvery();
+  }
+
+  WatchTime LookEvery() const { return notices_ && !noticesLost_ ? kLookAnyway : PollInterval(); }
+
+  void Look() {
+    lastLook_ = Now();
+    const bool reachable = watch_.Scan(lastLook_);
+    if (reachable != reachable_) {
+      Note(reachable ? "the folder can be read again" : "the folder cannot be read; waiting for it");
+      reachable_ = reachable;
+    }
+    if (reachable && notices_) noticesLost_ = !notices_->Watch(watch_.Folders(), options_.folder.recursive);
+  }
+
+  const WatchCommandOptions& options_;
+  const SettingsRecord& settings_;
+  FileSystem& fs_;
+  ConversionOptions conversion_;
+  const LogFile& log_;
+  MessageSink& messages_;
+  std::ostream& out_;
+  FolderWatch watch_;
+  std::unique_ptr<FolderNotices> notices_;
+  bool noticesLost_ = false;
+  bool reachable_ = true;
+  WatchTime lastLook_{0};
+  int failed_ = 0;
+  int archiveFailures_ = 0;
+};
+
+}  // namespace
+
+int RunWatchCommand(const WatchCommandOptions& options, const SettingsRecord& settings, FileSystem& fs,
+                    ConversionOptions conversion, MessageSink& messages, std::ostream& out) {
+  const FileStatus folder = fs.StatusOf(options.folder.folder);
+  if (!folder.exists || !folder.isFolder) {
+    messages.ShowMessage("morvatex-convert: not a folder: " + options.folder.folder + "\r\n");
+    return kCannotWatchStatus;
+  }
+  if (!options.logPath.empty() && fs.IsSpecialFile(options.logPath)) {
+    messages.ShowMessage("morvatex-convert: not a regular file: " + options.logPath + "\r\n");
+    return kCannotWatchStatus;
+  }
+  PrepareCommandLineLog(fs, options.logPath);
+  const LogFile log(fs, options.logPath, LocalDateTimeText);
+  (void)LocalDateTimeText();  // sets the locale before conversion threads run
+
+  Watcher watcher(options, settings, fs, std::move(conversion), log, messages, out);
+  if (!watcher.Start()) {
+    messages.ShowMessage("morvatex-convert: the folder cannot be read: " + options.folder.folder + "\r\n");
+    return kCannotWatchStatus;
+  }
+  return watcher.Run();
+}
+
+}  // namespace morvatex

@@ -1,0 +1,42 @@
+// morvatex-convert --watch: converts the programs that arrive in a folder,
+// until stopped, or the backlog alone (--once).
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "base/FileSystem.h"
+#include "base/MessageSink.h"
+#include "batch/FolderWatch.h"
+#include "engine/ConversionRun.h"
+#include "settings/SettingsRecord.h"
+
+namespace morvatex {
+
+struct WatchCommandOptions {
+  WatchedFolder folder;
+  // Polling instead of the system's notices when above 0; also how often a
+  // watch whose notices cannot be had looks (kFallbackPoll otherwise).
+  WatchTime poll{0};
+  bool once = false;    // the backlog only, then exit
+  std::string logPath;  // the log for the run entries; empty: none
+  int jobs = 1;         // files converted at the same time
+};
+
+// How often a watch without notices looks, unless --poll says otherwise.
+inline constexpr WatchTime kFallbackPoll{5000};
+
+// Watches `options.folder` (batch/FolderWatch.h) and converts every file it
+// hands out with `settings` as --list converts its rows, up to `jobs` at a
+// time; each outcome report goes to `out` (UTF-8), each run entry to the
+// log. Notes on how the folder is watched go to `messages`. A stop signal
+// ends the watch: the conversion in progress ends with 11, leaving its
+// target as it was, and its file is converted again on the next start.
+//
+// Returns the exit status: 0 after a stop, or after --once when no file
+// failed; 1 when a file failed in --once; 2 when the folder cannot be
+// watched (missing, not a folder, unreadable) or the log is unusable.
+int RunWatchCommand(const WatchCommandOptions& options, const SettingsRecord& settings, FileSystem& fs,
+                    ConversionOptions conversion, MessageSink& messages, std::ostream& out);
+
+}  // namespace morvatex
