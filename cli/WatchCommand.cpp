@@ -127,7 +127,12 @@ class Watcher {
     return Now() - lastLook_ >= LookEvery();
   }
 
-  WatchTime LookEvery() const { return notices_ && !noticesLost_ ? kLookAnyway : PollInterval(); }
+  // A folder whose notices were lost (removed, perhaps made again soon) is
+  // looked for every second until they can be had again.
+  WatchTime LookEvery() const {
+    if (!notices_) return PollInterval();
+    return noticesLost_ ? std::min(PollInterval(), WatchTime{1000}) : kLookAnyway;
+  }
 
   void Look() {
     lastLook_ = Now();
