@@ -25,7 +25,8 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$tmp/prefix" >/dev/null
 for f in bin/morvatex bin/morvatex-convert share/applications/morvatex.desktop \
-         share/icons/hicolor/scalable/apps/morvatex.svg share/mime/packages/morvatex.xml; do
+         share/icons/hicolor/scalable/apps/morvatex.svg share/mime/packages/morvatex.xml \
+         lib/systemd/user/morvatex-watch@.service; do
   [ -f "$tmp/prefix/$f" ] || fail "not installed: $f"
 done
 
