@@ -39,6 +39,7 @@
 #include "gui/PreviewWindow.h"
 #include "gui/SettingsDialog.h"
 #include "gui/TableDrop.h"
+#include "gui/WatchedFoldersDialog.h"
 #include "preview/RapidRateFile.h"
 #include "qttext/QtText.h"
 #include "settings/SettingsFile.h"
@@ -119,6 +120,8 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   settingsDialog_->SetHelpWindow(helpWindow_.get());
   settingsDialog_->SetFolderMemory([this] { return RememberedFolder(state_.profileFolder); },
                                    [this](const QString& file) { NoteFolder(state_.profileFolder, file); });
+  watchedFoldersDialog_ = std::make_unique<WatchedFoldersDialog>(dialogs_);
+  WatchFolders(LoadWatchedFolders(fs_, WatchedFolderListPath(settingsFilePath_)));
 }
 
 MainWindow::~MainWindow() {
@@ -297,14 +300,7 @@ void MainWindow::StartBatch() {
   if (running_) return;
   messageView_->clear();
   EnterRunningState();
-  ConversionOptions options;
-  options.debugMode = debugMode_;
-  options.processPendingInput = [this] { ProcessPendingInput(); };
-  options.pendingInputInterval = kInputInterval;
-  // No output may replace the program's own files.
-  options.protectedPaths = {settingsFilePath_, logFilePath_};
-  if (!table_.ListFile().empty()) options.protectedPaths.push_back(table_.ListFile());
-  ConversionRun run(settings_, fs_, std::move(options));
+  ConversionRun run(settings_, fs_, WindowConversionOptions());
   run_ = &run;
   progress_->Begin(table_.MarkedJobCount());
   std::optional<VerifyingRowCheck> check;
@@ -314,6 +310,17 @@ void MainWindow::StartBatch() {
   progress_->Finish();
   run_ = nullptr;
   EnterIdleState();
+}
+
+ConversionOptions MainWindow::WindowConversionOptions() {
+  ConversionOptions options;
+  options.debugMode = debugMode_;
+  options.processPendingInput = [this] { ProcessPendingInput(); };
+  options.pendingInputInterval = kInputInterval;
+  // No output may replace the program's own files.
+  options.protectedPaths = {settingsFilePath_, logFilePath_};
+  if (!table_.ListFile().empty()) options.protectedPaths.push_back(table_.ListFile());
+  return options;
 }
 
 void MainWindow::StopBatch() { RequestStop(); }
@@ -339,9 +346,10 @@ void MainWindow::ProcessPendingInput() {
   QCoreApplication::processEvents();
 }
 
-void MainWindow::JobConverted(int /*row*/, const ConversionRun& run) {
+void MainWindow::JobConverted(int row, const ConversionRun& run) {
   // A file that failed before its first pass shows its lines now.
   if (lineListPending_) ShowLineList(run);
+  WatchedRowConverted(row, run);
 }
 
 void MainWindow::ShowLineList(const ConversionRun& run) {

@@ -7,20 +7,26 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/FileSystem.h"
 #include "batch/BatchRun.h"
 #include "batch/DesktopState.h"
+#include "batch/FolderWatch.h"
 #include "batch/JobTable.h"
 #include "batch/LogFile.h"
+#include "batch/WatchedFolderList.h"
 #include "gui/Dialogs.h"
 #include "settings/SettingsRecord.h"
 
 class QAction;
+class QLabel;
+class QTimer;
 class QActionGroup;
 class QMenu;
 class QPlainTextEdit;
@@ -38,6 +44,7 @@ class SettingsDialog;
 class HelpWindow;
 class AboutDialog;
 class FolderDialog;
+class WatchedFoldersDialog;
 
 class MainWindow final : public QMainWindow, private BatchDisplay {
   Q_OBJECT
@@ -65,6 +72,7 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   FolderDialog& Folders() { return *folderDialog_; }
   SettingsDialog& CncSettings() { return *settingsDialog_; }
   HelpWindow& Help() { return *helpWindow_; }
+  WatchedFoldersDialog& WatchedFolders() { return *watchedFoldersDialog_; }
 
   JobTable& Table() { return table_; }
   SettingsRecord& LiveSettings() { return settings_; }
@@ -131,6 +139,14 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   void RederiveTargets();
   void ShowSettingsDialog();
   void ShowFolderDialog();
+  // "Überwachte Ordner...": edits the watched folders, remembers them beside
+  // the settings file and watches them from now on.
+  void ShowWatchedFoldersDialog();
+  // Looks at the watched folders (a timer does it every second while no
+  // batch runs): each new, complete file becomes a row marked "M" with its
+  // target by the folder rule; those of folders with "Automatisch
+  // konvertieren" are converted at once, as Start would convert them.
+  void LookAtWatchedFolders();
   void ShowShortDescription();
   void ShowAboutDialog();
   // Einstellungen > "Ordner und Fenster merken": the remembering on or off;
@@ -215,6 +231,16 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   // At start: the remembered place, or the starting one, on the screens
   // that exist now.
   void PlaceOnScreens();
+  // MainWindowWatch.cpp: the watched folders.
+  void WatchFolders(std::vector<WatchedFolderEntry> folders);
+  void ConvertWatchedRows();
+  void WatchedRowConverted(int row, const ConversionRun& run);
+  void ShowWatchStatus();
+  // Whether the folder of `watch` converts by itself; none when it is no
+  // longer watched.
+  std::optional<bool> AutoConverts(const FolderWatch* watch) const;
+  // The options of a conversion started from the window.
+  ConversionOptions WindowConversionOptions();
 
   // The batch run's view of the window.
   void JobStarting(int row) override;
@@ -243,6 +269,18 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   std::unique_ptr<FolderDialog> folderDialog_;
   std::unique_ptr<HelpWindow> helpWindow_;
   std::unique_ptr<SettingsDialog> settingsDialog_;
+  std::unique_ptr<WatchedFoldersDialog> watchedFoldersDialog_;
+  // The watched folders, each with its watch; the rows they added and not
+  // yet converted, by source path (the folder's index and the job).
+  struct ActiveWatch {
+    WatchedFolderEntry entry;
+    std::unique_ptr<FolderWatch> watch;
+  };
+  std::vector<ActiveWatch> watches_;
+  std::map<std::string, std::pair<FolderWatch*, WatchJob>> watchedRows_;
+  int watchTicks_ = 0;
+  QTimer* watchTimer_ = nullptr;
+  QLabel* watchStatus_ = nullptr;
   // The conversion of the running batch, null between runs.
   const ConversionRun* run_ = nullptr;
   // The batch run's file and line progress in the status bar.

@@ -214,6 +214,8 @@ void MainWindow::BuildMenu() {
   }
   AddMenuItem(settingsMenu_, "folderDialogAction", QStringLiteral("Ordnereinstellungen..."),
               &MainWindow::ShowFolderDialog);
+  AddMenuItem(settingsMenu_, "watchedFoldersAction", QStringLiteral("Überwachte Ordner..."),
+              &MainWindow::ShowWatchedFoldersDialog);
   outputCheck_ = new OutputCheckMenu(settingsMenu_, fs_);
   rememberAction_ = AddMenuItem(settingsMenu_, "rememberAction", QStringLiteral("Ordner und Fenster merken"),
                                 &MainWindow::ToggleRemember);

@@ -173,8 +173,8 @@ TEST_F(StartTest, TheMenuHoldsItsItemsInOrderWithCheckAndRadioItems) {
                          QStringLiteral("Vorschau..."), QStringLiteral("Ziele neu bilden")}));
   EXPECT_EQ(texts(menu("settingsMenu")),
             (QStringList{QStringLiteral("CNC-DIN-Code"), QStringLiteral("DXF"),
-                         QStringLiteral("Ordnereinstellungen..."), QStringLiteral("Ausgabe prüfen"),
-                         QStringLiteral("Ordner und Fenster merken")}));
+                         QStringLiteral("Ordnereinstellungen..."), QStringLiteral("Überwachte Ordner..."),
+                         QStringLiteral("Ausgabe prüfen"), QStringLiteral("Ordner und Fenster merken")}));
   EXPECT_EQ(texts(menu("outputCheckMenu")),
             (QStringList{QStringLiteral("Aus"), QStringLiteral("RS274/NGC (Mach3, LinuxCNC)"),
                          QStringLiteral("Wie eingestellt")}));

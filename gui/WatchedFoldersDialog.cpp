@@ -1,0 +1,138 @@
+#include "gui/WatchedFoldersDialog.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/Dialogs.h"
+#include "qttext/QtText.h"
+
+namespace morvatex {
+
+WatchedFoldersDialog::WatchedFoldersDialog(Dialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("watchedFoldersDialog"));
+  setWindowTitle(QStringLiteral("Überwachte Ordner"));
+  setModal(true);
+  list_ = new QListWidget(this);
+  folderEdit_ = new QLineEdit(this);
+  patternEdit_ = new QLineEdit(this);
+  archiveEdit_ = new QLineEdit(this);
+  recursiveBox_ = new QCheckBox(QStringLiteral("Unterordner einbeziehen"), this);
+  pollingBox_ = new QCheckBox(QStringLiteral("Regelmäßig nachsehen (Netzlaufwerke)"), this);
+  autoConvertBox_ = new QCheckBox(QStringLiteral("Automatisch konvertieren"), this);
+  addButton_ = new QPushButton(QStringLiteral("Hinzufügen"), this);
+  removeButton_ = new QPushButton(QStringLiteral("Entfernen"), this);
+  saveButton_ = new QPushButton(QStringLiteral("Speichern"), this);
+  auto* cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+
+  auto* fields = new QFormLayout;
+  fields->addRow(QStringLiteral("Ordner:"), folderEdit_);
+  fields->addRow(QStringLiteral("Dateimuster:"), patternEdit_);
+  fields->addRow(QStringLiteral("Archivordner:"), archiveEdit_);
+  fields->addRow(recursiveBox_);
+  fields->addRow(pollingBox_);
+  fields->addRow(autoConvertBox_);
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* button : {addButton_, removeButton_}) buttons->addWidget(button);
+  buttons->addStretch();
+  for (QPushButton* button : {saveButton_, cancelButton}) buttons->addWidget(button);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(list_);
+  layout->addLayout(fields);
+  layout->addLayout(buttons);
+  resize(520, 380);
+
+  connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row == shown_) return;
+    if (!TakeFields()) {
+      const QSignalBlocker quiet(list_);
+      list_->setCurrentRow(shown_);
+      return;
+    }
+    ShowEntry(row);
+  });
+  connect(addButton_, &QPushButton::clicked, this, &WatchedFoldersDialog::AddEntry);
+  connect(removeButton_, &QPushButton::clicked, this, &WatchedFoldersDialog::RemoveEntry);
+  connect(saveButton_, &QPushButton::clicked, this, &WatchedFoldersDialog::Save);
+  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  saveButton_->setDefault(true);
+}
+
+void WatchedFoldersDialog::Fill(const std::vector<WatchedFolderEntry>& folders) {
+  folders_ = folders;
+  shown_ = -1;
+  const QSignalBlocker quiet(list_);
+  list_->clear();
+  for (const WatchedFolderEntry& entry : folders_) list_->addItem(ToQString(entry.folder.folder));
+  list_->setCurrentRow(folders_.empty() ? -1 : 0);
+  ShowEntry(folders_.empty() ? -1 : 0);
+}
+
+void WatchedFoldersDialog::ShowEntry(int row) {
+  shown_ = row >= 0 && row < static_cast<int>(folders_.size()) ? row : -1;
+  const WatchedFolderEntry entry = shown_ >= 0 ? folders_[static_cast<std::size_t>(shown_)] : WatchedFolderEntry{};
+  folderEdit_->setText(ToQString(entry.folder.folder));
+  patternEdit_->setText(ToQString(entry.folder.pattern));
+  archiveEdit_->setText(ToQString(entry.folder.archive));
+  recursiveBox_->setChecked(entry.folder.recursive);
+  pollingBox_->setChecked(entry.polling);
+  autoConvertBox_->setChecked(entry.autoConvert);
+  for (QWidget* field : std::initializer_list<QWidget*>{folderEdit_, patternEdit_, archiveEdit_, recursiveBox_,
+                                                        pollingBox_, autoConvertBox_, removeButton_})
+    field->setEnabled(shown_ >= 0);
+}
+
+bool WatchedFoldersDialog::TakeFields() {
+  if (shown_ < 0) return true;
+  const auto folder = ToCp1252(folderEdit_->text().trimmed());
+  const auto pattern = ToCp1252(patternEdit_->text().trimmed());
+  const auto archive = ToCp1252(archiveEdit_->text().trimmed());
+  if (!folder || !pattern || !archive) {
+    dialogs_.ShowMessage(
+        QStringLiteral("Ordner, Muster und Archivordner dürfen nur Zeichen des Zeichensatzes "
+                       "Windows-1252 enthalten."));
+    return false;
+  }
+  WatchedFolderEntry& entry = folders_[static_cast<std::size_t>(shown_)];
+  entry.folder.folder = *folder;
+  entry.folder.pattern = pattern->empty() ? std::string("*.ncp") : *pattern;
+  entry.folder.archive = *archive;
+  entry.folder.recursive = recursiveBox_->isChecked();
+  entry.polling = pollingBox_->isChecked();
+  entry.autoConvert = autoConvertBox_->isChecked();
+  list_->item(shown_)->setText(ToQString(entry.folder.folder));
+  return true;
+}
+
+void WatchedFoldersDialog::AddEntry() {
+  if (!TakeFields()) return;
+  folders_.emplace_back();
+  list_->addItem(QString());
+  list_->setCurrentRow(static_cast<int>(folders_.size()) - 1);
+  folderEdit_->setFocus();
+}
+
+void WatchedFoldersDialog::RemoveEntry() {
+  if (shown_ < 0) return;
+  const int row = shown_;
+  shown_ = -1;  // nothing to take from the fields of the entry going
+  folders_.erase(folders_.begin() + row);
+  {
+    const QSignalBlocker quiet(list_);
+    delete list_->takeItem(row);
+    list_->setCurrentRow(std::min(row, static_cast<int>(folders_.size()) - 1));
+  }
+  ShowEntry(list_->currentRow());
+}
+
+void WatchedFoldersDialog::Save() {
+  if (!TakeFields()) return;
+  std::erase_if(folders_, [](const WatchedFolderEntry& entry) { return entry.folder.folder.empty(); });
+  accept();
+}
+
+}  // namespace morvatex

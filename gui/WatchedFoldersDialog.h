@@ -1,0 +1,68 @@
+// "Überwachte Ordner...": the list of watched folders, each with its
+// pattern, sub-folders, archive, polling and "Automatisch konvertieren".
+#pragma once
+
+#include <QDialog>
+
+#include <vector>
+
+#include "batch/WatchedFolderList.h"
+
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace morvatex {
+
+class Dialogs;
+
+class WatchedFoldersDialog final : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `dialogs` shows the refusal of texts that cannot be stored.
+  explicit WatchedFoldersDialog(Dialogs& dialogs, QWidget* parent = nullptr);
+
+  // Puts `folders` into the list; the first one is selected.
+  void Fill(const std::vector<WatchedFolderEntry>& folders);
+  // The list as "Speichern" left it, without entries whose folder is empty.
+  const std::vector<WatchedFolderEntry>& Folders() const { return folders_; }
+
+  QListWidget* List() const { return list_; }
+  QLineEdit* FolderEdit() const { return folderEdit_; }
+  QLineEdit* PatternEdit() const { return patternEdit_; }
+  QLineEdit* ArchiveEdit() const { return archiveEdit_; }
+  QCheckBox* RecursiveBox() const { return recursiveBox_; }
+  QCheckBox* PollingBox() const { return pollingBox_; }
+  QCheckBox* AutoConvertBox() const { return autoConvertBox_; }
+  QPushButton* AddButton() const { return addButton_; }
+  QPushButton* RemoveButton() const { return removeButton_; }
+  QPushButton* SaveButton() const { return saveButton_; }
+
+ private:
+  // The fields show entry `row` of the list (none: empty and disabled).
+  void ShowEntry(int row);
+  // Takes the fields into the entry shown; false (with a message) when a
+  // text cannot be written in Windows-1252.
+  bool TakeFields();
+  void AddEntry();
+  void RemoveEntry();
+  void Save();
+
+  Dialogs& dialogs_;
+  std::vector<WatchedFolderEntry> folders_;  // as shown, fields not yet taken
+  int shown_ = -1;
+  QListWidget* list_ = nullptr;
+  QLineEdit* folderEdit_ = nullptr;
+  QLineEdit* patternEdit_ = nullptr;
+  QLineEdit* archiveEdit_ = nullptr;
+  QCheckBox* recursiveBox_ = nullptr;
+  QCheckBox* pollingBox_ = nullptr;
+  QCheckBox* autoConvertBox_ = nullptr;
+  QPushButton* addButton_ = nullptr;
+  QPushButton* removeButton_ = nullptr;
+  QPushButton* saveButton_ = nullptr;
+};
+
+}  // namespace morvatex
