@@ -135,6 +135,7 @@ void MainWindow::WatchedRowConverted(int row, const ConversionRun& run) {
   const auto [watch, job] = watched->second;
   watchedRows_.erase(watched);
   if (AutoConverts(watch)) watch->Finished(job, run.OutcomeCode(), Now());
+  ShowWatchStatus();
 }
 
 std::optional<bool> MainWindow::AutoConverts(const FolderWatch* watch) const {
