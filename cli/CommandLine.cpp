@@ -149,6 +149,32 @@ bool TakeDecimal(const std::string& value, const std::string& name, double minim
   return false;
 }
 
+// The options of --watch in the usage text.
+std::string WatchOptionsUsage() {
+  return "  --watch FOLDER   convert every program that arrives in FOLDER, to the\n"
+         "                   target the folder rule of the settings gives, until\n"
+         "                   stopped: first the backlog (each file whose target is\n"
+         "                   missing or older), then each new or changed file once\n"
+         "                   it is complete. One report per file. A file that\n"
+         "                   fails waits until it changes; one whose output could\n"
+         "                   not be written is tried again later. Status 2 when\n"
+         "                   FOLDER cannot be watched.\n"
+         "  --pattern GLOB   with --watch: the files to take (default *.ncp, any\n"
+         "                   case; several separated by ;)\n"
+         "  --recursive      with --watch: sub-folders count too\n"
+         "  --archive DIR    with --watch: move each converted program to DIR,\n"
+         "                   keeping its sub-folder (a name already there gets\n"
+         "                   \" (2)\", \" (3)\", ...)\n"
+         "  --settle SECONDS with --watch: how long a file must stay unchanged\n"
+         "                   before it is taken (default 2)\n"
+         "  --poll SECONDS   with --watch: look at the folder at this interval\n"
+         "                   instead of waiting for the system's change notices\n"
+         "                   (network shares send none; without notices the\n"
+         "                   watch looks every 5 s by itself)\n"
+         "  --once           with --watch: convert the backlog, then exit\n"
+         "                   (status 1 when a file failed)\n";
+}
+
 }  // namespace
 
 ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
@@ -253,7 +279,10 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
   return call;
 }
 
-std::string ConverterUsage() {
+namespace {
+
+// The usage lines and the options of conversions and job lists.
+std::string CallUsage() {
   return "Usage: morvatex-convert [--settings FILE] [--debug] SOURCE TARGET\n"
          "       morvatex-convert --write-settings FILE [--preset NAME] [--set NAME=VALUE]...\n"
          "       morvatex-convert --show-settings FILE\n"
@@ -263,10 +292,10 @@ std::string ConverterUsage() {
          "                        [--corner MM] [--depth] [--settings FILE] SOURCE\n"
          "       morvatex-convert --verify MODEL --against [--tolerance MM]\n"
          "                        [--settings FILE] SOURCE CNCFILE\n"
-         "       morvatex-convert --help | --version\n"
          "       morvatex-convert --watch FOLDER [--pattern GLOB] [--recursive]\n"
          "                        [--archive DIR] [--settle SECONDS] [--poll SECONDS]\n"
          "                        [--once] [--settings FILE] [--log FILE] [--jobs N]\n"
+         "       morvatex-convert --help | --version\n"
          "Converts the Isel program SOURCE into the CNC program TARGET and, when\n"
          "the settings ask for it, the DXF drawing TARGET.dxf.\n"
          "With --list, converts every row marked M of the job list FILE.mvx (saved\n"
@@ -294,8 +323,12 @@ std::string ConverterUsage() {
          "                   one row at a time.\n"
          "  --log FILE       with --list: append the run and save entries to FILE\n"
          "                   (created when missing)\n"
-         "  --debug          keep the DXF file of a failed conversion\n"
-         "  --preview FILE.png  draw the tool path of SOURCE into the picture\n"
+         "  --debug          keep the DXF file of a failed conversion\n";
+}
+
+// The options of --preview in the usage text.
+std::string PreviewOptionsUsage() {
+  return "  --preview FILE.png  draw the tool path of SOURCE into the picture\n"
          "                   FILE.png (1024 x 768 pixels; feed moves solid, rapid\n"
          "                   moves dashed, the drawing extents framed) and print\n"
          "                   the estimated machining time, the path lengths at\n"
@@ -315,8 +348,12 @@ std::string ConverterUsage() {
          "  --corner MM      with --preview: the cornering tolerance in mm by which\n"
          "                   the machine may round a corner (default: remembered,\n"
          "                   else 0.02), which limits the speed through corners\n"
-         "  --depth          with --preview: colour feed moves by their depth (Z)\n"
-         "  --verify MODEL   after each conversion, read the CNC program back as the\n"
+         "  --depth          with --preview: colour feed moves by their depth (Z)\n";
+}
+
+// The options of --verify in the usage text.
+std::string CheckOptionsUsage() {
+  return "  --verify MODEL   after each conversion, read the CNC program back as the\n"
          "                   control MODEL reads it and compare its tool path with\n"
          "                   the Isel program's: rs274 (RS274/NGC: Mach3, LinuxCNC)\n"
          "                   or eingestellt (the letters and codes of the settings).\n"
@@ -326,30 +363,12 @@ std::string ConverterUsage() {
          "  --against        with --verify: convert nothing, check the existing CNC\n"
          "                   program CNCFILE against its Isel program SOURCE\n"
          "  --tolerance MM   with --verify: the largest deviation of a position that\n"
-         "                   passes (default 0.01 mm)\n"
-         "  --watch FOLDER   convert every program that arrives in FOLDER, to the\n"
-         "                   target the folder rule of the settings gives, until\n"
-         "                   stopped: first the backlog (each file whose target is\n"
-         "                   missing or older), then each new or changed file once\n"
-         "                   it is complete. One report per file. A file that\n"
-         "                   fails waits until it changes; one whose output could\n"
-         "                   not be written is tried again later. Status 2 when\n"
-         "                   FOLDER cannot be watched.\n"
-         "  --pattern GLOB   with --watch: the files to take (default *.ncp, any\n"
-         "                   case; several separated by ;)\n"
-         "  --recursive      with --watch: sub-folders count too\n"
-         "  --archive DIR    with --watch: move each converted program to DIR,\n"
-         "                   keeping its sub-folder (a name already there gets\n"
-         "                   \" (2)\", \" (3)\", ...)\n"
-         "  --settle SECONDS with --watch: how long a file must stay unchanged\n"
-         "                   before it is taken (default 2)\n"
-         "  --poll SECONDS   with --watch: look at the folder at this interval\n"
-         "                   instead of waiting for the system's change notices\n"
-         "                   (network shares send none; without notices the\n"
-         "                   watch looks every 5 s by itself)\n"
-         "  --once           with --watch: convert the backlog, then exit\n"
-         "                   (status 1 when a file failed)\n"
-         "  --help           show this text\n"
+         "                   passes (default 0.01 mm)\n";
+}
+
+// The settings commands, stopping and the exit statuses in the usage text.
+std::string SettingsAndStatusUsage() {
+  return "  --help           show this text\n"
          "  --version        show the version\n"
          "--write-settings writes a settings file: a new configuration, then the\n"
          "preset NAME (allgemein, loesche, mach3 or xilog) as the settings dialog\n"
@@ -387,6 +406,12 @@ std::string ConverterUsage() {
          "  3  the report could not be written (standard output closed or full)\n"
          "  4  with --verify: converted, but a check found divergences (with\n"
          "     --against: the CNC program diverges; 2 when it cannot be read)\n";
+}
+
+}  // namespace
+
+std::string ConverterUsage() {
+  return CallUsage() + PreviewOptionsUsage() + CheckOptionsUsage() + WatchOptionsUsage() + SettingsAndStatusUsage();
 }
 
 std::string ConverterVersion() { return "morvatex-convert " + std::string(kVersionText) + "\n"; }
