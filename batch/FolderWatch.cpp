@@ -117,8 +117,11 @@ void FolderWatch::ScanFolder(const std::string& folder, std::vector<std::pair<st
   for (const FolderEntry& entry : entries) {
     const std::string path = prefix + entry.name;
     if (entry.isFolder) {
-      // The archive may lie inside the watched folder; its files are done.
-      if (folder_.recursive && !(!folder_.archive.empty() && SameText(path, folder_.archive))) ScanFolder(path, found);
+      // The archive may lie inside the watched folder (written any way); its
+      // files are done.
+      const bool archive =
+          !folder_.archive.empty() && (SameText(path, folder_.archive) || fs_.SameFile(path, folder_.archive));
+      if (folder_.recursive && !archive) ScanFolder(path, found);
       continue;
     }
     if (!MatchesPattern(entry.name, folder_.pattern) || IsStagedName(entry.name)) continue;
@@ -127,7 +130,10 @@ void FolderWatch::ScanFolder(const std::string& folder, std::vector<std::pair<st
   }
 }
 
-bool FolderWatch::Ignored(const std::string& path) const { return outputs_.count(FoldedText(path)) != 0; }
+bool FolderWatch::Ignored(const std::string& path) const {
+  const std::string key = FoldedText(path);
+  return outputs_.count(key) != 0 || written_.count(key) != 0;
+}
 
 bool FolderWatch::Scan(WatchTime now) {
   std::vector<std::string> before = std::move(folders_);
@@ -212,6 +218,9 @@ std::vector<WatchJob> FolderWatch::TakeDue(WatchTime now) {
     entry.state = State::kHandedOut;
     entry.changedWhileOut = false;
     due.push_back({path, TargetOf(path)});
+    // Its outputs stay no sources after it went to the archive.
+    written_.insert(FoldedText(due.back().target));
+    written_.insert(FoldedText(due.back().target + ".dxf"));
   }
   return due;
 }

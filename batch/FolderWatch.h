@@ -130,6 +130,7 @@ class FolderWatch {
   std::map<std::string, Entry> entries_;
   std::vector<std::string> folders_;
   std::set<std::string> outputs_;  // targets and drawings of the files seen, letters folded
+  std::set<std::string> written_;  // the same of every file handed out
   bool scanned_ = false;
   int archiveFailures_ = 0;
 };

@@ -96,7 +96,8 @@ class Watcher {
       table.SetCell(row, kColumnSource, job.source);
       table.SetCell(row, kColumnTarget, job.target);
     }
-    // The place where a check of the written program would come in.
+    // A check of each written program (--verify) belongs here, after the
+    // batch and before Finished: a file whose check fails counts as failed.
     std::vector<Outcome> outcomes(jobs.size(), Outcome::kStopped);
     WatchDisplay display(out_, outcomes);
     ExecuteBatchInParallel(table, settings_, fs_, conversion_, log_, display, options_.jobs);

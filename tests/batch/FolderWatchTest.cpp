@@ -213,6 +213,8 @@ TEST(FolderWatch, UnreachableTargetIsRetried) {
 TEST(FolderWatch, OwnFilesInTheFolderAreNoSources) {
   WatchDriver d;
   d.folder.pattern = "*";
+  d.folder.recursive = true;
+  d.folder.archive = "/in/fertig";  // inside the folder: its files are done
   d.settings.DXFDateinerzeugen = true;
   FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
   d.Put("/in/a.ncp", kProgram, 1);
@@ -221,6 +223,7 @@ TEST(FolderWatch, OwnFilesInTheFolderAreNoSources) {
   EXPECT_EQ(d.conversions["/in/a.ncp"], 1);
   ASSERT_TRUE(d.fs.Exists("/in/a.cnc"));
   ASSERT_TRUE(d.fs.Exists("/in/a.cnc.dxf"));
+  EXPECT_TRUE(d.fs.Exists("/in/fertig/a.ncp"));
   EXPECT_EQ(d.conversions.size(), 1u);
 }
 
