@@ -2,10 +2,12 @@
 // look into sub-folders by itself.
 #include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <map>
 
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include "base/Cp1252Codec.h"
@@ -17,6 +19,24 @@ namespace {
 constexpr WatchTime kStopSlice{100};
 constexpr std::uint32_t kWatchedEvents = IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE |
                                          IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+// Network file systems take inotify watches but report only the changes
+// made on this computer: a file another PC drops there would never be seen.
+bool OnNetworkShare(const std::string& folder) {
+  struct statfs info {};
+  if (::statfs(Cp1252ToUtf8(folder).c_str(), &info) != 0) return false;
+  constexpr unsigned long kNetworkTypes[] = {
+      0x6969,      // NFS
+      0xFF534D42,  // CIFS
+      0xFE534D42,  // SMB2
+      0x517B,      // SMB
+      0x564C,      // NCP
+      0x73757245,  // Coda
+      0x65735546,  // FUSE (sshfs and the like)
+  };
+  const auto type = static_cast<unsigned long>(info.f_type);
+  return std::find(std::begin(kNetworkTypes), std::end(kNetworkTypes), type) != std::end(kNetworkTypes);
+}
 
 class InotifyNotices final : public FolderNotices {
  public:
@@ -35,17 +55,24 @@ class InotifyNotices final : public FolderNotices {
       }
     }
     root_ = -1;
+    if (folders.empty() || OnNetworkShare(folders.front())) return false;
+    bool complete = true;
     for (const std::string& folder : folders) {
       auto known = watches_.find(folder);
       if (known == watches_.end()) {
         // Adding an existing watch again gives its number back.
         const int wd = ::inotify_add_watch(fd_, Cp1252ToUtf8(folder).c_str(), kWatchedEvents);
-        if (wd < 0) continue;  // a sub-folder gone already: the next scan sees it
+        if (wd < 0) {
+          // A sub-folder gone already is seen by the next look; out of
+          // watches (ENOSPC) some folders would go unseen.
+          complete = complete && (errno == ENOENT || errno == ENOTDIR);
+          continue;
+        }
         known = watches_.emplace(folder, wd).first;
       }
       if (root_ < 0 && folder == folders.front()) root_ = known->second;
     }
-    return !folders.empty() && root_ >= 0;
+    return root_ >= 0 && complete;
   }
 
   NoticeWait Wait(WatchTime timeout, bool (*stop)() noexcept) override {

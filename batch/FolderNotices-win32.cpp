@@ -14,6 +14,17 @@ constexpr WatchTime kStopSlice{100};
 constexpr DWORD kWatchedChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
                                   FILE_NOTIFY_CHANGE_LAST_WRITE;
 
+// A share's server sends notices only for some changes, and not at all
+// through some servers (Samba on Linux, NAS boxes): a share is polled.
+bool OnNetworkShare(const std::u16string& folder) {
+  wchar_t full[MAX_PATH] = {};
+  if (::GetFullPathNameW(reinterpret_cast<const wchar_t*>(folder.c_str()), MAX_PATH, full, nullptr) == 0) return false;
+  // \\server\share, but not \\?\C:\... nor \\.\device
+  if (full[0] == L'\\' && full[1] == L'\\' && full[2] != L'?' && full[2] != L'.') return true;
+  wchar_t root[MAX_PATH] = {};
+  return ::GetVolumePathNameW(full, root, MAX_PATH) != 0 && ::GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
 class DirectoryChangeNotices final : public FolderNotices {
  public:
   DirectoryChangeNotices() : event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -31,6 +42,7 @@ class DirectoryChangeNotices final : public FolderNotices {
     root_ = folders.front();
     recursive_ = recursive;
     const std::u16string wide = Cp1252ToUtf16(root_);
+    if (OnNetworkShare(wide)) return false;
     folder_ = ::CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), FILE_LIST_DIRECTORY,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
