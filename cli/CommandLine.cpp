@@ -113,6 +113,29 @@ bool SettleWatchCall(ConverterCall& call, bool watchOptionGiven, const std::vect
   return true;
 }
 
+// True when the preview options decide the call: a preview, or an error.
+bool SettlePreviewCall(ConverterCall& call, const std::vector<std::string>& paths) {
+  if (!call.previewPath.empty()) {
+    if (!call.listPath.empty() || !call.logPath.empty() || call.jobs != 0) {
+      call.error = "--preview works without --list, --log and --jobs";
+    } else if (paths.size() != 1) {
+      call.error = "--preview takes one SOURCE";
+    } else {
+      call.kind = ConverterCall::Kind::kPreview;
+      call.source = paths[0];
+    }
+    return true;
+  }
+  if (call.rapidRate != 0 || call.acceleration != 0 || call.cornerTolerance >= 0) {
+    call.error = "--rapid, --accel and --corner work only with --preview";
+  } else if (call.depth) {
+    call.error = "--depth works only with --preview";
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // True when the check options decide the call: an error, or --against.
 bool SettleCheckCall(ConverterCall& call, const CheckOptions& check, const std::vector<std::string>& paths) {
   if ((check.against || check.toleranceGiven) && !call.verify) {
@@ -200,6 +223,7 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
     } else if (argument == "--depth") {
       call.depth = true;
     } else if (TakeCheckOption(arguments, i, call, check)) {
+      if (!call.error.empty()) return call;
     } else if (bool given = false; TakeWatchOption(arguments, i, call, given)) {
       watchOptionGiven = watchOptionGiven || given;
       if (!call.error.empty()) return call;
@@ -232,27 +256,7 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
   }
   if (SettleCheckCall(call, check, paths)) return call;
   if (SettleWatchCall(call, watchOptionGiven, paths)) return call;
-  if (!call.previewPath.empty()) {
-    if (!call.listPath.empty() || !call.logPath.empty() || call.jobs != 0) {
-      call.error = "--preview works without --list, --log and --jobs";
-      return call;
-    }
-    if (paths.size() != 1) {
-      call.error = "--preview takes one SOURCE";
-      return call;
-    }
-    call.kind = ConverterCall::Kind::kPreview;
-    call.source = paths[0];
-    return call;
-  }
-  if (call.rapidRate != 0 || call.acceleration != 0 || call.cornerTolerance >= 0) {
-    call.error = "--rapid, --accel and --corner work only with --preview";
-    return call;
-  }
-  if (call.depth) {
-    call.error = "--depth works only with --preview";
-    return call;
-  }
+  if (SettlePreviewCall(call, paths)) return call;
   if (!call.listPath.empty()) {
     if (!paths.empty()) {
       call.error = "--list takes no SOURCE or TARGET";
