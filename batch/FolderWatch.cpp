@@ -225,7 +225,7 @@ std::vector<WatchJob> FolderWatch::TakeDue(WatchTime now) {
   return due;
 }
 
-void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now) {
+void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now, bool checkFailed) {
   const auto it = entries_.find(job.source);
   if (it == entries_.end()) return;
   Entry& entry = it->second;
@@ -234,7 +234,7 @@ void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now) {
     entry.since = now;
     return;
   }
-  if (IsGood(code)) {
+  if (IsGood(code) && !checkFailed) {
     entry.state = State::kDone;
     entry.retries = 0;
     if (!folder_.archive.empty()) {

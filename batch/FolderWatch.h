@@ -90,8 +90,10 @@ class FolderWatch {
   std::vector<WatchJob> TakeDue(WatchTime now);
 
   // Reports the outcome of a job handed out by TakeDue. A stopped
-  // conversion (11) leaves the file due again.
-  void Finished(const WatchJob& job, Outcome code, WatchTime now);
+  // conversion (11) leaves the file due again; a converted file whose check
+  // failed (`checkFailed`) counts as failed: it is not archived and waits
+  // until it changes.
+  void Finished(const WatchJob& job, Outcome code, WatchTime now, bool checkFailed = false);
 
   // When a waiting file may next become due; none while nothing waits.
   std::optional<WatchTime> NextDue() const;

@@ -7,7 +7,8 @@
 //   morvatex-convert --verify MODEL --against [--tolerance MM] [--settings FILE] SOURCE CNCFILE
 //   morvatex-convert --help | --version
 //   morvatex-convert --watch FOLDER [--pattern GLOB] [--recursive] [--archive DIR] [--settle SECONDS]
-//                    [--poll SECONDS] [--once] [--settings FILE] [--log FILE] [--jobs N]
+//                    [--poll SECONDS] [--once] [--verify MODEL [--tolerance MM]] [--settings FILE]
+//                    [--log FILE] [--jobs N]
 #pragma once
 
 #include <string>

@@ -1,7 +1,9 @@
 #include "cli/WatchCommand.h"
 
 #include <algorithm>
+#include <optional>
 #include <thread>
+#include <utility>
 
 #include "base/LocalDateTime.h"
 #include "base/PathSyntax.h"
@@ -10,7 +12,9 @@
 #include "batch/FolderNotices.h"
 #include "batch/LogFile.h"
 #include "batch/ParallelBatch.h"
+#include "batch/VerifyingRowCheck.h"
 #include "cli/BatchCommand.h"
+#include "cli/CommandLine.h"
 #include "cli/Signals.h"
 
 namespace morvatex {
@@ -26,20 +30,56 @@ WatchTime Now() { return std::chrono::duration_cast<WatchTime>(std::chrono::stea
 
 bool Stopping() noexcept { return StopSignalArrived(); }
 
-// Prints each file's outcome report and tells the watch how it ended.
+// The check of each written program; keeps its lines and verdict for the
+// display, which prints them after the file's report (the batch records one
+// row at a time, check first).
+class WatchCheck final : public RowCheck {
+ public:
+  WatchCheck(const SettingsRecord& settings, FileSystem& fs, const VerificationOptions& options)
+      : check_(settings, fs, options) {}
+  std::string Check(const ConversionRun& run, bool& failed) override {
+    lines_ = check_.Check(run, failed);
+    failed_ = failed;
+    return lines_;
+  }
+  std::string TakeLines() { return std::exchange(lines_, {}); }
+  bool TakeFailed() { return std::exchange(failed_, false); }
+
+ private:
+  VerifyingRowCheck check_;
+  std::string lines_;
+  bool failed_ = false;
+};
+
+// How one file of a batch ended.
+struct FileEnd {
+  Outcome code = Outcome::kStopped;
+  bool checkFailed = false;
+};
+
+// Prints each file's outcome report (and its check) and tells the watch how
+// it ended.
 class WatchDisplay final : public BatchDisplay {
  public:
-  WatchDisplay(std::ostream& out, std::vector<Outcome>& outcomes) : out_(out), outcomes_(outcomes) {}
+  WatchDisplay(std::ostream& out, std::vector<FileEnd>& ends, WatchCheck* check)
+      : out_(out), ends_(ends), check_(check) {}
   void JobStarting(int) override {}
   void JobConverted(int row, const ConversionRun& run) override {
-    outcomes_[static_cast<std::size_t>(row - 1)] = run.OutcomeCode();
-    out_ << ForTerminal(run.OutcomeReport()) << std::flush;
+    FileEnd& end = ends_[static_cast<std::size_t>(row - 1)];
+    end.code = run.OutcomeCode();
+    std::string report = run.OutcomeReport();
+    if (check_) {
+      report += check_->TakeLines();
+      end.checkFailed = check_->TakeFailed();
+    }
+    out_ << ForTerminal(report) << std::flush;
   }
   void AddMessage(std::string_view) override {}
 
  private:
   std::ostream& out_;
-  std::vector<Outcome>& outcomes_;
+  std::vector<FileEnd>& ends_;
+  WatchCheck* check_;
 };
 
 // The watch with what it needs to convert and to wait.
@@ -54,7 +94,9 @@ class Watcher {
         log_(log),
         messages_(messages),
         out_(out),
-        watch_(options.folder, settings, fs, NativePathSyntax()) {}
+        watch_(options.folder, settings, fs, NativePathSyntax()) {
+    if (options.verification) check_.emplace(settings, fs, *options.verification);
+  }
 
   bool Start() {
     if (!watch_.Scan(Now())) return false;
@@ -72,7 +114,7 @@ class Watcher {
     for (;;) {
       ConvertDue();
       if (StopSignalArrived()) return 0;
-      if (options_.once && watch_.Waiting() == 0) return failed_ > 0 ? 1 : 0;
+      if (options_.once && watch_.Waiting() == 0) return failed_ > 0 ? 1 : checksFailed_ > 0 ? kDivergenceStatus : 0;
       const bool look = Wait();
       if (StopSignalArrived()) return 0;
       if (look && !options_.once) Look();
@@ -96,14 +138,14 @@ class Watcher {
       table.SetCell(row, kColumnSource, job.source);
       table.SetCell(row, kColumnTarget, job.target);
     }
-    // A check of each written program (--verify) belongs here, after the
-    // batch and before Finished: a file whose check fails counts as failed.
-    std::vector<Outcome> outcomes(jobs.size(), Outcome::kStopped);
-    WatchDisplay display(out_, outcomes);
-    ExecuteBatchInParallel(table, settings_, fs_, conversion_, log_, display, options_.jobs);
+    std::vector<FileEnd> ends(jobs.size());
+    WatchCheck* check = check_ ? &*check_ : nullptr;
+    WatchDisplay display(out_, ends, check);
+    ExecuteBatchInParallel(table, settings_, fs_, conversion_, log_, display, options_.jobs, check);
     for (std::size_t i = 0; i < jobs.size(); ++i) {
-      if (!IsGood(outcomes[i]) && outcomes[i] != Outcome::kStopped) ++failed_;
-      watch_.Finished(jobs[i], outcomes[i], Now());
+      if (!IsGood(ends[i].code) && ends[i].code != Outcome::kStopped) ++failed_;
+      if (ends[i].checkFailed) ++checksFailed_;
+      watch_.Finished(jobs[i], ends[i].code, Now(), ends[i].checkFailed);
     }
     if (watch_.ArchiveFailures() > archiveFailures_) {
       archiveFailures_ = watch_.ArchiveFailures();
@@ -157,7 +199,9 @@ class Watcher {
   bool noticesLost_ = false;
   bool reachable_ = true;
   WatchTime lastLook_{0};
-  int failed_ = 0;
+  int failed_ = 0;        // files whose conversion failed
+  int checksFailed_ = 0;  // files converted well whose check failed
+  std::optional<WatchCheck> check_;
   int archiveFailures_ = 0;
 };
 

@@ -2,6 +2,7 @@
 // until stopped, or the backlog alone (--once).
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "batch/FolderWatch.h"
 #include "engine/ConversionRun.h"
 #include "settings/SettingsRecord.h"
+#include "verify/Verification.h"
 
 namespace morvatex {
 
@@ -21,6 +23,9 @@ struct WatchCommandOptions {
   bool once = false;    // the backlog only, then exit
   std::string logPath;  // the log for the run entries; empty: none
   int jobs = 1;         // files converted at the same time
+  // --verify: each written program is checked; one whose check fails counts
+  // as failed.
+  std::optional<VerificationOptions> verification;
 };
 
 // How often a watch without notices looks, unless --poll says otherwise.
@@ -34,8 +39,9 @@ inline constexpr WatchTime kFallbackPoll{5000};
 // target as it was, and its file is converted again on the next start.
 //
 // Returns the exit status: 0 after a stop, or after --once when no file
-// failed; 1 when a file failed in --once; 2 when the folder cannot be
-// watched (missing, not a folder, unreadable) or the log is unusable.
+// failed; 1 when a file failed in --once; 4 when in --once only checks
+// failed (as with --list); 2 when the folder cannot be watched (missing, not
+// a folder, unreadable) or the log is unusable.
 int RunWatchCommand(const WatchCommandOptions& options, const SettingsRecord& settings, FileSystem& fs,
                     ConversionOptions conversion, MessageSink& messages, std::ostream& out);
 

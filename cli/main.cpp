@@ -83,6 +83,7 @@ int RunWatch(const ConverterCall& call, const SettingsRecord& settings, FileSyst
   watch.poll = WatchTime{call.pollMs};
   watch.once = call.once;
   watch.logPath = *log;
+  if (call.verify) watch.verification = call.verification;
   watch.jobs = call.jobs > 0 ? call.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   if (!log->empty()) options.protectedPaths.push_back(*log);
   return RunWatchCommand(watch, settings, fs, std::move(options), messages, std::cout);

@@ -114,6 +114,33 @@ TEST_F(WatchProgramTest, OnceConvertsTheBacklogAndAFailureShowsInTheStatus) {
   EXPECT_TRUE(std::filesystem::exists(NativePath(dir.Sub("ein/kaputt.ncp"))));
 }
 
+TEST_F(WatchProgramTest, VerifyChecksEachFileAndAFailedCheckKeepsItOutOfTheArchive) {
+  WriteFileBytes(dir.Sub("ein/teil.ncp"), kProgram);
+  std::string out;
+  std::string err;
+  const std::vector<std::string> once = {"--once", "--settle", "0", "--archive", dir.Sub("fertig"), "--verify"};
+  // A new configuration writes "X:", which no RS274/NGC control reads.
+  std::vector<std::string> rs274 = once;
+  rs274.push_back("rs274");
+  EXPECT_EQ(Run(Watch(rs274), out, err), 4) << err;
+  EXPECT_EQ(Reports(out, "0"), 1) << out;
+  EXPECT_NE(out.find("Pr\xC3\xBC"
+                     "fung (RS274/NGC): "),
+            std::string::npos)
+      << out;
+  EXPECT_TRUE(std::filesystem::exists(NativePath(dir.Sub("ein/teil.ncp"))));
+  // Read as configured the same wording checks clean, and the file goes to
+  // the archive; the failed one waits until it changes.
+  WriteFileBytes(dir.Sub("ein/neu.ncp"), kProgram);
+  std::vector<std::string> configured = once;
+  configured.push_back("eingestellt");
+  EXPECT_EQ(Run(Watch(configured), out, err), 0) << err;
+  EXPECT_EQ(Reports(out, "0"), 1) << out;
+  EXPECT_NE(out.find("keine Abweichung"), std::string::npos) << out;
+  EXPECT_TRUE(std::filesystem::exists(NativePath(dir.Sub("fertig/neu.ncp"))));
+  EXPECT_TRUE(std::filesystem::exists(NativePath(dir.Sub("ein/teil.ncp"))));
+}
+
 TEST_F(WatchProgramTest, WrongCallsAndFoldersThatCannotBeWatchedGiveStatusTwo) {
   const struct {
     const char* name;

@@ -15,6 +15,7 @@
 #include "settings/DialogValues.h"
 #include "settings/Presets.h"
 #include "tests/support/ConversionHarness.h"
+#include "tests/support/TempDir.h"
 #include "tests/verify/RandomPrograms.h"
 #include "verify/GcodeReader.h"
 
@@ -131,11 +132,11 @@ int Main() {
     std::printf("rs274 (linuxcnc-uspace) is not installed: skipped\n");
     return kSkipped;
   }
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "morvatex-rs274-check";
-  std::filesystem::create_directories(folder);
-  const std::string path = (folder / "programm.ngc").string();
+  // A folder of its own: other builds may run this check at the same time.
+  const TempDir folder;
+  const std::string path = folder.Sub("programm.ngc");
   // rs274 refuses a tool change to a tool its table does not hold.
-  const std::string tools = (folder / "tool.tbl").string();
+  const std::string tools = folder.Sub("tool.tbl");
   {
     std::ofstream table(tools);
     for (int tool = 1; tool <= 100; ++tool) table << "T" << tool << " P" << tool << " D0 Z0\n";
@@ -154,7 +155,6 @@ int Main() {
     if (!SameMoves(settings, result.cnc, path, tools, seed)) return 1;
     moves += std::count(result.cnc.begin(), result.cnc.end(), '\n');
   }
-  std::filesystem::remove_all(folder);
   std::printf("60 programs, %zu CNC lines: the same moves as rs274\n", moves);
   return 0;
 }
