@@ -2,6 +2,7 @@
 // them, always with "." whatever the locale.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,10 @@ constexpr bool IsDecimalChar(char c) { return (c >= '0' && c <= '9') || c == '.'
 // Reads all of `text` as [+|-]digits[.digits] (at least one digit); gives the
 // value and the number of decimals written. False for anything else.
 bool ParseDecimal(std::string_view text, double& value, int& decimals);
+
+// Reads the longest start of `text` of that form; gives its length, 0 when
+// `text` starts with no such number (value and decimals then untouched).
+std::size_t ParseDecimalPrefix(std::string_view text, double& value, int& decimals);
 
 // Half a unit of the last of `decimals` written decimals (0.5 for none).
 double HalfUnit(int decimals);

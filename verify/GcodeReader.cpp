@@ -205,13 +205,15 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
       continue;
     }
     const char letter = Upper(c);
-    std::size_t numberEnd = i + 1;
-    while (numberEnd < text.size() && (IsDecimalChar(text[numberEnd]))) ++numberEnd;
     double value = 0;
     int decimals = 0;
-    if (!ParseDecimal(text.substr(i + 1, numberEnd - i - 1), value, decimals) ||
-        (numberEnd < text.size() && !IsBlank(text[numberEnd]) && !IsLetter(text[numberEnd]) && text[numberEnd] != '(' &&
-         text[numberEnd] != ';')) {
+    const std::size_t length = ParseDecimalPrefix(text.substr(i + 1), value, decimals);
+    const std::size_t numberEnd = i + 1 + length;
+    // The number must end the word: a sign or point after it ("1-2",
+    // "1.2.3") makes the word one RS274/NGC cannot read, as anything else
+    // that is no blank, letter or comment does.
+    if (length == 0 || (numberEnd < text.size() && !IsBlank(text[numberEnd]) && !IsLetter(text[numberEnd]) &&
+                        text[numberEnd] != '(' && text[numberEnd] != ';')) {
       const std::size_t end = WordEnd(text, i);
       Find(findings, lineNumber, "Wort " + Quoted(text.substr(i, end - i)) + " liest RS274/NGC nicht");
       i = end;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "base/Cp1252Codec.h"
@@ -26,16 +27,17 @@ class CncLines {
  public:
   explicit CncLines(ReadableFile& file) : file_(file) {}
 
-  // The next line; false at the end of the file or at a problem.
-  bool Next(std::string& line) {
+  // The next line, valid until the next call; false at the end of the file
+  // or at a problem.
+  bool Next(std::string_view& line) {
     if (!problem_.empty()) return false;
     for (;;) {
       const std::size_t end = buffer_.find('\n', start_);
       if (end != std::string::npos || (ended_ && start_ < buffer_.size())) {
         const std::size_t stop = end == std::string::npos ? buffer_.size() : end;
-        line.assign(buffer_, start_, stop - start_);
+        line = std::string_view(buffer_).substr(start_, stop - start_);
         start_ = stop + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         ++number_;
         if (line.size() > kLongestCncLine) return Refuse("ist zu lang");
         if (line.find('\0') != std::string::npos) return Refuse(std::string(Cp1252<u8"enthält Binärdaten">()));
@@ -92,7 +94,7 @@ std::vector<std::string> CncTexts(FileSystem& fs, const std::string& path, const
   const std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
   if (!file) return texts;
   CncLines lines(*file);
-  std::string line;
+  std::string_view line;
   while (lines.Number() < *wanted.rbegin() && lines.Next(line)) {
     for (std::size_t i = 0; i < kept.size(); ++i)
       if (kept[i].cncLine == lines.Number()) texts[i] = Shown(line);
@@ -134,7 +136,7 @@ void Check(const SettingsRecord& settings, const LineList& source, ReadableFile&
   CncLines cnc(file);
   std::vector<TracedMove> moves;
   std::vector<ReadFinding> findings;
-  std::string text;
+  std::string_view text;
   const auto readLine = [&] {
     moves.clear();
     findings.clear();
