@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/ConversionHarness.h"
+#include "verify/DecimalText.h"
 
 namespace morvatex::testing {
 namespace {
@@ -94,6 +95,11 @@ TEST(GcodeReaderTest, WhatRs274CannotReadIsAFindingAndReadingGoesOn) {
        "Kreisbogen au\xDF"
        "erhalb der XY-Ebene (G17)"},
       {"G1 G7 X1", "G-Code 7 kennt RS274/NGC nicht"},
+      {"G1 X1-2", "Wort \"X1-2\" liest RS274/NGC nicht"},
+      {"G1 X1.2.3 Y1", "Wort \"X1.2.3\" liest RS274/NGC nicht"},
+      {"G1 X-", "Wort \"X-\" liest RS274/NGC nicht"},
+      {"G1 X. Y1", "Wort \"X.\" liest RS274/NGC nicht"},
+      {"G1 X+-1", "Wort \"X+-1\" liest RS274/NGC nicht"},
   };
   for (const Case& c : cases) {
     const Read read = ReadProgram({c.line});
@@ -101,6 +107,39 @@ TEST(GcodeReaderTest, WhatRs274CannotReadIsAFindingAndReadingGoesOn) {
     EXPECT_EQ(read.findings[0].line, 1u);
     EXPECT_NE(read.findings[0].message.find(c.finding), std::string::npos)
         << c.line << ": " << read.findings[0].message;
+  }
+}
+
+// The numbers of words, also those longer than an integer holds; a word's
+// number ends at the first character that cannot continue it.
+TEST(GcodeReaderTest, NumbersAreReadExactlyAndEndWhereTheyCannotGoOn) {
+  struct Case {
+    std::string_view text;
+    std::size_t length;  // of the number at its start; 0 for none
+    double value;
+    int decimals;
+  };
+  const Case cases[] = {
+      {"12.3456 Y", 7, 12.3456, 4},
+      {"-0.5)", 4, -0.5, 1},
+      {"+.25", 4, 0.25, 2},
+      {"7.", 2, 7, 0},
+      {"1.2.3", 3, 1.2, 1},
+      {"1-2", 1, 1, 0},
+      {"12345678901234567890123.5", 25, 12345678901234567890123.5, 1},
+      {"0.0000000000000000000001", 24, 1e-22, 22},
+      {"-", 0, 0, 0},
+      {".", 0, 0, 0},
+      {"", 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    double value = 0;
+    int decimals = 0;
+    EXPECT_EQ(ParseDecimalPrefix(c.text, value, decimals), c.length) << c.text;
+    EXPECT_EQ(value, c.value) << c.text;
+    EXPECT_EQ(decimals, c.decimals) << c.text;
+    double whole = 0;
+    EXPECT_EQ(ParseDecimal(c.text, whole, decimals), c.length > 0 && c.length == c.text.size()) << c.text;
   }
 }
 
