@@ -1,6 +1,7 @@
 #include "verify/Verification.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <set>
@@ -40,7 +41,7 @@ class CncLines {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         ++number_;
         if (line.size() > kLongestCncLine) return Refuse("ist zu lang");
-        if (line.find('\0') != std::string::npos) return Refuse(std::string(Cp1252<u8"enthält Binärdaten">()));
+        if (nul_ < stop) return Refuse(std::string(Cp1252<u8"enthält Binärdaten">()));
         return true;
       }
       if (ended_) return false;
@@ -48,7 +49,9 @@ class CncLines {
         ++number_;
         return Refuse("ist zu lang");
       }
-      buffer_.erase(0, std::min(start_, buffer_.size()));
+      const std::size_t done = std::min(start_, buffer_.size());
+      buffer_.erase(0, done);
+      if (nul_ != std::string::npos) nul_ -= done;
       start_ = 0;
       const std::size_t had = buffer_.size();
       buffer_.resize(had + kReadSize);
@@ -59,6 +62,10 @@ class CncLines {
         return false;
       }
       if (got == 0) ended_ = true;
+      if (nul_ == std::string::npos) {
+        if (const void* nul = std::memchr(buffer_.data() + had, 0, buffer_.size() - had))
+          nul_ = static_cast<std::size_t>(static_cast<const char*>(nul) - buffer_.data());
+      }
     }
   }
   std::size_t Number() const { return number_; }
@@ -73,6 +80,9 @@ class CncLines {
   ReadableFile& file_;
   std::string buffer_;
   std::size_t start_ = 0;
+  // The first NUL byte in `buffer_`, looked for once a block rather than in
+  // every line: the lines before it are read as usual.
+  std::size_t nul_ = std::string::npos;
   bool ended_ = false;
   std::size_t number_ = 0;
   std::string problem_;

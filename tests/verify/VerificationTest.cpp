@@ -176,6 +176,12 @@ TEST(VerificationTest, EveryPresetChecksCleanAsConfiguredAndMach3UnderRs274) {
   }
 }
 
+std::string Repeated(std::string_view text, std::size_t times) {
+  std::string repeated;
+  for (std::size_t i = 0; i < times; ++i) repeated += text;
+  return repeated;
+}
+
 TEST(VerificationTest, ACncFileThatIsNoProgramIsAProblemNotADivergence) {
   const SettingsRecord settings = Mach3ForRs274();
   struct Case {
@@ -186,6 +192,8 @@ TEST(VerificationTest, ACncFileThatIsNoProgramIsAProblemNotADivergence) {
   const Case cases[] = {
       {"empty", "", "Die CNC-Datei ist leer"},
       {"binary", std::string("G0 X1\r\n\0\x01\x02", 10), "CNC-Zeile 2 enth\xE4lt Bin\xE4rdaten"},
+      {"binary in a later piece", Repeated("G0 X1\r\n", 20000) + std::string("G0\0X2\r\n", 8),
+       "CNC-Zeile 20001 enth\xE4lt Bin\xE4rdaten"},
       {"one endless line", std::string(kLongestCncLine + 10, 'X'), "CNC-Zeile 1 ist zu lang"},
   };
   for (const Case& c : cases) {
