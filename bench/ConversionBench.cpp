@@ -167,11 +167,12 @@ int Main(int argc, char** argv) {
   std::printf("%-15s %10s %8s %10s %7s %12s %9s %9s %9s %9s\n", "variant", "convert s", "CPU s", "I/O s", "ratio",
               "lines/s", "peak MiB", "peak/src", "CNC MiB", "DXF MiB");
 
+  ChildResult results[std::size(kVariants)];
   for (int i = 0; i < static_cast<int>(std::size(kVariants)); ++i) {
     const Variant& v = kVariants[i];
     std::filesystem::remove(cnc);
     std::filesystem::remove(cnc + ".dxf");
-    const ChildResult r = SpawnVariant(argv[0], i, folder.string(), repeats);
+    const ChildResult r = results[i] = SpawnVariant(argv[0], i, folder.string(), repeats);
     if (!r.ok) {
       std::printf("%-15s failed\n", v.name);
       continue;
@@ -186,6 +187,14 @@ int Main(int argc, char** argv) {
     std::printf("%-15s %10.3f %8.3f %10.3f %7.1f %12.0f %9.1f %9.2f %9.1f %9.1f\n", v.name, r.seconds,
                 r.cpuSeconds / repeats, floor, r.seconds / floor, r.lines / r.seconds, r.peakMiB, r.peakMiB / sourceMiB,
                 cncBytes / 1048576.0, dxfBytes / 1048576.0);
+  }
+  // The check's cost: the last row against the one before it.
+  const ChildResult& plain = results[std::size(kVariants) - 2];
+  const ChildResult& checked = results[std::size(kVariants) - 1];
+  if (plain.ok && checked.ok) {
+    std::printf("\nwith the check: %.2fx the time, %.2fx the processor time, %.2fx the peak memory\n",
+                checked.seconds / plain.seconds, checked.cpuSeconds / plain.cpuSeconds,
+                checked.peakMiB / plain.peakMiB);
   }
   std::filesystem::remove_all(folder);
   return 0;
