@@ -136,12 +136,18 @@ std::string PathComparison::ModalDifference(const TracedMove& e, const TracedMov
   const auto differs = [](const ModalValue& a, const ModalValue& b) {
     return a.known && b.known && std::fabs(a.value - b.value) > a.resolution + b.resolution + 1e-9 * std::fabs(a.value);
   };
+  // Mostly the values agree, as they did at the move before: nothing to
+  // report and nothing to remember.
+  const bool bothFeed = IsFeedMove(e.kind) && IsFeedMove(r.kind);
+  if (lastFeed_.empty() && lastSpeed_.empty() && lastTool_.empty() && !(bothFeed && differs(e.feed, r.feed)) &&
+      !differs(e.speed, r.speed) && !differs(e.tool, r.tool))
+    return what;
   const auto once = [&what](std::string& last, std::string text) {
     if (text == last) return;  // mostly both empty: the values agree
     Join(what, text);
     last = std::move(text);
   };
-  if (IsFeedMove(e.kind) && IsFeedMove(r.kind)) {
+  if (bothFeed) {
     once(lastFeed_, differs(e.feed, r.feed) ? "Vorschub: Isel " + DecimalText(e.feed.value, 3) + " mm/min, CNC " +
                                                   DecimalText(r.feed.value, 3) + " mm/min"
                                             : std::string());
