@@ -12,12 +12,14 @@
 // factors): the conversion with `--verify rs274` may take at most 1.5 times
 // the time of the same conversion without it, with the same peak memory
 // within 10 %. Figures, December 2026, the 2-core build machine:
-//   instructions (valgrind --tool=callgrind, 200,000 lines, best of 1):
-//     1,502 M without the check, 2,099 M with it: 1.40x (the check 597 M,
-//     0.40 of the conversion; before the reader's numbers were read in one
-//     pass it was 2,192 M, 1.46x)
-//   time (1,000,000 lines, best of 3, the machine otherwise idle):
-//     0.525 s without, 0.773 s with it before: 1.47x (processor 1.55x)
+//   instructions per conversion (valgrind --tool=callgrind, 200,000 lines):
+//     1,500 M without the check, 2,091 M with it: 1.39x (the check 591 M,
+//     0.39 of the conversion; before the reader's numbers were read in one
+//     pass and its lines in place, 2,192 M: 1.46x, the check 690 M)
+//   time (1,000,000 lines, best of 3): before, on a lightly loaded machine,
+//     0.525 s without, 0.773 s with it: 1.47x (processor 1.55x); after, only
+//     under a load of 5 to 7 on the 2 cores, where runs scatter from 1.05x
+//     to 1.7x: measure again on an idle machine
 //   peak memory: 64.3 MiB both, 1.00x
 // The check's time goes to its own interpretation of the Isel program
 // (about 37 %), the RS274/NGC reading of the CNC lines (36 %, of which half
