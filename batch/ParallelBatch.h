@@ -47,7 +47,6 @@ namespace morvatex {
 // runs on those there are, down to the calling thread alone.
 BatchResult ExecuteBatchInParallel(JobTable& table, const SettingsRecord& settings, FileSystem& fs,
                                    const ConversionOptions& options, const LogFile& log, BatchDisplay& display,
-                                   int jobs, RowCheck* check = nullptr,
-                                   const ThreadStarter& startThread = StartThread);
+                                   int jobs, RowCheck* check = nullptr, const ThreadStarter& startThread = StartThread);
 
 }  // namespace morvatex

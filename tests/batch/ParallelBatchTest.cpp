@@ -65,7 +65,8 @@ BatchTrace ExecuteRows(const std::vector<Row>& rows, int jobs, bool stop, FileSy
   };
   const LogFile log(fs, logPath, [] { return std::string("08.12.2026 10:00:00"); });
   RecordingDisplay display;
-  const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs, nullptr, startThread);
+  const BatchResult result =
+      ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs, nullptr, startThread);
   ClearStopRequest();
 
   BatchTrace trace{display.shown, {}, {}, result.converted, result.failed, result.stopped};
