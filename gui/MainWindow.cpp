@@ -478,6 +478,9 @@ void MainWindow::OpenPreview(int row) {
   // A window of its own, closed with the main window; several may be open.
   auto* window =
       new PreviewWindow(fs_, settings_, table_.Cell(row, kColumnSource), RapidRateFilePath(settingsFilePath_), this);
+  // The read-back overlay is offered only while the output is checked.
+  if (const std::optional<ControlModel> model = outputCheck_->Model())
+    window->OfferReadBack(table_.Cell(row, kColumnTarget), *model);
   if (state_.remember) {
     if (state_.previewWidth > 0) window->resize(state_.previewWidth, state_.previewHeight);
     window->DepthSwitch()->setChecked(state_.previewDepth);

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
@@ -34,6 +35,10 @@ constexpr double kZoomPerNotch = 1.25;  // one notch of the wheel
 const QString kFitHint = QStringLiteral("Mausrad: Zoom, Ziehen: Verschieben, F oder Pos1: Einpassen");
 constexpr int kBarSteps = 1000;           // the trace bar: each pass fills half
 constexpr int kProgressIntervalMs = 100;  // how often the trace bar looks at the worker
+constexpr int kListHeight = 140;          // the list of divergences under the picture
+
+// The first line of a check's report, without its line end.
+QString Verdict(const std::string& report) { return ToQString(report.substr(0, report.find('\r'))); }
 
 bool SameView(const PreviewView& a, const PreviewView& b) { return a.scale == b.scale && a.origin == b.origin; }
 
@@ -81,7 +86,7 @@ void PreviewCanvas::Changed() {
 void PreviewCanvas::AskForPicture() {
   if (!path_ || !worker_) return;
   askedRatio_ = devicePixelRatioF();
-  ticket_ = worker_->RequestPicture(size(), askedRatio_, view_, options_);
+  ticket_ = worker_->RequestPicture(size(), askedRatio_, view_, options_, overlay_);
 }
 
 void PreviewCanvas::Take(const PreviewWorker::Picture& picture) {
@@ -94,7 +99,20 @@ void PreviewCanvas::Take(const PreviewWorker::Picture& picture) {
 
 bool PreviewCanvas::PictureCurrent() const {
   return !picture_.image.isNull() && picture_.size == size() && SameView(picture_.view, view_) &&
-         picture_.options.depth == options_.depth && picture_.image.devicePixelRatio() == devicePixelRatioF();
+         picture_.options.depth == options_.depth && picture_.overlay == overlay_ &&
+         picture_.image.devicePixelRatio() == devicePixelRatioF();
+}
+
+void PreviewCanvas::SetReadBack(std::shared_ptr<const ReadBackOverlay> overlay) {
+  if (overlay_.readBack == overlay) return;
+  overlay_.readBack = std::move(overlay);
+  Changed();
+}
+
+void PreviewCanvas::Select(const OverlaySelection& selection) {
+  if (overlay_.selected == selection) return;
+  overlay_.selected = selection;
+  Changed();
 }
 
 void PreviewCanvas::paintEvent(QPaintEvent*) {
@@ -233,14 +251,31 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   failure_->setStyleSheet(QStringLiteral("color: red"));
   failure_->setVisible(false);
 
+  readBackSwitch_ = new QCheckBox(this);
+  readBackSwitch_->setObjectName(QStringLiteral("readBackSwitch"));
+  readBackSwitch_->setVisible(false);
+  top->insertWidget(top->indexOf(depthSwitch_) + 1, readBackSwitch_);
+  verdict_ = new QLabel(this);
+  verdict_->setObjectName(QStringLiteral("readBackVerdict"));
+  verdict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  verdict_->setVisible(false);
+  divergences_ = new QListWidget(this);
+  divergences_->setObjectName(QStringLiteral("divergenceList"));
+  divergences_->setMaximumHeight(kListHeight);
+  divergences_->setVisible(false);
+
   layout->addLayout(top);
   layout->addWidget(canvas_, 1);
+  layout->addWidget(verdict_);
+  layout->addWidget(divergences_);
   layout->addWidget(traceBar_);
   layout->addWidget(failure_);
   layout->addWidget(status_);
 
   connect(fit, &QPushButton::clicked, canvas_, &PreviewCanvas::Fit);
   connect(depthSwitch_, &QCheckBox::toggled, canvas_, &PreviewCanvas::SetDepth);
+  connect(readBackSwitch_, &QCheckBox::toggled, this, &PreviewWindow::ReadBackToggled);
+  connect(divergences_, &QListWidget::itemClicked, this, &PreviewWindow::DivergencePicked);
   connect(rapidRateBox_, &QSpinBox::valueChanged, this, &PreviewWindow::MachineChanged);
   connect(accelBox_, &QSpinBox::valueChanged, this, &PreviewWindow::MachineChanged);
   connect(cornerBox_, &QDoubleSpinBox::valueChanged, this, &PreviewWindow::MachineChanged);
@@ -368,6 +403,55 @@ void PreviewWindow::ShowEstimate() {
   // The time as if the machine changed its speed at once, to compare.
   status_->setToolTip(
       ToQString(InstantTimeText(estimate) + "\n" + MachineText(accelBox_->value(), cornerBox_->value())));
+}
+
+void PreviewWindow::OfferReadBack(const std::string& cncPath, ControlModel model) {
+  cncPath_ = cncPath;
+  checkModel_ = model;
+  const QString name = ToQString(ControlModelName(model));
+  readBackSwitch_->setText(QStringLiteral("Rückgelesen (%1)").arg(name));
+  readBackSwitch_->setToolTip(
+      QStringLiteral("Das CNC-Programm so zurücklesen, wie die Steuerung (%1) es liest, und über den Isel-Weg "
+                     "zeichnen; Abweichungen in Orange")
+          .arg(name));
+  readBackSwitch_->setVisible(worker_->Started());
+}
+
+void PreviewWindow::ReadBackToggled(bool on) {
+  verdict_->setVisible(on);
+  divergences_->setVisible(on);
+  canvas_->SetReadBack(on ? readBack_ : nullptr);
+  if (!on || readBackAsked_) return;
+  readBackAsked_ = true;
+  verdict_->setText(QStringLiteral("CNC-Programm wird zurückgelesen ..."));
+  worker_->RequestReadBack(cncPath_, checkModel_, [this](PreviewWorker::ReadBack readBack) {
+    QMetaObject::invokeMethod(
+        this, [this, readBack] { ReadBackArrived(readBack); }, Qt::QueuedConnection);
+  });
+}
+
+void PreviewWindow::ReadBackArrived(const PreviewWorker::ReadBack& readBack) {
+  readBack_ = readBack.overlay;
+  verdict_->setText(readBack.result.report.empty()
+                        ? QStringLiteral("Prüfung: nicht möglich: ") + ToQString(readBack.result.problem)
+                        : Verdict(readBack.result.report));
+  divergences_->clear();
+  for (const Divergence& d : readBack.result.summary.first) {
+    QStringList where;
+    if (d.cncLine > 0) where << QStringLiteral("CNC-Zeile %1").arg(d.cncLine);
+    if (d.iselLine > 0) where << QStringLiteral("Isel-Zeile %1").arg(d.iselLine);
+    auto* item = new QListWidgetItem(where.join(QStringLiteral(", ")) + ": " + ToQString(d.what), divergences_);
+    item->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(d.cncLine));
+    item->setData(Qt::UserRole + 1, QVariant::fromValue<qulonglong>(d.iselLine));
+  }
+  const std::size_t more = readBack.result.summary.divergenceCount - readBack.result.summary.first.size();
+  if (more > 0) new QListWidgetItem(QStringLiteral("... und %1 weitere Abweichungen").arg(more), divergences_);
+  if (readBackSwitch_->isChecked()) canvas_->SetReadBack(readBack_);
+}
+
+void PreviewWindow::DivergencePicked(QListWidgetItem* item) {
+  canvas_->Select({static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong()),
+                   static_cast<std::size_t>(item->data(Qt::UserRole + 1).toULongLong())});
 }
 
 void PreviewWindow::MachineChanged() {

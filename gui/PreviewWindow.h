@@ -27,6 +27,8 @@
 
 class QCheckBox;
 class QLabel;
+class QListWidget;
+class QListWidgetItem;
 class QProgressBar;
 class QDoubleSpinBox;
 class QSpinBox;
@@ -45,6 +47,7 @@ class PreviewCanvas final : public QWidget {
   explicit PreviewCanvas(QWidget* parent);
   const PreviewView& View() const { return view_; }
   const PaintOptions& Options() const { return options_; }
+  const OverlayOptions& Overlay() const { return overlay_; }
   // Shows the whole drawing again, and follows the size from now on.
   void Fit();
   void SetDepth(bool depth);
@@ -52,6 +55,10 @@ class PreviewCanvas final : public QWidget {
   int PicturesTaken() const { return picturesTaken_; }
   // The picture on show is the one of the present view, size and options.
   bool PictureCurrent() const;
+  // The read-back path drawn over the moves (null: none), and the moves of
+  // the divergence picked from the list.
+  void SetReadBack(std::shared_ptr<const ReadBackOverlay> overlay);
+  void Select(const OverlaySelection& selection);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -73,6 +80,7 @@ class PreviewCanvas final : public QWidget {
   PreviewWorker* worker_ = nullptr;
   PreviewView view_;
   PaintOptions options_;
+  OverlayOptions overlay_;
   bool fitted_ = true;
   QPointF dragFrom_;
   std::uint64_t ticket_ = 0;  // of the picture asked for last
@@ -112,6 +120,13 @@ class PreviewWindow final : public QWidget {
   QProgressBar* TraceBar() const { return traceBar_; }      // hidden once the trace ended
   QLabel* StatusLine() const { return status_; }
   QLabel* FailureLine() const { return failure_; }  // hidden without a failure
+  // The check of the output, offered while "Ausgabe prüfen" is on: the row's
+  // CNC program at `cncPath` read back by `model` and drawn over the path,
+  // with the divergences in a list. Until then the switch stays hidden.
+  void OfferReadBack(const std::string& cncPath, ControlModel model);
+  QCheckBox* ReadBackSwitch() const { return readBackSwitch_; }
+  QLabel* ReadBackVerdict() const { return verdict_; }          // the check's first report line
+  QListWidget* DivergenceList() const { return divergences_; }  // clicking an entry selects its moves
 
  protected:
   // F and Pos1 (Home) fit the drawing to the window; Esc closes it.
@@ -134,6 +149,9 @@ class PreviewWindow final : public QWidget {
   void ShowProblem(const QString& text);  // in the failure line, in place of the progress
   // The status line: the planned estimate, the instant one in its tooltip.
   void ShowEstimate();
+  void ReadBackToggled(bool on);
+  void ReadBackArrived(const PreviewWorker::ReadBack& readBack);
+  void DivergencePicked(QListWidgetItem* item);
 
   FileSystem& fs_;
   std::string rapidRateFile_;
@@ -148,6 +166,13 @@ class PreviewWindow final : public QWidget {
   QTimer* progressTimer_ = nullptr;
   QLabel* status_ = nullptr;
   QLabel* failure_ = nullptr;
+  std::string cncPath_;
+  ControlModel checkModel_ = ControlModel::kRs274;
+  QCheckBox* readBackSwitch_ = nullptr;
+  QLabel* verdict_ = nullptr;
+  QListWidget* divergences_ = nullptr;
+  bool readBackAsked_ = false;
+  std::shared_ptr<const ReadBackOverlay> readBack_;
   // Last: it calls back into the members above until it has stopped.
   std::unique_ptr<PreviewWorker> worker_;
 };

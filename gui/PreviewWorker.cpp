@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -11,6 +12,25 @@ namespace morvatex {
 namespace {
 
 std::atomic<int> liveThreads{0};
+
+ReadBackMove OverlayMove(const TracedMove& move) {
+  ReadBackMove m;
+  m.startX = static_cast<float>(move.startX);
+  m.startY = static_cast<float>(move.startY);
+  m.x = static_cast<float>(move.x);
+  m.y = static_cast<float>(move.y);
+  m.line = static_cast<std::uint32_t>(move.line);
+  m.rapid = move.kind == MotionKind::kRapid;
+  m.arc = move.kind == MotionKind::kClockwise || move.kind == MotionKind::kCounterClockwise;
+  if (m.arc) {
+    m.centreX = static_cast<float>(move.centreX);
+    m.centreY = static_cast<float>(move.centreY);
+    // The reader gives the sweep without its direction, which the kind holds.
+    const double sweep = std::abs(move.sweep);
+    m.sweep = static_cast<float>(move.kind == MotionKind::kClockwise ? -sweep : sweep);
+  }
+  return m;
+}
 
 }  // namespace
 
@@ -51,16 +71,51 @@ TraceProgress PreviewWorker::Progress() const { return {pass_.load(), done_.load
 double PreviewWorker::PictureProgress() const { return pictureShare_.load(); }
 
 std::uint64_t PreviewWorker::RequestPicture(QSize size, double pixelRatio, const PreviewView& view,
-                                            const PaintOptions& options) {
+                                            const PaintOptions& options, const OverlayOptions& overlay) {
   std::uint64_t ticket = 0;
   {
     const std::lock_guard lock(mutex_);
     ticket = ++latest_;
-    pending_ = Request{ticket, size, pixelRatio, view, options};
+    pending_ = Request{ticket, size, pixelRatio, view, options, overlay};
     pictureShare_ = 0;
   }
   wake_.notify_all();
   return ticket;
+}
+
+void PreviewWorker::RequestReadBack(std::string cncPath, ControlModel model, std::function<void(ReadBack)> done) {
+  {
+    const std::lock_guard lock(mutex_);
+    pendingReadBack_ = ReadBackRequest{std::move(cncPath), model, std::move(done)};
+  }
+  wake_.notify_all();
+}
+
+void PreviewWorker::ReadBackNow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
+                                const ReadBackRequest& request) {
+  ReadBack readBack;
+  try {
+    auto overlay = std::make_shared<ReadBackOverlay>();
+    VerificationHooks hooks;
+    hooks.readMove = [&overlay](const TracedMove& move) { overlay->moves.push_back(OverlayMove(move)); };
+    hooks.stopped = [this] { return stop_.load(); };
+    VerificationOptions options;
+    options.model = request.model;
+    readBack.result = VerifySourceAndCncProgram(settings, fs, sourcePath, request.cncPath, options, hooks);
+    for (const Divergence& d : readBack.result.summary.first)
+      if (d.cncLine > 0) overlay->divergentLines.push_back(d.cncLine);
+    std::sort(overlay->divergentLines.begin(), overlay->divergentLines.end());
+    overlay->moves.shrink_to_fit();
+    readBack.overlay = std::move(overlay);
+  } catch (const std::bad_alloc&) {
+    readBack = ReadBack{};
+    readBack.result.problem = "Zu wenig Speicher";
+  } catch (const std::length_error&) {
+    readBack = ReadBack{};
+    readBack.result.problem = "Zu wenig Speicher";
+  }
+  if (stop_) return;
+  request.done(std::move(readBack));
 }
 
 void PreviewWorker::Run(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath) {
@@ -87,14 +142,25 @@ void PreviewWorker::Run(FileSystem& fs, const SettingsRecord& settings, const st
 
   for (;;) {
     Request request;
+    std::optional<ReadBackRequest> readBack;
     {
       std::unique_lock lock(mutex_);
-      wake_.wait(lock, [this] { return stop_ || pending_.has_value(); });
+      wake_.wait(lock, [this] { return stop_ || pending_.has_value() || pendingReadBack_.has_value(); });
       if (stop_) return;
-      request = *pending_;
-      pending_.reset();
+      // A read-back goes first: the picture asked for next wants to show it.
+      if (pendingReadBack_) {
+        readBack = std::move(pendingReadBack_);
+        pendingReadBack_.reset();
+      } else {
+        request = *pending_;
+        pending_.reset();
+      }
     }
-    Paint(*path, request);
+    if (readBack) {
+      ReadBackNow(fs, settings, sourcePath, *readBack);
+    } else {
+      Paint(*path, request);
+    }
   }
 }
 
@@ -108,7 +174,7 @@ void PreviewWorker::Paint(const ToolPath& path, const Request& request) {
     return false;
   };
   if (request.size.isEmpty()) return;
-  Picture picture{request.ticket, {}, false, request.size, request.view, request.options};
+  Picture picture{request.ticket, {}, false, request.size, request.view, request.options, request.overlay};
   try {
     // A null image is one that memory could not hold.
     QImage image(request.size * request.pixelRatio, QImage::Format_ARGB32_Premultiplied);
@@ -119,6 +185,10 @@ void PreviewWorker::Paint(const ToolPath& path, const Request& request) {
       QPainter painter(&image);
       const QRectF area(QPointF(0, 0), QSizeF(request.size));
       if (!PaintToolPath(painter, path, request.view, area, stale, request.options)) return;
+      const OverlayOptions& overlay = request.overlay;
+      if (overlay.readBack &&
+          !PaintReadBack(painter, path, *overlay.readBack, overlay.selected, request.view, area, stale))
+        return;
       painter.end();
       picture.image = std::move(image);
     }

@@ -20,9 +20,11 @@
 #include <string>
 
 #include "base/FileSystem.h"
+#include "paint/ReadBackOverlay.h"
 #include "paint/ToolPathPainter.h"
 #include "preview/ToolPath.h"
 #include "settings/SettingsRecord.h"
+#include "verify/Verification.h"
 
 namespace morvatex {
 
@@ -39,6 +41,13 @@ class PreviewWorker {
     QSize size;  // in logical pixels
     PreviewView view;
     PaintOptions options;
+    OverlayOptions overlay;
+  };
+  struct ReadBack {
+    // The path the control model read, with the divergent lines; null when
+    // memory ran out (the result then says so).
+    std::shared_ptr<const ReadBackOverlay> overlay;
+    VerificationResult result;
   };
 
   // Starts `thread`; false when the system could not start it.
@@ -71,7 +80,15 @@ class PreviewWorker {
   // each. It replaces a request not yet taken up and stops a picture being
   // painted; requests before the trace ended wait for it. Returns the
   // ticket its picture will carry.
-  std::uint64_t RequestPicture(QSize size, double pixelRatio, const PreviewView& view, const PaintOptions& options);
+  // `overlay` is drawn over the path.
+  std::uint64_t RequestPicture(QSize size, double pixelRatio, const PreviewView& view, const PaintOptions& options,
+                               const OverlayOptions& overlay = {});
+
+  // Asks for the CNC program at `cncPath` to be read back by `model` and
+  // checked against the source, once the trace ended; `done` hears the
+  // result on the worker's thread (unless stopped). Pictures asked for
+  // meanwhile wait for it. Without a thread nothing is ever reported.
+  void RequestReadBack(std::string cncPath, ControlModel model, std::function<void(ReadBack)> done);
 
   // Workers whose thread has not yet been waited for, in the whole process.
   static int LiveThreads();
@@ -83,9 +100,17 @@ class PreviewWorker {
     double pixelRatio = 1;
     PreviewView view;
     PaintOptions options;
+    OverlayOptions overlay;
   };
   void Run(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath);
+  struct ReadBackRequest {
+    std::string cncPath;
+    ControlModel model = ControlModel::kRs274;
+    std::function<void(ReadBack)> done;
+  };
   void Paint(const ToolPath& path, const Request& request);
+  void ReadBackNow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
+                   const ReadBackRequest& request);
 
   std::function<void(Traced)> traced_;
   std::function<void(Picture)> painted_;
@@ -96,7 +121,8 @@ class PreviewWorker {
   std::atomic<double> pictureShare_{0};
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::optional<Request> pending_;  // guarded by mutex_
+  std::optional<Request> pending_;                  // guarded by mutex_
+  std::optional<ReadBackRequest> pendingReadBack_;  // guarded by mutex_
   bool started_ = false;
   // A QThread, not a std::thread: Qt frees the font data a thread used
   // within that thread only for its own threads (on Windows it otherwise

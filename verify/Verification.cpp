@@ -138,7 +138,7 @@ std::string Report(const VerificationResult& result, ControlModel model, const L
 }
 
 void Check(const SettingsRecord& settings, const LineList& source, ReadableFile& file,
-           const VerificationOptions& options, VerificationResult& result) {
+           const VerificationOptions& options, const VerificationHooks& hooks, VerificationResult& result) {
   const MachineProfile& profile = settings.Profil;
   PathComparison comparison(profile, options.model, options.tolerance);
   ExpectedPath expected(profile, comparison);
@@ -152,13 +152,17 @@ void Check(const SettingsRecord& settings, const LineList& source, ReadableFile&
     findings.clear();
     reader.ReadLine(text, cnc.Number(), moves, findings);
     for (const ReadFinding& finding : findings) comparison.AddFinding(finding);
-    for (const TracedMove& move : moves) comparison.AddRead(move);
+    for (const TracedMove& move : moves) {
+      if (hooks.readMove) hooks.readMove(move);
+      comparison.AddRead(move);
+    }
   };
   MachineState state;
   std::string currentLineText;
   Outcome code = Outcome::kSuccess;
   RunPassOverLines(
-      source, Pass::kWriting, profile, state, currentLineText, code, [](std::size_t) { return false; },
+      source, Pass::kWriting, profile, state, currentLineText, code,
+      [&](std::size_t) { return hooks.stopped && hooks.stopped(); },
       [&](const InterpretedLine& line, std::size_t index) {
         expected.TakeLine(line, state, index + 1);
         while (comparison.WantsRead() && cnc.Next(text)) readLine();
@@ -167,7 +171,7 @@ void Check(const SettingsRecord& settings, const LineList& source, ReadableFile&
       });
   comparison.ExpectedEnded();
   comparison.Match();
-  while (cnc.Next(text)) {
+  while (!(hooks.stopped && hooks.stopped()) && cnc.Next(text)) {
     readLine();
     comparison.Match();
   }
@@ -196,7 +200,8 @@ bool ParseControlModel(std::string_view text, ControlModel& model) {
 }
 
 VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineList& source, FileSystem& fs,
-                                    const std::string& cncPath, const VerificationOptions& options) {
+                                    const std::string& cncPath, const VerificationOptions& options,
+                                    const VerificationHooks& hooks) {
   VerificationResult result;
   try {
     if (fs.IsSpecialFile(cncPath)) {
@@ -204,7 +209,7 @@ VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineLi
     } else if (const std::unique_ptr<ReadableFile> file = fs.OpenForReading(cncPath); !file) {
       result.problem = std::string(Cp1252<u8"Die CNC-Datei konnte nicht geöffnet werden: ">()) + cncPath;
     } else {
-      Check(settings, source, *file, options, result);
+      Check(settings, source, *file, options, hooks, result);
       file->Close();
     }
     const std::vector<std::string> texts =
@@ -220,14 +225,14 @@ VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineLi
 
 VerificationResult VerifySourceAndCncProgram(const SettingsRecord& settings, FileSystem& fs,
                                              const std::string& sourcePath, const std::string& cncPath,
-                                             const VerificationOptions& options) {
+                                             const VerificationOptions& options, const VerificationHooks& hooks) {
   LineList source;
   SourceReading reading = SourceReading::kReadFailed;
   try {
     if (fs.IsSpecialFile(sourcePath)) {
       reading = SourceReading::kStopped;
     } else if (const std::unique_ptr<ReadableFile> file = fs.OpenForReading(sourcePath)) {
-      reading = ReadSourceLines(*file, source, [](std::size_t) { return false; });
+      reading = ReadSourceLines(*file, source, [&](std::size_t) { return hooks.stopped && hooks.stopped(); });
       file->Close();
     }
   } catch (const std::bad_alloc&) {
@@ -242,7 +247,7 @@ VerificationResult VerifySourceAndCncProgram(const SettingsRecord& settings, Fil
     result.report = Report(result, options.model, source, {});
     return result;
   }
-  return VerifyCncProgram(settings, source, fs, cncPath, options);
+  return VerifyCncProgram(settings, source, fs, cncPath, options, hooks);
 }
 
 VerificationResult VerifyConversion(const ConversionRun& run, const SettingsRecord& settings, FileSystem& fs,

@@ -5,6 +5,7 @@
 // the source's lines, so the check holds no more than a few moves of either.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "base/FileSystem.h"
@@ -21,6 +22,16 @@ inline constexpr double kDefaultTolerance = 0.01;  // mm
 struct VerificationOptions {
   ControlModel model = ControlModel::kRs274;
   double tolerance = kDefaultTolerance;
+};
+
+// What a caller may hear of a check while it runs.
+struct VerificationHooks {
+  // Hears every move the control model reads back, in order (the preview
+  // draws them); the check itself keeps none of them.
+  std::function<void(const TracedMove&)> readMove;
+  // Asked before each source line: yes ends the check early, and its result
+  // then says nothing.
+  std::function<bool()> stopped;
 };
 
 struct VerificationResult {
@@ -43,13 +54,14 @@ inline constexpr std::size_t kLongestCncLine = 64 * 1024;
 // under `settings` (the record the conversion used). Nothing is thrown;
 // memory running out is a problem like the others.
 VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineList& source, FileSystem& fs,
-                                    const std::string& cncPath, const VerificationOptions& options);
+                                    const std::string& cncPath, const VerificationOptions& options,
+                                    const VerificationHooks& hooks = {});
 
 // The same for the Isel program at `sourcePath`, read first as a conversion
 // reads it; a source that cannot be read is a problem.
 VerificationResult VerifySourceAndCncProgram(const SettingsRecord& settings, FileSystem& fs,
                                              const std::string& sourcePath, const std::string& cncPath,
-                                             const VerificationOptions& options);
+                                             const VerificationOptions& options, const VerificationHooks& hooks = {});
 
 // The check of the CNC program a successful run just wrote, against the
 // source lines it kept. Without CNC output there is nothing to check: that

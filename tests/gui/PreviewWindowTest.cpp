@@ -2,14 +2,20 @@
 // and driven with real mouse, wheel and key events.
 #include "gui/PreviewWindow.h"
 
+#include "gui/ClickableImage.h"
+
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QPointer>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QWheelEvent>
+
+#include <cstring>
+#include <filesystem>
 
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/support/ConversionHarness.h"
@@ -263,6 +269,94 @@ TEST_F(PreviewWindowTest, DepthSwitchColoursByZAndTheStatusNamesTheDeepestZ) {
   QTest::mouseClick(window->DepthSwitch(), Qt::LeftButton);
   WaitForPicture(window);
   EXPECT_TRUE(Shown(canvas) == plain);
+}
+
+// The read-back overlay: offered only while "Ausgabe prüfen" is on, off
+// until ticked; it draws the CNC program as the control reads it over the
+// path, divergent moves in orange, and a click on a divergence in the list
+// marks its moves.
+TEST_F(PreviewWindowTest, ReadBackOverlayShowsTheDivergencesAndAClickSelectsTheirMove) {
+  struct Case {
+    const char* name;
+    const char* choice;   // the ".pruefung" file; null: the check is off
+    bool convert;         // the row's CNC program exists
+    const char* tamper;   // replaced once in the CNC program (a hand edit)
+    const char* verdict;  // how the verdict starts
+    bool divergent;
+  };
+  const Case cases[] = {
+      {"off", nullptr, true, nullptr, "", false},
+      {"clean", "eingestellt", true, nullptr, "Prüfung (eingestellt): keine Abweichung", false},
+      {"edited by hand", "eingestellt", true, "Y:50.0000", "Prüfung (eingestellt): ", true},
+      {"no CNC program", "rs274", false, nullptr, "Prüfung (RS274/NGC): nicht möglich", false},
+  };
+  // Pixels of `colour`; or, for the thin read-back line, which smoothing
+  // blends with the blue path under it, of a hue with clearly more green
+  // than red (no other colour of the picture has).
+  const auto count = [](const QImage& image, const QColor& colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor got = image.pixelColor(x, y);
+        const bool green = got.green() > got.red() + 50;
+        if (colour == kReadBackColour ? green : got == colour) ++n;
+      }
+    return n;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    form.reset();
+    std::filesystem::remove(SettingsPath() + ".pruefung");
+    std::filesystem::remove(dir.Sub("teil.cnc"));
+    if (c.choice) WriteFileBytes(SettingsPath() + ".pruefung", std::string(c.choice) + "\r\n");
+    StartWithProgram(kRectangle);
+    if (c.convert) QTest::mouseClick(form->ConvertButton(), Qt::LeftButton);
+    if (c.tamper) {
+      std::string cnc = ReadFileBytes(dir.Sub("teil.cnc"));
+      const std::size_t at = cnc.find(c.tamper);
+      ASSERT_NE(at, std::string::npos) << cnc;
+      cnc.replace(at, std::strlen(c.tamper), "Y:40.0000");
+      WriteFileBytes(dir.Sub("teil.cnc"), cnc);
+    }
+    PreviewWindow* window = OpenByDoubleClick(1);
+    ASSERT_NE(window, nullptr);
+    WaitForPicture(window);
+    PreviewCanvas* canvas = window->Canvas();
+    const QImage plain = Shown(canvas);
+    EXPECT_EQ(window->ReadBackSwitch()->isVisible(), c.choice != nullptr);
+    EXPECT_FALSE(window->DivergenceList()->isVisible());
+    if (!c.choice) {
+      window->close();
+      continue;
+    }
+    QTest::mouseClick(window->ReadBackSwitch(), Qt::LeftButton);
+    EXPECT_TRUE(window->DivergenceList()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return canvas->Overlay().readBack != nullptr; }, 20000))
+        << window->ReadBackVerdict()->text().toStdString();
+    WaitForPicture(window);
+    EXPECT_TRUE(window->ReadBackVerdict()->text().startsWith(QString::fromUtf8(c.verdict)))
+        << window->ReadBackVerdict()->text().toStdString();
+    const QImage overlaid = Shown(canvas);
+    EXPECT_EQ(count(overlaid, kReadBackColour) > 0, c.convert);
+    EXPECT_EQ(count(overlaid, kDivergenceColour) > 0, c.divergent);
+    EXPECT_EQ(window->DivergenceList()->count() > 0, c.divergent);
+
+    if (c.divergent) {
+      QListWidget* list = window->DivergenceList();
+      const QRect entry = list->visualItemRect(list->item(0));
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
+      EXPECT_NE(canvas->Overlay().selected.cncLine, 0u);
+      EXPECT_TRUE(
+          list->item(0)->text().startsWith(QStringLiteral("CNC-Zeile %1").arg(canvas->Overlay().selected.cncLine)));
+      WaitForPicture(window);
+      EXPECT_GT(count(Shown(canvas), kSelectionColour), 0);
+    }
+    // Off again: the Isel path alone, as before.
+    QTest::mouseClick(window->ReadBackSwitch(), Qt::LeftButton);
+    WaitForPicture(window);
+    EXPECT_TRUE(Shown(canvas) == plain);
+    window->close();
+  }
 }
 
 // Memory running out while the program is read or traced ends in a short

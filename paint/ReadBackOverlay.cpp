@@ -1,0 +1,127 @@
+#include "paint/ReadBackOverlay.h"
+
+#include <QPainter>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace morvatex {
+namespace {
+
+// A stop query before each chunk of this many moves.
+constexpr std::size_t kMovesPerChunk = 4096;
+constexpr double kPixelsPerArcStep = 3;
+constexpr int kMostArcSteps = 512;
+constexpr double kRingRadius = 7;  // px: a selected move too small to see still shows
+
+QPen OverlayPen(const QColor& colour, double width) {
+  QPen pen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  pen.setCosmetic(true);
+  return pen;
+}
+
+// The points of one move after its start, in pixels: arcs in steps of a
+// few pixels.
+void AppendMove(QPolygonF& line, const ReadBackMove& move, const PreviewView& view) {
+  if (move.arc) {
+    const double radius = std::hypot(move.startX - move.centreX, move.startY - move.centreY);
+    const double from = std::atan2(move.startY - move.centreY, move.startX - move.centreX);
+    const double pixels = std::abs(move.sweep) * radius * view.scale;
+    const int steps = std::clamp(static_cast<int>(std::ceil(pixels / kPixelsPerArcStep)), 2, kMostArcSteps);
+    for (int i = 1; i < steps; ++i) {
+      const double angle = from + move.sweep * i / steps;
+      line << view.ToScreen(move.centreX + radius * std::cos(angle), move.centreY + radius * std::sin(angle));
+    }
+  }
+  line << view.ToScreen(move.x, move.y);
+}
+
+// Draws the moves `wanted` picks as polylines, one per unbroken run.
+template <typename Wanted>
+bool DrawMoves(QPainter& painter, const std::vector<ReadBackMove>& moves, const PreviewView& view,
+               const std::function<bool()>& stopped, Wanted&& wanted) {
+  QPolygonF line;
+  const auto flush = [&] {
+    if (line.size() > 1) painter.drawPolyline(line);
+    line.clear();
+  };
+  for (std::size_t i = 0; i < moves.size(); ++i) {
+    if (i % kMovesPerChunk == 0 && stopped && stopped()) return false;
+    const ReadBackMove& move = moves[i];
+    if (!wanted(move)) {
+      flush();
+      continue;
+    }
+    const bool joined = i > 0 && !line.empty() && moves[i - 1].x == move.startX && moves[i - 1].y == move.startY;
+    if (!joined) {
+      flush();
+      line << view.ToScreen(move.startX, move.startY);
+    }
+    AppendMove(line, move, view);
+  }
+  flush();
+  return true;
+}
+
+// The Isel moves of `line`, marked; the end of the first is ringed.
+std::optional<QPointF> DrawIselLine(QPainter& painter, const ToolPath& path, std::size_t line,
+                                    const PreviewView& view) {
+  std::optional<QPointF> ring;
+  for (std::size_t i = 0; i < path.segments.size(); ++i) {
+    const PathSegment s = path.segments[i];
+    if (s.line != line) continue;
+    ReadBackMove move{static_cast<float>(s.start.x),       static_cast<float>(s.start.y),
+                      static_cast<float>(s.end.x),         static_cast<float>(s.end.y),
+                      static_cast<float>(s.centreX),       static_cast<float>(s.centreY),
+                      static_cast<float>(s.sweep),         0,
+                      s.kind == PathSegment::Kind::kRapid, s.kind == PathSegment::Kind::kArc};
+    QPolygonF points{view.ToScreen(move.startX, move.startY)};
+    AppendMove(points, move, view);
+    painter.drawPolyline(points);
+    if (!ring) ring = points.back();
+  }
+  return ring;
+}
+
+}  // namespace
+
+bool ReadBackOverlay::Divergent(std::size_t line) const {
+  return std::binary_search(divergentLines.begin(), divergentLines.end(), line);
+}
+
+bool PaintReadBack(QPainter& painter, const ToolPath& path, const ReadBackOverlay& overlay,
+                   const OverlaySelection& selected, const PreviewView& view, const QRectF& area,
+                   const std::function<bool()>& stopped) {
+  painter.save();
+  painter.setClipRect(area);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(OverlayPen(kReadBackColour, 1));
+  bool drawn = DrawMoves(painter, overlay.moves, view, stopped, [](const ReadBackMove&) { return true; });
+  if (drawn && !overlay.divergentLines.empty()) {
+    painter.setPen(OverlayPen(kDivergenceColour, 3));
+    drawn = DrawMoves(painter, overlay.moves, view, stopped,
+                      [&](const ReadBackMove& move) { return overlay.Divergent(move.line); });
+  }
+  if (drawn && selected != OverlaySelection{}) {
+    painter.setPen(OverlayPen(kSelectionColour, 4));
+    std::optional<QPointF> ring;
+    if (selected.iselLine > 0) ring = DrawIselLine(painter, path, selected.iselLine, view);
+    if (selected.cncLine > 0) {
+      drawn = DrawMoves(painter, overlay.moves, view, stopped, [&](const ReadBackMove& move) {
+        if (move.line == selected.cncLine && !ring) ring = view.ToScreen(move.x, move.y);
+        return move.line == selected.cncLine;
+      });
+    }
+    if (drawn && ring) {
+      painter.setPen(OverlayPen(kSelectionColour, 2));
+      painter.drawEllipse(*ring, kRingRadius, kRingRadius);
+    }
+  }
+  painter.restore();
+  return drawn;
+}
+
+}  // namespace morvatex
