@@ -97,6 +97,7 @@ struct StepFigures {
   double startMiB = 0;
   double windowSeconds = 0, stopSeconds = 0;
   double estimateSeconds = 0, estimateMiB = 0;  // the planned estimate, after the trace
+  double readBackSeconds = 0, readBackMiB = 0;  // the window's read-back overlay of the converted program
   std::size_t moves = 0;
   int convertCode = 0;
 };
@@ -127,6 +128,46 @@ double WindowFirstPicture(FileSystem& fs, const SettingsRecord& settings, const 
   if (!path) return -1;
   const QSize size(1024, 768);
   worker.RequestPicture(size, 1, FitView(*path, QRectF(QPointF(0, 0), QSizeF(size))), {});
+  changed.wait(lock, [&] { return painted; });
+  return Seconds(Clock::now() - start);
+}
+
+// Seconds from asking the window's worker to read the converted program
+// back ("eingestellt") to the picture with the overlay drawn over the path.
+double WindowReadBack(FileSystem& fs, const SettingsRecord& settings, const std::string& source,
+                      const std::string& cncPath) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::shared_ptr<const ToolPath> path;
+  std::shared_ptr<const ReadBackOverlay> overlay;
+  bool traced = false, read = false, painted = false;
+  PreviewWorker worker(
+      fs, settings, source,
+      [&](PreviewWorker::Traced result) {
+        const std::lock_guard lock(mutex);
+        path = result.path;
+        traced = true;
+        changed.notify_all();
+      },
+      [&](const PreviewWorker::Picture&) {
+        const std::lock_guard lock(mutex);
+        painted = true;
+        changed.notify_all();
+      });
+  std::unique_lock lock(mutex);
+  changed.wait(lock, [&] { return traced; });
+  if (!path) return -1;
+  const auto start = Clock::now();
+  worker.RequestReadBack(cncPath, ControlModel::kConfigured, [&](PreviewWorker::ReadBack result) {
+    const std::lock_guard inner(mutex);
+    overlay = result.overlay;
+    read = true;
+    changed.notify_all();
+  });
+  changed.wait(lock, [&] { return read; });
+  if (!overlay) return -1;
+  const QSize size(1024, 768);
+  worker.RequestPicture(size, 1, FitView(*path, QRectF(QPointF(0, 0), QSizeF(size))), {}, {overlay, {}});
   changed.wait(lock, [&] { return painted; });
   return Seconds(Clock::now() - start);
 }
@@ -189,10 +230,12 @@ int RunChild(const std::string& folder, const std::string& name, int argc, char*
 
   f.windowSeconds = WindowFirstPicture(fs, settings, source);
   f.stopSeconds = WindowStopWait(fs, settings, source);
+  f.readBackSeconds = WindowReadBack(fs, settings, source, folder + "/" + name + ".cnc");
+  f.readBackMiB = PeakMiB();
 
-  std::printf("%zu %.6f %.1f %.6f %.1f %.6f %.1f %.1f %d %.6f %.6f %.6f %.1f\n", f.moves, f.traceSeconds, f.traceMiB,
-              f.paintSeconds, f.paintMiB, f.convertSeconds, f.convertMiB, f.startMiB, f.convertCode, f.windowSeconds,
-              f.stopSeconds, f.estimateSeconds, f.estimateMiB);
+  std::printf("%zu %.6f %.1f %.6f %.1f %.6f %.1f %.1f %d %.6f %.6f %.6f %.1f %.6f %.1f\n", f.moves, f.traceSeconds,
+              f.traceMiB, f.paintSeconds, f.paintMiB, f.convertSeconds, f.convertMiB, f.startMiB, f.convertCode,
+              f.windowSeconds, f.stopSeconds, f.estimateSeconds, f.estimateMiB, f.readBackSeconds, f.readBackMiB);
   return 0;
 }
 
@@ -218,7 +261,7 @@ bool RunProgram(const char* self, const std::string& folder, const std::string& 
   std::ifstream out(outPath);
   return static_cast<bool>(out >> f.moves >> f.traceSeconds >> f.traceMiB >> f.paintSeconds >> f.paintMiB >>
                            f.convertSeconds >> f.convertMiB >> f.startMiB >> f.convertCode >> f.windowSeconds >>
-                           f.stopSeconds >> f.estimateSeconds >> f.estimateMiB);
+                           f.stopSeconds >> f.estimateSeconds >> f.estimateMiB >> f.readBackSeconds >> f.readBackMiB);
 }
 
 // Writes both programs; in a process of its own, since a child's peak
@@ -285,6 +328,10 @@ int Main(int argc, char** argv) {
       "window first picture s", [](const StepFigures& f) { return f.windowSeconds; }, "%.3f");
   row(
       "window stop wait ms", [](const StepFigures& f) { return f.stopSeconds * 1000; }, "%.1f");
+  row(
+      "window read-back s", [](const StepFigures& f) { return f.readBackSeconds; }, "%.3f");
+  row(
+      "peak MiB after read-back", [](const StepFigures& f) { return f.readBackMiB; }, "%.1f");
   std::filesystem::remove_all(folder);
   return ok[0] && ok[1] ? 0 : 1;
 }

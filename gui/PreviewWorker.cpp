@@ -92,10 +92,13 @@ void PreviewWorker::RequestReadBack(std::string cncPath, ControlModel model, std
 }
 
 void PreviewWorker::ReadBackNow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
-                                const ReadBackRequest& request) {
+                                std::size_t iselMoves, const ReadBackRequest& request) {
   ReadBack readBack;
   try {
     auto overlay = std::make_shared<ReadBackOverlay>();
+    // About one move read back per Isel move: room for them at once, since
+    // growing by doubling would for a moment hold three times as many.
+    overlay->moves.reserve(iselMoves + iselMoves / 16 + 16);
     VerificationHooks hooks;
     hooks.readMove = [&overlay](const TracedMove& move) { overlay->moves.push_back(OverlayMove(move)); };
     hooks.stopped = [this] { return stop_.load(); };
@@ -105,7 +108,6 @@ void PreviewWorker::ReadBackNow(FileSystem& fs, const SettingsRecord& settings, 
     for (const Divergence& d : readBack.result.summary.first)
       if (d.cncLine > 0) overlay->divergentLines.push_back(d.cncLine);
     std::sort(overlay->divergentLines.begin(), overlay->divergentLines.end());
-    overlay->moves.shrink_to_fit();
     readBack.overlay = std::move(overlay);
   } catch (const std::bad_alloc&) {
     readBack = ReadBack{};
@@ -157,7 +159,7 @@ void PreviewWorker::Run(FileSystem& fs, const SettingsRecord& settings, const st
       }
     }
     if (readBack) {
-      ReadBackNow(fs, settings, sourcePath, *readBack);
+      ReadBackNow(fs, settings, sourcePath, path->segments.size(), *readBack);
     } else {
       Paint(*path, request);
     }

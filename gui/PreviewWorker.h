@@ -109,7 +109,8 @@ class PreviewWorker {
     std::function<void(ReadBack)> done;
   };
   void Paint(const ToolPath& path, const Request& request);
-  void ReadBackNow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
+  // `iselMoves`: how many moves the trace found.
+  void ReadBackNow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath, std::size_t iselMoves,
                    const ReadBackRequest& request);
 
   std::function<void(Traced)> traced_;

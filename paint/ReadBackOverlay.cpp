@@ -15,6 +15,9 @@ constexpr std::size_t kMovesPerChunk = 4096;
 constexpr double kPixelsPerArcStep = 3;
 constexpr int kMostArcSteps = 512;
 constexpr double kRingRadius = 7;  // px: a selected move too small to see still shows
+// A long run is stroked in pieces of this many points: one stroke of a
+// million points would hold its whole outline at once.
+constexpr qsizetype kPointsPerStroke = 1024;
 
 QPen OverlayPen(const QColor& colour, double width) {
   QPen pen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -60,6 +63,11 @@ bool DrawMoves(QPainter& painter, const std::vector<ReadBackMove>& moves, const 
       line << view.ToScreen(move.startX, move.startY);
     }
     AppendMove(line, move, view);
+    if (line.size() >= kPointsPerStroke) {
+      const QPointF last = line.back();
+      flush();
+      line << last;
+    }
   }
   flush();
   return true;
