@@ -421,7 +421,14 @@ void PreviewWindow::ReadBackToggled(bool on) {
   verdict_->setVisible(on);
   divergences_->setVisible(on);
   canvas_->SetReadBack(on ? readBack_ : nullptr);
-  if (!on || readBackAsked_) return;
+  if (!on) {
+    // Ticked again, the program is read afresh: it may have been converted since.
+    readBackAsked_ = false;
+    readBack_.reset();
+    canvas_->Select({});
+    return;
+  }
+  if (readBackAsked_) return;
   readBackAsked_ = true;
   verdict_->setText(QStringLiteral("CNC-Programm wird zurückgelesen ..."));
   worker_->RequestReadBack(cncPath_, checkModel_, [this](PreviewWorker::ReadBack readBack) {
@@ -431,6 +438,7 @@ void PreviewWindow::ReadBackToggled(bool on) {
 }
 
 void PreviewWindow::ReadBackArrived(const PreviewWorker::ReadBack& readBack) {
+  if (!readBackAsked_) return;  // unticked since: what it read is no longer wanted
   readBack_ = readBack.overlay;
   verdict_->setText(readBack.result.report.empty()
                         ? QStringLiteral("Prüfung: nicht möglich: ") + ToQString(readBack.result.problem)

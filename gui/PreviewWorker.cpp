@@ -13,21 +13,28 @@ namespace {
 
 std::atomic<int> liveThreads{0};
 
+// A CNC program may say anything, X1E300 too: beyond a float's range the
+// cast would be undefined, and no picture tells such figures apart anyway.
+float Drawn(double value) {
+  constexpr double kFar = 1e30;
+  return std::isnan(value) ? 0.0F : static_cast<float>(std::clamp(value, -kFar, kFar));
+}
+
 ReadBackMove OverlayMove(const TracedMove& move) {
   ReadBackMove m;
-  m.startX = static_cast<float>(move.startX);
-  m.startY = static_cast<float>(move.startY);
-  m.x = static_cast<float>(move.x);
-  m.y = static_cast<float>(move.y);
+  m.startX = Drawn(move.startX);
+  m.startY = Drawn(move.startY);
+  m.x = Drawn(move.x);
+  m.y = Drawn(move.y);
   m.line = static_cast<std::uint32_t>(move.line);
   m.rapid = move.kind == MotionKind::kRapid;
   m.arc = move.kind == MotionKind::kClockwise || move.kind == MotionKind::kCounterClockwise;
   if (m.arc) {
-    m.centreX = static_cast<float>(move.centreX);
-    m.centreY = static_cast<float>(move.centreY);
+    m.centreX = Drawn(move.centreX);
+    m.centreY = Drawn(move.centreY);
     // The reader gives the sweep without its direction, which the kind holds.
     const double sweep = std::abs(move.sweep);
-    m.sweep = static_cast<float>(move.kind == MotionKind::kClockwise ? -sweep : sweep);
+    m.sweep = Drawn(move.kind == MotionKind::kClockwise ? -sweep : sweep);
   }
   return m;
 }

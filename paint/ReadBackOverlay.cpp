@@ -32,7 +32,9 @@ void AppendMove(QPolygonF& line, const ReadBackMove& move, const PreviewView& vi
     const double radius = std::hypot(move.startX - move.centreX, move.startY - move.centreY);
     const double from = std::atan2(move.startY - move.centreY, move.startX - move.centreX);
     const double pixels = std::abs(move.sweep) * radius * view.scale;
-    const int steps = std::clamp(static_cast<int>(std::ceil(pixels / kPixelsPerArcStep)), 2, kMostArcSteps);
+    // Clamped before the cast: an arc of a wild CNC file may span infinity.
+    const double wanted = std::isfinite(pixels) ? std::ceil(pixels / kPixelsPerArcStep) : kMostArcSteps;
+    const int steps = static_cast<int>(std::clamp(wanted, 2.0, static_cast<double>(kMostArcSteps)));
     for (int i = 1; i < steps; ++i) {
       const double angle = from + move.sweep * i / steps;
       line << view.ToScreen(move.centreX + radius * std::cos(angle), move.centreY + radius * std::sin(angle));

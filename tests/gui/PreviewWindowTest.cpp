@@ -311,8 +311,9 @@ TEST_F(PreviewWindowTest, ReadBackOverlayShowsTheDivergencesAndAClickSelectsThei
     if (c.choice) WriteFileBytes(SettingsPath() + ".pruefung", std::string(c.choice) + "\r\n");
     StartWithProgram(kRectangle);
     if (c.convert) QTest::mouseClick(form->ConvertButton(), Qt::LeftButton);
+    const std::string converted = c.convert ? ReadFileBytes(dir.Sub("teil.cnc")) : "";
     if (c.tamper) {
-      std::string cnc = ReadFileBytes(dir.Sub("teil.cnc"));
+      std::string cnc = converted;
       const std::size_t at = cnc.find(c.tamper);
       ASSERT_NE(at, std::string::npos) << cnc;
       cnc.replace(at, std::strlen(c.tamper), "Y:40.0000");
@@ -355,6 +356,14 @@ TEST_F(PreviewWindowTest, ReadBackOverlayShowsTheDivergencesAndAClickSelectsThei
     QTest::mouseClick(window->ReadBackSwitch(), Qt::LeftButton);
     WaitForPicture(window);
     EXPECT_TRUE(Shown(canvas) == plain);
+    if (c.divergent) {  // converted again, a new tick reads the new program
+      WriteFileBytes(dir.Sub("teil.cnc"), converted);
+      QTest::mouseClick(window->ReadBackSwitch(), Qt::LeftButton);
+      EXPECT_TRUE(QTest::qWaitFor(
+          [&] { return window->ReadBackVerdict()->text().contains(QStringLiteral("keine Abweichung")); }, 20000))
+          << window->ReadBackVerdict()->text().toStdString();
+      EXPECT_EQ(window->DivergenceList()->count(), 0);
+    }
     window->close();
   }
 }
