@@ -196,6 +196,22 @@ void PreviewWindow::CreateMachineBoxes(const MachineModel& machine) {
   cornerBox_->setProperty("caption", QStringLiteral("Eckentoleranz (mm):"));
 }
 
+// The switch, verdict and list of the read-back overlay, hidden until
+// OfferReadBack.
+void PreviewWindow::CreateReadBackWidgets() {
+  readBackSwitch_ = new QCheckBox(this);
+  readBackSwitch_->setObjectName(QStringLiteral("readBackSwitch"));
+  readBackSwitch_->setVisible(false);
+  verdict_ = new QLabel(this);
+  verdict_->setObjectName(QStringLiteral("readBackVerdict"));
+  verdict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  verdict_->setVisible(false);
+  divergences_ = new QListWidget(this);
+  divergences_->setObjectName(QStringLiteral("divergenceList"));
+  divergences_->setMaximumHeight(kListHeight);
+  divergences_->setVisible(false);
+}
+
 PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
                              const std::string& rapidRateFile, QWidget* parent, const PreviewThreads& threads)
     : QWidget(parent, Qt::Window), fs_(fs), rapidRateFile_(rapidRateFile) {
@@ -251,18 +267,8 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   failure_->setStyleSheet(QStringLiteral("color: red"));
   failure_->setVisible(false);
 
-  readBackSwitch_ = new QCheckBox(this);
-  readBackSwitch_->setObjectName(QStringLiteral("readBackSwitch"));
-  readBackSwitch_->setVisible(false);
+  CreateReadBackWidgets();
   top->insertWidget(top->indexOf(depthSwitch_) + 1, readBackSwitch_);
-  verdict_ = new QLabel(this);
-  verdict_->setObjectName(QStringLiteral("readBackVerdict"));
-  verdict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  verdict_->setVisible(false);
-  divergences_ = new QListWidget(this);
-  divergences_->setObjectName(QStringLiteral("divergenceList"));
-  divergences_->setMaximumHeight(kListHeight);
-  divergences_->setVisible(false);
 
   layout->addLayout(top);
   layout->addWidget(canvas_, 1);

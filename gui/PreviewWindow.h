@@ -141,6 +141,7 @@ class PreviewWindow final : public QWidget {
   MachineModel Machine() const;
   // The boxes of the acceleration and the tolerance, set to `machine`.
   void CreateMachineBoxes(const MachineModel& machine);
+  void CreateReadBackWidgets();
   void ShowProgress();
   void TraceEnded(const PreviewWorker::Traced& traced);
   void PictureArrived(const PreviewWorker::Picture& picture);
