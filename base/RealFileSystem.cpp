@@ -253,8 +253,9 @@ StagedFile RealFileSystem::CreateStagedFile(const std::string& target) {
   FileKind kind = FileKind::kMissing;
   const std::string finalPath = FinalPathOf(target, kind);
   switch (kind) {
-    case FileKind::kFolder:
-    case FileKind::kLinkLoop: return staged;
+    // Said in errno as ReplaceFileErrorNumber says it: a caller shows why.
+    case FileKind::kFolder: errno = EISDIR; return staged;
+    case FileKind::kLinkLoop: errno = ELOOP; return staged;
     case FileKind::kOther: {  // a device or a pipe takes the bytes itself
       const int fd = os::OpenNative(os::ToNative(target), O_WRONLY | O_CREAT | O_TRUNC, os::kCreateMode);
       if (fd >= 0) staged.file = std::make_unique<RealWritableFile>(fd);

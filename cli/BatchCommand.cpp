@@ -17,15 +17,21 @@ namespace {
 
 constexpr int kListUnreadableStatus = 2;
 
-// The reports of the batch, one after the other, on the terminal.
+// The reports of the batch, one after the other, on the terminal; what a
+// report cannot say of a row goes to the messages.
 class TerminalDisplay final : public BatchDisplay {
  public:
-  explicit TerminalDisplay(std::ostream& out) : out_(out) {}
+  TerminalDisplay(std::ostream& out, MessageSink& messages) : out_(out), messages_(messages) {}
   void JobStarting(int) override {}
+  void JobConverted(int, const ConversionRun& run) override {
+    if (const std::string why = CreateFailureMessage(run.CreateFailureCause(), run.SourcePath()); !why.empty())
+      messages_.ShowMessage(why);
+  }
   void AddMessage(std::string_view text) override { out_ << ForTerminal(text) << std::flush; }
 
  private:
   std::ostream& out_;
+  MessageSink& messages_;
 };
 
 // True when `log` names `path` (as written, or the same existing file).
@@ -72,7 +78,7 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
   // threads run.
   (void)LocalDateTimeText();
 
-  TerminalDisplay display(out);
+  TerminalDisplay display(out, messages);
   std::optional<VerifyingRowCheck> check;
   if (verification) check.emplace(settings, fs, *verification);
   const BatchResult result =

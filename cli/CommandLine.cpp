@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cstring>
 
-#include "base/Cp1252Codec.h"
 #include "base/ProductInfo.h"
 #include "preview/RapidRateFile.h"
 #include "settings/NumberSyntax.h"
@@ -423,19 +422,23 @@ std::string ConverterUsage() {
 
 std::string ConverterVersion() { return "morvatex-convert " + std::string(kVersionText) + "\n"; }
 
-std::string CreateFailureLine(const CreateFailure& cause) {
-  const std::string path = Cp1252ToUtf8(cause.path);
+std::string CreateFailureMessage(const CreateFailure& cause, std::string_view source) {
+  std::string reason;
   switch (cause.kind) {
     case CreateFailure::Kind::kNone: return {};
-    case CreateFailure::Kind::kIsSource: return "the output would replace the source: " + path;
-    case CreateFailure::Kind::kIsProtected: return "the output would replace the settings file in use: " + path;
-    case CreateFailure::Kind::kSystem: break;
+    case CreateFailure::Kind::kIsSource: reason = "the output would replace the source: "; break;
+    case CreateFailure::Kind::kIsProtected: reason = "the output would replace the settings file in use: "; break;
+    case CreateFailure::Kind::kSystem: reason = "cannot create "; break;
   }
-  std::string line = "cannot create " + path;
-  // strerror is read at once, on the one thread that converts here.
-  if (cause.errorNumber != 0)
-    line += ": " + std::string(std::strerror(cause.errorNumber));  // NOLINT(concurrency-mt-unsafe)
-  return line;
+  reason += cause.path;
+  // The converter sets no LC_MESSAGES, so the system's message is the C
+  // locale's ASCII and fits the Windows-1252 text. It is read on the thread
+  // that reports, the only one that asks for it.
+  if (cause.kind == CreateFailure::Kind::kSystem && cause.errorNumber != 0)
+    reason += ": " + std::string(std::strerror(cause.errorNumber));  // NOLINT(concurrency-mt-unsafe)
+  std::string message = "morvatex-convert: ";
+  if (!source.empty()) message.append(source).append(": ");
+  return message + reason + "\r\n";
 }
 
 int ExitStatusFor(Outcome outcomeCode) { return outcomeCode == Outcome::kSuccess ? 0 : 1; }

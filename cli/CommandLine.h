@@ -62,10 +62,12 @@ inline constexpr std::string_view kUsageHint = "Aufruf: morvatex-convert --help\
 // The version line that --version prints.
 std::string ConverterVersion();
 
-// The line (UTF-8, without its end) that says on standard error why a
-// conversion could not make its folder or output, which its report cannot
-// say; empty when `cause` has nothing to add.
-std::string CreateFailureLine(const CreateFailure& cause);
+// The message (Windows-1252, ending with CR LF) that says on standard error
+// why a conversion could not make its folder or output, which its report
+// cannot say: the reason, the path and the system's message. A row of --list
+// or --watch names its `source` first, since several rows share the stream.
+// Empty when `cause` has nothing to add.
+std::string CreateFailureMessage(const CreateFailure& cause, std::string_view source = {});
 
 // The exit status for an outcome code: 0 for success, 1 for a failed run.
 int ExitStatusFor(Outcome outcomeCode);

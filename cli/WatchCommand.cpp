@@ -61,8 +61,8 @@ struct FileEnd {
 // it ended.
 class WatchDisplay final : public BatchDisplay {
  public:
-  WatchDisplay(std::ostream& out, std::vector<FileEnd>& ends, WatchCheck* check)
-      : out_(out), ends_(ends), check_(check) {}
+  WatchDisplay(std::ostream& out, MessageSink& messages, std::vector<FileEnd>& ends, WatchCheck* check)
+      : out_(out), messages_(messages), ends_(ends), check_(check) {}
   void JobStarting(int) override {}
   void JobConverted(int row, const ConversionRun& run) override {
     FileEnd& end = ends_[static_cast<std::size_t>(row - 1)];
@@ -73,11 +73,14 @@ class WatchDisplay final : public BatchDisplay {
       end.checkFailed = check_->TakeFailed();
     }
     out_ << ForTerminal(report) << std::flush;
+    if (const std::string why = CreateFailureMessage(run.CreateFailureCause(), run.SourcePath()); !why.empty())
+      messages_.ShowMessage(why);
   }
   void AddMessage(std::string_view) override {}
 
  private:
   std::ostream& out_;
+  MessageSink& messages_;
   std::vector<FileEnd>& ends_;
   WatchCheck* check_;
 };
@@ -140,7 +143,7 @@ class Watcher {
     }
     std::vector<FileEnd> ends(jobs.size());
     WatchCheck* check = check_ ? &*check_ : nullptr;
-    WatchDisplay display(out_, ends, check);
+    WatchDisplay display(out_, messages_, ends, check);
     ExecuteBatchInParallel(table, settings_, fs_, conversion_, log_, display, options_.jobs, check);
     for (std::size_t i = 0; i < jobs.size(); ++i) {
       if (!IsGood(ends[i].code) && ends[i].code != Outcome::kStopped) ++failed_;

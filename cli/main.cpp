@@ -188,8 +188,7 @@ int Run(const std::vector<std::string>& arguments) {
   ConversionRun run(settings, fs, options);
   const Outcome code = run.Convert(*source, *target);
   std::cout << ForTerminal(run.OutcomeReport());
-  if (const std::string why = CreateFailureLine(run.CreateFailureCause()); !why.empty())
-    std::cerr << "morvatex-convert: " << why << "\n";
+  if (const std::string why = CreateFailureMessage(run.CreateFailureCause()); !why.empty()) messages.ShowMessage(why);
   if (!call.verify || code != Outcome::kSuccess) return Reported(outputOpen, ExitStatusFor(code));
   const VerificationResult check = VerifyConversion(run, settings, fs, call.verification);
   std::cout << ForTerminal(check.report);

@@ -340,24 +340,65 @@ TEST_F(ConverterProgramTest, RefusesPathsOutsideWindows1252) {
   EXPECT_NE(r.err.find("Windows-1252"), std::string::npos);
 }
 
-TEST_F(ConverterProgramTest, NeverOverwritesTheSourceWithItsOwnOutput) {
+// An output never replaces its source. What the report cannot say (the
+// target is the source, a folder or file that cannot be made) goes to
+// standard error, one line per failed conversion with the system's reason; a
+// row of a list or a watch names its source first, also when rows are
+// converted side by side. Standard output and the status stay the reports'.
+TEST_F(ConverterProgramTest, NeverOverwritesTheSourceAndSaysWhyAnOutputCouldNotBeMade) {
   SaveSettings(true, false);
   const std::string source = dir.Sub("teil.ncp");
-  std::filesystem::copy_file(Example("kreis.ncp"), source);
+  const std::string other = dir.Sub("b.ncp");
+  const std::string watched = dir.Sub("ein/teil.ncp");
+  std::filesystem::create_directories(dir.Sub("ein/teil.cnc"));  // a folder where the target would go
+  for (const std::string& path : {source, other, watched}) std::filesystem::copy_file(Example("kreis.ncp"), path);
   const std::string before = ReadFileBytes(source);
-  const Outcome r = Run({"--settings", settingsPath, source, dir.Sub("./teil.ncp")});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out.substr(0, 17), "Fehlerstatus: 80\n");
-  EXPECT_EQ(r.err, "morvatex-convert: the output would replace the source: " + dir.Sub("./teil.ncp") + "\n");
-  EXPECT_EQ(ReadFileBytes(source), before);
-  // A folder that cannot be made (a file stands in its place): the report
-  // has only its code, standard error the system's reason.
-  WriteFileBytes(dir.Sub("datei"), "x");
-  const Outcome folder = Run({"--settings", settingsPath, source, dir.Sub("datei/teil.cnc")});
-  EXPECT_EQ(folder.status, 1);
-  EXPECT_EQ(folder.out.substr(0, 17), "Fehlerstatus: 70\n");
-  EXPECT_EQ(folder.err.rfind("morvatex-convert: cannot create " + dir.Sub("datei/") + ": ", 0), 0u) << folder.err;
-  EXPECT_EQ(std::count(folder.err.begin(), folder.err.end(), '\n'), 1);
+  WriteFileBytes(dir.Sub("datei"), "x");  // a file where a folder would have to be made
+  const std::string list = dir.Sub("jobs.mvx");
+  WriteFileBytes(list, "[1]\r\nM\r\n" + source + "\r\n" + dir.Sub("./teil.ncp") + "\r\n[2]\r\nM\r\n" + other + "\r\n" +
+                           dir.Sub("datei/b.cnc") + "\r\n[E]\r\n\r\n");
+  struct Line {
+    std::string start;
+    bool systemReason;  // the system's message follows
+  };
+  const std::string isSource = "the output would replace the source: " + dir.Sub("./teil.ncp");
+  const std::string noFolder = "cannot create " + dir.Sub("datei/") + ": ";
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string report;
+    std::vector<Line> lines;
+  } cases[] = {
+      {"the target is the source", {source, dir.Sub("./teil.ncp")}, "Fehlerstatus: 80\n", {{isSource, false}}},
+      {"a folder that cannot be made", {source, dir.Sub("datei/teil.cnc")}, "Fehlerstatus: 70\n", {{noFolder, true}}},
+      {"two rows of a list side by side",
+       {"--list", list, "--jobs", "2"},
+       "Zeile:   1:Fehlerstatus: 80\n",
+       {{source + ": " + isSource, false}, {other + ": " + noFolder, true}}},
+      {"a watched file whose target is a folder",
+       {"--watch", dir.Sub("ein"), "--once", "--settle", "0"},
+       "Fehlerstatus: 80\n",
+       {{watched + ": cannot create " + dir.Sub("ein/teil.cnc") + ": ", true}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> arguments = {"--settings", settingsPath};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const Outcome r = Run(arguments);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.substr(0, c.report.size()), c.report) << r.out;
+    EXPECT_EQ(r.out.find("morvatex-convert"), std::string::npos) << r.out;
+    std::vector<std::string> printed;
+    for (std::size_t at = 0, end; (end = r.err.find('\n', at)) != std::string::npos; at = end + 1)
+      printed.push_back(r.err.substr(at, end - at));
+    ASSERT_EQ(printed.size(), c.lines.size()) << r.err;
+    for (std::size_t i = 0; i < printed.size(); ++i) {
+      const std::string start = "morvatex-convert: " + c.lines[i].start;
+      EXPECT_EQ(printed[i].substr(0, start.size()), start);
+      EXPECT_EQ(printed[i].size() > start.size(), c.lines[i].systemReason) << printed[i];
+    }
+    EXPECT_EQ(ReadFileBytes(source), before);
+  }
 }
 
 TEST_F(ConverterProgramTest, CtrlCStopsTheRunAndRemovesTheDrawing) {
