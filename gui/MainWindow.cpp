@@ -37,6 +37,7 @@
 #include "gui/JobTableModel.h"
 #include "gui/OutputCheckMenu.h"
 #include "gui/PreviewWindow.h"
+#include "gui/ProgramIcon.h"
 #include "gui/SettingsDialog.h"
 #include "gui/TableDrop.h"
 #include "gui/WatchedFoldersDialog.h"
@@ -73,6 +74,8 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   PlaceOnScreens();
 
   setWindowTitle(Latin1(kProductName) + QStringLiteral("    Ver.: ") + Latin1(kVersionText));
+  // Its own, for the windows it opens too, also where no application icon is set.
+  setWindowIcon(ProgramIcon());
   debugMode_ = !parameters.isEmpty() && parameters.first() == QStringLiteral("debug");
   EnterIdleState();
   table_.SetListFile({});

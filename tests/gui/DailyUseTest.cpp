@@ -3,6 +3,7 @@
 // recent lists, the folder picker, the command-line files and the wheel
 // over the tool table.
 #include <QApplication>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "gui/ClickableImage.h"
 #include "gui/FolderDialog.h"
@@ -178,9 +180,14 @@ TEST_F(DailyUseTest, TheAdditionsWorkThroughTheirWidgets) {
 
 // At 2x the pictures are painted with twice the pixels: the frames' edges
 // stay single device pixels of their own colour, not a blur between them.
-TEST_F(DailyUseTest, ThePicturesAreSharpAtTwiceThePixels) {
+// So is the window icon, at every size a desktop asks for: each of its
+// pictures has the device pixels of its size and ratio, its outer frame
+// begins with a whole pixel of its colour, and the cut is there.
+TEST_F(DailyUseTest, ThePicturesAndTheIconAreSharpAtEveryPixelRatio) {
   StartWithSettings();
   ClickableImage* add = form->AddButton();
+  const QIcon icon = form->windowIcon();
+  ASSERT_FALSE(icon.isNull());
   for (const qreal ratio : {1.0, 1.5, 2.0}) {
     QPixmap picture(add->size() * ratio);
     picture.setDevicePixelRatio(ratio);
@@ -189,6 +196,22 @@ TEST_F(DailyUseTest, ThePicturesAreSharpAtTwiceThePixels) {
     const int edge = static_cast<int>(2 * ratio);  // where the inner frame begins
     EXPECT_EQ(image.pixelColor(edge - 1, image.height() / 2), QColor(image.pixelColor(0, 0))) << ratio;
     EXPECT_NE(image.pixelColor(edge, image.height() / 2), QColor(image.pixelColor(0, 0))) << ratio;
+
+    for (const int side : {16, 20, 22, 24, 32, 48, 64, 128, 256}) {
+      SCOPED_TRACE(std::to_string(side) + " px at " + std::to_string(ratio));
+      const QPixmap drawn = icon.pixmap(QSize(side, side), ratio);
+      EXPECT_EQ(drawn.devicePixelRatio(), ratio);
+      const QImage pixels = drawn.toImage();
+      const int device = qRound(side * ratio);
+      ASSERT_EQ(pixels.size(), QSize(device, device));
+      const int middle = device / 2;
+      int x = 0;
+      while (x < middle && pixels.pixelColor(x, middle).alpha() == 0) ++x;
+      EXPECT_EQ(pixels.pixelColor(x, middle), QColor(0x2b, 0x4c, 0x6f)) << x;
+      if (device >= 48) {  // the vertical stretch of the cut, five of 64 wide
+        EXPECT_EQ(pixels.pixelColor(device * 20 / 64, device * 30 / 64), QColor(0xf2, 0x9a, 0x2e));
+      }
+    }
   }
 }
 
