@@ -89,6 +89,20 @@ int RunWatch(const ConverterCall& call, const SettingsRecord& settings, FileSyst
   return RunWatchCommand(watch, settings, fs, std::move(options), messages, std::cout);
 }
 
+// One conversion, checked with --verify; its exit status.
+int ConvertOne(const ConverterCall& call, const std::string& source, const std::string& target,
+               const SettingsRecord& settings, FileSystem& fs, const ConversionOptions& options,
+               MessageSink& messages) {
+  ConversionRun run(settings, fs, options);
+  const Outcome code = run.Convert(source, target);
+  std::cout << ForTerminal(run.OutcomeReport());
+  if (const std::string why = CreateFailureMessage(run.CreateFailureCause()); !why.empty()) messages.ShowMessage(why);
+  if (!call.verify || code != Outcome::kSuccess) return ExitStatusFor(code);
+  const VerificationResult check = VerifyConversion(run, settings, fs, call.verification);
+  std::cout << ForTerminal(check.report);
+  return check.Clean() ? 0 : kDivergenceStatus;
+}
+
 int Run(const std::vector<std::string>& arguments) {
   const bool outputOpen = ReserveStandardDescriptors();
   ShowOutputOnTheConsole();
@@ -185,14 +199,7 @@ int Run(const std::vector<std::string>& arguments) {
     return Reported(outputOpen, RunBatchCommand(FullPath(*list), *log, settingsPath, settings, fs, std::move(options),
                                                 jobs, messages, std::cout, verification));
   }
-  ConversionRun run(settings, fs, options);
-  const Outcome code = run.Convert(*source, *target);
-  std::cout << ForTerminal(run.OutcomeReport());
-  if (const std::string why = CreateFailureMessage(run.CreateFailureCause()); !why.empty()) messages.ShowMessage(why);
-  if (!call.verify || code != Outcome::kSuccess) return Reported(outputOpen, ExitStatusFor(code));
-  const VerificationResult check = VerifyConversion(run, settings, fs, call.verification);
-  std::cout << ForTerminal(check.report);
-  return Reported(outputOpen, check.Clean() ? 0 : kDivergenceStatus);
+  return Reported(outputOpen, ConvertOne(call, *source, *target, settings, fs, options, messages));
 }
 
 }  // namespace
