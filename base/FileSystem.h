@@ -131,7 +131,7 @@ class FileSystem {
   virtual std::unique_ptr<PatchableFile> OpenForPatching(const std::string& path) = 0;
 
   // Creates `folder` with every missing parent. An empty text means the
-  // current folder and succeeds.
+  // current folder and succeeds. On failure errno says why, where known.
   virtual MakeFoldersResult MakeFolders(const std::string& folder) = 0;
 
   // Deletes a file; never deletes a folder. False when nothing was deleted.

@@ -309,6 +309,10 @@ MakeFoldersResult RealFileSystem::MakeFolders(const std::string& folder) {
   // (a trailing separator, a drive root); what counts is that it exists.
   std::error_code statError;
   if (std::filesystem::is_directory(native, statError)) return MakeFoldersResult::kOk;
+  // The reason for the caller to show: create_directories leaves it in errno
+  // only sometimes (not for a file in the folder's place on Windows).
+  if (const std::error_condition reason = ec.default_error_condition(); reason.category() == std::generic_category())
+    errno = reason.value();
   return MakeFoldersResult::kFailed;
 }
 
