@@ -94,8 +94,15 @@ WindowsChild::WindowsChild(const std::string& program, const std::vector<std::st
   startup.hStdError = err == INVALID_HANDLE_VALUE ? nullptr : err;
   PROCESS_INFORMATION info{};
   const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (options.ownConsole ? CREATE_NEW_CONSOLE : 0);
-  if (CreateProcessW(Wide(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                     &startup, &info)) {
+  // Under wine a process start now and then fails while other tests start
+  // theirs; a second try tells that from a program that cannot start.
+  bool started = false;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessW(Wide(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                             &startup, &info) != 0;
+  }
+  if (started) {
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     id_ = info.dwProcessId;
@@ -113,7 +120,9 @@ WindowsChild::~WindowsChild() {
 
 int WindowsChild::Wait(int seconds) {
   if (!process_) return -1;
-  if (WaitForSingleObject(process_, static_cast<DWORD>(seconds) * 1000) != WAIT_OBJECT_0) {
+  DWORD waited = WaitForSingleObject(process_, static_cast<DWORD>(seconds) * 1000);
+  if (waited == WAIT_FAILED) waited = WaitForSingleObject(process_, static_cast<DWORD>(seconds) * 1000);
+  if (waited != WAIT_OBJECT_0) {
     TerminateProcess(process_, 255);
     WaitForSingleObject(process_, INFINITE);
     return -1;
