@@ -29,6 +29,7 @@
 #include "tests/engine/DxfReading.h"
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/ProgramGenerator.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/RecordingMessageSink.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WindowsChild.h"
@@ -47,32 +48,11 @@ constexpr bool kWindows = true;
 constexpr bool kWindows = false;
 #endif
 
-// What the converter printed, with the line ends of Linux: standard output
-// and error of a Windows program end their lines with CR LF.
-std::string Printed(const std::string& path) {
-  std::string text = ReadFileBytes(path);
-  if (kWindows) {
-    std::string lf;
-    for (std::size_t i = 0; i < text.size(); ++i)
-      if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') lf += text[i];
-    text = lf;
-  }
-  return text;
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
+using Outcome = testing::ProgramOutcome;
 #ifndef _WIN32
-std::string Quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using testing::Quoted;
 #endif
+using testing::Printed;
 
 class ConverterProgramTest : public ::testing::Test {
  protected:
@@ -92,26 +72,7 @@ class ConverterProgramTest : public ::testing::Test {
 
   // A hanging converter fails the test after a minute instead of stalling it.
   Outcome RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
-#ifdef _WIN32
-    Outcome outcome;
-    {
-      testing::WindowsChild child(program, arguments, {dir.Sub("out.txt"), dir.Sub("err.txt")});
-      outcome.status = child.Wait(60);
-    }
-    outcome.out = Printed(dir.Sub("out.txt"));
-    outcome.err = Printed(dir.Sub("err.txt"));
-    return outcome;
-#else
-    std::string command = "timeout -s KILL 60 " + Quoted(program);
-    for (const std::string& a : arguments) command += " " + Quoted(a);
-    command += " >" + Quoted(dir.Sub("out.txt")) + " 2>" + Quoted(dir.Sub("err.txt"));
-    const int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = Printed(dir.Sub("out.txt"));
-    outcome.err = Printed(dir.Sub("err.txt"));
-    return outcome;
-#endif
+    return testing::RunProgramToItsEnd(program, arguments, dir.Sub("out.txt"), dir.Sub("err.txt"));
   }
 
   // Starts the program with `arguments`, interrupts it with Ctrl-C once

@@ -16,9 +16,9 @@
 #include "settings/SettingsFile.h"
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/ProgramGenerator.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/RecordingMessageSink.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/WindowsChild.h"
 
 namespace morvatex {
 namespace {
@@ -44,14 +44,6 @@ std::string WithoutCr(std::string text) {
   return text;
 }
 
-#ifndef _WIN32
-std::string Quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-#endif
-
 class WatchProgramTest : public ::testing::Test {
  protected:
   TempDir dir;
@@ -73,24 +65,11 @@ class WatchProgramTest : public ::testing::Test {
 
   // Runs the converter to its end; its status, standard output and error.
   int Run(const std::vector<std::string>& arguments, std::string& out, std::string& err) {
-    const std::string outPath = dir.Sub("out.txt");
-    const std::string errPath = dir.Sub("err.txt");
-    int status = -1;
-#ifdef _WIN32
-    {
-      testing::WindowsChild child(MORVATEX_CONVERT_PROGRAM, arguments, {outPath, errPath});
-      status = child.Wait(60);
-    }
-#else
-    std::string command = "timeout -s KILL 60 " + Quoted(MORVATEX_CONVERT_PROGRAM);
-    for (const std::string& a : arguments) command += " " + Quoted(a);
-    command += " >" + Quoted(outPath) + " 2>" + Quoted(errPath);
-    const int raw = std::system(command.c_str());
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
-    out = WithoutCr(ReadFileBytes(outPath));
-    err = WithoutCr(ReadFileBytes(errPath));
-    return status;
+    const testing::ProgramOutcome outcome =
+        testing::RunProgramToItsEnd(MORVATEX_CONVERT_PROGRAM, arguments, dir.Sub("out.txt"), dir.Sub("err.txt"));
+    out = WithoutCr(outcome.out);
+    err = WithoutCr(outcome.err);
+    return outcome.status;
   }
 };
 
