@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/ArcGeometry.h"
+#include "engine/MoveGeometry.h"
 #include "engine/ExtendedPrecision.h"
 
 namespace morvatex {

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "base/ProductInfo.h"
-#include "engine/ArcGeometry.h"
+#include "engine/MoveGeometry.h"
 #include "engine/DxfFormat.h"
 #include "engine/DxfNumberText.h"
 #include "engine/ExtendedPrecision.h"

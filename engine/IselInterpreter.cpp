@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "engine/ArcGeometry.h"
+#include "engine/MoveGeometry.h"
 #include "engine/ExtendedPrecision.h"
 #include "engine/IntegerReader.h"
 #include "engine/OutcomeCodes.h"
@@ -152,13 +152,22 @@ void ComputePositions(MachineState& state, Pass pass, Outcome& code) {
   state.posK = Millimetres(state.workOffsetZ, state.progK, e, code);
 }
 
-void ComputeArc(MachineState& state) {
-  const long double dx = state.posX - state.posI, dy = state.posY - state.posJ;
-  state.radius = std::sqrt(dx * dx + dy * dy);
-  state.startAngle = std::atan2(state.prevY - state.posJ, state.prevX - state.posI);
-  state.endAngle = std::atan2(dy, dx);
-  const long double sweep = ArcSweep(state.startAngle, state.endAngle, state.motionKind == MotionKind::kClockwise);
-  state.largeArc = sweep * 180 / kPi > 180;
+// The move of a move line, from the positions before and after it; an
+// arc's geometry is computed here once, for the state as for the move.
+Move MoveOfLine(MachineState& state) {
+  Move move;
+  move.kind = state.motionKind;
+  move.start = {state.prevX, state.prevY, state.prevZ};
+  move.end = {state.posX, state.posY, state.posZ};
+  move.centre = {state.posI, state.posJ, state.posK};
+  if (move.IsArc()) {
+    CompleteArc(move);
+    state.radius = move.radius;
+    state.startAngle = move.startAngle;
+    state.endAngle = move.endAngle;
+    state.largeArc = IsLargeArc(move);
+  }
+  return move;
 }
 
 void ReadFeed(std::string_view text, const MachineProfile& profile, MachineState& state, InterpretedLine& out,
@@ -270,7 +279,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
       ReadMoveWords(text, pass, state, code);
       currentLineText.clear();  // the words consume the whole parameter text
       ComputePositions(state, pass, code);
-      if (IsArc(state.motionKind)) ComputeArc(state);
+      out.moves.push_back(MoveOfLine(state));
       break;
     case Effect::kFeed:
       out.commandClass = CommandClass::kFeed;

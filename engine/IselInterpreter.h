@@ -2,10 +2,13 @@
 // and parameters, and follows the machine state through it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/MachineState.h"
+#include "engine/Move.h"
 #include "engine/OutcomeCodes.h"
 #include "settings/SettingsRecord.h"
 
@@ -31,8 +34,40 @@ enum class CommandClass {
   kEnd,  // PROGEND
 };
 
+// The moves of one line, in order. Nearly every line gives at most one; it
+// is held in place, so that a line costs no allocation, and any further
+// ones beside it.
+class LineMoves {
+ public:
+  void push_back(const Move& move) {
+    if (count_ == 0) {
+      first_ = move;
+    } else {
+      more_.push_back(move);
+    }
+    ++count_;
+  }
+  std::size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  const Move& operator[](std::size_t index) const { return index == 0 ? first_ : more_[index - 1]; }
+  Move& operator[](std::size_t index) { return index == 0 ? first_ : more_[index - 1]; }
+  // Calls visit(const Move&) for each move in order.
+  template <typename Visit>
+  void ForEach(Visit&& visit) const {
+    for (std::size_t i = 0; i < count_; ++i) visit((*this)[i]);
+  }
+
+ private:
+  Move first_;
+  std::vector<Move> more_;
+  std::size_t count_ = 0;
+};
+
 struct InterpretedLine {
   CommandClass commandClass = CommandClass::kNone;
+  // The moves the line gives (command class kMove), each naming the line
+  // (set by the pass runner; 0 when interpreted alone).
+  LineMoves moves;
   bool feedRead = false;  // VEL: the value was read; feed, feedOut and feedChanged are set
   // SPINDLE: a speed was read (speedOut set), and which codes the line names.
   bool speedRead = false;

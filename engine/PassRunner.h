@@ -19,9 +19,11 @@
 //   3. Past the last line (no line began with PROGEND) the code becomes 111
 //      in the measuring pass and 110 in the writing pass, and no line is
 //      processed; this code also takes the place of a stop seen at step 2.
-//   4. Otherwise the line is interpreted (engine/IselInterpreter.h), then
-//      `lineWork(line, index)` does the caller's work for it (extents; CNC
-//      and DXF output; the trace's moves), then EndOfLine.
+//   4. Otherwise the line is interpreted (engine/IselInterpreter.h), its
+//      moves named after it (1-based), then `lineWork(line, index)` does the
+//      caller's work for it (extents; CNC and DXF output; the trace's and
+//      the check's moves), then EndOfLine. `line.moves` holds the line's
+//      moves in order; the state is the one after the line.
 // The pass goes on while the finished flag (PROGEND) is clear, the code is
 // at most 10, no stop was seen and `lineLimit` lines have not yet been
 // interpreted. A line's work that sets the code back to a good value (the
@@ -70,8 +72,9 @@ std::size_t RunPassOverLines(Lines& lines, Pass pass, const MachineProfile& prof
       code = pass == Pass::kWriting ? Outcome::kWritingPassNoEnd : Outcome::kMeasuringPassNoEnd;
       break;
     }
-    const InterpretedLine line = InterpretLine(lines[index], pass, profile, state, currentLineText, code);
-    lineWork(line, index);
+    InterpretedLine line = InterpretLine(lines[index], pass, profile, state, currentLineText, code);
+    for (std::size_t i = 0; i < line.moves.size(); ++i) line.moves[i].line = index + 1;
+    lineWork(static_cast<const InterpretedLine&>(line), index);
     EndOfLine(state);
     ++index;
   }

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/ArcGeometry.h"
+#include "engine/MoveGeometry.h"
 #include "engine/ExtendedPrecision.h"
 #include "engine/IselInterpreter.h"
 #include "engine/MachineState.h"

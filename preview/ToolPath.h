@@ -17,14 +17,11 @@
 #include "base/FileSystem.h"
 #include "engine/DrawingExtents.h"
 #include "engine/LineList.h"
+#include "engine/Move.h"
 #include "engine/OutcomeCodes.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {
-
-struct PathPoint {
-  double x = 0, y = 0, z = 0;
-};
 
 struct PathSegment {
   enum class Kind { kRapid, kLinear, kArc };

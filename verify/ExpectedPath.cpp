@@ -1,6 +1,6 @@
 #include "verify/ExpectedPath.h"
 
-#include "engine/ArcGeometry.h"
+#include "engine/MoveGeometry.h"
 #include "engine/ExtendedPrecision.h"
 
 namespace morvatex {
