@@ -12,7 +12,7 @@
 #include "engine/IselInterpreter.h"
 #include "engine/MachineState.h"
 #include "engine/OutputBuffer.h"
-#include "engine/XilogLayout.h"
+#include "engine/families/xilog/XilogLayout.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {

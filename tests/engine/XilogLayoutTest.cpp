@@ -1,4 +1,4 @@
-#include "engine/XilogLayout.h"
+#include "engine/families/xilog/XilogLayout.h"
 
 #include <limits>
 #include <string>
