@@ -7,7 +7,8 @@ void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const 
   const Outcome code = run.OutcomeCode();
   bool checkFailed = false;
   std::string report = run.OutcomeReport();
-  if (check && code <= Outcome::kSuccess) report += check->Check(run, checkFailed);
+  const bool checked = check != nullptr && code <= Outcome::kSuccess;
+  if (checked) report += check->Check(run, checkFailed);
   if (checkFailed) ++result.checksFailed;
   if (code <= Outcome::kSuccess && !checkFailed) {
     table.SetCell(row, kColumnMarked, "");
@@ -21,7 +22,7 @@ void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const 
   const std::string marks =
       table.Cell(row, kColumnNumber) + table.Cell(row, kColumnMarked) + table.Cell(row, kColumnConverted);
   log.Append(LogRunEntry(log.DateTime(), table.ListFile(), row, marks, report));
-  display.JobConverted(row, run);
+  display.JobConverted(row, run, RowRecord{report, checked, checkFailed});
   display.AddMessage("Zeile:   " + std::to_string(row) + ":" + report + "\r\n");
 }
 

@@ -13,15 +13,24 @@
 
 namespace morvatex {
 
+// What a recorded row came to beyond its conversion's outcome code.
+struct RowRecord {
+  // The row's report as the log and the message field got it: the outcome
+  // report, then the check's lines.
+  std::string_view report;
+  bool checked = false;      // its check was made (converted well, a check given)
+  bool checkFailed = false;  // which found divergences or could not be made
+};
+
 // What a front end shows of a running batch.
 class BatchDisplay {
  public:
   virtual ~BatchDisplay() = default;
   // Job row `row` is about to be converted.
   virtual void JobStarting(int row) = 0;
-  // Job row `row` has been converted by `run`; its marks are set and its
-  // log entry is written.
-  virtual void JobConverted(int /*row*/, const ConversionRun& /*run*/) {}
+  // Job row `row` has been converted by `run` and recorded as `record`
+  // says; its marks are set and its log entry is written.
+  virtual void JobConverted(int /*row*/, const ConversionRun& /*run*/, const RowRecord& /*record*/) {}
   // Adds `text` (Windows-1252, CR LF between lines and at its end) to the
   // message field.
   virtual void AddMessage(std::string_view text) = 0;

@@ -107,6 +107,11 @@ bool MoveFileTo(FileSystem& fs, const std::string& from, const std::string& to, 
 FolderWatch::FolderWatch(WatchedFolder folder, const SettingsRecord& settings, FileSystem& fs, PathSyntax syntax)
     : folder_(std::move(folder)), settings_(settings), fs_(fs), syntax_(syntax) {}
 
+void FolderWatch::RememberFailedChecks(std::string path, std::optional<ControlModel> checking) {
+  failedChecksPath_ = std::move(path);
+  checking_ = checking;
+}
+
 std::string FolderWatch::TargetOf(const std::string& source) const { return TargetPathFor(source, settings_, syntax_); }
 
 void FolderWatch::ScanFolder(const std::string& folder, std::vector<std::pair<std::string, FileStatus>>& found) {
@@ -154,9 +159,11 @@ bool FolderWatch::Scan(WatchTime now) {
     outputs_.insert(FoldedText(target + ".dxf"));
   }
   for (auto& [path, entry] : entries_) entry.seen = false;
+  if (!scanned_ && !failedChecksPath_.empty()) remembered_ = LoadFailedChecks(fs_, failedChecksPath_);
   for (const auto& [path, status] : found) {
     if (!Ignored(path)) Look(path, status, now);
   }
+  remembered_.clear();
   // Gone before it was taken (or after): forgotten, without an error.
   for (auto it = entries_.begin(); it != entries_.end();) {
     it = !it->second.seen && it->second.state != State::kHandedOut ? entries_.erase(it) : std::next(it);
@@ -173,9 +180,15 @@ void FolderWatch::Look(const std::string& path, const FileStatus& status, WatchT
     entry.since = now;
     entry.seen = true;
     if (!scanned_) {
-      // The backlog: what an earlier watch (or a hand) converted is done.
+      const auto remembered = remembered_.find(path);
+      if (remembered != remembered_.end() && remembered->second.status == status)
+        entry.failedCheck = remembered->second;
+      // The backlog: what an earlier watch (or a hand) converted is done,
+      // unless its check failed and this watch makes the same check.
+      const bool checkAgain = entry.failedCheck && entry.failedCheck->model == checking_;
       const FileStatus target = fs_.StatusOf(TargetOf(path));
-      if (target.exists && !target.isFolder && target.modified >= status.modified) entry.state = State::kDone;
+      if (target.exists && !target.isFolder && target.modified >= status.modified && !checkAgain)
+        entry.state = State::kDone;
     }
     entries_.emplace(path, entry);
     return;
@@ -225,7 +238,7 @@ std::vector<WatchJob> FolderWatch::TakeDue(WatchTime now) {
   return due;
 }
 
-void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now, bool checkFailed) {
+void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now, std::optional<WatchCheck> check) {
   const auto it = entries_.find(job.source);
   if (it == entries_.end()) return;
   Entry& entry = it->second;
@@ -234,7 +247,13 @@ void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now, boo
     entry.since = now;
     return;
   }
-  if (IsGood(code) && !checkFailed) {
+  // Only a check forgets a failed check; a conversion without one says
+  // nothing of it.
+  const std::optional<FailedCheck> failedBefore = entry.failedCheck;
+  if (check && check->failed) entry.failedCheck = FailedCheck{entry.status, check->model};
+  if (check && !check->failed) entry.failedCheck.reset();
+  const bool listChanged = entry.failedCheck != failedBefore;
+  if (IsGood(code) && !(check && check->failed)) {
     entry.state = State::kDone;
     entry.retries = 0;
     if (!folder_.archive.empty()) {
@@ -244,16 +263,40 @@ void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now, boo
         ++archiveFailures_;
       }
     }
-    return;
-  }
-  if (IsOutputFailure(code) && folder_.retryOutputFailures) {
+  } else if (IsOutputFailure(code) && folder_.retryOutputFailures) {
     entry.state = State::kRetry;
     entry.since =
         now + std::min<WatchTime>(kLongestRetry, kFirstRetry * (std::int64_t{1} << std::min(entry.retries, 10)));
     ++entry.retries;
-    return;
+  } else {
+    entry.state = State::kFailed;  // until the file changes
   }
-  entry.state = State::kFailed;  // until the file changes
+  if (listChanged) WriteFailedChecks();
+}
+
+bool FolderWatch::Covers(const std::string& path) const {
+  const std::string prefix = folder_.folder + FolderSeparator(syntax_);
+  if (path.size() <= prefix.size() || !SameText(std::string_view(path).substr(0, prefix.size()), prefix)) return false;
+  const std::string_view rest = std::string_view(path).substr(prefix.size());
+  const std::size_t last = LastSeparator(rest, syntax_);
+  if (last != std::string_view::npos && !folder_.recursive) return false;
+  return MatchesPattern(last == std::string_view::npos ? rest : rest.substr(last + 1), folder_.pattern);
+}
+
+void FolderWatch::WriteFailedChecks() {
+  if (failedChecksPath_.empty()) return;
+  // Read afresh: the list is shared by every watch of these settings (the
+  // desktop's folders, a service's). This watch rewrites what it covers: its
+  // own files as it knows them, and of the others only those still there
+  // unchanged (a file moved away or changed needs no entry).
+  FailedCheckList list = LoadFailedChecks(fs_, failedChecksPath_);
+  std::erase_if(list, [this](const auto& item) {
+    return Covers(item.first) && (entries_.count(item.first) != 0 || fs_.StatusOf(item.first) != item.second.status);
+  });
+  for (const auto& [path, entry] : entries_) {
+    if (entry.failedCheck && entry.failedCheck->status == entry.status) list[path] = *entry.failedCheck;
+  }
+  SaveFailedChecks(fs_, failedChecksPath_, list);
 }
 
 bool FolderWatch::Archive(const std::string& source) {

@@ -15,6 +15,11 @@
 // - a file that fails is not handed out again until it changes; one whose
 //   output could not be written (the target folder unreachable, the disk
 //   full) is retried, at growing intervals;
+// - a file whose check failed stays failed until it changes, beyond the
+//   watch's end too: remembered in the failed-check list
+//   (batch/FolderWatchChecks.h), it is taken again at the next start of a
+//   watch that checks, whatever its target's time, so that every start
+//   converts it, checks it and reports it again until it is clean;
 // - after a success the file goes to the archive folder when one is named,
 //   keeping its sub-folder; a name already there gets " (2)", " (3)", ...;
 // - it writes nothing into the watched folder itself, and never takes the
@@ -33,6 +38,7 @@
 
 #include "base/FileSystem.h"
 #include "base/PathSyntax.h"
+#include "batch/FolderWatchChecks.h"
 #include "engine/OutcomeCodes.h"
 #include "settings/SettingsRecord.h"
 
@@ -47,6 +53,12 @@ struct WatchedFolder {
   std::string archive;              // where converted sources go; empty: they stay
   WatchTime settle{2000};           // how long a file must stay unchanged
   bool retryOutputFailures = true;  // false for a single pass (--once)
+};
+
+// The check of a converted file, as its caller reports it.
+struct WatchCheck {
+  ControlModel model = ControlModel::kRs274;  // how the written program was read back
+  bool failed = false;                        // divergences, or the check could not be made
 };
 
 // A file handed out for conversion.
@@ -80,6 +92,13 @@ class FolderWatch {
   // `settings` is read (for the folder rule) whenever a target is formed.
   FolderWatch(WatchedFolder folder, const SettingsRecord& settings, FileSystem& fs, PathSyntax syntax);
 
+  // Remembers the files of this folder whose check failed in the list at
+  // `path` (FailedCheckListPath; empty: nowhere). When its caller checks
+  // every conversion (`checking`, the control model), the first scan takes
+  // a file that failed with that model and has not changed since as
+  // backlog, whatever its target's time. Call before the first scan.
+  void RememberFailedChecks(std::string path, std::optional<ControlModel> checking);
+
   // Looks at the folder (and its sub-folders when they count). False when
   // the folder cannot be read; what the watch knows then stays as it was,
   // so a share that comes back repeats nothing.
@@ -91,9 +110,10 @@ class FolderWatch {
 
   // Reports the outcome of a job handed out by TakeDue. A stopped
   // conversion (11) leaves the file due again; a converted file whose check
-  // failed (`checkFailed`) counts as failed: it is not archived and waits
-  // until it changes.
-  void Finished(const WatchJob& job, Outcome code, WatchTime now, bool checkFailed = false);
+  // failed (`check`) counts as failed: it is not archived, waits until it
+  // changes and goes into the failed-check list; a clean check takes it out
+  // again. Without a check (none made) the list stays as it was.
+  void Finished(const WatchJob& job, Outcome code, WatchTime now, std::optional<WatchCheck> check = std::nullopt);
 
   // When a waiting file may next become due; none while nothing waits.
   std::optional<WatchTime> NextDue() const;
@@ -118,12 +138,17 @@ class FolderWatch {
     int retries = 0;
     bool changedWhileOut = false;  // changed while handed out: due again after
     bool seen = false;
+    std::optional<FailedCheck> failedCheck;  // its status and model when its check failed
   };
 
   void ScanFolder(const std::string& folder, std::vector<std::pair<std::string, FileStatus>>& found);
   void Look(const std::string& path, const FileStatus& status, WatchTime now);
   bool Ignored(const std::string& path) const;
   bool Archive(const std::string& source);
+  // Whether `path` is one this watch would take (folder, depth, pattern).
+  bool Covers(const std::string& path) const;
+  // Writes this watch's part of the failed-check list.
+  void WriteFailedChecks();
 
   WatchedFolder folder_;
   const SettingsRecord& settings_;
@@ -135,6 +160,9 @@ class FolderWatch {
   std::set<std::string> written_;  // the same of every file handed out
   bool scanned_ = false;
   int archiveFailures_ = 0;
+  std::string failedChecksPath_;
+  std::optional<ControlModel> checking_;
+  FailedCheckList remembered_;  // the failed-check list, during the first scan
 };
 
 }  // namespace morvatex

@@ -23,7 +23,7 @@ class TerminalDisplay final : public BatchDisplay {
  public:
   TerminalDisplay(std::ostream& out, MessageSink& messages) : out_(out), messages_(messages) {}
   void JobStarting(int) override {}
-  void JobConverted(int, const ConversionRun& run) override {
+  void JobConverted(int, const ConversionRun& run, const RowRecord&) override {
     if (const std::string why = CreateFailureMessage(run.CreateFailureCause(), run.SourcePath()); !why.empty())
       messages_.ShowMessage(why);
   }

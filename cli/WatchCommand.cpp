@@ -30,30 +30,10 @@ WatchTime Now() { return std::chrono::duration_cast<WatchTime>(std::chrono::stea
 
 bool Stopping() noexcept { return StopSignalArrived(); }
 
-// The check of each written program; keeps its lines and verdict for the
-// display, which prints them after the file's report (the batch records one
-// row at a time, check first).
-class WatchCheck final : public RowCheck {
- public:
-  WatchCheck(const SettingsRecord& settings, FileSystem& fs, const VerificationOptions& options)
-      : check_(settings, fs, options) {}
-  std::string Check(const ConversionRun& run, bool& failed) override {
-    lines_ = check_.Check(run, failed);
-    failed_ = failed;
-    return lines_;
-  }
-  std::string TakeLines() { return std::exchange(lines_, {}); }
-  bool TakeFailed() { return std::exchange(failed_, false); }
-
- private:
-  VerifyingRowCheck check_;
-  std::string lines_;
-  bool failed_ = false;
-};
-
 // How one file of a batch ended.
 struct FileEnd {
   Outcome code = Outcome::kStopped;
+  bool checked = false;
   bool checkFailed = false;
 };
 
@@ -61,18 +41,15 @@ struct FileEnd {
 // it ended.
 class WatchDisplay final : public BatchDisplay {
  public:
-  WatchDisplay(std::ostream& out, MessageSink& messages, std::vector<FileEnd>& ends, WatchCheck* check)
-      : out_(out), messages_(messages), ends_(ends), check_(check) {}
+  WatchDisplay(std::ostream& out, MessageSink& messages, std::vector<FileEnd>& ends)
+      : out_(out), messages_(messages), ends_(ends) {}
   void JobStarting(int) override {}
-  void JobConverted(int row, const ConversionRun& run) override {
+  void JobConverted(int row, const ConversionRun& run, const RowRecord& record) override {
     FileEnd& end = ends_[static_cast<std::size_t>(row - 1)];
     end.code = run.OutcomeCode();
-    std::string report = run.OutcomeReport();
-    if (check_) {
-      report += check_->TakeLines();
-      end.checkFailed = check_->TakeFailed();
-    }
-    out_ << ForTerminal(report) << std::flush;
+    end.checked = record.checked;
+    end.checkFailed = record.checkFailed;
+    out_ << ForTerminal(record.report) << std::flush;
     if (const std::string why = CreateFailureMessage(run.CreateFailureCause(), run.SourcePath()); !why.empty())
       messages_.ShowMessage(why);
   }
@@ -82,7 +59,6 @@ class WatchDisplay final : public BatchDisplay {
   std::ostream& out_;
   MessageSink& messages_;
   std::vector<FileEnd>& ends_;
-  WatchCheck* check_;
 };
 
 // The watch with what it needs to convert and to wait.
@@ -99,6 +75,9 @@ class Watcher {
         out_(out),
         watch_(options.folder, settings, fs, NativePathSyntax()) {
     if (options.verification) check_.emplace(settings, fs, *options.verification);
+    std::optional<ControlModel> model;
+    if (options.verification) model = options.verification->model;
+    watch_.RememberFailedChecks(options.failedChecksPath, model);
   }
 
   bool Start() {
@@ -142,13 +121,15 @@ class Watcher {
       table.SetCell(row, kColumnTarget, job.target);
     }
     std::vector<FileEnd> ends(jobs.size());
-    WatchCheck* check = check_ ? &*check_ : nullptr;
-    WatchDisplay display(out_, messages_, ends, check);
-    ExecuteBatchInParallel(table, settings_, fs_, conversion_, log_, display, options_.jobs, check);
+    WatchDisplay display(out_, messages_, ends);
+    ExecuteBatchInParallel(table, settings_, fs_, conversion_, log_, display, options_.jobs,
+                           check_ ? &*check_ : nullptr);
     for (std::size_t i = 0; i < jobs.size(); ++i) {
       if (!IsGood(ends[i].code) && ends[i].code != Outcome::kStopped) ++failed_;
       if (ends[i].checkFailed) ++checksFailed_;
-      watch_.Finished(jobs[i], ends[i].code, Now(), ends[i].checkFailed);
+      std::optional<WatchCheck> check;
+      if (ends[i].checked) check = WatchCheck{options_.verification->model, ends[i].checkFailed};
+      watch_.Finished(jobs[i], ends[i].code, Now(), check);
     }
     if (watch_.ArchiveFailures() > archiveFailures_) {
       archiveFailures_ = watch_.ArchiveFailures();
@@ -204,7 +185,7 @@ class Watcher {
   WatchTime lastLook_{0};
   int failed_ = 0;        // files whose conversion failed
   int checksFailed_ = 0;  // files converted well whose check failed
-  std::optional<WatchCheck> check_;
+  std::optional<VerifyingRowCheck> check_;
   int archiveFailures_ = 0;
 };
 

@@ -26,6 +26,9 @@ struct WatchCommandOptions {
   // --verify: each written program is checked; one whose check fails counts
   // as failed.
   std::optional<VerificationOptions> verification;
+  // Where files whose check failed are remembered between runs
+  // (batch/FolderWatchChecks.h); empty: nowhere.
+  std::string failedChecksPath;
 };
 
 // How often a watch without notices looks, unless --poll says otherwise.
@@ -37,6 +40,10 @@ inline constexpr WatchTime kFallbackPoll{5000};
 // log. Notes on how the folder is watched go to `messages`. A stop signal
 // ends the watch: the conversion in progress ends with 11, leaving its
 // target as it was, and its file is converted again on the next start.
+//
+// With --verify, a file whose check failed, in this run or an earlier one,
+// and that has not changed since, is converted and checked again at the
+// start, so that every --once reports it until it is clean.
 //
 // Returns the exit status: 0 after a stop, or after --once when no file
 // failed; 1 when a file failed in --once; 4 when in --once only checks

@@ -19,6 +19,7 @@
 #include "base/PathSyntax.h"
 #include "base/ProgramPath.h"
 #include "base/TerminalText.h"
+#include "batch/FolderWatchChecks.h"
 #include "batch/ProgramFiles.h"
 #include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
@@ -63,8 +64,8 @@ std::string WithoutTrailingSeparators(std::string folder) {
   return folder;
 }
 
-int RunWatch(const ConverterCall& call, const SettingsRecord& settings, FileSystem& fs, ConversionOptions options,
-             MessageSink& messages) {
+int RunWatch(const ConverterCall& call, const std::string& settingsPath, const SettingsRecord& settings, FileSystem& fs,
+             ConversionOptions options, MessageSink& messages) {
   WatchCommandOptions watch;
   const auto folder = Utf8ToCp1252(call.watchFolder);
   const auto pattern = Utf8ToCp1252(call.pattern);
@@ -84,6 +85,7 @@ int RunWatch(const ConverterCall& call, const SettingsRecord& settings, FileSyst
   watch.once = call.once;
   watch.logPath = *log;
   if (call.verify) watch.verification = call.verification;
+  watch.failedChecksPath = FailedCheckListPath(settingsPath);
   watch.jobs = call.jobs > 0 ? call.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   if (!log->empty()) options.protectedPaths.push_back(*log);
   return RunWatchCommand(watch, settings, fs, std::move(options), messages, std::cout);
@@ -189,7 +191,7 @@ int Run(const std::vector<std::string>& arguments) {
     if (StopSignalArrived()) RequestStop();
   };
   if (call.kind == ConverterCall::Kind::kWatch)
-    return Reported(outputOpen, RunWatch(call, settings, fs, std::move(options), messages));
+    return Reported(outputOpen, RunWatch(call, settingsPath, settings, fs, std::move(options), messages));
   if (call.kind == ConverterCall::Kind::kBatch) {
     // Nor the job list and the log of the run.
     options.protectedPaths.push_back(*list);

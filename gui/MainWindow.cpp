@@ -306,9 +306,9 @@ void MainWindow::StartBatch() {
   ConversionRun run(settings_, fs_, WindowConversionOptions());
   run_ = &run;
   progress_->Begin(table_.MarkedJobCount());
+  runCheck_ = outputCheck_->Model();
   std::optional<VerifyingRowCheck> check;
-  if (const std::optional<ControlModel> model = outputCheck_->Model())
-    check.emplace(settings_, fs_, VerificationOptions{*model});
+  if (runCheck_) check.emplace(settings_, fs_, VerificationOptions{*runCheck_});
   ExecuteBatch(table_, run, MakeLog(), *this, check ? &*check : nullptr);
   progress_->Finish();
   run_ = nullptr;
@@ -349,10 +349,10 @@ void MainWindow::ProcessPendingInput() {
   QCoreApplication::processEvents();
 }
 
-void MainWindow::JobConverted(int row, const ConversionRun& run) {
+void MainWindow::JobConverted(int row, const ConversionRun& run, const RowRecord& record) {
   // A file that failed before its first pass shows its lines now.
   if (lineListPending_) ShowLineList(run);
-  WatchedRowConverted(row, run);
+  WatchedRowConverted(row, run, record);
 }
 
 void MainWindow::ShowLineList(const ConversionRun& run) {

@@ -234,7 +234,7 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   // MainWindowWatch.cpp: the watched folders.
   void WatchFolders(std::vector<WatchedFolderEntry> folders);
   void ConvertWatchedRows();
-  void WatchedRowConverted(int row, const ConversionRun& run);
+  void WatchedRowConverted(int row, const ConversionRun& run, const RowRecord& record);
   void ShowWatchStatus();
   // Whether the folder of `watch` converts by itself; none when it is no
   // longer watched.
@@ -244,7 +244,7 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
 
   // The batch run's view of the window.
   void JobStarting(int row) override;
-  void JobConverted(int row, const ConversionRun& run) override;
+  void JobConverted(int row, const ConversionRun& run, const RowRecord& record) override;
   void AddMessage(std::string_view text) override;
   // Lets pending input through during a running batch; the run calls it at
   // most every 10 ms.
@@ -283,6 +283,8 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   QLabel* watchStatus_ = nullptr;
   // The conversion of the running batch, null between runs.
   const ConversionRun* run_ = nullptr;
+  // The control model that checks the rows of the running (or last) batch.
+  std::optional<ControlModel> runCheck_;
   // The batch run's file and line progress in the status bar.
   BatchProgress* progress_ = nullptr;
   // Debug mode: the line list of the file in hand is not shown yet.

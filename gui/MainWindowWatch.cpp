@@ -9,6 +9,7 @@
 
 #include "base/PathSyntax.h"
 #include "batch/BatchRun.h"
+#include "batch/FolderWatchChecks.h"
 #include "batch/VerifyingRowCheck.h"
 #include "gui/BatchProgress.h"
 #include "gui/MainWindow.h"
@@ -48,6 +49,9 @@ void MainWindow::WatchFolders(std::vector<WatchedFolderEntry> folders) {
       continue;
     }
     ActiveWatch active{entry, std::make_unique<FolderWatch>(entry.folder, settings_, fs_, NativePathSyntax())};
+    // A file whose check failed is converted again at the start while the
+    // output is checked, so that it shows with its "E" once more.
+    active.watch->RememberFailedChecks(FailedCheckListPath(settingsFilePath_), outputCheck_->Model());
     kept.push_back(std::move(active));
   }
   watches_ = std::move(kept);
@@ -109,9 +113,9 @@ void MainWindow::ConvertWatchedRows() {
   run_ = &run;
   progress_->Begin(static_cast<int>(rows.size()));
   const LogFile log = MakeLog();
+  runCheck_ = outputCheck_->Model();
   std::optional<VerifyingRowCheck> check;
-  if (const std::optional<ControlModel> model = outputCheck_->Model())
-    check.emplace(settings_, fs_, VerificationOptions{*model});
+  if (runCheck_) check.emplace(settings_, fs_, VerificationOptions{*runCheck_});
   BatchResult result;
   for (const int row : rows) {
     table_.SetModified(true);
@@ -129,12 +133,16 @@ void MainWindow::ConvertWatchedRows() {
   ShowWatchStatus();
 }
 
-void MainWindow::WatchedRowConverted(int row, const ConversionRun& run) {
+void MainWindow::WatchedRowConverted(int row, const ConversionRun& run, const RowRecord& record) {
   const auto watched = watchedRows_.find(table_.Cell(row, kColumnSource));
   if (watched == watchedRows_.end()) return;
   const auto [watch, job] = watched->second;
   watchedRows_.erase(watched);
-  if (AutoConverts(watch)) watch->Finished(job, run.OutcomeCode(), Now());
+  // A row whose check failed got its "E": the file is neither archived nor
+  // taken again until it changes.
+  std::optional<WatchCheck> check;
+  if (record.checked && runCheck_) check = WatchCheck{*runCheck_, record.checkFailed};
+  if (AutoConverts(watch)) watch->Finished(job, run.OutcomeCode(), Now(), check);
   ShowWatchStatus();
 }
 

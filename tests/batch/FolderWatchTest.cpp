@@ -4,9 +4,11 @@
 
 #include <map>
 
+#include "batch/FolderWatchChecks.h"
 #include "batch/TargetPath.h"
 #include "engine/ConversionRun.h"
 #include "tests/support/ConversionHarness.h"
+#include "verify/Verification.h"
 
 namespace morvatex::testing {
 namespace {
@@ -28,6 +30,8 @@ struct WatchDriver {
   WatchedFolder folder = InFolder();
   std::map<std::string, int> conversions;  // by source
   std::map<std::string, std::string> convertedBytes;
+  // Each written program is checked with this, as --verify checks it.
+  std::optional<VerificationOptions> verification;
   WatchTime now{0};
 
   WatchDriver() { fs.folders.insert("/in"); }
@@ -50,7 +54,10 @@ struct WatchDriver {
       const Outcome code = run.Convert(job.source, job.target);
       ++conversions[job.source];
       if (IsGood(code)) convertedBytes[job.source] = fs.files[job.source];
-      watch.Finished(job, code, now);
+      std::optional<WatchCheck> check;
+      if (verification && IsGood(code))
+        check = WatchCheck{verification->model, !VerifyConversion(run, settings, fs, *verification).Clean()};
+      watch.Finished(job, code, now, check);
     }
   }
 };
@@ -245,6 +252,114 @@ TEST(FolderWatch, HeldFileWaitsAndVanishedFolderKeepsWhatWasDone) {
   d.Run(watch, WatchTime{3000});
   EXPECT_EQ(d.conversions["/in/a.ncp"], 1);
   EXPECT_EQ(d.conversions["/in/b.ncp"], 1);
+}
+
+// A failed check outlives the watch: every start of a watch making the
+// same check converts, checks and keeps the file again, until it changes
+// and checks clean. A new configuration writes "X:", which the RS274/NGC
+// model rejects and the configured one reads.
+TEST(FolderWatch, FailedCheckIsTakenAgainAtEveryStartUntilTheFileChecksClean) {
+  WatchDriver d;
+  d.folder.archive = "/done";
+  d.verification = VerificationOptions{ControlModel::kRs274};
+  const std::string list = FailedCheckListPath("/cfg/morvatex.set");
+  // Entries of another folder stay; one of this folder whose file is gone does not.
+  d.Put(list, "5 3 eingestellt /andere/x.ncp\r\n5 3 rs274 /in/weg.ncp\r\n", 1);
+  d.Put("/in/teil.ncp", kProgram, 1);
+  const std::string remembered = std::to_string(kProgram.size()) + " 1 rs274 /in/teil.ncp\r\n";
+  std::unique_ptr<FolderWatch> watch;
+  const auto start = [&](std::optional<ControlModel> checking) {
+    watch = std::make_unique<FolderWatch>(d.folder, d.settings, d.fs, kPosixPathSyntax);
+    watch->RememberFailedChecks(list, checking);
+  };
+  start(ControlModel::kRs274);
+  d.Run(*watch, WatchTime{3000});
+  EXPECT_EQ(d.conversions["/in/teil.ncp"], 1);
+  EXPECT_EQ(d.fs.files[list], "5 3 eingestellt /andere/x.ncp\r\n" + remembered);
+  // A running watch does not repeat it, even at its looks every minute.
+  d.Run(*watch, WatchTime{180000}, WatchTime{5000});
+  EXPECT_EQ(d.conversions["/in/teil.ncp"], 1);
+
+  const struct {
+    const char* name;
+    std::optional<ControlModel> checking;
+    int conversions;  // in all, after this start
+  } starts[] = {
+      {"the same check", ControlModel::kRs274, 2},
+      {"and again", ControlModel::kRs274, 3},
+      {"no check: its target is newer", std::nullopt, 3},
+      {"another model, which did not fail it", ControlModel::kConfigured, 3},
+  };
+  for (const auto& s : starts) {
+    SCOPED_TRACE(s.name);
+    start(s.checking);
+    d.Run(*watch, WatchTime{3000});
+    EXPECT_EQ(d.conversions["/in/teil.ncp"], s.conversions);
+    EXPECT_EQ(watch->Waiting(), 0);
+    EXPECT_TRUE(d.fs.Exists("/in/teil.ncp"));
+    EXPECT_EQ(d.fs.files[list], "5 3 eingestellt /andere/x.ncp\r\n" + remembered);
+  }
+
+  // Changed, it is converted afresh, fails again and is kept with its new
+  // size. Once the wording is mended, the next start converts it to a
+  // program the check passes: archived, and the list holds the other
+  // folder's entry alone.
+  start(ControlModel::kRs274);
+  const std::int64_t changed = ++d.fs.clock;  // newer than its target
+  d.Put("/in/teil.ncp", ";\r\n" + kProgram, changed);
+  d.Run(*watch, WatchTime{3000});
+  EXPECT_EQ(d.conversions["/in/teil.ncp"], 4);
+  EXPECT_EQ(d.fs.files[list], "5 3 eingestellt /andere/x.ncp\r\n" + std::to_string(kProgram.size() + 3) + " " +
+                                  std::to_string(changed) + " rs274 /in/teil.ncp\r\n");
+  d.settings.Profil.ZeichenWertzuweisung.Assign("");
+  start(ControlModel::kRs274);
+  d.Run(*watch, WatchTime{3000});
+  EXPECT_EQ(d.conversions["/in/teil.ncp"], 5);
+  EXPECT_EQ(d.fs.files["/done/teil.ncp"], ";\r\n" + kProgram);
+  EXPECT_EQ(d.fs.files[list], "5 3 eingestellt /andere/x.ncp\r\n");
+}
+
+TEST(FolderWatch, FailedCheckListIsReadDefensively) {
+  const std::string list = "/cfg/morvatex.set.beanstandet";
+  const std::string good = "12 -7 rs274 /in/a b.ncp\r\n";
+  const FailedCheckList goodRead = {{"/in/a b.ncp", {{true, false, 12, -7}, ControlModel::kRs274}}};
+  struct Case {
+    const char* name;
+    std::string contents;
+    FailedCheckList read;
+    bool special = false;
+    bool unreadable = false;
+  };
+  const Case cases[] = {
+      {"good, a space in the path", good, goodRead},
+      {"damaged lines passed over",
+       "kaputt\r\n-1 5 rs274 /in/b.ncp\r\n12 x rs274 /in/c.ncp\r\n12 7 rs274\r\n12 7 rs274 \r\n"
+       "12 7 fanuc /in/d.ncp\r\n 12 7 rs274 /in/e.ncp\r\n99999999999999999999 1 rs274 /in/f.ncp\r\n" +
+           good + "3 4 eingestellt /in/g.ncp",
+       {{"/in/a b.ncp", {{true, false, 12, -7}, ControlModel::kRs274}},
+        {"/in/g.ncp", {{true, false, 3, 4}, ControlModel::kConfigured}}}},
+      {"huge", good + std::string(kLongestFailedCheckList, ';'), {}},
+      {"a FIFO", good, {}, true},
+      {"unreadable", good, {}, false, true},
+  };
+  for (const Case& c : cases) {
+    FakeFileSystem fs;
+    fs.files[list] = c.contents;
+    if (c.special) fs.specialFiles.insert(list);
+    if (c.unreadable) fs.failOpenRead.insert(list);
+    EXPECT_EQ(LoadFailedChecks(fs, list), c.read) << c.name;
+  }
+  // What is written reads back; a path with a line end cannot be written,
+  // and an empty list leaves no file.
+  FakeFileSystem fs;
+  FailedCheckList written = goodRead;
+  written["/in/neu\nzeile.ncp"] = {{true, false, 1, 1}, ControlModel::kRs274};
+  ASSERT_TRUE(SaveFailedChecks(fs, list, written));
+  EXPECT_EQ(fs.files[list], good);
+  EXPECT_EQ(LoadFailedChecks(fs, list), goodRead);
+  ASSERT_TRUE(SaveFailedChecks(fs, list, {}));
+  EXPECT_FALSE(fs.Exists(list));
+  EXPECT_EQ(FailedCheckListPath(""), "");
 }
 
 }  // namespace

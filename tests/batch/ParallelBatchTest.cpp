@@ -20,7 +20,13 @@ namespace {
 class RecordingDisplay final : public BatchDisplay {
  public:
   std::string shown;
+  // Each row as JobConverted heard of it: its number, its check and report.
+  std::vector<std::string> records;
   void JobStarting(int row) override { shown += "begin " + std::to_string(row) + "\n"; }
+  void JobConverted(int row, const ConversionRun&, const RowRecord& record) override {
+    const char* check = !record.checked ? "unchecked" : record.checkFailed ? "failed" : "clean";
+    records.push_back(std::to_string(row) + " " + check + ": " + std::string(record.report));
+  }
   void AddMessage(std::string_view text) override { shown += text; }
 };
 
@@ -299,6 +305,14 @@ TEST(ParallelBatchTest, ARowWhoseCheckFailsIsMarkedAsAFailedConversionWithTheChe
     EXPECT_NE(display.shown.find("fehlerfrei konvertiert!\r\nCheck: failed\r\n\r\n"), std::string::npos);
     EXPECT_NE(fs.files[kLogPath].find("Check: failed"), std::string::npos);
     EXPECT_TRUE(fs.files.count("C:\\cnc\\b.cnc"));  // written correctly, so kept
+    // The front end hears each row's verdict with the report it was shown.
+    ASSERT_EQ(display.records.size(), 2u);
+    const std::string converted = "fehlerfrei konvertiert!\r\n";
+    EXPECT_EQ(display.records[0].substr(0, 9), "1 clean: ");
+    EXPECT_TRUE(display.records[0].ends_with(converted + "Check: clean\r\n")) << display.records[0];
+    EXPECT_EQ(display.records[1].substr(0, 10), "2 failed: ");
+    EXPECT_TRUE(display.records[1].ends_with(converted + "Check: failed\r\n")) << display.records[1];
+    EXPECT_NE(display.shown.find("Zeile:   2:" + display.records[1].substr(10) + "\r\n"), std::string::npos);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -38,6 +39,8 @@ int Reports(const std::string& out, const std::string& status) {
   for (std::size_t at = out.find(line); at != std::string::npos; at = out.find(line, at + 1)) ++count;
   return count;
 }
+
+bool Exists(const std::string& path) { return std::filesystem::exists(NativePath(path)); }
 
 std::string WithoutCr(std::string text) {
   std::erase(text, '\r');
@@ -120,6 +123,55 @@ TEST_F(WatchProgramTest, VerifyChecksEachFileAndAFailedCheckKeepsItOutOfTheArchi
   EXPECT_TRUE(std::filesystem::exists(NativePath(dir.Sub("ein/teil.ncp"))));
 }
 
+// A failed check outlives the run: every --once with the same check
+// converts, checks and reports the file again, until it checks clean.
+TEST_F(WatchProgramTest, AFailedCheckIsReportedByEveryOnceUntilTheFileChecksClean) {
+  WriteFileBytes(dir.Sub("ein/teil.ncp"), kProgram);
+  const std::vector<std::string> once = {"--once",          "--settle", "0",    "--archive",
+                                         dir.Sub("fertig"), "--verify", "rs274"};
+  std::string out;
+  std::string err;
+  const struct {
+    const char* name;
+    std::function<void()> before;
+    int status;
+    int reports;
+  } passes[] = {
+      {"first", [] {}, 4, 1},
+      {"again, unchanged", [] {}, 4, 1},
+      {"changed, the wording still rejected",
+       [&] {
+         // Later than its target by more than a tick of the file system's clock.
+         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+         WriteFileBytes(dir.Sub("ein/teil.ncp"), ";\r\n" + kProgram);
+       },
+       4, 1},
+      {"the wording mended",
+       [&] {
+         SettingsRecord settings = testing::NewConfigurationSettings();
+         settings.Profil.ZeichenWertzuweisung.Assign("");
+         RealFileSystem fs;
+         testing::RecordingMessageSink sink;
+         ASSERT_TRUE(SaveSettingsFile(settings, settingsPath, fs, sink));
+       },
+       0, 1},
+      {"archived: nothing left", [] {}, 0, 0},
+  };
+  for (const auto& pass : passes) {
+    SCOPED_TRACE(pass.name);
+    pass.before();
+    EXPECT_EQ(Run(Watch(once), out, err), pass.status) << err;
+    EXPECT_EQ(Reports(out, "0"), pass.reports) << out;
+    EXPECT_EQ(out.find("Pr\xC3\xBC"
+                       "fung (RS274/NGC): ") != std::string::npos,
+              pass.reports > 0)
+        << out;
+    EXPECT_EQ(Exists(dir.Sub("ein/teil.ncp")), pass.status == 4);
+    EXPECT_EQ(Exists(dir.Sub("morvatex.set.beanstandet")), pass.status == 4);
+  }
+  EXPECT_EQ(ReadFileBytes(dir.Sub("fertig/teil.ncp")), ";\r\n" + kProgram);
+}
+
 TEST_F(WatchProgramTest, WrongCallsAndFoldersThatCannotBeWatchedGiveStatusTwo) {
   const struct {
     const char* name;
@@ -193,8 +245,6 @@ bool Eventually(Condition done) {
   }
   return false;
 }
-
-bool Exists(const std::string& path) { return std::filesystem::exists(NativePath(path)); }
 
 TEST_F(WatchProgramTest, NoticesBringSlowAndReplacedFilesOnceEachAndSurviveTheFolderGoing) {
   const std::string outPath = dir.Sub("out.txt");

@@ -44,10 +44,11 @@ class WatchedFoldersTest : public MainWindowTest {
   }
 
   // Adds the folder "ein" with the mouse and the keyboard, then saves.
-  void AddFolder(bool autoConvert) {
+  void AddFolder(bool autoConvert, const std::string& archive = {}) {
     WithDialog([&](WatchedFoldersDialog& dialog) {
       QTest::mouseClick(dialog.AddButton(), Qt::LeftButton);
       QTest::keyClicks(dialog.FolderEdit(), QString::fromStdString(in));
+      if (!archive.empty()) QTest::keyClicks(dialog.ArchiveEdit(), QString::fromStdString(archive));
       // On the box itself: the row is wider than its text.
       if (autoConvert)
         QTest::mouseClick(dialog.AutoConvertBox(), Qt::LeftButton, {},
@@ -118,6 +119,33 @@ TEST_F(WatchedFoldersTest, AutomaticFoldersConvertTheirRowsWhenIdleAndAfterARest
   EXPECT_EQ(Status()->text(), QStringLiteral("Überwacht: 1 Ordner, 0 wartend"));
   QTest::qWait(3500);
   EXPECT_EQ(form->Table().JobCount(), 0);
+}
+
+// "Ausgabe prüfen" with RS274/NGC, which rejects the "X:" of a new
+// configuration: the row gets its "E", the file stays out of the archive
+// and waits; the next start of the program converts and checks it again.
+TEST_F(WatchedFoldersTest, AFailedCheckGetsItsEAndKeepsTheFileOutOfTheArchiveAtEveryStart) {
+  Action("outputCheckRs274Action")->trigger();
+  AddFolder(true, dir.Sub("fertig"));
+  WriteFileBytes(dir.Sub("ein/teil.ncp"), kProgram);
+  const QString failed =
+      QStringLiteral("1|M||E|%1|%2")
+          .arg(QString::fromStdString(dir.Sub("ein/teil.ncp")), QString::fromStdString(dir.Sub("ein/teil.cnc")));
+  for (const char* pass : {"first start", "next start"}) {
+    SCOPED_TRACE(pass);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return form->Table().JobCount() == 1 && Cell(1, 3) == QStringLiteral("E"); }, 15000));
+    EXPECT_EQ(Row(1), failed);
+    EXPECT_NE(form->MessageView()->toPlainText().indexOf(QStringLiteral("Prüfung (RS274/NGC): ")), -1);
+    QTest::qWait(2500);  // a look or two later: neither archived nor taken again
+    EXPECT_TRUE(Exists("ein/teil.ncp"));
+    EXPECT_FALSE(Exists("fertig/teil.ncp"));
+    EXPECT_EQ(form->Table().JobCount(), 1);
+    EXPECT_EQ(Status()->text(), QStringLiteral("Überwacht: 1 Ordner, 0 wartend"));
+    form->Table().SetModified(false);
+    form.reset();
+    Start();
+  }
 }
 
 }  // namespace

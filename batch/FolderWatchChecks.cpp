@@ -1,0 +1,88 @@
+#include "batch/FolderWatchChecks.h"
+
+#include <algorithm>
+#include <charconv>
+#include <memory>
+#include <string_view>
+
+#include "verify/Verification.h"
+
+namespace morvatex {
+namespace {
+
+// Reads the whole file unless it holds more than `limit` bytes; false then,
+// and when it cannot be read. Bounded, so that a damaged or foreign file
+// the size of a disk costs nothing.
+bool ReadAtMost(FileSystem& fs, const std::string& path, std::size_t limit, std::string& contents) {
+  contents.clear();
+  if (fs.StatusOf(path).size > limit) return false;
+  std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
+  if (!file) return false;
+  char buffer[1 << 14];
+  for (;;) {
+    const std::ptrdiff_t n = file->Read(buffer, sizeof buffer);
+    if (n < 0 || contents.size() + static_cast<std::size_t>(n) > limit) {
+      file->Close();
+      return false;
+    }
+    if (n == 0) break;
+    contents.append(buffer, static_cast<std::size_t>(n));
+  }
+  return file->Close();
+}
+
+// Reads the number that `text` starts with, up to the next space, and
+// drops it with the space; false for anything else.
+template <typename Number>
+bool TakeNumber(std::string_view& text, Number& number) {
+  const std::size_t space = text.find(' ');
+  if (space == std::string_view::npos || space == 0) return false;
+  const char* end = text.data() + space;
+  const auto [stop, error] = std::from_chars(text.data(), end, number);
+  if (error != std::errc() || stop != end) return false;
+  text.remove_prefix(space + 1);
+  return true;
+}
+
+}  // namespace
+
+std::string FailedCheckListPath(const std::string& settingsFile) {
+  return settingsFile.empty() ? std::string() : settingsFile + ".beanstandet";
+}
+
+FailedCheckList LoadFailedChecks(FileSystem& fs, const std::string& path) {
+  FailedCheckList files;
+  std::string contents;
+  if (path.empty() || fs.IsSpecialFile(path) || !ReadAtMost(fs, path, kLongestFailedCheckList, contents)) return files;
+  std::string_view text(contents);
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    FailedCheck entry{{true, false, 0, 0}};
+    if (!TakeNumber(line, entry.status.size) || !TakeNumber(line, entry.status.modified)) continue;
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos || !ParseControlModel(line.substr(0, space), entry.model)) continue;
+    line.remove_prefix(space + 1);
+    if (!line.empty()) files[std::string(line)] = entry;
+  }
+  return files;
+}
+
+bool SaveFailedChecks(FileSystem& fs, const std::string& path, const FailedCheckList& files) {
+  if (path.empty()) return false;
+  std::string text;
+  for (const auto& [file, entry] : files) {
+    if (file.find_first_of("\r\n") != std::string::npos) continue;
+    const char* model = entry.model == ControlModel::kRs274 ? "rs274" : "eingestellt";
+    std::string line = std::to_string(entry.status.size) + " " + std::to_string(entry.status.modified) + " " + model +
+                       " " + file + "\r\n";
+    if (text.size() + line.size() > kLongestFailedCheckList) break;
+    text += line;
+  }
+  if (text.empty()) return fs.RemoveFile(path) || !fs.StatusOf(path).exists;
+  return fs.ReplaceFile(path, text);
+}
+
+}  // namespace morvatex
