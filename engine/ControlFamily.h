@@ -1,12 +1,16 @@
-// A family of controls: how its CNC programs are laid out, how the check
+// A family of controls: how its CNC programs are laid out (the layout of
+// its moves and its own header line, engine/FamilyLayout.h), how the check
 // reads such a program back as configured ("eingestellt"), and what its
 // layout leaves out by design. Each family is one object, chosen once from
 // the settings (settings/ControlFamilyChoice.h); its code lives in a folder
 // of its own under engine/families/. Nothing else asks which family it is.
 #pragma once
 
+#include <memory>
+#include <string>
 #include <string_view>
 
+#include "engine/FamilyLayout.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {
@@ -58,6 +62,12 @@ class ControlFamily {
   virtual FamilyWord ReadWord(std::string_view word, bool lastWord, std::string_view assignment) const = 0;
 
   virtual LayoutOmissions Omissions() const = 0;
+
+  // The writing side: a layout of the family's CNC programs for one run.
+  // It reads `profile` live; `valueAssignment` is the run's value assignment
+  // text, owned by the caller, fixed for the run and outliving the layout.
+  virtual std::unique_ptr<FamilyLayout> NewLayout(const MachineProfile& profile,
+                                                  const std::string& valueAssignment) const = 0;
 };
 
 // The family the profile writes for; the object lives as long as the program.

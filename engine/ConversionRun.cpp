@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <new>
 
+#include "engine/ControlFamily.h"
 #include "engine/PassRunner.h"
 #include "engine/SourceCheck.h"
 
@@ -37,7 +38,8 @@ Outcome ConversionRun::Convert(const std::string& sourcePath, const std::string&
     dxfPath_ = targetPath + ".dxf";
     extents_.Reset();
     dxfWriter_.StartRun();
-    cncWriter_.StartRun(settings_.Profil.ZeichenWertzuweisung.Trimmed());
+    // The family is chosen once a run: the settings stand still while it runs.
+    cncWriter_.StartRun(settings_.Profil.ZeichenWertzuweisung.Trimmed(), ControlFamilyFor(settings_.Profil));
     if (!cnc && !dxf) {
       code_ = Outcome::kNoOutputChosen;
       return code_;
@@ -125,18 +127,22 @@ void ConversionRun::RunPass(Pass pass) {
     return StopRequestedSince(stopMark_);
   };
   if (pass == Pass::kMeasuring) {
-    passEndLine_ = RunPassOverLines(lines_, pass, settings_.Profil, state_, currentLineText_, code_, stopQuery,
-                                    [this](const InterpretedLine&, std::size_t) { extents_.Update(state_); });
+    passEndLine_ =
+        RunPassOverLines(lines_, pass, settings_.Profil, state_, currentLineText_, code_, stopQuery,
+                         [this](const InterpretedLine& line, std::size_t) { extents_.Update(line.moves, state_); });
     return;
   }
   cncWriter_.StartWritingPass();
   const bool cnc = cnc_.IsOpen();
   const bool dxf = dxf_.IsOpen();
-  passEndLine_ = RunPassOverLines(lines_, pass, settings_.Profil, state_, currentLineText_, code_, stopQuery,
-                                  [this, cnc, dxf](const InterpretedLine& line, std::size_t) {
-                                    if (cnc) Fail(cncWriter_.WriteBlocks(cnc_.buffer, line, state_));
-                                    if (dxf) Fail(dxfWriter_.DrawMove(dxf_.buffer, state_));
-                                  });
+  passEndLine_ = RunPassOverLines(
+      lines_, pass, settings_.Profil, state_, currentLineText_, code_, stopQuery,
+      [this, cnc, dxf](const InterpretedLine& line, std::size_t) {
+        if (cnc) Fail(cncWriter_.WriteBlocks(cnc_.buffer, line, state_));
+        if (dxf) {
+          line.moves.ForEach([this](const Move& move) { Fail(dxfWriter_.DrawMove(dxf_.buffer, move)); });
+        }
+      });
 }
 
 bool ConversionRun::PendingInputDue() {

@@ -1,23 +1,8 @@
 #include "engine/DrawingExtents.h"
 
-#include <cmath>
-
 #include "engine/MoveGeometry.h"
-#include "engine/ExtendedPrecision.h"
 
 namespace morvatex {
-namespace {
-
-// True when an arc that leaves `startAngle` and sweeps `sweep` radians in its
-// direction passes `axisAngle` strictly between its ends.
-bool Passes(long double startAngle, long double sweep, long double axisAngle, bool clockwise) {
-  long double offset = clockwise ? startAngle - axisAngle : axisAngle - startAngle;
-  while (offset < 0) offset += 2 * kPi;
-  while (offset >= 2 * kPi) offset -= 2 * kPi;
-  return offset > 0 && offset < sweep;
-}
-
-}  // namespace
 
 void ExtentsTracker::Include(long double x, long double y) {
   if (x < extents_.minX) extents_.minX = x;
@@ -26,29 +11,31 @@ void ExtentsTracker::Include(long double x, long double y) {
   if (y > extents_.maxY) extents_.maxY = y;
 }
 
-void ExtentsTracker::Update(const MachineState& state) {
+void ExtentsTracker::Update(const LineMoves& moves, const MachineState& state) {
   if (first_) {
     first_ = false;
     extents_ = {state.posX, state.posY, state.posX, state.posY};
   }
-  Include(state.posX, state.posY);
-  if (!IsArc(state.motionKind)) return;
+  moves.ForEach([this](const Move& move) {
+    Include(move.end.x, move.end.y);
+    if (move.IsArc()) ForEachAxisPointPassed(move, [this](long double x, long double y) { Include(x, y); });
+  });
+}
 
-  const long double cx = state.posI, cy = state.posJ, r = state.radius;
-  struct AxisPoint {
-    long double angle, x, y;
-  };
-  const AxisPoint axisPoints[] = {{0, cx + r, cy}, {kPi / 2, cx, cy + r}, {kPi, cx - r, cy}, {-kPi / 2, cx, cy - r}};
-
-  if (state.posX == state.prevX && state.posY == state.prevY) {  // a full circle
-    for (const AxisPoint& p : axisPoints) Include(p.x, p.y);
-    return;
+void ExtentsTracker::Update(const MachineState& state) {
+  LineMoves moves;
+  if (state.motionKind != MotionKind::kNone) {
+    Move move;
+    move.kind = state.motionKind;
+    move.start = {state.prevX, state.prevY, state.prevZ};
+    move.end = {state.posX, state.posY, state.posZ};
+    move.centre = {state.posI, state.posJ, state.posK};
+    move.radius = state.radius;
+    move.startAngle = state.startAngle;
+    move.endAngle = state.endAngle;
+    moves.push_back(move);
   }
-  const bool clockwise = state.motionKind == MotionKind::kClockwise;
-  const long double sweep = ArcSweep(state.startAngle, state.endAngle, clockwise);
-  for (const AxisPoint& p : axisPoints) {
-    if (Passes(state.startAngle, sweep, p.angle, clockwise)) Include(p.x, p.y);
-  }
+  Update(moves, state);
 }
 
 }  // namespace morvatex

@@ -2,6 +2,7 @@
 // the XY plane, rapid moves included, found by the measuring pass.
 #pragma once
 
+#include "engine/IselInterpreter.h"
 #include "engine/MachineState.h"
 
 namespace morvatex {
@@ -15,11 +16,16 @@ class ExtentsTracker {
   // Forgets every point (the start of a run).
   void Reset() { first_ = true, extents_ = {}; }
 
-  // Takes in the position after one line of the measuring pass, whatever the
-  // line held: the first call sets all four extents to that point. For an
-  // arc, each axis point of its circle that the arc passes on its way from
-  // start to end (all four for a full circle, end point = start point)
-  // extends the extents too.
+  // Takes in one line of the measuring pass, whatever it held: its `moves`
+  // and `state`, the machine state after it. The first call sets all four
+  // extents to the position after that line (the starting point when the
+  // line moves nothing). Each move extends them to its end point, and an
+  // arc to each axis point of its circle that it passes on its way
+  // (engine/MoveGeometry.h).
+  void Update(const LineMoves& moves, const MachineState& state);
+  // The same for a caller that hands over the state alone (the preview's
+  // trace, until it passes its lines' moves): the move of a move line as
+  // the interpreter left it in `state`. To go once no caller needs it.
   void Update(const MachineState& state);
 
   const DrawingExtents& Extents() const { return extents_; }

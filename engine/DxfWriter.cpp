@@ -6,10 +6,10 @@
 #include <cmath>
 
 #include "base/ProductInfo.h"
-#include "engine/MoveGeometry.h"
 #include "engine/DxfFormat.h"
 #include "engine/DxfNumberText.h"
 #include "engine/ExtendedPrecision.h"
+#include "engine/MoveGeometry.h"
 #include "engine/OutcomeCodes.h"
 
 namespace morvatex {
@@ -59,13 +59,6 @@ void AddEntityEnd(std::string& out) { AddLine(out, dxf::kTypeCode); }
 
 long double Degrees(long double radians) { return radians * 180 / kPi; }
 
-// tan(sweep / 4), negative for a clockwise arc.
-long double BulgeOf(const MachineState& state) {
-  const bool clockwise = state.motionKind == MotionKind::kClockwise;
-  const long double bulge = std::tan(ArcSweep(state.startAngle, state.endAngle, clockwise) / 4);
-  return clockwise ? -bulge : bulge;
-}
-
 // A polyline's text goes out in pieces of about this size: one piece for
 // all could need as much memory as the whole drawing.
 constexpr std::size_t kPolylineWriteSize = 64 * 1024;
@@ -90,66 +83,62 @@ Outcome DxfWriter::WriteHeader(OutputBuffer& out) {
   return out.EndPiece(Outcome::kDxfHeader);
 }
 
-Outcome DxfWriter::DrawMove(OutputBuffer& out, const MachineState& state) {
-  if (state.motionKind == MotionKind::kRapid) return FlushPolyline(out);
-  if (!IsFeedMove(state.motionKind)) return Outcome::kSuccess;
-  if (state.posX == state.prevX && state.posY == state.prevY) {
-    // Z only; or a full circle, which is drawn as long as it has a radius.
-    if (!IsArc(state.motionKind) || (state.posX == state.posI && state.posY == state.posJ)) return Outcome::kSuccess;
-    return DrawFullCircle(out, state);
-  }
+Outcome DxfWriter::DrawMove(OutputBuffer& out, const Move& move) {
+  if (move.kind == MotionKind::kRapid) return FlushPolyline(out);
+  if (!move.IsFeed()) return Outcome::kSuccess;
+  // A full circle is drawn as long as it has a radius.
+  if (IsFullCircle(move)) return move.radius > 0 ? DrawFullCircle(out, move) : Outcome::kSuccess;
+  if (move.end.x == move.start.x && move.end.y == move.start.y) return Outcome::kSuccess;  // Z only
 
   if (settings_.Erstelle2DPolylinien) {
-    if (IsArc(state.motionKind)) {
-      segments_.AddArc(state.prevX, state.prevY, state.posX, state.posY, BulgeOf(state));
+    if (move.IsArc()) {
+      segments_.AddArc(move.start.x, move.start.y, move.end.x, move.end.y, Bulge(move));
     } else {
-      segments_.AddLine(state.prevX, state.prevY, state.posX, state.posY);
+      segments_.AddLine(move.start.x, move.start.y, move.end.x, move.end.y);
     }
     return Outcome::kSuccess;
   }
-  return IsArc(state.motionKind) ? WriteArc(out, state) : WriteLine(out, state);
+  return move.IsArc() ? WriteArc(out, move) : WriteLine(out, move);
 }
 
-Outcome DxfWriter::DrawFullCircle(OutputBuffer& out, const MachineState& state) {
+Outcome DxfWriter::DrawFullCircle(OutputBuffer& out, const Move& circle) {
   if (settings_.Erstelle2DPolylinien) {
     // Two half circles continue the polyline through the opposite point.
-    const long double bulge = state.motionKind == MotionKind::kClockwise ? -1 : 1;
-    const long double oppositeX = 2 * state.posI - state.prevX, oppositeY = 2 * state.posJ - state.prevY;
-    segments_.AddArc(state.prevX, state.prevY, oppositeX, oppositeY, bulge);
-    segments_.AddArc(oppositeX, oppositeY, state.posX, state.posY, bulge);
+    for (const Move& half : FullCircleHalves(circle)) {
+      segments_.AddArc(half.start.x, half.start.y, half.end.x, half.end.y, Bulge(half));
+    }
     return Outcome::kSuccess;
   }
   std::string& text = out.Text();
   AddEntityStart(text, "CIRCLE");
-  AddNumberGroup(text, " 10", state.posI);
-  AddNumberGroup(text, " 20", state.posJ);
-  AddNumberGroup(text, " 40", state.radius);
+  AddNumberGroup(text, " 10", circle.centre.x);
+  AddNumberGroup(text, " 20", circle.centre.y);
+  AddNumberGroup(text, " 40", circle.radius);
   AddEntityEnd(text);
   return out.EndPiece(Outcome::kDxfEntity);
 }
 
-Outcome DxfWriter::WriteLine(OutputBuffer& out, const MachineState& state) {
+Outcome DxfWriter::WriteLine(OutputBuffer& out, const Move& move) {
   std::string& text = out.Text();
   AddEntityStart(text, "LINE");
-  AddNumberGroup(text, " 10", state.prevX);
-  AddNumberGroup(text, " 20", state.prevY);
-  AddNumberGroup(text, " 11", state.posX);
-  AddNumberGroup(text, " 21", state.posY);
+  AddNumberGroup(text, " 10", move.start.x);
+  AddNumberGroup(text, " 20", move.start.y);
+  AddNumberGroup(text, " 11", move.end.x);
+  AddNumberGroup(text, " 21", move.end.y);
   AddEntityEnd(text);
   return out.EndPiece(Outcome::kDxfEntity);
 }
 
-Outcome DxfWriter::WriteArc(OutputBuffer& out, const MachineState& state) {
-  const long double dx = state.posX - state.posI, dy = state.posY - state.posJ;
+Outcome DxfWriter::WriteArc(OutputBuffer& out, const Move& move) {
   // An arc of the drawing always runs counter-clockwise from 50 to 51.
-  const bool clockwise = state.motionKind == MotionKind::kClockwise;
+  const bool clockwise = move.Clockwise();
   std::string& text = out.Text();
   AddEntityStart(text, "ARC");
-  AddNumberGroup(text, " 10", state.posI);
-  AddNumberGroup(text, " 20", state.posJ);
-  AddNumberGroup(text, " 40", std::sqrt(dx * dx + dy * dy));
-  AddNumberGroup(text, " 50", Degrees(clockwise ? state.endAngle : state.startAngle));
-  AddNumberGroup(text, " 51", Degrees(clockwise ? state.startAngle : state.endAngle));
+  AddNumberGroup(text, " 10", move.centre.x);
+  AddNumberGroup(text, " 20", move.centre.y);
+  AddNumberGroup(text, " 40", move.radius);
+  AddNumberGroup(text, " 50", Degrees(clockwise ? move.endAngle : move.startAngle));
+  AddNumberGroup(text, " 51", Degrees(clockwise ? move.startAngle : move.endAngle));
   AddEntityEnd(text);
   return out.EndPiece(Outcome::kDxfEntity);
 }

@@ -8,7 +8,7 @@
 
 #include "base/FileSystem.h"
 #include "engine/DrawingExtents.h"
-#include "engine/MachineState.h"
+#include "engine/Move.h"
 #include "engine/OutputBuffer.h"
 #include "engine/PolylineSegments.h"
 #include "settings/SettingsRecord.h"
@@ -28,15 +28,15 @@ class DxfWriter {
   // code of an earlier failure, else 0.
   Outcome WriteHeader(OutputBuffer& out);
 
-  // Draws the move of one line of the writing pass. A rapid move flushes the
-  // open polyline (also when it moves nothing); a feed move whose end point
-  // differs from its start point in X or Y becomes a LINE or ARC entity (one
-  // piece each) or a segment of the open polyline; a full circle (an arc
-  // back to its start, about a centre elsewhere) a CIRCLE entity or two
-  // half-circle segments; anything else, Z-only moves included, is left
-  // alone. Returns 0, or 65 when an
-  // entity cannot be written (or the code of an earlier failure).
-  Outcome DrawMove(OutputBuffer& out, const MachineState& state);
+  // Draws one move of the writing pass (the caller hands over each move of
+  // a line in turn). A rapid move flushes the open polyline (also when it
+  // moves nothing); a feed move whose end point differs from its start
+  // point in X or Y becomes a LINE or ARC entity (one piece each) or a
+  // segment of the open polyline; a full circle (an arc back to its start,
+  // about a centre elsewhere) a CIRCLE entity or two half-circle segments;
+  // anything else, Z-only moves included, is left alone. Returns 0, or 65
+  // when an entity cannot be written (or the code of an earlier failure).
+  Outcome DrawMove(OutputBuffer& out, const Move& move);
 
   // Writes the collected segments as one POLYLINE entity and empties the
   // list; nothing when it is empty. Returns 0, or 65 (the list is emptied
@@ -62,9 +62,9 @@ class DxfWriter {
   static std::string ExtentsField(long double value);
 
  private:
-  Outcome WriteLine(OutputBuffer& out, const MachineState& state);
-  Outcome WriteArc(OutputBuffer& out, const MachineState& state);
-  Outcome DrawFullCircle(OutputBuffer& out, const MachineState& state);
+  Outcome WriteLine(OutputBuffer& out, const Move& move);
+  Outcome WriteArc(OutputBuffer& out, const Move& move);
+  Outcome DrawFullCircle(OutputBuffer& out, const Move& circle);
 
   const SettingsRecord& settings_;
   PolylineSegments segments_;

@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "engine/ControlFamily.h"
 #include "engine/IselInterpreter.h"
 #include "engine/OutcomeCodes.h"
 #include "tests/engine/CncTestSupport.h"
@@ -357,7 +358,7 @@ Outcome WriteLines(const SettingsRecord& settings, const std::vector<std::string
   DinBlockWriter writer(settings.Profil);
   OutputBuffer buffer;
   buffer.Start(out, 0);  // every line at once, as the failures are counted
-  writer.StartRun(settings.Profil.ZeichenWertzuweisung.Trimmed());
+  writer.StartRun(settings.Profil.ZeichenWertzuweisung.Trimmed(), ControlFamilyFor(settings.Profil));
   writer.StartWritingPass();
   MachineState state;
   StartPass(state);

@@ -18,8 +18,8 @@ DrawingExtents Measure(const std::vector<std::string_view>& lines) {
   std::string text;
   Outcome code = Outcome::kSuccess;
   for (std::string_view line : lines) {
-    InterpretLine(line, Pass::kMeasuring, settings.Profil, state, text, code);
-    tracker.Update(state);
+    const InterpretedLine interpreted = InterpretLine(line, Pass::kMeasuring, settings.Profil, state, text, code);
+    tracker.Update(interpreted.moves, state);
     EndOfLine(state);
   }
   EXPECT_EQ(code, Outcome::kSuccess);

@@ -14,6 +14,9 @@ class XilogFamily final : public ControlFamily {
   bool IsHeaderLine(std::string_view text) const override;
   FamilyWord ReadWord(std::string_view word, bool lastWord, std::string_view assignment) const override;
   LayoutOmissions Omissions() const override { return {true, true}; }
+  // Its moves are laid out by XilogLayout (engine/families/xilog/XilogLayout.h).
+  std::unique_ptr<FamilyLayout> NewLayout(const MachineProfile& profile,
+                                          const std::string& valueAssignment) const override;
 };
 
 }  // namespace morvatex

@@ -1,8 +1,11 @@
 #include "engine/families/xilog/XilogLayout.h"
 
+#include <memory>
+
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
 #include "engine/ToolTable.h"
+#include "engine/families/xilog/XilogFamily.h"
 
 namespace morvatex {
 namespace {
@@ -15,9 +18,22 @@ constexpr std::string_view kWorkpieceFixedPiece = "  -A C=0 T=0 R=200 *MM /\"w\"
 // exactly 1.5 (and rounds to 2).
 constexpr int kMetresPerMillimetrePower = -3;
 
+// The Xilog control ignores the first-use marks but always positions a
+// rapid move in X and Y.
+constexpr MoveWords::Rules kWordRules = {false, true};
+
 }  // namespace
 
+std::unique_ptr<FamilyLayout> XilogFamily::NewLayout(const MachineProfile& profile,
+                                                     const std::string& valueAssignment) const {
+  return std::make_unique<XilogLayout>(profile, valueAssignment);
+}
+
+XilogLayout::XilogLayout(const MachineProfile& profile, const std::string& valueAssignment)
+    : profile_(profile), valueAssignment_(valueAssignment), words_(profile, valueAssignment, kWordRules) {}
+
 void XilogLayout::StartWritingPass() {
+  words_.StartWritingPass();
   contourStartPending_ = true;
   afterContourHeader_ = false;
   savedRapidWords_.clear();
@@ -25,7 +41,7 @@ void XilogLayout::StartWritingPass() {
   openingZ_ = 0;
 }
 
-std::string XilogLayout::WorkpieceHeader(const DrawingExtents& e) const {
+Outcome XilogLayout::WriteHeaderLine(CncLines& lines, OutputBuffer& out, const DrawingExtents& e) {
   const int decimals = profile_.Nachkommastellen;
   std::string line = "H DX=";
   line += FixedPointText(e.maxX - e.minX, decimals);
@@ -41,21 +57,7 @@ std::string XilogLayout::WorkpieceHeader(const DrawingExtents& e) const {
   line += FixedPointText(-e.minY, decimals);
   line += " BZ=";
   line += FixedPointText(kWorkpieceThickness, decimals);
-  return line;
-}
-
-std::string XilogLayout::TakeRadiusWord(MotionKind motionKind, long double radius) {
-  radiusWord_ = "r";
-  radiusWord_ += valueAssignment_;
-  if (motionKind == MotionKind::kClockwise) radiusWord_ += '-';
-  radiusWord_ += FixedPointText(radius, profile_.Nachkommastellen);
-  radiusWord_ += ' ';
-  return radiusWord_;
-}
-
-void XilogLayout::TakeRapidWords(std::string_view words) {
-  savedRapidWords_.assign(words);
-  radiusWord_.clear();
+  return lines.WriteNumbered(out, line, Outcome::kXilogHeaderOrContourStart);
 }
 
 std::string XilogLayout::FeedWord(const MachineState& state) {
@@ -68,18 +70,12 @@ std::string XilogLayout::SpeedWord(const MachineState& state) {
   return number.empty() ? number : "S=" + number + " ";
 }
 
-bool XilogLayout::HasXOrYWord(std::string_view words) const {
-  const std::string x = std::string(profile_.AdresseX.Text()) + valueAssignment_;
-  const std::string y = std::string(profile_.AdresseY.Text()) + valueAssignment_;
-  return words.find(x) != std::string_view::npos || words.find(y) != std::string_view::npos;
-}
-
-std::string XilogLayout::OpeningLine(const MachineState& state, const std::string& feedWord,
-                                     const std::string& speedWord) const {
+std::string XilogLayout::OpeningLine(const Move& move, const std::string& feedWord, const std::string& speedWord,
+                                     std::uint16_t toolIndex) const {
   std::string line = savedRapidWords_;
   line += 'Z';
   line += valueAssignment_;
-  line += FixedPointText(profile_.XYZRelativ ? state.posZ - state.prevZ : state.posZ, profile_.Nachkommastellen);
+  line += FixedPointText(profile_.XYZRelativ ? move.end.z - move.start.z : move.end.z, profile_.Nachkommastellen);
   line += ' ';
   if (!profile_.VorWechselZuG123.Trimmed().empty()) {
     line += profile_.VorWechselZuG123.Text();
@@ -90,50 +86,70 @@ std::string XilogLayout::OpeningLine(const MachineState& state, const std::strin
   line += speedWord;
   line += 'T';
   line += valueAssignment_;
-  line += DinToolNumberText(profile_, state.toolIndex);
+  line += DinToolNumberText(profile_, toolIndex);
   return line;
 }
 
-XilogBlock XilogLayout::TakeMove(MachineState& state, std::string_view words) {
-  XilogBlock block;
-  if (!IsFeedMove(state.motionKind)) {
+bool XilogLayout::HasXOrYWord(std::string_view words) const {
+  const std::string x = std::string(profile_.AdresseX.Text()) + valueAssignment_;
+  const std::string y = std::string(profile_.AdresseY.Text()) + valueAssignment_;
+  return words.find(x) != std::string_view::npos || words.find(y) != std::string_view::npos;
+}
+
+Outcome XilogLayout::WriteMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state) {
+  const WordContext context = WordContext::Of(state);
+  text_.clear();
+  words_.AppendPlaneWords(move, context, text_);
+  if (!move.IsFeed()) {
+    savedRapidWords_ = text_;
+    radiusWord_.clear();
     contourStartPending_ = true;
-    return block;
+    words_.Moved(move.kind);
+    return Outcome::kSuccess;
   }
+  words_.AppendDepthAndCentreWords(move, context, text_);
+  if (move.IsArc() && profile_.RWerte) {
+    // The direction gives the sign, not the size of the arc. Kept for an
+    // opening line.
+    radiusWord_ = "r";
+    radiusWord_ += valueAssignment_;
+    if (move.Clockwise()) radiusWord_ += '-';
+    AppendFixedPointText(radiusWord_, move.radius, profile_.Nachkommastellen);
+    radiusWord_ += ' ';
+    text_ += radiusWord_;
+  }
+  words_.Moved(move.kind);
+  return WriteFeedMove(lines, out, move, state);
+}
+
+Outcome XilogLayout::WriteFeedMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state) {
   const bool opening = contourStartPending_;
   // A block without X and Y right after the opening line repeats what the
   // opening line already did, unless it moves Z on (a second plunge, which
   // must be cut).
-  if (!opening && afterContourHeader_ && !HasXOrYWord(words) && state.posZ == openingZ_) return block;
+  if (!opening && afterContourHeader_ && !HasXOrYWord(text_) && move.end.z == openingZ_) return Outcome::kSuccess;
 
   // The opening line always reports feed and speed; a contour block only
   // what changed since they were last written.
   const std::string feedWord = opening || state.feedChanged ? FeedWord(state) : std::string();
   const std::string speedWord = opening || state.speedChanged ? SpeedWord(state) : std::string();
-  if ((opening || state.feedChanged) && feedWord.empty()) {
-    block.valueError = Outcome::kFeedNotInteger;
-    return block;
-  }
-  if ((opening || state.speedChanged) && speedWord.empty()) {
-    block.valueError = Outcome::kSpeedNotInteger;
-    return block;
-  }
+  if ((opening || state.feedChanged) && feedWord.empty()) return Outcome::kFeedNotInteger;
+  if ((opening || state.speedChanged) && speedWord.empty()) return Outcome::kSpeedNotInteger;
   state.feedChanged = state.speedChanged = false;
 
   if (opening) {
-    block.kind = XilogBlock::Kind::kOpeningLine;
-    block.text = OpeningLine(state, feedWord, speedWord);
-    afterContourHeader_ = true;
     contourStartPending_ = false;
-    openingZ_ = state.posZ;
-  } else {
-    block.kind = XilogBlock::Kind::kContourBlock;
-    block.text.assign(words);
-    block.text += feedWord;
-    block.text += speedWord;
-    afterContourHeader_ = false;
+    afterContourHeader_ = true;
+    openingZ_ = move.end.z;
+    return lines.WriteNumbered(out, OpeningLine(move, feedWord, speedWord, state.toolIndex),
+                               Outcome::kXilogHeaderOrContourStart);
   }
-  return block;
+  text_ += feedWord;
+  text_ += speedWord;
+  afterContourHeader_ = false;
+  const std::size_t end = text_.find_last_not_of(' ');
+  text_.erase(end == std::string::npos ? 0 : end + 1);
+  return lines.WriteNumbered(out, text_, Outcome::kXilogMotion);
 }
 
 }  // namespace morvatex

@@ -1,83 +1,68 @@
-// The SCM Xilog program layout, chosen by `Sonderbehandlung` 1: a work-piece
-// header line with the part's dimensions, and every sub-contour (a run of
-// G1, G2 and G3 moves) opened by one positioning line that carries the last
-// rapid position, the plunge depth, feed, spindle speed and tool. Rapid moves
-// are never written as blocks of their own.
-//
-// The layout builds texts and keeps its per-program state; the DIN block
-// writer numbers and writes the lines.
+// The SCM Xilog layout of a program: a work-piece header line with the
+// part's dimensions, and every sub-contour (a run of G1, G2 and G3 moves)
+// opened by one positioning line that carries the last rapid position, the
+// depth, feed, spindle speed and tool. Rapid moves are never written as
+// blocks of their own.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "engine/DrawingExtents.h"
-#include "engine/MachineState.h"
-#include "engine/OutcomeCodes.h"
+#include "engine/FamilyLayout.h"
+#include "engine/MoveWords.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {
 
-// What one move writes in this layout.
-struct XilogBlock {
-  enum class Kind {
-    kNothing,       // rapid moves, and a dropped block right after an opening line
-    kOpeningLine,   // the line that opens a sub-contour (outcome 95 when it fails)
-    kContourBlock,  // a block inside a sub-contour (outcome 93 when it fails)
-  };
-  Kind kind = Kind::kNothing;
-  std::string text;  // the line after its block number prefix
-  // Not kSuccess: the feed or speed has no number text (not finite); nothing is written.
-  Outcome valueError = Outcome::kSuccess;
-};
-
-class XilogLayout {
+class XilogLayout final : public FamilyLayout {
  public:
   // Reads `profile` live; `valueAssignment` is the run's value assignment
   // text, owned by the caller and fixed for the run.
-  XilogLayout(const MachineProfile& profile, const std::string& valueAssignment)
-      : profile_(profile), valueAssignment_(valueAssignment) {}
+  XilogLayout(const MachineProfile& profile, const std::string& valueAssignment);
 
-  // The start of the writing pass: the next feed move opens a sub-contour,
-  // no rapid words and no radius word are kept.
-  void StartWritingPass();
+  // The next feed move opens a sub-contour; no rapid words are kept.
+  void StartWritingPass() override;
 
-  // The work-piece header line after its block number prefix: width, height
-  // and the negated minimum corner of `extents`, as geometry number texts.
-  std::string WorkpieceHeader(const DrawingExtents& extents) const;
+  // The work-piece header line: width, height and the negated minimum
+  // corner of `extents`, as geometry number texts; 95 when it fails.
+  Outcome WriteHeaderLine(CncLines& lines, OutputBuffer& out, const DrawingExtents& extents) override;
 
-  // The radius word of an arc of `motionKind`: "r" + value assignment text,
-  // "-" for a clockwise arc, the radius, one blank. Kept as the arc's radius
-  // word for an opening line.
-  std::string TakeRadiusWord(MotionKind motionKind, long double radius);
+  // The change code before feed moves stands in each opening line instead.
+  bool WritesFeedChangeCodeLine() const override { return false; }
 
-  // Called right after the Y word of a rapid move with the words so far
-  // (G, X, Y): they are kept for the next opening line, and the radius word
-  // is forgotten.
-  void TakeRapidWords(std::string_view words);
+  // A held-back F word is never written in this layout.
+  void HoldFeedWord(std::string_view) override {}
 
-  // Decides what a move with its `words` (each with its trailing blank)
-  // writes, and follows the layout's state. An opening line and a block with
-  // a V or S word clear `feedChanged` / `speedChanged` in `state`.
-  XilogBlock TakeMove(MachineState& state, std::string_view words);
+  // A rapid move writes nothing and keeps its G, X and Y words for the next
+  // opening line. A feed move opens a contour (95 when that line fails) or
+  // is a block of it (93), with V and S words for a feed or speed changed
+  // since they were last written; a value that is not finite gives 153 /
+  // 154 and writes nothing. A block without X and Y right after an opening
+  // line is dropped unless it moves Z on.
+  Outcome WriteMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state) override;
 
  private:
   // "V=" + the feed in m/min, or "S=" + the speed, as nearest integers with
   // halves to even, then one blank; empty when the value is not finite.
   static std::string FeedWord(const MachineState& state);
   static std::string SpeedWord(const MachineState& state);
-  std::string OpeningLine(const MachineState& state, const std::string& feedWord, const std::string& speedWord) const;
+  Outcome WriteFeedMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state);
+  std::string OpeningLine(const Move& move, const std::string& feedWord, const std::string& speedWord,
+                          std::uint16_t toolIndex) const;
   // True when `words` hold an X or a Y word: the configured address
   // followed by the value assignment text.
   bool HasXOrYWord(std::string_view words) const;
 
   const MachineProfile& profile_;
   const std::string& valueAssignment_;
+  MoveWords words_;
   bool contourStartPending_ = true;  // the next feed move opens a sub-contour
   bool afterContourHeader_ = false;  // an opening line was written, no block of its contour yet
   long double openingZ_ = 0;         // the depth the last opening line went to
   std::string savedRapidWords_;      // G, X and Y words of the last rapid move
   std::string radiusWord_;           // R word of the current arc, emptied by every rapid move
+  std::string text_;                 // the words of the move in hand; kept to reuse its memory
 };
 
 }  // namespace morvatex

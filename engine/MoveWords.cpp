@@ -1,0 +1,53 @@
+#include "engine/MoveWords.h"
+
+#include "engine/NumberText.h"
+
+namespace morvatex {
+
+void MoveWords::AppendWord(std::string& words, std::string_view address, long double value) const {
+  words += address;
+  words += valueAssignment_;
+  AppendFixedPointText(words, value, profile_.Nachkommastellen);
+  words += ' ';
+}
+
+void MoveWords::AppendPlaneWords(const Move& move, const WordContext& context, std::string& words) const {
+  const MachineProfile& p = profile_;
+  if (move.kind != prevMotion_ || !p.ModaleG) {
+    const ShortString<15>* const codes[] = {&p.CodeG0, &p.CodeG1, &p.CodeG2, &p.CodeG3};
+    words += codes[GNumber(move.kind)]->Text();
+    words += ' ';
+  }
+  const bool positioned = rules_.rapidAlwaysPositioned && move.kind == MotionKind::kRapid;
+  if (move.end.x != move.start.x || !p.ModaleXYZ ||
+      (rules_.firstUseCounts && context.firstUseX == FirstUse::kJustNow) || positioned) {
+    AppendWord(words, p.AdresseX.Text(), p.XYZRelativ ? move.end.x - move.start.x : move.end.x);
+  }
+  if (move.end.y != move.start.y || !p.ModaleXYZ ||
+      (rules_.firstUseCounts && context.firstUseY == FirstUse::kJustNow) || positioned) {
+    AppendWord(words, p.AdresseY.Text(), p.XYZRelativ ? move.end.y - move.start.y : move.end.y);
+  }
+}
+
+void MoveWords::AppendDepthAndCentreWords(const Move& move, const WordContext& context, std::string& words) const {
+  const MachineProfile& p = profile_;
+  const bool arc = move.IsArc();
+  // ZWerte only decides whether a Z given for the first time is repeated;
+  // a changed Z is always written.
+  if (move.end.z != move.start.z || (!p.ModaleXYZ && !(p.ModalExtra == 1 && arc)) ||
+      (rules_.firstUseCounts && context.firstUseZ == FirstUse::kJustNow && p.ZWerte)) {
+    AppendWord(words, p.AdresseZ.Text(), p.XYZRelativ ? move.end.z - move.start.z : move.end.z);
+  }
+  if (!arc) return;
+  if (p.IJWerte) {
+    if (move.centre.x != context.centre.x || !p.ModaleIJK)
+      AppendWord(words, p.AdresseI.Text(), p.IJKRelativ ? move.centre.x - move.start.x : move.centre.x);
+    if (move.centre.y != context.centre.y || !p.ModaleIJK)
+      AppendWord(words, p.AdresseJ.Text(), p.IJKRelativ ? move.centre.y - move.start.y : move.centre.y);
+  }
+  if (p.KWerte && (move.centre.z != context.centre.z || !p.ModaleIJK)) {
+    AppendWord(words, p.AdresseK.Text(), p.IJKRelativ ? move.centre.z - move.start.z : move.centre.z);
+  }
+}
+
+}  // namespace morvatex
