@@ -33,27 +33,51 @@ std::vector<std::string> ContourLines(const SettingsRecord& settings, std::vecto
   return cnc;
 }
 
-void ExpectGolden(const SettingsRecord& settings, std::string_view name) {
-  const ConversionResult result = Convert(settings, GoldenFile(std::string(name) + ".ncp"));
-  ASSERT_EQ(result.code, Outcome::kSuccess) << result.report;
-  EXPECT_EQ(result.cnc, GoldenFile(std::string(name) + ".cnc")) << name;
-}
-
 TEST(XilogLayoutTest, ProgramsGiveTheExpectedFilesByteForByte) {
-  ExpectGolden(XilogMachineSettings(), "xilog-first-contour");
-  ExpectGolden(XilogMachineSettings(), "xilog-two-contours");
-
-  // Numbered, ":" as value assignment, modal coordinates, radius words,
-  // F lines beside the V words, a change code before rapid moves.
-  SettingsRecord settings = XilogMachineSettings();
-  MachineProfile& p = settings.Profil;
-  p.Satznummerierung = true;
-  p.ZeichenWertzuweisung.Assign(":");
-  p.ModaleXYZ = true;
-  p.RWerte = true;
-  p.FWerte = true;
-  p.VorWechselZuG0.Assign("G40");
-  ExpectGolden(settings, "xilog-modal-colon");
+  struct Case {
+    const char* program;
+    const char* expected;
+    void (*adjust)(MachineProfile&);
+  };
+  const Case cases[] = {
+      {"xilog-first-contour", "xilog-first-contour", [](MachineProfile&) {}},
+      {"xilog-two-contours", "xilog-two-contours", [](MachineProfile&) {}},
+      // Numbered, ":" as value assignment, modal coordinates, radius words,
+      // F lines beside the V words, a change code before rapid moves.
+      {"xilog-modal-colon", "xilog-modal-colon",
+       [](MachineProfile& p) {
+         p.Satznummerierung = true;
+         p.ZeichenWertzuweisung.Assign(":");
+         p.ModaleXYZ = true;
+         p.RWerte = true;
+         p.FWerte = true;
+         p.VorWechselZuG0.Assign("G40");
+       }},
+      // Contours entered by a ramp, a helix and a cut at the rapid height
+      // keep their first move; full circles and moves that go nowhere right
+      // after an opening line; feed changes inside and between contours.
+      {"xilog-entries", "xilog-entries", [](MachineProfile&) {}},
+      {"xilog-entries", "xilog-entries-modal",
+       [](MachineProfile& p) {
+         p.Satznummerierung = true;
+         p.ModaleXYZ = true;
+         p.RWerte = true;
+       }},
+      {"xilog-entries", "xilog-entries-relative",
+       [](MachineProfile& p) {
+         p.ModaleXYZ = true;
+         p.XYZRelativ = true;
+         p.IJKRelativ = true;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    SettingsRecord settings = XilogMachineSettings();
+    c.adjust(settings.Profil);
+    const ConversionResult result = Convert(settings, GoldenFile(std::string(c.program) + ".ncp"));
+    ASSERT_EQ(result.code, Outcome::kSuccess) << result.report;
+    EXPECT_EQ(result.cnc, GoldenFile(std::string(c.expected) + ".cnc"));
+  }
 }
 
 TEST(XilogLayoutTest, WorkpieceLineStandsAfterTheFirstHeaderLineWithTheExtents) {
@@ -63,14 +87,14 @@ TEST(XilogLayoutTest, WorkpieceLineStandsAfterTheFirstHeaderLineWithTheExtents) 
   EXPECT_THAT(
       CncOfProgram(settings, program),
       ElementsAre("%", "H DX=15.000 DY=10.000 DZ=100.000  -A C=0 T=0 R=200 *MM /\"w\" BX=5.000 BY=7.500 BZ=100.000",
-                  "ISO \"M17\"", "G0 X=-5.000 Y=2.500 Z=0.000 E=300 V=0 S=0 T=101"));
+                  "ISO \"M17\"", "G0 X=-5.000 Y=2.500 Z=0.000 E=300 V=0 S=0 T=101", "G1 X=10.000 Y=-7.500 Z=0.000"));
 
   // It draws a block number; every number in it follows the decimals.
   settings.Profil.Satznummerierung = true;
   settings.Profil.Nachkommastellen = 0;
   EXPECT_THAT(CncOfProgram(settings, program),
               ElementsAre("%", "N10 H DX=15 DY=10 DZ=100  -A C=0 T=0 R=200 *MM /\"w\" BX=5 BY=8 BZ=100",
-                          "N20 ISO \"M17\"", "N30 G0 X=-5 Y=3 Z=0 E=300 V=0 S=0 T=101"));
+                          "N20 ISO \"M17\"", "N30 G0 X=-5 Y=3 Z=0 E=300 V=0 S=0 T=101", "N40 G1 X=10 Y=-8 Z=0"));
 }
 
 TEST(XilogLayoutTest, FeedInMetresPerMinuteAndSpeedRoundHalvesToEven) {
@@ -97,7 +121,9 @@ TEST(XilogLayoutTest, ChangesBetweenContoursAreReportedByTheNextOpeningLine) {
 TEST(XilogLayoutTest, OpeningLineWithoutRapidMoveAndRapidMovesAlone) {
   SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.Werkzeuge[5] = 7;
-  EXPECT_THAT(ContourLines(settings, {"GETTOOL 5", "MOVEABS X1000 Z-500"}), ElementsAre("Z=-0.500 E=300 V=0 S=0 T=7"));
+  EXPECT_THAT(ContourLines(settings, {"GETTOOL 5", "MOVEABS Z-500"}), ElementsAre("Z=-0.500 E=300 V=0 S=0 T=7"));
+  EXPECT_THAT(ContourLines(settings, {"GETTOOL 5", "MOVEABS X1000 Z-500"}),
+              ElementsAre("Z=0.000 E=300 V=0 S=0 T=7", "G1 X=1.000 Y=0.000 Z=-0.500"));
   EXPECT_THAT(ContourLines(settings, {"FASTABS X1000", "FASTABS Z5000"}), ElementsAre());
 
   // Without the code for feed moves its word is left out; as stored otherwise.
@@ -150,16 +176,16 @@ TEST(XilogLayoutTest, FirstUseMarksPlayNoPart) {
               ElementsAre("G0 X=1.000 Y=1.000 Z=0.000 E=300 V=0 S=0 T=101", "G1 X=2.000", "G1 X=3.000"));
 }
 
-TEST(XilogLayoutTest, RadiusWordsAreSignedByDirectionAndCanOpenAContour) {
+TEST(XilogLayoutTest, RadiusWordsAreSignedByDirectionNotBySize) {
   SettingsRecord settings = XilogBlocksSettings();
   settings.Profil.RWerte = true;
   EXPECT_THAT(
       ContourLines(settings, {"FASTABS X10000 Y0", "MOVEABS Z-1000", "CWABS X0 Y10000 I0 J0", "CCWABS X10000 Y0 I0 J0",
                               "FASTABS Z5000", "FASTABS X20000 Y0", "CWABS X10000 Y0 I15000 J0 Z-500", "MOVEABS X0"}),
-      ElementsAre("G0 X=10.000 Y=0.000 Z=-1.000 E=300 V=0 S=0 T=101",
-                  "G2 X=0.000 Y=10.000 Z=-1.000 I=0.000 J=0.000 r=-10.000",
-                  "G3 X=10.000 Y=0.000 Z=-1.000 I=0.000 J=0.000 r=10.000",
-                  "G0 X=20.000 Y=0.000 Z=-0.500 E=300 r=-5.000 V=0 S=0 T=101", "G1 X=0.000 Y=0.000 Z=-0.500"));
+      ElementsAre(
+          "G0 X=10.000 Y=0.000 Z=-1.000 E=300 V=0 S=0 T=101", "G2 X=0.000 Y=10.000 Z=-1.000 I=0.000 J=0.000 r=-10.000",
+          "G3 X=10.000 Y=0.000 Z=-1.000 I=0.000 J=0.000 r=10.000", "G0 X=20.000 Y=0.000 Z=5.000 E=300 V=0 S=0 T=101",
+          "G2 X=10.000 Y=0.000 Z=-0.500 I=15.000 J=0.000 r=-5.000", "G1 X=0.000 Y=0.000 Z=-0.500"));
 }
 
 TEST(XilogLayoutTest, HeldBackFeedWordsAreNeverWritten) {
@@ -174,31 +200,39 @@ TEST(XilogLayoutTest, FailedWritesOfTheLayoutHaveTheirCodes) {
   SettingsRecord settings = XilogMachineSettings();
   settings.Profil.VorWechselZuG0.Assign("G40");
   settings.Profil.Nachspann1.Assign("M30");
-  // header line, ISO line, G40, opening line, contour block, G40
-  const std::string program =
+  // header line, ISO line, G40, opening line, contour block, G40, in both:
+  // after a plunge, and where a ramp opens the contour and follows it.
+  const std::string plunge =
       CrLfLines({"FASTABS X0 Y0", "MOVEABS Z-1000", "MOVEABS X1000", "FASTABS Z5000", "PROGEND"});
+  const std::string ramp = CrLfLines({"FASTABS X0 Y0", "; ramp", "MOVEABS X1000 Z-1000", "FASTABS Z5000", "PROGEND"});
   const struct {
     int failingWrite;
     Outcome code;
-  } cases[] = {{1, Outcome::kXilogHeaderOrContourStart},
-               {2, Outcome::kCncHeader},
-               {3, Outcome::kCncBeforeRapid},
-               {4, Outcome::kXilogHeaderOrContourStart},
-               {5, Outcome::kXilogMotion},
-               {6, Outcome::kCncBeforeRapid},
-               {7, Outcome::kCncTrailer}};
+    // The ramp's block is tried after a failed opening line, fails as well
+    // and has the last word.
+    Outcome rampCode;
+  } cases[] = {{1, Outcome::kXilogHeaderOrContourStart, Outcome::kXilogHeaderOrContourStart},
+               {2, Outcome::kCncHeader, Outcome::kCncHeader},
+               {3, Outcome::kCncBeforeRapid, Outcome::kCncBeforeRapid},
+               {4, Outcome::kXilogHeaderOrContourStart, Outcome::kXilogMotion},
+               {5, Outcome::kXilogMotion, Outcome::kXilogMotion},
+               {6, Outcome::kCncBeforeRapid, Outcome::kCncBeforeRapid},
+               {7, Outcome::kCncTrailer, Outcome::kCncTrailer}};
   for (const auto& c : cases) {
-    FakeFileSystem fs;
-    fs.failWriteNumber[kTargetPath] = c.failingWrite;
-    const ConversionResult result = Convert(settings, program, fs);
-    EXPECT_EQ(result.code, c.code) << "write " << c.failingWrite;
-    EXPECT_EQ(CncLines(result.cnc).size(), static_cast<std::size_t>(c.failingWrite - 1));
+    for (const std::string* source : {&plunge, &ramp}) {
+      SCOPED_TRACE(*source);
+      FakeFileSystem fs;
+      fs.failWriteNumber[kTargetPath] = c.failingWrite;
+      const ConversionResult result = Convert(settings, *source, fs);
+      EXPECT_EQ(result.code, source == &ramp ? c.rampCode : c.code) << "write " << c.failingWrite;
+      EXPECT_EQ(CncLines(result.cnc).size(), static_cast<std::size_t>(c.failingWrite - 1));
+    }
   }
   // After a failed first header line the work-piece line is still tried.
   settings.Profil.Vorspann1.Assign("%");
   FakeFileSystem fs;
   fs.failWriteNumber[kTargetPath] = 1;
-  EXPECT_EQ(Convert(settings, program, fs).code, Outcome::kXilogHeaderOrContourStart);
+  EXPECT_EQ(Convert(settings, plunge, fs).code, Outcome::kXilogHeaderOrContourStart);
   EXPECT_EQ(fs.writeCount[kTargetPath], 2);
 }
 

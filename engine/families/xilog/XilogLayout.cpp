@@ -37,7 +37,6 @@ void XilogLayout::StartWritingPass() {
   contourStartPending_ = true;
   afterContourHeader_ = false;
   savedRapidWords_.clear();
-  radiusWord_.clear();
   openingZ_ = 0;
 }
 
@@ -70,18 +69,17 @@ std::string XilogLayout::SpeedWord(const MachineState& state) {
   return number.empty() ? number : "S=" + number + " ";
 }
 
-std::string XilogLayout::OpeningLine(const Move& move, const std::string& feedWord, const std::string& speedWord,
-                                     std::uint16_t toolIndex) const {
+std::string XilogLayout::OpeningLine(const Move& move, long double z, const std::string& feedWord,
+                                     const std::string& speedWord, std::uint16_t toolIndex) const {
   std::string line = savedRapidWords_;
   line += 'Z';
   line += valueAssignment_;
-  line += FixedPointText(profile_.XYZRelativ ? move.end.z - move.start.z : move.end.z, profile_.Nachkommastellen);
+  line += FixedPointText(profile_.XYZRelativ ? z - move.start.z : z, profile_.Nachkommastellen);
   line += ' ';
   if (!profile_.VorWechselZuG123.Trimmed().empty()) {
     line += profile_.VorWechselZuG123.Text();
     line += ' ';
   }
-  line += radiusWord_;
   line += feedWord;
   line += speedWord;
   line += 'T';
@@ -90,10 +88,9 @@ std::string XilogLayout::OpeningLine(const Move& move, const std::string& feedWo
   return line;
 }
 
-bool XilogLayout::HasXOrYWord(std::string_view words) const {
-  const std::string x = std::string(profile_.AdresseX.Text()) + valueAssignment_;
-  const std::string y = std::string(profile_.AdresseY.Text()) + valueAssignment_;
-  return words.find(x) != std::string_view::npos || words.find(y) != std::string_view::npos;
+bool XilogLayout::RepeatsOpeningLine(const Move& move) const {
+  return profile_.ModaleXYZ && move.kind == MotionKind::kLinear && move.end.x == move.start.x &&
+         move.end.y == move.start.y && move.end.z == openingZ_;
 }
 
 Outcome XilogLayout::WriteMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state) {
@@ -102,21 +99,18 @@ Outcome XilogLayout::WriteMove(CncLines& lines, OutputBuffer& out, const Move& m
   words_.AppendPlaneWords(move, context, text_);
   if (!move.IsFeed()) {
     savedRapidWords_ = text_;
-    radiusWord_.clear();
     contourStartPending_ = true;
     words_.Moved(move.kind);
     return Outcome::kSuccess;
   }
   words_.AppendDepthAndCentreWords(move, context, text_);
   if (move.IsArc() && profile_.RWerte) {
-    // The direction gives the sign, not the size of the arc. Kept for an
-    // opening line.
-    radiusWord_ = "r";
-    radiusWord_ += valueAssignment_;
-    if (move.Clockwise()) radiusWord_ += '-';
-    AppendFixedPointText(radiusWord_, move.radius, profile_.Nachkommastellen);
-    radiusWord_ += ' ';
-    text_ += radiusWord_;
+    // The direction gives the sign, not the size of the arc.
+    text_ += 'r';
+    text_ += valueAssignment_;
+    if (move.Clockwise()) text_ += '-';
+    AppendFixedPointText(text_, move.radius, profile_.Nachkommastellen);
+    text_ += ' ';
   }
   words_.Moved(move.kind);
   return WriteFeedMove(lines, out, move, state);
@@ -124,10 +118,7 @@ Outcome XilogLayout::WriteMove(CncLines& lines, OutputBuffer& out, const Move& m
 
 Outcome XilogLayout::WriteFeedMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state) {
   const bool opening = contourStartPending_;
-  // A block without X and Y right after the opening line repeats what the
-  // opening line already did, unless it moves Z on (a second plunge, which
-  // must be cut).
-  if (!opening && afterContourHeader_ && !HasXOrYWord(text_) && move.end.z == openingZ_) return Outcome::kSuccess;
+  if (!opening && afterContourHeader_ && RepeatsOpeningLine(move)) return Outcome::kSuccess;
 
   // The opening line always reports feed and speed; a contour block only
   // what changed since they were last written.
@@ -137,19 +128,26 @@ Outcome XilogLayout::WriteFeedMove(CncLines& lines, OutputBuffer& out, const Mov
   if ((opening || state.speedChanged) && speedWord.empty()) return Outcome::kSpeedNotInteger;
   state.feedChanged = state.speedChanged = false;
 
+  Outcome failure = Outcome::kSuccess;
   if (opening) {
     contourStartPending_ = false;
-    afterContourHeader_ = true;
-    openingZ_ = move.end.z;
-    return lines.WriteNumbered(out, OpeningLine(move, feedWord, speedWord, state.toolIndex),
-                               Outcome::kXilogHeaderOrContourStart);
+    // Any arc goes somewhere in the plane, a full circle too.
+    const bool plunge = !move.IsArc() && move.end.x == move.start.x && move.end.y == move.start.y;
+    openingZ_ = plunge ? move.end.z : move.start.z;
+    failure = lines.WriteNumbered(out, OpeningLine(move, openingZ_, feedWord, speedWord, state.toolIndex),
+                                  Outcome::kXilogHeaderOrContourStart);
+    afterContourHeader_ = plunge;
+    if (plunge) return failure;
+    // The move follows as a block; the opening line has reported feed and speed.
+  } else {
+    text_ += feedWord;
+    text_ += speedWord;
   }
-  text_ += feedWord;
-  text_ += speedWord;
   afterContourHeader_ = false;
   const std::size_t end = text_.find_last_not_of(' ');
   text_.erase(end == std::string::npos ? 0 : end + 1);
-  return lines.WriteNumbered(out, text_, Outcome::kXilogMotion);
+  if (const Outcome f = lines.WriteNumbered(out, text_, Outcome::kXilogMotion); f != Outcome::kSuccess) failure = f;
+  return failure;
 }
 
 }  // namespace morvatex

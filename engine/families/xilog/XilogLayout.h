@@ -3,6 +3,12 @@
 // opened by one positioning line that carries the last rapid position, the
 // depth, feed, spindle speed and tool. Rapid moves are never written as
 // blocks of their own.
+//
+// A contour that begins with a plunge in Z alone is opened at the plunge's
+// depth, and the plunge itself is not written. One whose first feed move
+// goes anywhere in X or Y (a ramp, a helix, any arc) is opened at the rapid
+// position at that move's start height, and the move follows as a block of
+// the contour, so that its path is kept.
 #pragma once
 
 #include <cstdint>
@@ -38,8 +44,8 @@ class XilogLayout final : public FamilyLayout {
   // opening line. A feed move opens a contour (95 when that line fails) or
   // is a block of it (93), with V and S words for a feed or speed changed
   // since they were last written; a value that is not finite gives 153 /
-  // 154 and writes nothing. A block without X and Y right after an opening
-  // line is dropped unless it moves Z on.
+  // 154 and writes nothing. A straight move right after an opening line that
+  // stays where that line put the tool is dropped.
   Outcome WriteMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state) override;
 
  private:
@@ -48,11 +54,14 @@ class XilogLayout final : public FamilyLayout {
   static std::string FeedWord(const MachineState& state);
   static std::string SpeedWord(const MachineState& state);
   Outcome WriteFeedMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state);
-  std::string OpeningLine(const Move& move, const std::string& feedWord, const std::string& speedWord,
+  // The opening line to depth `z`, with the move's start as the point a
+  // relative depth is measured from.
+  std::string OpeningLine(const Move& move, long double z, const std::string& feedWord, const std::string& speedWord,
                           std::uint16_t toolIndex) const;
-  // True when `words` hold an X or a Y word: the configured address
-  // followed by the value assignment text.
-  bool HasXOrYWord(std::string_view words) const;
+  // A move right after an opening line that would repeat it: straight, in
+  // neither X nor Y, at the depth the line went to. Without modal
+  // coordinates such a block carries the full position and stays.
+  bool RepeatsOpeningLine(const Move& move) const;
 
   const MachineProfile& profile_;
   const std::string& valueAssignment_;
@@ -61,7 +70,6 @@ class XilogLayout final : public FamilyLayout {
   bool afterContourHeader_ = false;  // an opening line was written, no block of its contour yet
   long double openingZ_ = 0;         // the depth the last opening line went to
   std::string savedRapidWords_;      // G, X and Y words of the last rapid move
-  std::string radiusWord_;           // R word of the current arc, emptied by every rapid move
   std::string text_;                 // the words of the move in hand; kept to reuse its memory
 };
 
