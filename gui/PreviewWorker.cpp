@@ -22,19 +22,19 @@ float Drawn(double value) {
 
 ReadBackMove OverlayMove(const TracedMove& move) {
   ReadBackMove m;
-  m.startX = Drawn(move.startX);
-  m.startY = Drawn(move.startY);
-  m.x = Drawn(move.x);
-  m.y = Drawn(move.y);
+  m.startX = Drawn(move.start.x);
+  m.startY = Drawn(move.start.y);
+  m.x = Drawn(move.end.x);
+  m.y = Drawn(move.end.y);
   m.line = static_cast<std::uint32_t>(move.line);
   m.rapid = move.kind == MotionKind::kRapid;
-  m.arc = move.kind == MotionKind::kClockwise || move.kind == MotionKind::kCounterClockwise;
+  m.arc = move.IsArc();
   if (m.arc) {
-    m.centreX = Drawn(move.centreX);
-    m.centreY = Drawn(move.centreY);
+    m.centreX = Drawn(move.centre.x);
+    m.centreY = Drawn(move.centre.y);
     // The reader gives the sweep without its direction, which the kind holds.
     const double sweep = std::abs(move.sweep);
-    m.sweep = Drawn(move.kind == MotionKind::kClockwise ? -sweep : sweep);
+    m.sweep = Drawn(move.Clockwise() ? -sweep : sweep);
   }
   return m;
 }

@@ -1,12 +1,15 @@
 #include "verify/GcodeReader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
 #include "base/Cp1252Codec.h"
 #include "engine/ExtendedPrecision.h"
+#include "engine/MoveGeometry.h"
 #include "verify/DecimalText.h"
 
 namespace morvatex {
@@ -18,8 +21,17 @@ std::string_view ControlModelName(ControlModel model) {
 struct GcodeReader::Words {
   bool hasX = false, hasY = false, hasZ = false, hasI = false, hasJ = false, hasR = false;
   double x = 0, y = 0, z = 0, i = 0, j = 0, r = 0;
-  bool largeArc = false;  // a negative R asks for the arc over 180°
+  bool largeArc = false;   // a negative R asks for the arc over 180°
+  bool rGivesSize = true;  // the R word's sign tells the arc's size (not so a family's radius word)
   MotionKind motion = MotionKind::kNone;
+  std::int8_t mCodes[10] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};  // RS274/NGC: the M code of each modal group
+  bool ends = false;                                                  // an end code
+  std::string_view endCode;
+  bool opensContour = false;  // a family word that opens a sub-contour
+  // RS274/NGC: the feed, speed and tool words, the decimals written.
+  bool hasF = false, hasS = false, hasT = false;
+  double feed = 0, speed = 0, tool = 0;
+  int feedDecimals = 0, speedDecimals = 0;
   bool HasAxes() const { return hasX || hasY || hasZ; }
 };
 
@@ -48,13 +60,73 @@ ModalValue Given(double value, int decimals, double scale) {
 // Divides by an output factor when it can be undone; otherwise keeps the value.
 double Undone(double factor) { return std::isfinite(factor) && factor != 0 ? 1 / factor : 1; }
 
+// The number of an RS274/NGC word from `from` (behind its letter), read as
+// LinuxCNC reads it: blanks before and inside it are passed over ("X 1 05"
+// is X105). Gives the index behind its last character; `valid` is false
+// when no number stands there or when it does not end the word: a sign or
+// point after it ("1-2", "1.2.3") makes the word one RS274/NGC cannot read,
+// as anything else that is no blank, letter or comment does.
+std::size_t WordNumber(std::string_view text, std::size_t from, double& value, int& decimals, bool& valid) {
+  std::size_t i = from;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  const std::size_t length = ParseDecimalPrefix(text.substr(i), value, decimals);
+  std::size_t end = i + length;
+  // Mostly the line ends, or one blank and the next word's letter follow.
+  if (length > 0 && (end == text.size() || (text[end] == ' ' && end + 1 < text.size() && IsLetter(text[end + 1])))) {
+    valid = true;
+    return end;
+  }
+  const auto endsWord = [&text](std::size_t at) {
+    return at == text.size() || IsBlank(text[at]) || IsLetter(text[at]) || text[at] == '(' || text[at] == ';';
+  };
+  if (length > 0 && endsWord(end)) {
+    std::size_t next = end;
+    while (next < text.size() && IsBlank(text[next])) ++next;
+    if (next == text.size() || !IsDecimalChar(text[next])) {
+      valid = true;
+      return end;
+    }
+  }
+  // The number goes on behind blanks, or is none: its characters gathered.
+  std::string gathered;
+  for (std::size_t k = i; k < text.size() && (IsBlank(text[k]) || IsDecimalChar(text[k])); ++k) {
+    if (IsBlank(text[k])) continue;
+    gathered += text[k];
+    end = k + 1;
+  }
+  valid = !gathered.empty() && ParseDecimalPrefix(gathered, value, decimals) == gathered.size() && endsWord(end);
+  return end;
+}
+
+// An end code of a program: M2, M02 or M30 (and their zeros in front).
+bool IsEndCode(std::string_view word) {
+  if (word.size() < 2 || word[0] != 'M') return false;
+  long code = 0;
+  const auto [end, error] = std::from_chars(word.data() + 1, word.data() + word.size(), code);
+  return error == std::errc() && end == word.data() + word.size() && (code == 2 || code == 30);
+}
+
+// Where `code` stands in `text` as whole words, the last place; npos for none.
+std::size_t CodeAt(std::string_view text, std::string_view code) {
+  std::size_t found = std::string_view::npos;
+  for (std::size_t at = text.find(code); at != std::string_view::npos; at = text.find(code, at + 1)) {
+    const std::size_t behind = at + code.size();
+    if ((at == 0 || IsBlank(text[at - 1])) && (behind == text.size() || IsBlank(text[behind]))) found = at;
+  }
+  return found;
+}
+
 }  // namespace
 
 GcodeReader::GcodeReader(ControlModel model, const MachineProfile& profile)
-    : model_(model), profile_(profile), arcAbsolute_(model == ControlModel::kConfigured && !profile.IJKRelativ) {}
+    : model_(model),
+      profile_(profile),
+      family_(ControlFamilyFor(profile)),
+      arcAbsolute_(model == ControlModel::kConfigured && !profile.IJKRelativ) {}
 
 void GcodeReader::ReadLine(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                            std::vector<ReadFinding>& findings) {
+  if (Ended()) return;
   if (model_ == ControlModel::kRs274) {
     ReadRs274(text, lineNumber, moves, findings);
   } else {
@@ -65,18 +137,73 @@ void GcodeReader::ReadLine(std::string_view text, std::size_t lineNumber, std::v
 TracedMove GcodeReader::MoveFromHere(MotionKind kind, double x, double y, double z, std::size_t lineNumber) const {
   TracedMove move;
   move.kind = kind;
-  move.startX = x_;
-  move.startY = y_;
-  move.startZ = z_;
-  move.x = x;
-  move.y = y;
-  move.z = z;
+  move.start = {x_, y_, z_};
+  move.end = {x, y, z};
   move.zKnown = zKnown_;
   move.feed = feed_;
   move.speed = speed_;
   move.tool = tool_;
+  move.spindle = spindle_;
   move.line = lineNumber;
   return move;
+}
+
+bool GcodeReader::ArcCentre(const Words& w, TracedMove& move, std::size_t lineNumber,
+                            std::vector<ReadFinding>& findings) const {
+  const bool configured = model_ == ControlModel::kConfigured;
+  if (w.hasI || w.hasJ || (configured && profile_.IJWerte && profile_.ModaleIJK)) {
+    if (!configured && w.hasR) Find(findings, lineNumber, "Kreisbogen mit R und I/J zugleich");
+    const double i = w.hasI ? w.i : (configured ? lastI_ : 0);
+    const double j = w.hasJ ? w.j : (configured ? lastJ_ : 0);
+    move.centre.x = arcAbsolute_ ? i : x_ + i;
+    move.centre.y = arcAbsolute_ ? j : y_ + j;
+    return true;
+  }
+  if (!w.hasR) {
+    Find(findings, lineNumber, "Kreisbogen ohne Mittelpunkt (I, J) oder Radius (R)");
+    return false;
+  }
+  const double x = move.end.x, y = move.end.y;
+  if (x == x_ && y == y_) {
+    Find(findings, lineNumber, "Vollkreis mit R-Wort: Endpunkt gleich Anfangspunkt, der Bogen ist nicht bestimmt");
+    return false;
+  }
+  const double dx = x - x_, dy = y - y_, chord = std::sqrt(dx * dx + dy * dy);
+  const double r = std::fabs(w.r);
+  double h2 = r * r - chord * chord / 4;
+  if (h2 < 0) {
+    if (chord / 2 - r > HalfUnit(profile_.Nachkommastellen) * 2)
+      Find(findings, lineNumber, std::string(Cp1252<u8"Radius zu klein für den Abstand von Anfangs- und Endpunkt">()));
+    h2 = 0;
+  }
+  // The centre lies right of the chord for a clockwise arc up to 180°,
+  // left for a counter-clockwise one; the larger arc swaps the sides.
+  const double side = (move.Clockwise() ? -1 : 1) * (w.largeArc ? -1 : 1);
+  const double h = std::sqrt(h2);
+  move.byRadius = true;
+  move.centre.x = (x + x_) / 2 - side * h * dy / chord;
+  move.centre.y = (y + y_) / 2 + side * h * dx / chord;
+  return true;
+}
+
+void GcodeReader::CheckRadiusWord(const Words& w, const TracedMove& move, std::size_t lineNumber,
+                                  std::vector<ReadFinding>& findings) const {
+  // What the rounding of the written centre, end point and radius allows.
+  const double slack = 4 * HalfUnit(profile_.Nachkommastellen);
+  const double r = std::fabs(w.r);
+  if (std::fabs(move.radius - r) > slack) {
+    Find(findings, lineNumber,
+         "R-Wort passt nicht zu I/J: Radius " + DecimalText(r) + ", aus I/J " + DecimalText(move.radius));
+    return;
+  }
+  if (w.rGivesSize && !IsFullCircle(move) && std::fabs(move.sweep - kPi) * move.radius > slack &&
+      (move.sweep > kPi) != w.largeArc) {
+    Find(findings, lineNumber,
+         std::string(Cp1252<u8"R-Wort passt nicht zu I/J: das Vorzeichen verlangt einen Bogen ">()) +
+             (w.largeArc ? std::string(Cp1252<u8"über">()) : std::string("bis")) +
+             std::string(Cp1252<u8" 180°, I/J geben ">()) + DecimalText(move.sweep * 180 / kPi, 3) +
+             std::string(Cp1252<u8"°">()));
+  }
 }
 
 void GcodeReader::Move(const Words& w, double x, double y, double z, std::size_t lineNumber,
@@ -86,49 +213,14 @@ void GcodeReader::Move(const Words& w, double x, double y, double z, std::size_t
     return;
   }
   TracedMove move = MoveFromHere(motion_, x, y, z, lineNumber);
-  if (IsArc(motion_)) {
-    const bool clockwise = motion_ == MotionKind::kClockwise;
-    const bool closed = x == x_ && y == y_;
+  if (move.IsArc()) {
     if (plane_ != 17) {
       Find(findings, lineNumber, std::string(Cp1252<u8"Kreisbogen außerhalb der XY-Ebene (G17)">()));
       return;
     }
-    if (w.hasI || w.hasJ || (model_ == ControlModel::kConfigured && profile_.IJWerte && profile_.ModaleIJK)) {
-      const double i = w.hasI ? w.i : (model_ == ControlModel::kConfigured ? lastI_ : 0);
-      const double j = w.hasJ ? w.j : (model_ == ControlModel::kConfigured ? lastJ_ : 0);
-      move.centreX = arcAbsolute_ ? i : x_ + i;
-      move.centreY = arcAbsolute_ ? j : y_ + j;
-    } else if (w.hasR) {
-      if (closed) {
-        Find(findings, lineNumber, "Vollkreis mit R-Wort: Endpunkt gleich Anfangspunkt, der Bogen ist nicht bestimmt");
-        return;
-      }
-      const double dx = x - x_, dy = y - y_, chord = std::sqrt(dx * dx + dy * dy);
-      const double r = std::fabs(w.r);
-      double h2 = r * r - chord * chord / 4;
-      if (h2 < 0) {
-        if (chord / 2 - r > HalfUnit(profile_.Nachkommastellen) * 2)
-          Find(findings, lineNumber,
-               std::string(Cp1252<u8"Radius zu klein für den Abstand von Anfangs- und Endpunkt">()));
-        h2 = 0;
-      }
-      // The centre lies right of the chord for a clockwise arc up to 180°,
-      // left for a counter-clockwise one; the larger arc swaps the sides.
-      const double side = (clockwise ? -1 : 1) * (w.largeArc ? -1 : 1);
-      const double h = std::sqrt(h2);
-      move.byRadius = true;
-      move.centreX = (x + x_) / 2 - side * h * dy / chord;
-      move.centreY = (y + y_) / 2 + side * h * dx / chord;
-    } else {
-      Find(findings, lineNumber, "Kreisbogen ohne Mittelpunkt (I, J) oder Radius (R)");
-      return;
-    }
-    const double ex = x - move.centreX, ey = y - move.centreY;
-    move.radius = std::sqrt(ex * ex + ey * ey);
-    // One atan2 of the turn from the start to the end, in the arc's sense.
-    const double sx = x_ - move.centreX, sy = y_ - move.centreY;
-    const double turn = std::atan2(sx * ey - sy * ex, sx * ex + sy * ey) * (clockwise ? -1 : 1);
-    move.sweep = closed ? 2 * kPi : turn < 0 ? turn + 2 * kPi : turn;
+    if (!ArcCentre(w, move, lineNumber, findings)) return;
+    CompleteArc(move);
+    if (model_ == ControlModel::kConfigured && w.hasR && !move.byRadius) CheckRadiusWord(w, move, lineNumber, findings);
   }
   moves.push_back(move);
   x_ = x;
@@ -173,14 +265,55 @@ void GcodeReader::TakeGCode(double value, Words& w, std::size_t lineNumber, std:
   }
 }
 
+void GcodeReader::TakeMCode(double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings) {
+  const long code = std::lround(value * 10);
+  if (code < 0 || code % 10 != 0 || (code > 90 && code != 300)) {
+    Find(findings, lineNumber, "M-Code " + DecimalText(value) + " kennt RS274/NGC nicht");
+    return;
+  }
+  // The modal groups of LinuxCNC: a block names at most one code of each.
+  const int m = static_cast<int>(code / 10);
+  constexpr int kGroupOf[] = {4, 4, 4, 7, 7, 7, 6, 8, 8, 8};
+  const int group = m == 30 ? 4 : kGroupOf[m];
+  if (w.mCodes[group] >= 0) {
+    Find(findings, lineNumber,
+         "zwei M-Codes einer Gruppe in einem Satz: M" + std::to_string(w.mCodes[group]) + " und M" + std::to_string(m));
+  }
+  w.mCodes[group] = static_cast<std::int8_t>(m);
+  if (m == 2 || m == 30) {
+    w.ends = true;
+    w.endCode = m == 2 ? "M2" : "M30";
+  }
+}
+
+void GcodeReader::TakeRs274Modes(const Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings) {
+  if (w.hasF) feed_ = Given(w.feed, w.feedDecimals, unit_);
+  if (w.hasS) speed_ = Given(w.speed, w.speedDecimals, 1);
+  if (w.hasT) {
+    // A tool number is an integer for LinuxCNC; kept as written, so that
+    // the report shows it so.
+    if (std::fabs(w.tool - std::round(w.tool)) > 0.0001)
+      Find(findings, lineNumber, "T-Wort T" + DecimalText(w.tool, 6) + " ist keine ganze Zahl");
+    pendingTool_ = w.tool;
+  }
+  if (w.mCodes[6] == 6) tool_ = {true, pendingTool_, 0};
+  // The spindle turns before the block moves; the program ends after it.
+  if (w.mCodes[7] >= 0) {
+    constexpr SpindleState kSpindleOf[] = {SpindleState::kClockwise, SpindleState::kCounterClockwise,
+                                           SpindleState::kStopped};
+    spindle_ = kSpindleOf[w.mCodes[7] - 3];
+  }
+  if (w.motion != MotionKind::kNone) motion_ = w.motion;
+  if (w.ends) {
+    endLine_ = lineNumber;
+    endCode_ = w.endCode;
+  }
+}
+
 void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                             std::vector<ReadFinding>& findings) {
   Words w;
   bool seen[26] = {};
-  bool toolChange = false;
-  double feed = 0, speed = 0, tool = 0;
-  int feedDecimals = 0, speedDecimals = 0;
-  bool hasF = false, hasS = false, hasT = false;
   std::size_t i = 0;
   while (i < text.size()) {
     const char c = text[i];
@@ -207,14 +340,10 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
     const char letter = Upper(c);
     double value = 0;
     int decimals = 0;
-    const std::size_t length = ParseDecimalPrefix(text.substr(i + 1), value, decimals);
-    const std::size_t numberEnd = i + 1 + length;
-    // The number must end the word: a sign or point after it ("1-2",
-    // "1.2.3") makes the word one RS274/NGC cannot read, as anything else
-    // that is no blank, letter or comment does.
-    if (length == 0 || (numberEnd < text.size() && !IsBlank(text[numberEnd]) && !IsLetter(text[numberEnd]) &&
-                        text[numberEnd] != '(' && text[numberEnd] != ';')) {
-      const std::size_t end = WordEnd(text, i);
+    bool valid = false;
+    const std::size_t numberEnd = WordNumber(text, i + 1, value, decimals, valid);
+    if (!valid) {
+      const std::size_t end = WordEnd(text, std::max(numberEnd, i));
       Find(findings, lineNumber, "Wort " + Quoted(text.substr(i, end - i)) + " liest RS274/NGC nicht");
       i = end;
       continue;
@@ -226,11 +355,7 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
       continue;
     }
     if (letter == 'M') {
-      const long code = std::lround(value * 10);
-      if (code == 60) toolChange = true;
-      if (code % 10 != 0 || (code > 90 && code != 300)) {
-        Find(findings, lineNumber, "M-Code " + DecimalText(value) + " kennt RS274/NGC nicht");
-      }
+      TakeMCode(value, w, lineNumber, findings);
       continue;
     }
     const bool known = letter == 'X' || letter == 'Y' || letter == 'Z' || letter == 'I' || letter == 'J' ||
@@ -251,17 +376,13 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
       case 'I': w.hasI = true, w.i = value; break;
       case 'J': w.hasJ = true, w.j = value; break;
       case 'R': w.hasR = true, w.r = value, w.largeArc = value < 0; break;
-      case 'F': hasF = true, feed = value, feedDecimals = decimals; break;
-      case 'S': hasS = true, speed = value, speedDecimals = decimals; break;
-      case 'T': hasT = true, tool = value; break;
+      case 'F': w.hasF = true, w.feed = value, w.feedDecimals = decimals; break;
+      case 'S': w.hasS = true, w.speed = value, w.speedDecimals = decimals; break;
+      case 'T': w.hasT = true, w.tool = value; break;
       default: break;
     }
   }
-  if (hasF) feed_ = Given(feed, feedDecimals, unit_);
-  if (hasS) speed_ = Given(speed, speedDecimals, 1);
-  if (hasT) pendingTool_ = tool;
-  if (toolChange) tool_ = {true, pendingTool_, 0};
-  if (w.motion != MotionKind::kNone) motion_ = w.motion;
+  TakeRs274Modes(w, lineNumber, findings);
   if (!w.HasAxes()) {
     if (IsArc(w.motion) && (w.hasI || w.hasJ || w.hasR)) Find(findings, lineNumber, "Kreisbogen ohne Endpunkt");
     return;
@@ -276,12 +397,6 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
 }
 
 namespace {
-
-// Takes the value of a word `prefix` + number when `word` is one.
-bool WordValue(std::string_view word, std::string_view prefix, double& value, int& decimals) {
-  if (prefix.empty() || word.size() <= prefix.size() || word.substr(0, prefix.size()) != prefix) return false;
-  return ParseDecimal(word.substr(prefix.size()), value, decimals);
-}
 
 // The text of a line after the block number prefix, when numbering is on.
 std::string_view WithoutBlockNumber(std::string_view text, const MachineProfile& p) {
@@ -315,22 +430,101 @@ long ToolOfChangeLine(std::string_view text, const MachineProfile& p) {
 
 }  // namespace
 
+void GcodeReader::TakeSpindleCodes(std::string_view text) {
+  const MachineProfile& p = profile_;
+  const struct {
+    std::string_view code;
+    SpindleState state;
+  } codes[] = {
+      {p.SpindelLinkslauf.Trimmed(), SpindleState::kCounterClockwise},
+      {p.SpindelRechtslauf.Trimmed(), SpindleState::kClockwise},
+      {p.SpindelAus.Trimmed(), SpindleState::kStopped},
+      {p.SpindelEin.Trimmed(), SpindleState::kRunning},
+  };
+  // The code standing last counts; of two ending at one place ("M81" in
+  // "M81 M03") the longer.
+  std::size_t lastEnd = 0, lastSize = 0;
+  SpindleState state = SpindleState::kUnknown;
+  for (const auto& [code, codeState] : codes) {
+    if (code.empty()) continue;
+    const std::size_t at = CodeAt(text, code);
+    if (at == std::string_view::npos) continue;
+    const std::size_t end = at + code.size();
+    if (end > lastEnd || (end == lastEnd && code.size() > lastSize)) {
+      lastEnd = end, lastSize = code.size();
+      state = codeState;
+    }
+  }
+  if (state == SpindleState::kUnknown) return;
+  // Switched on, a spindle keeps the direction it ran in.
+  if (state != SpindleState::kRunning ||
+      (spindle_ != SpindleState::kClockwise && spindle_ != SpindleState::kCounterClockwise))
+    spindle_ = state;
+}
+
+bool GcodeReader::TakeConfiguredWord(std::string_view word, bool lastWord, Words& w) {
+  const MachineProfile& p = profile_;
+  const std::string_view assign = p.ZeichenWertzuweisung.Trimmed();
+  double value = 0;
+  int decimals = 0;
+  // The family's own words first: the letters of the settings do not know them.
+  if (const FamilyWord own = family_.ReadWord(word, lastWord, assign);
+      own.kind != FamilyWord::Kind::kNone && ParseDecimal(own.number, value, decimals)) {
+    switch (own.kind) {
+      case FamilyWord::Kind::kFeed: feed_ = Given(value, decimals, own.scale * Undone(p.FaktorSonderF)); break;
+      case FamilyWord::Kind::kSpeed: speed_ = Given(value, decimals, own.scale * Undone(6 * p.FaktorSonderS)); break;
+      case FamilyWord::Kind::kTool: tool_ = {true, value * own.scale, 0}; break;
+      case FamilyWord::Kind::kRadius: w.hasR = true, w.r = value * own.scale, w.rGivesSize = false; break;
+      case FamilyWord::Kind::kZ: w.hasZ = true, w.z = value * own.scale; break;
+      case FamilyWord::Kind::kNone: break;
+    }
+    w.opensContour = w.opensContour || own.opensContour;
+    return true;
+  }
+  const auto is = [&](const auto& address) {
+    const std::string_view letter = address.Text();
+    return !letter.empty() && word.size() > letter.size() + assign.size() && word.substr(0, letter.size()) == letter &&
+           word.substr(letter.size(), assign.size()) == assign &&
+           ParseDecimal(word.substr(letter.size() + assign.size()), value, decimals);
+  };
+  if (is(p.AdresseX)) {
+    w.hasX = true, w.x = value;
+  } else if (is(p.AdresseY)) {
+    w.hasY = true, w.y = value;
+  } else if (is(p.AdresseZ)) {
+    w.hasZ = true, w.z = value;
+  } else if (p.IJWerte && is(p.AdresseI)) {
+    w.hasI = true, w.i = value;
+  } else if (p.IJWerte && is(p.AdresseJ)) {
+    w.hasJ = true, w.j = value;
+  } else if (is(p.AdresseR)) {
+    w.hasR = true, w.r = std::fabs(value), w.largeArc = value < 0 || word.find('-') != std::string_view::npos;
+  } else if (is(p.AdresseF)) {
+    feed_ = Given(value, decimals, Undone(p.FaktorSonderF));
+  } else if (is(p.AdresseS)) {
+    speed_ = Given(value, decimals, Undone(6 * p.FaktorSonderS));
+  } else if (IsEndCode(word)) {
+    w.ends = true;
+    w.endCode = word;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, std::vector<TracedMove>& moves,
                                  std::vector<ReadFinding>& findings) {
   const MachineProfile& p = profile_;
-  const bool xilog = p.Sonderbehandlung == 1;
   std::string_view text = WithoutBlockNumber(line, p);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  if (text.empty() || (xilog && text.substr(0, 5) == "H DX=")) return;
+  if (text.empty() || family_.IsHeaderLine(text)) return;
+  TakeSpindleCodes(text);
   if (const long tool = ToolOfChangeLine(text, p); tool >= 0) {
     tool_ = {true, static_cast<double>(tool), 0};
     return;
   }
-  const std::string assign(p.ZeichenWertzuweisung.Trimmed());
-  const auto prefix = [&assign](const auto& address) { return std::string(address.Text()) + assign; };
   const ShortString<15>* const codes[] = {&p.CodeG0, &p.CodeG1, &p.CodeG2, &p.CodeG3};
   Words w;
-  bool opening = false;
   std::size_t i = 0;
   while (i < text.size()) {
     if (IsBlank(text[i])) {
@@ -340,8 +534,6 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
     const std::size_t end = WordEnd(text, i);
     const std::string_view word = text.substr(i, end - i);
     i = end;
-    double value = 0;
-    int decimals = 0;
     bool taken = false;
     for (int g = 0; g < 4 && !taken; ++g) {
       if (!codes[g]->Trimmed().empty() && word == codes[g]->Trimmed()) {
@@ -349,41 +541,18 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
         taken = true;
       }
     }
-    if (taken) continue;
-    if (xilog && WordValue(word, "V=", value, decimals)) {
-      feed_ = Given(value, decimals, 1000 * Undone(p.FaktorSonderF));
-    } else if (xilog && WordValue(word, "S=", value, decimals)) {
-      speed_ = Given(value, decimals, Undone(6 * p.FaktorSonderS));
-    } else if (xilog && i >= text.size() && WordValue(word, "T" + assign, value, decimals)) {
-      tool_ = {true, value, 0};
-      opening = true;
-    } else if (xilog && WordValue(word, "r" + assign, value, decimals)) {
-      w.hasR = true, w.r = value;
-    } else if (WordValue(word, prefix(p.AdresseX), value, decimals)) {
-      w.hasX = true, w.x = value;
-    } else if (WordValue(word, prefix(p.AdresseY), value, decimals)) {
-      w.hasY = true, w.y = value;
-    } else if (WordValue(word, prefix(p.AdresseZ), value, decimals) ||
-               (xilog && WordValue(word, "Z" + assign, value, decimals))) {
-      w.hasZ = true, w.z = value;
-    } else if (p.IJWerte && WordValue(word, prefix(p.AdresseI), value, decimals)) {
-      w.hasI = true, w.i = value;
-    } else if (p.IJWerte && WordValue(word, prefix(p.AdresseJ), value, decimals)) {
-      w.hasJ = true, w.j = value;
-    } else if (!xilog && WordValue(word, prefix(p.AdresseR), value, decimals)) {
-      w.hasR = true, w.r = std::fabs(value), w.largeArc = value < 0 || word.find('-') != std::string_view::npos;
-    } else if (WordValue(word, prefix(p.AdresseF), value, decimals)) {
-      feed_ = Given(value, decimals, Undone(p.FaktorSonderF));
-    } else if (WordValue(word, prefix(p.AdresseS), value, decimals)) {
-      speed_ = Given(value, decimals, Undone(6 * p.FaktorSonderS));
-    }
     // Any other word is a code of the settings (M3, E=300, ...): no move.
+    if (!taken) TakeConfiguredWord(word, i >= text.size(), w);
   }
   if (w.motion != MotionKind::kNone) motion_ = w.motion;
+  if (w.ends) {
+    endLine_ = lineNumber;
+    endCode_ = std::string(w.endCode);
+  }
   const auto axis = [&p](bool has, double value, double current) {
     return !has ? current : p.XYZRelativ ? current + value : value;
   };
-  if (opening) {
+  if (w.opensContour) {
     // The opening line of a sub-contour: to the rapid position (its Z is
     // never written), then down to the depth at the feed.
     if (w.hasX || w.hasY) {
@@ -402,7 +571,10 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
   }
   if (w.hasI) lastI_ = w.i;
   if (w.hasJ) lastJ_ = w.j;
-  if (!w.HasAxes()) return;
+  // With modal axes a full circle writes none: an arc block with its centre
+  // and no axis goes round back to where it stands.
+  const bool fullCircle = IsArc(motion_) && (w.hasI || w.hasJ || (IsArc(w.motion) && p.IJWerte && p.ModaleIJK));
+  if (!w.HasAxes() && !fullCircle) return;
   Move(w, axis(w.hasX, w.x, x_), axis(w.hasY, w.y, y_), axis(w.hasZ, w.z, z_), lineNumber, moves, findings);
 }
 

@@ -1,13 +1,16 @@
 // Reads a CNC program line by line as a control model reads it, and traces
-// its tool path: moves and arcs with the feed, spindle speed and tool in
-// force, each with its CNC line number. What the model cannot read becomes a
-// finding; reading goes on with the next word.
+// its tool path: moves and arcs with the feed, spindle speed, spindle state
+// and tool in force, each with its CNC line number. What the model cannot
+// read becomes a finding; reading goes on with the next word. The program's
+// end code (M2, M30) ends the reading: a control reads nothing after it.
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/ControlFamily.h"
 #include "settings/SettingsRecord.h"
 #include "verify/TracedMove.h"
 
@@ -16,15 +19,21 @@ namespace morvatex {
 class GcodeReader {
  public:
   // Under kConfigured, `profile` gives the letters, codes, value assignment,
-  // relative modes, factors and the layout; under kRs274 only the layout
-  // matters to nobody: RS274/NGC is read as the standard gives it. The
-  // profile is read at every line; it must outlive the reader.
+  // relative modes, factors and the control family, which reads its own
+  // words; under kRs274 RS274/NGC is read as LinuxCNC reads it. The profile
+  // is read at every line; it must outlive the reader.
   GcodeReader(ControlModel model, const MachineProfile& profile);
 
   // Reads one line (without its line end) numbered `lineNumber`; appends the
-  // moves it makes to `moves` and what it cannot read to `findings`.
+  // moves it makes to `moves` and what it cannot read to `findings`. After
+  // the end code, lines are passed over.
   void ReadLine(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                 std::vector<ReadFinding>& findings);
+
+  // Whether an end code was read, at which line, and the code as written.
+  bool Ended() const { return endLine_ > 0; }
+  std::size_t EndLine() const { return endLine_; }
+  const std::string& EndCode() const { return endCode_; }
 
  private:
   struct Words;  // the words of one line
@@ -32,16 +41,31 @@ class GcodeReader {
                  std::vector<ReadFinding>& findings);
   // A G word of RS274/NGC: its motion into `w`, its modes into the reader.
   void TakeGCode(double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings);
+  // What a block of RS274/NGC sets besides its move: feed, speed, tool,
+  // spindle, motion mode and the program's end.
+  void TakeRs274Modes(const Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings);
+  // An M word of RS274/NGC: the spindle, the tool change and the end.
+  void TakeMCode(double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings);
   void ReadConfigured(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                       std::vector<ReadFinding>& findings);
+  // One word of a configured line; false when it is none the reader knows.
+  bool TakeConfiguredWord(std::string_view word, bool lastWord, Words& w);
+  // The spindle codes of the settings that a configured line holds.
+  void TakeSpindleCodes(std::string_view text);
   // Moves from the current point to (x, y, z) in the current motion mode;
-  // an arc about (cx, cy), or by `radius` when it has no centre.
+  // an arc about its I and J, or by its radius when it has no centre.
   void Move(const Words& words, double x, double y, double z, std::size_t lineNumber, std::vector<TracedMove>& moves,
             std::vector<ReadFinding>& findings);
+  // The arc's centre from its words; false when it has none.
+  bool ArcCentre(const Words& w, TracedMove& move, std::size_t lineNumber, std::vector<ReadFinding>& findings) const;
+  // A radius word beside I and J must describe the same arc.
+  void CheckRadiusWord(const Words& w, const TracedMove& move, std::size_t lineNumber,
+                       std::vector<ReadFinding>& findings) const;
   TracedMove MoveFromHere(MotionKind kind, double x, double y, double z, std::size_t lineNumber) const;
 
   ControlModel model_;
   const MachineProfile& profile_;
+  const ControlFamily& family_;
   MotionKind motion_ = MotionKind::kNone;
   double x_ = 0, y_ = 0, z_ = 0;
   bool zKnown_ = true;
@@ -50,10 +74,13 @@ class GcodeReader {
   bool arcAbsolute_ = false;  // G90.1; I and J relative to the start (G91.1) otherwise
   double unit_ = 1;           // 25.4 under G20
   int plane_ = 17;
-  // Configured model: the I, J and R last written (modal centre words).
+  // Configured model: the I and J last written (modal centre words).
   double lastI_ = 0, lastJ_ = 0;
   double pendingTool_ = 0;  // T waits for M6
   ModalValue feed_, speed_, tool_;
+  SpindleState spindle_ = SpindleState::kStopped;  // a control starts with its spindle still
+  std::size_t endLine_ = 0;
+  std::string endCode_;
 };
 
 }  // namespace morvatex

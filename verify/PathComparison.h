@@ -1,13 +1,19 @@
 // Compares two tool paths move by move: the Isel program's, as the
 // conversion interprets it, and a CNC program's, as a control model reads
 // it. End points, the centre, radius, direction and sweep of arcs, feed,
-// spindle speed and tool; positions within a tolerance in mm, feeds and
-// speeds within half a unit of their written decimals.
+// spindle speed, spindle state and tool; positions within a tolerance in mm,
+// feeds and speeds within half a unit of their written decimals.
 //
 // Both paths are fed as they come, so that neither is ever held whole: the
 // comparison keeps only the moves not yet matched. Before comparing, both
-// sides drop moves that go nowhere and split full circles into two halves,
-// so that a circle written as two half circles matches one given whole.
+// sides drop moves that go nowhere and split full circles into two halves
+// (engine/MoveGeometry.h), so that a circle written as two half circles
+// matches one given whole.
+//
+// Where the paths part, the comparison finds its place again as a diff
+// does: it looks ahead a few moves on both sides for the nearest place where
+// two moves in a row agree again, and counts what it passed over there as
+// the divergences: a move missing, added or changed is one.
 #pragma once
 
 #include <cstddef>
@@ -34,6 +40,10 @@ struct ComparisonSummary {
 
 inline constexpr std::size_t kKeptDivergences = 20;
 
+// How many moves of either side the comparison passes over at most to find
+// its place again; beyond it, the moves in hand count as changed.
+inline constexpr std::size_t kLookAhead = 8;
+
 class PathComparison {
  public:
   PathComparison(const MachineProfile& profile, ControlModel model, double tolerance);
@@ -41,14 +51,17 @@ class PathComparison {
   void AddExpected(const TracedMove& move);
   void AddRead(const TracedMove& move);
   void AddFinding(const ReadFinding& finding);
-  // True while an expected move waits for its CNC counterpart.
-  bool WantsRead() const { return !expected_.empty() && read_.empty(); }
+  // True while the comparison cannot go on without more moves read back.
+  bool WantsRead() const { return !readEnded_ && !expected_.empty() && read_.size() < readWanted_; }
   // Compares what both sides hold.
   void Match();
   // One side has no more moves: what the other adds from now on is noted at
   // once (missing or extra), so that neither is ever held whole.
   void ExpectedEnded() { expectedEnded_ = true; }
   void ReadEnded() { readEnded_ = true; }
+  // The CNC program ends at `cncLine` with `code` (M2, M30): the moves still
+  // expected are one divergence there, not one each.
+  void ProgramEnded(std::size_t cncLine, std::string code);
   // Both paths have ended: what is left on one side is missing on the other.
   void Finish();
 
@@ -61,7 +74,9 @@ class PathComparison {
     std::vector<TracedMove> moves;
     std::size_t head = 0;
     bool empty() const { return head == moves.size(); }
+    std::size_t size() const { return moves.size() - head; }
     const TracedMove& front() const { return moves[head]; }
+    const TracedMove& operator[](std::size_t i) const { return moves[head + i]; }
     void pop_front() {
       if (++head == moves.size()) moves.clear(), head = 0;
     }
@@ -70,13 +85,40 @@ class PathComparison {
     auto begin() const { return moves.begin() + static_cast<std::ptrdiff_t>(head); }
     auto end() const { return moves.end(); }
   };
+  // How far two moves lie apart.
+  struct Deviation {
+    bool kind = false;    // another kind of move (a feed move for a rapid one, another arc)
+    bool withZ = true;    // both end heights known
+    double end = 0;       // distance of the end points, mm
+    double centre = 0;    // arcs: how far the centre is off, mm
+    bool radius = false;  // arcs: the radius differs
+    bool sweep = false;   // arcs: the angle swept differs
+  };
+
   void Add(Queue& side, const TracedMove& move);
+  Deviation Measure(const TracedMove& e, const TracedMove& r) const;
+  bool Agree(const Deviation& d) const;
+  bool Agree(const TracedMove& e, const TracedMove& r) const { return Agree(Measure(e, r)); }
+  // A place where the paths agree again `i` expected and `j` read moves on.
+  bool AgreeAgainAt(std::size_t i, std::size_t j) const;
+  // The front moves differ: finds the place where the paths agree again and
+  // notes what lies before it. False when it must wait for more moves.
+  bool FindPlaceAgain();
+  // Compares two moves taken as one another's counterparts, and notes what
+  // differs.
+  void Compare(const TracedMove& e, const TracedMove& r) {
+    const Deviation d = Measure(e, r);
+    Compare(e, r, d, Agree(d));
+  }
+  void Compare(const TracedMove& e, const TracedMove& r, const Deviation& d, bool agree);
   // Notes what is left on either side when the other has ended.
   void NoteUnmatched();
+  // `afterReadEnded`: missing since the CNC program has no more moves.
+  void NoteMissing(const TracedMove& missing, bool afterReadEnded);
+  void NoteExtra(const TracedMove& extra);
   void Note(std::size_t iselLine, std::size_t cncLine, std::string what);
-  // The position differences of two moves, empty when they agree; updates
-  // the largest deviation.
-  std::string PositionDifference(const TracedMove& e, const TracedMove& r);
+  // The text of the position differences.
+  std::string PositionDifference(const TracedMove& e, const TracedMove& r, const Deviation& d) const;
   std::string ModalDifference(const TracedMove& e, const TracedMove& r);
   bool Tiny(const TracedMove& move) const;
 
@@ -85,13 +127,32 @@ class PathComparison {
   double tolerance_;
   Queue expected_, read_;
   bool expectedEnded_ = false, readEnded_ = false;
+  std::size_t readWanted_ = 1;  // read moves the next step needs in hand
   // The last feed move of each side, also one too small to compare: where
-  // the cut ends must agree however small the steps to it were.
-  TracedMove lastExpectedFeed_, lastReadFeed_;
+  // the cut ends must agree however small the steps to it were, unless the
+  // last feed moves were noted as missing, extra or changed already.
+  struct FeedEnd {
+    PathPoint end;
+    std::size_t line = 0;
+    bool known = false;
+  };
+  FeedEnd lastExpectedFeed_, lastReadFeed_;
+  bool feedTailNoted_ = false;
+  // The line of the last move noted missing or extra: the pieces of one
+  // line (the halves of a circle) are one divergence.
+  std::size_t lastMissingLine_ = 0, lastExtraLine_ = 0;
+  // The program's end code before the path's end: its CNC line and code,
+  // the divergence noting it (an index into `first`, or none) and how many
+  // moves were still expected after it.
+  std::size_t programEndLine_ = 0;
+  std::string programEndCode_;
+  bool programEndNoted_ = false;
+  std::size_t programEndNote_ = 0;
+  std::size_t movesAfterEnd_ = 0;
   ComparisonSummary summary_;
-  // The feed, speed and tool divergence last reported, so that a wrong value
-  // is reported where it starts, not at every move.
-  std::string lastFeed_, lastSpeed_, lastTool_;
+  // The feed, speed, spindle and tool divergence last reported, so that a
+  // wrong value is reported where it starts, not at every move.
+  std::string lastFeed_, lastSpeed_, lastSpindle_, lastTool_;
 };
 
 }  // namespace morvatex

@@ -1,13 +1,16 @@
 // One move of a tool path as the check sees it, on either side: the Isel
 // program as the conversion interprets it, or a CNC program as a control
-// model reads it. Positions are absolute, in mm.
+// model reads it. It is the path's own move (engine/Move.h, in doubles) with
+// what only the check compares besides: the feed, speed, tool and spindle in
+// force. Positions are absolute, in mm.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "engine/MachineState.h"
+#include "engine/Move.h"
 
 namespace morvatex {
 
@@ -28,21 +31,26 @@ struct ModalValue {
   double resolution = 0;  // half a unit of the written decimals; 0 when exact
 };
 
-struct TracedMove {
-  MotionKind kind = MotionKind::kNone;
-  double startX = 0, startY = 0, startZ = 0;
-  double x = 0, y = 0, z = 0;
-  // The SCM Xilog layout never writes the Z of a rapid move.
+// The spindle at a move.
+enum class SpindleState : std::int8_t {
+  kUnknown,           // nothing to check: no SPINDLE line yet, or no code says it
+  kStopped,           // off
+  kClockwise,         // running clockwise (M3)
+  kCounterClockwise,  // running counter-clockwise (M4)
+  kRunning,           // switched on without a direction named
+};
+
+struct TracedMove : PathMove {
+  ModalValue feed, speed, tool;
+  SpindleState spindle = SpindleState::kUnknown;
+  // The SCM Xilog layout never writes the Z of a rapid move: `end.z` is
+  // then no position to compare. A move that follows it starts from a Z no
+  // one knows, and its `start.z` is NaN.
   bool zKnown = true;
-  // Arcs only: the centre, the radius and the angle swept (radians, 2π for
-  // a full circle).
-  double centreX = 0, centreY = 0, radius = 0, sweep = 0;
   // The centre follows from an R word: for arcs near half a circle it
   // moves far with the last decimal of R, so only whether a centre fits
   // the written end points and radius can be asked.
   bool byRadius = false;
-  ModalValue feed, speed, tool;
-  std::size_t line = 0;  // 1-based line of its program
 };
 
 // Something a control model could not read, at a 1-based CNC line.

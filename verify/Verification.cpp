@@ -141,13 +141,16 @@ void Check(const SettingsRecord& settings, const LineList& source, ReadableFile&
            const VerificationOptions& options, const VerificationHooks& hooks, VerificationResult& result) {
   const MachineProfile& profile = settings.Profil;
   PathComparison comparison(profile, options.model, options.tolerance);
-  ExpectedPath expected(profile, comparison);
+  ExpectedPath expected(profile, options.model, comparison);
   GcodeReader reader(options.model, profile);
   CncLines cnc(file);
   std::vector<TracedMove> moves;
   std::vector<ReadFinding> findings;
   std::string_view text;
+  // The next CNC line into the comparison; false at the file's end or its
+  // program's end, after which a control reads nothing.
   const auto readLine = [&] {
+    if (reader.Ended() || !cnc.Next(text)) return false;
     moves.clear();
     findings.clear();
     reader.ReadLine(text, cnc.Number(), moves, findings);
@@ -156,6 +159,9 @@ void Check(const SettingsRecord& settings, const LineList& source, ReadableFile&
       if (hooks.readMove) hooks.readMove(move);
       comparison.AddRead(move);
     }
+    if (reader.Ended()) comparison.ProgramEnded(reader.EndLine(), reader.EndCode());
+    comparison.Match();
+    return true;
   };
   MachineState state;
   std::string currentLineText;
@@ -163,17 +169,19 @@ void Check(const SettingsRecord& settings, const LineList& source, ReadableFile&
   RunPassOverLines(
       source, Pass::kWriting, profile, state, currentLineText, code,
       [&](std::size_t) { return hooks.stopped && hooks.stopped(); },
-      [&](const InterpretedLine& line, std::size_t index) {
-        expected.TakeLine(line, state, index + 1);
-        while (comparison.WantsRead() && cnc.Next(text)) readLine();
-        if (comparison.WantsRead()) comparison.ReadEnded();
+      [&](const InterpretedLine& line, std::size_t) {
+        expected.TakeLine(line, state);
         comparison.Match();
+        while (comparison.WantsRead()) {
+          if (!readLine()) {
+            comparison.ReadEnded();
+            comparison.Match();
+          }
+        }
       });
   comparison.ExpectedEnded();
   comparison.Match();
-  while (!(hooks.stopped && hooks.stopped()) && cnc.Next(text)) {
-    readLine();
-    comparison.Match();
+  while (!(hooks.stopped && hooks.stopped()) && readLine()) {
   }
   if (!IsGood(code)) {
     result.problem = "Isel-Programm: " + std::string(OutcomeMessage(code));

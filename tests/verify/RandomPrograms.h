@@ -1,7 +1,8 @@
 // Random Isel programs for the checks of the read-back path: sub-contours as
-// CAM programs write them, a rapid move above the start, a plunge, then
-// lines and arcs (full circles, arcs over half a circle, relative moves)
-// with feed, speed and tool changes.
+// CAM programs write them, a rapid move above the start, a way in (a
+// plunge, a ramp, a helical arc or full circle), then lines and arcs (full
+// circles flat and helical, arcs over half a circle, deeper cuts, absolute
+// and relative moves) with feed, speed and tool changes.
 #pragma once
 
 #include <string>

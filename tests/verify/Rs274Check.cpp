@@ -111,16 +111,16 @@ bool SameMoves(const SettingsRecord& settings, const std::string& cnc, const std
   for (std::size_t i = 0; i < ours.size(); ++i) {
     const TracedMove& a = ours[i];
     const Canonical& b = theirs[i];
-    bool same = a.kind == b.kind && Near(a.x, b.x) && Near(a.y, b.y) && Near(a.z, b.z);
-    if (IsArc(a.kind)) same = same && Near(a.centreX, b.centreX) && Near(a.centreY, b.centreY);
+    bool same = a.kind == b.kind && Near(a.end.x, b.x) && Near(a.end.y, b.y) && Near(a.end.z, b.z);
+    if (IsArc(a.kind)) same = same && Near(a.centre.x, b.centreX) && Near(a.centre.y, b.centreY);
     if (IsFeedMove(a.kind)) same = same && a.feed.known && Near(a.feed.value, b.feed);
     same = same && (!a.speed.known || Near(a.speed.value, b.speed));
     if (!same) {
       std::printf(
           "seed %u, move %zu (CNC line %zu) differs:\n  ours  G%d X%.4f Y%.4f Z%.4f centre %.4f %.4f F%.4f\n"
           "  rs274 G%d X%.4f Y%.4f Z%.4f centre %.4f %.4f F%.4f\n",
-          seed, i, a.line, GNumber(a.kind), a.x, a.y, a.z, a.centreX, a.centreY, a.feed.value, GNumber(b.kind), b.x,
-          b.y, b.z, b.centreX, b.centreY, b.feed);
+          seed, i, a.line, GNumber(a.kind), a.end.x, a.end.y, a.end.z, a.centre.x, a.centre.y, a.feed.value,
+          GNumber(b.kind), b.x, b.y, b.z, b.centreX, b.centreY, b.feed);
       return false;
     }
   }

@@ -151,6 +151,9 @@ TEST(VerificationTest, EveryPresetChecksCleanAsConfiguredAndMach3UnderRs274) {
       {"xilog", PresetSettings(Preset::kXilog), ControlModel::kConfigured},
       {"mach3 rs274", Mach3ForRs274(), ControlModel::kRs274},
   };
+  Case xilogModal{"xilog modal", PresetSettings(Preset::kXilog), ControlModel::kConfigured};
+  xilogModal.settings.Profil.ModaleXYZ = true;
+  cases.push_back(xilogModal);
   // Relative output: four decimals keep the sum of the roundings far below
   // the tolerance, three are exact for micrometres.
   Case relative{"mach3 relative", Mach3ForRs274(), ControlModel::kRs274};
@@ -172,6 +175,158 @@ TEST(VerificationTest, EveryPresetChecksCleanAsConfiguredAndMach3UnderRs274) {
       const VerificationResult check = ConvertAndCheck(c.settings, program, c.model);
       ASSERT_TRUE(check.Clean()) << c.name << ", seed " << seed << ":\n" << check.report << program;
       EXPECT_GT(check.summary.movesCompared, 20u);
+    }
+  }
+}
+
+// `cnc` with its first line that starts with `lineStart` replaced by
+// `replacement` (whole lines with their CR LF; empty: the line removed).
+std::string Edited(std::string cnc, std::string_view lineStart, std::string_view replacement) {
+  std::size_t at = cnc.rfind(lineStart, 0) == 0 ? 0 : cnc.find("\n" + std::string(lineStart));
+  EXPECT_NE(at, std::string::npos) << lineStart << " in\n" << cnc;
+  if (at == std::string::npos) return cnc;
+  if (at > 0 || cnc[0] == '\n') ++at;
+  const std::size_t end = cnc.find('\n', at);
+  cnc.replace(at, end == std::string::npos ? std::string::npos : end + 1 - at, replacement);
+  return cnc;
+}
+
+// Converts `program`, edits the CNC program as a hand at the machine might,
+// and checks it as --against does.
+VerificationResult CheckEdited(const SettingsRecord& settings, const std::string& program, ControlModel model,
+                               std::string_view lineStart, std::string_view replacement) {
+  FakeFileSystem fs;
+  const ConversionResult converted = Convert(settings, program, fs);
+  EXPECT_EQ(converted.code, Outcome::kSuccess) << converted.report;
+  if (!lineStart.empty()) fs.files[kTargetPath] = Edited(fs.files[kTargetPath], lineStart, replacement);
+  return VerifySourceAndCncProgram(settings, fs, kSourcePath, kTargetPath, {model});
+}
+
+// What a check must see, each in a small program whose CNC program was
+// written by the conversion and then changed: an end code that cuts the
+// path short, a spindle that does not run as the Isel program says, blocks
+// LinuxCNC refuses, numbers as LinuxCNC reads them, R words that contradict
+// their centre; and what is nothing to check.
+TEST(VerificationTest, WhatAControlWouldDoOtherwiseIsADivergence) {
+  struct Case {
+    const char* name;
+    std::vector<ControlModel> models;
+    const std::string& program;
+    std::string_view lineStart, replacement;  // the edit of the CNC program
+    const char* divergence;                   // a piece of the report; empty: clean
+    std::size_t count;                        // divergences
+    void (*adjust)(MachineProfile&) = nullptr;
+  };
+  const std::vector<ControlModel> both = {ControlModel::kRs274, ControlModel::kConfigured};
+  const std::vector<ControlModel> rs274 = {ControlModel::kRs274};
+  const std::vector<ControlModel> configured = {ControlModel::kConfigured};
+  const std::string& square = kSquareAndCircle;
+  const std::string spindleStops =
+      CrLfLines({"GETTOOL 2", "SPINDLE CW RPM12000", "VEL 10000", "FASTABS X10000 Y10000 Z1000", "MOVEABS Z-1000",
+                 "MOVEABS X40000", "SPINDLE OFF", "MOVEABS Y30000", "FASTABS Z10000", "PROGEND"});
+  const std::string counterClockwise = CrLfLines({"SPINDLE CCW RPM12000", "VEL 10000", "FASTABS X10000 Y10000 Z1000",
+                                                  "MOVEABS Z-1000", "MOVEABS X40000", "FASTABS Z10000", "PROGEND"});
+  const std::string noSpindle = CrLfLines(
+      {"VEL 10000", "FASTABS X10000 Y10000 Z1000", "MOVEABS Z-1000", "MOVEABS X40000", "FASTABS Z10000", "PROGEND"});
+  const std::string quarter =
+      CrLfLines({"VEL 10000", "FASTABS X40000 Y10000 Z1000", "MOVEABS Z-1000", "CCWABS I40000 J20000 X50000 Y20000",
+                 "MOVEABS X60000", "FASTABS Z1000", "PROGEND"});
+  const auto radiusAndCentre = [](MachineProfile& p) {
+    p.IJWerte = true;
+    p.IJKRelativ = true;
+  };
+  const Case cases[] = {
+      {"M30 right after the plunge", both, square, "G1 X10.0000 Y10.0000 Z-1.0000",
+       "G1 X10.0000 Y10.0000 Z-1.0000\r\nM30\r\n",
+       "CNC-Zeile 10: M30\r\n    Programmende M30 vor dem Ende des Wegs: es", 1},
+      {"M2 right after the plunge", both, square, "G1 X10.0000 Y10.0000 Z-1.0000",
+       "G1 X10.0000 Y10.0000 Z-1.0000\r\nM2\r\n", "Programmende M2 vor dem Ende des Wegs: es fehlen noch 7 Bewegungen",
+       1},
+      {"M5 before cutting", both, square, "X10.0000 Y10.0000 Z10.0000", "X10.0000 Y10.0000 Z10.0000\r\nM5\r\n",
+       "Spindel: Isel Rechtslauf, CNC aus", 1},
+      {"M4 where the Isel program says CW", both, square, "S12000 M3", "S12000 M4\r\n",
+       "Spindel: Isel Rechtslauf, CNC Linkslauf", 1},
+      {"no M3 at all", both, square, "S12000 M3", "S12000\r\n", "Spindel: Isel Rechtslauf, CNC aus", 1},
+      {"M3 where the Isel program says CCW", both, counterClockwise, "S12000 M4", "S12000 M3\r\n",
+       "Spindel: Isel Linkslauf, CNC Rechtslauf", 1},
+      {"running where the Isel program stops it", both, spindleStops, "M5", "", "Spindel: Isel aus, CNC Rechtslauf", 1},
+      {"nothing to check before the first SPINDLE line", both, noSpindle, "", "", "", 0},
+      {"without S values the configured codes say nothing", configured, square, "", "", "", 0,
+       [](MachineProfile& p) { p.SWerte = false; }},
+      {"without S values RS274/NGC never starts the spindle", rs274, square, "", "",
+       "Spindel: Isel Rechtslauf, CNC aus", 1, [](MachineProfile& p) { p.SWerte = false; }},
+      {"an empty code says nothing as configured", configured, counterClockwise, "", "", "", 0,
+       [](MachineProfile& p) { p.SpindelLinkslauf.Assign(""); }},
+      {"R beside I and J", rs274, square, "G3 X40.0000", "G3 X40.0000 Y30.0000 Z-1.0000 R10.0000 I0 J10\r\n",
+       "Kreisbogen mit R und I/J zugleich", 1},
+      {"two spindle codes in one block", rs274, square, "S12000 M3", "S12000 M3 M4\r\n",
+       "zwei M-Codes einer Gruppe in einem Satz: M3 und M4", 2},
+      {"two motion codes in one block", rs274, square, "G3 X40.0000", "G1 G3 X40.0000 Y30.0000 Z-1.0000 R10.0000\r\n",
+       "zwei Bewegungsarten in einem Satz", 1},
+      {"a tool number with decimals", rs274, square, "T2 M6", "T2.5 M6\r\n",
+       "T-Wort T2.5 ist keine ganze Zahl\r\n  Isel-Zeile 4: FASTABS X0 Y0 Z10000\r\n  CNC-Zeile 7: G0 X0.0000 Y0.0000 "
+       "Z10.0000\r\n    Werkzeug: Isel T2, CNC T2.5",
+       2},
+      {"blanks inside a number", rs274, square, "G1 X10.0000", "G1 X1 0.0 000 Y1 0.0000 Z-1.0000\r\n", "", 0},
+      {"blanks that make another number", rs274, square, "G1 X10.0000", "G1 X1 1.0000 Y10.0000 Z-1.0000\r\n",
+       "Endpunkt: Isel X10 Y10 Z-1, CNC X11 Y10 Z-1 (1 mm)", 1},
+      {"an R word of another radius than I and J", configured, quarter, "G3 X50.0000",
+       "G3 X50.0000 Y20.0000 Z-1.0000 I0.0000 J10.0000 R12.0000\r\n",
+       "R-Wort passt nicht zu I/J: Radius 12, aus I/J 10", 1, radiusAndCentre},
+      {"an R word asking for the other side", configured, quarter, "G3 X50.0000",
+       "G3 X50.0000 Y20.0000 Z-1.0000 I0.0000 J10.0000 R-10.0000\r\n",
+       "R-Wort passt nicht zu I/J: das Vorzeichen verlangt einen Bogen \xFC"
+       "ber 180\xB0, I/J geben 90\xB0",
+       1, radiusAndCentre},
+  };
+  for (const Case& c : cases) {
+    for (const ControlModel model : c.models) {
+      SCOPED_TRACE(std::string(c.name) + ", " + std::string(ControlModelName(model)));
+      SettingsRecord settings = Mach3ForRs274();
+      if (c.adjust) c.adjust(settings.Profil);
+      const VerificationResult check = CheckEdited(settings, c.program, model, c.lineStart, c.replacement);
+      EXPECT_TRUE(check.problem.empty()) << check.problem;
+      EXPECT_EQ(check.summary.divergenceCount, c.count) << check.report;
+      if (*c.divergence != '\0') EXPECT_NE(check.report.find(c.divergence), std::string::npos) << check.report;
+    }
+  }
+}
+
+// One move missing, added or changed is one divergence, and the moves after
+// it compare clean again: also where the Xilog layout loses an arc, while
+// what it leaves out by design (rapid moves, their heights) is none.
+TEST(VerificationTest, OneRealDifferenceIsOneDivergence) {
+  const std::string zigzag = CrLfLines(
+      {"GETTOOL 1", "SPINDLE CW RPM12000", "VEL 10000", "FASTABS X0 Y0 Z1000", "MOVEABS Z-1000", "MOVEABS X10000 Y5000",
+       "MOVEABS X20000 Y0", "MOVEABS X30000 Y5000", "MOVEABS X40000 Y0", "MOVEABS X50000 Y5000", "MOVEABS X60000 Y0",
+       "CCWABS I60000 J10000 X70000 Y10000", "MOVEABS X80000 Y15000", "MOVEABS X90000 Y10000", "MOVEABS X100000 Y15000",
+       "FASTABS Z10000", "PROGEND"});
+  struct Case {
+    const char* name;
+    Preset preset;
+    std::string_view lineStart, replacement;
+    const char* divergence;
+  };
+  const Case cases[] = {
+      {"a move missing", Preset::kMach3, "X30.0000 Y5.0000", "", "fehlt im CNC-Programm: G1 nach X30 Y5 Z-1"},
+      {"a move added", Preset::kMach3, "X40.0000 Y0.0000", "X35.0000 Y9.0000 Z-1.0000\r\nX40.0000 Y0.0000 Z-1.0000\r\n",
+       "zus\xE4tzliche Bewegung im CNC-Programm: G1 nach X35 Y9 Z-1"},
+      {"a move changed", Preset::kMach3, "X30.0000 Y5.0000", "X30.0000 Y7.0000 Z-1.0000\r\n",
+       "Endpunkt: Isel X30 Y5 Z-1, CNC X30 Y7 Z-1 (2 mm)"},
+      {"an arc the Xilog layout loses", Preset::kXilog, "G3 X=70.000", "",
+       "fehlt im CNC-Programm: G3 nach X70 Y10 Z-1"},
+  };
+  for (const Case& c : cases) {
+    for (const ControlModel model : {ControlModel::kRs274, ControlModel::kConfigured}) {
+      if (c.preset == Preset::kXilog && model == ControlModel::kRs274) continue;
+      SCOPED_TRACE(std::string(c.name) + ", " + std::string(ControlModelName(model)));
+      SettingsRecord settings = PresetSettings(c.preset);
+      settings.Profil.FaktorSonderS = 1.0 / 6;
+      ASSERT_TRUE(CheckEdited(settings, zigzag, model, "", "").Clean());
+      const VerificationResult check = CheckEdited(settings, zigzag, model, c.lineStart, c.replacement);
+      EXPECT_EQ(check.summary.divergenceCount, 1u) << check.report;
+      EXPECT_NE(check.report.find(c.divergence), std::string::npos) << check.report;
+      EXPECT_GE(check.summary.movesCompared, 10u);
     }
   }
 }
