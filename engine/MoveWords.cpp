@@ -50,4 +50,9 @@ void MoveWords::AppendDepthAndCentreWords(const Move& move, const WordContext& c
   }
 }
 
+void MoveWords::AppendWords(const Move& move, const WordContext& context, std::string& words) const {
+  AppendPlaneWords(move, context, words);
+  AppendDepthAndCentreWords(move, context, words);
+}
+
 }  // namespace morvatex

@@ -50,10 +50,7 @@ class MoveWords {
   // (`KWerte`).
   void AppendDepthAndCentreWords(const Move& move, const WordContext& context, std::string& words) const;
   // Both, in this order.
-  void AppendWords(const Move& move, const WordContext& context, std::string& words) const {
-    AppendPlaneWords(move, context, words);
-    AppendDepthAndCentreWords(move, context, words);
-  }
+  void AppendWords(const Move& move, const WordContext& context, std::string& words) const;
 
   // The move of `kind` has been laid out: the next G word is compared with it.
   void Moved(MotionKind kind) { prevMotion_ = kind; }

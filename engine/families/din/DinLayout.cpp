@@ -21,14 +21,14 @@ void DinLayout::StartWritingPass() {
   pendingFeedWord_.clear();
 }
 
-void DinLayout::TakeWords(const Move& move, const WordContext& context, bool largeArc) {
+void DinLayout::TakeWords(const Move& move, const WordContext& context, bool halfCircle) {
   text_.clear();
   words_.AppendWords(move, context, text_);
   if (move.IsArc() && profile_.RWerte) {
     // A negative radius asks the control for the arc over 180°.
     text_ += profile_.AdresseR.Text();
     text_ += valueAssignment_;
-    if (largeArc) text_ += '-';
+    if (!halfCircle && IsLargeArc(move)) text_ += '-';
     AppendFixedPointText(text_, move.radius, profile_.Nachkommastellen);
     text_ += ' ';
   }
@@ -53,7 +53,7 @@ Outcome DinLayout::WriteMove(CncLines& lines, OutputBuffer& out, const Move& mov
   // A radius cannot give a circle whose end is its start: no control knows
   // where it runs. Two half circles can.
   if (profile_.RWerte && IsFullCircle(move) && move.radius > 0) return WriteFullCircleHalves(lines, out, move, context);
-  TakeWords(move, context, IsLargeArc(move));
+  TakeWords(move, context);
   return WriteBlock(lines, out);
 }
 
@@ -61,10 +61,10 @@ Outcome DinLayout::WriteFullCircleHalves(CncLines& lines, OutputBuffer& out, con
                                          const WordContext& context) {
   const auto [first, second] = FullCircleHalves(circle);
   // Neither half is over 180°, whatever the rounding of its angles says.
-  TakeWords(first, context, false);
+  TakeWords(first, context, true);
   Outcome failure = WriteBlock(lines, out);
   // The first half has written the centre and every coordinate.
-  TakeWords(second, {circle.centre}, false);
+  TakeWords(second, {circle.centre}, true);
   if (const Outcome f = WriteBlock(lines, out); f != Outcome::kSuccess) failure = f;
   return failure;
 }

@@ -25,9 +25,9 @@ class DinLayout final : public FamilyLayout {
   Outcome WriteMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state) override;
 
  private:
-  // The words of `move` with its R word (`RWerte`; negative for a large
-  // arc) into words_.
-  void TakeWords(const Move& move, const WordContext& context, bool largeArc);
+  // The words of `move` with its R word (`RWerte`; negative for an arc over
+  // 180°, never for a half circle) into text_.
+  void TakeWords(const Move& move, const WordContext& context, bool halfCircle = false);
   // Writes words_ as a numbered move block, with a held-back F word behind
   // them; 92 when it fails.
   Outcome WriteBlock(CncLines& lines, OutputBuffer& out);
