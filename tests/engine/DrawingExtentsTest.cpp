@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/IselInterpreter.h"
+#include "engine/MoveGeometry.h"
 #include "tests/support/ConversionHarness.h"
 
 namespace morvatex {
@@ -69,6 +70,28 @@ TEST(DrawingExtents, UseTheCentreAfterWorkPieceZero) {
 TEST(DrawingExtents, AnArcStartingOnAnAxisPointPassesTheOthers) {
   // Clockwise from (0, 10) about (0, 0) to (-10, 0): passes 0° and -90°.
   ExpectExtents(Measure({"FASTABS X0 Y10000", "CWABS I0 J0 X-10000 Y0"}), -10, -10, 10, 10);
+}
+
+// A line may give several moves: the end of each counts, and the axis
+// points its arcs pass; the first point is where the line leaves the tool.
+TEST(DrawingExtents, TakeEveryMoveOfALine) {
+  MachineState state;
+  state.posX = 4;
+  state.posY = 3;
+  Move line;
+  line.kind = MotionKind::kLinear;
+  line.end = {-3, 4, 0};
+  Move arc;  // clockwise about (0, 0) through the top axis point (0, 5)
+  arc.kind = MotionKind::kClockwise;
+  arc.start = line.end;
+  arc.end = {4, 3, 0};
+  CompleteArc(arc);
+  LineMoves moves;
+  moves.push_back(line);
+  moves.push_back(arc);
+  ExtentsTracker tracker;
+  tracker.Update(moves, state);
+  ExpectExtents(tracker.Extents(), -3, 3, 4, 5);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ class DinLayout final : public FamilyLayout {
   // The words of `move` with its R word (`RWerte`; negative for an arc over
   // 180°, never for a half circle) into text_.
   void TakeWords(const Move& move, const WordContext& context, bool halfCircle = false);
-  // Writes words_ as a numbered move block, with a held-back F word behind
+  // Writes text_ as a numbered move block, with a held-back F word behind
   // them; 92 when it fails.
   Outcome WriteBlock(CncLines& lines, OutputBuffer& out);
   // A full circle as two half circles, each a block under the usual rules.
