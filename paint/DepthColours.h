@@ -30,9 +30,8 @@ struct DepthRange : FeedDepth {
   // Adds the feed moves from `first` to before `end`.
   void Add(const ToolPath& path, std::size_t first, std::size_t end) {
     for (std::size_t i = first; i < end; ++i) {
-      const PathSegment s = path.segments[i];
-      if (s.kind == PathSegment::Kind::kRapid) continue;
-      const double z = s.end.z;
+      if (path.segments.KindOf(i) == MotionKind::kRapid) continue;
+      const double z = path.segments.EndOf(i).z;
       top = known ? std::max(top, z) : z;
       bottom = known ? std::min(bottom, z) : z;
       known = true;

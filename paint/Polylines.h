@@ -45,14 +45,14 @@ class Polylines {
 
   void Add(const PathSegment& s) {
     const QPointF start = view_.ToScreen(s.start.x, s.start.y), end = view_.ToScreen(s.end.x, s.end.y);
-    if (s.kind != PathSegment::Kind::kArc) {
+    if (!s.IsArc()) {
       Piece(start, end);
       return;
     }
-    // Screen Y points down, the machine's up: a positive sweep turns
+    // Screen Y points down, the machine's up: a positive signed sweep turns
     // counter-clockwise as the eye sees it.
     const double r = s.radius * view_.scale;
-    const QPointF centre = view_.ToScreen(s.centreX, s.centreY);
+    const QPointF centre = view_.ToScreen(s.centre.x, s.centre.y);
     if (!Visible(centre - QPointF(r, r), centre + QPointF(r, r))) {
       End();
       return;
@@ -62,12 +62,13 @@ class Polylines {
     constexpr double kMaxChords = 1 << 16;
     double chords = 1;
     if (r > chordError_)
-      chords = std::clamp(std::ceil(std::abs(s.sweep) / (2 * std::acos(1 - chordError_ / r))), 1.0, kMaxChords);
+      chords = std::clamp(std::ceil(s.sweep / (2 * std::acos(1 - chordError_ / r))), 1.0, kMaxChords);
     const int n = static_cast<int>(chords);
     // From k = 0: a start off the circle joins it with a straight piece.
     QPointF from = start;
+    const double sweep = s.SignedSweep();
     for (int k = 0; k < n; ++k) {
-      const double a = s.startAngle + s.sweep * k / n;
+      const double a = s.startAngle + sweep * k / n;
       const QPointF to = centre + QPointF(r * std::cos(a), -r * std::sin(a));
       Piece(from, to);
       from = to;

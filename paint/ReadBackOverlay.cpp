@@ -84,9 +84,9 @@ std::optional<QPointF> DrawIselLine(QPainter& painter, const ToolPath& path, std
     if (s.line != line) continue;
     ReadBackMove move{static_cast<float>(s.start.x),       static_cast<float>(s.start.y),
                       static_cast<float>(s.end.x),         static_cast<float>(s.end.y),
-                      static_cast<float>(s.centreX),       static_cast<float>(s.centreY),
-                      static_cast<float>(s.sweep),         0,
-                      s.kind == PathSegment::Kind::kRapid, s.kind == PathSegment::Kind::kArc};
+                      static_cast<float>(s.centre.x),      static_cast<float>(s.centre.y),
+                      static_cast<float>(s.SignedSweep()), 0,
+                      s.kind == MotionKind::kRapid,        s.IsArc()};
     QPolygonF points{view.ToScreen(move.startX, move.startY)};
     AppendMove(points, move, view);
     painter.drawPolyline(points);

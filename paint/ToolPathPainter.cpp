@@ -137,13 +137,15 @@ bool Picture::ScanDepth() {
 // The moves go out in chunks, so that a stop is heard between two of them
 // however long the whole path takes; rapid moves first, then feed moves
 // over them, then the dots of moves in Z alone. Each chunk becomes a
-// batch of polylines, drawn before the next chunk is asked for.
+// batch of polylines, drawn before the next chunk is asked for. `add`
+// gets each move's index: it asks the kind first, which costs little, and
+// reads only the moves it draws.
 template <typename Add, typename Draw>
 bool Picture::InChunks(Add add, Draw draw) {
   for (std::size_t first = 0; first < path_.segments.size(); first += kSegmentsPerChunk) {
     if (Stopped()) return false;
     const std::size_t end = std::min(path_.segments.size(), first + kSegmentsPerChunk);
-    for (std::size_t i = first; i < end; ++i) add(path_.segments[i]);
+    for (std::size_t i = first; i < end; ++i) add(i);
     draw();
     batch_.clear();
   }
@@ -155,9 +157,10 @@ bool Picture::PaintRapidMoves() {
   // One painter for the dashes (see BandPainters).
   BandPainters one(painter_, area_, 0);
   Polylines lines(batch_, painter_, view_, area_);
+  const PathMoves& moves = path_.segments;
   return InChunks(
-      [&](const PathSegment& segment) {
-        if (segment.kind == PathSegment::Kind::kRapid) lines.Add(segment);
+      [&](std::size_t i) {
+        if (moves.KindOf(i) == MotionKind::kRapid) lines.Add(moves[i]);
       },
       [&] {
         lines.End();
@@ -177,9 +180,11 @@ void Picture::BalanceBands(BandPainters& painters) const {
 
 bool Picture::PaintFeedMoves(BandPainters& painters) {
   Polylines lines(batch_, painter_, view_, area_);
+  const PathMoves& moves = path_.segments;
   return InChunks(
-      [&](const PathSegment& segment) {
-        if (segment.kind == PathSegment::Kind::kRapid) return;
+      [&](std::size_t i) {
+        if (moves.KindOf(i) == MotionKind::kRapid) return;
+        const PathSegment segment = moves[i];
         if (options_.depth) lines.SetPen(range_.Bucket(segment.end.z));
         lines.Add(segment);
       },
@@ -193,14 +198,16 @@ bool Picture::PaintFeedMoves(BandPainters& painters) {
 bool Picture::PaintDots(BandPainters& painters) {
   const double deviceScale = std::sqrt(std::abs(painter_.deviceTransform().determinant()));
   const double dotReach = kPlungeRadius + kPenReach / (deviceScale > 0 ? deviceScale : 1);
+  const PathMoves& moves = path_.segments;
   return InChunks(
-      [&](const PathSegment& segment) {
-        if (segment.kind != PathSegment::Kind::kLinear || !segment.zOnly) return;
-        const QPointF at = view_.ToScreen(segment.end.x, segment.end.y);
+      [&](std::size_t i) {
+        if (moves.KindOf(i) != MotionKind::kLinear || !moves.ZOnly(i)) return;
+        const PathPoint end = moves.EndOf(i);
+        const QPointF at = view_.ToScreen(end.x, end.y);
         Batch::Line dot;
         dot.first = batch_.points.size();
         dot.count = 1;
-        dot.pen = options_.depth ? range_.Bucket(segment.end.z) : 0;
+        dot.pen = options_.depth ? range_.Bucket(end.z) : 0;
         dot.left = at.x() - dotReach;
         dot.right = at.x() + dotReach;
         dot.top = at.y() - dotReach;

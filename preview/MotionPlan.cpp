@@ -26,7 +26,7 @@ PathPoint Scaled(const PathPoint& p, double factor) { return {p.x * factor, p.y 
 // The unit tangents at the start and end of a move of `length`.
 void Tangents(const PathSegment& segment, double length, PathPoint& start, PathPoint& end) {
   const double dz = (segment.end.z - segment.start.z) / length;
-  if (segment.kind != PathSegment::Kind::kArc) {
+  if (!segment.IsArc()) {
     start = Scaled({segment.end.x - segment.start.x, segment.end.y - segment.start.y, 0}, 1 / length);
     start.z = dz;
     end = start;
@@ -34,19 +34,19 @@ void Tangents(const PathSegment& segment, double length, PathPoint& start, PathP
   }
   // Along the circle: a quarter turn ahead of the radius, in the direction
   // of the sweep; the planar part shrinks by the share of Z in the length.
-  const double planar = std::abs(segment.sweep) * segment.radius / length;
+  const double planar = segment.sweep * segment.radius / length;
   const double turn = segment.Clockwise() ? -1 : 1;
-  const double a = segment.startAngle, b = segment.startAngle + segment.sweep;
+  const double a = segment.startAngle, b = segment.startAngle + segment.SignedSweep();
   start = {-std::sin(a) * turn * planar, std::cos(a) * turn * planar, dz};
   end = {-std::sin(b) * turn * planar, std::cos(b) * turn * planar, dz};
 }
 
 // The full speed of a move (mm/s); 0 for one that is not timed.
 double CruiseSpeed(const PathSegment& segment, const MachineModel& machine) {
-  if (segment.kind == PathSegment::Kind::kRapid) return std::max(0.0, machine.rapidRate / 60);
+  if (segment.kind == MotionKind::kRapid) return std::max(0.0, machine.rapidRate / 60);
   double speed = std::max(0.0, segment.feed / 60);
   // The centripetal acceleration v²/r of an arc stays within the machine's.
-  if (segment.kind == PathSegment::Kind::kArc && segment.radius > 0 && machine.acceleration > 0)
+  if (segment.IsArc() && segment.radius > 0 && machine.acceleration > 0)
     speed = std::min(speed, std::sqrt(machine.acceleration * segment.radius));
   return speed;
 }

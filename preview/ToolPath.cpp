@@ -11,8 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/MoveGeometry.h"
-#include "engine/ExtendedPrecision.h"
 #include "engine/IselInterpreter.h"
 #include "engine/MachineState.h"
 #include "engine/OutcomeCodes.h"
@@ -22,37 +20,16 @@
 namespace morvatex {
 namespace {
 
-// The move of the line just interpreted, or false for a line without one.
-bool MoveOf(const MachineState& state, std::size_t line, PathSegment& segment) {
-  if (state.motionKind == MotionKind::kNone) return false;
-  segment = {};
-  segment.start = {static_cast<double>(state.prevX), static_cast<double>(state.prevY),
-                   static_cast<double>(state.prevZ)};
-  segment.end = {static_cast<double>(state.posX), static_cast<double>(state.posY), static_cast<double>(state.posZ)};
-  segment.line = line;
-  if (state.motionKind == MotionKind::kRapid) {
-    segment.kind = PathSegment::Kind::kRapid;
-    return true;
-  }
-  segment.feed = static_cast<double>(state.feed);
-  if (!IsArc(state.motionKind)) {
-    segment.kind = PathSegment::Kind::kLinear;
-    segment.zOnly =
-        segment.start.x == segment.end.x && segment.start.y == segment.end.y && segment.start.z != segment.end.z;
-    return true;
-  }
-  const bool clockwise = state.motionKind == MotionKind::kClockwise;
-  long double sweep = ArcSweep(state.startAngle, state.endAngle, clockwise);
-  // End point = start point is a full turn for the machine (and for the
-  // extents), though the interpreter's sweep is then 0.
-  if (state.posX == state.prevX && state.posY == state.prevY) sweep = 2 * kPi;
-  segment.kind = PathSegment::Kind::kArc;
-  segment.centreX = static_cast<double>(state.posI);
-  segment.centreY = static_cast<double>(state.posJ);
-  segment.radius = static_cast<double>(state.radius);
-  segment.startAngle = static_cast<double>(state.startAngle);
-  segment.sweep = static_cast<double>(clockwise ? -sweep : sweep);
-  return true;
+// The preview's segment of one of the interpreter's moves: the move in
+// doubles, the feed in force after its line (none for a rapid move), and
+// whether it runs in Z alone.
+PathSegment SegmentOf(const Move& move, const MachineState& state) {
+  PathSegment segment;
+  static_cast<PathMove&>(segment) = move.As<double>();
+  if (segment.IsFeed()) segment.feed = static_cast<double>(state.feed);
+  segment.zOnly = segment.kind == MotionKind::kLinear && segment.start.x == segment.end.x &&
+                  segment.start.y == segment.end.y && segment.start.z != segment.end.z;
+  return segment;
 }
 
 // One pass over the lines as the conversion runs it (engine/PassRunner.h):
@@ -149,15 +126,10 @@ class SourceLines {
   bool ended_ = false, failed_ = false;
 };
 
-// Move flags: the kind in the low bits.
-constexpr std::uint8_t kKindMask = 0x03;
-constexpr std::uint8_t kOwnStart = 0x04;
-constexpr std::uint8_t kZOnly = 0x08;
-
 // Sums from the segment at full precision, before the move is stored.
 void AddToTotals(const PathSegment& segment, PathTotals& totals) {
   const double length = segment.Length();
-  if (segment.kind == PathSegment::Kind::kRapid) {
+  if (segment.kind == MotionKind::kRapid) {
     totals.rapidLength += length;
   } else {
     totals.feedLength += length;
@@ -172,77 +144,49 @@ void AddToTotals(const PathSegment& segment, PathTotals& totals) {
 }  // namespace
 
 void PathMoves::push_back(const PathSegment& segment) {
-  Move move;
+  StoredMove move;
   move.x = static_cast<float>(segment.end.x);
   move.y = static_cast<float>(segment.end.y);
   move.z = static_cast<float>(segment.end.z);
   move.feed = segment.feed;
   move.line =
       static_cast<std::uint32_t>(std::min<std::size_t>(segment.line, std::numeric_limits<std::uint32_t>::max()));
-  move.flags = static_cast<std::uint8_t>(segment.kind);
+  const int plane = static_cast<int>(segment.plane) - static_cast<int>(Plane::kXY);
+  move.flags = static_cast<std::uint8_t>(GNumber(segment.kind) | (plane << kPlaneShift));
   if (segment.zOnly) move.flags |= kZOnly;
-  Extra extra;
-  extra.startX = static_cast<float>(segment.start.x);
-  extra.startY = static_cast<float>(segment.start.y);
-  extra.startZ = static_cast<float>(segment.start.z);
+  const OwnStart start{moves_.size(), static_cast<float>(segment.start.x), static_cast<float>(segment.start.y),
+                       static_cast<float>(segment.start.z)};
   // Compared as stored, so a start the floats cannot tell from the end
   // before it costs nothing.
   const PathPoint before = moves_.empty() ? PathPoint{} : EndOf(moves_.size() - 1);
-  const bool ownStart = extra.startX != static_cast<float>(before.x) || extra.startY != static_cast<float>(before.y) ||
-                        extra.startZ != static_cast<float>(before.z);
-  if (ownStart) move.flags |= kOwnStart;
-  if (segment.kind == PathSegment::Kind::kArc) {
-    extra.centreX = segment.centreX;
-    extra.centreY = segment.centreY;
-    extra.radius = segment.radius;
-    extra.startAngle = segment.startAngle;
-    extra.sweep = segment.sweep;
+  if (start.x != static_cast<float>(before.x) || start.y != static_cast<float>(before.y) ||
+      start.z != static_cast<float>(before.z)) {
+    move.flags |= kOwnStart;
+    starts_.push_back(start);
   }
-  if (ownStart || segment.kind == PathSegment::Kind::kArc) {
-    move.extra = static_cast<std::uint32_t>(extras_.size());
-    extras_.push_back(extra);
+  if (segment.IsArc()) {
+    move.arc = static_cast<std::uint32_t>(arcs_.size());
+    arcs_.push_back({segment.centre.x, segment.centre.y, segment.radius, segment.startAngle, segment.endAngle,
+                     segment.sweep, static_cast<float>(segment.centre.z)});
   }
   moves_.push_back(move);
 }
 
-PathPoint PathMoves::EndOf(std::size_t index) const {
-  const Move& move = moves_[index];
-  return {move.x, move.y, move.z};
-}
-
-PathSegment PathMoves::operator[](std::size_t index) const {
-  const Move& move = moves_[index];
-  PathSegment segment;
-  segment.kind = static_cast<PathSegment::Kind>(move.flags & kKindMask);
-  segment.end = EndOf(index);
-  segment.feed = move.feed;
-  segment.line = move.line;
-  segment.zOnly = (move.flags & kZOnly) != 0;
-  if (move.flags & kOwnStart) {
-    const Extra& extra = extras_[move.extra];
-    segment.start = {extra.startX, extra.startY, extra.startZ};
-  } else if (index > 0) {
-    segment.start = EndOf(index - 1);
-  }
-  if (segment.kind == PathSegment::Kind::kArc) {
-    const Extra& extra = extras_[move.extra];
-    segment.centreX = extra.centreX;
-    segment.centreY = extra.centreY;
-    segment.radius = extra.radius;
-    segment.startAngle = extra.startAngle;
-    segment.sweep = extra.sweep;
-  }
-  return segment;
+PathPoint PathMoves::StartOf(std::size_t index) const {
+  const auto start = std::lower_bound(starts_.begin(), starts_.end(), index,
+                                      [](const OwnStart& s, std::size_t move) { return s.move < move; });
+  return {start->x, start->y, start->z};
 }
 
 void PathMoves::shrink_to_fit() {
   moves_.shrink_to_fit();
-  extras_.shrink_to_fit();
+  arcs_.shrink_to_fit();
+  starts_.shrink_to_fit();
 }
 
 void PathMoves::reserve(std::size_t moves, std::size_t arcs) {
   moves_.reserve(moves);
-  extras_.reserve(arcs);
+  arcs_.reserve(arcs);
 }
 
 void PathMoves::TrimSpare() {
@@ -250,12 +194,13 @@ void PathMoves::TrimSpare() {
     if (v.capacity() - v.size() > v.capacity() / 4) v.shrink_to_fit();
   };
   trim(moves_);
-  trim(extras_);
+  trim(arcs_);
+  trim(starts_);
 }
 
 double PathSegment::Length() const {
   const double dz = end.z - start.z;
-  const double planar = kind == Kind::kArc ? std::abs(sweep) * radius : std::hypot(end.x - start.x, end.y - start.y);
+  const double planar = IsArc() ? sweep * radius : std::hypot(end.x - start.x, end.y - start.y);
   return std::hypot(planar, dz);
 }
 
@@ -277,11 +222,12 @@ bool Measure(const LineList& lines, const SettingsRecord& settings, const std::f
   if (!IsGood(path.code)) return false;
   ExtentsTracker extents;
   measured = RunPass(lines, Pass::kMeasuring, settings, state, path.code, 0, stopped, progress,
-                     [&](const InterpretedLine&, std::size_t) {
-                       extents.Update(state);
-                       if (state.motionKind == MotionKind::kNone) return;
-                       ++count.moves;
-                       if (IsArc(state.motionKind)) ++count.arcs;
+                     [&](const InterpretedLine& line, std::size_t) {
+                       extents.Update(line.moves, state);
+                       line.moves.ForEach([&](const Move& move) {
+                         ++count.moves;
+                         if (move.IsArc()) ++count.arcs;
+                       });
                      });
   path.extents = extents.Extents();
   path.extentsKnown = true;
@@ -307,13 +253,13 @@ void Write(Lines& lines, const SettingsRecord& settings, const std::function<boo
   Outcome writingCode = Outcome::kSuccess;
   const std::size_t written =
       RunPass(lines, Pass::kWriting, settings, state, writingCode, measuringFailed ? measured : 0, stopped, progress,
-              [&](const InterpretedLine& line, std::size_t index) {
+              [&](const InterpretedLine& line, std::size_t) {
                 if (measuringFailed) writingCode = Outcome::kSuccess;
-                PathSegment segment;
-                if (MoveOf(state, index + 1, segment)) {
+                line.moves.ForEach([&](const Move& move) {
+                  const PathSegment segment = SegmentOf(move, state);
                   AddToTotals(segment, path.totals);
                   path.segments.push_back(segment);
-                }
+                });
                 if (line.toolAccepted) ++path.toolChanges;
               });
   if (!measuringFailed && !IsGood(writingCode)) {

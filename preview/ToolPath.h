@@ -23,21 +23,16 @@
 
 namespace morvatex {
 
-struct PathSegment {
-  enum class Kind { kRapid, kLinear, kArc };
-  Kind kind = Kind::kLinear;
-  PathPoint start, end;
-  // Arcs: the centre (the interpreter's I and J), the radius measured from
-  // the end point, the direction of the start point seen from the centre,
-  // and the signed sweep (counter-clockwise positive; a full circle, end
-  // point = start point, sweeps ±2π).
-  double centreX = 0, centreY = 0, radius = 0, startAngle = 0, sweep = 0;
-  double feed = 0;       // feed moves: the feed in force (0 before the first VEL)
-  std::size_t line = 0;  // 1-based number of the source line
+// A move of the preview's path: the move as the interpreter made it, in
+// doubles (engine/Move.h), with what only the preview keeps of it.
+struct PathSegment : PathMove {
+  double feed = 0;  // feed moves: the feed in force (0 before the first VEL)
   // A feed move in Z alone, judged from the interpreter's values (drawn as
   // a dot; the stored coordinates are too coarse to tell).
   bool zOnly = false;
-  bool Clockwise() const { return sweep < 0; }
+  // The sweep with its direction: counter-clockwise positive, as the picture
+  // and the plan turn; a full circle sweeps ±2π.
+  double SignedSweep() const { return Clockwise() ? -sweep : sweep; }
   // The length along the path, Z included (an arc with Z is a helix).
   double Length() const;
 };
@@ -45,9 +40,12 @@ struct PathSegment {
 // The moves of a path, compactly: a long program keeps millions of them.
 // Positions are kept as floats, fine enough for drawing; a move starts where
 // the one before it ended (the first at the machine zero) unless its start
-// was recorded apart. Arc data lives in a side table. Reading a move gives
-// a PathSegment built on demand, with those float positions: lengths and
-// times come from ToolPath::totals, summed at full precision.
+// was recorded apart. Arc data lives in a side table, the rare starts of
+// their own in another. Reading a move gives a PathSegment built on demand,
+// with those float positions: lengths and times come from ToolPath::totals,
+// summed at full precision. The readers are defined here, so that a loop
+// over millions of moves inlines them and builds only what it uses; a loop
+// that wants a few kinds of move asks KindOf first.
 class PathMoves {
  public:
   void push_back(const PathSegment& segment);
@@ -55,7 +53,12 @@ class PathMoves {
   bool empty() const { return moves_.empty(); }
   PathSegment operator[](std::size_t index) const;
   PathSegment back() const { return (*this)[moves_.size() - 1]; }
-  PathPoint EndOf(std::size_t index) const;
+  PathPoint EndOf(std::size_t index) const {
+    const StoredMove& move = moves_[index];
+    return {move.x, move.y, move.z};
+  }
+  MotionKind KindOf(std::size_t index) const { return static_cast<MotionKind>(moves_[index].flags & kKindMask); }
+  bool ZOnly(std::size_t index) const { return (moves_[index].flags & kZOnly) != 0; }
   void shrink_to_fit();
   // Room for `moves` moves of which `arcs` are arcs, so that a long path
   // never grows by copying.
@@ -64,25 +67,66 @@ class PathMoves {
   // copies, which for a nearly full path would cost more than it saves.
   void TrimSpare();
 
-  struct Move {
+  struct StoredMove {
     double feed = 0;  // first, so that the floats pack behind it
     float x = 0, y = 0, z = 0;
     std::uint32_t line = 0;
-    std::uint32_t extra = 0;  // index into extras_: arcs, and moves with a start of their own
+    std::uint32_t arc = 0;  // arcs: the index into arcs_
     std::uint8_t flags = 0;
   };
 
  private:
-  // Arc data, and the start of a move that does not start where the move
-  // before it ended.
-  struct Extra {
-    double centreX = 0, centreY = 0, radius = 0, startAngle = 0, sweep = 0;
-    float startX = 0, startY = 0, startZ = 0;
+  // Move flags: the kind (its G number) in the low bits, the plane (from
+  // XY) in bits 4 and 5.
+  static constexpr std::uint8_t kKindMask = 0x03;
+  static constexpr std::uint8_t kOwnStart = 0x04;
+  static constexpr std::uint8_t kZOnly = 0x08;
+  static constexpr int kPlaneShift = 4;
+  static constexpr std::uint8_t kPlaneMask = 0x30;
+
+  // What an arc adds to its move, in doubles as the path's moves hold it,
+  // but for the centre's Z: nothing draws it, and a float fits the padding.
+  struct StoredArc {
+    double centreX = 0, centreY = 0, radius = 0, startAngle = 0, endAngle = 0, sweep = 0;
+    float centreZ = 0;
   };
-  std::vector<Move> moves_;
-  std::vector<Extra> extras_;
+  // The start of a move that does not start where the move before it ended.
+  struct OwnStart {
+    std::size_t move = 0;
+    float x = 0, y = 0, z = 0;
+  };
+  PathPoint StartOf(std::size_t index) const;
+
+  std::vector<StoredMove> moves_;
+  std::vector<StoredArc> arcs_;
+  std::vector<OwnStart> starts_;  // in the order of their moves
 };
-static_assert(sizeof(PathMoves::Move) <= 32, "a move must stay small: long programs keep millions");
+static_assert(sizeof(PathMoves::StoredMove) <= 32, "a move must stay small: long programs keep millions");
+
+inline PathSegment PathMoves::operator[](std::size_t index) const {
+  const StoredMove& move = moves_[index];
+  PathSegment segment;
+  segment.kind = KindOf(index);
+  segment.plane = static_cast<Plane>(static_cast<int>(Plane::kXY) + ((move.flags & kPlaneMask) >> kPlaneShift));
+  segment.end = EndOf(index);
+  segment.feed = move.feed;
+  segment.line = move.line;
+  segment.zOnly = ZOnly(index);
+  if (move.flags & kOwnStart) {
+    segment.start = StartOf(index);
+  } else if (index > 0) {
+    segment.start = EndOf(index - 1);
+  }
+  if (segment.IsArc()) {
+    const StoredArc& arc = arcs_[move.arc];
+    segment.centre = {arc.centreX, arc.centreY, arc.centreZ};
+    segment.radius = arc.radius;
+    segment.startAngle = arc.startAngle;
+    segment.endAngle = arc.endAngle;
+    segment.sweep = arc.sweep;
+  }
+  return segment;
+}
 
 // The lengths and feed times of a path, summed while tracing from the
 // interpreter's values.

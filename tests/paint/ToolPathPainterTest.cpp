@@ -105,17 +105,18 @@ QImage ExactFeedMoves(const ToolPath& path, const PreviewView& view, QSize size)
   QPainterPath feed;
   for (std::size_t i = 0; i < path.segments.size(); ++i) {
     const PathSegment s = path.segments[i];
-    if (s.kind == PathSegment::Kind::kRapid) continue;
+    if (s.kind == MotionKind::kRapid) continue;
     const QPointF start = view.ToScreen(s.start.x, s.start.y);
     if (feed.isEmpty() || feed.currentPosition() != start) feed.moveTo(start);
-    if (s.kind == PathSegment::Kind::kLinear) {
+    if (s.kind == MotionKind::kLinear) {
       feed.lineTo(view.ToScreen(s.end.x, s.end.y));
       continue;
     }
     const double r = s.radius * view.scale;
-    const QPointF centre = view.ToScreen(s.centreX, s.centreY);
+    const QPointF centre = view.ToScreen(s.centre.x, s.centre.y);
     constexpr double kDegrees = 180 / std::numbers::pi;
-    feed.arcTo(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), s.startAngle * kDegrees, s.sweep * kDegrees);
+    feed.arcTo(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), s.startAngle * kDegrees,
+               s.SignedSweep() * kDegrees);
   }
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing, true);

@@ -16,7 +16,7 @@ constexpr double kTolerance = 0.02;    // mm
 
 PathSegment Line(PathPoint start, PathPoint end, double mmPerSecond) {
   PathSegment s;
-  s.kind = PathSegment::Kind::kLinear;
+  s.kind = MotionKind::kLinear;
   s.start = start;
   s.end = end;
   s.feed = mmPerSecond * 60;
@@ -25,7 +25,7 @@ PathSegment Line(PathPoint start, PathPoint end, double mmPerSecond) {
 
 PathSegment FullCircle(double radius, double mmPerSecond) {
   PathSegment s;
-  s.kind = PathSegment::Kind::kArc;
+  s.kind = MotionKind::kCounterClockwise;
   s.start = s.end = {radius, 0, 0};
   s.radius = radius;
   s.sweep = 2 * static_cast<double>(kPi);

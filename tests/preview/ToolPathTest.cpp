@@ -168,18 +168,35 @@ TEST(ToolPath, FiguresOfProgramsKnownByConstruction) {
   }
 }
 
-TEST(ToolPath, ArcsKeepCentreRadiusStartAndDirection) {
+// Each move as the interpreter made it: its kind and line, an arc's centre,
+// radius, angles and sweep (never negative; with its direction signed).
+TEST(ToolPath, ArcsKeepTheInterpretersGeometry) {
   const ToolPath path = Trace(
       {"FASTABS X10000 Y0", "CWABS I0 J0 X0 Y-10000", "CCWABS I0 J0 X10000 Y0", "CWABS I0 J0 X10000 Y0", "PROGEND"});
   ASSERT_EQ(path.segments.size(), 4u);
-  const PathSegment& cw = path.segments[1];
-  EXPECT_EQ(cw.kind, PathSegment::Kind::kArc);
-  EXPECT_NEAR(cw.radius, 10, kTolerance);
-  EXPECT_NEAR(cw.startAngle, 0, kTolerance);
-  EXPECT_NEAR(cw.sweep, -kPi / 2, kTolerance);  // a quarter, clockwise
-  EXPECT_NEAR(path.segments[2].sweep, kPi / 2, kTolerance);
-  EXPECT_NEAR(path.segments[3].sweep, -2 * kPi, kTolerance);  // end = start: a full turn
-  EXPECT_EQ(path.segments[0].kind, PathSegment::Kind::kRapid);
+  EXPECT_EQ(path.segments[0].kind, MotionKind::kRapid);
+  const struct {
+    const char* name;
+    MotionKind kind;
+    double startAngle, endAngle, sweep, signedSweep;
+  } arcs[] = {
+      {"a quarter, clockwise", MotionKind::kClockwise, 0, -kPi / 2, kPi / 2, -kPi / 2},
+      {"a quarter, counter-clockwise", MotionKind::kCounterClockwise, -kPi / 2, 0, kPi / 2, kPi / 2},
+      {"end = start: a full turn", MotionKind::kClockwise, 0, 0, 2 * kPi, -2 * kPi},
+  };
+  for (std::size_t i = 0; i < std::size(arcs); ++i) {
+    SCOPED_TRACE(arcs[i].name);
+    const PathSegment arc = path.segments[i + 1];
+    EXPECT_EQ(arc.kind, arcs[i].kind);
+    EXPECT_EQ(arc.line, i + 2);
+    EXPECT_EQ(arc.centre, (PathPoint{0, 0, 0}));
+    EXPECT_NEAR(arc.radius, 10, kTolerance);
+    EXPECT_NEAR(arc.startAngle, arcs[i].startAngle, kTolerance);
+    EXPECT_NEAR(arc.endAngle, arcs[i].endAngle, kTolerance);
+    EXPECT_NEAR(arc.sweep, arcs[i].sweep, kTolerance);
+    EXPECT_NEAR(arc.SignedSweep(), arcs[i].signedSweep, kTolerance);
+    EXPECT_NEAR(arc.Length(), 10 * arcs[i].sweep, kTolerance);
+  }
 }
 
 // The lengths come from the interpreter's values, not from the stored
@@ -201,38 +218,40 @@ TEST(ToolPath, TotalsKeepStepsTooFineForTheStoredCoordinates) {
 // Moves read back as stored: a start apart from the end before it (and
 // from the machine zero for the first move) is kept, arcs keep their data.
 TEST(ToolPath, MovesReadBackAsStored) {
-  const auto move = [](PathSegment::Kind kind, PathPoint start, PathPoint end, std::size_t line) {
+  const auto move = [](MotionKind kind, PathPoint start, PathPoint end, std::size_t line) {
     PathSegment s;
     s.kind = kind;
     s.start = start;
     s.end = end;
     s.line = line;
-    s.feed = kind == PathSegment::Kind::kRapid ? 0 : 600;
-    s.zOnly = kind == PathSegment::Kind::kLinear && start.x == end.x && start.y == end.y && start.z != end.z;
-    if (kind == PathSegment::Kind::kArc) {
-      s.centreX = 1.25;
-      s.centreY = -2.5;
+    s.feed = kind == MotionKind::kRapid ? 0 : 600;
+    s.zOnly = kind == MotionKind::kLinear && start.x == end.x && start.y == end.y && start.z != end.z;
+    if (s.IsArc()) {
+      s.centre = {1.25, -2.5, 0.75};
       s.radius = 7.125;
       s.startAngle = 0.5;
-      s.sweep = -2 * kPi;
+      s.endAngle = -0.25;
+      s.sweep = 2 * kPi;
     }
     return s;
   };
-  using K = PathSegment::Kind;
-  const std::vector<PathSegment> segments = {
-      move(K::kRapid, {0, 0, 0}, {10, 20, 5}, 2),       // from the machine zero
-      move(K::kLinear, {10, 20, 5}, {10, 20, -1}, 3),   // in Z alone
-      move(K::kArc, {10, 20, -1}, {10, 20, -1}, 4),     // a full turn
-      move(K::kLinear, {3, 4, -1}, {30, 40, -1}, 9),    // starts apart
-      move(K::kArc, {1, 1, 1}, {-1.5, 2.75, 0.5}, 12),  // an arc that starts apart
-      move(K::kRapid, {-1.5, 2.75, 0.5}, {0, 0, 0}, 4000000000u),
+  using K = MotionKind;
+  std::vector<PathSegment> segments = {
+      move(K::kRapid, {0, 0, 0}, {10, 20, 5}, 2),                    // from the machine zero
+      move(K::kLinear, {10, 20, 5}, {10, 20, -1}, 3),                // in Z alone
+      move(K::kClockwise, {10, 20, -1}, {10, 20, -1}, 4),            // a full turn
+      move(K::kLinear, {3, 4, -1}, {30, 40, -1}, 9),                 // starts apart
+      move(K::kCounterClockwise, {1, 1, 1}, {-1.5, 2.75, 0.5}, 12),  // an arc that starts apart
+      move(K::kCounterClockwise, {-1.5, 2.75, 0.5}, {2, 2, 0.5}, 13),
+      move(K::kRapid, {2, 2, 0.5}, {0, 0, 0}, 4000000000u),
   };
+  segments[5].plane = Plane::kXZ;
+  segments[5].sweep = 1.5;
   ToolPath path;
   path.segments.push_back(move(K::kLinear, {1, 2, 3}, {4, 5, 6}, 1));  // the first starts apart too
   for (const PathSegment& s : segments) path.segments.push_back(s);
   ASSERT_EQ(path.segments.size(), segments.size() + 1);
-  EXPECT_EQ(path.segments[0].start.x, 1);
-  EXPECT_EQ(path.segments[0].start.z, 3);
+  EXPECT_EQ(path.segments[0].start, (PathPoint{1, 2, 3}));
   ToolPath fromZero;
   fromZero.segments.push_back(segments[0]);
   for (std::size_t i = 0; i < segments.size(); ++i) {
@@ -240,19 +259,16 @@ TEST(ToolPath, MovesReadBackAsStored) {
     const PathSegment& want = segments[i];
     const PathSegment got = i == 0 ? fromZero.segments[0] : path.segments[i + 1];
     EXPECT_EQ(got.kind, want.kind);
+    EXPECT_EQ(got.plane, want.plane);
     EXPECT_EQ(got.line, want.line);
     EXPECT_EQ(got.feed, want.feed);
     EXPECT_EQ(got.zOnly, want.zOnly);
-    EXPECT_EQ(got.start.x, want.start.x);
-    EXPECT_EQ(got.start.y, want.start.y);
-    EXPECT_EQ(got.start.z, want.start.z);
-    EXPECT_EQ(got.end.x, want.end.x);
-    EXPECT_EQ(got.end.y, want.end.y);
-    EXPECT_EQ(got.end.z, want.end.z);
-    EXPECT_EQ(got.centreX, want.centreX);
-    EXPECT_EQ(got.centreY, want.centreY);
+    EXPECT_EQ(got.start, want.start);
+    EXPECT_EQ(got.end, want.end);
+    EXPECT_EQ(got.centre, want.centre);
     EXPECT_EQ(got.radius, want.radius);
     EXPECT_EQ(got.startAngle, want.startAngle);
+    EXPECT_EQ(got.endAngle, want.endAngle);
     EXPECT_EQ(got.sweep, want.sweep);
   }
 }

@@ -14,7 +14,9 @@
 
 #include "engine/ConversionRun.h"
 #include "engine/LineList.h"
+#include "engine/Move.h"
 #include "engine/OutcomeCodes.h"
+#include "engine/PassRunner.h"
 #include "engine/StopRequest.h"
 #include "preview/ToolPath.h"
 #include "tests/support/ConversionHarness.h"
@@ -201,6 +203,56 @@ TEST(TraceMatchesConversion, ForEveryProgramOfTheTableAndEverySettingsVariant) {
       }
       ExpectSame(FromTrace(TraceFile(text, settings)), conversion);
       ExpectSame(FromTrace(TraceToolPath(lines, settings)), conversion);
+    }
+  }
+}
+
+// The moves of the writing pass, each as the interpreter made it.
+std::vector<Move> InterpretedMoves(const LineList& lines, const SettingsRecord& settings) {
+  std::vector<Move> moves;
+  MachineState state;
+  std::string currentLineText;
+  Outcome code = Outcome::kSuccess;
+  RunPassOverLines(
+      lines, Pass::kWriting, settings.Profil, state, currentLineText, code, [](std::size_t) { return false; },
+      [&](const InterpretedLine& line, std::size_t) {
+        line.moves.ForEach([&](const Move& move) { moves.push_back(move); });
+      });
+  return moves;
+}
+
+// The trace holds the writing pass's moves, every one in order and none of
+// its own making: positions as the path stores them (floats), an arc's
+// geometry at the precision of the path's moves.
+TEST(TraceMatchesConversion, TheTraceHoldsTheInterpretersMoves) {
+  const SettingsRecord settings = testing::NewConfigurationSettings();
+  const auto stored = [](const PathPoint& p) {
+    return PathPoint{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+  };
+  for (const Case& c : kCases) {
+    if (!IsGood(c.code)) continue;
+    SCOPED_TRACE(c.name);
+    LineList lines;
+    for (std::string_view line : c.program) lines.push_back(line);
+    const std::vector<Move> moves = InterpretedMoves(lines, settings);
+    const ToolPath path = TraceToolPath(lines, settings);
+    ASSERT_EQ(path.segments.size(), moves.size());
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+      SCOPED_TRACE(i);
+      const PathMove want = moves[i].As<double>();
+      const PathSegment got = path.segments[i];
+      EXPECT_EQ(got.kind, want.kind);
+      EXPECT_EQ(got.plane, want.plane);
+      EXPECT_EQ(got.line, want.line);
+      EXPECT_EQ(got.start, stored(want.start));
+      EXPECT_EQ(got.end, stored(want.end));
+      if (!want.IsArc()) continue;
+      EXPECT_EQ(got.centre.x, want.centre.x);
+      EXPECT_EQ(got.centre.y, want.centre.y);
+      EXPECT_EQ(got.radius, want.radius);
+      EXPECT_EQ(got.startAngle, want.startAngle);
+      EXPECT_EQ(got.endAngle, want.endAngle);
+      EXPECT_EQ(got.sweep, want.sweep);
     }
   }
 }
