@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 
-#include "engine/MoveGeometry.h"
 #include "engine/ExtendedPrecision.h"
 #include "engine/IntegerReader.h"
+#include "engine/MoveGeometry.h"
 #include "engine/OutcomeCodes.h"
 
 namespace morvatex {
@@ -142,7 +144,23 @@ void ReadMoveWords(std::string_view text, Pass pass, MachineState& state, Outcom
   }
 }
 
-void ComputePositions(MachineState& state, Pass pass, Outcome& code) {
+// Long doubles are copied as bytes: an x87 store of one costs several
+// times a vector move, and a line copies a dozen of them. The positions sit
+// side by side in the state as in the move's points.
+static_assert(offsetof(MachineState, posZ) - offsetof(MachineState, posX) == 2 * sizeof(long double) &&
+              offsetof(MachineState, posK) - offsetof(MachineState, posI) == 2 * sizeof(long double) &&
+              offsetof(MachineState, prevZ) - offsetof(MachineState, prevX) == 2 * sizeof(long double) &&
+              offsetof(MachineState, prevK) - offsetof(MachineState, prevX) == 5 * sizeof(long double) &&
+              offsetof(MachineState, posK) - offsetof(MachineState, posX) == 5 * sizeof(long double) &&
+              sizeof(Point) == 3 * sizeof(long double) &&
+              offsetof(Move, sweep) - offsetof(Move, radius) == 3 * sizeof(long double));
+
+void CopyPoint(Point& to, const long double& x) { std::memcpy(static_cast<void*>(&to), &x, sizeof(Point)); }
+
+// The positions of a move line, kept in the state and, as the line's move
+// from the position before it, in `moves`, built in its place; an arc's
+// geometry is computed here once, for the state as for the move.
+void AddMoveOfLine(MachineState& state, Pass pass, Outcome& code, LineMoves& moves) {
   const Outcome e = NotIntegerCode(pass);
   state.posX = Millimetres(state.workOffsetX, state.progX, e, code);
   state.posY = Millimetres(state.workOffsetY, state.progY, e, code);
@@ -150,24 +168,22 @@ void ComputePositions(MachineState& state, Pass pass, Outcome& code) {
   state.posI = Millimetres(state.workOffsetX, state.progI, e, code);
   state.posJ = Millimetres(state.workOffsetY, state.progJ, e, code);
   state.posK = Millimetres(state.workOffsetZ, state.progK, e, code);
-}
-
-// The move of a move line, from the positions before and after it; an
-// arc's geometry is computed here once, for the state as for the move.
-Move MoveOfLine(MachineState& state) {
-  Move move;
+  Move& move = moves.emplace_back_for_overwrite();
   move.kind = state.motionKind;
-  move.start = {state.prevX, state.prevY, state.prevZ};
-  move.end = {state.posX, state.posY, state.posZ};
-  move.centre = {state.posI, state.posJ, state.posK};
-  if (move.IsArc()) {
-    CompleteArc(move);
-    state.radius = move.radius;
-    state.startAngle = move.startAngle;
-    state.endAngle = move.endAngle;
-    state.largeArc = IsLargeArc(move);
+  move.plane = Plane::kXY;
+  move.line = 0;
+  CopyPoint(move.start, state.prevX);
+  CopyPoint(move.end, state.posX);
+  CopyPoint(move.centre, state.posI);
+  if (!move.IsArc()) {
+    std::memset(&move.radius, 0, 4 * sizeof(long double));  // radius, angles, sweep: +0
+    return;
   }
-  return move;
+  CompleteArc(move);
+  state.radius = move.radius;
+  state.startAngle = move.startAngle;
+  state.endAngle = move.endAngle;
+  state.largeArc = IsLargeArc(move);
 }
 
 void ReadFeed(std::string_view text, const MachineProfile& profile, MachineState& state, InterpretedLine& out,
@@ -278,8 +294,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
       state.relative = matched->relative;
       ReadMoveWords(text, pass, state, code);
       currentLineText.clear();  // the words consume the whole parameter text
-      ComputePositions(state, pass, code);
-      out.moves.push_back(MoveOfLine(state));
+      AddMoveOfLine(state, pass, code, out.moves);
       break;
     case Effect::kFeed:
       out.commandClass = CommandClass::kFeed;
@@ -317,12 +332,8 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
 }
 
 void EndOfLine(MachineState& state) {
-  state.prevX = state.posX;
-  state.prevY = state.posY;
-  state.prevZ = state.posZ;
-  state.prevI = state.posI;
-  state.prevJ = state.posJ;
-  state.prevK = state.posK;
+  // posX to posK become prevX to prevK, as bytes (see CopyPoint).
+  std::memcpy(&state.prevX, &state.posX, 6 * sizeof(long double));
 }
 
 }  // namespace morvatex

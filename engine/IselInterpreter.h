@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "engine/MachineState.h"
@@ -35,22 +37,36 @@ enum class CommandClass {
 };
 
 // The moves of one line, in order. Nearly every line gives at most one; it
-// is held in place, so that a line costs no allocation, and any further
-// ones beside it.
+// is built in place, without being cleared first, so that a line costs no
+// allocation and no copy, and any further ones go beside it.
 class LineMoves {
  public:
-  void push_back(const Move& move) {
+  LineMoves() = default;
+  LineMoves(const LineMoves& other) { *this = other; }
+  LineMoves& operator=(const LineMoves& other) {
+    if (this == &other) return *this;
+    count_ = 0;
+    more_.clear();
+    other.ForEach([this](const Move& move) { push_back(move); });
+    return *this;
+  }
+
+  // Appends `move`.
+  void push_back(const Move& move) { new (Slot()) Move(move); }
+  // Appends a move whose fields the caller sets, every one of them, before
+  // it is read: the place of the first is not even cleared (a Move, an
+  // aggregate of numbers, begins its life in the bytes given to it).
+  Move& emplace_back_for_overwrite() {
     if (count_ == 0) {
-      first_ = move;
-    } else {
-      more_.push_back(move);
+      ++count_;
+      return First();
     }
-    ++count_;
+    return *new (Slot()) Move;
   }
   std::size_t size() const { return count_; }
   bool empty() const { return count_ == 0; }
-  const Move& operator[](std::size_t index) const { return index == 0 ? first_ : more_[index - 1]; }
-  Move& operator[](std::size_t index) { return index == 0 ? first_ : more_[index - 1]; }
+  const Move& operator[](std::size_t index) const { return index == 0 ? First() : more_[index - 1]; }
+  Move& operator[](std::size_t index) { return index == 0 ? First() : more_[index - 1]; }
   // Calls visit(const Move&) for each move in order.
   template <typename Visit>
   void ForEach(Visit&& visit) const {
@@ -58,10 +74,22 @@ class LineMoves {
   }
 
  private:
-  Move first_;
+  // The place of the next move, for a placement new (a Move needs no
+  // destructor).
+  void* Slot() {
+    ++count_;
+    if (count_ == 1) return first_;
+    more_.emplace_back();
+    return &more_.back();
+  }
+  const Move& First() const { return *std::launder(reinterpret_cast<const Move*>(first_)); }
+  Move& First() { return *std::launder(reinterpret_cast<Move*>(first_)); }
+
+  alignas(Move) unsigned char first_[sizeof(Move)];
   std::vector<Move> more_;
   std::size_t count_ = 0;
 };
+static_assert(std::is_trivially_destructible_v<Move>, "moves are built in place and never destroyed");
 
 struct InterpretedLine {
   CommandClass commandClass = CommandClass::kNone;

@@ -287,7 +287,9 @@ TEST(VerificationTest, WhatAControlWouldDoOtherwiseIsADivergence) {
       const VerificationResult check = CheckEdited(settings, c.program, model, c.lineStart, c.replacement);
       EXPECT_TRUE(check.problem.empty()) << check.problem;
       EXPECT_EQ(check.summary.divergenceCount, c.count) << check.report;
-      if (*c.divergence != '\0') EXPECT_NE(check.report.find(c.divergence), std::string::npos) << check.report;
+      if (*c.divergence != '\0') {
+        EXPECT_NE(check.report.find(c.divergence), std::string::npos) << check.report;
+      }
     }
   }
 }
