@@ -22,20 +22,4 @@ void ExtentsTracker::Update(const LineMoves& moves, const MachineState& state) {
   });
 }
 
-void ExtentsTracker::Update(const MachineState& state) {
-  LineMoves moves;
-  if (state.motionKind != MotionKind::kNone) {
-    Move move;
-    move.kind = state.motionKind;
-    move.start = {state.prevX, state.prevY, state.prevZ};
-    move.end = {state.posX, state.posY, state.posZ};
-    move.centre = {state.posI, state.posJ, state.posK};
-    move.radius = state.radius;
-    move.startAngle = state.startAngle;
-    move.endAngle = state.endAngle;
-    moves.push_back(move);
-  }
-  Update(moves, state);
-}
-
 }  // namespace morvatex

@@ -23,10 +23,6 @@ class ExtentsTracker {
   // arc to each axis point of its circle that it passes on its way
   // (engine/MoveGeometry.h).
   void Update(const LineMoves& moves, const MachineState& state);
-  // The same for a caller that hands over the state alone (the preview's
-  // trace, until it passes its lines' moves): the move of a move line as
-  // the interpreter left it in `state`. To go once no caller needs it.
-  void Update(const MachineState& state);
 
   const DrawingExtents& Extents() const { return extents_; }
 

@@ -45,8 +45,8 @@ void CompleteArc(BasicMove<Real>& move) {
   move.radius = sqrt(dx * dx + dy * dy);
   move.startAngle = atan2(move.start.y - move.centre.y, move.start.x - move.centre.x);
   move.endAngle = atan2(dy, dx);
-  move.sweep = IsFullCircle(move) ? static_cast<Real>(2 * kPi)
-                                  : ArcSweep(move.startAngle, move.endAngle, move.Clockwise());
+  move.sweep =
+      IsFullCircle(move) ? static_cast<Real>(2 * kPi) : ArcSweep(move.startAngle, move.endAngle, move.Clockwise());
 }
 
 // The sweep between the start and end directions alone, without full turns:

@@ -21,7 +21,8 @@ bool XilogFamily::IsHeaderLine(std::string_view text) const { return text.substr
 FamilyWord XilogFamily::ReadWord(std::string_view word, bool lastWord, std::string_view assignment) const {
   // The opening line's fixed letters: "V=" and "S=" with "=" itself, "Z"
   // and "T" and the radius's "r" with the value assignment text.
-  if (const std::string_view n = After(word, "V="); !n.empty()) return {FamilyWord::Kind::kFeed, n, kMillimetresPerMetre};
+  if (const std::string_view n = After(word, "V="); !n.empty())
+    return {FamilyWord::Kind::kFeed, n, kMillimetresPerMetre};
   if (const std::string_view n = After(word, "S="); !n.empty()) return {FamilyWord::Kind::kSpeed, n};
   if (const std::string_view n = After(word, "T", assignment); lastWord && !n.empty())
     return {FamilyWord::Kind::kTool, n, 1, true};
