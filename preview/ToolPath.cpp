@@ -24,12 +24,11 @@ namespace {
 // doubles, the feed in force after its line (none for a rapid move), and
 // whether it runs in Z alone.
 PathSegment SegmentOf(const Move& move, const MachineState& state) {
-  PathSegment segment;
-  static_cast<PathMove&>(segment) = move.As<double>();
-  if (segment.IsFeed()) segment.feed = static_cast<double>(state.feed);
-  segment.zOnly = segment.kind == MotionKind::kLinear && segment.start.x == segment.end.x &&
-                  segment.start.y == segment.end.y && segment.start.z != segment.end.z;
-  return segment;
+  const PathMove m = move.As<double>();
+  const bool zOnly =
+      m.kind == MotionKind::kLinear && m.start.x == m.end.x && m.start.y == m.end.y && m.start.z != m.end.z;
+  // Built whole: a segment cleared first and then filled costs the trace.
+  return {m, m.IsFeed() ? static_cast<double>(state.feed) : 0, zOnly};
 }
 
 // One pass over the lines as the conversion runs it (engine/PassRunner.h):

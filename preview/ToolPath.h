@@ -103,29 +103,32 @@ class PathMoves {
 };
 static_assert(sizeof(PathMoves::StoredMove) <= 32, "a move must stay small: long programs keep millions");
 
+// Every field given once: a segment cleared first and then filled costs a
+// long-path estimate several percent.
 inline PathSegment PathMoves::operator[](std::size_t index) const {
   const StoredMove& move = moves_[index];
-  PathSegment segment;
-  segment.kind = KindOf(index);
-  segment.plane = static_cast<Plane>(static_cast<int>(Plane::kXY) + ((move.flags & kPlaneMask) >> kPlaneShift));
-  segment.end = EndOf(index);
-  segment.feed = move.feed;
-  segment.line = move.line;
-  segment.zOnly = ZOnly(index);
+  const MotionKind kind = KindOf(index);
+  const Plane plane = static_cast<Plane>(static_cast<int>(Plane::kXY) + ((move.flags & kPlaneMask) >> kPlaneShift));
+  PathPoint start;
   if (move.flags & kOwnStart) {
-    segment.start = StartOf(index);
+    start = StartOf(index);
   } else if (index > 0) {
-    segment.start = EndOf(index - 1);
+    start = EndOf(index - 1);
   }
-  if (segment.IsArc()) {
-    const StoredArc& arc = arcs_[move.arc];
-    segment.centre = {arc.centreX, arc.centreY, arc.centreZ};
-    segment.radius = arc.radius;
-    segment.startAngle = arc.startAngle;
-    segment.endAngle = arc.endAngle;
-    segment.sweep = arc.sweep;
-  }
-  return segment;
+  if (!IsArc(kind)) return {{kind, plane, start, EndOf(index), {}, 0, 0, 0, 0, move.line}, move.feed, ZOnly(index)};
+  const StoredArc& arc = arcs_[move.arc];
+  return {{kind,
+           plane,
+           start,
+           EndOf(index),
+           {arc.centreX, arc.centreY, arc.centreZ},
+           arc.radius,
+           arc.startAngle,
+           arc.endAngle,
+           arc.sweep,
+           move.line},
+          move.feed,
+          ZOnly(index)};
 }
 
 // The lengths and feed times of a path, summed while tracing from the
