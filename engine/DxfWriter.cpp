@@ -88,7 +88,7 @@ Outcome DxfWriter::DrawMove(OutputBuffer& out, const Move& move) {
   if (!move.IsFeed()) return Outcome::kSuccess;
   // A full circle is drawn as long as it has a radius.
   if (IsFullCircle(move)) return move.radius > 0 ? DrawFullCircle(out, move) : Outcome::kSuccess;
-  if (move.end.x == move.start.x && move.end.y == move.start.y) return Outcome::kSuccess;  // Z only
+  if (EndsWhereItBeganInXY(move)) return Outcome::kSuccess;  // Z only
 
   if (settings_.Erstelle2DPolylinien) {
     if (move.IsArc()) {

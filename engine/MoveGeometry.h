@@ -27,11 +27,24 @@ Real ArcSweep(Real startAngle, Real endAngle, bool clockwise) {
   return sweep;
 }
 
+// The move ends where it began in X and Y (exact comparison): a move along
+// Z alone, one that goes nowhere, or a full circle.
+template <typename Real>
+bool EndsWhereItBeganInXY(const BasicMove<Real>& move) {
+  return move.end.x == move.start.x && move.end.y == move.start.y;
+}
+
+// A straight move along Z alone (or nowhere): a plunge or a lift.
+template <typename Real>
+bool IsStraightAlongZ(const BasicMove<Real>& move) {
+  return !move.IsArc() && EndsWhereItBeganInXY(move);
+}
+
 // An arc whose end point is its start point in the plane: a full turn for
 // the machine.
 template <typename Real>
 bool IsFullCircle(const BasicMove<Real>& move) {
-  return move.IsArc() && move.end.x == move.start.x && move.end.y == move.start.y;
+  return move.IsArc() && EndsWhereItBeganInXY(move);
 }
 
 // Fills in an arc's radius (from the centre to the end point), its angles

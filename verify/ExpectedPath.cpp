@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "engine/MoveGeometry.h"
+
 namespace morvatex {
 
 ExpectedPath::ExpectedPath(const MachineProfile& profile, ControlModel model, PathComparison& comparison)
@@ -92,7 +94,7 @@ void ExpectedPath::TakeMove(TracedMove& move) {
 void ExpectedPath::OpenContour(const TracedMove& move) {
   // The opening line stands at the rapid position, at the height the first
   // move starts from; a plain plunge is made by the opening line itself.
-  const bool plunge = move.kind == MotionKind::kLinear && move.end.x == move.start.x && move.end.y == move.start.y;
+  const bool plunge = IsStraightAlongZ(move);
   TracedMove down = move;
   down.kind = MotionKind::kLinear;
   down.start.z = rapidPending_ ? std::numeric_limits<double>::quiet_NaN() : move.start.z;

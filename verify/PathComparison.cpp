@@ -43,9 +43,7 @@ std::string FactorText(double factor) {
 }
 
 // A move that goes nowhere; a Z no one knows goes nowhere either.
-bool Still(const TracedMove& m) {
-  return m.end.x == m.start.x && m.end.y == m.start.y && (m.end.z == m.start.z || !m.zKnown);
-}
+bool Still(const TracedMove& m) { return EndsWhereItBeganInXY(m) && (m.end.z == m.start.z || !m.zKnown); }
 
 std::string_view SpindleName(SpindleState state) {
   switch (state) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "engine/MoveGeometry.h"
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
 #include "engine/ToolTable.h"
@@ -89,8 +90,7 @@ std::string XilogLayout::OpeningLine(const Move& move, long double z, const std:
 }
 
 bool XilogLayout::RepeatsOpeningLine(const Move& move) const {
-  return profile_.ModaleXYZ && move.kind == MotionKind::kLinear && move.end.x == move.start.x &&
-         move.end.y == move.start.y && move.end.z == openingZ_;
+  return profile_.ModaleXYZ && IsStraightAlongZ(move) && move.end.z == openingZ_;
 }
 
 Outcome XilogLayout::WriteMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state) {
@@ -132,7 +132,7 @@ Outcome XilogLayout::WriteFeedMove(CncLines& lines, OutputBuffer& out, const Mov
   if (opening) {
     contourStartPending_ = false;
     // Any arc goes somewhere in the plane, a full circle too.
-    const bool plunge = !move.IsArc() && move.end.x == move.start.x && move.end.y == move.start.y;
+    const bool plunge = IsStraightAlongZ(move);
     openingZ_ = plunge ? move.end.z : move.start.z;
     failure = lines.WriteNumbered(out, OpeningLine(move, openingZ_, feedWord, speedWord, state.toolIndex),
                                   Outcome::kXilogHeaderOrContourStart);
