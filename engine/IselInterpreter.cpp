@@ -168,7 +168,7 @@ void AddMoveOfLine(MachineState& state, Pass pass, Outcome& code, LineMoves& mov
   state.posI = Millimetres(state.workOffsetX, state.progI, e, code);
   state.posJ = Millimetres(state.workOffsetY, state.progJ, e, code);
   state.posK = Millimetres(state.workOffsetZ, state.progK, e, code);
-  Move& move = moves.emplace_back_for_overwrite();
+  Move& move = moves.AppendForOverwrite();
   move.kind = state.motionKind;
   move.plane = Plane::kXY;
   move.line = 0;

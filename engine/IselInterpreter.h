@@ -56,7 +56,7 @@ class LineMoves {
   // Appends a move whose fields the caller sets, every one of them, before
   // it is read: the place of the first is not even cleared (a Move, an
   // aggregate of numbers, begins its life in the bytes given to it).
-  Move& emplace_back_for_overwrite() {
+  Move& AppendForOverwrite() {
     if (count_ == 0) {
       ++count_;
       return First();
