@@ -53,13 +53,23 @@ PreviewWorker::PreviewWorker(FileSystem& fs, const SettingsRecord& settings, std
     : traced_(std::move(traced)), painted_(std::move(painted)) {
   ++liveThreads;
   thread_.reset(
-      QThread::create([this, &fs, settings, sourcePath = std::move(sourcePath)] { Run(fs, settings, sourcePath); }));
+      QThread::create([this, &fs, settings, sourcePath = std::move(sourcePath)] {
+        Run(fs, settings, sourcePath);
+        // The last step of the thread, under a lock the destructor takes
+        // after QThread::wait: that wait orders through a futex that the
+        // thread sanitizer cannot see, this lock it can.
+        const std::lock_guard lock(mutex_);
+        runReturned_ = true;
+      }));
   started_ = startThread(*thread_);
 }
 
 PreviewWorker::~PreviewWorker() {
   Stop();
   thread_->wait();
+  {
+    const std::lock_guard lock(mutex_);  // see the end of the thread's function
+  }
   --liveThreads;
 }
 

@@ -124,6 +124,7 @@ class PreviewWorker {
   std::condition_variable wake_;
   std::optional<Request> pending_;                  // guarded by mutex_
   std::optional<ReadBackRequest> pendingReadBack_;  // guarded by mutex_
+  bool runReturned_ = false;                        // guarded by mutex_; the thread's last step
   bool started_ = false;
   // A QThread, not a std::thread: Qt frees the font data a thread used
   // within that thread only for its own threads (on Windows it otherwise
