@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <new>
 
+#include "base/Cp1252Codec.h"
 #include "engine/ControlFamily.h"
 #include "engine/PassRunner.h"
 #include "engine/SourceCheck.h"
@@ -28,6 +29,7 @@ Outcome ConversionRun::Convert(const std::string& sourcePath, const std::string&
   progress_ = {};
   createFailure_ = {};
   passEndLine_ = 0;
+  notices_.Clear();
   lines_.clear();
   keptFilesKnown_ = false;
   const bool cnc = settings_.CNCDINCodeerstellen;
@@ -128,7 +130,7 @@ void ConversionRun::RunPass(Pass pass) {
   };
   if (pass == Pass::kMeasuring) {
     passEndLine_ =
-        RunPassOverLines(lines_, pass, settings_.Profil, state_, currentLineText_, code_, stopQuery,
+        RunPassOverLines(lines_, pass, options_.dialect, settings_.Profil, state_, currentLineText_, code_, stopQuery,
                          [this](const InterpretedLine& line, std::size_t) { extents_.Update(line.moves, state_); });
     return;
   }
@@ -136,9 +138,10 @@ void ConversionRun::RunPass(Pass pass) {
   const bool cnc = cnc_.IsOpen();
   const bool dxf = dxf_.IsOpen();
   passEndLine_ = RunPassOverLines(
-      lines_, pass, settings_.Profil, state_, currentLineText_, code_, stopQuery,
-      [this, cnc, dxf](const InterpretedLine& line, std::size_t) {
+      lines_, pass, options_.dialect, settings_.Profil, state_, currentLineText_, code_, stopQuery,
+      [this, cnc, dxf](const InterpretedLine& line, std::size_t index) {
         if (cnc) Fail(cncWriter_.WriteBlocks(cnc_.buffer, line, state_));
+        NoteLine(line, index);
         if (dxf) {
           line.moves.ForEach([this](const Move& move) { Fail(dxfWriter_.DrawMove(dxf_.buffer, move)); });
         }
@@ -254,15 +257,36 @@ void ConversionRun::FinishCnc() {
   PlaceOutput(cnc_, Outcome::kCncClose);
 }
 
+void ConversionRun::NoteLine(const InterpretedLine& line, std::size_t index) {
+  const bool cnc = cnc_.IsOpen();
+  const bool writerNotes = cnc && (!cncWriter_.NotCarried().empty() || !cncWriter_.Approximated().empty());
+  if (line.notCarried.empty() && !writerNotes) return;
+  const std::string_view text = lines_[index];
+  if (!line.notCarried.empty()) notices_.Add(NoticeKind::kNotCarried, index + 1, text, line.notCarried);
+  if (!writerNotes) return;
+  if (!cncWriter_.NotCarried().empty())
+    notices_.Add(NoticeKind::kNotCarried, index + 1, text, cncWriter_.NotCarried());
+  if (!cncWriter_.Approximated().empty())
+    notices_.Add(NoticeKind::kApproximated, index + 1, text, cncWriter_.Approximated());
+}
+
 std::string ConversionRun::OutcomeReport() const {
   std::string report = "Fehlerstatus: " + std::to_string(NumberOf(code_)) + "\r\n";
   report += " Quelldatei: " + sourcePath_ + "\r\n";
   if (settings_.CNCDINCodeerstellen) report += " Zieldatei:  " + targetPath_ + "\r\n";
   if (settings_.DXFDateinerzeugen) report += " DXFdatei:  " + dxfPath_ + "\r\n";
   report += " ";
-  report += OutcomeMessage(code_);
+  // A run that left lines behind is no faultless one, whatever its code.
+  report += Incomplete() ? Cp1252<u8"Datei wurde konvertiert, aber nicht vollständig umgesetzt!">()
+                         : OutcomeMessage(code_);
   report += "\r\n";
-  if (!IsGood(code_)) report += "(" + currentLineText_ + ")\r\n";
+  if (!IsGood(code_)) {
+    report += "(" + currentLineText_ + ")\r\n";
+    // The line a pass failed on, as it stands in the source.
+    if (passEndLine_ > 0 && passEndLine_ <= lines_.size())
+      report += "Isel-Zeile " + std::to_string(passEndLine_) + ": " + std::string(lines_[passEndLine_ - 1]) + "\r\n";
+  }
+  report += notices_.ReportLines();
   return report;
 }
 

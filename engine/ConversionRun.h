@@ -26,7 +26,9 @@
 #include "engine/DrawingExtents.h"
 #include "engine/DxfWriter.h"
 #include "engine/IselInterpreter.h"
+#include "engine/IselDialect.h"
 #include "engine/LineList.h"
+#include "engine/LineNotices.h"
 #include "engine/MachineState.h"
 #include "engine/OutcomeCodes.h"
 #include "engine/OutputBuffer.h"
@@ -53,6 +55,8 @@ struct ConversionOptions {
   // such as the settings file in use; an output path naming one of them is
   // refused as a target equal to the source is.
   std::vector<std::string> protectedPaths;
+  // The Isel language the sources are read in.
+  IselDialect dialect = IselDialect::kOriginal;
 };
 
 // Where a running conversion stands, for a progress display.
@@ -91,7 +95,9 @@ class ConversionRun {
 
   // The report of the last run, every line ending with CR LF: status, source,
   // target (with CNC output), DXF path (with DXF output), the message, and
-  // for a failure the current line text in parentheses.
+  // for a failure the current line text in parentheses and, for a failure
+  // in a pass, "Isel-Zeile K: TEXT"; then the lines not carried over whole
+  // (LineNotices::ReportLines).
   std::string OutcomeReport() const;
 
   Outcome OutcomeCode() const { return code_; }
@@ -114,6 +120,11 @@ class ConversionRun {
   // Why the last run could not make its folder or an output (kNone for any
   // other outcome).
   const CreateFailure& CreateFailureCause() const { return createFailure_; }
+  // The lines of the last run's writing pass that were not carried over
+  // whole, or only as an approximation. The report names them.
+  const LineNotices& Notices() const { return notices_; }
+  // The run succeeded, but did not carry every line over whole.
+  bool Incomplete() const { return IsGood(code_) && notices_.Count(NoticeKind::kNotCarried) > 0; }
 
  private:
   // One output file of the run, with the text collected for it.
@@ -148,6 +159,8 @@ class ConversionRun {
   void StartCnc();
   void FinishDxf();
   void FinishCnc();
+  // Notes what the interpreter and the CNC writer left of line `index`.
+  void NoteLine(const InterpretedLine& line, std::size_t index);
   // Sets the code when `failure` is not 0 (the code set last counts).
   void Fail(Outcome failure) {
     if (failure != Outcome::kSuccess) code_ = failure;
@@ -177,6 +190,7 @@ class ConversionRun {
   ConversionProgress progress_;
   CreateFailure createFailure_;
   std::size_t passEndLine_ = 0;
+  LineNotices notices_;
   // Empty until input was first let through: the first look is always due,
   // whatever the steady clock's epoch (boot, on Linux) happens to be.
   std::optional<std::chrono::steady_clock::time_point> lastPendingInput_;

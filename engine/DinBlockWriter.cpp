@@ -45,6 +45,8 @@ Outcome DinBlockWriter::WriteHeader(OutputBuffer& out, const DrawingExtents& ext
 }
 
 Outcome DinBlockWriter::WriteBlocks(OutputBuffer& out, const InterpretedLine& line, MachineState& state) {
+  notCarried_.clear();
+  approximated_.clear();
   switch (line.commandClass) {
     case CommandClass::kMove: {
       Outcome failure = Outcome::kSuccess;
@@ -64,6 +66,7 @@ Outcome DinBlockWriter::WriteBlocks(OutputBuffer& out, const InterpretedLine& li
     case CommandClass::kWait: return lines_.WriteCode(out, profile_.Halt.Trimmed(), Outcome::kCncHalt);
     case CommandClass::kNone:
     case CommandClass::kRapidFeed:
+    case CommandClass::kFrame:
     case CommandClass::kEnd: break;
   }
   return Outcome::kSuccess;

@@ -60,6 +60,11 @@ class DinBlockWriter {
   // number (it still draws one). Stops at the first failure: 84, or 0.
   Outcome WriteTrailer(OutputBuffer& out);
 
+  // What the last WriteBlocks could not carry over, and what it carried
+  // only as straight segments, in German; empty when nothing.
+  const std::string& NotCarried() const { return notCarried_; }
+  const std::string& Approximated() const { return approximated_; }
+
   // Appends the prefix of the next numbered line to `text` (CncLines).
   void AppendBlockNumber(std::string& text) { lines_.AppendBlockNumber(text); }
 
@@ -78,6 +83,7 @@ class DinBlockWriter {
   CncLines lines_;
   std::string valueAssignment_;
   std::unique_ptr<FamilyLayout> layout_;  // of the run's family
+  std::string notCarried_, approximated_;  // of the last WriteBlocks
 
   // Per program, from the start of the writing pass.
   bool beforeG0Written_ = false;    // the change code to rapid handled since the last feed move or tool change

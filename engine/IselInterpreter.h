@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <new>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "engine/MachineState.h"
+#include "engine/IselDialect.h"
 #include "engine/Move.h"
 #include "engine/OutcomeCodes.h"
 #include "settings/SettingsRecord.h"
@@ -33,7 +35,8 @@ enum class CommandClass {
   kPlane,
   kHalt,
   kWait,
-  kEnd,  // PROGEND
+  kEnd,    // PROGEND
+  kFrame,  // extended dialect: a work frame made active (WPREGnACT)
 };
 
 // The moves of one line, in order. Nearly every line gives at most one; it
@@ -106,6 +109,13 @@ struct InterpretedLine {
   bool coolantOff = false;    // COOLANT: "OFF" named, else coolant on
   bool toolAccepted = false;  // GETTOOL: valid number taken into toolIndex; write the tool change
   bool planeXY = false;       // PLANE: the XY plane named
+  Plane plane = Plane::kXY;   // PLANE: the plane named (extended dialect: also XZ and YZ)
+  // WAIT, and a SPINDLE with TIME, in the extended dialect: a dwell of so
+  // many seconds (negative: none; the original WAIT writes the halt code).
+  long double dwellSeconds = -1;
+  Frame frame = Frame::kWork1;  // kFrame: the work frame made active
+  // Why the line is not carried over whole, in German; empty when it is.
+  std::string notCarried;
 };
 
 // Resets the state for the start of a pass: positions, work offsets,
@@ -124,5 +134,15 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
 // The end of every line, moves or not: the positions reached become the
 // previous values of the next line.
 void EndOfLine(MachineState& state);
+
+// Interprets `line` in the extended dialect. Most lines are one step, as
+// InterpretLine makes it; a drill cycle or a spindle start with a dwell is
+// several (a move, a feed change, a dwell, ...). Each step is handed to
+// `step` in order, followed by EndOfLine, so every part that follows the
+// program takes a step as it takes a line of its own. At least one step is
+// handed on, also for a line that does nothing.
+void InterpretExtendedLine(std::string_view line, Pass pass, const MachineProfile& profile, MachineState& state,
+                           std::string& currentLineText, Outcome& code,
+                           const std::function<void(InterpretedLine&)>& step);
 
 }  // namespace morvatex

@@ -65,6 +65,18 @@ struct MachineState {
   bool speedChanged = false;
 
   bool finished = false;  // PROGEND has been met
+
+  // The extended dialect only; they keep their initial values in the
+  // original one.
+  std::int8_t plane = 17;       // the arc plane as its G code (17 XY, 18 XZ, 19 YZ)
+  std::int8_t frame = 54;       // the frame as its G code: 53 the machine's, 54 to 59 the work frames
+  std::uint8_t unknownAxes = 0;  // axes not given since the frame changed (AxisBits)
+  // The drill cycle of the last DRILLDEF words, in micrometres, µm/s and
+  // ms; each word holds until it is given again.
+  struct DrillDefinition {
+    std::int64_t cycle = 0, surface = 0, safety = 0, depth = 0, feed = 0, dwell = 0;
+    bool cycleGiven = false, surfaceGiven = false, safetyGiven = false, depthGiven = false, feedGiven = false;
+  } drill;
 };
 
 }  // namespace morvatex

@@ -25,6 +25,20 @@ enum class Plane : std::int8_t {
   kYZ = 19,
 };
 
+// The frame a move's coordinates are given in; its value is the RS274 G code
+// that selects it. A program starts in the first work frame.
+enum class Frame : std::int8_t {
+  kMachine = 53,
+  kWork1 = 54,  // up to kWork1 + 5, the sixth work frame (G59)
+};
+
+// Axes as bits, for the words a move leaves out or must write.
+enum AxisBits : std::uint8_t {
+  kAxisX = 1,
+  kAxisY = 2,
+  kAxisZ = 4,
+};
+
 template <typename Real>
 struct BasicPoint {
   Real x = 0, y = 0, z = 0;
@@ -46,6 +60,15 @@ struct BasicMove {
   Real startAngle = 0, endAngle = 0;
   Real sweep = 0;
   std::size_t line = 0;  // 1-based line of its program; 0 for none
+  Frame frame = Frame::kWork1;
+  // After a change of frame nobody knows where an axis stands in the new
+  // one until a line gives it: such axes stay where they physically are,
+  // their words are left out (`unknownAxes`; their numbers here are the old
+  // ones, for drawing), and the first word each gets is written whatever
+  // the modal rules say (`newlyKnownAxes`). AxisBits; 0 in the original
+  // dialect.
+  std::uint8_t unknownAxes = 0;
+  std::uint8_t newlyKnownAxes = 0;
 
   bool IsArc() const { return morvatex::IsArc(kind); }
   bool IsFeed() const { return IsFeedMove(kind); }
@@ -65,7 +88,10 @@ struct BasicMove {
             static_cast<Other>(startAngle),
             static_cast<Other>(endAngle),
             static_cast<Other>(sweep),
-            line};
+            line,
+            frame,
+            unknownAxes,
+            newlyKnownAxes};
   }
 };
 

@@ -50,6 +50,14 @@ std::string_view OutcomeMessage(Outcome code) {
     case kSpeedNotInteger: return Cp1252<u8"Konnte Wert für Drehzahl nicht lesen!">();
     case kUnknownInterpolation: return "Interpolation??? !";
     case kToolOutOfRange: return Cp1252<u8"GETTOOL enthält ungültige Werkzeugnummer (0>=Tool<=99)!">();
+    case kDrillCycleNotSupported:
+      return Cp1252<u8"Bohrzyklus wird nicht unterstützt (nur DRILLDEF C1, einfaches Bohren)!">();
+    case kDrillNotDefined: return Cp1252<u8"DRILL ohne vollständiges DRILLDEF (C, P, S, D und V)!">();
+    case kMachineFrameNotExpressible:
+      return Cp1252<u8"Maschinenkoordinaten oder Nullpunktwechsel kann diese Steuerung nicht ausdrücken!">();
+    case kArcInMachineFrame: return "Kreisbogen in Maschinenkoordinaten (nach WPCLEAR) wird nicht umgesetzt!";
+    case kInchNotSupported: return Cp1252<u8"Zollmaße (INCH) werden nicht unterstützt!">();
+    case kRotaryAxisNotSupported: return Cp1252<u8"Drehachsen (A, B, C) werden nicht unterstützt!">();
     case kBlockNumber: return "Konnte Satznummer nicht interpretieren (\"N.. \")!";
   }
   return "Unbekannter Fehler!";

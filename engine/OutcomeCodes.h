@@ -56,6 +56,13 @@ enum class Outcome : std::int32_t {
   kSpeedNotInteger = 154,
   kUnknownInterpolation = 155,
   kToolOutOfRange = 156,
+  // What the extended dialect reads but refuses to guess at.
+  kDrillCycleNotSupported = 160,
+  kDrillNotDefined = 161,
+  kMachineFrameNotExpressible = 162,
+  kArcInMachineFrame = 163,
+  kInchNotSupported = 164,
+  kRotaryAxisNotSupported = 165,
   kBlockNumber = 170,
 };
 

@@ -19,11 +19,14 @@
 //   3. Past the last line (no line began with PROGEND) the code becomes 111
 //      in the measuring pass and 110 in the writing pass, and no line is
 //      processed; this code also takes the place of a stop seen at step 2.
-//   4. Otherwise the line is interpreted (engine/IselInterpreter.h), its
-//      moves named after it (1-based), then `lineWork(line, index)` does the
-//      caller's work for it (extents; CNC and DXF output; the trace's and
-//      the check's moves), then EndOfLine. `line.moves` holds the line's
-//      moves in order; the state is the one after the line.
+//   4. Otherwise the line is interpreted (engine/IselInterpreter.h) in the
+//      program's dialect, its moves named after it (1-based), then
+//      `lineWork(line, index)` does the caller's work for it (extents; CNC
+//      and DXF output; the trace's and the check's moves), then EndOfLine.
+//      `line.moves` holds the line's moves in order; the state is the one
+//      after the line. In the extended dialect a line may be several steps
+//      (a drill cycle): each is handed to `lineWork` with the same index,
+//      as if it were a line of its own.
 // The pass goes on while the finished flag (PROGEND) is clear, the code is
 // at most 10, no stop was seen and `lineLimit` lines have not yet been
 // interpreted. A line's work that sets the code back to a good value (the
@@ -36,9 +39,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <string>
 
+#include "engine/IselDialect.h"
 #include "engine/IselInterpreter.h"
 #include "engine/MachineState.h"
 #include "engine/OutcomeCodes.h"
@@ -56,13 +61,20 @@ inline constexpr std::size_t kAllLines = std::numeric_limits<std::size_t>::max()
 // receives what the interpreter leaves of each line; `code` is the outcome
 // code, read and set.
 template <typename Lines, typename StopQuery, typename LineWork>
-std::size_t RunPassOverLines(Lines& lines, Pass pass, const MachineProfile& profile, MachineState& state,
+std::size_t RunPassOverLines(Lines& lines, Pass pass, IselDialect dialect, const MachineProfile& profile,
+                             MachineState& state,
                              std::string& currentLineText, Outcome& code, StopQuery&& stopQuery, LineWork&& lineWork,
                              std::size_t lineLimit = kAllLines) {
   StartPass(state);
   const std::size_t count = lines.size();
   std::size_t index = 0;
   bool stopSeen = false;
+  // Made once: a std::function per line would cost the extended dialect.
+  const std::function<void(InterpretedLine&)> step = [&](InterpretedLine& line) {
+    for (std::size_t i = 0; i < line.moves.size(); ++i) line.moves[i].line = index + 1;
+    lineWork(static_cast<const InterpretedLine&>(line), index);
+    EndOfLine(state);
+  };
   while (!state.finished && IsGood(code) && !stopSeen && index < lineLimit) {
     if (stopQuery(index)) {
       code = Outcome::kStopped;  // the line in hand is still completed
@@ -72,10 +84,14 @@ std::size_t RunPassOverLines(Lines& lines, Pass pass, const MachineProfile& prof
       code = pass == Pass::kWriting ? Outcome::kWritingPassNoEnd : Outcome::kMeasuringPassNoEnd;
       break;
     }
-    InterpretedLine line = InterpretLine(lines[index], pass, profile, state, currentLineText, code);
-    for (std::size_t i = 0; i < line.moves.size(); ++i) line.moves[i].line = index + 1;
-    lineWork(static_cast<const InterpretedLine&>(line), index);
-    EndOfLine(state);
+    if (dialect == IselDialect::kExtended) {
+      InterpretExtendedLine(lines[index], pass, profile, state, currentLineText, code, step);
+    } else {
+      InterpretedLine line = InterpretLine(lines[index], pass, profile, state, currentLineText, code);
+      for (std::size_t i = 0; i < line.moves.size(); ++i) line.moves[i].line = index + 1;
+      lineWork(static_cast<const InterpretedLine&>(line), index);
+      EndOfLine(state);
+    }
     ++index;
   }
   return index;

@@ -47,7 +47,7 @@ std::size_t RunPass(Lines& lines, Pass pass, const SettingsRecord& settings, Mac
   std::string currentLineText;
   const std::size_t total = lines.size();
   return RunPassOverLines(
-      lines, pass, settings.Profil, state, currentLineText, code,
+      lines, pass, IselDialect::kOriginal, settings.Profil, state, currentLineText, code,
       [&](std::size_t index) {
         if (index % kLinesPerStopQuery != 0) return false;
         if (progress) progress({pass == Pass::kMeasuring ? 1 : 2, index, total});

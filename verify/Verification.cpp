@@ -167,7 +167,7 @@ void Check(const SettingsRecord& settings, const LineList& source, ReadableFile&
   std::string currentLineText;
   Outcome code = Outcome::kSuccess;
   RunPassOverLines(
-      source, Pass::kWriting, profile, state, currentLineText, code,
+      source, Pass::kWriting, IselDialect::kOriginal, profile, state, currentLineText, code,
       [&](std::size_t) { return hooks.stopped && hooks.stopped(); },
       [&](const InterpretedLine& line, std::size_t) {
         expected.TakeLine(line, state);

@@ -31,7 +31,8 @@ TEST(OutcomeReport, AFailedRunShowsTheLineTextAndOnlyTheChosenOutputs) {
             " Quelldatei: C:\\cnc\\teil.ncp\r\n"
             " DXFdatei:  C:\\cnc\\teil.cnc.dxf\r\n"
             " Interpolationsebene wird in dieser Version noch nicht unterst\xFCtzt!\r\n"
-            "(YZ)\r\n");
+            "(YZ)\r\n"
+            "Isel-Zeile 3: N3 PLANE  YZ ; Ebene\r\n");
 }
 
 TEST(OutcomeMessages, ShareOneTextPerStageAndEndWithTheirMarks) {

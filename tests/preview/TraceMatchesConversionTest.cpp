@@ -214,7 +214,8 @@ std::vector<Move> InterpretedMoves(const LineList& lines, const SettingsRecord& 
   std::string currentLineText;
   Outcome code = Outcome::kSuccess;
   RunPassOverLines(
-      lines, Pass::kWriting, settings.Profil, state, currentLineText, code, [](std::size_t) { return false; },
+      lines, Pass::kWriting, IselDialect::kOriginal, settings.Profil, state, currentLineText, code,
+      [](std::size_t) { return false; },
       [&](const InterpretedLine& line, std::size_t) {
         line.moves.ForEach([&](const Move& move) { moves.push_back(move); });
       });
