@@ -1,18 +1,5 @@
-// Which Isel language a program is read in. The original one is narrow:
-// one command per line at the very start of it, integer words, and what it
-// does not know it skips. The extended one reads what today's CAM
-// post-processors write besides: blanks before the keyword, helical arcs,
-// arcs in the XZ and YZ planes, drill cycles, dwells, the machine frame and
-// the work frames. Both name every line they do not carry over whole.
+// The Isel language lives with the settings, which remember the user's
+// choice of it; the engine reads every program in the language it is given.
 #pragma once
 
-#include <cstdint>
-
-namespace morvatex {
-
-enum class IselDialect : std::uint8_t {
-  kOriginal,
-  kExtended,
-};
-
-}  // namespace morvatex
+#include "settings/IselDialect.h"
