@@ -1,11 +1,16 @@
 #include "engine/DinBlockWriter.h"
 
+#include "base/Cp1252Codec.h"
+#include "engine/MoveGeometry.h"
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
 #include "engine/ToolTable.h"
 
 namespace morvatex {
 namespace {
+
+// How far the segments that take an arc's place may stray from it, mm.
+constexpr long double kChordTolerance = 0.001L;
 
 void TrimTrailingBlanks(std::string& text) {
   const std::size_t end = text.find_last_not_of(' ');
@@ -59,14 +64,27 @@ Outcome DinBlockWriter::WriteBlocks(OutputBuffer& out, const InterpretedLine& li
     case CommandClass::kCoolant:
       return lines_.WriteCode(out, (line.coolantOff ? profile_.KuehlungAus : profile_.KuehlungEin).Trimmed(),
                               Outcome::kCncCoolantOrPlane);
-    case CommandClass::kPlane:
-      return line.planeXY ? lines_.WriteCode(out, profile_.G17.Trimmed(), Outcome::kCncCoolantOrPlane)
-                          : Outcome::kSuccess;
-    case CommandClass::kHalt:
-    case CommandClass::kWait: return lines_.WriteCode(out, profile_.Halt.Trimmed(), Outcome::kCncHalt);
+    case CommandClass::kPlane: {
+      // A plane whose code is empty writes nothing: its arcs go out as
+      // straight segments.
+      const auto& code = line.plane == Plane::kXY   ? profile_.G17
+                         : line.plane == Plane::kXZ ? profile_.G18
+                                                    : profile_.G19;
+      return line.planeXY || line.plane != Plane::kXY
+                 ? lines_.WriteCode(out, code.Trimmed(), Outcome::kCncCoolantOrPlane)
+                 : Outcome::kSuccess;
+    }
+    case CommandClass::kHalt: return lines_.WriteCode(out, profile_.Halt.Trimmed(), Outcome::kCncHalt);
+    case CommandClass::kWait:
+      if (line.dwellSeconds >= 0) return WriteDwell(out, line.dwellSeconds);
+      return lines_.WriteCode(out, profile_.Halt.Trimmed(), Outcome::kCncHalt);
+    case CommandClass::kFrame: {
+      if (!layout_->SaysFrames()) return Outcome::kMachineFrameNotExpressible;
+      const std::string code = "G" + std::to_string(static_cast<int>(line.frame));
+      return lines_.WriteNumbered(out, code, Outcome::kCncCoolantOrPlane);
+    }
     case CommandClass::kNone:
     case CommandClass::kRapidFeed:
-    case CommandClass::kFrame:
     case CommandClass::kEnd: break;
   }
   return Outcome::kSuccess;
@@ -76,9 +94,35 @@ Outcome DinBlockWriter::WriteMove(OutputBuffer& out, const Move& move, MachineSt
   if (move.kind < MotionKind::kRapid || move.kind > MotionKind::kCounterClockwise) {
     return Outcome::kUnknownInterpolation;
   }
+  // A move in another frame, or with an axis whose place in its frame is
+  // not known, is refused where the family cannot say it: left out, the
+  // moves after it would run from the wrong place. Relative output cannot
+  // say it either: its steps would be taken from a place in another frame.
+  const bool framed = move.frame != Frame::kWork1 || move.unknownAxes != 0 || move.newlyKnownAxes != 0;
+  if (framed && (!layout_->SaysFrames() || profile_.XYZRelativ)) return Outcome::kMachineFrameNotExpressible;
+  if (move.IsArc() && !layout_->SaysArcsIn(move.plane)) {
+    approximated_ = move.plane == Plane::kXZ ? "Bogen in der XZ-Ebene" : "Bogen in der YZ-Ebene";
+    approximated_ += Cp1252<u8": als Geradenstücke (Abweichung höchstens 0.001 mm)">();
+    Outcome failure = Outcome::kSuccess;
+    ForEachChord(move, kChordTolerance, [&](const Move& chord) {
+      Keep(failure, WriteChangeCode(out, chord.kind));
+      Keep(failure, layout_->WriteMove(lines_, out, chord, state));
+    });
+    return failure;
+  }
   Outcome failure = WriteChangeCode(out, move.kind);
   Keep(failure, layout_->WriteMove(lines_, out, move, state));
   return failure;
+}
+
+Outcome DinBlockWriter::WriteDwell(OutputBuffer& out, long double seconds) {
+  if (!layout_->HasDwell()) {
+    notCarried_ = "Verweilzeit: die Steuerung kennt keine";
+    return Outcome::kSuccess;
+  }
+  std::string text = "G4 P";
+  AppendFixedPointText(text, seconds, 3);
+  return lines_.WriteNumbered(out, text, Outcome::kCncHalt);
 }
 
 Outcome DinBlockWriter::WriteChangeCode(OutputBuffer& out, MotionKind motionKind) {

@@ -76,6 +76,9 @@ class DinBlockWriter {
   // move after rapid moves; 88 / 89 when it cannot be written.
   Outcome WriteChangeCode(OutputBuffer& out, MotionKind motionKind);
   Outcome WriteFeed(OutputBuffer& out, const MachineState& state);
+  // A dwell of `seconds` ("G4 P" and the seconds); noted as not carried
+  // where the family has none.
+  Outcome WriteDwell(OutputBuffer& out, long double seconds);
   Outcome WriteSpindle(OutputBuffer& out, const InterpretedLine& line, const MachineState& state);
   Outcome WriteToolChange(OutputBuffer& out, const MachineState& state);
 

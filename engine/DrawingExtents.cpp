@@ -18,7 +18,13 @@ void ExtentsTracker::Update(const LineMoves& moves, const MachineState& state) {
   }
   moves.ForEach([this](const Move& move) {
     Include(move.end.x, move.end.y);
-    if (move.IsArc()) ForEachAxisPointPassed(move, [this](long double x, long double y) { Include(x, y); });
+    if (!move.IsArc()) return;
+    if (move.plane == Plane::kXY) {
+      ForEachAxisPointPassed(move, [this](long double x, long double y) { Include(x, y); });
+    } else {
+      // Its XY projection: the ends of the segments that follow it.
+      ForEachChord(move, kProjectionTolerance, [this](const Move& chord) { Include(chord.end.x, chord.end.y); });
+    }
   });
 }
 

@@ -86,6 +86,14 @@ Outcome DxfWriter::WriteHeader(OutputBuffer& out) {
 Outcome DxfWriter::DrawMove(OutputBuffer& out, const Move& move) {
   if (move.kind == MotionKind::kRapid) return FlushPolyline(out);
   if (!move.IsFeed()) return Outcome::kSuccess;
+  if (move.IsArc() && move.plane != Plane::kXY) {
+    // The drawing shows the XY projection: the segments of the arc.
+    Outcome failure = Outcome::kSuccess;
+    ForEachChord(move, kProjectionTolerance, [&](const Move& chord) {
+      if (const Outcome f = DrawMove(out, chord); f != Outcome::kSuccess) failure = f;
+    });
+    return failure;
+  }
   // A full circle is drawn as long as it has a radius.
   if (IsFullCircle(move)) return move.radius > 0 ? DrawFullCircle(out, move) : Outcome::kSuccess;
   if (EndsWhereItBeganInXY(move)) return Outcome::kSuccess;  // Z only

@@ -35,6 +35,16 @@ class FamilyLayout {
   // as a line of its own.
   virtual bool WritesFeedChangeCodeLine() const = 0;
 
+  // Whether the family's blocks can say an arc in `plane` with the words
+  // the settings give; where not, its arcs go out as straight segments.
+  virtual bool SaysArcsIn(Plane plane) const = 0;
+  // Whether the family knows the machine frame and the work frames (and so
+  // moves whose axes are not all known in their frame); where not, such
+  // moves are refused.
+  virtual bool SaysFrames() const = 0;
+  // Whether the family has a dwell (RS274 G4).
+  virtual bool HasDwell() const = 0;
+
   // Takes the F word of a VEL (with its trailing blank) to be held back for
   // the next move block; a newer one replaces it.
   virtual void HoldFeedWord(std::string_view word) = 0;

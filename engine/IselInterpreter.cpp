@@ -7,6 +7,7 @@
 
 #include "engine/ExtendedPrecision.h"
 #include "engine/IntegerReader.h"
+#include "engine/InterpreterParts.h"
 #include "engine/MoveGeometry.h"
 #include "engine/OutcomeCodes.h"
 
@@ -63,6 +64,10 @@ constexpr std::array<Keyword, 20> kKeywords = {{
     {"PROGEND", Effect::kEnd, MotionKind::kNone, false, 8, true},
 }};
 
+}  // namespace
+
+namespace isel {
+
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -101,7 +106,7 @@ void ShiftWorkOffset(std::int64_t& offset, std::int64_t programmed, Outcome notI
 // The parameter words of a move line: address letter, value up to the next
 // blank. X to K set or add to the programmed values; other letters must
 // still carry an integer and are then ignored.
-void ReadMoveWords(std::string_view text, Pass pass, MachineState& state, Outcome& code) {
+void ReadMoveWords(std::string_view text, Pass pass, MachineState& state, Outcome& code, InterpretedLine& out) {
   const bool writing = pass == Pass::kWriting;
   const Outcome notInteger = NotIntegerCode(pass);
   while (!text.empty()) {
@@ -132,7 +137,9 @@ void ReadMoveWords(std::string_view text, Pass pass, MachineState& state, Outcom
       case 'I': target = &state.progI; break;
       case 'J': target = &state.progJ; break;
       case 'K': target = &state.progK; break;
-      default: continue;
+      default:
+        if (writing) NoteNotCarried(out, "Wort " + std::string(1, letter) + std::string(valueText) + " wird ignoriert");
+        continue;
     }
     if (!state.relative) {
       *target = read.value;
@@ -168,10 +175,19 @@ void AddMoveOfLine(MachineState& state, Pass pass, Outcome& code, LineMoves& mov
   state.posI = Millimetres(state.workOffsetX, state.progI, e, code);
   state.posJ = Millimetres(state.workOffsetY, state.progJ, e, code);
   state.posK = Millimetres(state.workOffsetZ, state.progK, e, code);
+  // An axis not given since the frame changed stays where it stands.
+  if (state.unknownAxes != 0) {
+    if (state.unknownAxes & kAxisX) state.posX = state.prevX;
+    if (state.unknownAxes & kAxisY) state.posY = state.prevY;
+    if (state.unknownAxes & kAxisZ) state.posZ = state.prevZ;
+  }
   Move& move = moves.AppendForOverwrite();
   move.kind = state.motionKind;
-  move.plane = Plane::kXY;
+  move.plane = static_cast<Plane>(state.plane);
   move.line = 0;
+  move.frame = static_cast<Frame>(state.frame);
+  move.unknownAxes = state.unknownAxes;
+  move.newlyKnownAxes = 0;
   CopyPoint(move.start, state.prevX);
   CopyPoint(move.end, state.posX);
   CopyPoint(move.centre, state.posI);
@@ -243,6 +259,46 @@ void ReadTool(std::string_view text, MachineState& state, InterpretedLine& out, 
   }
 }
 
+void NoteNotCarried(InterpretedLine& out, std::string_view reason) {
+  if (!out.notCarried.empty()) out.notCarried += "; ";
+  out.notCarried += reason;
+}
+
+std::string_view KnownKeywordAt(std::string_view text) {
+  for (const Keyword& keyword : kKeywords) {
+    if (text.substr(0, keyword.word.size()) == keyword.word) return keyword.word;
+  }
+  return {};
+}
+
+}  // namespace isel
+
+namespace {
+
+using namespace isel;
+
+// Why an original line with no keyword the original language knows is not
+// carried over: blank lines, comments and the header line of a CAM post
+// mean nothing; a keyword kept from being seen by a blank before it or by
+// lower case, and an unknown command, are named.
+void NoteUnrecognised(std::string_view text, InterpretedLine& out) {
+  std::string_view rest = text;
+  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
+  if (rest.empty() || rest.starts_with("IMF_PBL")) return;
+  const std::string_view word = rest.substr(0, rest.find_first_of(" \t"));
+  if (rest.size() < text.size() && !KnownKeywordAt(rest).empty()) {
+    NoteNotCarried(out, "Befehl nicht erkannt: Leerzeichen vor dem Befehl");
+    return;
+  }
+  std::string upper(word);
+  for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  if (upper != word && !KnownKeywordAt(upper).empty()) {
+    NoteNotCarried(out, "Befehl nicht erkannt: klein geschrieben");
+    return;
+  }
+  NoteNotCarried(out, "Befehl unbekannt: " + std::string(word));
+}
+
 }  // namespace
 
 void StartPass(MachineState& state) { state = MachineState{}; }
@@ -282,17 +338,27 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
       default: break;
     }
   }
-  if (matched) text.remove_prefix(std::min(matched->removed, text.size()));
+  if (!matched) {
+    text = TrimBlanks(text);
+    currentLineText.assign(text);
+    if (pass == Pass::kWriting) NoteUnrecognised(text, out);
+    return out;
+  }
+  // The character after the keyword goes with it; one that is no blank was
+  // meant as something else (COOLANT2 is the second coolant, still coolant).
+  if (pass == Pass::kWriting && text.size() > matched->word.size() && text[matched->word.size()] != ' ' &&
+      !text.substr(0, matched->removed).starts_with("COOLANT2"))
+    NoteNotCarried(out, "Zeichen direkt hinter " + std::string(matched->word) + " geht verloren");
+  text.remove_prefix(std::min(matched->removed, text.size()));
   text = TrimBlanks(text);
   currentLineText.assign(text);
-  if (!matched) return out;
 
   switch (matched->effect) {
     case Effect::kMove:
       out.commandClass = CommandClass::kMove;
       state.motionKind = matched->motionKind;
       state.relative = matched->relative;
-      ReadMoveWords(text, pass, state, code);
+      ReadMoveWords(text, pass, state, code, out);
       currentLineText.clear();  // the words consume the whole parameter text
       AddMoveOfLine(state, pass, code, out.moves);
       break;
@@ -304,6 +370,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
     case Effect::kSpindle:
       out.commandClass = CommandClass::kSpindle;
       ReadSpindle(text, profile, state, out, code);
+      if (pass == Pass::kWriting && Contains(text, "TIME")) NoteNotCarried(out, "TIME (Wartezeit nach dem Anlauf) wird ignoriert");
       break;
     case Effect::kCoolant:
       out.commandClass = CommandClass::kCoolant;
@@ -319,12 +386,21 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
       if (!out.planeXY) code = Outcome::kPlaneNotSupported;
       break;
     case Effect::kHalt: out.commandClass = CommandClass::kHalt; break;
-    case Effect::kWait: out.commandClass = CommandClass::kWait; break;
+    case Effect::kWait:
+      out.commandClass = CommandClass::kWait;
+      if (pass == Pass::kWriting && !text.empty())
+        NoteNotCarried(out, "Wartezeit " + std::string(text) + " ms: WAIT schreibt nur den Haltcode");
+      break;
     case Effect::kEnd:
       out.commandClass = CommandClass::kEnd;
       state.finished = true;
       break;
     case Effect::kWorkZeroAdd:
+      // STANDARD means the work zero of the machine to a CAM post; here
+      // WPZERO shifts the zero by the last programmed values.
+      if (pass == Pass::kWriting && Contains(text, "STANDARD"))
+        NoteNotCarried(out, "STANDARD wird ignoriert: WPZERO verschiebt den Nullpunkt um die letzten Werte");
+      break;
     case Effect::kWorkZeroAbsolute:
     case Effect::kWorkZeroClear: break;  // applied above; they take effect at the next move
   }

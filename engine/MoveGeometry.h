@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cmath>
 
 #include "engine/ExtendedPrecision.h"
@@ -40,24 +41,51 @@ bool IsStraightAlongZ(const BasicMove<Real>& move) {
   return !move.IsArc() && EndsWhereItBeganInXY(move);
 }
 
-// An arc whose end point is its start point in the plane: a full turn for
+// The two coordinates of `p` in the arc plane `plane`, in the order that
+// makes G2 clockwise seen from the plane's normal, as RS274 has it: (x, y)
+// for XY, (z, x) for XZ, (y, z) for YZ; and the coordinate along the normal.
+template <typename Real>
+Real PlaneU(const BasicPoint<Real>& p, Plane plane) {
+  return plane == Plane::kXY ? p.x : plane == Plane::kXZ ? p.z : p.y;
+}
+template <typename Real>
+Real PlaneV(const BasicPoint<Real>& p, Plane plane) {
+  return plane == Plane::kXY ? p.y : plane == Plane::kXZ ? p.x : p.z;
+}
+template <typename Real>
+Real PlaneNormal(const BasicPoint<Real>& p, Plane plane) {
+  return plane == Plane::kXY ? p.z : plane == Plane::kXZ ? p.y : p.x;
+}
+// The point with `u` and `v` in the plane and `normal` along its normal.
+template <typename Real>
+BasicPoint<Real> PlanePoint(Real u, Real v, Real normal, Plane plane) {
+  if (plane == Plane::kXY) return {u, v, normal};
+  if (plane == Plane::kXZ) return {v, normal, u};
+  return {normal, u, v};
+}
+
+// An arc whose end point is its start point in its plane: a full turn for
 // the machine.
 template <typename Real>
 bool IsFullCircle(const BasicMove<Real>& move) {
-  return move.IsArc() && EndsWhereItBeganInXY(move);
+  if (move.plane == Plane::kXY) return move.IsArc() && EndsWhereItBeganInXY(move);
+  return move.IsArc() && PlaneU(move.end, move.plane) == PlaneU(move.start, move.plane) &&
+         PlaneV(move.end, move.plane) == PlaneV(move.start, move.plane);
 }
 
 // Fills in an arc's radius (from the centre to the end point), its angles
-// and its sweep from its kind, start, end and centre. An arc back to its
-// start point sweeps a full turn.
+// and its sweep from its kind, start, end and centre, in its plane. An arc
+// back to its start point sweeps a full turn.
 template <typename Real>
 void CompleteArc(BasicMove<Real>& move) {
   using std::atan2;
   using std::sqrt;
-  const Real dx = move.end.x - move.centre.x, dy = move.end.y - move.centre.y;
-  move.radius = sqrt(dx * dx + dy * dy);
-  move.startAngle = atan2(move.start.y - move.centre.y, move.start.x - move.centre.x);
-  move.endAngle = atan2(dy, dx);
+  const Plane plane = move.plane;
+  const Real cu = PlaneU(move.centre, plane), cv = PlaneV(move.centre, plane);
+  const Real du = PlaneU(move.end, plane) - cu, dv = PlaneV(move.end, plane) - cv;
+  move.radius = sqrt(du * du + dv * dv);
+  move.startAngle = atan2(PlaneV(move.start, plane) - cv, PlaneU(move.start, plane) - cu);
+  move.endAngle = atan2(dv, du);
   move.sweep =
       IsFullCircle(move) ? static_cast<Real>(2 * kPi) : ArcSweep(move.startAngle, move.endAngle, move.Clockwise());
 }
@@ -92,14 +120,60 @@ Real Bulge(const BasicMove<Real>& move) {
 template <typename Real>
 std::array<BasicMove<Real>, 2> FullCircleHalves(const BasicMove<Real>& circle) {
   BasicMove<Real> first = circle, second = circle;
-  const BasicPoint<Real> opposite{2 * circle.centre.x - circle.start.x, 2 * circle.centre.y - circle.start.y,
-                                  (circle.start.z + circle.end.z) / 2};
+  const Plane plane = circle.plane;
+  const Real cu = PlaneU(circle.centre, plane), cv = PlaneV(circle.centre, plane);
+  const BasicPoint<Real> opposite =
+      PlanePoint(2 * cu - PlaneU(circle.start, plane), 2 * cv - PlaneV(circle.start, plane),
+                 (PlaneNormal(circle.start, plane) + PlaneNormal(circle.end, plane)) / 2, plane);
   first.end = opposite;
   second.start = opposite;
   first.sweep = second.sweep = static_cast<Real>(kPi);
   using std::atan2;
-  first.endAngle = second.startAngle = atan2(opposite.y - circle.centre.y, opposite.x - circle.centre.x);
+  first.endAngle = second.startAngle = atan2(PlaneV(opposite, plane) - cv, PlaneU(opposite, plane) - cu);
   return {first, second};
+}
+
+// How far the drawing and the extents may stray from an arc outside the
+// XY plane, whose projection they show as segments, mm.
+inline constexpr long double kProjectionTolerance = 0.001L;
+
+// Calls visit(chord) for the straight feed moves that follow `arc` within
+// `tolerance` (the greatest distance of a chord from the arc), in order;
+// the last ends exactly at the arc's end, and the depth along the plane's
+// normal changes evenly. For a control that cannot be told an arc in its
+// plane, and for the XY projection of an arc in another plane.
+template <typename Real, typename Visit>
+void ForEachChord(const BasicMove<Real>& arc, Real tolerance, Visit visit) {
+  using std::acos;
+  using std::ceil;
+  using std::cos;
+  using std::sin;
+  const Plane plane = arc.plane;
+  const Real r = arc.radius;
+  std::size_t pieces = 1;
+  if (r > tolerance && tolerance > 0) {
+    const Real step = 2 * acos(1 - tolerance / r);  // the angle one chord may span
+    const Real wanted = ceil(arc.sweep / step);
+    pieces = !(wanted >= 1) ? 1 : wanted > 1e6 ? 1000000 : static_cast<std::size_t>(wanted);
+  }
+  const Real cu = PlaneU(arc.centre, plane), cv = PlaneV(arc.centre, plane);
+  const Real n0 = PlaneNormal(arc.start, plane), n1 = PlaneNormal(arc.end, plane);
+  const Real direction = arc.Clockwise() ? -1 : 1;
+  BasicMove<Real> chord = arc;
+  chord.kind = MotionKind::kLinear;
+  chord.centre = {};
+  chord.radius = chord.startAngle = chord.endAngle = chord.sweep = 0;
+  BasicPoint<Real> from = arc.start;
+  for (std::size_t i = 1; i <= pieces; ++i) {
+    const Real share = static_cast<Real>(i) / static_cast<Real>(pieces);
+    const Real angle = arc.startAngle + direction * arc.sweep * share;
+    const BasicPoint<Real> to =
+        i == pieces ? arc.end : PlanePoint(cu + r * cos(angle), cv + r * sin(angle), n0 + (n1 - n0) * share, plane);
+    chord.start = from;
+    chord.end = to;
+    visit(static_cast<const BasicMove<Real>&>(chord));
+    from = to;
+  }
 }
 
 // Calls visit(x, y) for each of the four axis points of the arc's circle

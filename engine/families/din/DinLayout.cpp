@@ -16,6 +16,13 @@ std::unique_ptr<FamilyLayout> DinFamily::NewLayout(const MachineProfile& profile
 DinLayout::DinLayout(const MachineProfile& profile, const std::string& valueAssignment)
     : profile_(profile), valueAssignment_(valueAssignment), words_(profile, valueAssignment, {}) {}
 
+bool DinLayout::SaysArcsIn(Plane plane) const {
+  if (plane == Plane::kXY) return true;
+  // The plane's code, and a radius or both centre words of the plane.
+  const auto& code = plane == Plane::kXZ ? profile_.G18 : profile_.G19;
+  return !code.Trimmed().empty() && (profile_.RWerte || (profile_.IJWerte && profile_.KWerte));
+}
+
 void DinLayout::StartWritingPass() {
   words_.StartWritingPass();
   pendingFeedWord_.clear();

@@ -21,6 +21,9 @@ class DinLayout final : public FamilyLayout {
   void StartWritingPass() override;
   Outcome WriteHeaderLine(CncLines&, OutputBuffer&, const DrawingExtents&) override { return Outcome::kSuccess; }
   bool WritesFeedChangeCodeLine() const override { return true; }
+  bool SaysArcsIn(Plane plane) const override;
+  bool SaysFrames() const override { return true; }
+  bool HasDwell() const override { return true; }
   void HoldFeedWord(std::string_view word) override { pendingFeedWord_.assign(word); }
   Outcome WriteMove(CncLines& lines, OutputBuffer& out, const Move& move, MachineState& state) override;
 

@@ -36,6 +36,10 @@ class XilogLayout final : public FamilyLayout {
 
   // The change code before feed moves stands in each opening line instead.
   bool WritesFeedChangeCodeLine() const override { return false; }
+  // Arcs in the XY plane only; no frames; no dwell.
+  bool SaysArcsIn(Plane plane) const override { return plane == Plane::kXY; }
+  bool SaysFrames() const override { return false; }
+  bool HasDwell() const override { return false; }
 
   // A held-back F word is never written in this layout.
   void HoldFeedWord(std::string_view) override {}
