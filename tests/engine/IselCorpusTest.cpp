@@ -171,3 +171,46 @@ TEST(ExtendedDialect, RefusesWhatItWouldHaveToGuess) {
 
 }  // namespace
 }  // namespace morvatex
+
+#ifndef _WIN32
+#include <unistd.h>
+
+namespace morvatex {
+namespace {
+
+// LinuxCNC's own interpreter reads every Mach3 program of the extended
+// dialect without an error (skipped where rs274 is not installed).
+TEST(IselCorpus, LinuxCncReadsTheMach3ProgramsWithoutError) {
+  if (std::system("command -v rs274 >/dev/null 2>&1") != 0) GTEST_SKIP() << "rs274 is not installed";
+  const std::filesystem::path golden = std::filesystem::path(MORVATEX_ISEL_CORPUS_DIR) / "golden";
+  const std::filesystem::path scratch = std::filesystem::temp_directory_path() / ("morvatex-corpus-rs274-" + std::to_string(getpid()) + ".ngc");
+  const std::filesystem::path tools = std::filesystem::temp_directory_path() / ("morvatex-corpus-rs274-" + std::to_string(getpid()) + ".tbl");
+  {
+    std::ofstream table(tools);
+    for (int tool = 1; tool <= 99; ++tool) table << "T" << tool << " P" << tool << " D3 Z0\n";
+  }
+  int read = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(golden)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find(".erweitert.mach3") == std::string::npos) continue;
+    const std::string shown = ReadAll(entry.path());
+    if (!shown.starts_with("Fehlerstatus: 0")) continue;
+    std::ofstream(scratch, std::ios::binary) << shown.substr(shown.find("----\r\n") + 6);
+    std::string output;
+    FILE* pipe = popen(("rs274 -g -t '" + tools.string() + "' '" + scratch.string() + "' 2>&1 < /dev/null").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    pclose(pipe);
+    EXPECT_EQ(output.find("rror"), std::string::npos) << name << "\n" << output;
+    EXPECT_NE(output.find("STRAIGHT_FEED"), std::string::npos) << name;
+    ++read;
+  }
+  std::filesystem::remove(scratch);
+  std::filesystem::remove(tools);
+  EXPECT_GE(read, 12);
+}
+
+}  // namespace
+}  // namespace morvatex
+#endif
