@@ -3,6 +3,7 @@
 // reads them (engine/InterpreterParts.h); what is new is the line syntax
 // (blanks and tabs before the keyword), the commands that give several
 // moves or steps, and the frames.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
@@ -403,30 +404,41 @@ void ExtendedLine::Helix(const Keyword& keyword, std::string_view text) {
   const std::uint8_t given = ReadWords(text, &degrees);
   const std::uint8_t newlyKnown = given & state_.unknownAxes;
   state_.unknownAxes &= static_cast<std::uint8_t>(~given);
-  state_.motionKind = keyword.kind;
+  // A helix turns in the plane in force (about Z in XY), seen in XZ from
+  // the other side, as the arcs are.
+  MotionKind kind = keyword.kind;
+  if (state_.plane == static_cast<std::int8_t>(Plane::kXZ))
+    kind = kind == MotionKind::kClockwise ? MotionKind::kCounterClockwise : MotionKind::kClockwise;
+  state_.motionKind = kind;
   if (state_.frame == static_cast<std::int8_t>(Frame::kMachine)) code_ = Outcome::kArcInMachineFrame;
-  // A helix turns about Z, whatever plane the arcs around it use.
-  const std::int8_t plane = state_.plane;
-  state_.plane = static_cast<std::int8_t>(Plane::kXY);
   AddMoveOfLine(state_, pass_, code_, whole.moves);
-  state_.plane = plane;
   currentLineText_.clear();
   const morvatex::Move arc = whole.moves[0];
-  const long double sweep = degrees ? *degrees * static_cast<long double>(kPi) / 180 : arc.sweep;
+  // W counts the turns; the end point fixes the part of a turn exactly (a
+  // post rounds W to whole degrees).
+  long double sweep = arc.sweep;
+  if (degrees) {
+    const long double turn = 2 * static_cast<long double>(kPi);
+    const long double partial = IsFullCircle(arc) ? 0 : arc.sweep;
+    const long double turns = std::max(0.0L, std::round((*degrees * turn / 360 - partial) / turn));
+    sweep = partial + turns * turn;
+  }
   InterpretedLine out;
   out.commandClass = CommandClass::kMove;
   // Pieces of less than half a turn each: every RS274 control reads them,
   // with R words too, and no piece is a full circle.
   const auto pieces = static_cast<std::size_t>(std::floor(sweep / static_cast<long double>(kPi))) + 1;
   const long double direction = arc.Clockwise() ? -1 : 1;
+  const Plane plane = arc.plane;
+  const long double cu = PlaneU(arc.centre, plane), cv = PlaneV(arc.centre, plane);
+  const long double n0 = PlaneNormal(arc.start, plane), n1 = PlaneNormal(arc.end, plane);
   morvatex::Move piece = arc;
   for (std::size_t i = 1; i <= pieces; ++i) {
     const long double share = static_cast<long double>(i) / static_cast<long double>(pieces);
     const long double angle = arc.startAngle + direction * sweep * share;
     piece.end = i == pieces ? arc.end
-                            : Point{arc.centre.x + arc.radius * std::cos(angle),
-                                    arc.centre.y + arc.radius * std::sin(angle),
-                                    arc.start.z + (arc.end.z - arc.start.z) * share};
+                            : PlanePoint(cu + arc.radius * std::cos(angle), cv + arc.radius * std::sin(angle),
+                                         n0 + (n1 - n0) * share, plane);
     CompleteArc(piece);
     piece.newlyKnownAxes = i == 1 ? newlyKnown : 0;
     out.moves.push_back(piece);

@@ -132,6 +132,10 @@ TEST(ExtendedDialect, LinesBecomeTheStepsThePostsMean) {
       // In PLANE XZ Isel's clockwise is RS274's counter-clockwise.
       {{"  PLANE XZ", "\tFASTABS X10000", "CWABS I0 K0 X-10000"},
        "c7|c1 G0 p18 f54 u0 n0 10.000,0.000,0.000|c1 G3 p18 f54 u0 n0 -10.000,0.000,0.000|"},
+      // A helix in XZ: the same turn of sense, Y the depth along the way.
+      {{"PLANE XZ", "FASTABS X10000", "CWHLXABS I0 K0 W360 Y-3000"},
+       "c7|c1 G0 p18 f54 u0 n0 10.000,0.000,0.000|c1 G3 p18 f54 u0 n0 -5.000,-1.000,-8.660 G3 p18 f54 u0 n0 "
+       "-5.000,-2.000,8.660 G3 p18 f54 u0 n0 10.000,-3.000,0.000|"},
       // The machine frame: only the axes a line gives are known there.
       {{"FASTABS X5000 Y5000 Z5000", "WPCLEAR", "FASTABS Z0", "WPZERO STANDARD", "FASTABS X1000 Y1000"},
        "c1 G0 p17 f54 u0 n0 5.000,5.000,5.000|c0|c1 G0 p17 f53 u3 n4 5.000,5.000,0.000|c0|"
