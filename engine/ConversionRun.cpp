@@ -264,8 +264,7 @@ void ConversionRun::NoteLine(const InterpretedLine& line, std::size_t index) {
   const std::string_view text = lines_[index];
   if (!line.notCarried.empty()) notices_.Add(NoticeKind::kNotCarried, index + 1, text, line.notCarried);
   if (!writerNotes) return;
-  if (!cncWriter_.NotCarried().empty())
-    notices_.Add(NoticeKind::kNotCarried, index + 1, text, cncWriter_.NotCarried());
+  if (!cncWriter_.NotCarried().empty()) notices_.Add(NoticeKind::kNotCarried, index + 1, text, cncWriter_.NotCarried());
   if (!cncWriter_.Approximated().empty())
     notices_.Add(NoticeKind::kApproximated, index + 1, text, cncWriter_.Approximated());
 }
@@ -277,8 +276,8 @@ std::string ConversionRun::OutcomeReport() const {
   if (settings_.DXFDateinerzeugen) report += " DXFdatei:  " + dxfPath_ + "\r\n";
   report += " ";
   // A run that left lines behind is no faultless one, whatever its code.
-  report += Incomplete() ? Cp1252<u8"Datei wurde konvertiert, aber nicht vollständig umgesetzt!">()
-                         : OutcomeMessage(code_);
+  report +=
+      Incomplete() ? Cp1252<u8"Datei wurde konvertiert, aber nicht vollständig umgesetzt!">() : OutcomeMessage(code_);
   report += "\r\n";
   if (!IsGood(code_)) {
     report += "(" + currentLineText_ + ")\r\n";

@@ -85,6 +85,9 @@ constexpr std::array<Keyword, 30> kKeywords = {{
 }};
 constexpr Keyword kDrillKeyword{"DRILL", Command::kDrill};
 
+// The most a helix line may turn, degrees.
+constexpr long double kMostHelixDegrees = 36000;
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view SkipBlanks(std::string_view text) {
@@ -193,6 +196,12 @@ class ExtendedLine {
   std::uint8_t ReadWords(std::string_view text, std::optional<long double>* helixSweep);
   // The frame changed: no axis is known in the new one until given.
   void FrameChanged(std::int8_t frame);
+  // A word that is no keyword: a work frame (WPREGnACT), a post's header,
+  // or a command the dialect does not know, which is named.
+  void NotAKeyword(std::string_view word, InterpretedLine& out);
+  void PlaneLine(std::string_view parameters, InterpretedLine& out);
+  // WPZERO (STANDARD or a shift), WPZEROABS, WPCLEAR.
+  void WorkZero(Command command, std::string_view parameters);
   void Spindle(std::string_view text, InterpretedLine& out);
   void Wait(std::string_view text, InterpretedLine& out);
   void DrillDefine(std::string_view text);
@@ -226,7 +235,8 @@ void ExtendedLine::Interpret(std::string_view line) {
       code_ = Outcome::kBlockNumber;  // a block number and nothing after it
     }
   }
-  if (const std::size_t semicolon = text.find(';'); semicolon != std::string_view::npos) text = text.substr(0, semicolon);
+  if (const std::size_t semicolon = text.find(';'); semicolon != std::string_view::npos)
+    text = text.substr(0, semicolon);
   text = TrimAll(text);
   // A G-code comment in parentheses, as some posts write one, means nothing.
   if (text.starts_with('(') && text.ends_with(')')) text = {};
@@ -239,19 +249,7 @@ void ExtendedLine::Interpret(std::string_view line) {
   InterpretedLine out;
   const Keyword* keyword = FindKeyword(word);
   if (!keyword) {
-    if (const int n = WorkRegister(word); n != 0) {
-      const bool shifted = state_.workOffsetX != 0 || state_.workOffsetY != 0 || state_.workOffsetZ != 0;
-      state_.workOffsetX = state_.workOffsetY = state_.workOffsetZ = 0;
-      state_.workFrame = static_cast<std::int8_t>(53 + n);
-      if (shifted || state_.frame != state_.workFrame) FrameChanged(state_.workFrame);
-      out.commandClass = CommandClass::kFrame;
-      out.frame = static_cast<Frame>(state_.workFrame);
-    } else if (!word.empty() && !word.starts_with("IMF_PBL")) {
-      std::string upper(word);
-      for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-      Note(upper != word && (FindKeyword(upper) || WorkRegister(upper)) ? "Befehl nicht erkannt: klein geschrieben"
-                                                                        : "Befehl unbekannt: " + std::string(word));
-    }
+    NotAKeyword(word, out);
     Hand(out);
     return;
   }
@@ -276,39 +274,10 @@ void ExtendedLine::Interpret(std::string_view line) {
       out.commandClass = CommandClass::kTool;
       ReadTool(parameters, state_, out, code_);
       break;
-    case Command::kPlane:
-      out.commandClass = CommandClass::kPlane;
-      if (parameters == "XY") {
-        out.plane = Plane::kXY;
-      } else if (parameters == "XZ") {
-        out.plane = Plane::kXZ;
-      } else if (parameters == "YZ") {
-        out.plane = Plane::kYZ;
-      } else {
-        if (Writing()) code_ = Outcome::kPlaneNotSupported;
-        break;
-      }
-      out.planeXY = out.plane == Plane::kXY;
-      state_.plane = static_cast<std::int8_t>(out.plane);
-      break;
+    case Command::kPlane: PlaneLine(parameters, out); break;
     case Command::kWorkZeroAdd:
-      if (parameters.find("STANDARD") != std::string_view::npos) {
-        // Back to the work zero of the frame in use, without a shift.
-        const bool shifted = state_.workOffsetX != 0 || state_.workOffsetY != 0 || state_.workOffsetZ != 0;
-        state_.workOffsetX = state_.workOffsetY = state_.workOffsetZ = 0;
-        if (shifted || state_.frame != state_.workFrame) FrameChanged(state_.workFrame);
-        break;
-      }
-      ShiftWorkOffset(state_.workOffsetX, state_.progX, NotIntegerCode(pass_), code_);
-      ShiftWorkOffset(state_.workOffsetY, state_.progY, NotIntegerCode(pass_), code_);
-      ShiftWorkOffset(state_.workOffsetZ, state_.progZ, NotIntegerCode(pass_), code_);
-      break;
-    case Command::kWorkZeroAbsolute: state_.workOffsetX = state_.workOffsetY = state_.workOffsetZ = 0; break;
-    case Command::kWorkClear:
-      state_.workOffsetX = state_.workOffsetY = state_.workOffsetZ = 0;
-      if (state_.frame != static_cast<std::int8_t>(Frame::kMachine))
-        FrameChanged(static_cast<std::int8_t>(Frame::kMachine));
-      break;
+    case Command::kWorkZeroAbsolute:
+    case Command::kWorkClear: WorkZero(keyword->command, parameters); break;
     case Command::kHalt: out.commandClass = CommandClass::kHalt; break;
     case Command::kWait: Wait(parameters, out); break;
     case Command::kEnd:
@@ -321,6 +290,57 @@ void ExtendedLine::Interpret(std::string_view line) {
     case Command::kDrill: Drill(parameters); break;
   }
   if (!handed_) Hand(out);
+}
+
+void ExtendedLine::NotAKeyword(std::string_view word, InterpretedLine& out) {
+  if (const int n = WorkRegister(word); n != 0) {
+    const bool shifted = state_.workOffsetX != 0 || state_.workOffsetY != 0 || state_.workOffsetZ != 0;
+    state_.workOffsetX = state_.workOffsetY = state_.workOffsetZ = 0;
+    state_.workFrame = static_cast<std::int8_t>(53 + n);
+    if (shifted || state_.frame != state_.workFrame) FrameChanged(state_.workFrame);
+    out.commandClass = CommandClass::kFrame;
+    out.frame = static_cast<Frame>(state_.workFrame);
+    return;
+  }
+  if (word.empty() || word.starts_with("IMF_PBL")) return;  // nothing, or the header of a post's program
+  std::string upper(word);
+  for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  Note(upper != word && (FindKeyword(upper) || WorkRegister(upper)) ? "Befehl nicht erkannt: klein geschrieben"
+                                                                    : "Befehl unbekannt: " + std::string(word));
+}
+
+void ExtendedLine::PlaneLine(std::string_view parameters, InterpretedLine& out) {
+  out.commandClass = CommandClass::kPlane;
+  if (parameters == "XY") {
+    out.plane = Plane::kXY;
+  } else if (parameters == "XZ") {
+    out.plane = Plane::kXZ;
+  } else if (parameters == "YZ") {
+    out.plane = Plane::kYZ;
+  } else {
+    if (Writing()) code_ = Outcome::kPlaneNotSupported;
+    return;
+  }
+  out.planeXY = out.plane == Plane::kXY;
+  state_.plane = static_cast<std::int8_t>(out.plane);
+}
+
+void ExtendedLine::WorkZero(Command command, std::string_view parameters) {
+  const bool shifted = state_.workOffsetX != 0 || state_.workOffsetY != 0 || state_.workOffsetZ != 0;
+  if (command == Command::kWorkZeroAdd && parameters.find("STANDARD") == std::string_view::npos) {
+    ShiftWorkOffset(state_.workOffsetX, state_.progX, NotIntegerCode(pass_), code_);
+    ShiftWorkOffset(state_.workOffsetY, state_.progY, NotIntegerCode(pass_), code_);
+    ShiftWorkOffset(state_.workOffsetZ, state_.progZ, NotIntegerCode(pass_), code_);
+    return;
+  }
+  state_.workOffsetX = state_.workOffsetY = state_.workOffsetZ = 0;
+  if (command == Command::kWorkClear) {
+    if (state_.frame != static_cast<std::int8_t>(Frame::kMachine))
+      FrameChanged(static_cast<std::int8_t>(Frame::kMachine));
+  } else if (command == Command::kWorkZeroAdd && (shifted || state_.frame != state_.workFrame)) {
+    // WPZERO STANDARD: back to the work zero of the frame in use, unshifted.
+    FrameChanged(state_.workFrame);
+  }
 }
 
 void ExtendedLine::FrameChanged(std::int8_t frame) {
@@ -337,8 +357,13 @@ std::uint8_t ExtendedLine::ReadWords(std::string_view text, std::optional<long d
       continue;
     }
     if (word->letter == 'W' && helixSweep) {
+      // No post writes more than a turn a line; a hundred is plenty, and
+      // bounds the pieces a line can give.
       *helixSweep = ReadDecimal(word->value);
-      if (!*helixSweep || **helixSweep < 0) code_ = notInteger;
+      if (!*helixSweep || **helixSweep < 0 || **helixSweep > kMostHelixDegrees) {
+        code_ = notInteger;
+        helixSweep->reset();
+      }
       continue;
     }
     std::int64_t* target = nullptr;

@@ -299,6 +299,33 @@ void NoteUnrecognised(std::string_view text, InterpretedLine& out) {
   NoteNotCarried(out, "Befehl unbekannt: " + std::string(word));
 }
 
+// What a recognised original line loses: a character glued to its keyword
+// (taken as the keyword's separator), and words the posts mean but the
+// original reads past. `line` is the line from its keyword on, `parameters`
+// its parameter text.
+void NoteWhatIsLost(const Keyword& keyword, std::string_view line, std::string_view parameters, InterpretedLine& out) {
+  // COOLANT2 is the second coolant, still coolant.
+  if (line.size() > keyword.word.size() && line[keyword.word.size()] != ' ' &&
+      !line.substr(0, keyword.removed).starts_with("COOLANT2"))
+    NoteNotCarried(out, "Zeichen direkt hinter " + std::string(keyword.word) + " geht verloren");
+  switch (keyword.effect) {
+    case Effect::kSpindle:
+      if (Contains(parameters, "TIME")) NoteNotCarried(out, "TIME (Wartezeit nach dem Anlauf) wird ignoriert");
+      break;
+    case Effect::kWait:
+      if (!parameters.empty())
+        NoteNotCarried(out, "Wartezeit " + std::string(parameters) + " ms: WAIT schreibt nur den Haltcode");
+      break;
+    case Effect::kWorkZeroAdd:
+      // STANDARD means the machine's work zero to a CAM post; here WPZERO
+      // shifts the zero by the last programmed values.
+      if (Contains(parameters, "STANDARD"))
+        NoteNotCarried(out, "STANDARD wird ignoriert: WPZERO verschiebt den Nullpunkt um die letzten Werte");
+      break;
+    default: break;
+  }
+}
+
 }  // namespace
 
 void StartPass(MachineState& state) { state = MachineState{}; }
@@ -344,11 +371,7 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
     if (pass == Pass::kWriting) NoteUnrecognised(text, out);
     return out;
   }
-  // The character after the keyword goes with it; one that is no blank was
-  // meant as something else (COOLANT2 is the second coolant, still coolant).
-  if (pass == Pass::kWriting && text.size() > matched->word.size() && text[matched->word.size()] != ' ' &&
-      !text.substr(0, matched->removed).starts_with("COOLANT2"))
-    NoteNotCarried(out, "Zeichen direkt hinter " + std::string(matched->word) + " geht verloren");
+  const std::string_view keywordText = text;
   text.remove_prefix(std::min(matched->removed, text.size()));
   text = TrimBlanks(text);
   currentLineText.assign(text);
@@ -370,7 +393,6 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
     case Effect::kSpindle:
       out.commandClass = CommandClass::kSpindle;
       ReadSpindle(text, profile, state, out, code);
-      if (pass == Pass::kWriting && Contains(text, "TIME")) NoteNotCarried(out, "TIME (Wartezeit nach dem Anlauf) wird ignoriert");
       break;
     case Effect::kCoolant:
       out.commandClass = CommandClass::kCoolant;
@@ -386,24 +408,16 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
       if (!out.planeXY) code = Outcome::kPlaneNotSupported;
       break;
     case Effect::kHalt: out.commandClass = CommandClass::kHalt; break;
-    case Effect::kWait:
-      out.commandClass = CommandClass::kWait;
-      if (pass == Pass::kWriting && !text.empty())
-        NoteNotCarried(out, "Wartezeit " + std::string(text) + " ms: WAIT schreibt nur den Haltcode");
-      break;
+    case Effect::kWait: out.commandClass = CommandClass::kWait; break;
     case Effect::kEnd:
       out.commandClass = CommandClass::kEnd;
       state.finished = true;
       break;
     case Effect::kWorkZeroAdd:
-      // STANDARD means the work zero of the machine to a CAM post; here
-      // WPZERO shifts the zero by the last programmed values.
-      if (pass == Pass::kWriting && Contains(text, "STANDARD"))
-        NoteNotCarried(out, "STANDARD wird ignoriert: WPZERO verschiebt den Nullpunkt um die letzten Werte");
-      break;
     case Effect::kWorkZeroAbsolute:
     case Effect::kWorkZeroClear: break;  // applied above; they take effect at the next move
   }
+  if (pass == Pass::kWriting) NoteWhatIsLost(*matched, keywordText, text, out);
   return out;
 }
 

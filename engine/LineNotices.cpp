@@ -13,8 +13,9 @@ void LineNotices::Add(NoticeKind kind, std::size_t line, std::string_view text, 
   std::size_t& last = carried ? lastApproximated_ : lastNotCarried_;
   if (line != 0 && line == last) {
     // The same line again: its reasons go together.
-    const auto same = std::find_if(listed_.rbegin(), listed_.rend(),
-                                   [&](const LineNotice& notice) { return notice.kind == kind && notice.line == line; });
+    const auto same = std::find_if(listed_.rbegin(), listed_.rend(), [&](const LineNotice& notice) {
+      return notice.kind == kind && notice.line == line;
+    });
     if (same != listed_.rend() && same->reason.find(reason) == std::string::npos) {
       same->reason += "; ";
       same->reason += reason;

@@ -9,8 +9,8 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cmath>
+#include <cstddef>
 
 #include "engine/ExtendedPrecision.h"
 #include "engine/Move.h"

@@ -24,16 +24,14 @@ void MoveWords::AppendPlaneWords(const Move& move, const WordContext& context, s
   const bool positioned = rules_.rapidAlwaysPositioned && move.kind == MotionKind::kRapid;
   // An axis whose place in the frame is not known has no word; one given
   // for the first time in a new frame always has one.
-  if (!(move.unknownAxes & kAxisX) &&
-      (move.end.x != move.start.x || !p.ModaleXYZ ||
-       (rules_.firstUseCounts && context.firstUseX == FirstUse::kJustNow) || positioned ||
-       (move.newlyKnownAxes & kAxisX))) {
+  if (!(move.unknownAxes & kAxisX) && (move.end.x != move.start.x || !p.ModaleXYZ ||
+                                       (rules_.firstUseCounts && context.firstUseX == FirstUse::kJustNow) ||
+                                       positioned || (move.newlyKnownAxes & kAxisX))) {
     AppendWord(words, p.AdresseX.Text(), p.XYZRelativ ? move.end.x - move.start.x : move.end.x);
   }
-  if (!(move.unknownAxes & kAxisY) &&
-      (move.end.y != move.start.y || !p.ModaleXYZ ||
-       (rules_.firstUseCounts && context.firstUseY == FirstUse::kJustNow) || positioned ||
-       (move.newlyKnownAxes & kAxisY))) {
+  if (!(move.unknownAxes & kAxisY) && (move.end.y != move.start.y || !p.ModaleXYZ ||
+                                       (rules_.firstUseCounts && context.firstUseY == FirstUse::kJustNow) ||
+                                       positioned || (move.newlyKnownAxes & kAxisY))) {
     AppendWord(words, p.AdresseY.Text(), p.XYZRelativ ? move.end.y - move.start.y : move.end.y);
   }
 }
@@ -43,10 +41,9 @@ void MoveWords::AppendDepthAndCentreWords(const Move& move, const WordContext& c
   const bool arc = move.IsArc();
   // ZWerte only decides whether a Z given for the first time is repeated;
   // a changed Z is always written.
-  if (!(move.unknownAxes & kAxisZ) &&
-      (move.end.z != move.start.z || (!p.ModaleXYZ && !(p.ModalExtra == 1 && arc)) ||
-       (rules_.firstUseCounts && context.firstUseZ == FirstUse::kJustNow && p.ZWerte) ||
-       (move.newlyKnownAxes & kAxisZ))) {
+  if (!(move.unknownAxes & kAxisZ) && (move.end.z != move.start.z || (!p.ModaleXYZ && !(p.ModalExtra == 1 && arc)) ||
+                                       (rules_.firstUseCounts && context.firstUseZ == FirstUse::kJustNow && p.ZWerte) ||
+                                       (move.newlyKnownAxes & kAxisZ))) {
     AppendWord(words, p.AdresseZ.Text(), p.XYZRelativ ? move.end.z - move.start.z : move.end.z);
   }
   if (!arc) return;

@@ -1,4 +1,4 @@
-// One Isel line through the interpreter in both passes (block number, comment,
+// One Isel line through the interpreter, in both dialects and both passes (block number, comment,
 // keyword and parameter cutting), and the same bytes through the integer
 // reader, whose result is checked against a plain reading of the digits.
 #include <cstddef>
@@ -63,6 +63,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EndOfLine(state);
     // The text left of a line is always a part of the line.
     if (currentLineText.size() > line.size()) std::abort();
+
+    // The extended dialect: at least one step, a bounded number of moves.
+    StartPass(state);
+    code = Outcome::kSuccess;
+    std::size_t steps = 0;
+    InterpretExtendedLine(line, pass, Profile(), state, currentLineText, code, [&](InterpretedLine& step) {
+      ++steps;
+      if (step.moves.size() > 1000) std::abort();
+      EndOfLine(state);
+    });
+    if (steps == 0 || steps > 8 || currentLineText.size() > line.size()) std::abort();
   }
   return 0;
 }

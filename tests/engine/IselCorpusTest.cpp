@@ -49,9 +49,8 @@ SettingsRecord SettingsOf(const CorpusSetup& setup) {
 TEST(IselCorpus, EachProgramConvertsAsItsGoldenFileSaysInBothDialects) {
   const std::filesystem::path corpus = MORVATEX_ISEL_CORPUS_DIR;
   const bool update = std::getenv("MORVATEX_UPDATE_GOLDEN") != nullptr;
-  const CorpusSetup setups[] = {{"mach3-ij", Preset::kMach3, false},
-                          {"mach3-r", Preset::kMach3, true},
-                          {"xilog", Preset::kXilog, false}};
+  const CorpusSetup setups[] = {
+      {"mach3-ij", Preset::kMach3, false}, {"mach3-r", Preset::kMach3, true}, {"xilog", Preset::kXilog, false}};
   int programs = 0;
   for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
     if (entry.path().extension() != ".ncp") continue;
@@ -187,8 +186,10 @@ namespace {
 TEST(IselCorpus, LinuxCncReadsTheMach3ProgramsWithoutError) {
   if (std::system("command -v rs274 >/dev/null 2>&1") != 0) GTEST_SKIP() << "rs274 is not installed";
   const std::filesystem::path golden = std::filesystem::path(MORVATEX_ISEL_CORPUS_DIR) / "golden";
-  const std::filesystem::path scratch = std::filesystem::temp_directory_path() / ("morvatex-corpus-rs274-" + std::to_string(getpid()) + ".ngc");
-  const std::filesystem::path tools = std::filesystem::temp_directory_path() / ("morvatex-corpus-rs274-" + std::to_string(getpid()) + ".tbl");
+  const std::filesystem::path scratch =
+      std::filesystem::temp_directory_path() / ("morvatex-corpus-rs274-" + std::to_string(getpid()) + ".ngc");
+  const std::filesystem::path tools =
+      std::filesystem::temp_directory_path() / ("morvatex-corpus-rs274-" + std::to_string(getpid()) + ".tbl");
   {
     std::ofstream table(tools);
     for (int tool = 1; tool <= 99; ++tool) table << "T" << tool << " P" << tool << " D3 Z0\n";
@@ -201,7 +202,8 @@ TEST(IselCorpus, LinuxCncReadsTheMach3ProgramsWithoutError) {
     if (!shown.starts_with("Fehlerstatus: 0")) continue;
     std::ofstream(scratch, std::ios::binary) << shown.substr(shown.find("----\r\n") + 6);
     std::string output;
-    FILE* pipe = popen(("rs274 -g -t '" + tools.string() + "' '" + scratch.string() + "' 2>&1 < /dev/null").c_str(), "r");
+    FILE* pipe =
+        popen(("rs274 -g -t '" + tools.string() + "' '" + scratch.string() + "' 2>&1 < /dev/null").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     char buffer[4096];
     while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
