@@ -10,7 +10,9 @@ void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const 
   const bool checked = check != nullptr && code <= Outcome::kSuccess;
   if (checked) report += check->Check(run, checkFailed);
   if (checkFailed) ++result.checksFailed;
-  if (code <= Outcome::kSuccess && !checkFailed) {
+  const bool incomplete = code <= Outcome::kSuccess && run.Incomplete();
+  if (incomplete && !checkFailed) ++result.incomplete;
+  if (code <= Outcome::kSuccess && !checkFailed && !incomplete) {
     table.SetCell(row, kColumnMarked, "");
     table.SetCell(row, kColumnConverted, kMarkConverted);
     table.SetCell(row, kColumnFailed, "");
@@ -22,7 +24,7 @@ void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const 
   const std::string marks =
       table.Cell(row, kColumnNumber) + table.Cell(row, kColumnMarked) + table.Cell(row, kColumnConverted);
   log.Append(LogRunEntry(log.DateTime(), table.ListFile(), row, marks, report));
-  display.JobConverted(row, run, RowRecord{report, checked, checkFailed});
+  display.JobConverted(row, run, RowRecord{report, checked, checkFailed, incomplete});
   display.AddMessage("Zeile:   " + std::to_string(row) + ":" + report + "\r\n");
 }
 

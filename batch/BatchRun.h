@@ -20,6 +20,9 @@ struct RowRecord {
   std::string_view report;
   bool checked = false;      // its check was made (converted well, a check given)
   bool checkFailed = false;  // which found divergences or could not be made
+  // Converted well, but not every line was carried over
+  // (ConversionRun::Incomplete): its report names them.
+  bool incomplete = false;
 };
 
 // What a front end shows of a running batch.
@@ -51,6 +54,8 @@ struct BatchResult {
   int converted = 0;     // marked rows that were converted
   int failed = 0;        // of them, the rows that got "E"
   int checksFailed = 0;  // of those, the rows converted well whose check failed
+  // and the rows converted well, not whole, whose check (if any) passed
+  int incomplete = 0;
   bool stopped = false;  // a stop request ended the batch
 };
 
@@ -69,7 +74,10 @@ struct BatchResult {
 // With `check`, a row converted without failure is checked; its lines
 // follow the outcome report in the log entry and the message field, and a
 // row whose check fails is marked as a failed conversion is (its outputs
-// stay: they were written correctly).
+// stay: they were written correctly). So is a row converted without failure
+// that did not carry every line over (ConversionRun::Incomplete): its outputs
+// stay, and its "M" brings it back at the next run until its program or
+// the Isel language chosen is mended.
 BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log, BatchDisplay& display,
                          RowCheck* check = nullptr);
 

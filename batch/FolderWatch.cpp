@@ -184,8 +184,10 @@ void FolderWatch::Look(const std::string& path, const FileStatus& status, WatchT
       if (remembered != remembered_.end() && remembered->second.status == status)
         entry.failedCheck = remembered->second;
       // The backlog: what an earlier watch (or a hand) converted is done,
-      // unless its check failed and this watch makes the same check.
-      const bool checkAgain = entry.failedCheck && entry.failedCheck->model == checking_;
+      // unless its check failed and this watch makes the same check, or it
+      // was not carried over whole.
+      const bool checkAgain =
+          entry.failedCheck && (entry.failedCheck->incomplete || entry.failedCheck->model == checking_);
       const FileStatus target = fs_.StatusOf(TargetOf(path));
       if (target.exists && !target.isFolder && target.modified >= status.modified && !checkAgain)
         entry.state = State::kDone;
@@ -238,7 +240,8 @@ std::vector<WatchJob> FolderWatch::TakeDue(WatchTime now) {
   return due;
 }
 
-void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now, std::optional<WatchCheck> check) {
+void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now, std::optional<WatchCheck> check,
+                           bool incomplete) {
   const auto it = entries_.find(job.source);
   if (it == entries_.end()) return;
   Entry& entry = it->second;
@@ -248,12 +251,17 @@ void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now, std
     return;
   }
   // Only a check forgets a failed check; a conversion without one says
-  // nothing of it.
+  // nothing of it. A whole conversion forgets an incomplete one.
   const std::optional<FailedCheck> failedBefore = entry.failedCheck;
   if (check && check->failed) entry.failedCheck = FailedCheck{entry.status, check->model};
   if (check && !check->failed) entry.failedCheck.reset();
+  if (incomplete) {
+    entry.failedCheck = FailedCheck{entry.status, ControlModel::kRs274, true};
+  } else if (IsGood(code) && entry.failedCheck && entry.failedCheck->incomplete) {
+    entry.failedCheck.reset();
+  }
   const bool listChanged = entry.failedCheck != failedBefore;
-  if (IsGood(code) && !(check && check->failed)) {
+  if (IsGood(code) && !(check && check->failed) && !incomplete) {
     entry.state = State::kDone;
     entry.retries = 0;
     if (!folder_.archive.empty()) {

@@ -20,6 +20,8 @@
 //   (batch/FolderWatchChecks.h), it is taken again at the next start of a
 //   watch that checks, whatever its target's time, so that every start
 //   converts it, checks it and reports it again until it is clean;
+// - so does a file converted without failure that did not carry every line
+//   over, at the next start of any watch, until it converts whole;
 // - after a success the file goes to the archive folder when one is named,
 //   keeping its sub-folder; a name already there gets " (2)", " (3)", ...;
 // - it writes nothing into the watched folder itself, and never takes the
@@ -112,8 +114,11 @@ class FolderWatch {
   // conversion (11) leaves the file due again; a converted file whose check
   // failed (`check`) counts as failed: it is not archived, waits until it
   // changes and goes into the failed-check list; a clean check takes it out
-  // again. Without a check (none made) the list stays as it was.
-  void Finished(const WatchJob& job, Outcome code, WatchTime now, std::optional<WatchCheck> check = std::nullopt);
+  // again. Without a check (none made) the list stays as it was. A file
+  // converted `incomplete` (ConversionRun::Incomplete) counts as failed as
+  // well and is noted as such; its next whole conversion takes it out.
+  void Finished(const WatchJob& job, Outcome code, WatchTime now, std::optional<WatchCheck> check = std::nullopt,
+                bool incomplete = false);
 
   // When a waiting file may next become due; none while nothing waits.
   std::optional<WatchTime> NextDue() const;

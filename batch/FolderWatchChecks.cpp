@@ -10,6 +10,9 @@
 namespace morvatex {
 namespace {
 
+// In place of the model: the file's conversion did not carry every line over.
+constexpr std::string_view kIncompleteWord = "unvollstaendig";
+
 // Reads the whole file unless it holds more than `limit` bytes; false then,
 // and when it cannot be read. Bounded, so that a damaged or foreign file
 // the size of a disk costs nothing.
@@ -63,7 +66,9 @@ FailedCheckList LoadFailedChecks(FileSystem& fs, const std::string& path) {
     FailedCheck entry{{true, false, 0, 0}};
     if (!TakeNumber(line, entry.status.size) || !TakeNumber(line, entry.status.modified)) continue;
     const std::size_t space = line.find(' ');
-    if (space == std::string_view::npos || !ParseControlModel(line.substr(0, space), entry.model)) continue;
+    if (space == std::string_view::npos) continue;
+    entry.incomplete = line.substr(0, space) == kIncompleteWord;
+    if (!entry.incomplete && !ParseControlModel(line.substr(0, space), entry.model)) continue;
     line.remove_prefix(space + 1);
     if (!line.empty()) files[std::string(line)] = entry;
   }
@@ -75,9 +80,11 @@ bool SaveFailedChecks(FileSystem& fs, const std::string& path, const FailedCheck
   std::string text;
   for (const auto& [file, entry] : files) {
     if (file.find_first_of("\r\n") != std::string::npos) continue;
-    const char* model = entry.model == ControlModel::kRs274 ? "rs274" : "eingestellt";
-    std::string line = std::to_string(entry.status.size) + " " + std::to_string(entry.status.modified) + " " + model +
-                       " " + file + "\r\n";
+    const std::string_view model = entry.incomplete                      ? kIncompleteWord
+                                   : entry.model == ControlModel::kRs274 ? "rs274"
+                                                                         : "eingestellt";
+    std::string line = std::to_string(entry.status.size) + " " + std::to_string(entry.status.modified) + " " +
+                       std::string(model) + " " + file + "\r\n";
     if (text.size() + line.size() > kLongestFailedCheckList) break;
     text += line;
   }

@@ -6,11 +6,14 @@
 //
 // A failure counts for the control model that found it: a watch checking
 // with another model, or none, leaves the file as its backlog rule says.
+// A file converted without failure but not carried over whole
+// (ConversionRun::Incomplete) is noted too, for every watch: its target is
+// newer than it all the same.
 //
 // Windows-1252 with CR LF, one line per file: its size, its modification
 // time (the system's own count, only ever compared), the control model as
-// --verify names it ("rs274", "eingestellt") and its path, separated by one
-// space:
+// --verify names it ("rs274", "eingestellt"; "unvollstaendig" for a file
+// not carried over whole) and its path, separated by one space:
 //   1234 133812345678901234 rs274 D:\CNC\Eingang\teil.ncp
 // It is read as the program's other small files are: a damaged line is
 // passed over, and a file that is larger than kLongestFailedCheckList, no
@@ -33,6 +36,8 @@ struct FailedCheck {
   // compares with StatusOf).
   FileStatus status;
   ControlModel model = ControlModel::kRs274;  // how its program was read back
+  // Its conversion did not carry every line over; `model` says nothing then.
+  bool incomplete = false;
   bool operator==(const FailedCheck&) const = default;
 };
 

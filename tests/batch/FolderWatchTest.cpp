@@ -15,6 +15,9 @@ namespace {
 
 const std::string kProgram = CrLfLines({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"});
 const std::string kBroken = CrLfLines({"VEL 1000", "PROGEND"});  // too few lines: 55
+// Converted, but with a line no Isel language carries over.
+const std::string kIncomplete =
+    CrLfLines({"VEL 1000", "SETPORT 1", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"});
 
 WatchedFolder InFolder() {
   WatchedFolder folder;
@@ -57,7 +60,7 @@ struct WatchDriver {
       std::optional<WatchCheck> check;
       if (verification && IsGood(code))
         check = WatchCheck{verification->model, !VerifyConversion(run, settings, fs, *verification).Clean()};
-      watch.Finished(job, code, now, check);
+      watch.Finished(job, code, now, check, run.Incomplete());
     }
   }
 };
@@ -319,6 +322,43 @@ TEST(FolderWatch, FailedCheckIsTakenAgainAtEveryStartUntilTheFileChecksClean) {
   EXPECT_EQ(d.fs.files[list], "5 3 eingestellt /andere/x.ncp\r\n");
 }
 
+// A file not carried over whole stays where it is, as one whose check
+// failed: its target is newer than it, so only its note brings it back at
+// every start, of any watch, until it converts whole.
+TEST(FolderWatch, IncompleteFileIsTakenAgainAtEveryStartUntilItConvertsWhole) {
+  WatchDriver d;
+  d.folder.archive = "/done";
+  const std::string list = FailedCheckListPath("/cfg/morvatex.set");
+  d.Put("/in/teil.ncp", kIncomplete, 1);
+  d.Put("/in/gut.ncp", kProgram, 1);
+  const std::string noted = std::to_string(kIncomplete.size()) + " 1 unvollstaendig /in/teil.ncp\r\n";
+  std::unique_ptr<FolderWatch> watch;
+  const auto start = [&](std::optional<ControlModel> checking) {
+    watch = std::make_unique<FolderWatch>(d.folder, d.settings, d.fs, kPosixPathSyntax);
+    watch->RememberFailedChecks(list, checking);
+  };
+  for (const std::optional<ControlModel> checking :
+       {std::optional<ControlModel>(), std::optional(ControlModel::kRs274), std::optional(ControlModel::kConfigured)}) {
+    start(checking);
+    d.Run(*watch, WatchTime{3000});
+    // A running watch does not repeat it.
+    d.Run(*watch, WatchTime{120000}, WatchTime{5000});
+    EXPECT_EQ(d.fs.files[list], noted);
+    EXPECT_TRUE(d.fs.Exists("/in/teil.ncp"));
+    EXPECT_TRUE(d.fs.Exists("/in/teil.cnc"));  // its outputs stay
+    EXPECT_EQ(watch->Waiting(), 0);
+  }
+  EXPECT_EQ(d.conversions["/in/teil.ncp"], 3);
+  EXPECT_EQ(d.conversions["/in/gut.ncp"], 1);
+  EXPECT_EQ(d.fs.files["/done/gut.ncp"], kProgram);
+
+  d.Put("/in/teil.ncp", kProgram, ++d.fs.clock);  // mended
+  d.Run(*watch, WatchTime{3000});
+  EXPECT_EQ(d.conversions["/in/teil.ncp"], 4);
+  EXPECT_EQ(d.fs.files["/done/teil.ncp"], kProgram);
+  EXPECT_FALSE(d.fs.Exists(list));
+}
+
 TEST(FolderWatch, FailedCheckListIsReadDefensively) {
   const std::string list = "/cfg/morvatex.set.beanstandet";
   const std::string good = "12 -7 rs274 /in/a b.ncp\r\n";
@@ -354,9 +394,11 @@ TEST(FolderWatch, FailedCheckListIsReadDefensively) {
   FakeFileSystem fs;
   FailedCheckList written = goodRead;
   written["/in/neu\nzeile.ncp"] = {{true, false, 1, 1}, ControlModel::kRs274};
+  written["/in/z.ncp"] = {{true, false, 2, 3}, ControlModel::kRs274, true};
   ASSERT_TRUE(SaveFailedChecks(fs, list, written));
-  EXPECT_EQ(fs.files[list], good);
-  EXPECT_EQ(LoadFailedChecks(fs, list), goodRead);
+  EXPECT_EQ(fs.files[list], good + "2 3 unvollstaendig /in/z.ncp\r\n");
+  written.erase("/in/neu\nzeile.ncp");
+  EXPECT_EQ(LoadFailedChecks(fs, list), written);
   ASSERT_TRUE(SaveFailedChecks(fs, list, {}));
   EXPECT_FALSE(fs.Exists(list));
   EXPECT_EQ(FailedCheckListPath(""), "");

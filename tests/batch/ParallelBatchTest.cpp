@@ -25,7 +25,8 @@ class RecordingDisplay final : public BatchDisplay {
   void JobStarting(int row) override { shown += "begin " + std::to_string(row) + "\n"; }
   void JobConverted(int row, const ConversionRun&, const RowRecord& record) override {
     const char* check = !record.checked ? "unchecked" : record.checkFailed ? "failed" : "clean";
-    records.push_back(std::to_string(row) + " " + check + ": " + std::string(record.report));
+    records.push_back(std::to_string(row) + " " + check + (record.incomplete ? " incomplete" : "") + ": " +
+                      std::string(record.report));
   }
   void AddMessage(std::string_view text) override { shown += text; }
 };
@@ -313,6 +314,79 @@ TEST(ParallelBatchTest, ARowWhoseCheckFailsIsMarkedAsAFailedConversionWithTheChe
     EXPECT_EQ(display.records[1].substr(0, 10), "2 failed: ");
     EXPECT_TRUE(display.records[1].ends_with(converted + "Check: failed\r\n")) << display.records[1];
     EXPECT_NE(display.shown.find("Zeile:   2:" + display.records[1].substr(10) + "\r\n"), std::string::npos);
+  }
+}
+
+// A check that passes every row.
+class CleanCheck final : public RowCheck {
+ public:
+  std::string Check(const ConversionRun&, bool& failed) override {
+    failed = false;
+    return "Check: clean\r\n";
+  }
+};
+
+// A row converted without failure that left a line behind gets E as a
+// failed check does, keeps its M for the next run and its outputs on disk;
+// its report names the line, in the message field and the log alike.
+TEST(ParallelBatchTest, ARowNotCarriedOverWholeGetsEAndKeepsItsOutputs) {
+  struct Case {
+    const char* what;
+    RowCheck* check;
+    int incomplete;      // BatchResult::incomplete
+    int checksFailed;    // BatchResult::checksFailed
+    const char* record;  // how the front end heard of row 2
+  };
+  CleanCheck clean;
+  FailingCheck failing;  // fails row 2 ("b")
+  const Case cases[] = {
+      {"unchecked", nullptr, 1, 0, "2 unchecked incomplete: "},
+      {"checked clean", &clean, 1, 0, "2 clean incomplete: "},
+      {"check failed as well", &failing, 0, 1, "2 failed incomplete: "},
+  };
+  const std::string whole = CrLfLines({"VEL 1000", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"});
+  for (const Case& c : cases) {
+    for (const int jobs : {1, 2}) {
+      SCOPED_TRACE(std::string(c.what) + ", jobs " + std::to_string(jobs));
+      FakeFileSystem fs;
+      fs.files["C:\\cnc\\a.ncp"] = whole;
+      fs.files["C:\\cnc\\b.ncp"] =
+          CrLfLines({"VEL 1000", "SETPORT 1", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"});
+      fs.files["C:\\cnc\\c.ncp"] = CrLfLines({"MOVEABS X1000", "PROGEND"});  // too short: fails
+      fs.files[kLogPath] = "";
+      JobTable table;
+      for (const char* name : {"a", "b", "c"}) {
+        const int r = table.AppendJob();
+        table.SetCell(r, kColumnMarked, kMarkMarked);
+        table.SetCell(r, kColumnSource, std::string("C:\\cnc\\") + name + ".ncp");
+        table.SetCell(r, kColumnTarget, std::string("C:\\cnc\\") + name + ".cnc");
+      }
+      SettingsRecord settings = NewConfigurationSettings();
+      settings.DXFDateinerzeugen = true;
+      ConversionOptions options;
+      options.pathSyntax = kWindowsPathSyntax;
+      const LogFile log(fs, kLogPath, [] { return std::string("08.12.2026 10:00:00"); });
+      RecordingDisplay display;
+      const BatchResult result = ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs, c.check);
+
+      EXPECT_EQ(result.converted, 3);
+      EXPECT_EQ(result.failed, 2);
+      EXPECT_EQ(result.incomplete, c.incomplete);
+      EXPECT_EQ(result.checksFailed, c.checksFailed);
+      const auto marks = [&](int r) {
+        return table.Cell(r, kColumnMarked) + table.Cell(r, kColumnConverted) + table.Cell(r, kColumnFailed);
+      };
+      EXPECT_EQ(marks(1) + "/" + marks(2) + "/" + marks(3), "A/ME/ME");
+      for (const char* output : {"C:\\cnc\\b.cnc", "C:\\cnc\\b.cnc.dxf"}) EXPECT_TRUE(fs.Exists(output)) << output;
+      EXPECT_FALSE(fs.Exists("C:\\cnc\\c.cnc"));
+      const std::string notice = "Nicht umgesetzt: 1 Zeilen\r\n  Isel-Zeile 2: SETPORT 1\r\n";
+      EXPECT_NE(display.shown.find("Zeile:   2:"), std::string::npos);
+      EXPECT_NE(display.shown.find(notice), std::string::npos) << display.shown;
+      EXPECT_NE(fs.files[kLogPath].find(notice), std::string::npos) << fs.files[kLogPath];
+      ASSERT_EQ(display.records.size(), 3u);
+      EXPECT_EQ(display.records[1].substr(0, std::string(c.record).size()), c.record);
+      EXPECT_EQ(display.records[0].find("incomplete"), std::string::npos);
+    }
   }
 }
 
