@@ -105,6 +105,7 @@ int RunPreview(const std::string& source, const std::string& picture, const std:
                                  machine.acceleration,
                                  machine.cornerTolerance,
                                  depth ? 1 : 0,
+                                 0,  // the original dialect
                                  StopArrived,
                                  Write,
                                  streams};

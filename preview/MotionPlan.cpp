@@ -6,6 +6,8 @@
 #include <new>
 #include <vector>
 
+#include "engine/MoveGeometry.h"
+
 namespace morvatex {
 namespace {
 
@@ -33,12 +35,15 @@ void Tangents(const PathSegment& segment, double length, PathPoint& start, PathP
     return;
   }
   // Along the circle: a quarter turn ahead of the radius, in the direction
-  // of the sweep; the planar part shrinks by the share of Z in the length.
+  // of the sweep, in the arc's plane; the planar part shrinks by the share
+  // along the plane's normal in the length.
+  const Plane plane = segment.plane;
+  const double across = (PlaneNormal(segment.end, plane) - PlaneNormal(segment.start, plane)) / length;
   const double planar = segment.sweep * segment.radius / length;
   const double turn = segment.Clockwise() ? -1 : 1;
   const double a = segment.startAngle, b = segment.startAngle + segment.SignedSweep();
-  start = {-std::sin(a) * turn * planar, std::cos(a) * turn * planar, dz};
-  end = {-std::sin(b) * turn * planar, std::cos(b) * turn * planar, dz};
+  start = PlanePoint(-std::sin(a) * turn * planar, std::cos(a) * turn * planar, across, plane);
+  end = PlanePoint(-std::sin(b) * turn * planar, std::cos(b) * turn * planar, across, plane);
 }
 
 // The full speed of a move (mm/s); 0 for one that is not timed.
@@ -52,13 +57,15 @@ double CruiseSpeed(const PathSegment& segment, const MachineModel& machine) {
 }
 
 // The moves that take time, each with its entry speed limited by the
-// junction before it; a move that is not timed stops the machine.
+// junction before it; a move that is not timed, and a dwell, stop the
+// machine.
 std::vector<PlannedMove> Moves(const PathMoves& moves, const MachineModel& machine) {
   std::vector<PlannedMove> plan;
   plan.reserve(moves.size());
   PathPoint direction;  // at the end of the last timed move
   bool moving = false;  // the last move was timed: its end joins the next
   for (std::size_t i = 0; i < moves.size(); ++i) {
+    if (moves.DwellBefore(i)) moving = false;
     const PathSegment segment = moves[i];
     const double length = segment.Length();
     if (!(length > kShortestMove)) continue;
@@ -110,7 +117,7 @@ double TrapezoidSeconds(double length, double entry, double exit, double cruise,
 MachiningEstimate Estimate(const ToolPath& path, const MachineModel& machine) {
   MachiningEstimate estimate = Estimate(path, machine.rapidRate);
   try {
-    estimate.plannedSeconds = PlannedSeconds(path.segments, machine);
+    estimate.plannedSeconds = PlannedSeconds(path.segments, machine) + estimate.dwellSeconds;
   } catch (const std::bad_alloc&) {
     estimate.plannedSeconds = -1;  // the instant time stands in
   }

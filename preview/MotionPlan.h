@@ -26,13 +26,14 @@ struct MachineModel {
 };
 
 // The planned seconds of `moves`, feed moves without feed and zero-length
-// moves not timed. With an acceleration of 0 or less (no model) every move
+// moves not timed, the machine at rest after each dwell (whose own time is
+// not counted here). With an acceleration of 0 or less (no model) every move
 // is timed at its full speed. Throws std::bad_alloc when the plan's 12 bytes
 // per move cannot be had.
 double PlannedSeconds(const PathMoves& moves, const MachineModel& machine);
 
-// The estimate of `path` (ToolPath.h's) with its planned time. For want of
-// memory the plan is left out (plannedSeconds below 0).
+// The estimate of `path` (ToolPath.h's) with its planned time, the dwells
+// included. For want of memory the plan is left out (plannedSeconds below 0).
 MachiningEstimate Estimate(const ToolPath& path, const MachineModel& machine);
 
 // The time of one move of `length` entered at `entry` and left at `exit`,

@@ -29,6 +29,7 @@ typedef struct MorvatexPreviewCall {
   double acceleration;     // mm/s², for the estimate
   double cornerTolerance;  // mm, for the estimate
   int depth;               // nonzero: the depth view
+  int dialect;             // the Isel dialect of the source: 0 the original, 1 the extended one
   // Nonzero once a stop signal arrived: a read that waits then gives up.
   int (*stopArrived)(void);
   MorvatexPreviewWrite* write;
@@ -37,10 +38,11 @@ typedef struct MorvatexPreviewCall {
 
 // Draws the picture and reports as RunPreviewCommand (previewmodule/PreviewCommand.h)
 // does, handing all text to `call->write` before it returns, and returns its
-// exit status: 0, 1, or 2 (also for a settings record of another size).
+// exit status: 0, 1, or 2 (also for a settings record of another size or a
+// dialect it does not know).
 typedef int MorvatexPreviewEntry(const MorvatexPreviewCall* call);
-MorvatexPreviewEntry MorvatexRunPreview3;
-#define MORVATEX_PREVIEW_ENTRY "MorvatexRunPreview3"
+MorvatexPreviewEntry MorvatexRunPreview4;
+#define MORVATEX_PREVIEW_ENTRY "MorvatexRunPreview4"
 
 #ifdef __cplusplus
 }

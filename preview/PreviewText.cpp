@@ -26,6 +26,7 @@ std::string EstimateText(const MachiningEstimate& estimate) {
                      "   Eilgangweg: " + Millimetres(estimate.rapidLength) +
                      "   Werkzeugwechsel: " + std::to_string(estimate.toolChanges);
   if (estimate.unfedLength > 0) text += "   ohne Vorschub: " + Millimetres(estimate.unfedLength);
+  if (estimate.dwellSeconds > 0) text += "   Verweilzeit: " + Duration(estimate.dwellSeconds);
   return text;
 }
 
@@ -43,6 +44,22 @@ std::string FailureText(const ToolPath& path) {
   if (path.failedLine == 0) return "Abbruch: " + std::string(OutcomeMessage(path.code));
   return "Abbruch in Zeile " + std::to_string(path.failedLine) + ": " + std::string(OutcomeMessage(path.code)) + " (" +
          path.failedLineText + ")";
+}
+
+std::string NotCarriedText(const ToolPath& path) {
+  const std::size_t count = path.notCarriedCount;
+  if (count == 0) return {};
+  return "Nicht umgesetzt: " + std::to_string(count) + (count == 1 ? " Zeile" : " Zeilen");
+}
+
+std::vector<std::string> NotCarriedLines(const ToolPath& path, std::size_t most) {
+  std::vector<std::string> lines;
+  const std::size_t shown = std::min(most, path.notCarried.size());
+  for (std::size_t i = 0; i < shown; ++i)
+    lines.push_back("Isel-Zeile " + std::to_string(path.notCarried[i].line) + ": " + path.notCarried[i].reason);
+  if (path.notCarriedCount > shown)
+    lines.push_back("... und " + std::to_string(path.notCarriedCount - shown) + " weitere");
+  return lines;
 }
 
 std::string ExtentsText(const ToolPath& path) {

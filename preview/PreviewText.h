@@ -2,7 +2,9 @@
 // preview window and printed by the converter's --preview.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "preview/ToolPath.h"
 
@@ -11,6 +13,7 @@ namespace morvatex {
 // "Bearbeitungszeit: H:MM:SS   Vorschubweg: 300.0 mm   Eilgangweg: 12.5 mm
 // Werkzeugwechsel: 2" (on one line; lengths with one decimal and "."), and
 // when feed moves came before any feed, "   ohne Vorschub: 3.0 mm" (not in
+// the time), when the program dwells, "   Verweilzeit: H:MM:SS" (part of
 // the time). Seconds are rounded to the nearest whole second.
 std::string EstimateText(const MachiningEstimate& estimate);
 
@@ -26,6 +29,14 @@ std::string MachineText(double acceleration, double cornerTolerance);
 // outcome message and the line's text in parentheses, or "Abbruch: " and the
 // message when no line is to blame.
 std::string FailureText(const ToolPath& path);
+
+// Empty when every line is carried over whole; otherwise "Nicht umgesetzt:
+// 1 Zeile" or "Nicht umgesetzt: N Zeilen".
+std::string NotCarriedText(const ToolPath& path);
+
+// "Isel-Zeile K: REASON" for each of the first `most` lines not carried
+// over whole, then "... und N weitere" for those not shown.
+std::vector<std::string> NotCarriedLines(const ToolPath& path, std::size_t most);
 
 // "X -5.000 .. 250.500 mm   Y 0.000 .. 80.000 mm", the extents as the DXF
 // header writes them (three decimals); empty when they are unknown.

@@ -13,23 +13,23 @@
 
 #include "engine/IselInterpreter.h"
 #include "engine/MachineState.h"
+#include "engine/MoveGeometry.h"
 #include "engine/OutcomeCodes.h"
 #include "engine/PassRunner.h"
 #include "engine/SourceCheck.h"
+#include "preview/FrameRefusals.h"
+#include "preview/PathRecorder.h"
 
 namespace morvatex {
 namespace {
 
-// The preview's segment of one of the interpreter's moves: the move in
-// doubles, the feed in force after its line (none for a rapid move), and
-// whether it runs in Z alone.
-PathSegment SegmentOf(const Move& move, const MachineState& state) {
-  const PathMove m = move.As<double>();
-  const bool zOnly =
-      m.kind == MotionKind::kLinear && m.start.x == m.end.x && m.start.y == m.end.y && m.start.z != m.end.z;
-  // Built whole: a segment cleared first and then filled costs the trace.
-  return {m, m.IsFeed() ? static_cast<double>(state.feed) : 0, zOnly};
-}
+// What every pass of a trace runs with.
+struct TraceInput {
+  const SettingsRecord& settings;
+  IselDialect dialect;
+  const std::function<bool()>& stopped;
+  const TraceProgressSink& progress;
+};
 
 // One pass over the lines as the conversion runs it (engine/PassRunner.h):
 // from the first line until PROGEND, the end of the lines, a failure or a
@@ -39,19 +39,18 @@ PathSegment SegmentOf(const Move& move, const MachineState& state) {
 // code. Returns the 1-based number of the last line interpreted (the lines
 // have at least one). `lines` are asked for in order, each at most once.
 template <typename Lines, typename AfterLine>
-std::size_t RunPass(Lines& lines, Pass pass, const SettingsRecord& settings, MachineState& state, Outcome& code,
-                    std::size_t lastLine, const std::function<bool()>& stopped, const TraceProgressSink& progress,
-                    AfterLine afterLine) {
+std::size_t RunPass(Lines& lines, Pass pass, const TraceInput& input, MachineState& state, Outcome& code,
+                    std::size_t lastLine, AfterLine afterLine) {
   // Asking costs little, but a line costs less still.
   constexpr std::size_t kLinesPerStopQuery = 256;
   std::string currentLineText;
   const std::size_t total = lines.size();
   return RunPassOverLines(
-      lines, pass, IselDialect::kOriginal, settings.Profil, state, currentLineText, code,
+      lines, pass, input.dialect, input.settings.Profil, state, currentLineText, code,
       [&](std::size_t index) {
         if (index % kLinesPerStopQuery != 0) return false;
-        if (progress) progress({pass == Pass::kMeasuring ? 1 : 2, index, total});
-        return stopped && stopped();
+        if (input.progress) input.progress({pass == Pass::kMeasuring ? 1 : 2, index, total});
+        return input.stopped && input.stopped();
       },
       afterLine, lastLine == 0 ? kAllLines : lastLine);
 }
@@ -125,19 +124,11 @@ class SourceLines {
   bool ended_ = false, failed_ = false;
 };
 
-// Sums from the segment at full precision, before the move is stored.
-void AddToTotals(const PathSegment& segment, PathTotals& totals) {
-  const double length = segment.Length();
-  if (segment.kind == MotionKind::kRapid) {
-    totals.rapidLength += length;
-  } else {
-    totals.feedLength += length;
-    if (segment.feed > 0) {
-      totals.feedSeconds += length / segment.feed * 60;
-    } else {
-      totals.unfedLength += length;
-    }
-  }
+// The marks of a move as PathMoves keeps them.
+std::uint8_t FrameMark(Frame frame) {
+  const int fromMachine = static_cast<int>(frame) - static_cast<int>(Frame::kMachine);
+  // The interpreter knows no other frames; one it might make is taken as the first work frame.
+  return static_cast<std::uint8_t>(fromMachine >= 0 && fromMachine <= 6 ? fromMachine : 1);
 }
 
 }  // namespace
@@ -153,6 +144,10 @@ void PathMoves::push_back(const PathSegment& segment) {
   const int plane = static_cast<int>(segment.plane) - static_cast<int>(Plane::kXY);
   move.flags = static_cast<std::uint8_t>(GNumber(segment.kind) | (plane << kPlaneShift));
   if (segment.zOnly) move.flags |= kZOnly;
+  move.marks =
+      static_cast<std::uint8_t>(FrameMark(segment.frame) | ((segment.unknownAxes << kUnknownShift) & kUnknownMask));
+  if (segment.notCarried) move.marks |= kNotCarried;
+  if (segment.dwellBefore) move.marks |= kDwellBefore;
   const OwnStart start{moves_.size(), static_cast<float>(segment.start.x), static_cast<float>(segment.start.y),
                        static_cast<float>(segment.start.z)};
   // Compared as stored, so a start the floats cannot tell from the end
@@ -198,9 +193,8 @@ void PathMoves::TrimSpare() {
 }
 
 double PathSegment::Length() const {
-  const double dz = end.z - start.z;
-  const double planar = IsArc() ? sweep * radius : std::hypot(end.x - start.x, end.y - start.y);
-  return std::hypot(planar, dz);
+  if (!IsArc()) return std::hypot(std::hypot(end.x - start.x, end.y - start.y), end.z - start.z);
+  return std::hypot(sweep * radius, PlaneNormal(end, plane) - PlaneNormal(start, plane));
 }
 
 namespace {
@@ -214,20 +208,19 @@ struct MoveCount {
 // The source's checks and the measuring pass: false when the trace ends
 // there. `measured` is the 1-based number of the last line the pass
 // interpreted.
-bool Measure(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped,
-             const TraceProgressSink& progress, MachineState& state, ToolPath& path, std::size_t& measured,
+bool Measure(const LineList& lines, const TraceInput& input, MachineState& state, ToolPath& path, std::size_t& measured,
              MoveCount& count) {
   path.code = CheckSource(lines);
   if (!IsGood(path.code)) return false;
   ExtentsTracker extents;
-  measured = RunPass(lines, Pass::kMeasuring, settings, state, path.code, 0, stopped, progress,
-                     [&](const InterpretedLine& line, std::size_t) {
-                       extents.Update(line.moves, state);
-                       line.moves.ForEach([&](const Move& move) {
-                         ++count.moves;
-                         if (move.IsArc()) ++count.arcs;
-                       });
-                     });
+  measured =
+      RunPass(lines, Pass::kMeasuring, input, state, path.code, 0, [&](const InterpretedLine& line, std::size_t) {
+        extents.Update(line.moves, state);
+        line.moves.ForEach([&](const Move& move) {
+          ++count.moves;
+          if (move.IsArc()) ++count.arcs;
+        });
+      });
   path.extents = extents.Extents();
   path.extentsKnown = true;
   if (path.code == Outcome::kStopped) return false;  // a stop ends the trace after its line
@@ -242,25 +235,21 @@ bool Measure(const LineList& lines, const SettingsRecord& settings, const std::f
 
 // The writing pass over the same lines, after Measure.
 template <typename Lines>
-void Write(Lines& lines, const SettingsRecord& settings, const std::function<bool()>& stopped,
-           const TraceProgressSink& progress, MachineState& state, ToolPath& path, std::size_t measured,
+void Write(Lines& lines, const TraceInput& input, MachineState& state, ToolPath& path, std::size_t measured,
            const MoveCount& count) {
   path.segments.reserve(count.moves, count.arcs);
   // What the writing pass would say about the lines up to a measuring
   // failure does not change the outcome.
   const bool measuringFailed = !IsGood(path.code);
   Outcome writingCode = Outcome::kSuccess;
-  const std::size_t written =
-      RunPass(lines, Pass::kWriting, settings, state, writingCode, measuringFailed ? measured : 0, stopped, progress,
-              [&](const InterpretedLine& line, std::size_t) {
-                if (measuringFailed) writingCode = Outcome::kSuccess;
-                line.moves.ForEach([&](const Move& move) {
-                  const PathSegment segment = SegmentOf(move, state);
-                  AddToTotals(segment, path.totals);
-                  path.segments.push_back(segment);
-                });
-                if (line.toolAccepted) ++path.toolChanges;
-              });
+  PathRecorder recorder(path);
+  const FrameRefusals refusals(input.settings);
+  const std::size_t written = RunPass(lines, Pass::kWriting, input, state, writingCode, measuringFailed ? measured : 0,
+                                      [&](const InterpretedLine& line, std::size_t index) {
+                                        if (measuringFailed) writingCode = Outcome::kSuccess;
+                                        recorder.Record(line, index, state);
+                                        if (refusals.Refuses(line)) writingCode = Outcome::kMachineFrameNotExpressible;
+                                      });
   if (!measuringFailed && !IsGood(writingCode)) {
     path.code = writingCode;
     path.failedLine = written;
@@ -272,18 +261,20 @@ void Write(Lines& lines, const SettingsRecord& settings, const std::function<boo
 }  // namespace
 
 ToolPath TraceToolPath(const LineList& lines, const SettingsRecord& settings, const std::function<bool()>& stopped,
-                       const TraceProgressSink& progress) {
+                       const TraceProgressSink& progress, IselDialect dialect) {
+  const TraceInput input{settings, dialect, stopped, progress};
   ToolPath path;
   MachineState state;
   std::size_t measured = 0;
   MoveCount count;
-  if (Measure(lines, settings, stopped, progress, state, path, measured, count))
-    Write(lines, settings, stopped, progress, state, path, measured, count);
+  if (Measure(lines, input, state, path, measured, count)) Write(lines, input, state, path, measured, count);
   return path;
 }
 
 ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const SettingsRecord& settings,
-                           const std::function<bool()>& stopped, const TraceProgressSink& progress) {
+                           const std::function<bool()>& stopped, const TraceProgressSink& progress,
+                           IselDialect dialect) {
+  const TraceInput input{settings, dialect, stopped, progress};
   const auto failed = [](Outcome code) {
     ToolPath result;
     result.code = code;
@@ -310,12 +301,12 @@ ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Settin
   MachineState state;
   std::size_t measured = 0;
   MoveCount count;
-  if (!Measure(lines, settings, stopped, progress, state, traced, measured, count)) return traced;
+  if (!Measure(lines, input, state, traced, measured, count)) return traced;
   // A FIFO or a device gives its bytes once: its lines stay for the writing
   // pass. A file is read again instead, so that a long program's text is
   // gone before its moves take its place.
   if (fs.IsSpecialFile(path)) {
-    Write(lines, settings, stopped, progress, state, traced, measured, count);
+    Write(lines, input, state, traced, measured, count);
     return traced;
   }
   LinePrint print;
@@ -334,7 +325,7 @@ ToolPath TraceToolPathFile(FileSystem& fs, const std::string& path, const Settin
   file = fs.OpenForReading(path);
   if (!file) return unreadable();
   SourceLines again(*file, total);
-  Write(again, settings, stopped, progress, state, traced, measured, count);
+  Write(again, input, state, traced, measured, count);
   if (traced.code == Outcome::kStopped) {
     file->Close();
     return traced;
@@ -352,6 +343,7 @@ MachiningEstimate Estimate(const ToolPath& path, double rapidRate) {
   estimate.rapidLength = path.totals.rapidLength;
   estimate.unfedLength = path.totals.unfedLength;
   estimate.feedSeconds = path.totals.feedSeconds;
+  estimate.dwellSeconds = path.totals.dwellSeconds;
   if (rapidRate > 0) estimate.rapidSeconds = estimate.rapidLength / rapidRate * 60;
   return estimate;
 }

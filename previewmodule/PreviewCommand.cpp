@@ -55,10 +55,21 @@ int Stopped(const std::string& source, std::ostream& out) {
   return kFailedStatus;
 }
 
+// The lines not carried over whole, as a conversion's report lists them;
+// empty when there are none.
+std::string NotCarriedReport(const ToolPath& path) {
+  // As many as the conversion's report lists.
+  constexpr std::size_t kListed = 20;
+  if (path.notCarriedCount == 0) return {};
+  std::string report = " " + NotCarriedText(path) + "\r\n";
+  for (const std::string& line : NotCarriedLines(path, kListed)) report += "   " + line + "\r\n";
+  return report;
+}
+
 int PreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
                    const SettingsRecord& settings, FileSystem& fs, const MachineModel& machine, bool depth,
-                   const std::function<bool()>& stopped, std::ostream& out, std::ostream& err) {
-  const ToolPath path = TraceToolPathFile(fs, source, settings, stopped);
+                   IselDialect dialect, const std::function<bool()>& stopped, std::ostream& out, std::ostream& err) {
+  const ToolPath path = TraceToolPathFile(fs, source, settings, stopped, {}, dialect);
   if (path.code == Outcome::kStopped) return Stopped(source, out);
   if (path.code >= Outcome::kSourceOpen && path.code <= Outcome::kSourceClose) {
     err << "morvatex-convert: SOURCE cannot be read: " << Cp1252ToUtf8(source) << "\n";
@@ -104,6 +115,7 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
                        "\r\n";
   if (path.extentsKnown) report += " Zeichnungsgrenzen: " + ExtentsText(path) + "\r\n";
   if (!IsGood(path.code)) report += " " + FailureText(path) + "\r\n";
+  report += NotCarriedReport(path);
   report += " Bild: " + picture + "\r\n";
   out << ForTerminal(report);
   return IsGood(path.code) ? 0 : kFailedStatus;
@@ -113,9 +125,9 @@ int PreviewCommand(const std::string& source, const std::string& picture, const 
 
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
                       const SettingsRecord& settings, FileSystem& fs, const MachineModel& machine, bool depth,
-                      const std::function<bool()>& stopped, std::ostream& out, std::ostream& err) {
+                      IselDialect dialect, const std::function<bool()>& stopped, std::ostream& out, std::ostream& err) {
   try {
-    return PreviewCommand(source, picture, keep, settings, fs, machine, depth, stopped, out, err);
+    return PreviewCommand(source, picture, keep, settings, fs, machine, depth, dialect, stopped, out, err);
   } catch (const std::bad_alloc&) {
     // The source, its lines and its moves are held at once; all of it is
     // given back by now. Nothing was written: the picture is written last,

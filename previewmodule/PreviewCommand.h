@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/FileSystem.h"
+#include "engine/IselDialect.h"
 #include "preview/MotionPlan.h"
 #include "settings/SettingsRecord.h"
 
@@ -18,9 +19,9 @@ namespace morvatex {
 inline constexpr int kPreviewWidth = 1024;
 inline constexpr int kPreviewHeight = 768;
 
-// Traces `source` with `settings`, writes the picture to `picture` (both
-// Windows-1252 paths) and prints the estimate, the extents and any failure
-// (UTF-8) to `out`. The picture never replaces the source or a file of
+// Traces `source` (read in `dialect`) with `settings`, writes the picture to
+// `picture` (both Windows-1252 paths) and prints the estimate, the extents,
+// the lines not carried over whole and any failure (UTF-8) to `out`. The picture never replaces the source or a file of
 // `keep` (the settings file). Returns 0, 1 when the program fails in a line or a
 // check (the picture shows the path up to there) or when `stopped` said yes
 // while the source was read, traced or painted (the picture is then not
@@ -29,6 +30,6 @@ inline constexpr int kPreviewHeight = 768;
 // the depth view (PaintOptions::depth).
 int RunPreviewCommand(const std::string& source, const std::string& picture, const std::string& keep,
                       const SettingsRecord& settings, FileSystem& fs, const MachineModel& machine, bool depth,
-                      const std::function<bool()>& stopped, std::ostream& out, std::ostream& err);
+                      IselDialect dialect, const std::function<bool()>& stopped, std::ostream& out, std::ostream& err);
 
 }  // namespace morvatex

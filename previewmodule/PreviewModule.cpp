@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/FileSystem.h"
+#include "engine/IselDialect.h"
 #include "previewmodule/PreviewCommand.h"
 #include "settings/SettingsRecord.h"
 
@@ -29,7 +30,7 @@ void Hand(const MorvatexPreviewCall& call, int stream, const std::string& text) 
 #else
 #define MORVATEX_EXPORT [[gnu::visibility("default")]]
 #endif
-extern "C" MORVATEX_EXPORT int MorvatexRunPreview3(const MorvatexPreviewCall* call) {
+extern "C" MORVATEX_EXPORT int MorvatexRunPreview4(const MorvatexPreviewCall* call) {
   using namespace morvatex;
   std::ostringstream out;
   std::ostringstream err;
@@ -37,6 +38,10 @@ extern "C" MORVATEX_EXPORT int MorvatexRunPreview3(const MorvatexPreviewCall* ca
   SettingsRecord settings;
   if (call->settingsSize != sizeof settings) {
     err << "morvatex-convert: --preview is not available: the preview module belongs to another version\n";
+  } else if (call->dialect != static_cast<int>(IselDialect::kOriginal) &&
+             call->dialect != static_cast<int>(IselDialect::kExtended)) {
+    err << "morvatex-convert: --preview is not available: the preview module knows no Isel dialect " << call->dialect
+        << "\n";
   } else {
     std::memcpy(&settings, call->settings, sizeof settings);
     stopArrived = call->stopArrived;
@@ -44,7 +49,7 @@ extern "C" MORVATEX_EXPORT int MorvatexRunPreview3(const MorvatexPreviewCall* ca
     status =
         RunPreviewCommand(call->source, call->picture, call->keep, settings, fs,
                           MachineModel{static_cast<double>(call->rapidRate), call->acceleration, call->cornerTolerance},
-                          call->depth != 0, GiveUpWaiting, out, err);
+                          call->depth != 0, static_cast<IselDialect>(call->dialect), GiveUpWaiting, out, err);
   }
   Hand(*call, 1, out.str());
   Hand(*call, 2, err.str());

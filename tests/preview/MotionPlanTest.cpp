@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/ExtendedPrecision.h"
+#include "engine/MoveGeometry.h"
 
 namespace morvatex {
 namespace {
@@ -82,6 +83,60 @@ TEST(MotionPlan, TimesOfCasesWorkedOutByHand) {
       if (s.feed > 0) instant += s.Length() / std::min(s.feed / 60, 100.0);
     EXPECT_NEAR(PlannedSeconds(moves, {6000, 0, kTolerance}), instant, 1e-4) << c.name;
   }
+}
+
+// A path of lines and arcs plans alike in the XY, XZ and YZ planes: the
+// same moves with the plane's coordinates, a helix's rise along its normal.
+TEST(MotionPlan, ArcsPlanAlikeInEveryPlane) {
+  const double pi = static_cast<double>(kPi);
+  const auto arc = [](PathPoint start, PathPoint end, double startAngle, double endAngle) {
+    PathSegment s = Line(start, end, 100);
+    s.kind = MotionKind::kClockwise;
+    s.radius = 10;
+    s.startAngle = startAngle;
+    s.endAngle = endAngle;
+    s.sweep = startAngle - endAngle;
+    return s;
+  };
+  // In the plane's (u, v) and along its normal: along u into a clockwise
+  // quarter circle about the origin, rising 2 mm, on along -v, then a corner.
+  const std::vector<PathSegment> path = {Line({-50, 10, 0}, {0, 10, 0}, 100), arc({0, 10, 0}, {10, 0, 2}, pi / 2, 0),
+                                         Line({10, 0, 2}, {10, -30, 2}, 100), Line({10, -30, 2}, {40, -30, 2}, 100)};
+  double xy = 0;
+  for (const Plane plane : {Plane::kXY, Plane::kXZ, Plane::kYZ}) {
+    SCOPED_TRACE(static_cast<int>(plane));
+    const auto in = [plane](const PathPoint& p) { return PlanePoint(p.x, p.y, p.z, plane); };
+    PathMoves moves;
+    for (PathSegment s : path) {
+      s.plane = plane;
+      s.start = in(s.start);
+      s.end = in(s.end);
+      s.centre = in(s.centre);
+      moves.push_back(s);
+    }
+    EXPECT_NEAR(moves[1].Length(), std::hypot(5 * pi, 2.0), 1e-9);
+    const double seconds = PlannedSeconds(moves, {6000, kAcceleration, kTolerance});
+    if (plane == Plane::kXY) xy = seconds;
+    EXPECT_NEAR(seconds, xy, 1e-9);
+  }
+}
+
+// A dwell halts the machine before the move after it, and its time counts
+// in both estimates.
+TEST(MotionPlan, ADwellHaltsTheMachineAndCountsInTheEstimate) {
+  ToolPath path;
+  path.segments.push_back(Line({0, 0, 0}, {50, 0, 0}, 10));
+  PathSegment after = Line({50, 0, 0}, {100, 0, 0}, 10);
+  after.dwellBefore = true;
+  path.segments.push_back(after);
+  path.totals.feedLength = 100;
+  path.totals.feedSeconds = 10;
+  path.totals.dwellSeconds = 2.5;
+  const MachiningEstimate estimate = Estimate(path, MachineModel{6000, kAcceleration, kTolerance});
+  // Each half from rest to rest: 0.02 s up to 10 mm/s, 49.8 mm, 0.02 s down.
+  EXPECT_NEAR(estimate.plannedSeconds, 2 * 5.02 + 2.5, 1e-9);
+  EXPECT_NEAR(estimate.InstantSeconds(), 10 + 2.5, 1e-9);
+  EXPECT_EQ(estimate.dwellSeconds, 2.5);
 }
 
 TEST(MotionPlan, JunctionSpeedGrowsWithTheToleranceAndShrinksWithTheAngle) {

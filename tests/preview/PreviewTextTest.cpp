@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
 #include "preview/RapidRateFile.h"
 #include "tests/support/FakeFileSystem.h"
 
@@ -19,6 +23,24 @@ TEST(PreviewText, EstimateRoundsToWholeSecondsAndTenthsOfMillimetres) {
             "Bearbeitungszeit: 1:00:31   Vorschubweg: 306.0 mm   Eilgangweg: 33.4 mm   Werkzeugwechsel: 2");
   estimate.unfedLength = 3;
   EXPECT_EQ(EstimateText(estimate).substr(EstimateText(estimate).rfind("   ")), "   ohne Vorschub: 3.0 mm");
+  estimate.dwellSeconds = 61.5;
+  EXPECT_EQ(EstimateText(estimate).substr(0, 26), "Bearbeitungszeit: 1:01:32 ");
+  EXPECT_EQ(EstimateText(estimate).substr(EstimateText(estimate).rfind("   ")), "   Verweilzeit: 0:01:02");
+}
+
+// The window's line and its tooltip: the count, and beyond the lines shown
+// (or kept) how many more there are.
+TEST(PreviewText, LinesNotCarriedOverAreCountedAndTheFirstListed) {
+  ToolPath path;
+  EXPECT_EQ(NotCarriedText(path), "");
+  path.notCarried = {{3, "Befehl unbekannt: TYPE"}, {4, "Wort Q7 wird ignoriert"}};
+  path.notCarriedCount = 1;
+  EXPECT_EQ(NotCarriedText(path), "Nicht umgesetzt: 1 Zeile");
+  path.notCarriedCount = 20000;
+  EXPECT_EQ(NotCarriedText(path), "Nicht umgesetzt: 20000 Zeilen");
+  EXPECT_EQ(NotCarriedLines(path, 1),
+            (std::vector<std::string>{"Isel-Zeile 3: Befehl unbekannt: TYPE", "... und 19999 weitere"}));
+  EXPECT_EQ(NotCarriedLines(path, 5).back(), "... und 19998 weitere");
 }
 
 TEST(RapidRateFile, LivesBesideTheSettingsFileAndFallsBackToTheDefaults) {

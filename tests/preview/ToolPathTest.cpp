@@ -19,10 +19,10 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kRapidRate = 6000;  // mm/min: 100 mm/s
 constexpr double kTolerance = 1e-9;
 
-ToolPath Trace(const std::vector<std::string_view>& program) {
+ToolPath Trace(const std::vector<std::string_view>& program, IselDialect dialect = IselDialect::kOriginal) {
   testing::FakeFileSystem fs;
   fs.files["p.ncp"] = testing::CrLfLines(program);
-  return TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings());
+  return TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), {}, {}, dialect);
 }
 
 // Programs whose figures follow from their construction: lengths in mm,
@@ -165,6 +165,83 @@ TEST(ToolPath, FiguresOfProgramsKnownByConstruction) {
     EXPECT_NEAR(path.extents.minY, c.extents.minY, kTolerance);
     EXPECT_NEAR(path.extents.maxX, c.extents.maxX, kTolerance);
     EXPECT_NEAR(path.extents.maxY, c.extents.maxY, kTolerance);
+  }
+}
+
+// What the extended dialect gives: several moves or steps of one line,
+// arcs outside the XY plane, dwells, frames whose axes are not yet known,
+// and the lines it does not carry over whole, whose moves are marked from
+// the line's first step on. VEL 6000 is 360 mm/min.
+TEST(ToolPath, FiguresOfTheExtendedDialect) {
+  struct Figures {
+    std::size_t moves;
+    double feedLength, rapidLength, feedSeconds, dwellSeconds;
+    std::size_t uncertain, marked, afterDwell;  // moves whose place is uncertain, of lines not carried, after a dwell
+  };
+  const double helix = std::hypot(4 * kPi, 3.2) + std::hypot(kPi, 0.8), drill = 3.8;  // Z 2 down to Z -1.8
+  const struct {
+    const char* name;
+    std::vector<std::string_view> program;
+    Figures want;
+    std::vector<std::size_t> notCarried;  // the lines
+  } cases[] = {
+      {"a half circle in PLANE XZ",
+       {"VEL 6000", "FASTABS X10000 Y5000 Z0", "PLANE XZ", "CWABS I0 K0 X-10000 Z0", "PROGEND"},
+       {2, 10 * kPi, std::sqrt(125.0), 10 * kPi / 6, 0, 0, 0, 0},
+       {}},
+      {"a helix of a turn and a quarter, in pieces",
+       {"VEL 6000", "FASTABS X12000 Y10000 Z1000", "CCWHLXABS I10000 J10000 W360 Z-2200",
+        "CCWHLXABS I10000 J10000 W90 X10000 Y12000 Z-3000", "PROGEND"},
+       {5, helix, std::sqrt(245.0), helix / 6, 0, 0, 0, 0},
+       {}},
+      {"drill cycles: each line several steps, with its own feed and a dwell; a word left out",
+       {"VEL 6000", "DRILLDEF C1 P0 S2000 D1800 V1000 T500", "DRILL X10000 Y5000", "DRILL X20000 Y5000 Q7", "PROGEND"},
+       {8, 2 * drill, 2 + std::sqrt(125.0) + drill + 10 + drill, 2 * drill, 1, 0, 4, 2},
+       {4}},
+      {"dwells after the spindle start and in WAIT",
+       {"SPINDLE CW RPM12000 TIME2000", "WAIT 1500", "VEL 6000", "MOVEABS X6000", "PROGEND"},
+       {1, 6, 0, 1, 3.5, 0, 0, 1},
+       {}},
+      {"the machine's frame, then a work frame, each until every axis is given",
+       {"VEL 6000", "FASTABS X10000 Y10000 Z5000", "WPCLEAR", "FASTABS Z0", "WPREG2ACT", "MOVEABS X20000",
+        "MOVEABS Y0 Z-1000", "PROGEND"},
+       {4, 10 + std::sqrt(101.0), 15 + 5, (10 + std::sqrt(101.0)) / 6, 0, 2, 0, 0},
+       {}},
+      {"lines not carried over whole",
+       {"FOO 1", "VEL 6000", "MOVEABS X1000 Q7", "  MOVEABS Y1000", "PROGEND"},
+       {2, 2, 0, 2.0 / 6, 0, 0, 1, 0},
+       {1, 3}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ToolPath path = Trace(c.program, IselDialect::kExtended);
+    EXPECT_EQ(path.code, Outcome::kSuccess) << path.failedLine;
+    const MachiningEstimate estimate = Estimate(path, kRapidRate);
+    Figures got{path.segments.size(),
+                estimate.feedLength,
+                estimate.rapidLength,
+                estimate.feedSeconds,
+                estimate.dwellSeconds,
+                0,
+                0,
+                0};
+    for (std::size_t i = 0; i < path.segments.size(); ++i) {
+      got.uncertain += path.segments.Uncertain(i);
+      got.marked += path.segments.NotCarried(i);
+      got.afterDwell += path.segments.DwellBefore(i);
+    }
+    EXPECT_EQ(got.moves, c.want.moves);
+    EXPECT_NEAR(got.feedLength, c.want.feedLength, kTolerance);
+    EXPECT_NEAR(got.rapidLength, c.want.rapidLength, kTolerance);
+    EXPECT_NEAR(got.feedSeconds, c.want.feedSeconds, kTolerance);
+    EXPECT_NEAR(got.dwellSeconds, c.want.dwellSeconds, kTolerance);
+    EXPECT_EQ(got.uncertain, c.want.uncertain);
+    EXPECT_EQ(got.marked, c.want.marked);
+    EXPECT_EQ(got.afterDwell, c.want.afterDwell);
+    std::vector<std::size_t> notCarried;
+    for (const NotCarriedLine& line : path.notCarried) notCarried.push_back(line.line);
+    EXPECT_EQ(notCarried, c.notCarried);
+    EXPECT_EQ(path.notCarriedCount, c.notCarried.size());
   }
 }
 

@@ -1,12 +1,15 @@
 // The preview's trace and the conversion run share their passes
 // (engine/PassRunner.h) and the checks of the source: for every program they
 // must end with the same outcome code, blame the same line and measure the
-// same drawing extents, whatever the settings, and a stop must end both at
-// the same line.
+// same drawing extents, whatever the settings and in either dialect, and a
+// stop must end both at the same line.
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,8 +28,10 @@
 namespace morvatex {
 namespace {
 
-// The settings a conversion runs with: the trace ignores those of the
-// output, but they must not matter to the codes, lines and extents either.
+// The settings a conversion runs with: the trace writes no output, but
+// asks, as its CNC program's writer does, whether the family can say the
+// frames of the extended dialect; otherwise they must not matter to the
+// codes, lines and extents.
 struct SettingsVariant {
   const char* name;
   std::function<void(SettingsRecord&)> apply;
@@ -181,11 +186,20 @@ void ExpectSame(const Ending& trace, const Ending& conversion, bool compareLine 
 }
 
 ToolPath TraceFile(const std::string& text, const SettingsRecord& settings, const std::function<bool()>& stopped = {},
-                   const TraceProgressSink& progress = {}) {
+                   const TraceProgressSink& progress = {}, IselDialect dialect = IselDialect::kOriginal) {
   testing::FakeFileSystem fs;
   fs.files["p.ncp"] = text;
-  return TraceToolPathFile(fs, "p.ncp", settings, stopped, progress);
+  return TraceToolPathFile(fs, "p.ncp", settings, stopped, progress, dialect);
 }
+
+testing::ConversionResult ConvertIn(IselDialect dialect, const SettingsRecord& settings, const std::string& text) {
+  testing::FakeFileSystem fs;
+  ConversionOptions options;
+  options.dialect = dialect;
+  return testing::Convert(settings, text, fs, options);
+}
+
+constexpr IselDialect kDialects[] = {IselDialect::kOriginal, IselDialect::kExtended};
 
 TEST(TraceMatchesConversion, ForEveryProgramOfTheTableAndEverySettingsVariant) {
   for (const Case& c : kCases) {
@@ -203,57 +217,117 @@ TEST(TraceMatchesConversion, ForEveryProgramOfTheTableAndEverySettingsVariant) {
       }
       ExpectSame(FromTrace(TraceFile(text, settings)), conversion);
       ExpectSame(FromTrace(TraceToolPath(lines, settings)), conversion);
+      const Ending extended = FromConversion(ConvertIn(IselDialect::kExtended, settings, text));
+      ExpectSame(FromTrace(TraceFile(text, settings, {}, {}, IselDialect::kExtended)), extended);
     }
   }
 }
 
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// How many lines the conversion's report names as not carried over.
+std::size_t NotCarriedInReport(const std::string& report) {
+  const std::string heading = "Nicht umgesetzt: ";
+  const std::size_t at = report.find(heading);
+  return at == std::string::npos ? 0 : std::stoul(report.substr(at + heading.size()));
+}
+
+// The programs of today's CAM posts, in both dialects: the same endings,
+// and the lines the interpreter does not carry over are the conversion's
+// (without a CNC program, whose family may add lines of its own).
+TEST(TraceMatchesConversion, ForEveryCorpusProgramInBothDialects) {
+  int programs = 0, noted = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(MORVATEX_ISEL_CORPUS_DIR)) {
+    if (entry.path().extension() != ".ncp") continue;
+    ++programs;
+    const std::string text = ReadAll(entry.path());
+    for (const IselDialect dialect : kDialects) {
+      for (const SettingsVariant& variant : kVariants) {
+        SCOPED_TRACE(entry.path().filename().string() +
+                     (dialect == IselDialect::kOriginal ? " original, " : " extended, ") + variant.name);
+        const SettingsRecord settings = SettingsOf(variant);
+        const testing::ConversionResult conversion = ConvertIn(dialect, settings, text);
+        const ToolPath trace = TraceFile(text, settings, {}, {}, dialect);
+        ExpectSame(FromTrace(trace), FromConversion(conversion));
+        // A conversion whose measuring pass fails writes nothing, while the
+        // trace names the lines up to the failure: they tell why it failed.
+        if (!settings.CNCDINCodeerstellen && IsGood(conversion.code)) {
+          EXPECT_EQ(trace.notCarriedCount, NotCarriedInReport(conversion.report));
+          noted += trace.notCarriedCount > 0 ? 1 : 0;
+        }
+      }
+    }
+  }
+  EXPECT_GE(programs, 8);
+  EXPECT_GT(noted, 0) << "some programs have lines not carried over";
+}
+
 // The moves of the writing pass, each as the interpreter made it.
-std::vector<Move> InterpretedMoves(const LineList& lines, const SettingsRecord& settings) {
+std::vector<Move> InterpretedMoves(const LineList& lines, const SettingsRecord& settings, IselDialect dialect) {
   std::vector<Move> moves;
   MachineState state;
   std::string currentLineText;
   Outcome code = Outcome::kSuccess;
   RunPassOverLines(
-      lines, Pass::kWriting, IselDialect::kOriginal, settings.Profil, state, currentLineText, code,
-      [](std::size_t) { return false; },
+      lines, Pass::kWriting, dialect, settings.Profil, state, currentLineText, code, [](std::size_t) { return false; },
       [&](const InterpretedLine& line, std::size_t) {
         line.moves.ForEach([&](const Move& move) { moves.push_back(move); });
       });
   return moves;
 }
 
+// `got` holds `want` as the path stores its points: in floats.
+void ExpectStored(const PathPoint& got, const PathPoint& want) {
+  EXPECT_EQ(static_cast<float>(got.x), static_cast<float>(want.x));
+  EXPECT_EQ(static_cast<float>(got.y), static_cast<float>(want.y));
+  EXPECT_EQ(static_cast<float>(got.z), static_cast<float>(want.z));
+}
+
 // The trace holds the writing pass's moves, every one in order and none of
 // its own making: positions as the path stores them (floats), an arc's
-// geometry at the precision of the path's moves.
+// geometry at the precision of the path's moves, the frame and the axes
+// not known in it; for the table's programs and the CAM posts' in either
+// dialect.
 TEST(TraceMatchesConversion, TheTraceHoldsTheInterpretersMoves) {
   const SettingsRecord settings = testing::NewConfigurationSettings();
-  const auto stored = [](const PathPoint& p) {
-    return PathPoint{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
-  };
-  for (const Case& c : kCases) {
-    if (!IsGood(c.code)) continue;
-    SCOPED_TRACE(c.name);
-    LineList lines;
-    for (std::string_view line : c.program) lines.push_back(line);
-    const std::vector<Move> moves = InterpretedMoves(lines, settings);
-    const ToolPath path = TraceToolPath(lines, settings);
-    ASSERT_EQ(path.segments.size(), moves.size());
-    for (std::size_t i = 0; i < moves.size(); ++i) {
-      SCOPED_TRACE(i);
-      const PathMove want = moves[i].As<double>();
-      const PathSegment got = path.segments[i];
-      EXPECT_EQ(got.kind, want.kind);
-      EXPECT_EQ(got.plane, want.plane);
-      EXPECT_EQ(got.line, want.line);
-      EXPECT_EQ(got.start, stored(want.start));
-      EXPECT_EQ(got.end, stored(want.end));
-      if (!want.IsArc()) continue;
-      EXPECT_EQ(got.centre.x, want.centre.x);
-      EXPECT_EQ(got.centre.y, want.centre.y);
-      EXPECT_EQ(got.radius, want.radius);
-      EXPECT_EQ(got.startAngle, want.startAngle);
-      EXPECT_EQ(got.endAngle, want.endAngle);
-      EXPECT_EQ(got.sweep, want.sweep);
+  std::vector<std::pair<std::string, std::string>> programs;
+  for (const Case& c : kCases)
+    if (IsGood(c.code)) programs.emplace_back(c.name, testing::CrLfLines(c.program));
+  for (const auto& entry : std::filesystem::directory_iterator(MORVATEX_ISEL_CORPUS_DIR))
+    if (entry.path().extension() == ".ncp")
+      programs.emplace_back(entry.path().filename().string(), ReadAll(entry.path()));
+  for (const auto& [name, text] : programs) {
+    for (const IselDialect dialect : kDialects) {
+      SCOPED_TRACE(name + (dialect == IselDialect::kOriginal ? " original" : " extended"));
+      LineList lines;
+      LineSplitter splitter(lines);
+      splitter.Feed(text);
+      splitter.Finish();
+      const std::vector<Move> moves = InterpretedMoves(lines, settings, dialect);
+      const ToolPath path = TraceToolPath(lines, settings, {}, {}, dialect);
+      ASSERT_EQ(path.segments.size(), moves.size());
+      for (std::size_t i = 0; i < moves.size(); ++i) {
+        SCOPED_TRACE(i);
+        const PathMove want = moves[i].As<double>();
+        const PathSegment got = path.segments[i];
+        EXPECT_EQ(got.kind, want.kind);
+        EXPECT_EQ(got.plane, want.plane);
+        EXPECT_EQ(got.line, want.line);
+        ExpectStored(got.start, want.start);
+        ExpectStored(got.end, want.end);
+        EXPECT_EQ(got.frame, want.frame);
+        EXPECT_EQ(got.unknownAxes, want.unknownAxes);
+        if (!want.IsArc()) continue;
+        EXPECT_EQ(got.centre.x, want.centre.x);
+        EXPECT_EQ(got.centre.y, want.centre.y);
+        EXPECT_EQ(got.radius, want.radius);
+        EXPECT_EQ(got.startAngle, want.startAngle);
+        EXPECT_EQ(got.endAngle, want.endAngle);
+        EXPECT_EQ(got.sweep, want.sweep);
+      }
     }
   }
 }
