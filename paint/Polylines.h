@@ -12,6 +12,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/MoveGeometry.h"
 #include "paint/Batch.h"
 #include "paint/PreviewView.h"
 #include "preview/ToolPath.h"
@@ -19,7 +20,8 @@
 namespace morvatex {
 
 // Collects the moves of one kind as polylines in pixels, only as fine as the
-// picture can show: arcs become chords within a fraction of a pixel, points
+// picture can show: arcs become chords within a fraction of a pixel (arcs in
+// the XZ and YZ planes the chords of their XY projection), points
 // closer than half a pixel to the last one kept are left out (the last of a
 // polyline always stays, so ends and corners keep their place), and pieces
 // wholly outside the visible area are dropped, which ends the polyline there.
@@ -49,6 +51,10 @@ class Polylines {
       Piece(start, end);
       return;
     }
+    if (s.plane != Plane::kXY) {
+      AddProjection(s, start);
+      return;
+    }
     // Screen Y points down, the machine's up: a positive signed sweep turns
     // counter-clockwise as the eye sees it.
     const double r = s.radius * view_.scale;
@@ -57,9 +63,7 @@ class Polylines {
       End();
       return;
     }
-    // The chord of angle a misses the arc by r (1 - cos(a / 2)). A huge arc
-    // far beyond the picture gets a bounded number of chords.
-    constexpr double kMaxChords = 1 << 16;
+    // The chord of angle a misses the arc by r (1 - cos(a / 2)).
     double chords = 1;
     if (r > chordError_)
       chords = std::clamp(std::ceil(s.sweep / (2 * std::acos(1 - chordError_ / r))), 1.0, kMaxChords);
@@ -86,6 +90,36 @@ class Polylines {
 
  private:
   static constexpr double kChordError = 0.25, kMinStep = 0.5;  // pixels
+  // A huge arc far beyond the picture gets a bounded number of chords.
+  static constexpr double kMaxChords = 1 << 16;
+
+  // An arc in the XZ or YZ plane seen from above: its chords (engine/
+  // MoveGeometry.h), straight along X or Y unless it is a helix along the
+  // other axis.
+  // The last chord ends at the arc's end, so that the next move joins
+  // without a break.
+  void AddProjection(const PathSegment& s, QPointF start) {
+    const Plane plane = s.plane;
+    const double r = s.radius;
+    const double u = PlaneU(s.centre, plane), v = PlaneV(s.centre, plane);
+    const double n0 = PlaneNormal(s.start, plane), n1 = PlaneNormal(s.end, plane);
+    const PathPoint low = PlanePoint(u - r, v - r, std::min(n0, n1), plane);
+    const PathPoint high = PlanePoint(u + r, v + r, std::max(n0, n1), plane);
+    if (!Visible(view_.ToScreen(low.x, low.y), view_.ToScreen(high.x, high.y))) {
+      End();
+      return;
+    }
+    // Within a fraction of a pixel, in mm, but never more chords than an
+    // arc in the XY plane gets.
+    const double fewest = r * (1 - std::cos(s.sweep / (2 * kMaxChords)));
+    const double tolerance = std::max(chordError_ / view_.scale, fewest);
+    QPointF from = start;
+    ForEachChord(static_cast<const PathMove&>(s), tolerance, [&](const PathMove& chord) {
+      const QPointF to = view_.ToScreen(chord.end.x, chord.end.y);
+      Piece(from, to);
+      from = to;
+    });
+  }
 
   void Hand() {
     Batch::Line line;

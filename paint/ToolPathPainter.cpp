@@ -26,16 +26,37 @@ const QColor kFailureColour(230, 0, 0);
 // The moves go out in chunks of this many, with a stop query before each.
 constexpr std::size_t kSegmentsPerChunk = 4096;
 
-// The dashed pen of the rapid moves.
+// A colour half way to white: a move whose place is not known for sure.
+QColor Paler(const QColor& colour) {
+  return {(colour.red() + 255) / 2, (colour.green() + 255) / 2, (colour.blue() + 255) / 2};
+}
+
+// The pens of one kind of move come in three groups of `count` (the
+// feed's depth buckets): the moves' own, the paler ones of the moves
+// whose place is uncertain, then one warning pen for the moves of lines
+// not carried over whole.
+int PenOf(int own, int count, bool uncertain, bool notCarried) {
+  if (notCarried) return 2 * count;
+  return uncertain ? count + own : own;
+}
+
+// The dashed pens of the rapid moves: 1 of each group, the uncertain ones
+// dotted.
 std::vector<QPen> RapidPens() {
   QPen rapidPen(kRapidColour, 1);
   rapidPen.setDashPattern({6, 4});  // long enough to tell from a feed move at a glance
   rapidPen.setCosmetic(true);
-  return {rapidPen};
+  QPen uncertainPen = rapidPen;
+  uncertainPen.setColor(Paler(kRapidColour));
+  uncertainPen.setDashPattern({2, 4});
+  QPen warningPen = rapidPen;
+  warningPen.setColor(kNotCarriedColour);
+  return {rapidPen, uncertainPen, warningPen};
 }
 
 // The pens of the feed moves and their dots: by depth, a pen per depth
-// bucket, one polyline per unbroken run of one bucket.
+// bucket, one polyline per unbroken run of one bucket; then as many paler
+// ones, then the warning pen.
 std::vector<QPen> FeedPens(bool depth) {
   QPen feedPen(kFeedColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   feedPen.setCosmetic(true);
@@ -48,6 +69,13 @@ std::vector<QPen> FeedPens(bool depth) {
   } else {
     feedPens.push_back(feedPen);
   }
+  const std::size_t own = feedPens.size();
+  for (std::size_t i = 0; i < own; ++i) {
+    feedPens.push_back(feedPens[i]);
+    feedPens.back().setColor(Paler(feedPens[i].color()));
+  }
+  feedPens.push_back(feedPen);
+  feedPens.back().setColor(kNotCarriedColour);
   return feedPens;
 }
 
@@ -77,6 +105,10 @@ class Picture {
 
  private:
   bool Stopped() const { return stopped_ && stopped_(); }
+  // The feed pen of a move ending at depth `z`.
+  int FeedPen(double z, bool uncertain, bool notCarried) const {
+    return PenOf(options_.depth ? range_.Bucket(z) : 0, options_.depth ? kDepthBuckets : 1, uncertain, notCarried);
+  }
   template <typename Add, typename Draw>
   bool InChunks(Add add, Draw draw);
 
@@ -160,7 +192,9 @@ bool Picture::PaintRapidMoves() {
   const PathMoves& moves = path_.segments;
   return InChunks(
       [&](std::size_t i) {
-        if (moves.KindOf(i) == MotionKind::kRapid) lines.Add(moves[i]);
+        if (moves.KindOf(i) != MotionKind::kRapid) return;
+        lines.SetPen(PenOf(0, 1, moves.Uncertain(i), moves.NotCarried(i)));
+        lines.Add(moves[i]);
       },
       [&] {
         lines.End();
@@ -185,7 +219,7 @@ bool Picture::PaintFeedMoves(BandPainters& painters) {
       [&](std::size_t i) {
         if (moves.KindOf(i) == MotionKind::kRapid) return;
         const PathSegment segment = moves[i];
-        if (options_.depth) lines.SetPen(range_.Bucket(segment.end.z));
+        lines.SetPen(FeedPen(segment.end.z, segment.Uncertain(), segment.notCarried));
         lines.Add(segment);
       },
       [&] {
@@ -207,7 +241,7 @@ bool Picture::PaintDots(BandPainters& painters) {
         Batch::Line dot;
         dot.first = batch_.points.size();
         dot.count = 1;
-        dot.pen = options_.depth ? range_.Bucket(end.z) : 0;
+        dot.pen = FeedPen(end.z, moves.Uncertain(i), moves.NotCarried(i));
         dot.left = at.x() - dotReach;
         dot.right = at.x() + dotReach;
         dot.top = at.y() - dotReach;

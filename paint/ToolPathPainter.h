@@ -1,9 +1,14 @@
 // Draws the tool path of the preview: feed moves solid, rapid moves thin and
-// dashed, arcs true to a fraction of a pixel, feed moves in Z alone as dots, the drawing
-// extents as a frame with their figures in mm. Shared by the preview window and the converter's --preview
+// dashed, arcs true to a fraction of a pixel (those outside the XY plane as
+// what is seen of them from above), feed moves in Z alone as dots, the
+// drawing extents as a frame with their figures in mm. Moves whose place is
+// uncertain (engine/Move.h: the machine's frame, unknown axes) are drawn
+// where their numbers say, paler and rapid ones dotted; the moves of lines
+// not carried over whole in the warning colour. Shared by the preview window and the converter's --preview
 // (which paints into an image); needs Qt's painting only, no widgets.
 #pragma once
 
+#include <QColor>
 #include <QRectF>
 
 #include <cstddef>
@@ -16,6 +21,10 @@
 class QPainter;
 
 namespace morvatex {
+
+// The moves of lines not carried over whole, and the window's line that
+// counts them.
+inline const QColor kNotCarriedColour(220, 160, 0);
 
 struct PaintOptions {
   // Feed moves and their dots coloured by the Z where each move ends, on the

@@ -27,11 +27,12 @@ struct Picture {
   QImage image{400, 300, QImage::Format_RGB32};
 };
 
-Picture Paint(const std::vector<std::string_view>& program, PaintOptions options = {}) {
+Picture Paint(const std::vector<std::string_view>& program, PaintOptions options = {},
+              IselDialect dialect = IselDialect::kOriginal) {
   testing::FakeFileSystem fs;
   fs.files["p.ncp"] = testing::CrLfLines(program);
   Picture picture;
-  picture.path = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings());
+  picture.path = TraceToolPathFile(fs, "p.ncp", testing::NewConfigurationSettings(), {}, {}, dialect);
   const QRectF area(picture.image.rect());
   picture.view = FitPicture(picture.path, area, options);
   QPainter painter(&picture.image);
@@ -134,6 +135,56 @@ int FeedPixelsMissing(const QImage& from, const QImage& in) {
     for (int x = 1; x + 1 < from.width(); ++x)
       if (IsFeed(from.pixel(x, y)) && !Near(in, QPointF(x, y), IsFeed)) ++missing;
   return missing;
+}
+
+// An arc in the XZ or YZ plane is seen from above as a run along X or Y:
+// every feed pixel lies on that run, and the run is drawn from end to end.
+TEST(ToolPathPainter, ArcsOutsideTheXYPlaneAreSeenFromAbove) {
+  const struct {
+    const char* name;
+    std::vector<std::string_view> program;
+    PathPoint from, to;  // the run, in X and Y
+  } cases[] = {
+      {"a half circle in XZ, over X 10 .. 50",
+       {"VEL 6000", "FASTABS X50000 Y20000 Z0", "PLANE XZ", "CWABS I30000 K0 X10000 Z0", "PROGEND"},
+       {10, 20, 0},
+       {50, 20, 0}},
+      {"three quarters in YZ, over Y 10 .. 50",
+       {"VEL 6000", "FASTABS X20000 Y30000 Z20000", "PLANE YZ", "CCWABS J30000 K0 Y50000 Z0", "PROGEND"},
+       {20, 10, 0},
+       {20, 50, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Picture p = Paint(c.program, {}, IselDialect::kExtended);
+    ASSERT_EQ(p.path.code, Outcome::kSuccess);
+    const QPointF a = p.view.ToScreen(c.from.x, c.from.y), b = p.view.ToScreen(c.to.x, c.to.y);
+    for (double t = 0; t <= 1; t += 0.05) EXPECT_TRUE(Near(p.image, a + (b - a) * t, IsFeed)) << t;
+    // No feed pixel more than the pen's reach off the run.
+    const QRectF run = QRectF(a, b).normalized().adjusted(-3, -3, 3, 3);
+    int off = 0;
+    for (int y = 0; y < p.image.height(); ++y)
+      for (int x = 0; x < p.image.width(); ++x) off += IsFeed(p.image.pixel(x, y)) && !run.contains(x, y);
+    EXPECT_EQ(off, 0);
+  }
+}
+
+// Moves whose place is not known for sure (here in the machine's frame)
+// are drawn paler where their numbers say; the moves of a line not carried
+// over whole in the warning colour; the rest as ever.
+TEST(ToolPathPainter, MovesAreMarkedByWhatIsKnownOfThem) {
+  const Picture p = Paint({"VEL 6000", "FASTABS X0 Y0 Z0", "MOVEABS X50000 Q7", "WPCLEAR", "MOVEABS Y30000",
+                           "WPREG1ACT", "MOVEABS X0 Y30000 Z0", "PROGEND"},
+                          {}, IselDialect::kExtended);
+  ASSERT_EQ(p.path.code, Outcome::kSuccess);
+  const auto along = [&](PathPoint from, PathPoint to, bool (*test)(QRgb)) {
+    const QPointF a = p.view.ToScreen(from.x, from.y), b = p.view.ToScreen(to.x, to.y);
+    for (double t = 0.1; t < 0.95; t += 0.1) EXPECT_TRUE(Near(p.image, a + (b - a) * t, test)) << t;
+  };
+  along({0, 0, 0}, {50, 0, 0},
+        [](QRgb c) { return qRed(c) > 180 && qGreen(c) > 120 && qGreen(c) < 200 && qBlue(c) < 80; });
+  along({50, 0, 0}, {50, 30, 0}, [](QRgb c) { return qBlue(c) > 200 && qRed(c) > 100 && qRed(c) < 200; });
+  along({50, 30, 0}, {0, 30, 0}, IsFeed);
 }
 
 // Arcs flattened to chords, runs of tiny moves merged and moves outside the
