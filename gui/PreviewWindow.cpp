@@ -33,9 +33,10 @@ namespace {
 
 constexpr double kZoomPerNotch = 1.25;  // one notch of the wheel
 const QString kFitHint = QStringLiteral("Mausrad: Zoom, Ziehen: Verschieben, F oder Pos1: Einpassen");
-constexpr int kBarSteps = 1000;           // the trace bar: each pass fills half
-constexpr int kProgressIntervalMs = 100;  // how often the trace bar looks at the worker
-constexpr int kListHeight = 140;          // the list of divergences under the picture
+constexpr int kBarSteps = 1000;               // the trace bar: each pass fills half
+constexpr int kProgressIntervalMs = 100;      // how often the trace bar looks at the worker
+constexpr int kListHeight = 140;              // the list of divergences under the picture
+constexpr std::size_t kNotCarriedShown = 10;  // lines in the tooltip of the line that counts them
 
 // The first line of a check's report, without its line end.
 QString Verdict(const std::string& report) { return ToQString(report.substr(0, report.find('\r'))); }
@@ -196,6 +197,26 @@ void PreviewWindow::CreateMachineBoxes(const MachineModel& machine) {
   cornerBox_->setProperty("caption", QStringLiteral("Eckentoleranz (mm):"));
 }
 
+// The trace bar and the lines under the picture.
+void PreviewWindow::CreateStatusLines() {
+  traceBar_ = new QProgressBar(this);
+  traceBar_->setObjectName(QStringLiteral("traceBar"));
+  traceBar_->setRange(0, kBarSteps);
+  traceBar_->setTextVisible(false);
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("statusLine"));
+  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  failure_ = new QLabel(this);
+  failure_->setObjectName(QStringLiteral("failureLine"));
+  failure_->setStyleSheet(QStringLiteral("color: red"));
+  failure_->setVisible(false);
+  notCarried_ = new QLabel(this);
+  notCarried_->setObjectName(QStringLiteral("notCarriedLine"));
+  // The colour of their moves, darkened to be read as text.
+  notCarried_->setStyleSheet(QStringLiteral("color: %1").arg(kNotCarriedColour.darker(140).name()));
+  notCarried_->setVisible(false);
+}
+
 // The switch, verdict and list of the read-back overlay, hidden until
 // OfferReadBack.
 void PreviewWindow::CreateReadBackWidgets() {
@@ -213,7 +234,8 @@ void PreviewWindow::CreateReadBackWidgets() {
 }
 
 PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
-                             const std::string& rapidRateFile, QWidget* parent, const PreviewThreads& threads)
+                             const std::string& rapidRateFile, QWidget* parent, const PreviewThreads& threads,
+                             IselDialect dialect)
     : QWidget(parent, Qt::Window), fs_(fs), rapidRateFile_(rapidRateFile) {
   setObjectName(QStringLiteral("previewWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -255,18 +277,7 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
 
   canvas_ = new PreviewCanvas(this);
   canvas_->options_.startThread = threads.bands;
-  traceBar_ = new QProgressBar(this);
-  traceBar_->setObjectName(QStringLiteral("traceBar"));
-  traceBar_->setRange(0, kBarSteps);
-  traceBar_->setTextVisible(false);
-  status_ = new QLabel(this);
-  status_->setObjectName(QStringLiteral("statusLine"));
-  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  failure_ = new QLabel(this);
-  failure_->setObjectName(QStringLiteral("failureLine"));
-  failure_->setStyleSheet(QStringLiteral("color: red"));
-  failure_->setVisible(false);
-
+  CreateStatusLines();
   CreateReadBackWidgets();
   top->insertWidget(top->indexOf(depthSwitch_) + 1, readBackSwitch_);
 
@@ -276,6 +287,7 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   layout->addWidget(divergences_);
   layout->addWidget(traceBar_);
   layout->addWidget(failure_);
+  layout->addWidget(notCarried_);
   layout->addWidget(status_);
 
   connect(fit, &QPushButton::clicked, canvas_, &PreviewCanvas::Fit);
@@ -303,7 +315,7 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
         QMetaObject::invokeMethod(
             this, [this, picture] { PictureArrived(picture); }, Qt::QueuedConnection);
       },
-      threads.worker);
+      threads.worker, dialect);
   if (!worker_->Started()) {
     canvas_->hide();  // it would say that the path is being traced
     ShowProblem(QStringLiteral("Für die Vorschau kann kein weiterer Thread gestartet werden."));
@@ -365,6 +377,7 @@ void PreviewWindow::TraceEnded(const PreviewWorker::Traced& traced) {
   path_ = traced.path;
   depth_ = traced.depth;
   ShowFailure();
+  ShowNotCarried();
   ShowEstimate();
   traceBar_->hide();  // before the first picture is asked for, so that it is asked for the final size
   canvas_->Start(path_, worker_.get());
@@ -385,6 +398,14 @@ void PreviewWindow::PictureArrived(const PreviewWorker::Picture& picture) {
 void PreviewWindow::ShowFailure() {
   failure_->setText(ToQString(FailureText(*path_)));
   failure_->setVisible(!IsGood(path_->code));
+}
+
+void PreviewWindow::ShowNotCarried() {
+  notCarried_->setText(ToQString(NotCarriedText(*path_)));
+  QStringList lines;
+  for (const std::string& line : NotCarriedLines(*path_, kNotCarriedShown)) lines << ToQString(line);
+  notCarried_->setToolTip(lines.join(QLatin1Char('\n')));
+  notCarried_->setVisible(path_->notCarriedCount > 0);
 }
 
 void PreviewWindow::ShowOutOfMemory() { ShowProblem(QStringLiteral("Nicht genug Speicher für die Vorschau.")); }

@@ -1,8 +1,8 @@
 // The preview window: the tool path of one Isel program as the conversion's
 // interpreter follows it, with a status line of the estimated machining
 // time, the path lengths at feed and at rapid, the number of tool changes
-// and the deepest Z of the feed moves, and the failure that ended the path,
-// if any. The rapid rate of the time estimate is set in the window and
+// and the deepest Z of the feed moves, the failure that ended the path, if
+// any, and how many lines are not carried over whole. The rapid rate of the time estimate is set in the window and
 // remembered beside the settings file.
 //
 // The window opens at once: the program is traced, and each picture
@@ -19,6 +19,7 @@
 
 #include "base/FileSystem.h"
 #include "base/ThreadStarter.h"
+#include "engine/IselDialect.h"
 #include "gui/PreviewWorker.h"
 #include "paint/ToolPathPainter.h"
 #include "preview/MotionPlan.h"
@@ -100,12 +101,13 @@ class PreviewWindow final : public QWidget {
   Q_OBJECT
 
  public:
-  // Starts tracing `sourcePath` (Windows-1252) with `settings`; the rapid
-  // rate comes from, and goes to, `rapidRateFile` (empty: not remembered).
-  // `fs` must outlive the window. Without a worker thread the window says
-  // so and shows nothing else.
+  // Starts tracing `sourcePath` (Windows-1252) with `settings`, read in
+  // `dialect`; the rapid rate comes from, and goes to, `rapidRateFile`
+  // (empty: not remembered). `fs` must outlive the window. Without a worker
+  // thread the window says so and shows nothing else.
   PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
-                const std::string& rapidRateFile, QWidget* parent = nullptr, const PreviewThreads& threads = {});
+                const std::string& rapidRateFile, QWidget* parent = nullptr, const PreviewThreads& threads = {},
+                IselDialect dialect = IselDialect::kOriginal);
   // Stops the worker and waits for it, which takes a moment at most.
   ~PreviewWindow() override;
 
@@ -120,6 +122,9 @@ class PreviewWindow final : public QWidget {
   QProgressBar* TraceBar() const { return traceBar_; }      // hidden once the trace ended
   QLabel* StatusLine() const { return status_; }
   QLabel* FailureLine() const { return failure_; }  // hidden without a failure
+  // "Nicht umgesetzt: N Zeilen", the first lines with their reasons in its
+  // tooltip; hidden while every line is carried over whole.
+  QLabel* NotCarriedLine() const { return notCarried_; }
   // The check of the output, offered while "Ausgabe prüfen" is on: the row's
   // CNC program at `cncPath` read back by `model` and drawn over the path,
   // with the divergences in a list. Until then the switch stays hidden.
@@ -141,11 +146,13 @@ class PreviewWindow final : public QWidget {
   MachineModel Machine() const;
   // The boxes of the acceleration and the tolerance, set to `machine`.
   void CreateMachineBoxes(const MachineModel& machine);
+  void CreateStatusLines();
   void CreateReadBackWidgets();
   void ShowProgress();
   void TraceEnded(const PreviewWorker::Traced& traced);
   void PictureArrived(const PreviewWorker::Picture& picture);
   void ShowFailure();  // the path's own failure, if any
+  void ShowNotCarried();
   void ShowOutOfMemory();
   void ShowProblem(const QString& text);  // in the failure line, in place of the progress
   // The status line: the planned estimate, the instant one in its tooltip.
@@ -167,6 +174,7 @@ class PreviewWindow final : public QWidget {
   QTimer* progressTimer_ = nullptr;
   QLabel* status_ = nullptr;
   QLabel* failure_ = nullptr;
+  QLabel* notCarried_ = nullptr;
   std::string cncPath_;
   ControlModel checkModel_ = ControlModel::kRs274;
   QCheckBox* readBackSwitch_ = nullptr;

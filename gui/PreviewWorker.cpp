@@ -49,18 +49,17 @@ bool PreviewWorker::StartQThread(QThread& thread) {
 
 PreviewWorker::PreviewWorker(FileSystem& fs, const SettingsRecord& settings, std::string sourcePath,
                              std::function<void(Traced)> traced, std::function<void(Picture)> painted,
-                             const QThreadStarter& startThread)
+                             const QThreadStarter& startThread, IselDialect dialect)
     : traced_(std::move(traced)), painted_(std::move(painted)) {
   ++liveThreads;
-  thread_.reset(
-      QThread::create([this, &fs, settings, sourcePath = std::move(sourcePath)] {
-        Run(fs, settings, sourcePath);
-        // The last step of the thread, under a lock the destructor takes
-        // after QThread::wait: that wait orders through a futex that the
-        // thread sanitizer cannot see, this lock it can.
-        const std::lock_guard lock(mutex_);
-        runReturned_ = true;
-      }));
+  thread_.reset(QThread::create([this, &fs, settings, sourcePath = std::move(sourcePath), dialect] {
+    Run(fs, settings, sourcePath, dialect);
+    // The last step of the thread, under a lock the destructor takes
+    // after QThread::wait: that wait orders through a futex that the
+    // thread sanitizer cannot see, this lock it can.
+    const std::lock_guard lock(mutex_);
+    runReturned_ = true;
+  }));
   started_ = startThread(*thread_);
 }
 
@@ -137,7 +136,8 @@ void PreviewWorker::ReadBackNow(FileSystem& fs, const SettingsRecord& settings, 
   request.done(std::move(readBack));
 }
 
-void PreviewWorker::Run(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath) {
+void PreviewWorker::Run(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
+                        IselDialect dialect) {
   std::shared_ptr<const ToolPath> path;
   Traced traced;
   try {
@@ -147,7 +147,8 @@ void PreviewWorker::Run(FileSystem& fs, const SettingsRecord& settings, const st
           total_ = progress.total;
           done_ = progress.done;
           pass_ = progress.pass;
-        }));
+        },
+        dialect));
     traced.depth = FeedDepthOf(*path);
   } catch (const std::bad_alloc&) {
     path.reset();  // the partial path is gone with the unwinding

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "base/FileSystem.h"
+#include "engine/IselDialect.h"
 #include "paint/ReadBackOverlay.h"
 #include "paint/ToolPathPainter.h"
 #include "preview/ToolPath.h"
@@ -54,14 +55,14 @@ class PreviewWorker {
   using QThreadStarter = std::function<bool(QThread& thread)>;
   static bool StartQThread(QThread& thread);
 
-  // Starts tracing `sourcePath` at once, on a thread that `startThread`
-  // starts. `traced` hears the end of the trace (unless stopped), `painted`
-  // each finished picture; both are called on the worker's thread, never
-  // after the destructor returned. Without a thread (see Started) neither is
-  // ever called. `fs` must outlive the worker.
+  // Starts tracing `sourcePath`, read in `dialect`, at once, on a thread
+  // that `startThread` starts. `traced` hears the end of the trace (unless
+  // stopped), `painted` each finished picture; both are called on the
+  // worker's thread, never after the destructor returned. Without a thread
+  // (see Started) neither is ever called. `fs` must outlive the worker.
   PreviewWorker(FileSystem& fs, const SettingsRecord& settings, std::string sourcePath,
                 std::function<void(Traced)> traced, std::function<void(Picture)> painted,
-                const QThreadStarter& startThread = StartQThread);
+                const QThreadStarter& startThread = StartQThread, IselDialect dialect = IselDialect::kOriginal);
   // Stops whatever runs and waits for the thread.
   ~PreviewWorker();
   PreviewWorker(const PreviewWorker&) = delete;
@@ -102,7 +103,7 @@ class PreviewWorker {
     PaintOptions options;
     OverlayOptions overlay;
   };
-  void Run(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath);
+  void Run(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath, IselDialect dialect);
   struct ReadBackRequest {
     std::string cncPath;
     ControlModel model = ControlModel::kRs274;

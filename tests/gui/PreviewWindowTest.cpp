@@ -368,6 +368,52 @@ TEST_F(PreviewWindowTest, ReadBackOverlayShowsTheDivergencesAndAClickSelectsThei
   }
 }
 
+// The window reads the program in the dialect it was given, and counts the
+// lines not carried over whole in a line of its own, with the first of them
+// in its tooltip; without such lines that line stays hidden.
+TEST_F(PreviewWindowTest, LinesNotCarriedOverAreCountedInTheDialectGiven) {
+  FakeFileSystem fake;
+  fake.files["teil.ncp"] = CrLfLines({"VEL 10000", "FOO 1", "  MOVEABS X100000", "MOVEABS Y50000 Q7", "PROGEND"});
+  fake.files["rechteck.ncp"] = CrLfLines(kRectangle);
+  const struct {
+    const char* name;
+    const char* source;
+    IselDialect dialect;
+    std::size_t moves;
+    QString text;
+    QStringList lines;  // as the tooltip's lines begin
+  } cases[] = {
+      {"original: the line after blanks is not read",
+       "teil.ncp",
+       IselDialect::kOriginal,
+       1,
+       QStringLiteral("Nicht umgesetzt: 3 Zeilen"),
+       {QStringLiteral("Isel-Zeile 2: "), QStringLiteral("Isel-Zeile 3: "), QStringLiteral("Isel-Zeile 4: ")}},
+      {"extended: it is",
+       "teil.ncp",
+       IselDialect::kExtended,
+       2,
+       QStringLiteral("Nicht umgesetzt: 2 Zeilen"),
+       {QStringLiteral("Isel-Zeile 2: "), QStringLiteral("Isel-Zeile 4: ")}},
+      {"every line carried over", "rechteck.ncp", IselDialect::kExtended, 5, QString(), {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* window = new PreviewWindow(fake, NewSettings(), c.source, "", nullptr, {}, c.dialect);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    WaitForPicture(window);
+    EXPECT_EQ(window->Path().segments.size(), c.moves);
+    EXPECT_EQ(window->NotCarriedLine()->isVisible(), !c.lines.isEmpty());
+    EXPECT_EQ(window->NotCarriedLine()->text(), c.text);
+    const QStringList tip = window->NotCarriedLine()->toolTip().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(tip.size(), c.lines.size()) << window->NotCarriedLine()->toolTip().toStdString();
+    for (qsizetype i = 0; i < tip.size(); ++i) EXPECT_TRUE(tip[i].startsWith(c.lines[i])) << tip[i].toStdString();
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
 // Memory running out while the program is read or traced ends in a short
 // message in the window, not in an abort.
 TEST_F(PreviewWindowTest, MemoryRunningOutWhileTracingIsReported) {
