@@ -10,7 +10,9 @@ namespace morvatex {
 ExpectedPath::ExpectedPath(const MachineProfile& profile, ControlModel model, PathComparison& comparison)
     : profile_(profile), model_(model), omissions_(ControlFamilyFor(profile).Omissions()), comparison_(comparison) {}
 
-void ExpectedPath::TakeLine(const InterpretedLine& line, const MachineState& state) {
+void ExpectedPath::TakeLine(const InterpretedLine& line, std::size_t lineNumber, const MachineState& state) {
+  if (!line.notCarried.empty()) comparison_.NoteNotCarried(lineNumber, line.notCarried);
+  if (line.dwellSeconds >= 0) TakeDwell(line.dwellSeconds, lineNumber, state);
   switch (line.commandClass) {
     case CommandClass::kFeed:
       if (line.feedRead) feed_ = {true, static_cast<double>(state.feed), 0};
@@ -63,6 +65,23 @@ void ExpectedPath::TakeSpindle(const InterpretedLine& line) {
       spindle_ = call.state;
     }
   }
+}
+
+void ExpectedPath::TakeDwell(long double seconds, std::size_t lineNumber, const MachineState& state) {
+  TracedMove dwell;
+  dwell.kind = MotionKind::kNone;
+  dwell.start =
+      dwell.end = {static_cast<double>(state.posX), static_cast<double>(state.posY), static_cast<double>(state.posZ)};
+  dwell.frame = static_cast<Frame>(state.frame);
+  dwell.unknownAxes = state.unknownAxes;
+  dwell.line = lineNumber;
+  dwell.dwell = {true, static_cast<double>(seconds), 0};
+  dwell.feed = feed_;
+  dwell.speed = speed_;
+  dwell.tool = tool_;
+  dwell.spindle = spindle_;
+  // Never merged into a layout's rapid moves: a dwell is written where it stands.
+  comparison_.AddExpected(dwell);
 }
 
 void ExpectedPath::TakeMove(TracedMove& move) {

@@ -19,8 +19,8 @@ std::string_view ControlModelName(ControlModel model) {
 }
 
 struct GcodeReader::Words {
-  bool hasX = false, hasY = false, hasZ = false, hasI = false, hasJ = false, hasR = false;
-  double x = 0, y = 0, z = 0, i = 0, j = 0, r = 0;
+  bool hasX = false, hasY = false, hasZ = false, hasI = false, hasJ = false, hasK = false, hasR = false;
+  double x = 0, y = 0, z = 0, i = 0, j = 0, k = 0, r = 0;
   bool largeArc = false;   // a negative R asks for the arc over 180°
   bool rGivesSize = true;  // the R word's sign tells the arc's size (not so a family's radius word)
   MotionKind motion = MotionKind::kNone;
@@ -32,7 +32,20 @@ struct GcodeReader::Words {
   bool hasF = false, hasS = false, hasT = false;
   double feed = 0, speed = 0, tool = 0;
   int feedDecimals = 0, speedDecimals = 0;
+  // G4 and its P word (seconds); G53 for this block; a work frame chosen.
+  bool dwell = false, hasP = false, machineFrame = false, hasWorkFrame = false;
+  double p = 0;
+  int pDecimals = 0;
+  Frame workFrame = Frame::kWork1;
+  double groupZero = -1;  // RS274/NGC: the G code of modal group 0 (G4, G53) named
   bool HasAxes() const { return hasX || hasY || hasZ; }
+  std::uint8_t Axes() const {
+    return static_cast<std::uint8_t>((hasX ? kAxisX : 0) | (hasY ? kAxisY : 0) | (hasZ ? kAxisZ : 0));
+  }
+  // Whether the block names a centre word of `plane` (I J, I K or J K).
+  bool HasCentreWord(Plane plane) const {
+    return (plane != Plane::kYZ && hasI) || (plane != Plane::kXZ && hasJ) || (plane != Plane::kXY && hasK);
+  }
 };
 
 namespace {
@@ -98,6 +111,16 @@ std::size_t WordNumber(std::string_view text, std::size_t from, double& value, i
   return end;
 }
 
+// "G18 (XZ)", as the findings name a plane.
+std::string PlaneText(Plane plane) {
+  return plane == Plane::kXY ? "XY-Ebene (G17)" : plane == Plane::kXZ ? "XZ-Ebene (G18)" : "YZ-Ebene (G19)";
+}
+
+// The centre words of an arc in `plane`, as the findings name them.
+std::string_view CentreWords(Plane plane) {
+  return plane == Plane::kXY ? "I, J" : plane == Plane::kXZ ? "I, K" : "J, K";
+}
+
 // An end code of a program: M2, M02 or M30 (and their zeros in front).
 bool IsEndCode(std::string_view word) {
   if (word.size() < 2 || word[0] != 'M') return false;
@@ -145,30 +168,58 @@ TracedMove GcodeReader::MoveFromHere(MotionKind kind, double x, double y, double
   move.tool = tool_;
   move.spindle = spindle_;
   move.line = lineNumber;
+  move.plane = plane_;
+  move.frame = positionFrame_;
+  move.unknownAxes = unknownAxes_;
   return move;
+}
+
+std::uint8_t GcodeReader::EnterFrame(const Words& w, std::uint8_t given) {
+  const Frame frame = w.machineFrame ? Frame::kMachine : workFrame_;
+  if (frame != positionFrame_) {
+    positionFrame_ = frame;
+    unknownAxes_ = kAxisX | kAxisY | kAxisZ;
+  }
+  const auto newlyKnown = static_cast<std::uint8_t>(unknownAxes_ & given);
+  unknownAxes_ &= static_cast<std::uint8_t>(~given);
+  return newlyKnown;
 }
 
 bool GcodeReader::ArcCentre(const Words& w, TracedMove& move, std::size_t lineNumber,
                             std::vector<ReadFinding>& findings) const {
   const bool configured = model_ == ControlModel::kConfigured;
-  if (w.hasI || w.hasJ || (configured && profile_.IJWerte && profile_.ModaleIJK)) {
-    if (!configured && w.hasR) Find(findings, lineNumber, "Kreisbogen mit R und I/J zugleich");
-    const double i = w.hasI ? w.i : (configured ? lastI_ : 0);
-    const double j = w.hasJ ? w.j : (configured ? lastJ_ : 0);
-    move.centre.x = arcAbsolute_ ? i : x_ + i;
-    move.centre.y = arcAbsolute_ ? j : y_ + j;
-    return true;
-  }
+  const Plane plane = move.plane;
+  const bool useI = plane != Plane::kYZ, useJ = plane != Plane::kXZ, useK = plane != Plane::kXY;
+  // As configured, the plane's centre words may be modal: then an arc
+  // without them turns about the centre last written.
+  const bool wordsWritten = profile_.IJWerte && (!useK || profile_.KWerte);
+  if (!w.HasCentreWord(plane) && !(configured && wordsWritten && profile_.ModaleIJK))
+    return CentreByRadius(w, move, lineNumber, findings);
+  if (!configured && w.hasR) Find(findings, lineNumber, "Kreisbogen mit R und I/J zugleich");
+  const auto offset = [configured](bool has, double value, double last) {
+    return has ? value : (configured ? last : 0);
+  };
+  move.centre = move.start;  // the axis along the plane's normal: where the arc starts
+  if (useI) move.centre.x = (arcAbsolute_ ? 0 : x_) + offset(w.hasI, w.i, lastI_);
+  if (useJ) move.centre.y = (arcAbsolute_ ? 0 : y_) + offset(w.hasJ, w.j, lastJ_);
+  if (useK) move.centre.z = (arcAbsolute_ ? 0 : z_) + offset(w.hasK, w.k, lastK_);
+  return true;
+}
+
+bool GcodeReader::CentreByRadius(const Words& w, TracedMove& move, std::size_t lineNumber,
+                                 std::vector<ReadFinding>& findings) const {
+  const Plane plane = move.plane;
   if (!w.hasR) {
-    Find(findings, lineNumber, "Kreisbogen ohne Mittelpunkt (I, J) oder Radius (R)");
+    Find(findings, lineNumber, "Kreisbogen ohne Mittelpunkt (" + std::string(CentreWords(plane)) + ") oder Radius (R)");
     return false;
   }
-  const double x = move.end.x, y = move.end.y;
-  if (x == x_ && y == y_) {
+  const double su = PlaneU(move.start, plane), sv = PlaneV(move.start, plane);
+  const double eu = PlaneU(move.end, plane), ev = PlaneV(move.end, plane);
+  if (eu == su && ev == sv) {
     Find(findings, lineNumber, "Vollkreis mit R-Wort: Endpunkt gleich Anfangspunkt, der Bogen ist nicht bestimmt");
     return false;
   }
-  const double dx = x - x_, dy = y - y_, chord = std::sqrt(dx * dx + dy * dy);
+  const double du = eu - su, dv = ev - sv, chord = std::sqrt(du * du + dv * dv);
   const double r = std::fabs(w.r);
   double h2 = r * r - chord * chord / 4;
   if (h2 < 0) {
@@ -181,8 +232,8 @@ bool GcodeReader::ArcCentre(const Words& w, TracedMove& move, std::size_t lineNu
   const double side = (move.Clockwise() ? -1 : 1) * (w.largeArc ? -1 : 1);
   const double h = std::sqrt(h2);
   move.byRadius = true;
-  move.centre.x = (x + x_) / 2 - side * h * dy / chord;
-  move.centre.y = (y + y_) / 2 + side * h * dx / chord;
+  move.centre = PlanePoint((eu + su) / 2 - side * h * dv / chord, (ev + sv) / 2 + side * h * du / chord,
+                           PlaneNormal(move.start, plane), plane);
   return true;
 }
 
@@ -206,7 +257,7 @@ void GcodeReader::CheckRadiusWord(const Words& w, const TracedMove& move, std::s
   }
 }
 
-void GcodeReader::Move(const Words& w, double x, double y, double z, std::size_t lineNumber,
+void GcodeReader::Move(const Words& w, double x, double y, double z, std::uint8_t given, std::size_t lineNumber,
                        std::vector<TracedMove>& moves, std::vector<ReadFinding>& findings) {
   if (motion_ == MotionKind::kNone) {
     Find(findings, lineNumber, "Achsen ohne Bewegungsart (G0 bis G3)");
@@ -214,18 +265,24 @@ void GcodeReader::Move(const Words& w, double x, double y, double z, std::size_t
   }
   TracedMove move = MoveFromHere(motion_, x, y, z, lineNumber);
   if (move.IsArc()) {
-    if (plane_ != 17) {
-      Find(findings, lineNumber, std::string(Cp1252<u8"Kreisbogen außerhalb der XY-Ebene (G17)">()));
-      return;
-    }
     if (!ArcCentre(w, move, lineNumber, findings)) return;
     CompleteArc(move);
     if (model_ == ControlModel::kConfigured && w.hasR && !move.byRadius) CheckRadiusWord(w, move, lineNumber, findings);
   }
+  move.newlyKnownAxes = EnterFrame(w, given);
+  move.frame = positionFrame_;
+  move.unknownAxes = unknownAxes_;
   moves.push_back(move);
   x_ = x;
   y_ = y;
   z_ = z;
+}
+
+void GcodeReader::Dwell(const Words& w, std::size_t lineNumber, std::vector<TracedMove>& moves) {
+  if (!w.dwell || !w.hasP || w.p < 0) return;
+  TracedMove dwell = MoveFromHere(MotionKind::kNone, x_, y_, z_, lineNumber);
+  dwell.dwell = {true, w.p, HalfUnit(w.pDecimals)};
+  moves.push_back(dwell);
 }
 
 void GcodeReader::TakeGCode(double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings) {
@@ -238,21 +295,39 @@ void GcodeReader::TakeGCode(double value, Words& w, std::size_t lineNumber, std:
     case 30: motion = MotionKind::kCounterClockwise; break;
     case 170:
     case 180:
-    case 190: plane_ = static_cast<int>(code / 10); break;
+    case 190: plane_ = static_cast<Plane>(code / 10); break;
     case 200: unit_ = 25.4; break;
     case 210: unit_ = 1; break;
     case 900: incremental_ = false; break;
     case 910: incremental_ = true; break;
     case 901: arcAbsolute_ = true; break;
     case 911: arcAbsolute_ = false; break;
-    case 400:
-    case 490:
+    case 40:
+    case 530:
+      // Modal group 0 of LinuxCNC: one code of it in a block.
+      if (w.groupZero >= 0) {
+        Find(findings, lineNumber,
+             "zwei G-Codes einer Gruppe in einem Satz: G" + DecimalText(w.groupZero) + " und G" + DecimalText(value));
+      }
+      w.groupZero = value;
+      (code == 40 ? w.dwell : w.machineFrame) = true;
+      break;
     case 540:
     case 550:
     case 560:
     case 570:
     case 580:
     case 590:
+      if (w.hasWorkFrame) {
+        Find(findings, lineNumber,
+             "zwei G-Codes einer Gruppe in einem Satz: G" + std::to_string(static_cast<int>(w.workFrame)) + " und G" +
+                 DecimalText(value));
+      }
+      w.hasWorkFrame = true;
+      w.workFrame = static_cast<Frame>(code / 10);
+      break;
+    case 400:
+    case 490:
     case 800:
     case 940:
     case 610:
@@ -304,10 +379,43 @@ void GcodeReader::TakeRs274Modes(const Words& w, std::size_t lineNumber, std::ve
     spindle_ = kSpindleOf[w.mCodes[7] - 3];
   }
   if (w.motion != MotionKind::kNone) motion_ = w.motion;
+  if (w.hasWorkFrame) workFrame_ = w.workFrame;
   if (w.ends) {
     endLine_ = lineNumber;
     endCode_ = w.endCode;
   }
+}
+
+bool GcodeReader::CheckRs274Block(const Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings) {
+  const bool feedMissing = IsFeedMove(motion_) && w.HasAxes() && !(feed_.known && feed_.value > 0) && !noFeedNoted_;
+  if (w.dwell && !(w.hasP && w.p >= 0)) Find(findings, lineNumber, "G4 ohne Verweilzeit (P-Wort)");
+  if (w.hasP && !w.dwell) {
+    Find(findings, lineNumber,
+         IsArc(motion_) ? std::string(Cp1252<u8"Kreisbogen mit P-Wort (Umläufe) liest die Prüfung nicht">())
+                        : std::string("P-Wort ohne G4"));
+  }
+  if (w.machineFrame) {
+    if (motion_ != MotionKind::kRapid && motion_ != MotionKind::kLinear) {
+      Find(findings, lineNumber, "G53 nur mit G0 oder G1");
+      return false;
+    }
+    if (incremental_) {
+      Find(findings, lineNumber, "G53 nicht mit G91 (inkrementell)");
+      return false;
+    }
+  }
+  if (feedMissing) {
+    Find(findings, lineNumber,
+         "G" + std::to_string(GNumber(motion_)) + " ohne Vorschub (F): LinuxCNC verweigert den Satz");
+    noFeedNoted_ = true;
+  }
+  if (IsArc(motion_) && w.HasAxes()) {
+    const char stray = plane_ == Plane::kXY   ? (w.hasK ? 'K' : 0)
+                       : plane_ == Plane::kXZ ? (w.hasJ ? 'J' : 0)
+                                              : (w.hasI ? 'I' : 0);
+    if (stray) Find(findings, lineNumber, std::string(1, stray) + "-Wort bei Kreisbogen in der " + PlaneText(plane_));
+  }
+  return true;
 }
 
 void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
@@ -359,7 +467,8 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
       continue;
     }
     const bool known = letter == 'X' || letter == 'Y' || letter == 'Z' || letter == 'I' || letter == 'J' ||
-                       letter == 'K' || letter == 'R' || letter == 'F' || letter == 'S' || letter == 'T';
+                       letter == 'K' || letter == 'R' || letter == 'F' || letter == 'S' || letter == 'T' ||
+                       letter == 'P';
     if (!known) {
       Find(findings, lineNumber, std::string("Buchstabe ") + letter + " kennt RS274/NGC nicht");
       continue;
@@ -375,6 +484,8 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
       case 'Z': w.hasZ = true, w.z = value; break;
       case 'I': w.hasI = true, w.i = value; break;
       case 'J': w.hasJ = true, w.j = value; break;
+      case 'K': w.hasK = true, w.k = value; break;
+      case 'P': w.hasP = true, w.p = value, w.pDecimals = decimals; break;
       case 'R': w.hasR = true, w.r = value, w.largeArc = value < 0; break;
       case 'F': w.hasF = true, w.feed = value, w.feedDecimals = decimals; break;
       case 'S': w.hasS = true, w.speed = value, w.speedDecimals = decimals; break;
@@ -383,17 +494,26 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
     }
   }
   TakeRs274Modes(w, lineNumber, findings);
+  // Mostly a straight move with its feed in force: nothing to refuse.
+  const bool plain = !w.dwell && !w.hasP && !w.machineFrame && !IsArc(motion_) &&
+                     (motion_ != MotionKind::kLinear || (feed_.known && feed_.value > 0));
+  const bool movable = plain || CheckRs274Block(w, lineNumber, findings);
+  if (w.dwell) Dwell(w, lineNumber, moves);
   if (!w.HasAxes()) {
-    if (IsArc(w.motion) && (w.hasI || w.hasJ || w.hasR)) Find(findings, lineNumber, "Kreisbogen ohne Endpunkt");
+    if (IsArc(w.motion) && (w.hasI || w.hasJ || w.hasK || w.hasR))
+      Find(findings, lineNumber, "Kreisbogen ohne Endpunkt");
     return;
   }
+  if (!movable) return;
   w.i *= unit_;
   w.j *= unit_;
+  w.k *= unit_;
   w.r *= unit_;
   const auto axis = [&](bool has, double value, double current) {
     return !has ? current : incremental_ ? current + value * unit_ : value * unit_;
   };
-  Move(w, axis(w.hasX, w.x, x_), axis(w.hasY, w.y, y_), axis(w.hasZ, w.z, z_), lineNumber, moves, findings);
+  Move(w, axis(w.hasX, w.x, x_), axis(w.hasY, w.y, y_), axis(w.hasZ, w.z, z_), incremental_ ? 0 : w.Axes(), lineNumber,
+       moves, findings);
 }
 
 namespace {
@@ -462,6 +582,41 @@ void GcodeReader::TakeSpindleCodes(std::string_view text) {
     spindle_ = state;
 }
 
+void GcodeReader::TakePlaneCodes(std::string_view text) {
+  const MachineProfile& p = profile_;
+  const struct {
+    std::string_view code;
+    Plane plane;
+  } codes[] = {{p.G17.Trimmed(), Plane::kXY}, {p.G18.Trimmed(), Plane::kXZ}, {p.G19.Trimmed(), Plane::kYZ}};
+  std::size_t lastEnd = 0;
+  for (const auto& [code, plane] : codes) {
+    if (code.empty()) continue;
+    const std::size_t at = CodeAt(text, code);
+    if (at != std::string_view::npos && at + code.size() > lastEnd) {
+      lastEnd = at + code.size();
+      plane_ = plane;
+    }
+  }
+}
+
+bool GcodeReader::TakeFrameOrDwellWord(std::string_view word, Words& w) {
+  // As the writer puts them, whatever the settings' letters: G53 before a
+  // block's motion word, G54 to G59 on a line of their own, "G4 P2.500".
+  if (word == "G53") {
+    w.machineFrame = true;
+  } else if (word.size() == 3 && word[0] == 'G' && word[1] == '5' && word[2] >= '4' && word[2] <= '9') {
+    w.hasWorkFrame = true;
+    w.workFrame = static_cast<Frame>(50 + (word[2] - '0'));
+  } else if (word == "G4" || word == "G04") {
+    w.dwell = true;
+  } else if (word.size() > 1 && word[0] == 'P' && ParseDecimal(word.substr(1), w.p, w.pDecimals)) {
+    w.hasP = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 bool GcodeReader::TakeConfiguredWord(std::string_view word, bool lastWord, Words& w) {
   const MachineProfile& p = profile_;
   const std::string_view assign = p.ZeichenWertzuweisung.Trimmed();
@@ -497,6 +652,8 @@ bool GcodeReader::TakeConfiguredWord(std::string_view word, bool lastWord, Words
     w.hasI = true, w.i = value;
   } else if (p.IJWerte && is(p.AdresseJ)) {
     w.hasJ = true, w.j = value;
+  } else if (p.KWerte && is(p.AdresseK)) {
+    w.hasK = true, w.k = value;
   } else if (is(p.AdresseR)) {
     w.hasR = true, w.r = std::fabs(value), w.largeArc = value < 0 || word.find('-') != std::string_view::npos;
   } else if (is(p.AdresseF)) {
@@ -519,6 +676,7 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   if (text.empty() || family_.IsHeaderLine(text)) return;
   TakeSpindleCodes(text);
+  TakePlaneCodes(text);
   if (const long tool = ToolOfChangeLine(text, p); tool >= 0) {
     tool_ = {true, static_cast<double>(tool), 0};
     return;
@@ -542,9 +700,11 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
       }
     }
     // Any other word is a code of the settings (M3, E=300, ...): no move.
-    if (!taken) TakeConfiguredWord(word, i >= text.size(), w);
+    if (!taken && !TakeConfiguredWord(word, i >= text.size(), w)) TakeFrameOrDwellWord(word, w);
   }
   if (w.motion != MotionKind::kNone) motion_ = w.motion;
+  if (w.hasWorkFrame) workFrame_ = w.workFrame;
+  Dwell(w, lineNumber, moves);
   if (w.ends) {
     endLine_ = lineNumber;
     endCode_ = std::string(w.endCode);
@@ -552,6 +712,7 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
   const auto axis = [&p](bool has, double value, double current) {
     return !has ? current : p.XYZRelativ ? current + value : value;
   };
+  const std::uint8_t given = p.XYZRelativ ? 0 : w.Axes();
   if (w.opensContour) {
     // The opening line of a sub-contour: to the rapid position (its Z is
     // never written), then down to the depth at the feed.
@@ -559,23 +720,25 @@ void GcodeReader::ReadConfigured(std::string_view line, std::size_t lineNumber, 
       zKnown_ = false;
       const MotionKind before = motion_;
       motion_ = MotionKind::kRapid;
-      Move(w, axis(w.hasX, w.x, x_), axis(w.hasY, w.y, y_), z_, lineNumber, moves, findings);
+      Move(w, axis(w.hasX, w.x, x_), axis(w.hasY, w.y, y_), z_, given & (kAxisX | kAxisY), lineNumber, moves, findings);
       motion_ = before;
       zKnown_ = true;
       z_ = std::numeric_limits<double>::quiet_NaN();  // the plunge starts wherever the rapid move left Z
     }
     motion_ = MotionKind::kLinear;
     Words plunge;
-    Move(plunge, x_, y_, axis(w.hasZ, w.z, z_), lineNumber, moves, findings);
+    Move(plunge, x_, y_, axis(w.hasZ, w.z, z_), given & kAxisZ, lineNumber, moves, findings);
     return;
   }
   if (w.hasI) lastI_ = w.i;
   if (w.hasJ) lastJ_ = w.j;
+  if (w.hasK) lastK_ = w.k;
   // With modal axes a full circle writes none: an arc block with its centre
   // and no axis goes round back to where it stands.
-  const bool fullCircle = IsArc(motion_) && (w.hasI || w.hasJ || (IsArc(w.motion) && p.IJWerte && p.ModaleIJK));
+  const bool modalCentre = p.IJWerte && (plane_ == Plane::kXY || p.KWerte) && p.ModaleIJK;
+  const bool fullCircle = IsArc(motion_) && (w.HasCentreWord(plane_) || (IsArc(w.motion) && modalCentre));
   if (!w.HasAxes() && !fullCircle) return;
-  Move(w, axis(w.hasX, w.x, x_), axis(w.hasY, w.y, y_), axis(w.hasZ, w.z, z_), lineNumber, moves, findings);
+  Move(w, axis(w.hasX, w.x, x_), axis(w.hasY, w.y, y_), axis(w.hasZ, w.z, z_), given, lineNumber, moves, findings);
 }
 
 }  // namespace morvatex

@@ -6,6 +6,7 @@
 #include "base/Cp1252Codec.h"
 #include "engine/ExtendedPrecision.h"
 #include "engine/MoveGeometry.h"
+#include "verify/ArcFollowing.h"
 #include "verify/DecimalText.h"
 
 namespace morvatex {
@@ -17,13 +18,55 @@ std::string_view MotionName(MotionKind kind) {
   return kind == MotionKind::kNone ? std::string_view("-") : kMotionNames[GNumber(kind)];
 }
 
+// The move's G word as a report names it, G53 before it in the machine frame.
+std::string MotionText(const TracedMove& move) {
+  if (move.IsDwell()) return "G4";
+  return (move.frame == Frame::kMachine ? "G53 " : "") + std::string(MotionName(move.kind));
+}
+
+std::string FrameName(Frame frame) { return "G" + std::to_string(static_cast<int>(frame)); }
+
+std::string PlaneName(Plane plane) {
+  return plane == Plane::kXY ? "G17 (XY)" : plane == Plane::kXZ ? "G18 (XZ)" : "G19 (YZ)";
+}
+
 double Distance(double dx, double dy, double dz = 0) { return std::sqrt(dx * dx + dy * dy + dz * dz); }
 
-std::string PointText(const PathPoint& p, bool withZ) {
-  std::string text = "X" + DecimalText(p.x) + " Y" + DecimalText(p.y);
-  if (withZ) text += " Z" + DecimalText(p.z);
+// "X1 Y2 Z3", without the axes in `left` (AxisBits) and without Z unless `withZ`.
+std::string PointText(const PathPoint& p, bool withZ, std::uint8_t left = 0) {
+  std::string text;
+  const auto add = [&text, left](char letter, double value, std::uint8_t axis) {
+    if (left & axis) return;
+    if (!text.empty()) text += ' ';
+    text += letter + DecimalText(value);
+  };
+  add('X', p.x, kAxisX);
+  add('Y', p.y, kAxisY);
+  if (withZ) add('Z', p.z, kAxisZ);
   return text;
 }
+
+// The letters of the axes in `axes` (AxisBits): "X", "Y Z".
+std::string AxisLetters(std::uint8_t axes) {
+  std::string text;
+  for (const auto& [letter, axis] : {std::pair{'X', kAxisX}, std::pair{'Y', kAxisY}, std::pair{'Z', kAxisZ}}) {
+    if (!(axes & axis)) continue;
+    if (!text.empty()) text += ' ';
+    text += letter;
+  }
+  return text;
+}
+
+// The centre of an arc in `plane`: its two coordinates there.
+std::string CentreText(const PathPoint& c, Plane plane) {
+  if (plane == Plane::kXZ) return "X" + DecimalText(c.x) + " Z" + DecimalText(c.z);
+  if (plane == Plane::kYZ) return "Y" + DecimalText(c.y) + " Z" + DecimalText(c.z);
+  return "X" + DecimalText(c.x) + " Y" + DecimalText(c.y);
+}
+
+std::string SecondsText(double seconds) { return DecimalText(seconds, 3) + " s"; }
+
+double Coordinate(const PathPoint& p, int axis) { return axis == 0 ? p.x : axis == 1 ? p.y : p.z; }
 
 void Join(std::string& text, const std::string& more) {
   if (more.empty()) return;
@@ -42,8 +85,12 @@ std::string FactorText(double factor) {
   return text;
 }
 
-// A move that goes nowhere; a Z no one knows goes nowhere either.
-bool Still(const TracedMove& m) { return EndsWhereItBeganInXY(m) && (m.end.z == m.start.z || !m.zKnown); }
+// A move that goes nowhere; a Z no one knows goes nowhere either. A dwell
+// stands still on purpose, and a move to an axis newly known in its frame
+// goes somewhere whatever its numbers say.
+bool Still(const TracedMove& m) {
+  return !m.IsDwell() && m.newlyKnownAxes == 0 && EndsWhereItBeganInXY(m) && (m.end.z == m.start.z || !m.zKnown);
+}
 
 std::string_view SpindleName(SpindleState state) {
   switch (state) {
@@ -71,16 +118,32 @@ PathComparison::PathComparison(const MachineProfile& profile, ControlModel model
     : profile_(profile), model_(model), tolerance_(tolerance) {}
 
 void PathComparison::AddExpected(const TracedMove& move) {
-  if (move.IsFeed()) lastExpectedFeed_ = {move.end, move.line, true};
+  if (move.IsFeed()) lastExpectedFeed_ = {move.end, move.line, true, move.unknownAxes};
   Add(expected_, move);
 }
 
 void PathComparison::AddRead(const TracedMove& move) {
-  if (move.IsFeed()) lastReadFeed_ = {move.end, move.line, true};
+  if (move.IsFeed()) lastReadFeed_ = {move.end, move.line, true, move.unknownAxes};
   Add(read_, move);
 }
 
 void PathComparison::AddFinding(const ReadFinding& finding) { Note(0, finding.line, finding.message); }
+
+void PathComparison::NoteNotCarried(std::size_t iselLine, const std::string& reason) {
+  notCarried_.push_back({iselLine, reason});
+  NotePassedNotCarried();
+}
+
+void PathComparison::NotePassedNotCarried() {
+  // Every expected move of an earlier line is compared once the oldest one
+  // in hand is of this line or a later one.
+  std::size_t noted = 0;
+  for (; noted < notCarried_.size(); ++noted) {
+    if (!expected_.empty() && expected_.front().line < notCarried_[noted].line) break;
+    Note(notCarried_[noted].line, 0, "nicht umgesetzt: " + notCarried_[noted].reason);
+  }
+  notCarried_.erase(notCarried_.begin(), notCarried_.begin() + static_cast<std::ptrdiff_t>(noted));
+}
 
 void PathComparison::ProgramEnded(std::size_t cncLine, std::string code) {
   programEndLine_ = cncLine;
@@ -89,6 +152,10 @@ void PathComparison::ProgramEnded(std::size_t cncLine, std::string code) {
 }
 
 void PathComparison::Add(Queue& side, const TracedMove& move) {
+  if (move.IsDwell()) {
+    side.push_back(move);
+    return;
+  }
   if (!move.IsArc()) {
     if (!Still(move)) side.push_back(move);
     return;
@@ -112,21 +179,57 @@ void PathComparison::Note(std::size_t iselLine, std::size_t cncLine, std::string
 }
 
 bool PathComparison::Tiny(const TracedMove& m) const {
-  return !m.IsArc() &&
+  return !m.IsArc() && !m.IsDwell() && m.newlyKnownAxes == 0 &&
          Distance(m.end.x - m.start.x, m.end.y - m.start.y, m.zKnown ? m.end.z - m.start.z : 0) <= tolerance_;
+}
+
+double PathComparison::EndDistance(const TracedMove& e, const TracedMove& r, Deviation& d) const {
+  double sum = 0;
+  for (int axis = 0; axis < 3; ++axis) {
+    const auto bit = static_cast<std::uint8_t>(1 << axis);
+    if (axis == 2 && !d.withZ) continue;
+    double delta = 0;
+    if (e.unknownAxes & bit) {
+      // The Isel side leaves the axis where it stands: so must the CNC program.
+      if (!(r.unknownAxes & bit)) delta = Coordinate(r.end, axis) - Coordinate(r.start, axis);
+      if (std::fabs(delta) > tolerance_) d.movedUnknown |= bit;
+    } else if (r.unknownAxes & bit) {
+      d.unknownInCnc |= bit;
+    } else {
+      delta = Coordinate(e.end, axis) - Coordinate(r.end, axis);
+    }
+    sum += delta * delta;
+  }
+  return std::sqrt(sum);
 }
 
 PathComparison::Deviation PathComparison::Measure(const TracedMove& e, const TracedMove& r) const {
   Deviation d;
+  if (e.IsDwell() || r.IsDwell()) {
+    d.kind = e.IsDwell() != r.IsDwell();
+    d.dwell = !d.kind && std::fabs(e.dwell.value - r.dwell.value) >
+                             e.dwell.resolution + r.dwell.resolution + 1e-9 * std::fabs(e.dwell.value);
+    return d;
+  }
   d.kind = e.kind != r.kind && (e.IsFeed() != r.IsFeed() || e.IsArc() || r.IsArc());
   d.withZ = e.zKnown && r.zKnown;
-  d.end = Distance(e.end.x - r.end.x, e.end.y - r.end.y, d.withZ ? e.end.z - r.end.z : 0);
+  // Mostly every axis is known on both sides.
+  d.end = (e.unknownAxes | r.unknownAxes) == 0
+              ? Distance(e.end.x - r.end.x, e.end.y - r.end.y, d.withZ ? e.end.z - r.end.z : 0)
+              : EndDistance(e, r, d);
   if (!e.IsArc() || !r.IsArc()) return d;
-  // A centre given by R is judged by whether the Isel centre fits the
-  // written arc: as far from its start and its end as the radius says.
-  d.centre = r.byRadius ? std::max(std::fabs(Distance(e.centre.x - r.start.x, e.centre.y - r.start.y) - r.radius),
-                                   std::fabs(Distance(e.centre.x - r.end.x, e.centre.y - r.end.y) - r.radius))
-                        : Distance(e.centre.x - r.centre.x, e.centre.y - r.centre.y);
+  d.plane = e.plane != r.plane;
+  if (d.plane) return d;
+  // Centres compared in the arc's plane. A centre given by R is judged by
+  // whether the Isel centre fits the written arc: as far from its start and
+  // its end as the radius says.
+  const Plane plane = e.plane;
+  const auto inPlane = [plane](const PathPoint& a, const PathPoint& b) {
+    return Distance(PlaneU(a, plane) - PlaneU(b, plane), PlaneV(a, plane) - PlaneV(b, plane));
+  };
+  d.centre = r.byRadius ? std::max(std::fabs(inPlane(e.centre, r.start) - r.radius),
+                                   std::fabs(inPlane(e.centre, r.end) - r.radius))
+                        : inPlane(e.centre, r.centre);
   d.radius = std::fabs(e.radius - r.radius) > tolerance_;
   // Near half a circle, R fixes only which side the arc takes.
   constexpr double kHalfTurn = static_cast<double>(kPi);
@@ -138,22 +241,29 @@ PathComparison::Deviation PathComparison::Measure(const TracedMove& e, const Tra
 
 bool PathComparison::Agree(const Deviation& d) const {
   // Written so that a distance no number gives (NaN) counts as none.
-  return !d.kind && !(d.end > tolerance_) && !(d.centre > tolerance_) && !d.radius && !d.sweep;
+  // An axis the CNC program does not give is noted once, where it starts.
+  return !d.kind && !(d.end > tolerance_) && !d.plane && !(d.centre > tolerance_) && !d.radius && !d.sweep && !d.dwell;
 }
 
 std::string PathComparison::PositionDifference(const TracedMove& e, const TracedMove& r, const Deviation& d) const {
   std::string what;
-  if (d.kind)
-    Join(what, "Bewegungsart: Isel " + std::string(MotionName(e.kind)) + ", CNC " + std::string(MotionName(r.kind)));
+  if (d.kind) Join(what, "Bewegungsart: Isel " + MotionText(e) + ", CNC " + MotionText(r));
+  if (d.dwell) Join(what, "Verweilzeit: Isel " + SecondsText(e.dwell.value) + ", CNC " + SecondsText(r.dwell.value));
   if (d.end > tolerance_) {
-    Join(what, "Endpunkt: Isel " + PointText(e.end, d.withZ) + ", CNC " + PointText(r.end, d.withZ) + " (" +
-                   DecimalText(d.end, 6) + " mm)");
+    Join(what, "Endpunkt: Isel " + PointText(e.end, d.withZ, e.unknownAxes) + ", CNC " +
+                   PointText(r.end, d.withZ, r.unknownAxes) + " (" + DecimalText(d.end, 6) + " mm)");
+  }
+  if (d.movedUnknown) {
+    Join(what, std::string(Cp1252<u8"Isel lässt ">()) + AxisLetters(d.movedUnknown) +
+                   std::string(Cp1252<u8" stehen (Lage nach dem Nullpunktwechsel unbekannt), CNC fährt es">()));
   }
   if (!e.IsArc() || !r.IsArc()) return what;
-  if (d.centre > tolerance_) {
-    Join(what, "Mittelpunkt: Isel X" + DecimalText(e.centre.x) + " Y" + DecimalText(e.centre.y) + ", CNC X" +
-                   DecimalText(r.centre.x) + " Y" + DecimalText(r.centre.y));
+  if (d.plane) {
+    Join(what, "Ebene: Isel " + PlaneName(e.plane) + ", CNC " + PlaneName(r.plane));
+    return what;
   }
+  if (d.centre > tolerance_)
+    Join(what, "Mittelpunkt: Isel " + CentreText(e.centre, e.plane) + ", CNC " + CentreText(r.centre, r.plane));
   if (d.radius) Join(what, "Radius: Isel " + DecimalText(e.radius) + ", CNC " + DecimalText(r.radius));
   if (d.sweep) {
     Join(what, "Bogen: Isel " + DecimalText(Degrees(e.sweep), 3) + std::string(Cp1252<u8"°, CNC ">()) +
@@ -171,9 +281,9 @@ std::string PathComparison::ModalDifference(const TracedMove& e, const TracedMov
   // report and nothing to remember.
   const bool bothFeed = e.IsFeed() && r.IsFeed();
   const bool spindleDiffers = bothFeed && SpindleDiffers(e.spindle, r.spindle);
-  if (lastFeed_.empty() && lastSpeed_.empty() && lastSpindle_.empty() && lastTool_.empty() &&
+  if (lastFeed_.empty() && lastSpeed_.empty() && lastSpindle_.empty() && lastTool_.empty() && lastFrame_.empty() &&
       !(bothFeed && differs(e.feed, r.feed)) && !differs(e.speed, r.speed) && !spindleDiffers &&
-      !differs(e.tool, r.tool))
+      !differs(e.tool, r.tool) && e.frame == r.frame)
     return what;
   const auto once = [&what](std::string& last, std::string text) {
     if (text == last) return;  // mostly both empty: the values agree
@@ -204,15 +314,30 @@ std::string PathComparison::ModalDifference(const TracedMove& e, const TracedMov
   once(lastTool_, differs(e.tool, r.tool)
                       ? "Werkzeug: Isel T" + DecimalText(e.tool.value) + ", CNC T" + DecimalText(r.tool.value)
                       : std::string());
+  // A frame the CNC program does not choose is noted where it starts; the
+  // positions are compared as numbers all the same.
+  once(lastFrame_,
+       e.frame != r.frame ? "Nullpunkt: Isel " + FrameName(e.frame) + ", CNC " + FrameName(r.frame) : std::string());
   return what;
 }
 
 void PathComparison::Compare(const TracedMove& e, const TracedMove& r, const Deviation& d, bool agree) {
+  if (e.IsDwell() && r.IsDwell()) {
+    if (!agree) Note(e.line, r.line, PositionDifference(e, r, d));
+    return;
+  }
   ++summary_.movesCompared;
   // A distance no number gives (NaN) leaves the largest as it was.
   summary_.largestDeviation = std::max(summary_.largestDeviation, std::max(d.end, d.centre));
   std::string what = agree ? std::string() : PositionDifference(e, r, d);
   if (e.IsFeed() || r.IsFeed()) feedTailNoted_ = !what.empty();
+  // Until the CNC program gives the axis again.
+  if (const auto fresh = static_cast<std::uint8_t>(d.unknownInCnc & ~unknownInCncNoted_); fresh != 0) {
+    Join(what, "CNC nennt " + AxisLetters(fresh) +
+                   std::string(Cp1252<u8" nach dem Nullpunktwechsel nicht, Isel fährt nach ">()) +
+                   PointText(e.end, d.withZ, static_cast<std::uint8_t>(~fresh)));
+  }
+  unknownInCncNoted_ = d.unknownInCnc;
   Join(what, ModalDifference(e, r));
   if (!what.empty()) Note(e.line, r.line, std::move(what));
 }
@@ -226,27 +351,42 @@ bool PathComparison::AgreeAgainAt(std::size_t i, std::size_t j) const {
   return i + 1 < e && j + 1 < r && Agree(expected_[i + 1], read_[j + 1]);
 }
 
+std::vector<std::size_t> PathComparison::StepStarts(const Queue& side, std::size_t steps) {
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < side.size() && starts.size() < steps; ++i) {
+    if (i == 0 || side[i].line == 0 || side[i].line != side[i - 1].line) starts.push_back(i);
+  }
+  return starts;
+}
+
 bool PathComparison::FindPlaceAgain() {
+  // A line's moves come in together, so every step in hand is whole.
   constexpr std::size_t kInHand = kLookAhead + 2;
-  const bool waitExpected = expected_.size() < kInHand && !expectedEnded_;
-  const bool waitRead = read_.size() < kInHand && !readEnded_;
-  if (waitRead) readWanted_ = kInHand;
+  const std::vector<std::size_t> e = StepStarts(expected_, kInHand), r = StepStarts(read_, kInHand);
+  const bool waitExpected = e.size() < kInHand && !expectedEnded_;
+  const bool waitRead = r.size() < kInHand && !readEnded_;
+  if (waitRead) readWanted_ = read_.size() + 1;
   if (waitExpected || waitRead) return false;
-  // The nearest place: the fewest moves passed over on the side that passes
+  // The nearest place: the fewest steps passed over on the side that passes
   // over more, then the fewest in all.
-  std::size_t skipExpected = 1, skipRead = 1;
+  const auto at = [](const std::vector<std::size_t>& starts, std::size_t step, std::size_t size) {
+    return step < starts.size() ? starts[step] : size;
+  };
+  std::size_t skipExpected = at(e, 1, expected_.size()), skipRead = at(r, 1, read_.size());
   bool found = false;
   for (std::size_t reach = 1; reach <= kLookAhead && !found; ++reach) {
     for (std::size_t other = 0; other <= reach && !found; ++other) {
-      if (AgreeAgainAt(reach, other)) {
-        skipExpected = reach, skipRead = other, found = true;
-      } else if (AgreeAgainAt(other, reach)) {
-        skipExpected = other, skipRead = reach, found = true;
+      const std::size_t eReach = at(e, reach, expected_.size()), rOther = at(r, other, read_.size());
+      const std::size_t eOther = at(e, other, expected_.size()), rReach = at(r, reach, read_.size());
+      if (AgreeAgainAt(eReach, rOther)) {
+        skipExpected = eReach, skipRead = rOther, found = true;
+      } else if (AgreeAgainAt(eOther, rReach)) {
+        skipExpected = eOther, skipRead = rReach, found = true;
       }
     }
   }
   // Moves passed over side by side are changed ones; the rest of the longer
-  // side is missing or extra. Without a place within reach, the front moves
+  // side is missing or extra. Without a place within reach, the front steps
   // count as changed.
   const std::size_t paired = std::min(skipExpected, skipRead);
   for (std::size_t k = 0; k < paired; ++k) Compare(expected_[k], read_[k]);
@@ -257,9 +397,56 @@ bool PathComparison::FindPlaceAgain() {
   return true;
 }
 
+PathComparison::Stand PathComparison::StandInForArc() {
+  // Still waiting for the moves asked for last time.
+  if (!readEnded_ && read_.size() < arcReadWanted_) {
+    readWanted_ = arcReadWanted_;
+    return Stand::kWait;
+  }
+  arcReadWanted_ = 0;
+  // The arc with the pieces of its line that go on from it: a circle
+  // split into halves, a helix in pieces.
+  PathMove arc = expected_.front();
+  std::size_t pieces = 1;
+  while (pieces < expected_.size() && ContinuesArc(expected_[pieces - 1], expected_[pieces])) {
+    arc.end = expected_[pieces].end;
+    arc.endAngle = expected_[pieces].endAngle;
+    arc.sweep += expected_[pieces].sweep;
+    ++pieces;
+  }
+  // Chords that follow the arc forwards to its end, each within a quarter
+  // of its radius, are the arc however coarse: one divergence at most.
+  const ArcFollowing following =
+      FollowArc(arc, read_.moves, read_.head, tolerance_, std::max(tolerance_, arc.radius / 4));
+  if (following.verdict == ArcFollowing::Verdict::kStrays) return Stand::kNone;
+  if (following.verdict == ArcFollowing::Verdict::kNeedMore) {
+    if (readEnded_) return Stand::kNone;
+    // Twice as many in hand each time, so that a long run is followed anew
+    // only a few times.
+    readWanted_ = arcReadWanted_ = 2 * read_.size();
+    return Stand::kWait;
+  }
+  const TracedMove& e = expected_.front();
+  summary_.largestDeviation = std::max(summary_.largestDeviation, following.deviation);
+  if (following.deviation > tolerance_) {
+    Note(e.line, read_.moves[following.farthest].line,
+         std::string(Cp1252<u8"Geradenstücke statt Bogen: bis ">()) + DecimalText(following.deviation, 6) +
+             " mm neben dem Isel-Bogen");
+  }
+  for (std::size_t k = 0; k < following.moves; ++k) {
+    ++summary_.movesCompared;
+    if (std::string what = ModalDifference(e, read_.front()); !what.empty()) Note(e.line, read_.front().line, what);
+    read_.pop_front();
+  }
+  feedTailNoted_ = following.deviation > tolerance_;
+  for (std::size_t k = 0; k < pieces; ++k) expected_.pop_front();
+  return Stand::kMatched;
+}
+
 void PathComparison::Match() {
   readWanted_ = 1;
   while (!expected_.empty() && !read_.empty()) {
+    if (!notCarried_.empty()) NotePassedNotCarried();
     const TracedMove& e = expected_.front();
     const TracedMove& r = read_.front();
     if (const Deviation d = Measure(e, r); Agree(d)) {
@@ -268,15 +455,22 @@ void PathComparison::Match() {
       read_.pop_front();
       continue;
     }
+    // An arc the CNC program gives as straight moves along it.
+    if (e.IsArc() && r.kind == MotionKind::kLinear && !r.IsDwell()) {
+      const Stand stand = StandInForArc();
+      if (stand == Stand::kMatched) continue;
+      if (stand == Stand::kWait) break;
+    }
     // A step within the tolerance that one side leaves out is no
     // divergence: the positions after it are compared all the same.
     if (Tiny(e) || Tiny(r)) {
       (Tiny(e) ? expected_ : read_).pop_front();
       continue;
     }
-    if (!FindPlaceAgain()) return;
+    if (!FindPlaceAgain()) break;
   }
   if (expectedEnded_ || readEnded_) NoteUnmatched();
+  if (!notCarried_.empty()) NotePassedNotCarried();
 }
 
 void PathComparison::Finish() {
@@ -293,7 +487,11 @@ void PathComparison::Finish() {
   const FeedEnd& e = lastExpectedFeed_;
   const FeedEnd& r = lastReadFeed_;
   if (!feedTailNoted_ && e.known && r.known) {
-    const double end = Distance(e.end.x - r.end.x, e.end.y - r.end.y, e.end.z - r.end.z);
+    // Over the axes both sides know.
+    const std::uint8_t unknown = e.unknownAxes | r.unknownAxes;
+    const auto delta = [unknown](std::uint8_t axis, double a, double b) { return unknown & axis ? 0 : a - b; };
+    const double end =
+        Distance(delta(kAxisX, e.end.x, r.end.x), delta(kAxisY, e.end.y, r.end.y), delta(kAxisZ, e.end.z, r.end.z));
     summary_.largestDeviation = std::max(summary_.largestDeviation, end);
     if (end > tolerance_)
       Note(e.line, r.line,
@@ -327,9 +525,13 @@ void PathComparison::NoteMissing(const TracedMove& missing, bool afterReadEnded)
   }
   if (missing.line != 0 && missing.line == lastMissingLine_) return;
   lastMissingLine_ = missing.line;
+  if (missing.IsDwell()) {
+    Note(missing.line, 0, "fehlt im CNC-Programm: Verweilzeit " + SecondsText(missing.dwell.value));
+    return;
+  }
   Note(missing.line, 0,
-       "fehlt im CNC-Programm: " + std::string(MotionName(missing.kind)) + " nach " +
-           PointText(missing.end, missing.zKnown));
+       "fehlt im CNC-Programm: " + MotionText(missing) + " nach " +
+           PointText(missing.end, missing.zKnown, missing.unknownAxes));
 }
 
 void PathComparison::NoteExtra(const TracedMove& extra) {
@@ -337,9 +539,14 @@ void PathComparison::NoteExtra(const TracedMove& extra) {
   if (extra.IsFeed()) feedTailNoted_ = true;
   if (extra.line != 0 && extra.line == lastExtraLine_) return;
   lastExtraLine_ = extra.line;
+  if (extra.IsDwell()) {
+    Note(0, extra.line,
+         std::string(Cp1252<u8"zusätzliche Verweilzeit im CNC-Programm: ">()) + SecondsText(extra.dwell.value));
+    return;
+  }
   Note(0, extra.line,
-       std::string(Cp1252<u8"zusätzliche Bewegung im CNC-Programm: ">()) + std::string(MotionName(extra.kind)) +
-           " nach " + PointText(extra.end, extra.zKnown));
+       std::string(Cp1252<u8"zusätzliche Bewegung im CNC-Programm: ">()) + MotionText(extra) + " nach " +
+           PointText(extra.end, extra.zKnown, extra.unknownAxes));
 }
 
 }  // namespace morvatex

@@ -1,8 +1,14 @@
 // Compares two tool paths move by move: the Isel program's, as the
 // conversion interprets it, and a CNC program's, as a control model reads
-// it. End points, the centre, radius, direction and sweep of arcs, feed,
-// spindle speed, spindle state and tool; positions within a tolerance in mm,
-// feeds and speeds within half a unit of their written decimals.
+// it. End points, the plane, centre, radius, direction and sweep of arcs,
+// dwells, the frame, feed, spindle speed, spindle state and tool; positions
+// within a tolerance in mm, feeds, speeds and dwells within half a unit of
+// their written decimals. Positions are compared in the frame of each move
+// and only on the axes the Isel side knows there: an axis it does not know
+// since a change of frame stands still, and the CNC program must not move
+// it either. An arc may be given as straight moves that keep to it within
+// the tolerance (verify/ArcFollowing.h), as the writer gives arcs its
+// control cannot be told.
 //
 // Both paths are fed as they come, so that neither is ever held whole: the
 // comparison keeps only the moves not yet matched. Before comparing, both
@@ -11,12 +17,15 @@
 // matches one given whole.
 //
 // Where the paths part, the comparison finds its place again as a diff
-// does: it looks ahead a few moves on both sides for the nearest place where
+// does: it looks ahead a few steps on both sides for the nearest place where
 // two moves in a row agree again, and counts what it passed over there as
-// the divergences: a move missing, added or changed is one.
+// the divergences: a move missing, added or changed is one. A step is the
+// moves of one line (the pieces of a helix, the halves of a circle, a drill
+// cycle), so that a line of many moves is passed over as one.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -40,8 +49,8 @@ struct ComparisonSummary {
 
 inline constexpr std::size_t kKeptDivergences = 20;
 
-// How many moves of either side the comparison passes over at most to find
-// its place again; beyond it, the moves in hand count as changed.
+// How many steps (lines) of either side the comparison passes over at most
+// to find its place again; beyond it, the moves in hand count as changed.
 inline constexpr std::size_t kLookAhead = 8;
 
 class PathComparison {
@@ -51,6 +60,11 @@ class PathComparison {
   void AddExpected(const TracedMove& move);
   void AddRead(const TracedMove& move);
   void AddFinding(const ReadFinding& finding);
+  // Isel line `iselLine` (1-based) is not carried over whole, for `reason`
+  // (German): a divergence of its own, so that a conversion that left
+  // something out never checks clean. It is noted once the moves of the
+  // lines before it are compared, in its place among the others.
+  void NoteNotCarried(std::size_t iselLine, const std::string& reason);
   // True while the comparison cannot go on without more moves read back.
   bool WantsRead() const { return !readEnded_ && !expected_.empty() && read_.size() < readWanted_; }
   // Compares what both sides hold.
@@ -87,18 +101,33 @@ class PathComparison {
   };
   // How far two moves lie apart.
   struct Deviation {
-    bool kind = false;    // another kind of move (a feed move for a rapid one, another arc)
-    bool withZ = true;    // both end heights known
-    double end = 0;       // distance of the end points, mm
+    bool kind = false;  // another kind of move (a feed move for a rapid one, another arc, a dwell)
+    bool withZ = true;  // both end heights known
+    double end = 0;     // distance of the end points over the axes compared, mm
+    // Axes the Isel side does not know and the CNC program moves; axes the
+    // Isel side gives and the CNC program has not given since its frame changed.
+    std::uint8_t movedUnknown = 0, unknownInCnc = 0;
+    bool plane = false;   // arcs: in another plane
     double centre = 0;    // arcs: how far the centre is off, mm
     bool radius = false;  // arcs: the radius differs
     bool sweep = false;   // arcs: the angle swept differs
+    bool dwell = false;   // dwells: another time
   };
+  // Whether the front moves are an arc of the Isel side and straight moves
+  // of the CNC program that keep to it.
+  enum class Stand { kMatched, kWait, kNone };
 
   void Add(Queue& side, const TracedMove& move);
   Deviation Measure(const TracedMove& e, const TracedMove& r) const;
   bool Agree(const Deviation& d) const;
   bool Agree(const TracedMove& e, const TracedMove& r) const { return Agree(Measure(e, r)); }
+  // The end points' distance over the axes compared, noting the unknown axes in `d`.
+  double EndDistance(const TracedMove& e, const TracedMove& r, Deviation& d) const;
+  // The front arc of the Isel side (with the pieces of its line that go on
+  // from it) given as straight moves of the CNC program.
+  Stand StandInForArc();
+  // The index of the first move of each of the first `steps` steps of `side`.
+  static std::vector<std::size_t> StepStarts(const Queue& side, std::size_t steps);
   // A place where the paths agree again `i` expected and `j` read moves on.
   bool AgreeAgainAt(std::size_t i, std::size_t j) const;
   // The front moves differ: finds the place where the paths agree again and
@@ -113,6 +142,8 @@ class PathComparison {
   void Compare(const TracedMove& e, const TracedMove& r, const Deviation& d, bool agree);
   // Notes what is left on either side when the other has ended.
   void NoteUnmatched();
+  // Notes the lines not carried over whose place the comparison has passed.
+  void NotePassedNotCarried();
   // `afterReadEnded`: missing since the CNC program has no more moves.
   void NoteMissing(const TracedMove& missing, bool afterReadEnded);
   void NoteExtra(const TracedMove& extra);
@@ -128,6 +159,9 @@ class PathComparison {
   Queue expected_, read_;
   bool expectedEnded_ = false, readEnded_ = false;
   std::size_t readWanted_ = 1;  // read moves the next step needs in hand
+  // The read moves an arc given as straight moves waits for (0: none):
+  // the run is followed anew only when they are in hand.
+  std::size_t arcReadWanted_ = 0;
   // The last feed move of each side, also one too small to compare: where
   // the cut ends must agree however small the steps to it were, unless the
   // last feed moves were noted as missing, extra or changed already.
@@ -135,6 +169,7 @@ class PathComparison {
     PathPoint end;
     std::size_t line = 0;
     bool known = false;
+    std::uint8_t unknownAxes = 0;  // not compared
   };
   FeedEnd lastExpectedFeed_, lastReadFeed_;
   bool feedTailNoted_ = false;
@@ -150,9 +185,17 @@ class PathComparison {
   std::size_t programEndNote_ = 0;
   std::size_t movesAfterEnd_ = 0;
   ComparisonSummary summary_;
+  // Lines not carried over, not yet noted: their line and reason.
+  struct NotCarried {
+    std::size_t line;
+    std::string reason;
+  };
+  std::vector<NotCarried> notCarried_;
   // The feed, speed, spindle and tool divergence last reported, so that a
   // wrong value is reported where it starts, not at every move.
-  std::string lastFeed_, lastSpeed_, lastSpindle_, lastTool_;
+  std::string lastFeed_, lastSpeed_, lastSpindle_, lastTool_, lastFrame_;
+  // The axes the CNC program was last found not to give (AxisBits).
+  std::uint8_t unknownInCncNoted_ = 0;
 };
 
 }  // namespace morvatex

@@ -1,8 +1,10 @@
 // One move of a tool path as the check sees it, on either side: the Isel
 // program as the conversion interprets it, or a CNC program as a control
-// model reads it. It is the path's own move (engine/Move.h, in doubles) with
-// what only the check compares besides: the feed, speed, tool and spindle in
-// force. Positions are absolute, in mm.
+// model reads it. It is the path's own move (engine/Move.h, in doubles: its
+// plane, frame and unknown axes included) with what only the check compares
+// besides: the feed, speed, tool and spindle in force. A dwell takes a place
+// in the path as well, as a step that goes nowhere. Positions are absolute
+// in the move's frame, in mm.
 #pragma once
 
 #include <cstddef>
@@ -51,6 +53,10 @@ struct TracedMove : PathMove {
   // moves far with the last decimal of R, so only whether a centre fits
   // the written end points and radius can be asked.
   bool byRadius = false;
+  // A dwell (G4) instead of a move: kind kNone, start and end where the tool
+  // waits, and its seconds with the resolution of the written decimals.
+  ModalValue dwell;
+  bool IsDwell() const { return dwell.known; }
 };
 
 // Something a control model could not read, at a 1-based CNC line.

@@ -138,7 +138,8 @@ std::string Report(const VerificationResult& result, ControlModel model, const L
 }
 
 void Check(const SettingsRecord& settings, const LineList& source, ReadableFile& file,
-           const VerificationOptions& options, const VerificationHooks& hooks, VerificationResult& result) {
+           const VerificationOptions& options, IselDialect dialect, const VerificationHooks& hooks,
+           VerificationResult& result) {
   const MachineProfile& profile = settings.Profil;
   PathComparison comparison(profile, options.model, options.tolerance);
   ExpectedPath expected(profile, options.model, comparison);
@@ -156,7 +157,7 @@ void Check(const SettingsRecord& settings, const LineList& source, ReadableFile&
     reader.ReadLine(text, cnc.Number(), moves, findings);
     for (const ReadFinding& finding : findings) comparison.AddFinding(finding);
     for (const TracedMove& move : moves) {
-      if (hooks.readMove) hooks.readMove(move);
+      if (hooks.readMove && !move.IsDwell()) hooks.readMove(move);
       comparison.AddRead(move);
     }
     if (reader.Ended()) comparison.ProgramEnded(reader.EndLine(), reader.EndCode());
@@ -167,10 +168,10 @@ void Check(const SettingsRecord& settings, const LineList& source, ReadableFile&
   std::string currentLineText;
   Outcome code = Outcome::kSuccess;
   RunPassOverLines(
-      source, Pass::kWriting, IselDialect::kOriginal, profile, state, currentLineText, code,
+      source, Pass::kWriting, dialect, profile, state, currentLineText, code,
       [&](std::size_t) { return hooks.stopped && hooks.stopped(); },
-      [&](const InterpretedLine& line, std::size_t) {
-        expected.TakeLine(line, state);
+      [&](const InterpretedLine& line, std::size_t index) {
+        expected.TakeLine(line, index + 1, state);
         comparison.Match();
         while (comparison.WantsRead()) {
           if (!readLine()) {
@@ -208,7 +209,7 @@ bool ParseControlModel(std::string_view text, ControlModel& model) {
 }
 
 VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineList& source, FileSystem& fs,
-                                    const std::string& cncPath, const VerificationOptions& options,
+                                    const std::string& cncPath, const VerificationOptions& options, IselDialect dialect,
                                     const VerificationHooks& hooks) {
   VerificationResult result;
   try {
@@ -217,7 +218,7 @@ VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineLi
     } else if (const std::unique_ptr<ReadableFile> file = fs.OpenForReading(cncPath); !file) {
       result.problem = std::string(Cp1252<u8"Die CNC-Datei konnte nicht geöffnet werden: ">()) + cncPath;
     } else {
-      Check(settings, source, *file, options, hooks, result);
+      Check(settings, source, *file, options, dialect, hooks, result);
       file->Close();
     }
     const std::vector<std::string> texts =
@@ -231,9 +232,16 @@ VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineLi
   return result;
 }
 
+VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineList& source, FileSystem& fs,
+                                    const std::string& cncPath, const VerificationOptions& options,
+                                    const VerificationHooks& hooks) {
+  return VerifyCncProgram(settings, source, fs, cncPath, options, IselDialect::kOriginal, hooks);
+}
+
 VerificationResult VerifySourceAndCncProgram(const SettingsRecord& settings, FileSystem& fs,
                                              const std::string& sourcePath, const std::string& cncPath,
-                                             const VerificationOptions& options, const VerificationHooks& hooks) {
+                                             const VerificationOptions& options, IselDialect dialect,
+                                             const VerificationHooks& hooks) {
   LineList source;
   SourceReading reading = SourceReading::kReadFailed;
   try {
@@ -255,18 +263,24 @@ VerificationResult VerifySourceAndCncProgram(const SettingsRecord& settings, Fil
     result.report = Report(result, options.model, source, {});
     return result;
   }
-  return VerifyCncProgram(settings, source, fs, cncPath, options, hooks);
+  return VerifyCncProgram(settings, source, fs, cncPath, options, dialect, hooks);
+}
+
+VerificationResult VerifySourceAndCncProgram(const SettingsRecord& settings, FileSystem& fs,
+                                             const std::string& sourcePath, const std::string& cncPath,
+                                             const VerificationOptions& options, const VerificationHooks& hooks) {
+  return VerifySourceAndCncProgram(settings, fs, sourcePath, cncPath, options, IselDialect::kOriginal, hooks);
 }
 
 VerificationResult VerifyConversion(const ConversionRun& run, const SettingsRecord& settings, FileSystem& fs,
-                                    const VerificationOptions& options) {
+                                    const VerificationOptions& options, IselDialect dialect) {
   if (!settings.CNCDINCodeerstellen) {
     VerificationResult result;
     result.problem = "keine CNC-Ausgabe eingestellt";
     result.report = Report(result, options.model, run.Lines(), {});
     return result;
   }
-  return VerifyCncProgram(settings, run.Lines(), fs, run.TargetPath(), options);
+  return VerifyCncProgram(settings, run.Lines(), fs, run.TargetPath(), options, dialect);
 }
 
 }  // namespace morvatex

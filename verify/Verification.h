@@ -1,7 +1,8 @@
 // The check of a CNC program against its Isel source: the source is
-// interpreted by the conversion's own pass runner, the CNC program read
-// back as a control model reads it, and the two tool paths compared
-// (verify/PathComparison.h). The CNC file is read a piece at a time beside
+// interpreted by the conversion's own pass runner in the Isel dialect it was
+// converted in, the CNC program read back as a control model reads it, and
+// the two tool paths compared (verify/PathComparison.h). Every source line
+// the interpreter does not carry over whole is a divergence. The CNC file is read a piece at a time beside
 // the source's lines, so the check holds no more than a few moves of either.
 #pragma once
 
@@ -10,6 +11,7 @@
 
 #include "base/FileSystem.h"
 #include "engine/ConversionRun.h"
+#include "engine/IselDialect.h"
 #include "engine/LineList.h"
 #include "settings/SettingsRecord.h"
 #include "verify/PathComparison.h"
@@ -51,8 +53,12 @@ struct VerificationResult {
 inline constexpr std::size_t kLongestCncLine = 64 * 1024;
 
 // Checks the CNC program at `cncPath` against the Isel program `source`
-// under `settings` (the record the conversion used). Nothing is thrown;
+// under `settings` (the record the conversion used), reading the source in
+// `dialect` (the original one when none is given). Nothing is thrown;
 // memory running out is a problem like the others.
+VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineList& source, FileSystem& fs,
+                                    const std::string& cncPath, const VerificationOptions& options, IselDialect dialect,
+                                    const VerificationHooks& hooks = {});
 VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineList& source, FileSystem& fs,
                                     const std::string& cncPath, const VerificationOptions& options,
                                     const VerificationHooks& hooks = {});
@@ -61,13 +67,18 @@ VerificationResult VerifyCncProgram(const SettingsRecord& settings, const LineLi
 // reads it; a source that cannot be read is a problem.
 VerificationResult VerifySourceAndCncProgram(const SettingsRecord& settings, FileSystem& fs,
                                              const std::string& sourcePath, const std::string& cncPath,
+                                             const VerificationOptions& options, IselDialect dialect,
+                                             const VerificationHooks& hooks = {});
+VerificationResult VerifySourceAndCncProgram(const SettingsRecord& settings, FileSystem& fs,
+                                             const std::string& sourcePath, const std::string& cncPath,
                                              const VerificationOptions& options, const VerificationHooks& hooks = {});
 
 // The check of the CNC program a successful run just wrote, against the
-// source lines it kept. Without CNC output there is nothing to check: that
-// is a problem too, so that a check asked for never passes unseen.
+// source lines it kept, read in `dialect` (the one the run read them in).
+// Without CNC output there is nothing to check: that is a problem too, so
+// that a check asked for never passes unseen.
 VerificationResult VerifyConversion(const ConversionRun& run, const SettingsRecord& settings, FileSystem& fs,
-                                    const VerificationOptions& options);
+                                    const VerificationOptions& options, IselDialect dialect = IselDialect::kOriginal);
 
 // Reads `model` as the command line names it ("rs274", "eingestellt");
 // false for any other text.

@@ -191,15 +191,18 @@ std::string Edited(std::string cnc, std::string_view lineStart, std::string_view
   return cnc;
 }
 
-// Converts `program`, edits the CNC program as a hand at the machine might,
-// and checks it as --against does.
+// Converts `program` in `dialect`, edits the CNC program as a hand at the
+// machine might, and checks it as --against does.
 VerificationResult CheckEdited(const SettingsRecord& settings, const std::string& program, ControlModel model,
-                               std::string_view lineStart, std::string_view replacement) {
+                               std::string_view lineStart, std::string_view replacement,
+                               IselDialect dialect = IselDialect::kOriginal) {
   FakeFileSystem fs;
-  const ConversionResult converted = Convert(settings, program, fs);
+  ConversionOptions options;
+  options.dialect = dialect;
+  const ConversionResult converted = Convert(settings, program, fs, options);
   EXPECT_EQ(converted.code, Outcome::kSuccess) << converted.report;
   if (!lineStart.empty()) fs.files[kTargetPath] = Edited(fs.files[kTargetPath], lineStart, replacement);
-  return VerifySourceAndCncProgram(settings, fs, kSourcePath, kTargetPath, {model});
+  return VerifySourceAndCncProgram(settings, fs, kSourcePath, kTargetPath, {model}, dialect);
 }
 
 // What a check must see, each in a small program whose CNC program was
@@ -331,6 +334,57 @@ TEST(VerificationTest, OneRealDifferenceIsOneDivergence) {
       EXPECT_GE(check.summary.movesCompared, 10u);
     }
   }
+}
+
+// What the extended dialect writes (a dwell after the spindle start, the
+// machine frame, an XZ arc, a dwell, a drill cycle) reads back clean under
+// both models; each change a hand might make is one divergence.
+TEST(VerificationTest, TheExtendedDialectsStepsAreCheckedAsWritten) {
+  const std::string program = CrLfLines(
+      {"GETTOOL 1", "SPINDLE CW RPM12000 TIME1000", "VEL 10000", "WPCLEAR", "FASTABS Z0", "WPZERO STANDARD",
+       "FASTABS X10000 Y10000", "FASTABS Z5000", "MOVEABS Z-1000", "PLANE XZ", "CWABS I15000 K-1000 X20000 Z-1000",
+       "PLANE XY", "WAIT 2000", "DRILLDEF C1 P0 S2000 D1800 V1000", "DRILL X30000 Y10000", "FASTABS Z5000", "PROGEND"});
+  struct Case {
+    const char* name;
+    std::string_view lineStart, replacement;
+    const char* divergence;  // a piece of the report; empty: clean
+  };
+  const Case cases[] = {
+      {"as written", "", "", ""},
+      {"G53 left out", "G53 G0 Z0.0000", "G0 Z0.0000\r\n",
+       "Isel-Zeile 5: FASTABS Z0\r\n    fehlt im CNC-Programm: G53 G0 nach Z0"},
+      {"G53 on a move of the work frame", "X10.0000 Y10.0000 Z5.0000", "G53 X10.0000 Y10.0000 Z5.0000\r\n",
+       "Nullpunkt: Isel G54, CNC G53"},
+      {"a Z the Isel program leaves standing", "X10.0000 Y10.0000", "X10.0000 Y10.0000 Z7.0000\r\n",
+       "Isel l\xE4sst Z stehen (Lage nach dem Nullpunktwechsel unbekannt)"},
+      {"the spindle's dwell longer", "G4 P1.000", "G4 P3.000\r\n", "Verweilzeit: Isel 1 s, CNC 3 s"},
+      {"the dwell left out", "G4 P2.000", "", "Isel-Zeile 13: WAIT 2000\r\n    fehlt im CNC-Programm: Verweilzeit 2 s"},
+      {"the plane left out", "G18", "", "Ebene: Isel G18 (XZ), CNC G17 (XY)"},
+      {"the drill's feed left out", "F60\r", "", "Vorschub: Isel 60 mm/min, CNC 600 mm/min"},
+      {"the hole too shallow", "G1 X30.0000 Y10.0000 Z-1.8000", "G1 X30.0000 Y10.0000 Z-1.5000\r\n",
+       "Endpunkt: Isel X30 Y10 Z-1.8, CNC X30 Y10 Z-1.5 (0.3 mm)"},
+  };
+  for (const Case& c : cases) {
+    for (const ControlModel model : {ControlModel::kRs274, ControlModel::kConfigured}) {
+      SCOPED_TRACE(std::string(c.name) + ", " + std::string(ControlModelName(model)));
+      const VerificationResult check =
+          CheckEdited(Mach3ForRs274(), program, model, c.lineStart, c.replacement, IselDialect::kExtended);
+      EXPECT_TRUE(check.problem.empty()) << check.problem;
+      EXPECT_EQ(check.summary.divergenceCount, *c.divergence == '\0' ? 0u : 1u) << check.report;
+      EXPECT_NE(check.report.find(c.divergence), std::string::npos) << check.report;
+    }
+  }
+  // Read in the original dialect, a dwell after the spindle start is left
+  // out: a divergence, so that the check never passes what the conversion
+  // dropped. The extended dialect writes it.
+  const std::string dwell = CrLfLines({"SPINDLE CW RPM12000 TIME1000", "VEL 10000", "FASTABS X10000 Y10000 Z5000",
+                                       "MOVEABS Z-1000", "FASTABS Z5000", "PROGEND"});
+  const VerificationResult original = CheckEdited(Mach3ForRs274(), dwell, ControlModel::kRs274, "", "");
+  EXPECT_EQ(original.summary.divergenceCount, 1u) << original.report;
+  EXPECT_NE(original.report.find("Isel-Zeile 1: SPINDLE CW RPM12000 TIME1000\r\n    nicht umgesetzt: TIME"),
+            std::string::npos)
+      << original.report;
+  EXPECT_TRUE(CheckEdited(Mach3ForRs274(), dwell, ControlModel::kRs274, "", "", IselDialect::kExtended).Clean());
 }
 
 std::string Repeated(std::string_view text, std::size_t times) {
