@@ -25,8 +25,8 @@
 #include "engine/DinBlockWriter.h"
 #include "engine/DrawingExtents.h"
 #include "engine/DxfWriter.h"
-#include "engine/IselInterpreter.h"
 #include "engine/IselDialect.h"
+#include "engine/IselInterpreter.h"
 #include "engine/LineList.h"
 #include "engine/LineNotices.h"
 #include "engine/MachineState.h"
@@ -120,6 +120,8 @@ class ConversionRun {
   // Why the last run could not make its folder or an output (kNone for any
   // other outcome).
   const CreateFailure& CreateFailureCause() const { return createFailure_; }
+  // The Isel language the runs read their sources in.
+  IselDialect Dialect() const { return options_.dialect; }
   // The lines of the last run's writing pass that were not carried over
   // whole, or only as an approximation. The report names them.
   const LineNotices& Notices() const { return notices_; }

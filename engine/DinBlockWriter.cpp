@@ -65,14 +65,12 @@ Outcome DinBlockWriter::WriteBlocks(OutputBuffer& out, const InterpretedLine& li
       return lines_.WriteCode(out, (line.coolantOff ? profile_.KuehlungAus : profile_.KuehlungEin).Trimmed(),
                               Outcome::kCncCoolantOrPlane);
     case CommandClass::kPlane: {
-      // A plane whose code is empty writes nothing: its arcs go out as
-      // straight segments.
-      const auto& code = line.plane == Plane::kXY   ? profile_.G17
-                         : line.plane == Plane::kXZ ? profile_.G18
-                                                    : profile_.G19;
-      return line.planeXY || line.plane != Plane::kXY
-                 ? lines_.WriteCode(out, code.Trimmed(), Outcome::kCncCoolantOrPlane)
-                 : Outcome::kSuccess;
+      if (line.planeXY) return lines_.WriteCode(out, profile_.G17.Trimmed(), Outcome::kCncCoolantOrPlane);
+      // Another plane is chosen only where its arcs can be said; otherwise
+      // they go out as straight segments and the control stays in XY.
+      if (line.plane == Plane::kXY || !layout_->SaysArcsIn(line.plane)) return Outcome::kSuccess;
+      const auto& code = line.plane == Plane::kXZ ? profile_.G18 : profile_.G19;
+      return lines_.WriteCode(out, code.Trimmed(), Outcome::kCncCoolantOrPlane);
     }
     case CommandClass::kHalt: return lines_.WriteCode(out, profile_.Halt.Trimmed(), Outcome::kCncHalt);
     case CommandClass::kWait:

@@ -48,13 +48,15 @@ void MoveWords::AppendDepthAndCentreWords(const Move& move, const WordContext& c
   }
   if (!arc) return;
   if (move.plane != Plane::kXY) {
-    // The plane's two centre words (I K for XZ, J K for YZ); an arc in
-    // another plane has no word for the third axis.
-    if (!p.IJWerte || !p.KWerte) return;
-    if (move.plane == Plane::kXZ)
+    // The plane's two centre words, I K for XZ and J K for YZ, with the
+    // centre words (`IJWerte`); `KWerte` is the K of an XY arc, which an
+    // RS274 control refuses, and has no say here.
+    if (!p.IJWerte) return;
+    if (move.plane == Plane::kXZ) {
       AppendWord(words, p.AdresseI.Text(), p.IJKRelativ ? move.centre.x - move.start.x : move.centre.x);
-    else
+    } else {
       AppendWord(words, p.AdresseJ.Text(), p.IJKRelativ ? move.centre.y - move.start.y : move.centre.y);
+    }
     AppendWord(words, p.AdresseK.Text(), p.IJKRelativ ? move.centre.z - move.start.z : move.centre.z);
     return;
   }

@@ -40,7 +40,7 @@ SettingsRecord SettingsOf(const CorpusSetup& setup) {
   if (setup.preset == Preset::kMach3) {
     settings.Profil.RWerte = setup.radius;
     settings.Profil.IJWerte = !setup.radius;
-    settings.Profil.KWerte = !setup.radius;
+    settings.Profil.KWerte = false;  // a K beside an XY arc is refused by RS274 controls
     settings.Profil.IJKRelativ = true;
   }
   return settings;
@@ -209,7 +209,9 @@ TEST(IselCorpus, LinuxCncReadsTheMach3ProgramsWithoutError) {
     while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
     pclose(pipe);
     EXPECT_EQ(output.find("rror"), std::string::npos) << name << "\n" << output;
-    EXPECT_NE(output.find("STRAIGHT_FEED"), std::string::npos) << name;
+    // rs274 stops at the first block it refuses, with a message but no
+    // "error": the program must be read to its end.
+    EXPECT_NE(output.find("PROGRAM_END"), std::string::npos) << name << "\n" << output;
     ++read;
   }
   std::filesystem::remove(scratch);

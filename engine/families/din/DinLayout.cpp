@@ -18,9 +18,11 @@ DinLayout::DinLayout(const MachineProfile& profile, const std::string& valueAssi
 
 bool DinLayout::SaysArcsIn(Plane plane) const {
   if (plane == Plane::kXY) return true;
-  // The plane's code, and a radius or both centre words of the plane.
+  // The plane's code, the code that brings the control back to XY (else
+  // the arcs after a PLANE XY would turn in the old plane), and a radius or
+  // centre words.
   const auto& code = plane == Plane::kXZ ? profile_.G18 : profile_.G19;
-  return !code.Trimmed().empty() && (profile_.RWerte || (profile_.IJWerte && profile_.KWerte));
+  return !code.Trimmed().empty() && !profile_.G17.Trimmed().empty() && (profile_.RWerte || profile_.IJWerte);
 }
 
 void DinLayout::StartWritingPass() {
