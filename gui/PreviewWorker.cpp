@@ -108,7 +108,7 @@ void PreviewWorker::RequestReadBack(std::string cncPath, ControlModel model, std
 }
 
 void PreviewWorker::ReadBackNow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
-                                std::size_t iselMoves, const ReadBackRequest& request) {
+                                IselDialect dialect, std::size_t iselMoves, const ReadBackRequest& request) {
   ReadBack readBack;
   try {
     auto overlay = std::make_shared<ReadBackOverlay>();
@@ -120,7 +120,7 @@ void PreviewWorker::ReadBackNow(FileSystem& fs, const SettingsRecord& settings, 
     hooks.stopped = [this] { return stop_.load(); };
     VerificationOptions options;
     options.model = request.model;
-    readBack.result = VerifySourceAndCncProgram(settings, fs, sourcePath, request.cncPath, options, hooks);
+    readBack.result = VerifySourceAndCncProgram(settings, fs, sourcePath, request.cncPath, options, dialect, hooks);
     for (const Divergence& d : readBack.result.summary.first)
       if (d.cncLine > 0) overlay->divergentLines.push_back(d.cncLine);
     std::sort(overlay->divergentLines.begin(), overlay->divergentLines.end());
@@ -177,7 +177,7 @@ void PreviewWorker::Run(FileSystem& fs, const SettingsRecord& settings, const st
       }
     }
     if (readBack) {
-      ReadBackNow(fs, settings, sourcePath, path->segments.size(), *readBack);
+      ReadBackNow(fs, settings, sourcePath, dialect, path->segments.size(), *readBack);
     } else {
       Paint(*path, request);
     }

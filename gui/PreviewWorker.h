@@ -86,9 +86,9 @@ class PreviewWorker {
                                const OverlayOptions& overlay = {});
 
   // Asks for the CNC program at `cncPath` to be read back by `model` and
-  // checked against the source, once the trace ended; `done` hears the
-  // result on the worker's thread (unless stopped). Pictures asked for
-  // meanwhile wait for it. Without a thread nothing is ever reported.
+  // checked against the source (read in the worker's dialect), once the
+  // trace ended; `done` hears the result on the worker's thread (unless
+  // stopped). Pictures asked for meanwhile wait for it. Without a thread nothing is ever reported.
   void RequestReadBack(std::string cncPath, ControlModel model, std::function<void(ReadBack)> done);
 
   // Workers whose thread has not yet been waited for, in the whole process.
@@ -110,9 +110,10 @@ class PreviewWorker {
     std::function<void(ReadBack)> done;
   };
   void Paint(const ToolPath& path, const Request& request);
-  // `iselMoves`: how many moves the trace found.
-  void ReadBackNow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath, std::size_t iselMoves,
-                   const ReadBackRequest& request);
+  // `iselMoves`: how many moves the trace found; the source is read in
+  // `dialect`, as the trace read it.
+  void ReadBackNow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath, IselDialect dialect,
+                   std::size_t iselMoves, const ReadBackRequest& request);
 
   std::function<void(Traced)> traced_;
   std::function<void(Picture)> painted_;

@@ -414,6 +414,33 @@ TEST_F(PreviewWindowTest, LinesNotCarriedOverAreCountedInTheDialectGiven) {
   }
 }
 
+// The check of the read-back overlay reads the source in the window's
+// dialect: a program the extended dialect converted reads back clean in it,
+// and not in the original one, which skips the indented lines.
+TEST_F(PreviewWindowTest, TheReadBackReadsTheSourceInTheWindowsDialect) {
+  FakeFileSystem fake;
+  const std::string program =
+      CrLfLines({"VEL 6000", "  FASTABS X10000 Y5000", "  MOVEABS X20000", "  MOVEABS Y20000", "PROGEND"});
+  const SettingsRecord settings = NewSettings();
+  ConversionOptions options;
+  options.dialect = IselDialect::kExtended;
+  ASSERT_EQ(Convert(settings, program, fake, options).code, Outcome::kSuccess);
+  for (const IselDialect dialect : {IselDialect::kExtended, IselDialect::kOriginal}) {
+    auto* window = new PreviewWindow(fake, settings, kSourcePath, "", nullptr, {}, dialect);
+    window->OfferReadBack(kTargetPath, ControlModel::kConfigured);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    WaitForPicture(window);
+    QTest::mouseClick(window->ReadBackSwitch(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Canvas()->Overlay().readBack != nullptr; }, 20000));
+    EXPECT_EQ(window->ReadBackVerdict()->text().contains(QStringLiteral("keine Abweichung")),
+              dialect == IselDialect::kExtended)
+        << window->ReadBackVerdict()->text().toStdString();
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
 // Memory running out while the program is read or traced ends in a short
 // message in the window, not in an abort.
 TEST_F(PreviewWindowTest, MemoryRunningOutWhileTracingIsReported) {
