@@ -8,6 +8,7 @@
 
 #include "base/FileSystem.h"
 #include "batch/BatchRun.h"
+#include "settings/IselDialect.h"
 #include "settings/SettingsRecord.h"
 #include "verify/Verification.h"
 
@@ -15,9 +16,10 @@ namespace morvatex {
 
 class VerifyingRowCheck final : public RowCheck {
  public:
-  // Reads `settings` live, as the conversions do.
-  VerifyingRowCheck(const SettingsRecord& settings, FileSystem& fs, VerificationOptions options)
-      : settings_(settings), fs_(fs), options_(options) {}
+  // Reads `settings` live, as the conversions do, and the sources in
+  // `dialect`, the language they were converted in.
+  VerifyingRowCheck(const SettingsRecord& settings, FileSystem& fs, VerificationOptions options, IselDialect dialect)
+      : settings_(settings), fs_(fs), options_(options), dialect_(dialect) {}
 
   // The check's section of the report; `failed` unless it is clean.
   std::string Check(const ConversionRun& run, bool& failed) override;
@@ -26,6 +28,7 @@ class VerifyingRowCheck final : public RowCheck {
   const SettingsRecord& settings_;
   FileSystem& fs_;
   VerificationOptions options_;
+  IselDialect dialect_;
 };
 
 }  // namespace morvatex

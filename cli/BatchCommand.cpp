@@ -80,12 +80,13 @@ int RunBatchCommand(const std::string& listPath, const std::string& logPath, con
 
   TerminalDisplay display(out, messages);
   std::optional<VerifyingRowCheck> check;
-  if (verification) check.emplace(settings, fs, *verification);
+  if (verification) check.emplace(settings, fs, *verification, options.dialect);
   const BatchResult result =
       ExecuteBatchInParallel(table, settings, fs, options, log, display, jobs, check ? &*check : nullptr);
   const int saveError = SaveJobList(table, fs, messages, log);
-  if (result.failed > result.checksFailed || saveError != 0) return 1;
-  return result.checksFailed > 0 ? kDivergenceStatus : 0;
+  if (result.failed > result.checksFailed + result.incomplete || saveError != 0) return 1;
+  if (result.checksFailed > 0) return kDivergenceStatus;
+  return result.incomplete > 0 ? kIncompleteStatus : 0;
 }
 
 }  // namespace morvatex

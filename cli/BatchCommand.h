@@ -31,12 +31,14 @@ namespace morvatex {
 // With `verification`, every row converted without failure is checked
 // (verify/Verification.h) as it is recorded: the check section follows its
 // outcome report, and a row whose check fails is marked as a failed
-// conversion is ("E", "M" kept).
+// conversion is ("E", "M" kept), as is a row that did not carry every line
+// over. The rows are read in `options.dialect`, and so are their checks.
 //
 // Returns the exit status: 0 when every converted row succeeded (also when
 // none was marked), 1 when a row failed or the list could not be saved, 2
 // when the list could not be read or the list or log is refused (nothing
-// is converted then), 4 when all were converted but a check failed.
+// is converted then), 4 when all were converted but a check failed, 5 when
+// all were converted and checked clean, but a row was not carried over whole.
 int RunBatchCommand(const std::string& listPath, const std::string& logPath, const std::string& settingsPath,
                     const SettingsRecord& settings, FileSystem& fs, ConversionOptions options, int jobs,
                     MessageSink& messages, std::ostream& out, const VerificationOptions* verification = nullptr);

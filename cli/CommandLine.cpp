@@ -5,6 +5,7 @@
 
 #include "base/ProductInfo.h"
 #include "preview/RapidRateFile.h"
+#include "settings/DialectChoiceFile.h"
 #include "settings/NumberSyntax.h"
 #include "verify/DecimalText.h"
 
@@ -29,6 +30,7 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
                                  name == "--corner" || name == "--settle" || name == "--poll"
                              ? " needs a number"
                          : name == "--verify" ? " needs a model"
+                         : name == "--isel"   ? " needs original or erweitert"
                                               : " needs a file");
   return true;
 }
@@ -231,6 +233,10 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
                TakeValue(arguments, i, "--log", call.logPath, call) ||
                TakeValue(arguments, i, "--preview", call.previewPath, call)) {
       if (!call.error.empty()) return call;
+    } else if (std::string dialect; TakeValue(arguments, i, "--isel", dialect, call)) {
+      if (call.error.empty()) call.dialect = ParseDialectName(dialect);
+      if (call.error.empty() && !call.dialect) call.error = "--isel needs original or erweitert, not " + dialect;
+      if (!call.error.empty()) return call;
     } else if (std::string count; TakeValue(arguments, i, "--jobs", count, call)) {
       const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), call.jobs);
       if (error != std::errc() || end != count.data() + count.size() || call.jobs < 1)
@@ -286,7 +292,7 @@ namespace {
 
 // The usage lines and the options of conversions and job lists.
 std::string CallUsage() {
-  return "Usage: morvatex-convert [--settings FILE] [--debug] SOURCE TARGET\n"
+  return "Usage: morvatex-convert [--settings FILE] [--isel DIALECT] [--debug] SOURCE TARGET\n"
          "       morvatex-convert --write-settings FILE [--preset NAME] [--set NAME=VALUE]...\n"
          "       morvatex-convert --show-settings FILE\n"
          "       morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE]\n"
@@ -318,6 +324,17 @@ std::string CallUsage() {
          "                   nothing is converted (exit status 2). Without it, a\n"
          "                   missing or damaged default file gives a new\n"
          "                   configuration, with a warning.\n"
+         "  --isel DIALECT   the Isel language of the programs, for every command\n"
+         "                   that reads one: original (one command at the start\n"
+         "                   of each line, as Isel's own software writes it) or\n"
+         "                   erweitert (also what CAM post-processors write:\n"
+         "                   blanks before a command, helical arcs, arcs in the\n"
+         "                   XZ and YZ planes, drill cycles, dwells, work\n"
+         "                   frames). Default: the choice of the desktop\n"
+         "                   program's settings dialog (\"Isel-Sprache\"), kept\n"
+         "                   in FILE.sprache beside the settings file; original\n"
+         "                   without it. A line not carried over whole is named\n"
+         "                   in the report under \"Nicht umgesetzt\".\n"
          "  --list FILE.mvx  run the job list FILE.mvx\n"
          "  --jobs N         with --list: convert up to N rows at the same time\n"
          "                   (default: the number of processor cores). Rows that\n"
@@ -411,7 +428,10 @@ std::string SettingsAndStatusUsage() {
          "  2  wrong call, unreadable list, or FILE of --settings unusable\n"
          "  3  the report could not be written (standard output closed or full)\n"
          "  4  with --verify: converted, but a check found divergences (with\n"
-         "     --against: the CNC program diverges; 2 when it cannot be read)\n";
+         "     --against: the CNC program diverges; 2 when it cannot be read)\n"
+         "  5  converted, but a line was not carried over whole (\"Nicht\n"
+         "     umgesetzt\" in the report; with --list and --watch such a row gets E\n"
+         "     and its outputs stay; with --verify such lines are divergences, 4)\n";
 }
 
 }  // namespace

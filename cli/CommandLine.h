@@ -1,5 +1,5 @@
 // The command line of the converter:
-//   morvatex-convert [--settings FILE] [--debug] SOURCE TARGET
+//   morvatex-convert [--settings FILE] [--isel DIALECT] [--debug] SOURCE TARGET
 //   morvatex-convert --list FILE.mvx [--jobs N] [--settings FILE] [--log FILE] [--debug]
 //   morvatex-convert --preview FILE.png [--rapid MM_PER_MIN] [--accel MM_PER_S2] [--corner MM] [--depth]
 //                    [--settings FILE] SOURCE
@@ -9,14 +9,17 @@
 //   morvatex-convert --watch FOLDER [--pattern GLOB] [--recursive] [--archive DIR] [--settle SECONDS]
 //                    [--poll SECONDS] [--once] [--verify MODEL [--tolerance MM]] [--settings FILE]
 //                    [--log FILE] [--jobs N]
+// --isel works with every command that reads an Isel program.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/ConversionRun.h"
 #include "engine/OutcomeCodes.h"
+#include "settings/IselDialect.h"
 #include "verify/Verification.h"
 
 namespace morvatex {
@@ -27,6 +30,9 @@ struct ConverterCall {
   std::string error;         // what was wrong, for kUsageError
   std::string settingsPath;  // empty: the desktop program's settings file
   bool debug = false;
+  // --isel: the language the Isel programs are read in; none: the one
+  // remembered beside the settings file.
+  std::optional<IselDialect> dialect;
   std::string source;
   std::string target;
   std::string listPath;              // kBatch: the job list file to run
@@ -79,5 +85,9 @@ inline constexpr int kReportLostStatus = 3;
 // The exit status when every conversion succeeded but a check (--verify)
 // found divergences or could not be made.
 inline constexpr int kDivergenceStatus = 4;
+
+// The exit status when every conversion succeeded, but one did not carry
+// every line of its program over (ConversionRun::Incomplete).
+inline constexpr int kIncompleteStatus = 5;
 
 }  // namespace morvatex

@@ -87,8 +87,8 @@ int StopArrived() { return StopSignalArrived() ? 1 : 0; }
 }  // namespace
 
 int RunPreview(const std::string& source, const std::string& picture, const std::string& keep,
-               const SettingsRecord& settings, const MachineModel& machine, bool depth, std::ostream& out,
-               std::ostream& err) {
+               const SettingsRecord& settings, const MachineModel& machine, bool depth, IselDialect dialect,
+               std::ostream& out, std::ostream& err) {
   std::string problem;
   MorvatexPreviewEntry* const entry = FindPreview(problem);
   if (entry == nullptr) {
@@ -105,7 +105,7 @@ int RunPreview(const std::string& source, const std::string& picture, const std:
                                  machine.acceleration,
                                  machine.cornerTolerance,
                                  depth ? 1 : 0,
-                                 0,  // the original dialect
+                                 dialect == IselDialect::kExtended ? 1 : 0,
                                  StopArrived,
                                  Write,
                                  streams};

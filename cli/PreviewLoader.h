@@ -7,6 +7,7 @@
 #include <string>
 
 #include "preview/MotionPlan.h"
+#include "settings/IselDialect.h"
 #include "settings/SettingsRecord.h"
 
 namespace morvatex {
@@ -16,9 +17,10 @@ namespace morvatex {
 // be loaded (a build without Qt, a broken install), says so with the reason
 // on `err` and returns 2. The module is looked for beside the running
 // program (the build folder), then in the library folder of the installed
-// layout; both from the program's real path. `depth` asks for the depth view.
+// layout; both from the program's real path. `depth` asks for the depth view;
+// the program is read in `dialect`.
 int RunPreview(const std::string& source, const std::string& picture, const std::string& keep,
-               const SettingsRecord& settings, const MachineModel& machine, bool depth, std::ostream& out,
-               std::ostream& err);
+               const SettingsRecord& settings, const MachineModel& machine, bool depth, IselDialect dialect,
+               std::ostream& out, std::ostream& err);
 
 }  // namespace morvatex

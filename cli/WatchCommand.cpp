@@ -35,6 +35,7 @@ struct FileEnd {
   Outcome code = Outcome::kStopped;
   bool checked = false;
   bool checkFailed = false;
+  bool incomplete = false;  // converted well, not every line carried over
 };
 
 // Prints each file's outcome report (and its check) and tells the watch how
@@ -49,6 +50,7 @@ class WatchDisplay final : public BatchDisplay {
     end.code = run.OutcomeCode();
     end.checked = record.checked;
     end.checkFailed = record.checkFailed;
+    end.incomplete = record.incomplete;
     out_ << ForTerminal(record.report) << std::flush;
     if (const std::string why = CreateFailureMessage(run.CreateFailureCause(), run.SourcePath()); !why.empty())
       messages_.ShowMessage(why);
@@ -74,7 +76,7 @@ class Watcher {
         messages_(messages),
         out_(out),
         watch_(options.folder, settings, fs, NativePathSyntax()) {
-    if (options.verification) check_.emplace(settings, fs, *options.verification);
+    if (options.verification) check_.emplace(settings, fs, *options.verification, conversion_.dialect);
     std::optional<ControlModel> model;
     if (options.verification) model = options.verification->model;
     watch_.RememberFailedChecks(options.failedChecksPath, model);
@@ -96,7 +98,7 @@ class Watcher {
     for (;;) {
       ConvertDue();
       if (StopSignalArrived()) return 0;
-      if (options_.once && watch_.Waiting() == 0) return failed_ > 0 ? 1 : checksFailed_ > 0 ? kDivergenceStatus : 0;
+      if (options_.once && watch_.Waiting() == 0) return OnceStatus();
       const bool look = Wait();
       if (StopSignalArrived()) return 0;
       if (look && !options_.once) Look();
@@ -104,6 +106,13 @@ class Watcher {
   }
 
  private:
+  // What --once ends with: a failure before a failed check before a file
+  // not carried over whole, as with --list.
+  int OnceStatus() const {
+    if (failed_ > 0) return 1;
+    if (checksFailed_ > 0) return kDivergenceStatus;
+    return incomplete_ > 0 ? kIncompleteStatus : 0;
+  }
   WatchTime PollInterval() const { return options_.poll > WatchTime{0} ? options_.poll : kFallbackPoll; }
   static std::string Seconds(WatchTime time) { return std::to_string(time.count() / 1000.0).substr(0, 4) + " s"; }
   void Note(const std::string& text) {
@@ -127,9 +136,10 @@ class Watcher {
     for (std::size_t i = 0; i < jobs.size(); ++i) {
       if (!IsGood(ends[i].code) && ends[i].code != Outcome::kStopped) ++failed_;
       if (ends[i].checkFailed) ++checksFailed_;
+      if (ends[i].incomplete && !ends[i].checkFailed) ++incomplete_;
       std::optional<WatchCheck> check;
       if (ends[i].checked) check = WatchCheck{options_.verification->model, ends[i].checkFailed};
-      watch_.Finished(jobs[i], ends[i].code, Now(), check);
+      watch_.Finished(jobs[i], ends[i].code, Now(), check, ends[i].incomplete);
     }
     if (watch_.ArchiveFailures() > archiveFailures_) {
       archiveFailures_ = watch_.ArchiveFailures();
@@ -185,6 +195,7 @@ class Watcher {
   WatchTime lastLook_{0};
   int failed_ = 0;        // files whose conversion failed
   int checksFailed_ = 0;  // files converted well whose check failed
+  int incomplete_ = 0;    // files converted well, checked clean or not at all, not whole
   std::optional<VerifyingRowCheck> check_;
   int archiveFailures_ = 0;
 };

@@ -43,12 +43,15 @@ inline constexpr WatchTime kFallbackPoll{5000};
 //
 // With --verify, a file whose check failed, in this run or an earlier one,
 // and that has not changed since, is converted and checked again at the
-// start, so that every --once reports it until it is clean.
+// start, so that every --once reports it until it is clean; so is, with or
+// without --verify, a file that was not carried over whole. The files are
+// read in `conversion.dialect`.
 //
 // Returns the exit status: 0 after a stop, or after --once when no file
 // failed; 1 when a file failed in --once; 4 when in --once only checks
-// failed (as with --list); 2 when the folder cannot be watched (missing, not
-// a folder, unreadable) or the log is unusable.
+// failed (as with --list); 5 when in --once all were converted and checked
+// clean but one was not carried over whole; 2 when the folder cannot be
+// watched (missing, not a folder, unreadable) or the log is unusable.
 int RunWatchCommand(const WatchCommandOptions& options, const SettingsRecord& settings, FileSystem& fs,
                     ConversionOptions conversion, MessageSink& messages, std::ostream& out);
 

@@ -4,11 +4,12 @@
 // commands (--write-settings, --show-settings), or the tool-path preview
 // (--preview). Prints the outcome reports (UTF-8) and exits with 0
 // (converted), 1 (failed), 2 (wrong call or unusable settings file), 3 (the
-// report could not be written) or 4 (converted, but --verify found
-// divergences).
+// report could not be written), 4 (converted, but --verify found
+// divergences) or 5 (converted, but not every line carried over).
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +33,7 @@
 #include "engine/ConversionRun.h"
 #include "engine/StopRequest.h"
 #include "preview/RapidRateFile.h"
+#include "settings/DialectChoiceFile.h"
 #include "settings/SettingsFile.h"
 #include "verify/Verification.h"
 
@@ -99,10 +101,57 @@ int ConvertOne(const ConverterCall& call, const std::string& source, const std::
   const Outcome code = run.Convert(source, target);
   std::cout << ForTerminal(run.OutcomeReport());
   if (const std::string why = CreateFailureMessage(run.CreateFailureCause()); !why.empty()) messages.ShowMessage(why);
-  if (!call.verify || code != Outcome::kSuccess) return ExitStatusFor(code);
-  const VerificationResult check = VerifyConversion(run, settings, fs, call.verification);
-  std::cout << ForTerminal(check.report);
-  return check.Clean() ? 0 : kDivergenceStatus;
+  if (code != Outcome::kSuccess) return ExitStatusFor(code);
+  if (call.verify) {
+    const VerificationResult check = VerifyConversion(run, settings, fs, call.verification, options.dialect);
+    std::cout << ForTerminal(check.report);
+    if (!check.Clean()) return kDivergenceStatus;
+  }
+  return run.Incomplete() ? kIncompleteStatus : 0;
+}
+
+// The settings file the call reads: the one it names, else the desktop
+// program's beside this one; none (said on standard error) when it cannot
+// be named.
+std::optional<std::string> CallSettingsPath(const ConverterCall& call, FileSystem& fs) {
+  if (!call.settingsPath.empty()) {
+    auto path = Utf8ToCp1252(call.settingsPath);
+    if (!path) UsageError("FILE cannot be written in Windows-1252: " + call.settingsPath);
+    return path;
+  }
+  const auto program = RunningProgramPath();
+  if (!program) {
+    UsageError("the folder of this program is unknown; name the settings with --settings");
+    return std::nullopt;
+  }
+  // Where the desktop program beside this one keeps its settings.
+  const ProgramFiles files = LocateProgramFiles(FolderPart(*program, NativePathSyntax()) + "morvatex",
+                                                NativePathSyntax(), fs, ReadUserFolderEnvironment());
+  if (!files.problem.empty()) {
+    UsageError(ForTerminal(files.problem) + "name the settings with --settings");
+    return std::nullopt;
+  }
+  return files.settingsPath;
+}
+
+// Reads the settings at `settingsPath` into `settings`; false (said on
+// standard error) when the file the call names is unusable, or the default
+// one is no regular file. A missing or damaged default file gives a new
+// configuration, with a warning.
+bool LoadCallSettings(const ConverterCall& call, const std::string& settingsPath, FileSystem& fs, MessageSink& messages,
+                      SettingsRecord& settings) {
+  if (!call.settingsPath.empty()) {
+    const std::string problem = LoadExplicitSettings(settingsPath, call.settingsPath, fs, settings);
+    if (!problem.empty()) std::cerr << "morvatex-convert: " << problem << "\n";
+    return problem.empty();
+  }
+  if (fs.IsSpecialFile(settingsPath)) {
+    // A FIFO there would be waited on; a new configuration would hide it.
+    std::cerr << "morvatex-convert: settings file is not a regular file: " << Cp1252ToUtf8(settingsPath) << "\n";
+    return false;
+  }
+  LoadSettingsFile(settings, settingsPath, fs, messages);
+  return true;
 }
 
 int Run(const std::vector<std::string>& arguments) {
@@ -134,54 +183,35 @@ int Run(const std::vector<std::string>& arguments) {
   if (!list) return UsageError("FILE.mvx cannot be written in Windows-1252: " + call.listPath);
   if (!log) return UsageError("the log FILE cannot be written in Windows-1252: " + call.logPath);
   RealFileSystem fs(StopSignalArrived);
-  std::string settingsPath;
-  if (!call.settingsPath.empty()) {
-    const auto path = Utf8ToCp1252(call.settingsPath);
-    if (!path) return UsageError("FILE cannot be written in Windows-1252: " + call.settingsPath);
-    settingsPath = *path;
-  } else {
-    const auto program = RunningProgramPath();
-    if (!program) return UsageError("the folder of this program is unknown; name the settings with --settings");
-    // Where the desktop program beside this one keeps its settings.
-    const ProgramFiles files = LocateProgramFiles(FolderPart(*program, NativePathSyntax()) + "morvatex",
-                                                  NativePathSyntax(), fs, ReadUserFolderEnvironment());
-    if (!files.problem.empty()) return UsageError(ForTerminal(files.problem) + "name the settings with --settings");
-    settingsPath = files.settingsPath;
-  }
-
+  const std::optional<std::string> settingsFile = CallSettingsPath(call, fs);
+  if (!settingsFile) return kUsageStatus;
+  const std::string& settingsPath = *settingsFile;
   StandardErrorSink messages;
   SettingsRecord settings{};
-  if (!call.settingsPath.empty()) {
-    const std::string problem = LoadExplicitSettings(settingsPath, call.settingsPath, fs, settings);
-    if (!problem.empty()) {
-      std::cerr << "morvatex-convert: " << problem << "\n";
-      return kUsageStatus;
-    }
-  } else if (fs.IsSpecialFile(settingsPath)) {
-    // A FIFO there would be waited on; a new configuration would hide it.
-    std::cerr << "morvatex-convert: settings file is not a regular file: " << Cp1252ToUtf8(settingsPath) << "\n";
-    return kUsageStatus;
-  } else {
-    LoadSettingsFile(settings, settingsPath, fs, messages);
-  }
+  if (!LoadCallSettings(call, settingsPath, fs, messages, settings)) return kUsageStatus;
+
+  // The language of the desktop program's settings dialog, unless named.
+  const IselDialect dialect = call.dialect ? *call.dialect : LoadDialectChoice(fs, DialectChoiceFilePath(settingsPath));
 
   if (call.kind == ConverterCall::Kind::kPreview) {
     MachineModel machine = LoadPreviewMachine(fs, RapidRateFilePath(settingsPath));
     if (call.rapidRate > 0) machine.rapidRate = call.rapidRate;
     if (call.acceleration > 0) machine.acceleration = call.acceleration;
     if (call.cornerTolerance >= 0) machine.cornerTolerance = call.cornerTolerance;
-    return Reported(outputOpen,
-                    RunPreview(*source, *picture, settingsPath, settings, machine, call.depth, std::cout, std::cerr));
+    return Reported(outputOpen, RunPreview(*source, *picture, settingsPath, settings, machine, call.depth, dialect,
+                                           std::cout, std::cerr));
   }
 
   if (call.kind == ConverterCall::Kind::kCheckOnly) {
-    const VerificationResult check = VerifySourceAndCncProgram(settings, fs, *source, *target, call.verification);
+    const VerificationResult check =
+        VerifySourceAndCncProgram(settings, fs, *source, *target, call.verification, dialect);
     std::cout << ForTerminal(check.report);
     return Reported(outputOpen, !check.problem.empty() ? kUsageStatus : check.Clean() ? 0 : kDivergenceStatus);
   }
 
   ConversionOptions options;
   options.debugMode = call.debug;
+  options.dialect = dialect;
   // Neither output may replace the settings that made it.
   options.protectedPaths.push_back(settingsPath);
   // Each stage heeds only stop requests made after it began; a signal that

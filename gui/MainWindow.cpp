@@ -119,6 +119,7 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   aboutDialog_ = std::make_unique<AboutDialog>();
   folderDialog_ = std::make_unique<FolderDialog>(dialogs_);
   settingsDialog_ = std::make_unique<SettingsDialog>(dialogs_, fs_, settings_);
+  settingsDialog_->UseDialectFile(settingsFilePath_);
   helpWindow_ = std::make_unique<HelpWindow>();
   settingsDialog_->SetHelpWindow(helpWindow_.get());
   settingsDialog_->SetFolderMemory([this] { return RememberedFolder(state_.profileFolder); },
@@ -303,12 +304,13 @@ void MainWindow::StartBatch() {
   if (running_) return;
   messageView_->clear();
   EnterRunningState();
-  ConversionRun run(settings_, fs_, WindowConversionOptions());
+  const ConversionOptions options = WindowConversionOptions();
+  ConversionRun run(settings_, fs_, options);
   run_ = &run;
   progress_->Begin(table_.MarkedJobCount());
   runCheck_ = outputCheck_->Model();
   std::optional<VerifyingRowCheck> check;
-  if (runCheck_) check.emplace(settings_, fs_, VerificationOptions{*runCheck_});
+  if (runCheck_) check.emplace(settings_, fs_, VerificationOptions{*runCheck_}, options.dialect);
   ExecuteBatch(table_, run, MakeLog(), *this, check ? &*check : nullptr);
   progress_->Finish();
   run_ = nullptr;
@@ -320,6 +322,7 @@ ConversionOptions MainWindow::WindowConversionOptions() {
   options.debugMode = debugMode_;
   options.processPendingInput = [this] { ProcessPendingInput(); };
   options.pendingInputInterval = kInputInterval;
+  options.dialect = settingsDialog_->Dialect();
   // No output may replace the program's own files.
   options.protectedPaths = {settingsFilePath_, logFilePath_};
   if (!table_.ListFile().empty()) options.protectedPaths.push_back(table_.ListFile());
@@ -479,8 +482,9 @@ void MainWindow::PreviewSelectedRow() {
 void MainWindow::OpenPreview(int row) {
   if (running_ || !table_.IsJobRow(row)) return;
   // A window of its own, closed with the main window; several may be open.
-  auto* window =
-      new PreviewWindow(fs_, settings_, table_.Cell(row, kColumnSource), RapidRateFilePath(settingsFilePath_), this);
+  // It reads the program in the language the conversion would.
+  auto* window = new PreviewWindow(fs_, settings_, table_.Cell(row, kColumnSource),
+                                   RapidRateFilePath(settingsFilePath_), this, {}, settingsDialog_->Dialect());
   // The read-back overlay is offered only while the output is checked.
   if (const std::optional<ControlModel> model = outputCheck_->Model())
     window->OfferReadBack(table_.Cell(row, kColumnTarget), *model);

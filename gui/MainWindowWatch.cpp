@@ -109,13 +109,14 @@ void MainWindow::ConvertWatchedRows() {
   // As Start converts them, for these rows alone.
   messageView_->clear();
   EnterRunningState();
-  ConversionRun run(settings_, fs_, WindowConversionOptions());
+  const ConversionOptions options = WindowConversionOptions();
+  ConversionRun run(settings_, fs_, options);
   run_ = &run;
   progress_->Begin(static_cast<int>(rows.size()));
   const LogFile log = MakeLog();
   runCheck_ = outputCheck_->Model();
   std::optional<VerifyingRowCheck> check;
-  if (runCheck_) check.emplace(settings_, fs_, VerificationOptions{*runCheck_});
+  if (runCheck_) check.emplace(settings_, fs_, VerificationOptions{*runCheck_}, options.dialect);
   BatchResult result;
   for (const int row : rows) {
     table_.SetModified(true);
@@ -138,11 +139,11 @@ void MainWindow::WatchedRowConverted(int row, const ConversionRun& run, const Ro
   if (watched == watchedRows_.end()) return;
   const auto [watch, job] = watched->second;
   watchedRows_.erase(watched);
-  // A row whose check failed got its "E": the file is neither archived nor
-  // taken again until it changes.
+  // A row whose check failed, or that was not carried over whole, got its
+  // "E": the file is neither archived nor taken again until it changes.
   std::optional<WatchCheck> check;
   if (record.checked && runCheck_) check = WatchCheck{*runCheck_, record.checkFailed};
-  if (AutoConverts(watch)) watch->Finished(job, run.OutcomeCode(), Now(), check);
+  if (AutoConverts(watch)) watch->Finished(job, run.OutcomeCode(), Now(), check, record.incomplete);
   ShowWatchStatus();
 }
 

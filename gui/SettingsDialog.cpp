@@ -14,6 +14,7 @@
 #include "gui/Dialogs.h"
 #include "gui/HelpWindow.h"
 #include "qttext/QtText.h"
+#include "settings/DialectChoiceFile.h"
 #include "settings/Presets.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingsTexts.h"
@@ -48,7 +49,27 @@ void SettingsDialog::PrepareForShow() {
   accessCodeEdit_->setFocus();
 }
 
-void SettingsDialog::ShowLiveProfile() { SetValues(ShownValues(live_.Profil)); }
+void SettingsDialog::ShowLiveProfile() {
+  SetValues(ShownValues(live_.Profil));
+  dialectButtons_->button(dialect_ == IselDialect::kExtended ? 1 : 0)->setChecked(true);
+}
+
+void SettingsDialog::UseDialectFile(const std::string& settingsFile) {
+  dialectFilePath_ = DialectChoiceFilePath(settingsFile);
+  dialect_ = LoadDialectChoice(fs_, dialectFilePath_);
+  dialectButtons_->button(dialect_ == IselDialect::kExtended ? 1 : 0)->setChecked(true);
+}
+
+void SettingsDialog::ApplyDialect() {
+  const IselDialect chosen = dialectButtons_->checkedId() == 1 ? IselDialect::kExtended : IselDialect::kOriginal;
+  if (chosen == dialect_) return;
+  dialect_ = chosen;
+  // It holds for this session all the same; the user learns that the next
+  // start will not know it.
+  if (!dialectFilePath_.empty() && !SaveDialectChoice(fs_, dialectFilePath_, dialect_))
+    dialogs_.ShowMessage(QStringLiteral("Die Isel-Sprache konnte nicht gespeichert werden:\r\n") +
+                         ToQString(dialectFilePath_));
+}
 
 void SettingsDialog::SetEditing(bool editing) {
   editing_ = editing;
@@ -113,6 +134,8 @@ void SettingsDialog::ApplyInput() {
     dialogs_.ShowMessage(ToQString(PasswordMissingText()));
     return;
   }
+  // The language is always valid: stored as the valid fields are.
+  ApplyDialect();
   const int errorNumber = ApplyValues(Values(), live_);
   if (errorNumber != 0) {
     dialogs_.ShowMessage(ToQString(ApplyErrorText(errorNumber)));

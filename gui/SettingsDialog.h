@@ -1,7 +1,9 @@
 // The settings dialog `SettingsDialog` ("CNC-DIN-Code-Einstellungen"):
 // shows the machine profile of the live settings record, applies the
 // controls behind the access code, loads and saves profiles and fills the
-// controls from the presets. The conversions and checks live in
+// controls from the presets. It also holds the choice of the Isel language
+// ("Isel-Sprache"), which lives beside the settings file, not in the record
+// (settings/DialectChoiceFile.h). The conversions and checks live in
 // DialogValues and Presets; this class only moves values between them and
 // the widgets.
 #pragma once
@@ -11,10 +13,12 @@
 #include <QMap>
 #include <QString>
 #include <functional>
+#include <string>
 
 #include "base/FileSystem.h"
 #include "gui/Dialogs.h"
 #include "settings/DialogValues.h"
+#include "settings/IselDialect.h"
 #include "settings/SettingsRecord.h"
 
 class QButtonGroup;
@@ -50,6 +54,13 @@ class SettingsDialog final : public QDialog {
     profileChosen_ = std::move(chosen);
   }
 
+  // Takes the Isel language remembered beside `settingsFile` (the original
+  // one when none is), and remembers there the one applied from now on;
+  // an empty path remembers nothing.
+  void UseDialectFile(const std::string& settingsFile);
+  // The Isel language applied: the one conversions, checks and previews read.
+  IselDialect Dialect() const { return dialect_; }
+
   // True in editing mode (`IsEditing`), false in viewing mode.
   bool IsEditing() const { return editing_; }
 
@@ -63,6 +74,8 @@ class SettingsDialog final : public QDialog {
   QLineEdit* EditFor(const QString& setting) const { return edits_.value(setting); }
   QCheckBox* CheckBoxFor(const QString& setting) const { return checks_.value(setting); }
   QButtonGroup* SpecialHandlingButtons() const { return specialHandlingButtons_; }
+  // "Isel-Sprache": button 0 "Original", 1 "Erweitert".
+  QButtonGroup* DialectButtons() const { return dialectButtons_; }
   QComboBox* ModalExtraBox() const { return modalExtraBox_; }
   // The tool table: column n is Isel tool n, row 0 its number (fixed), row 1
   // the DIN tool number; "Isel:" and "Din:" are the row headers.
@@ -89,6 +102,7 @@ class SettingsDialog final : public QDialog {
   void BuildScrollArea();
   void BuildTargetFileGroup();
   void BuildSpecialHandlingGroup();  // "Sonderbehandlung für:" (Xilog)
+  void BuildDialectGroup();          // "Isel-Sprache:"
   void BuildBlockNumberGroup();
   void BuildFormatGroup();           // also the header and trailer lines
   void BuildSpeedFeedFormatGroup();  // "Sonderausgabeformat S, F:"
@@ -112,6 +126,8 @@ class SettingsDialog final : public QDialog {
   // Focus entering any control of the scrolling area starts editing.
   void StartEditingOnFocus(QWidget* now);
   void ApplyInput();
+  // Remembers the language chosen in the dialog, when it is a new one.
+  void ApplyDialect();
   void OpenProfileFile();
   void SaveProfileFileAs();
   void ShowModalExtraHelp();  // "?" of the extra modal rule
@@ -145,6 +161,9 @@ class SettingsDialog final : public QDialog {
   QScrollArea* scrollArea_ = nullptr;
   QWidget* content_ = nullptr;  // the scrolled widget holding the groups
   QButtonGroup* specialHandlingButtons_ = nullptr;
+  QButtonGroup* dialectButtons_ = nullptr;
+  IselDialect dialect_ = IselDialect::kOriginal;
+  std::string dialectFilePath_;  // empty: nothing is remembered
   QComboBox* modalExtraBox_ = nullptr;
   QTableWidget* toolGrid_ = nullptr;
   QLineEdit* accessCodeEdit_ = nullptr;

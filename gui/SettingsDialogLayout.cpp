@@ -157,6 +157,7 @@ void SettingsDialog::BuildScrollArea() {
   // tab order of their controls.
   BuildTargetFileGroup();
   BuildSpecialHandlingGroup();
+  BuildDialectGroup();
   BuildBlockNumberGroup();
   BuildFormatGroup();
   BuildSpeedFeedFormatGroup();
@@ -190,6 +191,30 @@ void SettingsDialog::BuildSpecialHandlingGroup() {
     specialHandlingButtons_->addButton(radio, item);
     g->addWidget(radio, 0, item);
   }
+}
+
+void SettingsDialog::BuildDialectGroup() {
+  QGroupBox* dialectBox = AddGroup(QStringLiteral("Isel-Sprache:"));
+  dialectBox->setObjectName(QStringLiteral("dialectBox"));
+  QGridLayout* g = MakeGrid(dialectBox);
+  dialectButtons_ = new QButtonGroup(this);
+  const std::pair<const char*, QString> items[] = {
+      {"dialectOriginal", QStringLiteral("Original")},
+      {"dialectExtended", QStringLiteral("Erweitert")},
+  };
+  const QString hints[] = {
+      QStringLiteral("Ein Befehl am Anfang jeder Zeile, wie Isels eigene Programme schreiben"),
+      QStringLiteral("Liest auch, was CAM-Postprozessoren schreiben: Leerzeichen vor dem Befehl, "
+                     "Helix, Bögen in XZ und YZ, Bohrzyklen, Verweilzeiten, Nullpunkte"),
+  };
+  for (int item = 0; item < 2; ++item) {
+    auto* radio = new QRadioButton(items[item].second, dialectBox);
+    radio->setObjectName(QString::fromLatin1(items[item].first));
+    radio->setToolTip(hints[item]);
+    dialectButtons_->addButton(radio, item);
+    g->addWidget(radio, 0, item);
+  }
+  dialectButtons_->button(0)->setChecked(true);
 }
 
 void SettingsDialog::BuildBlockNumberGroup() {

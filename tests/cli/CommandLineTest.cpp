@@ -128,6 +128,39 @@ TEST(ConverterCall, TakesAVerifyModelWithConversionsListsOrAgainstAnExistingProg
   }
 }
 
+// --isel names the language for every command that reads an Isel program;
+// without it the call leaves the choice to the file beside the settings.
+TEST(ConverterCall, TakesTheIselLanguageWithEveryCommandThatReadsAProgram) {
+  const struct {
+    std::vector<std::string> arguments;
+    Kind kind;
+    std::optional<IselDialect> dialect;
+  } cases[] = {
+      {{"a.ncp", "b.cnc"}, Kind::kConvert, std::nullopt},
+      {{"--isel", "erweitert", "a.ncp", "b.cnc"}, Kind::kConvert, IselDialect::kExtended},
+      {{"a.ncp", "b.cnc", "--isel=original"}, Kind::kConvert, IselDialect::kOriginal},
+      {{"--list", "j.mvx", "--isel", "erweitert"}, Kind::kBatch, IselDialect::kExtended},
+      {{"--watch", "ein", "--isel", "erweitert"}, Kind::kWatch, IselDialect::kExtended},
+      {{"--preview", "p.png", "--isel", "erweitert", "a.ncp"}, Kind::kPreview, IselDialect::kExtended},
+      {{"--verify", "rs274", "--against", "--isel", "erweitert", "a.ncp", "a.tap"},
+       Kind::kCheckOnly,
+       IselDialect::kExtended},
+      {{"--isel", "original", "--isel", "erweitert", "a", "b"}, Kind::kConvert, IselDialect::kExtended},
+      {{"--isel", "Erweitert", "a", "b"}, Kind::kUsageError, std::nullopt},
+      {{"--isel", "extended", "a", "b"}, Kind::kUsageError, std::nullopt},
+      {{"--isel=", "a", "b"}, Kind::kUsageError, std::nullopt},
+      {{"a", "b", "--isel"}, Kind::kUsageError, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const ConverterCall call = ParseConverterCall(c.arguments);
+    EXPECT_EQ(call.kind, c.kind) << c.arguments[1];
+    EXPECT_EQ(call.dialect, c.dialect) << c.arguments[1];
+    if (c.kind == Kind::kUsageError) {
+      EXPECT_EQ(call.error.rfind("--isel needs original or erweitert", 0), 0u) << call.error;
+    }
+  }
+}
+
 TEST(ConverterCall, ExitsWithZeroOnlyForSuccess) {
   EXPECT_EQ(ExitStatusFor(Outcome::kSuccess), 0);
   EXPECT_EQ(ExitStatusFor(Outcome::kStopped), 1);

@@ -209,6 +209,9 @@ TEST_F(ConverterProgramTest, ExplainsAWrongCall) {
       {{"nur-eine-datei.ncp"}, "morvatex-convert: SOURCE and TARGET expected\nAufruf: morvatex-convert --help\n"},
       {{"--verbose", "a", "b"}, "morvatex-convert: unknown option --verbose\nAufruf: morvatex-convert --help\n"},
       {{"--show-settings"}, "morvatex-convert: --show-settings needs a value\nAufruf: morvatex-convert --help\n"},
+      {{"--isel", "Erweitert", "a", "b"},
+       "morvatex-convert: --isel needs original or erweitert, not Erweitert\nAufruf: morvatex-convert --help\n"},
+      {{"a", "b", "--isel"}, "morvatex-convert: --isel needs original or erweitert\nAufruf: morvatex-convert --help\n"},
   };
   for (const auto& c : cases) {
     const Outcome r = Run(c.arguments);
@@ -241,6 +244,99 @@ TEST_F(ConverterProgramTest, VerifyAddsACheckSectionAndExitsWithFourOnADivergenc
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(r.out.rfind("Pr\u00FCfung (eingestellt): keine Abweichung, ", 0), 0u) << r.out;
   EXPECT_FALSE(ReadFileBytes(target).empty());
+}
+
+// The Isel language comes from --isel, else from the file beside the
+// settings, else it is the original one; a run that left a line behind
+// exits with 5, and a row or watched file of it gets E and keeps its outputs.
+TEST_F(ConverterProgramTest, ReadsTheIselLanguageChosenAndExitsWithFiveForLinesNotCarriedOver) {
+  SaveSettings(true, true);
+  enum class Command { kConvert, kList, kWatch };
+  struct Case {
+    const char* name;
+    const char* sideFile;  // beside the settings file; null: none
+    std::vector<std::string> options;
+    const char* line2;  // the program's second line
+    Command command;
+    int status;
+    bool whole;  // carried over whole (else the report names line 2)
+  };
+  const std::vector<Case> cases = {
+      {"the original language by default", nullptr, {}, "METRIC", Command::kConvert, 5, false},
+      {"the file beside the settings", "erweitert\r\n", {}, "METRIC", Command::kConvert, 0, true},
+      {"the option before the file", "erweitert\r\n", {"--isel", "original"}, "METRIC", Command::kConvert, 5, false},
+      {"the option alone", nullptr, {"--isel=erweitert"}, "METRIC", Command::kConvert, 0, true},
+      {"a file naming no language", "Erweitert\r\n", {}, "METRIC", Command::kConvert, 5, false},
+      {"unknown in either language", nullptr, {"--isel", "erweitert"}, "SETPORT 1", Command::kConvert, 5, false},
+      {"a check counts the line as a divergence",
+       nullptr,
+       {"--verify", "eingestellt"},
+       "METRIC",
+       Command::kConvert,
+       4,
+       false},
+      {"a check of a program carried over whole",
+       nullptr,
+       {"--verify", "eingestellt", "--isel", "erweitert"},
+       "METRIC",
+       Command::kConvert,
+       0,
+       true},
+      {"a job list, the file beside the settings", "erweitert\r\n", {}, "SETPORT 1", Command::kList, 5, false},
+      {"a job list carried over whole", "original\r\n", {"--isel", "erweitert"}, "METRIC", Command::kList, 0, true},
+      {"a watched folder", nullptr, {}, "METRIC", Command::kWatch, 5, false},
+      {"a watched folder carried over whole", nullptr, {"--isel", "erweitert"}, "METRIC", Command::kWatch, 0, true},
+  };
+  const std::string sideFile = settingsPath + ".sprache";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir.Sub("lauf"));
+    std::filesystem::create_directories(dir.Sub("lauf/ein"));
+    std::filesystem::remove(sideFile);
+    if (c.sideFile) WriteFileBytes(sideFile, c.sideFile);
+    const std::string source = dir.Sub("lauf/ein/teil.ncp");
+    const std::string target = dir.Sub("lauf/ein/teil.cnc");
+    WriteFileBytes(source, testing::CrLfLines(
+                               {"VEL 1000", c.line2, "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"}));
+    const std::string list = dir.Sub("lauf/jobs.mvx");
+    std::vector<std::string> arguments = {"--settings", settingsPath};
+    switch (c.command) {
+      case Command::kConvert: arguments.insert(arguments.end(), {source, target}); break;
+      case Command::kList:
+        WriteFileBytes(list, "[1]\r\nM\r\n" + source + "\r\n" + target + "\r\n[E]\r\n\r\n");
+        arguments.insert(arguments.end(), {"--list", list});
+        break;
+      case Command::kWatch:
+        arguments.insert(arguments.end(), {"--watch", dir.Sub("lauf/ein"), "--once", "--settle", "0", "--archive",
+                                           dir.Sub("lauf/archiv")});
+        break;
+    }
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const Outcome r = Run(arguments);
+    EXPECT_EQ(r.status, c.status) << r.out << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::string notCarried =
+        " Datei wurde konvertiert, aber nicht vollst\u00E4ndig umgesetzt!\n"
+        "Nicht umgesetzt: 1 Zeilen\n  Isel-Zeile 2: " +
+        std::string(c.line2) + "\n";
+    if (c.whole) {
+      EXPECT_NE(r.out.find(" Datei wurde fehlerfrei konvertiert!\n"), std::string::npos) << r.out;
+      EXPECT_EQ(r.out.find("Nicht umgesetzt"), std::string::npos) << r.out;
+    } else {
+      EXPECT_NE(r.out.find(notCarried), std::string::npos) << r.out;
+    }
+    // Written either way; a watched file left behind is not archived.
+    EXPECT_TRUE(std::filesystem::exists(target));
+    EXPECT_TRUE(std::filesystem::exists(target + ".dxf"));
+    if (c.command == Command::kList) {
+      EXPECT_EQ(ReadFileBytes(list).substr(0, 7), c.whole ? "[1]\r\nA\r" : "[1]\r\nME");
+    }
+    if (c.command == Command::kWatch) {
+      EXPECT_EQ(std::filesystem::exists(source), !c.whole);
+    }
+    // The choice is read, never written.
+    EXPECT_EQ(std::filesystem::exists(sideFile), c.sideFile != nullptr);
+  }
 }
 
 TEST_F(ConverterProgramTest, AgainstRefusesWhatIsNoCncProgramWithStatusTwo) {

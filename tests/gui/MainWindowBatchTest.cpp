@@ -9,6 +9,7 @@
 
 #include "gui/BatchProgress.h"
 #include "gui/ClickableImage.h"
+#include "gui/PreviewWindow.h"
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/ProgramGenerator.h"
@@ -248,6 +249,50 @@ TEST_F(BatchWindowTest, OutputCheckAddsItsLinesAndMarksARowWhoseCheckFailsWithE)
   EXPECT_TRUE(Action("outputCheckConfiguredAction")->isChecked());
   Action("outputCheckOffAction")->trigger();
   EXPECT_FALSE(std::filesystem::exists(SettingsPath() + ".pruefung"));
+}
+
+// The window converts and previews in the Isel language of the settings
+// dialog. A row that leaves a line behind gets E and keeps its M and its
+// outputs, and its report names the line.
+TEST_F(BatchWindowTest, ARowNotCarriedOverWholeGetsEInTheIselLanguageChosen) {
+  const std::string program = CrLfLines(
+      {"FASTABS X0 Y0 Z1000", "METRIC", "MOVEABS X1000 Y0", "MOVEABS X1000 Y1000", "MOVEABS X0 Y0", "PROGEND"});
+  Program("a.ncp", program);
+  // The preview of the first row, traced: the lines it did not carry over.
+  const auto previewed = [this] {
+    Select(1, 4);
+    Key(Qt::Key_Return);
+    PreviewWindow* window = form->findChild<PreviewWindow*>();
+    EXPECT_NE(window, nullptr);
+    if (!window) return std::size_t{99};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->Traced(); }, 20000));
+    const std::size_t count = window->Traced() ? window->Path().notCarriedCount : 99;
+    delete window;
+    return count;
+  };
+  AddFiles({"a.ncp"});
+  EXPECT_EQ(previewed(), 1u);
+  QTest::mouseClick(form->ConvertButton(), Qt::LeftButton);
+  EXPECT_EQ(Marks(1), QStringLiteral("ME"));
+  const QString notCarried = QStringLiteral(
+      "Datei wurde konvertiert, aber nicht vollständig umgesetzt!\nNicht umgesetzt: 1 Zeilen\n  Isel-Zeile 2: "
+      "METRIC\n");
+  EXPECT_TRUE(MessageView().contains(notCarried)) << MessageView().toStdString();
+  EXPECT_NE(LogWithoutDates().find("Nicht umgesetzt: 1 Zeilen\r\n  Isel-Zeile 2: METRIC\r\n"), std::string::npos);
+  EXPECT_FALSE(ReadFileBytes(dir.Sub("a.cnc")).empty());
+
+  // Read in the extended language, the same program is carried over whole.
+  WriteFileBytes(SettingsPath() + ".sprache", "erweitert\r\n");
+  form->Table().SetModified(false);
+  form.reset();
+  Start();
+  AddFiles({"a.ncp"});
+  EXPECT_EQ(previewed(), 0u);
+  QTest::mouseClick(form->ConvertButton(), Qt::LeftButton);
+  EXPECT_EQ(Marks(1), QStringLiteral("A"));
+  EXPECT_EQ(
+      MessageView(),
+      QStringLiteral("Zeile:   1:%1\n").arg(Report("a", 0, QStringLiteral("Datei wurde fehlerfrei konvertiert!"))));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <filesystem>
 #include <functional>
 
 #include "gui/HelpWindow.h"
@@ -48,6 +49,7 @@ class SettingsDialogTest : public MainWindowTest {
   void Reopen() {
     reopened = std::make_unique<SettingsDialog>(dialogs, *fs, form->LiveSettings());
     reopened->SetHelpWindow(helpWindow);
+    reopened->UseDialectFile(SettingsPath());
     dlg = reopened.get();
     Show();
   }
@@ -113,6 +115,56 @@ TEST_F(SettingsDialogTest, ShowsTheStoredValuesAndStartsViewingUntilAFieldTakesT
   QTest::mouseClick(dlg->CheckBoxFor(QStringLiteral("ZWerte")), Qt::LeftButton);
   EXPECT_TRUE(dlg->IsEditing());
   EXPECT_EQ(Buttons(), QStringLiteral("+--"));
+}
+
+// "Isel-Sprache" is applied as the other controls are, behind the access
+// code, and remembered beside the settings file, never in the record.
+TEST_F(SettingsDialogTest, TheIselLanguageIsShownAppliedWithTheAccessCodeAndRememberedBesideTheSettings) {
+  const std::string sideFile = SettingsPath() + ".sprache";
+  const auto shown = [this] {
+    const QAbstractButton* checked = dlg->DialectButtons()->checkedButton();
+    return checked ? checked->text() : QString();
+  };
+  const auto choose = [this](int id) {
+    QAbstractButton* item = dlg->DialectButtons()->button(id);
+    dlg->ScrollArea()->ensureWidgetVisible(item);
+    // On its indicator: the button is wider than what takes a click.
+    QTest::mouseClick(item, Qt::LeftButton, {}, QPoint(6, item->height() / 2));
+  };
+  Show();
+  EXPECT_EQ(shown(), QStringLiteral("Original"));
+  EXPECT_EQ(dlg->DialectButtons()->button(1)->text(), QStringLiteral("Erweitert"));
+  choose(1);
+  EXPECT_TRUE(dlg->IsEditing());
+  EXPECT_EQ(shown(), QStringLiteral("Erweitert"));
+  Click(dlg->CancelButton());
+  EXPECT_EQ(form->CncSettings().Dialect(), IselDialect::kOriginal);
+  EXPECT_FALSE(std::filesystem::exists(sideFile));
+
+  Reopen();
+  EXPECT_EQ(shown(), QStringLiteral("Original"));
+  choose(1);
+  Apply(QStringLiteral("472"));
+  EXPECT_EQ(dialogs.log, std::vector<QString>{Message(PasswordMissingText())});
+  EXPECT_FALSE(std::filesystem::exists(sideFile));
+  EXPECT_EQ(dlg->Dialect(), IselDialect::kOriginal);
+  Apply();
+  EXPECT_EQ(dlg->Dialect(), IselDialect::kExtended);
+  EXPECT_EQ(ReadFileBytes(sideFile), "erweitert\r\n");
+  EXPECT_EQ(shown(), QStringLiteral("Erweitert"));
+  EXPECT_FALSE(dlg->IsEditing());
+
+  // The next start reads it, and so do the main window's conversions.
+  reopened.reset();
+  form.reset();
+  Start();
+  dlg = &form->CncSettings();
+  EXPECT_EQ(dlg->Dialect(), IselDialect::kExtended);
+  Show();
+  EXPECT_EQ(shown(), QStringLiteral("Erweitert"));
+  choose(0);
+  Apply();
+  EXPECT_EQ(ReadFileBytes(sideFile), "original\r\n");
 }
 
 TEST_F(SettingsDialogTest, AWrongAccessCodeStoresNothing) {
