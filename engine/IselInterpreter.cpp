@@ -377,9 +377,9 @@ InterpretedLine InterpretLine(std::string_view line, Pass pass, const MachinePro
     }
   }
   if (!matched) {
+    if (pass == Pass::kWriting) NoteUnrecognised(text, out);  // before trimming: a blank may be the reason
     text = TrimBlanks(text);
     currentLineText.assign(text);
-    if (pass == Pass::kWriting) NoteUnrecognised(text, out);
     return out;
   }
   const std::string_view keywordText = text;
