@@ -201,13 +201,20 @@ TEST(IselCorpus, LinuxCncReadsTheMach3ProgramsWithoutError) {
     const std::string shown = ReadAll(entry.path());
     if (!shown.starts_with("Fehlerstatus: 0")) continue;
     std::ofstream(scratch, std::ios::binary) << shown.substr(shown.find("----\r\n") + 6);
+    // rs274 keeps its tool table in memory shared by every rs274 that
+    // runs: one loading its table at the same time (another test) can leave
+    // this one without it for a moment. That is no fault of the program.
     std::string output;
-    FILE* pipe =
-        popen(("rs274 -g -t '" + tools.string() + "' '" + scratch.string() + "' 2>&1 < /dev/null").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    pclose(pipe);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      output.clear();
+      FILE* pipe =
+          popen(("rs274 -g -t '" + tools.string() + "' '" + scratch.string() + "' 2>&1 < /dev/null").c_str(), "r");
+      ASSERT_NE(pipe, nullptr);
+      char buffer[4096];
+      while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+      pclose(pipe);
+      if (output.find("not found in the tool table") == std::string::npos) break;
+    }
     EXPECT_EQ(output.find("rror"), std::string::npos) << name << "\n" << output;
     // rs274 stops at the first block it refuses, with a message but no
     // "error": the program must be read to its end.
