@@ -85,7 +85,7 @@ class DinBlockWriter {
   const MachineProfile& profile_;
   CncLines lines_;
   std::string valueAssignment_;
-  std::unique_ptr<FamilyLayout> layout_;  // of the run's family
+  std::unique_ptr<FamilyLayout> layout_;   // of the run's family
   std::string notCarried_, approximated_;  // of the last WriteBlocks
 
   // Per program, from the start of the writing pass.

@@ -10,8 +10,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "engine/MachineState.h"
 #include "engine/IselDialect.h"
+#include "engine/MachineState.h"
 #include "engine/Move.h"
 #include "engine/OutcomeCodes.h"
 #include "settings/SettingsRecord.h"

@@ -62,9 +62,8 @@ inline constexpr std::size_t kAllLines = std::numeric_limits<std::size_t>::max()
 // code, read and set.
 template <typename Lines, typename StopQuery, typename LineWork>
 std::size_t RunPassOverLines(Lines& lines, Pass pass, IselDialect dialect, const MachineProfile& profile,
-                             MachineState& state,
-                             std::string& currentLineText, Outcome& code, StopQuery&& stopQuery, LineWork&& lineWork,
-                             std::size_t lineLimit = kAllLines) {
+                             MachineState& state, std::string& currentLineText, Outcome& code, StopQuery&& stopQuery,
+                             LineWork&& lineWork, std::size_t lineLimit = kAllLines) {
   StartPass(state);
   const std::size_t count = lines.size();
   std::size_t index = 0;
