@@ -226,6 +226,9 @@ void PreviewWindow::CreateReadBackWidgets() {
   verdict_ = new QLabel(this);
   verdict_->setObjectName(QStringLiteral("readBackVerdict"));
   verdict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A long verdict wraps instead of widening the window, which would not
+  // narrow again when the overlay goes.
+  verdict_->setWordWrap(true);
   verdict_->setVisible(false);
   divergences_ = new QListWidget(this);
   divergences_->setObjectName(QStringLiteral("divergenceList"));
