@@ -12,18 +12,15 @@
 
 #include "engine/ConversionRun.h"
 #include "engine/IselInterpreter.h"
-#include "settings/DialogValues.h"
 #include "settings/Presets.h"
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/FakeFileSystem.h"
+#include "tests/support/TempDir.h"
 
 namespace morvatex {
 namespace {
 
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+std::string ReadAll(const std::filesystem::path& path) { return testing::ReadFileBytes(path.string()); }
 
 struct CorpusSetup {
   const char* name;
@@ -32,10 +29,7 @@ struct CorpusSetup {
 };
 
 SettingsRecord SettingsOf(const CorpusSetup& setup) {
-  SettingsRecord settings = testing::NewConfigurationSettings();
-  DialogValues values = ShownValues(settings.Profil);
-  ApplyPreset(setup.preset, values);
-  ApplyValues(values, settings);
+  SettingsRecord settings = testing::PresetSettings(setup.preset);
   settings.DXFDateinerzeugen = false;
   if (setup.preset == Preset::kMach3) {
     settings.Profil.RWerte = setup.radius;

@@ -1,5 +1,6 @@
 #include "tests/support/ConversionHarness.h"
 
+#include "settings/DialogValues.h"
 #include "settings/SettingsFile.h"
 
 namespace morvatex::testing {
@@ -11,6 +12,14 @@ SettingsRecord NewConfigurationSettings() {
   settings.Erstelle2DPolylinien = true;
   settings.CNCDINCodeerstellen = true;
   SetNewProfileValues(settings.Profil);
+  return settings;
+}
+
+SettingsRecord PresetSettings(Preset preset) {
+  SettingsRecord settings = NewConfigurationSettings();
+  DialogValues values = ShownValues(settings.Profil);
+  ApplyPreset(preset, values);
+  ApplyValues(values, settings);
   return settings;
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/ConversionRun.h"
 #include "engine/DrawingExtents.h"
+#include "settings/Presets.h"
 #include "settings/SettingsRecord.h"
 #include "tests/support/FakeFileSystem.h"
 
@@ -17,6 +18,10 @@ namespace morvatex::testing {
 // The settings of a new configuration as a fresh start without a settings
 // file leaves them: CNC output on, DXF output off, polylines, rule 0.
 SettingsRecord NewConfigurationSettings();
+
+// A new configuration with `preset` applied as the dialog's preset button
+// applies it.
+SettingsRecord PresetSettings(Preset preset);
 
 // Joins lines with CR LF after each, as Isel programs and the files the
 // program writes hold them.

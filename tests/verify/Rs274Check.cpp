@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "engine/MoveGeometry.h"
-#include "settings/DialogValues.h"
 #include "settings/Presets.h"
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/TempDir.h"
@@ -109,10 +108,7 @@ std::vector<Canonical> CanonicalMoves(const std::string& path, const std::string
 }
 
 SettingsRecord Mach3WithCentres(bool radius = false) {
-  SettingsRecord settings = NewConfigurationSettings();
-  DialogValues values = ShownValues(settings.Profil);
-  ApplyPreset(Preset::kMach3, values);
-  ApplyValues(values, settings);
+  SettingsRecord settings = PresetSettings(Preset::kMach3);
   settings.Profil.RWerte = radius;
   settings.Profil.IJWerte = !radius;
   settings.Profil.IJKRelativ = true;

@@ -11,19 +11,16 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/DialogValues.h"
 #include "settings/Presets.h"
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/FakeFileSystem.h"
+#include "tests/support/TempDir.h"
 #include "verify/Verification.h"
 
 namespace morvatex::testing {
 namespace {
 
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+std::string ReadAll(const std::filesystem::path& path) { return ReadFileBytes(path.string()); }
 
 struct CheckSetup {
   const char* name;
@@ -33,10 +30,7 @@ struct CheckSetup {
 };
 
 SettingsRecord SettingsOf(const CheckSetup& setup) {
-  SettingsRecord settings = NewConfigurationSettings();
-  DialogValues values = ShownValues(settings.Profil);
-  ApplyPreset(setup.preset, values);
-  ApplyValues(values, settings);
+  SettingsRecord settings = PresetSettings(setup.preset);
   settings.DXFDateinerzeugen = false;
   settings.Profil.FaktorSonderS = 1.0 / 6;  // RS274/NGC reads the speed once
   if (setup.adjust) setup.adjust(settings.Profil);

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/DialogValues.h"
 #include "settings/Presets.h"
 #include "tests/support/ConversionHarness.h"
 #include "tests/support/FakeFileSystem.h"
@@ -18,14 +17,6 @@
 
 namespace morvatex::testing {
 namespace {
-
-SettingsRecord PresetSettings(Preset preset) {
-  SettingsRecord settings = NewConfigurationSettings();
-  DialogValues values = ShownValues(settings.Profil);
-  ApplyPreset(preset, values);
-  ApplyValues(values, settings);
-  return settings;
-}
 
 // The Mach3 preset as RS274/NGC wants it: the speed once, not six-fold.
 SettingsRecord Mach3ForRs274() {
