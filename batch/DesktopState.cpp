@@ -91,27 +91,38 @@ bool SaveDesktopState(FileSystem& fs, const std::string& path, const DesktopStat
   return fs.ReplaceFile(path, text);
 }
 
-WindowPlace ClampToScreens(const WindowPlace& window, const std::vector<WindowPlace>& screens) {
-  if (screens.empty()) return window;
-  const auto overlap = [&window](const WindowPlace& s) {
-    const long long w = std::min(window.x + window.width, s.x + s.width) - std::max(window.x, s.x);
-    const long long h = std::min(window.y + window.height, s.y + s.height) - std::max(window.y, s.y);
+WindowPlace FitFrameOnScreens(const WindowPlace& inner, const FrameMargins& frame,
+                              const std::vector<WindowPlace>& screens) {
+  if (screens.empty()) return inner;
+  // In 64 bits: a remembered place may hold any int, and its sums would
+  // overflow an int.
+  using Wide = long long;
+  const Wide x = Wide{inner.x} - frame.left, y = Wide{inner.y} - frame.top;
+  const Wide width = Wide{inner.width} + frame.left + frame.right;
+  const Wide height = Wide{inner.height} + frame.top + frame.bottom;
+  const auto overlap = [&](const WindowPlace& s) {
+    const Wide w = std::min(x + width, Wide{s.x} + s.width) - std::max(x, Wide{s.x});
+    const Wide h = std::min(y + height, Wide{s.y} + s.height) - std::max(y, Wide{s.y});
     return w > 0 && h > 0 ? w * h : 0;
   };
   const WindowPlace* screen = &screens.front();
   for (const WindowPlace& s : screens)
     if (overlap(s) > overlap(*screen)) screen = &s;
-  WindowPlace placed = window;
   // A window left on no screen starts at the corner of the first.
-  if (overlap(*screen) == 0) {
-    placed.x = screen->x;
-    placed.y = screen->y;
-  }
-  placed.width = std::min(window.width, screen->width);
-  placed.height = std::min(window.height, screen->height);
-  placed.x = std::clamp(placed.x, screen->x, screen->x + screen->width - placed.width);
-  placed.y = std::clamp(placed.y, screen->y, screen->y + screen->height - placed.height);
-  return placed;
+  const bool lost = overlap(*screen) == 0;
+  const Wide placedWidth = std::min(width, Wide{screen->width});
+  const Wide placedHeight = std::min(height, Wide{screen->height});
+  const Wide placedX = std::clamp(lost ? screen->x : x, Wide{screen->x}, Wide{screen->x} + screen->width - placedWidth);
+  const Wide placedY =
+      std::clamp(lost ? screen->y : y, Wide{screen->y}, Wide{screen->y} + screen->height - placedHeight);
+  // Within the screen now, so each result fits an int again.
+  return {static_cast<int>(placedX + frame.left), static_cast<int>(placedY + frame.top),
+          static_cast<int>(std::max<Wide>(1, placedWidth - frame.left - frame.right)),
+          static_cast<int>(std::max<Wide>(1, placedHeight - frame.top - frame.bottom))};
+}
+
+WindowPlace ClampToScreens(const WindowPlace& window, const std::vector<WindowPlace>& screens) {
+  return FitFrameOnScreens(window, {}, screens);
 }
 
 void RememberRecentList(DesktopState& state, const std::string& list) {

@@ -17,9 +17,16 @@ namespace morvatex {
 
 inline constexpr std::size_t kRecentListCount = 8;
 
+// In device-independent pixels, as the windowing toolkit measures; a
+// remembered place is the window's inner area, without its frame.
 struct WindowPlace {
   int x = 0, y = 0, width = 0, height = 0;
   bool Known() const { return width > 0 && height > 0; }
+};
+
+// The frame (caption, borders) around a window's inner area.
+struct FrameMargins {
+  int left = 0, top = 0, right = 0, bottom = 0;
 };
 
 struct DesktopState {
@@ -45,6 +52,12 @@ bool SaveDesktopState(FileSystem& fs, const std::string& path, const DesktopStat
 // the one of `screens` (their available areas) it overlaps most, or on the
 // first when it overlaps none; as it is without screens.
 WindowPlace ClampToScreens(const WindowPlace& window, const std::vector<WindowPlace>& screens);
+
+// The same for a window whose inner area `inner` has `frame` around it: the
+// frame, caption included, is put wholly on the screen; the inner area that
+// leaves is returned (at least 1 x 1). Any ints are safe.
+WindowPlace FitFrameOnScreens(const WindowPlace& inner, const FrameMargins& frame,
+                              const std::vector<WindowPlace>& screens);
 
 // Puts `list` first among the recent lists, once, keeping at most
 // kRecentListCount.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "tests/support/FakeFileSystem.h"
 
 namespace morvatex {
@@ -58,21 +60,36 @@ TEST(DesktopState, ReadsBackWhatItWroteAndPassesOverDamage) {
 
 TEST(DesktopState, AWindowIsPutWhollyOnTheScreenItOverlapsMost) {
   const std::vector<WindowPlace> screens = {{0, 0, 1280, 1000}, {1280, 0, 1920, 1050}};
+  constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+  const FrameMargins none, caption{4, 30, 4, 4};
   const struct {
-    WindowPlace window, placed;
+    WindowPlace window;
+    FrameMargins frame;
+    WindowPlace placed;
   } cases[] = {
-      {{100, 100, 800, 600}, {100, 100, 800, 600}},  // fits: as it is
-      {{1000, 50, 800, 600}, {1280, 50, 800, 600}},  // mostly on the second
-      {{-500, -40, 800, 600}, {0, 0, 800, 600}},     // partly off the first
-      {{5000, 5000, 800, 600}, {0, 0, 800, 600}},    // on no screen left: the first
-      {{-10, 0, 1340, 1044}, {0, 0, 1280, 1000}},    // larger than its screen: shrunk
+      {{100, 100, 800, 600}, none, {100, 100, 800, 600}},  // fits: as it is
+      {{1000, 50, 800, 600}, none, {1280, 50, 800, 600}},  // mostly on the second
+      {{-500, -40, 800, 600}, none, {0, 0, 800, 600}},     // partly off the first
+      {{5000, 5000, 800, 600}, none, {0, 0, 800, 600}},    // on no screen left: the first
+      {{-10, 0, 1340, 1044}, none, {0, 0, 1280, 1000}},    // larger than its screen: shrunk
+      // The caption comes onto the screen too: a place saved at 2x on a
+      // small screen, restored at 1x.
+      {{0, 0, 640, 450}, caption, {4, 30, 640, 450}},
+      {{0, 0, 1280, 1000}, caption, {4, 30, 1272, 966}},
+      {{100, 100, 800, 600}, caption, {100, 100, 800, 600}},
+      // Extremes of a damaged or hostile file, without overflow.
+      {{kMax, kMax, kMax, kMax}, caption, {4, 30, 1272, 966}},
+      {{kMin, kMin, kMax, kMax}, caption, {4, 30, 1272, 966}},
+      {{kMax - 10, 5, 800, 600}, none, {0, 0, 800, 600}},
+      {{kMin, 0, kMax, 100}, none, {0, 0, 1280, 100}},
   };
   for (const auto& c : cases) {
-    const WindowPlace p = ClampToScreens(c.window, screens);
+    const WindowPlace p = FitFrameOnScreens(c.window, c.frame, screens);
     EXPECT_EQ(std::vector<int>({p.x, p.y, p.width, p.height}),
               std::vector<int>({c.placed.x, c.placed.y, c.placed.width, c.placed.height}))
-        << c.window.x << "," << c.window.y;
+        << c.window.x << "," << c.window.y << "," << c.window.width << "," << c.window.height;
   }
+  EXPECT_EQ(ClampToScreens({-10, 0, 1340, 1044}, screens).width, 1280);
   EXPECT_EQ(ClampToScreens({-5, -5, 10, 10}, {}).x, -5);
 }
 
