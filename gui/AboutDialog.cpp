@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QUrl>
@@ -17,6 +16,7 @@
 
 #include "base/ProductInfo.h"
 #include "gui/DialogFont.h"
+#include "gui/WindowPlacement.h"
 
 namespace morvatex {
 namespace {
@@ -157,7 +157,9 @@ AboutDialog::AboutDialog(QWidget* parent)
   closeButton_->setGeometry(440, 420, 82, 27);
   // Esc closes through QDialog's reject, the same as "Weiter".
   connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
-  if (QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
+  ScrollWhenTooLarge(*this);
+  CentreOnScreen(*this);
+  KeepOnScreen(*this);
 }
 
 void AboutDialog::SetLabelTexts() {

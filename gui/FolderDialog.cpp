@@ -16,6 +16,7 @@
 #include "gui/DialogFont.h"
 #include "gui/Dialogs.h"
 #include "gui/LabeledEdit.h"
+#include "gui/WindowPlacement.h"
 #include "qttext/QtText.h"
 
 namespace morvatex {
@@ -97,6 +98,8 @@ FolderDialog::FolderDialog(Dialogs& dialogs, QWidget* parent)
   connect(helpButton_, &QPushButton::clicked, this, &FolderDialog::ShowHelp);
   connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
   connect(saveButton_, &QPushButton::clicked, this, &FolderDialog::SaveAndClose);
+  ScrollWhenTooLarge(*this);
+  KeepOnScreen(*this);
 }
 
 void FolderDialog::Fill(std::string_view source, std::string_view target, int rule) {

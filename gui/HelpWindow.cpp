@@ -1,10 +1,10 @@
 #include "gui/HelpWindow.h"
 #include "gui/DialogFont.h"
+#include "gui/WindowPlacement.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace morvatex {
@@ -42,11 +42,13 @@ HelpWindow::HelpWindow(QWidget* parent)
 
   // Esc closes through QDialog's reject, the same as "OK".
   connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+  ScrollWhenTooLarge(*this);
+  KeepOnScreen(*this);
 }
 
 void HelpWindow::ShowText(const QString& text) {
   textView_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-  if (QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
+  CentreOnScreen(*this);
   okButton_->setFocus();
   exec();
 }

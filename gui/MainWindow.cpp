@@ -41,6 +41,7 @@
 #include "gui/SettingsDialog.h"
 #include "gui/TableDrop.h"
 #include "gui/WatchedFoldersDialog.h"
+#include "gui/WindowPlacement.h"
 #include "preview/RapidRateFile.h"
 #include "qttext/QtText.h"
 #include "settings/SettingsFile.h"
@@ -69,9 +70,10 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   // The client area between the menu and the progress status bar is 670 x 479.
   resize(670, 479 + menuHeight + statusBar()->height());
   startWidth_ = width();
-  if (QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
-  // Enlarged (a high scale factor on a small screen), it stays on the screen.
-  PlaceOnScreens();
+  // Centred, its caption included; on a small screen at a high scale
+  // factor it shrinks to stay wholly on it.
+  CentreOnScreen(*this);
+  KeepOnScreen(*this);
 
   setWindowTitle(Latin1(kProductName) + QStringLiteral("    Ver.: ") + Latin1(kVersionText));
   // Its own, for the windows it opens too, also where no application icon is set.
@@ -103,9 +105,8 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   if (!state_.remember) state_ = DesktopState{};
   UpdateRememberMenus();
   if (state_.remember && state_.mainWindow.Known()) {
-    const WindowPlace& w = state_.mainWindow;
-    setGeometry(w.x, w.y, w.width, w.height);
-    PlaceOnScreens();
+    // Onto today's screens before Qt sees it: the file may hold any ints.
+    PlaceOnScreens(state_.mainWindow);
   }
   ChooseDxfStyle(this);
   outputCheck_->Load(settingsFilePath_);
@@ -173,16 +174,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
 }
 
-void MainWindow::PlaceOnScreens() {
-  std::vector<WindowPlace> screens;
-  for (const QScreen* s : QGuiApplication::screens()) {
-    const QRect a = s->availableGeometry();
-    screens.push_back({a.x(), a.y(), a.width(), a.height()});
-  }
-  const QRect g = geometry();
-  const WindowPlace placed = ClampToScreens({g.x(), g.y(), g.width(), g.height()}, screens);
-  if (placed.x != g.x() || placed.y != g.y() || placed.width != g.width() || placed.height != g.height())
-    setGeometry(placed.x, placed.y, placed.width, placed.height);
+void MainWindow::PlaceOnScreens(const WindowPlace& inner) {
+  const WindowPlace w = FitFrameOnScreens(inner, FrameOf(*this), AvailableScreenAreas());
+  setGeometry(w.x, w.y, w.width, w.height);
 }
 
 QString MainWindow::RememberedFolder(const std::string& slot) const {

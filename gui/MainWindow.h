@@ -228,9 +228,9 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   void OpenRecentList(const std::string& path);
   // A job list opened or saved under a new name goes first among the recent.
   void NoteRecentList(const std::string& path);
-  // At start: the remembered place, or the starting one, on the screens
-  // that exist now.
-  void PlaceOnScreens();
+  // At start: the remembered place (the inner area, in device-independent
+  // pixels) on the screens that exist now, its frame included.
+  void PlaceOnScreens(const WindowPlace& inner);
   // MainWindowWatch.cpp: the watched folders.
   void WatchFolders(std::vector<WatchedFolderEntry> folders);
   void ConvertWatchedRows();

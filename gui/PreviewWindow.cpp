@@ -23,6 +23,8 @@
 #include "base/PathSyntax.h"
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
+#include "gui/FlowLayout.h"
+#include "gui/WindowPlacement.h"
 #include "preview/MotionPlan.h"
 #include "preview/PreviewText.h"
 #include "preview/RapidRateFile.h"
@@ -206,14 +208,18 @@ void PreviewWindow::CreateStatusLines() {
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("statusLine"));
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // Long lines wrap rather than hold the window wide.
+  status_->setWordWrap(true);
   failure_ = new QLabel(this);
   failure_->setObjectName(QStringLiteral("failureLine"));
   failure_->setStyleSheet(QStringLiteral("color: red"));
+  failure_->setWordWrap(true);
   failure_->setVisible(false);
   notCarried_ = new QLabel(this);
   notCarried_->setObjectName(QStringLiteral("notCarriedLine"));
   // The colour of their moves, darkened to be read as text.
   notCarried_->setStyleSheet(QStringLiteral("color: %1").arg(kNotCarriedColour.darker(140).name()));
+  notCarried_->setWordWrap(true);
   notCarried_->setVisible(false);
 }
 
@@ -244,9 +250,13 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Vorschau - ") + ToQString(FileNamePart(sourcePath, NativePathSyntax())));
   resize(800, 600);
+  // Opened over the main window, its frame wholly on the screen.
+  KeepOnScreen(*this);
 
   auto* layout = new QVBoxLayout(this);
-  auto* top = new QHBoxLayout;
+  // The controls wrap onto a second row in a narrow window, so that the
+  // window can be made as narrow as a small screen at a high scale factor.
+  auto* top = new FlowLayout;
   auto* label = new QLabel(QStringLiteral("Eilgang (mm/min):"), this);
   rapidRateBox_ = new QSpinBox(this);
   rapidRateBox_->setObjectName(QStringLiteral("rapidRateBox"));
@@ -266,23 +276,23 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   fit->setFocusPolicy(Qt::NoFocus);
   top->addWidget(label);
   top->addWidget(rapidRateBox_);
-  top->addSpacing(12);
+  top->AddSpacing(12);
   for (QWidget* box : {static_cast<QWidget*>(accelBox_), static_cast<QWidget*>(cornerBox_)}) {
     auto* caption = new QLabel(box->property("caption").toString(), this);
     caption->setBuddy(box);
     top->addWidget(caption);
     top->addWidget(box);
-    top->addSpacing(12);
+    top->AddSpacing(12);
   }
   top->addWidget(depthSwitch_);
-  top->addStretch(1);
+  top->AddStretch();
   top->addWidget(fit);
 
   canvas_ = new PreviewCanvas(this);
   canvas_->options_.startThread = threads.bands;
   CreateStatusLines();
   CreateReadBackWidgets();
-  top->insertWidget(top->indexOf(depthSwitch_) + 1, readBackSwitch_);
+  top->InsertWidget(top->indexOf(depthSwitch_) + 1, readBackSwitch_);
 
   layout->addLayout(top);
   layout->addWidget(canvas_, 1);
@@ -292,6 +302,10 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   layout->addWidget(failure_);
   layout->addWidget(notCarried_);
   layout->addWidget(status_);
+  // At its starting size the controls stand in one row, as far as the
+  // screen has room (KeepOnScreen).
+  const QMargins margins = layout->contentsMargins();
+  resize(std::max(width(), top->sizeHint().width() + margins.left() + margins.right()), height());
 
   connect(fit, &QPushButton::clicked, canvas_, &PreviewCanvas::Fit);
   connect(depthSwitch_, &QCheckBox::toggled, canvas_, &PreviewCanvas::SetDepth);

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 
 #include "base/ProductInfo.h"
+#include "gui/MessageBoxIcon.h"
 
 namespace morvatex {
 namespace {
@@ -16,6 +17,7 @@ QMessageBox::StandardButton ShowBox(QMessageBox::Icon icon, const QString& text,
                   QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), buttons,
                   QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);  // paths may hold "<" and "&"
+  SetSharpIcon(box, icon);
   box.setDefaultButton(standard);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }

@@ -6,13 +6,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QTableWidget>
 
 #include "gui/Dialogs.h"
 #include "gui/HelpWindow.h"
+#include "gui/WindowPlacement.h"
 #include "qttext/QtText.h"
 #include "settings/DialectChoiceFile.h"
 #include "settings/Presets.h"
@@ -24,6 +24,9 @@ namespace morvatex {
 SettingsDialog::SettingsDialog(Dialogs& dialogs, FileSystem& fs, SettingsRecord& live, QWidget* parent)
     : QDialog(parent, Qt::Tool), dialogs_(dialogs), fs_(fs), live_(live), messages_(dialogs) {
   BuildWidgets();
+  // Wider and taller than a small screen at 2x: then it scrolls.
+  ScrollWhenTooLarge(*this);
+  KeepOnScreen(*this);
   focusConnection_ =
       connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { StartEditingOnFocus(now); });
 }
@@ -40,7 +43,7 @@ void SettingsDialog::showEvent(QShowEvent* event) {
 }
 
 void SettingsDialog::PrepareForShow() {
-  if (QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
+  CentreOnScreen(*this);
   accessCodeEdit_->clear();
   ShowLiveProfile();
   SetEditing(false);

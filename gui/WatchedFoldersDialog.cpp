@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "gui/Dialogs.h"
+#include "gui/WindowPlacement.h"
 #include "qttext/QtText.h"
 
 namespace morvatex {
@@ -45,6 +46,7 @@ WatchedFoldersDialog::WatchedFoldersDialog(Dialogs& dialogs, QWidget* parent) : 
   layout->addLayout(fields);
   layout->addLayout(buttons);
   resize(520, 380);
+  KeepOnScreen(*this);
 
   connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row == shown_) return;
