@@ -7,16 +7,19 @@
 #include <vector>
 
 #include "engine/MoveGeometry.h"
+#include "preview/CornerBlend.h"
 
 namespace morvatex {
 namespace {
 
-// A move of the plan. Floats are fine enough for an estimate and keep a
-// long path's plan small; its sums are taken in doubles.
+// A move of the plan: a programmed move less its rounded corners, or the
+// arc that rounds a corner. Floats are fine enough for an estimate and keep
+// a long path's plan small; its sums are taken in doubles.
 struct PlannedMove {
-  float length = 0;  // mm
-  float cruise = 0;  // mm/s, the highest speed within the move
-  float entry = 0;   // mm/s, the highest speed at its start
+  float length = 0;        // mm
+  float cruise = 0;        // mm/s, the highest speed within the move
+  float entry = 0;         // mm/s, the highest speed at its start
+  float acceleration = 0;  // mm/s² along the path
 };
 
 // The moves shorter than this take no time and keep the direction of the
@@ -46,44 +49,55 @@ void Tangents(const PathSegment& segment, double length, PathPoint& start, PathP
   end = PlanePoint(-std::sin(b) * turn * planar, std::cos(b) * turn * planar, across, plane);
 }
 
-// The full speed of a move (mm/s); 0 for one that is not timed.
-double CruiseSpeed(const PathSegment& segment, const MachineModel& machine) {
-  if (segment.kind == MotionKind::kRapid) return std::max(0.0, machine.rapidRate / 60);
-  double speed = std::max(0.0, segment.feed / 60);
-  // The centripetal acceleration v²/r of an arc stays within the machine's.
+// The full speed of a move (mm/s), 0 for one that is not timed, and the
+// acceleration along it.
+ArcLimits Motion(const PathSegment& segment, const MachineModel& machine) {
+  if (segment.kind == MotionKind::kRapid) return {std::max(0.0, machine.rapidRate / 60), machine.acceleration};
+  const double feed = std::max(0.0, segment.feed / 60);
   if (segment.IsArc() && segment.radius > 0 && machine.acceleration > 0)
-    speed = std::min(speed, std::sqrt(machine.acceleration * segment.radius));
-  return speed;
+    return ArcMotion(segment.radius, feed, machine.acceleration);
+  return {feed, machine.acceleration};
 }
 
 // The moves that take time, each with its entry speed limited by the
-// junction before it; a move that is not timed, and a dwell, stop the
-// machine.
+// corner before it, the rounding arcs between them; a move that is not
+// timed, and a dwell, stop the machine.
 std::vector<PlannedMove> Moves(const PathMoves& moves, const MachineModel& machine) {
   std::vector<PlannedMove> plan;
-  plan.reserve(moves.size());
+  // Room for a rounding arc at every corner: the pages not filled are
+  // never touched.
+  plan.reserve(2 * moves.size());
   PathPoint direction;  // at the end of the last timed move
+  double previous = 0;  // its programmed length
   bool moving = false;  // the last move was timed: its end joins the next
   for (std::size_t i = 0; i < moves.size(); ++i) {
     if (moves.DwellBefore(i)) moving = false;
     const PathSegment segment = moves[i];
     const double length = segment.Length();
     if (!(length > kShortestMove)) continue;
-    const double cruise = CruiseSpeed(segment, machine);
-    if (!(cruise > 0)) {
+    const ArcLimits motion = Motion(segment, machine);
+    if (!(motion.speed > 0)) {
       moving = false;
       continue;
     }
     PathPoint start, end;
     Tangents(segment, length, start, end);
-    double entry = 0;
+    double entry = 0, cut = 0;
     if (moving) {
-      const double previous = plan.back().cruise;
-      entry =
-          std::min({JunctionSpeed(direction, start, machine.acceleration, machine.cornerTolerance), previous, cruise});
+      const CornerBlend corner =
+          BlendCorner(direction, start, previous, length, machine.acceleration, machine.cornerTolerance);
+      entry = std::min({corner.speed, static_cast<double>(plan.back().cruise), motion.speed});
+      if (corner.cut > 0) {
+        cut = corner.cut;
+        plan.back().length = static_cast<float>(std::max(0.0, plan.back().length - cut));
+        const auto e = static_cast<float>(entry);
+        plan.push_back({static_cast<float>(corner.length), e, e, static_cast<float>(machine.acceleration)});
+      }
     }
-    plan.push_back({static_cast<float>(length), static_cast<float>(cruise), static_cast<float>(entry)});
+    plan.push_back({static_cast<float>(length - cut), static_cast<float>(motion.speed), static_cast<float>(entry),
+                    static_cast<float>(motion.acceleration)});
     direction = end;
+    previous = length;
     moving = true;
   }
   return plan;
@@ -129,18 +143,17 @@ double PlannedSeconds(const PathMoves& moves, const MachineModel& machine) {
     double seconds = 0;
     for (std::size_t i = 0; i < moves.size(); ++i) {
       const PathSegment segment = moves[i];
-      const double cruise = CruiseSpeed(segment, machine);
+      const double cruise = Motion(segment, machine).speed;
       if (cruise > 0) seconds += segment.Length() / cruise;
     }
     return seconds;
   }
   std::vector<PlannedMove> plan = Moves(moves, machine);
-  const double a = machine.acceleration;
   // Backwards: each move may start only as fast as it can brake to the
   // entry of the next (at rest after the last).
   double next = 0;
   for (auto move = plan.rbegin(); move != plan.rend(); ++move) {
-    const double reachable = std::sqrt(next * next + 2 * a * move->length);
+    const double reachable = std::sqrt(next * next + 2 * move->acceleration * move->length);
     move->entry = static_cast<float>(std::min<double>(move->entry, reachable));
     next = move->entry;
   }
@@ -151,8 +164,9 @@ double PlannedSeconds(const PathMoves& moves, const MachineModel& machine) {
     const PlannedMove& move = plan[i];
     const double entry = std::min<double>(speed, move.entry);
     const double limit = i + 1 < plan.size() ? plan[i + 1].entry : 0.0;
+    const double a = move.acceleration;
     const double exit = std::min(limit, std::sqrt(entry * entry + 2 * a * move.length));
-    seconds += TrapezoidSeconds(move.length, entry, exit, move.cruise, a);
+    if (move.length > 0) seconds += TrapezoidSeconds(move.length, entry, exit, move.cruise, a);
     speed = exit;
   }
   return seconds;

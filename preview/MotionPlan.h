@@ -2,14 +2,14 @@
 // once: each move gets a trapezoidal speed profile (accelerate, cruise,
 // brake) within its feed or the rapid rate and the machine's acceleration.
 //
-// The speed through a junction between two moves is limited by the angle
-// between them and a cornering tolerance, the junction-deviation rule of
-// grbl: the machine may round the corner by a circle that stays within the
-// tolerance of the programmed corner, at the speed whose centripetal
-// acceleration is the machine's. An arc is limited by its own centripetal
-// acceleration. The whole path is planned backwards first, so that no move
-// ends faster than the moves after it can brake from; the machine starts and
-// ends at rest, and at moves it does not time (feed moves before any feed).
+// Corners and arcs are taken as LinuxCNC's planner takes them
+// (CornerBlend.h): a corner is rounded within the tolerance and within half
+// of each neighbouring move, at the speed the rounding arc allows, so short
+// moves and chains of short chords slow the machine as the curve they draw
+// does; an arc keeps part of the acceleration for its centripetal share. The
+// whole path is planned backwards first, so that no move ends faster than
+// the moves after it can brake from; the machine starts and ends at rest,
+// and at moves it does not time (feed moves before any feed).
 //
 // Units: mm, mm/min for feeds and the rapid rate, mm/s² for the
 // acceleration, seconds for times.
@@ -28,8 +28,8 @@ struct MachineModel {
 // The planned seconds of `moves`, feed moves without feed and zero-length
 // moves not timed, the machine at rest after each dwell (whose own time is
 // not counted here). With an acceleration of 0 or less (no model) every move
-// is timed at its full speed. Throws std::bad_alloc when the plan's 12 bytes
-// per move cannot be had.
+// is timed at its full speed. Throws std::bad_alloc when the plan's 16 bytes
+// per move and rounded corner cannot be had.
 double PlannedSeconds(const PathMoves& moves, const MachineModel& machine);
 
 // The estimate of `path` (ToolPath.h's) with its planned time, the dwells
@@ -42,8 +42,9 @@ MachiningEstimate Estimate(const ToolPath& path, const MachineModel& machine);
 double TrapezoidSeconds(double length, double entry, double exit, double cruise, double acceleration);
 
 // The highest speed (mm/s) through a junction whose directions before and
-// after are the unit vectors `before` and `after`, by the junction-deviation
-// rule; unbounded (infinity) for a straight continuation.
+// after are the unit vectors `before` and `after`, by grbl's
+// junction-deviation rule (a rounding by the tolerance alone, whatever the
+// moves' lengths); unbounded (infinity) for a straight continuation.
 double JunctionSpeed(const PathPoint& before, const PathPoint& after, double acceleration, double tolerance);
 
 }  // namespace morvatex
