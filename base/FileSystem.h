@@ -84,8 +84,26 @@ struct FileStatus {
 
 // One name in a folder.
 struct FolderEntry {
-  std::string name;  // without the folder, Windows-1252
-  bool isFolder = false;
+  std::string name;       // without the folder, Windows-1252
+  bool isFolder = false;  // links followed
+  // A symbolic link, or on Windows a junction or another reparse point.
+  bool isLink = false;
+  // Windows-1252 cannot hold the name: `name` shows it with "?" for each
+  // character it lacks, for a message; no path can name the file.
+  bool nameUnheld = false;
+};
+
+// A lock held while the object lives; the system lets it go when the
+// process ends in any way, so a killed holder leaves none behind.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+enum class FileLockResult {
+  kTaken,
+  kHeld,         // another holder has it
+  kUnavailable,  // the lock file cannot be made or opened (errno says why)
 };
 
 enum class MakeFoldersResult {
@@ -181,11 +199,17 @@ class FileSystem {
   // there or the system cannot tell.
   virtual FileStatus StatusOf(const std::string& path) = 0;
 
-  // The names in `folder` ("." and ".." left out), in no set order. Names
-  // that Windows-1252 cannot hold are left out too: no path of the program
-  // could name them. False when the folder cannot be read; `entries` is
-  // then empty.
+  // The names in `folder` ("." and ".." left out), in no set order; a name
+  // that Windows-1252 cannot hold is marked `nameUnheld`. False when the
+  // folder cannot be read; `entries` is then empty.
   virtual bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) = 0;
+
+  // Takes the exclusive lock of the file at `path` without waiting, making
+  // the file when missing, and writes `holder` into it. Another holder,
+  // in this process too, is refused until its lock is let go: then
+  // `heldBy` receives what it wrote (at most a short line).
+  virtual FileLockResult TryLock(const std::string& path, std::string_view holder, std::unique_ptr<FileLock>& lock,
+                                 std::string& heldBy) = 0;
 };
 
 // The error number of a whole-file save refused because the path names a
@@ -221,6 +245,8 @@ class RealFileSystem final : public FileSystem {
   bool FolderWritable(const std::string& folder) override;
   FileStatus StatusOf(const std::string& path) override;
   bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
+  FileLockResult TryLock(const std::string& path, std::string_view holder, std::unique_ptr<FileLock>& lock,
+                         std::string& heldBy) override;
 
  private:
   bool (*giveUpWaiting_)() noexcept = nullptr;

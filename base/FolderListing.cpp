@@ -3,6 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "base/Cp1252Codec.h"
 #include "base/FileSystem.h"
 #include "base/NativeFiles.h"
@@ -17,6 +21,48 @@ std::optional<std::string> NameOf(const std::filesystem::path& name) {
   return Utf16ToCp1252(std::u16string(wide.begin(), wide.end()));
 #else
   return Utf8ToCp1252(name.native());
+#endif
+}
+
+// The name for a message when Windows-1252 cannot hold it: each character
+// it lacks, and each byte that is no character at all, as "?".
+std::string ShownName(const std::filesystem::path& name) {
+  std::string shown;
+#ifdef _WIN32
+  const std::wstring& wide = name.native();
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    char32_t c = wide[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
+    const std::optional<unsigned char> byte = CodePointToCp1252(c);
+    shown += byte ? static_cast<char>(*byte) : '?';
+  }
+#else
+  const std::string& bytes = name.native();
+  for (std::size_t i = 0; i < bytes.size();) {
+    // The longest run that is one valid UTF-8 character.
+    std::size_t length = 1;
+    std::optional<std::string> one;
+    for (; length <= 4 && i + length <= bytes.size(); ++length) {
+      one = Utf8ToCp1252(std::string_view(bytes).substr(i, length));
+      if (one || Utf8ToUtf16(std::string_view(bytes).substr(i, length))) break;
+    }
+    shown += one ? *one : "?";
+    i += length <= 4 && i + length <= bytes.size() ? length : 1;
+  }
+#endif
+  return shown;
+}
+
+// A symbolic link, or on Windows any reparse point (a junction too, which
+// the standard library does not call a link).
+bool IsLink(const std::filesystem::directory_entry& entry) {
+#ifdef _WIN32
+  const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+#else
+  std::error_code error;
+  return entry.is_symlink(error);
 #endif
 }
 
@@ -52,9 +98,9 @@ bool RealFileSystem::ListFolder(const std::string& folder, std::vector<FolderEnt
       return false;
     }
     const std::optional<std::string> name = NameOf(it->path().filename());
-    if (!name) continue;
     std::error_code kindError;
-    entries.push_back({*name, it->is_directory(kindError)});
+    const bool isFolder = it->is_directory(kindError);
+    entries.push_back({name ? *name : ShownName(it->path().filename()), isFolder, IsLink(*it), !name});
   }
   if (error) {
     entries.clear();

@@ -1,6 +1,9 @@
 #include "batch/FolderWatch.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <functional>
 
 #include "batch/TargetPath.h"
 
@@ -11,6 +14,14 @@ namespace {
 // so that a target share that stays away costs a report a few times an hour.
 constexpr WatchTime kFirstRetry{5000};
 constexpr WatchTime kLongestRetry{300000};
+
+WatchNote MakeNote(WatchNote::Kind kind, std::string path, int errorNumber = 0, std::string holder = {}) {
+  return {kind, std::move(path), errorNumber, std::move(holder)};
+}
+
+WatchTime RetryDelay(int retries) {
+  return std::min<WatchTime>(kLongestRetry, kFirstRetry * (std::int64_t{1} << std::min(retries, 10)));
+}
 
 // Windows-1252 letters in one case, the accented ones too (not × and ÷).
 char Folded(char c) {
@@ -92,16 +103,51 @@ std::string FreeNameFor(FileSystem& fs, const std::string& path, PathSyntax synt
   }
 }
 
-bool MoveFileTo(FileSystem& fs, const std::string& from, const std::string& to, PathSyntax syntax) {
+int MoveFileTo(FileSystem& fs, const std::string& from, const std::string& to, PathSyntax syntax) {
+  // The fake sets no errno: a failure without one is an input/output error.
+  const auto reason = [] { return errno != 0 ? errno : EIO; };
   const std::string folder = FolderPart(to, syntax);
-  if (!folder.empty() && fs.MakeFolders(folder.substr(0, folder.size() - 1)) != MakeFoldersResult::kOk) return false;
-  if (fs.RenameFile(from, to)) return true;
+  errno = 0;
+  if (!folder.empty() && fs.MakeFolders(folder.substr(0, folder.size() - 1)) != MakeFoldersResult::kOk) return reason();
+  errno = 0;
+  if (fs.RenameFile(from, to)) return 0;
+  const int renameError = reason();
   // Another device: a copy that is complete before the original goes.
   std::string contents;
-  if (!ReadWholeFile(fs, from, contents) || !fs.ReplaceFile(to, contents)) return false;
-  if (fs.RemoveFile(from)) return true;
+  if (!ReadWholeFile(fs, from, contents)) return renameError;
+  if (const int copyError = fs.ReplaceFileErrorNumber(to, contents); copyError != 0)
+    return renameError == EXDEV ? copyError : renameError;
+  errno = 0;
+  if (fs.RemoveFile(from)) return 0;
+  const int removeError = reason();
   fs.RemoveFile(to);  // the original could not go: one copy is enough
-  return false;
+  return removeError;
+}
+
+std::optional<WatchNote::Kind> ArchiveConflict(FileSystem& fs, const WatchedFolder& folder, PathSyntax syntax) {
+  if (folder.archive.empty()) return std::nullopt;
+  const FileIdentity archive = fs.IdentityOf(folder.archive);
+  if (!archive.exists) {
+    // Not there yet: the folder only when written alike (in another case
+    // on Windows it names the folder, which has an identity).
+    if (folder.archive == folder.folder) return WatchNote::Kind::kArchiveIsFolder;
+    return std::nullopt;
+  }
+  // Up from the watched folder through "..", as the system resolves it.
+  constexpr int kDeepest = 256;
+  std::string up = folder.folder;
+  FileIdentity below;
+  for (int depth = 0; depth < kDeepest; ++depth) {
+    const FileIdentity here = fs.IdentityOf(up);
+    if (!here.exists || here == below) break;  // the root is its own parent
+    if (here == archive) {
+      if (depth == 0) return WatchNote::Kind::kArchiveIsFolder;
+      return folder.recursive ? std::optional(WatchNote::Kind::kArchiveHolds) : std::nullopt;
+    }
+    below = here;
+    up += FolderSeparator(syntax) + std::string("..");
+  }
+  return std::nullopt;
 }
 
 FolderWatch::FolderWatch(WatchedFolder folder, const SettingsRecord& settings, FileSystem& fs, PathSyntax syntax)
@@ -114,6 +160,44 @@ void FolderWatch::RememberFailedChecks(std::string path, std::optional<ControlMo
 
 std::string FolderWatch::TargetOf(const std::string& source) const { return TargetPathFor(source, settings_, syntax_); }
 
+FileLockResult FolderWatch::Claim(std::string_view holder) {
+  if (lockBeside_.empty()) {
+    claimed_ = true;
+    return FileLockResult::kTaken;
+  }
+  // A folder away (a share not there yet) is locked when it comes.
+  const FileStatus status = fs_.StatusOf(folder_.folder);
+  if (!status.exists || !status.isFolder) return FileLockResult::kUnavailable;
+  // Not inside the folder: an open file there would keep a removed folder
+  // alive for the system, whose notices would then never say it went.
+  const FileIdentity identity = fs_.IdentityOf(folder_.folder);
+  const std::uint64_t key = identity.exists ? identity.device * 0x9E3779B97F4A7C15u ^ identity.number
+                                            : std::hash<std::string>{}(folder_.folder);
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(key));
+  const std::string path = lockBeside_ + ".waechter-" + hex;
+  std::string heldBy;
+  errno = 0;
+  const FileLockResult result = fs_.TryLock(path, holder, lock_, heldBy);
+  const int reason = errno != 0 ? errno : EIO;
+  if (result == FileLockResult::kHeld) {
+    if (!heldNoted_) notes_.push_back(MakeNote(WatchNote::Kind::kHeld, folder_.folder, 0, heldBy));
+    heldNoted_ = true;
+    return result;
+  }
+  heldNoted_ = false;
+  claimed_ = true;
+  if (result == FileLockResult::kUnavailable)
+    notes_.push_back(MakeNote(WatchNote::Kind::kNoLock, folder_.folder, reason));
+  return result;
+}
+
+void FolderWatch::PassOver(const std::string& path, WatchNote::Kind kind) {
+  passedNow_[path] = kind;
+  const auto before = passedOver_.find(path);
+  if (before == passedOver_.end() || before->second != kind) notes_.push_back(MakeNote(kind, path));
+}
+
 void FolderWatch::ScanFolder(const std::string& folder, std::vector<std::pair<std::string, FileStatus>>& found) {
   std::vector<FolderEntry> entries;
   if (!fs_.ListFolder(folder, entries)) return;
@@ -121,6 +205,11 @@ void FolderWatch::ScanFolder(const std::string& folder, std::vector<std::pair<st
   const std::string prefix = folder + FolderSeparator(syntax_);
   for (const FolderEntry& entry : entries) {
     const std::string path = prefix + entry.name;
+    if (entry.isFolder && folder_.recursive && (entry.nameUnheld || entry.isLink)) {
+      // A link could lead out of the tree, or round in it for ever.
+      PassOver(path, entry.nameUnheld ? WatchNote::Kind::kUnheldName : WatchNote::Kind::kFolderLink);
+      continue;
+    }
     if (entry.isFolder) {
       // The archive may lie inside the watched folder (written any way); its
       // files are done.
@@ -130,8 +219,19 @@ void FolderWatch::ScanFolder(const std::string& folder, std::vector<std::pair<st
       continue;
     }
     if (!MatchesPattern(entry.name, folder_.pattern) || IsStagedName(entry.name)) continue;
+    if (entry.nameUnheld || entry.isLink) {
+      PassOver(path, entry.nameUnheld ? WatchNote::Kind::kUnheldName : WatchNote::Kind::kLink);
+      continue;
+    }
     const FileStatus status = fs_.StatusOf(path);
-    if (status.exists && !status.isFolder) found.emplace_back(path, status);
+    if (!status.exists || status.isFolder) continue;
+    // Opening a FIFO would wait for a writer; only what is no regular file
+    // shows no size.
+    if (status.size == 0 && fs_.IsSpecialFile(path)) {
+      PassOver(path, WatchNote::Kind::kSpecialFile);
+      continue;
+    }
+    found.emplace_back(path, status);
   }
 }
 
@@ -141,13 +241,21 @@ bool FolderWatch::Ignored(const std::string& path) const {
 }
 
 bool FolderWatch::Scan(WatchTime now) {
+  if (!claimed_ && Claim() == FileLockResult::kHeld) return false;
   std::vector<std::string> before = std::move(folders_);
   folders_.clear();
   std::vector<std::pair<std::string, FileStatus>> found;
+  passedNow_.clear();
   ScanFolder(folder_.folder, found);
   if (folders_.empty()) {
     folders_ = std::move(before);
     return false;
+  }
+  passedOver_ = std::move(passedNow_);
+  if (!scanned_) {
+    const std::optional<WatchNote::Kind> conflict = ArchiveConflict(fs_, folder_, syntax_);
+    archiveRefused_ = conflict.has_value();
+    if (conflict) notes_.push_back(MakeNote(*conflict, folder_.archive));
   }
   // A file that is the output of another one it sees is no source, whatever
   // the pattern says (targets beside their sources, with "*").
@@ -189,8 +297,13 @@ void FolderWatch::Look(const std::string& path, const FileStatus& status, WatchT
       const bool checkAgain =
           entry.failedCheck && (entry.failedCheck->incomplete || entry.failedCheck->model == checking_);
       const FileStatus target = fs_.StatusOf(TargetOf(path));
-      if (target.exists && !target.isFolder && target.modified >= status.modified && !checkAgain)
-        entry.state = State::kDone;
+      if (target.exists && !target.isFolder && target.modified >= status.modified && !checkAgain) {
+        // Converted, and still here while there is an archive: its move
+        // failed, or the watch ended before it. A file with a note of a
+        // failure stays, as its rule says.
+        const bool move = !folder_.archive.empty() && !archiveRefused_ && !entry.failedCheck;
+        entry.state = move ? State::kArchive : State::kDone;
+      }
     }
     entries_.emplace(path, entry);
     return;
@@ -206,10 +319,16 @@ void FolderWatch::Look(const std::string& path, const FileStatus& status, WatchT
   entry.state = State::kWaiting;
   entry.since = now;
   entry.retries = 0;
+  entry.archiveNoted = false;
 }
 
 std::vector<WatchJob> FolderWatch::TakeDue(WatchTime now) {
   std::vector<WatchJob> due;
+  for (auto it = entries_.begin(); it != entries_.end();) {
+    const bool moved = it->second.state == State::kArchive && now >= it->second.since &&
+                       fs_.StatusOf(it->first) == it->second.status && Archive(it->first, it->second, now);
+    it = moved ? entries_.erase(it) : std::next(it);
+  }
   for (auto& [path, entry] : entries_) {
     const bool waited = entry.state == State::kWaiting && now - entry.since >= folder_.settle;
     const bool retry = entry.state == State::kRetry && now >= entry.since;
@@ -222,6 +341,7 @@ std::vector<WatchJob> FolderWatch::TakeDue(WatchTime now) {
       entry.since = now;
       continue;
     }
+    if (status.size == 0 && fs_.IsSpecialFile(path)) continue;  // a FIFO put in its place: the next scan says so
     // Held exclusively by the program writing it: wait another settle time.
     std::unique_ptr<ReadableFile> file = fs_.OpenForReading(path);
     if (!file) {
@@ -264,18 +384,10 @@ void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now, std
   if (IsGood(code) && !(check && check->failed) && !incomplete) {
     entry.state = State::kDone;
     entry.retries = 0;
-    if (!folder_.archive.empty()) {
-      if (Archive(job.source)) {
-        entries_.erase(it);
-      } else {
-        ++archiveFailures_;
-      }
-    }
+    if (!folder_.archive.empty() && !archiveRefused_ && Archive(job.source, entry, now)) entries_.erase(it);
   } else if (IsOutputFailure(code) && folder_.retryOutputFailures) {
     entry.state = State::kRetry;
-    entry.since =
-        now + std::min<WatchTime>(kLongestRetry, kFirstRetry * (std::int64_t{1} << std::min(entry.retries, 10)));
-    ++entry.retries;
+    entry.since = now + RetryDelay(entry.retries++);
   } else {
     entry.state = State::kFailed;  // until the file changes
   }
@@ -307,11 +419,22 @@ void FolderWatch::WriteFailedChecks() {
   SaveFailedChecks(fs_, failedChecksPath_, list);
 }
 
-bool FolderWatch::Archive(const std::string& source) {
+bool FolderWatch::Archive(const std::string& source, Entry& entry, WatchTime now) {
   // The sub-folder below the watched folder is kept.
   const std::string relative = source.substr(folder_.folder.size());
   const std::string wanted = folder_.archive + relative;
-  return MoveFileTo(fs_, source, FreeNameFor(fs_, wanted, syntax_), syntax_);
+  const int error = MoveFileTo(fs_, source, FreeNameFor(fs_, wanted, syntax_), syntax_);
+  if (error == 0) return true;
+  if (!entry.archiveNoted) {
+    ++archiveFailures_;
+    notes_.push_back(MakeNote(WatchNote::Kind::kArchiveFailed, source, error));
+    entry.archiveNoted = true;
+  }
+  // Tried again until it goes, more rarely the longer the archive stays away.
+  if (entry.state != State::kArchive) entry.retries = 0;
+  entry.state = State::kArchive;
+  entry.since = now + RetryDelay(entry.retries++);
+  return false;
 }
 
 std::optional<WatchTime> FolderWatch::NextDue() const {
@@ -320,7 +443,7 @@ std::optional<WatchTime> FolderWatch::NextDue() const {
     WatchTime at{0};
     if (entry.state == State::kWaiting) {
       at = entry.since + folder_.settle;
-    } else if (entry.state == State::kRetry) {
+    } else if (entry.state == State::kRetry || entry.state == State::kArchive) {
       at = entry.since;
     } else {
       continue;

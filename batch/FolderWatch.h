@@ -24,6 +24,18 @@
 //   over, at the next start of any watch, until it converts whole;
 // - after a success the file goes to the archive folder when one is named,
 //   keeping its sub-folder; a name already there gets " (2)", " (3)", ...;
+//   a move that fails is tried again (at growing intervals, and at the next
+//   start: a file whose target is newer and that is still there goes to the
+//   archive then, unconverted); an archive that is the watched folder, or
+//   holds it while sub-folders count, takes nothing;
+// - it takes regular files only, reached without a link: a link (a
+//   junction on Windows) is neither taken nor looked into, and a FIFO, a
+//   device or a name Windows-1252 cannot hold is passed over; each once,
+//   with a note (TakeNotes);
+// - one watch per folder among those of one settings file: the first scan
+//   takes the folder's lock beside the settings file (LockBeside); while
+//   another watcher (in any process) holds it, this one takes nothing and
+//   says who;
 // - it writes nothing into the watched folder itself, and never takes the
 //   conversion's own staged files ("NAME.~ending") nor a file that is the
 //   target (or drawing) of another file it watches.
@@ -36,6 +48,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/FileSystem.h"
@@ -74,6 +87,36 @@ struct WatchJob {
 // with their accented forms too); several patterns separated by ";".
 bool MatchesPattern(std::string_view name, std::string_view pattern);
 
+// Something the watch passed over or could not do, for its caller to show.
+struct WatchNote {
+  enum class Kind {
+    kLink,             // a link with a name the pattern takes: not taken
+    kFolderLink,       // a link to a folder, sub-folders counting: not looked into
+    kSpecialFile,      // a FIFO, a device or a socket the pattern takes: not opened
+    kUnheldName,       // a name Windows-1252 cannot hold (`path` shows it with "?")
+    kArchiveFailed,    // a converted file stays: the move failed (`errorNumber`)
+    kArchiveIsFolder,  // the archive is the watched folder: nothing is archived
+    kArchiveHolds,     // the archive holds the watched folder, sub-folders counting: the same
+    kHeld,             // another watcher holds the folder (`holder`): nothing is taken
+    kNoLock,           // the lock file cannot be made (`errorNumber`): another watcher would go unseen
+  };
+  Kind kind = Kind::kLink;
+  std::string path;  // the file or folder it is about
+  int errorNumber = 0;
+  std::string holder;
+  // A file the caller wanted converted or archived and that was not: a
+  // failure for a single pass.
+  bool Failure() const {
+    return kind == Kind::kSpecialFile || kind == Kind::kUnheldName || kind == Kind::kArchiveFailed;
+  }
+  bool operator==(const WatchNote&) const = default;
+};
+
+// Why the archive of `folder` would bring converted files back into the
+// watch: the archive is the folder (however written: links, "..", case),
+// or, sub-folders counting, holds it; none when it would not.
+std::optional<WatchNote::Kind> ArchiveConflict(FileSystem& fs, const WatchedFolder& folder, PathSyntax syntax);
+
 // True for an outcome that says the output could not be written, rather
 // than that the source or the settings are at fault: trying again later may
 // succeed without the file changing.
@@ -85,9 +128,9 @@ std::string FreeNameFor(FileSystem& fs, const std::string& path, PathSyntax synt
 
 // Moves the file `from` to `to` (a free name, see FreeNameFor), making the
 // folders on the way. Where a rename cannot (another device), copies the
-// file and removes the original once the copy is in place. False when the
-// file is still at `from`.
-bool MoveFileTo(FileSystem& fs, const std::string& from, const std::string& to, PathSyntax syntax);
+// file and removes the original once the copy is in place. 0, or when the
+// file is still at `from` the system's reason (an errno value, never 0).
+int MoveFileTo(FileSystem& fs, const std::string& from, const std::string& to, PathSyntax syntax);
 
 class FolderWatch {
  public:
@@ -101,10 +144,25 @@ class FolderWatch {
   // backlog, whatever its target's time. Call before the first scan.
   void RememberFailedChecks(std::string path, std::optional<ControlModel> checking);
 
+  // Where the folder's lock is kept: beside `settingsFile`, its path with
+  // ".waechter-" and a key of the folder (its identity, so that every way
+  // of writing it counts as one). Empty: the watch takes no lock. Call
+  // before the first scan.
+  void LockBeside(std::string settingsFile) { lockBeside_ = std::move(settingsFile); }
+
+  // Takes the folder's lock, writing `holder` (who watches) into its file;
+  // Scan does so itself when it was not called. kHeld: another watcher has
+  // it (TakeNotes says who); kUnavailable: the watch goes on without it.
+  FileLockResult Claim(std::string_view holder = "Morvatex");
+
   // Looks at the folder (and its sub-folders when they count). False when
-  // the folder cannot be read; what the watch knows then stays as it was,
-  // so a share that comes back repeats nothing.
+  // the folder cannot be read, or another watcher holds it; what the watch
+  // knows then stays as it was, so a share that comes back repeats nothing.
   bool Scan(WatchTime now);
+
+  // What was passed over or failed since the last call, each file once
+  // while it stays as it is.
+  std::vector<WatchNote> TakeNotes() { return std::exchange(notes_, {}); }
 
   // The files due now, each handed out once until Finished is called for
   // it. Looks at each candidate once more, so a caller need not scan before.
@@ -125,8 +183,8 @@ class FolderWatch {
 
   // Files seen and not yet converted (waiting, handed out or to retry).
   int Waiting() const;
-  // Archive moves that failed since the start (the file stays and is not
-  // converted again until it changes).
+  // Archive moves that failed since the start (the file stays, is not
+  // converted again until it changes, and its move is tried again).
   int ArchiveFailures() const { return archiveFailures_; }
   // The folders the last successful scan looked into, the watched one first.
   const std::vector<std::string>& Folders() const { return folders_; }
@@ -135,7 +193,8 @@ class FolderWatch {
   std::string TargetOf(const std::string& source) const;
 
  private:
-  enum class State { kWaiting, kHandedOut, kDone, kFailed, kRetry };
+  // kArchive: converted, its move to the archive due at `since`.
+  enum class State { kWaiting, kHandedOut, kDone, kFailed, kRetry, kArchive };
   struct Entry {
     FileStatus status;
     State state = State::kWaiting;
@@ -143,13 +202,19 @@ class FolderWatch {
     int retries = 0;
     bool changedWhileOut = false;  // changed while handed out: due again after
     bool seen = false;
+    bool archiveNoted = false;               // its failed move to the archive was noted
     std::optional<FailedCheck> failedCheck;  // its status and model when its check failed
   };
 
   void ScanFolder(const std::string& folder, std::vector<std::pair<std::string, FileStatus>>& found);
+  // Notes a file or folder passed over, once while it stays passed over.
+  void PassOver(const std::string& path, WatchNote::Kind kind);
   void Look(const std::string& path, const FileStatus& status, WatchTime now);
   bool Ignored(const std::string& path) const;
-  bool Archive(const std::string& source);
+  // Moves a converted file to the archive; when that fails, notes it and
+  // tries again later (with `retries` the tries so far).
+  // True when it went.
+  bool Archive(const std::string& source, Entry& entry, WatchTime now);
   // Whether `path` is one this watch would take (folder, depth, pattern).
   bool Covers(const std::string& path) const;
   // Writes this watch's part of the failed-check list.
@@ -168,6 +233,14 @@ class FolderWatch {
   std::string failedChecksPath_;
   std::optional<ControlModel> checking_;
   FailedCheckList remembered_;  // the failed-check list, during the first scan
+  std::string lockBeside_;
+  std::unique_ptr<FileLock> lock_;
+  bool claimed_ = false;    // the lock was taken, or cannot be had at all
+  bool heldNoted_ = false;  // another watcher's hold was noted
+  std::vector<WatchNote> notes_;
+  std::map<std::string, WatchNote::Kind> passedOver_;  // by path, as of the last scan
+  std::map<std::string, WatchNote::Kind> passedNow_;   // the same, during a scan
+  bool archiveRefused_ = false;
 };
 
 }  // namespace morvatex

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -80,17 +81,28 @@ class Watcher {
     std::optional<ControlModel> model;
     if (options.verification) model = options.verification->model;
     watch_.RememberFailedChecks(options.failedChecksPath, model);
+    watch_.LockBeside(options.settingsFile);
   }
 
-  bool Start() {
-    if (!watch_.Scan(Now())) return false;
+  // Takes the folder and looks at it; the exit status when that cannot be.
+  std::optional<int> Start() {
+    if (watch_.Claim("morvatex-convert --watch") == FileLockResult::kHeld) {
+      ShowNotes();
+      return kCannotWatchStatus;
+    }
+    const bool readable = watch_.Scan(Now());
+    ShowNotes();
+    if (!readable) {
+      messages_.ShowMessage("morvatex-convert: the folder cannot be read: " + options_.folder.folder + "\r\n");
+      return kCannotWatchStatus;
+    }
     lastLook_ = Now();
-    if (options_.poll > WatchTime{0}) return true;
+    if (options_.poll > WatchTime{0}) return std::nullopt;
     notices_ = OpenFolderNotices();
-    if (notices_ && notices_->Watch(watch_.Folders(), options_.folder.recursive)) return true;
+    if (notices_ && notices_->Watch(watch_.Folders(), options_.folder.recursive)) return std::nullopt;
     notices_.reset();
     Note("the system sends no change notices for this folder; looking every " + Seconds(PollInterval()));
-    return true;
+    return std::nullopt;
   }
 
   // Converts and waits until a stop, or with --once until the backlog is done.
@@ -119,8 +131,40 @@ class Watcher {
     messages_.ShowMessage("morvatex-convert: " + options_.folder.folder + ": " + text + "\r\n");
   }
 
+  std::string NoteText(const WatchNote& note) const {
+    const std::string reason = std::generic_category().message(note.errorNumber);
+    switch (note.kind) {
+      case WatchNote::Kind::kLink: return note.path + ": a symbolic link; passed over (links are not followed)";
+      case WatchNote::Kind::kFolderLink:
+        return note.path + ": a link to a folder; not looked into (links are not followed)";
+      case WatchNote::Kind::kSpecialFile: return note.path + ": not a regular file; passed over";
+      case WatchNote::Kind::kUnheldName: return note.path + ": the name cannot be written in Windows-1252; passed over";
+      case WatchNote::Kind::kArchiveFailed:
+        return note.path + ": cannot be moved to " + options_.folder.archive + ": " + reason +
+               "; it stays and goes there once it can";
+      case WatchNote::Kind::kArchiveIsFolder:
+      case WatchNote::Kind::kArchiveHolds:
+        return "the archive would bring its files back; nothing is archived: " + note.path;
+      case WatchNote::Kind::kHeld: return note.path + ": watched already by " + note.holder;
+      case WatchNote::Kind::kNoLock:
+        return note.path + ": no lock file can be made there (" + reason +
+               "); a second watcher of this folder would go unseen";
+    }
+    return {};
+  }
+
+  // Shows what the watch passed over; a file passed over fails a --once.
+  void ShowNotes() {
+    for (const WatchNote& note : watch_.TakeNotes()) {
+      if (note.Failure()) ++failed_;
+      const std::string text = NoteText(note);
+      messages_.ShowMessage("morvatex-convert: " + text + "\r\n");
+    }
+  }
+
   void ConvertDue() {
     const std::vector<WatchJob> jobs = watch_.TakeDue(Now());
+    ShowNotes();
     if (jobs.empty()) return;
     JobTable table;
     for (const WatchJob& job : jobs) {
@@ -141,10 +185,7 @@ class Watcher {
       if (ends[i].checked) check = WatchCheck{options_.verification->model, ends[i].checkFailed};
       watch_.Finished(jobs[i], ends[i].code, Now(), check, ends[i].incomplete);
     }
-    if (watch_.ArchiveFailures() > archiveFailures_) {
-      archiveFailures_ = watch_.ArchiveFailures();
-      Note("a converted file could not be moved to " + options_.folder.archive + "; it stays");
-    }
+    ShowNotes();
   }
 
   // Waits for a notice, the next file due, or the next look; true when the
@@ -174,6 +215,7 @@ class Watcher {
   void Look() {
     lastLook_ = Now();
     const bool reachable = watch_.Scan(lastLook_);
+    ShowNotes();
     if (reachable != reachable_) {
       Note(reachable ? "the folder can be read again" : "the folder cannot be read; waiting for it");
       reachable_ = reachable;
@@ -197,7 +239,6 @@ class Watcher {
   int checksFailed_ = 0;  // files converted well whose check failed
   int incomplete_ = 0;    // files converted well, checked clean or not at all, not whole
   std::optional<VerifyingRowCheck> check_;
-  int archiveFailures_ = 0;
 };
 
 }  // namespace
@@ -209,6 +250,15 @@ int RunWatchCommand(const WatchCommandOptions& options, const SettingsRecord& se
     messages.ShowMessage("morvatex-convert: not a folder: " + options.folder.folder + "\r\n");
     return kCannotWatchStatus;
   }
+  // Archived files would come back as new ones, without end.
+  if (const auto conflict = ArchiveConflict(fs, options.folder, NativePathSyntax())) {
+    messages.ShowMessage("morvatex-convert: the archive DIR " +
+                         std::string(*conflict == WatchNote::Kind::kArchiveIsFolder
+                                         ? "is the watched FOLDER: "
+                                         : "holds the watched FOLDER, and --recursive would take its files again: ") +
+                         options.folder.archive + "\r\n");
+    return kCannotWatchStatus;
+  }
   if (!options.logPath.empty() && fs.IsSpecialFile(options.logPath)) {
     messages.ShowMessage("morvatex-convert: not a regular file: " + options.logPath + "\r\n");
     return kCannotWatchStatus;
@@ -218,10 +268,7 @@ int RunWatchCommand(const WatchCommandOptions& options, const SettingsRecord& se
   (void)LocalDateTimeText();  // sets the locale before conversion threads run
 
   Watcher watcher(options, settings, fs, std::move(conversion), log, messages, out);
-  if (!watcher.Start()) {
-    messages.ShowMessage("morvatex-convert: the folder cannot be read: " + options.folder.folder + "\r\n");
-    return kCannotWatchStatus;
-  }
+  if (const std::optional<int> refused = watcher.Start()) return *refused;
   return watcher.Run();
 }
 

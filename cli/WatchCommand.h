@@ -29,6 +29,9 @@ struct WatchCommandOptions {
   // Where files whose check failed are remembered between runs
   // (batch/FolderWatchChecks.h); empty: nowhere.
   std::string failedChecksPath;
+  // The settings file, beside which the folder's lock is kept (one watcher
+  // per folder); empty: none.
+  std::string settingsFile;
 };
 
 // How often a watch without notices looks, unless --poll says otherwise.
@@ -47,11 +50,17 @@ inline constexpr WatchTime kFallbackPoll{5000};
 // without --verify, a file that was not carried over whole. The files are
 // read in `conversion.dialect`.
 //
+// Files the watch passes over (links, FIFOs, names Windows-1252 cannot
+// hold) and archive moves that fail are said on `messages`, once each.
+//
 // Returns the exit status: 0 after a stop, or after --once when no file
-// failed; 1 when a file failed in --once; 4 when in --once only checks
-// failed (as with --list); 5 when in --once all were converted and checked
-// clean but one was not carried over whole; 2 when the folder cannot be
-// watched (missing, not a folder, unreadable) or the log is unusable.
+// failed; 1 when a file failed in --once, was passed over as no file it
+// can take, or could not be archived; 4 when in --once only checks failed
+// (as with --list); 5 when in --once all were converted and checked clean
+// but one was not carried over whole; 2 when the folder cannot be watched
+// (missing, not a folder, unreadable, watched already by another), the
+// archive is the folder or (with --recursive) holds it, or the log is
+// unusable.
 int RunWatchCommand(const WatchCommandOptions& options, const SettingsRecord& settings, FileSystem& fs,
                     ConversionOptions conversion, MessageSink& messages, std::ostream& out);
 

@@ -88,6 +88,7 @@ int RunWatch(const ConverterCall& call, const std::string& settingsPath, const S
   watch.logPath = *log;
   if (call.verify) watch.verification = call.verification;
   watch.failedChecksPath = FailedCheckListPath(settingsPath);
+  watch.settingsFile = settingsPath;
   watch.jobs = call.jobs > 0 ? call.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   if (!log->empty()) options.protectedPaths.push_back(*log);
   return RunWatchCommand(watch, settings, fs, std::move(options), messages, std::cout);

@@ -10,6 +10,7 @@
 #include "base/PathSyntax.h"
 #include "batch/BatchRun.h"
 #include "batch/FolderWatchChecks.h"
+#include "batch/FolderWatchNotes.h"
 #include "batch/VerifyingRowCheck.h"
 #include "gui/BatchProgress.h"
 #include "gui/MainWindow.h"
@@ -52,6 +53,7 @@ void MainWindow::WatchFolders(std::vector<WatchedFolderEntry> folders) {
     // A file whose check failed is converted again at the start while the
     // output is checked, so that it shows with its "E" once more.
     active.watch->RememberFailedChecks(FailedCheckListPath(settingsFilePath_), outputCheck_->Model());
+    active.watch->LockBeside(settingsFilePath_);  // one watcher per folder
     kept.push_back(std::move(active));
   }
   watches_ = std::move(kept);
@@ -91,6 +93,9 @@ void MainWindow::LookAtWatchedFolders() {
       watchedRows_[job.source] = {active.watch.get(), job};
       autoRows = autoRows || active.entry.autoConvert;
     }
+    // Files passed over, a folder another watcher holds, a failed archive.
+    for (const WatchNote& note : active.watch->TakeNotes())
+      AddMessage(DesktopWatchNoteText(note, active.entry.folder.archive));
   }
   ShowWatchStatus();
   if (autoRows) ConvertWatchedRows();

@@ -19,6 +19,10 @@ const std::string kBroken = CrLfLines({"VEL 1000", "PROGEND"});  // too few line
 const std::string kIncomplete =
     CrLfLines({"VEL 1000", "SETPORT 1", "FASTABS X0 Y0", "MOVEABS X1000", "MOVEABS Y1000", "PROGEND"});
 
+WatchNote Note(WatchNote::Kind kind, std::string path, std::string holder = {}) {
+  return {kind, std::move(path), 0, std::move(holder)};
+}
+
 WatchedFolder InFolder() {
   WatchedFolder folder;
   folder.folder = "/in";
@@ -357,6 +361,119 @@ TEST(FolderWatch, IncompleteFileIsTakenAgainAtEveryStartUntilItConvertsWhole) {
   EXPECT_EQ(d.conversions["/in/teil.ncp"], 4);
   EXPECT_EQ(d.fs.files["/done/teil.ncp"], kProgram);
   EXPECT_FALSE(d.fs.Exists(list));
+}
+
+// What the watch cannot take is named once, whatever number of looks; a
+// link is never followed, so nothing outside the folder is converted.
+TEST(FolderWatch, LinksSpecialFilesAndUnheldNamesArePassedOverOnceEach) {
+  WatchDriver d;
+  d.folder.recursive = true;
+  d.folder.archive = "/done";
+  d.Put("/in/gut.ncp", kProgram, 1);
+  d.Put("/in/verweis.ncp", kProgram, 1);  // a link to a file
+  d.fs.links.insert("/in/verweis.ncp");
+  d.Put("/in/hoch/in/x.ncp", kProgram, 1);  // a link to the folder above
+  d.fs.links.insert("/in/hoch");
+  d.Put("/in/rohr.ncp", "", 1);
+  d.fs.specialFiles.insert("/in/rohr.ncp");
+  d.Put("/in/??.ncp", kProgram, 1);
+  d.fs.unheldNames.insert("/in/??.ncp");
+  d.Put("/in/liesmich.txt", "", 1);  // no program: said nothing of
+  d.fs.links.insert("/in/liesmich.txt");
+  FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  std::vector<WatchNote> notes;
+  for (int pass = 0; pass < 3; ++pass) {
+    d.Run(watch, WatchTime{3000});
+    for (WatchNote& note : watch.TakeNotes()) notes.push_back(std::move(note));
+  }
+  using Kind = WatchNote::Kind;
+  const std::vector<WatchNote> expected = {
+      Note(Kind::kUnheldName, "/in/??.ncp"),
+      Note(Kind::kFolderLink, "/in/hoch"),
+      Note(Kind::kSpecialFile, "/in/rohr.ncp"),
+      Note(Kind::kLink, "/in/verweis.ncp"),
+  };
+  EXPECT_EQ(notes, expected);
+  EXPECT_EQ(d.conversions, (std::map<std::string, int>{{"/in/gut.ncp", 1}}));
+  EXPECT_TRUE(d.fs.Exists("/in/verweis.ncp"));
+  EXPECT_TRUE(d.fs.Exists("/in/hoch/in/x.ncp"));
+  EXPECT_EQ(watch.Waiting(), 0);
+}
+
+// A converted file that could not go to the archive is named once with the
+// system's reason, and goes once the archive takes it: in the running
+// watch, and at a start after a watch that ended before it went.
+TEST(FolderWatch, ArchiveThatFailsIsNamedOnceAndCaughtUpLater) {
+  WatchDriver d;
+  d.folder.archive = "/done";
+  // Neither a rename nor a copy can put a file there (a full disk).
+  for (const char* path : {"/done/a.ncp", "/done/b.ncp"}) {
+    d.fs.failRename.insert(path);
+    d.fs.failReplace.insert(path);
+  }
+  d.Put("/in/a.ncp", kProgram, 1);
+  d.Put("/in/b.ncp", kProgram, 1);
+  auto watch = std::make_unique<FolderWatch>(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Run(*watch, WatchTime{3000});
+  std::vector<WatchNote> notes = watch->TakeNotes();
+  ASSERT_EQ(notes.size(), 2u);
+  for (const WatchNote& note : notes) {
+    EXPECT_EQ(note.kind, WatchNote::Kind::kArchiveFailed);
+    EXPECT_NE(note.errorNumber, 0);
+    EXPECT_TRUE(note.Failure());
+  }
+  EXPECT_EQ(notes[0].path, "/in/a.ncp");
+  EXPECT_EQ(notes[1].path, "/in/b.ncp");
+  d.Run(*watch, WatchTime{60000}, WatchTime{1000});
+  EXPECT_TRUE(watch->TakeNotes().empty());
+  EXPECT_TRUE(d.fs.Exists("/in/a.ncp"));
+  d.fs.failRename.clear();
+  d.fs.failReplace.clear();
+  d.Run(*watch, WatchTime{300000}, WatchTime{5000});
+  EXPECT_EQ(d.fs.files["/done/a.ncp"], kProgram);
+  EXPECT_EQ(d.fs.files["/done/b.ncp"], kProgram);
+
+  // Converted, then ended before the move (or with the archive away): the
+  // next start moves it without converting it again.
+  d.Put("/in/c.ncp", kProgram, 5);
+  d.Put("/in/c.cnc", "converted", 6);
+  watch = std::make_unique<FolderWatch>(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Run(*watch, WatchTime{3000});
+  EXPECT_EQ(d.fs.files["/done/c.ncp"], kProgram);
+  EXPECT_FALSE(d.fs.Exists("/in/c.ncp"));
+  EXPECT_EQ(d.conversions, (std::map<std::string, int>{{"/in/a.ncp", 1}, {"/in/b.ncp", 1}}));
+}
+
+TEST(FolderWatch, ArchiveThatBringsFilesBackArchivesNothing) {
+  WatchDriver d;
+  d.folder.archive = "/in";
+  d.Put("/in/a.ncp", kProgram, 1);
+  FolderWatch watch(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  d.Run(watch, WatchTime{20000});
+  EXPECT_EQ(watch.TakeNotes(), std::vector<WatchNote>{Note(WatchNote::Kind::kArchiveIsFolder, "/in")});
+  EXPECT_EQ(d.conversions["/in/a.ncp"], 1);
+  EXPECT_TRUE(d.fs.Exists("/in/a.ncp"));
+  EXPECT_FALSE(d.fs.Exists("/in/a (2).ncp"));
+}
+
+// One folder, one watcher: the second, in this process or another, takes
+// nothing and names the first, until the first ends.
+TEST(FolderWatch, SecondWatchOfAFolderTakesNothingWhileTheFirstHoldsIt) {
+  WatchDriver d;
+  d.Put("/in/a.ncp", kProgram, 1);
+  auto first = std::make_unique<FolderWatch>(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  first->LockBeside("/cfg/morvatex.set");
+  ASSERT_EQ(first->Claim("morvatex-convert --watch"), FileLockResult::kTaken);
+  FolderWatch second(d.folder, d.settings, d.fs, kPosixPathSyntax);
+  second.LockBeside("/cfg/morvatex.set");
+  d.Run(second, WatchTime{5000});
+  EXPECT_EQ(second.TakeNotes(),
+            std::vector<WatchNote>{Note(WatchNote::Kind::kHeld, "/in", "morvatex-convert --watch")});
+  EXPECT_TRUE(d.conversions.empty());
+  first.reset();
+  d.Run(second, WatchTime{3000});
+  EXPECT_EQ(d.conversions["/in/a.ncp"], 1);
+  EXPECT_TRUE(second.TakeNotes().empty());
 }
 
 TEST(FolderWatch, FailedCheckListIsReadDefensively) {

@@ -1,6 +1,7 @@
 // Runs morvatex-convert --watch on real folders, with the system's notices.
 #ifndef _WIN32
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -185,6 +186,14 @@ TEST_F(WatchProgramTest, WrongCallsAndFoldersThatCannotBeWatchedGiveStatusTwo) {
       {"with a source", {"--settings", settingsPath, "--watch", in, "a.ncp"}},
       {"bad settle", {"--settings", settingsPath, "--watch", in, "--settle", "-1"}},
       {"bad poll", {"--settings", settingsPath, "--watch", in, "--poll", "0"}},
+      // An archive that is the folder, however written, would bring every
+      // file back as a new one; one holding it would with --recursive.
+      {"archive is the folder", {"--settings", settingsPath, "--watch", in, "--once", "--archive", in}},
+      {"archive with a slash", {"--settings", settingsPath, "--watch", in, "--once", "--archive", in + "/"}},
+      {"archive as .", {"--settings", settingsPath, "--watch", in, "--once", "--archive", dir.Sub("ein/.")}},
+      {"archive through ..", {"--settings", settingsPath, "--watch", in, "--once", "--archive", dir.Sub("ein/../ein")}},
+      {"archive holds it",
+       {"--settings", settingsPath, "--watch", in, "--once", "--recursive", "--archive", dir.Sub("ein/..")}},
   };
   for (const auto& c : cases) {
     std::string out;
@@ -194,7 +203,56 @@ TEST_F(WatchProgramTest, WrongCallsAndFoldersThatCannotBeWatchedGiveStatusTwo) {
   }
 }
 
+// A converted file that cannot go to the archive is named with the system's
+// reason and fails the pass; the next pass moves it without converting it.
+TEST_F(WatchProgramTest, ArchiveThatFailsIsNamedAndTheNextPassMovesTheFile) {
+  WriteFileBytes(dir.Sub("ein/teil.ncp"), kProgram);
+  WriteFileBytes(dir.Sub("fertig"), "a file where the archive should be");
+  const std::vector<std::string> once = {"--once", "--settle", "0", "--archive", dir.Sub("fertig")};
+  std::string out;
+  std::string err;
+  EXPECT_EQ(Run(Watch(once), out, err), 1) << err;
+  EXPECT_EQ(Reports(out, "0"), 1) << out;
+  EXPECT_NE(err.find("teil.ncp: cannot be moved to " + dir.Sub("fertig") + ": "), std::string::npos) << err;
+  EXPECT_TRUE(Exists(dir.Sub("ein/teil.ncp")));
+  std::filesystem::remove(NativePath(dir.Sub("fertig")));
+  EXPECT_EQ(Run(Watch(once), out, err), 0) << err;
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(ReadFileBytes(dir.Sub("fertig/teil.ncp")), kProgram);
+}
+
 #ifndef _WIN32
+// Links are not followed, a FIFO is not opened, a name Windows-1252 cannot
+// hold is not hidden: each is named once, the other files are converted,
+// and the pass fails. Nothing outside the folder is touched.
+TEST_F(WatchProgramTest, LinksFifosAndUnheldNamesArePassedOverWithAMessage) {
+  WriteFileBytes(dir.Sub("ein/gut.ncp"), kProgram);
+  WriteFileBytes(dir.Sub("aussen.ncp"), kProgram);
+  std::filesystem::create_directory_symlink("..", NativePath(dir.Sub("ein/hoch")));
+  std::filesystem::create_symlink(NativePath(dir.Sub("aussen.ncp")), NativePath(dir.Sub("ein/aussen.ncp")));
+  ASSERT_EQ(mkfifo(dir.Sub("ein/rohr.ncp").c_str(), 0600), 0);
+  WriteFileBytes(dir.Sub("ein/\xFF.ncp"), kProgram);          // no UTF-8
+  WriteFileBytes(dir.Sub("ein/\xE4\xB8\xAD.ncp"), kProgram);  // CJK
+  std::string out;
+  std::string err;
+  EXPECT_EQ(Run(Watch({"--once", "--recursive", "--settle", "0", "--archive", dir.Sub("fertig")}), out, err), 1) << err;
+  EXPECT_EQ(Reports(out, "0"), 1) << out;
+  for (const char* named :
+       {"ein/hoch: a link to a folder", "ein/aussen.ncp: a symbolic link", "ein/rohr.ncp: not a regular file",
+        "ein/?.ncp: the name cannot", "ein/?.ncp: the name cannot"}) {
+    const std::size_t at = err.find(named);
+    EXPECT_NE(at, std::string::npos) << named << "\n" << err;
+    if (at != std::string::npos) err.erase(at, std::string_view(named).size());
+  }
+  EXPECT_EQ(err.find(dir.Sub("ein/")), std::string::npos) << err;  // each once
+  EXPECT_EQ(ReadFileBytes(dir.Sub("aussen.ncp")), kProgram);
+  EXPECT_FALSE(Exists(dir.Sub("aussen.cnc")));
+  EXPECT_TRUE(Exists(dir.Sub("fertig/gut.ncp")));
+  EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(NativePath(dir.Sub("fertig"))),
+                          std::filesystem::recursive_directory_iterator()),
+            1);
+}
+
 // A running watch, ended by a signal when the test is done with it.
 class RunningWatch {
  public:
@@ -280,6 +338,27 @@ TEST_F(WatchProgramTest, NoticesBringSlowAndReplacedFilesOnceEachAndSurviveTheFo
   EXPECT_EQ(watch.Stop(SIGTERM), 0);
   const std::string out = ReadFileBytes(outPath);
   EXPECT_EQ(Reports(WithoutCr(out), "0"), 4) << out;
+}
+
+// The second watcher of a folder refuses and names the first; a first one
+// killed leaves no lock behind.
+TEST_F(WatchProgramTest, SecondWatcherOfAFolderIsRefused) {
+  RunningWatch first(Watch({"--settle", "0.2"}), dir.Sub("out.txt"));
+  const auto locked = [&] {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      if (entry.path().filename().string().rfind("morvatex.set.waechter-", 0) == 0 && entry.file_size() > 0)
+        return true;
+    return false;
+  };
+  ASSERT_TRUE(Eventually(locked));
+  std::string out;
+  std::string err;
+  EXPECT_EQ(Run(Watch({"--once"}), out, err), 2);
+  EXPECT_NE(err.find(": watched already by morvatex-convert --watch, PID "), std::string::npos) << err;
+  first.Stop(SIGKILL);
+  WriteFileBytes(dir.Sub("ein/teil.ncp"), kProgram);
+  EXPECT_EQ(Run(Watch({"--once", "--settle", "0"}), out, err), 0) << err;
+  EXPECT_EQ(Reports(out, "0"), 1) << out;
 }
 
 TEST_F(WatchProgramTest, PollingFindsFilesWithoutNotices) {

@@ -264,8 +264,44 @@ bool FakeFileSystem::ListFolder(const std::string& folder, std::vector<FolderEnt
   for (const auto& [path, contents] : files) take(path, false);
   for (const std::string& path : folders) take(path, true);
   if (!found) return false;
-  for (const auto& [name, isFolder] : names) entries.push_back({name, isFolder});
+  for (const auto& [name, isFolder] : names)
+    entries.push_back({name, isFolder, links.count(below + name) != 0, unheldNames.count(below + name) != 0});
   return true;
+}
+
+namespace {
+
+class FakeLock final : public FileLock {
+ public:
+  FakeLock(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+  ~FakeLock() override {
+    const std::lock_guard lock(fs_.mutex);
+    fs_.locks.erase(path_);
+  }
+  FakeLock(const FakeLock&) = delete;
+  FakeLock& operator=(const FakeLock&) = delete;
+
+ private:
+  FakeFileSystem& fs_;
+  std::string path_;
+};
+
+}  // namespace
+
+FileLockResult FakeFileSystem::TryLock(const std::string& path, std::string_view holder,
+                                       std::unique_ptr<FileLock>& lock, std::string& heldBy) {
+  const std::lock_guard guard(mutex);
+  calls.push_back("lock " + path);
+  lock.reset();
+  heldBy.clear();
+  if (failLock.count(path)) return FileLockResult::kUnavailable;
+  if (const auto held = locks.find(path); held != locks.end()) {
+    heldBy = held->second;
+    return FileLockResult::kHeld;
+  }
+  locks[path] = holder;
+  lock = std::make_unique<FakeLock>(*this, path);
+  return FileLockResult::kTaken;
 }
 
 bool FakeFileSystem::Called(const std::string& prefix) const {

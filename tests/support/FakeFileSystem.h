@@ -52,6 +52,12 @@ class FakeFileSystem final : public FileSystem {
   int replaceErrorNumber = 28;                         // what a failing ReplaceFile reports (ENOSPC)
   std::optional<MakeFoldersResult> makeFoldersResult;  // when set, MakeFolders answers this
   std::set<std::string> failListFolder;                // ListFolder fails for these (an unreachable share)
+  std::set<std::string> links;                         // ListFolder shows these as links
+  std::set<std::string> unheldNames;                   // ListFolder shows these as names Windows-1252 lacks
+  // What each lock taken and not yet let go wrote, by path; a path in
+  // `failLock` cannot be locked at all.
+  std::map<std::string, std::string> locks;
+  std::set<std::string> failLock;
   // Modification times by path, in no unit; a file without one reads 0. A
   // rename carries the time along (or stamps a staged file afresh), and
   // ReplaceFile and a rename of a file without one stamp `clock` + 1.
@@ -90,6 +96,8 @@ class FakeFileSystem final : public FileSystem {
   // separated by "/".
   FileStatus StatusOf(const std::string& path) override;
   bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;
+  FileLockResult TryLock(const std::string& path, std::string_view holder, std::unique_ptr<FileLock>& lock,
+                         std::string& heldBy) override;
 
   bool Exists(const std::string& path) const { return files.count(path) != 0; }
   // The target a path stands for: T for a staged file of T, else the path.
