@@ -14,6 +14,8 @@
 #include "base/Cp1252Codec.h"
 #include "base/FileSystem.h"
 #include "base/NativeFiles.h"
+#include "base/PathIdentity.h"
+#include "base/StagedName.h"
 
 namespace morvatex {
 
@@ -26,7 +28,7 @@ std::string os::RandomEnding() {
   }();
   constexpr std::string_view kLetters = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::string ending;
-  for (int i = 0; i < 6; ++i) ending += kLetters[random() % kLetters.size()];
+  for (std::size_t i = 0; i < kStagedEndingLength; ++i) ending += kLetters[random() % kLetters.size()];
   return ending;
 }
 
@@ -138,17 +140,6 @@ std::string LinkedPath(const std::string& target) {
   return Utf8ToCp1252(resolved.string()).value_or(target);
 }
 
-// A shortened name must never be the target's own, also where the file
-// system ignores case.
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // Where a link that names no file (yet) leads: the end of its chain of
 // links, so that the new file is created there, as writing through the link
 // would create it, and the link stays. A relative link counts from its own
@@ -194,14 +185,14 @@ TemporaryFile CreateTemporaryBeside(const std::string& finalPath, bool reopened)
   // replaced by the ending: never longer than the name in bytes or in
   // UTF-16 units, it fits wherever the name itself does.
   constexpr std::size_t kNameMax = 255;
-  constexpr std::size_t kEndingLength = 8;
+  constexpr std::size_t kEndingLength = kStagedEndingLength + 2;
   bool sameLength = os::NativeLength(name) + kEndingLength > kNameMax;
   made.error = EEXIST;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string_view kept =
-        sameLength ? name.substr(0, name.size() - std::min(name.size(), kEndingLength)) : name;
-    const std::string candidateName = std::string(kept) + ".~" + os::RandomEnding();
-    if (SameNameIgnoringCase(candidateName, name)) continue;
+    const std::string candidateName = StagedName(name, os::RandomEnding(), sameLength);
+    // A shortened name must never be the target's own, also where the file
+    // system ignores case.
+    if (SamePathOnWindows(candidateName, name)) continue;
     const std::string candidate = finalPath.substr(0, nameStart) + candidateName;
     const NativeString native = os::ToNative(candidate);
     errno = 0;

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "base/BoundedRead.h"
+
 namespace morvatex {
 namespace {
 
@@ -54,7 +56,7 @@ std::string DesktopStateFilePath(const std::string& settingsFile) {
 DesktopState LoadDesktopState(FileSystem& fs, const std::string& path) {
   DesktopState state;
   std::string contents;
-  if (path.empty() || fs.IsSpecialFile(path) || !ReadWholeFile(fs, path, contents)) return state;
+  if (!ReadSideFile(fs, path, contents)) return state;
   std::string_view text = contents;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());

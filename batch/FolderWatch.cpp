@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <functional>
 
+#include "base/PathIdentity.h"
+#include "base/StagedName.h"
 #include "batch/TargetPath.h"
 
 namespace morvatex {
@@ -23,67 +25,7 @@ WatchTime RetryDelay(int retries) {
   return std::min<WatchTime>(kLongestRetry, kFirstRetry * (std::int64_t{1} << std::min(retries, 10)));
 }
 
-// Windows-1252 letters in one case, the accented ones too (not × and ÷).
-char Folded(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7))
-    return static_cast<char>(byte - 0x20);
-  return c;
-}
-
-bool MatchesOne(std::string_view name, std::string_view pattern) {
-  // Greedy match with one backtracking point, the last "*" seen.
-  std::size_t n = 0;
-  std::size_t p = 0;
-  std::size_t starAt = std::string_view::npos;
-  std::size_t resumeAt = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      starAt = p++;
-      resumeAt = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || Folded(pattern[p]) == Folded(name[n]))) {
-      ++p;
-      ++n;
-    } else if (starAt != std::string_view::npos) {
-      p = starAt + 1;
-      n = ++resumeAt;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
-// A staged output of a conversion: "NAME.~" and eight characters, or a long
-// name cut to make room for them (base/RealFileSystem.cpp).
-bool IsStagedName(std::string_view name) {
-  constexpr std::size_t kEndingLength = 8;
-  const std::size_t mark = name.rfind(".~");
-  return mark != std::string_view::npos && name.size() - mark == kEndingLength + 2;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Folded(x) == Folded(y); });
-}
-
-std::string FoldedText(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) c = Folded(c);
-  return folded;
-}
-
 }  // namespace
-
-bool MatchesPattern(std::string_view name, std::string_view pattern) {
-  for (;;) {
-    const std::size_t end = pattern.find(';');
-    if (MatchesOne(name, pattern.substr(0, end))) return true;
-    if (end == std::string_view::npos) return false;
-    pattern.remove_prefix(end + 1);
-  }
-}
 
 bool IsOutputFailure(Outcome code) {
   const std::int32_t number = NumberOf(code);
@@ -214,7 +156,7 @@ void FolderWatch::ScanFolder(const std::string& folder, std::vector<std::pair<st
       // The archive may lie inside the watched folder (written any way); its
       // files are done.
       const bool archive =
-          !folder_.archive.empty() && (SameText(path, folder_.archive) || fs_.SameFile(path, folder_.archive));
+          !folder_.archive.empty() && (SamePathOnWindows(path, folder_.archive) || fs_.SameFile(path, folder_.archive));
       if (folder_.recursive && !archive) ScanFolder(path, found);
       continue;
     }
@@ -236,7 +178,7 @@ void FolderWatch::ScanFolder(const std::string& folder, std::vector<std::pair<st
 }
 
 bool FolderWatch::Ignored(const std::string& path) const {
-  const std::string key = FoldedText(path);
+  const std::string key = PathKeyOnWindows(path);
   return outputs_.count(key) != 0 || written_.count(key) != 0;
 }
 
@@ -263,8 +205,8 @@ bool FolderWatch::Scan(WatchTime now) {
   for (const auto& [path, status] : found) {
     const std::string target = TargetOf(path);
     if (target == path) continue;
-    outputs_.insert(FoldedText(target));
-    outputs_.insert(FoldedText(target + ".dxf"));
+    outputs_.insert(PathKeyOnWindows(target));
+    outputs_.insert(PathKeyOnWindows(target + ".dxf"));
   }
   for (auto& [path, entry] : entries_) entry.seen = false;
   if (!scanned_ && !failedChecksPath_.empty()) remembered_ = LoadFailedChecks(fs_, failedChecksPath_);
@@ -354,8 +296,8 @@ std::vector<WatchJob> FolderWatch::TakeDue(WatchTime now) {
     entry.changedWhileOut = false;
     due.push_back({path, TargetOf(path)});
     // Its outputs stay no sources after it went to the archive.
-    written_.insert(FoldedText(due.back().target));
-    written_.insert(FoldedText(due.back().target + ".dxf"));
+    written_.insert(PathKeyOnWindows(due.back().target));
+    written_.insert(PathKeyOnWindows(due.back().target + ".dxf"));
   }
   return due;
 }
@@ -396,7 +338,8 @@ void FolderWatch::Finished(const WatchJob& job, Outcome code, WatchTime now, std
 
 bool FolderWatch::Covers(const std::string& path) const {
   const std::string prefix = folder_.folder + FolderSeparator(syntax_);
-  if (path.size() <= prefix.size() || !SameText(std::string_view(path).substr(0, prefix.size()), prefix)) return false;
+  if (path.size() <= prefix.size() || !SamePathOnWindows(std::string_view(path).substr(0, prefix.size()), prefix))
+    return false;
   const std::string_view rest = std::string_view(path).substr(prefix.size());
   const std::size_t last = LastSeparator(rest, syntax_);
   if (last != std::string_view::npos && !folder_.recursive) return false;

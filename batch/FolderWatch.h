@@ -54,6 +54,7 @@
 #include "base/FileSystem.h"
 #include "base/PathSyntax.h"
 #include "batch/FolderWatchChecks.h"
+#include "batch/NamePattern.h"
 #include "engine/OutcomeCodes.h"
 #include "settings/SettingsRecord.h"
 
@@ -81,11 +82,6 @@ struct WatchJob {
   std::string source;
   std::string target;
 };
-
-// True when the file name `name` matches `pattern`: "*" any run of
-// characters, "?" one character, letters in any case (Windows-1252 letters
-// with their accented forms too); several patterns separated by ";".
-bool MatchesPattern(std::string_view name, std::string_view pattern);
 
 // Something the watch passed over or could not do, for its caller to show.
 struct WatchNote {

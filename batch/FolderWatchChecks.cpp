@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <memory>
 #include <string_view>
 
+#include "base/BoundedRead.h"
 #include "verify/Verification.h"
 
 namespace morvatex {
@@ -12,27 +12,6 @@ namespace {
 
 // In place of the model: the file's conversion did not carry every line over.
 constexpr std::string_view kIncompleteWord = "unvollstaendig";
-
-// Reads the whole file unless it holds more than `limit` bytes; false then,
-// and when it cannot be read. Bounded, so that a damaged or foreign file
-// the size of a disk costs nothing.
-bool ReadAtMost(FileSystem& fs, const std::string& path, std::size_t limit, std::string& contents) {
-  contents.clear();
-  if (fs.StatusOf(path).size > limit) return false;
-  std::unique_ptr<ReadableFile> file = fs.OpenForReading(path);
-  if (!file) return false;
-  char buffer[1 << 14];
-  for (;;) {
-    const std::ptrdiff_t n = file->Read(buffer, sizeof buffer);
-    if (n < 0 || contents.size() + static_cast<std::size_t>(n) > limit) {
-      file->Close();
-      return false;
-    }
-    if (n == 0) break;
-    contents.append(buffer, static_cast<std::size_t>(n));
-  }
-  return file->Close();
-}
 
 // Reads the number that `text` starts with, up to the next space, and
 // drops it with the space; false for anything else.
@@ -56,7 +35,7 @@ std::string FailedCheckListPath(const std::string& settingsFile) {
 FailedCheckList LoadFailedChecks(FileSystem& fs, const std::string& path) {
   FailedCheckList files;
   std::string contents;
-  if (path.empty() || fs.IsSpecialFile(path) || !ReadAtMost(fs, path, kLongestFailedCheckList, contents)) return files;
+  if (!ReadSideFile(fs, path, contents, kLongestFailedCheckList)) return files;
   std::string_view text(contents);
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());

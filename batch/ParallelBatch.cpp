@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/PathIdentity.h"
+
 namespace morvatex {
 namespace {
 
@@ -45,13 +47,7 @@ std::string NameKey(std::string_view name, bool windows) {
     const std::size_t last = name.find_last_not_of(". ");
     if (last != std::string_view::npos) name = name.substr(0, last + 1);
   }
-  std::string key(name);
-  for (char& c : key) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7))
-      c = static_cast<char>(byte - 0x20);
-  }
-  return key;
+  return PathKeyOnWindows(name);
 }
 
 // Where a folder path leads once the rows before have made their folders:

@@ -1,28 +1,21 @@
 #include "batch/TargetPath.h"
 
+#include "base/PathIdentity.h"
 #include "batch/JobTable.h"
 
 namespace morvatex {
 namespace {
-
-// Folder names compare like on Windows: A to Z match a to z; every other
-// character, umlauts included, only matches itself.
-char LowerAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
-  if (prefix.size() > text.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (LowerAsciiLetter(text[i]) != LowerAsciiLetter(prefix[i])) return false;
-  return true;
-}
 
 bool IsSeparator(char c, PathSyntax syntax) { return syntax.separators.find(c) != std::string_view::npos; }
 
 // True when `folder` (with its trailing separator) is `sourceFolder` itself
 // or lies below it. A folder that merely begins with the same letters, such
 // as NCP2 for NCP, does not count.
+// A to Z match in either case and nothing else: the sub-folder text taken
+// over goes into job lists and reports, so the rule stays as targets were
+// always derived (base/PathIdentity.h).
 bool LiesInSourceFolder(std::string_view folder, std::string_view sourceFolder, PathSyntax syntax) {
-  if (sourceFolder.empty() || !StartsWithIgnoringAsciiCase(folder, sourceFolder)) return false;
+  if (sourceFolder.empty() || !StartsWithFoldingAsciiCase(folder, sourceFolder)) return false;
   return IsSeparator(sourceFolder.back(), syntax) ||
          (folder.size() > sourceFolder.size() && IsSeparator(folder[sourceFolder.size()], syntax));
 }
@@ -44,7 +37,7 @@ std::string TargetPathFor(std::string_view source, const SettingsRecord& setting
       // The remainder comes from the lower-cased folder: sub-folders of the
       // target are always in lower case (letters A to Z).
       std::string rest = folder.substr(sourceFolder.size());
-      for (char& c : rest) c = LowerAsciiLetter(c);
+      for (char& c : rest) c = FoldAsciiCase(c);
       return rest.empty() ? directlyInTarget : targetFolder + rest + name;
     }
     default: return ChangeFileExt(source, extension, syntax);

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "base/BoundedRead.h"
+
 namespace morvatex {
 namespace {
 
@@ -18,7 +20,7 @@ std::string WatchedFolderListPath(const std::string& settingsFile) {
 std::vector<WatchedFolderEntry> LoadWatchedFolders(FileSystem& fs, const std::string& path) {
   std::vector<WatchedFolderEntry> folders;
   std::string contents;
-  if (path.empty() || fs.IsSpecialFile(path) || !ReadWholeFile(fs, path, contents)) return folders;
+  if (!ReadSideFile(fs, path, contents)) return folders;
   std::vector<WatchedFolderEntry> read;
   std::size_t at = 0;
   while (at < contents.size()) {

@@ -3,12 +3,13 @@
 // command line, with the settings of the desktop program; or the settings
 // commands (--write-settings, --show-settings), or the tool-path preview
 // (--preview). Prints the outcome reports (UTF-8) and exits with 0
-// (converted), 1 (failed), 2 (wrong call or unusable settings file), 3 (the
-// report could not be written), 4 (converted, but --verify found
-// divergences) or 5 (converted, but not every line carried over).
+// (converted), 1 (failed), 2 (wrong call, unusable settings file, or memory
+// ran out), 3 (the report could not be written), 4 (converted, but --verify
+// found divergences) or 5 (converted, but not every line carried over).
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <string>
 #include <thread>
@@ -238,4 +239,13 @@ int Run(const std::vector<std::string>& arguments) {
 }  // namespace
 }  // namespace morvatex
 
-int main(int argc, char** argv) { return morvatex::Run(morvatex::ProgramArguments(argc, argv)); }
+int main(int argc, char** argv) {
+  // Memory that runs out where no part catches it is a clean failure with a
+  // message, never an abort: written without allocating.
+  try {
+    return morvatex::Run(morvatex::ProgramArguments(argc, argv));
+  } catch (const std::bad_alloc&) {
+    std::fputs("morvatex-convert: not enough memory\n", stderr);
+    return morvatex::kUsageStatus;
+  }
+}

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "base/BoundedRead.h"
 #include "engine/IntegerReader.h"
 #include "settings/NumberSyntax.h"
 
@@ -42,7 +43,7 @@ MachineModel LoadPreviewMachine(FileSystem& fs, const std::string& path) {
   MachineModel machine{kDefaultRapidRate, kDefaultAcceleration, kDefaultCornerTolerance};
   std::string contents;
   // A FIFO or a device there would be waited on for ever.
-  if (path.empty() || fs.IsSpecialFile(path) || !ReadWholeFile(fs, path, contents)) return machine;
+  if (!ReadSideFile(fs, path, contents)) return machine;
   std::string_view text = contents;
   const IntegerRead rate = ReadInteger(TakeLine(text));
   if (rate.ok && rate.value >= kMinRapidRate && rate.value <= kMaxRapidRate) machine.rapidRate = rate.value;

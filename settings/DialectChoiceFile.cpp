@@ -1,5 +1,7 @@
 #include "settings/DialectChoiceFile.h"
 
+#include "base/BoundedRead.h"
+
 namespace morvatex {
 
 std::string DialectChoiceFilePath(const std::string& settingsFile) {
@@ -8,7 +10,7 @@ std::string DialectChoiceFilePath(const std::string& settingsFile) {
 
 IselDialect LoadDialectChoice(FileSystem& fs, const std::string& path) {
   std::string contents;
-  if (path.empty() || fs.IsSpecialFile(path) || !ReadWholeFile(fs, path, contents)) return IselDialect::kOriginal;
+  if (!ReadSideFile(fs, path, contents)) return IselDialect::kOriginal;
   std::string_view text = contents;
   // A hand-edited file may end in blanks or a line end of another kind.
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.remove_suffix(1);

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "base/BoundedRead.h"
 #include "verify/Verification.h"
 
 namespace morvatex {
@@ -12,7 +13,7 @@ std::string CheckChoiceFilePath(const std::string& settingsFile) {
 
 std::optional<ControlModel> LoadCheckChoice(FileSystem& fs, const std::string& path) {
   std::string contents;
-  if (path.empty() || fs.IsSpecialFile(path) || !ReadWholeFile(fs, path, contents)) return std::nullopt;
+  if (!ReadSideFile(fs, path, contents)) return std::nullopt;
   std::string_view text = contents;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.remove_suffix(1);
   ControlModel model{};

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BoundedRead.h"
 #include "preview/RapidRateFile.h"
 #include "tests/support/FakeFileSystem.h"
 
@@ -74,6 +75,9 @@ TEST(RapidRateFile, LivesBesideTheSettingsFileAndFallsBackToTheDefaults) {
     fs.files[path] = c.file;
     EXPECT_EQ(loaded(), c.loaded) << c.file;
   }
+  // Beyond a sane size the file counts as damaged and is not read whole.
+  fs.files[path] = "12000\r\n800\r\n0\r\n" + std::string(kSideFileLimit, '\n');
+  EXPECT_EQ(loaded(), "5000 500.000000 0.020000");
   EXPECT_FALSE(SavePreviewMachine(fs, "", {100, 500, 0.02}));
 }
 

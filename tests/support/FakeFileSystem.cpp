@@ -5,6 +5,8 @@
 #include <functional>
 #include <new>
 
+#include "base/StagedName.h"
+
 namespace morvatex::testing {
 namespace {
 
@@ -114,13 +116,19 @@ std::unique_ptr<WritableFile> FakeFileSystem::CreateFile(const std::string& path
   return std::make_unique<FakeWritable>(*this, path);
 }
 
+std::string FakeFileSystem::StagedPath(const std::string& target, int number) {
+  std::string ending = std::to_string(number);
+  ending.insert(0, kStagedEndingLength - std::min(ending.size(), kStagedEndingLength), '0');
+  return StagedName(target, ending, false);
+}
+
 StagedFile FakeFileSystem::CreateStagedFile(const std::string& target) {
   const std::lock_guard lock(mutex);
   calls.push_back("stage " + target);
   StagedFile staged;
   staged.path = staged.finalPath = target;
   if (failCreate.count(target) || folders.count(target)) return staged;
-  staged.path = target + ".~" + std::to_string(++stagedCount);
+  staged.path = StagedPath(target, ++stagedCount);
   stagedFor[staged.path] = target;
   files[staged.path].clear();
   writeCount[target] = 0;
@@ -156,7 +164,7 @@ std::vector<std::string> FakeFileSystem::StagedFiles() const {
 
 std::string FakeFileSystem::WrittenFor(const std::string& target, int stagedBefore) const {
   for (int n = stagedCount; n > stagedBefore; --n) {
-    const std::string path = target + ".~" + std::to_string(n);
+    const std::string path = StagedPath(target, n);
     const auto staged = stagedFor.find(path);
     if (staged == stagedFor.end() || staged->second != target) continue;
     if (const auto it = files.find(path); it != files.end()) return it->second;

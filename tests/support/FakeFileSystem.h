@@ -25,7 +25,8 @@ class FakeFileSystem final : public FileSystem {
   // One line per call: "open-read P", "create P", "stage P", "rename P Q",
   // "append P", "patch P", "mkdir P", "remove P", "replace P".
   std::vector<std::string> calls;
-  // Staged files: "T.~N" (N counting from 1) stands in for the target T.
+  // Staged files: StagedPath(T, N), "T.~00000N" (N counting from 1), the
+  // real file system's form (base/StagedName.h), stands in for the target T.
   // Every failure switch and writeCount below names the target T, and then
   // acts on its staged file.
   std::map<std::string, std::string> stagedFor;
@@ -75,6 +76,8 @@ class FakeFileSystem final : public FileSystem {
   std::map<std::string, int> writeCount;
   // Staged files created so far.
   int stagedCount = 0;
+  // The staged file number `number` of `target`.
+  static std::string StagedPath(const std::string& target, int number);
   // The last contents of every file removed.
   std::map<std::string, std::string> removed;
 
