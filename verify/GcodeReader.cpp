@@ -421,6 +421,13 @@ bool GcodeReader::CheckRs274Block(const Words& w, std::size_t lineNumber, std::v
 void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                             std::vector<ReadFinding>& findings) {
   Words w;
+  ReadRs274Words(text, lineNumber, w, findings);
+  TakeRs274Modes(w, lineNumber, findings);
+  MoveRs274(w, lineNumber, moves, findings);
+}
+
+void GcodeReader::ReadRs274Words(std::string_view text, std::size_t lineNumber, Words& w,
+                                 std::vector<ReadFinding>& findings) {
   bool seen[26] = {};
   std::size_t i = 0;
   while (i < text.size()) {
@@ -457,43 +464,47 @@ void GcodeReader::ReadRs274(std::string_view text, std::size_t lineNumber, std::
       continue;
     }
     i = numberEnd;
-    if (letter == 'N') continue;
     if (letter == 'G') {
       TakeGCode(value, w, lineNumber, findings);
-      continue;
-    }
-    if (letter == 'M') {
+    } else if (letter == 'M') {
       TakeMCode(value, w, lineNumber, findings);
-      continue;
-    }
-    const bool known = letter == 'X' || letter == 'Y' || letter == 'Z' || letter == 'I' || letter == 'J' ||
-                       letter == 'K' || letter == 'R' || letter == 'F' || letter == 'S' || letter == 'T' ||
-                       letter == 'P';
-    if (!known) {
-      Find(findings, lineNumber, std::string("Buchstabe ") + letter + " kennt RS274/NGC nicht");
-      continue;
-    }
-    if (seen[letter - 'A']) {
-      Find(findings, lineNumber, std::string(std::string(Cp1252<u8"zwei Werte für ">())) + letter + " in einem Satz");
-      continue;
-    }
-    seen[letter - 'A'] = true;
-    switch (letter) {
-      case 'X': w.hasX = true, w.x = value; break;
-      case 'Y': w.hasY = true, w.y = value; break;
-      case 'Z': w.hasZ = true, w.z = value; break;
-      case 'I': w.hasI = true, w.i = value; break;
-      case 'J': w.hasJ = true, w.j = value; break;
-      case 'K': w.hasK = true, w.k = value; break;
-      case 'P': w.hasP = true, w.p = value, w.pDecimals = decimals; break;
-      case 'R': w.hasR = true, w.r = value, w.largeArc = value < 0; break;
-      case 'F': w.hasF = true, w.feed = value, w.feedDecimals = decimals; break;
-      case 'S': w.hasS = true, w.speed = value, w.speedDecimals = decimals; break;
-      case 'T': w.hasT = true, w.tool = value; break;
-      default: break;
+    } else if (letter != 'N') {
+      TakeRs274Address(letter, value, decimals, seen, w, lineNumber, findings);
     }
   }
-  TakeRs274Modes(w, lineNumber, findings);
+}
+
+void GcodeReader::TakeRs274Address(char letter, double value, int decimals, bool (&seen)[26], Words& w,
+                                   std::size_t lineNumber, std::vector<ReadFinding>& findings) {
+  const bool known = letter == 'X' || letter == 'Y' || letter == 'Z' || letter == 'I' || letter == 'J' ||
+                     letter == 'K' || letter == 'R' || letter == 'F' || letter == 'S' || letter == 'T' || letter == 'P';
+  if (!known) {
+    Find(findings, lineNumber, std::string("Buchstabe ") + letter + " kennt RS274/NGC nicht");
+    return;
+  }
+  if (seen[letter - 'A']) {
+    Find(findings, lineNumber, std::string(std::string(Cp1252<u8"zwei Werte für ">())) + letter + " in einem Satz");
+    return;
+  }
+  seen[letter - 'A'] = true;
+  switch (letter) {
+    case 'X': w.hasX = true, w.x = value; break;
+    case 'Y': w.hasY = true, w.y = value; break;
+    case 'Z': w.hasZ = true, w.z = value; break;
+    case 'I': w.hasI = true, w.i = value; break;
+    case 'J': w.hasJ = true, w.j = value; break;
+    case 'K': w.hasK = true, w.k = value; break;
+    case 'P': w.hasP = true, w.p = value, w.pDecimals = decimals; break;
+    case 'R': w.hasR = true, w.r = value, w.largeArc = value < 0; break;
+    case 'F': w.hasF = true, w.feed = value, w.feedDecimals = decimals; break;
+    case 'S': w.hasS = true, w.speed = value, w.speedDecimals = decimals; break;
+    case 'T': w.hasT = true, w.tool = value; break;
+    default: break;
+  }
+}
+
+void GcodeReader::MoveRs274(Words& w, std::size_t lineNumber, std::vector<TracedMove>& moves,
+                            std::vector<ReadFinding>& findings) {
   // Mostly a straight move with its feed in force: nothing to refuse.
   const bool plain = !w.dwell && !w.hasP && !w.machineFrame && !IsArc(motion_) &&
                      (motion_ != MotionKind::kLinear || (feed_.known && feed_.value > 0));

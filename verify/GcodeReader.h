@@ -44,8 +44,19 @@ class GcodeReader {
 
  private:
   struct Words;  // the words of one line
+  // One block of RS274/NGC: its words, its modes, then its move.
   void ReadRs274(std::string_view text, std::size_t lineNumber, std::vector<TracedMove>& moves,
                  std::vector<ReadFinding>& findings);
+  // The words of one block into `w`; what RS274/NGC does not read is noted
+  // and passed over.
+  void ReadRs274Words(std::string_view text, std::size_t lineNumber, Words& w, std::vector<ReadFinding>& findings);
+  // An address word other than G, M and N into `w`; a letter RS274/NGC
+  // does not know, or one given twice (`seen` by letter), is noted instead.
+  static void TakeRs274Address(char letter, double value, int decimals, bool (&seen)[26], Words& w,
+                               std::size_t lineNumber, std::vector<ReadFinding>& findings);
+  // The dwell and move of a block whose words and modes were taken, unless
+  // CheckRs274Block refuses it.
+  void MoveRs274(Words& w, std::size_t lineNumber, std::vector<TracedMove>& moves, std::vector<ReadFinding>& findings);
   // A G word of RS274/NGC: its motion into `w`, its modes into the reader.
   void TakeGCode(double value, Words& w, std::size_t lineNumber, std::vector<ReadFinding>& findings);
   // What a block of RS274/NGC sets besides its move: feed, speed, tool,
