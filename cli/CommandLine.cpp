@@ -1,13 +1,15 @@
 #include "cli/CommandLine.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <optional>
 
 #include "base/ProductInfo.h"
 #include "preview/RapidRateFile.h"
 #include "settings/DialectChoiceFile.h"
 #include "settings/NumberSyntax.h"
-#include "verify/DecimalText.h"
 
 namespace morvatex {
 namespace {
@@ -86,11 +88,13 @@ bool TakeCheckOption(const std::vector<std::string>& arguments, std::size_t& i, 
       call.error = "--verify needs the model rs274 or eingestellt";
     call.verify = true;
   } else if (std::string tolerance; TakeValue(arguments, i, "--tolerance", tolerance, call)) {
-    double value = 0;
-    int decimals = 0;
-    if (call.error.empty() && (!ParseDecimal(tolerance, value, decimals) || value <= 0 || value > 100))
+    // Read as every number of the program is (1.5, 1e-3), so that the
+    // message names the range only for a number outside it.
+    const std::optional<double> value = ParseDecimal(tolerance);
+    if (call.error.empty() && !value) call.error = "--tolerance needs a number (decimal point), not " + tolerance;
+    if (call.error.empty() && (*value <= 0 || *value > 100))
       call.error = "--tolerance needs a number of mm above 0 and at most 100";
-    call.verification.tolerance = value;
+    call.verification.tolerance = value.value_or(0);
     check.toleranceGiven = true;
   } else {
     return false;
@@ -162,13 +166,17 @@ bool SettleCheckCall(ConverterCall& call, const CheckOptions& check, const std::
 bool TakeDecimal(const std::string& value, const std::string& name, double minimum, double maximum, double& number,
                  ConverterCall& call) {
   if (call.error.empty()) {
-    const std::optional<double> read = ReadDecimal(value);
+    const std::optional<double> read = ParseDecimal(value);
     if (read && *read >= minimum && *read <= maximum) {
       number = *read;
       return true;
     }
-    call.error = name + " needs a number from " + ShortestDecimalText(minimum) + " to " + ShortestDecimalText(maximum) +
-                 " (decimal point)";
+    // Whole bounds as digits: "100000", not "1e+05".
+    const auto bound = [](double limit) {
+      return limit == std::floor(limit) && std::fabs(limit) < 1e15 ? std::to_string(static_cast<long long>(limit))
+                                                                   : ShortestDecimalText(limit);
+    };
+    call.error = name + " needs a number from " + bound(minimum) + " to " + bound(maximum) + " (decimal point)";
   }
   return false;
 }
@@ -184,7 +192,8 @@ std::string WatchOptionsUsage() {
          "                   not be written is tried again later. Status 2 when\n"
          "                   FOLDER cannot be watched.\n"
          "  --pattern GLOB   with --watch: the files to take (default *.ncp, any\n"
-         "                   case; several separated by ;)\n"
+         "                   case; several separated by ;), with * ? [abc] [a-z]\n"
+         "                   [!a]\n"
          "  --recursive      with --watch: sub-folders count too\n"
          "  --archive DIR    with --watch: move each converted program to DIR,\n"
          "                   keeping its sub-folder (a name already there gets\n"
@@ -239,7 +248,9 @@ ConverterCall ParseConverterCall(const std::vector<std::string>& arguments) {
       if (!call.error.empty()) return call;
     } else if (std::string count; TakeValue(arguments, i, "--jobs", count, call)) {
       const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), call.jobs);
-      if (error != std::errc() || end != count.data() + count.size() || call.jobs < 1)
+      if (error == std::errc::result_out_of_range && end == count.data() + count.size() && count[0] != '-')
+        call.error = "--jobs " + count + " is too large: at most " + std::to_string(std::numeric_limits<int>::max());
+      else if (error != std::errc() || end != count.data() + count.size() || call.jobs < 1)
         call.error = "--jobs needs a whole number of at least 1";
       if (!call.error.empty()) return call;
     } else if (std::string rate; TakeValue(arguments, i, "--rapid", rate, call)) {

@@ -161,6 +161,39 @@ TEST(ConverterCall, TakesTheIselLanguageWithEveryCommandThatReadsAProgram) {
   }
 }
 
+// Numbers are read as everywhere in the program (exponents too); a refusal
+// names the rule the value broke.
+TEST(ConverterCall, ReadsNumbersWithExponentsAndNamesTheRuleARefusalEnforces) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string error;  // empty: taken
+    double tolerance = kDefaultTolerance;
+  } cases[] = {
+      {{"--verify", "rs274", "--tolerance", "1e-3", "a", "b"}, "", 0.001},
+      {{"--verify", "rs274", "--tolerance", "1E1", "a", "b"}, "", 10},
+      {{"--verify", "rs274", "--tolerance", "1e3", "a", "b"},
+       "--tolerance needs a number of mm above 0 and at most 100"},
+      {{"--verify", "rs274", "--tolerance", "-0", "a", "b"},
+       "--tolerance needs a number of mm above 0 and at most 100"},
+      {{"--verify", "rs274", "--tolerance", "0,1", "a", "b"}, "--tolerance needs a number (decimal point), not 0,1"},
+      {{"--verify", "rs274", "--tolerance", "inf", "a", "b"}, "--tolerance needs a number (decimal point), not inf"},
+      {{"--list", "j.mvx", "--jobs", "99999999999999999999"},
+       "--jobs 99999999999999999999 is too large: at most 2147483647"},
+      {{"--list", "j.mvx", "--jobs", "-99999999999999999999"}, "--jobs needs a whole number of at least 1"},
+      {{"--list", "j.mvx", "--jobs", "0"}, "--jobs needs a whole number of at least 1"},
+      {{"--preview", "p.png", "--corner", "5e-2", "a"}, ""},
+      {{"--preview", "p.png", "--accel", "1E6", "a"}, "--accel needs a number from 1 to 100000 (decimal point)"},
+  };
+  for (const auto& c : cases) {
+    const ConverterCall call = ParseConverterCall(c.arguments);
+    EXPECT_EQ(call.error, c.error) << c.arguments[3];
+    if (c.error.empty() && call.verify) {
+      EXPECT_DOUBLE_EQ(call.verification.tolerance, c.tolerance) << c.arguments[3];
+    }
+  }
+  EXPECT_DOUBLE_EQ(ParseConverterCall({"--preview", "p.png", "--corner", "5e-2", "a"}).cornerTolerance, 0.05);
+}
+
 TEST(ConverterCall, ExitsWithZeroOnlyForSuccess) {
   EXPECT_EQ(ExitStatusFor(Outcome::kSuccess), 0);
   EXPECT_EQ(ExitStatusFor(Outcome::kStopped), 1);
