@@ -8,6 +8,7 @@
 // Every operation reports its failure as a value; nothing throws.
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,18 @@ class ReadableFile {
   // Reads up to `capacity` bytes into `buffer`. Returns the number read,
   // 0 at the end of the file, or -1 when the read failed.
   virtual std::ptrdiff_t Read(char* buffer, std::size_t capacity) = 0;
+  // Moves `bytes` on without handing them over (past the end: the next Read
+  // gives 0); false when a read failed. Reads and drops them unless the
+  // file can seek.
+  virtual bool Skip(std::uint64_t bytes) {
+    char buffer[4096];
+    while (bytes > 0) {
+      const std::ptrdiff_t n = Read(buffer, static_cast<std::size_t>(std::min<std::uint64_t>(bytes, sizeof buffer)));
+      if (n <= 0) return n == 0;
+      bytes -= static_cast<std::uint64_t>(n);
+    }
+    return true;
+  }
   // Closes the file; false when closing failed. Called at most once.
   virtual bool Close() = 0;
 };

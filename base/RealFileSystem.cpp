@@ -94,10 +94,20 @@ class RealReadableFile final : public ReadableFile {
     for (;;) {
       if (waitFirst_ && !os::WaitReadable(fd_.Fd(), giveUpWaiting_)) return -1;
       const long long n = os::ReadNative(fd_.Fd(), buffer, capacity);
-      if (n >= 0) return static_cast<std::ptrdiff_t>(n);
+      if (n >= 0) {
+        at_ += static_cast<std::uint64_t>(n);
+        return static_cast<std::ptrdiff_t>(n);
+      }
       if (waitFirst_ && (errno == EAGAIN || errno == EWOULDBLOCK)) continue;
       if (errno != EINTR || (giveUpWaiting_ && giveUpWaiting_())) return -1;
     }
+  }
+  // A file seeks; a source that may block (which cannot) reads and drops.
+  bool Skip(std::uint64_t bytes) override {
+    if (waitFirst_) return ReadableFile::Skip(bytes);
+    if (!os::SeekNative(fd_.Fd(), at_ + bytes)) return false;
+    at_ += bytes;
+    return true;
   }
   bool Close() override { return fd_.Close(); }
 
@@ -105,6 +115,7 @@ class RealReadableFile final : public ReadableFile {
   Descriptor fd_;
   os::GiveUpWaiting giveUpWaiting_;
   bool waitFirst_;
+  std::uint64_t at_ = 0;  // the offset of the next read
 };
 
 class RealWritableFile final : public WritableFile {

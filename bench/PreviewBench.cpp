@@ -16,7 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -38,7 +38,9 @@
 #include "bench/BenchSettings.h"
 #include "engine/ConversionRun.h"
 #include "gui/PreviewWorker.h"
+#include "gui/ProgramViewer.h"
 #include "paint/ToolPathPainter.h"
+#include "preview/LineIndex.h"
 #include "preview/MotionPlan.h"
 #include "preview/ToolPath.h"
 #include "tests/support/ProgramGenerator.h"
@@ -98,6 +100,8 @@ struct StepFigures {
   double windowSeconds = 0, stopSeconds = 0;
   double estimateSeconds = 0, estimateMiB = 0;  // the planned estimate, after the trace
   double readBackSeconds = 0, readBackMiB = 0;  // the window's read-back overlay of the converted program
+  // The program viewer: the line index, its first show, a jump to the last line.
+  double indexSeconds = 0, indexMiB = 0, viewerSeconds = 0, jumpSeconds = 0;
   std::size_t moves = 0;
   int convertCode = 0;
 };
@@ -183,10 +187,32 @@ double WindowStopWait(FileSystem& fs, const SettingsRecord& settings, const std:
   return Seconds(Clock::now() - start);
 }
 
+// The program viewer over `source`: its index, built as the worker builds
+// it, then the viewer shown with its first lines, then the last line
+// selected and shown.
+void ProgramViewerFigures(FileSystem& fs, const std::string& source, StepFigures& f) {
+  auto start = Clock::now();
+  auto index = std::make_shared<const LineIndex>(IndexFile(fs, source).value_or(LineIndex{}));
+  f.indexSeconds = Seconds(Clock::now() - start);
+  f.indexMiB = PeakMiB();
+  start = Clock::now();
+  ProgramViewer viewer(fs, nullptr);
+  viewer.resize(400, 600);
+  viewer.SetIselText(source, index);
+  viewer.show();
+  QCoreApplication::processEvents();
+  viewer.grab();  // painted, with its lines read
+  f.viewerSeconds = Seconds(Clock::now() - start);
+  start = Clock::now();
+  viewer.SelectIselLine(index->size());
+  viewer.grab();
+  f.jumpSeconds = Seconds(Clock::now() - start);
+}
+
 // The child: one program through the three steps; prints the figures.
 int RunChild(const std::string& folder, const std::string& name, int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   StepFigures f;
   f.startMiB = PeakMiB();
   const SettingsRecord settings = BenchSettings(true, true, true);
@@ -218,6 +244,7 @@ int RunChild(const std::string& folder, const std::string& name, int argc, char*
   }
   f.paintSeconds = Seconds(Clock::now() - start);
   f.paintMiB = PeakMiB();
+  ProgramViewerFigures(fs, source, f);
 
   // The preview stays open while the program is converted.
   start = Clock::now();
@@ -233,9 +260,10 @@ int RunChild(const std::string& folder, const std::string& name, int argc, char*
   f.readBackSeconds = WindowReadBack(fs, settings, source, folder + "/" + name + ".cnc");
   f.readBackMiB = PeakMiB();
 
-  std::printf("%zu %.6f %.1f %.6f %.1f %.6f %.1f %.1f %d %.6f %.6f %.6f %.1f %.6f %.1f\n", f.moves, f.traceSeconds,
-              f.traceMiB, f.paintSeconds, f.paintMiB, f.convertSeconds, f.convertMiB, f.startMiB, f.convertCode,
-              f.windowSeconds, f.stopSeconds, f.estimateSeconds, f.estimateMiB, f.readBackSeconds, f.readBackMiB);
+  std::printf("%zu %.6f %.1f %.6f %.1f %.6f %.1f %.1f %d %.6f %.6f %.6f %.1f %.6f %.1f %.6f %.1f %.6f %.6f\n", f.moves,
+              f.traceSeconds, f.traceMiB, f.paintSeconds, f.paintMiB, f.convertSeconds, f.convertMiB, f.startMiB,
+              f.convertCode, f.windowSeconds, f.stopSeconds, f.estimateSeconds, f.estimateMiB, f.readBackSeconds,
+              f.readBackMiB, f.indexSeconds, f.indexMiB, f.viewerSeconds, f.jumpSeconds);
   return 0;
 }
 
@@ -261,7 +289,8 @@ bool RunProgram(const char* self, const std::string& folder, const std::string& 
   std::ifstream out(outPath);
   return static_cast<bool>(out >> f.moves >> f.traceSeconds >> f.traceMiB >> f.paintSeconds >> f.paintMiB >>
                            f.convertSeconds >> f.convertMiB >> f.startMiB >> f.convertCode >> f.windowSeconds >>
-                           f.stopSeconds >> f.estimateSeconds >> f.estimateMiB >> f.readBackSeconds >> f.readBackMiB);
+                           f.stopSeconds >> f.estimateSeconds >> f.estimateMiB >> f.readBackSeconds >> f.readBackMiB >>
+                           f.indexSeconds >> f.indexMiB >> f.viewerSeconds >> f.jumpSeconds);
 }
 
 // Writes both programs; in a process of its own, since a child's peak
@@ -332,6 +361,14 @@ int Main(int argc, char** argv) {
       "window read-back s", [](const StepFigures& f) { return f.readBackSeconds; }, "%.3f");
   row(
       "peak MiB after read-back", [](const StepFigures& f) { return f.readBackMiB; }, "%.1f");
+  row(
+      "line index s", [](const StepFigures& f) { return f.indexSeconds; }, "%.3f");
+  row(
+      "peak MiB after line index", [](const StepFigures& f) { return f.indexMiB; }, "%.1f");
+  row(
+      "viewer first show s", [](const StepFigures& f) { return f.viewerSeconds; }, "%.3f");
+  row(
+      "viewer to last line s", [](const StepFigures& f) { return f.jumpSeconds; }, "%.3f");
   std::filesystem::remove_all(folder);
   return ok[0] && ok[1] ? 0 : 1;
 }

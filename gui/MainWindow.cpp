@@ -479,6 +479,7 @@ void MainWindow::OpenPreview(int row) {
   // It reads the program in the language the conversion would.
   auto* window = new PreviewWindow(fs_, settings_, table_.Cell(row, kColumnSource),
                                    RapidRateFilePath(settingsFilePath_), this, {}, settingsDialog_->Dialect());
+  window->SetCncProgram(table_.Cell(row, kColumnTarget));
   // The read-back overlay is offered only while the output is checked.
   if (const std::optional<ControlModel> model = outputCheck_->Model())
     window->OfferReadBack(table_.Cell(row, kColumnTarget), *model);

@@ -12,17 +12,20 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "base/PathSyntax.h"
 #include "engine/NumberText.h"
 #include "engine/OutcomeCodes.h"
+#include "paint/ProgramMarks.h"
 #include "gui/FlowLayout.h"
 #include "gui/WindowPlacement.h"
 #include "preview/MotionPlan.h"
@@ -39,6 +42,8 @@ constexpr int kBarSteps = 1000;               // the trace bar: each pass fills 
 constexpr int kProgressIntervalMs = 100;      // how often the trace bar looks at the worker
 constexpr int kListHeight = 140;              // the list of divergences under the picture
 constexpr std::size_t kNotCarriedShown = 10;  // lines in the tooltip of the line that counts them
+constexpr double kClickSlack = 3;             // px a click may move and stay a click
+constexpr double kClickReach = 6;             // px from a move that a click still picks it
 
 // The first line of a check's report, without its line end.
 QString Verdict(const std::string& report) { return ToQString(report.substr(0, report.find('\r'))); }
@@ -52,6 +57,7 @@ PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
   setToolTip(kFitHint);
   setMinimumSize(200, 150);
+  setMouseTracking(true);  // for the position under the mouse
 }
 
 void PreviewCanvas::Start(std::shared_ptr<const ToolPath> path, PreviewWorker* worker) {
@@ -120,6 +126,11 @@ void PreviewCanvas::Select(const OverlaySelection& selection) {
 
 void PreviewCanvas::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  PaintPicture(painter);
+  if (marksShown_) PaintMarks(painter);
+}
+
+void PreviewCanvas::PaintPicture(QPainter& painter) {
   if (PictureCurrent()) {
     painter.drawImage(QPointF(0, 0), picture_.image);
     return;
@@ -144,6 +155,29 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
   transform.translate(-picture_.view.origin.x(), -picture_.view.origin.y());
   painter.setTransform(transform);
   painter.drawImage(QPointF(0, 0), picture_.image);
+  painter.resetTransform();
+}
+
+void PreviewCanvas::PaintMarks(QPainter& painter) {
+  if (!path_) return;
+  std::optional<QPointF> tool = PaintMarkedMoves(painter, *path_, markedMoves_, view_);
+  if (overlay_.readBack) {
+    const std::optional<QPointF> end = PaintMarkedReadBack(painter, *overlay_.readBack, markedReadBack_, view_);
+    if (!tool) tool = end;
+  }
+  if (tool) PaintToolMarker(painter, *tool);
+  PaintScaleBar(painter, view_, rect());
+}
+
+void PreviewCanvas::ShowMarks(bool shown) {
+  marksShown_ = shown;
+  update();
+}
+
+void PreviewCanvas::Mark(std::vector<std::size_t> moves, std::vector<std::size_t> readBackMoves) {
+  markedMoves_ = std::move(moves);
+  markedReadBack_ = std::move(readBackMoves);
+  update();
 }
 
 void PreviewCanvas::resizeEvent(QResizeEvent*) {
@@ -164,11 +198,19 @@ void PreviewCanvas::wheelEvent(QWheelEvent* event) {
 }
 
 void PreviewCanvas::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) dragFrom_ = event->position();
+  if (event->button() == Qt::LeftButton) dragFrom_ = pressedAt_ = event->position();
   setFocus();
 }
 
+void PreviewCanvas::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !path_) return;
+  // A press and release a few pixels apart is a click; farther, a drag.
+  if ((event->position() - pressedAt_).manhattanLength() > kClickSlack) return;
+  emit Clicked(view_.ToMachine(event->position()), kClickReach / view_.scale);
+}
+
 void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
+  if (path_) emit Pointed(view_.ToMachine(event->position()));
   if (!(event->buttons() & Qt::LeftButton) || !path_) return;
   fitted_ = false;
   view_.origin += event->position() - dragFrom_;
@@ -245,7 +287,7 @@ void PreviewWindow::CreateReadBackWidgets() {
 PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
                              const std::string& rapidRateFile, QWidget* parent, const PreviewThreads& threads,
                              IselDialect dialect)
-    : QWidget(parent, Qt::Window), fs_(fs), rapidRateFile_(rapidRateFile) {
+    : QWidget(parent, Qt::Window), fs_(fs), rapidRateFile_(rapidRateFile), sourcePath_(sourcePath) {
   setObjectName(QStringLiteral("previewWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Vorschau - ") + ToQString(FileNamePart(sourcePath, NativePathSyntax())));
@@ -293,9 +335,11 @@ PreviewWindow::PreviewWindow(FileSystem& fs, const SettingsRecord& settings, con
   CreateStatusLines();
   CreateReadBackWidgets();
   top->InsertWidget(top->indexOf(depthSwitch_) + 1, readBackSwitch_);
+  QSplitter* splitter = CreateProgramViewer();
+  top->InsertWidget(top->indexOf(fit), programSwitch_);
 
   layout->addLayout(top);
-  layout->addWidget(canvas_, 1);
+  layout->addWidget(splitter, 1);
   layout->addWidget(verdict_);
   layout->addWidget(divergences_);
   layout->addWidget(traceBar_);
@@ -395,6 +439,7 @@ void PreviewWindow::TraceEnded(const PreviewWorker::Traced& traced) {
   depth_ = traced.depth;
   ShowFailure();
   ShowNotCarried();
+  viewer_->SetNotCarried(*path_);
   ShowEstimate();
   traceBar_->hide();  // before the first picture is asked for, so that it is asked for the final size
   canvas_->Start(path_, worker_.get());
@@ -470,6 +515,8 @@ void PreviewWindow::ReadBackToggled(bool on) {
     readBackAsked_ = false;
     readBack_.reset();
     canvas_->Select({});
+    viewer_->SetDivergences({});
+    MarkLines();
     return;
   }
   if (readBackAsked_) return;
@@ -498,6 +545,7 @@ void PreviewWindow::ReadBackArrived(const PreviewWorker::ReadBack& readBack) {
   }
   const std::size_t more = readBack.result.summary.divergenceCount - readBack.result.summary.first.size();
   if (more > 0) new QListWidgetItem(QStringLiteral("... und %1 weitere Abweichungen").arg(more), divergences_);
+  viewer_->SetDivergences(readBack.result.summary.first);
   if (readBackSwitch_->isChecked()) canvas_->SetReadBack(readBack_);
 }
 

@@ -16,11 +16,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/FileSystem.h"
 #include "base/ThreadStarter.h"
 #include "engine/IselDialect.h"
 #include "gui/PreviewWorker.h"
+#include "gui/ProgramViewer.h"
 #include "paint/ToolPathPainter.h"
 #include "preview/MotionPlan.h"
 #include "preview/ToolPath.h"
@@ -31,6 +33,8 @@ class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QProgressBar;
+class QPushButton;
+class QSplitter;
 class QDoubleSpinBox;
 class QSpinBox;
 class QTimer;
@@ -60,6 +64,20 @@ class PreviewCanvas final : public QWidget {
   // the divergence picked from the list.
   void SetReadBack(std::shared_ptr<const ReadBackOverlay> overlay);
   void Select(const OverlaySelection& selection);
+  // The program viewer's marks (paint/ProgramMarks.h) and the scale bar,
+  // painted over the picture while shown: so the picture of the worker
+  // stays as it is, and stepping through lines asks for no new one.
+  void ShowMarks(bool shown);
+  // Marks moves of the path and of the read-back path (by their indices).
+  void Mark(std::vector<std::size_t> moves, std::vector<std::size_t> readBackMoves);
+  const std::vector<std::size_t>& MarkedMoves() const { return markedMoves_; }
+  const std::vector<std::size_t>& MarkedReadBackMoves() const { return markedReadBack_; }
+
+ signals:
+  // The mouse is over machine point `mm`.
+  void Pointed(QPointF mm);
+  // A click without dragging at machine point `mm`; `reach`: a few pixels in mm.
+  void Clicked(QPointF mm, double reach);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -67,9 +85,12 @@ class PreviewCanvas final : public QWidget {
   void wheelEvent(QWheelEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   friend class PreviewWindow;
+  void PaintPicture(QPainter& painter);
+  void PaintMarks(QPainter& painter);
   // The traced path and the worker that paints it.
   void Start(std::shared_ptr<const ToolPath> path, PreviewWorker* worker);
   void Take(const PreviewWorker::Picture& picture);
@@ -88,6 +109,9 @@ class PreviewCanvas final : public QWidget {
   double askedRatio_ = 0;     // the device pixel ratio it was asked for
   PreviewWorker::Picture picture_;
   int picturesTaken_ = 0;
+  bool marksShown_ = false;
+  std::vector<std::size_t> markedMoves_, markedReadBack_;
+  QPointF pressedAt_;  // where the left button went down
 };
 
 // Where the preview's threads come from: the worker's and those that paint
@@ -132,6 +156,10 @@ class PreviewWindow final : public QWidget {
   QCheckBox* ReadBackSwitch() const { return readBackSwitch_; }
   QLabel* ReadBackVerdict() const { return verdict_; }          // the check's first report line
   QListWidget* DivergenceList() const { return divergences_; }  // clicking an entry selects its moves
+  // The row's CNC program, shown in the program viewer under the Isel text.
+  void SetCncProgram(const std::string& cncPath);
+  QPushButton* ProgramSwitch() const { return programSwitch_; }  // "Programm": opens the viewer
+  ProgramViewer* Viewer() const { return viewer_; }
 
  protected:
   // F and Pos1 (Home) fit the drawing to the window; Esc closes it.
@@ -160,9 +188,18 @@ class PreviewWindow final : public QWidget {
   void ReadBackToggled(bool on);
   void ReadBackArrived(const PreviewWorker::ReadBack& readBack);
   void DivergencePicked(QListWidgetItem* item);
+  // The program viewer (gui/PreviewWindowProgram.cpp): built hidden beside
+  // the canvas in the splitter it returns, its texts indexed on the worker
+  // when it first opens, linked both ways to the picture.
+  QSplitter* CreateProgramViewer();
+  void ProgramToggled(bool on);
+  void AskForLineIndex(const std::string& path, bool cnc);
+  void MoveClicked(QPointF mm, double reach);
+  void MarkLines();
 
   FileSystem& fs_;
   std::string rapidRateFile_;
+  std::string sourcePath_;
   std::shared_ptr<const ToolPath> path_;
   FeedDepth depth_;
   PreviewCanvas* canvas_ = nullptr;
@@ -182,6 +219,9 @@ class PreviewWindow final : public QWidget {
   QListWidget* divergences_ = nullptr;
   bool readBackAsked_ = false;
   std::shared_ptr<const ReadBackOverlay> readBack_;
+  QPushButton* programSwitch_ = nullptr;
+  ProgramViewer* viewer_ = nullptr;
+  bool iselIndexAsked_ = false, cncIndexAsked_ = false;
   // Last: it calls back into the members above until it has stopped.
   std::unique_ptr<PreviewWorker> worker_;
 };

@@ -107,6 +107,26 @@ void PreviewWorker::RequestReadBack(std::string cncPath, ControlModel model, std
   wake_.notify_all();
 }
 
+void PreviewWorker::RequestLineIndex(std::string path, IndexDone done) {
+  {
+    const std::lock_guard lock(mutex_);
+    pendingIndexes_.push_back({std::move(path), std::move(done)});
+  }
+  wake_.notify_all();
+}
+
+void PreviewWorker::IndexNow(FileSystem& fs, const IndexRequest& request) {
+  std::shared_ptr<const LineIndex> index;
+  try {
+    if (std::optional<LineIndex> built = IndexFile(fs, request.path, [this] { return stop_.load(); }))
+      index = std::make_shared<const LineIndex>(std::move(*built));
+  } catch (const std::bad_alloc&) {
+    index.reset();
+  }
+  if (stop_) return;
+  request.done(std::move(index));
+}
+
 void PreviewWorker::ReadBackNow(FileSystem& fs, const SettingsRecord& settings, const std::string& sourcePath,
                                 IselDialect dialect, std::size_t iselMoves, const ReadBackRequest& request) {
   ReadBack readBack;
@@ -163,14 +183,19 @@ void PreviewWorker::Run(FileSystem& fs, const SettingsRecord& settings, const st
   for (;;) {
     Request request;
     std::optional<ReadBackRequest> readBack;
+    std::vector<IndexRequest> indexes;
     {
       std::unique_lock lock(mutex_);
-      wake_.wait(lock, [this] { return stop_ || pending_.has_value() || pendingReadBack_.has_value(); });
+      wake_.wait(lock, [this] {
+        return stop_ || pending_.has_value() || pendingReadBack_.has_value() || !pendingIndexes_.empty();
+      });
       if (stop_) return;
       // A read-back goes first: the picture asked for next wants to show it.
       if (pendingReadBack_) {
         readBack = std::move(pendingReadBack_);
         pendingReadBack_.reset();
+      } else if (!pendingIndexes_.empty()) {
+        indexes.swap(pendingIndexes_);
       } else {
         request = *pending_;
         pending_.reset();
@@ -178,6 +203,8 @@ void PreviewWorker::Run(FileSystem& fs, const SettingsRecord& settings, const st
     }
     if (readBack) {
       ReadBackNow(fs, settings, sourcePath, dialect, path->segments.size(), *readBack);
+    } else if (!indexes.empty()) {
+      for (const IndexRequest& index : indexes) IndexNow(fs, index);
     } else {
       Paint(*path, request);
     }

@@ -18,11 +18,13 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/FileSystem.h"
 #include "engine/IselDialect.h"
 #include "paint/ReadBackOverlay.h"
 #include "paint/ToolPathPainter.h"
+#include "preview/LineIndex.h"
 #include "preview/ToolPath.h"
 #include "settings/SettingsRecord.h"
 #include "verify/Verification.h"
@@ -91,6 +93,13 @@ class PreviewWorker {
   // stopped). Pictures asked for meanwhile wait for it. Without a thread nothing is ever reported.
   void RequestReadBack(std::string cncPath, ControlModel model, std::function<void(ReadBack)> done);
 
+  // Asks for the line index of the text file at `path` (preview/LineIndex.h),
+  // once the trace ended; `done` hears it on the worker's thread, null when
+  // the file cannot be read or memory ran out (unless stopped). Without a
+  // thread nothing is ever reported.
+  using IndexDone = std::function<void(std::shared_ptr<const LineIndex>)>;
+  void RequestLineIndex(std::string path, IndexDone done);
+
   // Workers whose thread has not yet been waited for, in the whole process.
   static int LiveThreads();
 
@@ -126,7 +135,13 @@ class PreviewWorker {
   std::condition_variable wake_;
   std::optional<Request> pending_;                  // guarded by mutex_
   std::optional<ReadBackRequest> pendingReadBack_;  // guarded by mutex_
-  bool runReturned_ = false;                        // guarded by mutex_; the thread's last step
+  struct IndexRequest {
+    std::string path;
+    IndexDone done;
+  };
+  std::vector<IndexRequest> pendingIndexes_;  // guarded by mutex_
+  void IndexNow(FileSystem& fs, const IndexRequest& request);
+  bool runReturned_ = false;  // guarded by mutex_; the thread's last step
   bool started_ = false;
   // A QThread, not a std::thread: Qt frees the font data a thread used
   // within that thread only for its own threads (on Windows it otherwise

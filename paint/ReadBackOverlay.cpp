@@ -7,6 +7,8 @@
 #include <cmath>
 #include <optional>
 
+#include "preview/PathLines.h"
+
 namespace morvatex {
 namespace {
 
@@ -23,24 +25,6 @@ QPen OverlayPen(const QColor& colour, double width) {
   QPen pen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   pen.setCosmetic(true);
   return pen;
-}
-
-// The points of one move after its start, in pixels: arcs in steps of a
-// few pixels.
-void AppendMove(QPolygonF& line, const ReadBackMove& move, const PreviewView& view) {
-  if (move.arc) {
-    const double radius = std::hypot(move.startX - move.centreX, move.startY - move.centreY);
-    const double from = std::atan2(move.startY - move.centreY, move.startX - move.centreX);
-    const double pixels = std::abs(move.sweep) * radius * view.scale;
-    // Clamped before the cast: an arc of a wild CNC file may span infinity.
-    const double wanted = std::isfinite(pixels) ? std::ceil(pixels / kPixelsPerArcStep) : kMostArcSteps;
-    const int steps = static_cast<int>(std::clamp(wanted, 2.0, static_cast<double>(kMostArcSteps)));
-    for (int i = 1; i < steps; ++i) {
-      const double angle = from + move.sweep * i / steps;
-      line << view.ToScreen(move.centreX + radius * std::cos(angle), move.centreY + radius * std::sin(angle));
-    }
-  }
-  line << view.ToScreen(move.x, move.y);
 }
 
 // Draws the moves `wanted` picks as polylines, one per unbroken run.
@@ -64,7 +48,7 @@ bool DrawMoves(QPainter& painter, const std::vector<ReadBackMove>& moves, const 
       flush();
       line << view.ToScreen(move.startX, move.startY);
     }
-    AppendMove(line, move, view);
+    AppendOverlayMove(line, move, view);
     if (line.size() >= kPointsPerStroke) {
       const QPointF last = line.back();
       flush();
@@ -82,13 +66,9 @@ std::optional<QPointF> DrawIselLine(QPainter& painter, const ToolPath& path, std
   for (std::size_t i = 0; i < path.segments.size(); ++i) {
     const PathSegment s = path.segments[i];
     if (s.line != line) continue;
-    ReadBackMove move{static_cast<float>(s.start.x),       static_cast<float>(s.start.y),
-                      static_cast<float>(s.end.x),         static_cast<float>(s.end.y),
-                      static_cast<float>(s.centre.x),      static_cast<float>(s.centre.y),
-                      static_cast<float>(s.SignedSweep()), 0,
-                      s.kind == MotionKind::kRapid,        s.IsArc()};
+    const ReadBackMove move = OverlayMoveOf(s);
     QPolygonF points{view.ToScreen(move.startX, move.startY)};
-    AppendMove(points, move, view);
+    AppendOverlayMove(points, move, view);
     painter.drawPolyline(points);
     if (!ring) ring = points.back();
   }
@@ -97,8 +77,53 @@ std::optional<QPointF> DrawIselLine(QPainter& painter, const ToolPath& path, std
 
 }  // namespace
 
+void AppendOverlayMove(QPolygonF& line, const ReadBackMove& move, const PreviewView& view) {
+  if (move.arc) {
+    const double radius = std::hypot(move.startX - move.centreX, move.startY - move.centreY);
+    const double from = std::atan2(move.startY - move.centreY, move.startX - move.centreX);
+    const double pixels = std::abs(move.sweep) * radius * view.scale;
+    // Clamped before the cast: an arc of a wild CNC file may span infinity.
+    const double wanted = std::isfinite(pixels) ? std::ceil(pixels / kPixelsPerArcStep) : kMostArcSteps;
+    const int steps = static_cast<int>(std::clamp(wanted, 2.0, static_cast<double>(kMostArcSteps)));
+    for (int i = 1; i < steps; ++i) {
+      const double angle = from + move.sweep * i / steps;
+      line << view.ToScreen(move.centreX + radius * std::cos(angle), move.centreY + radius * std::sin(angle));
+    }
+  }
+  line << view.ToScreen(move.x, move.y);
+}
+
+ReadBackMove OverlayMoveOf(const PathSegment& s) {
+  return {static_cast<float>(s.start.x),       static_cast<float>(s.start.y),
+          static_cast<float>(s.end.x),         static_cast<float>(s.end.y),
+          static_cast<float>(s.centre.x),      static_cast<float>(s.centre.y),
+          static_cast<float>(s.SignedSweep()), 0,
+          s.kind == MotionKind::kRapid,        s.IsArc()};
+}
+
 bool ReadBackOverlay::Divergent(std::size_t line) const {
   return std::binary_search(divergentLines.begin(), divergentLines.end(), line);
+}
+
+std::vector<std::size_t> ReadBackOverlay::MovesOfLine(std::size_t line) const {
+  std::vector<std::size_t> found;
+  for (std::size_t i = 0; i < moves.size(); ++i)
+    if (moves[i].line == line) found.push_back(i);
+  return found;
+}
+
+std::optional<std::size_t> ReadBackOverlay::NearestMove(double x, double y, double reach) const {
+  std::optional<std::size_t> nearest;
+  double best = reach;
+  for (std::size_t i = 0; i < moves.size(); ++i) {
+    const ReadBackMove& m = moves[i];
+    const double distance = DistanceTo({m.startX, m.startY, m.x, m.y, m.arc, m.centreX, m.centreY, m.sweep}, x, y);
+    if (distance <= best && (!nearest || distance < best)) {
+      best = distance;
+      nearest = i;
+    }
+  }
+  return nearest;
 }
 
 bool PaintReadBack(QPainter& painter, const ToolPath& path, const ReadBackOverlay& overlay,

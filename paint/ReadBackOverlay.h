@@ -12,12 +12,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "paint/PreviewView.h"
 #include "preview/ToolPath.h"
 
 class QPainter;
+class QPolygonF;
 
 namespace morvatex {
 
@@ -40,6 +42,11 @@ struct ReadBackOverlay {
   // The CNC lines the divergences name, ascending.
   std::vector<std::size_t> divergentLines;
   bool Divergent(std::size_t line) const;
+  // The moves of CNC line `line`, in order.
+  std::vector<std::size_t> MovesOfLine(std::size_t line) const;
+  // The move whose drawing passes nearest (x, y) mm, if one passes within
+  // `reach` mm; of several as near, the first.
+  std::optional<std::size_t> NearestMove(double x, double y, double reach) const;
 };
 
 // What the list of divergences selected: the moves of one CNC line and of
@@ -56,6 +63,12 @@ struct OverlayOptions {
   OverlaySelection selected;
   bool operator==(const OverlayOptions&) const = default;
 };
+
+// Appends the points of `move` after its start, in pixels: arcs in steps of
+// a few pixels.
+void AppendOverlayMove(QPolygonF& line, const ReadBackMove& move, const PreviewView& view);
+// A move of the Isel path as the overlay draws one (its line left 0).
+ReadBackMove OverlayMoveOf(const PathSegment& segment);
 
 // Paints `overlay` over a picture of `path` in `view`: the read-back moves,
 // the divergent ones in the warning colour over them, then the selection.

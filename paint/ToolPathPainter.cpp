@@ -147,13 +147,22 @@ void Picture::PaintFrame() {
   painter_.setPen(Qt::black);
   const QFontMetricsF metrics(painter_.font());
   const double below = frame.bottom() + kFigureGap + metrics.ascent();
-  painter_.drawText(QPointF(frame.left(), below), Figure(e.minX));
-  const QString maxX = Figure(e.maxX);
-  painter_.drawText(QPointF(frame.right() - metrics.horizontalAdvance(maxX), below), maxX);
+  const QString minX = Figure(e.minX), maxX = Figure(e.maxX);
+  painter_.drawText(QPointF(frame.left(), below), minX);
+  // A narrow or flat drawing would put a pair of figures on each other: the
+  // same figure is written once, a different one moved clear of the first.
+  if (maxX != minX) {
+    const double after = frame.left() + metrics.horizontalAdvance(minX) + 2 * kFigureGap;
+    painter_.drawText(QPointF(std::max(frame.right() - metrics.horizontalAdvance(maxX), after), below), maxX);
+  }
   const QString minY = Figure(e.minY), maxY = Figure(e.maxY);
   painter_.drawText(QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(minY), frame.bottom()), minY);
-  painter_.drawText(
-      QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(maxY), frame.top() + metrics.ascent()), maxY);
+  if (maxY != minY) {
+    const double above = frame.bottom() - metrics.height() - kFigureGap;
+    painter_.drawText(QPointF(frame.left() - kFigureGap - metrics.horizontalAdvance(maxY),
+                              std::min(frame.top() + metrics.ascent(), above)),
+                      maxY);
+  }
 }
 
 bool Picture::ScanDepth() {

@@ -66,6 +66,7 @@ class PathMoves {
     const StoredMove& move = moves_[index];
     return {move.x, move.y, move.z};
   }
+  std::size_t LineOf(std::size_t index) const { return moves_[index].line; }
   MotionKind KindOf(std::size_t index) const { return static_cast<MotionKind>(moves_[index].flags & kKindMask); }
   bool ZOnly(std::size_t index) const { return (moves_[index].flags & kZOnly) != 0; }
   // PathSegment's Uncertain, notCarried and dwellBefore of a move.
