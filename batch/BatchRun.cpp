@@ -1,5 +1,8 @@
 #include "batch/BatchRun.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace morvatex {
 
 void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log, BatchDisplay& display,
@@ -24,8 +27,10 @@ void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const 
   const std::string marks =
       table.Cell(row, kColumnNumber) + table.Cell(row, kColumnMarked) + table.Cell(row, kColumnConverted);
   log.Append(LogRunEntry(log.DateTime(), table.ListFile(), row, marks, report));
-  display.JobConverted(row, run, RowRecord{report, checked, checkFailed, incomplete});
+  const RowRecord record{report, checked, checkFailed, incomplete};
+  display.JobConverted(row, run, record);
   display.AddMessage("Zeile:   " + std::to_string(row) + ":" + report + "\r\n");
+  display.RowReported(row, record);
 }
 
 BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log, BatchDisplay& display,
@@ -49,6 +54,39 @@ BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log
   }
   if (result.converted == 0) display.AddMessage(kNoMarkedJobsNote);
   return result;
+}
+
+namespace {
+
+// "3,4 s" below a minute, "2:05 min" below an hour, "1:02:05 h" above.
+std::string DurationText(std::chrono::milliseconds took) {
+  const long long tenths = std::max<long long>(0, took.count()) / 100;
+  char text[40];
+  if (tenths < 600) {
+    std::snprintf(text, sizeof text, "%lld,%lld s", tenths / 10, tenths % 10);
+  } else {
+    const long long seconds = tenths / 10;
+    if (seconds < 3600)
+      std::snprintf(text, sizeof text, "%lld:%02lld min", seconds / 60, seconds % 60);
+    else
+      std::snprintf(text, sizeof text, "%lld:%02lld:%02lld h", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string BatchSummary(const BatchResult& result, int markedRows, std::chrono::milliseconds took) {
+  const int warned = result.checksFailed + result.incomplete;
+  const int stoppedRow = result.stopped ? 1 : 0;
+  // The stopped row got its "E" as a failure; the rows a stop kept from
+  // their turn are no failures either.
+  const int ended = stoppedRow + std::max(0, markedRows - result.converted);
+  const int failed = std::max(0, result.failed - warned - stoppedRow);
+  const int clean = std::max(0, result.converted - result.failed);
+  return "Lauf beendet: " + std::to_string(clean) + " konvertiert, " + std::to_string(failed) + " fehlerhaft, " +
+         std::to_string(warned) + " mit Warnungen, " + std::to_string(ended) + " abgebrochen, Dauer " +
+         DurationText(took) + "\r\n";
 }
 
 }  // namespace morvatex

@@ -4,6 +4,7 @@
 // each front end only shows what it is told.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,9 @@ class BatchDisplay {
   // Adds `text` (Windows-1252, CR LF between lines and at its end) to the
   // message field.
   virtual void AddMessage(std::string_view text) = 0;
+  // Job row `row`'s "Zeile:" report is in the message field now; what
+  // follows it there belongs to that row.
+  virtual void RowReported(int /*row*/, const RowRecord& /*record*/) {}
 };
 
 // A check of each row's outputs after a successful conversion (the
@@ -86,6 +90,13 @@ BatchResult ExecuteBatch(JobTable& table, ConversionRun& run, const LogFile& log
 // the "Zeile:" report; counts a failure in `result`.
 void RecordJobOutcome(JobTable& table, int row, const ConversionRun& run, const LogFile& log, BatchDisplay& display,
                       BatchResult& result, RowCheck* check = nullptr);
+
+// The closing line of a batch over `markedRows` marked rows that took
+// `took`, for the desktop's message field (the log keeps its own entries):
+// how many were converted cleanly, failed, converted with a warning (a failed
+// check, lines not carried over), were ended or left untouched by a stop,
+// and the time. CR LF at its end.
+std::string BatchSummary(const BatchResult& result, int markedRows, std::chrono::milliseconds took);
 
 // The note for a batch that found no marked row.
 inline constexpr std::string_view kNoMarkedJobsNote =

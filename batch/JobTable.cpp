@@ -1,6 +1,10 @@
 #include "batch/JobTable.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
+
+#include "base/FileSystem.h"
 
 namespace morvatex {
 namespace {
@@ -163,6 +167,43 @@ std::array<std::string, 4> JobRowDetails(const JobTable& table, int row, PathSyn
   const std::string& source = table.Cell(row, kColumnSource);
   return {std::to_string(row) + ": " + FileNamePart(source, syntax), std::string(), source,
           table.Cell(row, kColumnTarget)};
+}
+
+namespace {
+
+std::string FoldedName(std::string_view path, PathSyntax syntax) {
+  std::string name = FileNamePart(path, syntax);
+  for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return name;
+}
+
+}  // namespace
+
+std::vector<bool> SourcesInTable(const JobTable& table, const std::vector<std::string>& sources, FileSystem& fs,
+                                 PathSyntax syntax) {
+  std::vector<bool> found(sources.size(), false);
+  std::unordered_multimap<std::string, std::size_t> byName;
+  for (std::size_t i = 0; i < sources.size(); ++i) byName.emplace(FoldedName(sources[i], syntax), i);
+  std::vector<std::optional<FileIdentity>> identities(sources.size());
+  for (int row = 1; row < table.PlaceholderRow(); ++row) {
+    const std::string& held = table.Cell(row, kColumnSource);
+    const auto [first, last] = byName.equal_range(FoldedName(held, syntax));
+    if (first == last) continue;
+    std::optional<FileIdentity> heldIdentity;
+    for (auto it = first; it != last; ++it) {
+      const std::size_t i = it->second;
+      if (found[i]) continue;
+      if (held == sources[i]) {
+        found[i] = true;
+        continue;
+      }
+      if (!identities[i]) identities[i] = fs.IdentityOf(sources[i]);
+      if (!identities[i]->exists) continue;
+      if (!heldIdentity) heldIdentity = fs.IdentityOf(held);
+      found[i] = *heldIdentity == *identities[i];
+    }
+  }
+  return found;
 }
 
 }  // namespace morvatex

@@ -17,10 +17,13 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "base/PathSyntax.h"
 
 namespace morvatex {
+
+class FileSystem;
 
 enum JobColumn : int {
   kColumnNumber = 0,
@@ -154,5 +157,13 @@ class JobTable {
 // the target path. The placeholder row gives its number, ": " and three
 // empty lines.
 std::array<std::string, 4> JobRowDetails(const JobTable& table, int row, PathSyntax syntax);
+
+// For each of `sources`, whether a job row already holds it as its source:
+// the same text, or the same existing file under another spelling of its
+// folder (links, "..", letter case where the system ignores it). Only rows
+// whose file name matches, letter case folded, are looked up on disk, so a
+// large table costs no look-up per row.
+std::vector<bool> SourcesInTable(const JobTable& table, const std::vector<std::string>& sources, FileSystem& fs,
+                                 PathSyntax syntax);
 
 }  // namespace morvatex
