@@ -15,6 +15,7 @@
 #include "batch/TargetPath.h"
 #include "gui/DialogFont.h"
 #include "gui/Dialogs.h"
+#include "gui/FolderPicker.h"
 #include "gui/LabeledEdit.h"
 #include "gui/WindowPlacement.h"
 #include "qttext/QtText.h"
@@ -82,12 +83,10 @@ FolderDialog::FolderDialog(Dialogs& dialogs, QWidget* parent)
     auto* line = new QHBoxLayout;
     LabeledEdit* field = row == 0 ? sourceEdit_ : targetEdit_;
     QPushButton* picker = row == 0 ? sourcePicker_ : targetPicker_;
-    picker->setToolTip(QStringLiteral("Ordner wählen"));
-    picker->setFixedWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
+    ConnectFolderPicker(picker, field->Edit(), dialogs_);
     line->addWidget(field, 1);
     line->addWidget(picker, 0, Qt::AlignBottom);
     layout->addLayout(line, row, 0, 1, 2);
-    connect(picker, &QPushButton::clicked, this, [this, field] { PickFolder(field); });
   }
   layout->addWidget(ruleBox_, 2, 0);
   layout->addLayout(buttons, 2, 1);
@@ -139,11 +138,6 @@ void FolderDialog::UpdateEnabledFields() {
   targetEdit_->setEnabled(index == kTargetInFolder || index == kTargetInMirroredSubfolders);
   sourcePicker_->setEnabled(sourceEdit_->isEnabled());
   targetPicker_->setEnabled(targetEdit_->isEnabled());
-}
-
-void FolderDialog::PickFolder(LabeledEdit* field) {
-  const QString chosen = dialogs_.ChooseFolder(field->Edit()->text());
-  if (!chosen.isEmpty()) field->Edit()->setText(chosen);
 }
 
 void FolderDialog::SaveAndClose() {

@@ -57,8 +57,6 @@ class FolderDialog final : public QDialog {
   void UpdateEnabledFields();
   void SaveAndClose();
   void ShowHelp();
-  // The picker opens at the field's folder; a chosen folder replaces it.
-  void PickFolder(LabeledEdit* field);
 
   Dialogs& dialogs_;
   LabeledEdit* sourceEdit_;

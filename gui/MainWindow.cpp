@@ -15,8 +15,11 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTextBlock>
+#include <QTextCursor>
 
 #include <algorithm>
+#include <chrono>
 
 #include "base/LocalDateTime.h"
 #include "base/PathSyntax.h"
@@ -125,7 +128,7 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   settingsDialog_->SetHelpWindow(helpWindow_.get());
   settingsDialog_->SetFolderMemory([this] { return RememberedFolder(state_.profileFolder); },
                                    [this](const QString& file) { NoteFolder(state_.profileFolder, file); });
-  watchedFoldersDialog_ = std::make_unique<WatchedFoldersDialog>(dialogs_);
+  watchedFoldersDialog_ = std::make_unique<WatchedFoldersDialog>(dialogs_, this);
   WatchFolders(LoadWatchedFolders(fs_, WatchedFolderListPath(settingsFilePath_)));
 }
 
@@ -301,12 +304,18 @@ void MainWindow::StartBatch() {
   const ConversionOptions options = WindowConversionOptions();
   ConversionRun run(settings_, fs_, options);
   run_ = &run;
-  progress_->Begin(table_.MarkedJobCount());
+  const int marked = table_.MarkedJobCount();
+  const auto began = std::chrono::steady_clock::now();
+  progress_->Begin(marked);
   runCheck_ = outputCheck_->Model();
   std::optional<VerifyingRowCheck> check;
   if (runCheck_) check.emplace(settings_, fs_, VerificationOptions{*runCheck_}, options.dialect);
-  ExecuteBatch(table_, run, MakeLog(), *this, check ? &*check : nullptr);
+  const BatchResult result = ExecuteBatch(table_, run, MakeLog(), *this, check ? &*check : nullptr);
   progress_->Finish();
+  if (result.converted > 0) {
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+    AddMessage(BatchSummary(result, marked, took));
+  }
   run_ = nullptr;
   EnterIdleState();
 }
@@ -365,6 +374,28 @@ void MainWindow::ShowLineList(const ConversionRun& run) {
 
 void MainWindow::AddMessage(std::string_view text) {
   messageView_->appendPlainText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void MainWindow::RowReported(int /*row*/, const RowRecord& record) {
+  // The report may begin "Datei wurde fehlerfrei konvertiert!": this line
+  // says at a glance why the row still got its "E".
+  const QString check = QStringLiteral("die Ausgabeprüfung hat Abweichungen gefunden oder war nicht möglich");
+  QString warning;
+  if (record.incomplete) warning = QStringLiteral("nicht alle Zeilen wurden umgesetzt");
+  if (record.checkFailed) warning = warning.isEmpty() ? check : warning + QStringLiteral(", und ") + check;
+  if (warning.isEmpty()) return;
+  warning[0] = warning[0].toUpper();
+  // Right under the report, before the empty lines that end it.
+  const QString line = QStringLiteral("Achtung: ") + warning + QLatin1Char('.');
+  QTextBlock last = messageView_->document()->lastBlock();
+  while (last.text().isEmpty() && last.previous().isValid()) last = last.previous();
+  if (last.text().isEmpty()) {
+    messageView_->appendPlainText(line);
+    return;
+  }
+  QTextCursor end(last);
+  end.movePosition(QTextCursor::EndOfBlock);
+  end.insertText(QLatin1Char('\n') + line);
 }
 
 void MainWindow::OpenList() {
@@ -459,8 +490,10 @@ void MainWindow::DeleteConvertedJobs() {
 
 void MainWindow::RederiveTargets() {
   if (running_) return;
-  RederiveMarkedTargets(table_, settings_, NativePathSyntax());
+  const int marked = table_.MarkedJobCount();
+  const int changed = RederiveMarkedTargets(table_, settings_, NativePathSyntax());
   ShowCurrentRowDetails();
+  messageView_->appendPlainText(QStringLiteral("Ziele neu gebildet: %1 von %2 geändert.").arg(changed).arg(marked));
 }
 
 void MainWindow::PreviewSelectedRow() {
@@ -528,22 +561,39 @@ void MainWindow::OpenFiles(const QStringList& parameters) {
 
 void MainWindow::AddSourceFiles(const QStringList& files) {
   QStringList refused;
+  std::vector<std::string> sources;
   for (const QString& file : files) {
-    const std::optional<std::string> source = ToCp1252(file);
-    if (!source) {
+    if (std::optional<std::string> source = ToCp1252(file))
+      sources.push_back(std::move(*source));
+    else
       refused << file;
-      continue;
-    }
-    const int row = table_.AppendJob();
-    table_.SetCell(row, kColumnSource, *source);
-    table_.SetCell(row, kColumnTarget, TargetPathFor(*source));
-    table_.SetModified(true);
   }
   if (!refused.isEmpty()) {
     dialogs_.ShowMessage(QStringLiteral("Diese Dateien werden nicht hinzugefügt, weil ihr Pfad Zeichen außerhalb "
                                         "des Zeichensatzes Windows-1252 enthält:\r\n") +
                          refused.join(QStringLiteral("\r\n")));
   }
+  for (const std::string& source : WithoutUnwantedDuplicates(std::move(sources))) {
+    const int row = table_.AppendJob();
+    table_.SetCell(row, kColumnSource, source);
+    table_.SetCell(row, kColumnTarget, TargetPathFor(source));
+    table_.SetModified(true);
+  }
+}
+
+std::vector<std::string> MainWindow::WithoutUnwantedDuplicates(std::vector<std::string> sources) {
+  const std::vector<bool> inTable = SourcesInTable(table_, sources, fs_, NativePathSyntax());
+  QStringList duplicates;
+  for (std::size_t i = 0; i < sources.size(); ++i)
+    if (inTable[i]) duplicates << ToQString(sources[i]);
+  if (duplicates.isEmpty() || dialogs_.AskYesNo(QStringLiteral("Diese Dateien stehen schon in der Tabelle:\r\n") +
+                                                duplicates.join(QStringLiteral("\r\n")) +
+                                                QStringLiteral("\r\nTrotzdem noch einmal hinzufügen?")))
+    return sources;
+  std::vector<std::string> kept;
+  for (std::size_t i = 0; i < sources.size(); ++i)
+    if (!inTable[i]) kept.push_back(std::move(sources[i]));
+  return kept;
 }
 
 void MainWindow::ShowCurrentRowDetails() {
@@ -564,6 +614,52 @@ int MainWindow::SelectedRow() const { return JobTableModel::TableRow(jobView_->c
 
 int MainWindow::SelectedColumn() const { return jobView_->currentIndex().column(); }
 
+std::vector<int> MainWindow::SelectedRows() const {
+  std::vector<int> rows;
+  // By ranges, not indexes: a whole table selected stays cheap.
+  for (const QItemSelectionRange& range : jobView_->selectionModel()->selection()) {
+    for (int viewRow = range.top(); viewRow <= range.bottom(); ++viewRow) {
+      const int row = viewRow + 1;
+      if (table_.IsJobRow(row)) rows.push_back(row);
+    }
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  if (rows.empty() && table_.IsJobRow(SelectedRow())) rows.push_back(SelectedRow());
+  return rows;
+}
+
+void MainWindow::ToggleSelectedMarks() {
+  const std::vector<int> rows = SelectedRows();
+  if (rows.empty()) return;
+  const int column = SelectedColumn();
+  const int current = SelectedRow();
+  const int leading = std::binary_search(rows.begin(), rows.end(), current) ? current : rows.front();
+  table_.ToggleMark(leading, column);
+  // Mixed rows end alike, as the leading one: no row flips the other way.
+  if (column >= kColumnMarked && column <= kColumnFailed)
+    for (const int row : rows) table_.SetCell(row, column, table_.Cell(leading, column));
+}
+
+void MainWindow::DeleteSelectedRows() {
+  const std::vector<int> rows = SelectedRows();
+  if (rows.empty()) return;
+  QString question = QStringLiteral("Zeile %1 wirklich löschen?").arg(rows.front());
+  if (rows.size() > 1) {
+    // The numbers say which rows; a long list is cut.
+    constexpr std::size_t kNamed = 10;
+    QStringList numbers;
+    for (std::size_t i = 0; i < std::min(rows.size(), kNamed); ++i) numbers << QString::number(rows[i]);
+    if (rows.size() > kNamed) numbers << QStringLiteral("...");
+    question =
+        QStringLiteral("%1 Zeilen (%2) wirklich löschen?").arg(rows.size()).arg(numbers.join(QStringLiteral(", ")));
+  }
+  if (!dialogs_.AskYesNo(question)) return;
+  // From the bottom up, so the rows still to go keep their places.
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) table_.RemoveJob(*row);
+  ShowCurrentRowDetails();
+}
+
 bool MainWindow::HandleKey(int key) {
   const bool preview = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F3;
   if (key != Qt::Key_Escape && key != Qt::Key_Insert && key != Qt::Key_Space && key != Qt::Key_Delete && !preview)
@@ -578,13 +674,8 @@ bool MainWindow::HandleKey(int key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_F3: OpenPreview(row); break;
-    case Qt::Key_Space: table_.ToggleMark(row, SelectedColumn()); break;
-    case Qt::Key_Delete:
-      if (table_.IsJobRow(row) && dialogs_.AskYesNo(QStringLiteral("Zeile %1 wirklich löschen?").arg(row))) {
-        table_.RemoveJob(row);
-        ShowCurrentRowDetails();
-      }
-      break;
+    case Qt::Key_Space: ToggleSelectedMarks(); break;
+    case Qt::Key_Delete: DeleteSelectedRows(); break;
     default: break;
   }
   return true;

@@ -30,6 +30,7 @@ class QTimer;
 class QActionGroup;
 class QMenu;
 class QPlainTextEdit;
+class QSplitter;
 class QTableView;
 
 namespace morvatex {
@@ -112,6 +113,9 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   QPlainTextEdit* LineListView() const { return lineListView_; }
   QPlainTextEdit* MessageView() const { return messageView_; }
   QWidget* LineListPanel() const { return lineListPanel_; }
+  // Between the grid and the message field: dragging its handle makes the
+  // field taller (it starts at the field's fixed height of before).
+  QSplitter* MessageSplitter() const { return messageSplitter_; }
   ClickableImage* AddButton() const { return addButton_; }
   ClickableImage* ConvertButton() const { return convertButton_; }
   ClickableImage* StopButton() const { return stopButton_; }
@@ -182,6 +186,17 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   void OpenPreview(int row);
   int SelectedRow() const;
   int SelectedColumn() const;
+  // The job rows under the selection, in order; the current row when
+  // nothing is selected.
+  std::vector<int> SelectedRows() const;
+  // Space: the mark of the current column toggled in every selected row, all
+  // taking the state the current row's mark takes.
+  void ToggleSelectedMarks();
+  // Delete: one question for the selected rows, then they go.
+  void DeleteSelectedRows();
+  // Which of `sources` may be added: those already in the table only when
+  // the user, asked once, wants them again.
+  std::vector<std::string> WithoutUnwantedDuplicates(std::vector<std::string> sources);
 
   // The output switches. From their menu item (`sender`) they change the
   // setting and save the settings file; from anywhere else they only set
@@ -246,6 +261,9 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   void JobStarting(int row) override;
   void JobConverted(int row, const ConversionRun& run, const RowRecord& record) override;
   void AddMessage(std::string_view text) override;
+  // A row converted with a failed check or with lines not carried over
+  // says so in one plain line under its report.
+  void RowReported(int row, const RowRecord& record) override;
   // Lets pending input through during a running batch; the run calls it at
   // most every 10 ms.
   void ProcessPendingInput();
@@ -298,6 +316,7 @@ class MainWindow final : public QMainWindow, private BatchDisplay {
   QPlainTextEdit* lineListView_ = nullptr;
   QPlainTextEdit* messageView_ = nullptr;
   QWidget* lineListPanel_ = nullptr;
+  QSplitter* messageSplitter_ = nullptr;
   ClickableImage* addButton_ = nullptr;
   ClickableImage* convertButton_ = nullptr;
   ClickableImage* stopButton_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -74,7 +75,9 @@ void MainWindow::BuildWidgets() {
   jobView_->setObjectName(QStringLiteral("jobView"));
   model_ = new JobTableModel(table_, this);
   jobView_->setModel(model_);
-  jobView_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Several rows at once for Delete and the marks; the current cell still
+  // decides the column and the details shown.
+  jobView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   jobView_->setSelectionBehavior(QAbstractItemView::SelectItems);
   jobView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   jobView_->setTabKeyNavigation(false);
@@ -110,12 +113,22 @@ void MainWindow::BuildWidgets() {
   messageView_->setPalette(messageColours);
   messageView_->installEventFilter(this);
   QFrame* messagePanel = PanelWith("messagePanel", messageView_, central);
-  messagePanel->setFixedHeight(108);
+  messagePanel->setMinimumHeight(48);
+
+  // The handles take no room of their own (Qt widens a thin handle's grip
+  // over its neighbours), so the panels sit exactly as without them; only
+  // the grid grows with the window, the field keeps its height.
+  messageSplitter_ = new QSplitter(Qt::Vertical, central);
+  messageSplitter_->setObjectName(QStringLiteral("messageSplitter"));
+  messageSplitter_->setHandleWidth(0);
+  messageSplitter_->setChildrenCollapsible(false);
+  for (QWidget* panel : {static_cast<QWidget*>(jobPanel), lineListPanel_, static_cast<QWidget*>(messagePanel)})
+    messageSplitter_->addWidget(panel);
+  messageSplitter_->setStretchFactor(0, 1);
+  messageSplitter_->setSizes({1, lineListPanel_->height(), 108});
 
   layout->addWidget(buttonBar);
-  layout->addWidget(jobPanel, 1);
-  layout->addWidget(lineListPanel_);
-  layout->addWidget(messagePanel);
+  layout->addWidget(messageSplitter_, 1);
   setCentralWidget(central);
 
   // Below the panels: the progress of a batch run, in a status bar of its own

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QScreen>
 
 #include "base/ProductInfo.h"
 #include "gui/MessageBoxIcon.h"
@@ -70,6 +71,12 @@ void QtDialogs::SetUpDialog(QFileDialog& dialog, const FileDialogOptions& option
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilters(QtNameFilters(options.filter));
   dialog.setDefaultSuffix(options.defaultExtension);
+  // Wide enough that the detail view shows name, size and date whole; a
+  // small screen gets nine tenths of its room.
+  dialog.setViewMode(QFileDialog::Detail);
+  QSize size(900, 560);
+  if (const QScreen* screen = dialog.screen()) size = size.boundedTo(screen->availableGeometry().size() * 0.9);
+  dialog.resize(size);
   if (!options.folder.isEmpty())
     dialog.setDirectory(options.folder);
   else if (!lastFolder_.isEmpty())

@@ -6,15 +6,31 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "gui/Dialogs.h"
+#include "gui/FolderPicker.h"
 #include "gui/WindowPlacement.h"
 #include "qttext/QtText.h"
 
 namespace morvatex {
+namespace {
 
-WatchedFoldersDialog::WatchedFoldersDialog(Dialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs) {
+QHBoxLayout* WithPicker(QLineEdit* field, QPushButton* picker) {
+  auto* line = new QHBoxLayout;
+  line->addWidget(field, 1);
+  line->addWidget(picker);
+  return line;
+}
+
+}  // namespace
+
+WatchedFoldersDialog::WatchedFoldersDialog(Dialogs& dialogs, QWidget* anchor, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), anchor_(anchor) {
   setObjectName(QStringLiteral("watchedFoldersDialog"));
   setWindowTitle(QStringLiteral("Überwachte Ordner"));
   setModal(true);
@@ -29,11 +45,17 @@ WatchedFoldersDialog::WatchedFoldersDialog(Dialogs& dialogs, QWidget* parent) : 
   removeButton_ = new QPushButton(QStringLiteral("Entfernen"), this);
   saveButton_ = new QPushButton(QStringLiteral("Speichern"), this);
   auto* cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+  folderPicker_ = new QPushButton(this);
+  archivePicker_ = new QPushButton(this);
+  folderPicker_->setObjectName(QStringLiteral("folderPicker"));
+  archivePicker_->setObjectName(QStringLiteral("archivePicker"));
+  ConnectFolderPicker(folderPicker_, folderEdit_, dialogs_);
+  ConnectFolderPicker(archivePicker_, archiveEdit_, dialogs_);
 
   auto* fields = new QFormLayout;
-  fields->addRow(QStringLiteral("Ordner:"), folderEdit_);
+  fields->addRow(QStringLiteral("Ordner:"), WithPicker(folderEdit_, folderPicker_));
   fields->addRow(QStringLiteral("Dateimuster:"), patternEdit_);
-  fields->addRow(QStringLiteral("Archivordner:"), archiveEdit_);
+  fields->addRow(QStringLiteral("Archivordner:"), WithPicker(archiveEdit_, archivePicker_));
   fields->addRow(recursiveBox_);
   fields->addRow(pollingBox_);
   fields->addRow(autoConvertBox_);
@@ -64,6 +86,22 @@ WatchedFoldersDialog::WatchedFoldersDialog(Dialogs& dialogs, QWidget* parent) : 
   saveButton_->setDefault(true);
 }
 
+void WatchedFoldersDialog::showEvent(QShowEvent* event) {
+  // Placed afresh at each opening: left to itself, the dialog drifts by its
+  // frame each time it is shown again.
+  if (!event->spontaneous() && anchor_) {
+    QRect place(QPoint(), frameGeometry().size());
+    place.moveCenter(anchor_->frameGeometry().center());
+    if (const QScreen* screen = anchor_->screen()) {
+      const QRect room = screen->availableGeometry();
+      place.moveLeft(std::max(room.left(), std::min(place.left(), room.right() + 1 - place.width())));
+      place.moveTop(std::max(room.top(), std::min(place.top(), room.bottom() + 1 - place.height())));
+    }
+    move(place.topLeft());
+  }
+  QDialog::showEvent(event);
+}
+
 void WatchedFoldersDialog::Fill(const std::vector<WatchedFolderEntry>& folders) {
   folders_ = folders;
   shown_ = -1;
@@ -83,8 +121,9 @@ void WatchedFoldersDialog::ShowEntry(int row) {
   recursiveBox_->setChecked(entry.folder.recursive);
   pollingBox_->setChecked(entry.polling);
   autoConvertBox_->setChecked(entry.autoConvert);
-  for (QWidget* field : std::initializer_list<QWidget*>{folderEdit_, patternEdit_, archiveEdit_, recursiveBox_,
-                                                        pollingBox_, autoConvertBox_, removeButton_})
+  for (QWidget* field :
+       std::initializer_list<QWidget*>{folderEdit_, folderPicker_, patternEdit_, archiveEdit_, archivePicker_,
+                                       recursiveBox_, pollingBox_, autoConvertBox_, removeButton_})
     field->setEnabled(shown_ >= 0);
 }
 

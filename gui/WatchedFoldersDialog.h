@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 #include <vector>
 
@@ -21,8 +22,11 @@ class WatchedFoldersDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  // `dialogs` shows the refusal of texts that cannot be stored.
-  explicit WatchedFoldersDialog(Dialogs& dialogs, QWidget* parent = nullptr);
+  // `dialogs` shows the refusal of texts that cannot be stored and the
+  // folder pickers. The dialog opens centred on `anchor` (a window that is
+  // not its parent, so it stays a window of its own), every time at the
+  // same place; without one where the system puts it.
+  explicit WatchedFoldersDialog(Dialogs& dialogs, QWidget* anchor = nullptr, QWidget* parent = nullptr);
 
   // Puts `folders` into the list; the first one is selected.
   void Fill(const std::vector<WatchedFolderEntry>& folders);
@@ -36,9 +40,15 @@ class WatchedFoldersDialog final : public QDialog {
   QCheckBox* RecursiveBox() const { return recursiveBox_; }
   QCheckBox* PollingBox() const { return pollingBox_; }
   QCheckBox* AutoConvertBox() const { return autoConvertBox_; }
+  // "..." beside the folder and the archive folder.
+  QPushButton* FolderPicker() const { return folderPicker_; }
+  QPushButton* ArchivePicker() const { return archivePicker_; }
   QPushButton* AddButton() const { return addButton_; }
   QPushButton* RemoveButton() const { return removeButton_; }
   QPushButton* SaveButton() const { return saveButton_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   // The fields show entry `row` of the list (none: empty and disabled).
@@ -51,6 +61,7 @@ class WatchedFoldersDialog final : public QDialog {
   void Save();
 
   Dialogs& dialogs_;
+  QPointer<QWidget> anchor_;
   std::vector<WatchedFolderEntry> folders_;  // as shown, fields not yet taken
   int shown_ = -1;
   QListWidget* list_ = nullptr;
@@ -63,6 +74,8 @@ class WatchedFoldersDialog final : public QDialog {
   QPushButton* addButton_ = nullptr;
   QPushButton* removeButton_ = nullptr;
   QPushButton* saveButton_ = nullptr;
+  QPushButton* folderPicker_ = nullptr;
+  QPushButton* archivePicker_ = nullptr;
 };
 
 }  // namespace morvatex

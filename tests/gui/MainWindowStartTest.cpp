@@ -87,7 +87,7 @@ TEST_F(StartTest, TheWindowShowsCaptionHeadersAndTheIdleState) {
   EXPECT_EQ(Row(0), QStringLiteral("|Markiert|Abgearbeitet|Fehler|Quelldatei|Zieldatei"));
   const int widths[] = {42, 69, 67, 67, 207, 200};
   for (int column = 0; column < 6; ++column) EXPECT_EQ(Grid()->columnWidth(column), widths[column]);
-  EXPECT_EQ(Grid()->selectionMode(), QAbstractItemView::SingleSelection);
+  EXPECT_EQ(Grid()->selectionMode(), QAbstractItemView::ExtendedSelection);  // rows for Delete and the marks
   EXPECT_EQ(Grid()->editTriggers(), QAbstractItemView::NoEditTriggers);
   EXPECT_EQ(GridRows(), 2);
 
