@@ -15,6 +15,7 @@ namespace morvatex {
 namespace {
 
 constexpr int kNotesHeight = 110;
+constexpr int kRowsPerBatch = 100000;
 // The kinds of entries of the list, in their UserRole + 2.
 constexpr int kNotCarriedEntry = 1;
 constexpr int kDivergenceEntry = 2;
@@ -75,8 +76,12 @@ ProgramViewer::ProgramViewer(FileSystem& fs, QWidget* parent) : QWidget(parent),
 QListView* ProgramViewer::CreateTextView(LineTextModel* model, const QString& name) {
   auto* view = new QListView(this);
   view->setObjectName(name);
-  // Uniform rows: the view never asks for the size of each of millions.
+  // Uniform rows: the view never asks for the size of each of millions;
+  // laid out in batches, so that it shows the first lines at once (one
+  // pass over 3,000,000 rows holds the window for seconds).
   view->setUniformItemSizes(true);
+  view->setLayoutMode(QListView::Batched);
+  view->setBatchSize(kRowsPerBatch);
   view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -4,6 +4,7 @@
 // showing their lines, the position under the mouse.
 #include "gui/ProgramViewer.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -117,11 +118,16 @@ TEST_F(MainWindowTest, ProgramViewerLinksTextsAndPictureBothWays) {
     SCOPED_TRACE(step.name);
     step.act();
     EXPECT_EQ(viewer->IselLine(), step.iselLine);
-    if (step.cncLine > 0) EXPECT_EQ(viewer->CncLine(), step.cncLine);
+    if (step.cncLine > 0) {
+      EXPECT_EQ(viewer->CncLine(), step.cncLine);
+    }
     EXPECT_EQ(canvas->MarkedMoves(), MovesOfLine(window->Path().segments, step.iselLine));
-    if (!step.toolAt.isNull()) EXPECT_GT(MarkedPixels(canvas, at(step.toolAt.x(), step.toolAt.y()), 3), 0);
-    if (!step.noteText.isEmpty())
+    if (!step.toolAt.isNull()) {
+      EXPECT_GT(MarkedPixels(canvas, at(step.toolAt.x(), step.toolAt.y()), 3), 0);
+    }
+    if (!step.noteText.isEmpty()) {
       EXPECT_TRUE(viewer->NoteText()->text().startsWith(step.noteText)) << viewer->NoteText()->text().toStdString();
+    }
   }
   EXPECT_TRUE(viewer->NoteText()->text().contains(QStringLiteral("Y:40.0000")));
 

@@ -73,7 +73,7 @@ TEST(LineIndexTest, LinesAreTheSourcesLinesAndReadBackFromAnyPlace) {
                                       std::size_t{40'000}, expected.size() - 1}) {
         if (first >= expected.size()) continue;
         const std::size_t count = std::min<std::size_t>(130, expected.size() - first);
-        EXPECT_TRUE(ReadIndexedLines(*fs, path, *index, first, 200, lines));
+        EXPECT_TRUE(ReadIndexedLines(*fs, path, *index, first, count, lines));
         EXPECT_EQ(lines, std::vector<std::string>(expected.begin() + first, expected.begin() + first + count)) << first;
       }
     }
