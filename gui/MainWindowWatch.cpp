@@ -26,6 +26,12 @@ constexpr int kPollingTicks = 5;     // a folder polled by choice: every 5 s
 
 WatchTime Now() { return std::chrono::duration_cast<WatchTime>(std::chrono::steady_clock::now().time_since_epoch()); }
 
+// True when both take the same files the same way: all a FolderWatch
+// knows depends on nothing else.
+bool SameFiles(const WatchedFolder& a, const WatchedFolder& b) {
+  return WatchedFolderEntry{a} == WatchedFolderEntry{b};
+}
+
 }  // namespace
 
 void MainWindow::ShowWatchedFoldersDialog() {
@@ -41,11 +47,17 @@ void MainWindow::ShowWatchedFoldersDialog() {
 }
 
 void MainWindow::WatchFolders(std::vector<WatchedFolderEntry> folders) {
-  // A folder that stays keeps its watch, so nothing it knows is repeated.
+  // A folder that stays keeps its watch, so nothing it knows is repeated:
+  // also when only how it is looked at or whether its rows convert by
+  // themselves changed, else its waiting files would be taken once more.
   std::vector<ActiveWatch> kept;
+  bool switchedToAutomatic = false;
   for (WatchedFolderEntry& entry : folders) {
-    auto same = std::find_if(watches_.begin(), watches_.end(), [&](const ActiveWatch& a) { return a.entry == entry; });
-    if (same != watches_.end() && same->watch) {
+    auto same = std::find_if(watches_.begin(), watches_.end(),
+                             [&](const ActiveWatch& a) { return a.watch && SameFiles(a.entry.folder, entry.folder); });
+    if (same != watches_.end()) {
+      switchedToAutomatic = switchedToAutomatic || (entry.autoConvert && !same->entry.autoConvert);
+      same->entry = std::move(entry);
       kept.push_back(std::move(*same));
       continue;
     }
@@ -74,6 +86,8 @@ void MainWindow::WatchFolders(std::vector<WatchedFolderEntry> folders) {
     watchTimer_->start();
   }
   ShowWatchStatus();
+  // Rows that waited for Start now convert as new ones of the folder would.
+  if (switchedToAutomatic) ConvertWatchedRows();
 }
 
 void MainWindow::LookAtWatchedFolders() {

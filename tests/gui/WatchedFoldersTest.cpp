@@ -121,6 +121,25 @@ TEST_F(WatchedFoldersTest, AutomaticFoldersConvertTheirRowsWhenIdleAndAfterARest
   EXPECT_EQ(form->Table().JobCount(), 0);
 }
 
+// Switching "Automatisch konvertieren" on while a taken file waits in the
+// table keeps the folder's watch: the waiting row is converted once and no
+// second row of the same file appears.
+TEST_F(WatchedFoldersTest, SwitchingAutomaticOnConvertsTheWaitingRowOnce) {
+  AddFolder(false);
+  WriteFileBytes(dir.Sub("ein/teil.ncp"), kProgram);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->Table().JobCount() == 1; }, 15000));
+  WithDialog([](WatchedFoldersDialog& dialog) {
+    QTest::mouseClick(dialog.AutoConvertBox(), Qt::LeftButton, {}, QPoint(6, dialog.AutoConvertBox()->height() / 2));
+    QTest::mouseClick(dialog.SaveButton(), Qt::LeftButton);
+  });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Exists("ein/teil.cnc"); }, 15000));
+  QTest::qWait(2500);  // a look or two later
+  EXPECT_EQ(form->Table().JobCount(), 1);
+  EXPECT_EQ(Cell(1, 2), QStringLiteral("A"));
+  EXPECT_EQ(form->MessageView()->toPlainText().count(QStringLiteral("Fehlerstatus: 0")), 1);
+  EXPECT_EQ(Status()->text(), QStringLiteral("Überwacht: 1 Ordner, 0 wartend"));
+}
+
 // "Ausgabe prüfen" with RS274/NGC, which rejects the "X:" of a new
 // configuration: the row gets its "E", the file stays out of the archive
 // and waits; the next start of the program converts and checks it again.
