@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "base/FileSystem.h"
+#include "base/PathIdentity.h"
 
 namespace morvatex {
 namespace {
@@ -171,10 +172,9 @@ std::array<std::string, 4> JobRowDetails(const JobTable& table, int row, PathSyn
 
 namespace {
 
+// Names that may be one file's on Windows share a key, accented letters too.
 std::string FoldedName(std::string_view path, PathSyntax syntax) {
-  std::string name = FileNamePart(path, syntax);
-  for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return name;
+  return PathKeyOnWindows(FileNamePart(path, syntax));
 }
 
 }  // namespace

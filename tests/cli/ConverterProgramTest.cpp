@@ -1146,7 +1146,7 @@ TEST_F(ConverterProgramTest, PreviewDrawsThePictureAndPrintsTheEstimate) {
   }
   EXPECT_EQ(ok.status, 0) << ok.err;
   EXPECT_EQ(ok.out, " Quelldatei: " + dir.Sub("rect.ncp") +
-                        "\n Bearbeitungszeit: 0:00:32   Vorschubweg: 300.0 mm   Eilgangweg: 0.0 mm   "
+                        "\n Bearbeitungszeit: 0:00:33   Vorschubweg: 300.0 mm   Eilgangweg: 0.0 mm   "
                         "Werkzeugwechsel: 0\n Eilgang: 6000 mm/min   Beschleunigung: 10 mm/s\u00b2   Eckentoleranz: "
                         "0.500 mm   ohne Beschleunigung: 0:00:30\n"
                         " Zeichnungsgrenzen: X 0.000 .. 100.000 mm   Y 0.000 .. 50.000 mm\n Bild: " +
