@@ -87,11 +87,11 @@ TEST_F(RealFileSystemTest, KeepsWindows1252NamesReadableOnDisk) {
   auto out = fs.CreateFile(path);
   ASSERT_TRUE(out);
   EXPECT_TRUE(out->Close());
-  EXPECT_TRUE(std::filesystem::exists(dir.path() / u8"Gr\u00F6\u00DFe.ncp"));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / u8"Gr\u00F6\u00DFe.ncp"));
 }
 
 TEST_F(RealFileSystemTest, RefusesFoldersWherePlainFilesAreMeant) {
-  std::filesystem::create_directory(dir.path() / "ordner");
+  std::filesystem::create_directory(dir.Path() / "ordner");
   const std::string folder = dir.Sub("ordner");
   EXPECT_FALSE(fs.CreateFile(folder));
   EXPECT_FALSE(fs.OpenForReading(folder));
@@ -102,7 +102,7 @@ TEST_F(RealFileSystemTest, RefusesFoldersWherePlainFilesAreMeant) {
 // A folder named with a separator at its end is the folder all the same:
 // nothing is staged inside it, and a file so named is none.
 TEST_F(RealFileSystemTest, ASeparatorAtTheEndStillNamesTheFolder) {
-  std::filesystem::create_directory(dir.path() / "ordner");
+  std::filesystem::create_directory(dir.Path() / "ordner");
   WriteFileBytes(dir.Sub("datei"), "alt");
   const std::string folder = dir.Sub("ordner/");
   ASSERT_EQ(folder.back(), NativePathSyntax().separators[0]);
@@ -112,7 +112,7 @@ TEST_F(RealFileSystemTest, ASeparatorAtTheEndStillNamesTheFolder) {
   EXPECT_FALSE(fs.IsSpecialFile(folder));
   EXPECT_EQ(fs.MakeFolders(folder), MakeFoldersResult::kOk);
   EXPECT_TRUE(fs.FolderWritable(folder));
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "ordner")) << "nothing was put inside";
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "ordner")) << "nothing was put inside";
 
   const std::string file = dir.Sub("datei/");
   EXPECT_FALSE(fs.OpenForReading(file));
@@ -123,15 +123,15 @@ TEST_F(RealFileSystemTest, ASeparatorAtTheEndStillNamesTheFolder) {
 
 // What the system lets this process do decides, and asking leaves nothing.
 TEST_F(RealFileSystemTest, TellsWhetherAFolderTakesNewFiles) {
-  std::filesystem::create_directory(dir.path() / "ordner");
+  std::filesystem::create_directory(dir.Path() / "ordner");
   WriteFileBytes(dir.Sub("datei"), "x");
   const struct {
     std::string folder;
     bool writable;
   } cases[] = {{dir.Sub(""), true}, {dir.Sub("ordner"), true}, {dir.Sub("fehlt"), false}, {dir.Sub("datei"), false}};
   for (const auto& c : cases) EXPECT_EQ(fs.FolderWritable(c.folder), c.writable) << c.folder;
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "no probe left";
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "ordner"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2) << "no probe left";
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "ordner"));
 }
 
 // Devices and pipes are neither files nor folders: the programs read none on
@@ -205,15 +205,15 @@ TEST_F(RealFileSystemTest, ReplacesAFileWholeAndLeavesNoTemporaryFile) {
   EXPECT_TRUE(fs.ReplaceFile(path, "neuer Inhalt"));
   EXPECT_EQ(ReadFileBytes(path), "neuer Inhalt");
   int entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
   EXPECT_EQ(entries, 1);
 }
 
 TEST_F(RealFileSystemTest, AFailedReplaceKeepsTheOldFile) {
   const std::string path = dir.Sub("fest/morvatex.set");
-  std::filesystem::create_directory(dir.path() / "fest");
+  std::filesystem::create_directory(dir.Path() / "fest");
   WriteFileBytes(path, "alt");
-  std::filesystem::permissions(dir.path() / "fest",
+  std::filesystem::permissions(dir.Path() / "fest",
                                std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   if (fs.CreateFile(dir.Sub("fest/probe"))) GTEST_SKIP() << "running with rights that ignore folder permissions";
   EXPECT_FALSE(fs.ReplaceFile(path, "neu"));
@@ -221,11 +221,11 @@ TEST_F(RealFileSystemTest, AFailedReplaceKeepsTheOldFile) {
 }
 
 TEST_F(RealFileSystemTest, AFailedReplaceTellsTheSystemsErrorNumber) {
-  std::filesystem::create_directory(dir.path() / "ordner");
+  std::filesystem::create_directory(dir.Path() / "ordner");
   EXPECT_EQ(fs.ReplaceFileErrorNumber(dir.Sub("fehlt/liste.mvx"), "neu"), ENOENT);
   EXPECT_EQ(fs.ReplaceFileErrorNumber(dir.Sub("ordner"), "neu"), EISDIR);
-  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "ordner"));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
+  EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "ordner"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no temporary file left";
   EXPECT_EQ(fs.ReplaceFileErrorNumber(dir.Sub("liste.mvx"), "neu"), 0);
 }
 
@@ -249,7 +249,7 @@ TEST_F(RealFileSystemTest, PuttingAFileInPlaceKeepsLinksModesAndOtherFiles) {
     bool (*put)(FileSystem&, const std::string&, const std::string&);
     perms readOnlyBecomes;  // a staged drawing may be patched after closing: it stays writable
   } kPutters[] = {{"ReplaceFile", &Replace, perms{0444}}, {"CreateStagedFile", &StageAndRename, perms{0644}}};
-  if (!testing::SymbolicLinksWork(dir.path())) GTEST_SKIP() << "this process may not make symbolic links";
+  if (!testing::SymbolicLinksWork(dir.Path())) GTEST_SKIP() << "this process may not make symbolic links";
   for (const auto& putter : kPutters) {
     SCOPED_TRACE(putter.name);
     TempDir d;
@@ -267,9 +267,9 @@ TEST_F(RealFileSystemTest, PuttingAFileInPlaceKeepsLinksModesAndOtherFiles) {
 #endif
     // What a fixed temporary name would have hit: a planted link, a user's file.
     WriteFileBytes(d.Sub("fremd.txt"), "fremd");
-    std::filesystem::create_symlink(d.path() / "fremd.txt", d.path() / "liste.mvx.neu~");
+    std::filesystem::create_symlink(d.Path() / "fremd.txt", d.Path() / "liste.mvx.neu~");
     WriteFileBytes(d.Sub("morvatex.set.neu~"), "eigen");
-    std::filesystem::create_symlink("echt.mvx", d.path() / "link.mvx");
+    std::filesystem::create_symlink("echt.mvx", d.Path() / "link.mvx");
     for (const std::string name : {"liste.mvx", "nurlesen.cnc", "morvatex.set", "link.mvx"}) {
       EXPECT_TRUE(putter.put(fs, d.Sub(name), "neu " + name)) << name;
     }
@@ -284,14 +284,14 @@ TEST_F(RealFileSystemTest, PuttingAFileInPlaceKeepsLinksModesAndOtherFiles) {
     static_cast<void>(putter.readOnlyBecomes);
 #endif
     EXPECT_EQ(ReadFileBytes(d.Sub("fremd.txt")), "fremd");
-    EXPECT_TRUE(std::filesystem::is_symlink(d.path() / "liste.mvx.neu~"));
+    EXPECT_TRUE(std::filesystem::is_symlink(d.Path() / "liste.mvx.neu~"));
     EXPECT_EQ(ReadFileBytes(d.Sub("morvatex.set.neu~")), "eigen");
-    EXPECT_TRUE(std::filesystem::is_symlink(d.path() / "link.mvx"));
+    EXPECT_TRUE(std::filesystem::is_symlink(d.Path() / "link.mvx"));
     EXPECT_EQ(ReadFileBytes(d.Sub("echt.mvx")), "neu link.mvx");
     std::string contents;
     EXPECT_TRUE(ReadWholeFile(fs, d.Sub(longUmlauts), contents) && contents == "neu");
     EXPECT_EQ(ReadFileBytes(d.Sub(longName)), "neu");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d.path()), {}), 10) << "no temporary file left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d.Path()), {}), 10) << "no temporary file left";
   }
 }
 
@@ -304,12 +304,12 @@ TEST_F(RealFileSystemTest, PuttingAFileInPlaceKeepsLinksModesAndOtherFiles) {
 TEST_F(RealFileSystemTest, SavesKeepSpecialFilesAndLinksAndWriteWhereTheLinksLead) {
   ASSERT_EQ(mkfifo(dir.Sub("p.fifo").c_str(), 0600), 0);
   const bool device = ::mknod(dir.Sub("null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
-  std::filesystem::create_directory(dir.path() / "ziel");
-  std::filesystem::create_symlink("ziel/teil.cnc", dir.path() / "lose.cnc");
-  std::filesystem::create_symlink(dir.path() / "lose.cnc", dir.path() / "kette.cnc");  // a link to a link
-  std::filesystem::create_symlink("fehlt/teil.cnc", dir.path() / "ohne-ordner.cnc");
-  std::filesystem::create_symlink("schleife2", dir.path() / "schleife1");
-  std::filesystem::create_symlink("schleife1", dir.path() / "schleife2");
+  std::filesystem::create_directory(dir.Path() / "ziel");
+  std::filesystem::create_symlink("ziel/teil.cnc", dir.Path() / "lose.cnc");
+  std::filesystem::create_symlink(dir.Path() / "lose.cnc", dir.Path() / "kette.cnc");  // a link to a link
+  std::filesystem::create_symlink("fehlt/teil.cnc", dir.Path() / "ohne-ordner.cnc");
+  std::filesystem::create_symlink("schleife2", dir.Path() / "schleife1");
+  std::filesystem::create_symlink("schleife1", dir.Path() / "schleife2");
   const struct {
     const char* name;
     int replaced;         // what ReplaceFileErrorNumber gives
@@ -328,21 +328,21 @@ TEST_F(RealFileSystemTest, SavesKeepSpecialFilesAndLinksAndWriteWhereTheLinksLea
     if (std::string(c.name) == "null" && !device) continue;  // mknod needs the right to make devices
     const std::string path = dir.Sub(c.name);
     const auto kind = std::filesystem::symlink_status(path).type();
-    std::filesystem::remove(dir.path() / "ziel" / "teil.cnc");
+    std::filesystem::remove(dir.Path() / "ziel" / "teil.cnc");
     EXPECT_EQ(fs.ReplaceFileErrorNumber(path, "neu"), c.replaced);
     EXPECT_EQ(std::filesystem::symlink_status(path).type(), kind) << "still what it was";
     if (c.written) {
       EXPECT_EQ(ReadFileBytes(dir.Sub(c.written)), "neu");
     }
     if (c.staged < 0) continue;
-    std::filesystem::remove(dir.path() / "ziel" / "teil.cnc");
+    std::filesystem::remove(dir.Path() / "ziel" / "teil.cnc");
     EXPECT_EQ(StageAndRename(fs, path, "gestuft"), c.staged == 1);
     EXPECT_EQ(std::filesystem::symlink_status(path).type(), kind);
     if (c.written) {
       EXPECT_EQ(ReadFileBytes(dir.Sub(c.written)), "gestuft");
     }
   }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), device ? 8 : 7)
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), device ? 8 : 7)
       << "nothing left beside";
 }
 #endif
@@ -360,7 +360,7 @@ TEST_F(RealFileSystemTest, TwoWritersReplacingOneFileBothSucceed) {
   EXPECT_EQ(failures + otherFailures, 0);
   const std::string result = ReadFileBytes(path);
   EXPECT_TRUE(result == first || result == second);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no temporary file left";
 }
 
 TEST_F(RealFileSystemTest, PatchesBytesInPlace) {
@@ -376,8 +376,8 @@ TEST_F(RealFileSystemTest, PatchesBytesInPlace) {
 TEST_F(RealFileSystemTest, RecognisesTheSameFileUnderAnotherName) {
   const std::string path = dir.Sub("teil.ncp");
   WriteFileBytes(path, "x");
-  if (!testing::SymbolicLinksWork(dir.path())) GTEST_SKIP() << "this process may not make symbolic links";
-  std::filesystem::create_symlink(path, dir.path() / "link.ncp");
+  if (!testing::SymbolicLinksWork(dir.Path())) GTEST_SKIP() << "this process may not make symbolic links";
+  std::filesystem::create_symlink(path, dir.Path() / "link.ncp");
   EXPECT_TRUE(fs.SameFile(path, dir.Sub("link.ncp")));
   EXPECT_TRUE(fs.SameFile(path, dir.Sub("./teil.ncp")));
   EXPECT_FALSE(fs.SameFile(path, dir.Sub("andere.ncp")));

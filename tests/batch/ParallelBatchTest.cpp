@@ -212,9 +212,9 @@ TEST(ParallelBatchTest, RowsWhosePathsLeadIntoTheSameNewFolderKeepTheirOrder) {
   const TempDir dir;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const BatchTrace sequential = RunBatchOnDisk(c.rows, 1, dir.path() / "run");
+    const BatchTrace sequential = RunBatchOnDisk(c.rows, 1, dir.Path() / "run");
     EXPECT_EQ(sequential.failed, c.failed);
-    ExpectSameTrace(RunBatchOnDisk(c.rows, 2, dir.path() / "run"), sequential);
+    ExpectSameTrace(RunBatchOnDisk(c.rows, 2, dir.Path() / "run"), sequential);
   }
 }
 

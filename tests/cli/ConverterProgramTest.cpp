@@ -387,7 +387,7 @@ TEST_F(ConverterProgramTest, ShowsUmlautsInPathsAsUtf8) {
   const Outcome r = Run({"--settings", settings, source, dir.Sub("\u00C4nderung/Gr\u00F6\u00DFe.cnc")});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE(r.out.find(" Quelldatei: " + source + "\n"), std::string::npos) << r.out;
-  EXPECT_TRUE(std::filesystem::exists(dir.path() / u8"\u00C4nderung" / u8"Gr\u00F6\u00DFe.cnc"));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / u8"\u00C4nderung" / u8"Gr\u00F6\u00DFe.cnc"));
 }
 
 TEST_F(ConverterProgramTest, RefusesPathsOutsideWindows1252) {

@@ -345,7 +345,7 @@ TEST_F(WatchProgramTest, NoticesBringSlowAndReplacedFilesOnceEachAndSurviveTheFo
 TEST_F(WatchProgramTest, SecondWatcherOfAFolderIsRefused) {
   RunningWatch first(Watch({"--settle", "0.2"}), dir.Sub("out.txt"));
   const auto locked = [&] {
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
       if (entry.path().filename().string().rfind("morvatex.set.waechter-", 0) == 0 && entry.file_size() > 0)
         return true;
     return false;

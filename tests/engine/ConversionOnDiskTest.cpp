@@ -52,17 +52,17 @@ TEST_F(ConversionOnDiskTest, WritesBothFilesIntoANewFolder) {
 }
 
 TEST_F(ConversionOnDiskTest, ATargetThatIsAFolderCannotBeCreated) {
-  std::filesystem::create_directory(dir.path() / "ordner.cnc");
+  std::filesystem::create_directory(dir.Path() / "ordner.cnc");
   EXPECT_EQ(Convert(dir.Sub("ordner.cnc")), Outcome::kCncCreate);
-  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "ordner.cnc"));
-  EXPECT_FALSE(std::filesystem::exists(dir.path() / "ordner.cnc.dxf")) << "the drawing of the failed run is gone";
+  EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "ordner.cnc"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "ordner.cnc.dxf")) << "the drawing of the failed run is gone";
 }
 
 TEST_F(ConversionOnDiskTest, ADrawingPathThatIsAFolderIsNeitherWrittenNorDeleted) {
-  std::filesystem::create_directory(dir.path() / "teil.cnc.dxf");
+  std::filesystem::create_directory(dir.Path() / "teil.cnc.dxf");
   EXPECT_EQ(Convert(dir.Sub("teil.cnc")), Outcome::kDxfCreate);
-  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "teil.cnc.dxf"));
-  EXPECT_FALSE(std::filesystem::exists(dir.path() / "teil.cnc")) << "the CNC stage comes after the drawing's";
+  EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "teil.cnc.dxf"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "teil.cnc")) << "the CNC stage comes after the drawing's";
 }
 
 TEST_F(ConversionOnDiskTest, AFolderBelowAPlainFileCannotBeCreated) {
@@ -94,25 +94,25 @@ TEST_F(ConversionOnDiskTest, AFailedRunLeavesTheEarlierFilesAndNothingElse) {
   EXPECT_EQ(Convert(target), Outcome::kToolOutOfRange);
   EXPECT_EQ(ReadFileBytes(target), "altes Programm");
   EXPECT_EQ(ReadFileBytes(target + ".dxf"), "alte Zeichnung");
-  EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"teil.cnc", "teil.cnc.dxf", "teil.ncp"}));
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"teil.cnc", "teil.cnc.dxf", "teil.ncp"}));
 }
 
 TEST_F(ConversionOnDiskTest, ALinkAtTheTargetStaysALinkToTheNewProgram) {
   const std::string real = dir.Sub("echt.cnc"), link = dir.Sub("verweis.cnc");
   WriteFileBytes(real, "altes Programm");
-  if (!testing::SymbolicLinksWork(dir.path())) GTEST_SKIP() << "this process may not make symbolic links";
+  if (!testing::SymbolicLinksWork(dir.Path())) GTEST_SKIP() << "this process may not make symbolic links";
   std::filesystem::create_symlink("echt.cnc", link);
   settings.DXFDateinerzeugen = false;
   EXPECT_EQ(Convert(link), Outcome::kSuccess);
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(ReadFileBytes(real).substr(0, 4), "N100");
-  EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"echt.cnc", "teil.ncp", "verweis.cnc"}));
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"echt.cnc", "teil.ncp", "verweis.cnc"}));
 }
 
 TEST_F(ConversionOnDiskTest, TheSourceSurvivesATargetThatNamesIt) {
   const std::string before = ReadFileBytes(source);
   EXPECT_EQ(Convert(dir.Sub("./teil.ncp")), Outcome::kCncCreate);
-  std::filesystem::create_hard_link(source, dir.path() / "zweiter-name.ncp");
+  std::filesystem::create_hard_link(source, dir.Path() / "zweiter-name.ncp");
   EXPECT_EQ(Convert(dir.Sub("zweiter-name.ncp")), Outcome::kCncCreate);
   EXPECT_EQ(ReadFileBytes(source), before);
 }
@@ -131,16 +131,16 @@ TEST_F(ConversionOnDiskTest, NoOutputReplacesAProtectedFileUnderAnyName) {
       {"the drawing is the file", "alt.cnc.dxf", "alt.cnc", Outcome::kDxfCreate},
       {"an ordinary target beside it", "morvatex.set", "teil.cnc", Outcome::kSuccess},
   };
-  const bool links = testing::SymbolicLinksWork(dir.path());
+  const bool links = testing::SymbolicLinksWork(dir.Path());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     if (!links && std::string_view(c.target) == "verweis.set") continue;  // Windows without the right to make links
     const std::string kept = dir.Sub(c.kept);
     WriteFileBytes(kept, "Einstellungen");
-    std::filesystem::remove(dir.path() / "zweiter-name.set");
-    std::filesystem::remove(dir.path() / "verweis.set");
-    std::filesystem::create_hard_link(kept, dir.path() / "zweiter-name.set");
-    if (links) std::filesystem::create_symlink(c.kept, dir.path() / "verweis.set");
+    std::filesystem::remove(dir.Path() / "zweiter-name.set");
+    std::filesystem::remove(dir.Path() / "verweis.set");
+    std::filesystem::create_hard_link(kept, dir.Path() / "zweiter-name.set");
+    if (links) std::filesystem::create_symlink(c.kept, dir.Path() / "verweis.set");
     WriteFileBytes(dir.Sub("teil.cnc"), "altes Programm");  // an existing target is checked against the kept files
     ConversionOptions options = OptionsFor(NativePathSyntax());
     options.protectedPaths = {kept};

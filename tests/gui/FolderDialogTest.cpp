@@ -118,7 +118,7 @@ TEST_F(FolderDialogTest, ShowsTheStoredSettingsAndEnablesTheFieldsTheRuleUses) {
 TEST_F(FolderDialogTest, SavingStoresTheFoldersAndTheRuleAndWritesTheFileAtOnce) {
   dialogs.fileChoices.push_back(Files({"before.ncp"}));
   Action("addIselFilesAction")->trigger();
-  const QString root = QString::fromStdString(dir.path().string());
+  const QString root = QString::fromStdString(dir.Path().string());
   WithDialog([&] {
     EXPECT_EQ(Enabled(), QStringLiteral("--"));
     Pick(2);

@@ -298,7 +298,7 @@ TEST_F(StartTest, AProgramPathOutsideWindows1252IsReportedAndNoFileIsWritten) {
   Action("cncOutputAction")->trigger();
   EXPECT_FALSE(form->LiveSettings().CNCDINCodeerstellen);
   EXPECT_EQ(dialogs.log.size(), 3u);
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
 TEST_F(StartTest, ClosingWithoutChangesAsksNothing) {

@@ -14,7 +14,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& Path() const { return path_; }
   // `name` (UTF-8, folders parted by "/") below the folder, as the UTF-8
   // string of its native path: with backslashes on Windows.
   std::string Sub(const std::string& name) const;
