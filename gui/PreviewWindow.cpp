@@ -166,7 +166,7 @@ void PreviewCanvas::PaintMarks(QPainter& painter) {
     if (!tool) tool = end;
   }
   if (tool) PaintToolMarker(painter, *tool);
-  PaintScaleBar(painter, view_, rect());
+  PaintScaleBar(painter, view_, rect(), DrawingFrame(*path_, view_));
 }
 
 void PreviewCanvas::ShowMarks(bool shown) {

@@ -53,4 +53,10 @@ PreviewView FitView(const ToolPath& path, const QRectF& area) {
   return view;
 }
 
+std::optional<QRectF> DrawingFrame(const ToolPath& path, const PreviewView& view) {
+  if (!path.extentsKnown) return std::nullopt;
+  const DrawingExtents& e = path.extents;
+  return QRectF(view.ToScreen(e.minX, e.maxY), view.ToScreen(e.maxX, e.minY)).normalized();
+}
+
 }  // namespace morvatex

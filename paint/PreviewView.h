@@ -5,6 +5,8 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <optional>
+
 #include "preview/ToolPath.h"
 
 namespace morvatex {
@@ -28,5 +30,9 @@ struct PreviewView {
 // room at the sides for the figures. A path without extents gets the
 // machine zero in the middle at 1 pixel per mm.
 PreviewView FitView(const ToolPath& path, const QRectF& area);
+
+// The frame drawn round the drawing extents in `view`; none while the
+// extents are unknown. Its figures stand left of it and below it.
+std::optional<QRectF> DrawingFrame(const ToolPath& path, const PreviewView& view);
 
 }  // namespace morvatex

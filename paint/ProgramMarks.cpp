@@ -80,7 +80,7 @@ double ScaleBarLength(double pixelsPerMm) {
   return decade;
 }
 
-void PaintScaleBar(QPainter& painter, const PreviewView& view, const QRectF& area) {
+void PaintScaleBar(QPainter& painter, const PreviewView& view, const QRectF& area, std::optional<QRectF> frame) {
   const double length = ScaleBarLength(view.scale);
   if (length <= 0) return;
   const double pixels = length * view.scale;
@@ -90,7 +90,12 @@ void PaintScaleBar(QPainter& painter, const PreviewView& view, const QRectF& are
   // As many decimals as the length has: "0.05 mm", "200 mm".
   const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(length) + 1e-9)));
   const QString text = ToQString(FixedPointText(length, decimals)) + QStringLiteral(" mm");
-  const QPointF left(area.left() + kMargin, area.bottom() - kMargin);
+  // In the frame's lower left corner where the frame is on the canvas: its
+  // figures stand outside it, left and below, so the bar never covers them.
+  QPointF left(area.left() + kMargin, area.bottom() - kMargin);
+  if (frame)
+    left = QPointF(std::max(left.x(), frame->left() + 2 * kFigureGap),
+                   std::min(left.y(), frame->bottom() - 2 * kFigureGap));
   const QPointF right = left + QPointF(pixels, 0);
   // A white ground, so that the bar reads over the path too.
   const QRectF ground(left.x() - kFigureGap, left.y() - metrics.height() - kBarTick - kFigureGap,

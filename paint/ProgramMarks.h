@@ -33,7 +33,8 @@ void PaintToolMarker(QPainter& painter, QPointF at);
 // ten mm, the longest that stays within kScaleBarPixels.
 inline constexpr double kScaleBarPixels = 120;
 double ScaleBarLength(double pixelsPerMm);
-// The bar with its length in mm, in the bottom left corner of `area`.
-void PaintScaleBar(QPainter& painter, const PreviewView& view, const QRectF& area);
+// The bar with its length in mm, in the bottom left corner of `area`, or
+// inside `frame` (the drawing's) there, clear of its figures.
+void PaintScaleBar(QPainter& painter, const PreviewView& view, const QRectF& area, std::optional<QRectF> frame);
 
 }  // namespace morvatex

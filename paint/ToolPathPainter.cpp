@@ -135,9 +135,10 @@ Picture::Picture(QPainter& painter, const ToolPath& path, const PreviewView& vie
       feedPens_(FeedPens(options.depth)) {}
 
 void Picture::PaintFrame() {
-  if (!path_.extentsKnown) return;
+  const std::optional<QRectF> drawn = DrawingFrame(path_, view_);
+  if (!drawn) return;
+  const QRectF frame = *drawn;
   const DrawingExtents& e = path_.extents;
-  const QRectF frame = QRectF(view_.ToScreen(e.minX, e.maxY), view_.ToScreen(e.maxX, e.minY)).normalized();
   QPen framePen(kFrameColour, 1);
   framePen.setCosmetic(true);
   painter_.setPen(framePen);
