@@ -105,17 +105,6 @@ std::vector<PlannedMove> Moves(const PathMoves& moves, const MachineModel& machi
 
 }  // namespace
 
-double JunctionSpeed(const PathPoint& before, const PathPoint& after, double acceleration, double tolerance) {
-  // cos θ of the angle by which the path turns, taken as grbl takes it: the
-  // angle between the reversed incoming direction and the outgoing one.
-  const double cosine = std::clamp(-(before.x * after.x + before.y * after.y + before.z * after.z), -1.0, 1.0);
-  constexpr double kStraight = -0.999999;
-  if (cosine < kStraight) return std::numeric_limits<double>::infinity();
-  const double halfSine = std::sqrt(0.5 * (1 - cosine));  // sin(θ/2)
-  if (halfSine >= 1) return 0;                            // a reversal
-  return std::sqrt(std::max(0.0, acceleration * tolerance * halfSine / (1 - halfSine)));
-}
-
 double TrapezoidSeconds(double length, double entry, double exit, double cruise, double acceleration) {
   const double accelerating = (cruise * cruise - entry * entry) / (2 * acceleration);
   const double braking = (cruise * cruise - exit * exit) / (2 * acceleration);

@@ -41,10 +41,4 @@ MachiningEstimate Estimate(const ToolPath& path, const MachineModel& machine);
 // exit speeds must be reachable from each other within the length.
 double TrapezoidSeconds(double length, double entry, double exit, double cruise, double acceleration);
 
-// The highest speed (mm/s) through a junction whose directions before and
-// after are the unit vectors `before` and `after`, by grbl's
-// junction-deviation rule (a rounding by the tolerance alone, whatever the
-// moves' lengths); unbounded (infinity) for a straight continuation.
-double JunctionSpeed(const PathPoint& before, const PathPoint& after, double acceleration, double tolerance);
-
 }  // namespace morvatex

@@ -38,10 +38,6 @@ PathSegment FullCircle(double radius, double mmPerSecond) {
   return s;
 }
 
-// The junction speed of a right angle at the tolerance, worked out by hand:
-// sin(45°) = 0.70711, v² = 500 · 0.02 · 0.70711 / 0.29289 = 24.142 mm²/s².
-const double kRightAngleSpeed = std::sqrt(24.142136);
-
 // A right angle rounded by LinuxCNC's rule: 0.048284 mm cut off each leg
 // (0.02 · cos 45° / (1 − sin 45°)), an arc of that radius, run at
 // v² = 0.86603 · 500 · 0.048284 = 20.908 mm²/s².
@@ -234,15 +230,6 @@ TEST(MotionPlan, ADwellHaltsTheMachineAndCountsInTheEstimate) {
   EXPECT_NEAR(estimate.plannedSeconds, 2 * 5.02 + 2.5, 1e-9);
   EXPECT_NEAR(estimate.InstantSeconds(), 10 + 2.5, 1e-9);
   EXPECT_EQ(estimate.dwellSeconds, 2.5);
-}
-
-TEST(MotionPlan, JunctionSpeedGrowsWithTheToleranceAndShrinksWithTheAngle) {
-  EXPECT_NEAR(JunctionSpeed({1, 0, 0}, {0, 1, 0}, kAcceleration, kTolerance), kRightAngleSpeed, 1e-4);
-  EXPECT_TRUE(std::isinf(JunctionSpeed({1, 0, 0}, {1, 0, 0}, kAcceleration, kTolerance)));
-  EXPECT_EQ(JunctionSpeed({1, 0, 0}, {-1, 0, 0}, kAcceleration, kTolerance), 0);
-  const double shallow = JunctionSpeed({1, 0, 0}, {std::cos(0.1), std::sin(0.1), 0}, kAcceleration, kTolerance);
-  EXPECT_GT(shallow, 10 * kRightAngleSpeed);
-  EXPECT_NEAR(JunctionSpeed({1, 0, 0}, {0, 1, 0}, kAcceleration, 4 * kTolerance), 2 * kRightAngleSpeed, 1e-4);
 }
 
 }  // namespace
