@@ -128,7 +128,7 @@ MainWindow::MainWindow(Dialogs& dialogs, FileSystem& fs, const QString& programP
   settingsDialog_->SetHelpWindow(helpWindow_.get());
   settingsDialog_->SetFolderMemory([this] { return RememberedFolder(state_.profileFolder); },
                                    [this](const QString& file) { NoteFolder(state_.profileFolder, file); });
-  watchedFoldersDialog_ = std::make_unique<WatchedFoldersDialog>(dialogs_, this);
+  watchedFoldersDialog_ = std::make_unique<WatchedFoldersDialog>(dialogs_, fs_, this);
   WatchFolders(LoadWatchedFolders(fs_, WatchedFolderListPath(settingsFilePath_)));
 }
 

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+#include "base/PathSyntax.h"
+#include "batch/FolderWatch.h"
 #include "gui/Dialogs.h"
 #include "gui/FolderPicker.h"
 #include "gui/WindowPlacement.h"
@@ -29,8 +31,8 @@ QHBoxLayout* WithPicker(QLineEdit* field, QPushButton* picker) {
 
 }  // namespace
 
-WatchedFoldersDialog::WatchedFoldersDialog(Dialogs& dialogs, QWidget* anchor, QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs), anchor_(anchor) {
+WatchedFoldersDialog::WatchedFoldersDialog(Dialogs& dialogs, FileSystem& fs, QWidget* anchor, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), fs_(fs), anchor_(anchor) {
   setObjectName(QStringLiteral("watchedFoldersDialog"));
   setWindowTitle(QStringLiteral("Überwachte Ordner"));
   setModal(true);
@@ -139,10 +141,21 @@ bool WatchedFoldersDialog::TakeFields() {
     return false;
   }
   WatchedFolderEntry& entry = folders_[static_cast<std::size_t>(shown_)];
-  entry.folder.folder = *folder;
-  entry.folder.pattern = pattern->empty() ? std::string("*.ncp") : *pattern;
-  entry.folder.archive = *archive;
-  entry.folder.recursive = recursiveBox_->isChecked();
+  WatchedFolder taken = entry.folder;
+  taken.folder = *folder;
+  taken.pattern = pattern->empty() ? std::string("*.ncp") : *pattern;
+  taken.archive = *archive;
+  taken.recursive = recursiveBox_->isChecked();
+  // The watch would archive nothing; better said here than in passing.
+  if (const auto conflict = ArchiveConflict(fs_, taken, NativePathSyntax())) {
+    dialogs_.ShowMessage(*conflict == WatchNote::Kind::kArchiveIsFolder
+                             ? QStringLiteral("Der Archivordner ist der überwachte Ordner selbst: archivierte "
+                                              "Dateien kämen als neue zurück.")
+                             : QStringLiteral("Der Archivordner enthält den überwachten Ordner; mit Unterordnern "
+                                              "kämen archivierte Dateien als neue zurück."));
+    return false;
+  }
+  entry.folder = std::move(taken);
   entry.polling = pollingBox_->isChecked();
   entry.autoConvert = autoConvertBox_->isChecked();
   list_->item(shown_)->setText(ToQString(entry.folder.folder));

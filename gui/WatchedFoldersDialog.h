@@ -17,16 +17,18 @@ class QPushButton;
 namespace morvatex {
 
 class Dialogs;
+class FileSystem;
 
 class WatchedFoldersDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  // `dialogs` shows the refusal of texts that cannot be stored and the
-  // folder pickers. The dialog opens centred on `anchor` (a window that is
-  // not its parent, so it stays a window of its own), every time at the
-  // same place; without one where the system puts it.
-  explicit WatchedFoldersDialog(Dialogs& dialogs, QWidget* anchor = nullptr, QWidget* parent = nullptr);
+  // `dialogs` shows the refusals and the folder pickers; `fs` tells whether
+  // an archive folder is the watched one however written. The dialog opens
+  // centred on `anchor` (a window that is not its parent, so it stays a
+  // window of its own), every time at the same place; without one where
+  // the system puts it.
+  WatchedFoldersDialog(Dialogs& dialogs, FileSystem& fs, QWidget* anchor = nullptr, QWidget* parent = nullptr);
 
   // Puts `folders` into the list; the first one is selected.
   void Fill(const std::vector<WatchedFolderEntry>& folders);
@@ -54,13 +56,15 @@ class WatchedFoldersDialog final : public QDialog {
   // The fields show entry `row` of the list (none: empty and disabled).
   void ShowEntry(int row);
   // Takes the fields into the entry shown; false (with a message) when a
-  // text cannot be written in Windows-1252.
+  // text cannot be written in Windows-1252, or when the archive would hand
+  // its files back to the watch.
   bool TakeFields();
   void AddEntry();
   void RemoveEntry();
   void Save();
 
   Dialogs& dialogs_;
+  FileSystem& fs_;
   QPointer<QWidget> anchor_;
   std::vector<WatchedFolderEntry> folders_;  // as shown, fields not yet taken
   int shown_ = -1;

@@ -184,7 +184,7 @@ TEST_F(RunFeedbackTest, RederivingTellsHowManyTargetsChanged) {
 }
 
 TEST_F(RunFeedbackTest, TheWatchedFoldersPickersFillTheirFieldsAndTheDialogOpensOverItsWindow) {
-  WatchedFoldersDialog dialog(dialogs, form.get());
+  WatchedFoldersDialog dialog(dialogs, *fs, form.get());
   dialog.Fill({WatchedFolderEntry{}});
   dialog.FolderEdit()->setText(QStringLiteral("/alt"));
   dialogs.folderChoices = {QStringLiteral("/neu"), QString(), QStringLiteral("/archiv")};

@@ -104,6 +104,40 @@ TEST_F(WatchedFoldersTest, NewFilesBecomeMarkedRowsAndAreRememberedAndRemoved) {
   EXPECT_FALSE(Status()->isVisible());
 }
 
+// An archive that is the folder however written, or that holds it while
+// sub-folders count, would hand its files back: "Speichern" refuses it.
+TEST_F(WatchedFoldersTest, AnArchiveThatWouldHandItsFilesBackIsRefused) {
+  struct Case {
+    std::string archive;
+    bool recursive;
+    QString says;
+  };
+  const QString itself = QStringLiteral("ist der überwachte Ordner selbst");
+  for (const Case& c : {Case{in, false, itself}, Case{in + "/.", false, itself},
+                        Case{in + "/../ein", true, itself},
+                        Case{in + "/..", true, QStringLiteral("enthält den überwachten Ordner")}}) {
+    SCOPED_TRACE(c.archive);
+    dialogs.log.clear();
+    WithDialog([&](WatchedFoldersDialog& dialog) {
+      QTest::mouseClick(dialog.AddButton(), Qt::LeftButton);
+      QTest::keyClicks(dialog.FolderEdit(), QString::fromStdString(in));
+      QTest::keyClicks(dialog.ArchiveEdit(), QString::fromStdString(c.archive));
+      if (c.recursive)
+        QTest::mouseClick(dialog.RecursiveBox(), Qt::LeftButton, {}, QPoint(6, dialog.RecursiveBox()->height() / 2));
+      QTest::mouseClick(dialog.SaveButton(), Qt::LeftButton);
+      EXPECT_TRUE(dialog.isVisible());
+      dialog.reject();
+    });
+    ASSERT_EQ(dialogs.log.size(), 1U);
+    EXPECT_NE(dialogs.log[0].indexOf(c.says), -1) << dialogs.log[0].toStdString();
+  }
+  // Without sub-folders the folder's parent is a fine archive.
+  dialogs.log.clear();
+  AddFolder(false, in + "/..");
+  EXPECT_TRUE(Exists("morvatex.set.ueberwacht"));
+  EXPECT_TRUE(dialogs.log.empty()) << dialogs.log[0].toStdString();
+}
+
 TEST_F(WatchedFoldersTest, AutomaticFoldersConvertTheirRowsWhenIdleAndAfterARestart) {
   AddFolder(true);
   WriteFileBytes(dir.Sub("ein/M\xC3\xBCller.ncp"), kProgram);
