@@ -166,9 +166,12 @@ void PathComparison::Add(Queue& side, const TracedMove& move) {
     return;
   }
   // A full circle, flat or helical: to the opposite point and back.
+  bool first = true;
   for (const PathMove& half : FullCircleHalves<double>(move)) {
     TracedMove piece = move;
     static_cast<PathMove&>(piece) = half;
+    piece.secondHalf = !first;
+    first = false;
     side.push_back(piece);
   }
 }
@@ -516,7 +519,7 @@ void PathComparison::NoteMissing(const TracedMove& missing, bool afterReadEnded)
   if (missing.IsFeed()) feedTailNoted_ = true;
   if (afterReadEnded && programEndLine_ > 0) {
     // All that the end code cut off is one divergence.
-    ++movesAfterEnd_;
+    if (!missing.secondHalf) ++movesAfterEnd_;
     if (programEndNoted_) return;
     programEndNoted_ = true;
     programEndNote_ = summary_.first.size();

@@ -57,6 +57,9 @@ struct TracedMove : PathMove {
   // waits, and its seconds with the resolution of the written decimals.
   ModalValue dwell;
   bool IsDwell() const { return dwell.known; }
+  // The second half of a full circle held as two: not a move of its own
+  // when moves are counted.
+  bool secondHalf = false;
 };
 
 // Something a control model could not read, at a 1-based CNC line.

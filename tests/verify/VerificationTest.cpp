@@ -233,8 +233,9 @@ TEST(VerificationTest, WhatAControlWouldDoOtherwiseIsADivergence) {
       {"M30 right after the plunge", both, square, "G1 X10.0000 Y10.0000 Z-1.0000",
        "G1 X10.0000 Y10.0000 Z-1.0000\r\nM30\r\n",
        "CNC-Zeile 10: M30\r\n    Programmende M30 vor dem Ende des Wegs: es", 1},
+      // The full circle is one move, though it is compared as two halves.
       {"M2 right after the plunge", both, square, "G1 X10.0000 Y10.0000 Z-1.0000",
-       "G1 X10.0000 Y10.0000 Z-1.0000\r\nM2\r\n", "Programmende M2 vor dem Ende des Wegs: es fehlen noch 7 Bewegungen",
+       "G1 X10.0000 Y10.0000 Z-1.0000\r\nM2\r\n", "Programmende M2 vor dem Ende des Wegs: es fehlen noch 6 Bewegungen",
        1},
       {"M5 before cutting", both, square, "X10.0000 Y10.0000 Z10.0000", "X10.0000 Y10.0000 Z10.0000\r\nM5\r\n",
        "Spindel: Isel Rechtslauf, CNC aus", 1},
