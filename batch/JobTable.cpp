@@ -173,8 +173,11 @@ std::array<std::string, 4> JobRowDetails(const JobTable& table, int row, PathSyn
 namespace {
 
 // Names that may be one file's on Windows share a key, accented letters too.
+// Windows also takes a slash for a separator: "C:\x\sub/../a.ncp" names a.ncp.
 std::string FoldedName(std::string_view path, PathSyntax syntax) {
-  return PathKeyOnWindows(FileNamePart(path, syntax));
+  std::string name = FileNamePart(path, syntax);
+  if (FolderSeparator(syntax) == '\\') name.erase(0, name.find_last_of('/') + 1);
+  return PathKeyOnWindows(name);
 }
 
 }  // namespace
