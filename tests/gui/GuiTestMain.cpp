@@ -55,7 +55,11 @@ int main(int argc, char** argv) {
   // far beyond what Windows shows ("Abgearbeitet" 69 pixels against the 63
   // of the font's own 8-point bitmaps); its unhinted design widths are the
   // fair stand-in.
+  // The offscreen platform's default family, "Sans Serif", is no font of
+  // that folder and falls to the first one found (a Courier whose average
+  // width reads 1260 pixels): Tahoma is named.
   QFont font = QApplication::font();
+  font.setFamily(QStringLiteral("Tahoma"));
   font.setHintingPreference(QFont::PreferNoHinting);
   QApplication::setFont(font);
 #endif
