@@ -63,7 +63,10 @@ std::vector<double> Numbers(const std::string& line, std::size_t from) {
 std::vector<Canonical> CanonicalMoves(const std::string& path, const std::string& tools, const std::string& parameters,
                                       std::string& output, PathPoint& home) {
   std::vector<Canonical> moves;
-  const std::string command = "rs274 -g -t '" + tools + "'" + (parameters.empty() ? "" : " -v '" + parameters + "'") +
+  // rs274 keeps its tool table in a file in the home folder (.tool.mmap),
+  // shared by every rs274 at the same time: the table's folder is its home.
+  const std::string toolHome = tools.substr(0, tools.find_last_of('/'));
+  const std::string command = "HOME='" + toolHome + "' rs274 -g -t '" + tools + "'" + (parameters.empty() ? "" : " -v '" + parameters + "'") +
                               " '" + path + "' 2>&1 < /dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return moves;
