@@ -196,10 +196,9 @@ TEST(IselCorpus, LinuxCncReadsTheMach3ProgramsWithoutError) {
     if (!shown.starts_with("Fehlerstatus: 0")) continue;
     std::ofstream(scratch, std::ios::binary) << shown.substr(shown.find("----\r\n") + 6);
     std::string output;
-    FILE* pipe = popen(("HOME='" + folder.Path().string() + "' rs274 -g -t '" + tools + "' '" + scratch +
-                        "' 2>&1 < /dev/null")
-                           .c_str(),
-                       "r");
+    const std::string command =
+        "HOME='" + folder.Path().string() + "' rs274 -g -t '" + tools + "' '" + scratch + "' 2>&1 < /dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     char buffer[4096];
     while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
