@@ -113,8 +113,7 @@ TEST_F(WatchedFoldersTest, AnArchiveThatWouldHandItsFilesBackIsRefused) {
     QString says;
   };
   const QString itself = QStringLiteral("ist der überwachte Ordner selbst");
-  for (const Case& c : {Case{in, false, itself}, Case{in + "/.", false, itself},
-                        Case{in + "/../ein", true, itself},
+  for (const Case& c : {Case{in, false, itself}, Case{in + "/.", false, itself}, Case{in + "/../ein", true, itself},
                         Case{in + "/..", true, QStringLiteral("enthält den überwachten Ordner")}}) {
     SCOPED_TRACE(c.archive);
     dialogs.log.clear();
