@@ -66,8 +66,9 @@ std::vector<Canonical> CanonicalMoves(const std::string& path, const std::string
   // rs274 keeps its tool table in a file in the home folder (.tool.mmap),
   // shared by every rs274 at the same time: the table's folder is its home.
   const std::string toolHome = tools.substr(0, tools.find_last_of('/'));
-  const std::string command = "HOME='" + toolHome + "' rs274 -g -t '" + tools + "'" + (parameters.empty() ? "" : " -v '" + parameters + "'") +
-                              " '" + path + "' 2>&1 < /dev/null";
+  const std::string command = "HOME='" + toolHome + "' rs274 -g -t '" + tools + "'" +
+                              (parameters.empty() ? "" : " -v '" + parameters + "'") + " '" + path +
+                              "' 2>&1 < /dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return moves;
   Canonical state;
